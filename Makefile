@@ -1,0 +1,42 @@
+# Tarvex: `make run` builds and starts the editor, `make test` builds and runs every test.
+BUILD    ?= build
+JOBS     ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+deps:
+	@./scripts/deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DTARVEX_TESTS=ON $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/tarvex $(FILE)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=ON -DTARVEX_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS)
+	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+# Fuzz targets run for a bounded time each (FUZZ_SECONDS); never part of `make test`.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@./scripts/deps.sh --fuzz
+	@CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do [ -x "$$f" ] || continue; \
+	  mkdir -p $(BUILD)-fuzz/corpus/$$(basename $$f); \
+	  seeds=""; [ -d fuzz/corpus/$$(basename $$f) ] && seeds=fuzz/corpus/$$(basename $$f); \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) $(BUILD)-fuzz/corpus/$$(basename $$f) $$seeds || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The one list of Debian packages that building, running and testing Tarvex need.
+# As root, installs whichever are missing; otherwise prints the apt-get line to run.
+set -eu
+PACKAGES="qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev fonts-dejavu-core cmake ninja-build g++"
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES="$PACKAGES clang"
+fi
+
+missing=""
+for p in $PACKAGES; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  case "$status" in
+    *"install ok installed"*) ;;
+    *) missing="$missing $p" ;;
+  esac
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" = "0" ]; then
+  echo "Installing:$missing"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends $missing
+else
+  echo "Missing packages:$missing"
+  echo "Run: sudo apt-get install -y$missing"
+  exit 1
+fi
