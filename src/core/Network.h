@@ -421,9 +421,12 @@ public:
     int32_t UnitsCode = 0;
     std::string UnitsName = "Pixels";
 
-    // Regrid flags of a bulk load; the file reader clears them at the start.
+    // Regrid state of a bulk load; BeginBulkLoad clears it.
     bool RegridShrunk = false;
     bool RegridGrown = false;
+    // Fullest-cell count at which halving stopped helping (coincident points,
+    // or the smallest cell size reached); halving is not retried below it.
+    int32_t RegridFutileMax = 0;
 
     // Modified state. Every change of the network calls SetAllowClose(false)
     // before it acts; a save calls SetAllowClose(true). The owner (the window
@@ -443,7 +446,10 @@ public:
 private:
     std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand
 public:
+    // Indexes behind FindNodeByKey and FindLinkById. Whoever frees a node or
+    // a link record while the network lives calls DropLookupIndexes.
     TNetworkIndexes& LookupIndexes();
+    bool HasLookupIndexes() const { return Indexes != nullptr; }
     void DropLookupIndexes();
 };
 
@@ -454,9 +460,11 @@ void FreePoint(TNetworkPoint* p);
 
 // Adds a node at (x, y) with nValues slots; with copyValues the template node's
 // class decides the slot count and its values and strings are copied. Returns
-// nullptr (nothing changed) at the cap; cell receives the node's cell.
+// nullptr (nothing changed) at the cap or outside the world range; cell
+// receives the node's cell.
 TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copyValues, int nValues);
-// Adds a shape point at index (0..count) of the link's shape points.
+// Adds a shape point at index (0..count, clamped) of the link's shape points;
+// nullptr (nothing changed) outside the world range.
 TShapePoint* AddShapePoint(TNetwork& net, int32_t x, int32_t y, int32_t index, TLink* halfEdge);
 // Makes the link a -> b; halfA goes into a's list, halfB into b's.
 TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nValues, TLink*& halfA,
@@ -508,9 +516,18 @@ struct TCullParams {
     int32_t MaxLinkWidth = 0;
     std::array<int32_t, 4> NodeLabelMargin{0, 0, 0, 0};
     std::array<int32_t, 4> LinkLabelMargin{0, 0, 0, 0};
+    bool Plotting = false; // nothing changes while the window prints
 };
 void MarkCellsInView(TNetwork& net, const TCullParams& params);
 
+// True when a position lies in the world range.
+inline bool InWorld(int64_t x, int64_t y)
+{
+    return x >= -WorldLimit && x <= WorldLimit && y >= -WorldLimit && y <= WorldLimit;
+}
+
+// Clears the regrid state before a file read or import.
+void BeginBulkLoad(TNetwork& net);
 // Halves or doubles the cell size as the load requires (before each node a
 // bulk load adds).
 void RegridHashTable(TNetwork& net);
