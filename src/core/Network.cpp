@@ -175,6 +175,7 @@ void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
 {
     p->DX = uint32_t(int64_t(p->X) - cell->X0);
     p->DY = uint32_t(int64_t(p->Y) - cell->Y0);
+    MakeRoom(cell->Points);
     cell->Points.Insert(p); // before existing equal keys
     ++TotalPoints;
     if (!MaxPointsStale && cell->Points.GetCount() > MaxPoints) MaxPoints = cell->Points.GetCount();
@@ -437,6 +438,7 @@ TShapePoint* AddShapePoint(TNetwork& net, int32_t x, int32_t y, int32_t index, T
     auto* sp = new TShapePoint(x, y, c->X0, c->Y0);
     net.NodeHash.InsertPoint(c, sp);
     auto& shapes = halfEdge->LinkValues->ShapePoints;
+    MakeRoom(shapes);
     shapes.InsertAt(std::clamp(index, 0, shapes.GetCount()), sp);
     sp->Link = halfEdge;
     ExtendBox(net, halfEdge, sp);
@@ -463,7 +465,9 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
     }
     halfA = new TLink{r, b, 1};
     halfB = new TLink{r, a, 0};
+    MakeRoom(a->Links);
     a->Links.Insert(halfA);
+    MakeRoom(b->Links);
     b->Links.Insert(halfB);
     ExtendBox(net, halfA, b);
     ++net.LinkCount;

@@ -76,6 +76,16 @@ struct TBox {
 // The box that starts unions.
 inline constexpr TBox EmptyBox{2147483647, 2147483647, -2147483647, -2147483647};
 
+// Collections grow by a fixed delta, which makes filling a long list
+// quadratic. Call before inserting into a list that may grow long (a cell, a
+// busy node's links, shape points, a large polygon): past 16 items the room
+// grows by half.
+template <class T>
+void MakeRoom(TCollection<T>& c)
+{
+    if (c.GetCount() == c.GetLimit() && c.GetCount() >= 16) c.SetLimit(c.GetCount() + c.GetCount() / 2);
+}
+
 using TStringList = std::vector<std::string>;
 using TLinkList = TCollection<TLink>;                  // a node's half-edges
 using TMyPolygonList = TCollection<TNetworkPoint>;     // vertices of a node's own polygon
