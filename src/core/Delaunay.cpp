@@ -117,7 +117,13 @@ private:
     std::vector<int32_t> CellHead;
     std::vector<TLink> Links;
     std::vector<int32_t> FreeLinks;
-    std::vector<int32_t> Wide;
+    // Triangles whose circle covers too many cells, with a copy of the
+    // circle for a fast scan.
+    struct TWide {
+        double XC, YC, R;
+        int32_t Id;
+    };
+    std::vector<TWide> Wide;
 
     std::vector<int32_t> EdgeA, EdgeB;
     std::vector<uint8_t> EdgeGone;
@@ -145,6 +151,11 @@ bool TTriangulator::ForEachCell(const TWork& t, int32_t Col0, F Visit) const
     // A margin covers the rounding of the in-circle test.
     const double pad = 1e-9 * (std::fabs(t.XC) + std::fabs(t.YC) + t.R) + 1e-9;
     const double rr = t.R + pad;
+    // Only the part of the circle over the grid matters: every vertex lies
+    // in it.
+    const double gx1 = GX0 + NX * GS, gy1 = GY0 + NY * GS;
+    if (t.XC + rr < GX0 || t.XC - rr > gx1)
+        return true;
     const int32_t c1 = ColumnOf(t.XC + rr);
     for (int32_t c = std::max(Col0, ColumnOf(t.XC - rr)); c <= c1; ++c) {
         const double x0 = GX0 + c * GS;
@@ -157,6 +168,8 @@ bool TTriangulator::ForEachCell(const TWork& t, int32_t Col0, F Visit) const
         if (dx > rr)
             continue;
         const double h = std::sqrt(std::max(0.0, rr * rr - dx * dx)) + pad;
+        if (t.YC + h < GY0 || t.YC - h > gy1)
+            continue;
         const int32_t r1 = RowOf(t.YC + h);
         for (int32_t r = RowOf(t.YC - h); r <= r1; ++r)
             if (!Visit(c * NY + r))
@@ -193,16 +206,16 @@ void TTriangulator::Register(int32_t Id, double SweepX)
         return;
     }
     t.WidePos = static_cast<int32_t>(Wide.size());
-    Wide.push_back(Id);
+    Wide.push_back({t.XC, t.YC, t.R, Id});
 }
 
 void TTriangulator::Unregister(int32_t Id)
 {
     TWork& t = Work[Id];
     if (t.WidePos >= 0) {
-        const int32_t last = Wide.back();
-        Wide[t.WidePos] = last;
-        Work[last].WidePos = t.WidePos;
+        const TWide last = Wide.back();
+        Wide[static_cast<size_t>(t.WidePos)] = last;
+        Work[last.Id].WidePos = t.WidePos;
         Wide.pop_back();
         t.WidePos = -1;
     } else if (t.Col0 >= 0) {
@@ -272,17 +285,19 @@ void TTriangulator::CollectHolders(double xp, double yp, std::vector<int32_t>& S
         p = &Links[l].Next;
     }
     for (size_t k = 0; k < Wide.size();) {
-        TWork& t = Work[Wide[k]];
-        if (Complete(t, xp)) {
-            const int32_t last = Wide.back();
+        const TWide& w = Wide[k];
+        if (w.XC + w.R < xp) {
+            Work[w.Id].WidePos = -1;
+            const TWide last = Wide.back();
             Wide[k] = last;
-            Work[last].WidePos = static_cast<int32_t>(k);
+            Work[last.Id].WidePos = static_cast<int32_t>(k);
             Wide.pop_back();
-            t.WidePos = -1;
             continue;
         }
-        if (Holds(t, xp, yp))
-            Slots.push_back(t.Slot);
+        const double dx = xp - w.XC;
+        const double dy = yp - w.YC;
+        if (dx * dx + dy * dy <= w.R * w.R)
+            Slots.push_back(Work[w.Id].Slot);
         ++k;
     }
 }
