@@ -7,8 +7,10 @@
 #include "core/Expression.h"
 #include "core/ExpressionDates.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 using namespace exprops;
 
@@ -35,6 +37,10 @@ enum class XOp : uint8_t {
     PropText,     // C = code
     Neg,
     NumOp,        // C = operator, B = position
+    Add,          // B = position (the common operators, inline)
+    Sub,
+    Mul,
+    Div,
     TextOp,       // C = operator
     DateOp,       // C = operator
     BadOp,        // B = position: texts or dates with an operator they lack
@@ -47,6 +53,9 @@ enum class XOp : uint8_t {
 struct TExprInstr {
     XOp Op;
     char C = 0;
+    // For the binary number operators: where the right operand comes from
+    // when it was a plain load folded into the operator (0: the stack).
+    uint8_t Src = 0;
     int16_t A = 0;
     int32_t B = 0;
     double D = 0;
@@ -159,7 +168,8 @@ T Compiler::Combine(char op, T left, T right, bool& stopped)
     } else if (op == '^') {
         Emit(XOp::Pow, 0, 0, Pos);
     } else {
-        Emit(XOp::NumOp, op, 0, Pos);
+        XOp x = op == '+' ? XOp::Add : op == '-' ? XOp::Sub : op == '*' ? XOp::Mul : op == '/' ? XOp::Div : XOp::NumOp;
+        Emit(x, op, 0, Pos);
     }
     return T::Num;
 }
@@ -475,6 +485,31 @@ void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode
     c.Expression();
     Leftover_ = c.Tok != EndMark ? c.Pos : 0;
     MaxStack_ = c.MaxDepth;
+
+    // Fold a plain number load into the operator that follows it.
+    std::vector<TExprInstr> folded;
+    folded.reserve(Code_.size());
+    for (const TExprInstr& in : Code_) {
+        bool binary = in.Op == XOp::Add || in.Op == XOp::Sub || in.Op == XOp::Mul || in.Op == XOp::Div ||
+                      in.Op == XOp::NumOp;
+        if (binary && !folded.empty()) {
+            const TExprInstr& prev = folded.back();
+            uint8_t src = prev.Op == XOp::PushNum ? 1 : prev.Op == XOp::AttrNum ? 2 : prev.Op == XOp::Param ? 3
+                          : prev.Op == XOp::Var ? 4 : 0;
+            if (src) {
+                TExprInstr f = in;
+                f.Src = src;
+                f.A = prev.A;
+                f.D = prev.D;
+                folded.back() = f;
+                continue;
+            }
+        }
+        folded.push_back(in);
+    }
+    Code_.swap(folded);
+    std::sort(KindGuards_.begin(), KindGuards_.end());
+    KindGuards_.erase(std::unique(KindGuards_.begin(), KindGuards_.end()), KindGuards_.end());
 }
 
 bool TPreparedExpression::KindsMatch(const ExpressionContext& ctx, const TExprEnvironment& env) const
@@ -529,6 +564,18 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         e.V = 0;
     };
 
+    // The right operand of a binary number operator; a folded load is pushed
+    // here so that the stack looks as if it had been pushed before.
+    auto right = [&](const TExprInstr& in) -> double {
+        switch (in.Src) {
+        case 1: ++top; return in.D;
+        case 2: ++top; return ctx.Values[in.A];
+        case 3: ++top; return ctx.Parameters[in.A];
+        case 4: ++top; return ctx.Variables[in.A];
+        default: return stack[top].V;
+        }
+    };
+
     for (const TExprInstr& in : Code_) {
         switch (in.Op) {
         case XOp::PushNum:
@@ -578,7 +625,31 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         case XOp::Neg: stack[top].V = -stack[top].V; break;
         case XOp::NumOp: {
             double r;
-            if (!NumberOp(in.C, stack[top - 1].V, stack[top].V, r)) fault = in.B;
+            double b = right(in);
+            if (!NumberOp(in.C, stack[top - 1].V, b, r)) fault = in.B;
+            --top;
+            stack[top].V = r;
+            stack[top].L = 0;
+            break;
+        }
+        case XOp::Add:
+        case XOp::Sub:
+        case XOp::Mul:
+        case XOp::Div: {
+            double b = right(in);
+            double a = stack[top - 1].V, r;
+            if (in.Op == XOp::Add)
+                r = a + b;
+            else if (in.Op == XOp::Sub)
+                r = a - b;
+            else if (in.Op == XOp::Mul)
+                r = (a == 0 || b == 0) ? 0 : a * b;
+            else
+                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
+            if (!std::isfinite(r)) {
+                fault = in.B;
+                r = 0;
+            }
             --top;
             stack[top].V = r;
             stack[top].L = 0;
