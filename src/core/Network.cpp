@@ -90,7 +90,6 @@ void THashEntry::ResetLongLatBox()
 
 void THashEntry::IncludePoint(const TNetworkPoint* p)
 {
-    if (p->Longitude == 0 && p->Latitude == 0) return; // unknown
     MinLat = std::min(MinLat, p->Latitude);
     MaxLat = std::max(MaxLat, p->Latitude);
     MinLong = std::min(MinLong, p->Longitude);

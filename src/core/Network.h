@@ -293,7 +293,7 @@ struct THashEntry {
 
     int32_t CellX() const { return int32_t(uint32_t(uint64_t(Key))); }
     int32_t CellY() const { return int32_t(Key >> 32); }
-    // Widens the long/lat box by a point with known long/lat.
+    // Widens the long/lat box by the point's longitude and latitude.
     void IncludePoint(const TNetworkPoint* p);
     void ResetLongLatBox();
     bool LongLatBoxContains(int32_t longitude, int32_t latitude) const
