@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -151,9 +152,30 @@ void BM_RebuildAfterHalving(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * N * 2);
 }
 
+// An update run: the name index built, then a million look-ups by name.
+void BM_NameIndexLookups(benchmark::State& state)
+{
+    TNetwork& net = LoadedNetwork();
+    static bool named = [&] {
+        int i = 0;
+        ForEachNode(net, [&](TNode* n) { n->Name = "Node " + std::to_string(i++ % (N / 2)); });
+        return true;
+    }();
+    benchmark::DoNotOptimize(named);
+    int64_t found = 0;
+    for (auto _ : state) {
+        TNameIndex ix;
+        ix.Build(net);
+        for (int i = 0; i < N; ++i) found += ix.FindIndexedNode("Node " + std::to_string(i * 7 % N)) != nullptr;
+    }
+    state.counters["found"] = double(found) / double(state.iterations());
+    state.SetItemsProcessed(state.iterations() * N);
+}
+
 } // namespace
 
 BENCHMARK(BM_LoadFileOrder)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_LoadRandomOrder)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Picks)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_RebuildAfterHalving)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_NameIndexLookups)->Unit(benchmark::kMillisecond)->Iterations(2);
