@@ -86,7 +86,15 @@ public:
     int32_t ToDevice(int32_t v) const
     {
         if (Viewport_ == ZoomWindowExtent) return v;
-        return int32_t(pround(double(v) * Viewport_ / ZoomWindowExtent));
+        // Round(v x viewport / 288), ties to even, in integers.
+        const int64_t n = int64_t(v) * Viewport_;
+        int64_t q = n / ZoomWindowExtent, r = n % ZoomWindowExtent;
+        if (r < 0) {
+            r += ZoomWindowExtent;
+            --q;
+        }
+        if (2 * r > ZoomWindowExtent || (2 * r == ZoomWindowExtent && (q & 1))) ++q;
+        return int32_t(q);
     }
     // Device to logical, one axis.
     int32_t ToLogical(int32_t v) const

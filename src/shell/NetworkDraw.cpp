@@ -581,7 +581,23 @@ void TDrawCall::DrawPolygon(const TNode& owner)
 void TDrawCall::LinkPassFirst(const THashEntry* cell)
 {
     if (!CellLinksInView(cell)) return;
-    for (int32_t i = 0; i < cell->Points.GetCount(); ++i) {
+    const int32_t count = cell->Points.GetCount();
+    for (int32_t i = 0; i < count; ++i) {
+        // The walk chases pointers (point, its link list, half-edges, link
+        // records): fetch the ones a few points ahead while this one draws.
+        if (i + 6 < count) __builtin_prefetch(cell->Points.At(i + 6));
+        if (i + 4 < count)
+            if (const TNode* ahead = cell->Points.At(i + 4)->AsNode()) __builtin_prefetch(ahead->Links.begin());
+        if (i + 2 < count)
+            if (const TNode* next = cell->Points.At(i + 2)->AsNode())
+                for (const TLink* h : next->Links) __builtin_prefetch(h);
+        if (i + 1 < count)
+            if (const TNode* next = cell->Points.At(i + 1)->AsNode())
+                for (const TLink* h : next->Links)
+                    if (h->AEnd) {
+                        __builtin_prefetch(h->LinkValues);
+                        __builtin_prefetch(h->FarNode);
+                    }
         const TNode* n = cell->Points.At(i)->AsNode();
         if (!n) continue;
         for (int32_t k = 0; k < n->Links.GetCount(); ++k) {

@@ -501,21 +501,21 @@ TCanvasSize DrawLink(TCanvas& canvas, const TDrawPad& pad, int32_t ax, int32_t a
                      const TCollection<TShapePoint>* shapePoints, bool addOrigin, bool subtractScroll, bool draw,
                      int32_t extra, int32_t width, int32_t colour, int32_t bx, int32_t by)
 {
-    TLinkDraw L{canvas, pad, pad.Widths->LinkStyleMode, pad.Display->GlobalLinkStyle, pad.ColorOf(colour), colour,
-                draw, arrow, width, extra, nullptr, false};
+    const int lsm = pad.Widths->LinkStyleMode, gls = pad.Display->GlobalLinkStyle;
     // Image links.
     const TSymbolImages* images = pad.Images;
-    if (L.Gls == 5 && L.Lsm == 0 && width >= 1 && width <= 240 && images && images->Link(width)) {
-        L.Image = images->Link(width);
-    } else if (L.Lsm == 2 && width >= 11 && width <= 250) {
+    const TSymbolImages::TEntry* image = nullptr;
+    if (gls == 5 && lsm == 0 && width >= 1 && width <= 240 && images) {
+        image = images->Link(width);
+    } else if (lsm == 2 && width >= 11 && width <= 250) {
         width -= 10;
-        L.Width = width;
-        if (images) L.Image = images->Link(width);
+        if (images) image = images->Link(width);
     }
+    TLinkDraw L{canvas, pad, lsm, gls, pad.ColorOf(colour), colour, draw, arrow, width, extra, image, false};
     L.Recolour = colour == 0 || colour == 17 || colour == 20 || colour == 22;
     const TOffsets o = OffsetsOf(pad, addOrigin, subtractScroll);
     const int64_t AX = ax + o.DX, AY = ay + o.DY, BX = bx + o.DX, BY = by + o.DY;
-    const double d = std::hypot(double(BX - AX), double(BY - AY));
+    const double d = std::sqrt(double(BX - AX) * double(BX - AX) + double(BY - AY) * double(BY - AY));
     TCanvasSize size = L.Image ? TCanvasSize{L.Image->Raw.width(), RoundI(d)} : TCanvasSize{width, RoundI(d) + width};
     auto finish = [&](int32_t deco) {
         if (deco > size.CX) size.CX = deco;
