@@ -575,10 +575,41 @@ int32_t InterpolateElevations(TNetwork& Net, bool ComputeShapes, bool UseShapes,
     return missing;
 }
 
-double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, bool UseShapes, TMessageSink* Sink)
+double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, bool UseShapes, TMessageSink* Sink,
+                              const TDelaunay::TLineSink& DrawTriangles)
 {
     TDelaunay d;
     RouteMessages(d, Sink);
     LoadElevationVertices(Net, UseShapes, d);
+    d.ShowTriangles(DrawTriangles);
     return d.Interpolate(Point.X, -Point.Y);
+}
+
+TLongLatStatus EstimatePixelsPerDegreeLat(int Method, const TNetworkPoint& Pivot, const TNetworkPoint& Second,
+                                          double& PixelsPerDegreeLat)
+{
+    if (Method < 1 || Method > 3)
+        return TLongLatStatus::BadMethod;
+    if (!PivotLongLatUsable(Pivot.Longitude, Pivot.Latitude) || !PivotLongLatUsable(Second.Longitude, Second.Latitude))
+        return TLongLatStatus::BadPivot;
+    const int64_t dLat = int64_t(Second.Latitude) - Pivot.Latitude;
+    if (dLat == 0)
+        return TLongLatStatus::SameLatitude;
+    const double dy = double(Second.Y) - double(Pivot.Y);
+    double scale = dy * 1e7 / double(dLat);
+    if (Method >= 2) {
+        const TLongLatPivot pv = PivotOf(Pivot);
+        for (int k = 0; k < 4; ++k) {
+            TProjection proj;
+            if (!SetupPivotProjection(proj, Method, pv, scale))
+                return TLongLatStatus::BadProjection;
+            if (!proj.Project(Second.Longitude / 1e7, Second.Latitude / 1e7) || proj.Y == 0)
+                return TLongLatStatus::BadProjection;
+            scale = dy * scale / proj.Y;
+        }
+    }
+    if (!UsableScale(scale))
+        return TLongLatStatus::BadScale;
+    PixelsPerDegreeLat = scale;
+    return TLongLatStatus::Done;
 }

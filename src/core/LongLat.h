@@ -32,8 +32,8 @@ enum class TLongLatStatus {
     BadScale,      // PixelsPerDegreeLat zero or not finite
     BadPivot,      // no pivot, or its long/lat unusable
     BadProjection, // the projection cannot be set up at the pivot
-    BadUnits,      // UnitsFactor zero or not finite
     BadMethod,
+    SameLatitude,  // a scale estimate from two nodes of one latitude
 };
 
 // A pivot's long/lat can anchor the passes: within the world's range and
@@ -127,4 +127,10 @@ int32_t InterpolateElevations(TNetwork& Net, bool ComputeShapes, bool UseShapes,
                               const TDelaunay::TLineSink& DrawTriangles = {}, const TLongLatProgress& Progress = {});
 // The elevation that triangulation gives one point (0 outside the hull).
 double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, bool UseShapes,
-                              TMessageSink* Sink = nullptr);
+                              TMessageSink* Sink = nullptr, const TDelaunay::TLineSink& DrawTriangles = {});
+
+// World units per degree of latitude from a pivot and a second node of
+// known, different latitudes: the linear estimate, refined four times
+// through the projection for methods 2 and 3. Method 0 gives BadMethod.
+TLongLatStatus EstimatePixelsPerDegreeLat(int Method, const TNetworkPoint& Pivot, const TNetworkPoint& Second,
+                                          double& PixelsPerDegreeLat);

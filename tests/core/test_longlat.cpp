@@ -300,3 +300,33 @@ TEST(Elevations, TriangulationFillsAndLocks)
     EXPECT_EQ(inside->Elevation, 1);
     EXPECT_EQ(next->Elevation, 10000 + 1510 + 5020);
 }
+
+namespace {
+
+TEST(LongLatPasses, ScaleEstimateFromTwoNodes)
+{
+    TNetwork net;
+    TNode* pivot = Add(net, 0, 0, -882500000, 405000000);
+    TNode* second = Add(net, 300, -1000, -882000000, 415000000);
+    double ppd = 7;
+    EXPECT_EQ(EstimatePixelsPerDegreeLat(0, *pivot, *second, ppd), TLongLatStatus::BadMethod);
+    ASSERT_EQ(EstimatePixelsPerDegreeLat(1, *pivot, *second, ppd), TLongLatStatus::Done);
+    EXPECT_DOUBLE_EQ(ppd, -1000);
+    // Place the second node where a known scale puts it; the estimate finds
+    // that scale again.
+    for (int method : {2, 3}) {
+        TProjection proj;
+        ASSERT_TRUE(SetupPivotProjection(proj, method, PivotOf(*pivot), -1234.5));
+        ASSERT_TRUE(proj.Project(second->Longitude / 1e7, second->Latitude / 1e7));
+        second->Y = int32_t(std::nearbyint(proj.Y));
+        ASSERT_EQ(EstimatePixelsPerDegreeLat(method, *pivot, *second, ppd), TLongLatStatus::Done);
+        EXPECT_NEAR(ppd, -1234.5 * second->Y / proj.Y, 1e-6) << method;
+    }
+    // Equal latitudes would divide by zero.
+    second->Latitude = pivot->Latitude;
+    ppd = 7;
+    EXPECT_EQ(EstimatePixelsPerDegreeLat(1, *pivot, *second, ppd), TLongLatStatus::SameLatitude);
+    EXPECT_EQ(ppd, 7);
+}
+
+} // namespace
