@@ -224,7 +224,7 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
     const int32_t w = t.CellWidth, h = t.CellHeight;
     const int64_t cx0 = CellIndexBelow(px - R - (w - 1), w), cx1 = CellIndexBelow(px + R, w);
     const int64_t cy0 = CellIndexBelow(py - R - (h - 1), h), cy1 = CellIndexBelow(py + R, h);
-    if ((cx1 - cx0 + 1) * (cy1 - cy0 + 1) < static_cast<int64_t>(t.GetCount())) {
+    if (double(cx1 - cx0 + 1) * double(cy1 - cy0 + 1) < t.GetCount()) {
         for (int64_t cy = cy0; cy <= cy1; ++cy) {
             auto row = [&](int64_t from, int64_t to) {
                 for (int64_t cx = from; cx <= to; ++cx)

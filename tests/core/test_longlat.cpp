@@ -4,12 +4,14 @@
 #include "core/Messages.h"
 #include "core/Network.h"
 #include "core/NetworkQueries.h"
+#include "core/StatisticsLibrary.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <random>
 
 namespace {
 
@@ -327,6 +329,70 @@ TEST(LongLatPasses, ScaleEstimateFromTwoNodes)
     ppd = 7;
     EXPECT_EQ(EstimatePixelsPerDegreeLat(1, *pivot, *second, ppd), TLongLatStatus::SameLatitude);
     EXPECT_EQ(ppd, 7);
+}
+
+} // namespace
+
+namespace {
+
+// The statistical fit the slow way: every cell of the table in key order.
+bool ReferenceFit(const TNetwork& net, const TNetworkPoint& p, double R, int32_t& lon, int32_t& lat)
+{
+    TLinearRegression fx, fy;
+    for (const THashEntry* c : net.NodeHash) {
+        if (!((std::fabs(c->X0 - p.XF) <= R || std::fabs(c->X1 - p.XF) <= R) &&
+              (std::fabs(c->Y0 - p.YF) <= R || std::fabs(c->Y1 - p.YF) <= R)))
+            continue;
+        for (const TNetworkPoint* q : c->Points)
+            if (q->Longitude != 0 && q->Latitude != 0 && q->LongLatKnown &&
+                std::sqrt((p.XF - q->XF) * (p.XF - q->XF) + (p.YF - q->YF) * (p.YF - q->YF)) <= R) {
+                fx.AddPoint(q->XF, q->Longitude);
+                fy.AddPoint(q->YF, q->Latitude);
+            }
+    }
+    double a, b, c, d;
+    if (!fx.Compute(a, b) || !fy.Compute(c, d))
+        return false;
+    lon = int32_t(std::nearbyint(a * p.XF + b));
+    lat = int32_t(std::nearbyint(c * p.YF + d));
+    return true;
+}
+
+TEST(LongLatPasses, StatisticalCellLookupMatchesTheFullWalk)
+{
+    // Cells on both sides of X = 0 (cell X ordered as unsigned), clusters far
+    // apart and ranges from a fraction of a cell to many cells; fractional
+    // positions keep the sums inexact.
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int32_t> pos(-3000, 3000);
+    std::uniform_int_distribution<int32_t> noise(-20000, 20000);
+    std::uniform_real_distribution<double> frac(-0.5, 0.5);
+    TNetwork net;
+    std::vector<TNode*> unknown;
+    for (int i = 0; i < 3000; ++i) {
+        const int32_t x = 245000 * (i % 2) + pos(rng), y = pos(rng) - 400000 * (i % 3 == 0);
+        TNode* n = Add(net, x, y);
+        n->XF = x + frac(rng); // inexact sums
+        n->YF = y + frac(rng);
+        if (i % 4)
+            n->Longitude = 1600000000 + 3000 * x / 7 + noise(rng), n->Latitude = -800000000 + 200 * y + noise(rng);
+        else
+            unknown.push_back(n);
+    }
+    for (double range : {40.0, 700.0, 5000.0}) {
+        ForEachNode(net, [](TNode* n) { n->LongLatKnown = n->Longitude != 0 && n->Latitude != 0; });
+        for (TNode* n : unknown) {
+            int32_t lon = 0, lat = 0;
+            const bool expected = ReferenceFit(net, *n, range, lon, lat);
+            n->Longitude = n->Latitude = 0;
+            ASSERT_EQ(StatisticalLongLat(net, *n, true, false, false, range), expected) << range;
+            if (expected) {
+                ASSERT_EQ(n->Longitude, lon) << range;
+                ASSERT_EQ(n->Latitude, lat) << range;
+            }
+            n->Longitude = n->Latitude = 0;
+        }
+    }
 }
 
 } // namespace
