@@ -286,7 +286,7 @@ TEST(Elevations, TriangulationFillsAndLocks)
     TNode* outside = Add(net, 900, 900);
     TNode* locked = Add(net, 120, 130);
     locked->ExcludeFromTriangulation = 1;
-    TMessageRecorder sink;
+    TMessageSinkRecorder sink;
     EXPECT_EQ(InterpolateElevations(net, false, false, true, &sink), 2);
     EXPECT_EQ(inside->Elevation, 10000 + 1500 + 5000);
     EXPECT_EQ(inside->ExcludeFromTriangulation, 1);
