@@ -16,42 +16,6 @@ constexpr double CoordinateLimit = 1e9;
 constexpr double CircleEps = 1e-6;
 constexpr double EdgeEps = 1e-12;
 
-// Circumcircle of (x1, y1), (x2, y2), (x3, y3); false when the three lie on
-// one horizontal line (no circle is stored for such a triangle).
-bool Circumcircle(double x1, double y1, double x2, double y2, double x3, double y3, double& xc, double& yc, double& r)
-{
-    const double eps = CircleEps;
-    if (std::fabs(y1 - y2) < eps && std::fabs(y2 - y3) < eps)
-        return false;
-    if (std::fabs(y2 - y1) < eps) {
-        const double m2 = -(x3 - x2) / (y3 - y2);
-        xc = (x2 + x1) / 2;
-        yc = m2 * (xc - (x2 + x3) / 2) + (y2 + y3) / 2;
-    } else if (std::fabs(y3 - y2) < eps) {
-        const double m1 = -(x2 - x1) / (y2 - y1);
-        xc = (x3 + x2) / 2;
-        yc = m1 * (xc - (x1 + x2) / 2) + (y1 + y2) / 2;
-    } else {
-        const double m1 = -(x2 - x1) / (y2 - y1);
-        const double m2 = -(x3 - x2) / (y3 - y2);
-        const double mx1 = (x1 + x2) / 2;
-        const double my1 = (y1 + y2) / 2;
-        const double mx2 = (x2 + x3) / 2;
-        const double my2 = (y2 + y3) / 2;
-        if (m1 == m2) {
-            xc = (x1 + x2 + x3) / 3;
-            yc = (y1 + y2 + y3) / 3;
-        } else {
-            xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
-            yc = m1 * (xc - mx1) + my1;
-        }
-    }
-    const double dx = x2 - xc;
-    const double dy = y2 - yc;
-    r = std::sqrt(dx * dx + dy * dy);
-    return true;
-}
-
 // The incremental triangulation over vertices sorted by X. Each new vertex
 // removes the triangles whose circumcircle holds it and fills the hole with
 // triangles to the vertex. The triangles live in a slot array whose order
@@ -277,7 +241,7 @@ int32_t TTriangulator::NewTriangle(int32_t a, int32_t b, int32_t c, double Sweep
     const TDVertex& v2 = Vert[b];
     const TDVertex& v3 = Vert[c];
     t.XC = t.YC = t.R = 0;
-    t.Known = Circumcircle(v1.X, v1.Y, v2.X, v2.Y, v3.X, v3.Y, t.XC, t.YC, t.R);
+    t.Known = TDelaunay::Circumcircle(v1.X, v1.Y, v2.X, v2.Y, v3.X, v3.Y, t.XC, t.YC, t.R);
     ++Count;
     if (static_cast<int32_t>(SlotId.size()) <= Count)
         SlotId.resize(static_cast<size_t>(Count) + 1);
@@ -514,6 +478,41 @@ double AlongEdge(double za, double zb, double d, double l)
 } // namespace
 
 TDelaunay::TDelaunay() = default;
+
+bool TDelaunay::Circumcircle(double x1, double y1, double x2, double y2, double x3, double y3, double& xc,
+                             double& yc, double& r)
+{
+    const double eps = CircleEps;
+    if (std::fabs(y1 - y2) < eps && std::fabs(y2 - y3) < eps)
+        return false;
+    if (std::fabs(y2 - y1) < eps) {
+        const double m2 = -(x3 - x2) / (y3 - y2);
+        xc = (x2 + x1) / 2;
+        yc = m2 * (xc - (x2 + x3) / 2) + (y2 + y3) / 2;
+    } else if (std::fabs(y3 - y2) < eps) {
+        const double m1 = -(x2 - x1) / (y2 - y1);
+        xc = (x3 + x2) / 2;
+        yc = m1 * (xc - (x1 + x2) / 2) + (y1 + y2) / 2;
+    } else {
+        const double m1 = -(x2 - x1) / (y2 - y1);
+        const double m2 = -(x3 - x2) / (y3 - y2);
+        const double mx1 = (x1 + x2) / 2;
+        const double my1 = (y1 + y2) / 2;
+        const double mx2 = (x2 + x3) / 2;
+        const double my2 = (y2 + y3) / 2;
+        if (m1 == m2) {
+            xc = (x1 + x2 + x3) / 3;
+            yc = (y1 + y2 + y3) / 3;
+        } else {
+            xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
+            yc = m1 * (xc - mx1) + my1;
+        }
+    }
+    const double dx = x2 - xc;
+    const double dy = y2 - yc;
+    r = std::sqrt(dx * dx + dy * dy);
+    return true;
+}
 
 // The cell (X, Y) of the duplicate table: its slot, or the free slot where
 // it would go.

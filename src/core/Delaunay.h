@@ -59,6 +59,11 @@ public:
 
     int32_t VertexCount() const { return VertexSlot - 1; }
 
+    // Circumcircle (centre, radius) of three corners; false when they lie on
+    // one horizontal line within 1e-6 (the points are coincident).
+    static bool Circumcircle(double x1, double y1, double x2, double y2, double x3, double y3, double& XC,
+                             double& YC, double& R);
+
     TDVertexClass Vertices{10000};
     TDTriangleClass Triangles{20000};
     int32_t TriangleCount = 0;
