@@ -1,9 +1,18 @@
 #include "core/LongLat.h"
 
+#include "core/DisplaySettings.h"
+#include "core/Messages.h"
+#include "core/Network.h"
+#include "core/NetworkQueries.h"
 #include "core/Rounding.h"
+#include "core/StatisticsLibrary.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -118,17 +127,6 @@ bool SetupPivotProjection(TProjection& Projection, int Method, const TLongLatPiv
 
 // ---------------------------------------------------------------- passes
 
-#include "core/DisplaySettings.h"
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkQueries.h"
-#include "core/StatisticsLibrary.h"
-
-#include <algorithm>
-#include <chrono>
-#include <unordered_map>
-#include <vector>
-
 namespace {
 
 // Calls the progress callback about every 30 ms.
@@ -198,10 +196,10 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
     if (!Selected(Point, OnlyZeros, OnlyFreeNodes))
         return true;
     const double R = std::fabs(Range);
-    if (!std::isfinite(R))
+    const double px = Point.XF, py = Point.YF;
+    if (!std::isfinite(R) || !std::isfinite(px) || !std::isfinite(py))
         return false;
     TLinearRegression longitudeFit, latitudeFit;
-    const double px = Point.XF, py = Point.YF;
     auto visit = [&](const THashEntry* cell) {
         if (!((std::fabs(cell->X0 - px) <= R || std::fabs(cell->X1 - px) <= R) &&
               (std::fabs(cell->Y0 - py) <= R || std::fabs(cell->Y1 - py) <= R)))
