@@ -1,0 +1,89 @@
+// Link widths and node sizes: the per-class style expressions evaluated per
+// element, their values looked up in the 40 intervals, and the largest width
+// and size the settings can produce.
+#pragma once
+
+#include "core/Expression.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Splits a style expression at each ':' outside quotes and braces, into at
+// most MaxParts parts.
+std::vector<std::string> SplitStyleExpression(std::string_view text, int maxParts = 10);
+
+// The first interval k (1..40) with Bottom[k] <= value <= Top[k]; -1 when none.
+int IntervalOf(double value, const double* top, const double* bottom, int count = 40);
+
+// One class's style expression, prepared for its elements.
+class TStyleExpression {
+public:
+    void Prepare(const std::string& text, int classNo, ExprMode mode,
+                 const std::array<int32_t, ExprSlots>& kinds, const TExprEnvironment& env);
+    // Evaluates every part; Ok[i] is false for a part that failed.
+    int Evaluate(const ExpressionContext& ctx, const ExprStrings& strings, const TExprElement& element,
+                 const TExprEnvironment& env, double* values, bool* ok) const;
+    int PartCount() const { return static_cast<int>(Parts_.size()); }
+
+private:
+    std::vector<TPreparedExpression> Parts_;
+};
+
+// Interval numbers of the first three parts (-1 for a failed, unmatched or
+// missing part).
+struct TStyleParts {
+    int Part[3] = {-1, -1, -1};
+    double Values[10] = {};
+    int Count = 0;
+};
+TStyleParts ClassifyStyleParts(const double* values, const bool* ok, int count, const double* top,
+                               const double* bottom);
+
+struct TLinkStyle {
+    int32_t Width = 1;
+    int32_t Extra = 0;
+    int32_t Colour = 1;
+};
+struct TNodeStyle {
+    int32_t Size = 1;
+    int32_t Colour = 1;
+    int32_t PolygonStyle = 0;
+};
+
+// The style of one element from its classified parts. Table is the kind's
+// 41-entry width or size table [0..40]; ClassNo 0 is the unclassed class.
+TLinkStyle LinkStyleFromParts(TStyleParts parts, int linkStyleMode, bool showNotFound, int classNo,
+                              int32_t classWidth, int32_t classColour, const int32_t* table);
+TNodeStyle NodeStyleFromParts(TStyleParts parts, int nodeStyleMode, bool showNotFound, int classNo,
+                              int32_t classSize, int32_t classColour, int32_t classPolygonStyle,
+                              const int32_t* table);
+
+// Inputs of ComputeMaxWidths, gathered from the window and the symbol images.
+struct TMaxWidthInputs {
+    int GlobalLinkStyle = 0; // 5 = bitmap
+    int GlobalShape = 1;     // 1 entity/bitmap, 3 circle, 4 dot, 5 pie
+    int32_t StandardSize = 3;
+    int LinkStyleMode = 2;
+    int NodeStyleMode = 2;
+    const int32_t* LinkWidths = nullptr; // [0..40]
+    const int32_t* NodeSizes = nullptr;  // [0..40]
+    std::vector<int32_t> LinkClassWidths; // default widths of link classes 0..n
+    std::vector<int32_t> NodeClassSizes;  // default sizes of node classes 0..n
+    // Largest of width and height of symbol image k, 0 when it does not exist.
+    int32_t (*LinkImageSize)(int k, const void* data) = nullptr;
+    int32_t (*NodeImageSize)(int k, const void* data) = nullptr;
+    const void* ImageData = nullptr;
+};
+struct TMaxWidths {
+    int32_t MaxLinkWidth = 0;
+    int32_t MaxNodeCircle = 0;
+    bool LargeNodeSymbols = false;
+    bool WideLinks = false;
+};
+TMaxWidths ComputeMaxWidths(const TMaxWidthInputs& in);
+
+// Builds the expression context kinds of a class: C its code count (highest
+// worksheet row), D, T, X 16, I and R 0, S 19.
+std::array<int32_t, ExprSlots> StyleKinds(const TClassRecord* cls);
