@@ -19,7 +19,7 @@
 
 class TEntityClass;
 struct TClassRecord;
-struct TNode;
+class TNode;
 struct TLink;
 
 constexpr int ExprSlots = 101;  // [0..100]
@@ -216,7 +216,7 @@ bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& resu
 // Categorical code text of a slot cut to n characters (n <= 8); bytes outside
 // 32..126 read as blanks.
 int SlotCodes(double slot, int n, char* out);
-// Packed date parts.
-bool DatePartGiven(double packed, int part);
+// A {date} literal as a packed date and time; parts not given stay so.
+double ParseDateLiteral(std::string_view text);
 
 } // namespace exprops

@@ -5,7 +5,7 @@
 // reference evaluator.
 #include "core/EntityClasses.h"
 #include "core/Expression.h"
-#include "core/ExpressionDates.h"
+#include "core/TextFormat.h"
 
 #include <algorithm>
 #include <cmath>

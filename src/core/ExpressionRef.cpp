@@ -2,7 +2,7 @@
 // and computes as it reads, one register set per expression level.
 #include "core/EntityClasses.h"
 #include "core/Expression.h"
-#include "core/ExpressionDates.h"
+#include "core/TextFormat.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "core/SearchFilter.h"
 
-#include "core/ExpressionDates.h"
+#include "core/TextFormat.h"
 
 #include <cstring>
 
@@ -143,12 +143,8 @@ bool TSearchFilter::CriterionHolds(const TAttrib& a, const CategoricalBounds* bo
         TValueSlot lo, hi;
         lo.SetReal(a.Low);
         hi.SetReal(a.High);
-        const uint8_t* v = slot.Bytes;
-        if (andClass) return !PackedDateLess(v, lo.Bytes) && !PackedDateLess(hi.Bytes, v);
-        // v >= low and high >= v
-        bool geLow = PackedDateLess(lo.Bytes, v) || PackedDateEqual(lo.Bytes, v);
-        bool highGe = PackedDateLess(v, hi.Bytes) || PackedDateEqual(v, hi.Bytes);
-        return geLow && highGe;
+        if (andClass) return !DateTimeGreater(lo, slot) && !DateTimeGreater(slot, hi);
+        return DateTimeGreaterOrEqual(slot, lo) && DateTimeGreaterOrEqual(hi, slot);
     }
     case 'S': {
         std::string_view s = values.String(a.StringIndex);
