@@ -203,22 +203,3 @@ TMaxWidths ComputeMaxWidths(const TMaxWidthInputs& in)
     m.WideLinks = m.MaxLinkWidth > 20;
     return m;
 }
-
-std::array<int32_t, ExprSlots> StyleKinds(const TClassRecord* cls)
-{
-    std::array<int32_t, ExprSlots> kinds{};
-    if (!cls) return kinds;
-    for (int k = 1; k <= cls->AttributeCount && k <= MaxAttributes; ++k) {
-        const TAttrib* a = cls->Attr(k);
-        if (!a) continue;
-        switch (a->Kind) {
-        case 'C': kinds[k] = a->TopRow; break;
-        case 'D':
-        case 'T':
-        case 'X': kinds[k] = 16; break;
-        case 'S': kinds[k] = 19; break;
-        default: kinds[k] = 0; break;
-        }
-    }
-    return kinds;
-}

@@ -83,7 +83,3 @@ struct TMaxWidths {
     bool WideLinks = false;
 };
 TMaxWidths ComputeMaxWidths(const TMaxWidthInputs& in);
-
-// Builds the expression context kinds of a class: C its code count (highest
-// worksheet row), D, T, X 16, I and R 0, S 19.
-std::array<int32_t, ExprSlots> StyleKinds(const TClassRecord* cls);

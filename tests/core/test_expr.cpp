@@ -230,7 +230,7 @@ TEST(Expression, AliasesAndBuiltInProperties)
     AddAttribute(nodeClass, 'C', "FAST", 3);
     AddAttribute(nodeClass, 'R', "Q");     // one-character alias
     AddAttribute(w.SystemClass[1], 'R', "Toll");
-    w.SystemValues[1] = 2.5;
+    w.SystemValues[1].SetReal(2.5);
 
     FakeElement node;
     node.Class = 2;

@@ -1,3 +1,4 @@
+#include "core/ExpressionNetwork.h"
 #include "core/WidthSizes.h"
 #include "test_expr_support.h"
 
@@ -24,7 +25,7 @@ TEST(WidthSizes, WidthsByExpressionAndInterval)
     World w;
     AddAttribute(w.LinkClasses[1], 'R', "Volume");
     AddAttribute(w.LinkClasses[1], 'C', "Kind", 2);
-    std::array<int32_t, ExprSlots> kinds = StyleKinds(&w.LinkClasses[1]);
+    std::array<int32_t, ExprSlots> kinds = ClassKinds(&w.LinkClasses[1]);
     EXPECT_EQ(kinds[1], 0);
     EXPECT_EQ(kinds[2], 2);
 
