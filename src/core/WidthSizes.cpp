@@ -203,3 +203,51 @@ TMaxWidths ComputeMaxWidths(const TMaxWidthInputs& in)
     m.WideLinks = m.MaxLinkWidth > 20;
     return m;
 }
+
+// ---- on the network model ----
+
+#include "core/ExpressionNetwork.h"
+#include "core/TextFormat.h"
+#include "core/WidthSettings.h"
+
+namespace {
+
+TExpressionText Evaluate(const TExprBinding& binding, const std::string& classText, int which,
+                         const ExpressionContext& ctx, const ExprStrings& strings, const TExprElement& el)
+{
+    TExpressionText r;
+    std::string text = ExpressionPart(classText, which);
+    r.Value = EvaluateExpression(text, r.ErrorPos, ctx, strings, el, binding.Env);
+    r.Text = RealText(false, 15, r.Value);
+    if (r.Text.size() > 50) r.Text.resize(50);
+    return r;
+}
+
+} // namespace
+
+TExpressionText LinkWidthExpressionText(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w,
+                                        const TLink& link, int which)
+{
+    const TLinkValues* v = link.LinkValues;
+    if (!v || v->EntityType > MaxClasses) return {};
+    ExpressionContext ctx;
+    ctx.Kinds = ClassKinds(&(*net.LinkClasses)[v->EntityType]);
+    ExprStrings strings{};
+    FillLinkContext(net, *v, ctx, strings);
+    TExprElement el;
+    el.Link = &link;
+    return Evaluate(binding, w.LinkWidthExpressions[v->EntityType], which, ctx, strings, el);
+}
+
+TExpressionText NodeSizeExpressionText(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w,
+                                       const TNode& node, int which)
+{
+    if (node.EntityType > MaxClasses) return {};
+    ExpressionContext ctx;
+    ctx.Kinds = ClassKinds(&(*net.NodeClasses)[node.EntityType]);
+    ExprStrings strings{};
+    FillNodeContext(net, node, ctx, strings);
+    TExprElement el;
+    el.Node = &node;
+    return Evaluate(binding, w.NodeSizeExpressions[node.EntityType], which, ctx, strings, el);
+}

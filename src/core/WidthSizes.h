@@ -83,3 +83,24 @@ struct TMaxWidths {
     bool WideLinks = false;
 };
 TMaxWidths ComputeMaxWidths(const TMaxWidthInputs& in);
+
+// ---- on the network model ----
+
+class TNetwork;
+class TNode;
+struct TLink;
+class TExprBinding;
+struct TWidthSettings;
+
+// Expression 1 or 2 of the element's class evaluated for one element; the
+// text is the value in the general form with 15 digits (at most 50
+// characters). ErrorPos is the evaluator's (0 on success).
+struct TExpressionText {
+    double Value = 0;
+    int32_t ErrorPos = 0;
+    std::string Text;
+};
+TExpressionText LinkWidthExpressionText(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w,
+                                        const TLink& link, int which);
+TExpressionText NodeSizeExpressionText(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w,
+                                       const TNode& node, int which);
