@@ -251,3 +251,28 @@ TExpressionText NodeSizeExpressionText(const TNetwork& net, const TExprBinding& 
     el.Node = &node;
     return Evaluate(binding, w.NodeSizeExpressions[node.EntityType], which, ctx, strings, el);
 }
+
+#include "core/DisplaySettings.h"
+
+TMaxWidths ComputeMaxWidths(TWidthSettings& w, const TDisplaySettings& d, const TEntityClass& nodeClasses,
+                            const TEntityClass& linkClasses, int32_t (*linkImageSize)(int, const void*),
+                            int32_t (*nodeImageSize)(int, const void*), const void* imageData)
+{
+    TMaxWidthInputs in;
+    in.GlobalLinkStyle = d.GlobalLinkStyle;
+    in.GlobalShape = d.GlobalShape;
+    in.StandardSize = d.StandardSize;
+    in.LinkStyleMode = w.LinkStyleMode;
+    in.NodeStyleMode = w.NodeStyleMode;
+    in.LinkWidths = w.LinkWidths.data();
+    in.NodeSizes = w.NodeSizes.data();
+    for (int c = 0; c <= CountEntityTypes(linkClasses); ++c) in.LinkClassWidths.push_back(linkClasses[c].Width);
+    for (int c = 0; c <= CountEntityTypes(nodeClasses); ++c) in.NodeClassSizes.push_back(nodeClasses[c].Width);
+    in.LinkImageSize = linkImageSize;
+    in.NodeImageSize = nodeImageSize;
+    in.ImageData = imageData;
+    TMaxWidths m = ComputeMaxWidths(in);
+    w.MaxLinkWidth = m.MaxLinkWidth;
+    w.MaxNodeCircle = m.MaxNodeCircle;
+    return m;
+}

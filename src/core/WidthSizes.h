@@ -104,3 +104,13 @@ TExpressionText LinkWidthExpressionText(const TNetwork& net, const TExprBinding&
                                         const TLink& link, int which);
 TExpressionText NodeSizeExpressionText(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w,
                                        const TNode& node, int which);
+
+struct TDisplaySettings;
+
+// Recomputes MaxLinkWidth and MaxNodeCircle of the width record from the
+// display modes and the class defaults (classes 0..CountEntityTypes); image
+// sizes as in TMaxWidthInputs (nullptr: no images).
+TMaxWidths ComputeMaxWidths(TWidthSettings& w, const TDisplaySettings& d, const TEntityClass& nodeClasses,
+                            const TEntityClass& linkClasses,
+                            int32_t (*linkImageSize)(int, const void*) = nullptr,
+                            int32_t (*nodeImageSize)(int, const void*) = nullptr, const void* imageData = nullptr);

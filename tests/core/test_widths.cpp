@@ -119,3 +119,22 @@ TEST(WidthSizes, LargestWidthAndSize)
     EXPECT_FALSE(m.WideLinks);
     EXPECT_FALSE(m.LargeNodeSymbols);
 }
+
+#include "core/DisplaySettings.h"
+#include "core/WidthSettings.h"
+
+TEST(WidthSizes, LargestWidthFromTheRecords)
+{
+    TWidthSettings w;
+    TDisplaySettings d;
+    TEntityClass nodes, links;
+    nodes[1].Name = "Zone";
+    nodes[1].Width = 25;
+    nodes[3].Name = "Beyond the named classes";
+    nodes[3].Width = 99;
+    d.GlobalShape = 3;
+    w.LinkStyleMode = 0;
+    ComputeMaxWidths(w, d, nodes, links);
+    EXPECT_EQ(w.MaxLinkWidth, 80); // twice the widest interval width, 40
+    EXPECT_EQ(w.MaxNodeCircle, 25);
+}
