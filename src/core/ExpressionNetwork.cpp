@@ -129,10 +129,13 @@ std::array<int32_t, ExprSlots> ClassKinds(const TClassRecord* cls)
 namespace {
 
 template <class E>
-void FillValues(const TClassRecord* cls, const E& e, ExpressionContext& ctx, ExprStrings& strings)
+void FillValues(const TClassRecord* cls, const E& e, ExpressionContext& ctx, ExprStrings& strings, int* filled)
 {
-    int n = SlotCount(e);
-    for (int k = 1; k <= MaxAttributes; ++k) ctx.Values[k] = k <= n ? e.Values[size_t(k - 1)].Real() : 0;
+    int n = std::clamp(SlotCount(e), 0, MaxAttributes);
+    int clear = filled ? std::clamp(*filled, 0, MaxAttributes) : MaxAttributes;
+    for (int k = 1; k <= n; ++k) ctx.Values[k] = e.Values[size_t(k - 1)].Real();
+    for (int k = n + 1; k <= clear; ++k) ctx.Values[k] = 0;
+    if (filled) *filled = n;
     // Only the class's 'S' slots are read as strings, and all of them are set.
     if (!cls) return;
     for (int k = 1; k <= cls->AttributeCount && k <= MaxAttributes; ++k) {
@@ -148,14 +151,16 @@ const TClassRecord* ClassOf(const TEntityClass* classes, int c)
 
 } // namespace
 
-void FillNodeContext(const TNetwork& net, const TNode& node, ExpressionContext& ctx, ExprStrings& strings)
+void FillNodeContext(const TNetwork& net, const TNode& node, ExpressionContext& ctx, ExprStrings& strings,
+                     int* filled)
 {
-    FillValues(ClassOf(net.NodeClasses.get(), node.EntityType), node, ctx, strings);
+    FillValues(ClassOf(net.NodeClasses.get(), node.EntityType), node, ctx, strings, filled);
     ctx.Values[0] = node.Layer;
 }
 
-void FillLinkContext(const TNetwork& net, const TLinkValues& link, ExpressionContext& ctx, ExprStrings& strings)
+void FillLinkContext(const TNetwork& net, const TLinkValues& link, ExpressionContext& ctx, ExprStrings& strings,
+                     int* filled)
 {
-    FillValues(ClassOf(net.LinkClasses.get(), link.EntityType), link, ctx, strings);
+    FillValues(ClassOf(net.LinkClasses.get(), link.EntityType), link, ctx, strings, filled);
     ctx.Values[0] = 0;
 }

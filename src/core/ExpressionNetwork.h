@@ -45,7 +45,11 @@ std::string_view NoteLineView(std::string_view note, int lineNo);
 // expressions: C its code positions, D, T, X 16, I and R 0, S 19.
 std::array<int32_t, ExprSlots> ClassKinds(const TClassRecord* cls);
 
-// Fills Values[0..n] and the string values of one element; slots beyond the
-// class's attributes are 0. A0 holds a node's layer.
-void FillNodeContext(const TNetwork& net, const TNode& node, ExpressionContext& ctx, ExprStrings& strings);
-void FillLinkContext(const TNetwork& net, const TLinkValues& link, ExpressionContext& ctx, ExprStrings& strings);
+// Fills Values[0..100] and the string values of one element; slots beyond
+// the element's block are 0. A0 holds a node's layer. A caller that reuses
+// one context over many elements may pass Filled (start at 100): the highest
+// slot that may be non-zero, so that only those are cleared next time.
+void FillNodeContext(const TNetwork& net, const TNode& node, ExpressionContext& ctx, ExprStrings& strings,
+                     int* filled = nullptr);
+void FillLinkContext(const TNetwork& net, const TLinkValues& link, ExpressionContext& ctx, ExprStrings& strings,
+                     int* filled = nullptr);
