@@ -537,7 +537,7 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         return 0;
     }
     if (Empty_) return 0;
-    if (element.Mode() != Mode_ || !KindsMatch(ctx, env)) {
+    if (element.Mode() != Mode_ || MaxStack_ > ExprMaxText + 2 || !KindsMatch(ctx, env)) {
         std::string text = Source_;
         return EvaluateExpression(text, errorPos, ctx, strings, element, env);
     }
