@@ -276,3 +276,47 @@ TMaxWidths ComputeMaxWidths(TWidthSettings& w, const TDisplaySettings& d, const 
     w.MaxNodeCircle = m.MaxNodeCircle;
     return m;
 }
+
+void TStyleEvaluator::Prepare(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w, int kind)
+{
+    Net_ = &net;
+    Binding_ = &binding;
+    Widths_ = &w;
+    Kind_ = kind;
+    Filled_ = MaxAttributes;
+    const TEntityClass& classes = kind == 0 ? *net.NodeClasses : *net.LinkClasses;
+    for (int c = 0; c <= MaxClasses; ++c) {
+        Kinds_[c] = ClassKinds(&classes[c]);
+        const std::string& text = kind == 0 ? w.NodeSizeExpressions[c] : w.LinkWidthExpressions[c];
+        Classes_[c].Prepare(text, c, kind == 0 ? ExprMode::Node : ExprMode::Link, Kinds_[c], binding.Env);
+    }
+}
+
+TStyleParts TStyleEvaluator::Parts(int cls, const TExprElement& el)
+{
+    double values[10];
+    bool ok[10];
+    Ctx_.Kinds = Kinds_[cls];
+    int n = Classes_[cls].Evaluate(Ctx_, Strings_, el, Binding_->Env, values, ok);
+    const bool node = Kind_ == 0;
+    return ClassifyStyleParts(values, ok, n, node ? Widths_->NodeTop.data() : Widths_->LinkTop.data(),
+                              node ? Widths_->NodeBottom.data() : Widths_->LinkBottom.data());
+}
+
+TStyleParts TStyleEvaluator::NodeParts(const TNode& node)
+{
+    if (!Net_ || node.EntityType > MaxClasses) return {};
+    FillNodeContext(*Net_, node, Ctx_, Strings_, &Filled_);
+    TExprElement el;
+    el.Node = &node;
+    return Parts(node.EntityType, el);
+}
+
+TStyleParts TStyleEvaluator::LinkParts(const TLink& link)
+{
+    if (!Net_ || !link.LinkValues || link.LinkValues->EntityType > MaxClasses) return {};
+    FillLinkContext(*Net_, *link.LinkValues, Ctx_, Strings_, &Filled_);
+    TExprElement el;
+    el.Link = &link;
+    return Parts(link.LinkValues->EntityType, el);
+}

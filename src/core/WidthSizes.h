@@ -114,3 +114,28 @@ TMaxWidths ComputeMaxWidths(TWidthSettings& w, const TDisplaySettings& d, const 
                             const TEntityClass& linkClasses,
                             int32_t (*linkImageSize)(int, const void*) = nullptr,
                             int32_t (*nodeImageSize)(int, const void*) = nullptr, const void* imageData = nullptr);
+
+// The style expressions of every class of one kind, prepared once for a
+// drawing pass (or any walk over many elements), with the context reused.
+class TStyleEvaluator {
+public:
+    // Kind 0 nodes (NodeSizeExpressions, node classes), 1 links.
+    void Prepare(const TNetwork& net, const TExprBinding& binding, const TWidthSettings& w, int kind);
+    // The classified parts of one element; Values keeps up to 10 part values
+    // for pie slices.
+    TStyleParts NodeParts(const TNode& node);
+    TStyleParts LinkParts(const TLink& link);
+
+private:
+    TStyleParts Parts(int cls, const TExprElement& el);
+
+    const TNetwork* Net_ = nullptr;
+    const TExprBinding* Binding_ = nullptr;
+    const TWidthSettings* Widths_ = nullptr;
+    int Kind_ = 0;
+    std::array<TStyleExpression, 11> Classes_;
+    std::array<std::array<int32_t, ExprSlots>, 11> Kinds_{};
+    ExpressionContext Ctx_;
+    ExprStrings Strings_{};
+    int Filled_ = 100;
+};

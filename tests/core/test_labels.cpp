@@ -139,3 +139,27 @@ TEST(Labels, Extents)
     ComputeLabelExtents(w.Labels, *w.Net.NodeClasses, *w.Net.LinkClasses, 12345);
     EXPECT_EQ(w.Labels.VerticalMargin, 150);
 }
+
+TEST(Labels, StyleEvaluatorOverAWalk)
+{
+    LabelWorld w;
+    for (int k = 1; k <= 40; ++k) {
+        w.Widths.LinkBottom[k] = (k - 1) * 10;
+        w.Widths.LinkTop[k] = k * 10 - 1;
+    }
+    TExprBinding bind(w.Net, nullptr, nullptr);
+    TStyleEvaluator links;
+    links.Prepare(w.Net, bind, w.Widths, 1);
+    TStyleParts p = links.LinkParts(*w.AB);
+    EXPECT_EQ(p.Count, 2);
+    EXPECT_EQ(p.Values[0], 110);
+    EXPECT_EQ(p.Values[1], 50);
+    EXPECT_EQ(p.Part[0], 12);
+    EXPECT_EQ(p.Part[1], 6);
+    EXPECT_EQ(p.Part[2], -1);
+    // A node evaluator over nodes of a class with an expression and one without.
+    TStyleEvaluator nodes;
+    nodes.Prepare(w.Net, bind, w.Widths, 0);
+    EXPECT_EQ(nodes.NodeParts(*w.A).Values[0], 617.2839);
+    EXPECT_EQ(nodes.NodeParts(*w.B).Count, 0);
+}
