@@ -197,6 +197,8 @@ TEST(Expression, OperandsFromTheContext)
     ctx.Values[13] = PackedDate(2003, 1, 2);
     ctx.Kinds[14] = 19;
     strings[14] = "HELLO world";
+    ctx.Kinds[15] = 15; // more code positions than a slot holds: read 8
+    ctx.Values[15] = Packed("ABCDEFGH");
     Check(w,
           {
               {"A1", 10, 0},
@@ -217,6 +219,7 @@ TEST(Expression, OperandsFromTheContext)
               {"YEAR AD", 2003, 0},
               {"AE = 'HELLO world'", 1, 0},
               {"'world' < AE", 1, 0},
+              {"AF = 'ABCDEFGH'", 1, 0},
           },
           ctx, {}, strings);
 }
