@@ -1,15 +1,28 @@
+// tarvex [FILE]: the network editor.
 #include <QApplication>
-#include <QMainWindow>
-#include <QMdiArea>
+
+#include "shell/MainWindow.h"
 
 int main(int argc, char** argv)
 {
+    // Floating windows place themselves, which X11 allows and Wayland does not.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tarvex");
-    QMainWindow frame;
-    frame.setWindowTitle("Tarvex");
-    frame.setCentralWidget(new QMdiArea(&frame));
-    frame.resize(1024, 768);
+    QApplication::setApplicationVersion("0.1");
+
+    TMainOptions options;
+    // The rest of the command line names the network file (blanks and all).
+    std::string file;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) file += ' ';
+        file += argv[i];
+    }
+    options.CommandLineFile = file;
+    TZOKMainWindow frame(options);
     frame.show();
+    frame.CreateFirstPad();
     return app.exec();
 }

@@ -1,0 +1,45 @@
+#include "platform/HelpViewer.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+THelpViewer::THelpViewer(const std::string& HelpFolder, QWidget* Parent)
+    : QTextBrowser(Parent), FFolder(HelpFolder)
+{
+    setObjectName("HelpViewer");
+    setWindowTitle("Tarvex Help");
+    setWindowFlag(Qt::Window, true);
+    setOpenExternalLinks(false);
+    setSearchPaths({Latin1(FFolder)});
+    resize(640, 520);
+}
+
+void THelpViewer::ShowPage(const std::string& File)
+{
+    QString path = Latin1(FFolder) + "/" + Latin1(File);
+    if (!QFileInfo::exists(path)) {
+        FCurrent.clear();
+        setHtml("<h2>Tarvex Help</h2><p>The help pages were not found in " + Latin1(FFolder).toHtmlEscaped() +
+                ".</p>");
+    } else {
+        FCurrent = File;
+        setSource(QUrl::fromLocalFile(path));
+    }
+    show();
+    raise();
+}
+
+void THelpViewer::ShowKeyword(const std::string&) { ShowPage("index.html"); }
+
+void THelpViewer::ShowTopic(int Context)
+{
+    std::string page = "topic" + std::to_string(Context) + ".html";
+    if (QFileInfo::exists(Latin1(FFolder) + "/" + Latin1(page)))
+        ShowPage(page);
+    else
+        ShowPage("index.html");
+}
+
+void THelpViewer::CloseHelp() { hide(); }

@@ -1,0 +1,97 @@
+#include "platform/ProgramFolder.h"
+
+#include <QBitmap>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+static std::string Bytes(const QString& s)
+{
+    QByteArray b = s.toLatin1();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+std::string ExecutableDir()
+{
+    QString d = QCoreApplication::applicationDirPath();
+    while (d.size() > 1 && d.endsWith('/')) d.chop(1);
+    return Bytes(d);
+}
+
+static bool HoldsData(const QString& dir)
+{
+    return QFileInfo(dir + "/help/index.html").exists() || QFileInfo(dir + "/ZOKNode1.bmp").exists();
+}
+
+std::string ProgramDirectory()
+{
+    QString exe = Latin1(ExecutableDir());
+    if (HoldsData(exe)) return Bytes(exe);
+    QString shared = QDir::cleanPath(exe + "/../share/tarvex");
+    if (HoldsData(shared)) return Bytes(shared);
+    return Bytes(exe);
+}
+
+int BmpBitsPerPixel(const std::string& FileName)
+{
+    QFile f(Latin1(FileName));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    QByteArray h = f.read(30);
+    if (h.size() < 30 || h[0] != 'B' || h[1] != 'M') return 0;
+    auto u16 = [&](int at) { return int(uint8_t(h[at])) | (int(uint8_t(h[at + 1])) << 8); };
+    uint32_t headerSize = uint32_t(uint8_t(h[14])) | (uint32_t(uint8_t(h[15])) << 8) |
+                          (uint32_t(uint8_t(h[16])) << 16) | (uint32_t(uint8_t(h[17])) << 24);
+    if (headerSize == 12) return u16(24); // OS/2 core header
+    return u16(28);
+}
+
+// The bitmap with its bottom-left pixel's colour made transparent.
+static QPixmap Transparent(const QImage& img)
+{
+    QPixmap pm = QPixmap::fromImage(img);
+    if (img.isNull()) return pm;
+    QRgb key = img.pixel(0, img.height() - 1);
+    pm.setMask(QBitmap::fromImage(img.createMaskFromColor(key, Qt::MaskInColor)));
+    return pm;
+}
+
+TSymbolBitmaps::TSymbolBitmaps()
+{
+    NodeBitmapIndex.fill(-1);
+    FillBitmapIndex.fill(-1);
+    LinkBitmapIndex.fill(-1);
+}
+
+void TSymbolBitmaps::Load(const std::string& Dir)
+{
+    *this = TSymbolBitmaps();
+    QString dir = Latin1(Dir);
+    for (int n = 1; n <= MaxSymbols; ++n) {
+        QString name = dir + "/ZOKNode" + QString::number(n) + ".bmp";
+        if (!QFileInfo::exists(name)) continue;
+        QImage img(name, "BMP");
+        if (img.isNull()) continue;
+        NodeBitmapIndex[size_t(n)] = int(NodeBitmaps.size());
+        NodeBitmaps.push_back(Transparent(img));
+    }
+    for (int n = 1; n <= MaxSymbols; ++n) {
+        QString name = dir + "/ZOKFill" + QString::number(n) + ".bmp";
+        if (!QFileInfo::exists(name)) continue;
+        QImage img(name, "BMP");
+        if (img.isNull()) continue;
+        FillBitmapIndex[size_t(n)] = int(FillBitmaps.size());
+        FillBitmaps.push_back(QPixmap::fromImage(img));
+    }
+    for (int n = 1; n <= MaxSymbols; ++n) {
+        QString name = dir + "/ZOKLink" + QString::number(n) + ".bmp";
+        if (!QFileInfo::exists(name)) continue;
+        if (BmpBitsPerPixel(Bytes(name)) != 24) continue; // link styles are 24-bit only
+        QImage img(name, "BMP");
+        if (img.isNull()) continue;
+        LinkBitmapIndex[size_t(n)] = int(LinkBitmaps.size());
+        LinkBitmaps.push_back(Transparent(img));
+    }
+}

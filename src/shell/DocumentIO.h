@@ -1,0 +1,39 @@
+// How the windows read and write network files and ask for file names. The
+// program uses the network file drivers and the Qt file dialogs; tests put
+// their own in place.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class QWidget;
+class TSketchPadWindow;
+class TMessageBoxes;
+
+class TNetworkIO {
+public:
+    virtual ~TNetworkIO() = default;
+    // Reads FileName into the pad's network (Append: adds to what is there).
+    // Reports its own failures through Boxes; returns success.
+    virtual bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, TMessageBoxes& Boxes) = 0;
+    // Writes the pad's network to FileName in the newest version, never
+    // damaging the file that was there; reports failures; returns success.
+    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageBoxes& Boxes) = 0;
+};
+
+class TFileChooser {
+public:
+    virtual ~TFileChooser() = default;
+    // Empty result: cancelled.
+    virtual std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) = 0;
+    virtual std::string OpenFile(QWidget* Parent, const std::string& Caption) = 0;
+    virtual std::string SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) = 0;
+};
+
+// The Qt file dialogs with the network filter ("ZOK Network (*.dta)", "All Files").
+class TQtFileChooser : public TFileChooser {
+public:
+    std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) override;
+    std::string OpenFile(QWidget* Parent, const std::string& Caption) override;
+    std::string SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) override;
+};

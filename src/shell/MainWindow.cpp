@@ -1,0 +1,373 @@
+#include "shell/MainWindow.h"
+
+#include <malloc.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "platform/Cursors.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Registry.h"
+#include "shell/DocumentIO.h"
+#include "shell/SketchPad.h"
+#include "shell/SmallDialogs.h"
+
+static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+static std::string Bytes(const QString& s)
+{
+    QByteArray b = s.toLatin1();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
+    : QMainWindow(Parent), FOptions(Options)
+{
+    setObjectName("ZOKMainWindow");
+    setWindowTitle("Tarvex");
+
+    std::unique_ptr<TSplash> splash;
+    if (FOptions.ShowSplash) {
+        splash = std::make_unique<TSplash>();
+        splash->ShowNow();
+    }
+
+    FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
+    Boxes = FOwnBoxes.get();
+    FOwnFiles = std::make_unique<TQtFileChooser>();
+    Files = FOwnFiles.get();
+    ScreenWidth = [] {
+        QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->geometry().width() : 1024;
+    };
+
+    // Frame layout: the toolbar rows above the window area.
+    auto* central = new QWidget(this);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    FToolbarHost = new TToolbarHost(central);
+    Toolbars.Build(FToolbarHost);
+    v->addWidget(FToolbarHost);
+    Mdi = new QMdiArea(central);
+    Mdi->setObjectName("MdiArea");
+    v->addWidget(Mdi, 1);
+    setCentralWidget(central);
+    ArrangeToolbars();
+    ConnectToolbars();
+    connect(Mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (!sub) return;
+        if (auto* pad = qobject_cast<TSketchPadWindow*>(sub->widget())) PadActivated(pad);
+    });
+
+    CurrentYear = QDate::currentDate().year();
+    LabelPositionNames = {"Top, Right",  "Top, Center",    "Top, Left",  "Bottom, Right",
+                          "Bottom, Center", "Bottom, Left", "Dead Center"};
+
+    // Brushes and pens.
+    const Qt::BrushStyle brushStyles[9] = {Qt::NoBrush,        Qt::SolidPattern,   Qt::BDiagPattern,
+                                           Qt::CrossPattern,   Qt::DiagCrossPattern, Qt::FDiagPattern,
+                                           Qt::HorPattern,     Qt::VerPattern,     Qt::Dense4Pattern};
+    for (int i = 0; i < 9; ++i) Brushes[size_t(i)] = QBrush(Qt::black, brushStyles[i]);
+    Pens[0] = QPen(Qt::NoPen);
+    for (int i = 1; i <= 6; ++i) Pens[size_t(i)] = QPen(Qt::black, i, Qt::SolidLine);
+    const Qt::PenStyle penStyles[4] = {Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
+    for (int i = 0; i < 4; ++i) Pens[size_t(7 + i)] = QPen(Qt::black, 1, penStyles[i]);
+
+    // Colour tables.
+    const int rgb[26][3] = {{255, 255, 255}, {0, 0, 0},       {0, 0, 255},     {0, 255, 0},     {255, 0, 0},
+                            {0, 0, 127},     {0, 127, 0},     {127, 0, 0},     {127, 0, 127},   {127, 127, 127},
+                            {255, 0, 255},   {0, 0, 0},       {0, 0, 0},       {0, 0, 0},       {0, 0, 0},
+                            {0, 0, 0},       {0, 0, 0},       {0, 127, 127},   {127, 127, 0},   {191, 191, 191},
+                            {0, 255, 255},   {255, 255, 0},   {255, 255, 0},   {0, 0, 127},     {255, 255, 255},
+                            {0, 0, 255}};
+    for (int i = 0; i < 26; ++i) ColorPalette[size_t(i)] = QColor(rgb[i][0], rgb[i][1], rgb[i][2]);
+    ColorPalette[0] = QApplication::palette().color(QPalette::Base); // the system window colour
+    for (int i = 0; i < 26; ++i) PaletteRGB[size_t(i)] = ColorPalette[size_t(i)].rgb() & 0xFFFFFFu;
+    const int basic[16][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                              {0, 0, 128},   {128, 0, 128}, {0, 128, 128}, {128, 128, 128},
+                              {192, 192, 192}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
+                              {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    for (int i = 0; i < 16; ++i) BasicColors[size_t(i)] = QColor(basic[i][0], basic[i][1], basic[i][2]);
+
+    BuildStatusBar();
+
+    ProgramDir = FOptions.ProgramDir.empty() ? ProgramDirectory() : FOptions.ProgramDir;
+    Symbols.Load(ProgramDir);
+
+    FRegistry = FOptions.IniFile.empty() ? std::make_unique<TRegistry>() : std::make_unique<TRegistry>(FOptions.IniFile);
+    ReadRecentFiles();
+
+    StatusHint = SketchModes[0].Hint;
+    statusBar()->setToolTip(Latin1(StatusHint));
+    BuildFrameMenus();
+    ShowMenusOf(nullptr);
+    UpdateReopenMenu();
+
+    AutoSaveTimer.setInterval(AutoSaveInterval);
+    connect(&AutoSaveTimer, &QTimer::timeout, this, [this] { AutoSaveTimerTimer(); });
+    AutoSaveTimer.start();
+
+    resize(1024, 768);
+    if (splash) splash->close();
+}
+
+TZOKMainWindow::~TZOKMainWindow()
+{
+    // Windows go first: they refer to the frame while they are freed.
+    FClosing = true;
+    while (!SketchPads.empty()) DestroyPad(*SketchPads.back());
+    for (QMenu* m : FrameMenus) delete m;
+}
+
+void TZOKMainWindow::SetMessageBoxes(TMessageBoxes* B) { Boxes = B ? B : FOwnBoxes.get(); }
+
+// ---- frame menu, status bar, toolbars ----
+
+void TZOKMainWindow::BuildFrameMenus()
+{
+    auto item = [this](QMenu* m, const char* name, const char* caption, const char* key = nullptr) {
+        auto* a = new QAction(QString::fromLatin1(caption), this);
+        a->setObjectName(name);
+        if (key) a->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        m->addAction(a);
+        return a;
+    };
+    auto* file = new QMenu("&File");
+    QMenu* newMenu = file->addMenu("&New");
+    connect(item(newMenu, "NewSchemaM", "&Schema"), &QAction::triggered, this, [this] { NewSchema(); });
+    connect(item(file, "OpenM", "&Open", "Ctrl+O"), &QAction::triggered, this, [this] { OpenMClick(); });
+    FrameReopenMenu = file->addMenu("&Reopen");
+    for (int k = 1; k <= 4; ++k) {
+        QAction* a = item(FrameReopenMenu, QString("filename%1").arg(k).toLatin1().constData(), "");
+        FrameReopenItems[size_t(k)] = a;
+        connect(a, &QAction::triggered, this, [this, k] { ReopenFile(k); });
+    }
+    file->addSeparator();
+    connect(item(file, "ExitM", "E&xit"), &QAction::triggered, this, &QWidget::close);
+    auto* help = new QMenu("&Help");
+    connect(item(help, "HelpContentsM", "&Help Contents", "F1"), &QAction::triggered, this,
+            [this] { HelpContents("Contents"); });
+    connect(item(help, "About1", "&About"), &QAction::triggered, this, [this] { ShowAbout(); });
+    FrameMenus = {file, help};
+}
+
+void TZOKMainWindow::ShowMenusOf(TSketchPadWindow* Pad)
+{
+    menuBar()->clear();
+    for (QMenu* m : Pad ? Pad->Menus : FrameMenus) menuBar()->addMenu(m);
+}
+
+void TZOKMainWindow::BuildStatusBar()
+{
+    auto* host = new QWidget(statusBar());
+    host->setObjectName("StatusBar1");
+    auto* h = new QHBoxLayout(host);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(0);
+    const int widths[StatusPanelCount] = {180, 40, 40, 70, 140, 50};
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        auto* l = new QLabel(host);
+        l->setObjectName(QString("Panel%1").arg(i));
+        l->setFixedWidth(widths[i]);
+        l->setAlignment(i < StatusPanelCount - 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        if (i < StatusPanelCount - 1) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->installEventFilter(this);
+        Panels[size_t(i)] = l;
+        h->addWidget(l);
+    }
+    host->installEventFilter(this);
+    statusBar()->addWidget(host, 1);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Event->type() == QEvent::MouseButtonDblClick) {
+        auto* w = qobject_cast<QWidget*>(Watched);
+        QWidget* host = Panels[0] ? Panels[0]->parentWidget() : nullptr;
+        if (w && host && (w == host || w->parentWidget() == host)) {
+            auto* me = static_cast<QMouseEvent*>(Event);
+            QPoint p = w->mapTo(host, me->position().toPoint());
+            StatusBarDblClick(p.x());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+std::string TZOKMainWindow::PanelText(int Panel) const
+{
+    if (Panel < 0 || Panel >= StatusPanelCount) return {};
+    return Bytes(Panels[size_t(Panel)]->text());
+}
+
+void TZOKMainWindow::ArrangeToolbars() { FToolbarHost->Arrange(Toolbars.Bars); }
+
+void TZOKMainWindow::ShowToolbar(int K, bool Show)
+{
+    if (K < 0 || K >= ToolbarCount) return;
+    Toolbars.Bars[size_t(K)]->setVisible(Show);
+    ArrangeToolbars();
+}
+
+void TZOKMainWindow::ConnectToolbars()
+{
+    TMainToolbars& t = Toolbars;
+    for (int m = 0; m < SketchModeCount; ++m) {
+        QToolButton* b = t.ModeButtons[size_t(m)];
+        if (!b) continue;
+        connect(b, &QToolButton::clicked, this, [this, m, b] {
+            if (!CurrentPad) {
+                b->setChecked(false);
+                return;
+            }
+            SetButtonsCursor(m, *CurrentPad, true);
+        });
+    }
+    auto extend = [this](QToolButton* b, TSketchPadWindow::TSide side) {
+        connect(b, &QToolButton::clicked, this, [this, side] {
+            if (!CurrentPad) return;
+            CurrentPad->ExtendArea(side);
+            CurrentPad->View.Saved = 0;
+        });
+    };
+    extend(t.WestButton, TSketchPadWindow::SideRight);
+    extend(t.NorthButton, TSketchPadWindow::SideDown);
+    extend(t.SouthButton, TSketchPadWindow::SideUp);
+    extend(t.EastButton, TSketchPadWindow::SideLeft);
+    connect(t.RefreshButton, &QToolButton::clicked, this, [this] {
+        if (CurrentPad) CurrentPad->InvalidatePad();
+    });
+    auto zoomState = [this](bool in) {
+        if (!CurrentPad) return;
+        TPadView& v = CurrentPad->View;
+        if (in) {
+            v.ZoomInState = v.ZoomInState ? 0 : 1;
+            v.ZoomOutState = 0;
+        } else {
+            v.ZoomOutState = v.ZoomOutState ? 0 : 1;
+            v.ZoomInState = 0;
+        }
+        Toolbars.ZoomInButton->setChecked(v.ZoomInState != 0);
+        Toolbars.ZoomOutButton->setChecked(v.ZoomOutState != 0);
+        QCursor c = v.ZoomInState ? ZoomInCursor() : v.ZoomOutState ? ZoomOutCursor() : PadCrossCursor();
+        CurrentPad->viewport()->setCursor(c);
+    };
+    connect(t.ZoomInButton, &QToolButton::clicked, this, [zoomState] { zoomState(true); });
+    connect(t.ZoomOutButton, &QToolButton::clicked, this, [zoomState] { zoomState(false); });
+    connect(t.SpeedButton1, &QToolButton::clicked, this, [this] {
+        if (CurrentPad) SaveM(*CurrentPad);
+    });
+    // Editing, labels and widths come with their own parts of the program.
+    t.RightClickButton->setEnabled(false);
+    for (QToolButton* b : t.ToolbarButtons)
+        if (b) b->setEnabled(false);
+    connect(t.NSSnapButton, &TUpDown::Clicked, this, [this](bool up) {
+        if (CurrentPad) CurrentPad->NudgeByKey(up ? 53 : 54);
+    });
+    connect(t.EWSnapButton, &TUpDown::Clicked, this, [this](bool up) {
+        if (CurrentPad) CurrentPad->NudgeByKey(up ? 51 : 52);
+    });
+    connect(t.SnapAdjustButton, &TUpDown::Clicked, this,
+            [this](bool up) { setsnap(up ? std::min(1000, SnapStep + 1) : std::max(1, SnapStep - 1)); });
+}
+
+// ---- modes and status ----
+
+void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButton)
+{
+    if (Mode < 0 || Mode >= SketchModeCount) return;
+    Pad.View.SketchMode = uint8_t(Mode);
+    StatusHint = SketchModes[Mode].Hint;
+    statusBar()->setToolTip(Latin1(StatusHint));
+    for (int k = 0; k < SketchModeCount; ++k) {
+        if (IsSubState(k)) continue;
+        if (QToolButton* b = Toolbars.ModeButtons[size_t(k)]) b->setChecked(false);
+        if (QAction* a = Pad.ModeItems[size_t(k)]) a->setChecked(false);
+    }
+    if (QAction* a = Pad.ModeItems[size_t(Mode)]) a->setChecked(true);
+    if (PressButton)
+        if (QToolButton* b = Toolbars.ModeButtons[size_t(Mode)]) b->setChecked(true);
+    Toolbars.ZoomInButton->setChecked(false);
+    Toolbars.ZoomOutButton->setChecked(false);
+    Pad.InvalidatePad(); // the crosshair shows in its modes only
+    if (!ShowsCoordinates(Mode))
+        WriteSketchState(Mode);
+    else if (CurrentPad)
+        WriteCoordinates(CurrentPad->View.CursorX, CurrentPad->View.CursorY);
+}
+
+void TZOKMainWindow::SetButtonsCursor(int Mode, TSketchPadWindow& Pad, bool PressButton)
+{
+    SetButtons(Mode, Pad, PressButton);
+    Pad.View.ZoomInState = Pad.View.ZoomOutState = 0;
+    Pad.viewport()->setCursor(PadCrossCursor());
+}
+
+void TZOKMainWindow::WriteSketchState(int Mode)
+{
+    if (Mode < 0 || Mode >= SketchModeCount) return;
+    Panels[0]->setText(Latin1(std::string(SketchModes[Mode].Name).substr(0, 30)));
+    const bool red = Mode == 20 || Mode == 21;
+    Panels[0]->setStyleSheet(red ? "color: red" : "");
+}
+
+void TZOKMainWindow::WriteCoordinates(int32_t X, int32_t Y)
+{
+    Panels[0]->setText(QString("%1,%2").arg(X).arg(Y));
+    Panels[0]->setStyleSheet("");
+}
+
+void TZOKMainWindow::ShowMousePosition(int32_t X, int32_t Y) { Panels[4]->setText(QString("%1, %2").arg(X).arg(Y)); }
+
+void TZOKMainWindow::setsnap(int Value)
+{
+    SnapStep = std::clamp(Value, 1, 1000);
+    Panels[1]->setText(QString::number(SnapStep));
+    Toolbars.SnapDistanceEdit->setText(QString::number(SnapStep));
+}
+
+void TZOKMainWindow::SetZoomLevel(TSketchPadWindow& Pad, int Level)
+{
+    if (!ValidZoomLevel(Level)) return;
+    for (int i = 1; i <= MaxZoomLevel; ++i)
+        if (QAction* a = Pad.ZoomItems[size_t(i)]) a->setChecked(i == Level);
+    Pad.View.ZoomIndex = Level;
+    Pad.ApplyZoom(Level, 0, false, 0);
+    Panels[2]->setText(Latin1(ZoomRatioText(Level)));
+}
+
+void TZOKMainWindow::StatusBarDblClick(int X)
+{
+    const bool snap = X > 130 && X < 220;
+    const bool mode = X > 0 && X < 180;
+    const bool plot = X >= 261 && X < 330;
+    if (PadCount() == 0) return;
+    if (snap) ShowSnapDialog();
+    if (mode && CurrentPad) {
+        const int m = CurrentPad->View.SketchMode;
+        if (m == 1 || m == 9 || m == 13 || m == 15)
+            ShowCoordinates(*CurrentPad);
+        else if (m == 16)
+            ShowSpliceRules(*CurrentPad);
+        else if (m == 20 || m == 21)
+            ShowReinitializeOptions(*CurrentPad);
+    }
+    if (plot && PlottingPad) PlottingPad->View.DrawAbort = 1;
+}

@@ -1,0 +1,186 @@
+// TZOKMainWindow: the frame. It holds the list of network windows, the five
+// toolbars, the status bar, the timers, the recent-files list and the shared
+// drawing resources, and runs the commands that create and close windows.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QBrush>
+#include <QColor>
+#include <QDateTime>
+#include <QDialog>
+#include <QMainWindow>
+#include <QPen>
+#include <QTimer>
+
+#include "platform/ProgramFolder.h"
+#include "shell/MainToolbars.h"
+#include "shell/RecentFiles.h"
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class THelpViewer;
+class TMessageBoxes;
+class TNetworkIO;
+class TFileChooser;
+class TRegistry;
+class TSketchPadWindow;
+
+constexpr int MaxPads = 100;
+constexpr int AutoSaveInterval = 900000; // ms
+constexpr int StatusPanelCount = 6;
+
+struct TMainOptions {
+    std::string IniFile;     // empty: the user's configuration folder
+    std::string ProgramDir;  // empty: the program folder
+    bool ShowSplash = true;
+    std::string CommandLineFile; // opened by the first window when it exists
+};
+
+class TZOKMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TZOKMainWindow(const TMainOptions& Options = {}, QWidget* Parent = nullptr);
+    ~TZOKMainWindow() override;
+
+    // Creates the first window (and opens the command-line file into it).
+    void CreateFirstPad();
+
+    // ---- services; tests replace them ----
+    TMessageBoxes* Boxes = nullptr;
+    TNetworkIO* IO = nullptr;
+    TFileChooser* Files = nullptr;
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
+    std::function<int()> ScreenWidth;
+    // Runs a modal dialog; returns its result.
+    std::function<int(QDialog&)> ExecDialog = [](QDialog& d) { return d.exec(); };
+    void SetMessageBoxes(TMessageBoxes* B);
+    void SetNetworkIO(TNetworkIO* I) { IO = I; }
+    void SetFileChooser(TFileChooser* F) { Files = F; }
+
+    // ---- window list ----
+    std::vector<TSketchPadWindow*> SketchPads; // entry k - 1 holds window number k
+    TSketchPadWindow* CurrentPad = nullptr;
+    uint8_t FirstPad = 1;
+    int PadCount() const { return int(SketchPads.size()); }
+    std::string DefaultFileName = "noname.DTA";
+    std::string CurrentFileName;
+    QMdiArea* Mdi = nullptr;
+
+    // Long runs under way: while any is set, backups wait and networks stay open.
+    uint8_t CalcBusy = 0, CalcStop = 0, ImportBusy = 0;
+    TSketchPadWindow* PlottingPad = nullptr;
+
+    // ---- shared resources ----
+    std::array<QColor, 26> ColorPalette;
+    std::array<uint32_t, 26> PaletteRGB{};
+    std::array<QColor, 16> BasicColors;
+    std::array<QBrush, 9> Brushes;
+    std::array<QPen, 11> Pens;
+    std::array<std::string, 7> LabelPositionNames;
+    std::string ProgramDir;
+    TSymbolBitmaps Symbols;
+    int CurrentYear = 0;
+
+    // ---- commands ----
+    TSketchPadWindow* NewSchema();
+    TSketchPadWindow* NewView();
+    void OpenMClick();
+    // Opens each file into a new window; returns the windows that opened.
+    std::vector<TSketchPadWindow*> OpenFiles(const std::vector<std::string>& Names);
+    void ReopenFile(int N);
+    bool SaveM(TSketchPadWindow& Pad);
+    bool SaveAs(TSketchPadWindow& Pad);
+    bool Append(TSketchPadWindow& Pad);
+    void HelpContents(const std::string& Keyword);
+    void ShowAbout();
+    void ShowPreferences(TSketchPadWindow& Pad);
+    void ShowExtents(TSketchPadWindow& Pad);
+    void ShowNetworkStatus(TSketchPadWindow& Pad);
+    void ShowSpliceRules(TSketchPadWindow& Pad);
+    void ShowReinitializeOptions(TSketchPadWindow& Pad);
+    void ShowSnapDialog();
+    void ShowCoordinates(TSketchPadWindow& Pad);
+
+    // ---- window lifecycle ----
+    // The close question of a window; true when it may close.
+    bool FormCloseQuery(TSketchPadWindow& Pad);
+    // A window closed by the user: remember it, then free it.
+    void FormClose(TSketchPadWindow& Pad);
+    // Frees a window: its views first, then its network; renumbers the list.
+    void DestroyPad(TSketchPadWindow& Pad);
+    void SetAllowClose(TSketchPadWindow& Pad, uint8_t Value);
+    void PadActivated(TSketchPadWindow* Pad);
+    void InvalidateNetworkViews(TSketchPadWindow& Pad);
+
+    // ---- modes and status bar ----
+    TMainToolbars Toolbars;
+    void SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButton);
+    void SetButtonsCursor(int Mode, TSketchPadWindow& Pad, bool PressButton);
+    void WriteSketchState(int Mode);
+    void WriteCoordinates(int32_t X, int32_t Y);
+    void ShowMousePosition(int32_t X, int32_t Y);
+    void setsnap(int Value);
+    void SetZoomLevel(TSketchPadWindow& Pad, int Level);
+    int SnapStep = 10;
+    std::array<QLabel*, StatusPanelCount> Panels{};
+    std::string PanelText(int Panel) const;
+    std::string StatusHint;
+    // A double click on the status bar at X (pixels from its left edge).
+    void StatusBarDblClick(int X);
+    void ShowToolbar(int K, bool Show);
+    void ArrangeToolbars();
+
+    // ---- recent files ----
+    TRecentFiles Recent;
+    TViewState ViewStateOf(TSketchPadWindow& Pad) const;
+    std::string BuildViewState(TSketchPadWindow& Pad) const;
+    void ApplyViewState(TSketchPadWindow& Pad, const std::string& Text);
+    void UpdateRecentFiles(TSketchPadWindow& Pad);
+    void UpdateReopenMenu();
+    void ReadRecentFiles();
+    bool WriteRecentFiles();
+    TRegistry& Registry() { return *FRegistry; }
+
+    // ---- timers ----
+    QTimer AutoSaveTimer;
+    void AutoSaveTimerTimer();
+    static std::string BackupFileName(const std::string& FileName, const std::string& DefaultName);
+
+    // The frame's own menu (shown while no window is open).
+    std::vector<QMenu*> FrameMenus;
+    std::array<QAction*, 5> FrameReopenItems{};
+    QMenu* FrameReopenMenu = nullptr;
+    void ShowMenusOf(TSketchPadWindow* Pad);
+
+    // Closes every window (asking about modified ones) and records them;
+    // false when one of them stays open.
+    bool CloseAll();
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    TSketchPadWindow* CreatePad();
+    void FreeUntouchedPads(TSketchPadWindow& Except);
+    void AfterOpen(TSketchPadWindow& Pad);
+    void BuildFrameMenus();
+    void BuildStatusBar();
+    void ConnectToolbars();
+    bool SaveTo(TSketchPadWindow& Pad, const std::string& Name);
+
+    TMainOptions FOptions;
+    std::unique_ptr<TRegistry> FRegistry;
+    std::unique_ptr<TMessageBoxes> FOwnBoxes;
+    std::unique_ptr<TFileChooser> FOwnFiles;
+    THelpViewer* FHelp = nullptr;
+    class TToolbarHost* FToolbarHost = nullptr;
+    bool FClosing = false;
+};

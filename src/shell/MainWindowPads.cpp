@@ -1,0 +1,539 @@
+// The main window's window list: creating, opening, saving and closing
+// network windows, the recent-files list and the automatic backup.
+#include <malloc.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QSpinBox>
+#include <QToolButton>
+
+#include "platform/Cursors.h"
+#include "platform/HelpViewer.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Registry.h"
+#include "shell/DocumentIO.h"
+#include "shell/MainWindow.h"
+#include "shell/SketchPad.h"
+#include "shell/SmallDialogs.h"
+
+static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+namespace {
+// Hourglass on the frame for the length of a file step.
+struct TBusyCursor {
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+// ---- creation ----
+
+TSketchPadWindow* TZOKMainWindow::CreatePad()
+{
+    if (PadCount() >= MaxPads) return nullptr;
+    auto* pad = new TSketchPadWindow(*this);
+    SketchPads.push_back(pad);
+    pad->WindowNumber = PadCount();
+    CurrentPad = pad;
+    pad->FileName = CurrentFileName.empty() ? DefaultFileName : CurrentFileName;
+    QMdiSubWindow* sub = Mdi->addSubWindow(pad);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    pad->SubWindow = sub;
+    pad->SetCaption(pad->FileName);
+    sub->resize(std::max(300, Mdi->width() * 2 / 3), std::max(200, Mdi->height() * 2 / 3));
+    pad->RefreshReopenMenu();
+    FirstPad = 0;
+    sub->show();
+    PadActivated(pad);
+    return pad;
+}
+
+void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
+{
+    std::vector<TSketchPadWindow*> gone;
+    for (TSketchPadWindow* p : SketchPads) {
+        if (p == &Except || p->WindowNumber >= Except.WindowNumber) continue;
+        if (p->IsView || p->HasViews || p == PlottingPad) continue;
+        if (p->FileName == DefaultFileName && p->Network->IsEmpty() && p->View.Saved) gone.push_back(p);
+    }
+    for (TSketchPadWindow* p : gone) DestroyPad(*p);
+}
+
+void TZOKMainWindow::CreateFirstPad()
+{
+    CurrentFileName = DefaultFileName;
+    std::string name = FOptions.CommandLineFile;
+    for (int i = 0; i < 2; ++i)
+        if (size_t q = name.find('"'); q != std::string::npos) name.erase(q, 1);
+    TSketchPadWindow* pad = CreatePad();
+    if (!pad) return;
+    if (!name.empty() && QFileInfo(Latin1(name)).isFile()) {
+        pad->FileName = name;
+        if (IO && IO->Open(*pad, name, false, *Boxes)) {
+            AfterOpen(*pad);
+        } else {
+            // Keep the window, empty and untitled.
+            pad->Network = std::make_shared<TPadNetwork>();
+            pad->InitPadDefaults();
+            pad->SetCaption(pad->FileName);
+        }
+    }
+}
+
+void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
+{
+    Pad.View.SetOriginFromExtents();
+    Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
+    Pad.View.Saved = 1;
+    Pad.SetCaption(Pad.FileName);
+    Pad.SetScrollRanges();
+    Pad.InvalidatePad();
+}
+
+TSketchPadWindow* TZOKMainWindow::NewSchema()
+{
+    if (PadCount() >= MaxPads) return nullptr;
+    CurrentFileName = DefaultFileName;
+    TSketchPadWindow* pad = CreatePad();
+    if (pad) FreeUntouchedPads(*pad);
+    return pad;
+}
+
+TSketchPadWindow* TZOKMainWindow::NewView()
+{
+    TSketchPadWindow* source = CurrentPad;
+    if (!source || PadCount() < 1 || PadCount() >= MaxPads) return nullptr;
+    TSketchPadWindow* pad = CreatePad();
+    if (!pad) return nullptr;
+    pad->CopyViewSettings(*source);
+    PadActivated(pad);
+    return pad;
+}
+
+void TZOKMainWindow::OpenMClick()
+{
+    std::vector<std::string> names = Files->OpenFiles(this, "Open");
+    if (!names.empty()) OpenFiles(names);
+}
+
+std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::string>& Names)
+{
+    std::vector<TSketchPadWindow*> opened;
+    for (const std::string& name : Names) {
+        CurrentFileName = name;
+        TSketchPadWindow* pad = CreatePad();
+        if (!pad) break;
+        bool ok = false;
+        {
+            TBusyCursor busy;
+            if (IO)
+                ok = IO->Open(*pad, name, false, *Boxes);
+            else
+                Boxes->Show("Network will be closed.", "Open", BoxOk | BoxIconStop);
+        }
+        if (ok) {
+            AfterOpen(*pad);
+            FreeUntouchedPads(*pad);
+            opened.push_back(pad);
+        } else {
+            // The reader has reported; the new window goes, the others stay as they were.
+            DestroyPad(*pad);
+        }
+    }
+    CurrentFileName = DefaultFileName;
+    return opened;
+}
+
+void TZOKMainWindow::ReopenFile(int N)
+{
+    if (N < 1 || N > Recent.Count) return;
+    const std::string name = Recent.Files[size_t(N)];
+    const std::string state = Recent.ViewStates[size_t(N)];
+    if (!QFileInfo(Latin1(name)).isFile()) return;
+    std::vector<TSketchPadWindow*> opened = OpenFiles({name});
+    if (!opened.empty()) ApplyViewState(*opened.front(), state);
+}
+
+// ---- saving ----
+
+bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
+{
+    bool ok = false;
+    {
+        TBusyCursor busy;
+        if (IO)
+            ok = IO->Save(Pad, Name, *Boxes);
+        else
+            Boxes->Show("Cannot save the network.", "Save", BoxOk | BoxIconStop);
+    }
+    if (!ok) return false;
+    // The network now lives under Name: its owner and every view know it.
+    TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    for (TSketchPadWindow* p : SketchPads) {
+        if (p != owner && p->MasterPad != owner) continue;
+        p->FileName = Name;
+        if (!p->IsView) p->SetCaption(Name);
+    }
+    SetAllowClose(Pad, 1);
+    Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
+    return true;
+}
+
+bool TZOKMainWindow::SaveM(TSketchPadWindow& Pad)
+{
+    if (Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
+    return SaveAs(Pad);
+}
+
+bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
+{
+    std::string name = Files->SaveFile(this, "Save As", Pad.FileName);
+    if (name.empty()) return false;
+    return SaveTo(Pad, name);
+}
+
+bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
+{
+    TSystemDispositionDB disposition(this);
+    ExecDialog(disposition);
+    std::string name = Files->OpenFile(this, "Append");
+    if (name.empty()) return false;
+    bool ok = false;
+    {
+        TBusyCursor busy;
+        if (IO) ok = IO->Open(Pad, name, true, *Boxes);
+    }
+    // Whatever was read has changed the network, so it counts as modified
+    // either way; a failed append never closes the window it was reading into.
+    Pad.SetScrollRanges();
+    InvalidateNetworkViews(Pad);
+    SetAllowClose(Pad, 0);
+    return ok;
+}
+
+// ---- closing ----
+
+bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
+{
+    if (CalcBusy) {
+        Boxes->Show("Stop Calculate before closing.", "Calculate", BoxOk | BoxIconStop);
+        return false;
+    }
+    if (Pad.View.Saved) return true;
+    int answer = Boxes->Show("Close: " + Pad.Caption(), "Do you want to save?", BoxYesNoCancel | BoxIconStop);
+    if (answer == IdNo) return true;
+    if (answer != IdYes) return false;
+    if (!Pad.IsView && Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
+    return SaveAs(Pad);
+}
+
+void TZOKMainWindow::FormClose(TSketchPadWindow& Pad)
+{
+    UpdateRecentFiles(Pad);
+    DestroyPad(Pad);
+}
+
+void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
+{
+    auto it = std::find(SketchPads.begin(), SketchPads.end(), &Pad);
+    if (it == SketchPads.end()) return;
+    Pad.Destroying = true;
+
+    // Views first: they share this window's network.
+    if (Pad.HasViews) {
+        std::vector<TSketchPadWindow*> views;
+        for (TSketchPadWindow* p : SketchPads)
+            if (p != &Pad && p->MasterPad == &Pad) views.push_back(p);
+        for (TSketchPadWindow* v : views) DestroyPad(*v);
+    }
+    if (Pad.IsView && Pad.MasterPad) {
+        bool others = false;
+        for (TSketchPadWindow* p : SketchPads)
+            if (p != &Pad && p->MasterPad == Pad.MasterPad) others = true;
+        if (!others) Pad.MasterPad->HasViews = 0;
+    }
+
+    it = std::find(SketchPads.begin(), SketchPads.end(), &Pad);
+    SketchPads.erase(it);
+    for (size_t i = 0; i < SketchPads.size(); ++i) SketchPads[i]->WindowNumber = int(i + 1);
+    Pad.Network.reset();
+    Pad.MasterPad = nullptr;
+    if (PlottingPad == &Pad) PlottingPad = nullptr;
+
+    if (CurrentPad == &Pad) CurrentPad = nullptr;
+    if (SketchPads.empty()) {
+        CurrentPad = nullptr;
+        for (TButtonBar* b : Toolbars.Bars) b->hide();
+        ArrangeToolbars();
+        for (int i = 0; i <= 3; ++i) Panels[size_t(i)]->clear();
+        if (!FClosing) ShowMenusOf(nullptr);
+    } else if (!CurrentPad) {
+        CurrentPad = SketchPads.back();
+    }
+
+    if (Pad.SubWindow) {
+        QMdiSubWindow* sub = Pad.SubWindow;
+        Pad.SubWindow = nullptr;
+        sub->hide();
+        Mdi->removeSubWindow(sub);
+        sub->deleteLater();
+    }
+    if (CurrentPad && !FClosing) {
+        if (CurrentPad->SubWindow) Mdi->setActiveSubWindow(CurrentPad->SubWindow);
+        PadActivated(CurrentPad);
+    }
+}
+
+bool TZOKMainWindow::CloseAll()
+{
+    for (TSketchPadWindow* p : std::vector<TSketchPadWindow*>(SketchPads))
+        if (!FormCloseQuery(*p)) return false;
+    for (TSketchPadWindow* p : std::vector<TSketchPadWindow*>(SketchPads)) UpdateRecentFiles(*p);
+    FClosing = true;
+    while (!SketchPads.empty()) DestroyPad(*SketchPads.front());
+    FClosing = false;
+    ShowMenusOf(nullptr);
+    return true;
+}
+
+void TZOKMainWindow::closeEvent(QCloseEvent* Event)
+{
+    if (!CloseAll()) {
+        Event->ignore();
+        return;
+    }
+    if (!WriteRecentFiles())
+        Boxes->Show("Cannot write the list of recent files to " + Registry().FileName() + ".", "Tarvex",
+                    BoxOk | BoxIconExclamation);
+    if (FHelp) FHelp->CloseHelp();
+    Event->accept();
+}
+
+void TZOKMainWindow::SetAllowClose(TSketchPadWindow& Pad, uint8_t Value)
+{
+    Pad.View.Saved = Value;
+    TSketchPadWindow* owner = Pad.HasViews ? &Pad : (Pad.IsView ? Pad.MasterPad : nullptr);
+    if (!owner) return;
+    owner->View.Saved = Value;
+    for (TSketchPadWindow* p : SketchPads)
+        if (p->MasterPad == owner) p->View.Saved = Value;
+}
+
+void TZOKMainWindow::InvalidateNetworkViews(TSketchPadWindow& Pad)
+{
+    TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    for (TSketchPadWindow* p : SketchPads)
+        if (p == owner || p->MasterPad == owner) p->InvalidatePad();
+}
+
+void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
+{
+    if (!Pad || Pad->Destroying) return;
+    if (CurrentPad && CurrentPad != Pad) {
+        CurrentPad->View.ZoomInState = CurrentPad->View.ZoomOutState = 0;
+        CurrentPad->viewport()->setCursor(PadCrossCursor());
+    }
+    CurrentPad = Pad;
+    ShowMenusOf(Pad);
+    SetButtons(Pad->View.SketchMode, *Pad, true);
+    SetZoomLevel(*Pad, Pad->View.ZoomIndex);
+    Panels[1]->setText(QString::number(SnapStep));
+    Toolbars.UndeleteButton->setEnabled(false);
+    for (int k = 0; k < ToolbarCount; ++k) Toolbars.Bars[size_t(k)]->setVisible(Pad->View.ToolbarShown[size_t(k)] != 0);
+    ArrangeToolbars();
+}
+
+// ---- recent files and view state ----
+
+TViewState TZOKMainWindow::ViewStateOf(TSketchPadWindow& Pad) const
+{
+    TViewState s;
+    s.ZoomLevel = Pad.View.ZoomIndex;
+    s.DarkCursor = Pad.View.DarkCursor;
+    s.ShowPlotMargins = Pad.View.ShowPlotMargins;
+    s.HorzPos = Pad.HorzPos();
+    s.VertPos = Pad.VertPos();
+    s.SnapStep = SnapStep;
+    s.SketchMode = Pad.View.SketchMode;
+    for (int k = 0; k < ViewStateToolbars; ++k) {
+        s.ToolbarVisible[size_t(k)] = Pad.View.ToolbarShown[size_t(k)] != 0;
+        s.ToolbarRow[size_t(k)] = Toolbars.Bars[size_t(k)]->Place.Row;
+        s.ToolbarPos[size_t(k)] = Toolbars.Bars[size_t(k)]->Place.Position;
+    }
+    s.AutoBackup = Pad.View.AutoBackup ? 1 : 0;
+    return s;
+}
+
+std::string TZOKMainWindow::BuildViewState(TSketchPadWindow& Pad) const { return ::BuildViewState(ViewStateOf(Pad)); }
+
+void TZOKMainWindow::ApplyViewState(TSketchPadWindow& Pad, const std::string& Text)
+{
+    const TViewState s = ParseViewState(Text);
+    SetZoomLevel(Pad, s.ZoomLevel);
+    Pad.View.DarkCursor = uint8_t(s.DarkCursor);
+    if (Pad.DarkCursorM) Pad.DarkCursorM->setChecked(s.DarkCursor != 0);
+    Pad.View.ShowPlotMargins = uint8_t(s.ShowPlotMargins);
+    Pad.SetScrollPositions(s.HorzPos, s.VertPos);
+    setsnap(s.SnapStep);
+    if (s.SketchMode != 0) SetButtons(s.SketchMode, Pad, true);
+    for (int k = 0; k < ViewStateToolbars; ++k) {
+        const bool on = s.ToolbarVisible[size_t(k)];
+        if (on) Toolbars.Bars[size_t(k)]->Place = {s.ToolbarRow[size_t(k)], s.ToolbarPos[size_t(k)]};
+        Pad.View.ToolbarShown[size_t(k)] = on ? 1 : 0;
+        if (QAction* a = Pad.ToolbarItems[size_t(k)]) a->setChecked(on);
+        if (CurrentPad == &Pad) Toolbars.Bars[size_t(k)]->setVisible(on);
+    }
+    ArrangeToolbars();
+    Pad.View.AutoBackup = s.AutoBackup ? 1 : 0;
+    if (Pad.AutoSave1) Pad.AutoSave1->setChecked(s.AutoBackup != 0);
+    Pad.InvalidatePad();
+}
+
+void TZOKMainWindow::UpdateRecentFiles(TSketchPadWindow& Pad)
+{
+    Recent.Update(Pad.FileName, BuildViewState(Pad), DefaultFileName);
+    UpdateReopenMenu();
+}
+
+void TZOKMainWindow::UpdateReopenMenu()
+{
+    for (int k = 1; k <= 4; ++k) {
+        QAction* a = FrameReopenItems[size_t(k)];
+        if (!a) continue;
+        if (k <= Recent.Count) {
+            a->setText(QString("&%1  ").arg(k) + Latin1(Recent.Files[size_t(k)]));
+            a->setVisible(true);
+        } else {
+            a->setText(QString());
+            a->setVisible(false);
+        }
+    }
+    if (FrameReopenMenu) FrameReopenMenu->setEnabled(Recent.Count > 0);
+    for (TSketchPadWindow* p : SketchPads) p->RefreshReopenMenu();
+}
+
+void TZOKMainWindow::ReadRecentFiles()
+{
+    Registry().OpenKey(RecentFilesKey);
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const std::string& name : Registry().GetValueNames()) values.emplace_back(name, Registry().ReadString(name));
+    Recent.Read(values);
+}
+
+bool TZOKMainWindow::WriteRecentFiles()
+{
+    Registry().OpenKey(RecentFilesKey);
+    for (const auto& [name, value] : Recent.Values()) Registry().WriteString(name, value);
+    return Registry().Flush();
+}
+
+// ---- automatic backup ----
+
+std::string TZOKMainWindow::BackupFileName(const std::string& FileName, const std::string& DefaultName)
+{
+    if (FileName == DefaultName || FileName.empty()) return "noname.dt~";
+    std::string r = FileName;
+    r.back() = '~';
+    return r;
+}
+
+void TZOKMainWindow::AutoSaveTimerTimer()
+{
+    TSketchPadWindow* pad = CurrentPad;
+    if (!pad || !IO) return;
+    // Never write while another long operation holds the network.
+    if (CalcBusy || ImportBusy || PlottingPad) return;
+    const int64_t elapsed = Now().toMSecsSinceEpoch() - pad->View.CreatedTime;
+    if (elapsed <= AutoSaveInterval) return;
+    if (!pad->View.AutoBackup || pad->View.Saved != 0) return;
+
+    const std::string name = BackupFileName(pad->FileName, DefaultFileName);
+    Panels[3]->setText("Backup");
+    std::vector<std::pair<TSketchPadWindow*, uint8_t>> flags;
+    for (TSketchPadWindow* p : SketchPads) flags.emplace_back(p, p->View.Saved);
+    {
+        TBusyCursor busy;
+        IO->Save(*pad, name, *Boxes);
+    }
+    // A backup is not a save: every window keeps its modified flag.
+    for (auto& [p, saved] : flags) p->View.Saved = saved;
+    Panels[3]->setText("");
+}
+
+// ---- small dialogs and help ----
+
+void TZOKMainWindow::HelpContents(const std::string& Keyword)
+{
+    if (!FHelp) FHelp = new THelpViewer(ProgramDir + "/help", this);
+    FHelp->ShowKeyword(Keyword);
+}
+
+void TZOKMainWindow::ShowAbout()
+{
+    TAboutDialog d(this);
+    ExecDialog(d);
+}
+
+void TZOKMainWindow::ShowPreferences(TSketchPadWindow& Pad)
+{
+    TPreferencesDB d(Pad.View.Units, *Boxes, this);
+    if (ExecDialog(d) == QDialog::Accepted) Pad.View.Saved = 0;
+}
+
+void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)
+{
+    TExtentsDB d({Pad.View.MinX, Pad.View.MinY, Pad.View.MaxX, Pad.View.MaxY}, this);
+    if (ExecDialog(d) != QDialog::Accepted) return;
+    const TExtents e = d.Result();
+    Pad.View.MinX = e.MinX;
+    Pad.View.MinY = e.MinY;
+    Pad.View.MaxX = e.MaxX;
+    Pad.View.MaxY = e.MaxY;
+    Pad.View.SetOriginFromExtents();
+    Pad.SetScrollRanges();
+    Pad.InvalidatePad();
+}
+
+void TZOKMainWindow::ShowNetworkStatus(TSketchPadWindow& Pad)
+{
+    struct mallinfo2 mi = mallinfo2();
+    const std::string text = "Node Count = " + std::to_string(Pad.Network->NodeCount) + "\n\rLink Count = " +
+                             std::to_string(Pad.Network->LinkCount) + "\n\rAllocated Memory = " +
+                             std::to_string(mi.uordblks + mi.hblkhd);
+    Boxes->Show(text, "Network Status", BoxOk);
+}
+
+void TZOKMainWindow::ShowSpliceRules(TSketchPadWindow& Pad)
+{
+    TLinkSpliceRulesDB d(Pad.View.SpliceRules, this);
+    ExecDialog(d);
+}
+
+void TZOKMainWindow::ShowReinitializeOptions(TSketchPadWindow& Pad)
+{
+    TReinitializeOptionsDB d(Pad.View.ReinitializeOptions, this);
+    ExecDialog(d);
+}
+
+void TZOKMainWindow::ShowSnapDialog()
+{
+    TSnapDB d(SnapStep, this);
+    if (ExecDialog(d) == QDialog::Accepted) setsnap(d.SnapEB->value());
+}
+
+void TZOKMainWindow::ShowCoordinates(TSketchPadWindow& Pad)
+{
+    TCoordinates d(Pad.View.CursorX, Pad.View.CursorY, this);
+    if (ExecDialog(d) != QDialog::Accepted) return;
+    Pad.View.CursorX = d.XCoord->value();
+    Pad.View.CursorY = d.YCoord->value();
+    Pad.InvalidatePad();
+    WriteCoordinates(Pad.View.CursorX, Pad.View.CursorY);
+}

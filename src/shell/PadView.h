@@ -1,0 +1,55 @@
+// The per-window state of a sketch-pad window: zoom, scroll, extents, cursor,
+// mode, the saved flag and the window's own display switches. Plain data; the
+// window owns one, views copy it from their source.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "shell/PadSettings.h"
+#include "shell/Viewport.h"
+
+constexpr int ToolbarCount = 5; // Sketch Modes, Sketch Operations, Labels, Widths and Sizes, Snap Controls
+
+struct TPadView {
+    // state
+    uint8_t Saved = 1;  // 1 saved, 0 modified
+    uint8_t SketchMode = 0;
+    uint8_t RightClickPending = 0;
+    uint8_t DrawAbort = 0;
+    // extents and viewport (world units)
+    int32_t MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
+    int32_t OriginX = 10, OriginY = 10;
+    int32_t CursorX = 10, CursorY = 10;
+    int32_t MouseX = 10, MouseY = 10;
+    int32_t ScrollOffsetX = 0, ScrollOffsetY = 0;
+    double Scale = 1.0;
+    int32_t ZoomIndex = DefaultZoomLevel;
+    // display switches of this window
+    uint8_t ShowPlotMargins = 0;
+    uint8_t DarkCursor = 0;
+    uint8_t ZoomInState = 0, ZoomOutState = 0;
+    uint8_t PolygonsFirst = 1, OpaquePolygons = 0;
+    std::array<int32_t, 11> LayerStates{};   // 1..10
+    std::array<std::string, 11> LayerNames;  // 1..10
+    std::array<uint32_t, 26> Colors{};       // 0xRRGGBB
+    std::array<int32_t, 11> PieColors{};     // 1..10
+    std::array<uint8_t, ToolbarCount> ToolbarShown{};
+    uint8_t AutoBackup = 1;
+    // when the window was made or its network last saved (ms since the epoch)
+    int64_t CreatedTime = 0;
+    // settings the small dialogs edit
+    TUnitsSettings Units;
+    TSpliceRules SpliceRules;
+    TReinitializeOptions ReinitializeOptions;
+
+    // Every field to its default; Palette gives the colour table (26 entries).
+    void Reset(const std::array<uint32_t, 26>& Palette);
+    // Origin from the extents: 10 - MinX, 10 - MinY.
+    void SetOriginFromExtents()
+    {
+        OriginX = 10 - MinX;
+        OriginY = 10 - MinY;
+    }
+};

@@ -1,0 +1,275 @@
+#include "shell/SketchPad.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "core/Rounding.h"
+#include "platform/Cursors.h"
+#include "platform/MessageBoxes.h"
+#include "shell/MainWindow.h"
+
+static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(nullptr), Main(AMain)
+{
+    setObjectName("SketchPadWindow");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(PadCrossCursor());
+    setFocusPolicy(Qt::StrongFocus);
+    Network = std::make_shared<TPadNetwork>();
+    BuildMenus();
+    InitPadDefaults();
+}
+
+TSketchPadWindow::~TSketchPadWindow()
+{
+    for (QMenu* m : Menus) delete m;
+}
+
+QAction* TSketchPadWindow::Action(const char* Name) const { return findChild<QAction*>(QString::fromLatin1(Name)); }
+
+void TSketchPadWindow::InitPadDefaults()
+{
+    View.Reset(Main.PaletteRGB);
+    View.CreatedTime = Main.Now().toMSecsSinceEpoch();
+    FileName = Main.DefaultFileName;
+    for (int i = 1; i <= MaxZoomLevel; ++i)
+        if (ZoomItems[size_t(i)]) ZoomItems[size_t(i)]->setChecked(i == DefaultZoomLevel);
+    if (AutoSave1) AutoSave1->setChecked(View.AutoBackup != 0);
+    if (DarkCursorM) DarkCursorM->setChecked(false);
+    for (QAction* a : ToolbarItems)
+        if (a) a->setChecked(true);
+    Main.setsnap(1);
+}
+
+void TSketchPadWindow::SetCaption(const std::string& Caption)
+{
+    setWindowTitle(Latin1(Caption));
+    if (SubWindow) SubWindow->setWindowTitle(Latin1(Caption));
+}
+
+std::string TSketchPadWindow::Caption() const
+{
+    QByteArray b = windowTitle().toLatin1();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
+{
+    Network = Source.Network;
+    Source.HasViews = 1;
+    IsView = 1;
+    MasterPad = Source.IsView && Source.MasterPad ? Source.MasterPad : &Source;
+    FileName = MasterPad->FileName;
+
+    int64_t created = View.CreatedTime;
+    View = Source.View;
+    View.CreatedTime = created;
+    View.SketchMode = 0;
+    View.ZoomInState = View.ZoomOutState = 0;
+    View.SetOriginFromExtents();
+    View.CursorX = View.MinX + 10;
+    View.CursorY = View.MinY + 10;
+    View.MouseX = View.CursorX;
+    View.MouseY = View.CursorY;
+
+    MasterPad->ViewCount += 1;
+    std::string base = QFileInfo(Latin1(MasterPad->FileName)).fileName().toLatin1().toStdString();
+    // A Windows path keeps its folder in a name with backslashes.
+    if (size_t p = base.find_last_of('\\'); p != std::string::npos) base = base.substr(p + 1);
+    SetCaption("View " + std::to_string(MasterPad->ViewCount) + " of " + base);
+
+    if (DarkCursorM) DarkCursorM->setChecked(View.DarkCursor != 0);
+    if (AutoSave1) AutoSave1->setChecked(View.AutoBackup != 0);
+    for (int k = 0; k < ToolbarCount; ++k)
+        if (ToolbarItems[size_t(k)]) ToolbarItems[size_t(k)]->setChecked(View.ToolbarShown[size_t(k)] != 0);
+    for (int i = 1; i <= MaxZoomLevel; ++i)
+        if (ZoomItems[size_t(i)]) ZoomItems[size_t(i)]->setChecked(i == View.ZoomIndex);
+    SetScrollRanges();
+}
+
+// ---- viewport ----
+
+int TSketchPadWindow::HorzPos() const { return horizontalScrollBar()->value(); }
+int TSketchPadWindow::VertPos() const { return verticalScrollBar()->value(); }
+
+void TSketchPadWindow::SetScrollPositions(int H, int V)
+{
+    horizontalScrollBar()->setValue(H);
+    verticalScrollBar()->setValue(V);
+}
+
+void TSketchPadWindow::SetScrollRanges()
+{
+    FHorzRange = ScrollRange(View.MinX, View.MaxX, View.Scale);
+    FVertRange = ScrollRange(View.MinY, View.MaxY, View.Scale);
+    const QSize client = viewport()->size();
+    // The scroll bars run over the part of the range that the window cannot show.
+    horizontalScrollBar()->setRange(0, std::max(0, FHorzRange - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, FVertRange - client.height()));
+    horizontalScrollBar()->setPageStep(std::max(1, client.width()));
+    verticalScrollBar()->setPageStep(std::max(1, client.height()));
+}
+
+void TSketchPadWindow::ApplyZoom(int Level, int32_t X, bool ByPoint, int32_t Y)
+{
+    if (!ValidZoomLevel(Level)) return;
+    const double oldScale = View.Scale;
+    const int oldH = HorzPos(), oldV = VertPos();
+    View.Scale = ScaleOfLevel(Level);
+    SetScrollRanges();
+    int h, v;
+    if (ByPoint) {
+        h = CentredScrollPosition(X, View.MinX, View.MaxX, FHorzRange, viewport()->width());
+        v = CentredScrollPosition(Y, View.MinY, View.MaxY, FVertRange, viewport()->height());
+    } else {
+        h = RescaledScrollPosition(oldH, oldScale, View.Scale);
+        v = RescaledScrollPosition(oldV, oldScale, View.Scale);
+    }
+    SetScrollPositions(h, v);
+    horizontalScrollBar()->setSingleStep(ZoomLevels[Level].Increment);
+    verticalScrollBar()->setSingleStep(ZoomLevels[Level].Increment);
+    InvalidatePad();
+}
+
+bool TSketchPadWindow::CheckZoomLimit(int Level)
+{
+    int width = Main.ScreenWidth ? Main.ScreenWidth() : 1024;
+    if (ZoomLevelFits(width, Level)) return true;
+    Main.Boxes->Show("Zoom factor too large for network.", "Zoom", BoxOk | BoxIconExclamation);
+    return false;
+}
+
+void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
+{
+    int level = View.ZoomIndex;
+    if (Out) {
+        level = std::max(MinZoomLevel, level - 1);
+    } else {
+        level = std::min(MaxZoomLevel, level + 1);
+        if (level != View.ZoomIndex && !CheckZoomLimit(level)) level = View.ZoomIndex;
+    }
+    if (level != View.ZoomIndex) {
+        ApplyZoom(level, X, true, Y);
+        View.ZoomIndex = level;
+    }
+    for (int i = 1; i <= MaxZoomLevel; ++i)
+        if (ZoomItems[size_t(i)]) ZoomItems[size_t(i)]->setChecked(i == View.ZoomIndex);
+    if (Main.CurrentPad == this && Main.Panels[2]) Main.Panels[2]->setText(Latin1(ZoomRatioText(View.ZoomIndex)));
+}
+
+void TSketchPadWindow::InvalidatePad() { viewport()->update(); }
+
+void TSketchPadWindow::ExtendArea(TSide Side)
+{
+    switch (Side) {
+    case SideRight: View.MaxX += ExtensionStep; break;
+    case SideDown: View.MaxY += ExtensionStep; break;
+    case SideLeft:
+        View.MinX -= ExtensionStep;
+        View.OriginX += ExtensionStep;
+        break;
+    case SideUp:
+        View.MinY -= ExtensionStep;
+        View.OriginY += ExtensionStep;
+        break;
+    }
+    SetScrollRanges();
+    InvalidatePad();
+}
+
+void TSketchPadWindow::NudgeByKey(int Code)
+{
+    const int step = Main.SnapStep;
+    int dx = 0, dy = 0;
+    switch (Code) {
+    case 51: dx = step; break;
+    case 52: dx = -step; break;
+    case 53: dy = -step; break;
+    case 54: dy = step; break;
+    default: return;
+    }
+    if (IsCrosshairMode(View.SketchMode)) {
+        int64_t x = int64_t(View.CursorX) + dx, y = int64_t(View.CursorY) + dy;
+        if (x > -CoordinateLimit && x < CoordinateLimit) View.CursorX = int32_t(x);
+        if (y > -CoordinateLimit && y < CoordinateLimit) View.CursorY = int32_t(y);
+        InvalidatePad();
+        Main.WriteCoordinates(View.CursorX, View.CursorY);
+    } else {
+        QCursor::setPos(QCursor::pos() + QPoint(dx, dy));
+    }
+}
+
+int32_t TSketchPadWindow::WorldX(int Px) const { return PixelToWorld(Px, View.MinX, View.Scale, HorzPos()); }
+int32_t TSketchPadWindow::WorldY(int Py) const { return PixelToWorld(Py, View.MinY, View.Scale, VertPos()); }
+int32_t TSketchPadWindow::PixelX(int32_t Wx) const { return WorldToPixel(Wx, View.OriginX, View.Scale, HorzPos()); }
+int32_t TSketchPadWindow::PixelY(int32_t Wy) const { return WorldToPixel(Wy, View.OriginY, View.Scale, VertPos()); }
+
+// ---- events ----
+
+static QColor ColorOf(uint32_t rgb) { return QColor(int((rgb >> 16) & 255), int((rgb >> 8) & 255), int(rgb & 255)); }
+
+void TSketchPadWindow::paintEvent(QPaintEvent*)
+{
+    View.ScrollOffsetX = int32_t(pround(HorzPos() / View.Scale));
+    View.ScrollOffsetY = int32_t(pround(VertPos() / View.Scale));
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
+    if (IsCrosshairMode(View.SketchMode)) {
+        // The node-plot crosshair at the keyboard cursor.
+        const int x = PixelX(View.CursorX), y = PixelY(View.CursorY);
+        p.setPen(QPen(ColorOf(View.Colors[View.DarkCursor ? 25 : 23]), 1));
+        p.drawLine(x - 12, y, x + 12, y);
+        p.drawLine(x, y - 12, x, y + 12);
+    }
+}
+
+void TSketchPadWindow::resizeEvent(QResizeEvent* Event)
+{
+    QAbstractScrollArea::resizeEvent(Event);
+    SetScrollRanges();
+}
+
+void TSketchPadWindow::scrollContentsBy(int, int) { InvalidatePad(); }
+
+void TSketchPadWindow::mouseMoveEvent(QMouseEvent* Event)
+{
+    const QPoint p = Event->position().toPoint();
+    View.MouseX = WorldX(p.x());
+    View.MouseY = WorldY(p.y());
+    Main.ShowMousePosition(View.MouseX, View.MouseY);
+}
+
+void TSketchPadWindow::mousePressEvent(QMouseEvent* Event)
+{
+    const QPoint p = Event->position().toPoint();
+    if (Event->button() == Qt::LeftButton && (View.ZoomInState || View.ZoomOutState)) {
+        StepZoom(WorldX(p.x()), WorldY(p.y()), View.ZoomOutState != 0);
+        return;
+    }
+    QAbstractScrollArea::mousePressEvent(Event);
+}
+
+void TSketchPadWindow::closeEvent(QCloseEvent* Event)
+{
+    if (Destroying) {
+        Event->accept();
+        return;
+    }
+    if (!Main.FormCloseQuery(*this)) {
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+    Main.FormClose(*this);
+}

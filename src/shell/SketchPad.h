@@ -1,0 +1,96 @@
+// TSketchPadWindow: one network window. It owns a network (or views the
+// network of its master window), keeps its per-window state in a TPadView,
+// carries the program's full menu, and paints the network's background.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAbstractScrollArea>
+
+#include "shell/PadNetwork.h"
+#include "shell/PadView.h"
+#include "shell/SketchModes.h"
+
+class QAction;
+class QMenu;
+class QMdiSubWindow;
+class TZOKMainWindow;
+
+class TSketchPadWindow : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TSketchPadWindow(TZOKMainWindow& Main);
+    ~TSketchPadWindow() override;
+
+    TZOKMainWindow& Main;
+    TPadView View;
+    std::shared_ptr<TPadNetwork> Network;
+    int WindowNumber = 0;
+    std::string FileName;
+
+    TSketchPadWindow* MasterPad = nullptr;
+    uint8_t IsView = 0;
+    uint8_t HasViews = 0;
+    int ViewCount = 0;
+
+    QMdiSubWindow* SubWindow = nullptr;
+    bool Destroying = false; // being freed: close without asking
+
+    // ---- menu ----
+    std::vector<QMenu*> Menus; // File, View, Modes, Tools, Schema, Transform, Window, Help
+    std::array<QAction*, SketchModeCount> ModeItems{};
+    std::array<QAction*, MaxZoomLevel + 1> ZoomItems{};
+    std::array<QAction*, ToolbarCount> ToolbarItems{};
+    std::array<QAction*, 5> ReopenItems{}; // filename1..filename4
+    QMenu* ReopenMenu = nullptr;
+    QMenu* WindowMenu = nullptr;
+    QAction *AutoSave1 = nullptr, *DarkCursorM = nullptr;
+    QAction* Action(const char* Name) const;
+
+    // Puts every per-window setting to its default (new or reset network).
+    void InitPadDefaults();
+    // Makes this fresh window a view of Source's network.
+    void CopyViewSettings(TSketchPadWindow& Source);
+    void SetCaption(const std::string& Caption);
+    std::string Caption() const;
+
+    // ---- viewport ----
+    int HorzPos() const;
+    int VertPos() const;
+    void SetScrollPositions(int H, int V);
+    void SetScrollRanges();
+    int32_t HorzRange() const { return FHorzRange; }
+    int32_t VertRange() const { return FVertRange; }
+    void ApplyZoom(int Level, int32_t X, bool ByPoint, int32_t Y);
+    // A click of a zoom cursor at world point X, Y.
+    void StepZoom(int32_t X, int32_t Y, bool Out);
+    bool CheckZoomLimit(int Level);
+    void InvalidatePad();
+    enum TSide { SideRight, SideDown, SideLeft, SideUp };
+    void ExtendArea(TSide Side);
+    // 51 right, 52 left, 53 up, 54 down, by the snap step.
+    void NudgeByKey(int Code);
+    // World coordinates of a pixel of the window.
+    int32_t WorldX(int PixelX) const;
+    int32_t WorldY(int PixelY) const;
+    int32_t PixelX(int32_t WorldX) const;
+    int32_t PixelY(int32_t WorldY) const;
+
+    void RefreshReopenMenu();
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void scrollContentsBy(int Dx, int Dy) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void BuildMenus();
+    void FillWindowMenu();
+    int32_t FHorzRange = 0, FVertRange = 0;
+};
