@@ -1,8 +1,11 @@
 #include "core/LabelSettings.h"
 
+#include "core/Messages.h"
 #include "core/NetFileIO.h"
 
 using namespace netfile;
+
+TLabelSettings::TLabelSettings() { Clear(MessageText(213)); }
 
 void TLabelSettings::Clear(std::string_view unusedSlotText)
 {

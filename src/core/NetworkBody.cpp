@@ -519,7 +519,8 @@ struct TBodyReader {
             const int cls = ReadClass(classes);
             const int32_t n = ReadIntIn(R, 0, MaxAttributes, "value count");
             int32_t lon = 0, lat = 0, elev = 0;
-            if (V >= 8) {
+            // Older versions have the three on node lines too, when the writer put them there.
+            if (V >= 8 || !R.SeekEoln()) {
                 lon = R.ReadInt();
                 lat = R.ReadInt();
                 elev = R.ReadInt();
