@@ -565,18 +565,18 @@ TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version,
     return result;
 }
 
-TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool open, TMessageSink& sink,
-                            const TOpenOptions& options)
+namespace {
+
+TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::string& loadError,
+                     const std::string& fileName, bool open, TMessageSink& sink, const TOpenOptions& options)
 {
     TOpenResult result;
-    TTextReader in;
     TFileContext f;
     f.InFile = &in;
-    std::string error;
     if (open) net.FileName = fileName;
-    if (!in.LoadFile(fileName, error)) {
+    if (!loaded) {
         f.ErrorCode = FileErrorRead;
-        f.ErrorDetail = error;
+        f.ErrorDetail = loadError;
     } else {
         std::string tag;
         if (in.TryReadLine(tag)) f.ReadVersion = NetworkFileVersionOfTag(tag);
@@ -682,4 +682,22 @@ TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool ope
     }
     result.Status = TOpenStatus::Ok;
     return result;
+}
+
+} // namespace
+
+TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool open, TMessageSink& sink,
+                            const TOpenOptions& options)
+{
+    TTextReader in;
+    std::string error;
+    const bool loaded = in.LoadFile(fileName, error);
+    return OpenFrom(net, in, loaded, error, fileName, open, sink, options);
+}
+
+TOpenResult OpenNetworkBytes(TNetwork& net, std::string bytes, const std::string& fileName, bool open,
+                             TMessageSink& sink, const TOpenOptions& options)
+{
+    TTextReader in(std::move(bytes));
+    return OpenFrom(net, in, true, std::string(), fileName, open, sink, options);
 }

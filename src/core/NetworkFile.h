@@ -75,6 +75,10 @@ struct TOpenResult {
 TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool open, TMessageSink& sink,
                             const TOpenOptions& options = {});
 
+// The same from bytes already in memory (fileName names the network).
+TOpenResult OpenNetworkBytes(TNetwork& net, std::string bytes, const std::string& fileName, bool open,
+                             TMessageSink& sink, const TOpenOptions& options = {});
+
 struct TSaveResult {
     bool Ok = false;
     int ErrorCode = 0;
