@@ -1,4 +1,5 @@
 // Open, save and round trips of the network file in every version.
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "netfile_fixture.h"
@@ -245,4 +246,22 @@ TEST(NetworkFile, EmptyNetworkAsksToKeepTheName)
     rec.Answers = {IDYES};
     OpenNetworkFile(b, path, true, rec, ask);
     EXPECT_EQ(b.FileName, path);
+}
+
+// The command-line driver beside this test program.
+TEST(NetworkFile, RoundTripDriver)
+{
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "netfile-roundtrip";
+    ASSERT_TRUE(std::filesystem::exists(exe));
+    const std::string out = TempPath("driver.dta"), log = TempPath("driver.txt");
+    const std::string golden = std::string(TARVEX_TEST_DATA) + "/netfile/rich-v9.dta";
+    int rc = std::system(("'" + exe + "' '" + golden + "' '" + out + "' 5 > '" + log + "'").c_str());
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(ReadAll(log), "nodes 4 links 3 shapepoints 3 polygons 1\n");
+    EXPECT_EQ(ReadAll(out).substr(0, 10), "ZOK 1.05\r\n");
+    WriteAll(out, "ZOK 1.02\r\n");
+    rc = std::system(("'" + exe + "' '" + out + "' '" + TempPath("never.dta") + "' > '" + log + "'").c_str());
+    EXPECT_NE(rc, 0);
+    EXPECT_EQ(ReadAll(log), "Network Read Error 1\nNetwork will be closed.\n");
+    EXPECT_FALSE(std::filesystem::exists(TempPath("never.dta")));
 }
