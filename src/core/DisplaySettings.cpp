@@ -232,7 +232,7 @@ bool ReadDisplaySettings(TFileContext& f, TDisplaySettings& d, TWidthSettings& w
         ws.LinkShowNotFound = ReadByte(r);
         ws.NodeShowNotFound = ReadByte(r);
         d.GlobalShape = ReadByte(r);
-        d.StandardSize = r.ReadInt();
+        d.StandardSize = ReadIntIn(r, 0, 255, "standard size");
         d.GlobalLinkStyle = ReadByte(r);
         r.ReadLn();
         if (v >= 6) {

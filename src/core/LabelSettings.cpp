@@ -126,13 +126,13 @@ bool ReadLabelSettings(TFileContext& f, TLabelSettings& l)
     GuardRead(f, [&] {
         TTextReader& r = *f.InFile;
         const int v = f.ReadVersion;
-        l.NodePosition = r.ReadInt();
-        const int32_t linkPos = r.ReadInt();
+        l.NodePosition = ReadIntIn(r, 0, 99, "label position");
+        const int32_t linkPos = ReadIntIn(r, 0, 299, "label position");
         l.LinkPosition = linkPos % 100;
         const int32_t location = linkPos / 100;
         if (location >= 0 && location <= 2) l.FirstLinkLabelLocation = static_cast<uint8_t>(location);
-        l.NodeLength = r.ReadInt();
-        l.LinkLength = r.ReadInt();
+        l.NodeLength = ReadIntIn(r, 0, 255, "label length");
+        l.LinkLength = ReadIntIn(r, 0, 255, "label length");
         l.RotateLabels = ReadByte(r);
         l.Opaque = ReadByte(r);
         l.SuppressAll = ReadByte(r);

@@ -757,18 +757,16 @@ struct TBodyReader {
 
     TLinkValues* FindReadLink(int32_t ax, int32_t ay, int32_t as, int32_t bs)
     {
-        // Extras follow the links' order: try the next link read first.
-        while (NextLinkExtra < LinksRead.size()) {
+        // Extras follow the links' order: the next link read is tried first.
+        // Redundant links were dropped, so at most one link joins the two
+        // nodes and it is the one the look-up by serial would find.
+        if (NextLinkExtra < LinksRead.size()) {
             TLinkValues* l = LinksRead[NextLinkExtra];
-            if (l->ANode->X == ax && l->ANode->Y == ay && l->ANode->Serial == Serial(as) &&
-                l->BNode->Serial == Serial(bs)) {
-                TLink* h = FindLinkBySerial(Net, ax, ay, Serial(as), Serial(bs));
-                if (h && h->LinkValues == l) {
-                    ++NextLinkExtra;
-                    return l;
-                }
+            if (l->ANode->X == ax && l->ANode->Y == ay && l->BNode->Serial == Serial(bs) &&
+                l->ANode == FindNodeBySerial(Net, ax, ay, Serial(as))) {
+                ++NextLinkExtra;
+                return l;
             }
-            break;
         }
         TLink* h = FindLinkBySerial(Net, ax, ay, Serial(as), Serial(bs));
         return h ? h->LinkValues : nullptr;

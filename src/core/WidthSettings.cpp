@@ -72,8 +72,8 @@ void ReadSection(TTextReader& r, TWidthSettings& s, int n, bool legends)
     for (int c = 1; c <= 10; ++c) s.NodeSizeExpressions[c] = ReadLineCut(r, 255);
     if (r.SeekEof()) return;
     for (int k = 1; k <= n; ++k) {
-        s.NodeSizes[k] = r.ReadInt();
-        s.LinkWidths[k] = r.ReadInt();
+        s.NodeSizes[k] = ReadIntIn(r, 0, 255, "node size");
+        s.LinkWidths[k] = ReadIntIn(r, 0, 255, "link width");
         r.ReadLn();
     }
     if (legends) {
