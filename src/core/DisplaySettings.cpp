@@ -130,12 +130,7 @@ namespace {
 
 void WriteInts(TTextWriter& w, std::initializer_list<int64_t> values)
 {
-    bool first = true;
-    for (int64_t v : values) {
-        if (!first) w.WriteChar(' ');
-        first = false;
-        w.WriteInt(v);
-    }
+    WriteIntList(w, values);
     w.WriteLn();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,17 @@ inline void WriteRealOrZero(TTextWriter& w, double v)
         w.WriteText("0.0");
     else
         w.WriteReal(v);
+}
+
+// Integers separated by one blank (no line end).
+inline void WriteIntList(TTextWriter& w, std::initializer_list<int64_t> values)
+{
+    bool first = true;
+    for (int64_t v : values) {
+        if (!first) w.WriteChar(' ');
+        first = false;
+        w.WriteInt(v);
+    }
 }
 
 // The text cut to at most n bytes.

@@ -44,15 +44,6 @@ int32_t BodyLabelCodeForVersion(int32_t code, int v)
 
 bool NoteIsEmpty(const std::string& note) { return note.empty() || note == "&&"; }
 
-void WriteInts(TTextWriter& w, std::initializer_list<int64_t> values)
-{
-    bool first = true;
-    for (int64_t v : values) {
-        if (!first) w.WriteChar(' ');
-        first = false;
-        w.WriteInt(v);
-    }
-}
 
 void WriteZeros(TTextWriter& w, int n)
 {
@@ -139,7 +130,7 @@ struct TBodyWriter {
             const int cls = std::clamp<int>(t.EntityType, 0, MaxClasses);
             const int n = NodeValueCount(cls);
             W.WriteText("1 0 0 1 -1 ");
-            WriteInts(W, {cls, n});
+            WriteIntList(W, {cls, n});
             if (V >= 8) W.WriteText(" 0 0 0");
             W.WriteLn();
             W.WriteLine(t.Name);
@@ -151,9 +142,9 @@ struct TBodyWriter {
             const int cls = node->EntityType <= MaxClasses ? node->EntityType : 0;
             const int n = NodeValueCount(cls);
             W.WriteText(V >= 6 ? "1 " : " TRUE ");
-            WriteInts(W, {node->X, node->Y, node->Layer, node->Serial, cls, n});
+            WriteIntList(W, {node->X, node->Y, node->Layer, node->Serial, cls, n});
             W.WriteChar(' ');
-            WriteInts(W, {node->Longitude, node->Latitude, node->Elevation});
+            WriteIntList(W, {node->Longitude, node->Latitude, node->Elevation});
             W.WriteLn();
             W.WriteLine(node->Name);
             WriteValues(*Net.NodeClasses, cls, n, node->Values.get(), SlotCount(*node), node->Strings);
@@ -174,9 +165,9 @@ struct TBodyWriter {
             const int cls = std::clamp<int>(t.EntityType, 0, MaxClasses);
             const int n = LinkValueCount(cls);
             W.WriteText("1 0 0 0 0 ");
-            WriteInts(W, {cls});
+            WriteIntList(W, {cls});
             W.WriteText(" -1 -1 ");
-            WriteInts(W, {n});
+            WriteIntList(W, {n});
             W.WriteText(" 0");
             W.WriteLn();
             W.WriteLine(V >= 8 ? std::string_view(t.Name) : Cut(t.Name, 30));
@@ -188,7 +179,7 @@ struct TBodyWriter {
             const int cls = link->EntityType <= MaxClasses ? link->EntityType : 0;
             const int n = LinkValueCount(cls);
             W.WriteText(V >= 6 ? "1 " : " TRUE ");
-            WriteInts(W, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
+            WriteIntList(W, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
             if (V >= 6) {
                 W.WriteChar(' ');
                 W.WriteInt(link->ShapePoints.GetCount());
@@ -198,10 +189,10 @@ struct TBodyWriter {
             WriteValues(*Net.LinkClasses, cls, n, link->Values.get(), SlotCount(*link), link->Strings);
             if (V >= 6)
                 for (const TShapePoint* sp : link->ShapePoints) {
-                    WriteInts(W, {sp->X, sp->Y});
+                    WriteIntList(W, {sp->X, sp->Y});
                     if (V >= 8) {
                         W.WriteChar(' ');
-                        WriteInts(W, {sp->Longitude, sp->Latitude, sp->Elevation});
+                        WriteIntList(W, {sp->Longitude, sp->Latitude, sp->Elevation});
                     }
                     W.WriteLn();
                 }
@@ -257,7 +248,7 @@ struct TBodyWriter {
     {
         if (V >= 7) {
             W.WriteChar(' ');
-            WriteInts(W, {hasNote, xOff, yOff, bitmap});
+            WriteIntList(W, {hasNote, xOff, yOff, bitmap});
         }
         if (V >= 8) {
             W.WriteChar(' ');
@@ -274,7 +265,7 @@ struct TBodyWriter {
             if (!NodeExtrasDefault(t)) {
                 const uint8_t hasNote = NoteIsEmpty(t.Note) ? 0 : 1;
                 W.WriteText("-1 0 0 ");
-                WriteInts(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel, t.PolygonStyle});
+                WriteIntList(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel, t.PolygonStyle});
                 W.WriteText(" 0");
                 WriteExtrasTail(hasNote, t.LabelXOffset, t.LabelYOffset, t.BitmapOverride, t.ExcludeFromTriangulation);
                 if (V >= 7 && hasNote) W.WriteLine(t.Note);
@@ -291,21 +282,21 @@ struct TBodyWriter {
                 }
             }
             const uint8_t hasNote = NoteIsEmpty(n->Note) ? 0 : 1;
-            WriteInts(W, {n->Serial, n->X, n->Y, n->Font, n->Place, BodyLabelCodeForVersion(n->Label1, V),
+            WriteIntList(W, {n->Serial, n->X, n->Y, n->Font, n->Place, BodyLabelCodeForVersion(n->Label1, V),
                           BodyLabelCodeForVersion(n->Label2, V), n->SuppressLabel,
                           std::min<int>(n->PolygonStyle, pcap), count});
             WriteExtrasTail(hasNote, n->LabelXOffset, n->LabelYOffset, n->BitmapOverride, n->ExcludeFromTriangulation);
             for (const TNetworkPoint* p : n->OwnPolygon) {
                 if (const TNode* vn = p->AsNode()) {
                     if (!vn->Active) continue;
-                    WriteInts(W, {vn->Serial, vn->X, vn->Y});
+                    WriteIntList(W, {vn->Serial, vn->X, vn->Y});
                     if (V >= 7) W.WriteText(" 0 0 0 0 0 0 0");
                     W.WriteLn();
                 } else if (V >= 7 && p->Active) {
                     const TShapePoint* sp = p->AsShapePoint();
                     const TLinkValues* l = ActiveLinkOf(sp);
                     if (!l) continue;
-                    WriteInts(W, {0, sp->X, sp->Y, l->ANode->Serial, l->BNode->Serial, IndexInLink(sp, l), l->ANode->X,
+                    WriteIntList(W, {0, sp->X, sp->Y, l->ANode->Serial, l->BNode->Serial, IndexInLink(sp, l), l->ANode->X,
                                   l->ANode->Y, l->BNode->X, l->BNode->Y});
                     W.WriteLn();
                 }
@@ -323,7 +314,7 @@ struct TBodyWriter {
             if (!LinkExtrasDefault(t)) {
                 const uint8_t hasNote = NoteIsEmpty(t.Note) ? 0 : 1;
                 W.WriteText("-1 -1 0 0 ");
-                WriteInts(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel});
+                WriteIntList(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel});
                 WriteExtrasTail(hasNote, t.LabelXOffset, t.LabelYOffset, t.BitmapOverride,
                                 t.ExcludeShapesFromTriangulation);
                 if (V >= 7 && hasNote) W.WriteLine(t.Note);
@@ -332,7 +323,7 @@ struct TBodyWriter {
         ForEachActiveLink([&](TLinkValues* l) {
             if (LinkExtrasDefault(*l)) return;
             const uint8_t hasNote = NoteIsEmpty(l->Note) ? 0 : 1;
-            WriteInts(W, {l->ANode->Serial, l->BNode->Serial, l->ANode->X, l->ANode->Y, l->Font, l->Place,
+            WriteIntList(W, {l->ANode->Serial, l->BNode->Serial, l->ANode->X, l->ANode->Y, l->Font, l->Place,
                           BodyLabelCodeForVersion(l->Label1, V), BodyLabelCodeForVersion(l->Label2, V),
                           l->SuppressLabel});
             WriteExtrasTail(hasNote, l->LabelXOffset, l->LabelYOffset, l->BitmapOverride,
@@ -349,18 +340,18 @@ struct TBodyWriter {
         WriteNodes();
         WriteLinks();
         if (V <= 3) return;
-        WriteInts(W, {Net.MaxX, Net.MinX, Net.MaxY, Net.MinY});
+        WriteIntList(W, {Net.MaxX, Net.MinX, Net.MaxY, Net.MinY});
         W.WriteLn();
         if (V >= 5) {
             W.WriteLine(Cut(Net.Title, V >= 8 ? 255 : 30));
             const TPolygonCriterion& c = Net.Search.PolygonCriterion;
             const TNode* owner = c.Owner && c.Owner->Active ? c.Owner : nullptr;
             if (owner)
-                WriteInts(W, {owner->Serial, owner->X, owner->Y});
+                WriteIntList(W, {owner->Serial, owner->X, owner->Y});
             else
                 W.WriteText("0 0 0");
             W.WriteChar(' ');
-            WriteInts(W, {c.ApplyToNodes, c.ApplyToLinks, c.Outside, c.BothEnds});
+            WriteIntList(W, {c.ApplyToNodes, c.ApplyToLinks, c.Outside, c.BothEnds});
             W.WriteLn();
         }
         WriteNodeExtras();
@@ -369,6 +360,60 @@ struct TBodyWriter {
 };
 
 // ------------------------------------------------------------------ reading
+
+// The label style of an extras record, common to nodes and links.
+struct TLabelStyle {
+    int32_t Font = 0, Label1 = 0, Label2 = 0;
+    uint8_t Place = 0, Suppress = 0;
+    int32_t Style = 0, Count = 0; // nodes only: polygon style, vertex count
+    int32_t HasNote = 0, XOff = 0, YOff = 0, Bitmap = 0, Exclude = 0;
+
+    // Font .. SuppressLabel; polygon style and vertex count for nodes; then
+    // the version-7 and version-8 fields and the line end.
+    void Read(TTextReader& r, int v, bool node)
+    {
+        Font = ReadIntIn(r, 0, 255, "label font");
+        Place = ReadByte(r);
+        Label1 = ReadIntIn(r, 0, 255, "label code");
+        Label2 = ReadIntIn(r, 0, 255, "label code");
+        Suppress = ReadByte(r);
+        if (node) {
+            Style = ReadIntIn(r, 0, 255, "polygon style");
+            Count = ReadIntIn(r, 0, std::numeric_limits<int32_t>::max(), "vertex count");
+        }
+        if (v >= 7) {
+            HasNote = r.ReadInt();
+            XOff = ReadIntIn(r, -32768, 32767, "label offset");
+            YOff = ReadIntIn(r, -32768, 32767, "label offset");
+            Bitmap = ReadByte(r);
+        }
+        if (v >= 8) Exclude = ReadByte(r);
+        r.ReadLn();
+    }
+
+    // Checks the fields of a record that is not the terminator.
+    void Check(int v)
+    {
+        if (Font > 10) throw TFileReadError("label font out of range");
+        if (Style > 40) throw TFileReadError("polygon style out of range");
+        Label1 = LabelCodeFromVersion(Label1, v);
+        Label2 = LabelCodeFromVersion(Label2, v);
+        if (Label1 > 110 || Label2 > 110) throw TFileReadError("label code out of range");
+    }
+
+    template <class E>
+    void ApplyTo(E& e) const
+    {
+        e.Font = uint8_t(Font);
+        e.Place = Place;
+        e.Label1 = uint8_t(Label1);
+        e.Label2 = uint8_t(Label2);
+        e.SuppressLabel = Suppress;
+        e.LabelXOffset = int16_t(XOff);
+        e.LabelYOffset = int16_t(YOff);
+        e.BitmapOverride = uint8_t(Bitmap);
+    }
+};
 
 struct TBodyReader {
     TFileContext& F;
@@ -678,42 +723,16 @@ struct TBodyReader {
         for (;;) {
             const int32_t serial = R.ReadInt();
             const int32_t x = R.ReadInt(), y = R.ReadInt();
-            const int32_t font = ReadIntIn(R, 0, 255, "label font");
-            const uint8_t place = ReadByte(R);
-            int32_t l1 = ReadIntIn(R, 0, 255, "label code");
-            int32_t l2 = ReadIntIn(R, 0, 255, "label code");
-            const uint8_t suppress = ReadByte(R);
-            const int32_t style = ReadIntIn(R, 0, 255, "polygon style");
-            const int32_t count = ReadIntIn(R, 0, std::numeric_limits<int32_t>::max(), "vertex count");
-            int32_t hasNote = 0, xOff = 0, yOff = 0, bitmap = 0, exclude = 0;
-            if (V >= 7) {
-                hasNote = R.ReadInt();
-                xOff = ReadIntIn(R, -32768, 32767, "label offset");
-                yOff = ReadIntIn(R, -32768, 32767, "label offset");
-                bitmap = ReadByte(R);
-            }
-            if (V >= 8) exclude = ReadByte(R);
-            R.ReadLn();
+            TLabelStyle st;
+            st.Read(R, V, true);
             if (serial == 0) break;
-            if (font > 10) throw TFileReadError("label font out of range");
-            if (style > 40) throw TFileReadError("polygon style out of range");
+            st.Check(V);
+            const int32_t count = st.Count;
             TNode* owner = serial == -1 ? &Net.TemplateNode : NodeAt(x, y, serial);
             if (owner) {
-                if (V < 6) {
-                    l1 = LabelCodeFromVersion(l1, V);
-                    l2 = LabelCodeFromVersion(l2, V);
-                }
-                if (l1 > 110 || l2 > 110) throw TFileReadError("label code out of range");
-                owner->Font = uint8_t(font);
-                owner->Place = place;
-                owner->Label1 = uint8_t(l1);
-                owner->Label2 = uint8_t(l2);
-                owner->SuppressLabel = suppress;
-                owner->PolygonStyle = uint8_t(style);
-                owner->LabelXOffset = int16_t(xOff);
-                owner->LabelYOffset = int16_t(yOff);
-                owner->BitmapOverride = uint8_t(bitmap);
-                owner->ExcludeFromTriangulation = uint8_t(exclude);
+                st.ApplyTo(*owner);
+                owner->PolygonStyle = uint8_t(st.Style);
+                owner->ExcludeFromTriangulation = uint8_t(st.Exclude);
             }
             inPolygon.clear();
             const bool useSet = owner && owner->OwnPolygon.GetCount() + count > 64;
@@ -747,7 +766,7 @@ struct TBodyReader {
                 vertex->Polygons.Insert(owner);
             }
             if (owner && owner != &Net.TemplateNode && owner->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(Net, owner);
-            if (hasNote == 1) {
+            if (st.HasNote == 1) {
                 std::string note = R.ReadLine();
                 if (owner) owner->Note = std::move(note);
             }
@@ -777,40 +796,16 @@ struct TBodyReader {
         for (;;) {
             const int32_t as = R.ReadInt(), bs = R.ReadInt();
             const int32_t ax = R.ReadInt(), ay = R.ReadInt();
-            const int32_t font = ReadIntIn(R, 0, 255, "label font");
-            const uint8_t place = ReadByte(R);
-            int32_t l1 = ReadIntIn(R, 0, 255, "label code");
-            int32_t l2 = ReadIntIn(R, 0, 255, "label code");
-            const uint8_t suppress = ReadByte(R);
-            int32_t hasNote = 0, xOff = 0, yOff = 0, bitmap = 0, exclude = 0;
-            if (V >= 7) {
-                hasNote = R.ReadInt();
-                xOff = ReadIntIn(R, -32768, 32767, "label offset");
-                yOff = ReadIntIn(R, -32768, 32767, "label offset");
-                bitmap = ReadByte(R);
-            }
-            if (V >= 8) exclude = ReadByte(R);
-            R.ReadLn();
+            TLabelStyle st;
+            st.Read(R, V, false);
             if (as == 0) break;
-            if (font > 10) throw TFileReadError("label font out of range");
+            st.Check(V);
             TLinkValues* l = (as == -1 && bs == -1) ? &Net.TemplateLinkValues : FindReadLink(ax, ay, as, bs);
             if (l) {
-                if (V < 6) {
-                    l1 = LabelCodeFromVersion(l1, V);
-                    l2 = LabelCodeFromVersion(l2, V);
-                }
-                if (l1 > 110 || l2 > 110) throw TFileReadError("label code out of range");
-                l->Font = uint8_t(font);
-                l->Place = place;
-                l->Label1 = uint8_t(l1);
-                l->Label2 = uint8_t(l2);
-                l->SuppressLabel = suppress;
-                l->LabelXOffset = int16_t(xOff);
-                l->LabelYOffset = int16_t(yOff);
-                l->BitmapOverride = uint8_t(bitmap);
-                l->ExcludeShapesFromTriangulation = uint8_t(exclude);
+                st.ApplyTo(*l);
+                l->ExcludeShapesFromTriangulation = uint8_t(st.Exclude);
             }
-            if (hasNote == 1) {
+            if (st.HasNote == 1) {
                 std::string note = R.ReadLine();
                 if (l) l->Note = std::move(note);
             }
