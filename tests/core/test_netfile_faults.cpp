@@ -270,3 +270,25 @@ TEST(NetworkFileFaults, LongLinksAndFullCellsAreReadWhole)
     EXPECT_EQ(full.NodeHash.PointCount(), total);
     EXPECT_EQ(full.NodeCount, total);
 }
+
+// An allocation that fails part way keeps what was read, untitled, so that a
+// later Save cannot overwrite the whole file with the part.
+TEST(NetworkFileFaults, MemoryLimitKeepsThePartReadUntitled)
+{
+    TNetwork net;
+    for (int i = 0; i < 5000; ++i) Node(net, i, 0, 0, "n");
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("memory.dta");
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    TOpenOptions options;
+    options.Progress = [] { throw std::bad_alloc(); };
+    TNetwork back;
+    const TOpenResult r = OpenNetworkFile(back, path, true, rec, options);
+    EXPECT_EQ(r.Status, TOpenStatus::MemoryLimited);
+    ASSERT_EQ(rec.Count(), 1u);
+    EXPECT_EQ(rec.Last().Text, "Memory limits exceeded.");
+    EXPECT_EQ(rec.Last().Caption, "Network Read Error");
+    EXPECT_EQ(back.FileName, DefaultFileName);
+    EXPECT_GT(back.NodeHash.PointCount(), 0);
+    EXPECT_LT(back.NodeHash.PointCount(), 5000);
+}
