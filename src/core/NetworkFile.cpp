@@ -33,10 +33,14 @@ std::string Padded(std::string_view s, std::size_t n)
     return out;
 }
 
-std::string Real(double v)
+// The width-23 form; a value that is not a number is written as 0 and counted.
+std::string RealField(double v, int& realErrors)
 {
     std::string s = Real23Text(v);
-    if (s.empty()) throw TFileWriteError("value is not a number");
+    if (s.empty()) {
+        ++realErrors;
+        s = Real23Text(0);
+    }
     return s;
 }
 
@@ -49,8 +53,10 @@ TAttrib& SystemAttribute(TNetwork& net, int i)
 
 // ------------------------------------------------------- system attributes
 
-void WriteSystemBlock(TTextWriter& w, const TAttrib& a, const TValueSlot& value, const std::string& text, int v)
+void WriteSystemBlock(TTextWriter& w, const TAttrib& a, const TValueSlot& value, const std::string& text, int v,
+                      int& realErrors)
 {
+    auto Real = [&](double x) { return RealField(x, realErrors); };
     const std::string B8(8, ' ');
     const char kind = a.Kind;
     int32_t top = a.TopRow;
@@ -323,7 +329,7 @@ int NetworkFileVersionOfTag(std::string_view line)
     return 0;
 }
 
-void WriteSystemAttributes(TFileContext& f, const TNetwork& net)
+void WriteSystemAttributes(TFileContext& f, const TNetwork& net, int& realErrors)
 {
     GuardWrite(f, [&] {
         TTextWriter& w = *f.OutFile;
@@ -336,7 +342,7 @@ void WriteSystemAttributes(TFileContext& f, const TNetwork& net)
             if (!a) a = &blank;
             std::string text;
             if (a->Kind == 'S' && a->StringIndex < net.SystemStrings.size()) text = net.SystemStrings[a->StringIndex];
-            WriteSystemBlock(w, *a, net.SystemValues[i], text, v);
+            WriteSystemBlock(w, *a, net.SystemValues[i], text, v, realErrors);
         }
     });
 }
@@ -528,7 +534,7 @@ TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version,
         return result;
     }
     const int v = version;
-    WriteSystemAttributes(f, net);
+    WriteSystemAttributes(f, net, result.RealErrors);
     WriteEntityClasses(f, *net.NodeClasses);
     WriteEntityClasses(f, *net.LinkClasses);
     if (v >= 4) {

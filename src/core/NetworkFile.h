@@ -25,8 +25,9 @@ int NetworkFileVersionOfTag(std::string_view line);
 
 // The network-wide system attributes: the tag line, then one block per
 // attribute (10 below version 6, 35 from it). A system 'S' value longer than
-// 30 characters is cut to 30.
-void WriteSystemAttributes(TFileContext& f, const TNetwork& net);
+// 30 characters is cut to 30. Values that are not numbers are written as 0
+// and counted in realErrors.
+void WriteSystemAttributes(TFileContext& f, const TNetwork& net, int& realErrors);
 void ReadSchemaSection(TFileContext& f, TNetwork& net);
 // The system-attribute lines of an appended file: the values go to values
 // [1..35] and the string values to strings; worksheet rows are skipped.

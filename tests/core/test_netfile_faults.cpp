@@ -292,3 +292,17 @@ TEST(NetworkFileFaults, MemoryLimitKeepsThePartReadUntitled)
     EXPECT_GT(back.NodeHash.PointCount(), 0);
     EXPECT_LT(back.NodeHash.PointCount(), 5000);
 }
+
+TEST(NetworkFileFaults, SystemValuesThatAreNotNumbersAreWrittenAsZero)
+{
+    TNetwork net;
+    MakeRichNetwork(net);
+    net.SystemValues[1] = Real(NAN);
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("sysnan.dta");
+    EXPECT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    EXPECT_EQ(rec.Last().Text, "Real number errors converted to 0");
+    TNetwork back;
+    ASSERT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
+    EXPECT_EQ(back.SystemValues[1].Real(), 0.0);
+}
