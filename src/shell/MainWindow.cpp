@@ -191,6 +191,7 @@ void TZOKMainWindow::BuildStatusBar()
         Panels[size_t(i)] = l;
         h->addWidget(l);
     }
+    h->addStretch(1);
     host->installEventFilter(this);
     statusBar()->addWidget(host, 1);
     statusBar()->setSizeGripEnabled(true);
