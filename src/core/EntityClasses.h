@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 // One 8-byte attribute value: a double for 'R' and 'I', up to 8 code
 // characters for 'C', a packed date and time for 'D', 'T' and 'X'.
@@ -105,3 +106,19 @@ void PadName10(std::string& s);
 
 // Notes of nodes and links are lines joined by "&&".
 std::string ExtractNoteLine(const std::string& note, int lineNo);
+
+// The number of code positions of a categorical attribute: its highest
+// worksheet row, never more than the 8 bytes of a slot (a file may say 9 or 10).
+int CategoryCodePositions(const TAttrib& attribute);
+
+// Whether c is one of the type letters R I C D T X S.
+bool IsAttributeKind(char c);
+
+// Positional names: attributes 1..100 of a class are A1..A9, Aa..Az, B1..Bz,
+// C1..Cu (35 symbols "1".."9", "a".."z" per letter); "" outside 1..100.
+std::string PositionalAttributeName(int index);
+// The network-wide variables 1..35 are V1..Vz; "" outside 1..35.
+std::string PositionalVariableName(int index);
+// The attribute a positional name stands for (case-insensitive): 1..100 for
+// A1..Cu, 0 for anything else.
+int PositionalIndex(std::string_view name);

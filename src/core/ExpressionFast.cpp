@@ -1,0 +1,712 @@
+// The prepared evaluator: the text is read once, for one class and mode, into
+// a postfix program over a small operand stack. Which operands are texts or
+// dates depends only on the slot kinds and the system attribute types, so it
+// is settled at preparation; an element whose kinds differ goes to the
+// reference evaluator.
+#include "core/EntityClasses.h"
+#include "core/Expression.h"
+#include "core/ExpressionDates.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+using namespace exprops;
+
+enum class XOp : uint8_t {
+    PushNum,      // D
+    PushDate,     // D (packed bytes)
+    PushText,     // A = literal index
+    Fault,        // B = position
+    Record,       // B = position
+    AttrNum,      // A = slot
+    AttrCodes,    // A = slot, C = code count
+    AttrDate,     // A = slot
+    AttrString,   // A = slot
+    Param,        // A = index
+    Var,          // A = index
+    RangeA,       // A = first, C = last, B = position
+    RangeP,
+    RangeV,
+    SysNum,       // A = attribute
+    SysCodes,     // A = attribute
+    SysDate,      // A = attribute
+    SysString,    // A = attribute
+    PropNum,      // C = code
+    PropText,     // C = code
+    Neg,
+    NumOp,        // C = operator, B = position
+    Add,          // B = position (the common operators, inline)
+    Sub,
+    Mul,
+    Div,
+    TextOp,       // C = operator
+    DateOp,       // C = operator
+    BadOp,        // B = position: texts or dates with an operator they lack
+    Pow,          // B = position
+    Func,         // A = function code, B = position
+    ToZero,       // a parenthesised text or date is the number 0 outside
+    Truncate,     // A = stack base: the level stopped
+};
+
+struct TExprInstr {
+    XOp Op;
+    char C = 0;
+    // For the binary number operators: where the right operand comes from
+    // when it was a plain load folded into the operator (0: the stack).
+    uint8_t Src = 0;
+    int16_t A = 0;
+    int32_t B = 0;
+    double D = 0;
+};
+
+namespace {
+
+constexpr char EndMark = 0;
+enum class T : uint8_t { Num, Text, Date };
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+class Compiler {
+public:
+    Compiler(const std::string& s, ExprMode mode, const std::array<int32_t, ExprSlots>& kinds,
+             const TExprEnvironment& env, std::vector<TExprInstr>& code, std::vector<std::string>& texts,
+             std::vector<std::pair<int, int32_t>>& kindGuards, std::vector<std::pair<int, char>>& sysGuards)
+        : S(s), Mode(mode), Kinds(kinds), Env(env), Code(code), Texts(texts), KindGuards(kindGuards),
+          SysGuards(sysGuards)
+    {
+    }
+
+    const std::string& S;
+    ExprMode Mode;
+    const std::array<int32_t, ExprSlots>& Kinds;
+    const TExprEnvironment& Env;
+    std::vector<TExprInstr>& Code;
+    std::vector<std::string>& Texts;
+    std::vector<std::pair<int, int32_t>>& KindGuards;
+    std::vector<std::pair<int, char>>& SysGuards;
+
+    int Pos = 0;
+    char Tok = EndMark;
+    int Depth = 0;
+    int MaxDepth = 0;
+
+    int Len() const { return static_cast<int>(S.size()); }
+    void Next()
+    {
+        ++Pos;
+        while (Pos <= Len() && S[Pos - 1] == ' ') ++Pos;
+        Tok = Pos <= Len() ? S[Pos - 1] : EndMark;
+    }
+    char PeekToken() const
+    {
+        int p = Pos + 1;
+        while (p <= Len() && S[p - 1] == ' ') ++p;
+        return p <= Len() ? S[p - 1] : EndMark;
+    }
+    void SkipTo(int p)
+    {
+        Pos = p;
+        Next();
+    }
+
+    void Emit(XOp op, char c = 0, int a = 0, int32_t b = 0, double d = 0)
+    {
+        TExprInstr in;
+        in.Op = op;
+        in.C = c;
+        in.A = static_cast<int16_t>(a);
+        in.B = b;
+        in.D = d;
+        Code.push_back(in);
+    }
+    void Push()
+    {
+        if (++Depth > MaxDepth) MaxDepth = Depth;
+    }
+    T PushNumber(double v)
+    {
+        Emit(XOp::PushNum, 0, 0, 0, v);
+        Push();
+        return T::Num;
+    }
+    T FaultZero(int pos)
+    {
+        Emit(XOp::Fault, 0, 0, pos);
+        return PushNumber(0);
+    }
+
+    T Expression();
+    T Term(bool& stopped, int base);
+    T Power(bool& stopped, int base);
+    T Negated();
+    T Operand();
+    T NumberOperand();
+    T AttributeOperand(char letter);
+    T SystemOperand();
+    T PropertyOperand(char letter);
+    T FunctionOperand();
+    T Combine(char op, T left, T right, bool& stopped);
+};
+
+T Compiler::Combine(char op, T left, T right, bool& stopped)
+{
+    if (left != right) {
+        Emit(XOp::Record, 0, 0, Pos);
+        stopped = true;
+        return left;
+    }
+    --Depth;
+    if (left == T::Text || left == T::Date) {
+        double dummy;
+        bool comparison = TextOp(op, "", "", dummy);
+        if (comparison)
+            Emit(left == T::Text ? XOp::TextOp : XOp::DateOp, op);
+        else
+            Emit(XOp::BadOp, 0, 0, Pos);
+    } else if (op == '^') {
+        Emit(XOp::Pow, 0, 0, Pos);
+    } else {
+        XOp x = op == '+' ? XOp::Add : op == '-' ? XOp::Sub : op == '*' ? XOp::Mul : op == '/' ? XOp::Div : XOp::NumOp;
+        Emit(x, op, 0, Pos);
+    }
+    return T::Num;
+}
+
+T Compiler::Expression()
+{
+    bool stopped = false;
+    int base = Depth;
+    T left = Term(stopped, base);
+    while (!stopped) {
+        char op;
+        if (Tok == '+' || Tok == '-' || Tok == '#' || Tok == '=') {
+            op = Tok;
+            Next();
+        } else if (Tok == '<') {
+            Next();
+            if (Tok == '=') {
+                op = 'L';
+                Next();
+            } else if (Tok == '>') {
+                op = 'N';
+                Next();
+            } else {
+                op = '<';
+            }
+        } else if (Tok == '>') {
+            Next();
+            if (Tok == '=') {
+                op = 'G';
+                Next();
+            } else {
+                op = '>';
+            }
+        } else {
+            break;
+        }
+        T right = Term(stopped, base);
+        if (stopped) break;
+        left = Combine(op, left, right, stopped);
+    }
+    if (stopped) {
+        Emit(XOp::Truncate, 0, base);
+        Depth = base;
+        Push();
+        return T::Num;
+    }
+    return left;
+}
+
+T Compiler::Term(bool& stopped, int base)
+{
+    T left = Power(stopped, base);
+    while (!stopped && (Tok == '*' || Tok == '/' || Tok == '%' || Tok == '&' || Tok == '|' ||
+                        Tok == 'D' || Tok == 'M')) {
+        char op = Tok;
+        Next();
+        T right = Power(stopped, base);
+        if (stopped) break;
+        left = Combine(op, left, right, stopped);
+    }
+    return left;
+}
+
+T Compiler::Power(bool& stopped, int base)
+{
+    T left = Negated();
+    while (!stopped && Tok == '^') {
+        Next();
+        T right = Negated();
+        left = Combine('^', left, right, stopped);
+    }
+    return left;
+}
+
+T Compiler::Negated()
+{
+    if (Tok == '-') {
+        Next();
+        T t = Operand();
+        Emit(XOp::Neg);
+        return t;
+    }
+    return Operand();
+}
+
+T Compiler::NumberOperand()
+{
+    int start = Pos;
+    while (IsDigit(Tok)) Next();
+    if (Tok == '.') {
+        Next();
+        while (IsDigit(Tok)) Next();
+    }
+    if (Tok == 'E') {
+        Next();
+        if (Tok != EndMark) Next();
+        while (IsDigit(Tok)) Next();
+    }
+    int end = Pos - 1;
+    while (end >= start && S[end - 1] == ' ') --end;
+    double v;
+    if (!ConvertNumber(std::string_view(S.data() + start - 1, end - start + 1), v)) return FaultZero(Pos);
+    return PushNumber(v);
+}
+
+T Compiler::AttributeOperand(char letter)
+{
+    Next();
+    int sym = SymbolValue(Tok);
+    int symPos = Pos;
+    Next();
+    int slot = -1;
+    bool rangeable = false;
+    switch (letter) {
+    case 'A': slot = sym; rangeable = true; break;
+    case 'B': if (sym >= 1) slot = 35 + sym; break;
+    case 'C': if (sym >= 1 && sym <= 30) slot = 70 + sym; break;
+    case 'P': slot = sym; rangeable = true; break;
+    case 'V': slot = sym; rangeable = true; break;
+    }
+    if (slot < 0) return FaultZero(symPos);
+    if (Tok == '_') {
+        if (!rangeable) return FaultZero(Pos);
+        Next();
+        Next();
+        int last = SymbolValue(Tok);
+        if (last < 0) return FaultZero(Pos);
+        Next();
+        XOp op = letter == 'A' ? XOp::RangeA : (letter == 'P' ? XOp::RangeP : XOp::RangeV);
+        Emit(op, static_cast<char>(last), slot, Pos);
+        Push();
+        return T::Num;
+    }
+    if (letter == 'P' || letter == 'V') {
+        Emit(letter == 'P' ? XOp::Param : XOp::Var, 0, slot);
+        Push();
+        return T::Num;
+    }
+    int32_t kind = Kinds[slot];
+    KindGuards.emplace_back(slot, kind);
+    Push();
+    if (kind >= 1 && kind <= 15) {
+        Emit(XOp::AttrCodes, static_cast<char>(kind > 8 ? 8 : kind), slot);
+        return T::Text;
+    }
+    if (kind >= 16 && kind <= 18) {
+        Emit(XOp::AttrDate, 0, slot);
+        return T::Date;
+    }
+    if (kind == 19) {
+        Emit(XOp::AttrString, 0, slot);
+        return T::Text;
+    }
+    Emit(XOp::AttrNum, 0, slot);
+    return T::Num;
+}
+
+T Compiler::SystemOperand()
+{
+    Next();
+    int sym = SymbolValue(Tok);
+    if (sym < 0) return FaultZero(Pos);
+    int symPos = Pos;
+    Next();
+    if (sym == 0) return FaultZero(symPos);
+    const TAttrib* a = nullptr;
+    if (Env.SystemClass) {
+        const TClassRecord& rec = (*Env.SystemClass)[1];
+        if (sym <= rec.AttributeCount) a = rec.Attr(sym);
+    }
+    char kind = a ? a->Kind : 0;
+    SysGuards.emplace_back(sym, kind);
+    Push();
+    switch (kind) {
+    case 'C': Emit(XOp::SysCodes, 0, sym); return T::Text;
+    case 'S': Emit(XOp::SysString, 0, sym); return T::Text;
+    case 'D':
+    case 'T':
+    case 'X': Emit(XOp::SysDate, 0, sym); return T::Date;
+    default: Emit(XOp::SysNum, 0, sym); return T::Num;
+    }
+}
+
+T Compiler::PropertyOperand(char letter)
+{
+    Next();
+    char code = Tok;
+    if (code == EndMark) return PushNumber(0);
+    Next();
+    bool mine = (letter == 'N' && Mode == ExprMode::Node) || (letter == 'L' && Mode == ExprMode::Link);
+    if (!mine || !Env.Properties) return PushNumber(0);
+    Push();
+    if (code == '(' || code == ')' || code == 'B') {
+        Emit(XOp::PropText, code);
+        return T::Text;
+    }
+    Emit(XOp::PropNum, code);
+    return T::Num;
+}
+
+T Compiler::FunctionOperand()
+{
+    int f = MatchFunction(S, Pos - 1);
+    if (f < 0) return FaultZero(Pos);
+    SkipTo(Pos + static_cast<int>(std::strlen(FunctionNames[f])) - 1);
+    T arg = Operand();
+    if (f == FnLoc || f == FnLeft || f == FnRight) return arg;
+    Emit(XOp::Func, 0, f, Pos);
+    return T::Num;
+}
+
+T Compiler::Operand()
+{
+    char c = Tok;
+    if (IsDigit(c) || c == '.') return NumberOperand();
+    if (c == '\'') {
+        size_t close = S.find('\'', Pos);
+        if (close == std::string::npos) {
+            SkipTo(Len());
+            return FaultZero(Pos);
+        }
+        Texts.push_back(S.substr(Pos, close - Pos).substr(0, ExprMaxText));
+        Emit(XOp::PushText, 0, static_cast<int>(Texts.size()) - 1);
+        Push();
+        SkipTo(static_cast<int>(close) + 1);
+        return T::Text;
+    }
+    if (c == '{') {
+        size_t close = S.find('}', Pos);
+        if (close == std::string::npos) {
+            SkipTo(Len());
+            return FaultZero(Pos);
+        }
+        std::string_view lit(S.data() + Pos, close - Pos);
+        SkipTo(static_cast<int>(close) + 1);
+        if (lit.size() > 30) return FaultZero(Pos);
+        Emit(XOp::PushDate, 0, 0, 0, ParseDateLiteral(lit));
+        Push();
+        return T::Date;
+    }
+    if (c == '(') {
+        Next();
+        T inner = Expression();
+        if (Tok == ')')
+            Next();
+        else
+            Emit(XOp::Fault, 0, 0, Pos);
+        if (inner != T::Num) Emit(XOp::ToZero);
+        return T::Num;
+    }
+    if (c == 'S') {
+        std::string_view rest(S.data() + Pos - 1, S.size() - Pos + 1);
+        for (const char* f : {"SQRT", "SQR", "SIN", "SIGN", "SEC"})
+            if (rest.starts_with(f)) return FunctionOperand();
+        return SystemOperand();
+    }
+    if (c == 'N' || c == 'L') {
+        char n = Pos < Len() ? S[Pos] : EndMark;
+        bool function = n == 'A' || n == 'N' || n == 'O' ||
+                        (c == 'L' && std::string_view(S).substr(Pos - 1).starts_with("LEFT"));
+        return function ? FunctionOperand() : PropertyOperand(c);
+    }
+    if ((c == 'A' || c == 'B' || c == 'C' || c == 'P' || c == 'V') && SymbolValue(PeekToken()) >= 0)
+        return AttributeOperand(c);
+    return FunctionOperand();
+}
+
+// One operand on the stack. Text points into the program, the element, the
+// context, or the entry's own Codes.
+struct Entry {
+    double V;
+    const char* P;
+    int32_t L;
+    char Codes[8];
+    std::string_view Text() const { return std::string_view(P, static_cast<size_t>(L)); }
+};
+
+} // namespace
+
+TPreparedExpression::TPreparedExpression() = default;
+TPreparedExpression::~TPreparedExpression() = default;
+TPreparedExpression::TPreparedExpression(TPreparedExpression&&) noexcept = default;
+TPreparedExpression& TPreparedExpression::operator=(TPreparedExpression&&) noexcept = default;
+
+void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode mode,
+                                  const std::array<int32_t, ExprSlots>& kinds, const TExprEnvironment& env)
+{
+    Code_.clear();
+    Texts_.clear();
+    KindGuards_.clear();
+    SystemGuards_.clear();
+    Source_ = text;
+    ClassNo_ = classNo;
+    Mode_ = mode;
+    StaticError_ = 0;
+    Leftover_ = 0;
+    MaxStack_ = 0;
+    HasProperties_ = env.Properties != nullptr;
+    TPreparedText prep = PrepareExpressionText(text, classNo, mode, env);
+    Rewritten_ = prep.Rewritten;
+    Offset_ = prep.Offset;
+    Empty_ = false;
+    if (prep.TooLong) {
+        StaticError_ = ExprMaxText + 1;
+        return;
+    }
+    Compiler c(prep.Body, mode, kinds, env, Code_, Texts_, KindGuards_, SystemGuards_);
+    c.Next();
+    if (c.Tok == EndMark) {
+        Empty_ = true;
+        return;
+    }
+    c.Expression();
+    Leftover_ = c.Tok != EndMark ? c.Pos : 0;
+    MaxStack_ = c.MaxDepth;
+
+    // Fold a plain number load into the operator that follows it.
+    std::vector<TExprInstr> folded;
+    folded.reserve(Code_.size());
+    for (const TExprInstr& in : Code_) {
+        bool binary = in.Op == XOp::Add || in.Op == XOp::Sub || in.Op == XOp::Mul || in.Op == XOp::Div ||
+                      in.Op == XOp::NumOp;
+        if (binary && !folded.empty()) {
+            const TExprInstr& prev = folded.back();
+            uint8_t src = prev.Op == XOp::PushNum ? 1 : prev.Op == XOp::AttrNum ? 2 : prev.Op == XOp::Param ? 3
+                          : prev.Op == XOp::Var ? 4 : 0;
+            if (src) {
+                TExprInstr f = in;
+                f.Src = src;
+                f.A = prev.A;
+                f.D = prev.D;
+                folded.back() = f;
+                continue;
+            }
+        }
+        folded.push_back(in);
+    }
+    Code_.swap(folded);
+    std::sort(KindGuards_.begin(), KindGuards_.end());
+    KindGuards_.erase(std::unique(KindGuards_.begin(), KindGuards_.end()), KindGuards_.end());
+}
+
+bool TPreparedExpression::KindsMatch(const ExpressionContext& ctx, const TExprEnvironment& env) const
+{
+    if (HasProperties_ != (env.Properties != nullptr)) return false;
+    for (const auto& g : KindGuards_)
+        if (ctx.Kinds[g.first] != g.second) return false;
+    if (!SystemGuards_.empty()) {
+        const TClassRecord* rec = env.SystemClass ? &(*env.SystemClass)[1] : nullptr;
+        for (const auto& g : SystemGuards_) {
+            const TAttrib* a = (rec && g.first <= rec->AttributeCount) ? rec->Attr(g.first) : nullptr;
+            if ((a ? a->Kind : 0) != g.second) return false;
+        }
+    }
+    return true;
+}
+
+double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStrings& strings,
+                                     const TExprElement& element, const TExprEnvironment& env,
+                                     int32_t& errorPos) const
+{
+    errorPos = 0;
+    if (StaticError_) {
+        errorPos = StaticError_;
+        return 0;
+    }
+    if (Empty_) return 0;
+    if (element.Mode() != Mode_ || !KindsMatch(ctx, env)) {
+        std::string text = Source_;
+        return EvaluateExpression(text, errorPos, ctx, strings, element, env);
+    }
+
+    Entry stack[ExprMaxText + 2];
+    int top = -1;
+    int32_t recorded = 0, fault = 0;
+    auto pushNum = [&](double v) {
+        Entry& e = stack[++top];
+        e.V = v;
+        e.L = 0;
+        e.P = nullptr;
+    };
+    auto pushText = [&](std::string_view t) {
+        Entry& e = stack[++top];
+        e.V = 0;
+        e.P = t.data();
+        e.L = static_cast<int32_t>(t.size());
+    };
+    auto pushCodes = [&](double slot, int n) {
+        Entry& e = stack[++top];
+        e.L = SlotCodes(slot, n, e.Codes);
+        e.P = e.Codes;
+        e.V = 0;
+    };
+
+    // The right operand of a binary number operator; a folded load is pushed
+    // here so that the stack looks as if it had been pushed before.
+    auto right = [&](const TExprInstr& in) -> double {
+        switch (in.Src) {
+        case 1: ++top; return in.D;
+        case 2: ++top; return ctx.Values[in.A];
+        case 3: ++top; return ctx.Parameters[in.A];
+        case 4: ++top; return ctx.Variables[in.A];
+        default: return stack[top].V;
+        }
+    };
+
+    for (const TExprInstr& in : Code_) {
+        switch (in.Op) {
+        case XOp::PushNum:
+        case XOp::PushDate: pushNum(in.D); break;
+        case XOp::PushText: pushText(Texts_[in.A]); break;
+        case XOp::Fault: fault = in.B; break;
+        case XOp::Record: recorded = in.B; break;
+        case XOp::AttrNum:
+        case XOp::AttrDate: pushNum(ctx.Values[in.A]); break;
+        case XOp::AttrCodes: pushCodes(ctx.Values[in.A], in.C); break;
+        case XOp::AttrString: pushText(strings[in.A].substr(0, ExprMaxText)); break;
+        case XOp::Param: pushNum(ctx.Parameters[in.A]); break;
+        case XOp::Var: pushNum(ctx.Variables[in.A]); break;
+        case XOp::RangeA:
+        case XOp::RangeP:
+        case XOp::RangeV: {
+            const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
+                              : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
+            double sum = 0;
+            for (int i = in.A; i <= in.C; ++i) sum += a[i];
+            if (!std::isfinite(sum)) {
+                fault = in.B;
+                sum = 0;
+            }
+            pushNum(sum);
+            break;
+        }
+        case XOp::SysNum:
+        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A] : 0); break;
+        case XOp::SysCodes:
+            pushCodes(env.SystemValues ? env.SystemValues[in.A] : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
+            break;
+        case XOp::SysString:
+            pushText(env.SystemStrings ? env.SystemStrings[in.A].substr(0, ExprMaxText) : std::string_view());
+            break;
+        case XOp::PropNum:
+        case XOp::PropText: {
+            TPropertyValue pv;
+            bool ok = Mode_ == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, in.C, pv)
+                                              : env.Properties->LinkProperty(*element.Link, in.C, pv);
+            if (in.Op == XOp::PropText)
+                pushText(ok ? pv.Text.substr(0, ExprMaxText) : std::string_view());
+            else
+                pushNum(ok ? pv.Value : 0);
+            break;
+        }
+        case XOp::Neg: stack[top].V = -stack[top].V; break;
+        case XOp::NumOp: {
+            double r;
+            double b = right(in);
+            if (!NumberOp(in.C, stack[top - 1].V, b, r)) fault = in.B;
+            --top;
+            stack[top].V = r;
+            stack[top].L = 0;
+            break;
+        }
+        case XOp::Add:
+        case XOp::Sub:
+        case XOp::Mul:
+        case XOp::Div: {
+            double b = right(in);
+            double a = stack[top - 1].V, r;
+            if (in.Op == XOp::Add)
+                r = a + b;
+            else if (in.Op == XOp::Sub)
+                r = a - b;
+            else if (in.Op == XOp::Mul)
+                r = (a == 0 || b == 0) ? 0 : a * b;
+            else
+                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
+            if (!std::isfinite(r)) {
+                fault = in.B;
+                r = 0;
+            }
+            --top;
+            stack[top].V = r;
+            stack[top].L = 0;
+            break;
+        }
+        case XOp::TextOp: {
+            double r;
+            TextOp(in.C, stack[top - 1].Text(), stack[top].Text(), r);
+            --top;
+            stack[top].V = r;
+            stack[top].L = 0;
+            break;
+        }
+        case XOp::DateOp: {
+            double r;
+            DateOp(in.C, stack[top - 1].V, stack[top].V, r);
+            --top;
+            stack[top].V = r;
+            break;
+        }
+        case XOp::BadOp:
+            fault = in.B;
+            --top;
+            stack[top].V = 0;
+            stack[top].L = 0;
+            break;
+        case XOp::Pow: {
+            double r;
+            int k = PowerOp(stack[top - 1].V, stack[top].V, r);
+            if (k == 1) fault = in.B;
+            if (k == 2) recorded = in.B;
+            --top;
+            stack[top].V = r;
+            break;
+        }
+        case XOp::Func: {
+            double r;
+            if (!ApplyFunction(in.A, stack[top].V, env, r)) fault = in.B;
+            stack[top].V = r;
+            stack[top].L = 0;
+            break;
+        }
+        case XOp::ToZero:
+            stack[top].V = 0;
+            stack[top].L = 0;
+            break;
+        case XOp::Truncate:
+            top = in.A - 1;
+            pushNum(0);
+            break;
+        }
+    }
+    if (recorded)
+        errorPos = recorded - 1 + Offset_;
+    else if (Leftover_)
+        errorPos = Leftover_ + Offset_;
+    else if (fault)
+        errorPos = fault + Offset_;
+    return top >= 0 ? stack[0].V : 0;
+}

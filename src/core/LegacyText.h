@@ -1,0 +1,242 @@
+// Line-oriented text files of the program: the network file and the other
+// settings files. A reader works over the whole file held in memory; a writer
+// fills a buffer that goes to memory or, through a temporary file, atomically
+// to disk. Text is bytes (Windows-1252). Readers accept CRLF, LF and a lone CR
+// as line ends, and a line end never reaches a value; writers end lines with
+// CRLF.
+//
+// Number conventions shared by every section:
+//   integers: plain decimal, no padding;
+//   reals:    width 23, a blank or "-", one digit, ".", 14 digits, "E", the
+//             exponent's sign and four digits (" 2.00000000000000E+0004").
+// Number parsing is strict decimal: "nan", "inf", hex and the like are errors.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+// A read failed: a malformed number, or the file ended where more was needed.
+class TFileReadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A write failed: the disk refused the bytes, or a value cannot be written
+// (a real that is not finite).
+class TFileWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// ---------------------------------------------------------------------------
+// Strict number texts
+
+// Parses a whole text as a decimal real: optional blanks (and line-end
+// characters) around, an optional sign, digits with an optional '.', an
+// optional exponent ("E", optional sign, digits). Values too large for a
+// double fail; values too small become 0. No nan, inf or hex.
+bool ParseReal(std::string_view text, double& value);
+
+// Parses a whole text as a decimal integer (optional blanks around, an
+// optional sign, digits) that fits in the result type.
+bool ParseInt(std::string_view text, int32_t& value);
+bool ParseInt64(std::string_view text, int64_t& value);
+
+// The width-23 form of a finite real; false (and out unchanged) for NaN or an
+// infinity. Negative zero is written as zero.
+bool FormatReal23(double value, char (&out)[23]);
+std::string Real23Text(double value); // "" for a value that is not finite
+
+// ---------------------------------------------------------------------------
+// Reader
+
+class TTextReader {
+public:
+    TTextReader() = default;
+    explicit TTextReader(std::string bytes) : Data(std::move(bytes)) {}
+
+    // Reads the whole file into memory. On failure returns false with a
+    // reason in error and leaves the reader empty.
+    bool LoadFile(const std::string& path, std::string& error);
+    void SetBytes(std::string bytes)
+    {
+        Data = std::move(bytes);
+        Pos = 0;
+    }
+
+    // End of the file: no byte left.
+    bool Eof() const { return Pos >= Data.size(); }
+    // Skips blanks, tabs and line ends; true when nothing else is left.
+    bool SeekEof();
+    // At a line end or at the end of the file.
+    bool Eoln() const;
+    // Skips blanks and tabs; true at a line end or at the end of the file.
+    bool SeekEoln();
+
+    // Numbers skip blanks, tabs and line ends before them and end before the
+    // next blank, tab or line end, which stays unread. A malformed token or
+    // the end of the file throws TFileReadError.
+    int32_t ReadInt();
+    int64_t ReadInt64();
+    double ReadReal();
+
+    // One byte of the current line. At a line end it returns a blank and
+    // consumes nothing; at the end of the file it throws.
+    char ReadChar();
+    // Up to n bytes of the current line (fewer when the line ends first); the
+    // line end stays unread. Throws at the end of the file when n > 0.
+    std::string ReadText(std::size_t n);
+    std::string_view ReadTextView(std::size_t n);
+    // Like ReadText, the bytes discarded.
+    void SkipChars(std::size_t n);
+    // The rest of the current line; the line end is consumed. Throws at the
+    // end of the file.
+    std::string ReadLine();
+    std::string_view ReadLineView();
+    // As ReadLine, but false (and nothing read) at the end of the file.
+    bool TryReadLine(std::string& line);
+    // Skips the rest of the current line and its line end; does nothing at
+    // the end of the file.
+    void ReadLn();
+
+    // Byte position and 1-based line number of the read position (the line
+    // number is counted on demand, for messages).
+    std::size_t Position() const { return Pos; }
+    std::size_t LineNumber() const;
+    const std::string& Bytes() const { return Data; }
+
+private:
+    std::string_view NextToken(const char* what);
+    [[noreturn]] void Fail(const char* what) const;
+    void SkipLineEnd();
+
+    std::string Data;
+    std::size_t Pos = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Writer
+
+// Writes into a memory buffer; after BeginFile the buffer goes to a
+// temporary file beside the target, and Commit renames it over the target
+// only when every step succeeded. Every text written has its CR and LF bytes
+// replaced by blanks: lines are ended only by WriteLn. Writes after a failure
+// are ignored; a failure throws TFileWriteError from the write that met it.
+class TTextWriter {
+public:
+    TTextWriter() = default;
+    ~TTextWriter();
+    TTextWriter(const TTextWriter&) = delete;
+    TTextWriter& operator=(const TTextWriter&) = delete;
+
+    // Starts writing to a temporary file in path's folder. False, with a
+    // reason, when it cannot be created (nothing is changed on disk).
+    bool BeginFile(const std::string& path, std::string& error);
+    // Flushes, syncs and closes the temporary file, then renames it over the
+    // target. False, with a reason, when any step fails; the old file is then
+    // left as it was and the temporary file removed.
+    bool Commit(std::string& error);
+    // Drops the temporary file; the target is left as it was.
+    void Abandon();
+
+    void WriteInt(int64_t value);
+    // The width-23 form; a value that is not finite throws TFileWriteError and
+    // writes nothing.
+    void WriteReal(double value);
+    void WriteText(std::string_view text);
+    void WriteChar(char c);
+    void WriteBlanks(std::size_t n);
+    // The text cut or padded with blanks to exactly width bytes.
+    void WritePadded(std::string_view text, std::size_t width);
+    // A line of text and CRLF.
+    void WriteLine(std::string_view text)
+    {
+        WriteText(text);
+        WriteLn();
+    }
+    void WriteLn();
+    // Bytes as they are, line ends included (for whole files and binary data).
+    void WriteRaw(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
+
+    bool Failed() const { return Failure; }
+    const std::string& FailureText() const { return FailureReason; }
+
+    // What was written, in memory mode (before BeginFile).
+    const std::string& Text() const { return Buffer; }
+    bool ToFile() const { return Fd >= 0; }
+
+private:
+    void Append(const char* p, std::size_t n);
+    void Flush();
+    [[noreturn]] void SetFailed(std::string reason);
+
+    std::string Buffer;
+    int Fd = -1;
+    std::string TargetPath, TempPath;
+    bool Failure = false;
+    std::string FailureReason;
+};
+
+// Writes bytes to path atomically: a temporary file in the same folder,
+// flushed, synced and closed, then renamed over path. On failure the old file
+// is left whole, error says why, and the result is false. Every file writer of
+// the program saves through this routine or through TTextWriter::BeginFile.
+bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error);
+
+// ---------------------------------------------------------------------------
+// File context
+
+// Error codes of a file step.
+constexpr int FileErrorNone = 0;
+constexpr int FileErrorRead = 1;   // a read or parse failure
+constexpr int FileErrorWrite = 2;  // a write failure
+constexpr int FileErrorMemory = 30; // a record could not be allocated
+
+// The state of one read or write of a file, owned by the call. Every section
+// reader and writer does nothing once ErrorCode is set.
+struct TFileContext {
+    TTextReader* InFile = nullptr;
+    TTextWriter* OutFile = nullptr;
+    int ReadVersion = 0;
+    int WriteVersion = 9;
+    int ErrorCode = FileErrorNone;
+    std::string ErrorDetail; // why the first failing step failed (for logs and tests)
+};
+
+// Runs one reading step unless ErrorCode is already set. A TFileReadError or
+// any other failure sets ErrorCode 1; an allocation failure sets 30.
+template <class F>
+void GuardRead(TFileContext& ctx, F&& step)
+{
+    if (ctx.ErrorCode != FileErrorNone)
+        return;
+    try {
+        std::forward<F>(step)();
+    } catch (const std::bad_alloc&) {
+        ctx.ErrorCode = FileErrorMemory;
+        ctx.ErrorDetail = "out of memory";
+    } catch (const std::exception& e) {
+        ctx.ErrorCode = FileErrorRead;
+        ctx.ErrorDetail = e.what();
+    }
+}
+
+// Runs one writing step unless ErrorCode is already set. Any failure sets
+// ErrorCode to failureCode (2 unless the section says otherwise).
+template <class F>
+void GuardWrite(TFileContext& ctx, F&& step, int failureCode = FileErrorWrite)
+{
+    if (ctx.ErrorCode != FileErrorNone)
+        return;
+    try {
+        std::forward<F>(step)();
+    } catch (const std::exception& e) {
+        ctx.ErrorCode = failureCode;
+        ctx.ErrorDetail = e.what();
+    }
+}
