@@ -8,17 +8,17 @@
 
 class QWidget;
 class TSketchPadWindow;
-class TMessageBoxes;
+class TMessageSink;
 
 class TNetworkIO {
 public:
     virtual ~TNetworkIO() = default;
     // Reads FileName into the pad's network (Append: adds to what is there).
     // Reports its own failures through Boxes; returns success.
-    virtual bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, TMessageBoxes& Boxes) = 0;
+    virtual bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, TMessageSink& Boxes) = 0;
     // Writes the pad's network to FileName in the newest version, never
     // damaging the file that was there; reports failures; returns success.
-    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageBoxes& Boxes) = 0;
+    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) = 0;
 };
 
 class TFileChooser {

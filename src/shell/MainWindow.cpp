@@ -113,7 +113,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     FRegistry = FOptions.IniFile.empty() ? std::make_unique<TRegistry>() : std::make_unique<TRegistry>(FOptions.IniFile);
     ReadRecentFiles();
 
-    StatusHint = SketchModes[0].Hint;
+    StatusHint = MessageText(SketchModes[0].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
     BuildFrameMenus();
     ShowMenusOf(nullptr);
@@ -135,7 +135,7 @@ TZOKMainWindow::~TZOKMainWindow()
     for (QMenu* m : FrameMenus) delete m;
 }
 
-void TZOKMainWindow::SetMessageBoxes(TMessageBoxes* B) { Boxes = B ? B : FOwnBoxes.get(); }
+void TZOKMainWindow::SetMessageBoxes(TMessageSink* B) { Boxes = B ? B : FOwnBoxes.get(); }
 
 // ---- frame menu, status bar, toolbars ----
 
@@ -295,7 +295,7 @@ void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButto
 {
     if (Mode < 0 || Mode >= SketchModeCount) return;
     Pad.View.SketchMode = uint8_t(Mode);
-    StatusHint = SketchModes[Mode].Hint;
+    StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
     for (int k = 0; k < SketchModeCount; ++k) {
         if (IsSubState(k)) continue;

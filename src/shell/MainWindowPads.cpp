@@ -60,8 +60,8 @@ void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
     std::vector<TSketchPadWindow*> gone;
     for (TSketchPadWindow* p : SketchPads) {
         if (p == &Except || p->WindowNumber >= Except.WindowNumber) continue;
-        if (p->IsView || p->HasViews || p == PlottingPad) continue;
-        if (p->FileName == DefaultFileName && p->Network->IsEmpty() && p->View.Saved) gone.push_back(p);
+        if (p == PlottingPad) continue;
+        if (p->IsUntouched() && p->View.Saved) gone.push_back(p);
     }
     for (TSketchPadWindow* p : gone) DestroyPad(*p);
 }
@@ -80,7 +80,7 @@ void TZOKMainWindow::CreateFirstPad()
             AfterOpen(*pad);
         } else {
             // Keep the window, empty and untitled.
-            pad->Network = std::make_shared<TPadNetwork>();
+            pad->NewNetwork();
             pad->InitPadDefaults();
             pad->SetCaption(pad->FileName);
         }
@@ -136,7 +136,7 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
             if (IO)
                 ok = IO->Open(*pad, name, false, *Boxes);
             else
-                Boxes->Show("Network will be closed.", "Open", BoxOk | BoxIconStop);
+                Boxes->MessageBox("Network will be closed.", "Open", MB_STOP_OK);
         }
         if (ok) {
             AfterOpen(*pad);
@@ -171,7 +171,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
         if (IO)
             ok = IO->Save(Pad, Name, *Boxes);
         else
-            Boxes->Show("Cannot save the network.", "Save", BoxOk | BoxIconStop);
+            Boxes->MessageBox("Cannot save the network.", "Save", MB_STOP_OK);
     }
     if (!ok) return false;
     // The network now lives under Name: its owner and every view know it.
@@ -223,13 +223,13 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
 {
     if (CalcBusy) {
-        Boxes->Show("Stop Calculate before closing.", "Calculate", BoxOk | BoxIconStop);
+        ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
         return false;
     }
     if (Pad.View.Saved) return true;
-    int answer = Boxes->Show("Close: " + Pad.Caption(), "Do you want to save?", BoxYesNoCancel | BoxIconStop);
-    if (answer == IdNo) return true;
-    if (answer != IdYes) return false;
+    int answer = Boxes->MessageBox(MessageText(19) + " " + Pad.Caption(), MessageText(18), MB_STOP_YESNOCANCEL);
+    if (answer == IDNO) return true;
+    if (answer != IDYES) return false;
     if (!Pad.IsView && Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
     return SaveAs(Pad);
 }
@@ -310,8 +310,8 @@ void TZOKMainWindow::closeEvent(QCloseEvent* Event)
         return;
     }
     if (!WriteRecentFiles())
-        Boxes->Show("Cannot write the list of recent files to " + Registry().FileName() + ".", "Tarvex",
-                    BoxOk | BoxIconExclamation);
+        Boxes->MessageBox("Cannot write the list of recent files to " + Registry().FileName() + ".", "Tarvex",
+                    MB_EXCLAMATION_OK);
     if (FHelp) FHelp->CloseHelp();
     Event->accept();
 }
@@ -483,8 +483,16 @@ void TZOKMainWindow::ShowAbout()
 
 void TZOKMainWindow::ShowPreferences(TSketchPadWindow& Pad)
 {
-    TPreferencesDB d(Pad.View.Units, *Boxes, this);
-    if (ExecDialog(d) == QDialog::Accepted) Pad.View.Saved = 0;
+    TNetwork& net = *Pad.Network;
+    TUnitsSettings units{net.UnitsFactor, net.UnitsCode, net.UnitsName, Pad.View.UpdateLongLat};
+    TPreferencesDB d(units, *Boxes, this);
+    if (ExecDialog(d) != QDialog::Accepted) return;
+    // Units are saved with the network.
+    net.SetAllowClose(false);
+    net.UnitsFactor = units.UnitsFactor;
+    net.UnitsCode = units.UnitsCode;
+    net.UnitsName = units.UnitsName;
+    Pad.View.UpdateLongLat = units.UpdateLongLat;
 }
 
 void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)
@@ -504,10 +512,11 @@ void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)
 void TZOKMainWindow::ShowNetworkStatus(TSketchPadWindow& Pad)
 {
     struct mallinfo2 mi = mallinfo2();
-    const std::string text = "Node Count = " + std::to_string(Pad.Network->NodeCount) + "\n\rLink Count = " +
-                             std::to_string(Pad.Network->LinkCount) + "\n\rAllocated Memory = " +
+    const std::string br(MessageLineBreak);
+    const std::string text = "Node Count = " + std::to_string(Pad.Network->NodeCount) + br + "Link Count = " +
+                             std::to_string(Pad.Network->LinkCount) + br + "Allocated Memory = " +
                              std::to_string(mi.uordblks + mi.hblkhd);
-    Boxes->Show(text, "Network Status", BoxOk);
+    ShowMessageText(*Boxes, text, MessageText(56), MB_OK);
 }
 
 void TZOKMainWindow::ShowSpliceRules(TSketchPadWindow& Pad)

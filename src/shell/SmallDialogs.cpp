@@ -246,7 +246,7 @@ void TReinitializeOptionsDB::accept()
 
 // ---- Preferences ----
 
-TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageBoxes& Boxes, QWidget* Parent)
+TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageSink& Boxes, QWidget* Parent)
     : QDialog(Parent), FUnits(Units), FBoxes(Boxes)
 {
     setObjectName("PreferencesDB");
@@ -289,7 +289,7 @@ void TPreferencesDB::accept()
     bool ok = true;
     double v = Edit1->GetValue(false, ok);
     if (!ok || !(v > 0)) {
-        FBoxes.Show("Error in scale", "Preferences", BoxOk | BoxIconExclamation);
+        ShowMessageBox(FBoxes, 462, 461, MB_EXCLAMATION_OK);
         Edit1->setStyleSheet("color: red");
         return;
     }

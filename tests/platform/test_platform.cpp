@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include "platform/HelpViewer.h"
-#include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 
@@ -45,17 +44,6 @@ TEST(Registry, HandEditedListValueReadsAsOneText)
     TRegistry r(Path(dir, "t.ini"));
     r.OpenKey("\\Software\\ZOK7\\ClosedFiles");
     EXPECT_EQ(r.ReadString("filepref1"), "13,0,0,");
-}
-
-TEST(MessageBoxes, RecorderAnswersFromItsQueueAndLineBreaksAreJoined)
-{
-    TMessageRecorder rec;
-    rec.Answers = {IdNo};
-    EXPECT_EQ(rec.Show("a", "b", BoxYesNoCancel), IdNo);
-    EXPECT_EQ(rec.Show("a", "b", BoxYesNoCancel), IdCancel);
-    EXPECT_EQ(rec.Show("a", "b", BoxOk), IdOk);
-    ASSERT_EQ(rec.Shown.size(), 3u);
-    EXPECT_EQ(BoxLineBreaks("Node Count = 1\n\rLink Count = 2"), "Node Count = 1\nLink Count = 2");
 }
 
 TEST(SymbolBitmaps, IndexesFollowTheFilesPresentAndLinkStylesNeed24Bits)

@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include "platform/MessageBoxes.h"
+#include "core/Messages.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
@@ -29,10 +29,10 @@ class TFakeIO : public TNetworkIO {
 public:
     std::vector<std::string> Saved;
     bool FailSave = false;
-    bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, TMessageBoxes& Boxes) override
+    bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, TMessageSink& Boxes) override
     {
         if (FileName.find("bad") != std::string::npos) {
-            Boxes.Show("Network will be closed.", "Open", BoxOk | BoxIconStop);
+            Boxes.MessageBox("Network will be closed.", "Open", MB_STOP_OK);
             return false;
         }
         Pad.Network->NodeCount = 5;
@@ -41,10 +41,10 @@ public:
         Pad.View.MaxX = Pad.View.MaxY = 1000;
         return true;
     }
-    bool Save(TSketchPadWindow&, const std::string& FileName, TMessageBoxes& Boxes) override
+    bool Save(TSketchPadWindow&, const std::string& FileName, TMessageSink& Boxes) override
     {
         if (FailSave) {
-            Boxes.Show("Cannot write the file.", "Save", BoxOk);
+            Boxes.MessageBox("Cannot write the file.", "Save", MB_OK);
             return false;
         }
         Saved.push_back(FileName);
@@ -110,13 +110,22 @@ protected:
     void TearDown() override
     {
         if (Main) {
-            Boxes.Answers.assign(64, IdNo);
+            Boxes.Clear();
+            Boxes.Answers.assign(64, IDNO);
             Main->close();
             Main.reset();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // The answers of the next message boxes.
+    void Answer(std::initializer_list<int> answers)
+    {
+        auto calls = Boxes.Calls;
+        Boxes.Clear();
+        Boxes.Calls = calls;
+        Boxes.Answers = answers;
+    }
     TSketchPadWindow* Pad(int n) { return Main->SketchPads.at(size_t(n - 1)); }
     bool Close(TSketchPadWindow* p)
     {
@@ -162,8 +171,8 @@ TEST_F(Shell, OpeningReplacesAnUntouchedWindowOnlyWhenTheOpenSucceeds)
     Main->OpenMClick();
     ASSERT_EQ(Main->PadCount(), 1); // failed: the empty window stays, nothing else changed
     EXPECT_EQ(Pad(1), empty);
-    ASSERT_EQ(Boxes.Shown.size(), 1u);
-    EXPECT_EQ(Boxes.Shown[0].Text, "Network will be closed.");
+    ASSERT_EQ(Boxes.Calls.size(), 1u);
+    EXPECT_EQ(Boxes.Calls[0].Text, "Network will be closed.");
 
     Chooser.ToOpen = {File("a.dta"), File("bad2.dta"), File("b.dta")};
     Main->OpenMClick();
@@ -199,7 +208,7 @@ TEST_F(Shell, ViewsShareTheModifiedFlagAndCloseWithTheirMaster)
     Main->SetAllowClose(*Pad(2), 1);
 
     // Closing the last view of two clears nothing; closing both clears HasViews.
-    std::weak_ptr<TPadNetwork> net = master->Network;
+    std::weak_ptr<TNetwork> net = master->Network;
     ASSERT_TRUE(Close(v2));
     EXPECT_TRUE(master->HasViews);
     ASSERT_TRUE(Close(v1));
@@ -249,15 +258,15 @@ TEST_F(Shell, ZoomStepsStopAtTheLimitsAndTheScreenLimit)
     p->StepZoom(0, 0, true);
     EXPECT_EQ(p->View.ZoomIndex, 1);
     EXPECT_EQ(p->HorzPos(), 0);
-    EXPECT_TRUE(Boxes.Shown.empty());
+    EXPECT_TRUE(Boxes.Calls.empty());
 
     // A screen too wide for the next level refuses the step with a message.
     Main->ScreenWidth = [] { return 10000; };
     p->StepZoom(0, 0, false);
     EXPECT_EQ(p->View.ZoomIndex, 1);
-    ASSERT_EQ(Boxes.Shown.size(), 1u);
-    EXPECT_EQ(Boxes.Shown[0].Text, "Zoom factor too large for network.");
-    EXPECT_EQ(Boxes.Shown[0].Caption, "Zoom");
+    ASSERT_EQ(Boxes.Calls.size(), 1u);
+    EXPECT_EQ(Boxes.Calls[0].Text, "Zoom factor too large for network.");
+    EXPECT_EQ(Boxes.Calls[0].Caption, "Zoom");
 
     // Zooming by the menu keeps the scroll position in proportion.
     Main->ScreenWidth = [] { return 1280; };
@@ -352,20 +361,20 @@ TEST_F(Shell, CloseQuestionEachWay)
     TSketchPadWindow* p = Pad(1);
     Main->SetAllowClose(*p, 0);
 
-    Boxes.Answers = {IdCancel};
+    Answer({IDCANCEL});
     EXPECT_FALSE(Close(p));
     ASSERT_EQ(Main->PadCount(), 1);
-    EXPECT_EQ(Boxes.Shown.back().Text, "Close: " + File("net.dta"));
-    EXPECT_EQ(Boxes.Shown.back().Caption, "Do you want to save?");
+    EXPECT_EQ(Boxes.Calls.back().Text, "Close: " + File("net.dta"));
+    EXPECT_EQ(Boxes.Calls.back().Caption, "Do you want to save?");
 
     IO.FailSave = true; // a failed save keeps the window
-    Boxes.Answers = {IdYes};
+    Answer({IDYES});
     EXPECT_FALSE(Close(p));
     EXPECT_EQ(Main->PadCount(), 1);
     EXPECT_EQ(p->View.Saved, 0);
 
     IO.FailSave = false;
-    Boxes.Answers = {IdYes};
+    Answer({IDYES});
     EXPECT_TRUE(Close(p));
     EXPECT_EQ(Main->PadCount(), 0);
     EXPECT_EQ(IO.Saved, std::vector<std::string>{File("net.dta")});
@@ -374,17 +383,17 @@ TEST_F(Shell, CloseQuestionEachWay)
     // Untitled: Yes asks for a name; cancelling that keeps the window.
     TSketchPadWindow* u = Main->NewSchema();
     Main->SetAllowClose(*u, 0);
-    Boxes.Answers = {IdYes};
+    Answer({IDYES});
     EXPECT_FALSE(Close(u));
     EXPECT_EQ(Chooser.SaveAsked, 1);
-    Boxes.Answers = {IdNo};
+    Answer({IDNO});
     EXPECT_TRUE(Close(u));
 
     // Calculate running: the window stays.
     TSketchPadWindow* c = Main->NewSchema();
     Main->CalcBusy = 1;
     EXPECT_FALSE(Close(c));
-    EXPECT_EQ(Boxes.Shown.back().Text, "Stop Calculate before closing.");
+    EXPECT_EQ(Boxes.Calls.back().Text, "Stop Calculate before closing.");
     Main->CalcBusy = 0;
     EXPECT_TRUE(Close(c)); // saved: no question
 }
@@ -498,11 +507,12 @@ TEST_F(Shell, PreferencesRefuseABadUnitsFactor)
         return d.result();
     };
     Main->ShowPreferences(*p);
-    EXPECT_EQ(Boxes.Shown.size(), 3u);
-    EXPECT_EQ(Boxes.Shown[0].Text, "Error in scale");
-    EXPECT_EQ(Boxes.Shown[0].Caption, "Preferences");
-    EXPECT_DOUBLE_EQ(p->View.Units.UnitsFactor, 2.5);
-    EXPECT_EQ(p->View.Units.UnitsName, "Pixels");
+    EXPECT_EQ(Boxes.Calls.size(), 3u);
+    EXPECT_EQ(Boxes.Calls[0].Text, "Error in scale");
+    EXPECT_EQ(Boxes.Calls[0].Caption, "Preferences");
+    EXPECT_DOUBLE_EQ(p->Network->UnitsFactor, 2.5);
+    EXPECT_EQ(p->Network->UnitsName, "Pixels");
+    EXPECT_EQ(p->View.Saved, 0); // units are saved with the network
 }
 
 TEST_F(Shell, ExtentsNetworkStatusAndWindowLimit)
@@ -518,9 +528,9 @@ TEST_F(Shell, ExtentsNetworkStatusAndWindowLimit)
     EXPECT_EQ(p->View.OriginX, 110);
 
     Main->ShowNetworkStatus(*p);
-    ASSERT_FALSE(Boxes.Shown.empty());
-    EXPECT_EQ(Boxes.Shown.back().Caption, "Network Status");
-    EXPECT_EQ(Boxes.Shown.back().Text.rfind("Node Count = 5\n\rLink Count = 4\n\rAllocated Memory = ", 0), 0u);
+    ASSERT_FALSE(Boxes.Calls.empty());
+    EXPECT_EQ(Boxes.Calls.back().Caption, "Network Status");
+    EXPECT_EQ(Boxes.Calls.back().Text.rfind("Node Count = 5\n\rLink Count = 4\n\rAllocated Memory = ", 0), 0u);
 
     while (Main->PadCount() < MaxPads) ASSERT_TRUE(Main->NewView());
     EXPECT_EQ(Main->NewView(), nullptr);
