@@ -294,6 +294,7 @@ void TZOKMainWindow::ConnectToolbars()
 void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButton)
 {
     if (Mode < 0 || Mode >= SketchModeCount) return;
+    Pad.View.CurrentNode = nullptr;
     Pad.View.SketchMode = uint8_t(Mode);
     StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));

@@ -118,6 +118,10 @@ public:
     void SetAllowClose(TSketchPadWindow& Pad, uint8_t Value);
     void PadActivated(TSketchPadWindow* Pad);
     void InvalidateNetworkViews(TSketchPadWindow& Pad);
+    // Enables or disables every window of the pad's network (while it prints).
+    void BroadcastToViews(TSketchPadWindow& Pad, bool Enabled);
+    // Extents and origin from the network's points; scroll to the top left.
+    void TrimToExtents(TSketchPadWindow& Pad);
 
     // ---- modes and status bar ----
     TMainToolbars Toolbars;

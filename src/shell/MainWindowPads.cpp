@@ -76,7 +76,7 @@ void TZOKMainWindow::CreateFirstPad()
     if (!pad) return;
     if (!name.empty() && QFileInfo(Latin1(name)).isFile()) {
         pad->FileName = name;
-        if (IO && IO->Open(*pad, name, false, *Boxes)) {
+        if (IO && IO->Open(*pad, name, false, false, *Boxes)) {
             AfterOpen(*pad);
         } else {
             // Keep the window, empty and untitled.
@@ -87,9 +87,39 @@ void TZOKMainWindow::CreateFirstPad()
     }
 }
 
+void TZOKMainWindow::TrimToExtents(TSketchPadWindow& Pad)
+{
+    RecomputeExtents(*Pad.Network);
+    const TNetwork& n = *Pad.Network;
+    Pad.View.MinX = n.MinX;
+    Pad.View.MinY = n.MinY;
+    Pad.View.MaxX = n.MaxX;
+    Pad.View.MaxY = n.MaxY;
+    Pad.View.SetOriginFromExtents();
+    Pad.SetScrollRanges();
+    Pad.SetScrollPositions(0, 0);
+    Pad.InvalidatePad();
+}
+
+void TZOKMainWindow::BroadcastToViews(TSketchPadWindow& Pad, bool Enabled)
+{
+    TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    for (TSketchPadWindow* p : SketchPads)
+        if (p == owner || p->MasterPad == owner) p->setEnabled(Enabled);
+}
+
 void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
 {
+    const TNetwork& n = *Pad.Network;
+    if (n.NodeCount > 0 && n.MinX <= n.MaxX && n.MinY <= n.MaxY) {
+        Pad.View.MinX = n.MinX;
+        Pad.View.MinY = n.MinY;
+        Pad.View.MaxX = n.MaxX;
+        Pad.View.MaxY = n.MaxY;
+    }
     Pad.View.SetOriginFromExtents();
+    Pad.View.CursorX = Pad.View.MinX + 10;
+    Pad.View.CursorY = Pad.View.MinY + 10;
     Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
     Pad.View.Saved = 1;
     Pad.SetCaption(Pad.FileName);
@@ -134,7 +164,7 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
         {
             TBusyCursor busy;
             if (IO)
-                ok = IO->Open(*pad, name, false, *Boxes);
+                ok = IO->Open(*pad, name, false, false, *Boxes);
             else
                 Boxes->MessageBox("Network will be closed.", "Open", MB_STOP_OK);
         }
@@ -202,20 +232,21 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 {
     TSystemDispositionDB disposition(this);
-    ExecDialog(disposition);
+    const bool useAppended = ExecDialog(disposition) == QDialog::Accepted;
     std::string name = Files->OpenFile(this, "Append");
     if (name.empty()) return false;
     bool ok = false;
     {
         TBusyCursor busy;
-        if (IO) ok = IO->Open(Pad, name, true, *Boxes);
+        if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
     }
-    // Whatever was read has changed the network, so it counts as modified
-    // either way; a failed append never closes the window it was reading into.
-    Pad.SetScrollRanges();
+    // A failed append has reported and left the network as it was; the
+    // window stays open either way.
+    if (!ok) return false;
+    TrimToExtents(Pad);
     InvalidateNetworkViews(Pad);
     SetAllowClose(Pad, 0);
-    return ok;
+    return true;
 }
 
 // ---- closing ----
@@ -263,6 +294,7 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
     it = std::find(SketchPads.begin(), SketchPads.end(), &Pad);
     SketchPads.erase(it);
     for (size_t i = 0; i < SketchPads.size(); ++i) SketchPads[i]->WindowNumber = int(i + 1);
+    if (!Pad.IsView && Pad.Network) Pad.Network->OnAllowClose = nullptr;
     Pad.Network.reset();
     Pad.MasterPad = nullptr;
     if (PlottingPad == &Pad) PlottingPad = nullptr;

@@ -29,7 +29,7 @@ class TFakeIO : public TNetworkIO {
 public:
     std::vector<std::string> Saved;
     bool FailSave = false;
-    bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, TMessageSink& Boxes) override
+    bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, bool, TMessageSink& Boxes) override
     {
         if (FileName.find("bad") != std::string::npos) {
             Boxes.MessageBox("Network will be closed.", "Open", MB_STOP_OK);
@@ -37,8 +37,8 @@ public:
         }
         Pad.Network->NodeCount = 5;
         Pad.Network->LinkCount = 4;
-        Pad.View.MinX = Pad.View.MinY = 0;
-        Pad.View.MaxX = Pad.View.MaxY = 1000;
+        Pad.Network->MinX = Pad.Network->MinY = 0;
+        Pad.Network->MaxX = Pad.Network->MaxY = 1000;
         return true;
     }
     bool Save(TSketchPadWindow&, const std::string& FileName, TMessageSink& Boxes) override
