@@ -116,7 +116,7 @@ public:
         if (newLimit < Count) CollectionError(-3, 0);
         if (newLimit == Limit) return;
         T** fresh = newLimit > 0 ? new T*[size_t(newLimit)] : nullptr;
-        if (Count > 0) std::memcpy(fresh, Items, sizeof(T*) * size_t(Count));
+        if (Count > 0 && fresh) std::memcpy(fresh, Items, sizeof(T*) * size_t(Count));
         delete[] Items;
         Items = fresh;
         Limit = newLimit;

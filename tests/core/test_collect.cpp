@@ -44,7 +44,8 @@ TEST(Collections, IndexErrorsAndAppend)
     EXPECT_EQ(errorOf([&] { c.InsertAt(2, &b); }), "Collection error; wrong index: 2");
     c.InsertAt(c.GetCount(), &b); // appends
     EXPECT_EQ(c.ItemAt(1), &b);
-    EXPECT_EQ(errorOf([&] { c.Remove(&a + 5); }), "Collection error; wrong index: -1");
+    Item absent(9);
+    EXPECT_EQ(errorOf([&] { c.Remove(&absent); }), "Collection error; wrong index: -1");
 }
 
 TEST(Collections, DeleteMovesLaterItemsDown)
