@@ -69,7 +69,7 @@ public:
 class Shell : public ::testing::Test {
 protected:
     QTemporaryDir Dir;
-    TMessageRecorder Boxes;
+    TMessageSinkRecorder Boxes;
     TFakeIO IO;
     TFakeFiles Chooser;
     std::unique_ptr<TZOKMainWindow> Main;
