@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/TextFormat.h"
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
 #include "shell/Viewport.h"
@@ -255,7 +256,8 @@ TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageSink& Boxes, QWidg
     auto* form = new QFormLayout;
     Edit1 = new trealedit(this);
     Edit1->setObjectName("Edit1");
-    Edit1->SetValue(Units.UnitsFactor);
+    Edit1->Value = Units.UnitsFactor;
+    Edit1->setText(Latin1(RealText(false, 15, Units.UnitsFactor)));
     form->addRow("Pixels per Linear Unit:", Edit1);
     v->addLayout(form);
     auto* group = new QGroupBox("Distance Units", this);

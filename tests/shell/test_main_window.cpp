@@ -549,5 +549,15 @@ TEST_F(Shell, GrabsTheFrameForALook)
     const QByteArray dir = qgetenv("TARVEX_GRAB_DIR");
     QImage img = Main->grab().toImage();
     EXPECT_FALSE(img.isNull());
-    if (!dir.isEmpty()) img.save(QString::fromLocal8Bit(dir) + "/frame.png");
+    if (dir.isEmpty()) return;
+    img.save(QString::fromLocal8Bit(dir) + "/frame.png");
+    OnDialog = [&](QDialog& d) {
+        d.adjustSize();
+        d.grab().save(QString::fromLocal8Bit(dir) + "/" + d.objectName() + ".png");
+        return int(QDialog::Rejected);
+    };
+    Main->ShowAbout();
+    Main->ShowPreferences(*Pad(1));
+    Main->ShowSpliceRules(*Pad(1));
+    Main->ShowExtents(*Pad(1));
 }
