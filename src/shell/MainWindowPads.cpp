@@ -206,6 +206,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     if (!ok) return false;
     // The network now lives under Name: its owner and every view know it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    Pad.Network->FileName = Name;
     for (TSketchPadWindow* p : SketchPads) {
         if (p != owner && p->MasterPad != owner) continue;
         p->FileName = Name;
@@ -490,11 +491,17 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     Panels[3]->setText("Backup");
     std::vector<std::pair<TSketchPadWindow*, uint8_t>> flags;
     for (TSketchPadWindow* p : SketchPads) flags.emplace_back(p, p->View.Saved);
+    TNetwork& net = *pad->Network;
+    const std::string netName = net.FileName;
+    const bool modified = net.Modified;
     {
         TBusyCursor busy;
         IO->Save(*pad, name, *Boxes);
     }
-    // A backup is not a save: every window keeps its modified flag.
+    // A backup is not a save: the network keeps its name and every window
+    // its modified flag.
+    net.FileName = netName;
+    net.Modified = modified;
     for (auto& [p, saved] : flags) p->View.Saved = saved;
     Panels[3]->setText("");
 }
