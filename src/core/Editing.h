@@ -109,6 +109,7 @@ struct TEditState {
     // Owner of the polygon that Polygon Insert/Delete edits.
     TNode* CurrentLink = nullptr;
     int32_t PolygonInsertIndex = 0;
+    TNetworkPoint* PolygonPoint = nullptr; // latest point of Polygon Insert/Delete
     TShapePoint* InsertShapePick = nullptr;
     TShapePoint* InsertPreviousShapePick = nullptr;
     uint8_t InsertPickIsShapePoint = 0;
@@ -286,5 +287,10 @@ bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target);
 
 // Splits the link and every link it crosses at each crossing, with a node of
 // the template class there. area receives the union of the replaced links'
-// boxes. True when anything was converted.
-bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks& hooks = {});
+// boxes (all zero when nothing changed). True when anything was converted.
+// The replaced links are superseded and their crossing shape points
+// inactive. reach bounds how far any link's box reaches from its A node's
+// cell (MaxLinkReach); -1 computes it, which walks every cell: a caller that
+// intersects many links computes it once (intersecting never lengthens links).
+bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks& hooks = {}, int64_t reach = -1);
+int64_t MaxLinkReach(const TNetwork& net);
