@@ -144,8 +144,10 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
             for (auto it = lo; it != hi; ++it) crossings.push_back({it->second, s2});
         }
 
-    // New crossings, one at a time: each inserts a shape point into both
-    // links, which then share that point and are searched again.
+    // New crossings. Each found crossing puts a shape point into both links
+    // there; the two then share that point, so the pair is not found again.
+    // The scan goes on behind it and passes repeat until one finds nothing
+    // (rounding the crossing moves both segments a little).
     std::vector<TNetworkPoint*> lineL, lineM;
     for (TLink* hm : candidates) {
         TLinkValues* M = hm->LinkValues;
@@ -154,13 +156,13 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
         // Two polylines of a and b segments cross at most a x b times; the
         // bound only guards against rounding that keeps finding crossings.
         int64_t budget = int64_t(lineL.size()) * int64_t(lineM.size()) + 8;
-        bool found = true;
-        while (found && budget-- > 0) {
-            found = false;
-            for (size_t i = 0; i + 1 < lineL.size() && !found; ++i) {
-                const TNetworkPoint* a1 = lineL[i];
-                const TNetworkPoint* a2 = lineL[i + 1];
-                for (size_t j = 0; j + 1 < lineM.size() && !found; ++j) {
+        bool again = true;
+        while (again && budget > 0) {
+            again = false;
+            for (size_t i = 0; i + 1 < lineL.size() && budget > 0; ++i) {
+                for (size_t j = 0; j + 1 < lineM.size() && budget > 0; ++j) {
+                    const TNetworkPoint* a1 = lineL[i];
+                    const TNetworkPoint* a2 = lineL[i + 1];
                     const TNetworkPoint* b1 = lineM[j];
                     const TNetworkPoint* b2 = lineM[j + 1];
                     if (SamePlace(a1, b1) || SamePlace(a1, b2) || SamePlace(a2, b1) || SamePlace(a2, b2)) continue;
@@ -180,7 +182,8 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
                     lineL.insert(lineL.begin() + std::ptrdiff_t(i + 1), s1);
                     lineM.insert(lineM.begin() + std::ptrdiff_t(j + 1), s2);
                     crossings.push_back({s1, s2});
-                    found = true;
+                    again = true;
+                    --budget;
                 }
             }
         }
