@@ -227,6 +227,9 @@ struct TLinkValues {
     uint8_t FlipMark = 0;
     uint8_t SuppressLabel = 0;
     uint8_t DeletedWithNode = 0;
+    // Replaced by other links (split, splice, conversion, intersection): never
+    // revived. Not kept in files, not copied by CopyStyleFrom.
+    uint8_t Superseded = 0;
     uint8_t EntityType = 0;
     uint8_t Font = 0, Place = 0, BitmapOverride = 0;
     uint8_t LabelPending = 0;
