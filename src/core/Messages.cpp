@@ -238,7 +238,7 @@ int DefaultButton(int flags)
     }
 }
 
-int TMessageRecorder::MessageBox(const std::string& text, const std::string& caption, int flags)
+int TMessageSinkRecorder::MessageBox(const std::string& text, const std::string& caption, int flags)
 {
     Calls.push_back({text, caption, flags});
     if (NextAnswer < Answers.size())

@@ -1,6 +1,6 @@
 // The program's string table and its message boxes. Core code shows a message
 // through a TMessageSink; the program gives it one that shows a QMessageBox,
-// tests give it a TMessageRecorder.
+// tests give it a TMessageSinkRecorder.
 #pragma once
 
 #include <cstddef>
@@ -78,7 +78,7 @@ int DefaultButton(int flags);
 
 // Records message boxes for tests and headless runs. Answers are given in
 // order; when none is left the box's default button is returned.
-class TMessageRecorder : public TMessageSink {
+class TMessageSinkRecorder : public TMessageSink {
 public:
     struct TCall {
         std::string Text;

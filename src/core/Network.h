@@ -134,13 +134,10 @@ public:
 
     bool IsShapePoint() const { return EntityType == ShapePointType; }
     bool IsNode() const { return EntityType != ShapePointType; }
-    TNode* AsNode() { return IsNode() ? reinterpret_cast<TNode*>(this) : nullptr; }
-    const TNode* AsNode() const { return IsNode() ? reinterpret_cast<const TNode*>(this) : nullptr; }
-    TShapePoint* AsShapePoint() { return IsShapePoint() ? reinterpret_cast<TShapePoint*>(this) : nullptr; }
-    const TShapePoint* AsShapePoint() const
-    {
-        return IsShapePoint() ? reinterpret_cast<const TShapePoint*>(this) : nullptr;
-    }
+    TNode* AsNode();
+    const TNode* AsNode() const;
+    TShapePoint* AsShapePoint();
+    const TShapePoint* AsShapePoint() const;
     // Key in the cell list: (DY, DX).
     uint64_t PointKey() const { return (uint64_t(DY) << 32) | DX; }
 
@@ -194,6 +191,17 @@ public:
     TStringList Strings; // 'S' attribute values by StringIndex
     std::string SourceCode; // up to 7 characters
 };
+
+inline TNode* TNetworkPoint::AsNode() { return IsNode() ? static_cast<TNode*>(this) : nullptr; }
+inline const TNode* TNetworkPoint::AsNode() const { return IsNode() ? static_cast<const TNode*>(this) : nullptr; }
+inline TShapePoint* TNetworkPoint::AsShapePoint()
+{
+    return IsShapePoint() ? static_cast<TShapePoint*>(this) : nullptr;
+}
+inline const TShapePoint* TNetworkPoint::AsShapePoint() const
+{
+    return IsShapePoint() ? static_cast<const TShapePoint*>(this) : nullptr;
+}
 
 // ---------------------------------------------------------------- links
 
@@ -285,7 +293,7 @@ struct THashEntry {
 
     int32_t CellX() const { return int32_t(uint32_t(uint64_t(Key))); }
     int32_t CellY() const { return int32_t(Key >> 32); }
-    // Widens the long/lat box by a point with known long/lat.
+    // Widens the long/lat box by the point's longitude and latitude.
     void IncludePoint(const TNetworkPoint* p);
     void ResetLongLatBox();
     bool LongLatBoxContains(int32_t longitude, int32_t latitude) const
@@ -297,7 +305,13 @@ struct THashEntry {
 // The spatial hash: cells ordered by key. Look-ups by key are constant time;
 // cells made out of order are merged into the order lazily, so a load in any
 // order stays linear. Index access (GetCount, At, begin/end) always sees the
-// full order.
+// full order. A walk that may add cells (adding nodes or shape points) uses
+// an index loop over GetCount/At, never a range-for, whose pointers a new
+// cell may invalidate.
+//
+// The key of a cell is 64 bits: cell Y in the high half, cell X as an
+// unsigned 32-bit number in the low half, compared signed; the same order as
+// a 16-bit pair wherever that would have held the indices.
 class THashTable {
 public:
     explicit THashTable(int32_t cellWidth = 200, int32_t cellHeight = 200);

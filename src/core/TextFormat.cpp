@@ -130,6 +130,19 @@ std::string Padded(std::string s, int width)
     return s;
 }
 
+// Sign, the digits with a '.' after the first intLen of them (none when no
+// digit follows).
+std::string DigitsText(bool negative, const std::string& digits, std::size_t intLen)
+{
+    std::string out = negative ? "-" : "";
+    out += digits.substr(0, intLen);
+    if (digits.size() > intLen) {
+        out += '.';
+        out += digits.substr(intLen);
+    }
+    return out;
+}
+
 // A scientific text shortened by k mantissa digits.
 std::string DropMantissaDigits(const std::string& s, std::size_t k)
 {
@@ -160,13 +173,7 @@ std::string DropMantissaDigits(const std::string& s, std::size_t k)
         digits.pop_back(); // 9.9 -> 10 -> 1.0E+1
         ++exp;
     }
-    std::string out = negative ? "-" : "";
-    out += digits.substr(0, dotPos);
-    if (digits.size() > dotPos) {
-        out += '.';
-        out += digits.substr(dotPos);
-    }
-    return out + ExponentText(exp);
+    return DigitsText(negative, digits, dotPos) + ExponentText(exp);
 }
 
 // A fixed-notation text cut to width bytes, its last kept decimal rounded.
@@ -184,12 +191,7 @@ std::string CutFixedText(const std::string& s, int width)
     std::size_t newIntLen = intLen;
     if (RoundDigits(digits, intLen + decimalsKept))
         ++newIntLen;
-    std::string text = negative ? "-" : "";
-    text += digits.substr(0, newIntLen);
-    if (digits.size() > newIntLen) {
-        text += '.';
-        text += digits.substr(newIntLen);
-    }
+    const std::string text = DigitsText(negative, digits, newIntLen);
     double value = 0;
     if (!ParseReal(text, value))
         return {};

@@ -22,7 +22,7 @@ TEST(Messages, StringTableLookups)
 
 TEST(Messages, BoxesGoThroughTheSinkCutTo79)
 {
-    TMessageRecorder rec;
+    TMessageSinkRecorder rec;
     EXPECT_EQ(ShowMessageBox(rec, 172, 127, MB_EXCLAMATION_OK), IDOK);
     ASSERT_EQ(rec.Count(), 1u);
     EXPECT_EQ(rec.Last().Text, "Expression Error");
