@@ -193,9 +193,15 @@ void ParseCalcStatement(const std::string& text, int kind, int classNo, const TE
         if (ua == 'A' && b == '0') found = CalcLayer;
         if (k + 3 <= s.size()) {
             const std::string w = UpperText(std::string_view(s).substr(k - 1, 4));
-            if (const int c = CalcCommandCode(w)) found = c;
+            if (const int c = CalcCommandCode(w)) {
+                found = c;
+                number = 0;
+            }
         }
-        if (k + 2 <= s.size() && UpperText(std::string_view(s).substr(k - 1, 3)) == "END") found = CalcEnd;
+        if (k + 2 <= s.size() && UpperText(std::string_view(s).substr(k - 1, 3)) == "END") {
+            found = CalcEnd;
+            number = 0;
+        }
         if (found) {
             code = found;
             operand = number;
