@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -17,6 +18,7 @@
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
+#include "shell/NetworkDrawPad.h"
 
 static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
@@ -236,19 +238,13 @@ int32_t TSketchPadWindow::PixelY(int32_t Wy) const { return WorldToPixel(Wy, Vie
 
 static QColor ColorOf(uint32_t rgb) { return QColor(int((rgb >> 16) & 255), int((rgb >> 8) & 255), int(rgb & 255)); }
 
-void TSketchPadWindow::paintEvent(QPaintEvent*)
+void TSketchPadWindow::paintEvent(QPaintEvent* Event)
 {
     View.ScrollOffsetX = int32_t(pround(HorzPos() / View.Scale));
     View.ScrollOffsetY = int32_t(pround(VertPos() / View.Scale));
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
-    if (IsCrosshairMode(View.SketchMode)) {
-        // The node-plot crosshair at the keyboard cursor.
-        const int x = PixelX(View.CursorX), y = PixelY(View.CursorY);
-        p.setPen(QPen(ColorOf(View.Colors[View.DarkCursor ? 25 : 23]), 1));
-        p.drawLine(x - 12, y, x + 12, y);
-        p.drawLine(x, y - 12, x, y + 12);
-    }
+    PaintSketchPad(*this, p, Event->rect());
 }
 
 void TSketchPadWindow::resizeEvent(QResizeEvent* Event)

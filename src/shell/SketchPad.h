@@ -18,6 +18,7 @@ class QAction;
 class QMenu;
 class QMdiSubWindow;
 class TZOKMainWindow;
+class TSymbolImages;
 
 class TSketchPadWindow : public QAbstractScrollArea {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     TZOKMainWindow& Main;
     TPadView View;
     std::shared_ptr<TNetwork> Network; // shared with the views of this network
+    // The program's symbol images as the drawing pass uses them (made at the first paint).
+    std::shared_ptr<const TSymbolImages> DrawImages;
     // Fresh empty network for this window (owners only).
     void NewNetwork();
     // Nothing defined and nothing drawn: an untitled window that may give way.
