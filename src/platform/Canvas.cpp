@@ -183,11 +183,13 @@ void TQPainterCanvas::ApplyFont()
     P.setFont(f);
 }
 
-QRect TQPainterCanvas::DeviceBox(int32_t left, int32_t top, int32_t right, int32_t bottom) const
+QRectF TQPainterCanvas::DeviceBox(int32_t left, int32_t top, int32_t right, int32_t bottom) const
 {
-    int32_t l = ToDevice(std::min(left, right)), r = ToDevice(std::max(left, right));
-    int32_t t = ToDevice(std::min(top, bottom)), b = ToDevice(std::max(top, bottom));
-    return QRect(QPoint(l, t), QPoint(std::max(l, r - 1), std::max(t, b - 1)));
+    // The figure covers the pixels from left to right - 1: an outline through
+    // pixel centres.
+    const int32_t l = ToDevice(std::min(left, right)), r = ToDevice(std::max(left, right));
+    const int32_t t = ToDevice(std::min(top, bottom)), b = ToDevice(std::max(top, bottom));
+    return QRectF(l + 0.5, t + 0.5, std::max(0, r - l - 1), std::max(0, b - t - 1));
 }
 
 void TQPainterCanvas::MoveTo(int32_t x, int32_t y)
@@ -235,9 +237,9 @@ void TQPainterCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t 
     P.drawEllipse(DeviceBox(left, top, right, bottom));
 }
 
-double TQPainterCanvas::RadialAngle(const QRect& box, int32_t x, int32_t y) const
+double TQPainterCanvas::RadialAngle(const QRectF& box, int32_t x, int32_t y) const
 {
-    QPointF c = QRectF(box).center();
+    QPointF c = box.center();
     double a = std::atan2(-(ToDevice(y) - c.y()), ToDevice(x) - c.x()) * 180.0 / M_PI;
     return a;
 }
@@ -254,7 +256,7 @@ void TQPainterCanvas::Arc(int32_t left, int32_t top, int32_t right, int32_t bott
                           int32_t x4, int32_t y4)
 {
     ApplyPen();
-    QRect box = DeviceBox(left, top, right, bottom);
+    const QRectF box = DeviceBox(left, top, right, bottom);
     double a = RadialAngle(box, x3, y3), b = RadialAngle(box, x4, y4);
     P.drawArc(box, int(pround(a * 16)), SpanOf(a, b));
 }
@@ -264,7 +266,7 @@ void TQPainterCanvas::Pie(int32_t left, int32_t top, int32_t right, int32_t bott
 {
     ApplyPen();
     ApplyBrush();
-    QRect box = DeviceBox(left, top, right, bottom);
+    const QRectF box = DeviceBox(left, top, right, bottom);
     double a = RadialAngle(box, x3, y3), b = RadialAngle(box, x4, y4);
     int span = SpanOf(a, b);
     if (span >= 360 * 16)
