@@ -295,15 +295,29 @@ void TCalcEngine::ProcessMessages(bool force)
     Host.ProcessMessages();
 }
 
+const TCalcEngine::ClassInfo& TCalcEngine::InfoOf(int kind, int classNo)
+{
+    ClassInfo& info = Infos[size_t(kind)][size_t(std::clamp(classNo, 0, MaxClasses))];
+    if (info.Ready) return info;
+    info.Ready = true;
+    const TClassRecord* rec = ClassRecordOf(Net, kind, classNo);
+    if (!rec) return info;
+    info.Count = kind == CalcKindSystem ? CountAttributes(*Net.SystemClass) : std::clamp(rec->AttributeCount, 0, MaxAttributes);
+    for (int k = 1; k <= info.Count; ++k) {
+        info.Kinds[size_t(k)] = KindOfAttribute(rec->Attr(k));
+        if (info.Kinds[size_t(k)] == KindString) info.HasStrings = true;
+    }
+    return info;
+}
+
 void TCalcEngine::SetKinds()
 {
-    const TClassRecord* rec = ClassRecordOf(Net, E.Kind, E.ClassNo);
-    E.Kinds.fill(KindReal);
-    E.AttributeCount = 0;
-    if (!rec) return;
-    E.AttributeCount = E.Kind == CalcKindSystem ? CountAttributes(*Net.SystemClass)
-                                                : std::clamp(rec->AttributeCount, 0, MaxAttributes);
-    for (int k = 1; k <= E.AttributeCount; ++k) E.Kinds[size_t(k)] = KindOfAttribute(rec->Attr(k));
+    const int key = E.Kind * (MaxClasses + 1) + (E.Kind == CalcKindSystem ? 1 : std::clamp(E.ClassNo, 0, MaxClasses));
+    if (E.KindsOf == key) return;
+    const ClassInfo& info = InfoOf(E.Kind, E.Kind == CalcKindSystem ? 1 : E.ClassNo);
+    E.Kinds = info.Kinds;
+    E.AttributeCount = info.Count;
+    E.KindsOf = key;
 }
 
 void TCalcEngine::SyncContext()
@@ -350,11 +364,17 @@ void TCalcEngine::LoadEntity(int kind, TNode* node, TLink* link, int classNo)
     const int m = std::min(n, blockCount);
     for (int k = 1; k <= m; ++k) E.Slots[size_t(k)] = block[k - 1];
     for (int k = m + 1; k <= std::max(before, n); ++k) E.Slots[size_t(k)] = TValueSlot{};
-    for (int k = 1; k <= std::max(before, n); ++k) {
-        std::string& s = E.Strings[size_t(k)];
-        s.clear();
-        if (k <= n && E.Kinds[size_t(k)] == KindString && rec && strings)
-            if (const TAttrib* a = rec->Attr(k); a && a->StringIndex < strings->size()) s = (*strings)[a->StringIndex];
+    if (StringsLoaded || InfoOf(kind, kind == CalcKindSystem ? 1 : classNo).HasStrings) {
+        StringsLoaded = false;
+        for (int k = 1; k <= std::max(before, n); ++k) {
+            std::string& s = E.Strings[size_t(k)];
+            s.clear();
+            if (k <= n && E.Kinds[size_t(k)] == KindString && rec && strings)
+                if (const TAttrib* a = rec->Attr(k); a && a->StringIndex < strings->size()) {
+                    s = (*strings)[a->StringIndex];
+                    StringsLoaded = true;
+                }
+        }
     }
     // The context: only the slots that may differ from the last entity.
     for (int k = 1; k <= std::max(before, n); ++k) {
@@ -406,6 +426,19 @@ void TCalcEngine::WriteBack()
             for (int k = 1; k <= MaxAttributes; ++k)
                 if (const TAttrib* a = rec->Attr(k); a && a->Kind == 'S' && a->StringIndex < Net.SystemStrings.size())
                     SystemStringViews[size_t(k)] = Net.SystemStrings[a->StringIndex];
+    }
+}
+
+void TCalcEngine::WriteSlot(int k)
+{
+    if (E.Kinds[size_t(k)] == KindString || E.Kind == CalcKindSystem) {
+        WriteBack();
+        return;
+    }
+    if (E.Kind == CalcKindNode && E.Node) {
+        if (k <= SlotCount(*E.Node)) E.Node->Values[size_t(k - 1)] = E.Slots[size_t(k)];
+    } else if (E.Kind == CalcKindLink && E.Link && E.Link->LinkValues) {
+        if (k <= SlotCount(*E.Link->LinkValues)) E.Link->LinkValues->Values[size_t(k - 1)] = E.Slots[size_t(k)];
     }
 }
 
@@ -497,6 +530,7 @@ void TCalcEngine::ChangeClass(int64_t n)
     }
     const int old = E.AttributeCount;
     E.ClassNo = int(n);
+    E.KindsOf = -1;
     SetKinds();
     for (int k = E.AttributeCount + 1; k <= std::max(old, E.AttributeCount); ++k) {
         E.Slots[size_t(k)] = TValueSlot{};
@@ -535,6 +569,7 @@ void TCalcEngine::Assign(const TCalcStatement& st)
             std::string q;
             QuotedText(st.Text, 100, q);
             slot = TValueSlot{};
+            StringsLoaded = true;
             E.Strings[size_t(k)] = std::move(q);
             Strings[size_t(k)] = E.Strings[size_t(k)];
         } else if (kind >= KindDateTime) {
@@ -558,7 +593,7 @@ void TCalcEngine::Assign(const TCalcStatement& st)
         }
         Ctx.Values[size_t(k)] = kind == KindInteger ? pround(slot.Real()) : slot.Real();
         Net.SetAllowClose(false);
-        if (!inLoop) WriteBack();
+        if (!inLoop) WriteSlot(k);
         return;
     }
     case CalcVariable:
@@ -652,6 +687,7 @@ void TCalcEngine::EndCallPass()
         }
         const int count = E.AttributeCount;
         E = f.Saved;
+        StringsLoaded = true;
         for (int k = E.AttributeCount + 1; k <= count; ++k) E.Slots[size_t(k)] = TValueSlot{};
         SyncContext();
     }
@@ -869,6 +905,7 @@ bool TCalcEngine::CalculateEntity(int kind, TNode* node, TLink* link, int classN
     if (Call && Call->Code != CalcCall) {
         WriteBack();
         E = Call->Saved;
+        StringsLoaded = true;
         SyncContext();
     }
     Call.reset();

@@ -17,6 +17,15 @@ struct BusyGuard {
     ~BusyGuard() { Flags.CalcBusy = 0; }
 };
 
+inline void Prefetch(const void* p)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
 } // namespace
 
 std::string CalcSummaryText(const TCalcSummary& s)
@@ -54,8 +63,14 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
             // made by the statements are not visited, deleted ones are skipped.
             nodes.clear();
             ForEachNode(net, [&](TNode* n) { nodes.push_back(n); });
-            for (TNode* n : nodes) {
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                TNode* n = nodes[i];
                 if (engine.Stopped()) break;
+                // The elements lie all over the heap: ask for the next ones'
+                // records ahead of their turn.
+                if (i + 16 < nodes.size()) Prefetch(nodes[i + 16]);
+                if (i + 16 < nodes.size()) Prefetch(reinterpret_cast<const char*>(nodes[i + 16]) + 64);
+                if (i + 8 < nodes.size()) Prefetch(nodes[i + 8]->Values.get());
                 if (!n->Active || n->EntityType == 0 || !nodePasses(n)) continue;
                 if (!engine.CalculateEntity(CalcKindNode, n, nullptr, n->EntityType)) ++engine.Counts.Errors;
             }
@@ -72,10 +87,17 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
                 const TLinkValues* r = h->LinkValues;
                 return r && r->Active && r->EntityType != 0 && linkPasses(h);
             };
-            for (TLink* h : links)
-                if (takesPart(h)) h->LinkValues->FlipMark = 0;
-            for (TLink* h : links) {
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                if (i + 32 < links.size()) Prefetch(links[i + 32]);
+                if (i + 16 < links.size()) Prefetch(links[i + 16]->LinkValues);
+                if (takesPart(links[i])) links[i]->LinkValues->FlipMark = 0;
+            }
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                TLink* h = links[i];
                 if (engine.Stopped()) break;
+                if (i + 32 < links.size()) Prefetch(links[i + 32]);
+                if (i + 16 < links.size()) Prefetch(links[i + 16]->LinkValues);
+                if (i + 8 < links.size()) Prefetch(links[i + 8]->LinkValues->Values.get());
                 // A link flipped earlier in this sweep stays in the list once.
                 if (!takesPart(h)) continue;
                 if (!engine.CalculateEntity(CalcKindLink, nullptr, h, h->LinkValues->EntityType))
