@@ -24,7 +24,13 @@
 #include <vector>
 
 #include "core/Collect.h"
+#include "core/DisplaySettings.h"
 #include "core/EntityClasses.h"
+#include "core/ExtractFormats.h"
+#include "core/LabelSettings.h"
+#include "core/SearchSettings.h"
+#include "core/TitleBlock.h"
+#include "core/WidthSettings.h"
 
 class TNode;
 class TShapePoint;
@@ -221,6 +227,9 @@ struct TLinkValues {
     uint8_t FlipMark = 0;
     uint8_t SuppressLabel = 0;
     uint8_t DeletedWithNode = 0;
+    // Replaced by other links (split, splice, conversion, intersection): never
+    // revived. Not kept in files, not copied by CopyStyleFrom.
+    uint8_t Superseded = 0;
     uint8_t EntityType = 0;
     uint8_t Font = 0, Place = 0, BitmapOverride = 0;
     uint8_t LabelPending = 0;
@@ -466,6 +475,16 @@ public:
     // ---- per-network settings records of other subsystems go below ----
     // (labels, widths, display settings, long/lat settings, search criteria,
     // layers, backgrounds, title block, extract/update formats, ...)
+    TLabelSettings Labels;
+    TWidthSettings Widths;
+    TDisplaySettings Display;
+    TSearchSettings Search;
+    TLayerSettings Layers;
+    TBackgrounds Backgrounds;
+    TLongLatSettings LongLat;
+    TDescription Description;
+    TExtractFormats ExtractFormats;
+    std::string Title; // the network's title, up to 255 characters
 
 private:
     std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand
