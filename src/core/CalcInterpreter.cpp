@@ -255,28 +255,9 @@ struct TCalcEngine::Frame {
 TCalcEngine::TCalcEngine(TNetwork& net, TCalcProgram& program, TCalcFlags& flags, TCalcHost& host,
                          const TCalcEditOps& ops, const TCalcRunOptions& options)
     : Net(net), Program(program), Flags(flags), Host(host), Ops(ops), Options(options),
-      Usage(ComputeCalcUsage(program)), Properties(net), Random(MakeRunRandom()), Lines(std::make_unique<Cache>())
+      Usage(ComputeCalcUsage(program)), Random(MakeRunRandom()), Binding(net, options.View, &Random),
+      Env(Binding.Env), Lines(std::make_unique<Cache>())
 {
-    Env.NodeClasses = Net.NodeClasses.get();
-    Env.LinkClasses = Net.LinkClasses.get();
-    Env.SystemClass = Net.SystemClass.get();
-    Env.SystemValues = SystemNumbers.data();
-    Env.SystemStrings = SystemStringViews.data();
-    if (Options.View) {
-        for (int i = 1; i <= 10; ++i)
-            LayerStates[size_t(i)] = uint8_t(std::clamp<int32_t>(Options.View->LayerStates[size_t(i)], 0, 255));
-        Env.LayerStates = LayerStates.data();
-        Env.ZoomIndex = Options.View->ZoomIndex;
-    }
-    Env.Properties = &Properties;
-    Env.Random = &Random;
-    for (int k = 0; k < ExprSlots; ++k) SystemNumbers[size_t(k)] = Net.SystemValues[size_t(k)].Real();
-    // Views of the system's strings; refreshed whenever the system's values
-    // are written back.
-    if (const TClassRecord* rec = ClassRecordOf(Net, CalcKindSystem, 1))
-        for (int k = 1; k <= MaxAttributes; ++k)
-            if (const TAttrib* a = rec->Attr(k); a && a->Kind == 'S' && a->StringIndex < Net.SystemStrings.size())
-                SystemStringViews[size_t(k)] = Net.SystemStrings[a->StringIndex];
     for (int i = 0; i <= CalcVariableCount; ++i) Ctx.Variables[size_t(i)] = Program.Variables[size_t(i)];
     for (int line = 1; line <= CalcLineCount; ++line) Lines->Texts[size_t(line)] = SplitRelationLine(Program.CalcLines[size_t(line)]);
     LastEvents = std::chrono::steady_clock::now();
@@ -419,13 +400,6 @@ void TCalcEngine::WriteBack()
             if (strings->size() <= a->StringIndex) strings->resize(std::max<std::size_t>(stringCount, a->StringIndex + 1u));
             (*strings)[a->StringIndex] = E.Strings[size_t(k)];
         }
-    }
-    if (E.Kind == CalcKindSystem) {
-        for (int k = 1; k <= m; ++k) SystemNumbers[size_t(k)] = E.Slots[size_t(k)].Real();
-        if (rec)
-            for (int k = 1; k <= MaxAttributes; ++k)
-                if (const TAttrib* a = rec->Attr(k); a && a->Kind == 'S' && a->StringIndex < Net.SystemStrings.size())
-                    SystemStringViews[size_t(k)] = Net.SystemStrings[a->StringIndex];
     }
 }
 
@@ -758,7 +732,7 @@ void TCalcEngine::Command(const TCalcStatement& st)
         else Error = true;
         return;
     case CalcMrge:
-        if (isNode) CalcMergeNodesWithin(Net, E.Node, double(n), Ops, Host);
+        if (isNode && CalcMergeNodesWithin(Net, E.Node, double(n), Ops, Host) > 0) LinkReach = -1;
         return;
     case CalcSmrg:
         if (isNode && CalcMergeIntoShapePoint(Net, E.Node, double(n), Ops)) Host.EnableUndelete();
@@ -777,19 +751,21 @@ void TCalcEngine::Command(const TCalcStatement& st)
         return;
     case CalcFuse:
         if (isNode && Ops.SpliceLinksAtNode) {
-            Ops.SpliceLinksAtNode(Net, E.Node, nullptr);
+            Ops.SpliceLinksAtNode(Net, E.Node);
+            LinkReach = -1; // the joined link may reach further
             Host.EnableUndelete();
         }
         return;
     case CalcLnkx:
-        if (isLink && Ops.IntersectLink) Ops.IntersectLink(Net, E.Link);
+        if (isLink && Ops.IntersectLink) Ops.IntersectLink(Net, E.Link, LinkReach);
         return;
     case CalcDele:
         if (isNode && Ops.DeleteNode) {
             Ops.DeleteNode(Net, E.Node);
             Host.EnableUndelete();
-        } else if (isLink) {
-            CalcDeleteLink(Net, E.Link, Host);
+        } else if (isLink && Ops.DeleteLink) {
+            Ops.DeleteLink(Net, E.Link);
+            Host.EnableUndelete();
         }
         return;
     case CalcClkw:

@@ -14,6 +14,7 @@
 #include "core/CalcRun.h"
 #include "core/EntityClasses.h"
 #include "core/Expression.h"
+#include "core/ExpressionNetwork.h"
 
 class TNetwork;
 class TNode;
@@ -154,12 +155,9 @@ private:
     const TCalcEditOps& Ops;
     TCalcRunOptions Options;
     TCalcUsage Usage;
-    TNetworkProperties Properties;
     std::mt19937_64 Random;
-    std::array<uint8_t, 11> LayerStates{};
-    std::array<double, ExprSlots> SystemNumbers{};
-    std::array<std::string_view, ExprSlots> SystemStringViews{};
-    TExprEnvironment Env;
+    TExprBinding Binding;
+    TExprEnvironment& Env;
     ExpressionContext Ctx;
     ExprStrings Strings{};
     TCalcOperands Operands{};
@@ -167,6 +165,7 @@ private:
     std::unique_ptr<Cache> Lines;
     std::array<std::array<ClassInfo, MaxClasses + 1>, 3> Infos{};
     bool StringsLoaded = true; // E.Strings may hold texts
+    int64_t LinkReach = -1;    // longest link reach for LNKX; -1 = to be worked out
 
     // Line state of the entity.
     int Line = 0, Pos = 0, First = 0, Last = 0;

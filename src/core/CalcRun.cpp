@@ -4,6 +4,7 @@
 #include "core/CalcInterpreter.h"
 #include "core/Network.h"
 #include "core/NetworkQueries.h"
+#include "core/SearchFilter.h"
 #include "core/TextFormat.h"
 
 #include <vector>
@@ -44,8 +45,19 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
     auto stage = [&](int s) {
         if (!engine.CalculateEntity(CalcKindSystem, nullptr, nullptr, s)) ++engine.Counts.Errors;
     };
-    auto nodePasses = [&](const TNode* n) { return !search.NodePasses || search.NodePasses(n); };
-    auto linkPasses = [&](const TLink* h) { return !search.LinkPasses || search.LinkPasses(h); };
+    // The window's search criteria, prepared once for the run.
+    TSearchFilter filter;
+    if (!search.NodePasses || !search.LinkPasses)
+        filter.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(net.Search.PolygonCriterion));
+    auto nodePasses = [&](const TNode* n) {
+        if (search.NodePasses) return search.NodePasses(n);
+        return filter.NodesUnfiltered || filter.NodePassesSearch(*n);
+    };
+    auto linkPasses = [&](const TLink* h) {
+        if (search.LinkPasses) return search.LinkPasses(h);
+        const TNode* near = h->NearNode();
+        return filter.LinksUnfiltered || (near && filter.LinkPassesSearch(*h, *near));
+    };
 
     stage(1);
     std::vector<TNode*> nodes;
