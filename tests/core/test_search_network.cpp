@@ -147,3 +147,71 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     bare->EntityType = 1;
     EXPECT_FALSE(f.NodePassesSearch(*bare));
 }
+
+TEST(NetworkExpressions, PreparedMatchesReferenceOnTheModel)
+{
+    TNetwork net;
+    TClassRecord& nc = (*net.NodeClasses)[1];
+    nc.Name = "Zone";
+    AddAttribute(nc, 'R', "Pop");
+    AddAttribute(nc, 'S', "Owner").StringIndex = 0;
+    TClassRecord& lc = (*net.LinkClasses)[1];
+    lc.Name = "Road";
+    AddAttribute(lc, 'R', "Speed");
+    std::vector<TNode*> nodes;
+    for (int i = 0; i < 20; ++i) {
+        TNode* n = Add(net, (i % 5) * 10, (i / 5) * 10, 2);
+        n->EntityType = i % 3 == 0 ? 0 : 1;
+        n->Values[0].SetReal(i * 1.5 - 7);
+        n->Strings = {i % 2 ? "North" : "South"};
+        n->Name = "N" + std::to_string(i);
+        n->Note = "a" + std::to_string(i) + "&&";
+        nodes.push_back(n);
+    }
+    for (int i = 1; i < 20; ++i) {
+        TLink* h = Link(net, nodes[i - 1], nodes[i], 1);
+        h->LinkValues->EntityType = 1;
+        h->LinkValues->Values[0].SetReal(i % 4 == 0 ? 0 : 30 + i);
+    }
+    const char* texts[] = {"POP * 2 + SERIAL", "OWNER = 'North'", "'or' < OWNER", "NLINKS + NODEX / (NODEY + 1)",
+                           "N( = 'a3'", "LAYER + NB", "SPEED / LENGTH", "AZIMUTH D 45 + SERIALA M 3",
+                           "SQRT POP", "LN(SPEED)", "LB = '' + LK"};
+    TExprBinding bind(net, nullptr, nullptr);
+    for (const char* text : texts)
+        for (int kind = 0; kind < 2; ++kind)
+            for (int cls = 0; cls <= 1; ++cls) {
+                const TClassRecord* rec = &(kind == 0 ? *net.NodeClasses : *net.LinkClasses)[cls];
+                TPreparedExpression p;
+                p.Prepare(text, cls, kind == 0 ? ExprMode::Node : ExprMode::Link, ClassKinds(rec), bind.Env);
+                ExpressionContext ctx;
+                ExprStrings strings{};
+                int filled = MaxAttributes;
+                auto check = [&](const TExprElement& el) {
+                    std::string t = text;
+                    int32_t e1, e2;
+                    double v1 = EvaluateExpression(t, e1, ctx, strings, el, bind.Env);
+                    double v2 = p.Evaluate(ctx, strings, el, bind.Env, e2);
+                    EXPECT_EQ(e1, e2) << text;
+                    EXPECT_EQ(std::memcmp(&v1, &v2, 8), 0) << text << " " << v1 << " " << v2;
+                };
+                if (kind == 0) {
+                    for (TNode* n : nodes) {
+                        if (n->EntityType != cls) continue;
+                        ctx.Kinds = ClassKinds(rec);
+                        FillNodeContext(net, *n, ctx, strings, &filled);
+                        TExprElement el;
+                        el.Node = n;
+                        check(el);
+                    }
+                } else {
+                    ForEachLink(net, [&](TLink* h) {
+                        if (h->LinkValues->EntityType != cls) return;
+                        ctx.Kinds = ClassKinds(rec);
+                        FillLinkContext(net, *h->LinkValues, ctx, strings, &filled);
+                        TExprElement el;
+                        el.Link = h;
+                        check(el);
+                    });
+                }
+            }
+}
