@@ -90,7 +90,6 @@ void THashEntry::ResetLongLatBox()
 
 void THashEntry::IncludePoint(const TNetworkPoint* p)
 {
-    if (p->Longitude == 0 && p->Latitude == 0) return; // unknown
     MinLat = std::min(MinLat, p->Latitude);
     MaxLat = std::max(MaxLat, p->Latitude);
     MinLong = std::min(MinLong, p->Longitude);
@@ -491,11 +490,10 @@ static int32_t FirstAtPosition(const THashEntry* cell, int32_t x, int32_t y)
     return i;
 }
 
-// Probes one position; true on a hit.
-static bool ProbePosition(const TNetwork& net, const TViewRecord& view, int32_t x, int32_t y, bool shapesAllowed,
+// Probes one position of a cell (nullptr: no cell there); true on a hit.
+static bool ProbePosition(const THashEntry* cell, const TViewRecord& view, int32_t x, int32_t y, bool shapesAllowed,
                           TNode*& node, TShapePoint*& shapePoint)
 {
-    const THashEntry* cell = net.NodeHash.FindCell(x, y);
     if (!cell) return false;
     int32_t i = FirstAtPosition(cell, x, y);
     if (i < 0) return false;
@@ -532,18 +530,57 @@ static bool ProbePosition(const TNetwork& net, const TViewRecord& view, int32_t 
     return true;
 }
 
+// True when some point lies in the square x0..x1, y0..y1: one range scan per
+// cell it touches, so that a pick in an empty spot costs a few look-ups.
+static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    x0 = std::max<int64_t>(x0, INT32_MIN);
+    y0 = std::max<int64_t>(y0, INT32_MIN);
+    x1 = std::min<int64_t>(x1, INT32_MAX);
+    y1 = std::min<int64_t>(y1, INT32_MAX);
+    if (x0 > x1 || y0 > y1) return false;
+    int32_t cx0 = t.CellXOf(int32_t(x0)), cx1 = t.CellXOf(int32_t(x1));
+    int32_t cy0 = t.CellYOf(int32_t(y0)), cy1 = t.CellYOf(int32_t(y1));
+    for (int64_t cy = cy0; cy <= cy1; ++cy)
+        for (int64_t cx = cx0; cx <= cx1; ++cx) {
+            const THashEntry* c = t.FindCellByKey(MakeCellKey(int32_t(cx), int32_t(cy)));
+            if (!c) continue;
+            int64_t dy0 = std::max<int64_t>(y0 - c->Y0, 0), dy1 = y1 - c->Y0;
+            int64_t dx0 = std::max<int64_t>(x0 - c->X0, 0), dx1 = x1 - c->X0;
+            int32_t i;
+            c->Points.Search(uint64_t(dy0) << 32, i);
+            for (; i < c->Points.GetCount(); ++i) {
+                const TNetworkPoint* p = c->Points.At(i);
+                if (p->DY > dy1) break;
+                if (p->DX >= dx0 && p->DX <= dx1) return true;
+            }
+        }
+    return false;
+}
+
 bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node, TShapePoint*& shapePoint,
                       bool shapesAllowed, bool centerOnly, int32_t x, int32_t y)
 {
     node = nullptr;
     shapePoint = nullptr;
+    // The positions of a pick mostly share one cell: look it up once.
+    int64_t lastKey = 0;
+    const THashEntry* lastCell = nullptr;
+    bool haveLast = false;
     auto probe = [&](int64_t px, int64_t py) {
         if (px < INT32_MIN || px > INT32_MAX || py < INT32_MIN || py > INT32_MAX) return false;
-        return ProbePosition(net, view, int32_t(px), int32_t(py), shapesAllowed, node, shapePoint);
+        int64_t key = net.NodeHash.CellKey(int32_t(px), int32_t(py));
+        if (!haveLast || key != lastKey) {
+            lastCell = net.NodeHash.FindCellByKey(key);
+            lastKey = key;
+            haveLast = true;
+        }
+        return ProbePosition(lastCell, view, int32_t(px), int32_t(py), shapesAllowed, node, shapePoint);
     };
     bool hit = probe(x, y);
-    if (!hit && !centerOnly) {
-        int32_t rings = std::clamp(view.StandardSize, 0, 1000);
+    int32_t rings = std::clamp(view.StandardSize, 0, 1000);
+    if (!hit && !centerOnly && AnyPointInSquare(net.NodeHash, int64_t(x) - rings, int64_t(y) - rings,
+                                                int64_t(x) + rings, int64_t(y) + rings)) {
         for (int64_t r = 1; r <= rings && !hit; ++r) {
             for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y - r);
             for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y + r);

@@ -24,7 +24,13 @@
 #include <vector>
 
 #include "core/Collect.h"
+#include "core/DisplaySettings.h"
 #include "core/EntityClasses.h"
+#include "core/ExtractFormats.h"
+#include "core/LabelSettings.h"
+#include "core/SearchSettings.h"
+#include "core/TitleBlock.h"
+#include "core/WidthSettings.h"
 
 class TNode;
 class TShapePoint;
@@ -134,13 +140,10 @@ public:
 
     bool IsShapePoint() const { return EntityType == ShapePointType; }
     bool IsNode() const { return EntityType != ShapePointType; }
-    TNode* AsNode() { return IsNode() ? reinterpret_cast<TNode*>(this) : nullptr; }
-    const TNode* AsNode() const { return IsNode() ? reinterpret_cast<const TNode*>(this) : nullptr; }
-    TShapePoint* AsShapePoint() { return IsShapePoint() ? reinterpret_cast<TShapePoint*>(this) : nullptr; }
-    const TShapePoint* AsShapePoint() const
-    {
-        return IsShapePoint() ? reinterpret_cast<const TShapePoint*>(this) : nullptr;
-    }
+    TNode* AsNode();
+    const TNode* AsNode() const;
+    TShapePoint* AsShapePoint();
+    const TShapePoint* AsShapePoint() const;
     // Key in the cell list: (DY, DX).
     uint64_t PointKey() const { return (uint64_t(DY) << 32) | DX; }
 
@@ -195,6 +198,17 @@ public:
     std::string SourceCode; // up to 7 characters
 };
 
+inline TNode* TNetworkPoint::AsNode() { return IsNode() ? static_cast<TNode*>(this) : nullptr; }
+inline const TNode* TNetworkPoint::AsNode() const { return IsNode() ? static_cast<const TNode*>(this) : nullptr; }
+inline TShapePoint* TNetworkPoint::AsShapePoint()
+{
+    return IsShapePoint() ? static_cast<TShapePoint*>(this) : nullptr;
+}
+inline const TShapePoint* TNetworkPoint::AsShapePoint() const
+{
+    return IsShapePoint() ? static_cast<const TShapePoint*>(this) : nullptr;
+}
+
 // ---------------------------------------------------------------- links
 
 // The record shared by the two halves of a link.
@@ -213,6 +227,9 @@ struct TLinkValues {
     uint8_t FlipMark = 0;
     uint8_t SuppressLabel = 0;
     uint8_t DeletedWithNode = 0;
+    // Replaced by other links (split, splice, conversion, intersection): never
+    // revived. Not kept in files, not copied by CopyStyleFrom.
+    uint8_t Superseded = 0;
     uint8_t EntityType = 0;
     uint8_t Font = 0, Place = 0, BitmapOverride = 0;
     uint8_t LabelPending = 0;
@@ -285,7 +302,7 @@ struct THashEntry {
 
     int32_t CellX() const { return int32_t(uint32_t(uint64_t(Key))); }
     int32_t CellY() const { return int32_t(Key >> 32); }
-    // Widens the long/lat box by a point with known long/lat.
+    // Widens the long/lat box by the point's longitude and latitude.
     void IncludePoint(const TNetworkPoint* p);
     void ResetLongLatBox();
     bool LongLatBoxContains(int32_t longitude, int32_t latitude) const
@@ -297,7 +314,13 @@ struct THashEntry {
 // The spatial hash: cells ordered by key. Look-ups by key are constant time;
 // cells made out of order are merged into the order lazily, so a load in any
 // order stays linear. Index access (GetCount, At, begin/end) always sees the
-// full order.
+// full order. A walk that may add cells (adding nodes or shape points) uses
+// an index loop over GetCount/At, never a range-for, whose pointers a new
+// cell may invalidate.
+//
+// The key of a cell is 64 bits: cell Y in the high half, cell X as an
+// unsigned 32-bit number in the low half, compared signed; the same order as
+// a 16-bit pair wherever that would have held the indices.
 class THashTable {
 public:
     explicit THashTable(int32_t cellWidth = 200, int32_t cellHeight = 200);
@@ -452,6 +475,16 @@ public:
     // ---- per-network settings records of other subsystems go below ----
     // (labels, widths, display settings, long/lat settings, search criteria,
     // layers, backgrounds, title block, extract/update formats, ...)
+    TLabelSettings Labels;
+    TWidthSettings Widths;
+    TDisplaySettings Display;
+    TSearchSettings Search;
+    TLayerSettings Layers;
+    TBackgrounds Backgrounds;
+    TLongLatSettings LongLat;
+    TDescription Description;
+    TExtractFormats ExtractFormats;
+    std::string Title; // the network's title, up to 255 characters
 
 private:
     std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand

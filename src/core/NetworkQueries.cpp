@@ -294,25 +294,58 @@ int NameHash(const std::string& name)
     return int(sum % 128);
 }
 
+// A 64-bit hash (FNV-1a) of the name without its trailing blanks.
+static uint64_t FullNameHash(const std::string& name)
+{
+    uint64_t h = 14695981039346656037ull;
+    size_t n = TrimmedLength(name);
+    for (size_t i = 0; i < n; ++i) {
+        h ^= uint8_t(name[i]);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 void TNameIndex::Build(const TNetwork& net)
 {
     Free();
     ForEachNode(net, [&](TNode* n) {
         Nodes[size_t(NameHash(n->Name))].push_back(n);
+        NodeHashes.push_back({FullNameHash(n->Name), n});
         for (TLink* h : n->Links)
-            if (h->AEnd && h->LinkValues) Links[size_t(NameHash(h->LinkValues->Name))].push_back(h);
+            if (h->AEnd && h->LinkValues) {
+                Links[size_t(NameHash(h->LinkValues->Name))].push_back(h);
+                LinkHashes.push_back({FullNameHash(h->LinkValues->Name), h});
+            }
     });
+    auto byHash = [](const Entry& a, const Entry& b) { return a.Hash < b.Hash; };
+    std::stable_sort(NodeHashes.begin(), NodeHashes.end(), byHash);
+    std::stable_sort(LinkHashes.begin(), LinkHashes.end(), byHash);
 }
 
 void TNameIndex::Free()
 {
     for (auto& b : Nodes) std::vector<TNode*>().swap(b);
     for (auto& b : Links) std::vector<TLink*>().swap(b);
+    std::vector<Entry>().swap(NodeHashes);
+    std::vector<Entry>().swap(LinkHashes);
 }
 
 TNode* TNameIndex::FindIndexedNode(const std::string& name) const
 {
     std::string pattern = name.substr(0, TrimmedLength(name));
+    if (pattern.find('?') == std::string::npos) {
+        // Only an equal name matches; equal names share a bucket and keep
+        // their bucket order here.
+        uint64_t h = FullNameHash(pattern);
+        auto it = std::lower_bound(NodeHashes.begin(), NodeHashes.end(), h,
+                                   [](const Entry& e, uint64_t k) { return e.Hash < k; });
+        for (; it != NodeHashes.end() && it->Hash == h; ++it) {
+            auto* n = static_cast<TNode*>(it->Element);
+            if (n->Active && NameMatchesText(pattern, n->Name)) return n;
+        }
+        return nullptr;
+    }
     for (TNode* n : Nodes[size_t(NameHash(pattern))])
         if (n->Active && NameMatchesText(pattern, n->Name)) return n;
     return nullptr;
@@ -321,8 +354,18 @@ TNode* TNameIndex::FindIndexedNode(const std::string& name) const
 TLink* TNameIndex::FindIndexedLink(const std::string& name) const
 {
     std::string pattern = name.substr(0, TrimmedLength(name));
-    for (TLink* h : Links[size_t(NameHash(pattern))])
-        if (h->LinkValues->Active && NameMatchesText(pattern, h->LinkValues->Name)) return h;
+    if (pattern.find('?') == std::string::npos) {
+        uint64_t h = FullNameHash(pattern);
+        auto it = std::lower_bound(LinkHashes.begin(), LinkHashes.end(), h,
+                                   [](const Entry& e, uint64_t k) { return e.Hash < k; });
+        for (; it != LinkHashes.end() && it->Hash == h; ++it) {
+            auto* l = static_cast<TLink*>(it->Element);
+            if (l->LinkValues->Active && NameMatchesText(pattern, l->LinkValues->Name)) return l;
+        }
+        return nullptr;
+    }
+    for (TLink* l : Links[size_t(NameHash(pattern))])
+        if (l->LinkValues->Active && NameMatchesText(pattern, l->LinkValues->Name)) return l;
     return nullptr;
 }
 

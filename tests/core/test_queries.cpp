@@ -187,6 +187,23 @@ TEST(Names, HashPatternsAndIndex)
     EXPECT_EQ(ix.FindIndexedNode("Hub"), nullptr);
 }
 
+TEST(Names, IndexAnswersAsTheScanInWalkOrder)
+{
+    TNetwork net;
+    std::vector<std::string> names;
+    for (int i = 0; i < 60; ++i) names.push_back("N" + std::to_string(i * 7919 % 1000) + (i % 3 ? "" : "  "));
+    for (int i = 0; i < 3000; ++i) {
+        TNode* n = Add(net, (i * 37) % 5000 - 2500, (i * 91) % 3000);
+        n->Name = names[size_t(i * 13 % 60)];
+        n->Active = (i % 5) != 0;
+    }
+    TNameIndex ix;
+    ix.Build(net);
+    for (const std::string& name : names)
+        EXPECT_EQ(ix.FindIndexedNode(name), FindNodeByName(net, PrepareNamePattern(name), nullptr));
+    EXPECT_EQ(ix.FindIndexedNode("N?"), nullptr);
+}
+
 TEST(Names, ReplaceEntityNames)
 {
     TNetwork net;
