@@ -16,7 +16,7 @@ std::string_view NoteLineView(std::string_view note, int lineNo)
     }
 }
 
-bool TNetworkProperties::NodeProperty(const TNode& node, char code, TPropertyValue& out) const
+bool TModelProperties::NodeProperty(const TNode& node, char code, TPropertyValue& out) const
 {
     const TMyPolygonList& poly = node.OwnPolygon;
     switch (code) {
@@ -54,7 +54,7 @@ bool TNetworkProperties::NodeProperty(const TNode& node, char code, TPropertyVal
     return false;
 }
 
-bool TNetworkProperties::LinkProperty(const TLink& link, char code, TPropertyValue& out) const
+bool TModelProperties::LinkProperty(const TLink& link, char code, TPropertyValue& out) const
 {
     const TLinkValues* v = link.LinkValues;
     if (!v || !v->ANode || !v->BNode) return false;

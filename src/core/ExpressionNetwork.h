@@ -9,9 +9,9 @@
 #include <string>
 
 // Built-in properties of nodes and links (operands N? and L?).
-class TNetworkProperties : public IElementProperties {
+class TModelProperties : public IElementProperties {
 public:
-    explicit TNetworkProperties(const TNetwork& net) : Net(net) {}
+    explicit TModelProperties(const TNetwork& net) : Net(net) {}
     bool NodeProperty(const TNode& node, char code, TPropertyValue& out) const override;
     bool LinkProperty(const TLink& link, char code, TPropertyValue& out) const override;
 
@@ -37,7 +37,7 @@ public:
 
     void Refresh();
 
-    TNetworkProperties Properties;
+    TModelProperties Properties;
     TExprEnvironment Env;
 
 private:
