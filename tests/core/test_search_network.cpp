@@ -142,6 +142,17 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     f.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(crit));
     EXPECT_TRUE(f.LinkPassesSearch(*link, *in));
     EXPECT_TRUE(f.NodePassesSearch(*out));
+    // The network's own criterion, with the shortcuts stored in its settings.
+    net.Search.PolygonCriterion = crit;
+    TSearchFilter g = PrepareSearch(net);
+    EXPECT_EQ(net.Search.NodesUnfiltered, 0);
+    EXPECT_EQ(net.Search.LinksUnfiltered, 0);
+    EXPECT_TRUE(g.NodePassesSearch(*out));
+    pop.Active = 0;
+    net.Search.PolygonCriterion.Reset();
+    PrepareSearch(net);
+    EXPECT_EQ(net.Search.NodesUnfiltered, 1);
+    pop.Active = 1;
     // A node whose class has no slot block reads 0 and fails the range.
     TNode* bare = Add(net, 60, 60);
     bare->EntityType = 1;
