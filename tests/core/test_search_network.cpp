@@ -226,3 +226,37 @@ TEST(NetworkExpressions, PreparedMatchesReferenceOnTheModel)
                 }
             }
 }
+
+#include "core/Messages.h"
+#include "core/NetworkFile.h"
+
+TEST(NetworkExpressions, OnANetworkFile)
+{
+    TNetwork net;
+    TMessageSinkRecorder rec;
+    ASSERT_EQ(OpenNetworkFile(net, std::string(TARVEX_TEST_DATA) + "/netfile/rich-v9.dta", true, rec).Status,
+              TOpenStatus::Ok);
+    TExprBinding bind(net, nullptr, nullptr);
+    int32_t err;
+    ExpressionContext ctx;
+    ExprStrings strings{};
+    std::string text = "sca * 2"; // the system attribute Scale, alias Sca
+    EXPECT_EQ(EvaluateExpression(text, err, ctx, strings, {}, bind.Env), 5);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(text, "S1  * 2");
+    // Every link's length through the prepared path equals the model's.
+    int links = 0;
+    ForEachLink(net, [&](TLink* h) {
+        const TLinkValues& v = *h->LinkValues;
+        TPreparedExpression p;
+        std::array<int32_t, ExprSlots> kinds = ClassKinds(&(*net.LinkClasses)[std::min<int>(v.EntityType, 10)]);
+        p.Prepare("LENGTH", v.EntityType, ExprMode::Link, kinds, bind.Env);
+        ctx.Kinds = kinds;
+        FillLinkContext(net, v, ctx, strings);
+        TExprElement el;
+        el.Link = h;
+        EXPECT_EQ(p.Evaluate(ctx, strings, el, bind.Env, err), LinkLength(net, h));
+        ++links;
+    });
+    EXPECT_GT(links, 0);
+}
