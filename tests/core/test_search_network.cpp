@@ -142,6 +142,14 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     f.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(crit));
     EXPECT_TRUE(f.LinkPassesSearch(*link, *in));
     EXPECT_TRUE(f.NodePassesSearch(*out));
+    // Each call owns its filter: one prepared inside another (an underlay
+    // drawn inside a drawing) leaves the outer one whole.
+    {
+        TSearchFilter inner = PrepareSearch(net);
+    }
+    EXPECT_TRUE(f.LinkPassesSearch(*link, *in));
+    EXPECT_FALSE(f.NodePassesSearch(*in));
+
     // The network's own criterion, with the shortcuts stored in its settings.
     net.Search.PolygonCriterion = crit;
     TSearchFilter g = PrepareSearch(net);
