@@ -106,7 +106,9 @@ struct TBodyWriter {
     {
         ForEachActiveNode([&](TNode* n) {
             for (TLink* h : n->Links)
-                if (h->AEnd == 1 && h->LinkValues && h->LinkValues->Active) f(h->LinkValues);
+                // A link is written with its ends' serials, so both ends must be written too.
+                if (h->AEnd == 1 && h->LinkValues && h->LinkValues->Active && h->FarNode && h->FarNode->Active)
+                    f(h->LinkValues);
         });
     }
 
@@ -240,7 +242,7 @@ struct TBodyWriter {
     {
         if (!sp->Link || !sp->Link->LinkValues || !sp->Link->LinkValues->Active) return nullptr;
         const TLinkValues* l = sp->Link->LinkValues;
-        if (!l->ANode || !l->BNode) return nullptr;
+        if (!l->ANode || !l->BNode || !l->ANode->Active || !l->BNode->Active) return nullptr;
         return l;
     }
 
