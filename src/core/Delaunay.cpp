@@ -6,61 +6,25 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <deque>
 #include <limits>
 
 namespace {
 
 constexpr double DupTolerance = 1e-6;
-constexpr double DupCell = 2e-6;
+constexpr double DupCell = 4e-6; // four times the tolerance
 constexpr double CoordinateLimit = 1e9;
 constexpr double CircleEps = 1e-6;
 constexpr double EdgeEps = 1e-12;
-
-// Circumcircle of (x1, y1), (x2, y2), (x3, y3); false when the three lie on
-// one horizontal line (no circle is stored for such a triangle).
-bool Circumcircle(double x1, double y1, double x2, double y2, double x3, double y3, double& xc, double& yc, double& r)
-{
-    const double eps = CircleEps;
-    if (std::fabs(y1 - y2) < eps && std::fabs(y2 - y3) < eps)
-        return false;
-    if (std::fabs(y2 - y1) < eps) {
-        const double m2 = -(x3 - x2) / (y3 - y2);
-        xc = (x2 + x1) / 2;
-        yc = m2 * (xc - (x2 + x3) / 2) + (y2 + y3) / 2;
-    } else if (std::fabs(y3 - y2) < eps) {
-        const double m1 = -(x2 - x1) / (y2 - y1);
-        xc = (x3 + x2) / 2;
-        yc = m1 * (xc - (x1 + x2) / 2) + (y1 + y2) / 2;
-    } else {
-        const double m1 = -(x2 - x1) / (y2 - y1);
-        const double m2 = -(x3 - x2) / (y3 - y2);
-        const double mx1 = (x1 + x2) / 2;
-        const double my1 = (y1 + y2) / 2;
-        const double mx2 = (x2 + x3) / 2;
-        const double my2 = (y2 + y3) / 2;
-        if (m1 == m2) {
-            xc = (x1 + x2 + x3) / 3;
-            yc = (y1 + y2 + y3) / 3;
-        } else {
-            xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
-            yc = m1 * (xc - mx1) + my1;
-        }
-    }
-    const double dx = x2 - xc;
-    const double dy = y2 - yc;
-    r = std::sqrt(dx * dx + dy * dy);
-    return true;
-}
 
 // The incremental triangulation over vertices sorted by X. Each new vertex
 // removes the triangles whose circumcircle holds it and fills the hole with
 // triangles to the vertex. The triangles live in a slot array whose order
 // (removal moves the last triangle into the freed slot, new triangles are
 // appended) decides the final order of the triangles. The triangles that
-// hold a new vertex in their circle are found through a grid of the
-// circles, not by scanning every slot; they are then removed in slot order
-// with the same slot moves, so the result is that of the full scan.
+// hold a new vertex in their circle are found through a grid of the circles
+// (circles over too many cells in a list of their own), not by scanning
+// every slot; they are then removed in slot order with the same slot moves,
+// so the result is that of the full scan.
 class TTriangulator {
 public:
     TTriangulator(TDVertexClass& V, int32_t N) : Vert(V), n(N) {}
@@ -75,13 +39,18 @@ private:
         double XC, YC, R;
         bool Known;      // circle stored (not a flat triangle)
         int32_t Slot;
-        int32_t Col0;    // first grid column registered; -1 in the wide list
-        int32_t WidePos; // position in the wide list, -1 when not in it
+        int32_t FirstLink; // chain of the grid entries of the circle; -1 none
+        int32_t WidePos;   // position in the wide list, -1 when not in it
     };
+    // A circle's entry in a grid cell: in the cell's list (doubly linked)
+    // and in the triangle's chain.
     struct TLink {
         int32_t Id;
-        int32_t Next;
+        int32_t Next, Prev;
+        int32_t TriNext;
+        int64_t Cell; // -1 once taken out of the cell's list
     };
+    void Detach(int32_t l);
 
     static constexpr int32_t MaxCells = 48;
 
@@ -94,12 +63,17 @@ private:
         const double dy = yp - t.YC;
         return dx * dx + dy * dy <= t.R * t.R;
     }
-    int32_t ColumnOf(double x) const;
-    int32_t RowOf(double y) const;
-    // Visits the cells that the circle of t meets, from column Col0 on;
-    // stops and returns false when Visit returns false.
+    // The grid of circles.
+    struct TLevel {
+        double S, Inv;
+        int32_t NX, NY;
+    };
+    int32_t ColumnOf(const TLevel& L, double x) const;
+    int32_t RowOf(const TLevel& L, double y) const;
+    // Visits the cells of grid L that the circle of t meets, from column
+    // Col0 on; stops and returns false when Visit returns false.
     template <class F>
-    bool ForEachCell(const TWork& t, int32_t Col0, F Visit) const;
+    bool ForEachCell(const TLevel& L, const TWork& t, int32_t Col0, F Visit) const;
     void Register(int32_t Id, double SweepX);
     void Unregister(int32_t Id);
     void CollectHolders(double xp, double yp, std::vector<int32_t>& Slots);
@@ -112,13 +86,13 @@ private:
     std::vector<int32_t> SlotId{0}; // 1-based
     int32_t Count = 0;
 
-    double GX0 = 0, GY0 = 0, GS = 1;
-    int32_t NX = 1, NY = 1;
+    double GX0 = 0, GY0 = 0;
+    TLevel Grid{1, 1, 1, 1};
     std::vector<int32_t> CellHead;
     std::vector<TLink> Links;
     std::vector<int32_t> FreeLinks;
-    // Triangles whose circle covers too many cells, with a copy of the
-    // circle for a fast scan.
+    // Triangles whose circle covers too many cells or is not finite, with a
+    // copy of the circle for a fast scan.
     struct TWide {
         double XC, YC, R;
         int32_t Id;
@@ -127,39 +101,42 @@ private:
 
     std::vector<int32_t> EdgeA, EdgeB;
     std::vector<uint8_t> EdgeGone;
+    std::vector<std::pair<uint64_t, uint32_t>> EdgeOrder;
 };
 
-int32_t TTriangulator::ColumnOf(double x) const
+// Grid column and row, clamped to the grid (truncation is the floor for
+// the positive values that remain).
+int32_t TTriangulator::ColumnOf(const TLevel& L, double x) const
 {
-    const double c = std::floor((x - GX0) / GS);
+    const double c = (x - GX0) * L.Inv;
     if (!(c > 0))
         return 0;
-    return c >= NX - 1 ? NX - 1 : static_cast<int32_t>(c);
+    return c >= L.NX - 1 ? L.NX - 1 : static_cast<int32_t>(c);
 }
 
-int32_t TTriangulator::RowOf(double y) const
+int32_t TTriangulator::RowOf(const TLevel& L, double y) const
 {
-    const double c = std::floor((y - GY0) / GS);
+    const double c = (y - GY0) * L.Inv;
     if (!(c > 0))
         return 0;
-    return c >= NY - 1 ? NY - 1 : static_cast<int32_t>(c);
+    return c >= L.NY - 1 ? L.NY - 1 : static_cast<int32_t>(c);
 }
 
 template <class F>
-bool TTriangulator::ForEachCell(const TWork& t, int32_t Col0, F Visit) const
+bool TTriangulator::ForEachCell(const TLevel& L, const TWork& t, int32_t Col0, F Visit) const
 {
     // A margin covers the rounding of the in-circle test.
     const double pad = 1e-9 * (std::fabs(t.XC) + std::fabs(t.YC) + t.R) + 1e-9;
     const double rr = t.R + pad;
     // Only the part of the circle over the grid matters: every vertex lies
     // in it.
-    const double gx1 = GX0 + NX * GS, gy1 = GY0 + NY * GS;
+    const double gx1 = GX0 + L.NX * L.S, gy1 = GY0 + L.NY * L.S;
     if (t.XC + rr < GX0 || t.XC - rr > gx1)
         return true;
-    const int32_t c1 = ColumnOf(t.XC + rr);
-    for (int32_t c = std::max(Col0, ColumnOf(t.XC - rr)); c <= c1; ++c) {
-        const double x0 = GX0 + c * GS;
-        const double x1 = x0 + GS;
+    const int32_t c1 = ColumnOf(L, t.XC + rr);
+    for (int32_t c = std::max(Col0, ColumnOf(L, t.XC - rr)); c <= c1; ++c) {
+        const double x0 = GX0 + c * L.S;
+        const double x1 = x0 + L.S;
         double dx = 0;
         if (t.XC < x0)
             dx = x0 - t.XC;
@@ -170,9 +147,9 @@ bool TTriangulator::ForEachCell(const TWork& t, int32_t Col0, F Visit) const
         const double h = std::sqrt(std::max(0.0, rr * rr - dx * dx)) + pad;
         if (t.YC + h < GY0 || t.YC - h > gy1)
             continue;
-        const int32_t r1 = RowOf(t.YC + h);
-        for (int32_t r = RowOf(t.YC - h); r <= r1; ++r)
-            if (!Visit(c * NY + r))
+        const int32_t r1 = RowOf(L, t.YC + h);
+        for (int32_t r = RowOf(L, t.YC - h); r <= r1; ++r)
+            if (!Visit(static_cast<size_t>(c) * L.NY + r))
                 return false;
     }
     return true;
@@ -181,16 +158,17 @@ bool TTriangulator::ForEachCell(const TWork& t, int32_t Col0, F Visit) const
 void TTriangulator::Register(int32_t Id, double SweepX)
 {
     TWork& t = Work[Id];
-    t.Col0 = -1;
+    t.FirstLink = -1;
     t.WidePos = -1;
     if (!t.Known)
         return; // a flat triangle never holds a vertex
+    // Later vertices lie at or right of the sweep: columns before it are
+    // never probed again.
     const bool finite = std::isfinite(t.XC) && std::isfinite(t.YC) && std::isfinite(t.R);
-    const int32_t col0 = ColumnOf(SweepX);
+    const int32_t col0 = ColumnOf(Grid, SweepX);
     int32_t cells = 0;
-    if (finite && ForEachCell(t, col0, [&](int32_t) { return ++cells <= MaxCells; })) {
-        t.Col0 = col0;
-        ForEachCell(t, col0, [&](int32_t cell) {
+    if (finite && ForEachCell(Grid, t, col0, [&](size_t) { return ++cells <= MaxCells; })) {
+        ForEachCell(Grid, t, col0, [&](size_t cell) {
             int32_t l;
             if (!FreeLinks.empty()) {
                 l = FreeLinks.back();
@@ -199,14 +177,32 @@ void TTriangulator::Register(int32_t Id, double SweepX)
                 l = static_cast<int32_t>(Links.size());
                 Links.push_back({});
             }
-            Links[l] = {Id, CellHead[cell]};
+            const int32_t head = CellHead[cell];
+            Links[static_cast<size_t>(l)] = {Id, head, -1, t.FirstLink, static_cast<int64_t>(cell)};
+            if (head >= 0)
+                Links[static_cast<size_t>(head)].Prev = l;
             CellHead[cell] = l;
+            t.FirstLink = l;
             return true;
         });
         return;
     }
     t.WidePos = static_cast<int32_t>(Wide.size());
     Wide.push_back({t.XC, t.YC, t.R, Id});
+}
+
+void TTriangulator::Detach(int32_t l)
+{
+    TLink& k = Links[static_cast<size_t>(l)];
+    if (k.Cell < 0)
+        return;
+    if (k.Prev >= 0)
+        Links[static_cast<size_t>(k.Prev)].Next = k.Next;
+    else
+        CellHead[static_cast<size_t>(k.Cell)] = k.Next;
+    if (k.Next >= 0)
+        Links[static_cast<size_t>(k.Next)].Prev = k.Prev;
+    k.Cell = -1;
 }
 
 void TTriangulator::Unregister(int32_t Id)
@@ -218,19 +214,13 @@ void TTriangulator::Unregister(int32_t Id)
         Work[last.Id].WidePos = t.WidePos;
         Wide.pop_back();
         t.WidePos = -1;
-    } else if (t.Col0 >= 0) {
-        ForEachCell(t, t.Col0, [&](int32_t cell) {
-            for (int32_t* p = &CellHead[cell]; *p >= 0; p = &Links[*p].Next)
-                if (Links[*p].Id == Id) {
-                    const int32_t l = *p;
-                    *p = Links[l].Next;
-                    FreeLinks.push_back(l);
-                    break;
-                }
-            return true;
-        });
-        t.Col0 = -1;
     }
+    for (int32_t l = t.FirstLink; l >= 0;) {
+        Detach(l);
+        FreeLinks.push_back(l);
+        l = Links[static_cast<size_t>(l)].TriNext;
+    }
+    t.FirstLink = -1;
 }
 
 int32_t TTriangulator::NewTriangle(int32_t a, int32_t b, int32_t c, double SweepX)
@@ -251,7 +241,7 @@ int32_t TTriangulator::NewTriangle(int32_t a, int32_t b, int32_t c, double Sweep
     const TDVertex& v2 = Vert[b];
     const TDVertex& v3 = Vert[c];
     t.XC = t.YC = t.R = 0;
-    t.Known = Circumcircle(v1.X, v1.Y, v2.X, v2.Y, v3.X, v3.Y, t.XC, t.YC, t.R);
+    t.Known = TDelaunay::Circumcircle(v1.X, v1.Y, v2.X, v2.Y, v3.X, v3.Y, t.XC, t.YC, t.R);
     ++Count;
     if (static_cast<int32_t>(SlotId.size()) <= Count)
         SlotId.resize(static_cast<size_t>(Count) + 1);
@@ -270,19 +260,16 @@ void TTriangulator::FreeTriangle(int32_t Id)
 void TTriangulator::CollectHolders(double xp, double yp, std::vector<int32_t>& Slots)
 {
     Slots.clear();
-    const int32_t cell = ColumnOf(xp) * NY + RowOf(yp);
-    for (int32_t* p = &CellHead[cell]; *p >= 0;) {
-        const int32_t l = *p;
-        const TWork& t = Work[Links[l].Id];
-        if (Complete(t, xp)) {
-            // Complete for good: later vertices lie further right.
-            *p = Links[l].Next;
-            FreeLinks.push_back(l);
-            continue;
-        }
-        if (Holds(t, xp, yp))
+    const size_t cell = static_cast<size_t>(ColumnOf(Grid, xp)) * Grid.NY + RowOf(Grid, yp);
+    for (int32_t l = CellHead[cell]; l >= 0;) {
+        const TLink& k = Links[static_cast<size_t>(l)];
+        const int32_t next = k.Next;
+        const TWork& t = Work[k.Id];
+        if (Complete(t, xp))
+            Detach(l); // complete for good: later vertices lie further right
+        else if (Holds(t, xp, yp))
             Slots.push_back(t.Slot);
-        p = &Links[l].Next;
+        l = next;
     }
     for (size_t k = 0; k < Wide.size();) {
         const TWide& w = Wide[k];
@@ -309,7 +296,7 @@ void TTriangulator::PairEdges()
 {
     const size_t m = EdgeA.size();
     EdgeGone.assign(m, 0);
-    if (m <= 32) {
+    if (m <= 12) {
         for (size_t j = 0; j < m; ++j) {
             if (EdgeGone[j])
                 continue;
@@ -321,19 +308,47 @@ void TTriangulator::PairEdges()
         }
         return;
     }
-    // The same pairing in one pass: an edge pairs with the earliest open edge
-    // before it that runs the other way.
-    std::unordered_map<uint64_t, std::deque<size_t>> open;
-    auto key = [](int32_t a, int32_t b) { return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b); };
+    // The same pairing by groups of edges between the same two vertices: in
+    // a group, in order, an edge pairs with the earliest open edge before it
+    // that runs the other way.
+    EdgeOrder.resize(m);
     for (size_t k = 0; k < m; ++k) {
-        auto it = open.find(key(EdgeB[k], EdgeA[k]));
-        if (it != open.end() && !it->second.empty()) {
-            EdgeGone[it->second.front()] = 1;
-            EdgeGone[k] = 1;
-            it->second.pop_front();
-        } else {
-            open[key(EdgeA[k], EdgeB[k])].push_back(k);
+        const uint32_t a = static_cast<uint32_t>(EdgeA[k]), b = static_cast<uint32_t>(EdgeB[k]);
+        EdgeOrder[k] = {(static_cast<uint64_t>(std::min(a, b)) << 32) | std::max(a, b), static_cast<uint32_t>(k)};
+    }
+    std::sort(EdgeOrder.begin(), EdgeOrder.end());
+    for (size_t g = 0; g < m;) {
+        size_t e = g + 1;
+        while (e < m && EdgeOrder[e].first == EdgeOrder[g].first)
+            ++e;
+        // Open edges of each direction, earliest first.
+        size_t open[2][64];
+        size_t head[2] = {0, 0}, tail[2] = {0, 0};
+        for (size_t q = g; q < e; ++q) {
+            const size_t k = EdgeOrder[q].second;
+            const int dir = EdgeA[k] < EdgeB[k] ? 0 : 1;
+            if (head[1 - dir] < tail[1 - dir]) {
+                EdgeGone[open[1 - dir][head[1 - dir]++]] = 1;
+                EdgeGone[k] = 1;
+            } else if (tail[dir] < 64) {
+                open[dir][tail[dir]++] = k;
+            } else {
+                // A pathological pile of equal edges: pair it the slow way.
+                for (size_t j = 0; j < m; ++j)
+                    EdgeGone[j] = 0;
+                for (size_t j = 0; j < m; ++j) {
+                    if (EdgeGone[j])
+                        continue;
+                    for (size_t kk = j + 1; kk < m; ++kk)
+                        if (!EdgeGone[kk] && EdgeA[j] == EdgeB[kk] && EdgeB[j] == EdgeA[kk]) {
+                            EdgeGone[j] = EdgeGone[kk] = 1;
+                            break;
+                        }
+                }
+                return;
+            }
         }
+        g = e;
     }
 }
 
@@ -356,19 +371,18 @@ std::vector<TDTriangle> TTriangulator::Run(bool& Coincident)
     Vert[n + 2] = {pround(xmid), pround(ymid + 2 * dmax), 0};
     Vert[n + 3] = {pround(xmid + 2 * dmax), pround(ymid - dmax), 0};
 
-    // About one vertex per cell, never more cells than vertices.
+    // About one vertex per cell, never more cells than three times the
+    // vertices.
     const double ex = std::max(dx, 1.0), ey = std::max(dy, 1.0);
-    GS = std::max({std::sqrt(ex * ey / n), ex / n, ey / n});
+    const double gs = std::max({std::sqrt(ex * ey / n), ex / n, ey / n});
     GX0 = xmin;
     GY0 = ymin;
-    NX = static_cast<int32_t>(std::min<double>(ex / GS + 1, n + 1));
-    NY = static_cast<int32_t>(std::min<double>(ey / GS + 1, n + 1));
-    if (static_cast<int64_t>(NX) * NY > 4LL * n + 16) {
-        NX = std::max<int32_t>(1, NX / 2);
-        NY = std::max<int32_t>(1, NY / 2);
-        GS *= 2;
-    }
-    CellHead.assign(static_cast<size_t>(NX) * NY, -1);
+    Grid.S = gs;
+    Grid.Inv = 1 / gs;
+    Grid.NX = static_cast<int32_t>(std::min<double>(ex / gs + 1, n + 1));
+    Grid.NY = static_cast<int32_t>(std::min<double>(ey / gs + 1, n + 1));
+    const size_t cells = static_cast<size_t>(Grid.NX) * Grid.NY;
+    CellHead.assign(cells, -1);
     Work.reserve(static_cast<size_t>(2) * n + 16);
     SlotId.reserve(static_cast<size_t>(2) * n + 16);
 
@@ -465,28 +479,90 @@ double AlongEdge(double za, double zb, double d, double l)
 
 TDelaunay::TDelaunay() = default;
 
+bool TDelaunay::Circumcircle(double x1, double y1, double x2, double y2, double x3, double y3, double& xc,
+                             double& yc, double& r)
+{
+    const double eps = CircleEps;
+    if (std::fabs(y1 - y2) < eps && std::fabs(y2 - y3) < eps)
+        return false;
+    if (std::fabs(y2 - y1) < eps) {
+        const double m2 = -(x3 - x2) / (y3 - y2);
+        xc = (x2 + x1) / 2;
+        yc = m2 * (xc - (x2 + x3) / 2) + (y2 + y3) / 2;
+    } else if (std::fabs(y3 - y2) < eps) {
+        const double m1 = -(x2 - x1) / (y2 - y1);
+        xc = (x3 + x2) / 2;
+        yc = m1 * (xc - (x1 + x2) / 2) + (y1 + y2) / 2;
+    } else {
+        const double m1 = -(x2 - x1) / (y2 - y1);
+        const double m2 = -(x3 - x2) / (y3 - y2);
+        const double mx1 = (x1 + x2) / 2;
+        const double my1 = (y1 + y2) / 2;
+        const double mx2 = (x2 + x3) / 2;
+        const double my2 = (y2 + y3) / 2;
+        if (m1 == m2) {
+            xc = (x1 + x2 + x3) / 3;
+            yc = (y1 + y2 + y3) / 3;
+        } else {
+            xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
+            yc = m1 * (xc - mx1) + my1;
+        }
+    }
+    const double dx = x2 - xc;
+    const double dy = y2 - yc;
+    r = std::sqrt(dx * dx + dy * dy);
+    return true;
+}
+
+// The cell (X, Y) of the duplicate table: its slot, or the free slot where
+// it would go.
+TDelaunay::TDupCell* TDelaunay::FindDupCell(int64_t X, int64_t Y)
+{
+    const size_t mask = DupCells.size() - 1;
+    size_t i = static_cast<size_t>((static_cast<uint64_t>(X) * 0x9E3779B97F4A7C15ull) ^
+                                   (static_cast<uint64_t>(Y) * 0xC2B2AE3D27D4EB4Full));
+    i = (i ^ (i >> 29)) & mask;
+    while (DupCells[i].Head >= 0 && (DupCells[i].X != X || DupCells[i].Y != Y))
+        i = (i + 1) & mask;
+    return &DupCells[i];
+}
+
 bool TDelaunay::AddPoint(double X, double Y, double Z)
 {
     const double y = -Y;
     if (!std::isfinite(X) || !std::isfinite(y) || !std::isfinite(Z) || std::fabs(X) > CoordinateLimit ||
         std::fabs(y) > CoordinateLimit)
         return false;
-    const int64_t cx = static_cast<int64_t>(std::floor(X / DupCell));
-    const int64_t cy = static_cast<int64_t>(std::floor(y / DupCell));
-    for (int64_t i = cx - 1; i <= cx + 1; ++i)
-        for (int64_t j = cy - 1; j <= cy + 1; ++j) {
-            auto it = DupCells.find({i, j});
-            if (it == DupCells.end())
-                continue;
-            for (int32_t e = it->second; e >= 0; e = DupEntries[static_cast<size_t>(e)].Next) {
+    if (static_cast<size_t>(DupUsed + 1) * 2 > DupCells.size()) {
+        std::vector<TDupCell> old(std::max<size_t>(1024, DupCells.size() * 2));
+        old.swap(DupCells);
+        for (const TDupCell& c : old)
+            if (c.Head >= 0)
+                *FindDupCell(c.X, c.Y) = c;
+    }
+    // A vertex within the tolerance lies in this cell or in the neighbour on
+    // the near side in each direction.
+    const double fx = X / DupCell, fy = y / DupCell;
+    const int64_t cx = static_cast<int64_t>(std::floor(fx));
+    const int64_t cy = static_cast<int64_t>(std::floor(fy));
+    const int64_t nx = fx - cx < 0.5 ? cx - 1 : cx + 1;
+    const int64_t ny = fy - cy < 0.5 ? cy - 1 : cy + 1;
+    for (int64_t i : {cx, nx})
+        for (int64_t j : {cy, ny}) {
+            for (int32_t e = FindDupCell(i, j)->Head; e >= 0; e = DupEntries[static_cast<size_t>(e)].Next) {
                 const TDupEntry& d = DupEntries[static_cast<size_t>(e)];
                 if (std::fabs(d.X - X) <= DupTolerance && std::fabs(d.Y - y) <= DupTolerance)
                     return false;
             }
         }
-    auto [it, fresh] = DupCells.try_emplace({cx, cy}, -1);
-    DupEntries.push_back({X, y, it->second});
-    it->second = static_cast<int32_t>(DupEntries.size()) - 1;
+    TDupCell* cell = FindDupCell(cx, cy);
+    if (cell->Head < 0) {
+        cell->X = cx;
+        cell->Y = cy;
+        ++DupUsed;
+    }
+    DupEntries.push_back({X, y, cell->Head});
+    cell->Head = static_cast<int32_t>(DupEntries.size()) - 1;
     Vertices[VertexSlot] = {X, y, Z};
     VertexSlot = VertexSlot + 1;
     return true;

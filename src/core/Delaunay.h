@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 struct TDVertex {
@@ -60,6 +59,11 @@ public:
 
     int32_t VertexCount() const { return VertexSlot - 1; }
 
+    // Circumcircle (centre, radius) of three corners; false when they lie on
+    // one horizontal line within 1e-6 (the points are coincident).
+    static bool Circumcircle(double x1, double y1, double x2, double y2, double x3, double y3, double& XC,
+                             double& YC, double& R);
+
     TDVertexClass Vertices{10000};
     TDTriangleClass Triangles{20000};
     int32_t TriangleCount = 0;
@@ -69,27 +73,23 @@ public:
     TMessage Message;
 
 private:
-    struct TCellKey {
-        int64_t X, Y;
-        bool operator==(const TCellKey&) const = default;
-    };
-    struct TCellHash {
-        size_t operator()(const TCellKey& k) const
-        {
-            return static_cast<size_t>(k.X * 0x9E3779B97F4A7C15ull) ^ static_cast<size_t>(k.Y * 0xC2B2AE3D27D4EB4Full);
-        }
-    };
-
     void SortVertices(int32_t l, int32_t r);
     int32_t Triangulate(int32_t n);
     void BuildTriangleIndex();
 
-    // Duplicate check over every held vertex: cells of 2e-6, chained.
+    // Duplicate check over every held vertex: cells of 4e-6 in an open
+    // addressing table, the vertices of a cell chained.
+    struct TDupCell {
+        int64_t X = 0, Y = 0;
+        int32_t Head = -1; // -1: slot free
+    };
     struct TDupEntry {
         double X, Y;
         int32_t Next;
     };
-    std::unordered_map<TCellKey, int32_t, TCellHash> DupCells;
+    TDupCell* FindDupCell(int64_t X, int64_t Y);
+    int32_t DupUsed = 0;
+    std::vector<TDupCell> DupCells;
     std::vector<TDupEntry> DupEntries;
 
     // Triangle boxes by grid cell, triangle indexes ascending in each cell.

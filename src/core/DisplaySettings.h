@@ -112,7 +112,7 @@ struct TBackgrounds {
     void Reset() { *this = TBackgrounds{}; }
 };
 
-// Long/lat and units settings of a network.
+// Long/lat settings of a network (the units are fields of TNetwork).
 struct TLongLatSettings {
     int32_t LongLatMethod = 0; // 0 statistical, 1 linear/cosine, 2 transverse Mercator, 3 Lambert
     double TranslateX = 0, TranslateY = 0;
@@ -125,11 +125,6 @@ struct TLongLatSettings {
     uint8_t OnlyFreeNodes = 0;
     void Reset() { *this = TLongLatSettings{}; }
 };
-struct TUnitsSettings {
-    double UnitsFactor = 1.0;
-    int32_t UnitsCode = 0;
-    std::string UnitsName = "Pixels";
-    void Reset() { *this = TUnitsSettings{}; }
-};
+
 // "Pixels", "Miles", "Feet", "Kilometers", "Meters" for codes 0..4; nullptr otherwise.
 const char* UnitsNameForCode(int32_t code);

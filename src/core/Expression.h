@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-class TEntityClass;
-struct TClassRecord;
-struct TNode;
+#include "core/EntityClasses.h"
+
+class TNode;
 struct TLink;
 
 constexpr int ExprSlots = 101;  // [0..100]
@@ -86,9 +86,9 @@ struct TExprEnvironment {
     const TEntityClass* NodeClasses = nullptr;
     const TEntityClass* LinkClasses = nullptr;
     const TEntityClass* SystemClass = nullptr; // record 1 holds the system attributes
-    const double* SystemValues = nullptr;       // [0..100] slot bytes as doubles
-    const std::string_view* SystemStrings = nullptr; // [0..100] by attribute number
-    const uint8_t* LayerStates = nullptr;       // [1..10]; nullptr: LAYER() gives 0
+    const TValueSlot* SystemValues = nullptr;    // [0..100]
+    const std::vector<std::string>* SystemStrings = nullptr; // by StringIndex
+    const int32_t* LayerStates = nullptr;        // [1..10]; nullptr: LAYER() gives 0
     int32_t ZoomIndex = 0;
     const IElementProperties* Properties = nullptr;
     std::mt19937_64* Random = nullptr; // seeded once per run; nullptr: RAND gives 0
@@ -216,7 +216,7 @@ bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& resu
 // Categorical code text of a slot cut to n characters (n <= 8); bytes outside
 // 32..126 read as blanks.
 int SlotCodes(double slot, int n, char* out);
-// Packed date parts.
-bool DatePartGiven(double packed, int part);
+// A {date} literal as a packed date and time; parts not given stay so.
+double ParseDateLiteral(std::string_view text);
 
 } // namespace exprops

@@ -5,7 +5,7 @@
 // reference evaluator.
 #include "core/EntityClasses.h"
 #include "core/Expression.h"
-#include "core/ExpressionDates.h"
+#include "core/TextFormat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -537,7 +537,7 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         return 0;
     }
     if (Empty_) return 0;
-    if (element.Mode() != Mode_ || !KindsMatch(ctx, env)) {
+    if (element.Mode() != Mode_ || MaxStack_ > ExprMaxText + 2 || !KindsMatch(ctx, env)) {
         std::string text = Source_;
         return EvaluateExpression(text, errorPos, ctx, strings, element, env);
     }
@@ -604,13 +604,17 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
             break;
         }
         case XOp::SysNum:
-        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A] : 0); break;
+        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A].Real() : 0); break;
         case XOp::SysCodes:
-            pushCodes(env.SystemValues ? env.SystemValues[in.A] : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
+            pushCodes(env.SystemValues ? env.SystemValues[in.A].Real() : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
             break;
-        case XOp::SysString:
-            pushText(env.SystemStrings ? env.SystemStrings[in.A].substr(0, ExprMaxText) : std::string_view());
+        case XOp::SysString: {
+            size_t index = (*env.SystemClass)[1].Attr(in.A)->StringIndex;
+            std::string_view t;
+            if (env.SystemStrings && index < env.SystemStrings->size()) t = (*env.SystemStrings)[index];
+            pushText(t.substr(0, ExprMaxText));
             break;
+        }
         case XOp::PropNum:
         case XOp::PropText: {
             TPropertyValue pv;

@@ -3,7 +3,7 @@
 #include "core/BuiltinProperties.h"
 #include "core/EntityClasses.h"
 #include "core/Expression.h"
-#include "core/ExpressionDates.h"
+#include "core/TextFormat.h"
 #include "core/Rounding.h"
 
 #include <charconv>
@@ -146,20 +146,26 @@ bool TextOp(char op, std::string_view a, std::string_view b, double& result)
 
 bool DateOp(char op, double a, double b, double& result)
 {
-    uint8_t x[8], y[8];
-    std::memcpy(x, &a, 8);
-    std::memcpy(y, &b, 8);
+    TValueSlot x, y;
+    x.SetReal(a);
+    y.SetReal(b);
     switch (op) {
-    case '=': result = PackedDateEqual(x, y); return true;
+    case '=': result = DateTimeEqual(x, y); return true;
     case '#':
-    case 'N': result = !PackedDateEqual(x, y); return true;
-    case '<': result = PackedDateLess(x, y); return true;
-    case 'L': result = PackedDateLess(x, y) || PackedDateEqual(x, y); return true;
-    case '>': result = PackedDateLess(y, x); return true;
-    case 'G': result = PackedDateLess(y, x) || PackedDateEqual(x, y); return true;
+    case 'N': result = !DateTimeEqual(x, y); return true;
+    case '<': result = DateTimeLess(x, y); return true;
+    case 'L': result = DateTimeLess(x, y) || DateTimeEqual(x, y); return true;
+    case '>': result = DateTimeGreater(x, y); return true;
+    case 'G': result = DateTimeGreaterOrEqual(x, y); return true;
     }
     result = 0;
     return false;
+}
+
+double ParseDateLiteral(std::string_view text)
+{
+    int err = 0;
+    return TextToDateTime(text, err, DateTimeModeBoth, UnknownDateTime()).Real();
 }
 
 int PowerOp(double a, double b, double& result)
@@ -180,12 +186,6 @@ static int DatePart(double x, int part)
         return y + 1900;
     }
     return b[1 + part];
-}
-
-bool DatePartGiven(double packed, int part)
-{
-    int v = DatePart(packed, part);
-    return part == 0 ? v != 31900 : v != 255;
 }
 
 bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& result)
@@ -233,7 +233,7 @@ bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& resu
     case FnLayer: {
         double n = pround(x);
         if (!(n >= 1 && n <= 10) || !env.LayerStates) return true;
-        uint8_t state = env.LayerStates[static_cast<int>(n)];
+        int32_t state = env.LayerStates[static_cast<int>(n)];
         result = (state != 0 && state <= env.ZoomIndex) ? 1 : 0;
         return true;
     }

@@ -62,7 +62,8 @@ struct TLabelSettings {
     int32_t HorizontalMargin = 0;
     int32_t VerticalMargin = 0;
 
-    TLabelSettings() { Clear(""); }
+    // Defaults with the string table's caption of an unused slot.
+    TLabelSettings();
     // Defaults of the whole record. unusedSlotText is the caption of a slot not
     // in use (string-table text 213); slot k is named "k. " + it, slot 10 "a. ",
     // slot 0 "0. Arial". Creating fonts and extents is left to the caller.

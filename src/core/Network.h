@@ -24,7 +24,13 @@
 #include <vector>
 
 #include "core/Collect.h"
+#include "core/DisplaySettings.h"
 #include "core/EntityClasses.h"
+#include "core/ExtractFormats.h"
+#include "core/LabelSettings.h"
+#include "core/SearchSettings.h"
+#include "core/TitleBlock.h"
+#include "core/WidthSettings.h"
 
 class TNode;
 class TShapePoint;
@@ -469,6 +475,16 @@ public:
     // ---- per-network settings records of other subsystems go below ----
     // (labels, widths, display settings, long/lat settings, search criteria,
     // layers, backgrounds, title block, extract/update formats, ...)
+    TLabelSettings Labels;
+    TWidthSettings Widths;
+    TDisplaySettings Display;
+    TSearchSettings Search;
+    TLayerSettings Layers;
+    TBackgrounds Backgrounds;
+    TLongLatSettings LongLat;
+    TDescription Description;
+    TExtractFormats ExtractFormats;
+    std::string Title; // the network's title, up to 255 characters
 
 private:
     std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand

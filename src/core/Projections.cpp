@@ -15,10 +15,16 @@ double Isometric(double s)
 }
 } // namespace
 
-bool TProjection::CheckCommon(double ADivisor, double AScale, double Latitude0, double Longitude0) const
+bool TProjection::BeginSetup(double ADivisor, double AScale, double Latitude0, double Longitude0)
 {
-    return std::isfinite(ADivisor) && ADivisor != 0 && std::isfinite(AScale) && AScale != 0 &&
-           std::isfinite(Longitude0) && std::isfinite(Latitude0) && std::fabs(Latitude0) < 90;
+    FKind = None;
+    if (!(std::isfinite(ADivisor) && ADivisor != 0 && std::isfinite(AScale) && AScale != 0 &&
+          std::isfinite(Longitude0) && std::isfinite(Latitude0) && std::fabs(Latitude0) < 90))
+        return false;
+    Divisor = ADivisor;
+    Scale = AScale;
+    L0 = -Longitude0;
+    return true;
 }
 
 bool TProjection::FinishSetup(TKind K, double Latitude0, double Longitude0)
@@ -37,17 +43,13 @@ bool TProjection::FinishSetup(TKind K, double Latitude0, double Longitude0)
 
 bool TProjection::SetupLambertConformal(double ADivisor, double AScale, double Latitude0, double Longitude0)
 {
-    FKind = None;
-    if (!CheckCommon(ADivisor, AScale, Latitude0, Longitude0))
+    if (!BeginSetup(ADivisor, AScale, Latitude0, Longitude0))
         return false;
-    Divisor = ADivisor;
-    Scale = AScale;
     const double phi0 = -pi * Latitude0 / 180;
     n = std::sin(phi0);
     const double N0 = a / std::sqrt(1 - e * e * n * n) / MetresPerMile;
     const double psi0 = Isometric(n);
     F = n == 0 ? 0 : std::cos(phi0) * N0 / (std::exp(-n * psi0) * n);
-    L0 = -Longitude0;
     if (n == 0 || !std::isfinite(F) || F == 0)
         return false;
     return FinishSetup(LambertConformal, Latitude0, Longitude0);
@@ -55,11 +57,8 @@ bool TProjection::SetupLambertConformal(double ADivisor, double AScale, double L
 
 bool TProjection::SetupTransverseMercator(double ADivisor, double AScale, double Latitude0, double Longitude0)
 {
-    FKind = None;
-    if (!CheckCommon(ADivisor, AScale, Latitude0, Longitude0))
+    if (!BeginSetup(ADivisor, AScale, Latitude0, Longitude0))
         return false;
-    Divisor = ADivisor;
-    Scale = AScale;
     const double e2 = e * e;
     const double e4 = e2 * e2;
     const double e6 = e4 * e2;
@@ -67,7 +66,6 @@ bool TProjection::SetupTransverseMercator(double ADivisor, double AScale, double
     M2 = 3 * e2 / 8 + 3 * e4 / 32 + 45 * e6 / 1024;
     M3 = 15 * e4 / 256 + 45 * e6 / 1024;
     M4 = 35 * e6 / 3072;
-    L0 = -Longitude0;
     return FinishSetup(TransverseMercator, Latitude0, Longitude0);
 }
 

@@ -39,7 +39,8 @@ public:
     double M1 = 0, M2 = 0, M3 = 0, M4 = 0; // transverse Mercator
 
 private:
-    bool CheckCommon(double ADivisor, double AScale, double Latitude0, double Longitude0) const;
+    // Checks the common arguments and stores them; the kind stays None.
+    bool BeginSetup(double ADivisor, double AScale, double Latitude0, double Longitude0);
     bool FinishSetup(TKind K, double Latitude0, double Longitude0);
     void LambertPoint(double Lon, double Lat);
     void MercatorPoint(double Lon, double Lat);

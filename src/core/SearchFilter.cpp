@@ -1,6 +1,6 @@
 #include "core/SearchFilter.h"
 
-#include "core/ExpressionDates.h"
+#include "core/TextFormat.h"
 
 #include <cstring>
 
@@ -15,8 +15,7 @@ char CodeAt(double packed, int i)
     return CodeAt(s, i);
 }
 
-// Number of code positions of a categorical attribute; slots hold at most 8.
-int CodePositions(const TAttrib& a) { return a.TopRow < 0 ? 0 : (a.TopRow > 8 ? 8 : a.TopRow); }
+int CodePositions(const TAttrib& a) { return CategoryCodePositions(a); }
 
 std::string_view RowCodes(const TAttrib& a, int row)
 {
@@ -35,59 +34,23 @@ bool Contains(std::string_view value, std::string_view text) { return !text.empt
 
 } // namespace
 
-int PolygonContains(const TPreparedPolygon& poly, int32_t x, int32_t y)
+TPreparedPolygon PreparePolygonCriterion(const TPolygonCriterion& criterion)
 {
-    const int n = static_cast<int>(poly.X.size());
-    if (n == 0) return 0;
-    if (x < poly.MinX || x > poly.MaxX || y < poly.MinY || y > poly.MaxY) return 0;
-    const int64_t X = x, Y = y;
-    auto vx = [&](int i) -> int64_t { return poly.X[i]; };
-    auto vy = [&](int i) -> int64_t { return poly.Y[i]; };
-    int64_t c = 0;
-    for (int i = 0; i < n; ++i) {
-        int j = (i + 1) % n;
-        int k = (i + n - 1) % n;
-        if (vx(i) == X && vy(i) == Y) return 1;
-        if (vy(i) == Y && vy(j) == Y) {
-            if ((X > vx(i) && X < vx(j)) || (X > vx(j) && X < vx(i))) return 1;
-            if (X < vx(i) && X < vx(j) && vy(k) != Y) {
-                int after = -1, before = -1;
-                for (int s = 1; s < n; ++s) {
-                    int m = (j + s) % n;
-                    if (vy(m) != Y) {
-                        after = m;
-                        break;
-                    }
-                }
-                for (int s = 1; s < n; ++s) {
-                    int m = (i - s + n) % n;
-                    if (vy(m) != Y) {
-                        before = m;
-                        break;
-                    }
-                }
-                if (after >= 0 && before >= 0 &&
-                    ((Y < vy(after) && Y < vy(before)) || (Y > vy(after) && Y > vy(before))))
-                    --c;
-            }
-        }
-        if ((vy(i) <= Y && Y < vy(j)) || (vy(j) < Y && Y <= vy(i))) {
-            if (vx(i) == X && vx(j) == X) return 1;
-            if (vx(i) >= X && vx(j) >= X) {
-                ++c;
-            } else {
-                double xc = static_cast<double>(Y - vy(i)) * static_cast<double>(vx(i) - vx(j)) /
-                                static_cast<double>(vy(i) - vy(j)) +
-                            static_cast<double>(vx(i));
-                if (static_cast<double>(X) == xc) return 1;
-                if (static_cast<double>(X) < xc) ++c;
-            }
-            if (vy(i) == Y && vx(i) > X &&
-                ((vy(j) < Y && vy(k) < Y) || (vy(j) > Y && vy(k) > Y)))
-                --c;
-        }
-    }
-    return (c >= 0 && c % 2 == 1) ? 2 : 0;
+    TPreparedPolygon p;
+    if (!criterion.Owner) return p;
+    p.Set = true;
+    p.ApplyToNodes = criterion.ApplyToNodes != 0;
+    p.ApplyToLinks = criterion.ApplyToLinks != 0;
+    p.Outside = criterion.Outside != 0;
+    p.BothEnds = criterion.BothEnds != 0;
+    GetPolygonCoordinates(criterion.Owner->OwnPolygon, p.Points);
+    p.Box = criterion.Owner->PolygonBox;
+    return p;
+}
+
+bool TSearchFilter::Inside(int32_t x, int32_t y) const
+{
+    return PointInPolygon(x, y, Polygon_.Points.data(), Polygon_.Box, static_cast<int32_t>(Polygon_.Points.size())) != 0;
 }
 
 void TSearchFilter::PrepareTable(const TEntityClass& classes, PreparedTable& out)
@@ -122,7 +85,6 @@ void TSearchFilter::Prepare(const TEntityClass& nodeClasses, const TEntityClass&
     PrepareTable(nodeClasses, Tables_[0]);
     PrepareTable(linkClasses, Tables_[1]);
     Polygon_ = std::move(polygon);
-    if (Polygon_.X.size() != Polygon_.Y.size()) Polygon_.Set = false;
     NodesUnfiltered = !(Tables_[0].AnyCriteria || (Polygon_.Set && Polygon_.ApplyToNodes));
     LinksUnfiltered = !(Tables_[1].AnyCriteria || (Polygon_.Set && Polygon_.ApplyToLinks));
 }
@@ -143,12 +105,8 @@ bool TSearchFilter::CriterionHolds(const TAttrib& a, const CategoricalBounds* bo
         TValueSlot lo, hi;
         lo.SetReal(a.Low);
         hi.SetReal(a.High);
-        const uint8_t* v = slot.Bytes;
-        if (andClass) return !PackedDateLess(v, lo.Bytes) && !PackedDateLess(hi.Bytes, v);
-        // v >= low and high >= v
-        bool geLow = PackedDateLess(lo.Bytes, v) || PackedDateEqual(lo.Bytes, v);
-        bool highGe = PackedDateLess(v, hi.Bytes) || PackedDateEqual(v, hi.Bytes);
-        return geLow && highGe;
+        if (andClass) return !DateTimeGreater(lo, slot) && !DateTimeGreater(slot, hi);
+        return DateTimeGreaterOrEqual(slot, lo) && DateTimeGreaterOrEqual(hi, slot);
     }
     case 'S': {
         std::string_view s = values.String(a.StringIndex);
@@ -199,18 +157,50 @@ bool TSearchFilter::AttributesPass(int kind, int classNo, const TElementValues& 
 bool TSearchFilter::NodePolygonPasses(int32_t x, int32_t y) const
 {
     if (!Polygon_.Set || !Polygon_.ApplyToNodes) return true;
-    bool inside = PolygonContains(Polygon_, x, y) != 0;
+    bool inside = Inside(x, y);
     return Polygon_.Outside ? !inside : inside;
 }
 
 bool TSearchFilter::LinkPolygonPasses(int32_t x1, int32_t y1, int32_t x2, int32_t y2) const
 {
     if (!Polygon_.Set || !Polygon_.ApplyToLinks) return true;
-    bool a = PolygonContains(Polygon_, x1, y1) != 0;
-    bool b = PolygonContains(Polygon_, x2, y2) != 0;
+    bool a = Inside(x1, y1);
+    bool b = Inside(x2, y2);
     if (Polygon_.Outside) {
         a = !a;
         b = !b;
     }
     return Polygon_.BothEnds ? (a && b) : (a || b);
+}
+
+namespace {
+
+template <class E>
+TElementValues ValuesOf(const E& e)
+{
+    TElementValues v;
+    v.Slots = e.Values.get();
+    v.SlotCount = SlotCount(e);
+    v.Strings = e.Strings.data();
+    v.StringCount = static_cast<int>(e.Strings.size());
+    return v;
+}
+
+} // namespace
+
+bool TSearchFilter::NodePassesSearch(const TNode& node) const
+{
+    if (NodesUnfiltered) return true;
+    if (!AttributesPass(0, node.EntityType, ValuesOf(node))) return false;
+    return NodePolygonPasses(node.X, node.Y);
+}
+
+bool TSearchFilter::LinkPassesSearch(const TLink& link, const TNode& node) const
+{
+    if (LinksUnfiltered) return true;
+    const TLinkValues* v = link.LinkValues;
+    if (!v) return false;
+    if (!AttributesPass(1, v->EntityType, ValuesOf(*v))) return false;
+    if (!link.FarNode) return NodePolygonPasses(node.X, node.Y);
+    return LinkPolygonPasses(node.X, node.Y, link.FarNode->X, link.FarNode->Y);
 }

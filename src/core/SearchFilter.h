@@ -7,6 +7,8 @@
 #pragma once
 
 #include "core/EntityClasses.h"
+#include "core/NetworkQueries.h"
+#include "core/SearchSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -34,13 +36,12 @@ struct TPreparedPolygon {
     bool ApplyToNodes = false, ApplyToLinks = false;
     bool Outside = false;  // 1 outside, 0 inside
     bool BothEnds = false; // links: both ends must be on the side
-    std::vector<int32_t> X, Y;
-    int32_t MinX = 0, MinY = 0, MaxX = -1, MaxY = -1;
+    std::vector<TIntPoint> Points;
+    TBox Box = EmptyBox;
 };
 
-// 0 outside, 1 on the boundary, 2 inside a closed ring of integer vertices;
-// a point outside the box is outside at once.
-int PolygonContains(const TPreparedPolygon& poly, int32_t x, int32_t y);
+// The polygon criterion of a network gathered for one batch.
+TPreparedPolygon PreparePolygonCriterion(const TPolygonCriterion& criterion);
 
 class TSearchFilter {
 public:
@@ -59,6 +60,11 @@ public:
 
     const TPreparedPolygon& Polygon() const { return Polygon_; }
 
+    // The whole test of a node, and of a link given as a half-edge from
+    // Node's list (Node is one end, the half-edge's far node the other).
+    bool NodePassesSearch(const TNode& node) const;
+    bool LinkPassesSearch(const TLink& link, const TNode& node) const;
+
 private:
     struct CategoricalBounds {
         std::array<uint8_t, 9> Low{}, High{}; // positions 1..8
@@ -73,6 +79,7 @@ private:
         bool AnyCriteria = false;
     };
     static void PrepareTable(const TEntityClass& classes, PreparedTable& out);
+    bool Inside(int32_t x, int32_t y) const;
     static bool CriterionHolds(const TAttrib& a, const CategoricalBounds* bounds, bool andClass,
                                const TElementValues& values, int k);
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-struct TNode;
+class TNode;
 struct TFileContext;
 class TNetwork;
 

@@ -8,17 +8,20 @@
 
 class QWidget;
 class TSketchPadWindow;
-class TMessageBoxes;
+class TMessageSink;
 
 class TNetworkIO {
 public:
     virtual ~TNetworkIO() = default;
-    // Reads FileName into the pad's network (Append: adds to what is there).
-    // Reports its own failures through Boxes; returns success.
-    virtual bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, TMessageBoxes& Boxes) = 0;
+    // Reads FileName into the pad's network, or appends it (the appended
+    // file's system values replacing the network's when UseAppendedValues).
+    // Reports its own failures through Boxes; returns success. A failed
+    // append leaves the network as it was.
+    virtual bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
+                      TMessageSink& Boxes) = 0;
     // Writes the pad's network to FileName in the newest version, never
     // damaging the file that was there; reports failures; returns success.
-    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageBoxes& Boxes) = 0;
+    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) = 0;
 };
 
 class TFileChooser {

@@ -113,7 +113,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     FRegistry = FOptions.IniFile.empty() ? std::make_unique<TRegistry>() : std::make_unique<TRegistry>(FOptions.IniFile);
     ReadRecentFiles();
 
-    StatusHint = SketchModes[0].Hint;
+    StatusHint = MessageText(SketchModes[0].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
     BuildFrameMenus();
     ShowMenusOf(nullptr);
@@ -135,7 +135,7 @@ TZOKMainWindow::~TZOKMainWindow()
     for (QMenu* m : FrameMenus) delete m;
 }
 
-void TZOKMainWindow::SetMessageBoxes(TMessageBoxes* B) { Boxes = B ? B : FOwnBoxes.get(); }
+void TZOKMainWindow::SetMessageBoxes(TMessageSink* B) { Boxes = B ? B : FOwnBoxes.get(); }
 
 // ---- frame menu, status bar, toolbars ----
 
@@ -191,6 +191,7 @@ void TZOKMainWindow::BuildStatusBar()
         Panels[size_t(i)] = l;
         h->addWidget(l);
     }
+    h->addStretch(1);
     host->installEventFilter(this);
     statusBar()->addWidget(host, 1);
     statusBar()->setSizeGripEnabled(true);
@@ -293,8 +294,9 @@ void TZOKMainWindow::ConnectToolbars()
 void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButton)
 {
     if (Mode < 0 || Mode >= SketchModeCount) return;
+    Pad.View.CurrentNode = nullptr;
     Pad.View.SketchMode = uint8_t(Mode);
-    StatusHint = SketchModes[Mode].Hint;
+    StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
     for (int k = 0; k < SketchModeCount; ++k) {
         if (IsSubState(k)) continue;

@@ -26,7 +26,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class THelpViewer;
-class TMessageBoxes;
+class TMessageSink;
 class TNetworkIO;
 class TFileChooser;
 class TRegistry;
@@ -53,14 +53,14 @@ public:
     void CreateFirstPad();
 
     // ---- services; tests replace them ----
-    TMessageBoxes* Boxes = nullptr;
+    TMessageSink* Boxes = nullptr;
     TNetworkIO* IO = nullptr;
     TFileChooser* Files = nullptr;
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
     std::function<int()> ScreenWidth;
     // Runs a modal dialog; returns its result.
     std::function<int(QDialog&)> ExecDialog = [](QDialog& d) { return d.exec(); };
-    void SetMessageBoxes(TMessageBoxes* B);
+    void SetMessageBoxes(TMessageSink* B);
     void SetNetworkIO(TNetworkIO* I) { IO = I; }
     void SetFileChooser(TFileChooser* F) { Files = F; }
 
@@ -118,6 +118,10 @@ public:
     void SetAllowClose(TSketchPadWindow& Pad, uint8_t Value);
     void PadActivated(TSketchPadWindow* Pad);
     void InvalidateNetworkViews(TSketchPadWindow& Pad);
+    // Enables or disables every window of the pad's network (while it prints).
+    void BroadcastToViews(TSketchPadWindow& Pad, bool Enabled);
+    // Extents and origin from the network's points; scroll to the top left.
+    void TrimToExtents(TSketchPadWindow& Pad);
 
     // ---- modes and status bar ----
     TMainToolbars Toolbars;
@@ -178,7 +182,7 @@ private:
 
     TMainOptions FOptions;
     std::unique_ptr<TRegistry> FRegistry;
-    std::unique_ptr<TMessageBoxes> FOwnBoxes;
+    std::unique_ptr<TMessageSink> FOwnBoxes;
     std::unique_ptr<TFileChooser> FOwnFiles;
     THelpViewer* FHelp = nullptr;
     class TToolbarHost* FToolbarHost = nullptr;

@@ -60,8 +60,8 @@ void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
     std::vector<TSketchPadWindow*> gone;
     for (TSketchPadWindow* p : SketchPads) {
         if (p == &Except || p->WindowNumber >= Except.WindowNumber) continue;
-        if (p->IsView || p->HasViews || p == PlottingPad) continue;
-        if (p->FileName == DefaultFileName && p->Network->IsEmpty() && p->View.Saved) gone.push_back(p);
+        if (p == PlottingPad) continue;
+        if (p->IsUntouched() && p->View.Saved) gone.push_back(p);
     }
     for (TSketchPadWindow* p : gone) DestroyPad(*p);
 }
@@ -76,20 +76,50 @@ void TZOKMainWindow::CreateFirstPad()
     if (!pad) return;
     if (!name.empty() && QFileInfo(Latin1(name)).isFile()) {
         pad->FileName = name;
-        if (IO && IO->Open(*pad, name, false, *Boxes)) {
+        if (IO && IO->Open(*pad, name, false, false, *Boxes)) {
             AfterOpen(*pad);
         } else {
             // Keep the window, empty and untitled.
-            pad->Network = std::make_shared<TPadNetwork>();
+            pad->NewNetwork();
             pad->InitPadDefaults();
             pad->SetCaption(pad->FileName);
         }
     }
 }
 
+void TZOKMainWindow::TrimToExtents(TSketchPadWindow& Pad)
+{
+    RecomputeExtents(*Pad.Network);
+    const TNetwork& n = *Pad.Network;
+    Pad.View.MinX = n.MinX;
+    Pad.View.MinY = n.MinY;
+    Pad.View.MaxX = n.MaxX;
+    Pad.View.MaxY = n.MaxY;
+    Pad.View.SetOriginFromExtents();
+    Pad.SetScrollRanges();
+    Pad.SetScrollPositions(0, 0);
+    Pad.InvalidatePad();
+}
+
+void TZOKMainWindow::BroadcastToViews(TSketchPadWindow& Pad, bool Enabled)
+{
+    TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    for (TSketchPadWindow* p : SketchPads)
+        if (p == owner || p->MasterPad == owner) p->setEnabled(Enabled);
+}
+
 void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
 {
+    const TNetwork& n = *Pad.Network;
+    if (n.NodeCount > 0 && n.MinX <= n.MaxX && n.MinY <= n.MaxY) {
+        Pad.View.MinX = n.MinX;
+        Pad.View.MinY = n.MinY;
+        Pad.View.MaxX = n.MaxX;
+        Pad.View.MaxY = n.MaxY;
+    }
     Pad.View.SetOriginFromExtents();
+    Pad.View.CursorX = Pad.View.MinX + 10;
+    Pad.View.CursorY = Pad.View.MinY + 10;
     Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
     Pad.View.Saved = 1;
     Pad.SetCaption(Pad.FileName);
@@ -134,9 +164,9 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
         {
             TBusyCursor busy;
             if (IO)
-                ok = IO->Open(*pad, name, false, *Boxes);
+                ok = IO->Open(*pad, name, false, false, *Boxes);
             else
-                Boxes->Show("Network will be closed.", "Open", BoxOk | BoxIconStop);
+                Boxes->MessageBox("Network will be closed.", "Open", MB_STOP_OK);
         }
         if (ok) {
             AfterOpen(*pad);
@@ -171,11 +201,12 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
         if (IO)
             ok = IO->Save(Pad, Name, *Boxes);
         else
-            Boxes->Show("Cannot save the network.", "Save", BoxOk | BoxIconStop);
+            Boxes->MessageBox("Cannot save the network.", "Save", MB_STOP_OK);
     }
     if (!ok) return false;
     // The network now lives under Name: its owner and every view know it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    Pad.Network->FileName = Name;
     for (TSketchPadWindow* p : SketchPads) {
         if (p != owner && p->MasterPad != owner) continue;
         p->FileName = Name;
@@ -202,20 +233,21 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 {
     TSystemDispositionDB disposition(this);
-    ExecDialog(disposition);
+    const bool useAppended = ExecDialog(disposition) == QDialog::Accepted;
     std::string name = Files->OpenFile(this, "Append");
     if (name.empty()) return false;
     bool ok = false;
     {
         TBusyCursor busy;
-        if (IO) ok = IO->Open(Pad, name, true, *Boxes);
+        if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
     }
-    // Whatever was read has changed the network, so it counts as modified
-    // either way; a failed append never closes the window it was reading into.
-    Pad.SetScrollRanges();
+    // A failed append has reported and left the network as it was; the
+    // window stays open either way.
+    if (!ok) return false;
+    TrimToExtents(Pad);
     InvalidateNetworkViews(Pad);
     SetAllowClose(Pad, 0);
-    return ok;
+    return true;
 }
 
 // ---- closing ----
@@ -223,13 +255,13 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
 {
     if (CalcBusy) {
-        Boxes->Show("Stop Calculate before closing.", "Calculate", BoxOk | BoxIconStop);
+        ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
         return false;
     }
     if (Pad.View.Saved) return true;
-    int answer = Boxes->Show("Close: " + Pad.Caption(), "Do you want to save?", BoxYesNoCancel | BoxIconStop);
-    if (answer == IdNo) return true;
-    if (answer != IdYes) return false;
+    int answer = Boxes->MessageBox(MessageText(19) + " " + Pad.Caption(), MessageText(18), MB_STOP_YESNOCANCEL);
+    if (answer == IDNO) return true;
+    if (answer != IDYES) return false;
     if (!Pad.IsView && Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
     return SaveAs(Pad);
 }
@@ -263,6 +295,7 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
     it = std::find(SketchPads.begin(), SketchPads.end(), &Pad);
     SketchPads.erase(it);
     for (size_t i = 0; i < SketchPads.size(); ++i) SketchPads[i]->WindowNumber = int(i + 1);
+    if (!Pad.IsView && Pad.Network) Pad.Network->OnAllowClose = nullptr;
     Pad.Network.reset();
     Pad.MasterPad = nullptr;
     if (PlottingPad == &Pad) PlottingPad = nullptr;
@@ -310,8 +343,8 @@ void TZOKMainWindow::closeEvent(QCloseEvent* Event)
         return;
     }
     if (!WriteRecentFiles())
-        Boxes->Show("Cannot write the list of recent files to " + Registry().FileName() + ".", "Tarvex",
-                    BoxOk | BoxIconExclamation);
+        Boxes->MessageBox("Cannot write the list of recent files to " + Registry().FileName() + ".", "Tarvex",
+                    MB_EXCLAMATION_OK);
     if (FHelp) FHelp->CloseHelp();
     Event->accept();
 }
@@ -458,11 +491,17 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     Panels[3]->setText("Backup");
     std::vector<std::pair<TSketchPadWindow*, uint8_t>> flags;
     for (TSketchPadWindow* p : SketchPads) flags.emplace_back(p, p->View.Saved);
+    TNetwork& net = *pad->Network;
+    const std::string netName = net.FileName;
+    const bool modified = net.Modified;
     {
         TBusyCursor busy;
         IO->Save(*pad, name, *Boxes);
     }
-    // A backup is not a save: every window keeps its modified flag.
+    // A backup is not a save: the network keeps its name and every window
+    // its modified flag.
+    net.FileName = netName;
+    net.Modified = modified;
     for (auto& [p, saved] : flags) p->View.Saved = saved;
     Panels[3]->setText("");
 }
@@ -483,8 +522,16 @@ void TZOKMainWindow::ShowAbout()
 
 void TZOKMainWindow::ShowPreferences(TSketchPadWindow& Pad)
 {
-    TPreferencesDB d(Pad.View.Units, *Boxes, this);
-    if (ExecDialog(d) == QDialog::Accepted) Pad.View.Saved = 0;
+    TNetwork& net = *Pad.Network;
+    TUnitsSettings units{net.UnitsFactor, net.UnitsCode, net.UnitsName, Pad.View.UpdateLongLat};
+    TPreferencesDB d(units, *Boxes, this);
+    if (ExecDialog(d) != QDialog::Accepted) return;
+    // Units are saved with the network.
+    net.SetAllowClose(false);
+    net.UnitsFactor = units.UnitsFactor;
+    net.UnitsCode = units.UnitsCode;
+    net.UnitsName = units.UnitsName;
+    Pad.View.UpdateLongLat = units.UpdateLongLat;
 }
 
 void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)
@@ -504,10 +551,11 @@ void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)
 void TZOKMainWindow::ShowNetworkStatus(TSketchPadWindow& Pad)
 {
     struct mallinfo2 mi = mallinfo2();
-    const std::string text = "Node Count = " + std::to_string(Pad.Network->NodeCount) + "\n\rLink Count = " +
-                             std::to_string(Pad.Network->LinkCount) + "\n\rAllocated Memory = " +
+    const std::string br(MessageLineBreak);
+    const std::string text = "Node Count = " + std::to_string(Pad.Network->NodeCount) + br + "Link Count = " +
+                             std::to_string(Pad.Network->LinkCount) + br + "Allocated Memory = " +
                              std::to_string(mi.uordblks + mi.hblkhd);
-    Boxes->Show(text, "Network Status", BoxOk);
+    ShowMessageText(*Boxes, text, MessageText(56), MB_OK);
 }
 
 void TZOKMainWindow::ShowSpliceRules(TSketchPadWindow& Pad)

@@ -4,7 +4,6 @@ void TPadView::Reset(const std::array<uint32_t, 26>& Palette)
 {
     *this = TPadView();
     for (int i = 1; i <= 10; ++i) {
-        LayerStates[size_t(i)] = 1;
         LayerNames[size_t(i)] = i <= 9 ? std::string(1, char('0' + i)) : std::string("A");
         PieColors[size_t(i)] = i - 1;
     }

@@ -1,37 +1,32 @@
-// The per-window state of a sketch-pad window: zoom, scroll, extents, cursor,
-// mode, the saved flag and the window's own display switches. Plain data; the
-// window owns one, views copy it from their source.
+// The per-window state of a sketch-pad window: the view record that engines
+// read (zoom, cursor, origin, scale, picks, layer states, saved flag) and the
+// window's own extents, mode and display switches. Plain data; the window owns
+// one, views copy it from their source.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+#include "core/Network.h"
 #include "shell/PadSettings.h"
 #include "shell/Viewport.h"
 
 constexpr int ToolbarCount = 5; // Sketch Modes, Sketch Operations, Labels, Widths and Sizes, Snap Controls
 
-struct TPadView {
-    // state
-    uint8_t Saved = 1;  // 1 saved, 0 modified
+struct TPadView : TViewRecord {
+    // state (Saved: 1 saved, 0 modified, in the view record)
     uint8_t SketchMode = 0;
     uint8_t RightClickPending = 0;
     uint8_t DrawAbort = 0;
     // extents and viewport (world units)
     int32_t MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
-    int32_t OriginX = 10, OriginY = 10;
-    int32_t CursorX = 10, CursorY = 10;
-    int32_t MouseX = 10, MouseY = 10;
     int32_t ScrollOffsetX = 0, ScrollOffsetY = 0;
-    double Scale = 1.0;
-    int32_t ZoomIndex = DefaultZoomLevel;
     // display switches of this window
     uint8_t ShowPlotMargins = 0;
     uint8_t DarkCursor = 0;
     uint8_t ZoomInState = 0, ZoomOutState = 0;
     uint8_t PolygonsFirst = 1, OpaquePolygons = 0;
-    std::array<int32_t, 11> LayerStates{};   // 1..10
     std::array<std::string, 11> LayerNames;  // 1..10
     std::array<uint32_t, 26> Colors{};       // 0xRRGGBB
     std::array<int32_t, 11> PieColors{};     // 1..10
@@ -40,7 +35,7 @@ struct TPadView {
     // when the window was made or its network last saved (ms since the epoch)
     int64_t CreatedTime = 0;
     // settings the small dialogs edit
-    TUnitsSettings Units;
+    uint8_t UpdateLongLat = 0; // update long/lat on node move
     TSpliceRules SpliceRules;
     TReinitializeOptions ReinitializeOptions;
 

@@ -7,7 +7,6 @@ struct TSketchModeInfo {
     const char* ButtonName; // objectName of the mode button, nullptr for the sub-states
     const char* Name;       // shown in status panel 0
     int HintId;             // string-table number of the hint
-    const char* Hint;
     const char* MenuItem;   // objectName of the pad's mode menu item, nullptr when none
     const char* MenuCaption;
     const char* MenuKey;    // single-letter short cut, "" when none

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include "core/Rounding.h"
+#include "core/TextFormat.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
@@ -26,7 +27,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     viewport()->setMouseTracking(true);
     viewport()->setCursor(PadCrossCursor());
     setFocusPolicy(Qt::StrongFocus);
-    Network = std::make_shared<TPadNetwork>();
+    NewNetwork();
     BuildMenus();
     InitPadDefaults();
 }
@@ -34,6 +35,22 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
 TSketchPadWindow::~TSketchPadWindow()
 {
     for (QMenu* m : Menus) delete m;
+}
+
+void TSketchPadWindow::NewNetwork()
+{
+    if (Network) Network->OnAllowClose = nullptr;
+    Network = std::make_shared<TNetwork>();
+    // Changes of the network mark this window, its master and all its views.
+    Network->OnAllowClose = [this](bool allow) { Main.SetAllowClose(*this, allow ? 1 : 0); };
+}
+
+bool TSketchPadWindow::IsUntouched() const
+{
+    const TNetwork& n = *Network;
+    return FileName == Main.DefaultFileName && !IsView && !HasViews && n.NodeCount == 0 &&
+           CountEntityTypes(*n.NodeClasses) == 0 && CountEntityTypes(*n.LinkClasses) == 0 &&
+           CountAttributes(*n.SystemClass) == 0;
 }
 
 QAction* TSketchPadWindow::Action(const char* Name) const { return findChild<QAction*>(QString::fromLatin1(Name)); }
@@ -146,7 +163,7 @@ bool TSketchPadWindow::CheckZoomLimit(int Level)
 {
     int width = Main.ScreenWidth ? Main.ScreenWidth() : 1024;
     if (ZoomLevelFits(width, Level)) return true;
-    Main.Boxes->Show("Zoom factor too large for network.", "Zoom", BoxOk | BoxIconExclamation);
+    ShowMessageBox(*Main.Boxes, 247, 248, MB_EXCLAMATION_OK);
     return false;
 }
 

@@ -10,7 +10,7 @@
 
 #include <QAbstractScrollArea>
 
-#include "shell/PadNetwork.h"
+#include "core/Network.h"
 #include "shell/PadView.h"
 #include "shell/SketchModes.h"
 
@@ -27,7 +27,11 @@ public:
 
     TZOKMainWindow& Main;
     TPadView View;
-    std::shared_ptr<TPadNetwork> Network;
+    std::shared_ptr<TNetwork> Network; // shared with the views of this network
+    // Fresh empty network for this window (owners only).
+    void NewNetwork();
+    // Nothing defined and nothing drawn: an untitled window that may give way.
+    bool IsUntouched() const;
     int WindowNumber = 0;
     std::string FileName;
 

@@ -224,7 +224,7 @@ void TSketchPadWindow::BuildMenus()
     b.Later(transform, "UndoTransformM", "&Undo Transform");
     b.Later(transform, "ScalebyTwoM", "Scale by T&wo");
     b.Later(transform, "ScalebyHalfM", "Scale by &Half");
-    b.Later(transform, "TrimM", "Tri&m");
+    connect(b.Item(transform, "TrimM", "Tri&m"), &QAction::triggered, this, [this] { Main.TrimToExtents(*this); });
     connect(b.Item(transform, "Extents1", "Extents..."), &QAction::triggered, this,
             [this] { Main.ShowExtents(*this); });
     connect(b.Item(transform, "NetworkStatus1", "&Network Status..."), &QAction::triggered, this,

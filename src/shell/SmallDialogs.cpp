@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/TextFormat.h"
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
 #include "shell/Viewport.h"
@@ -246,7 +247,7 @@ void TReinitializeOptionsDB::accept()
 
 // ---- Preferences ----
 
-TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageBoxes& Boxes, QWidget* Parent)
+TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageSink& Boxes, QWidget* Parent)
     : QDialog(Parent), FUnits(Units), FBoxes(Boxes)
 {
     setObjectName("PreferencesDB");
@@ -255,7 +256,8 @@ TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageBoxes& Boxes, QWid
     auto* form = new QFormLayout;
     Edit1 = new trealedit(this);
     Edit1->setObjectName("Edit1");
-    Edit1->SetValue(Units.UnitsFactor);
+    Edit1->Value = Units.UnitsFactor;
+    Edit1->setText(Latin1(RealText(false, 15, Units.UnitsFactor)));
     form->addRow("Pixels per Linear Unit:", Edit1);
     v->addLayout(form);
     auto* group = new QGroupBox("Distance Units", this);
@@ -289,7 +291,7 @@ void TPreferencesDB::accept()
     bool ok = true;
     double v = Edit1->GetValue(false, ok);
     if (!ok || !(v > 0)) {
-        FBoxes.Show("Error in scale", "Preferences", BoxOk | BoxIconExclamation);
+        ShowMessageBox(FBoxes, 462, 461, MB_EXCLAMATION_OK);
         Edit1->setStyleSheet("color: red");
         return;
     }

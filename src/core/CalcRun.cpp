@@ -1,0 +1,94 @@
+// The Calculate run: stages, passes and the sweeps over nodes and links.
+#include "core/CalcRun.h"
+
+#include "core/CalcInterpreter.h"
+#include "core/Network.h"
+#include "core/NetworkQueries.h"
+#include "core/TextFormat.h"
+
+#include <vector>
+
+namespace {
+
+// Clears the busy flag however the run ends.
+struct BusyGuard {
+    TCalcFlags& Flags;
+    explicit BusyGuard(TCalcFlags& f) : Flags(f) { Flags.CalcBusy = 1; }
+    ~BusyGuard() { Flags.CalcBusy = 0; }
+};
+
+} // namespace
+
+std::string CalcSummaryText(const TCalcSummary& s)
+{
+    return "Processed: " + std::to_string(s.Links) + " Links; " + std::to_string(s.Nodes) + " Nodes; " +
+           std::to_string(s.Systems) + " Systems; " + std::to_string(s.Errors) + " Errors.";
+}
+
+TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& flags, TCalcHost& host,
+                            const TCalcSearch& search, const TCalcEditOps& ops, const TCalcRunOptions& options)
+{
+    flags.CalcStop = 0;
+    BusyGuard busy(flags);
+    TCalcEngine engine(net, program, flags, host, ops, options);
+
+    auto stage = [&](int s) {
+        if (!engine.CalculateEntity(CalcKindSystem, nullptr, nullptr, s)) ++engine.Counts.Errors;
+    };
+    auto nodePasses = [&](const TNode* n) { return !search.NodePasses || search.NodePasses(n); };
+    auto linkPasses = [&](const TLink* h) { return !search.LinkPasses || search.LinkPasses(h); };
+
+    stage(1);
+    std::vector<TNode*> nodes;
+    std::vector<TLink*> links;
+    int pass = 0;
+    do {
+        ++pass;
+        engine.Counts.Passes = pass;
+        engine.Redo = false;
+        stage(2);
+        engine.ProcessMessages(true);
+        if (!engine.Stopped()) {
+            host.ShowStatus("Processing Nodes (" + std::to_string(pass) + ")");
+            // The sweep walks the nodes as they stood when it began: nodes
+            // made by the statements are not visited, deleted ones are skipped.
+            nodes.clear();
+            ForEachNode(net, [&](TNode* n) { nodes.push_back(n); });
+            for (TNode* n : nodes) {
+                if (engine.Stopped()) break;
+                if (!n->Active || n->EntityType == 0 || !nodePasses(n)) continue;
+                if (!engine.CalculateEntity(CalcKindNode, n, nullptr, n->EntityType)) ++engine.Counts.Errors;
+            }
+        }
+        if (!engine.Stopped()) {
+            stage(3);
+            engine.ProcessMessages(true);
+        }
+        if (!engine.Stopped()) {
+            host.ShowStatus("Processing Links (" + std::to_string(pass) + ")");
+            links.clear();
+            ForEachLink(net, [&](TLink* h) { links.push_back(h); });
+            auto takesPart = [&](TLink* h) {
+                const TLinkValues* r = h->LinkValues;
+                return r && r->Active && r->EntityType != 0 && linkPasses(h);
+            };
+            for (TLink* h : links)
+                if (takesPart(h)) h->LinkValues->FlipMark = 0;
+            for (TLink* h : links) {
+                if (engine.Stopped()) break;
+                // A link flipped earlier in this sweep stays in the list once.
+                if (!takesPart(h)) continue;
+                if (!engine.CalculateEntity(CalcKindLink, nullptr, h, h->LinkValues->EntityType))
+                    ++engine.Counts.Errors;
+            }
+            for (TLink* h : links)
+                if (takesPart(h)) h->LinkValues->FlipMark = 0;
+        }
+        if (!engine.Stopped()) stage(4);
+    } while (engine.Redo);
+    if (!engine.Stopped()) stage(5);
+
+    const TCalcSummary summary = engine.Counts;
+    host.ShowStatus(CalcSummaryText(summary));
+    return summary;
+}

@@ -1,0 +1,267 @@
+// Open, save and round trips of the network file in every version.
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "netfile_fixture.h"
+
+using namespace netfiletest;
+
+namespace {
+
+int ActiveLinks(const TNetwork& net)
+{
+    int n = 0;
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (TNode* node = p->AsNode())
+                for (TLink* h : node->Links)
+                    if (h->AEnd == 1 && h->LinkValues->Active) ++n;
+    return n;
+}
+
+TNode* FindNamed(const TNetwork& net, const std::string& name)
+{
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (TNode* n = p->AsNode(); n && n->Name == name) return n;
+    return nullptr;
+}
+
+} // namespace
+
+// A file written in any version reads back without a message; a file read
+// in a version and saved in it again is written byte for byte.
+TEST(NetworkFile, EveryVersionRoundTripsByteForByte)
+{
+    for (int v : {1, 3, 4, 5, 6, 7, 8, 9}) {
+        SCOPED_TRACE("version " + std::to_string(v));
+        TNetwork net, back, again;
+        MakeRichNetwork(net);
+        TRoundTrip t = RoundTrip(net, v, "v" + std::to_string(v), back);
+        EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+        EXPECT_EQ(t.Opened.ReadVersion, v);
+        EXPECT_EQ(t.Messages.Count(), 0u);
+        EXPECT_EQ(t.First.substr(0, t.First.find("\r\n")), NetworkFileTag(v));
+        EXPECT_EQ(t.First.find('\n'), t.First.find("\r\n") + 1); // CRLF line ends
+        TRoundTrip u = RoundTrip(back, v, "w" + std::to_string(v), again);
+        EXPECT_TRUE(t.Second == u.First) << DiffLine(t.Second, u.First);
+        EXPECT_TRUE(u.First == u.Second) << DiffLine(u.First, u.Second);
+        EXPECT_EQ(ActiveLinks(back), 3);
+        EXPECT_NE(FindNamed(back, "Alpha"), nullptr);
+    }
+    // Version 9 holds everything but the clipboard background's name.
+    TNetwork net, back;
+    MakeRichNetwork(net);
+    net.Backgrounds.Metafile[1].FileName.clear();
+    TRoundTrip t = RoundTrip(net, 9, "v9whole", back);
+    EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
+}
+
+TEST(NetworkFile, Version9KeepsEveryRecord)
+{
+    TNetwork net, back;
+    MakeRichNetwork(net);
+    TRoundTrip t = RoundTrip(net, 9, "keep9", back);
+    ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+    TNode* a = FindNamed(back, "Alpha");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->Values[0].Real(), 1234.5);
+    EXPECT_EQ(UnpackShortText(a->Values[2]).substr(0, 2), "BC");
+    int err = 0;
+    EXPECT_EQ(a->Values[3], TextToDateTime("5/6/1999,10:20:30", err, DateTimeModeBoth, UnknownDateTime()));
+    EXPECT_EQ(a->Strings.at(0), "first zone");
+    EXPECT_EQ(a->Note, "line one&&line two&&");
+    EXPECT_EQ(a->Longitude, -900000000);
+    EXPECT_EQ(a->Elevation, 12345);
+    EXPECT_EQ(a->Label2, 105);
+    ASSERT_EQ(a->Links.GetCount(), 1);
+    TLinkValues* ab = a->Links.At(0)->LinkValues;
+    EXPECT_EQ(ab->ShapePoints.GetCount(), 3);
+    EXPECT_EQ(ab->Strings.at(0), "Main Street");
+    EXPECT_EQ(ab->Note, "bridge&&");
+    TNode* d = nullptr;
+    for (THashEntry* cell : back.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (p->AsNode() && p->AsNode()->OwnPolygon.GetCount()) d = p->AsNode();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->OwnPolygon.GetCount(), 4);
+    EXPECT_TRUE(d->OwnPolygon.At(2)->IsShapePoint());
+    EXPECT_EQ(back.Search.PolygonCriterion.Owner, d);
+    EXPECT_EQ(back.Search.PolygonCriterion.Outside, 1);
+    EXPECT_EQ(back.Title, "Test network");
+    EXPECT_EQ(back.TemplateNode.Font, 1);
+    EXPECT_EQ(back.SystemValues[1].Real(), 2.5);
+    EXPECT_EQ(back.SystemValues[5].Real(), 12000);
+    EXPECT_EQ(back.SystemStrings.at(0), "Planning Office");
+    EXPECT_EQ((*back.SystemClass)[1].Attributes[2]->TopRow, 2);
+    EXPECT_EQ((*back.SystemClass)[1].Attributes[1]->Description, "scale of the map");
+    EXPECT_EQ(back.Labels.FirstLinkLabelLocation, 2);
+    EXPECT_EQ(back.Widths.LinkWidthExpressions[1], "A1*2:A2");
+    EXPECT_EQ(back.Display.PolygonStyles[3], (TPolygonStyle{0x112233, 2, 1, 0x445566, 25}));
+    EXPECT_EQ(back.Display.ShortestPath.StartNames[1], (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(back.Backgrounds.Raster[1].FileName, "C:\\maps\\city.jpg");
+    EXPECT_EQ(back.Backgrounds.Metafile[1].FileName, ""); // the clipboard is not a file
+    EXPECT_EQ(back.UnitsName, "Feet");
+    EXPECT_EQ(back.LongLat.PixelsPerDegreeLat, -364560.0);
+    EXPECT_EQ(back.Description.DescriptionText, "first\r\nsecond\r\n");
+    EXPECT_EQ(back.ExtractFormats.SeparationMode, 2);
+    const TAttrib& label = *(*back.NodeClasses)[1].Attributes[5];
+    EXPECT_EQ(label.Active, 1);
+    EXPECT_EQ(label.LowText, "zone");
+    EXPECT_EQ(label.HighText, "first");
+    EXPECT_EQ((*back.NodeClasses)[1].Attributes[1]->High, 2000.5);
+}
+
+TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
+{
+    TNetwork net, v5;
+    MakeRichNetwork(net);
+    RoundTrip(net, 5, "drop5", v5);
+    TNode* a = FindNamed(v5, "Alpha");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->Links.At(0)->LinkValues->ShapePoints.GetCount(), 0); // no shape-point lines in v 5
+    EXPECT_EQ(a->Note, "");                                            // notes from v 7
+    EXPECT_EQ(a->Label2, 105);                                         // 15 in the file, 105 again
+    EXPECT_EQ(v5.Labels.NodeLabelCodes[1][2], 105);
+    EXPECT_EQ(v5.Widths.LinkStyleMode, 2); // the arrow mode is newer
+    EXPECT_EQ(v5.Display.PolygonStyles[3].FillStyle, 6);
+
+    // 9 -> 1 -> 9 keeps nodes, links and real values.
+    TNetwork v1, again;
+    RoundTrip(net, 1, "to1", v1);
+    TRoundTrip t = RoundTrip(v1, 9, "back9", again);
+    EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
+    ASSERT_NE(FindNamed(again, "Beta"), nullptr);
+    EXPECT_EQ(FindNamed(again, "Alpha")->Values[0].Real(), 1234.5);
+    EXPECT_EQ(ActiveLinks(again), 3);
+    EXPECT_EQ(again.SystemValues[1].Real(), 2.5);
+}
+
+// A save walks the hash and renumbers: the second save writes the same file.
+TEST(NetworkFile, SerialsFollowTheWalkOrder)
+{
+    TNetwork net;
+    MakeRichNetwork(net);
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (p->AsNode()) p->AsNode()->Serial = 999;
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("serials.dta");
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    int32_t expected = 0;
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (p->AsNode()) EXPECT_EQ(p->AsNode()->Serial, ++expected);
+    EXPECT_FALSE(net.Modified);
+}
+
+TEST(NetworkFile, GoldenFiles)
+{
+    for (int v : {5, 9}) {
+        TNetwork net;
+        MakeRichNetwork(net);
+        TMessageSinkRecorder rec;
+        const std::string name = "rich-v" + std::to_string(v) + ".dta";
+        const std::string path = TempPath(name);
+        ASSERT_TRUE(SaveNetworkFile(net, path, v, rec).Ok);
+        const std::string golden = ReadAll(std::string(TARVEX_TEST_DATA) + "/netfile/" + name);
+        ASSERT_FALSE(golden.empty()) << name;
+        EXPECT_TRUE(ReadAll(path) == golden) << name << " " << DiffLine(ReadAll(path), golden);
+    }
+}
+
+TEST(NetworkFile, LineFeedOnlyFilesRead)
+{
+    TNetwork net, lf;
+    MakeRichNetwork(net);
+    net.Backgrounds.Metafile[1].FileName.clear();
+    TMessageSinkRecorder rec;
+    const std::string a = TempPath("crlf.dta"), b = TempPath("lf.dta"), c = TempPath("lf_saved.dta");
+    SaveNetworkFile(net, a, 9, rec);
+    std::string bytes = ReadAll(a), plain;
+    for (char ch : bytes)
+        if (ch != '\r') plain += ch;
+    WriteAll(b, plain);
+    EXPECT_EQ(OpenNetworkFile(lf, b, true, rec).Status, TOpenStatus::Ok);
+    SaveNetworkFile(lf, c, 9, rec);
+    EXPECT_TRUE(ReadAll(c) == bytes) << DiffLine(ReadAll(c), bytes);
+    EXPECT_EQ(rec.Count(), 0u);
+}
+
+TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
+{
+    TNetwork net, window;
+    MakeRichNetwork(net);
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("append.dta");
+    SaveNetworkFile(net, path, 9, rec);
+    ASSERT_EQ(OpenNetworkFile(window, path, true, rec).Status, TOpenStatus::Ok);
+    window.FileName = "window.dta";
+    window.Labels.Precision = 7;
+    const int32_t before = window.NodeCount;
+    TOpenOptions keep;
+    window.SystemStrings = {"mine"};
+    ASSERT_EQ(OpenNetworkFile(window, path, false, rec, keep).Status, TOpenStatus::Ok);
+    EXPECT_EQ(window.NodeCount, 2 * before);
+    EXPECT_EQ(ActiveLinks(window), 6);
+    EXPECT_EQ(window.Labels.Precision, 7);
+    EXPECT_EQ(window.FileName, "window.dta");
+    EXPECT_EQ(window.SystemStrings, (std::vector<std::string>{"mine"}));
+    int maxSerial = 0;
+    for (THashEntry* cell : window.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (p->AsNode()) maxSerial = std::max(maxSerial, p->AsNode()->Serial);
+    EXPECT_EQ(maxSerial, 2 * before);
+    // The merged network saves and reads back whole.
+    TNetwork back;
+    TRoundTrip t = RoundTrip(window, 9, "appended", back);
+    EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
+    EXPECT_EQ(ActiveLinks(back), 6);
+
+    TOpenOptions use;
+    use.UseAppendedSystemValues = true;
+    window.SystemValues[1] = Real(9);
+    ASSERT_EQ(OpenNetworkFile(window, path, false, rec, use).Status, TOpenStatus::Ok);
+    EXPECT_EQ(window.SystemValues[1].Real(), 2.5);
+    EXPECT_EQ(window.SystemStrings, (std::vector<std::string>{"Planning Office"}));
+}
+
+TEST(NetworkFile, EmptyNetworkAsksToKeepTheName)
+{
+    TNetwork empty;
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("empty.dta");
+    ASSERT_TRUE(SaveNetworkFile(empty, path, 9, rec).Ok);
+    TNetwork a;
+    rec.Answers = {IDNO};
+    TOpenOptions ask;
+    ask.AskKeepName = true;
+    EXPECT_EQ(OpenNetworkFile(a, path, true, rec, ask).Status, TOpenStatus::Ok);
+    ASSERT_EQ(rec.Count(), 1u);
+    EXPECT_EQ(rec.Last().Text, "Later save to this file name?");
+    EXPECT_EQ(rec.Last().Caption, "Open");
+    EXPECT_EQ(a.FileName, DefaultFileName);
+    TNetwork b;
+    rec.Clear();
+    rec.Answers = {IDYES};
+    OpenNetworkFile(b, path, true, rec, ask);
+    EXPECT_EQ(b.FileName, path);
+}
+
+// The command-line driver beside this test program.
+TEST(NetworkFile, RoundTripDriver)
+{
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "netfile-roundtrip";
+    ASSERT_TRUE(std::filesystem::exists(exe));
+    const std::string out = TempPath("driver.dta"), log = TempPath("driver.txt");
+    const std::string golden = std::string(TARVEX_TEST_DATA) + "/netfile/rich-v9.dta";
+    int rc = std::system(("'" + exe + "' '" + golden + "' '" + out + "' 5 > '" + log + "'").c_str());
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(ReadAll(log), "nodes 4 links 3 shapepoints 3 polygons 1\n");
+    EXPECT_EQ(ReadAll(out).substr(0, 10), "ZOK 1.05\r\n");
+    WriteAll(out, "ZOK 1.02\r\n");
+    rc = std::system(("'" + exe + "' '" + out + "' '" + TempPath("never.dta") + "' > '" + log + "'").c_str());
+    EXPECT_NE(rc, 0);
+    EXPECT_EQ(ReadAll(log), "Network Read Error 1\nNetwork will be closed.\n");
+    EXPECT_FALSE(std::filesystem::exists(TempPath("never.dta")));
+}

@@ -1,0 +1,563 @@
+// The frame and its windows: window list, views, the shared modified flag,
+// zoom, modes and status panels, the close question, recent files, backups.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include "core/Messages.h"
+#include "platform/Registry.h"
+#include "shell/DocumentIO.h"
+#include "shell/MainWindow.h"
+#include "shell/RealEdit.h"
+#include "shell/SketchPad.h"
+#include "shell/SmallDialogs.h"
+
+namespace {
+
+// Reads any file whose name does not contain "bad"; every network spans 0..1000.
+class TFakeIO : public TNetworkIO {
+public:
+    std::vector<std::string> Saved;
+    bool FailSave = false;
+    bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, bool, TMessageSink& Boxes) override
+    {
+        if (FileName.find("bad") != std::string::npos) {
+            Boxes.MessageBox("Network will be closed.", "Open", MB_STOP_OK);
+            return false;
+        }
+        Pad.Network->NodeCount = 5;
+        Pad.Network->LinkCount = 4;
+        Pad.Network->MinX = Pad.Network->MinY = 0;
+        Pad.Network->MaxX = Pad.Network->MaxY = 1000;
+        return true;
+    }
+    bool Save(TSketchPadWindow&, const std::string& FileName, TMessageSink& Boxes) override
+    {
+        if (FailSave) {
+            Boxes.MessageBox("Cannot write the file.", "Save", MB_OK);
+            return false;
+        }
+        Saved.push_back(FileName);
+        return true;
+    }
+};
+
+class TFakeFiles : public TFileChooser {
+public:
+    std::vector<std::string> ToOpen;
+    std::string ToSave;
+    int SaveAsked = 0;
+    std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return ToOpen; }
+    std::string OpenFile(QWidget*, const std::string&) override { return ToOpen.empty() ? "" : ToOpen[0]; }
+    std::string SaveFile(QWidget*, const std::string&, const std::string&) override
+    {
+        ++SaveAsked;
+        return ToSave;
+    }
+};
+
+class Shell : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    TFakeIO IO;
+    TFakeFiles Chooser;
+    std::unique_ptr<TZOKMainWindow> Main;
+    std::vector<std::string> DialogsRun;
+    std::function<int(QDialog&)> OnDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    QDateTime Clock = QDateTime::fromSecsSinceEpoch(1'800'000'000);
+
+    std::string File(const char* name)
+    {
+        const std::string p = Dir.filePath(name).toStdString();
+        QFile f(QString::fromStdString(p));
+        if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("ZOK 1.09\r\n");
+        return p;
+    }
+
+    void Start(const std::string& commandLine = "")
+    {
+        TMainOptions o;
+        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
+        o.ProgramDir = Dir.path().toStdString();
+        o.ShowSplash = false;
+        o.CommandLineFile = commandLine;
+        Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetMessageBoxes(&Boxes);
+        Main->SetNetworkIO(&IO);
+        Main->SetFileChooser(&Chooser);
+        Main->Now = [this] { return Clock; };
+        Main->ScreenWidth = [] { return 1280; };
+        Main->ExecDialog = [this](QDialog& d) {
+            DialogsRun.push_back(d.objectName().toStdString());
+            return OnDialog(d);
+        };
+        Main->resize(1000, 700);
+        Main->show();
+        Main->CreateFirstPad();
+    }
+
+    void TearDown() override
+    {
+        if (Main) {
+            Boxes.Clear();
+            Boxes.Answers.assign(64, IDNO);
+            Main->close();
+            Main.reset();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The answers of the next message boxes.
+    void Answer(std::initializer_list<int> answers)
+    {
+        auto calls = Boxes.Calls;
+        Boxes.Clear();
+        Boxes.Calls = calls;
+        Boxes.Answers = answers;
+    }
+    TSketchPadWindow* Pad(int n) { return Main->SketchPads.at(size_t(n - 1)); }
+    bool Close(TSketchPadWindow* p)
+    {
+        bool closed = p->SubWindow->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return closed;
+    }
+};
+
+} // namespace
+
+TEST_F(Shell, StartsWithTheCommandLineFileAndOpensMoreWindows)
+{
+    const std::string net = File("net.dta");
+    Start("\"" + net + "\"");
+    ASSERT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Pad(1)->FileName, net);
+    EXPECT_EQ(Pad(1)->Caption(), net);
+    EXPECT_EQ(Main->windowTitle(), "Tarvex");
+    EXPECT_EQ(Main->PanelText(0), "Select Object");
+    EXPECT_EQ(Main->PanelText(2), "1:1");
+    EXPECT_FALSE(Main->Toolbars.Bars[0]->isHidden());
+
+    auto opened = Main->OpenFiles({File("second.dta")});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(Main->PadCount(), 2);
+    EXPECT_EQ(Main->CurrentPad, Pad(2));
+    EXPECT_EQ(Pad(2)->WindowNumber, 2);
+}
+
+TEST_F(Shell, MissingCommandLineFileLeavesAnEmptyUntitledWindow)
+{
+    Start(Dir.filePath("gone.dta").toStdString());
+    ASSERT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Pad(1)->FileName, "noname.DTA");
+}
+
+TEST_F(Shell, OpeningReplacesAnUntouchedWindowOnlyWhenTheOpenSucceeds)
+{
+    Start();
+    TSketchPadWindow* empty = Pad(1);
+    Chooser.ToOpen = {File("bad.dta")};
+    Main->OpenMClick();
+    ASSERT_EQ(Main->PadCount(), 1); // failed: the empty window stays, nothing else changed
+    EXPECT_EQ(Pad(1), empty);
+    ASSERT_EQ(Boxes.Calls.size(), 1u);
+    EXPECT_EQ(Boxes.Calls[0].Text, "Network will be closed.");
+
+    Chooser.ToOpen = {File("a.dta"), File("bad2.dta"), File("b.dta")};
+    Main->OpenMClick();
+    ASSERT_EQ(Main->PadCount(), 2);
+    EXPECT_EQ(Pad(1)->FileName, File("a.dta"));
+    EXPECT_EQ(Pad(2)->FileName, File("b.dta"));
+}
+
+TEST_F(Shell, ViewsShareTheModifiedFlagAndCloseWithTheirMaster)
+{
+    Start(File("net.dta"));
+    Main->OpenFiles({File("other.dta")});
+    Main->PadActivated(Pad(1));
+    TSketchPadWindow* master = Pad(1);
+    TSketchPadWindow* v1 = Main->NewView();
+    Main->PadActivated(v1);
+    TSketchPadWindow* v2 = Main->NewView(); // a view of a view points at the owner
+    ASSERT_EQ(Main->PadCount(), 4);
+    EXPECT_EQ(v1->Caption(), "View 1 of net.dta");
+    EXPECT_EQ(v2->Caption(), "View 2 of net.dta");
+    EXPECT_EQ(v2->MasterPad, master);
+    EXPECT_EQ(v1->Network, master->Network);
+    EXPECT_TRUE(master->HasViews);
+
+    Main->SetAllowClose(*v2, 0);
+    EXPECT_EQ(master->View.Saved, 0);
+    EXPECT_EQ(v1->View.Saved, 0);
+    EXPECT_EQ(Pad(2)->View.Saved, 1); // another network
+    Main->SetAllowClose(*Pad(2), 0);
+    Main->SetAllowClose(*master, 1);
+    EXPECT_EQ(v1->View.Saved, 1);
+    EXPECT_EQ(Pad(2)->View.Saved, 0);
+    Main->SetAllowClose(*Pad(2), 1);
+
+    // Closing the last view of two clears nothing; closing both clears HasViews.
+    std::weak_ptr<TNetwork> net = master->Network;
+    ASSERT_TRUE(Close(v2));
+    EXPECT_TRUE(master->HasViews);
+    ASSERT_TRUE(Close(v1));
+    EXPECT_FALSE(master->HasViews);
+
+    Main->PadActivated(master);
+    TSketchPadWindow* v3 = Main->NewView();
+    ASSERT_EQ(Main->PadCount(), 3);
+    EXPECT_EQ(v3->Caption(), "View 3 of net.dta");
+    // Closing the master takes its view with it, then frees the network.
+    ASSERT_TRUE(Close(master));
+    EXPECT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Pad(1)->FileName, File("other.dta"));
+    EXPECT_EQ(Pad(1)->WindowNumber, 1);
+    EXPECT_TRUE(net.expired());
+}
+
+TEST_F(Shell, ClosingAWindowRenumbersTheOthers)
+{
+    Start(File("n1.dta"));
+    Main->OpenFiles({File("n2.dta"), File("n3.dta"), File("n4.dta")});
+    ASSERT_EQ(Main->PadCount(), 4);
+    TSketchPadWindow* third = Pad(3);
+    ASSERT_TRUE(Close(Pad(2)));
+    EXPECT_EQ(Main->PadCount(), 3);
+    EXPECT_EQ(Pad(2), third);
+    EXPECT_EQ(third->WindowNumber, 2);
+    EXPECT_EQ(Pad(3)->WindowNumber, 3);
+}
+
+TEST_F(Shell, ZoomStepsStopAtTheLimitsAndTheScreenLimit)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    Main->SetZoomLevel(*p, 17);
+    p->StepZoom(500, 500, false);
+    EXPECT_EQ(p->View.ZoomIndex, 18);
+    EXPECT_DOUBLE_EQ(p->View.Scale, 6.0);
+    EXPECT_EQ(Main->PanelText(2), "6:1");
+    EXPECT_TRUE(p->ZoomItems[18]->isChecked());
+    EXPECT_GT(p->HorzPos(), 0); // the clicked point is centred
+    p->StepZoom(500, 500, false);
+    EXPECT_EQ(p->View.ZoomIndex, 18);
+
+    Main->SetZoomLevel(*p, 2);
+    p->StepZoom(0, 0, true);
+    p->StepZoom(0, 0, true);
+    EXPECT_EQ(p->View.ZoomIndex, 1);
+    EXPECT_EQ(p->HorzPos(), 0);
+    EXPECT_TRUE(Boxes.Calls.empty());
+
+    // A screen too wide for the next level refuses the step with a message.
+    Main->ScreenWidth = [] { return 10000; };
+    p->StepZoom(0, 0, false);
+    EXPECT_EQ(p->View.ZoomIndex, 1);
+    ASSERT_EQ(Boxes.Calls.size(), 1u);
+    EXPECT_EQ(Boxes.Calls[0].Text, "Zoom factor too large for network.");
+    EXPECT_EQ(Boxes.Calls[0].Caption, "Zoom");
+
+    // Zooming by the menu keeps the scroll position in proportion.
+    Main->ScreenWidth = [] { return 1280; };
+    Main->SetZoomLevel(*p, 15);
+    p->SetScrollPositions(300, 200);
+    Main->SetZoomLevel(*p, 17);
+    EXPECT_EQ(p->HorzPos(), std::min(600, p->horizontalScrollBar()->maximum()));
+}
+
+TEST_F(Shell, MouseMappingFollowsScroll)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    Main->SetZoomLevel(*p, 15);
+    p->SetScrollPositions(100, 0);
+    EXPECT_EQ(p->WorldX(0), 40);   // (100 + 0) / 2 + 0 - 10
+    EXPECT_EQ(p->PixelX(40), 0);
+    p->ExtendArea(TSketchPadWindow::SideLeft);
+    EXPECT_EQ(p->View.MinX, -80);
+    EXPECT_EQ(p->View.OriginX, 90);
+    EXPECT_EQ(p->HorzRange(), 2 * (1000 + 80 + 20));
+}
+
+TEST_F(Shell, ModeButtonsMenuAndStatusBarStayInStep)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    Main->Toolbars.ModeButtons[2]->click(); // Link Plot
+    EXPECT_EQ(p->View.SketchMode, 2);
+    EXPECT_TRUE(p->ModeItems[2]->isChecked());
+    EXPECT_FALSE(p->ModeItems[0]->isChecked());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[0]->isChecked());
+    EXPECT_EQ(Main->PanelText(0), "Link Plot");
+    EXPECT_EQ(Main->StatusHint.substr(0, 37), "Left-click each ending node of a desi");
+
+    p->ModeItems[1]->trigger(); // Node Plot by the menu: coordinates in panel 0
+    EXPECT_EQ(p->View.SketchMode, 1);
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[1]->isChecked());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[2]->isChecked());
+    EXPECT_EQ(Main->PanelText(0), "10,10");
+    Main->setsnap(5);
+    p->NudgeByKey(51);
+    p->NudgeByKey(54);
+    EXPECT_EQ(Main->PanelText(0), "15,15");
+
+    p->ModeItems[20]->trigger(); // Node Reinitialize shows in red
+    EXPECT_EQ(Main->PanelText(0), "Node Reinitialize");
+    EXPECT_TRUE(Main->Panels[0]->styleSheet().contains("red"));
+    p->ModeItems[0]->trigger();
+    EXPECT_EQ(Main->PanelText(0), "Select Object");
+    EXPECT_FALSE(Main->Panels[0]->styleSheet().contains("red"));
+
+    // Each window keeps its own mode; activation brings it back.
+    Main->OpenFiles({File("b.dta")});
+    Main->Toolbars.ModeButtons[5]->click();
+    Main->PadActivated(p);
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[0]->isChecked());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[5]->isChecked());
+    Main->PadActivated(Pad(2));
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[5]->isChecked());
+}
+
+TEST_F(Shell, SnapControlsAndStatusDoubleClick)
+{
+    Start(File("net.dta"));
+    Main->setsnap(1000);
+    Main->Toolbars.SnapAdjustButton->Up->click();
+    EXPECT_EQ(Main->SnapStep, 1000);
+    Main->setsnap(1);
+    Main->Toolbars.SnapAdjustButton->Down->click();
+    EXPECT_EQ(Main->SnapStep, 1);
+    Main->Toolbars.SnapAdjustButton->Up->click();
+    EXPECT_EQ(Main->PanelText(1), "2");
+    EXPECT_EQ(Main->Toolbars.SnapDistanceEdit->text(), "2");
+
+    Pad(1)->ModeItems[1]->trigger();
+    OnDialog = [](QDialog& d) {
+        if (auto* s = d.findChild<QSpinBox*>("SnapEB")) s->setValue(7);
+        if (auto* x = d.findChild<QSpinBox*>("XCoord")) x->setValue(-40);
+        return int(QDialog::Accepted);
+    };
+    Main->StatusBarDblClick(150);
+    EXPECT_EQ(DialogsRun, (std::vector<std::string>{"SnapDB", "Coordinates"}));
+    EXPECT_EQ(Main->SnapStep, 7);
+    EXPECT_EQ(Pad(1)->View.CursorX, -40);
+    EXPECT_EQ(Main->PanelText(0), "-40,10");
+}
+
+TEST_F(Shell, CloseQuestionEachWay)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    Main->SetAllowClose(*p, 0);
+
+    Answer({IDCANCEL});
+    EXPECT_FALSE(Close(p));
+    ASSERT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Boxes.Calls.back().Text, "Close: " + File("net.dta"));
+    EXPECT_EQ(Boxes.Calls.back().Caption, "Do you want to save?");
+
+    IO.FailSave = true; // a failed save keeps the window
+    Answer({IDYES});
+    EXPECT_FALSE(Close(p));
+    EXPECT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(p->View.Saved, 0);
+
+    IO.FailSave = false;
+    Answer({IDYES});
+    EXPECT_TRUE(Close(p));
+    EXPECT_EQ(Main->PadCount(), 0);
+    EXPECT_EQ(IO.Saved, std::vector<std::string>{File("net.dta")});
+    EXPECT_EQ(Main->PanelText(0), "");
+
+    // Untitled: Yes asks for a name; cancelling that keeps the window.
+    TSketchPadWindow* u = Main->NewSchema();
+    Main->SetAllowClose(*u, 0);
+    Answer({IDYES});
+    EXPECT_FALSE(Close(u));
+    EXPECT_EQ(Chooser.SaveAsked, 1);
+    Answer({IDNO});
+    EXPECT_TRUE(Close(u));
+
+    // Calculate running: the window stays.
+    TSketchPadWindow* c = Main->NewSchema();
+    Main->CalcBusy = 1;
+    EXPECT_FALSE(Close(c));
+    EXPECT_EQ(Boxes.Calls.back().Text, "Stop Calculate before closing.");
+    Main->CalcBusy = 0;
+    EXPECT_TRUE(Close(c)); // saved: no question
+}
+
+TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
+{
+    const std::string a = File("a.dta"), b = File("b.dta");
+    Start(a);
+    Main->OpenFiles({b});
+    TSketchPadWindow* pb = Pad(2);
+    Main->SetZoomLevel(*pb, 15);
+    pb->SetScrollPositions(120, 60);
+    Main->setsnap(25);
+    pb->ModeItems[11]->trigger();
+    pb->View.SketchMode = 13; // caught in the middle of a node move
+    pb->AutoSave1->setChecked(false);
+    Main->ShowToolbar(2, false);
+    pb->View.ToolbarShown[2] = 0;
+    Main->close(); // a then b: b ends as entry 1
+    EXPECT_EQ(Main->Recent.Files[1], b);
+    EXPECT_EQ(Main->Recent.Files[2], a);
+    Main.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    {
+        TRegistry r(Dir.filePath("tarvex.ini").toStdString());
+        r.OpenKey(RecentFilesKey);
+        EXPECT_EQ(r.ReadString("file1"), b);
+        EXPECT_EQ(r.ReadString("filepref1"), "15,0,0,120,60,25,13,0,0,1,0,-1,2,234,0,");
+    }
+
+    Start();
+    ASSERT_EQ(Main->Recent.Count, 2);
+    EXPECT_TRUE(Pad(1)->ReopenItems[1]->isVisible());
+    EXPECT_EQ(Pad(1)->ReopenItems[1]->text().toStdString(), "&1  " + b);
+    Main->ReopenFile(1);
+    ASSERT_EQ(Main->PadCount(), 1); // the untouched window gave way
+    TSketchPadWindow* r = Pad(1);
+    EXPECT_EQ(r->FileName, b);
+    EXPECT_EQ(r->View.ZoomIndex, 15);
+    EXPECT_EQ(r->HorzPos(), 120);
+    EXPECT_EQ(r->VertPos(), 60);
+    EXPECT_EQ(Main->SnapStep, 25);
+    EXPECT_EQ(r->View.SketchMode, 11); // the parent of the sub-state
+    EXPECT_FALSE(r->AutoSave1->isChecked());
+    EXPECT_EQ(r->View.ToolbarShown[2], 0);
+    EXPECT_TRUE(Main->Toolbars.Bars[2]->isHidden());
+
+    // A failed reopen applies nothing and leaves the list alone.
+    QFile::remove(QString::fromStdString(a));
+    Main->ReopenFile(2);
+    EXPECT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Main->Recent.Count, 2);
+}
+
+TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    TSketchPadWindow* v = Main->NewView();
+    Main->PadActivated(p);
+
+    Clock = Clock.addMSecs(AutoSaveInterval + 1);
+    Main->AutoSaveTimerTimer(); // saved network: nothing
+    EXPECT_TRUE(IO.Saved.empty());
+
+    Main->SetAllowClose(*p, 0);
+    Clock = Clock.addMSecs(-2);
+    Main->AutoSaveTimerTimer(); // not yet
+    EXPECT_TRUE(IO.Saved.empty());
+
+    Clock = Clock.addMSecs(2);
+    Main->CalcBusy = 1;
+    Main->AutoSaveTimerTimer();
+    EXPECT_TRUE(IO.Saved.empty());
+    Main->CalcBusy = 0;
+    Main->ImportBusy = 1;
+    Main->AutoSaveTimerTimer();
+    EXPECT_TRUE(IO.Saved.empty());
+    Main->ImportBusy = 0;
+
+    Main->AutoSaveTimerTimer();
+    ASSERT_EQ(IO.Saved.size(), 1u);
+    EXPECT_EQ(IO.Saved[0], File("net.dt~"));
+    EXPECT_EQ(p->View.Saved, 0);
+    EXPECT_EQ(v->View.Saved, 0);
+    EXPECT_EQ(p->FileName, File("net.dta"));
+    EXPECT_EQ(Main->PanelText(3), "");
+    Main->AutoSaveTimerTimer(); // every later tick while modified
+    EXPECT_EQ(IO.Saved.size(), 2u);
+
+    p->AutoSave1->setChecked(false);
+    Main->AutoSaveTimerTimer();
+    EXPECT_EQ(IO.Saved.size(), 2u);
+    EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");
+}
+
+TEST_F(Shell, PreferencesRefuseABadUnitsFactor)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    std::vector<std::string> texts = {"0", "-3", "abc", "2.5"};
+    OnDialog = [&](QDialog& d) {
+        auto* edit = d.findChild<trealedit*>("Edit1");
+        for (const std::string& t : texts) {
+            edit->setText(QString::fromStdString(t));
+            d.accept();
+            if (d.result() == QDialog::Accepted) break;
+            EXPECT_TRUE(edit->styleSheet().contains("red")) << t;
+        }
+        return d.result();
+    };
+    Main->ShowPreferences(*p);
+    EXPECT_EQ(Boxes.Calls.size(), 3u);
+    EXPECT_EQ(Boxes.Calls[0].Text, "Error in scale");
+    EXPECT_EQ(Boxes.Calls[0].Caption, "Preferences");
+    EXPECT_DOUBLE_EQ(p->Network->UnitsFactor, 2.5);
+    EXPECT_EQ(p->Network->UnitsName, "Pixels");
+    EXPECT_EQ(p->View.Saved, 0); // units are saved with the network
+}
+
+TEST_F(Shell, ExtentsNetworkStatusAndWindowLimit)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    OnDialog = [](QDialog& d) {
+        d.findChild<QSpinBox*>("LeftSE")->setValue(-100);
+        return int(QDialog::Accepted);
+    };
+    Main->ShowExtents(*p);
+    EXPECT_EQ(p->View.MinX, -100);
+    EXPECT_EQ(p->View.OriginX, 110);
+
+    Main->ShowNetworkStatus(*p);
+    ASSERT_FALSE(Boxes.Calls.empty());
+    EXPECT_EQ(Boxes.Calls.back().Caption, "Network Status");
+    EXPECT_EQ(Boxes.Calls.back().Text.rfind("Node Count = 5\n\rLink Count = 4\n\rAllocated Memory = ", 0), 0u);
+
+    while (Main->PadCount() < MaxPads) ASSERT_TRUE(Main->NewView());
+    EXPECT_EQ(Main->NewView(), nullptr);
+    EXPECT_EQ(Main->NewSchema(), nullptr);
+    EXPECT_TRUE(Main->OpenFiles({File("more.dta")}).empty());
+    EXPECT_EQ(Main->PadCount(), MaxPads);
+}
+
+TEST_F(Shell, GrabsTheFrameForALook)
+{
+    Start(File("net.dta"));
+    Main->OpenFiles({File("second.dta")});
+    Main->NewView();
+    Pad(1)->ModeItems[1]->trigger();
+    QApplication::processEvents();
+    const QByteArray dir = qgetenv("TARVEX_GRAB_DIR");
+    QImage img = Main->grab().toImage();
+    EXPECT_FALSE(img.isNull());
+    if (dir.isEmpty()) return;
+    img.save(QString::fromLocal8Bit(dir) + "/frame.png");
+    OnDialog = [&](QDialog& d) {
+        d.adjustSize();
+        d.grab().save(QString::fromLocal8Bit(dir) + "/" + d.objectName() + ".png");
+        return int(QDialog::Rejected);
+    };
+    Main->ShowAbout();
+    Main->ShowPreferences(*Pad(1));
+    Main->ShowSpliceRules(*Pad(1));
+    Main->ShowExtents(*Pad(1));
+}
