@@ -386,6 +386,17 @@ TEST(DrawPass, PolygonStylesAndRange)
     ASSERT_EQ(c.Find("Polyline").size(), 1u);
     EXPECT_EQ(c.Find("Polyline")[0]->Args.size(), 8u);
 
+    // Label code 104: the owner's number of vertices; editing asks for it.
+    f.Labels.NodeLabelCodes[0][2] = 104;
+    f.Labels.UpdateClassLabelled();
+    EXPECT_TRUE(NodeHasCode104Label(f.Pad, *owner));
+    c = f.Record();
+    auto texts = c.Find("Text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->Text, "4");
+    owner->SuppressLabel = 1;
+    EXPECT_FALSE(NodeHasCode104Label(f.Pad, *owner));
+
     // A vertex beyond the drawing range: the polygon is not drawn at all.
     TNode* far = f.Node(400000, 0);
     owner->OwnPolygon.Insert(far);
