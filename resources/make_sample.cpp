@@ -63,7 +63,7 @@ int main(int argc, char** argv)
         link(c, grid[3 * cols + z * 4], 1);
     }
     RecomputeExtents(net);
-    TMessageRecorder sink;
+    TMessageSinkRecorder sink;
     const TSaveResult r = SaveNetworkFile(net, argv[1], 9, sink);
     if (!r.Ok) {
         for (const auto& c : sink.Calls) std::fprintf(stderr, "%s: %s\n", c.Caption.c_str(), c.Text.c_str());

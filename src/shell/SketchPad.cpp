@@ -14,9 +14,11 @@
 
 #include "core/Rounding.h"
 #include "core/TextFormat.h"
+#include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
+#include "shell/NetworkDraw.h"
 
 static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
@@ -242,13 +244,18 @@ void TSketchPadWindow::paintEvent(QPaintEvent*)
     View.ScrollOffsetY = int32_t(pround(VertPos() / View.Scale));
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
-    if (IsCrosshairMode(View.SketchMode)) {
-        // The node-plot crosshair at the keyboard cursor.
-        const int x = PixelX(View.CursorX), y = PixelY(View.CursorY);
-        p.setPen(QPen(ColorOf(View.Colors[View.DarkCursor ? 25 : 23]), 1));
-        p.drawLine(x - 12, y, x + 12, y);
-        p.drawLine(x, y - 12, x, y + 12);
-    }
+    TDrawPad pad = MakeDrawPad(*Network, View, WindowNumber);
+    pad.WindowColor = View.Colors[0];
+    pad.OriginX = View.OriginX;
+    pad.OriginY = View.OriginY;
+    PrepareDrawing(*Network, pad);
+    TQPainterCanvas canvas(p);
+    TDrawRun run;
+    PaintNetwork(pad, canvas, View.Scale, HorzPos(), VertPos(), run);
+    // The node-plot crosshair at the keyboard cursor.
+    if (IsCrosshairMode(View.SketchMode))
+        DrawCrosshair(pad, canvas, View.Scale, HorzPos(), VertPos(), viewport()->width(), viewport()->height(),
+                      View.DarkCursor != 0);
 }
 
 void TSketchPadWindow::resizeEvent(QResizeEvent* Event)

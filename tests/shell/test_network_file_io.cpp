@@ -1,6 +1,7 @@
 // The windows over the real network file drivers: open, save, backup, append.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -100,6 +101,16 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
     EXPECT_EQ(pad->View.Saved, 1);
     EXPECT_EQ(view->View.Saved, 1);
 
+    const QByteArray grab = qgetenv("TARVEX_GRAB_DIR");
+    if (!grab.isEmpty()) {
+        main->resize(900, 600);
+        main->show();
+        main->PadActivated(pad);
+        main->SetZoomLevel(*pad, 15);
+        pad->ModeItems[1]->trigger();
+        QCoreApplication::processEvents();
+        main->grab().save(QString::fromLocal8Bit(grab) + "/network.png");
+    }
     main.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
