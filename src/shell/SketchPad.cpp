@@ -246,6 +246,7 @@ void TSketchPadWindow::paintEvent(QPaintEvent*)
     p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
     TDrawPad pad = MakeDrawPad(*Network, View, WindowNumber);
     pad.WindowColor = View.Colors[0];
+    pad.Images = &Main.SymbolImages;
     pad.OriginX = View.OriginX;
     pad.OriginY = View.OriginY;
     PrepareDrawing(*Network, pad);
