@@ -16,9 +16,8 @@ namespace {
 // The drawing pad of one window.
 TDrawPad PadOf(TSketchPadWindow& w)
 {
-    if (!w.DrawImages) w.DrawImages = std::make_shared<const TSymbolImages>(TSymbolImages::From(w.Main.Symbols));
     TDrawPad pad = MakeDrawPad(*w.Network, w.View, w.WindowNumber);
-    pad.Images = w.DrawImages.get();
+    pad.Images = &w.Main.SymbolImages;
     pad.WindowColor = w.View.Colors[0];
     PrepareDrawing(*w.Network, pad);
     return pad;

@@ -15,6 +15,7 @@
 
 #include "core/Rounding.h"
 #include "core/TextFormat.h"
+#include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
@@ -188,6 +189,26 @@ void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
 }
 
 void TSketchPadWindow::InvalidatePad() { viewport()->update(); }
+
+QRect TSketchPadWindow::WorldRectPixels(const TBox& Rect, int32_t Margin) const
+{
+    if (Rect.IsEmpty()) return {};
+    // In doubles and clamped: boxes may be as wide as the whole int32 range.
+    auto px = [this](double world, int32_t origin, int pos) {
+        const double v = pround((world + origin) * View.Scale) - pos;
+        return int(std::clamp(v, -1e9, 1e9));
+    };
+    const int left = px(double(Rect.MinX) - Margin, View.OriginX, HorzPos());
+    const int right = px(double(Rect.MaxX) + Margin, View.OriginX, HorzPos());
+    const int top = px(double(Rect.MinY) - Margin, View.OriginY, VertPos());
+    const int bottom = px(double(Rect.MaxY) + Margin, View.OriginY, VertPos());
+    return QRect(QPoint(left, top), QPoint(right, bottom)).normalized();
+}
+
+void TSketchPadWindow::InvalidateWorldRect(const TBox& Rect, int32_t Margin)
+{
+    viewport()->update(WorldRectPixels(Rect, Margin).intersected(viewport()->rect().adjusted(-1, -1, 1, 1)));
+}
 
 void TSketchPadWindow::ExtendArea(TSide Side)
 {

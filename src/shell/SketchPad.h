@@ -18,7 +18,6 @@ class QAction;
 class QMenu;
 class QMdiSubWindow;
 class TZOKMainWindow;
-class TSymbolImages;
 
 class TSketchPadWindow : public QAbstractScrollArea {
     Q_OBJECT
@@ -29,8 +28,6 @@ public:
     TZOKMainWindow& Main;
     TPadView View;
     std::shared_ptr<TNetwork> Network; // shared with the views of this network
-    // The program's symbol images as the drawing pass uses them (made at the first paint).
-    std::shared_ptr<const TSymbolImages> DrawImages;
     // Fresh empty network for this window (owners only).
     void NewNetwork();
     // Nothing defined and nothing drawn: an untitled window that may give way.
@@ -76,6 +73,9 @@ public:
     void StepZoom(int32_t X, int32_t Y, bool Out);
     bool CheckZoomLimit(int Level);
     void InvalidatePad();
+    // The pixels of a world rectangle grown by Margin world units on every side.
+    QRect WorldRectPixels(const TBox& Rect, int32_t Margin) const;
+    void InvalidateWorldRect(const TBox& Rect, int32_t Margin);
     enum TSide { SideRight, SideDown, SideLeft, SideUp };
     void ExtendArea(TSide Side);
     // 51 right, 52 left, 53 up, 54 down, by the snap step.
