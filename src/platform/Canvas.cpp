@@ -50,6 +50,8 @@ void LineDDA(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const std::function
 
 QString CanvasText(std::string_view bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
+constexpr int32_t DrawPenLimit = 20000;
+
 static QColor Qc(TColorValue c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)); }
 
 // ---------------------------------------------------------------- QPainter
@@ -130,7 +132,8 @@ void TQPainterCanvas::ApplyPen()
         P.setPen(Qt::NoPen);
         return;
     }
-    int32_t w = PenWidth <= 0 ? 1 : ToDevice(PenWidth);
+    // A pen wider than any window draws as wide as a window.
+    int32_t w = PenWidth <= 0 ? 1 : ToDevice(std::min(PenWidth, DrawPenLimit));
     if (w < 1) w = 1;
     QPen pen(Qc(PenColor));
     pen.setWidth(w);

@@ -330,6 +330,22 @@ TEST(DrawPass, NumbersFromFilesAreCheckedAtUse)
     EXPECT_EQ(t[0]->Text, "x");
     EXPECT_EQ(t[0]->Align, unsigned(TA_BASELINE | TA_LEFT));
 
+    // Sizes and widths far beyond the drawing range draw without overflow.
+    for (int shape : {1, 2, 3, 4, 5}) {
+        TDrawFixture h;
+        (*h.Net.NodeClasses)[0].Width = 2000000000;
+        (*h.Net.LinkClasses)[0].Width = shape % 2 ? 2000000000 : -2000000000;
+        h.Widths.LinkStyleMode = shape % 2 ? 2 : 4;
+        h.Display.GlobalLinkStyle = 4;
+        h.Display.GlobalShape = uint8_t(shape);
+        h.Link(h.Node(0, 0), h.Node(10, 0));
+        TRecordingCanvas rc = h.Record();
+        for (const TCanvasCall& call : rc.Calls)
+            for (int32_t a : call.Args) EXPECT_LE(std::abs(int64_t(a)), 2 * 320000 + 20) << call.Op;
+        QImage img = h.Paint(40, 40);
+        EXPECT_FALSE(img.isNull());
+    }
+
     // A pie colour outside the sixteen basic colours takes its position's default.
     TDrawFixture g;
     TClassRecord& cls = (*g.Net.NodeClasses)[1];
