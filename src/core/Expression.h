@@ -165,6 +165,8 @@ public:
 
 private:
     bool KindsMatch(const ExpressionContext& ctx, const TExprEnvironment& env) const;
+    double RunNumeric(const ExpressionContext& ctx, const TExprElement& element, const TExprEnvironment& env,
+                      int32_t& errorPos) const;
 
     std::vector<TExprInstr> Code_;
     std::vector<std::string> Texts_; // text literals
@@ -179,6 +181,7 @@ private:
     int32_t Offset_ = 0;
     int MaxStack_ = 0;
     bool Empty_ = true;
+    bool Numeric_ = false; // no texts or dates anywhere: the lean loop runs it
     bool HasProperties_ = false;
 };
 

@@ -468,6 +468,7 @@ void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode
     Leftover_ = 0;
     MaxStack_ = 0;
     HasProperties_ = env.Properties != nullptr;
+    Numeric_ = false;
     TPreparedText prep = PrepareExpressionText(text, classNo, mode, env);
     Rewritten_ = prep.Rewritten;
     Offset_ = prep.Offset;
@@ -508,6 +509,15 @@ void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode
         folded.push_back(in);
     }
     Code_.swap(folded);
+    Numeric_ = true;
+    for (const TExprInstr& in : Code_)
+        switch (in.Op) {
+        case XOp::PushNum: case XOp::Fault: case XOp::AttrNum: case XOp::Param: case XOp::Var:
+        case XOp::RangeA: case XOp::RangeP: case XOp::RangeV: case XOp::SysNum: case XOp::PropNum:
+        case XOp::Neg: case XOp::NumOp: case XOp::Add: case XOp::Sub: case XOp::Mul: case XOp::Div:
+        case XOp::Pow: case XOp::Func: break;
+        default: Numeric_ = false; break;
+        }
     std::sort(KindGuards_.begin(), KindGuards_.end());
     KindGuards_.erase(std::unique(KindGuards_.begin(), KindGuards_.end()), KindGuards_.end());
 }
@@ -541,6 +551,8 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         std::string text = Source_;
         return EvaluateExpression(text, errorPos, ctx, strings, element, env);
     }
+
+    if (Numeric_) return RunNumeric(ctx, element, env, errorPos);
 
     Entry stack[ExprMaxText + 2];
     int top = -1;
@@ -709,4 +721,105 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
     else if (fault)
         errorPos = fault + Offset_;
     return top >= 0 ? stack[0].V : 0;
+}
+
+// Programs on numbers only: the top of the stack stays in a register.
+double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExprElement& element,
+                                       const TExprEnvironment& env, int32_t& errorPos) const
+{
+    double st[ExprMaxText + 3];
+    int sp = 0;
+    double tos = 0;
+    int32_t recorded = 0, fault = 0;
+    auto push = [&](double v) {
+        st[sp++] = tos;
+        tos = v;
+    };
+    for (const TExprInstr& in : Code_) {
+        switch (in.Op) {
+        case XOp::PushNum: push(in.D); break;
+        case XOp::Fault: fault = in.B; break;
+        case XOp::AttrNum: push(ctx.Values[in.A]); break;
+        case XOp::Param: push(ctx.Parameters[in.A]); break;
+        case XOp::Var: push(ctx.Variables[in.A]); break;
+        case XOp::RangeA:
+        case XOp::RangeP:
+        case XOp::RangeV: {
+            const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
+                              : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
+            double sum = 0;
+            for (int i = in.A; i <= in.C; ++i) sum += a[i];
+            if (!std::isfinite(sum)) {
+                fault = in.B;
+                sum = 0;
+            }
+            push(sum);
+            break;
+        }
+        case XOp::SysNum: push(env.SystemValues ? env.SystemValues[in.A] : 0); break;
+        case XOp::PropNum: {
+            TPropertyValue pv;
+            bool ok = Mode_ == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, in.C, pv)
+                                              : env.Properties->LinkProperty(*element.Link, in.C, pv);
+            push(ok ? pv.Value : 0);
+            break;
+        }
+        case XOp::Neg: tos = -tos; break;
+        case XOp::Add:
+        case XOp::Sub:
+        case XOp::Mul:
+        case XOp::Div:
+        case XOp::NumOp:
+        case XOp::Pow: {
+            double a, b;
+            switch (in.Src) {
+            case 1: a = tos, b = in.D; break;
+            case 2: a = tos, b = ctx.Values[in.A]; break;
+            case 3: a = tos, b = ctx.Parameters[in.A]; break;
+            case 4: a = tos, b = ctx.Variables[in.A]; break;
+            default: a = st[--sp], b = tos; break;
+            }
+            double r;
+            if (in.Op == XOp::Add) {
+                r = a + b;
+            } else if (in.Op == XOp::Sub) {
+                r = a - b;
+            } else if (in.Op == XOp::Mul) {
+                r = (a == 0 || b == 0) ? 0 : a * b;
+            } else if (in.Op == XOp::Div) {
+                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
+            } else if (in.Op == XOp::Pow) {
+                int k = PowerOp(a, b, r);
+                if (k == 1) fault = in.B;
+                if (k == 2) recorded = in.B;
+                tos = r;
+                break;
+            } else {
+                if (!NumberOp(in.C, a, b, r)) fault = in.B;
+                tos = r;
+                break;
+            }
+            if (!std::isfinite(r)) {
+                fault = in.B;
+                r = 0;
+            }
+            tos = r;
+            break;
+        }
+        case XOp::Func: {
+            double r;
+            if (!ApplyFunction(in.A, tos, env, r)) fault = in.B;
+            tos = r;
+            break;
+        }
+        default: break;
+        }
+    }
+    if (recorded)
+        errorPos = recorded - 1 + Offset_;
+    else if (Leftover_)
+        errorPos = Leftover_ + Offset_;
+    else if (fault)
+        errorPos = fault + Offset_;
+    return tos;
 }
