@@ -327,3 +327,9 @@ TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const v
     return ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses, linkImageSize,
                             nodeImageSize, imageData);
 }
+
+void ResetWidthSettings(TNetwork& net)
+{
+    net.Widths.Reset();
+    ComputeMaxWidths(net);
+}
