@@ -22,7 +22,9 @@ void Check(const World& w, const std::vector<Case>& cases, const ExpressionConte
         int32_t err = -1;
         double v = Eval(w, c.Text, err, ctx, el, strings);
         EXPECT_EQ(err, c.Error) << c.Text;
-        if (c.Error == 0) EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
+        if (c.Error == 0) {
+            EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
+        }
     }
 }
 
