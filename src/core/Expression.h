@@ -112,6 +112,27 @@ double EvaluateExpression(std::string& expr, int32_t& errorPos, const Expression
 std::string ExpandAliases(const std::string& text, int classNo, ExprMode mode, bool flag,
                           const TExprEnvironment& env);
 
+// Tracks whether a character stands inside a '...' text or a {...} date.
+struct TQuoteState {
+    bool Quote = false, Brace = false;
+    // Takes the next character; true when it is outside both and is not
+    // itself a quote or brace that opens one.
+    bool Outside(char c)
+    {
+        if (Quote) {
+            if (c == '\'') Quote = false;
+            return false;
+        }
+        if (Brace) {
+            if (c == '}') Brace = false;
+            return false;
+        }
+        if (c == '\'') return !(Quote = true);
+        if (c == '{') return !(Brace = true);
+        return true;
+    }
+};
+
 // 1-based position of the first ':' outside quotes and braces within the
 // first 50 characters; 0 when none.
 int ColonPos(std::string_view text);

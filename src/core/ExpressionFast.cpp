@@ -447,6 +447,26 @@ struct Entry {
     std::string_view Text() const { return std::string_view(P, static_cast<size_t>(L)); }
 };
 
+// Sum of a range of parameters, values or variables; a sum that is not
+// finite is a fault.
+double RangeSum(const TExprInstr& in, const ExpressionContext& ctx, int32_t& fault)
+{
+    const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
+                      : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
+    double sum = 0;
+    for (int i = in.A; i <= in.C; ++i) sum += a[i];
+    if (std::isfinite(sum)) return sum;
+    fault = in.B;
+    return 0;
+}
+
+bool ReadProperty(ExprMode mode, const TExprElement& element, const TExprEnvironment& env, char code,
+                  TPropertyValue& pv)
+{
+    return mode == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, code, pv)
+                                  : env.Properties->LinkProperty(*element.Link, code, pv);
+}
+
 } // namespace
 
 TPreparedExpression::TPreparedExpression() = default;
@@ -603,18 +623,7 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         case XOp::Var: pushNum(ctx.Variables[in.A]); break;
         case XOp::RangeA:
         case XOp::RangeP:
-        case XOp::RangeV: {
-            const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
-                              : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
-            double sum = 0;
-            for (int i = in.A; i <= in.C; ++i) sum += a[i];
-            if (!std::isfinite(sum)) {
-                fault = in.B;
-                sum = 0;
-            }
-            pushNum(sum);
-            break;
-        }
+        case XOp::RangeV: pushNum(RangeSum(in, ctx, fault)); break;
         case XOp::SysNum:
         case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A].Real() : 0); break;
         case XOp::SysCodes:
@@ -630,8 +639,7 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         case XOp::PropNum:
         case XOp::PropText: {
             TPropertyValue pv;
-            bool ok = Mode_ == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, in.C, pv)
-                                              : env.Properties->LinkProperty(*element.Link, in.C, pv);
+            bool ok = ReadProperty(Mode_, element, env, in.C, pv);
             if (in.Op == XOp::PropText)
                 pushText(ok ? pv.Text.substr(0, ExprMaxText) : std::string_view());
             else
@@ -748,24 +756,11 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
         case XOp::Var: push(ctx.Variables[in.A]); break;
         case XOp::RangeA:
         case XOp::RangeP:
-        case XOp::RangeV: {
-            const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
-                              : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
-            double sum = 0;
-            for (int i = in.A; i <= in.C; ++i) sum += a[i];
-            if (!std::isfinite(sum)) {
-                fault = in.B;
-                sum = 0;
-            }
-            push(sum);
-            break;
-        }
+        case XOp::RangeV: push(RangeSum(in, ctx, fault)); break;
         case XOp::SysNum: push(env.SystemValues ? env.SystemValues[in.A].Real() : 0); break;
         case XOp::PropNum: {
             TPropertyValue pv;
-            bool ok = Mode_ == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, in.C, pv)
-                                              : env.Properties->LinkProperty(*element.Link, in.C, pv);
-            push(ok ? pv.Value : 0);
+            push(ReadProperty(Mode_, element, env, in.C, pv) ? pv.Value : 0);
             break;
         }
         case XOp::Neg: tos = -tos; break;
