@@ -17,25 +17,6 @@ void UpperCaseInto(const std::string& from, std::string& to)
     throw TFileReadError(what + " at line " + std::to_string(in.LineNumber()));
 }
 
-// Reads rows 0..topRow of a worksheet.
-void ReadWorkSheetRows(TTextReader& in, int version, TWorkSheet& sheet, int topRow)
-{
-    for (int r = 0; r <= topRow; ++r) {
-        TWorkSheetRow& row = sheet.Rows[r];
-        row.Label = in.ReadText(30);
-        TrimName30(row.Label);
-        row.Low = in.ReadReal();
-        row.High = in.ReadReal();
-        in.ReadChar();
-        row.Codes = in.ReadText(30);
-        in.ReadLn();
-        if (version >= 6)
-            row.Hint = in.ReadLine();
-        if (version == 1)
-            row.Codes.clear();
-    }
-}
-
 void ReadAttribute(TTextReader& in, int version, TAttrib& a)
 {
     std::string alias;
@@ -225,6 +206,25 @@ void WriteClassRecord(TTextWriter& out, int version, const TClassRecord& record)
 }
 
 } // namespace
+
+void ReadWorkSheetRows(TTextReader& in, int version, TWorkSheet& sheet, int topRow)
+{
+    const int last = std::min(topRow, MaxWorkSheetRow);
+    for (int r = 0; r <= last; ++r) {
+        TWorkSheetRow& row = sheet.Rows[r];
+        row.Label = in.ReadText(30);
+        TrimName30(row.Label);
+        row.Low = in.ReadReal();
+        row.High = in.ReadReal();
+        in.ReadChar();
+        row.Codes = in.ReadText(30);
+        in.ReadLn();
+        if (version >= 6)
+            row.Hint = in.ReadLine();
+        if (version == 1)
+            row.Codes.clear();
+    }
+}
 
 void ReadEntityClasses(TFileContext& ctx, TEntityClass& classes)
 {

@@ -12,6 +12,11 @@
 // exceeds the attributes present). Does nothing when ErrorCode is set.
 void ReadEntityClasses(TFileContext& ctx, TEntityClass& classes);
 
+// Reads rows 0..topRow (at most MaxWorkSheetRow) of an attribute's worksheet
+// in the given file version: label, low, high and codes on one line, then in
+// version 6 and later the hint line. Version 1 has no codes.
+void ReadWorkSheetRows(TTextReader& in, int version, TWorkSheet& sheet, int topRow);
+
 // Writes the records 0..10 to ctx.OutFile in ctx.WriteVersion. A failure sets
 // ctx.ErrorCode 2. Does nothing when ErrorCode is set.
 void WriteEntityClasses(TFileContext& ctx, const TEntityClass& classes);

@@ -211,18 +211,7 @@ void ReadSystemBlock(TTextReader& r, int v, TAttrib* defs, TValueSlot& value, TS
     a.WorkSheet.reset();
     if (top > 0) {
         a.WorkSheet = std::make_unique<TWorkSheet>();
-        for (int row = 0; row <= top; ++row) {
-            TWorkSheetRow& wr = a.WorkSheet->Rows[row];
-            wr.Label = r.ReadText(30);
-            TrimName30(wr.Label);
-            wr.Low = r.ReadReal();
-            wr.High = r.ReadReal();
-            r.ReadChar();
-            wr.Codes = r.ReadText(30);
-            r.ReadLn();
-            if (v >= 6) wr.Hint = r.ReadLine();
-            if (v == 1) wr.Codes.clear();
-        }
+        ReadWorkSheetRows(r, v, *a.WorkSheet, top);
     }
 }
 
