@@ -460,6 +460,36 @@ double RangeSum(const TExprInstr& in, const ExpressionContext& ctx, int32_t& fau
     return 0;
 }
 
+// The four common operators, run inline by the programs; a result that is
+// not finite is a fault at pos and the value 0.
+inline double InlineArith(XOp op, double a, double b, int32_t pos, int32_t& fault)
+{
+    double r;
+    if (op == XOp::Add)
+        r = a + b;
+    else if (op == XOp::Sub)
+        r = a - b;
+    else if (op == XOp::Mul)
+        r = (a == 0 || b == 0) ? 0 : a * b;
+    else
+        r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
+    if (!std::isfinite(r)) {
+        fault = pos;
+        r = 0;
+    }
+    return r;
+}
+
+// The position a run reports: a recorded error first, then text left over
+// after the expression, then the last fault; 0 when there is none.
+int32_t RunErrorPosition(int32_t recorded, int32_t leftover, int32_t fault, int32_t offset)
+{
+    if (recorded) return recorded - 1 + offset;
+    if (leftover) return leftover + offset;
+    if (fault) return fault + offset;
+    return 0;
+}
+
 bool ReadProperty(ExprMode mode, const TExprElement& element, const TExprEnvironment& env, char code,
                   TPropertyValue& pv)
 {
@@ -596,6 +626,13 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         e.V = 0;
     };
 
+    // A binary operator's two operands give way to its number result.
+    auto popWith = [&](double r) {
+        --top;
+        stack[top].V = r;
+        stack[top].L = 0;
+    };
+
     // The right operand of a binary number operator; a folded load is pushed
     // here so that the stack looks as if it had been pushed before.
     auto right = [&](const TExprInstr& in) -> double {
@@ -651,9 +688,7 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
             double r;
             double b = right(in);
             if (!NumberOp(in.C, stack[top - 1].V, b, r)) fault = in.B;
-            --top;
-            stack[top].V = r;
-            stack[top].L = 0;
+            popWith(r);
             break;
         }
         case XOp::Add:
@@ -661,52 +696,31 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         case XOp::Mul:
         case XOp::Div: {
             double b = right(in);
-            double a = stack[top - 1].V, r;
-            if (in.Op == XOp::Add)
-                r = a + b;
-            else if (in.Op == XOp::Sub)
-                r = a - b;
-            else if (in.Op == XOp::Mul)
-                r = (a == 0 || b == 0) ? 0 : a * b;
-            else
-                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
-            if (!std::isfinite(r)) {
-                fault = in.B;
-                r = 0;
-            }
-            --top;
-            stack[top].V = r;
-            stack[top].L = 0;
+            popWith(InlineArith(in.Op, stack[top - 1].V, b, in.B, fault));
             break;
         }
         case XOp::TextOp: {
             double r;
             TextOp(in.C, stack[top - 1].Text(), stack[top].Text(), r);
-            --top;
-            stack[top].V = r;
-            stack[top].L = 0;
+            popWith(r);
             break;
         }
         case XOp::DateOp: {
             double r;
             DateOp(in.C, stack[top - 1].V, stack[top].V, r);
-            --top;
-            stack[top].V = r;
+            popWith(r);
             break;
         }
         case XOp::BadOp:
             fault = in.B;
-            --top;
-            stack[top].V = 0;
-            stack[top].L = 0;
+            popWith(0);
             break;
         case XOp::Pow: {
             double r;
             int k = PowerOp(stack[top - 1].V, stack[top].V, r);
             if (k == 1) fault = in.B;
             if (k == 2) recorded = in.B;
-            --top;
-            stack[top].V = r;
+            popWith(r);
             break;
         }
         case XOp::Func: {
@@ -726,12 +740,7 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
             break;
         }
     }
-    if (recorded)
-        errorPos = recorded - 1 + Offset_;
-    else if (Leftover_)
-        errorPos = Leftover_ + Offset_;
-    else if (fault)
-        errorPos = fault + Offset_;
+    errorPos = RunErrorPosition(recorded, Leftover_, fault, Offset_);
     return top >= 0 ? stack[0].V : 0;
 }
 
@@ -779,28 +788,14 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
             default: a = st[--sp], b = tos; break;
             }
             double r;
-            if (in.Op == XOp::Add) {
-                r = a + b;
-            } else if (in.Op == XOp::Sub) {
-                r = a - b;
-            } else if (in.Op == XOp::Mul) {
-                r = (a == 0 || b == 0) ? 0 : a * b;
-            } else if (in.Op == XOp::Div) {
-                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
-            } else if (in.Op == XOp::Pow) {
+            if (in.Op == XOp::Pow) {
                 int k = PowerOp(a, b, r);
                 if (k == 1) fault = in.B;
                 if (k == 2) recorded = in.B;
-                tos = r;
-                break;
-            } else {
+            } else if (in.Op == XOp::NumOp) {
                 if (!NumberOp(in.C, a, b, r)) fault = in.B;
-                tos = r;
-                break;
-            }
-            if (!std::isfinite(r)) {
-                fault = in.B;
-                r = 0;
+            } else {
+                r = InlineArith(in.Op, a, b, in.B, fault);
             }
             tos = r;
             break;
@@ -814,11 +809,6 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
         default: break;
         }
     }
-    if (recorded)
-        errorPos = recorded - 1 + Offset_;
-    else if (Leftover_)
-        errorPos = Leftover_ + Offset_;
-    else if (fault)
-        errorPos = fault + Offset_;
+    errorPos = RunErrorPosition(recorded, Leftover_, fault, Offset_);
     return tos;
 }
