@@ -420,12 +420,7 @@ T Compiler::Operand()
         if (inner != T::Num) Emit(XOp::ToZero);
         return T::Num;
     }
-    if (c == 'S') {
-        std::string_view rest(S.data() + Pos - 1, S.size() - Pos + 1);
-        for (const char* f : {"SQRT", "SQR", "SIN", "SIGN", "SEC"})
-            if (rest.starts_with(f)) return FunctionOperand();
-        return SystemOperand();
-    }
+    if (c == 'S') return MatchFunction(S, Pos - 1) >= 0 ? FunctionOperand() : SystemOperand();
     if (c == 'N' || c == 'L') {
         char n = Pos < Len() ? S[Pos] : EndMark;
         bool function = n == 'A' || n == 'N' || n == 'O' ||

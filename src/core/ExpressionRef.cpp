@@ -412,13 +412,8 @@ Register Reader::Operand()
             RecordFault();
         return Number(inner.IsText || inner.IsDate ? 0 : inner.Value);
     }
-    if (c == 'S') {
-        std::string_view rest(S.data() + Pos - 1, S.size() - Pos + 1);
-        if (!rest.starts_with("SQRT") && !rest.starts_with("SQR") && !rest.starts_with("SIN") &&
-            !rest.starts_with("SIGN") && !rest.starts_with("SEC"))
-            return SystemOperand();
-        return FunctionOperand();
-    }
+    // S is a system attribute unless a function's name starts here.
+    if (c == 'S') return MatchFunction(S, Pos - 1) >= 0 ? FunctionOperand() : SystemOperand();
     if (c == 'N' || c == 'L') {
         char n = RawNext();
         bool function = n == 'A' || n == 'N' || n == 'O' ||
