@@ -76,8 +76,8 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     });
 
     CurrentYear = QDate::currentDate().year();
-    LabelPositionNames = {"Top, Right",  "Top, Center",    "Top, Left",  "Bottom, Right",
-                          "Bottom, Center", "Bottom, Left", "Dead Center"};
+    const int labelPositionIds[7] = {62, 63, 64, 65, 66, 67, 226};
+    for (size_t i = 0; i < LabelPositionNames.size(); ++i) LabelPositionNames[i] = MessageText(labelPositionIds[i]);
 
     // Brushes and pens.
     const Qt::BrushStyle brushStyles[9] = {Qt::NoBrush,        Qt::SolidPattern,   Qt::BDiagPattern,
