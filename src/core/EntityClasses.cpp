@@ -116,6 +116,18 @@ std::string ExtractNoteLine(const std::string& note, int lineNo)
     }
 }
 
+int ClassAttributeCount(const TEntityClass* classes, int entityType)
+{
+    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
+    return std::clamp((*classes)[entityType].AttributeCount, 0, MaxAttributes);
+}
+
+int ClassStringCount(const TEntityClass* classes, int entityType)
+{
+    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
+    return (*classes)[entityType].StringCount;
+}
+
 int CategoryCodePositions(const TAttrib& attribute)
 {
     return std::clamp(attribute.TopRow, 0, 8);

@@ -94,6 +94,12 @@ std::unique_ptr<TEntityClass> CloneEntityClasses(const TEntityClass& source);
 // Numbers the 'S' attributes of classes 1..10 and stores their counts.
 void NumberStringAttributes(TEntityClass& classes);
 
+// The attribute count of class entityType, within 0..MaxAttributes; 0 when
+// there is no class table or the type is outside 0..MaxClasses.
+int ClassAttributeCount(const TEntityClass* classes, int entityType);
+// The number of 'S' attributes of that class; 0 likewise.
+int ClassStringCount(const TEntityClass* classes, int entityType);
+
 // Slots 1..n of a 100-slot work array from an element's block; the rest zeroed.
 using TValueArray = std::array<TValueSlot, MaxAttributes + 1>; // [1..100]
 void CopyValuesIn(const TValueSlot* block, TValueArray& values, int n);

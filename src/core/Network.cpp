@@ -366,18 +366,6 @@ void FreeNetwork(TNetwork& net)
 
 // ---------------------------------------------------------------- building
 
-static int ClassAttributeCount(const TEntityClass* classes, int entityType)
-{
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return std::clamp((*classes)[entityType].AttributeCount, 0, MaxAttributes);
-}
-
-static int ClassStringCount(const TEntityClass* classes, int entityType)
-{
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return (*classes)[entityType].StringCount;
-}
-
 TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copyValues, int nValues)
 {
     THashTable& table = net.NodeHash;

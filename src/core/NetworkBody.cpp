@@ -21,11 +21,7 @@ constexpr int ProgressEvery = 4096;
 
 int ClassCount(const TEntityClass& classes) { return CountEntityTypes(classes); }
 
-int AttributeCountOf(const TEntityClass& classes, int cls)
-{
-    if (cls < 0 || cls > MaxClasses) return 0;
-    return std::clamp(classes[cls].AttributeCount, 0, MaxAttributes);
-}
+int AttributeCountOf(const TEntityClass& classes, int cls) { return ClassAttributeCount(&classes, cls); }
 
 char KindOf(const TEntityClass& classes, int cls, int i)
 {
@@ -112,18 +108,15 @@ struct TBodyWriter {
         });
     }
 
-    int NodeValueCount(int cls) const
+    // Values written for an element of class cls: before version 6 at most 10.
+    int ValueCount(const TEntityClass& classes, int cls) const
     {
-        int n = AttributeCountOf(*Net.NodeClasses, cls);
+        int n = AttributeCountOf(classes, cls);
         if (V < 6 && n > 10) n = 10;
         return n;
     }
-    int LinkValueCount(int cls) const
-    {
-        int n = AttributeCountOf(*Net.LinkClasses, cls);
-        if (V < 6 && n > 10) n = 10;
-        return n;
-    }
+    int NodeValueCount(int cls) const { return ValueCount(*Net.NodeClasses, cls); }
+    int LinkValueCount(int cls) const { return ValueCount(*Net.LinkClasses, cls); }
 
     void WriteNodes()
     {

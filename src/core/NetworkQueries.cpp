@@ -505,26 +505,14 @@ void CountMatchingLinksByType(const TNetwork& net, const TViewRecord& view, cons
 
 // ---------------------------------------------------------------- schema
 
-static int CountOf(const TEntityClass* classes, int entityType)
-{
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return std::clamp((*classes)[entityType].AttributeCount, 0, MaxAttributes);
-}
-
-static size_t StringsOf(const TEntityClass* classes, int entityType)
-{
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return (*classes)[entityType].StringCount;
-}
-
 void ResizeAttributeArrays(TNetwork& net, const TEntityClass* classes)
 {
     if (classes == net.NodeClasses.get()) {
-        ForEachNode(net, [&](TNode* n) { ResizeValues(*n, CountOf(classes, n->EntityType)); });
+        ForEachNode(net, [&](TNode* n) { ResizeValues(*n, ClassAttributeCount(classes, n->EntityType)); });
     } else if (classes == net.LinkClasses.get()) {
         ForEachLink(net, [&](TLink* h) {
             TLinkValues* r = h->LinkValues;
-            ResizeValues(*r, CountOf(classes, r->EntityType));
+            ResizeValues(*r, ClassAttributeCount(classes, r->EntityType));
         });
     }
 }
@@ -532,9 +520,9 @@ void ResizeAttributeArrays(TNetwork& net, const TEntityClass* classes)
 void ResizeStringAttributeLists(TNetwork& net)
 {
     ForEachNode(net, [&](TNode* n) {
-        n->Strings.resize(StringsOf(net.NodeClasses.get(), n->EntityType));
+        n->Strings.resize(size_t(ClassStringCount(net.NodeClasses.get(), n->EntityType)));
         for (TLink* h : n->Links)
             if (h->AEnd && h->LinkValues)
-                h->LinkValues->Strings.resize(StringsOf(net.LinkClasses.get(), h->LinkValues->EntityType));
+                h->LinkValues->Strings.resize(size_t(ClassStringCount(net.LinkClasses.get(), h->LinkValues->EntityType)));
     });
 }

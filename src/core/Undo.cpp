@@ -4,12 +4,6 @@
 
 #include "core/Network.h"
 
-static int AttributeCountOf(const TEntityClass* classes, int entityType)
-{
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return std::clamp((*classes)[entityType].AttributeCount, 0, MaxAttributes);
-}
-
 TReinitializeData::TReinitializeData(const TNetwork& net, TNode* node, TLinkValues* link)
     : Node(node), LinkValues(node ? nullptr : link)
 {
@@ -19,7 +13,7 @@ TReinitializeData::TReinitializeData(const TNetwork& net, TNode* node, TLinkValu
         Name = n.Name;
         SuppressLabel = n.SuppressLabel;
         Exclude = n.ExcludeFromTriangulation;
-        int count = std::min(AttributeCountOf(net.NodeClasses.get(), n.EntityType), SlotCount(n));
+        int count = std::min(ClassAttributeCount(net.NodeClasses.get(), n.EntityType), SlotCount(n));
         Values.assign(n.Values.get(), n.Values.get() + std::max(count, 0));
         Font = n.Font;
         Place = n.Place;
@@ -40,7 +34,7 @@ TReinitializeData::TReinitializeData(const TNetwork& net, TNode* node, TLinkValu
         Name = r.Name;
         SuppressLabel = r.SuppressLabel;
         Exclude = r.ExcludeShapesFromTriangulation;
-        int count = std::min(AttributeCountOf(net.LinkClasses.get(), r.EntityType), SlotCount(r));
+        int count = std::min(ClassAttributeCount(net.LinkClasses.get(), r.EntityType), SlotCount(r));
         Values.assign(r.Values.get(), r.Values.get() + std::max(count, 0));
         Font = r.Font;
         Place = r.Place;
@@ -58,7 +52,7 @@ TReinitializeData::TReinitializeData(const TNetwork& net, TNode* node, TLinkValu
 template <class E>
 static void RestoreValues(E& e, const TEntityClass* classes, uint8_t entityType, const std::vector<TValueSlot>& saved)
 {
-    int count = AttributeCountOf(classes, entityType);
+    int count = ClassAttributeCount(classes, entityType);
     ResizeValues(e, count);
     for (int i = 0; i < SlotCount(e); ++i) e.Values[size_t(i)] = i < int(saved.size()) ? saved[size_t(i)] : TValueSlot{};
 }
