@@ -309,9 +309,8 @@ int64_t TTextReader::ReadInt64()
 
 int32_t TTextReader::ReadInt()
 {
-    std::string_view tok = NextToken("an integer");
-    int64_t v;
-    if (!ParseInt64Token(tok, v) || v < INT32_MIN || v > INT32_MAX)
+    const int64_t v = ReadInt64();
+    if (v < INT32_MIN || v > INT32_MAX)
         Fail("malformed integer");
     return static_cast<int32_t>(v);
 }
