@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/LegacyText.h"
+#include "core/TextFormat.h"
 
 namespace netfile {
 
@@ -51,6 +52,15 @@ inline void WriteIntList(TTextWriter& w, std::initializer_list<int64_t> values)
         first = false;
         w.WriteInt(v);
     }
+}
+
+// The value of a date/time attribute (kind D, T or X) from its text in a
+// file; a text that does not read as one is the unknown date.
+inline TValueSlot DateTimeField(std::string_view text, char kind)
+{
+    int err = 0;
+    TValueSlot slot = TextToDateTime(text, err, DateTimeModeOfKind(kind), UnknownDateTime());
+    return err ? UnknownDateTime() : slot;
 }
 
 // The text cut to at most n bytes.

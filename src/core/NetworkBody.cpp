@@ -462,10 +462,7 @@ struct TBodyReader {
         case 'D':
         case 'T':
         case 'X': {
-            std::string_view t = R.ReadTextView(30);
-            int err = 0;
-            slot = TextToDateTime(t, err, DateTimeModeOfKind(kind), UnknownDateTime());
-            if (err) slot = UnknownDateTime();
+            slot = DateTimeField(R.ReadTextView(30), kind);
             break;
         }
         case 'S':

@@ -162,10 +162,7 @@ void ReadSystemBlock(TTextReader& r, int v, TAttrib* defs, TValueSlot& value, TS
         case 'T':
         case 'X': {
             r.ReadChar();
-            std::string_view w = r.ReadTextView(20);
-            int err = 0;
-            value = TextToDateTime(w, err, DateTimeModeOfKind(kind), UnknownDateTime());
-            if (err) value = UnknownDateTime();
+            value = DateTimeField(r.ReadTextView(20), kind);
             break;
         }
         case 'I':

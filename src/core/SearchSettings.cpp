@@ -50,8 +50,7 @@ void WriteClasses(TTextWriter& w, const TEntityClass& classes, int v)
         const TClassRecord& rec = classes[c];
         w.WriteInt(rec.SearchClass);
         w.WriteLn();
-        int count = rec.AttributeCount;
-        if (count > MaxAttributes) count = MaxAttributes;
+        int count = ClassAttributeCount(&classes, c);
         if (v < 6 && count > 10) count = 10;
         for (int i = 1; i <= count; ++i) {
             const TAttrib* a = rec.Attr(i);
@@ -102,7 +101,7 @@ void ReadClasses(TTextReader& r, TEntityClass& classes)
         TClassRecord& rec = classes[c];
         rec.SearchClass = ReadByte(r);
         r.ReadLn();
-        const int count = rec.AttributeCount < 0 ? 0 : (rec.AttributeCount > MaxAttributes ? MaxAttributes : rec.AttributeCount);
+        const int count = ClassAttributeCount(&classes, c);
         for (int i = 1; i <= count; ++i) {
             TAttrib* a = rec.Attr(i);
             const int32_t flag = r.ReadInt();
