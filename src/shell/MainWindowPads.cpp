@@ -91,11 +91,7 @@ void TZOKMainWindow::TrimToExtents(TSketchPadWindow& Pad)
 {
     RecomputeExtents(*Pad.Network);
     const TNetwork& n = *Pad.Network;
-    Pad.View.MinX = n.MinX;
-    Pad.View.MinY = n.MinY;
-    Pad.View.MaxX = n.MaxX;
-    Pad.View.MaxY = n.MaxY;
-    Pad.View.SetOriginFromExtents();
+    Pad.View.SetExtents(n.MinX, n.MinY, n.MaxX, n.MaxY);
     Pad.SetScrollRanges();
     Pad.SetScrollPositions(0, 0);
     Pad.InvalidatePad();
@@ -111,13 +107,10 @@ void TZOKMainWindow::BroadcastToViews(TSketchPadWindow& Pad, bool Enabled)
 void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
 {
     const TNetwork& n = *Pad.Network;
-    if (n.NodeCount > 0 && n.MinX <= n.MaxX && n.MinY <= n.MaxY) {
-        Pad.View.MinX = n.MinX;
-        Pad.View.MinY = n.MinY;
-        Pad.View.MaxX = n.MaxX;
-        Pad.View.MaxY = n.MaxY;
-    }
-    Pad.View.SetOriginFromExtents();
+    if (n.NodeCount > 0 && n.MinX <= n.MaxX && n.MinY <= n.MaxY)
+        Pad.View.SetExtents(n.MinX, n.MinY, n.MaxX, n.MaxY);
+    else
+        Pad.View.SetOriginFromExtents();
     Pad.View.CursorX = Pad.View.MinX + 10;
     Pad.View.CursorY = Pad.View.MinY + 10;
     Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
@@ -539,11 +532,7 @@ void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)
     TExtentsDB d({Pad.View.MinX, Pad.View.MinY, Pad.View.MaxX, Pad.View.MaxY}, this);
     if (ExecDialog(d) != QDialog::Accepted) return;
     const TExtents e = d.Result();
-    Pad.View.MinX = e.MinX;
-    Pad.View.MinY = e.MinY;
-    Pad.View.MaxX = e.MaxX;
-    Pad.View.MaxY = e.MaxY;
-    Pad.View.SetOriginFromExtents();
+    Pad.View.SetExtents(e.MinX, e.MinY, e.MaxX, e.MaxY);
     Pad.SetScrollRanges();
     Pad.InvalidatePad();
 }

@@ -47,4 +47,13 @@ struct TPadView : TViewRecord {
         OriginX = 10 - MinX;
         OriginY = 10 - MinY;
     }
+    // New extents, and the origin from them.
+    void SetExtents(int32_t minX, int32_t minY, int32_t maxX, int32_t maxY)
+    {
+        MinX = minX;
+        MinY = minY;
+        MaxX = maxX;
+        MaxY = maxY;
+        SetOriginFromExtents();
+    }
 };
