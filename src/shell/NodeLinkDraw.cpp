@@ -199,6 +199,17 @@ TOffsets OffsetsOf(const TDrawPad& pad, bool addOrigin, bool subtractScroll)
 
 int32_t RoundI(double v) { return int32_t(pround(v)); }
 
+// The outline of the square of half-side r around (x, y), drawn corner to
+// corner from the top left with the current pen.
+void SquareOutline(TCanvas& canvas, int32_t x, int32_t y, int32_t r)
+{
+    canvas.MoveTo(x - r, y - r);
+    canvas.LineTo(x + r, y - r);
+    canvas.LineTo(x + r, y + r);
+    canvas.LineTo(x - r, y + r);
+    canvas.LineTo(x - r, y - r);
+}
+
 } // namespace
 
 TCanvasSize DrawNode(TCanvas& canvas, const TDrawPad& pad, int32_t x, int32_t y, const double* values,
@@ -243,11 +254,7 @@ TCanvasSize DrawNode(TCanvas& canvas, const TDrawPad& pad, int32_t x, int32_t y,
         size = {2 * r + 1, 2 * r + 1};
         if (!draw) return size;
         canvas.SetPen(cv, psSolid, 1);
-        canvas.MoveTo(X - r, Y - r);
-        canvas.LineTo(X + r, Y - r);
-        canvas.LineTo(X + r, Y + r);
-        canvas.LineTo(X - r, Y + r);
-        canvas.LineTo(X - r, Y - r);
+        SquareOutline(canvas, X, Y, r);
         return size;
     }
     if (!isShapePoint && gs == 3) {
@@ -379,11 +386,7 @@ TCanvasSize DrawNode(TCanvas& canvas, const TDrawPad& pad, int32_t x, int32_t y,
         break;
     default:
         if (style >= 11 && style <= 240) {
-            canvas.MoveTo(X - r, Y - r);
-            canvas.LineTo(X + r, Y - r);
-            canvas.LineTo(X + r, Y + r);
-            canvas.LineTo(X - r, Y + r);
-            canvas.LineTo(X - r, Y - r);
+            SquareOutline(canvas, X, Y, r);
         } else if (style >= 251 && style <= 255) {
             if (pad.Display->HideShapePointMarks) break;
             canvas.Line(X - r, Y - r, X + r, Y + r);
