@@ -68,30 +68,30 @@ TSymbolBitmaps::TSymbolBitmaps()
 void TSymbolBitmaps::Load(const std::string& Dir)
 {
     *this = TSymbolBitmaps();
-    QString dir = Latin1(Dir);
-    for (int n = 1; n <= MaxSymbols; ++n) {
-        QString name = dir + "/ZOKNode" + QString::number(n) + ".bmp";
-        if (!QFileInfo::exists(name)) continue;
-        QImage img(name, "BMP");
-        if (img.isNull()) continue;
+    const QString dir = Latin1(Dir);
+    // Hands each symbol file <prefix>1..<prefix>MaxSymbols that exists and
+    // decodes to take(n, image).
+    auto loadSet = [&](const char* prefix, bool only24Bit, auto&& take) {
+        for (int n = 1; n <= MaxSymbols; ++n) {
+            QString name = dir + "/" + prefix + QString::number(n) + ".bmp";
+            if (!QFileInfo::exists(name)) continue;
+            if (only24Bit && BmpBitsPerPixel(Bytes(name)) != 24) continue;
+            QImage img(name, "BMP");
+            if (img.isNull()) continue;
+            take(n, img);
+        }
+    };
+    loadSet("ZOKNode", false, [&](int n, const QImage& img) {
         NodeBitmapIndex[size_t(n)] = int(NodeBitmaps.size());
         NodeBitmaps.push_back(Transparent(img));
-    }
-    for (int n = 1; n <= MaxSymbols; ++n) {
-        QString name = dir + "/ZOKFill" + QString::number(n) + ".bmp";
-        if (!QFileInfo::exists(name)) continue;
-        QImage img(name, "BMP");
-        if (img.isNull()) continue;
+    });
+    loadSet("ZOKFill", false, [&](int n, const QImage& img) {
         FillBitmapIndex[size_t(n)] = int(FillBitmaps.size());
         FillBitmaps.push_back(QPixmap::fromImage(img));
-    }
-    for (int n = 1; n <= MaxSymbols; ++n) {
-        QString name = dir + "/ZOKLink" + QString::number(n) + ".bmp";
-        if (!QFileInfo::exists(name)) continue;
-        if (BmpBitsPerPixel(Bytes(name)) != 24) continue; // link styles are 24-bit only
-        QImage img(name, "BMP");
-        if (img.isNull()) continue;
+    });
+    // Link styles are 24-bit only.
+    loadSet("ZOKLink", true, [&](int n, const QImage& img) {
         LinkBitmapIndex[size_t(n)] = int(LinkBitmaps.size());
         LinkBitmaps.push_back(Transparent(img));
-    }
+    });
 }
