@@ -1,4 +1,5 @@
 #include "platform/Canvas.h"
+#include "platform/Latin1.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +49,7 @@ void LineDDA(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const std::function
     }
 }
 
-QString CanvasText(std::string_view bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
+QString CanvasText(std::string_view bytes) { return Latin1(bytes); }
 
 constexpr int32_t DrawPenLimit = 20000;
 

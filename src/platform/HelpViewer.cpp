@@ -1,9 +1,8 @@
 #include "platform/HelpViewer.h"
+#include "platform/Latin1.h"
 
 #include <QFileInfo>
 #include <QUrl>
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
 THelpViewer::THelpViewer(const std::string& HelpFolder, QWidget* Parent)
     : QTextBrowser(Parent), FFolder(HelpFolder)

@@ -1,4 +1,5 @@
 #include "platform/MessageBoxes.h"
+#include "platform/Latin1.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -6,9 +7,9 @@
 int TQtMessageBoxes::MessageBox(const std::string& Text, const std::string& Caption, int Flags)
 {
     QMessageBox box(FParent);
-    box.setWindowTitle(QString::fromLatin1(Caption.data(), qsizetype(Caption.size())));
+    box.setWindowTitle(Latin1(Caption));
     const std::string t = MessageTextForDisplay(Text);
-    box.setText(QString::fromLatin1(t.data(), qsizetype(t.size())));
+    box.setText(Latin1(t));
     switch (Flags & MB_ICONMASK) {
     case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
     case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;

@@ -1,4 +1,5 @@
 #include "platform/ProgramFolder.h"
+#include "platform/Latin1.h"
 
 #include <QBitmap>
 #include <QCoreApplication>
@@ -6,13 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-static std::string Bytes(const QString& s)
-{
-    QByteArray b = s.toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
-}
 
 std::string ExecutableDir()
 {

@@ -1,16 +1,10 @@
 #include "platform/Registry.h"
+#include "platform/Latin1.h"
 
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-static std::string Bytes(const QString& s)
-{
-    QByteArray b = s.toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
-}
 
 std::string TRegistry::DefaultIniFile()
 {

@@ -1,13 +1,7 @@
 #include "shell/DocumentIO.h"
+#include "platform/Latin1.h"
 
 #include <QFileDialog>
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-static std::string Bytes(const QString& s)
-{
-    QByteArray b = s.toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
-}
 
 static const char* NetworkFilter = "ZOK Network (*.dta);;All Files (*)";
 

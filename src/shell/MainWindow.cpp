@@ -27,13 +27,7 @@
 #include "shell/DocumentIO.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-static std::string Bytes(const QString& s)
-{
-    QByteArray b = s.toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
-}
+#include "platform/Latin1.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)

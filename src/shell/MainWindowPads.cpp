@@ -22,8 +22,7 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+#include "platform/Latin1.h"
 
 namespace {
 // Hourglass on the frame for the length of a file step.

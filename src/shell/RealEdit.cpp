@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "core/Rounding.h"
+#include "platform/Latin1.h"
 
 std::string FormatRealText(double V)
 {
@@ -73,15 +74,13 @@ bool ParseRealText(const std::string& Text, double& V)
 void trealedit::SetValue(double V)
 {
     Value = V;
-    std::string s = FormatRealText(V);
-    setText(QString::fromLatin1(s.data(), qsizetype(s.size())));
+    setText(Latin1(FormatRealText(V)));
 }
 
 double trealedit::GetValue(bool NonNegative, bool& OK)
 {
-    QByteArray b = text().toLatin1();
     double v = 0;
-    if (!ParseRealText(std::string(b.constData(), size_t(b.size())), v)) {
+    if (!ParseRealText(Bytes(text()), v)) {
         Value = 0;
         OK = false;
         return Value;

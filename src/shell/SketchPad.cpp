@@ -20,8 +20,7 @@
 #include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+#include "platform/Latin1.h"
 
 TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(nullptr), Main(AMain)
 {
@@ -80,8 +79,7 @@ void TSketchPadWindow::SetCaption(const std::string& Caption)
 
 std::string TSketchPadWindow::Caption() const
 {
-    QByteArray b = windowTitle().toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
+    return Bytes(windowTitle());
 }
 
 void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)

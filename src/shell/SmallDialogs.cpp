@@ -23,8 +23,7 @@
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
 #include "shell/Viewport.h"
-
-static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+#include "platform/Latin1.h"
 
 // The picture of the about box and the splash form: a small network.
 static QPixmap NetworkPicture(int w, int h, QColor link)
@@ -212,8 +211,7 @@ TLinkSpliceRulesDB::TLinkSpliceRulesDB(TSpliceRules& Rules, QWidget* Parent) : Q
 
 void TLinkSpliceRulesDB::accept()
 {
-    QByteArray b = Edit1->text().toLatin1();
-    FRules.SetAddList(std::string(b.constData(), size_t(b.size())));
+    FRules.SetAddList(Bytes(Edit1->text()));
     FRules.Rule = uint8_t(std::max(0, RadioGroup1->checkedId()));
     FRules.TypesMustMatch = CheckBox1->isChecked() ? 1 : 0;
     QDialog::accept();
