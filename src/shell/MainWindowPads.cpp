@@ -429,18 +429,7 @@ void TZOKMainWindow::UpdateRecentFiles(TSketchPadWindow& Pad)
 
 void TZOKMainWindow::UpdateReopenMenu()
 {
-    for (int k = 1; k <= 4; ++k) {
-        QAction* a = FrameReopenItems[size_t(k)];
-        if (!a) continue;
-        if (k <= Recent.Count) {
-            a->setText(QString("&%1  ").arg(k) + Latin1(Recent.Files[size_t(k)]));
-            a->setVisible(true);
-        } else {
-            a->setText(QString());
-            a->setVisible(false);
-        }
-    }
-    if (FrameReopenMenu) FrameReopenMenu->setEnabled(Recent.Count > 0);
+    ShowReopenItems(FrameReopenItems, FrameReopenMenu, Recent);
     for (TSketchPadWindow* p : SketchPads) p->RefreshReopenMenu();
 }
 

@@ -18,6 +18,11 @@ class QAction;
 class QMenu;
 class QMdiSubWindow;
 class TZOKMainWindow;
+struct TRecentFiles;
+
+// Shows the recent files in the Reopen items 1..4 ("&1  name"), hides the
+// items without a file, and enables the menu when there is one.
+void ShowReopenItems(const std::array<QAction*, 5>& Items, QMenu* Menu, const TRecentFiles& Recent);
 
 class TSketchPadWindow : public QAbstractScrollArea {
     Q_OBJECT

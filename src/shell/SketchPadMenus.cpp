@@ -8,6 +8,7 @@
 
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
+#include "platform/Latin1.h"
 
 namespace {
 struct TMenuBuilder {
@@ -268,18 +269,20 @@ void TSketchPadWindow::FillWindowMenu()
     }
 }
 
-void TSketchPadWindow::RefreshReopenMenu()
+void ShowReopenItems(const std::array<QAction*, 5>& Items, QMenu* Menu, const TRecentFiles& Recent)
 {
-    const TRecentFiles& r = Main.Recent;
     for (int k = 1; k <= 4; ++k) {
-        QAction* a = ReopenItems[size_t(k)];
-        if (k <= r.Count) {
-            a->setText(QString("&%1  ").arg(k) + QString::fromLatin1(r.Files[size_t(k)].c_str()));
+        QAction* a = Items[size_t(k)];
+        if (!a) continue;
+        if (k <= Recent.Count) {
+            a->setText(QString("&%1  ").arg(k) + Latin1(Recent.Files[size_t(k)]));
             a->setVisible(true);
         } else {
             a->setText(QString());
             a->setVisible(false);
         }
     }
-    ReopenMenu->setEnabled(r.Count > 0);
+    if (Menu) Menu->setEnabled(Recent.Count > 0);
 }
+
+void TSketchPadWindow::RefreshReopenMenu() { ShowReopenItems(ReopenItems, ReopenMenu, Main.Recent); }
