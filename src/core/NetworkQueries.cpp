@@ -331,42 +331,41 @@ void TNameIndex::Free()
     std::vector<Entry>().swap(LinkHashes);
 }
 
-TNode* TNameIndex::FindIndexedNode(const std::string& name) const
+// The first active element whose name matches: a name without '?' through
+// the sorted full-name hashes, any other through its bucket.
+template <class E, class Hashes, class Buckets, class Matches>
+static E* FindIndexed(const std::string& name, const Hashes& hashes, const Buckets& buckets, Matches matches)
 {
     std::string pattern = name.substr(0, TrimmedLength(name));
     if (pattern.find('?') == std::string::npos) {
         // Only an equal name matches; equal names share a bucket and keep
         // their bucket order here.
         uint64_t h = FullNameHash(pattern);
-        auto it = std::lower_bound(NodeHashes.begin(), NodeHashes.end(), h,
-                                   [](const Entry& e, uint64_t k) { return e.Hash < k; });
-        for (; it != NodeHashes.end() && it->Hash == h; ++it) {
-            auto* n = static_cast<TNode*>(it->Element);
-            if (n->Active && NameMatchesText(pattern, n->Name)) return n;
+        auto it = std::lower_bound(hashes.begin(), hashes.end(), h,
+                                   [](const auto& e, uint64_t k) { return e.Hash < k; });
+        for (; it != hashes.end() && it->Hash == h; ++it) {
+            auto* e = static_cast<E*>(it->Element);
+            if (matches(pattern, *e)) return e;
         }
         return nullptr;
     }
-    for (TNode* n : Nodes[size_t(NameHash(pattern))])
-        if (n->Active && NameMatchesText(pattern, n->Name)) return n;
+    for (E* e : buckets[size_t(NameHash(pattern))])
+        if (matches(pattern, *e)) return e;
     return nullptr;
+}
+
+TNode* TNameIndex::FindIndexedNode(const std::string& name) const
+{
+    return FindIndexed<TNode>(name, NodeHashes, Nodes, [](const std::string& pattern, const TNode& n) {
+        return n.Active && NameMatchesText(pattern, n.Name);
+    });
 }
 
 TLink* TNameIndex::FindIndexedLink(const std::string& name) const
 {
-    std::string pattern = name.substr(0, TrimmedLength(name));
-    if (pattern.find('?') == std::string::npos) {
-        uint64_t h = FullNameHash(pattern);
-        auto it = std::lower_bound(LinkHashes.begin(), LinkHashes.end(), h,
-                                   [](const Entry& e, uint64_t k) { return e.Hash < k; });
-        for (; it != LinkHashes.end() && it->Hash == h; ++it) {
-            auto* l = static_cast<TLink*>(it->Element);
-            if (l->LinkValues->Active && NameMatchesText(pattern, l->LinkValues->Name)) return l;
-        }
-        return nullptr;
-    }
-    for (TLink* l : Links[size_t(NameHash(pattern))])
-        if (l->LinkValues->Active && NameMatchesText(pattern, l->LinkValues->Name)) return l;
-    return nullptr;
+    return FindIndexed<TLink>(name, LinkHashes, Links, [](const std::string& pattern, const TLink& l) {
+        return l.LinkValues->Active && NameMatchesText(pattern, l.LinkValues->Name);
+    });
 }
 
 std::string PrepareNamePattern(const std::string& text)
