@@ -455,8 +455,8 @@ double RangeSum(const TExprInstr& in, const ExpressionContext& ctx, int32_t& fau
     return 0;
 }
 
-// The four common operators, run inline by the programs; a result that is
-// not finite is a fault at pos and the value 0.
+// The four common operators of the general program; a result that is not
+// finite is a fault at pos and the value 0.
 inline double InlineArith(XOp op, double a, double b, int32_t pos, int32_t& fault)
 {
     double r;
@@ -782,15 +782,31 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
             case 4: a = tos, b = ctx.Variables[in.A]; break;
             default: a = st[--sp], b = tos; break;
             }
+            // The same arithmetic as InlineArith, written out: through the
+            // helper this loop runs about a tenth slower.
             double r;
-            if (in.Op == XOp::Pow) {
+            if (in.Op == XOp::Add) {
+                r = a + b;
+            } else if (in.Op == XOp::Sub) {
+                r = a - b;
+            } else if (in.Op == XOp::Mul) {
+                r = (a == 0 || b == 0) ? 0 : a * b;
+            } else if (in.Op == XOp::Div) {
+                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
+            } else if (in.Op == XOp::Pow) {
                 int k = PowerOp(a, b, r);
                 if (k == 1) fault = in.B;
                 if (k == 2) recorded = in.B;
-            } else if (in.Op == XOp::NumOp) {
-                if (!NumberOp(in.C, a, b, r)) fault = in.B;
+                tos = r;
+                break;
             } else {
-                r = InlineArith(in.Op, a, b, in.B, fault);
+                if (!NumberOp(in.C, a, b, r)) fault = in.B;
+                tos = r;
+                break;
+            }
+            if (!std::isfinite(r)) {
+                fault = in.B;
+                r = 0;
             }
             tos = r;
             break;
