@@ -86,6 +86,22 @@ TEST(CalcOperands, LookupTablesMatchRowsByCodeOrder)
     t.Top[2] = 'D';
     EXPECT_EQ(lookup("E", 1), -1);
 
+    // Numbers from a damaged file address nothing outside the operands,
+    // the slots or the worksheet.
+    for (auto [param, attr, pos, kind] : {std::array<int, 4>{99, 3, 1, 0}, {2, 500, 1, 0}, {2, 3, 40, 0},
+                                          {2, 3, -1, 0}, {2, 3, 1, 9}, {-5, 3, 1, 0}}) {
+        TLookupTable u = t;
+        u.Parameter = param;
+        u.Attribute = attr;
+        u.CodePosition = pos;
+        u.ClassKind = kind;
+        u.ApplyOtherwise = 1;
+        TValueSlot slots[3] = {{}, {}, PackShortText("A")};
+        TCalcOperands p{};
+        LookupTableValue(net, u, 0, slots, 3, p);
+        for (int i = 3; i < CalcOperandCount; ++i) EXPECT_EQ(p[size_t(i)], 0);
+    }
+
     // Through a run: tables of the entity's class fill their operands.
     TNode* n = Node(net, 0, 0);
     n->Values[2] = PackShortText("B");
