@@ -401,8 +401,6 @@ void TCalcEngine::WriteBack()
             (*strings)[a->StringIndex] = E.Strings[size_t(k)];
         }
     }
-    // The system's values and texts as expressions read them (S1..Sz).
-    if (E.Kind == CalcKindSystem) Binding.Refresh();
 }
 
 void TCalcEngine::WriteSlot(int k)
