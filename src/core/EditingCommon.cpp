@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/EditingInternal.h"
+#include "core/LongLat.h"
 #include "core/Rounding.h"
 #include "core/Undo.h"
 
@@ -150,11 +151,18 @@ void GrowExtents(TNetwork& net, int32_t x, int32_t y)
     net.MaxY = std::max(net.MaxY, y);
 }
 
+void ComputePointLongLat(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks)
+{
+    if (hooks.ComputeLongLat)
+        hooks.ComputeLongLat(p);
+    else if (!net.LongLat.PivotNodeName.empty()) // no pivot: nothing to compute from
+        ComputeLongLatFromXY(net, net.LongLat, *p);
+    if (THashEntry* c = net.NodeHash.FindCell(p->X, p->Y)) c->IncludePoint(p);
+}
+
 void PlacedPoint(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks)
 {
-    if (!p) return;
-    if (hooks.ComputeLongLat) hooks.ComputeLongLat(p);
-    if (THashEntry* c = net.NodeHash.FindCell(p->X, p->Y)) c->IncludePoint(p);
+    if (p) ComputePointLongLat(net, p, hooks);
 }
 
 void CopyLinkRecord(TNetwork& net, TLinkValues* dst, const TLinkValues* src, int cls, bool withStrings)

@@ -228,7 +228,7 @@ void Press::NodeOperation()
     r.Node = n;
     switch (edit.SketchMode) {
     case ModeNodeDelete:
-        DeleteNode(net, n, false, edit.Hooks);
+        DeleteNode(net, n);
         Changed(TBox{n->X, n->Y, n->X, n->Y});
         for (TLink* h : n->Links) r.Area.Include(h->LinkValues->Box);
         break;
@@ -283,7 +283,7 @@ void Press::Merge()
     if (!Pick(true, n, sp) || n == view.CurrentNode) return;
     TNode* source = view.CurrentNode;
     if (n) {
-        TPolygonMerge m = MergeNodes(net, source, n, edit.Hooks);
+        TPolygonMerge m = MergeNodes(net, source, n);
         if (m == TPolygonMerge::NotMerged) {
             edit.PolygonNotMerged = 1;
             r.Requests |= PadPolygonNotMerged;

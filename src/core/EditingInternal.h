@@ -13,9 +13,11 @@ TLink* OtherHalf(const TLink* halfEdge);
 void FinishLinkBox(TNetwork& net, TLinkValues* link);
 // Network extents grow to include (x, y).
 void GrowExtents(TNetwork& net, int32_t x, int32_t y);
-// A placed point gets its long/lat (when the hook is set) and its cell's
-// long/lat box widens.
+// A placed point gets its long/lat: from the hook when set, else by the
+// network's long/lat settings when they name a pivot node. Its cell's long/lat
+// box widens.
 void PlacedPoint(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks);
+void ComputePointLongLat(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks);
 // Copies src's record into dst as a record of class cls: style, name, note,
 // strings, and the first (attribute count of cls) value slots. dst keeps its
 // ends, box, shape points; it ends active and not superseded.

@@ -224,7 +224,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
 
 // ---------------------------------------------------------------- node merge
 
-TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks& hooks)
+TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target)
 {
     if (!source || !target || source == target || !source->Active || !target->Active) return TPolygonMerge::Nothing;
     net.SetAllowClose(false);
@@ -249,7 +249,7 @@ TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEdi
     ReplacePolygonVertex(net, source, target);
     TPolygonMerge result = MergeNodePolygons(net, source, target);
     UpdateNodePolygonBox(net, target);
-    DeleteNode(net, source, false, hooks);
+    DeleteNode(net, source);
     return result;
 }
 

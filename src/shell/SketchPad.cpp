@@ -16,6 +16,7 @@
 #include "core/TextFormat.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
+#include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 
 static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
@@ -30,6 +31,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     NewNetwork();
     BuildMenus();
     InitPadDefaults();
+    TPadEditor::Of(*this); // mouse editing in the sketch modes
 }
 
 TSketchPadWindow::~TSketchPadWindow()

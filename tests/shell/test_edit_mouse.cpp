@@ -1,0 +1,163 @@
+// Clicks on a sketch pad: the press reaches the sketch mode's operation, and
+// the window, its menu and the main window follow.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "core/Messages.h"
+#include "shell/EditingMouse.h"
+#include "shell/MainWindow.h"
+#include "shell/SketchPad.h"
+#include "../core/test_edit_support.h"
+
+using namespace edittest;
+
+namespace {
+
+class Mouse : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    std::unique_ptr<TZOKMainWindow> Main;
+    TSketchPadWindow* Pad = nullptr;
+    TNetwork* Net = nullptr;
+
+    void SetUp() override
+    {
+        TMainOptions o;
+        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
+        o.ProgramDir = Dir.path().toStdString();
+        o.ShowSplash = false;
+        Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetMessageBoxes(&Boxes);
+        Main->ScreenWidth = [] { return 1280; };
+        Main->resize(1000, 700);
+        Main->show();
+        Main->CreateFirstPad();
+        Pad = Main->SketchPads.at(0);
+        Net = Pad->Network.get();
+        Pad->View.MaxX = Pad->View.MaxY = 1000;
+        Pad->SetScrollRanges();
+    }
+    void TearDown() override
+    {
+        Boxes.Answers.assign(64, IDNO);
+        Main->close();
+        Main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void Mode(int m) { Main->SetButtons(m, *Pad, true); }
+    void Click(int32_t x, int32_t y, Qt::MouseButton b = Qt::LeftButton)
+    {
+        QTest::mouseClick(Pad->viewport(), b, {}, QPoint(Pad->PixelX(x), Pad->PixelY(y)));
+    }
+    void Click(const TNode* n, Qt::MouseButton b = Qt::LeftButton) { Click(n->X, n->Y, b); }
+    std::string Panel0() const { return Main->Panels[0]->text().toStdString(); }
+};
+
+} // namespace
+
+TEST_F(Mouse, LinkPlotThenDeleteAndTheUndeleteButton)
+{
+    (*Net->LinkClasses)[1].AttributeCount = 1;
+    Net->TemplateLinkValues.EntityType = 1;
+    Net->TemplateLinkValues.Values[0].SetReal(4.5);
+    TNode* a = Node(*Net, 100, 100);
+    TNode* b = Node(*Net, 300, 100);
+    Mode(2);
+    Click(a);
+    Click(b);
+    ASSERT_EQ(LinksBetween(a, b).size(), 1u);
+    EXPECT_EQ(Pad->View.CurrentNode, b); // the start of the next link
+    EXPECT_EQ(Pad->View.Saved, 0);
+    Mode(2);
+    Click(a);
+    Click(b);
+    EXPECT_EQ(ActiveLinkCount(*Net), 1);
+
+    Mode(8);
+    Click(a);
+    Click(b, Qt::RightButton);
+    TLinkValues* ab = FindHalfEdge(a, b)->LinkValues;
+    EXPECT_FALSE(ab->Active);
+    ASSERT_TRUE(Main->Toolbars.UndeleteButton->isEnabled());
+    Main->Toolbars.UndeleteButton->click();
+    EXPECT_TRUE(ab->Active);
+    EXPECT_EQ(ab->Values[0].Real(), 4.5);
+    EXPECT_FALSE(Main->Toolbars.UndeleteButton->isEnabled());
+    Main->Toolbars.UndeleteButton->click(); // nothing left: nothing happens
+}
+
+TEST_F(Mouse, CrosshairModesAndZoomClicks)
+{
+    Mode(1);
+    Click(200, 250);
+    EXPECT_EQ(Net->NodeCount, 0); // a left click only moves the crosshair
+    EXPECT_EQ(Panel0(), "200,250");
+    Click(600, 600, Qt::RightButton);
+    ASSERT_EQ(Net->NodeCount, 1);
+    TNode* n;
+    TShapePoint* sp;
+    EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 200, 250, n, sp));
+
+    Mode(11); // Node Move: pick, place, commit
+    Click(200, 250);
+    EXPECT_EQ(Pad->View.SketchMode, 13);
+    Click(400, 420);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(Pad->View.SketchMode, 11);
+    EXPECT_EQ(n->X, 400);
+    EXPECT_EQ(n->Y, 420);
+
+    Pad->View.ZoomInState = 1;
+    const int zoom = Pad->View.ZoomIndex;
+    Click(400, 420, Qt::RightButton); // the right button zooms out
+    EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
+    Pad->View.ZoomInState = 0;
+
+    Main->CalcBusy = 1; // no edits while Calculate runs
+    Mode(5);
+    Click(n);
+    EXPECT_TRUE(n->Active);
+    Main->CalcBusy = 0;
+}
+
+TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
+{
+    TNode* a = Node(*Net, 100, 100);
+    TNode* b = Node(*Net, 500, 100);
+    TLinkValues* ab = Link(*Net, a, b);
+    Shape(*Net, ab, 300, 140);
+    QAction* undoShape = Pad->Action("UndoShapeRemoveM");
+    ASSERT_NE(undoShape, nullptr);
+    EXPECT_FALSE(undoShape->isEnabled());
+    Mode(19);
+    Click(301, 141);
+    EXPECT_EQ(ab->ShapePoints.GetCount(), 0);
+    ASSERT_TRUE(undoShape->isEnabled());
+    Main->SetAllowClose(*Pad, 1);
+    undoShape->trigger();
+    EXPECT_EQ(ShapeXY(ab), (XY{{300, 140}}));
+    EXPECT_EQ(Pad->View.Saved, 0);
+    EXPECT_FALSE(undoShape->isEnabled());
+
+    // A network replaced in the window leaves no stale record behind.
+    Click(300, 140);
+    Pad->NewNetwork();
+    EXPECT_FALSE(TPadEditor::Of(*Pad).UndoShapeRemove());
+
+    Net = Pad->Network.get();
+    TNode* c = Node(*Net, 10, 20);
+    Pad->Action("ScalebyTwoM")->trigger();
+    EXPECT_EQ(c->X, 20);
+    EXPECT_EQ(c->Y, 40);
+    QAction* undo = Pad->Action("UndoTransformM");
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(c->X, 10);
+    EXPECT_FALSE(undo->isEnabled());
+}
