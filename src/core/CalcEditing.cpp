@@ -12,35 +12,6 @@
 
 namespace {
 
-// The link's A cell covers the link's box and reach (after the link's ends
-// or points changed).
-void WidenCellForLink(TNetwork& net, TLinkValues* link)
-{
-    RecomputeBox(link);
-    if (!link->ANode) return;
-    THashEntry* c = net.NodeHash.FindCell(link->ANode->X, link->ANode->Y);
-    if (!c) return;
-    c->LinkBox.Include(link->Box);
-    c->MaxDX = int32_t(std::max<int64_t>(c->MaxDX, int64_t(link->Box.MaxX) - link->Box.MinX));
-    c->MaxDY = int32_t(std::max<int64_t>(c->MaxDY, int64_t(link->Box.MaxY) - link->Box.MinY));
-}
-
-// The half-edge of the link in node's list.
-TLink* HalfEdgeAt(TNode* node, const TLinkValues* link)
-{
-    if (!node) return nullptr;
-    for (TLink* h : node->Links)
-        if (h->LinkValues == link) return h;
-    return nullptr;
-}
-
-bool HasActiveLinkTo(const TNode* node, const TNode* far)
-{
-    for (TLink* h : node->Links)
-        if (h->FarNode == far && h->LinkValues && h->LinkValues->Active) return true;
-    return false;
-}
-
 // The points within distance d of (x, y), cells in table order and points
 // in cell order. Only the cells the square around the point touches are
 // visited, unless there are more of those than cells in the table.
@@ -74,103 +45,36 @@ void ForEachPointWithin(const TNetwork& net, int32_t x, int32_t y, double d, F&&
         }
 }
 
-// Replaces old by fresh in the ring of every polygon old is a vertex of
-// (removes it where fresh is a vertex already); fresh joins those polygons.
-void ReplaceVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* fresh)
-{
-    std::vector<TNode*> owners(old->Polygons.begin(), old->Polygons.end());
-    for (TNode* owner : owners) {
-        TMyPolygonList& ring = owner->OwnPolygon;
-        const int32_t i = ring.IndexOf(old);
-        if (i >= 0) {
-            if (ring.IndexOf(fresh) >= 0) {
-                ring.DeleteAt(i);
-            } else {
-                ring.PutAt(i, fresh);
-                if (fresh->Polygons.IndexOf(owner) < 0) {
-                    MakeRoom(fresh->Polygons);
-                    fresh->Polygons.Insert(owner);
-                }
-            }
-        }
-        UpdateNodePolygonBox(net, owner);
-    }
-    old->Polygons.Clear();
-}
-
-void DefaultDeleteNode(TNetwork& net, TNode* node)
-{
-    if (!node) return;
-    net.SetAllowClose(false);
-    node->Active = 0;
-    net.DeletedItems.Insert(new TDeletedItem(node, 1, nullptr));
-    for (TLink* h : node->Links) {
-        TLinkValues* r = h->LinkValues;
-        if (!r || !r->Active) continue;
-        r->Active = 0;
-        r->DeletedWithNode = 1;
-        for (TShapePoint* sp : r->ShapePoints) {
-            sp->Active = 0;
-            for (TNode* owner : sp->Polygons) UpdateNodePolygonBox(net, owner);
-        }
-    }
-}
-
-void DefaultFlipLink(TNetwork& net, TLink* halfEdge)
-{
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
-    if (!r || r->FlipMark) return;
-    net.SetAllowClose(false);
-    r->FlipMark = 1;
-    TLink* ha = HalfEdgeAt(r->ANode, r);
-    TLink* hb = HalfEdgeAt(r->BNode, r);
-    std::swap(r->ANode, r->BNode);
-    if (ha) ha->AEnd = 0;
-    if (hb) hb->AEnd = 1;
-    auto& shapes = r->ShapePoints;
-    const int32_t n = shapes.GetCount();
-    if (n > 1)
-        for (int32_t i = 0, j = n - 1; i < j; ++i, --j) {
-            TShapePoint* t = shapes.At(i);
-            shapes.PutAt(i, shapes.At(j));
-            shapes.PutAt(j, t);
-        }
-    for (TShapePoint* sp : shapes)
-        if (hb) sp->Link = hb;
-    WidenCellForLink(net, r);
-}
-
 } // namespace
 
-TCalcEditOps DefaultCalcEditOps()
+TCalcEditOps CalcEditOpsFor(const TEditHooks& hooks, const TSpliceSettings& rules)
 {
     TCalcEditOps ops;
-    ops.DeleteNode = DefaultDeleteNode;
-    ops.FlipLink = DefaultFlipLink;
-    // Splicing, link intersection and polygon merging come from the editing
-    // operations of the sketch pad; callers that have them set them here.
+    ops.DeleteNode = [hooks](TNetwork& net, TNode* node) { DeleteNode(net, node, false, hooks); };
+    ops.DeleteLink = [](TNetwork& net, TLink* halfEdge) { DeleteLink(net, halfEdge); };
+    ops.FlipLink = [](TNetwork& net, TLink* halfEdge) { FlipLink(net, halfEdge); };
+    ops.SpliceLinksAtNode = [hooks, rules](TNetwork& net, TNode* node) {
+        SpliceLinksAtNode(net, node, nullptr, rules, hooks);
+    };
+    ops.IntersectLink = [hooks](TNetwork& net, TLink* halfEdge, int64_t& reach) {
+        if (reach < 0) reach = MaxLinkReach(net);
+        TBox area;
+        return IntersectLink(net, halfEdge, area, hooks, reach);
+    };
+    ops.MergeNodes = [hooks](TNetwork& net, TNode* source, TNode* target) {
+        return MergeNodes(net, source, target, hooks) != TPolygonMerge::NotMerged;
+    };
+    ops.MergeNodeIntoShapePoint = [](TNetwork& net, TNode* node, TShapePoint* shapePoint) {
+        return MergeNodeIntoShapePoint(net, node, shapePoint);
+    };
     return ops;
 }
 
-void CalcDeleteLink(TNetwork& net, TLink* halfEdge, TCalcHost& host)
-{
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
-    if (!r) return;
-    net.SetAllowClose(false);
-    r->Active = 0;
-    for (TShapePoint* sp : r->ShapePoints) {
-        sp->Active = 0;
-        for (TNode* owner : sp->Polygons) UpdateNodePolygonBox(net, owner);
-    }
-    host.EnableUndelete();
-    TLink* aHalf = halfEdge->AEnd ? halfEdge : HalfEdgeAt(r->ANode, r);
-    net.DeletedItems.Insert(new TDeletedItem(r->ANode, 0, aHalf ? aHalf : halfEdge));
-    r->DeletedWithNode = 0;
-}
+TCalcEditOps DefaultCalcEditOps() { return CalcEditOpsFor(TEditHooks{}, TSpliceSettings{}); }
 
 int32_t CalcMergeNodesWithin(TNetwork& net, TNode* target, double d, const TCalcEditOps& ops, TCalcHost& host)
 {
-    if (!target) return 0;
+    if (!target || !ops.MergeNodes) return 0;
     net.SetAllowClose(false);
     std::vector<TNode*> others;
     ForEachPointWithin(net, target->X, target->Y, d, [&](TNetworkPoint* p) {
@@ -179,27 +83,7 @@ int32_t CalcMergeNodesWithin(TNetwork& net, TNode* target, double d, const TCalc
         return true;
     });
     for (TNode* source : others) {
-        // Links move to the target unless they would become loops or
-        // duplicates; those stay and are deleted with the source.
-        std::vector<TLink*> halves(source->Links.begin(), source->Links.end());
-        for (TLink* h : halves) {
-            TLinkValues* r = h->LinkValues;
-            TNode* far = h->FarNode;
-            if (!r || !far || far == target || far == source || HasActiveLinkTo(target, far)) continue;
-            // The far end's half-edge now points at the target, as the mouse
-            // merge does, so both halves agree on the link's ends.
-            if (TLink* twin = HalfEdgeAt(far, r)) twin->FarNode = target;
-            source->Links.Remove(h);
-            MakeRoom(target->Links);
-            target->Links.Insert(h);
-            if (r->ANode == source) r->ANode = target;
-            else r->BNode = target;
-            WidenCellForLink(net, r);
-        }
-        ReplaceVertex(net, source, target);
-        if (ops.MergeNodePolygons && !ops.MergeNodePolygons(net, source, target)) host.PolygonNotMerged();
-        UpdateNodePolygonBox(net, target);
-        if (ops.DeleteNode) ops.DeleteNode(net, source);
+        if (!ops.MergeNodes(net, source, target)) host.PolygonNotMerged();
         host.EnableUndelete();
     }
     return int32_t(others.size());
@@ -216,11 +100,8 @@ bool CalcMergeIntoShapePoint(TNetwork& net, TNode* node, double d, const TCalcEd
         }
         return true;
     });
-    if (!found) return false;
-    net.SetAllowClose(false);
-    ReplaceVertex(net, node, found);
-    if (ops.DeleteNode) ops.DeleteNode(net, node);
-    return true;
+    if (!found || !ops.MergeNodeIntoShapePoint) return false;
+    return ops.MergeNodeIntoShapePoint(net, node, found);
 }
 
 void CalcDeletePolygon(TNetwork& net, TNode* node)

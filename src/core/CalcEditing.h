@@ -5,22 +5,23 @@
 #include <cstdint>
 
 #include "core/CalcRun.h"
+#include "core/Editing.h"
 
 class TNetwork;
 class TNode;
 struct TLink;
 
-// DELE on a link: inactive with its shape points, polygon boxes of the
-// polygons that use them recomputed, an undo record kept.
-void CalcDeleteLink(TNetwork& net, TLink* halfEdge, TCalcHost& host);
+// The editing operations with a window's long/lat hooks and splice rules.
+TCalcEditOps CalcEditOpsFor(const TEditHooks& hooks, const TSpliceSettings& rules);
 
 // MRGE d: merges every other active node within distance d into node.
 // Returns how many nodes were merged.
 int32_t CalcMergeNodesWithin(TNetwork& net, TNode* node, double d, const TCalcEditOps& ops, TCalcHost& host);
 
-// SMRG d: replaces a node without links or shown polygon vertices by the
-// first shape point within distance d in the polygons that use it, then
-// deletes it. False when nothing was done.
+// SMRG d: replaces a node without active links or shown polygon vertices by
+// the first shape point within distance d (cells in table order, points in
+// cell order) in the polygons that use it, then deletes it. False when
+// nothing was done.
 bool CalcMergeIntoShapePoint(TNetwork& net, TNode* node, double d, const TCalcEditOps& ops);
 
 // PDEL: empties the node's own polygon.

@@ -255,28 +255,9 @@ struct TCalcEngine::Frame {
 TCalcEngine::TCalcEngine(TNetwork& net, TCalcProgram& program, TCalcFlags& flags, TCalcHost& host,
                          const TCalcEditOps& ops, const TCalcRunOptions& options)
     : Net(net), Program(program), Flags(flags), Host(host), Ops(ops), Options(options),
-      Usage(ComputeCalcUsage(program)), Properties(net), Random(MakeRunRandom()), Lines(std::make_unique<Cache>())
+      Usage(ComputeCalcUsage(program)), Random(MakeRunRandom()), Binding(net, options.View, &Random),
+      Env(Binding.Env), Lines(std::make_unique<Cache>())
 {
-    Env.NodeClasses = Net.NodeClasses.get();
-    Env.LinkClasses = Net.LinkClasses.get();
-    Env.SystemClass = Net.SystemClass.get();
-    Env.SystemValues = SystemNumbers.data();
-    Env.SystemStrings = SystemStringViews.data();
-    if (Options.View) {
-        for (int i = 1; i <= 10; ++i)
-            LayerStates[size_t(i)] = uint8_t(std::clamp<int32_t>(Options.View->LayerStates[size_t(i)], 0, 255));
-        Env.LayerStates = LayerStates.data();
-        Env.ZoomIndex = Options.View->ZoomIndex;
-    }
-    Env.Properties = &Properties;
-    Env.Random = &Random;
-    for (int k = 0; k < ExprSlots; ++k) SystemNumbers[size_t(k)] = Net.SystemValues[size_t(k)].Real();
-    // Views of the system's strings; refreshed whenever the system's values
-    // are written back.
-    if (const TClassRecord* rec = ClassRecordOf(Net, CalcKindSystem, 1))
-        for (int k = 1; k <= MaxAttributes; ++k)
-            if (const TAttrib* a = rec->Attr(k); a && a->Kind == 'S' && a->StringIndex < Net.SystemStrings.size())
-                SystemStringViews[size_t(k)] = Net.SystemStrings[a->StringIndex];
     for (int i = 0; i <= CalcVariableCount; ++i) Ctx.Variables[size_t(i)] = Program.Variables[size_t(i)];
     for (int line = 1; line <= CalcLineCount; ++line) Lines->Texts[size_t(line)] = SplitRelationLine(Program.CalcLines[size_t(line)]);
     LastEvents = std::chrono::steady_clock::now();
@@ -295,15 +276,29 @@ void TCalcEngine::ProcessMessages(bool force)
     Host.ProcessMessages();
 }
 
+const TCalcEngine::ClassInfo& TCalcEngine::InfoOf(int kind, int classNo)
+{
+    ClassInfo& info = Infos[size_t(kind)][size_t(std::clamp(classNo, 0, MaxClasses))];
+    if (info.Ready) return info;
+    info.Ready = true;
+    const TClassRecord* rec = ClassRecordOf(Net, kind, classNo);
+    if (!rec) return info;
+    info.Count = kind == CalcKindSystem ? CountAttributes(*Net.SystemClass) : std::clamp(rec->AttributeCount, 0, MaxAttributes);
+    for (int k = 1; k <= info.Count; ++k) {
+        info.Kinds[size_t(k)] = KindOfAttribute(rec->Attr(k));
+        if (info.Kinds[size_t(k)] == KindString) info.HasStrings = true;
+    }
+    return info;
+}
+
 void TCalcEngine::SetKinds()
 {
-    const TClassRecord* rec = ClassRecordOf(Net, E.Kind, E.ClassNo);
-    E.Kinds.fill(KindReal);
-    E.AttributeCount = 0;
-    if (!rec) return;
-    E.AttributeCount = E.Kind == CalcKindSystem ? CountAttributes(*Net.SystemClass)
-                                                : std::clamp(rec->AttributeCount, 0, MaxAttributes);
-    for (int k = 1; k <= E.AttributeCount; ++k) E.Kinds[size_t(k)] = KindOfAttribute(rec->Attr(k));
+    const int key = E.Kind * (MaxClasses + 1) + (E.Kind == CalcKindSystem ? 1 : std::clamp(E.ClassNo, 0, MaxClasses));
+    if (E.KindsOf == key) return;
+    const ClassInfo& info = InfoOf(E.Kind, E.Kind == CalcKindSystem ? 1 : E.ClassNo);
+    E.Kinds = info.Kinds;
+    E.AttributeCount = info.Count;
+    E.KindsOf = key;
 }
 
 void TCalcEngine::SyncContext()
@@ -350,11 +345,17 @@ void TCalcEngine::LoadEntity(int kind, TNode* node, TLink* link, int classNo)
     const int m = std::min(n, blockCount);
     for (int k = 1; k <= m; ++k) E.Slots[size_t(k)] = block[k - 1];
     for (int k = m + 1; k <= std::max(before, n); ++k) E.Slots[size_t(k)] = TValueSlot{};
-    for (int k = 1; k <= std::max(before, n); ++k) {
-        std::string& s = E.Strings[size_t(k)];
-        s.clear();
-        if (k <= n && E.Kinds[size_t(k)] == KindString && rec && strings)
-            if (const TAttrib* a = rec->Attr(k); a && a->StringIndex < strings->size()) s = (*strings)[a->StringIndex];
+    if (StringsLoaded || InfoOf(kind, kind == CalcKindSystem ? 1 : classNo).HasStrings) {
+        StringsLoaded = false;
+        for (int k = 1; k <= std::max(before, n); ++k) {
+            std::string& s = E.Strings[size_t(k)];
+            s.clear();
+            if (k <= n && E.Kinds[size_t(k)] == KindString && rec && strings)
+                if (const TAttrib* a = rec->Attr(k); a && a->StringIndex < strings->size()) {
+                    s = (*strings)[a->StringIndex];
+                    StringsLoaded = true;
+                }
+        }
     }
     // The context: only the slots that may differ from the last entity.
     for (int k = 1; k <= std::max(before, n); ++k) {
@@ -400,12 +401,18 @@ void TCalcEngine::WriteBack()
             (*strings)[a->StringIndex] = E.Strings[size_t(k)];
         }
     }
-    if (E.Kind == CalcKindSystem) {
-        for (int k = 1; k <= m; ++k) SystemNumbers[size_t(k)] = E.Slots[size_t(k)].Real();
-        if (rec)
-            for (int k = 1; k <= MaxAttributes; ++k)
-                if (const TAttrib* a = rec->Attr(k); a && a->Kind == 'S' && a->StringIndex < Net.SystemStrings.size())
-                    SystemStringViews[size_t(k)] = Net.SystemStrings[a->StringIndex];
+}
+
+void TCalcEngine::WriteSlot(int k)
+{
+    if (E.Kinds[size_t(k)] == KindString || E.Kind == CalcKindSystem) {
+        WriteBack();
+        return;
+    }
+    if (E.Kind == CalcKindNode && E.Node) {
+        if (k <= SlotCount(*E.Node)) E.Node->Values[size_t(k - 1)] = E.Slots[size_t(k)];
+    } else if (E.Kind == CalcKindLink && E.Link && E.Link->LinkValues) {
+        if (k <= SlotCount(*E.Link->LinkValues)) E.Link->LinkValues->Values[size_t(k - 1)] = E.Slots[size_t(k)];
     }
 }
 
@@ -497,6 +504,7 @@ void TCalcEngine::ChangeClass(int64_t n)
     }
     const int old = E.AttributeCount;
     E.ClassNo = int(n);
+    E.KindsOf = -1;
     SetKinds();
     for (int k = E.AttributeCount + 1; k <= std::max(old, E.AttributeCount); ++k) {
         E.Slots[size_t(k)] = TValueSlot{};
@@ -535,6 +543,7 @@ void TCalcEngine::Assign(const TCalcStatement& st)
             std::string q;
             QuotedText(st.Text, 100, q);
             slot = TValueSlot{};
+            StringsLoaded = true;
             E.Strings[size_t(k)] = std::move(q);
             Strings[size_t(k)] = E.Strings[size_t(k)];
         } else if (kind >= KindDateTime) {
@@ -558,7 +567,7 @@ void TCalcEngine::Assign(const TCalcStatement& st)
         }
         Ctx.Values[size_t(k)] = kind == KindInteger ? pround(slot.Real()) : slot.Real();
         Net.SetAllowClose(false);
-        if (!inLoop) WriteBack();
+        if (!inLoop) WriteSlot(k);
         return;
     }
     case CalcVariable:
@@ -652,6 +661,7 @@ void TCalcEngine::EndCallPass()
         }
         const int count = E.AttributeCount;
         E = f.Saved;
+        StringsLoaded = true;
         for (int k = E.AttributeCount + 1; k <= count; ++k) E.Slots[size_t(k)] = TValueSlot{};
         SyncContext();
     }
@@ -722,7 +732,7 @@ void TCalcEngine::Command(const TCalcStatement& st)
         else Error = true;
         return;
     case CalcMrge:
-        if (isNode) CalcMergeNodesWithin(Net, E.Node, double(n), Ops, Host);
+        if (isNode && CalcMergeNodesWithin(Net, E.Node, double(n), Ops, Host) > 0) LinkReach = -1;
         return;
     case CalcSmrg:
         if (isNode && CalcMergeIntoShapePoint(Net, E.Node, double(n), Ops)) Host.EnableUndelete();
@@ -741,19 +751,21 @@ void TCalcEngine::Command(const TCalcStatement& st)
         return;
     case CalcFuse:
         if (isNode && Ops.SpliceLinksAtNode) {
-            Ops.SpliceLinksAtNode(Net, E.Node, nullptr);
+            Ops.SpliceLinksAtNode(Net, E.Node);
+            LinkReach = -1; // the joined link may reach further
             Host.EnableUndelete();
         }
         return;
     case CalcLnkx:
-        if (isLink && Ops.IntersectLink) Ops.IntersectLink(Net, E.Link);
+        if (isLink && Ops.IntersectLink) Ops.IntersectLink(Net, E.Link, LinkReach);
         return;
     case CalcDele:
         if (isNode && Ops.DeleteNode) {
             Ops.DeleteNode(Net, E.Node);
             Host.EnableUndelete();
-        } else if (isLink) {
-            CalcDeleteLink(Net, E.Link, Host);
+        } else if (isLink && Ops.DeleteLink) {
+            Ops.DeleteLink(Net, E.Link);
+            Host.EnableUndelete();
         }
         return;
     case CalcClkw:
@@ -869,6 +881,7 @@ bool TCalcEngine::CalculateEntity(int kind, TNode* node, TLink* link, int classN
     if (Call && Call->Code != CalcCall) {
         WriteBack();
         E = Call->Saved;
+        StringsLoaded = true;
         SyncContext();
     }
     Call.reset();

@@ -14,6 +14,7 @@
 #include "core/CalcRun.h"
 #include "core/EntityClasses.h"
 #include "core/Expression.h"
+#include "core/ExpressionNetwork.h"
 
 class TNetwork;
 class TNode;
@@ -94,6 +95,7 @@ struct TCalcEntity {
     std::array<std::string, MaxAttributes + 1> Strings; // [1..100] by attribute number
     std::array<int32_t, MaxAttributes + 1> Kinds{};     // [1..100]: R 0, I -1, C 1..15, D 16, X 17, T 18, S 19
     int Layer = 0;
+    int KindsOf = -1; // the (kind, class) whose attribute kinds Kinds holds
 };
 
 // Runs entities for one Calculate run.
@@ -120,9 +122,18 @@ public:
 private:
     struct Cache;
     struct Frame;
+    // Attribute count and kinds of one class, worked out once per run.
+    struct ClassInfo {
+        bool Ready = false;
+        bool HasStrings = false;
+        int Count = 0;
+        std::array<int32_t, MaxAttributes + 1> Kinds{};
+    };
 
     void LoadEntity(int kind, TNode* node, TLink* link, int classNo);
     void SetKinds();
+    const ClassInfo& InfoOf(int kind, int classNo);
+    void WriteSlot(int k);
     void SyncContext();
     void WriteBack();
     void RunLines(int first, int last);
@@ -144,17 +155,17 @@ private:
     const TCalcEditOps& Ops;
     TCalcRunOptions Options;
     TCalcUsage Usage;
-    TNetworkProperties Properties;
     std::mt19937_64 Random;
-    std::array<uint8_t, 11> LayerStates{};
-    std::array<double, ExprSlots> SystemNumbers{};
-    std::array<std::string_view, ExprSlots> SystemStringViews{};
-    TExprEnvironment Env;
+    TExprBinding Binding;
+    TExprEnvironment& Env;
     ExpressionContext Ctx;
     ExprStrings Strings{};
     TCalcOperands Operands{};
     TCalcEntity E;
     std::unique_ptr<Cache> Lines;
+    std::array<std::array<ClassInfo, MaxClasses + 1>, 3> Infos{};
+    bool StringsLoaded = true; // E.Strings may hold texts
+    int64_t LinkReach = -1;    // longest link reach for LNKX; -1 = to be worked out
 
     // Line state of the entity.
     int Line = 0, Pos = 0, First = 0, Last = 0;

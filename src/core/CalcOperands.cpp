@@ -1,5 +1,4 @@
-// Built-in operands and lookups of Calculate entities; built-in properties of
-// nodes and links.
+// Built-in operands and lookups of Calculate entities.
 #include "core/CalcOperands.h"
 
 #include "core/Network.h"
@@ -11,19 +10,6 @@
 #include <string_view>
 
 namespace {
-
-// Line 1 or 2 of a note ("&&" ends each line), cut to 30 characters, as a
-// view into the note.
-std::string_view NoteLineView(const std::string& note, int lineNo)
-{
-    std::size_t start = 0;
-    for (int line = 1;; ++line) {
-        const std::size_t end = note.find("&&", start);
-        if (end == std::string::npos) return {};
-        if (line == lineNo) return std::string_view(note).substr(start, std::min<std::size_t>(end - start, 30));
-        start = end + 2;
-    }
-}
 
 int NodeClass(const TNode* n) { return n ? n->EntityType : 0; }
 
@@ -171,54 +157,6 @@ TNode* FirstOwnerNode(const TNode* node)
 {
     if (!node || node->Polygons.GetCount() == 0) return nullptr;
     return node->Polygons.At(0);
-}
-
-bool TNetworkProperties::NodeProperty(const TNode& node, char code, TPropertyValue& out) const
-{
-    out = TPropertyValue{};
-    switch (code) {
-    case 'B':
-        out.IsText = true;
-        out.Text = node.Name;
-        return true;
-    case '(':
-    case ')':
-        out.IsText = true;
-        out.Text = NoteLineView(node.Note, code == '(' ? 1 : 2);
-        return true;
-    case 'K': out.Value = node.EntityType; return true;
-    case '[': out.Value = node.Layer; return true;
-    case 'E': case 'F': case 'L': case 'M': case 'S': case 'X': case 'Y': case '@': case '$':
-    case '^': case '_': case '-': case '|': case ';': case '~': case 'R':
-        out.Value = NodeParameter(Net, node, code);
-        return true;
-    default: return false;
-    }
-}
-
-bool TNetworkProperties::LinkProperty(const TLink& link, char code, TPropertyValue& out) const
-{
-    out = TPropertyValue{};
-    const TLinkValues* r = link.LinkValues;
-    if (!r) return false;
-    switch (code) {
-    case 'B':
-        out.IsText = true;
-        out.Text = r->Name;
-        return true;
-    case '(':
-    case ')':
-        out.IsText = true;
-        out.Text = NoteLineView(r->Note, code == '(' ? 1 : 2);
-        return true;
-    case 'K': out.Value = r->EntityType; return true;
-    case 'F': out.Value = LinkParameter(Net, link, 'G'); return true; // serial of the A node
-    case 'G': out.Value = LinkParameter(Net, link, 'H'); return true; // serial of the B node
-    case 'E': case 'L': case 'S': case 'X': case 'Y': case 'I': case 'J': case 'P': case 'Q': case '@':
-        out.Value = LinkParameter(Net, link, code);
-        return true;
-    default: return false;
-    }
 }
 
 void LookupTableValue(const TNetwork& net, const TLookupTable& table, int targetOverride, const TValueSlot* slots,

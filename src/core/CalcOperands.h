@@ -1,7 +1,5 @@
-// The built-in operands P0..P35 of a Calculate entity (from the class's
-// parameter string, the lookup tables, the link-ends and polygon-owner sets)
-// and the built-in properties of nodes and links that expressions read as
-// N? and L?.
+// The built-in operands P0..P35 of a Calculate entity: from the class's
+// parameter string, the lookup tables, the link-ends and polygon-owner sets.
 #pragma once
 
 #include <array>
@@ -25,19 +23,6 @@ struct TCalcUsage {
     bool PolygonOwners = false;
 };
 TCalcUsage ComputeCalcUsage(const TCalcProgram& program);
-
-// The built-in properties of the network's nodes and links. Numbers come
-// back as values; names and note lines as texts that live as long as the
-// element.
-class TNetworkProperties : public IElementProperties {
-public:
-    explicit TNetworkProperties(const TNetwork& net) : Net(net) {}
-    bool NodeProperty(const TNode& node, char code, TPropertyValue& out) const override;
-    bool LinkProperty(const TLink& link, char code, TPropertyValue& out) const override;
-
-private:
-    const TNetwork& Net;
-};
 
 // The node that owns the first polygon the node is a vertex of; nullptr when
 // none.

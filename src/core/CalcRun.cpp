@@ -4,6 +4,7 @@
 #include "core/CalcInterpreter.h"
 #include "core/Network.h"
 #include "core/NetworkQueries.h"
+#include "core/SearchFilter.h"
 #include "core/TextFormat.h"
 
 #include <vector>
@@ -16,6 +17,15 @@ struct BusyGuard {
     explicit BusyGuard(TCalcFlags& f) : Flags(f) { Flags.CalcBusy = 1; }
     ~BusyGuard() { Flags.CalcBusy = 0; }
 };
+
+inline void Prefetch(const void* p)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
 
 } // namespace
 
@@ -35,8 +45,19 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
     auto stage = [&](int s) {
         if (!engine.CalculateEntity(CalcKindSystem, nullptr, nullptr, s)) ++engine.Counts.Errors;
     };
-    auto nodePasses = [&](const TNode* n) { return !search.NodePasses || search.NodePasses(n); };
-    auto linkPasses = [&](const TLink* h) { return !search.LinkPasses || search.LinkPasses(h); };
+    // The window's search criteria, prepared once for the run.
+    TSearchFilter filter;
+    if (!search.NodePasses || !search.LinkPasses)
+        filter.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(net.Search.PolygonCriterion));
+    auto nodePasses = [&](const TNode* n) {
+        if (search.NodePasses) return search.NodePasses(n);
+        return filter.NodesUnfiltered || filter.NodePassesSearch(*n);
+    };
+    auto linkPasses = [&](const TLink* h) {
+        if (search.LinkPasses) return search.LinkPasses(h);
+        const TNode* near = h->NearNode();
+        return filter.LinksUnfiltered || (near && filter.LinkPassesSearch(*h, *near));
+    };
 
     stage(1);
     std::vector<TNode*> nodes;
@@ -54,8 +75,14 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
             // made by the statements are not visited, deleted ones are skipped.
             nodes.clear();
             ForEachNode(net, [&](TNode* n) { nodes.push_back(n); });
-            for (TNode* n : nodes) {
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                TNode* n = nodes[i];
                 if (engine.Stopped()) break;
+                // The elements lie all over the heap: ask for the next ones'
+                // records ahead of their turn.
+                if (i + 16 < nodes.size()) Prefetch(nodes[i + 16]);
+                if (i + 16 < nodes.size()) Prefetch(reinterpret_cast<const char*>(nodes[i + 16]) + 64);
+                if (i + 8 < nodes.size()) Prefetch(nodes[i + 8]->Values.get());
                 if (!n->Active || n->EntityType == 0 || !nodePasses(n)) continue;
                 if (!engine.CalculateEntity(CalcKindNode, n, nullptr, n->EntityType)) ++engine.Counts.Errors;
             }
@@ -72,10 +99,17 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
                 const TLinkValues* r = h->LinkValues;
                 return r && r->Active && r->EntityType != 0 && linkPasses(h);
             };
-            for (TLink* h : links)
-                if (takesPart(h)) h->LinkValues->FlipMark = 0;
-            for (TLink* h : links) {
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                if (i + 32 < links.size()) Prefetch(links[i + 32]);
+                if (i + 16 < links.size()) Prefetch(links[i + 16]->LinkValues);
+                if (takesPart(links[i])) links[i]->LinkValues->FlipMark = 0;
+            }
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                TLink* h = links[i];
                 if (engine.Stopped()) break;
+                if (i + 32 < links.size()) Prefetch(links[i + 32]);
+                if (i + 16 < links.size()) Prefetch(links[i + 16]->LinkValues);
+                if (i + 8 < links.size()) Prefetch(links[i + 8]->LinkValues->Values.get());
                 // A link flipped earlier in this sweep stays in the list once.
                 if (!takesPart(h)) continue;
                 if (!engine.CalculateEntity(CalcKindLink, nullptr, h, h->LinkValues->EntityType))

@@ -15,6 +15,7 @@
 
 class TNetwork;
 class TNode;
+class TShapePoint;
 struct TLink;
 struct TViewRecord;
 
@@ -46,8 +47,9 @@ public:
     virtual void PolygonNotMerged() {}
 };
 
-// Which elements take part: the window's search filter, prepared by the
-// caller. Empty functions let everything through.
+// Which elements take part. By default the run prepares the network's own
+// search criteria (classes, attribute bounds and the polygon criterion); a
+// caller may give tests of its own instead.
 struct TCalcSearch {
     std::function<bool(const TNode*)> NodePasses;
     std::function<bool(const TLink*)> LinkPasses; // the A-end half-edge
@@ -55,22 +57,27 @@ struct TCalcSearch {
 
 // The editing operations the command words call. Those left empty do nothing.
 struct TCalcEditOps {
-    // Soft delete of a node and its links (undoable).
+    // DELE on a node: soft delete of the node and its links (undoable).
     std::function<void(TNetwork&, TNode*)> DeleteNode;
-    // Reverses a link once per pass (its flip mark).
+    // DELE on a link: soft delete of the link (undoable).
+    std::function<void(TNetwork&, TLink*)> DeleteLink;
+    // FLIP: reverses a link once per pass (its flip mark).
     std::function<void(TNetwork&, TLink*)> FlipLink;
-    // Joins the two links through a node into one; the link is the half-edge
-    // to receive the result, or nullptr for a new one.
-    std::function<void(TNetwork&, TNode*, TLink*)> SpliceLinksAtNode;
-    // Splits the link and the links it crosses at every crossing; true when
-    // at least one crossing was converted.
-    std::function<bool(TNetwork&, TLink*)> IntersectLink;
-    // Merges Source's own polygon into Target's; false when the rings could
-    // not be joined.
-    std::function<bool(TNetwork&, TNode* source, TNode* target)> MergeNodePolygons;
+    // FUSE: joins the two links through a node into one new link.
+    std::function<void(TNetwork&, TNode*)> SpliceLinksAtNode;
+    // LNKX: splits the link and the links it crosses at every crossing. Reach
+    // is the longest reach of a link from its A node's cell, -1 when not yet
+    // known (the operation then works it out and stores it).
+    std::function<bool(TNetwork&, TLink*, int64_t& reach)> IntersectLink;
+    // MRGE: merges Source into Target; false when their polygons could not
+    // be joined ("Polygon not merged").
+    std::function<bool(TNetwork&, TNode* source, TNode* target)> MergeNodes;
+    // SMRG: a node without links or polygon gives its places in polygons to
+    // the shape point and is deleted.
+    std::function<bool(TNetwork&, TNode*, TShapePoint*)> MergeNodeIntoShapePoint;
 };
-// The operations of the network model that the run uses unless the caller
-// gives others.
+// The editing operations of the network model, with no long/lat hooks and
+// the default splice rules. CalcEditOpsFor (CalcEditing.h) takes a window's.
 TCalcEditOps DefaultCalcEditOps();
 
 struct TCalcSummary {

@@ -86,9 +86,9 @@ struct TExprEnvironment {
     const TEntityClass* NodeClasses = nullptr;
     const TEntityClass* LinkClasses = nullptr;
     const TEntityClass* SystemClass = nullptr; // record 1 holds the system attributes
-    const TValueSlot* SystemValues = nullptr;    // [0..100]
-    const std::vector<std::string>* SystemStrings = nullptr; // by StringIndex
-    const int32_t* LayerStates = nullptr;        // [1..10]; nullptr: LAYER() gives 0
+    const double* SystemValues = nullptr;       // [0..100] slot bytes as doubles
+    const std::string_view* SystemStrings = nullptr; // [0..100] by attribute number
+    const uint8_t* LayerStates = nullptr;       // [1..10]; nullptr: LAYER() gives 0
     int32_t ZoomIndex = 0;
     const IElementProperties* Properties = nullptr;
     std::mt19937_64* Random = nullptr; // seeded once per run; nullptr: RAND gives 0

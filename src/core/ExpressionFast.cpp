@@ -604,17 +604,13 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
             break;
         }
         case XOp::SysNum:
-        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A].Real() : 0); break;
+        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A] : 0); break;
         case XOp::SysCodes:
-            pushCodes(env.SystemValues ? env.SystemValues[in.A].Real() : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
+            pushCodes(env.SystemValues ? env.SystemValues[in.A] : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
             break;
-        case XOp::SysString: {
-            size_t index = (*env.SystemClass)[1].Attr(in.A)->StringIndex;
-            std::string_view t;
-            if (env.SystemStrings && index < env.SystemStrings->size()) t = (*env.SystemStrings)[index];
-            pushText(t.substr(0, ExprMaxText));
+        case XOp::SysString:
+            pushText(env.SystemStrings ? env.SystemStrings[in.A].substr(0, ExprMaxText) : std::string_view());
             break;
-        }
         case XOp::PropNum:
         case XOp::PropText: {
             TPropertyValue pv;

@@ -9,9 +9,9 @@
 #include <string>
 
 // Built-in properties of nodes and links (operands N? and L?).
-class TNetworkProperties : public IElementProperties {
+class TModelProperties : public IElementProperties {
 public:
-    explicit TNetworkProperties(const TNetwork& net) : Net(net) {}
+    explicit TModelProperties(const TNetwork& net) : Net(net) {}
     bool NodeProperty(const TNode& node, char code, TPropertyValue& out) const override;
     bool LinkProperty(const TLink& link, char code, TPropertyValue& out) const override;
 
@@ -26,16 +26,26 @@ private:
 };
 
 // Everything an expression reads from one network and (optionally) one view.
-// Holds pointers into the network: rebuild it when classes or the system
-// string list are replaced.
+// Keeps a copy of the system values, string values and layer states: call
+// Refresh after they change (a Calculate run storing system attributes, a
+// new zoom level). Rebuild it when the classes are replaced.
 class TExprBinding {
 public:
     TExprBinding(const TNetwork& net, const TViewRecord* view, std::mt19937_64* random);
     TExprBinding(const TExprBinding&) = delete;
     TExprBinding& operator=(const TExprBinding&) = delete;
 
-    TNetworkProperties Properties;
+    void Refresh();
+
+    TModelProperties Properties;
     TExprEnvironment Env;
+
+private:
+    const TNetwork& Net;
+    const TViewRecord* View;
+    std::array<double, ExprSlots> SystemNumbers{};
+    std::array<std::string_view, ExprSlots> SystemStringViews{};
+    std::array<uint8_t, 11> LayerStates{};
 };
 
 // Note line 1 or 2 of a note whose lines are joined by "&&", as a view.

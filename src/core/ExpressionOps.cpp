@@ -233,7 +233,7 @@ bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& resu
     case FnLayer: {
         double n = pround(x);
         if (!(n >= 1 && n <= 10) || !env.LayerStates) return true;
-        int32_t state = env.LayerStates[static_cast<int>(n)];
+        uint8_t state = env.LayerStates[static_cast<int>(n)];
         result = (state != 0 && state <= env.ZoomIndex) ? 1 : 0;
         return true;
     }

@@ -3,6 +3,7 @@
 #include "core/EntityClasses.h"
 #include "core/ExpressionNetwork.h"
 #include "core/LabelSettings.h"
+#include "core/Network.h"
 #include "core/NetworkQueries.h"
 #include "core/Rounding.h"
 #include "core/TextFormat.h"
@@ -189,4 +190,9 @@ TLabelExtents ComputeLabelExtents(TLabelSettings& l, const TEntityClass& nodeCla
     l.HorizontalMargin = std::max(e.NodeHorizontal, e.LinkHorizontal);
     l.VerticalMargin = std::max(e.NodeVertical, e.LinkVertical);
     return e;
+}
+
+TLabelExtents ComputeLabelExtents(TNetwork& net)
+{
+    return ComputeLabelExtents(net.Labels, *net.NodeClasses, *net.LinkClasses, net.NodeCount);
 }

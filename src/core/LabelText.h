@@ -34,3 +34,6 @@ struct TLabelExtents {
 // label record (AnyNodeLabels, AnyLinkLabels, HorizontalMargin, VerticalMargin).
 TLabelExtents ComputeLabelExtents(TLabelSettings& l, const TEntityClass& nodeClasses,
                                   const TEntityClass& linkClasses, int32_t nodeCount);
+
+// The same for the network's own label record.
+TLabelExtents ComputeLabelExtents(TNetwork& net);

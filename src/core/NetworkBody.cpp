@@ -106,7 +106,9 @@ struct TBodyWriter {
     {
         ForEachActiveNode([&](TNode* n) {
             for (TLink* h : n->Links)
-                if (h->AEnd == 1 && h->LinkValues && h->LinkValues->Active) f(h->LinkValues);
+                // A link is written with its ends' serials, so both ends must be written too.
+                if (h->AEnd == 1 && h->LinkValues && h->LinkValues->Active && h->FarNode && h->FarNode->Active)
+                    f(h->LinkValues);
         });
     }
 
@@ -240,7 +242,7 @@ struct TBodyWriter {
     {
         if (!sp->Link || !sp->Link->LinkValues || !sp->Link->LinkValues->Active) return nullptr;
         const TLinkValues* l = sp->Link->LinkValues;
-        if (!l->ANode || !l->BNode) return nullptr;
+        if (!l->ANode || !l->BNode || !l->ANode->Active || !l->BNode->Active) return nullptr;
         return l;
     }
 
@@ -436,6 +438,8 @@ struct TBodyReader {
     // order; looked up by serial when the order differs.
     std::vector<TLinkValues*> LinksRead;
     std::size_t NextLinkExtra = 0;
+    TNode* LastA = nullptr;
+    int32_t LastAX = 0, LastAY = 0, LastASerial = 0;
     // Pairs of linked nodes, for nodes whose link lists grow long.
     std::unordered_set<uint64_t> LinkedPairs;
     std::unordered_set<const TNode*> IndexedNodes;
@@ -660,7 +664,14 @@ struct TBodyReader {
                 SkipShapePoints(shapes);
                 continue;
             }
-            TNode* a = FindNodeBySerial(Net, ax, ay, Serial(as));
+            // Links come in the order of their A nodes: the last A is tried first.
+            TNode* a = (LastA && LastAX == ax && LastAY == ay && LastASerial == as)
+                           ? LastA
+                           : FindNodeBySerial(Net, ax, ay, Serial(as));
+            LastA = a;
+            LastAX = ax;
+            LastAY = ay;
+            LastASerial = as;
             TNode* b = FindNodeBySerial(Net, bx, by, Serial(bs));
             bool drop = !a || !b;
             if (!drop) {

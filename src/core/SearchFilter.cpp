@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "core/Network.h"
+
 namespace {
 
 // Code character at 1-based position i of a slot holding packed codes.
@@ -203,4 +205,13 @@ bool TSearchFilter::LinkPassesSearch(const TLink& link, const TNode& node) const
     if (!AttributesPass(1, v->EntityType, ValuesOf(*v))) return false;
     if (!link.FarNode) return NodePolygonPasses(node.X, node.Y);
     return LinkPolygonPasses(node.X, node.Y, link.FarNode->X, link.FarNode->Y);
+}
+
+TSearchFilter PrepareSearch(TNetwork& net)
+{
+    TSearchFilter f;
+    f.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(net.Search.PolygonCriterion));
+    net.Search.NodesUnfiltered = f.NodesUnfiltered ? 1 : 0;
+    net.Search.LinksUnfiltered = f.LinksUnfiltered ? 1 : 0;
+    return f;
 }

@@ -86,3 +86,9 @@ private:
     std::array<PreparedTable, 2> Tables_;
     TPreparedPolygon Polygon_;
 };
+
+class TNetwork;
+
+// Prepares a filter from the network's classes and polygon criterion and
+// stores the two "unfiltered" bytes in the network's search settings.
+TSearchFilter PrepareSearch(TNetwork& net);

@@ -320,3 +320,10 @@ TStyleParts TStyleEvaluator::LinkParts(const TLink& link)
     el.Link = &link;
     return Parts(link.LinkValues->EntityType, el);
 }
+
+TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const void*),
+                            int32_t (*nodeImageSize)(int, const void*), const void* imageData)
+{
+    return ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses, linkImageSize,
+                            nodeImageSize, imageData);
+}

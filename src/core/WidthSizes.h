@@ -139,3 +139,7 @@ private:
     ExprStrings Strings_{};
     int Filled_ = 100;
 };
+
+// The same for the network's own width and display records.
+TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const void*) = nullptr,
+                            int32_t (*nodeImageSize)(int, const void*) = nullptr, const void* imageData = nullptr);

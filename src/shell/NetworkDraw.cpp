@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <memory>
+#include <random>
 
 #include <QSvgRenderer>
 
+#include "core/ExpressionNetwork.h"
+#include "core/LabelText.h"
 #include "core/TextFormat.h"
 #include "shell/Legend.h"
 
@@ -16,181 +20,86 @@ int32_t RoundI(double v) { return int32_t(pround(v)); }
 // A class number read from a file that names no class draws as class 0.
 int ClassOf(uint8_t entityType) { return entityType <= MaxClasses ? entityType : 0; }
 
-// The first interval 1..40 holding v, -1 when none.
-int IntervalOf(double v, const std::array<double, MaxWidthIntervals + 1>& top,
-               const std::array<double, MaxWidthIntervals + 1>& bottom)
-{
-    if (!std::isfinite(v)) return -1;
-    for (int k = 1; k <= MaxWidthIntervals; ++k)
-        if (bottom[size_t(k)] <= v && v <= top[size_t(k)]) return k;
-    return -1;
-}
-
-int32_t TableAt(const std::array<int32_t, MaxWidthIntervals + 1>& t, int part, int32_t otherwise)
-{
-    return part >= 1 && part <= MaxWidthIntervals ? t[size_t(part)] : otherwise;
-}
-
-struct TParts {
-    int Part[3] = {-1, -1, -1};
-    double Values[11] = {};
-    int Count = 0;
-};
-
-// Evaluates and classifies the first three parts; unclassed elements and
-// parts without an interval as the style rules say. Colour off: drawn in
-// colour 0.
-template <class F>
-TParts ClassifyParts(F evaluate, int mode, bool showNotFound, int classNo,
-                     const std::array<double, MaxWidthIntervals + 1>& top,
-                     const std::array<double, MaxWidthIntervals + 1>& bottom, bool& colourOff)
-{
-    TParts p;
-    colourOff = false;
-    if (mode == 2) return p;
-    double values[10] = {};
-    bool ok[10] = {};
-    p.Count = std::clamp(evaluate(values, ok), 0, 10);
-    for (int i = 0; i < p.Count; ++i) p.Values[i + 1] = ok[i] ? values[i] : 0;
-    for (int i = 0; i < 3 && i < p.Count; ++i)
-        if (ok[i]) p.Part[i] = IntervalOf(values[i], top, bottom);
-    if (classNo == 0) {
-        p.Part[0] = showNotFound ? 1 : -1;
-        p.Part[1] = -1;
-    }
-    if (p.Part[0] == -1) {
-        p.Part[0] = 1;
-        colourOff = !showNotFound;
-    }
-    return p;
-}
-
-std::string ShortestText(double v)
-{
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();
-}
-
-std::string CutLabel(std::string s, int32_t length)
-{
-    const size_t n = size_t(std::clamp<int32_t>(length, 1, 30));
-    if (s.size() > n) s.resize(n);
-    return s;
-}
-
-// Text of attribute code 1..100 of an element of class cls.
-std::string AttributeText(const TDrawPad& pad, const TEntityClass* classes, int cls, int code, const TValueSlot* slot,
-                          const TStringList& strings)
-{
-    if (!classes || !slot) return {};
-    const TClassRecord& rec = (*classes)[cls];
-    if (code > rec.AttributeCount) return {};
-    const TAttrib* a = rec.Attr(code);
-    if (!a) return {};
-    switch (a->Kind) {
-    case 'C': return UnpackShortText(*slot).substr(0, size_t(CategoryCodePositions(*a)));
-    case 'D':
-    case 'T':
-    case 'X': return DateTimeText(*slot, false, DateTimeModeOfKind(a->Kind));
-    case 'S': return a->StringIndex < strings.size() ? strings[a->StringIndex] : std::string();
-    case 'I': return RoundedNumberText(slot->Real());
-    default: {
-        const double v = slot->Real();
-        if (pad.Labels->RoundedNumbers) return RoundedNumberText(v);
-        return RealText(false, std::clamp(pad.Labels->Precision, 1, 15), v);
-    }
-    }
-}
-
-std::string ValueText(const TDrawPad& pad, const double* values, int count, int part)
-{
-    if (!values || part > count) return {};
-    const double v = values[part];
-    if (pad.Labels->RoundedNumbers) return RoundedNumberText(v);
-    return RealText(false, std::clamp(pad.Labels->Precision, 1, 15), v);
-}
-
 int FontSlotOf(int32_t slot) { return slot >= 0 && slot <= 10 ? int(slot) : 0; }
 
 } // namespace
 
 // ---------------------------------------------------------------- styles
 
-TLinkDrawStyle LinkStyle(const TDrawPad& pad, const TLinkValues& link, TStyleSource* styles)
+TLinkDrawStyle LinkStyle(const TDrawPad& pad, const TLink& link, TStyleEvaluator* evaluator)
 {
     const TWidthSettings& w = *pad.Widths;
-    const int cls = ClassOf(link.EntityType);
+    const TLinkValues& lv = *link.LinkValues;
+    const int cls = ClassOf(lv.EntityType);
     const TClassRecord& rec = (*pad.Net->LinkClasses)[cls];
-    bool off = false;
-    const TParts p = ClassifyParts(
-        [&](double* v, bool* ok) { return styles ? styles->LinkParts(link, v, ok) : 0; }, w.LinkStyleMode,
-        w.LinkShowNotFound != 0, cls, w.LinkTop, w.LinkBottom, off);
-    TLinkDrawStyle s;
-    const auto& t = w.LinkWidths;
-    switch (w.LinkStyleMode) {
-    case 0:
-        s.Width = TableAt(t, p.Part[0], rec.Width);
-        s.Extra = TableAt(t, p.Part[1], 0);
-        s.Colour = TableAt(t, p.Part[2], rec.Color);
-        break;
-    case 1:
-        s.Colour = std::min(TableAt(t, p.Part[0], rec.Color), 16);
-        s.Width = TableAt(t, p.Part[1], rec.Width);
-        break;
-    case 4:
-        s.Width = TableAt(t, p.Part[0], rec.Width);
-        s.Colour = std::min(TableAt(t, p.Part[1], rec.Color), 16);
-        s.Extra = rec.Width;
-        break;
-    default:
-        s.Width = rec.Width;
-        s.Colour = rec.Color;
-        break;
-    }
-    if (off) s.Colour = 0;
-    return s;
+    TStyleParts parts;
+    if (evaluator && !w.LinkWidthExpressions[size_t(cls)].empty() && lv.EntityType <= MaxClasses)
+        parts = evaluator->LinkParts(link);
+    const TLinkStyle s = LinkStyleFromParts(parts, w.LinkStyleMode, w.LinkShowNotFound != 0, cls, rec.Width,
+                                            rec.Color, w.LinkWidths.data());
+    return {s.Width, s.Extra, s.Colour};
 }
 
-TNodeDrawStyle NodeStyle(const TDrawPad& pad, const TNode& node, TStyleSource* styles)
+TNodeDrawStyle NodeStyle(const TDrawPad& pad, const TNode& node, TStyleEvaluator* evaluator)
 {
     const TWidthSettings& w = *pad.Widths;
     const int cls = ClassOf(node.EntityType);
     const TClassRecord& rec = (*pad.Net->NodeClasses)[cls];
-    bool off = false;
-    const TParts p = ClassifyParts(
-        [&](double* v, bool* ok) { return styles ? styles->NodeParts(node, v, ok) : 0; }, w.NodeStyleMode,
-        w.NodeShowNotFound != 0, cls, w.NodeTop, w.NodeBottom, off);
-    TNodeDrawStyle s;
-    std::copy(std::begin(p.Values), std::end(p.Values), s.Values);
-    s.Count = p.Count;
-    const auto& t = w.NodeSizes;
-    s.PolygonStyle = pad.Display->NodePolygonStyles[size_t(cls)];
-    switch (w.NodeStyleMode) {
-    case 0:
-        s.Size = TableAt(t, p.Part[0], rec.Width);
-        s.Colour = std::min(TableAt(t, p.Part[1], rec.Color), 16);
-        break;
-    case 1:
-        s.Colour = std::min(TableAt(t, p.Part[0], rec.Color), 16);
-        s.Size = TableAt(t, p.Part[1], rec.Width);
-        break;
-    case 3:
-        s.PolygonStyle = std::min(TableAt(t, p.Part[0], s.PolygonStyle), 40);
-        s.Size = TableAt(t, p.Part[1], rec.Width);
-        s.Colour = TableAt(t, p.Part[2], rec.Color);
-        break;
-    default:
-        s.Size = rec.Width == 0 ? 1 : rec.Width;
-        s.Colour = rec.Color;
-        break;
-    }
-    if (off) s.Colour = 0;
-    if (s.Colour < 0) {
-        s.Size = 0;
-        s.Colour = 0;
-    }
-    return s;
+    TStyleParts parts;
+    if (evaluator && !w.NodeSizeExpressions[size_t(cls)].empty() && node.EntityType <= MaxClasses)
+        parts = evaluator->NodeParts(node);
+    const TNodeStyle s = NodeStyleFromParts(parts, w.NodeStyleMode, w.NodeShowNotFound != 0, cls, rec.Width,
+                                            rec.Color, pad.Display->NodePolygonStyles[size_t(cls)],
+                                            w.NodeSizes.data());
+    TNodeDrawStyle d;
+    d.Size = s.Size;
+    d.Colour = s.Colour;
+    d.PolygonStyle = s.PolygonStyle;
+    d.Count = std::clamp(parts.Count, 0, 10);
+    for (int i = 0; i < d.Count; ++i) d.Values[i + 1] = parts.Values[i];
+    return d;
+}
+
+TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, int windowNumber)
+{
+    TDrawPad pad;
+    pad.Net = &net;
+    pad.View = &view;
+    pad.Display = &net.Display;
+    pad.Widths = &net.Widths;
+    pad.Labels = &net.Labels;
+    pad.Search = &net.Search;
+    pad.Title = &net.Description;
+    pad.Backgrounds = &net.Backgrounds;
+    pad.WindowNumber = windowNumber;
+    pad.OriginX = view.OriginX;
+    pad.OriginY = view.OriginY;
+    return pad;
+}
+
+namespace {
+
+int32_t ImageSide(const TSymbolImages::TEntry* e) { return e ? std::max(e->Raw.width(), e->Raw.height()) : 0; }
+int32_t LinkImageSize(int k, const void* data)
+{
+    return ImageSide(static_cast<const TSymbolImages*>(data)->Link(k));
+}
+int32_t NodeImageSize(int k, const void* data)
+{
+    return ImageSide(static_cast<const TSymbolImages*>(data)->Node(k));
+}
+
+} // namespace
+
+void PrepareDrawing(TNetwork& net, TDrawPad& pad)
+{
+    const TMaxWidths m =
+        pad.Images ? ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses, LinkImageSize,
+                                      NodeImageSize, pad.Images)
+                   : ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses);
+    pad.LargeNodeSymbols = m.LargeNodeSymbols;
+    pad.WideLinks = m.WideLinks;
+    ComputeLabelExtents(net.Labels, *net.NodeClasses, *net.LinkClasses, net.NodeCount);
 }
 
 // ---------------------------------------------------------------- labels
@@ -207,47 +116,6 @@ bool NodeHasLabel(const TDrawPad& pad, const TNode& node)
     const TLabelSettings& l = *pad.Labels;
     const int cls = ClassOf(node.EntityType);
     return (l.NodeClassLabelled[size_t(cls)] || node.Label1 || node.Label2) && !node.SuppressLabel && !l.SuppressAll;
-}
-
-std::string NodeLabelText(const TDrawPad& pad, const TNode& node, int32_t code, const TNodeDrawStyle* style)
-{
-    const int cls = ClassOf(node.EntityType);
-    std::string s;
-    if (code >= 1 && code <= MaxAttributes)
-        s = AttributeText(pad, pad.Net->NodeClasses.get(), cls, code, SlotOf(node, code), node.Strings);
-    else if (code == 101)
-        s = node.Name;
-    else if (code == 102 || code == 105)
-        s = style ? ValueText(pad, style->Values, style->Count, code == 102 ? 1 : 2) : std::string();
-    else if (code == 103)
-        s = std::to_string(node.Serial).substr(0, 8);
-    else if (code == 104) {
-        if (node.OwnPolygon.GetCount() > 0) s = std::to_string(node.OwnPolygon.GetCount());
-    } else if (code == 106 || code == 107)
-        s = ExtractNoteLine(node.Note, code - 105);
-    else if (code == 108)
-        s = ShortestText(node.Longitude / 10000000.0);
-    else if (code == 109)
-        s = ShortestText(node.Latitude / 10000000.0);
-    else if (code == 110)
-        s = ShortestText(node.Elevation / 10000.0);
-    return CutLabel(std::move(s), pad.Labels->NodeLength);
-}
-
-std::string LinkLabelText(const TDrawPad& pad, const TLinkValues& link, int32_t code, const double* styleValues,
-                          int styleCount)
-{
-    const int cls = ClassOf(link.EntityType);
-    std::string s;
-    if (code >= 1 && code <= MaxAttributes)
-        s = AttributeText(pad, pad.Net->LinkClasses.get(), cls, code, SlotOf(link, code), link.Strings);
-    else if (code == 101)
-        s = link.Name;
-    else if (code == 102 || code == 103)
-        s = ValueText(pad, styleValues, styleCount, code - 101);
-    else if (code == 106 || code == 107)
-        s = ExtractNoteLine(link.Note, code - 105);
-    return CutLabel(std::move(s), pad.Labels->LinkLength);
 }
 
 void DrawLabelText(const TDrawPad& pad, TCanvas& canvas, int32_t x, int32_t y, bool monochrome, bool useColour,
@@ -300,12 +168,10 @@ void DrawLabelText(const TDrawPad& pad, TCanvas& canvas, int32_t x, int32_t y, b
 namespace {
 
 struct TPendingLink {
-    const TLinkValues* Link;
+    const TLink* Half; // the A-end half-edge
     const TNode* A;
     const TNode* B;
     int32_t Width;
-    double Values[11];
-    int Count;
 };
 
 class TDrawCall {
@@ -330,19 +196,8 @@ private:
         return Run.Aborted;
     }
     bool Visible(const TNode* n) const { return IsLayerVisible(*Pad.View, n->Layer); }
-    bool NodePasses(const TNode& n) const
-    {
-        if (Filter.NodesUnfiltered) return true;
-        const TElementValues v{n.Values.get(), SlotCount(n), n.Strings.data(), int(n.Strings.size())};
-        return Filter.AttributesPass(0, ClassOf(n.EntityType), v) && Filter.NodePolygonPasses(n.X, n.Y);
-    }
-    bool LinkPasses(const TLinkValues& l) const
-    {
-        if (Filter.LinksUnfiltered) return true;
-        const TElementValues v{l.Values.get(), SlotCount(l), l.Strings.data(), int(l.Strings.size())};
-        return Filter.AttributesPass(1, ClassOf(l.EntityType), v) &&
-               Filter.LinkPolygonPasses(l.ANode->X, l.ANode->Y, l.BNode->X, l.BNode->Y);
-    }
+    bool NodePasses(const TNode& n) const { return Filter.NodePassesSearch(n); }
+    bool LinkPasses(const TLink& h, const TNode& n) const { return Filter.LinkPassesSearch(h, n); }
     // A world box (grown) meets the clip.
     bool BoxInView(const TBox& b, int64_t grow) const
     {
@@ -406,7 +261,13 @@ private:
     TDrawRun& Run;
     int32_t OffsetX = 0, OffsetY = 0;
     TSearchFilter Filter;
-    TStyleSource* Styles = nullptr;
+    // Expressions of this drawing: the network's binding and the style
+    // expressions of both kinds, prepared once per call.
+    std::mt19937_64 Random{20261207};
+    std::unique_ptr<TExprBinding> Binding;
+    TStyleEvaluator NodeStyles, LinkStyles;
+    TStyleEvaluator* NodeEval = nullptr;
+    TStyleEvaluator* LinkEval = nullptr;
     int32_t NodeDrawSize = 3;
     int64_t PrevX = 320001, PrevY = 320001;
     bool SecondPass = false;
@@ -419,11 +280,20 @@ void TDrawCall::Draw()
     const TNetwork& net = *Pad.Net;
     Run.Drawn.push_back(Pad.WindowNumber);
     Monochrome = Plot && Pad.Display->PlotMonochrome;
-    if (Run.PrepareFilter)
-        Run.PrepareFilter(Pad, Filter);
-    else
-        Filter.Prepare(*net.NodeClasses, *net.LinkClasses, TPreparedPolygon{});
-    Styles = Run.Styles ? Run.Styles(Pad) : nullptr;
+    Filter.Prepare(*net.NodeClasses, *net.LinkClasses,
+                   Pad.Search ? PreparePolygonCriterion(Pad.Search->PolygonCriterion) : TPreparedPolygon{});
+    Binding = std::make_unique<TExprBinding>(net, Pad.View, &Random);
+    auto any = [](const std::array<std::string, 11>& e) {
+        return std::any_of(e.begin(), e.end(), [](const std::string& t) { return !t.empty(); });
+    };
+    if (any(Pad.Widths->NodeSizeExpressions)) {
+        NodeStyles.Prepare(net, *Binding, *Pad.Widths, 0);
+        NodeEval = &NodeStyles;
+    }
+    if (any(Pad.Widths->LinkWidthExpressions)) {
+        LinkStyles.Prepare(net, *Binding, *Pad.Widths, 1);
+        LinkEval = &LinkStyles;
+    }
     NodeDrawSize = (Pad.Display->GlobalShape >= 3 && Pad.Display->GlobalShape <= 5) ? 10 : Pad.Display->StandardSize;
 
     const bool suppressAll = Pad.Backgrounds && Pad.Backgrounds->SuppressAll;
@@ -448,7 +318,7 @@ void TDrawCall::Draw()
     if (nodePass && SecondPass && !Run.Aborted) {
         for (const TPendingLink& p : PendingLinks) DrawLinkLabels(p);
         for (const TNode* n : PendingNodes) {
-            const TNodeDrawStyle st = NodeStyle(Pad, *n, Styles);
+            const TNodeDrawStyle st = NodeStyle(Pad, *n, NodeEval);
             DrawNodeLabels(*n, &st);
         }
     }
@@ -543,7 +413,7 @@ void TDrawCall::DrawPolygon(const TNode& owner)
 {
     const int count = owner.OwnPolygon.GetCount();
     if (count <= 1) return;
-    int32_t styleNo = NodeStyle(Pad, owner, Styles).PolygonStyle;
+    int32_t styleNo = NodeStyle(Pad, owner, NodeEval).PolygonStyle;
     if (owner.PolygonStyle != 0) styleNo = owner.PolygonStyle;
     if (owner.PolygonMark) styleNo = HighlightPolygonStyle;
     // A style number from a file that names no style draws in style 0.
@@ -606,12 +476,12 @@ void TDrawCall::LinkPassFirst(const THashEntry* cell)
             const TLinkValues& lv = *h->LinkValues;
             const TNode* far = h->FarNode;
             if (!lv.Active || !far || !Visible(n) || !Visible(far)) continue;
-            if (!LinkPasses(lv)) {
+            if (!LinkPasses(*h, *n)) {
                 if (Run.ShowFilteredLinksThin) DrawWorldLine(Pad, C, n->X, n->Y, far->X, far->Y, Run.FilteredLinkColor, Plot);
                 continue;
             }
-            TPendingLink p{&lv, n, far, 0, {}, 0};
-            const TLinkDrawStyle st = LinkStyle(Pad, lv, Styles);
+            TPendingLink p{h, n, far, 0};
+            const TLinkDrawStyle st = LinkStyle(Pad, *h, LinkEval);
             if (!Plot && !LinkInView(lv)) continue;
             int32_t width = st.Width;
             int32_t colour = st.Colour;
@@ -645,7 +515,7 @@ void TDrawCall::NodePassFirst(const THashEntry* cell)
         const bool coincident = n->X == PrevX && n->Y == PrevY;
         PrevX = n->X;
         PrevY = n->Y;
-        const TNodeDrawStyle st = NodeStyle(Pad, *n, Styles);
+        const TNodeDrawStyle st = NodeStyle(Pad, *n, NodeEval);
         DrawNodeElement(*n, coincident, st);
         if (NodeHasLabel(Pad, *n)) {
             PendingNodes.push_back(n);
@@ -675,9 +545,8 @@ void TDrawCall::DrawNodeLabels(const TNode& n, const TNodeDrawStyle* st)
     if (&n == Pad.EditedNode) return;
     const TLabelSettings& l = *Pad.Labels;
     const int cls = ClassOf(n.EntityType);
-    const int32_t c1 = n.Label1 ? n.Label1 : l.NodeLabelCodes[size_t(cls)][1];
-    const int32_t c2 = n.Label2 ? n.Label2 : l.NodeLabelCodes[size_t(cls)][2];
-    const std::string line1 = NodeLabelText(Pad, n, c1, st), line2 = NodeLabelText(Pad, n, c2, st);
+    const std::string line1 = NodeLabelText(*Pad.Net, *Binding, l, *Pad.Widths, n, 1);
+    const std::string line2 = NodeLabelText(*Pad.Net, *Binding, l, *Pad.Widths, n, 2);
     const int64_t x = int64_t(n.X) + Pad.OriginX + n.LabelXOffset - Pad.ScrollOffsetX;
     const int64_t y = int64_t(n.Y) + Pad.OriginY + n.LabelYOffset - Pad.ScrollOffsetY;
     if (!InRange(x, y)) return;
@@ -696,21 +565,12 @@ void TDrawCall::DrawNodeLabels(const TNode& n, const TNodeDrawStyle* st)
 
 void TDrawCall::DrawLinkLabels(const TPendingLink& p)
 {
-    const TLinkValues& lv = *p.Link;
+    const TLinkValues& lv = *p.Half->LinkValues;
     if (&lv == Pad.EditedLink || !LinkHasLabel(Pad, lv)) return;
     const TLabelSettings& l = *Pad.Labels;
     const int cls = ClassOf(lv.EntityType);
-    const int32_t c1 = lv.Label1 ? lv.Label1 : l.LinkLabelCodes[size_t(cls)][1];
-    const int32_t c2 = lv.Label2 ? lv.Label2 : l.LinkLabelCodes[size_t(cls)][2];
-    double values[11] = {};
-    int count = 0;
-    if ((c1 == 102 || c1 == 103 || c2 == 102 || c2 == 103) && Styles) {
-        double v[10];
-        bool ok[10];
-        count = std::clamp(Styles->LinkParts(lv, v, ok), 0, 10);
-        for (int i = 0; i < count; ++i) values[i + 1] = ok[i] ? v[i] : 0;
-    }
-    std::string line1 = LinkLabelText(Pad, lv, c1, values, count), line2 = LinkLabelText(Pad, lv, c2, values, count);
+    std::string line1 = LinkLabelText(*Pad.Net, *Binding, l, *Pad.Widths, *p.Half, 1);
+    std::string line2 = LinkLabelText(*Pad.Net, *Binding, l, *Pad.Widths, *p.Half, 2);
     const int64_t ax = p.A->X, ay = p.A->Y, bx = p.B->X, by = p.B->Y;
     const int64_t x = int64_t(pround((ax + bx) / 2.0)) + Pad.OriginX + lv.LabelXOffset - Pad.ScrollOffsetX;
     const int64_t y = int64_t(pround((ay + by) / 2.0)) + Pad.OriginY + lv.LabelYOffset - Pad.ScrollOffsetY;

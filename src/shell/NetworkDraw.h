@@ -16,19 +16,10 @@
 #include <vector>
 
 #include "core/SearchFilter.h"
+#include "core/WidthSizes.h"
 #include "shell/NodeLinkDraw.h"
 
 class QPainter;
-
-// Evaluates the style expressions of the classes for one drawing. Parts
-// returns the number of parts of the element's class expression (0 when it
-// has none) and fills values[0..9] and ok[0..9].
-class TStyleSource {
-public:
-    virtual ~TStyleSource() = default;
-    virtual int LinkParts(const TLinkValues& link, double* values, bool* ok) = 0;
-    virtual int NodeParts(const TNode& node, double* values, bool* ok) = 0;
-};
 
 // What the caller of one paint gives every drawing inside it (the window's
 // own network and the underlays drawn with it).
@@ -39,11 +30,6 @@ struct TDrawRun {
     // Lets pending events through while drawing with Pump; true asks to stop.
     std::function<bool()> PumpEvents;
     bool Aborted = false;
-    // Prepares the search filter of a window for this drawing (the polygon
-    // criterion needs the network's settings); nullptr: class criteria only.
-    std::function<void(const TDrawPad&, TSearchFilter&)> PrepareFilter;
-    // Style expressions per window number; nullptr: class styles only.
-    std::function<TStyleSource*(const TDrawPad&)> Styles;
     // Links that fail the filter are drawn thin in FilteredLinkColor.
     bool ShowFilteredLinksThin = false;
     int32_t FilteredLinkColor = 19;
@@ -51,7 +37,9 @@ struct TDrawRun {
     std::function<std::string()> Now;
 };
 
-// The style of one element from its class and the style expressions.
+// The style of one element from its class and, when the class has one, its
+// style expression (evaluator prepared for the pad's network; nullptr: class
+// styles and intervals only).
 struct TLinkDrawStyle {
     int32_t Width = 1, Extra = 0, Colour = 1;
 };
@@ -60,8 +48,16 @@ struct TNodeDrawStyle {
     double Values[11] = {}; // the expression parts 1..10 (pies)
     int Count = 0;
 };
-TLinkDrawStyle LinkStyle(const TDrawPad& pad, const TLinkValues& link, TStyleSource* styles);
-TNodeDrawStyle NodeStyle(const TDrawPad& pad, const TNode& node, TStyleSource* styles);
+TLinkDrawStyle LinkStyle(const TDrawPad& pad, const TLink& link, TStyleEvaluator* evaluator);
+TNodeDrawStyle NodeStyle(const TDrawPad& pad, const TNode& node, TStyleEvaluator* evaluator);
+
+// The pad of a window over its network: the settings records of the network
+// and the view record of the window.
+TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, int windowNumber);
+// Before a paint: the widest link and largest node symbol (with the images)
+// and the label extents of the network; sets the pad's wide-link and
+// large-symbol flags.
+void PrepareDrawing(TNetwork& net, TDrawPad& pad);
 
 // Draws the network of pad. Clip is in unscaled pixel units, already shifted
 // by the offsets (world units + origin); offsets are the scroll positions in
@@ -84,11 +80,6 @@ void DrawCrosshair(const TDrawPad& pad, TCanvas& canvas, double scale, int32_t h
 void DrawWorldLine(const TDrawPad& pad, TCanvas& canvas, int32_t ax, int32_t ay, int32_t bx, int32_t by,
                    int32_t colorIndex, bool noScroll);
 
-// Label text of one code of a node or link ("" for none); cut to the kind's
-// length setting.
-std::string NodeLabelText(const TDrawPad& pad, const TNode& node, int32_t code, const TNodeDrawStyle* style);
-std::string LinkLabelText(const TDrawPad& pad, const TLinkValues& link, int32_t code, const double* styleValues,
-                          int styleCount);
 bool LinkHasLabel(const TDrawPad& pad, const TLinkValues& link);
 bool NodeHasLabel(const TDrawPad& pad, const TNode& node);
 

@@ -17,6 +17,7 @@
 #include "core/DisplaySettings.h"
 #include "core/LabelSettings.h"
 #include "core/Network.h"
+#include "core/SearchSettings.h"
 #include "core/TitleBlock.h"
 #include "core/WidthSettings.h"
 #include "platform/Canvas.h"
@@ -86,6 +87,7 @@ struct TDrawPad {
     const TDisplaySettings* Display = nullptr;
     const TWidthSettings* Widths = nullptr;
     const TLabelSettings* Labels = nullptr;
+    const TSearchSettings* Search = nullptr;    // nullptr: no polygon criterion
     const TDescription* Title = nullptr;        // nullptr: no title block
     const TBackgrounds* Backgrounds = nullptr;  // nullptr: no backgrounds
     const TBackgroundImages* BackgroundImages = nullptr;

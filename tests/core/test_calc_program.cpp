@@ -1,7 +1,10 @@
 // Calculate program files: round trips, older layouts, damaged files.
 #include "core/CalcProgram.h"
 #include "core/LegacyText.h"
+#include "core/CalcRun.h"
 #include "core/Messages.h"
+#include "core/Network.h"
+#include "core/NetworkFile.h"
 
 #include <gtest/gtest.h>
 
@@ -238,4 +241,34 @@ TEST(CalcProgramFile, ResetClearsToANewWindowsProgram)
     EXPECT_EQ(p.LookupTables[1].Bottom[1], '?');
     EXPECT_EQ(p.LookupTables[1].Top[1], ' ');
     EXPECT_EQ(p.ProgramFile, "");
+}
+
+TEST(CalcProgramFile, RunsAProgramFileOverANetworkFile)
+{
+    namespace fs = std::filesystem;
+    const std::string data = std::string(TARVEX_TEST_DATA) + "/calc/";
+    TMessageSinkRecorder sink;
+    TNetwork net;
+    ASSERT_EQ(OpenNetworkFile(net, data + "grid.dta", true, sink).Status, TOpenStatus::Ok);
+    TCalcProgram program;
+    ASSERT_TRUE(OpenProgramFile(data + "grid.pgm", program, &sink));
+    EXPECT_EQ(program.VariableNames[1], "Total population");
+    TCalcFlags flags;
+    TCalcHost host;
+    const TCalcSummary s = RunCalculation(net, program, flags, host);
+    EXPECT_EQ(s.Links, 7);
+    EXPECT_EQ(s.Nodes, 6);
+    EXPECT_EQ(s.Systems, 1);
+    EXPECT_EQ(s.Errors, 1); // "A9 = 1" on the one node of a three-attribute class
+    EXPECT_EQ(program.Variables[1], 1500);
+
+    const fs::path out = fs::temp_directory_path() / ("calc_grid_" + std::to_string(::getpid()) + ".dta");
+    ASSERT_TRUE(SaveNetworkFile(net, out.string(), 9, sink).Ok);
+    TTextReader saved, expected;
+    std::string error;
+    ASSERT_TRUE(saved.LoadFile(out.string(), error));
+    ASSERT_TRUE(expected.LoadFile(data + "grid-expected.dta", error));
+    EXPECT_EQ(saved.Bytes(), expected.Bytes());
+    fs::remove(out);
+    EXPECT_EQ(sink.Count(), 0u);
 }

@@ -265,9 +265,11 @@ TEST(CalcRun, MergeMovesLinksAndRepointsTheFarEnd)
     EXPECT_EQ(f2s->LinkValues->Active, 0);
     EXPECT_EQ(st->LinkValues->Active, 0);
     EXPECT_EQ(tf2->LinkValues->Active, 1);
-    // t took s's place in s's own ring.
-    EXPECT_EQ(s->OwnPolygon.At(2), t);
-    EXPECT_GE(t->Polygons.IndexOf(s), 0);
+    // s's ring, where t took s's place, went over to t.
+    ASSERT_EQ(t->OwnPolygon.GetCount(), 3);
+    EXPECT_EQ(t->OwnPolygon.At(0), far1);
+    EXPECT_EQ(t->OwnPolygon.At(2), t);
+    EXPECT_GE(far1->Polygons.IndexOf(t), 0);
 }
 
 TEST(CalcRun, PolygonCommands)
@@ -322,14 +324,13 @@ TEST(CalcRun, HostCommandsAndEditingHooks)
     Grid g;
     int fused = 0, intersected = 0;
     TCalcEditOps ops = DefaultCalcEditOps();
-    ops.SpliceLinksAtNode = [&](TNetwork&, TNode* n, TLink* l) {
-        EXPECT_EQ(l, nullptr);
+    ops.SpliceLinksAtNode = [&](TNetwork&, TNode* n) {
         EXPECT_EQ(n, g.b);
         ++fused;
     };
     // The stand-in for the intersection adds a link at a: the sweep, which
     // walks the links as they stood, does not visit it.
-    ops.IntersectLink = [&](TNetwork& net, TLink*) {
+    ops.IntersectLink = [&](TNetwork& net, TLink*, int64_t&) {
         Link(net, g.a, g.c);
         return ++intersected > 0;
     };
@@ -352,4 +353,61 @@ TEST(CalcRun, EmptyOldTextReplacesNoName)
     g.a->Name = "Main";
     EXPECT_EQ(ReplaceEntityNames(g.net, "", "X", false), 0);
     EXPECT_EQ(g.a->Name, "Main");
+}
+
+TEST(CalcRun, FuseAndIntersectThroughTheEditingOperations)
+{
+    Grid g; // a -> b -> c
+    g.p.CalcLines[1] = "IF = NL = 2 THEN FUSE";
+    NodeRange(g.p, 1, 1, 1);
+    RunProgram(g.net, g.p);
+    EXPECT_EQ(g.b->Active, 0);
+    EXPECT_EQ(g.ab->LinkValues->Active, 0);
+    TLink* ac = nullptr;
+    for (TLink* h : g.a->Links)
+        if (h->LinkValues->Active) ac = h;
+    ASSERT_NE(ac, nullptr);
+    EXPECT_EQ(ac->FarNode, g.c);
+    ASSERT_EQ(ac->LinkValues->ShapePoints.GetCount(), 1);
+    EXPECT_EQ(ac->LinkValues->ShapePoints.At(0)->X, 100);
+
+    // Two crossing links: LNKX splits both at a new node.
+    TNetwork net;
+    DefineSchema(net);
+    TLink* we = Link(net, Node(net, -100, 50), Node(net, 300, 50));
+    TLink* ns = Link(net, Node(net, 100, -100), Node(net, 100, 300));
+    TCalcProgram p;
+    p.CalcLines[1] = "IF = LX < 0 THEN LNKX";
+    LinkRange(p, 1, 1, 1);
+    const int32_t nodes = net.NodeCount;
+    RunProgram(net, p);
+    EXPECT_EQ(net.NodeCount, nodes + 1);
+    EXPECT_EQ(we->LinkValues->Active, 0);
+    EXPECT_EQ(ns->LinkValues->Active, 0);
+}
+
+TEST(CalcRun, IntersectionInAFullCellMakesNoNode)
+{
+    TNetwork net;
+    DefineSchema(net);
+    TLink* we = Link(net, Node(net, -100, 50), Node(net, 300, 50));
+    TLink* ns = Link(net, Node(net, 100, -100), Node(net, 100, 300));
+    // Fill the crossing's cell to the cap (ascending keys keep the inserts
+    // cheap).
+    THashEntry* cell = nullptr;
+    int32_t added = 0;
+    for (int32_t y = 0; y < 200 && added < HashCap; ++y)
+        for (int32_t x = 0; x < 200 && added < HashCap; ++x)
+            for (int k = 0; k < 5 && added < HashCap; ++k)
+                if (AddNode(net, x, y, cell, false, 0)) ++added;
+    ASSERT_EQ(net.NodeHash.FindCell(100, 50)->Points.GetCount(), HashCap);
+    TCalcProgram p;
+    p.CalcLines[1] = "IF = LX < 0 THEN LNKX";
+    LinkRange(p, 1, 1, 1);
+    const int32_t nodes = net.NodeCount;
+    TCalcSummary s = RunProgram(net, p);
+    EXPECT_EQ(s.Errors, 0);
+    EXPECT_EQ(net.NodeCount, nodes);
+    EXPECT_EQ(we->LinkValues->Active, 1);
+    EXPECT_EQ(ns->LinkValues->Active, 1);
 }

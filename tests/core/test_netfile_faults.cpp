@@ -306,3 +306,24 @@ TEST(NetworkFileFaults, SystemValuesThatAreNotNumbersAreWrittenAsZero)
     ASSERT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
     EXPECT_EQ(back.SystemValues[1].Real(), 0.0);
 }
+
+// Deleted elements stay in the network but not in the file; a link is never
+// written towards a deleted end.
+TEST(NetworkFileFaults, DeletedElementsAreLeftOut)
+{
+    TNetwork net;
+    TNode* a = Node(net, 0, 0, 0, "a");
+    TNode* b = Node(net, 300, 0, 0, "b");
+    TNode* c = Node(net, 600, 0, 0, "c");
+    Link(net, a, b, 0);
+    Link(net, b, c, 0)->Active = 0;
+    Link(net, a, c, 0);
+    c->Active = 0;
+    TMessageSinkRecorder rec;
+    TNetwork back;
+    TRoundTrip t = RoundTrip(net, 9, "deleted", back);
+    ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok);
+    EXPECT_EQ(t.Messages.Count(), 0u);
+    EXPECT_EQ(back.NodeHash.PointCount(), 2);
+    EXPECT_EQ(back.LinkCount, 1);
+}

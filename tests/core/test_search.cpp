@@ -22,19 +22,6 @@ TValueSlot RealSlot(double d)
 }
 double CodesBound(const char* s) { return CodesSlot(s).Real(); }
 
-TPreparedPolygon Square(bool nodes, bool links, bool outside, bool both)
-{
-    TPreparedPolygon p;
-    p.Set = true;
-    p.ApplyToNodes = nodes;
-    p.ApplyToLinks = links;
-    p.Outside = outside;
-    p.BothEnds = both;
-    p.Points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-    p.Box = {0, 0, 10, 10};
-    return p;
-}
-
 } // namespace
 
 TEST(SearchFilter, CombinationOfCriteria)
@@ -129,36 +116,4 @@ TEST(SearchFilter, CategoricalAndDateCriteria)
     EXPECT_FALSE(passes(2, date));
     date.SetReal(PackedDate(0, 6, 1)); // year not given: compared on the rest
     EXPECT_TRUE(passes(2, date));
-}
-
-TEST(SearchFilter, PolygonCriterion)
-{
-    TEntityClass nodes, links;
-    TSearchFilter f;
-    f.Prepare(nodes, links, Square(true, true, false, false));
-    EXPECT_FALSE(f.NodesUnfiltered);
-    EXPECT_TRUE(f.NodePolygonPasses(5, 5));
-    EXPECT_TRUE(f.NodePolygonPasses(10, 10));
-    EXPECT_FALSE(f.NodePolygonPasses(20, 5));
-    EXPECT_TRUE(f.LinkPolygonPasses(5, 5, 20, 20));   // inside, one end
-    f.Prepare(nodes, links, Square(true, true, false, true));
-    EXPECT_FALSE(f.LinkPolygonPasses(5, 5, 20, 20));  // inside, both ends
-    f.Prepare(nodes, links, Square(true, true, true, false));
-    EXPECT_TRUE(f.LinkPolygonPasses(5, 5, 20, 20));   // outside, one end
-    EXPECT_FALSE(f.NodePolygonPasses(5, 5));
-    f.Prepare(nodes, links, Square(false, true, true, true));
-    EXPECT_TRUE(f.NodesUnfiltered);
-    EXPECT_TRUE(f.NodePolygonPasses(5, 5));
-    EXPECT_FALSE(f.LinkPolygonPasses(5, 5, 20, 20));
-
-    // Each call owns its filter: a second one prepared inside does not
-    // disturb the first.
-    TSearchFilter outer;
-    outer.Prepare(nodes, links, Square(true, false, false, false));
-    {
-        TSearchFilter inner;
-        inner.Prepare(nodes, links, {});
-    }
-    EXPECT_FALSE(outer.NodePolygonPasses(20, 20));
-    EXPECT_TRUE(outer.NodePolygonPasses(5, 5));
 }

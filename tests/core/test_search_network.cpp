@@ -142,8 +142,129 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     f.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(crit));
     EXPECT_TRUE(f.LinkPassesSearch(*link, *in));
     EXPECT_TRUE(f.NodePassesSearch(*out));
+    // Each call owns its filter: one prepared inside another (an underlay
+    // drawn inside a drawing) leaves the outer one whole.
+    {
+        TSearchFilter inner = PrepareSearch(net);
+    }
+    EXPECT_TRUE(f.LinkPassesSearch(*link, *in));
+    EXPECT_FALSE(f.NodePassesSearch(*in));
+
+    // The network's own criterion, with the shortcuts stored in its settings.
+    net.Search.PolygonCriterion = crit;
+    TSearchFilter g = PrepareSearch(net);
+    EXPECT_EQ(net.Search.NodesUnfiltered, 0);
+    EXPECT_EQ(net.Search.LinksUnfiltered, 0);
+    EXPECT_TRUE(g.NodePassesSearch(*out));
+    pop.Active = 0;
+    net.Search.PolygonCriterion.Reset();
+    PrepareSearch(net);
+    EXPECT_EQ(net.Search.NodesUnfiltered, 1);
+    pop.Active = 1;
     // A node whose class has no slot block reads 0 and fails the range.
     TNode* bare = Add(net, 60, 60);
     bare->EntityType = 1;
     EXPECT_FALSE(f.NodePassesSearch(*bare));
+}
+
+TEST(NetworkExpressions, PreparedMatchesReferenceOnTheModel)
+{
+    TNetwork net;
+    TClassRecord& nc = (*net.NodeClasses)[1];
+    nc.Name = "Zone";
+    AddAttribute(nc, 'R', "Pop");
+    AddAttribute(nc, 'S', "Owner").StringIndex = 0;
+    TClassRecord& lc = (*net.LinkClasses)[1];
+    lc.Name = "Road";
+    AddAttribute(lc, 'R', "Speed");
+    std::vector<TNode*> nodes;
+    for (int i = 0; i < 20; ++i) {
+        TNode* n = Add(net, (i % 5) * 10, (i / 5) * 10, 2);
+        n->EntityType = i % 3 == 0 ? 0 : 1;
+        n->Values[0].SetReal(i * 1.5 - 7);
+        n->Strings = {i % 2 ? "North" : "South"};
+        n->Name = "N" + std::to_string(i);
+        n->Note = "a" + std::to_string(i) + "&&";
+        nodes.push_back(n);
+    }
+    for (int i = 1; i < 20; ++i) {
+        TLink* h = Link(net, nodes[i - 1], nodes[i], 1);
+        h->LinkValues->EntityType = 1;
+        h->LinkValues->Values[0].SetReal(i % 4 == 0 ? 0 : 30 + i);
+    }
+    const char* texts[] = {"POP * 2 + SERIAL", "OWNER = 'North'", "'or' < OWNER", "NLINKS + NODEX / (NODEY + 1)",
+                           "N( = 'a3'", "LAYER + NB", "SPEED / LENGTH", "AZIMUTH D 45 + SERIALA M 3",
+                           "SQRT POP", "LN(SPEED)", "LB = '' + LK"};
+    TExprBinding bind(net, nullptr, nullptr);
+    for (const char* text : texts)
+        for (int kind = 0; kind < 2; ++kind)
+            for (int cls = 0; cls <= 1; ++cls) {
+                const TClassRecord* rec = &(kind == 0 ? *net.NodeClasses : *net.LinkClasses)[cls];
+                TPreparedExpression p;
+                p.Prepare(text, cls, kind == 0 ? ExprMode::Node : ExprMode::Link, ClassKinds(rec), bind.Env);
+                ExpressionContext ctx;
+                ExprStrings strings{};
+                int filled = MaxAttributes;
+                auto check = [&](const TExprElement& el) {
+                    std::string t = text;
+                    int32_t e1, e2;
+                    double v1 = EvaluateExpression(t, e1, ctx, strings, el, bind.Env);
+                    double v2 = p.Evaluate(ctx, strings, el, bind.Env, e2);
+                    EXPECT_EQ(e1, e2) << text;
+                    EXPECT_EQ(std::memcmp(&v1, &v2, 8), 0) << text << " " << v1 << " " << v2;
+                };
+                if (kind == 0) {
+                    for (TNode* n : nodes) {
+                        if (n->EntityType != cls) continue;
+                        ctx.Kinds = ClassKinds(rec);
+                        FillNodeContext(net, *n, ctx, strings, &filled);
+                        TExprElement el;
+                        el.Node = n;
+                        check(el);
+                    }
+                } else {
+                    ForEachLink(net, [&](TLink* h) {
+                        if (h->LinkValues->EntityType != cls) return;
+                        ctx.Kinds = ClassKinds(rec);
+                        FillLinkContext(net, *h->LinkValues, ctx, strings, &filled);
+                        TExprElement el;
+                        el.Link = h;
+                        check(el);
+                    });
+                }
+            }
+}
+
+#include "core/Messages.h"
+#include "core/NetworkFile.h"
+
+TEST(NetworkExpressions, OnANetworkFile)
+{
+    TNetwork net;
+    TMessageSinkRecorder rec;
+    ASSERT_EQ(OpenNetworkFile(net, std::string(TARVEX_TEST_DATA) + "/netfile/rich-v9.dta", true, rec).Status,
+              TOpenStatus::Ok);
+    TExprBinding bind(net, nullptr, nullptr);
+    int32_t err;
+    ExpressionContext ctx;
+    ExprStrings strings{};
+    std::string text = "sca * 2"; // the system attribute Scale, alias Sca
+    EXPECT_EQ(EvaluateExpression(text, err, ctx, strings, {}, bind.Env), 5);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(text, "S1  * 2");
+    // Every link's length through the prepared path equals the model's.
+    int links = 0;
+    ForEachLink(net, [&](TLink* h) {
+        const TLinkValues& v = *h->LinkValues;
+        TPreparedExpression p;
+        std::array<int32_t, ExprSlots> kinds = ClassKinds(&(*net.LinkClasses)[std::min<int>(v.EntityType, 10)]);
+        p.Prepare("LENGTH", v.EntityType, ExprMode::Link, kinds, bind.Env);
+        ctx.Kinds = kinds;
+        FillLinkContext(net, v, ctx, strings);
+        TExprElement el;
+        el.Link = h;
+        EXPECT_EQ(p.Evaluate(ctx, strings, el, bind.Env, err), LinkLength(net, h));
+        ++links;
+    });
+    EXPECT_GT(links, 0);
 }

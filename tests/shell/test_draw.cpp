@@ -212,21 +212,13 @@ TEST(DrawPass, TwoWayLinks)
     EXPECT_EQ(Args(lines[0]), (std::vector<int32_t>{10, 10, 110, 10}));
     EXPECT_EQ(lines[0]->PenWidth, 4);
 
-    // With a second width (a style source gives two parts), the second-width
-    // side first, then the primary side below the A-to-B direction... on the left.
-    struct TwoParts : TStyleSource {
-        int LinkParts(const TLinkValues&, double* v, bool* ok) override
-        {
-            v[0] = 1, v[1] = 2, ok[0] = ok[1] = true;
-            return 2;
-        }
-        int NodeParts(const TNode&, double*, bool*) override { return 0; }
-    } styles;
+    // With a second width: the class expression "1:2" gives intervals 1 and
+    // 2; the second-width side first, then the primary side.
+    f.Widths.LinkWidthExpressions[1] = "1:2";
     f.Widths.LinkTop[1] = 1, f.Widths.LinkBottom[1] = 1;
     f.Widths.LinkTop[2] = 2, f.Widths.LinkBottom[2] = 2;
     f.Widths.LinkWidths[2] = 2;
     TDrawRun run;
-    run.Styles = [&](const TDrawPad&) -> TStyleSource* { return &styles; };
     c = f.Record(&run);
     lines = c.Find("Line");
     ASSERT_EQ(lines.size(), 2u);
