@@ -148,8 +148,9 @@ int LinkAttributeCount(const TNetwork& net, int entityType);
 // Soft-deletes a node and its active links (their shape points too; polygon
 // boxes updated) and appends the node's undelete record; a deleted owner
 // leaves the search's polygon criterion. clearLinkClass gives the deleted
-// links class 0 (Link Splice). Marks the network modified.
-void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass = false);
+// links class 0 (Link Splice). Marks the network modified. (It frees and
+// places nothing, so the hooks are not called.)
+void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass = false, const TEditHooks& hooks = {});
 // Soft-deletes a link (either half-edge) with its shape points and appends
 // its undelete record (kind 0).
 void DeleteLink(TNetwork& net, TLink* halfEdge);
@@ -278,7 +279,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target);
 // Node Merge (also MRGE): source's links move to target (except loops and
 // duplicates), source's polygons and own ring go to target, source is
 // deleted. Returns the polygon result (NotMerged: show "Polygon not merged").
-TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target);
+TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks& hooks = {});
 // Node Merge onto a shape point: a node with no links and no own ring gives
 // its places in polygons to the shape point and is deleted.
 bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target);

@@ -10,7 +10,7 @@ using namespace editing;
 
 // ---------------------------------------------------------------- delete
 
-void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass)
+void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHooks&)
 {
     net.SetAllowClose(false);
     if (!node || !node->Active) return;

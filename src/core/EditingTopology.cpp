@@ -224,7 +224,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
 
 // ---------------------------------------------------------------- node merge
 
-TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target)
+TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks&)
 {
     if (!source || !target || source == target || !source->Active || !target->Active) return TPolygonMerge::Nothing;
     net.SetAllowClose(false);
