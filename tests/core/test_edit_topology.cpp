@@ -172,6 +172,7 @@ TEST(EditIntersect, CrossingsBecomeNodesAndReplacedPointsDie)
     TBox area;
     ASSERT_TRUE(IntersectLink(net, AHalf(L), area));
     EXPECT_EQ(area, (TBox{0, 0, 100, 100}));
+    EXPECT_TRUE(L->Superseded);
     EXPECT_TRUE(shared->Active);
     TNode* n;
     TShapePoint* sp;

@@ -107,10 +107,19 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     Mode(11); // Node Move: pick, place, commit
     Click(200, 250);
     EXPECT_EQ(Pad->View.SketchMode, 13);
-    Click(400, 420);
+    Click(1400, 420); // beyond the window's extents
     Click(0, 0, Qt::RightButton);
     EXPECT_EQ(Pad->View.SketchMode, 11);
-    EXPECT_EQ(n->X, 400);
+    EXPECT_EQ(n->X, 1400);
+    EXPECT_GE(Pad->View.MaxX, 1400); // still inside the scrollable area
+    Main->PlottingPad = Pad;         // no edits while the network prints
+    Click(n);
+    EXPECT_EQ(Pad->View.SketchMode, 11);
+    Main->PlottingPad = nullptr;
+    Mode(11);
+    Click(n);
+    Click(400, 420);
+    Click(0, 0, Qt::RightButton);
     EXPECT_EQ(n->Y, 420);
 
     Pad->View.ZoomInState = 1;
