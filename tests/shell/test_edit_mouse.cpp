@@ -61,27 +61,34 @@ protected:
 
 } // namespace
 
-TEST_F(Mouse, LinkPlotThenDeleteAndTheUndeleteButton)
+TEST_F(Mouse, LinkPlotTwoEndPicksAndTheUndeleteButton)
 {
     (*Net->LinkClasses)[1].AttributeCount = 1;
     Net->TemplateLinkValues.EntityType = 1;
     Net->TemplateLinkValues.Values[0].SetReal(4.5);
     TNode* a = Node(*Net, 100, 100);
     TNode* b = Node(*Net, 300, 100);
+    TNode* c = Node(*Net, 300, 300);
     Mode(2);
     Click(a);
-    Click(b);
+    Click(b, Qt::RightButton); // acts as a left click
     ASSERT_EQ(LinksBetween(a, b).size(), 1u);
-    EXPECT_EQ(Pad->View.CurrentNode, b); // the start of the next link
     EXPECT_EQ(Pad->View.Saved, 0);
+    Click(c->X + 2, c->Y - 1); // near enough; chained from b
+    EXPECT_EQ(LinksBetween(b, c).size(), 1u);
     Mode(2);
     Click(a);
-    Click(b);
-    EXPECT_EQ(ActiveLinkCount(*Net), 1);
+    Click(b); // joined already: nothing
+    EXPECT_EQ(ActiveLinkCount(*Net), 2);
 
     Mode(8);
     Click(a);
-    Click(b, Qt::RightButton);
+    Click(c); // no link between them: both picks dropped
+    EXPECT_EQ(Pad->View.CurrentNode, nullptr);
+    Click(b);
+    Click(b); // the same node twice: the first pick stays
+    EXPECT_EQ(Pad->View.CurrentNode, b);
+    Click(a, Qt::RightButton);
     TLinkValues* ab = FindHalfEdge(a, b)->LinkValues;
     EXPECT_FALSE(ab->Active);
     ASSERT_TRUE(Main->Toolbars.UndeleteButton->isEnabled());
@@ -90,6 +97,27 @@ TEST_F(Mouse, LinkPlotThenDeleteAndTheUndeleteButton)
     EXPECT_EQ(ab->Values[0].Real(), 4.5);
     EXPECT_FALSE(Main->Toolbars.UndeleteButton->isEnabled());
     Main->Toolbars.UndeleteButton->click(); // nothing left: nothing happens
+
+    Mode(14); // Link Split: the two ends, the place, the right click
+    Click(a);
+    Click(b);
+    EXPECT_EQ(Pad->View.SketchMode, 15);
+    Click(200, 150);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(Pad->View.SketchMode, 14);
+    EXPECT_FALSE(ab->Active);
+    EXPECT_EQ(ActiveLinkCount(*Net), 3);
+
+    TNode* s = Node(*Net, 600, 100); // Node Merge of rings without a shared run
+    for (int i = 0; i < 3; ++i) {
+        AddVertex(s, Node(*Net, 600 + 10 * i, 200));
+        AddVertex(c, Node(*Net, 400 + 10 * i, 200));
+    }
+    Mode(24);
+    Click(s);
+    Click(c);
+    EXPECT_FALSE(s->Active);
+    EXPECT_EQ(Panel0(), "Polygon not merged");
 }
 
 TEST_F(Mouse, CrosshairModesAndZoomClicks)
