@@ -243,6 +243,21 @@ bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind)
     return false;
 }
 
+void SplitShapePoints(TLinkValues* old, int32_t k, TLinkValues* first, TLink* firstHalf, TLinkValues* second,
+                      TLink* secondHalf)
+{
+    auto& shapes = old->ShapePoints;
+    for (int32_t i = 0; i < shapes.GetCount(); ++i) {
+        if (i == k) continue;
+        TShapePoint* sp = shapes.At(i);
+        TLinkValues* to = i < k ? first : second;
+        MakeRoom(to->ShapePoints);
+        to->ShapePoints.Insert(sp);
+        sp->Link = i < k ? firstHalf : secondHalf;
+    }
+    shapes.Clear();
+}
+
 void ReverseShapePoints(TLinkValues* link)
 {
     auto& s = link->ShapePoints;

@@ -40,6 +40,10 @@ int32_t ShapeIndex(const TShapePoint* sp);
 void FreeShapePoint(TNetwork& net, TViewRecord* view, TEditState* edit, TShapePoint* sp);
 // Removes the undelete record of a link or a node (newest first); true when found.
 bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind);
+// Moves the shape points of old before index k to first and those after it
+// to second (in order, naming the given half-edges); old's list is emptied.
+void SplitShapePoints(TLinkValues* old, int32_t k, TLinkValues* first, TLink* firstHalf, TLinkValues* second,
+                      TLink* secondHalf);
 // Reverses a link's shape-point list.
 void ReverseShapePoints(TLinkValues* link);
 // Sums flagged numeric attributes of two old links into the new one.
