@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     ExprStrings strings{};
     for (int i = 0; i < ExprSlots; ++i) strings[i] = "AB?";
-    std::array<double, ExprSlots> sysValues{};
+    std::array<TValueSlot, ExprSlots> sysValues{};
     TExprEnvironment env;
     env.LinkClasses = &classes;
     env.SystemClass = &system;

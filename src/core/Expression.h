@@ -86,9 +86,9 @@ struct TExprEnvironment {
     const TEntityClass* NodeClasses = nullptr;
     const TEntityClass* LinkClasses = nullptr;
     const TEntityClass* SystemClass = nullptr; // record 1 holds the system attributes
-    const double* SystemValues = nullptr;       // [0..100] slot bytes as doubles
-    const std::string_view* SystemStrings = nullptr; // [0..100] by attribute number
-    const uint8_t* LayerStates = nullptr;       // [1..10]; nullptr: LAYER() gives 0
+    const TValueSlot* SystemValues = nullptr;    // [0..100]
+    const std::vector<std::string>* SystemStrings = nullptr; // by StringIndex
+    const int32_t* LayerStates = nullptr;        // [1..10]; nullptr: LAYER() gives 0
     int32_t ZoomIndex = 0;
     const IElementProperties* Properties = nullptr;
     std::mt19937_64* Random = nullptr; // seeded once per run; nullptr: RAND gives 0
@@ -111,6 +111,27 @@ double EvaluateExpression(std::string& expr, int32_t& errorPos, const Expression
 // The result may be longer than 255 characters.
 std::string ExpandAliases(const std::string& text, int classNo, ExprMode mode, bool flag,
                           const TExprEnvironment& env);
+
+// Tracks whether a character stands inside a '...' text or a {...} date.
+struct TQuoteState {
+    bool Quote = false, Brace = false;
+    // Takes the next character; true when it is outside both and is not
+    // itself a quote or brace that opens one.
+    bool Outside(char c)
+    {
+        if (Quote) {
+            if (c == '\'') Quote = false;
+            return false;
+        }
+        if (Brace) {
+            if (c == '}') Brace = false;
+            return false;
+        }
+        if (c == '\'') return !(Quote = true);
+        if (c == '{') return !(Brace = true);
+        return true;
+    }
+};
 
 // 1-based position of the first ':' outside quotes and braces within the
 // first 50 characters; 0 when none.
@@ -165,6 +186,8 @@ public:
 
 private:
     bool KindsMatch(const ExpressionContext& ctx, const TExprEnvironment& env) const;
+    double RunNumeric(const ExpressionContext& ctx, const TExprElement& element, const TExprEnvironment& env,
+                      int32_t& errorPos) const;
 
     std::vector<TExprInstr> Code_;
     std::vector<std::string> Texts_; // text literals
@@ -179,6 +202,7 @@ private:
     int32_t Offset_ = 0;
     int MaxStack_ = 0;
     bool Empty_ = true;
+    bool Numeric_ = false; // no texts or dates anywhere: the lean loop runs it
     bool HasProperties_ = false;
 };
 

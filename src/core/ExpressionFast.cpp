@@ -447,6 +447,26 @@ struct Entry {
     std::string_view Text() const { return std::string_view(P, static_cast<size_t>(L)); }
 };
 
+// Sum of a range of parameters, values or variables; a sum that is not
+// finite is a fault.
+double RangeSum(const TExprInstr& in, const ExpressionContext& ctx, int32_t& fault)
+{
+    const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
+                      : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
+    double sum = 0;
+    for (int i = in.A; i <= in.C; ++i) sum += a[i];
+    if (std::isfinite(sum)) return sum;
+    fault = in.B;
+    return 0;
+}
+
+bool ReadProperty(ExprMode mode, const TExprElement& element, const TExprEnvironment& env, char code,
+                  TPropertyValue& pv)
+{
+    return mode == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, code, pv)
+                                  : env.Properties->LinkProperty(*element.Link, code, pv);
+}
+
 } // namespace
 
 TPreparedExpression::TPreparedExpression() = default;
@@ -468,6 +488,7 @@ void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode
     Leftover_ = 0;
     MaxStack_ = 0;
     HasProperties_ = env.Properties != nullptr;
+    Numeric_ = false;
     TPreparedText prep = PrepareExpressionText(text, classNo, mode, env);
     Rewritten_ = prep.Rewritten;
     Offset_ = prep.Offset;
@@ -508,6 +529,15 @@ void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode
         folded.push_back(in);
     }
     Code_.swap(folded);
+    Numeric_ = true;
+    for (const TExprInstr& in : Code_)
+        switch (in.Op) {
+        case XOp::PushNum: case XOp::Fault: case XOp::AttrNum: case XOp::Param: case XOp::Var:
+        case XOp::RangeA: case XOp::RangeP: case XOp::RangeV: case XOp::SysNum: case XOp::PropNum:
+        case XOp::Neg: case XOp::NumOp: case XOp::Add: case XOp::Sub: case XOp::Mul: case XOp::Div:
+        case XOp::Pow: case XOp::Func: break;
+        default: Numeric_ = false; break;
+        }
     std::sort(KindGuards_.begin(), KindGuards_.end());
     KindGuards_.erase(std::unique(KindGuards_.begin(), KindGuards_.end()), KindGuards_.end());
 }
@@ -541,6 +571,8 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         std::string text = Source_;
         return EvaluateExpression(text, errorPos, ctx, strings, element, env);
     }
+
+    if (Numeric_) return RunNumeric(ctx, element, env, errorPos);
 
     Entry stack[ExprMaxText + 2];
     int top = -1;
@@ -591,31 +623,23 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
         case XOp::Var: pushNum(ctx.Variables[in.A]); break;
         case XOp::RangeA:
         case XOp::RangeP:
-        case XOp::RangeV: {
-            const double* a = in.Op == XOp::RangeA ? ctx.Values.data()
-                              : in.Op == XOp::RangeP ? ctx.Parameters.data() : ctx.Variables.data();
-            double sum = 0;
-            for (int i = in.A; i <= in.C; ++i) sum += a[i];
-            if (!std::isfinite(sum)) {
-                fault = in.B;
-                sum = 0;
-            }
-            pushNum(sum);
+        case XOp::RangeV: pushNum(RangeSum(in, ctx, fault)); break;
+        case XOp::SysNum:
+        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A].Real() : 0); break;
+        case XOp::SysCodes:
+            pushCodes(env.SystemValues ? env.SystemValues[in.A].Real() : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
+            break;
+        case XOp::SysString: {
+            size_t index = (*env.SystemClass)[1].Attr(in.A)->StringIndex;
+            std::string_view t;
+            if (env.SystemStrings && index < env.SystemStrings->size()) t = (*env.SystemStrings)[index];
+            pushText(t.substr(0, ExprMaxText));
             break;
         }
-        case XOp::SysNum:
-        case XOp::SysDate: pushNum(env.SystemValues ? env.SystemValues[in.A] : 0); break;
-        case XOp::SysCodes:
-            pushCodes(env.SystemValues ? env.SystemValues[in.A] : 0, (*env.SystemClass)[1].Attr(in.A)->TopRow);
-            break;
-        case XOp::SysString:
-            pushText(env.SystemStrings ? env.SystemStrings[in.A].substr(0, ExprMaxText) : std::string_view());
-            break;
         case XOp::PropNum:
         case XOp::PropText: {
             TPropertyValue pv;
-            bool ok = Mode_ == ExprMode::Node ? env.Properties->NodeProperty(*element.Node, in.C, pv)
-                                              : env.Properties->LinkProperty(*element.Link, in.C, pv);
+            bool ok = ReadProperty(Mode_, element, env, in.C, pv);
             if (in.Op == XOp::PropText)
                 pushText(ok ? pv.Text.substr(0, ExprMaxText) : std::string_view());
             else
@@ -709,4 +733,92 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
     else if (fault)
         errorPos = fault + Offset_;
     return top >= 0 ? stack[0].V : 0;
+}
+
+// Programs on numbers only: the top of the stack stays in a register.
+double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExprElement& element,
+                                       const TExprEnvironment& env, int32_t& errorPos) const
+{
+    double st[ExprMaxText + 3];
+    int sp = 0;
+    double tos = 0;
+    int32_t recorded = 0, fault = 0;
+    auto push = [&](double v) {
+        st[sp++] = tos;
+        tos = v;
+    };
+    for (const TExprInstr& in : Code_) {
+        switch (in.Op) {
+        case XOp::PushNum: push(in.D); break;
+        case XOp::Fault: fault = in.B; break;
+        case XOp::AttrNum: push(ctx.Values[in.A]); break;
+        case XOp::Param: push(ctx.Parameters[in.A]); break;
+        case XOp::Var: push(ctx.Variables[in.A]); break;
+        case XOp::RangeA:
+        case XOp::RangeP:
+        case XOp::RangeV: push(RangeSum(in, ctx, fault)); break;
+        case XOp::SysNum: push(env.SystemValues ? env.SystemValues[in.A].Real() : 0); break;
+        case XOp::PropNum: {
+            TPropertyValue pv;
+            push(ReadProperty(Mode_, element, env, in.C, pv) ? pv.Value : 0);
+            break;
+        }
+        case XOp::Neg: tos = -tos; break;
+        case XOp::Add:
+        case XOp::Sub:
+        case XOp::Mul:
+        case XOp::Div:
+        case XOp::NumOp:
+        case XOp::Pow: {
+            double a, b;
+            switch (in.Src) {
+            case 1: a = tos, b = in.D; break;
+            case 2: a = tos, b = ctx.Values[in.A]; break;
+            case 3: a = tos, b = ctx.Parameters[in.A]; break;
+            case 4: a = tos, b = ctx.Variables[in.A]; break;
+            default: a = st[--sp], b = tos; break;
+            }
+            double r;
+            if (in.Op == XOp::Add) {
+                r = a + b;
+            } else if (in.Op == XOp::Sub) {
+                r = a - b;
+            } else if (in.Op == XOp::Mul) {
+                r = (a == 0 || b == 0) ? 0 : a * b;
+            } else if (in.Op == XOp::Div) {
+                r = a == 0 ? 0 : (b == 0 ? std::numeric_limits<double>::infinity() : a / b);
+            } else if (in.Op == XOp::Pow) {
+                int k = PowerOp(a, b, r);
+                if (k == 1) fault = in.B;
+                if (k == 2) recorded = in.B;
+                tos = r;
+                break;
+            } else {
+                if (!NumberOp(in.C, a, b, r)) fault = in.B;
+                tos = r;
+                break;
+            }
+            if (!std::isfinite(r)) {
+                fault = in.B;
+                r = 0;
+            }
+            tos = r;
+            break;
+        }
+        case XOp::Func: {
+            double r;
+            if (!ApplyFunction(in.A, tos, env, r)) fault = in.B;
+            tos = r;
+            break;
+        }
+        default: break;
+        }
+    }
+    if (recorded)
+        errorPos = recorded - 1 + Offset_;
+    else if (Leftover_)
+        errorPos = Leftover_ + Offset_;
+    else if (fault)
+        errorPos = fault + Offset_;
+    return tos;
 }

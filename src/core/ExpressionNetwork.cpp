@@ -92,36 +92,19 @@ bool TModelProperties::LinkProperty(const TLink& link, char code, TPropertyValue
 }
 
 TExprBinding::TExprBinding(const TNetwork& net, const TViewRecord* view, std::mt19937_64* random)
-    : Properties(net), Net(net), View(view)
+    : Properties(net)
 {
     Env.NodeClasses = net.NodeClasses.get();
     Env.LinkClasses = net.LinkClasses.get();
     Env.SystemClass = net.SystemClass.get();
-    Env.SystemValues = SystemNumbers.data();
-    Env.SystemStrings = SystemStringViews.data();
-    if (view) Env.LayerStates = LayerStates.data();
+    Env.SystemValues = net.SystemValues.data();
+    Env.SystemStrings = &net.SystemStrings;
+    if (view) {
+        Env.LayerStates = view->LayerStates.data();
+        Env.ZoomIndex = view->ZoomIndex;
+    }
     Env.Properties = &Properties;
     Env.Random = random;
-    Refresh();
-}
-
-void TExprBinding::Refresh()
-{
-    for (int k = 0; k < ExprSlots; ++k) {
-        SystemNumbers[size_t(k)] = Net.SystemValues[size_t(k)].Real();
-        SystemStringViews[size_t(k)] = {};
-    }
-    if (const TEntityClass* sys = Net.SystemClass.get()) {
-        const TClassRecord& rec = (*sys)[1];
-        for (int k = 1; k <= rec.AttributeCount && k <= MaxAttributes; ++k)
-            if (const TAttrib* a = rec.Attr(k); a && a->Kind == 'S' && a->StringIndex < Net.SystemStrings.size())
-                SystemStringViews[size_t(k)] = Net.SystemStrings[a->StringIndex];
-    }
-    if (View) {
-        for (int i = 1; i <= 10; ++i)
-            LayerStates[size_t(i)] = uint8_t(std::clamp<int32_t>(View->LayerStates[size_t(i)], 0, 255));
-        Env.ZoomIndex = View->ZoomIndex;
-    }
 }
 
 std::array<int32_t, ExprSlots> ClassKinds(const TClassRecord* cls)

@@ -26,26 +26,17 @@ private:
 };
 
 // Everything an expression reads from one network and (optionally) one view.
-// Keeps a copy of the system values, string values and layer states: call
-// Refresh after they change (a Calculate run storing system attributes, a
-// new zoom level). Rebuild it when the classes are replaced.
+// Holds pointers into the network (system values and strings are read live)
+// and the view's layer states; rebuild it when the classes are replaced or
+// the zoom level changes.
 class TExprBinding {
 public:
     TExprBinding(const TNetwork& net, const TViewRecord* view, std::mt19937_64* random);
     TExprBinding(const TExprBinding&) = delete;
     TExprBinding& operator=(const TExprBinding&) = delete;
 
-    void Refresh();
-
     TModelProperties Properties;
     TExprEnvironment Env;
-
-private:
-    const TNetwork& Net;
-    const TViewRecord* View;
-    std::array<double, ExprSlots> SystemNumbers{};
-    std::array<std::string_view, ExprSlots> SystemStringViews{};
-    std::array<uint8_t, 11> LayerStates{};
 };
 
 // Note line 1 or 2 of a note whose lines are joined by "&&", as a view.

@@ -233,7 +233,7 @@ bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& resu
     case FnLayer: {
         double n = pround(x);
         if (!(n >= 1 && n <= 10) || !env.LayerStates) return true;
-        uint8_t state = env.LayerStates[static_cast<int>(n)];
+        int32_t state = env.LayerStates[static_cast<int>(n)];
         result = (state != 0 && state <= env.ZoomIndex) ? 1 : 0;
         return true;
     }
@@ -282,22 +282,10 @@ std::mt19937_64 MakeRunRandom()
 
 int ColonPos(std::string_view text)
 {
-    bool quote = false, brace = false;
+    TQuoteState state;
     size_t n = std::min<size_t>(text.size(), 50);
-    for (size_t i = 0; i < n; ++i) {
-        char c = text[i];
-        if (quote) {
-            if (c == '\'') quote = false;
-        } else if (brace) {
-            if (c == '}') brace = false;
-        } else if (c == '\'') {
-            quote = true;
-        } else if (c == '{') {
-            brace = true;
-        } else if (c == ':') {
-            return static_cast<int>(i) + 1;
-        }
-    }
+    for (size_t i = 0; i < n; ++i)
+        if (state.Outside(text[i]) && text[i] == ':') return static_cast<int>(i) + 1;
     return 0;
 }
 
@@ -352,23 +340,14 @@ std::string ExpandAliases(const std::string& text, int classNo, ExprMode mode, b
 
     std::string out;
     out.reserve(text.size() + 8);
-    bool quote = false, brace = false;
+    TQuoteState state;
     size_t i = 0, n = text.size();
     // Words are replaced one by one from the left; each replacement is
     // appended to a new text, which is the same as replacing from the last
     // word to the first in place.
     while (i < n) {
         char c = text[i];
-        if (quote || brace || !IsWordChar(c)) {
-            if (quote) {
-                if (c == '\'') quote = false;
-            } else if (brace) {
-                if (c == '}') brace = false;
-            } else if (c == '\'') {
-                quote = true;
-            } else if (c == '{') {
-                brace = true;
-            }
+        if (!state.Outside(c) || !IsWordChar(c)) {
             out += c;
             ++i;
             continue;

@@ -298,7 +298,7 @@ Register Reader::SystemOperand()
         return Number(0);
     }
     Register r;
-    r.Value = Env.SystemValues ? Env.SystemValues[sym] : 0;
+    r.Value = Env.SystemValues ? Env.SystemValues[sym].Real() : 0;
     const TAttrib* a = nullptr;
     if (Env.SystemClass) {
         const TClassRecord& rec = (*Env.SystemClass)[1];
@@ -316,7 +316,8 @@ Register Reader::SystemOperand()
     }
     case 'S':
         r.IsText = true;
-        if (Env.SystemStrings) r.Text.assign(Env.SystemStrings[sym].substr(0, ExprMaxText));
+        if (Env.SystemStrings && a->StringIndex < Env.SystemStrings->size())
+            r.Text.assign((*Env.SystemStrings)[a->StringIndex].substr(0, ExprMaxText));
         r.Value = 0;
         break;
     case 'D':

@@ -196,3 +196,28 @@ TLabelExtents ComputeLabelExtents(TNetwork& net)
 {
     return ComputeLabelExtents(net.Labels, *net.NodeClasses, *net.LinkClasses, net.NodeCount);
 }
+
+#include "core/Messages.h"
+#include "core/NetworkQueries.h"
+
+void ClearLabels(TNetwork& net)
+{
+    net.Labels.Clear(MessageText(213));
+    ComputeLabelExtents(net);
+}
+
+void ResetAllEntityLabels(TNetwork& net)
+{
+    net.SetAllowClose(false);
+    ForEachNode(net, [](TNode* n) {
+        if (!n->Active) return;
+        n->Font = n->Place = n->Label1 = n->Label2 = n->SuppressLabel = n->LabelPending = 0;
+        n->LabelXOffset = n->LabelYOffset = 0;
+    });
+    ForEachLink(net, [](TLink* h) {
+        TLinkValues* v = h->LinkValues;
+        if (!v->Active) return;
+        v->Font = v->Place = v->Label1 = v->Label2 = v->SuppressLabel = v->LabelPending = 0;
+        v->LabelXOffset = v->LabelYOffset = 0;
+    });
+}

@@ -37,3 +37,9 @@ TLabelExtents ComputeLabelExtents(TLabelSettings& l, const TEntityClass& nodeCla
 
 // The same for the network's own label record.
 TLabelExtents ComputeLabelExtents(TNetwork& net);
+
+// "Clear Labels": the defaults of the network's label record (slot captions
+// with string-table text 213), then its extents. Fonts are the display's.
+void ClearLabels(TNetwork& net);
+// Clears the label overrides of every active node and link (each link once).
+void ResetAllEntityLabels(TNetwork& net);

@@ -7,19 +7,10 @@
 std::vector<std::string> SplitStyleExpression(std::string_view text, int maxParts)
 {
     std::vector<std::string> parts;
-    bool quote = false, brace = false;
+    TQuoteState state;
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
-        char c = i < text.size() ? text[i] : ':';
-        if (i < text.size() && quote) {
-            if (c == '\'') quote = false;
-        } else if (i < text.size() && brace) {
-            if (c == '}') brace = false;
-        } else if (c == '\'') {
-            quote = true;
-        } else if (c == '{') {
-            brace = true;
-        } else if (c == ':') {
+        if (i == text.size() || (state.Outside(text[i]) && text[i] == ':')) {
             if (static_cast<int>(parts.size()) == maxParts) break;
             parts.emplace_back(text.substr(start, i - start));
             start = i + 1;
@@ -326,4 +317,10 @@ TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const v
 {
     return ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses, linkImageSize,
                             nodeImageSize, imageData);
+}
+
+void ResetWidthSettings(TNetwork& net)
+{
+    net.Widths.Reset();
+    ComputeMaxWidths(net);
 }

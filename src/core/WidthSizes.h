@@ -143,3 +143,6 @@ private:
 // The same for the network's own width and display records.
 TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const void*) = nullptr,
                             int32_t (*nodeImageSize)(int, const void*) = nullptr, const void* imageData = nullptr);
+
+// The defaults of the network's width record, then its largest width and size.
+void ResetWidthSettings(TNetwork& net);

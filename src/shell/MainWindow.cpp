@@ -109,6 +109,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
 
     ProgramDir = FOptions.ProgramDir.empty() ? ProgramDirectory() : FOptions.ProgramDir;
     Symbols.Load(ProgramDir);
+    SymbolImages = TSymbolImages::From(Symbols);
 
     FRegistry = FOptions.IniFile.empty() ? std::make_unique<TRegistry>() : std::make_unique<TRegistry>(FOptions.IniFile);
     ReadRecentFiles();

@@ -19,6 +19,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "shell/MainToolbars.h"
+#include "shell/NodeLinkDraw.h"
 #include "shell/RecentFiles.h"
 
 class QLabel;
@@ -86,6 +87,7 @@ public:
     std::array<std::string, 7> LabelPositionNames;
     std::string ProgramDir;
     TSymbolBitmaps Symbols;
+    TSymbolImages SymbolImages; // the same symbols as the drawing pass uses them
     int CurrentYear = 0;
 
     // ---- commands ----

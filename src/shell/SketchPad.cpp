@@ -14,10 +14,12 @@
 
 #include "core/Rounding.h"
 #include "core/TextFormat.h"
+#include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
+#include "shell/NetworkDraw.h"
 
 static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
@@ -189,6 +191,26 @@ void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
 
 void TSketchPadWindow::InvalidatePad() { viewport()->update(); }
 
+QRect TSketchPadWindow::WorldRectPixels(const TBox& Rect, int32_t Margin) const
+{
+    if (Rect.IsEmpty()) return {};
+    // In doubles and clamped: boxes may be as wide as the whole int32 range.
+    auto px = [this](double world, int32_t origin, int pos) {
+        const double v = pround((world + origin) * View.Scale) - pos;
+        return int(std::clamp(v, -1e9, 1e9));
+    };
+    const int left = px(double(Rect.MinX) - Margin, View.OriginX, HorzPos());
+    const int right = px(double(Rect.MaxX) + Margin, View.OriginX, HorzPos());
+    const int top = px(double(Rect.MinY) - Margin, View.OriginY, VertPos());
+    const int bottom = px(double(Rect.MaxY) + Margin, View.OriginY, VertPos());
+    return QRect(QPoint(left, top), QPoint(right, bottom)).normalized();
+}
+
+void TSketchPadWindow::InvalidateWorldRect(const TBox& Rect, int32_t Margin)
+{
+    viewport()->update(WorldRectPixels(Rect, Margin).intersected(viewport()->rect().adjusted(-1, -1, 1, 1)));
+}
+
 void TSketchPadWindow::ExtendArea(TSide Side)
 {
     switch (Side) {
@@ -244,13 +266,19 @@ void TSketchPadWindow::paintEvent(QPaintEvent*)
     View.ScrollOffsetY = int32_t(pround(VertPos() / View.Scale));
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
-    if (IsCrosshairMode(View.SketchMode)) {
-        // The node-plot crosshair at the keyboard cursor.
-        const int x = PixelX(View.CursorX), y = PixelY(View.CursorY);
-        p.setPen(QPen(ColorOf(View.Colors[View.DarkCursor ? 25 : 23]), 1));
-        p.drawLine(x - 12, y, x + 12, y);
-        p.drawLine(x, y - 12, x, y + 12);
-    }
+    TDrawPad pad = MakeDrawPad(*Network, View, WindowNumber);
+    pad.WindowColor = View.Colors[0];
+    pad.Images = &Main.SymbolImages;
+    pad.OriginX = View.OriginX;
+    pad.OriginY = View.OriginY;
+    PrepareDrawing(*Network, pad);
+    TQPainterCanvas canvas(p);
+    TDrawRun run;
+    PaintNetwork(pad, canvas, View.Scale, HorzPos(), VertPos(), run);
+    // The node-plot crosshair at the keyboard cursor.
+    if (IsCrosshairMode(View.SketchMode))
+        DrawCrosshair(pad, canvas, View.Scale, HorzPos(), VertPos(), viewport()->width(), viewport()->height(),
+                      View.DarkCursor != 0);
 }
 
 void TSketchPadWindow::resizeEvent(QResizeEvent* Event)

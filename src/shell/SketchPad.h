@@ -73,6 +73,9 @@ public:
     void StepZoom(int32_t X, int32_t Y, bool Out);
     bool CheckZoomLimit(int Level);
     void InvalidatePad();
+    // The pixels of a world rectangle grown by Margin world units on every side.
+    QRect WorldRectPixels(const TBox& Rect, int32_t Margin) const;
+    void InvalidateWorldRect(const TBox& Rect, int32_t Margin);
     enum TSide { SideRight, SideDown, SideLeft, SideUp };
     void ExtendArea(TSide Side);
     // 51 right, 52 left, 53 up, 54 down, by the snap step.

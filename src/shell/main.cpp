@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "shell/MainWindow.h"
+#include "shell/NetworkFileIO.h"
 
 int main(int argc, char** argv)
 {
@@ -21,7 +22,9 @@ int main(int argc, char** argv)
         file += argv[i];
     }
     options.CommandLineFile = file;
+    TNetworkFileIO files;
     TZOKMainWindow frame(options);
+    frame.SetNetworkIO(&files);
     frame.show();
     frame.CreateFirstPad();
     return app.exec();

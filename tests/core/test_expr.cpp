@@ -22,7 +22,9 @@ void Check(const World& w, const std::vector<Case>& cases, const ExpressionConte
         int32_t err = -1;
         double v = Eval(w, c.Text, err, ctx, el, strings);
         EXPECT_EQ(err, c.Error) << c.Text;
-        if (c.Error == 0) EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
+        if (c.Error == 0) {
+            EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
+        }
     }
 }
 
@@ -233,7 +235,7 @@ TEST(Expression, AliasesAndBuiltInProperties)
     AddAttribute(nodeClass, 'C', "FAST", 3);
     AddAttribute(nodeClass, 'R', "Q");     // one-character alias
     AddAttribute(w.SystemClass[1], 'R', "Toll");
-    w.SystemValues[1] = 2.5;
+    w.SystemValues[1].SetReal(2.5);
 
     FakeElement node;
     node.Class = 2;
@@ -343,10 +345,10 @@ TEST(Expression, SystemOperandsAndCalculateExpansion)
     AddAttribute(sys, 'C', "", 2);
     AddAttribute(sys, 'S', "");
     AddAttribute(sys, 'D', "");
-    w.SystemValues[1] = 0.25;
-    w.SystemValues[2] = Packed("XYZ\x01    ");
+    w.SystemValues[1].SetReal(0.25);
+    w.SystemValues[2].SetReal(Packed("XYZ\x01    "));
     w.SetSystemString(3, "Springfield");
-    w.SystemValues[4] = PackedDate(1999, 12, 31, 23, 59, 0);
+    w.SystemValues[4].SetReal(PackedDate(1999, 12, 31, 23, 59, 0));
     Check(w, {
                  {"S1 * 4", 1, 0},
                  {"rate * 4", 1, 0},

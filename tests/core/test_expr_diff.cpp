@@ -155,10 +155,10 @@ struct DiffWorld : World {
         AddAttribute(sys, 'C', "", 2);
         AddAttribute(sys, 'S', "");
         AddAttribute(sys, 'X', "");
-        SystemValues[1] = 1.5;
-        SystemValues[2] = Packed("XY      ");
+        SystemValues[1].SetReal(1.5);
+        SystemValues[2].SetReal(Packed("XY      "));
         SetSystemString(3, "SYSTEM");
-        SystemValues[4] = PackedDate(2001, 5, 6);
+        SystemValues[4].SetReal(PackedDate(2001, 5, 6));
         Layers = {0, 1, 20, 3, 0, 5, 6, 7, 8, 9, 10};
         Node.Class = 2;
         Node.Numbers = {{'F', 3}, {'K', 2}, {'L', 2}, {'M', 12.5}, {'X', 10}, {'Y', -4}, {'@', 7}, {'[', 2}};

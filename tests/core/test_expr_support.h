@@ -96,10 +96,9 @@ inline double PackedDate(int year, int month, int day, int hour = 255, int minut
 
 struct World {
     TEntityClass NodeClasses, LinkClasses, SystemClass;
-    std::array<double, ExprSlots> SystemValues{};
-    std::array<std::string, ExprSlots> SystemStringData;
-    std::array<std::string_view, ExprSlots> SystemStrings{};
-    std::array<uint8_t, 11> Layers{};
+    std::array<TValueSlot, ExprSlots> SystemValues{};
+    std::vector<std::string> SystemStrings;
+    std::array<int32_t, 11> Layers{};
     FakeProperties Properties;
     std::mt19937_64 Random{12345};
     TExprEnvironment Env;
@@ -110,16 +109,18 @@ struct World {
         Env.LinkClasses = &LinkClasses;
         Env.SystemClass = &SystemClass;
         Env.SystemValues = SystemValues.data();
-        Env.SystemStrings = SystemStrings.data();
+        Env.SystemStrings = &SystemStrings;
         Env.LayerStates = Layers.data();
         Env.ZoomIndex = 13;
         Env.Properties = &Properties;
         Env.Random = &Random;
     }
+    // System attribute k of kind 'S' gets the value s.
     void SetSystemString(int k, const std::string& s)
     {
-        SystemStringData[k] = s;
-        SystemStrings[k] = SystemStringData[k];
+        TAttrib* a = SystemClass[1].Attr(k);
+        if (SystemStrings.size() <= a->StringIndex) SystemStrings.resize(a->StringIndex + 1u);
+        SystemStrings[a->StringIndex] = s;
     }
 };
 

@@ -1,6 +1,7 @@
 #include "core/ExpressionNetwork.h"
 #include "core/LabelSettings.h"
 #include "core/LabelText.h"
+#include "core/Messages.h"
 #include "core/TextFormat.h"
 #include "core/WidthSettings.h"
 #include "core/WidthSizes.h"
@@ -162,4 +163,30 @@ TEST(Labels, StyleEvaluatorOverAWalk)
     nodes.Prepare(w.Net, bind, w.Widths, 0);
     EXPECT_EQ(nodes.NodeParts(*w.A).Values[0], 617.2839);
     EXPECT_EQ(nodes.NodeParts(*w.B).Count, 0);
+}
+
+TEST(Labels, ClearAndResetOverrides)
+{
+    LabelWorld w;
+    w.A->Label1 = 101;
+    w.A->Font = 3;
+    w.A->LabelXOffset = 7;
+    w.B->Active = 0;
+    w.B->Label2 = 5;
+    w.AB->LinkValues->Place = 4;
+    ResetAllEntityLabels(w.Net);
+    EXPECT_EQ(w.A->Label1, 0);
+    EXPECT_EQ(w.A->Font, 0);
+    EXPECT_EQ(w.A->LabelXOffset, 0);
+    EXPECT_EQ(w.B->Label2, 5); // hidden elements keep theirs
+    EXPECT_EQ(w.AB->LinkValues->Place, 0);
+    EXPECT_TRUE(w.Net.Modified);
+
+    w.Net.Labels.NodeLabelCodes[1][1] = 101;
+    ComputeLabelExtents(w.Net);
+    EXPECT_TRUE(w.Net.Labels.AnyNodeLabels);
+    ClearLabels(w.Net);
+    EXPECT_FALSE(w.Net.Labels.AnyNodeLabels);
+    EXPECT_EQ(w.Net.Labels.FontNames[0], "0. Arial");
+    EXPECT_EQ(w.Net.Labels.FontNames[3], "3. " + MessageText(213));
 }

@@ -284,6 +284,9 @@ TEST_F(Shell, MouseMappingFollowsScroll)
     p->SetScrollPositions(100, 0);
     EXPECT_EQ(p->WorldX(0), 40);   // (100 + 0) / 2 + 0 - 10
     EXPECT_EQ(p->PixelX(40), 0);
+    // A world rectangle in pixels: (X + origin) * scale - scroll position.
+    EXPECT_EQ(p->WorldRectPixels(TBox{100, 0, 200, 50}, 5), QRect(QPoint(2 * 105 - 100, 2 * 5), QPoint(2 * 215 - 100, 2 * 65)));
+    EXPECT_TRUE(p->WorldRectPixels(EmptyBox, 3).isNull());
     p->ExtendArea(TSketchPadWindow::SideLeft);
     EXPECT_EQ(p->View.MinX, -80);
     EXPECT_EQ(p->View.OriginX, 90);

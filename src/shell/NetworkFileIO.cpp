@@ -1,0 +1,39 @@
+#include "shell/NetworkFileIO.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "core/NetworkFile.h"
+#include "shell/SketchPad.h"
+
+namespace {
+// Lets pending window messages through about every 30 ms of a long read or write.
+TFileProgress Pump()
+{
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    return [timer] {
+        if (timer->elapsed() < 30) return;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        timer->restart();
+    };
+}
+} // namespace
+
+bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
+                          TMessageSink& Boxes)
+{
+    TOpenOptions options;
+    options.AskKeepName = !Append;
+    options.UseAppendedSystemValues = UseAppendedValues;
+    options.Progress = Pump();
+    const TOpenResult r = OpenNetworkFile(*Pad.Network, FileName, !Append, Boxes, options);
+    if (r.Status == TOpenStatus::Failed) return false;
+    if (!Append) Pad.FileName = Pad.Network->FileName; // untitled when only part was read
+    return true;
+}
+
+bool TNetworkFileIO::Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes)
+{
+    return SaveNetworkFile(*Pad.Network, FileName, 9, Boxes, Pump()).Ok;
+}

@@ -1,0 +1,11 @@
+// The network file drivers behind the windows' Open, Append and Save.
+#pragma once
+
+#include "shell/DocumentIO.h"
+
+class TNetworkFileIO : public TNetworkIO {
+public:
+    bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
+              TMessageSink& Boxes) override;
+    bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) override;
+};

@@ -1,0 +1,116 @@
+// The windows over the real network file drivers: open, save, backup, append.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/Messages.h"
+#include "core/Network.h"
+#include "core/NetworkFile.h"
+#include "shell/MainWindow.h"
+#include "shell/NetworkFileIO.h"
+#include "shell/SketchPad.h"
+
+namespace {
+// A network of n nodes in a row, linked one after the other.
+void WriteRow(const std::string& path, int n, int x0)
+{
+    TNetwork net;
+    (*net.NodeClasses)[1].Name = "Stop";
+    (*net.LinkClasses)[1].Name = "Street";
+    TNode* prev = nullptr;
+    for (int i = 0; i < n; ++i) {
+        THashEntry* cell = nullptr;
+        TNode* node = AddNode(net, x0 + 100 * i, 50, cell, false, 0);
+        ASSERT_NE(node, nullptr);
+        node->EntityType = 1;
+        if (prev) {
+            TLink *a = nullptr, *b = nullptr;
+            AddLink(net, prev, node, false, 0, a, b)->EntityType = 1;
+        }
+        prev = node;
+    }
+    RecomputeExtents(net);
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, sink).Ok);
+}
+} // namespace
+
+TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
+{
+    QTemporaryDir dir;
+    const std::string a = dir.filePath("a.dta").toStdString();
+    const std::string b = dir.filePath("b.dta").toStdString();
+    const std::string bad = dir.filePath("bad.dta").toStdString();
+    WriteRow(a, 4, 0);
+    WriteRow(b, 3, 1000);
+    {
+        QFile f(QString::fromStdString(bad));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a network\r\n");
+    }
+
+    TMessageSinkRecorder boxes;
+    TNetworkFileIO io;
+    TMainOptions o;
+    o.IniFile = dir.filePath("t.ini").toStdString();
+    o.ProgramDir = dir.path().toStdString();
+    o.ShowSplash = false;
+    o.CommandLineFile = a;
+    QDateTime clock = QDateTime::fromSecsSinceEpoch(1'800'000'000);
+    auto main = std::make_unique<TZOKMainWindow>(o);
+    main->SetMessageBoxes(&boxes);
+    main->SetNetworkIO(&io);
+    main->Now = [&] { return clock; };
+    main->CreateFirstPad();
+    ASSERT_EQ(main->PadCount(), 1);
+    TSketchPadWindow* pad = main->SketchPads[0];
+    EXPECT_EQ(pad->FileName, a);
+    EXPECT_EQ(pad->Network->NodeCount, 4);
+    EXPECT_EQ(pad->View.MinX, 0);
+    EXPECT_EQ(pad->View.MaxX, 300);
+    EXPECT_EQ(pad->View.OriginX, 10);
+    EXPECT_EQ(pad->View.Saved, 1);
+
+    // A file that is not a network reports and leaves the open window alone.
+    EXPECT_TRUE(main->OpenFiles({bad}).empty());
+    EXPECT_EQ(main->PadCount(), 1);
+    ASSERT_GE(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Last().Caption, "Network will be closed.");
+
+    // A change of the network marks the window and its view.
+    TSketchPadWindow* view = main->NewView();
+    pad->Network->SetAllowClose(false);
+    EXPECT_EQ(pad->View.Saved, 0);
+    EXPECT_EQ(view->View.Saved, 0);
+
+    // The backup writes a.dt~ and leaves both windows modified.
+    main->PadActivated(pad);
+    clock = clock.addMSecs(AutoSaveInterval + 1);
+    main->AutoSaveTimerTimer();
+    EXPECT_TRUE(QFile::exists(dir.filePath("a.dt~")));
+    EXPECT_EQ(pad->View.Saved, 0);
+    EXPECT_EQ(view->View.Saved, 0);
+    EXPECT_TRUE(pad->Network->Modified);
+    EXPECT_EQ(pad->Network->FileName, a);
+
+    // Save marks every window of the network saved.
+    ASSERT_TRUE(main->SaveM(*pad));
+    EXPECT_EQ(pad->View.Saved, 1);
+    EXPECT_EQ(view->View.Saved, 1);
+
+    const QByteArray grab = qgetenv("TARVEX_GRAB_DIR");
+    if (!grab.isEmpty()) {
+        main->resize(900, 600);
+        main->show();
+        main->PadActivated(pad);
+        main->SetZoomLevel(*pad, 15);
+        pad->ModeItems[1]->trigger();
+        QCoreApplication::processEvents();
+        main->grab().save(QString::fromLocal8Bit(grab) + "/network.png");
+    }
+    main.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
