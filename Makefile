@@ -25,7 +25,7 @@ test: build
 bench: deps
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEX_TESTS=OFF -DTARVEX_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
-	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@for b in $(BUILD)-bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
 
 # Fuzz targets run for a bounded time each (FUZZ_SECONDS); never part of `make test`.
 FUZZ_SECONDS ?= 60
@@ -33,7 +33,7 @@ fuzz:
 	@./scripts/deps.sh --fuzz
 	@CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD)-fuzz -j $(JOBS)
-	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do [ -x "$$f" ] || continue; \
+	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do [ -f "$$f" ] && [ -x "$$f" ] || continue; \
 	  mkdir -p $(BUILD)-fuzz/corpus/$$(basename $$f); \
 	  seeds=""; [ -d fuzz/corpus/$$(basename $$f) ] && seeds=fuzz/corpus/$$(basename $$f); \
 	  "$$f" -max_total_time=$(FUZZ_SECONDS) $(BUILD)-fuzz/corpus/$$(basename $$f) $$seeds || exit 1; done

@@ -50,6 +50,8 @@ void LineDDA(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const std::function
 
 QString CanvasText(std::string_view bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
+constexpr int32_t DrawPenLimit = 20000;
+
 static QColor Qc(TColorValue c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)); }
 
 // ---------------------------------------------------------------- QPainter
@@ -130,7 +132,8 @@ void TQPainterCanvas::ApplyPen()
         P.setPen(Qt::NoPen);
         return;
     }
-    int32_t w = PenWidth <= 0 ? 1 : ToDevice(PenWidth);
+    // A pen wider than any window draws as wide as a window.
+    int32_t w = PenWidth <= 0 ? 1 : ToDevice(std::min(PenWidth, DrawPenLimit));
     if (w < 1) w = 1;
     QPen pen(Qc(PenColor));
     pen.setWidth(w);
@@ -183,11 +186,13 @@ void TQPainterCanvas::ApplyFont()
     P.setFont(f);
 }
 
-QRect TQPainterCanvas::DeviceBox(int32_t left, int32_t top, int32_t right, int32_t bottom) const
+QRectF TQPainterCanvas::DeviceBox(int32_t left, int32_t top, int32_t right, int32_t bottom) const
 {
-    int32_t l = ToDevice(std::min(left, right)), r = ToDevice(std::max(left, right));
-    int32_t t = ToDevice(std::min(top, bottom)), b = ToDevice(std::max(top, bottom));
-    return QRect(QPoint(l, t), QPoint(std::max(l, r - 1), std::max(t, b - 1)));
+    // The figure covers the pixels from left to right - 1: an outline through
+    // pixel centres.
+    const int32_t l = ToDevice(std::min(left, right)), r = ToDevice(std::max(left, right));
+    const int32_t t = ToDevice(std::min(top, bottom)), b = ToDevice(std::max(top, bottom));
+    return QRectF(l + 0.5, t + 0.5, std::max(0, r - l - 1), std::max(0, b - t - 1));
 }
 
 void TQPainterCanvas::MoveTo(int32_t x, int32_t y)
@@ -235,9 +240,9 @@ void TQPainterCanvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t 
     P.drawEllipse(DeviceBox(left, top, right, bottom));
 }
 
-double TQPainterCanvas::RadialAngle(const QRect& box, int32_t x, int32_t y) const
+double TQPainterCanvas::RadialAngle(const QRectF& box, int32_t x, int32_t y) const
 {
-    QPointF c = QRectF(box).center();
+    QPointF c = box.center();
     double a = std::atan2(-(ToDevice(y) - c.y()), ToDevice(x) - c.x()) * 180.0 / M_PI;
     return a;
 }
@@ -254,7 +259,7 @@ void TQPainterCanvas::Arc(int32_t left, int32_t top, int32_t right, int32_t bott
                           int32_t x4, int32_t y4)
 {
     ApplyPen();
-    QRect box = DeviceBox(left, top, right, bottom);
+    const QRectF box = DeviceBox(left, top, right, bottom);
     double a = RadialAngle(box, x3, y3), b = RadialAngle(box, x4, y4);
     P.drawArc(box, int(pround(a * 16)), SpanOf(a, b));
 }
@@ -264,7 +269,7 @@ void TQPainterCanvas::Pie(int32_t left, int32_t top, int32_t right, int32_t bott
 {
     ApplyPen();
     ApplyBrush();
-    QRect box = DeviceBox(left, top, right, bottom);
+    const QRectF box = DeviceBox(left, top, right, bottom);
     double a = RadialAngle(box, x3, y3), b = RadialAngle(box, x4, y4);
     int span = SpanOf(a, b);
     if (span >= 360 * 16)

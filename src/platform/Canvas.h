@@ -194,8 +194,8 @@ private:
     void ApplyPen();
     void ApplyBrush();
     void ApplyFont();
-    QRect DeviceBox(int32_t left, int32_t top, int32_t right, int32_t bottom) const;
-    double RadialAngle(const QRect& box, int32_t x, int32_t y) const;
+    QRectF DeviceBox(int32_t left, int32_t top, int32_t right, int32_t bottom) const;
+    double RadialAngle(const QRectF& box, int32_t x, int32_t y) const;
 
     QPainter& P;
     int32_t CurX = 0, CurY = 0;

@@ -118,6 +118,12 @@ bool NodeHasLabel(const TDrawPad& pad, const TNode& node)
     return (l.NodeClassLabelled[size_t(cls)] || node.Label1 || node.Label2) && !node.SuppressLabel && !l.SuppressAll;
 }
 
+bool NodeHasCode104Label(const TDrawPad& pad, const TNode& node)
+{
+    if (!NodeHasLabel(pad, node)) return false;
+    return NodeLabelCode(*pad.Labels, node, 1) == 104 || NodeLabelCode(*pad.Labels, node, 2) == 104;
+}
+
 void DrawLabelText(const TDrawPad& pad, TCanvas& canvas, int32_t x, int32_t y, bool monochrome, bool useColour,
                    int place, int32_t elementSize, int fontSlot, int32_t angle, const std::string& line1,
                    const std::string& line2)
@@ -635,6 +641,16 @@ void DrawCrosshair(const TDrawPad& pad, TCanvas& canvas, double scale, int32_t h
     canvas.SetPen(pad.ColorOf(dark ? 25 : 23), psSolid, 1);
     if (InRange(x, y)) canvas.Line(0, int32_t(y), RoundI(clientWidth / scale), int32_t(y));
     if (x < 65535 && x > -65535) canvas.Line(int32_t(x), 0, int32_t(x), RoundI(clientHeight / scale));
+    canvas.SetPenMode(TPenMode::Copy);
+}
+
+void DrawWorldPoint(const TDrawPad& pad, TCanvas& canvas, int32_t x, int32_t y, TPenMode mode, int32_t colorIndex)
+{
+    const int64_t px = int64_t(x) + pad.OriginX - pad.ScrollOffsetX, py = int64_t(y) + pad.OriginY - pad.ScrollOffsetY;
+    if (!InRange(px, py)) return;
+    canvas.SetPenMode(mode);
+    canvas.SetPen(pad.ColorOf(colorIndex), psSolid, 1);
+    canvas.Line(int32_t(px), int32_t(py), int32_t(px) + 1, int32_t(py));
     canvas.SetPenMode(TPenMode::Copy);
 }
 

@@ -76,12 +76,18 @@ void PaintNetwork(const TDrawPad& pad, TCanvas& canvas, double scale, int32_t ho
 void DrawCrosshair(const TDrawPad& pad, TCanvas& canvas, double scale, int32_t horzPos, int32_t vertPos,
                    int32_t clientWidth, int32_t clientHeight, bool dark);
 
-// Overlays of other tools: a line A-B in palette colour, width 1.
+// Overlays of other tools: a one-pixel mark at a world point in the pen
+// mode, and a line A-B in palette colour, width 1.
+void DrawWorldPoint(const TDrawPad& pad, TCanvas& canvas, int32_t x, int32_t y, TPenMode mode, int32_t colorIndex);
 void DrawWorldLine(const TDrawPad& pad, TCanvas& canvas, int32_t ax, int32_t ay, int32_t bx, int32_t by,
                    int32_t colorIndex, bool noScroll);
 
 bool LinkHasLabel(const TDrawPad& pad, const TLinkValues& link);
 bool NodeHasLabel(const TDrawPad& pad, const TNode& node);
+// The node or its class shows label code 104 (polygon vertices) on either
+// line and its labels are not suppressed: editing redraws the labels of
+// polygon owners.
+bool NodeHasCode104Label(const TDrawPad& pad, const TNode& node);
 
 // Text of a label at (x, y) (drawing units, after origin and offsets).
 // Place 1..7, Angle in tenths of a degree.

@@ -206,6 +206,9 @@ TCanvasSize DrawNode(TCanvas& canvas, const TDrawPad& pad, int32_t x, int32_t y,
                      int32_t radius, int32_t style, int32_t colour)
 {
     TCanvasSize size{0, 0};
+    // Sizes from a file beyond the drawing range are kept within it.
+    radius = std::clamp(radius, -DrawRangeLimit, DrawRangeLimit);
+    style = std::clamp(style, -DrawRangeLimit, DrawRangeLimit);
     const TOffsets o = OffsetsOf(pad, addOrigin, subtractScroll);
     const int64_t X64 = x + o.DX, Y64 = y + o.DY;
     if (!InRange(X64, Y64)) return size;
@@ -501,6 +504,9 @@ TCanvasSize DrawLink(TCanvas& canvas, const TDrawPad& pad, int32_t ax, int32_t a
                      const TCollection<TShapePoint>* shapePoints, bool addOrigin, bool subtractScroll, bool draw,
                      int32_t extra, int32_t width, int32_t colour, int32_t bx, int32_t by)
 {
+    // Widths from a file beyond the drawing range are kept within it.
+    width = std::clamp(width, -DrawRangeLimit, DrawRangeLimit);
+    extra = std::clamp(extra, -DrawRangeLimit, DrawRangeLimit);
     const int lsm = pad.Widths->LinkStyleMode, gls = pad.Display->GlobalLinkStyle;
     // Image links.
     const TSymbolImages* images = pad.Images;

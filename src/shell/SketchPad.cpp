@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -19,7 +20,7 @@
 #include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
-#include "shell/NetworkDraw.h"
+#include "shell/NetworkDrawPad.h"
 
 static QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
@@ -260,25 +261,13 @@ int32_t TSketchPadWindow::PixelY(int32_t Wy) const { return WorldToPixel(Wy, Vie
 
 static QColor ColorOf(uint32_t rgb) { return QColor(int((rgb >> 16) & 255), int((rgb >> 8) & 255), int(rgb & 255)); }
 
-void TSketchPadWindow::paintEvent(QPaintEvent*)
+void TSketchPadWindow::paintEvent(QPaintEvent* Event)
 {
     View.ScrollOffsetX = int32_t(pround(HorzPos() / View.Scale));
     View.ScrollOffsetY = int32_t(pround(VertPos() / View.Scale));
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
-    TDrawPad pad = MakeDrawPad(*Network, View, WindowNumber);
-    pad.WindowColor = View.Colors[0];
-    pad.Images = &Main.SymbolImages;
-    pad.OriginX = View.OriginX;
-    pad.OriginY = View.OriginY;
-    PrepareDrawing(*Network, pad);
-    TQPainterCanvas canvas(p);
-    TDrawRun run;
-    PaintNetwork(pad, canvas, View.Scale, HorzPos(), VertPos(), run);
-    // The node-plot crosshair at the keyboard cursor.
-    if (IsCrosshairMode(View.SketchMode))
-        DrawCrosshair(pad, canvas, View.Scale, HorzPos(), VertPos(), viewport()->width(), viewport()->height(),
-                      View.DarkCursor != 0);
+    PaintSketchPad(*this, p, Event->rect());
 }
 
 void TSketchPadWindow::resizeEvent(QResizeEvent* Event)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QSvgRenderer>
 
 #include "shell/Legend.h"
 #include "test_draw_support.h"
@@ -329,6 +330,22 @@ TEST(DrawPass, NumbersFromFilesAreCheckedAtUse)
     EXPECT_EQ(t[0]->Text, "x");
     EXPECT_EQ(t[0]->Align, unsigned(TA_BASELINE | TA_LEFT));
 
+    // Sizes and widths far beyond the drawing range draw without overflow.
+    for (int shape : {1, 2, 3, 4, 5}) {
+        TDrawFixture h;
+        (*h.Net.NodeClasses)[0].Width = 2000000000;
+        (*h.Net.LinkClasses)[0].Width = shape % 2 ? 2000000000 : -2000000000;
+        h.Widths.LinkStyleMode = shape % 2 ? 2 : 4;
+        h.Display.GlobalLinkStyle = 4;
+        h.Display.GlobalShape = uint8_t(shape);
+        h.Link(h.Node(0, 0), h.Node(10, 0));
+        TRecordingCanvas rc = h.Record();
+        for (const TCanvasCall& call : rc.Calls)
+            for (int32_t a : call.Args) EXPECT_LE(std::abs(int64_t(a)), 2 * 320000 + 20) << call.Op;
+        QImage img = h.Paint(40, 40);
+        EXPECT_FALSE(img.isNull());
+    }
+
     // A pie colour outside the sixteen basic colours takes its position's default.
     TDrawFixture g;
     TClassRecord& cls = (*g.Net.NodeClasses)[1];
@@ -385,6 +402,17 @@ TEST(DrawPass, PolygonStylesAndRange)
     c = f.Record();
     ASSERT_EQ(c.Find("Polyline").size(), 1u);
     EXPECT_EQ(c.Find("Polyline")[0]->Args.size(), 8u);
+
+    // Label code 104: the owner's number of vertices; editing asks for it.
+    f.Labels.NodeLabelCodes[0][2] = 104;
+    f.Labels.UpdateClassLabelled();
+    EXPECT_TRUE(NodeHasCode104Label(f.Pad, *owner));
+    c = f.Record();
+    auto texts = c.Find("Text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0]->Text, "4");
+    owner->SuppressLabel = 1;
+    EXPECT_FALSE(NodeHasCode104Label(f.Pad, *owner));
 
     // A vertex beyond the drawing range: the polygon is not drawn at all.
     TNode* far = f.Node(400000, 0);
@@ -525,4 +553,40 @@ TEST(Legends, DarkestColourTakesTheLowerIndexOnTies)
     f.Display.Colors[5] = 0x101010;
     f.Display.Colors[9] = 0x101010;
     EXPECT_EQ(DarkestColour(f.Pad), 5);
+}
+
+TEST(DrawPass, BackgroundsBySlotAndKind)
+{
+    struct TImages : TBackgroundImages {
+        QImage A{4, 2, QImage::Format_RGB32}, B{3, 3, QImage::Format_RGB32};
+        QSvgRenderer Svg{QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='8' height='6'/>")};
+        const QImage* Raster(int slot) const override { return slot == 1 ? &A : slot == 2 ? &B : nullptr; }
+        QSvgRenderer* Metafile(int slot) const override { return slot == 3 ? const_cast<QSvgRenderer*>(&Svg) : nullptr; }
+    } images;
+    TDrawFixture f;
+    TBackgrounds b;
+    b.Raster[1].X = 5, b.Raster[1].Y = 6;
+    b.Raster[2].XScale = 2.0;
+    b.Metafile[3].X = 1, b.Metafile[3].YScale = -1.0;
+    b.Raster[4].FileName = "missing.jpg"; // no image: kept, undrawn
+    f.Pad.Backgrounds = &b;
+    f.Pad.BackgroundImages = &images;
+    TRecordingCanvas c = f.Record();
+    ASSERT_EQ(c.Calls.size(), 3u);
+    // Rasters first (metafiles on top), slot 2 below slot 1; scale 1.0 draws unscaled.
+    EXPECT_EQ(c.Calls[0].Op, "StretchImage");
+    EXPECT_EQ(c.Calls[0].Args, (std::vector<int32_t>{10, 10, 16, 13}));
+    EXPECT_EQ(c.Calls[1].Op, "Image");
+    EXPECT_EQ(c.Calls[1].Args, (std::vector<int32_t>{15, 16}));
+    // Metafile: right and bottom + 1; a negative Y scale moves top and bottom one pixel up.
+    EXPECT_EQ(c.Calls[2].Op, "StretchSvg");
+    EXPECT_EQ(c.Calls[2].Args, (std::vector<int32_t>{11, 9, 20, 4}));
+    // "JPEG on Top": metafiles first.
+    b.MetafilesOnTop = 0;
+    c = f.Record();
+    ASSERT_EQ(c.Calls.size(), 3u);
+    EXPECT_EQ(c.Calls[0].Op, "StretchSvg");
+    // Suppressed: nothing.
+    b.SuppressAll = 1;
+    EXPECT_TRUE(f.Record().Calls.empty());
 }

@@ -2,7 +2,9 @@
 // and image-stamped lines.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QPainter>
+#include <QSvgGenerator>
 
 #include "test_draw_support.h"
 
@@ -222,4 +224,30 @@ TEST(DrawSymbols, ImageLinesAndRecolouring)
     EXPECT_EQ(nc.Find("Image")[0]->Args, (std::vector<int32_t>{18, 18}));
     EXPECT_EQ(DrawNode(nc, f.Pad, 20, 20, nullptr, &node, false, true, false, false, 3, 255, 1), (TCanvasSize{8, 8}));
     EXPECT_EQ(nc.Find("Image").size(), 1u);
+}
+
+TEST(DrawSymbols, TheSamePassDrawsAnSvgFile)
+{
+    TDrawFixture f;
+    f.Link(f.Node(0, 0), f.Node(100, 50))->Name = "Plotted";
+    f.Labels.LinkLabelCodes[0][1] = 101;
+    f.Labels.UpdateClassLabelled();
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&out);
+    svg.setSize(QSize(200, 100));
+    svg.setViewBox(QRect(0, 0, 200, 100));
+    {
+        QPainter p(&svg);
+        TQPainterCanvas c(p);
+        c.SetZoomMapping(1.0);
+        TDrawRun run;
+        DrawNetwork(f.Pad, c, {0, 0, 200, 100}, 1.0, 0, 0, false, true, run);
+        DrawCrosshair(f.Pad, c, 1.0, 0, 0, 200, 100, false); // exclusive-or draws plainly here
+    }
+    const QByteArray text = out.data();
+    EXPECT_TRUE(text.contains("<svg"));
+    EXPECT_TRUE(text.contains("Plotted"));
+    EXPECT_TRUE(text.contains("#0000ff"));
 }

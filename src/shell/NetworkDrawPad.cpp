@@ -1,0 +1,53 @@
+#include "shell/NetworkDrawPad.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <QPainter>
+
+#include "shell/MainWindow.h"
+#include "shell/NetworkDraw.h"
+#include "shell/SketchModes.h"
+#include "shell/SketchPad.h"
+
+namespace {
+
+// The drawing pad of one window.
+TDrawPad PadOf(TSketchPadWindow& w)
+{
+    TDrawPad pad = MakeDrawPad(*w.Network, w.View, w.WindowNumber);
+    pad.Images = &w.Main.SymbolImages;
+    pad.WindowColor = w.View.Colors[0];
+    PrepareDrawing(*w.Network, pad);
+    return pad;
+}
+
+} // namespace
+
+void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed)
+{
+    if (!w.Network) return;
+    // The window's pad and the chain of underlay windows it names (each
+    // window once: the drawing pass ends cycles, this ends the chain).
+    std::vector<std::unique_ptr<TDrawPad>> pads;
+    std::vector<int> seen;
+    TSketchPadWindow* cur = &w;
+    while (cur && cur->Network && pads.size() < 100) {
+        seen.push_back(cur->WindowNumber);
+        pads.push_back(std::make_unique<TDrawPad>(PadOf(*cur)));
+        if (pads.size() > 1) pads[pads.size() - 2]->Underlay = pads.back().get();
+        const int next = cur->Network->Backgrounds.Underlay;
+        if (next < 1 || next > w.Main.PadCount() || std::find(seen.begin(), seen.end(), next) != seen.end()) break;
+        cur = w.Main.SketchPads[size_t(next - 1)];
+    }
+    painter.setClipRect(exposed);
+    TQPainterCanvas canvas(painter);
+    TDrawRun run;
+    PaintNetwork(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), run);
+    if (IsCrosshairMode(w.View.SketchMode)) {
+        painter.setClipping(false);
+        DrawCrosshair(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), w.viewport()->width(),
+                      w.viewport()->height(), w.View.DarkCursor != 0);
+    }
+}

@@ -1,0 +1,10 @@
+// The paint of a sketch-pad window: its network (with the underlay window it
+// names) drawn through the drawing pass, then the crosshair of the plot modes.
+#pragma once
+
+class QPainter;
+class QRect;
+class TSketchPadWindow;
+
+// Paints the exposed rectangle of the window's viewport (device pixels).
+void PaintSketchPad(TSketchPadWindow& pad, QPainter& painter, const QRect& exposed);
