@@ -5,7 +5,9 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
+#include "core/Rounding.h"
 #include "core/Undo.h"
+#include "platform/Cursors.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchModes.h"
 #include "shell/SketchPad.h"
@@ -79,6 +81,10 @@ bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
         Pad.StepZoom(Pad.WorldX(p.x()), Pad.WorldY(p.y()), Pad.View.ZoomOutState || right);
         return true;
     }
+    Pad.viewport()->setCursor(PadCrossCursor());
+    // The scroll position in world units, kept for the view state.
+    Pad.View.ScrollOffsetX = int32_t(pround(Pad.HorzPos() / Pad.View.Scale));
+    Pad.View.ScrollOffsetY = int32_t(pround(Pad.VertPos() / Pad.View.Scale));
     if (!Pad.Main.CalcBusy) Press(me->button(), p);
     return true;
 }
