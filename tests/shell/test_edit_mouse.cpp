@@ -198,3 +198,108 @@ TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
     EXPECT_EQ(c->X, 10);
     EXPECT_FALSE(undo->isEnabled());
 }
+
+// One short gesture in each of the other modes, each on a fresh network.
+TEST_F(Mouse, EveryOtherModeReachesItsOperation)
+{
+    auto fresh = [this](int mode) {
+        Pad->NewNetwork();
+        Net = Pad->Network.get();
+        Main->SetAllowClose(*Pad, 1);
+        Mode(mode);
+    };
+    auto line = [this](int32_t x0, int32_t x1) {
+        TNode* a = Node(*Net, x0, 100);
+        return Link(*Net, a, Node(*Net, x1, 100));
+    };
+    fresh(0);
+    TNode* n = Node(*Net, 100, 100);
+    Main->SetAllowClose(*Pad, 1);
+    Click(n);
+    EXPECT_EQ(Pad->View.PickedNode, n);
+    EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
+
+    fresh(9);
+    Click(150, 150);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(Net->NodeCount, 1);
+
+    for (int mode : {10, 12, 21}) {
+        fresh(mode);
+        Net->TemplateLinkValues.EntityType = 3;
+        TLinkValues* r = line(100, 300);
+        Click(r->BNode);
+        Click(r->ANode);
+        EXPECT_EQ(ActiveLinkCount(*Net), 1) << "joined already";
+        EXPECT_EQ(r->ANode->X, mode == 12 ? 300 : 100) << "direction from the first pick";
+        EXPECT_EQ(r->EntityType, mode == 21 ? 3 : 0) << "reinitialized";
+    }
+
+    for (int mode : {16, 22}) {
+        fresh(mode);
+        TNode* a = Node(*Net, 100, 100);
+        TNode* m = Node(*Net, 200, 100);
+        TNode* b = Node(*Net, 300, 100);
+        Link(*Net, a, m);
+        Link(*Net, m, b);
+        Click(m);
+        ASSERT_EQ(LinksBetween(a, b).size(), 1u) << mode;
+        EXPECT_EQ(LinksBetween(a, b)[0]->ShapePoints.GetCount(), mode == 22 ? 1 : 0);
+        EXPECT_FALSE(m->Active);
+    }
+
+    fresh(17);
+    TLinkValues* r = line(100, 300);
+    Click(r->ANode);
+    Click(r->BNode);
+    EXPECT_EQ(Pad->View.SketchMode, 18);
+    Click(200, 160);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(ShapeXY(r), (XY{{200, 160}}));
+    EXPECT_EQ(Pad->View.SketchMode, 17);
+
+    Mode(23);
+    Click(200, 160);
+    EXPECT_EQ(Net->NodeCount, 3);
+    EXPECT_FALSE(r->Active);
+
+    fresh(25);
+    TLinkValues* l1 = Link(*Net, Node(*Net, 100, 100), Node(*Net, 300, 300));
+    Link(*Net, Node(*Net, 100, 300), Node(*Net, 300, 100));
+    Click(l1->ANode);
+    Click(l1->BNode);
+    EXPECT_EQ(Net->NodeCount, 5);
+
+    fresh(20);
+    (*Net->NodeClasses)[2].Name = "Stops";
+    Net->TemplateNode.EntityType = 2;
+    n = Node(*Net, 100, 100);
+    n->EntityType = 0;
+    Click(n);
+    EXPECT_EQ(n->EntityType, 2);
+
+    for (int mode : {6, 7, 26}) {
+        fresh(mode);
+        TNode* owner = Node(*Net, 100, 100);
+        TNode* v = Node(*Net, 200, 100);
+        TNode* w = Node(*Net, 200, 200);
+        if (mode != 6) {
+            AddVertex(owner, v);
+            AddVertex(owner, w);
+        }
+        Click(owner);
+        Click(v, mode == 7 ? Qt::RightButton : Qt::LeftButton);
+        if (mode == 6) Click(w);
+        EXPECT_EQ(owner->OwnPolygon.GetCount(), mode == 6 ? 2 : 0) << mode;
+        EXPECT_EQ(v->OwnPolygon.GetCount(), mode == 26 ? 2 : 0);
+    }
+
+    for (int mode : {3, 4, 27}) { // their dialogs come with the element dialogs
+        fresh(mode);
+        r = line(100, 300);
+        Shape(*Net, r, 200, 150);
+        Click(r->ANode);
+        Click(mode == 27 ? 200 : r->BNode->X, mode == 27 ? 150 : 100, Qt::RightButton);
+        EXPECT_EQ(Pad->View.Saved, 0) << "a click in an editing mode marks the network modified";
+    }
+}
