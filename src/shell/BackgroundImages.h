@@ -20,8 +20,9 @@ class QSvgRenderer;
 // The file a stored background name stands for. Names may come from Windows:
 // the name as stored, then the name with backslashes as slashes, then its last
 // component in the network file's folder; the first that is an existing file
-// wins. A relative name is taken from the network file's folder. Empty when
-// none exists. Names and the result are file-name bytes (Latin-1).
+// wins. A relative name is taken from the network file's folder (the working
+// folder when there is no network file). Empty when none exists. Names and
+// the result are file-name bytes (Latin-1).
 std::string ResolveBackgroundPath(const std::string& name, const std::string& networkFile);
 
 // One picture of a raster slot / one drawing of a metafile slot, found by the
