@@ -55,8 +55,9 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
     };
     auto linkPasses = [&](const TLink* h) {
         if (search.LinkPasses) return search.LinkPasses(h);
+        if (filter.LinksUnfiltered) return true;
         const TNode* near = h->NearNode();
-        return filter.LinksUnfiltered || (near && filter.LinkPassesSearch(*h, *near));
+        return near && filter.LinkPassesSearch(*h, *near);
     };
 
     stage(1);
@@ -93,8 +94,19 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
         }
         if (!engine.Stopped()) {
             host.ShowStatus("Processing Links (" + std::to_string(pass) + ")");
+            // Every link once, from its A node's list, in hash order; the
+            // nodes' lists and half-edges are asked for ahead of their turn.
+            nodes.clear();
+            ForEachNode(net, [&](TNode* n) { nodes.push_back(n); });
             links.clear();
-            ForEachLink(net, [&](TLink* h) { links.push_back(h); });
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                if (i + 16 < nodes.size()) Prefetch(reinterpret_cast<const char*>(nodes[i + 16]) + 64);
+                if (i + 8 < nodes.size() && nodes[i + 8]->Links.GetCount() > 0) Prefetch(nodes[i + 8]->Links.begin());
+                if (i + 4 < nodes.size())
+                    for (TLink* h : nodes[i + 4]->Links) Prefetch(h);
+                for (TLink* h : nodes[i]->Links)
+                    if (h->AEnd && h->LinkValues) links.push_back(h);
+            }
             auto takesPart = [&](TLink* h) {
                 const TLinkValues* r = h->LinkValues;
                 return r && r->Active && r->EntityType != 0 && linkPasses(h);

@@ -26,8 +26,6 @@
 
 #include "core/Network.h"
 
-struct TPolygonCriterion;
-
 // ---------------------------------------------------------------- settings
 
 // How Link Splice fills the new link.
@@ -46,15 +44,14 @@ struct TReinitializeExemptions {
 // Calls an operation makes back into its caller. All may be empty.
 struct TEditHooks {
     // Computes the longitude and latitude of a point that an operation placed
-    // (new nodes and shape points). Empty: they stay unknown.
+    // (new nodes and shape points). Empty: by the network's long/lat settings
+    // (ComputeLongLatFromXY) when they name a pivot node.
     std::function<void(TNetworkPoint*)> ComputeLongLat;
-    // Also recompute long/lat of points that Move Node moves.
+    // Also recompute long/lat of points that Move Node moves (as does the
+    // network's AutoLongLat setting).
     bool AutoLongLat = false;
     // Told before a shape point is freed.
     std::function<void(TNetworkPoint*)> PointFreed;
-    // The polygon criterion of the search filter; a deleted owner is cleared
-    // from it.
-    TPolygonCriterion* PolygonCriterion = nullptr;
 };
 
 // The last removed shape point, for Undo Shape Remove.
@@ -149,8 +146,10 @@ int LinkAttributeCount(const TNetwork& net, int entityType);
 // ---------------------------------------------------------------- nodes and links
 
 // Soft-deletes a node and its active links (their shape points too; polygon
-// boxes updated) and appends the node's undelete record. clearLinkClass gives
-// the deleted links class 0 (Link Splice). Marks the network modified.
+// boxes updated) and appends the node's undelete record; a deleted owner
+// leaves the search's polygon criterion. clearLinkClass gives the deleted
+// links class 0 (Link Splice). Marks the network modified. (It frees and
+// places nothing, so the hooks are not called.)
 void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass = false, const TEditHooks& hooks = {});
 // Soft-deletes a link (either half-edge) with its shape points and appends
 // its undelete record (kind 0).

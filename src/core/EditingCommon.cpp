@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/EditingInternal.h"
+#include "core/LongLat.h"
 #include "core/Rounding.h"
 #include "core/Undo.h"
 
@@ -150,11 +151,18 @@ void GrowExtents(TNetwork& net, int32_t x, int32_t y)
     net.MaxY = std::max(net.MaxY, y);
 }
 
+void ComputePointLongLat(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks)
+{
+    if (hooks.ComputeLongLat)
+        hooks.ComputeLongLat(p);
+    else if (!net.LongLat.PivotNodeName.empty()) // no pivot: nothing to compute from
+        ComputeLongLatFromXY(net, net.LongLat, *p);
+    if (THashEntry* c = net.NodeHash.FindCell(p->X, p->Y)) c->IncludePoint(p);
+}
+
 void PlacedPoint(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks)
 {
-    if (!p) return;
-    if (hooks.ComputeLongLat) hooks.ComputeLongLat(p);
-    if (THashEntry* c = net.NodeHash.FindCell(p->X, p->Y)) c->IncludePoint(p);
+    if (p) ComputePointLongLat(net, p, hooks);
 }
 
 void CopyLinkRecord(TNetwork& net, TLinkValues* dst, const TLinkValues* src, int cls, bool withStrings)
@@ -233,6 +241,21 @@ bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind)
         return true;
     }
     return false;
+}
+
+void SplitShapePoints(TLinkValues* old, int32_t k, TLinkValues* first, TLink* firstHalf, TLinkValues* second,
+                      TLink* secondHalf)
+{
+    auto& shapes = old->ShapePoints;
+    for (int32_t i = 0; i < shapes.GetCount(); ++i) {
+        if (i == k) continue;
+        TShapePoint* sp = shapes.At(i);
+        TLinkValues* to = i < k ? first : second;
+        MakeRoom(to->ShapePoints);
+        to->ShapePoints.Insert(sp);
+        sp->Link = i < k ? firstHalf : secondHalf;
+    }
+    shapes.Clear();
 }
 
 void ReverseShapePoints(TLinkValues* link)

@@ -54,6 +54,32 @@ struct Press {
         r.Requests |= PadHighlight;
     }
 
+    // The first click of a two-click operation: a node becomes CurrentNode.
+    // True when the press was taken that way (or missed).
+    bool FirstPick()
+    {
+        if (view.CurrentNode) return false;
+        TNode* n;
+        TShapePoint* sp;
+        if (Pick(false, n, sp)) {
+            view.CurrentNode = n;
+            r.Requests |= PadHighlight;
+        }
+        return true;
+    }
+    // The second click on another node (nodes only): PreviousNode and
+    // CurrentNode are the pair. False for a miss or the same node.
+    bool SecondNode()
+    {
+        TNode* n;
+        TShapePoint* sp;
+        if (!Pick(false, n, sp) || n == view.CurrentNode) return false;
+        edit.PreviousNode = view.CurrentNode;
+        view.CurrentNode = n;
+        r.Requests |= PadHighlight;
+        return true;
+    }
+
     void Crosshair()
     {
         view.CursorX = x;
@@ -130,20 +156,9 @@ void Press::Select()
 
 void Press::LinkPlot()
 {
-    TNode* n;
-    TShapePoint* sp;
-    if (!Pick(false, n, sp)) return;
-    if (!view.CurrentNode) {
-        view.CurrentNode = n;
-        r.Requests |= PadHighlight;
-        return;
-    }
-    if (n == view.CurrentNode) return;
-    edit.PreviousNode = view.CurrentNode;
-    view.CurrentNode = n;
+    if (FirstPick() || !SecondNode()) return;
     TLink* h = nullptr;
-    TLinkPlotResult res = LinkPlotStep(net, edit.PreviousNode, n, h);
-    r.Requests |= PadHighlight;
+    TLinkPlotResult res = LinkPlotStep(net, edit.PreviousNode, view.CurrentNode, h);
     if (res == TLinkPlotResult::Added || res == TLinkPlotResult::Revived) {
         Link(h);
         if (edit.SketchMode == ModeLinkPlotOpen) r.Requests |= PadLinkDialog;
@@ -169,18 +184,8 @@ void Press::NodeOpen()
 
 void Press::TwoEnd()
 {
-    TNode* n;
-    TShapePoint* sp;
-    if (!Pick(false, n, sp)) return;
-    if (!view.CurrentNode) {
-        view.CurrentNode = n;
-        r.Requests |= PadHighlight;
-        return;
-    }
-    if (n == view.CurrentNode) return;
-    edit.PreviousNode = view.CurrentNode;
-    view.CurrentNode = n;
-    TLink* h = FindHalfEdge(edit.PreviousNode, n);
+    if (FirstPick() || !SecondNode()) return;
+    TLink* h = FindHalfEdge(edit.PreviousNode, view.CurrentNode);
     if (!h || !h->LinkValues->Active) {
         DropPicks();
         return;
@@ -228,7 +233,7 @@ void Press::NodeOperation()
     r.Node = n;
     switch (edit.SketchMode) {
     case ModeNodeDelete:
-        DeleteNode(net, n, false, edit.Hooks);
+        DeleteNode(net, n);
         Changed(TBox{n->X, n->Y, n->X, n->Y});
         for (TLink* h : n->Links) r.Area.Include(h->LinkValues->Box);
         break;
@@ -271,19 +276,13 @@ void Press::Polygon()
 void Press::Merge()
 {
     r.Requests |= PadWriteSketchState;
+    if (FirstPick()) return;
     TNode* n;
     TShapePoint* sp;
-    if (!view.CurrentNode) {
-        if (Pick(false, n, sp)) {
-            view.CurrentNode = n;
-            r.Requests |= PadHighlight;
-        }
-        return;
-    }
     if (!Pick(true, n, sp) || n == view.CurrentNode) return;
     TNode* source = view.CurrentNode;
     if (n) {
-        TPolygonMerge m = MergeNodes(net, source, n, edit.Hooks);
+        TPolygonMerge m = MergeNodes(net, source, n);
         if (m == TPolygonMerge::NotMerged) {
             edit.PolygonNotMerged = 1;
             r.Requests |= PadPolygonNotMerged;
@@ -302,15 +301,9 @@ void Press::Merge()
 void Press::PolygonMove()
 {
     r.Requests |= PadWriteSketchState;
+    if (FirstPick()) return;
     TNode* n;
     TShapePoint* sp;
-    if (!view.CurrentNode) {
-        if (Pick(false, n, sp)) {
-            view.CurrentNode = n;
-            r.Requests |= PadHighlight;
-        }
-        return;
-    }
     if (!Pick(true, n, sp) || !n || n == view.CurrentNode) return;
     TBox before = view.CurrentNode->PolygonBox;
     if (!MovePolygon(net, view.CurrentNode, n)) return;

@@ -13,9 +13,11 @@ TLink* OtherHalf(const TLink* halfEdge);
 void FinishLinkBox(TNetwork& net, TLinkValues* link);
 // Network extents grow to include (x, y).
 void GrowExtents(TNetwork& net, int32_t x, int32_t y);
-// A placed point gets its long/lat (when the hook is set) and its cell's
-// long/lat box widens.
+// A placed point gets its long/lat: from the hook when set, else by the
+// network's long/lat settings when they name a pivot node. Its cell's long/lat
+// box widens.
 void PlacedPoint(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks);
+void ComputePointLongLat(TNetwork& net, TNetworkPoint* p, const TEditHooks& hooks);
 // Copies src's record into dst as a record of class cls: style, name, note,
 // strings, and the first (attribute count of cls) value slots. dst keeps its
 // ends, box, shape points; it ends active and not superseded.
@@ -38,6 +40,10 @@ int32_t ShapeIndex(const TShapePoint* sp);
 void FreeShapePoint(TNetwork& net, TViewRecord* view, TEditState* edit, TShapePoint* sp);
 // Removes the undelete record of a link or a node (newest first); true when found.
 bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind);
+// Moves the shape points of old before index k to first and those after it
+// to second (in order, naming the given half-edges); old's list is emptied.
+void SplitShapePoints(TLinkValues* old, int32_t k, TLinkValues* first, TLink* firstHalf, TLinkValues* second,
+                      TLink* secondHalf);
 // Reverses a link's shape-point list.
 void ReverseShapePoints(TLinkValues* link);
 // Sums flagged numeric attributes of two old links into the new one.

@@ -90,16 +90,7 @@ void SplitAt(TNetwork& net, TShapePoint* s, TNode* node, TBox& area)
     TLink *h1 = nullptr, *h2 = nullptr;
     TLinkValues* first = AddReplacementLink(net, old->ANode, node, old, h1);
     TLinkValues* second = AddReplacementLink(net, node, old->BNode, old, h2);
-    auto& shapes = old->ShapePoints;
-    for (int32_t i = 0; i < shapes.GetCount(); ++i) {
-        if (i == k) continue;
-        TShapePoint* sp = shapes.At(i);
-        TLinkValues* to = i < k ? first : second;
-        MakeRoom(to->ShapePoints);
-        to->ShapePoints.Insert(sp);
-        sp->Link = i < k ? h1 : h2;
-    }
-    shapes.Clear();
+    SplitShapePoints(old, k, first, h1, second, h2);
     FinishLinkBox(net, first);
     FinishLinkBox(net, second);
     ReplacePolygonVertex(net, s, node);

@@ -10,7 +10,7 @@ using namespace editing;
 
 // ---------------------------------------------------------------- delete
 
-void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHooks& hooks)
+void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHooks&)
 {
     net.SetAllowClose(false);
     if (!node || !node->Active) return;
@@ -25,7 +25,8 @@ void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHook
         if (clearLinkClass) r->EntityType = 0;
         SetShapePointsActive(net, r, 0);
     }
-    if (hooks.PolygonCriterion && hooks.PolygonCriterion->Owner == node) hooks.PolygonCriterion->Owner = nullptr;
+    // A deleted owner no longer serves the search's polygon criterion.
+    if (net.Search.PolygonCriterion.Owner == node) net.Search.PolygonCriterion.Owner = nullptr;
     UpdateOwnerBoxes(net, node);
     UpdateNodePolygonBox(net, node); // the node's cell drops its ring
 }
@@ -160,8 +161,10 @@ void MoveNodeTo(TNetwork& net, TNetworkPoint* point, int32_t x, int32_t y, const
     THashEntry* cell = table.FindOrAddCell(x, y);
     table.InsertPoint(cell, point);
     GrowExtents(net, x, y);
-    if (hooks.AutoLongLat && hooks.ComputeLongLat) hooks.ComputeLongLat(point);
-    cell->IncludePoint(point);
+    if (hooks.AutoLongLat || net.LongLat.AutoLongLat)
+        ComputePointLongLat(net, point, hooks);
+    else
+        cell->IncludePoint(point);
     UpdateOwnerBoxes(net, point);
     if (TNode* n = point->AsNode()) {
         for (TLink* h : n->Links) FinishLinkBox(net, h->LinkValues);
@@ -249,7 +252,7 @@ TLinkValues* MakeSplitLink(TNetwork& net, TLink* oldHalf, TNode* p, TNode* q)
 bool BeginNodeMove(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* node)
 {
     if (EditRefused(view) || !node || !node->Active) return false;
-    DeleteNode(net, node, false, edit.Hooks);
+    DeleteNode(net, node);
     edit.MovingNode = node;
     edit.SketchMode = ModeNodeMovePlacing;
     view.CursorX = node->X;
@@ -295,7 +298,7 @@ bool LinkSpliceAtNode(TNetwork& net, TEditState& edit, TNode* node, TLink** newH
     TLinkValues *in, *out;
     if (!GetThroughLinks(node, from, in, to, out) || from == to) return false;
     int inClass = in->EntityType, outClass = out->EntityType;
-    DeleteNode(net, node, true, edit.Hooks);
+    DeleteNode(net, node, true);
     in->Superseded = 1;
     out->Superseded = 1;
     TLink* h = nullptr;
@@ -361,7 +364,7 @@ bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSet
     }
     take(L);
 
-    DeleteNode(net, node, false, hooks);
+    DeleteNode(net, node);
     int cE = E->EntityType, cL = L->EntityType;
     E->EntityType = 0;
     L->EntityType = 0;

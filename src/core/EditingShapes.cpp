@@ -37,7 +37,8 @@ void ReplacePolygonVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* by)
     old->Polygons.Clear();
     for (TNode* owner : owners) {
         auto& ring = owner->OwnPolygon;
-        bool present = ring.IndexOf(by) >= 0;
+        // An owner is never a vertex of its own ring.
+        bool present = owner == by || ring.IndexOf(by) >= 0;
         for (int32_t i = ring.GetCount() - 1; i >= 0; --i) {
             if (ring.At(i) != old) continue;
             if (present) {
@@ -47,7 +48,7 @@ void ReplacePolygonVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* by)
                 present = true;
             }
         }
-        if (present) AddOwner(by, owner);
+        if (owner != by && ring.IndexOf(by) >= 0) AddOwner(by, owner);
         UpdateNodePolygonBox(net, owner);
     }
 }

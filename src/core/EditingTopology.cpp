@@ -65,18 +65,7 @@ TNode* ShapePointToNode(TNetwork& net, TViewRecord& view, TEditState& edit, TSha
     int32_t k = ShapeIndex(shapePoint);
     TLinkValues* first = MakeSplitLink(net, oldA, old->ANode, n);
     TLinkValues* second = MakeSplitLink(net, oldA, n, old->BNode);
-    TLink* firstHalf = AHalfEdge(first);
-    TLink* secondHalf = AHalfEdge(second);
-    auto& shapes = old->ShapePoints;
-    for (int32_t i = 0; i < shapes.GetCount(); ++i) {
-        if (i == k) continue;
-        TShapePoint* sp = shapes.At(i);
-        TLinkValues* to = i < k ? first : second;
-        MakeRoom(to->ShapePoints);
-        to->ShapePoints.Insert(sp);
-        sp->Link = i < k ? firstHalf : secondHalf;
-    }
-    shapes.Clear();
+    SplitShapePoints(old, k, first, AHalfEdge(first), second, AHalfEdge(second));
     old->Active = 0;
     old->DeletedWithNode = 0;
     old->EntityType = 0;
@@ -224,7 +213,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
 
 // ---------------------------------------------------------------- node merge
 
-TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks& hooks)
+TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks&)
 {
     if (!source || !target || source == target || !source->Active || !target->Active) return TPolygonMerge::Nothing;
     net.SetAllowClose(false);
@@ -249,7 +238,7 @@ TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEdi
     ReplacePolygonVertex(net, source, target);
     TPolygonMerge result = MergeNodePolygons(net, source, target);
     UpdateNodePolygonBox(net, target);
-    DeleteNode(net, source, false, hooks);
+    DeleteNode(net, source);
     return result;
 }
 

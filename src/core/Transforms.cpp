@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "core/Rounding.h"
+#include "core/DisplaySettings.h"
 #include "core/Undo.h"
 
 void RotatePoint(double& x, double& y, double angleDegrees)
@@ -145,6 +146,18 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, int kind, TTransfo
     // Refiles every point by its new position (sorted within each cell),
     // then link reach, boxes, extents and the cells' long/lat boxes.
     RebuildHashTable(net, w, h);
+    // Background images keep their place on the network (a rotation moves
+    // them without turning them).
+    if (kind != TransformRebuild)
+        for (auto* slots : {&net.Backgrounds.Raster, &net.Backgrounds.Metafile})
+            for (TBackgroundSlot& b : *slots) {
+                if (b.FileName.empty()) continue;
+                Apply(kind, params, b.X, b.Y);
+                if (kind == TransformScale) {
+                    b.XScale *= params.ScaleX;
+                    b.YScale *= params.ScaleY;
+                }
+            }
     return true;
 }
 

@@ -1,9 +1,9 @@
 // Geometric transforms of a whole network: translate, scale, rotate, undo of
 // the last transform, and a plain rebuild of the hash after an import. Every
-// point may change its cell, so the hash is rebuilt in its file order.
-// Backgrounds, scroll ranges and the other views of the network are the
-// window's business: it reads the parameters actually applied from
-// TTransformParams after the call.
+// point may change its cell, so the hash is rebuilt in its file order; the
+// network's background images follow. Scroll ranges, cursors and the views of
+// the network are the windows' business: they read the parameters actually
+// applied from TTransformParams after the call.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/CalcProgram.h"
 #include "core/Network.h"
 #include "shell/PadSettings.h"
 #include "shell/Viewport.h"
@@ -38,6 +39,9 @@ struct TPadView : TViewRecord {
     uint8_t UpdateLongLat = 0; // update long/lat on node move
     TSpliceRules SpliceRules;
     TReinitializeOptions ReinitializeOptions;
+    // The Calculate program, its variables and tables belong to the window,
+    // not to the network its views share.
+    TCalcProgram CalcProgram;
 
     // Every field to its default; Palette gives the colour table (26 entries).
     void Reset(const std::array<uint32_t, 26>& Palette);

@@ -18,6 +18,7 @@
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/MessageBoxes.h"
+#include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
 
@@ -33,6 +34,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     NewNetwork();
     BuildMenus();
     InitPadDefaults();
+    TPadEditor::Of(*this); // mouse editing in the sketch modes
 }
 
 TSketchPadWindow::~TSketchPadWindow()

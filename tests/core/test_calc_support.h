@@ -1,5 +1,5 @@
-// A small network for Calculate tests: two node classes, one link class and
-// a few system attributes, with helpers to add elements and run programs.
+// A small network for Calculate tests, with helpers to add elements and run
+// programs.
 #pragma once
 
 #include "core/CalcInterpreter.h"
@@ -15,56 +15,37 @@
 
 namespace calctest {
 
-inline TAttrib& Attribute(TClassRecord& rec, char kind, const std::string& alias = "", int topRow = 0)
+// Attributes of the given type letters; the first gets the alias.
+inline void Define(TClassRecord& rec, const char* name, const char* kinds, const std::string& alias = "")
 {
-    const int k = ++rec.AttributeCount;
-    rec.Attributes[k] = std::make_unique<TAttrib>();
-    TAttrib& a = *rec.Attributes[k];
-    a.Kind = kind;
-    a.Name = "attr" + std::to_string(k);
-    a.Alias = alias;
-    a.AliasKey = alias;
-    for (char& c : a.AliasKey)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    a.TopRow = topRow;
-    if (topRow > 0) a.WorkSheet = std::make_unique<TWorkSheet>();
-    return a;
+    rec.Name = name;
+    for (const char* k = kinds; *k; ++k) {
+        auto a = std::make_unique<TAttrib>();
+        a->Kind = *k;
+        a->Name = name + std::to_string(++rec.AttributeCount);
+        if (k == kinds) a->Alias = a->AliasKey = alias;
+        if (*k == 'C') {
+            a->TopRow = 1;
+            a->WorkSheet = std::make_unique<TWorkSheet>();
+            a->WorkSheet->Rows[1].Codes = "ABC";
+        }
+        rec.Attributes[size_t(rec.AttributeCount)] = std::move(a);
+    }
 }
 
-// Node class 1 "Zone": A1 R (alias POP), A2 I, A3 C (codes "ABC" at
-// position 1), A4 S, A5 X. Node class 2 "Stop": A1..A3 R. Node class 3
-// "Big": A1..A6 R. Link class 1 "Road": A1 R (alias SPEED), A2 R, A3 S.
-// System: S1 R, S2 I, S3 S, S4..S9 R, Sa R.
+// Node classes 1 "Zone" (A1 POP, I, C, S, X), 2 "Stop" (3 R), 3 "Big" (6 R);
+// link class 1 "Road" (A1 SPEED, R, S); system: R, I, S, then 7 R.
 inline void DefineSchema(TNetwork& net)
 {
-    TClassRecord& zone = (*net.NodeClasses)[1];
-    zone.Name = "Zone";
-    Attribute(zone, 'R', "POP");
-    Attribute(zone, 'I');
-    Attribute(zone, 'C', "", 1).WorkSheet->Rows[1].Codes = "ABC";
-    Attribute(zone, 'S');
-    Attribute(zone, 'X');
-    TClassRecord& stop = (*net.NodeClasses)[2];
-    stop.Name = "Stop";
-    for (int i = 0; i < 3; ++i) Attribute(stop, 'R');
-    TClassRecord& big = (*net.NodeClasses)[3];
-    big.Name = "Big";
-    for (int i = 0; i < 6; ++i) Attribute(big, 'R');
-    TClassRecord& road = (*net.LinkClasses)[1];
-    road.Name = "Road";
-    Attribute(road, 'R', "SPEED");
-    Attribute(road, 'R');
-    Attribute(road, 'S');
-    TClassRecord& sys = (*net.SystemClass)[1];
-    Attribute(sys, 'R');
-    Attribute(sys, 'I');
-    Attribute(sys, 'S');
-    for (int i = 4; i <= 10; ++i) Attribute(sys, 'R');
-    for (int k = 1; k <= 10; ++k) sys.Attributes[size_t(k)]->Name = "sys" + std::to_string(k);
+    Define((*net.NodeClasses)[1], "Zone", "RICSX", "POP");
+    Define((*net.NodeClasses)[2], "Stop", "RRR");
+    Define((*net.NodeClasses)[3], "Big", "RRRRRR");
+    Define((*net.LinkClasses)[1], "Road", "RRS", "SPEED");
+    Define((*net.SystemClass)[1], "System", "RISRRRRRRR");
     NumberStringAttributes(*net.NodeClasses);
     NumberStringAttributes(*net.LinkClasses);
     NumberStringAttributes(*net.SystemClass);
-    net.SystemStrings.resize(sys.StringCount);
+    net.SystemStrings.resize(1);
 }
 
 inline TNode* Node(TNetwork& net, int32_t x, int32_t y, int cls = 1)
@@ -99,27 +80,18 @@ inline void Own(TNode* owner, std::initializer_list<TNetworkPoint*> vertices)
 inline double Val(const TNode* n, int k) { return n->Values[size_t(k - 1)].Real(); }
 inline double Val(const TLink* h, int k) { return h->LinkValues->Values[size_t(k - 1)].Real(); }
 inline void Set(TNode* n, int k, double v) { n->Values[size_t(k - 1)].SetReal(v); }
-inline void Set(TLink* h, int k, double v) { h->LinkValues->Values[size_t(k - 1)].SetReal(v); }
 
-// Node lines: class c runs lines b..e.
-inline void NodeRange(TCalcProgram& p, int c, int b, int e)
+// Class (or stage) c of a kind runs lines b..e.
+inline void Range(TCalcProgram& p, int kind, int c, int b, int e)
 {
-    p.CalcRanges[CalcKindNode].Begin[size_t(c)] = b;
-    p.CalcRanges[CalcKindNode].End[size_t(c)] = e;
+    p.CalcRanges[size_t(kind)].Begin[size_t(c)] = b;
+    p.CalcRanges[size_t(kind)].End[size_t(c)] = e;
 }
-inline void LinkRange(TCalcProgram& p, int c, int b, int e)
-{
-    p.CalcRanges[CalcKindLink].Begin[size_t(c)] = b;
-    p.CalcRanges[CalcKindLink].End[size_t(c)] = e;
-}
-inline void SystemRange(TCalcProgram& p, int stage, int b, int e)
-{
-    p.CalcRanges[CalcKindSystem].Begin[size_t(stage)] = b;
-    p.CalcRanges[CalcKindSystem].End[size_t(stage)] = e;
-}
+inline void NodeRange(TCalcProgram& p, int c, int b, int e) { Range(p, CalcKindNode, c, b, e); }
+inline void LinkRange(TCalcProgram& p, int c, int b, int e) { Range(p, CalcKindLink, c, b, e); }
+inline void SystemRange(TCalcProgram& p, int s, int b, int e) { Range(p, CalcKindSystem, s, b, e); }
 
-// Records what the run asks of its host; may stop the run after a number of
-// event calls.
+// Records what the run asks of its host; may stop the run at an event call.
 class RecordingHost : public TCalcHost {
 public:
     TCalcFlags* Flags = nullptr;
@@ -128,8 +100,7 @@ public:
     std::vector<std::string> Status;
     void ProcessMessages() override
     {
-        ++Events;
-        if (Flags && StopAfterEvents >= 0 && Events >= StopAfterEvents) Flags->CalcStop = 1;
+        if (++Events == StopAfterEvents) Flags->CalcStop = 1;
     }
     void ShowStatus(const std::string& text) override { Status.push_back(text); }
     void Repaint() override { ++Repaints; }
@@ -137,8 +108,10 @@ public:
     void EnableUndelete() override { ++Undeletes; }
 };
 
-inline TCalcSummary RunProgram(TNetwork& net, TCalcProgram& p, RecordingHost* host = nullptr, bool stepByStep = false,
-                        const TCalcSearch& search = {}, const TCalcEditOps& ops = DefaultCalcEditOps())
+// Runs with every event let through (no throttle).
+inline TCalcSummary RunProgram(TNetwork& net, TCalcProgram& p, RecordingHost* host = nullptr,
+                               bool stepByStep = false, const TCalcSearch& search = {},
+                               const TCalcEditOps& ops = DefaultCalcEditOps())
 {
     RecordingHost local;
     RecordingHost& h = host ? *host : local;
@@ -150,28 +123,34 @@ inline TCalcSummary RunProgram(TNetwork& net, TCalcProgram& p, RecordingHost* ho
     return RunCalculation(net, p, flags, h, search, ops, options);
 }
 
+// "links nodes systems errors".
+inline std::string Counts(const TCalcSummary& s)
+{
+    return std::to_string(s.Links) + " " + std::to_string(s.Nodes) + " " + std::to_string(s.Systems) + " " +
+           std::to_string(s.Errors);
+}
+
 // Everything a program may change, as text, for comparing two runs.
 inline std::string Snapshot(const TNetwork& net, const TCalcProgram& p)
 {
     std::ostringstream o;
     o.precision(17);
+    auto values = [&](const TValueSlot* v, int n, const TStringList& strings) {
+        for (int k = 0; k < n; ++k) o << " " << v[k].Real();
+        for (const auto& s : strings) o << " '" << s << "'";
+        o << "\n";
+    };
     ForEachNode(net, [&](TNode* n) {
-        o << "N" << n->Serial << " c" << int(n->EntityType) << " a" << int(n->Active) << " l" << int(n->Layer);
-        for (int k = 1; k <= SlotCount(*n); ++k) o << " " << n->Values[size_t(k - 1)].Real();
-        for (const auto& s : n->Strings) o << " '" << s << "'";
-        o << " L" << n->Links.GetCount() << "\n";
+        o << "N" << n->Serial << " " << int(n->EntityType) << int(n->Active) << int(n->Layer) << n->Links.GetCount();
+        values(n->Values.get(), SlotCount(*n), n->Strings);
     });
     ForEachLink(net, [&](TLink* h) {
         const TLinkValues* r = h->LinkValues;
-        o << "L" << r->ANode->X << "," << r->ANode->Y << "-" << r->BNode->X << "," << r->BNode->Y << " c"
-          << int(r->EntityType) << " a" << int(r->Active);
-        for (int k = 1; k <= SlotCount(*r); ++k) o << " " << r->Values[size_t(k - 1)].Real();
-        for (const auto& s : r->Strings) o << " '" << s << "'";
-        o << "\n";
+        o << "L" << r->ANode->Serial << "-" << r->BNode->Serial << " " << int(r->EntityType) << int(r->Active);
+        values(r->Values.get(), SlotCount(*r), r->Strings);
     });
-    for (int k = 1; k <= 10; ++k) o << " S" << net.SystemValues[size_t(k)].Real();
-    for (const auto& s : net.SystemStrings) o << " '" << s << "'";
-    for (double v : p.Variables) o << " V" << v;
+    values(&net.SystemValues[1], 10, net.SystemStrings);
+    for (double v : p.Variables) o << " " << v;
     return o.str();
 }
 

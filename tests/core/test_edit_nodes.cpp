@@ -129,10 +129,6 @@ TEST(EditNodes, PlotAndMoveKeepTheHashSortedAndTheNodeInsideTheWorld)
     view.CursorX = 25;
     ASSERT_NE(PlotNode(net, view), nullptr);
     EXPECT_EQ(PlotNode(net, view), nullptr); // a node already stands there
-    view.CursorX = 90;
-    view.Plotting = 1;
-    EXPECT_EQ(PlotNode(net, view), nullptr);
-
     TNode* a = Node(net, 10, 10);
     TNode* b = Node(net, 190, 10);
     TLinkValues* ab = Link(net, a, b);

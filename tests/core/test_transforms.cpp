@@ -61,9 +61,12 @@ TEST(Transforms, RotateClampAndShownLayersOnly)
     EXPECT_EQ(sp->Y, 300);     // shape points always move
     EXPECT_EQ(r->Box, (TBox{0, 0, 200, 400000}));
 
+    net.Backgrounds.Raster[1] = {"map.jpg", 100, 50, 1, 1};
     TTransformParams s;
     s.ScaleX = s.ScaleY = 2;
     TransformNetwork(net, view, TransformScale, s);
+    EXPECT_EQ(net.Backgrounds.Raster[1].X, 200);
+    EXPECT_EQ(net.Backgrounds.Raster[1].YScale, 2);
     EXPECT_EQ(far->Y, WorldLimit);
     EXPECT_DOUBLE_EQ(far->YF, 800000);
     s.ScaleX = 0;

@@ -1,0 +1,247 @@
+#include "shell/EditingMouse.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
+
+#include "core/Rounding.h"
+#include "core/Undo.h"
+#include "platform/Cursors.h"
+#include "shell/MainWindow.h"
+#include "shell/SketchModes.h"
+#include "shell/SketchPad.h"
+
+TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
+{
+    setObjectName("PadEditor");
+    Pad.viewport()->installEventFilter(this);
+    // A freed shape point leaves the picks of every view of the network.
+    Edit.Hooks.PointFreed = [this](TNetworkPoint* p) {
+        for (TSketchPadWindow* other : Pad.Main.SketchPads)
+            if (other != &Pad && other->Network == Pad.Network) Of(*other).Forget(p);
+    };
+    // The commands of the menu and the main window that act on this editing state.
+    auto onAction = [this](const char* name, auto f) {
+        if (QAction* a = Pad.Action(name)) connect(a, &QAction::triggered, this, f);
+    };
+    onAction("UndoShapeRemoveM", [this] { UndoShapeRemove(); });
+    onAction("ReinitializeUndoM", [this] { ReinitializeUndo(); });
+    onAction("Nodes4", [this] { ReinitializeUndefined(false); });
+    onAction("Links4", [this] { ReinitializeUndefined(true); });
+    onAction("UndoTransformM", [this] {
+        TTransformParams p;
+        Transform(TransformUndoLast, p);
+    });
+    onAction("ScalebyTwoM", [this] { QuickScale(2.0); });
+    onAction("ScalebyHalfM", [this] { QuickScale(0.5); });
+    for (const char* name : {"Nodes4", "Links4", "ScalebyTwoM", "ScalebyHalfM"})
+        if (QAction* a = Pad.Action(name)) a->setEnabled(true);
+    if (QToolButton* b = Pad.Main.Toolbars.UndeleteButton)
+        connect(b, &QToolButton::clicked, this, [this] {
+            if (Pad.Main.CurrentPad == &Pad) UndeleteLast();
+        });
+    UpdateCommands();
+}
+
+TPadEditor& TPadEditor::Of(TSketchPadWindow& Pad)
+{
+    if (auto* e = Pad.findChild<TPadEditor*>(QString(), Qt::FindDirectChildrenOnly)) return *e;
+    return *new TPadEditor(Pad);
+}
+
+void TPadEditor::Forget(const TNetworkPoint* Point)
+{
+    if (Pad.View.PickedShapePoint == Point) Pad.View.PickedShapePoint = nullptr;
+    if (Edit.InsertShapePick == Point) Edit.InsertShapePick = nullptr;
+    if (Edit.InsertPreviousShapePick == Point) Edit.InsertPreviousShapePick = nullptr;
+    if (Edit.PolygonPoint == Point) Edit.PolygonPoint = nullptr;
+}
+
+// The main window sets the mode; a change drops this window's picks.
+void TPadEditor::SyncMode()
+{
+    if (EditedNetwork.lock() != Pad.Network) {
+        Edit.RemovedShapePointRecord.Clear();
+        SetSketchMode(Pad.View, Edit, Pad.View.SketchMode);
+        EditedNetwork = Pad.Network;
+    }
+    if (Pad.View.SketchMode != Edit.SketchMode) SetSketchMode(Pad.View, Edit, Pad.View.SketchMode);
+}
+
+bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
+{
+    if (Watched != Pad.viewport() || Event->type() != QEvent::MouseButtonPress)
+        return QObject::eventFilter(Watched, Event);
+    auto* me = static_cast<QMouseEvent*>(Event);
+    const QPoint p = me->position().toPoint();
+    const bool right = me->button() == Qt::RightButton;
+    if (Pad.View.ZoomInState || Pad.View.ZoomOutState) {
+        // Zoom-in state: the right button zooms out; zoom-out state: both do.
+        Pad.StepZoom(Pad.WorldX(p.x()), Pad.WorldY(p.y()), Pad.View.ZoomOutState || right);
+        return true;
+    }
+    Pad.viewport()->setCursor(PadCrossCursor());
+    // The scroll position in world units, kept for the view state.
+    Pad.View.ScrollOffsetX = int32_t(pround(Pad.HorzPos() / Pad.View.Scale));
+    Pad.View.ScrollOffsetY = int32_t(pround(Pad.VertPos() / Pad.View.Scale));
+    if (!Pad.Main.CalcBusy) Press(me->button(), p);
+    return true;
+}
+
+bool TPadEditor::Blocked() const
+{
+    const TSketchPadWindow* printing = Pad.Main.PlottingPad;
+    return Pad.Main.CalcBusy || (printing && printing->Network == Pad.Network);
+}
+
+TPressResult TPadEditor::Press(Qt::MouseButton Button, QPoint Pixel)
+{
+    SyncMode();
+    if (Blocked()) return {};
+    Edit.Hooks.AutoLongLat = Pad.View.UpdateLongLat != 0;
+    const uint8_t before = Edit.SketchMode;
+    TPressResult r = SketchPress(*Pad.Network, Pad.View, Edit, Button == Qt::RightButton, Pad.WorldX(Pixel.x()),
+                                 Pad.WorldY(Pixel.y()));
+    After(r, before);
+    return r;
+}
+
+TUndeleteResult TPadEditor::UndeleteLast()
+{
+    SyncMode();
+    if (Blocked()) return TUndeleteResult::Refused;
+    const uint8_t before = Edit.SketchMode;
+    TUndeleteResult u = Undelete(*Pad.Network, Pad.View, Edit, false);
+    TPressResult r;
+    if (u != TUndeleteResult::Nothing && u != TUndeleteResult::Refused) r.Requests = PadRepaint | PadCrosshair;
+    After(r, before);
+    return u;
+}
+
+bool TPadEditor::UndoShapeRemove()
+{
+    SyncMode();
+    if (Blocked()) return false;
+    TShapePoint* sp = ::UndoShapeRemove(*Pad.Network, Edit);
+    TPressResult r;
+    if (sp) r.Requests = PadRepaint;
+    After(r, Edit.SketchMode);
+    return sp != nullptr;
+}
+
+bool TPadEditor::ReinitializeUndo()
+{
+    SyncMode();
+    if (Blocked()) return false;
+    bool done = ReinitializeUndoLast(*Pad.Network);
+    TPressResult r;
+    if (done) r.Requests = PadRepaint;
+    After(r, Edit.SketchMode);
+    return done;
+}
+
+int32_t TPadEditor::ReinitializeUndefined(bool Links)
+{
+    SyncMode();
+    if (Blocked()) return 0;
+    int32_t n = ReinitializeAllUndefined(*Pad.Network, Pad.View, Edit.Reinitialize, Links);
+    TPressResult r;
+    if (n > 0) r.Requests = PadRepaint;
+    After(r, Edit.SketchMode);
+    return n;
+}
+
+bool TPadEditor::Transform(int Kind, TTransformParams& Params)
+{
+    SyncMode();
+    if (Blocked()) return false;
+    TNetwork& net = *Pad.Network;
+    if (!TransformNetwork(net, Pad.View, Kind, Params)) {
+        UpdateCommands();
+        return false;
+    }
+    for (TSketchPadWindow* p : Pad.Main.SketchPads) {
+        if (p->Network != Pad.Network) continue;
+        p->View.MinX = net.MinX;
+        p->View.MinY = net.MinY;
+        p->View.MaxX = net.MaxX;
+        p->View.MaxY = net.MaxY;
+        p->View.SetOriginFromExtents();
+        p->SetScrollRanges();
+        p->SetScrollPositions(0, 0);
+        TransformPoint(p->View, Params);
+        if (p == Pad.Main.CurrentPad && IsCrosshairMode(p->View.SketchMode))
+            Pad.Main.WriteCoordinates(p->View.CursorX, p->View.CursorY);
+        p->InvalidatePad();
+    }
+    UpdateCommands();
+    return true;
+}
+
+void TPadEditor::QuickScale(double Factor)
+{
+    if (Blocked()) return;
+    TNetwork& net = *Pad.Network;
+    net.TransformTotals[2] *= Factor;
+    net.TransformTotals[3] *= Factor;
+    MakeRoom(net.TransformUndo);
+    net.TransformUndo.Insert(new TTransformItem(TransformScale, 0, Factor, Factor, Pad.View));
+    TTransformParams p;
+    p.ScaleX = p.ScaleY = Factor;
+    Transform(TransformScale, p);
+}
+
+// The window's extents take in what editing added, keeping the visible part
+// where it was.
+void TPadEditor::GrowExtents()
+{
+    const TNetwork& net = *Pad.Network;
+    if (net.NodeCount == 0) return;
+    TPadView& v = Pad.View;
+    const int32_t dx = std::max(0, v.MinX - net.MinX), dy = std::max(0, v.MinY - net.MinY);
+    if (dx == 0 && dy == 0 && net.MaxX <= v.MaxX && net.MaxY <= v.MaxY) return;
+    const int h = Pad.HorzPos(), vv = Pad.VertPos();
+    v.MinX -= dx;
+    v.MinY -= dy;
+    v.MaxX = std::max(v.MaxX, net.MaxX);
+    v.MaxY = std::max(v.MaxY, net.MaxY);
+    v.SetOriginFromExtents();
+    Pad.SetScrollRanges();
+    Pad.SetScrollPositions(h + int(dx * v.Scale), vv + int(dy * v.Scale));
+}
+
+void TPadEditor::UpdateCommands()
+{
+    const TNetwork& net = *Pad.Network;
+    if (Pad.Main.CurrentPad == &Pad && Pad.Main.Toolbars.UndeleteButton)
+        Pad.Main.Toolbars.UndeleteButton->setEnabled(!net.DeletedItems.Empty());
+    if (QAction* a = Pad.Action("UndoShapeRemoveM")) a->setEnabled(Edit.RemovedShapePointRecord.Filled());
+    if (QAction* a = Pad.Action("ReinitializeUndoM")) a->setEnabled(!net.ReinitializeUndo.Empty());
+    if (QAction* a = Pad.Action("UndoTransformM")) a->setEnabled(!net.TransformUndo.Empty());
+}
+
+void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
+{
+    TZOKMainWindow& main = Pad.Main;
+    Pad.View.SketchMode = Edit.SketchMode;
+    const bool crosshair = IsCrosshairMode(Edit.SketchMode);
+    if (Edit.SketchMode != ModeBefore || R.Has(PadWriteSketchState)) {
+        if (crosshair)
+            main.WriteCoordinates(Pad.View.CursorX, Pad.View.CursorY);
+        else
+            main.WriteSketchState(Edit.SketchMode);
+    }
+    if (R.Has(PadWriteCoordinates)) main.WriteCoordinates(Pad.View.CursorX, Pad.View.CursorY);
+    if (R.Has(PadPolygonNotMerged) && main.Panels[0]) {
+        main.Panels[0]->setText("Polygon not merged");
+        main.Panels[0]->setStyleSheet("color: red");
+    }
+    if (R.Has(PadRepaint)) {
+        GrowExtents();
+        main.InvalidateNetworkViews(Pad);
+    } else if (R.Requests != 0 || Edit.SketchMode != ModeBefore) {
+        Pad.InvalidatePad();
+    }
+    UpdateCommands();
+}

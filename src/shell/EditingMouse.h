@@ -1,0 +1,61 @@
+// Mouse editing of a sketch pad. A press in any sketch mode goes through the
+// headless SketchPress (core/EditingDispatch.h); TPadEditor, a child object
+// of the pad that watches its viewport, maps the mouse to the world, handles
+// the zoom clicks, keeps the window's editing state and afterwards updates the
+// pad, the other views of its network and the main window's panels and
+// buttons.
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+#include <QPoint>
+
+#include "core/EditingDispatch.h"
+#include "core/Transforms.h"
+
+class TSketchPadWindow;
+
+class TPadEditor : public QObject {
+    Q_OBJECT
+public:
+    explicit TPadEditor(TSketchPadWindow& Pad);
+
+    // The pad's editor, made and attached on first use.
+    static TPadEditor& Of(TSketchPadWindow& Pad);
+
+    TEditState Edit;
+
+    // A press at a pixel of the pad's viewport; the middle button acts as the
+    // left one.
+    TPressResult Press(Qt::MouseButton Button, QPoint Pixel);
+    // The Undelete button and the Insert key.
+    TUndeleteResult UndeleteLast();
+    // The "&Undo Shape Remove" menu item.
+    bool UndoShapeRemove();
+    // Another view freed a shape point: drop every reference to it.
+    void Forget(const TNetworkPoint* Point);
+    // Reinitialize Undo and Reinitialize All Undefined (nodes or links).
+    bool ReinitializeUndo();
+    int32_t ReinitializeUndefined(bool Links);
+    // A geometric transform of the network, then every window of it takes the
+    // new extents, scroll positions 0 and its cursor transformed.
+    bool Transform(int Kind, TTransformParams& Params);
+    // Scale by Two (2) and Scale by Half (0.5), recorded for undo.
+    void QuickScale(double Factor);
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    TSketchPadWindow& Pad;
+    // The network the editing state refers to; a window that gets another
+    // network (a file opened into it) starts afresh.
+    std::weak_ptr<TNetwork> EditedNetwork;
+    void SyncMode();
+    // A Calculate run, or a print of this network, is under way: no changes.
+    bool Blocked() const;
+    void After(const TPressResult& R, uint8_t ModeBefore);
+    void UpdateCommands();
+    void GrowExtents();
+};

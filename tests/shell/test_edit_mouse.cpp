@@ -1,0 +1,305 @@
+// Clicks on a sketch pad: the press reaches the sketch mode's operation, and
+// the window, its menu and the main window follow.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "core/Messages.h"
+#include "shell/EditingMouse.h"
+#include "shell/MainWindow.h"
+#include "shell/SketchPad.h"
+#include "../core/test_edit_support.h"
+
+using namespace edittest;
+
+namespace {
+
+class Mouse : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    std::unique_ptr<TZOKMainWindow> Main;
+    TSketchPadWindow* Pad = nullptr;
+    TNetwork* Net = nullptr;
+
+    void SetUp() override
+    {
+        TMainOptions o;
+        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
+        o.ProgramDir = Dir.path().toStdString();
+        o.ShowSplash = false;
+        Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetMessageBoxes(&Boxes);
+        Main->ScreenWidth = [] { return 1280; };
+        Main->resize(1000, 700);
+        Main->show();
+        Main->CreateFirstPad();
+        Pad = Main->SketchPads.at(0);
+        Net = Pad->Network.get();
+        Pad->View.MaxX = Pad->View.MaxY = 1000;
+        Pad->SetScrollRanges();
+    }
+    void TearDown() override
+    {
+        Boxes.Answers.assign(64, IDNO);
+        Main->close();
+        Main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void Mode(int m) { Main->SetButtons(m, *Pad, true); }
+    void Click(int32_t x, int32_t y, Qt::MouseButton b = Qt::LeftButton)
+    {
+        QTest::mouseClick(Pad->viewport(), b, {}, QPoint(Pad->PixelX(x), Pad->PixelY(y)));
+    }
+    void Click(const TNode* n, Qt::MouseButton b = Qt::LeftButton) { Click(n->X, n->Y, b); }
+    std::string Panel0() const { return Main->Panels[0]->text().toStdString(); }
+};
+
+} // namespace
+
+TEST_F(Mouse, LinkPlotTwoEndPicksAndTheUndeleteButton)
+{
+    (*Net->LinkClasses)[1].AttributeCount = 1;
+    Net->TemplateLinkValues.EntityType = 1;
+    Net->TemplateLinkValues.Values[0].SetReal(4.5);
+    TNode* a = Node(*Net, 100, 100);
+    TNode* b = Node(*Net, 300, 100);
+    TNode* c = Node(*Net, 300, 300);
+    Mode(2);
+    Click(a);
+    Click(b, Qt::RightButton); // acts as a left click
+    ASSERT_EQ(LinksBetween(a, b).size(), 1u);
+    EXPECT_EQ(Pad->View.Saved, 0);
+    Click(c->X + 2, c->Y - 1); // near enough; chained from b
+    EXPECT_EQ(LinksBetween(b, c).size(), 1u);
+    Mode(2);
+    Click(a);
+    Click(b); // joined already: nothing
+    EXPECT_EQ(ActiveLinkCount(*Net), 2);
+
+    Mode(8);
+    Click(a);
+    Click(c); // no link between them: both picks dropped
+    EXPECT_EQ(Pad->View.CurrentNode, nullptr);
+    Click(b);
+    Click(b); // the same node twice: the first pick stays
+    EXPECT_EQ(Pad->View.CurrentNode, b);
+    Click(a, Qt::RightButton);
+    TLinkValues* ab = FindHalfEdge(a, b)->LinkValues;
+    EXPECT_FALSE(ab->Active);
+    ASSERT_TRUE(Main->Toolbars.UndeleteButton->isEnabled());
+    Main->Toolbars.UndeleteButton->click();
+    EXPECT_TRUE(ab->Active);
+    EXPECT_EQ(ab->Values[0].Real(), 4.5);
+    EXPECT_FALSE(Main->Toolbars.UndeleteButton->isEnabled());
+    Main->Toolbars.UndeleteButton->click(); // nothing left: nothing happens
+
+    Mode(14); // Link Split: the two ends, the place, the right click
+    Click(a);
+    Click(b);
+    EXPECT_EQ(Pad->View.SketchMode, 15);
+    Click(200, 150);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(Pad->View.SketchMode, 14);
+    EXPECT_FALSE(ab->Active);
+    EXPECT_EQ(ActiveLinkCount(*Net), 3);
+
+    TNode* s = Node(*Net, 600, 100); // Node Merge of rings without a shared run
+    for (int i = 0; i < 3; ++i) {
+        AddVertex(s, Node(*Net, 600 + 10 * i, 200));
+        AddVertex(c, Node(*Net, 400 + 10 * i, 200));
+    }
+    Mode(24);
+    Click(s);
+    Click(c);
+    EXPECT_FALSE(s->Active);
+    EXPECT_EQ(Panel0(), "Polygon not merged");
+}
+
+TEST_F(Mouse, CrosshairModesAndZoomClicks)
+{
+    Mode(1);
+    Click(200, 250);
+    EXPECT_EQ(Net->NodeCount, 0); // a left click only moves the crosshair
+    EXPECT_EQ(Panel0(), "200,250");
+    Click(600, 600, Qt::RightButton);
+    ASSERT_EQ(Net->NodeCount, 1);
+    TNode* n;
+    TShapePoint* sp;
+    EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 200, 250, n, sp));
+
+    Mode(11); // Node Move: pick, place, commit
+    Click(200, 250);
+    EXPECT_EQ(Pad->View.SketchMode, 13);
+    Click(1400, 420); // beyond the window's extents
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(Pad->View.SketchMode, 11);
+    EXPECT_EQ(n->X, 1400);
+    EXPECT_GE(Pad->View.MaxX, 1400); // still inside the scrollable area
+    Main->PlottingPad = Pad;         // no edits while the network prints
+    Click(n);
+    EXPECT_EQ(Pad->View.SketchMode, 11);
+    Main->PlottingPad = nullptr;
+    Mode(11);
+    Click(n);
+    Click(400, 420);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(n->Y, 420);
+
+    Pad->View.ZoomInState = 1;
+    const int zoom = Pad->View.ZoomIndex;
+    Click(400, 420, Qt::RightButton); // the right button zooms out
+    EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
+    Pad->View.ZoomInState = 0;
+
+    Main->CalcBusy = 1; // no edits while Calculate runs
+    Mode(5);
+    Click(n);
+    EXPECT_TRUE(n->Active);
+    Main->CalcBusy = 0;
+}
+
+TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
+{
+    TNode* a = Node(*Net, 100, 100);
+    TNode* b = Node(*Net, 500, 100);
+    TLinkValues* ab = Link(*Net, a, b);
+    Shape(*Net, ab, 300, 140);
+    QAction* undoShape = Pad->Action("UndoShapeRemoveM");
+    ASSERT_NE(undoShape, nullptr);
+    EXPECT_FALSE(undoShape->isEnabled());
+    Mode(19);
+    Click(301, 141);
+    EXPECT_EQ(ab->ShapePoints.GetCount(), 0);
+    ASSERT_TRUE(undoShape->isEnabled());
+    Main->SetAllowClose(*Pad, 1);
+    undoShape->trigger();
+    EXPECT_EQ(ShapeXY(ab), (XY{{300, 140}}));
+    EXPECT_EQ(Pad->View.Saved, 0);
+    EXPECT_FALSE(undoShape->isEnabled());
+
+    // A network replaced in the window leaves no stale record behind.
+    Click(300, 140);
+    Pad->NewNetwork();
+    EXPECT_FALSE(TPadEditor::Of(*Pad).UndoShapeRemove());
+
+    Net = Pad->Network.get();
+    TNode* c = Node(*Net, 10, 20);
+    Pad->Action("ScalebyTwoM")->trigger();
+    EXPECT_EQ(c->X, 20);
+    EXPECT_EQ(c->Y, 40);
+    QAction* undo = Pad->Action("UndoTransformM");
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(c->X, 10);
+    EXPECT_FALSE(undo->isEnabled());
+}
+
+// One short gesture in each of the other modes, each on a fresh network.
+TEST_F(Mouse, EveryOtherModeReachesItsOperation)
+{
+    auto fresh = [this](int mode) {
+        Pad->NewNetwork();
+        Net = Pad->Network.get();
+        Main->SetAllowClose(*Pad, 1);
+        Mode(mode);
+    };
+    auto line = [this](int32_t x0, int32_t x1) {
+        TNode* a = Node(*Net, x0, 100);
+        return Link(*Net, a, Node(*Net, x1, 100));
+    };
+    fresh(0);
+    TNode* n = Node(*Net, 100, 100);
+    Main->SetAllowClose(*Pad, 1);
+    Click(n);
+    EXPECT_EQ(Pad->View.PickedNode, n);
+    EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
+
+    fresh(9);
+    Click(150, 150);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(Net->NodeCount, 1);
+
+    for (int mode : {10, 12, 21}) {
+        fresh(mode);
+        Net->TemplateLinkValues.EntityType = 3;
+        TLinkValues* r = line(100, 300);
+        Click(r->BNode);
+        Click(r->ANode);
+        EXPECT_EQ(ActiveLinkCount(*Net), 1) << "joined already";
+        EXPECT_EQ(r->ANode->X, mode == 12 ? 300 : 100) << "direction from the first pick";
+        EXPECT_EQ(r->EntityType, mode == 21 ? 3 : 0) << "reinitialized";
+    }
+
+    for (int mode : {16, 22}) {
+        fresh(mode);
+        TNode* a = Node(*Net, 100, 100);
+        TNode* m = Node(*Net, 200, 100);
+        TNode* b = Node(*Net, 300, 100);
+        Link(*Net, a, m);
+        Link(*Net, m, b);
+        Click(m);
+        ASSERT_EQ(LinksBetween(a, b).size(), 1u) << mode;
+        EXPECT_EQ(LinksBetween(a, b)[0]->ShapePoints.GetCount(), mode == 22 ? 1 : 0);
+        EXPECT_FALSE(m->Active);
+    }
+
+    fresh(17);
+    TLinkValues* r = line(100, 300);
+    Click(r->ANode);
+    Click(r->BNode);
+    EXPECT_EQ(Pad->View.SketchMode, 18);
+    Click(200, 160);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(ShapeXY(r), (XY{{200, 160}}));
+    EXPECT_EQ(Pad->View.SketchMode, 17);
+
+    Mode(23);
+    Click(200, 160);
+    EXPECT_EQ(Net->NodeCount, 3);
+    EXPECT_FALSE(r->Active);
+
+    fresh(25);
+    TLinkValues* l1 = Link(*Net, Node(*Net, 100, 100), Node(*Net, 300, 300));
+    Link(*Net, Node(*Net, 100, 300), Node(*Net, 300, 100));
+    Click(l1->ANode);
+    Click(l1->BNode);
+    EXPECT_EQ(Net->NodeCount, 5);
+
+    fresh(20);
+    (*Net->NodeClasses)[2].Name = "Stops";
+    Net->TemplateNode.EntityType = 2;
+    n = Node(*Net, 100, 100);
+    n->EntityType = 0;
+    Click(n);
+    EXPECT_EQ(n->EntityType, 2);
+
+    for (int mode : {6, 7, 26}) {
+        fresh(mode);
+        TNode* owner = Node(*Net, 100, 100);
+        TNode* v = Node(*Net, 200, 100);
+        TNode* w = Node(*Net, 200, 200);
+        if (mode != 6) {
+            AddVertex(owner, v);
+            AddVertex(owner, w);
+        }
+        Click(owner);
+        Click(v, mode == 7 ? Qt::RightButton : Qt::LeftButton);
+        if (mode == 6) Click(w);
+        EXPECT_EQ(owner->OwnPolygon.GetCount(), mode == 6 ? 2 : 0) << mode;
+        EXPECT_EQ(v->OwnPolygon.GetCount(), mode == 26 ? 2 : 0);
+    }
+
+    for (int mode : {3, 4, 27}) { // their dialogs come with the element dialogs
+        fresh(mode);
+        r = line(100, 300);
+        Shape(*Net, r, 200, 150);
+        Click(r->ANode);
+        Click(mode == 27 ? 200 : r->BNode->X, mode == 27 ? 150 : 100, Qt::RightButton);
+        EXPECT_EQ(Pad->View.Saved, 0) << "a click in an editing mode marks the network modified";
+    }
+}
