@@ -18,6 +18,7 @@ TDrawPad PadOf(TSketchPadWindow& w)
 {
     TDrawPad pad = MakeDrawPad(*w.Network, w.View, w.WindowNumber);
     pad.Images = &w.Main.SymbolImages;
+    pad.BackgroundImages = w.BackgroundImages.get();
     pad.WindowColor = w.View.Colors[0];
     PrepareDrawing(*w.Network, pad);
     return pad;

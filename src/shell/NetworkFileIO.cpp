@@ -30,6 +30,9 @@ bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bo
     const TOpenResult r = OpenNetworkFile(*Pad.Network, FileName, !Append, Boxes, options);
     if (r.Status == TOpenStatus::Failed) return false;
     if (!Append) Pad.FileName = Pad.Network->FileName; // untitled when only part was read
+    // An opened network finds its pictures from the file read, even when it
+    // becomes untitled; an append keeps the network's backgrounds and reads them again.
+    Pad.LoadBackgroundImages(Append ? std::string() : FileName);
     return true;
 }
 

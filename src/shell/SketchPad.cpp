@@ -45,6 +45,7 @@ void TSketchPadWindow::NewNetwork()
 {
     if (Network) Network->OnAllowClose = nullptr;
     Network = std::make_shared<TNetwork>();
+    BackgroundImages = std::make_shared<TBackgroundImageSet>();
     // Changes of the network mark this window, its master and all its views.
     Network->OnAllowClose = [this](bool allow) { Main.SetAllowClose(*this, allow ? 1 : 0); };
 }
@@ -55,6 +56,14 @@ bool TSketchPadWindow::IsUntouched() const
     return FileName == Main.DefaultFileName && !IsView && !HasViews && n.NodeCount == 0 &&
            CountEntityTypes(*n.NodeClasses) == 0 && CountEntityTypes(*n.LinkClasses) == 0 &&
            CountAttributes(*n.SystemClass) == 0;
+}
+
+void TSketchPadWindow::LoadBackgroundImages(const std::string& NetworkFile)
+{
+    std::string file = NetworkFile.empty() ? BackgroundImages->NetworkFile() : NetworkFile;
+    // A network saved under a name since (or never loaded) looks beside that file.
+    if (file.empty() && FileName != Main.DefaultFileName) file = FileName;
+    BackgroundImages->Load(Network->Backgrounds, file);
 }
 
 QAction* TSketchPadWindow::Action(const char* Name) const { return findChild<QAction*>(QString::fromLatin1(Name)); }
@@ -87,6 +96,7 @@ std::string TSketchPadWindow::Caption() const
 void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
 {
     Network = Source.Network;
+    BackgroundImages = Source.BackgroundImages;
     Source.HasViews = 1;
     IsView = 1;
     MasterPad = Source.IsView && Source.MasterPad ? Source.MasterPad : &Source;

@@ -11,6 +11,7 @@
 #include <QAbstractScrollArea>
 
 #include "core/Network.h"
+#include "shell/BackgroundImages.h"
 #include "shell/PadView.h"
 #include "shell/SketchModes.h"
 
@@ -33,6 +34,10 @@ public:
     TZOKMainWindow& Main;
     TPadView View;
     std::shared_ptr<TNetwork> Network; // shared with the views of this network
+    std::shared_ptr<TBackgroundImageSet> BackgroundImages; // the network's pictures, shared like it
+    // (Re)loads the network's background pictures after an open (the file
+    // read) or an append (empty: the network file of the last load).
+    void LoadBackgroundImages(const std::string& NetworkFile);
     // Fresh empty network for this window (owners only).
     void NewNetwork();
     // Nothing defined and nothing drawn: an untitled window that may give way.

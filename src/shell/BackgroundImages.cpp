@@ -1,0 +1,127 @@
+#include "shell/BackgroundImages.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QSvgRenderer>
+
+#include "platform/JpegImage.h"
+
+namespace {
+
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+std::string Bytes(const QString& s)
+{
+    const QByteArray b = s.toLatin1();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+// Drawings larger than this are not read (an SVG is text; real ones are far smaller).
+constexpr qint64 MaxDrawingBytes = qint64(256) << 20;
+
+// The folder of the network file; empty when it has none.
+QString NetworkFolder(const std::string& networkFile)
+{
+    if (networkFile.empty()) return {};
+    return QFileInfo(Latin1(networkFile)).absolutePath();
+}
+
+// A relative name lies in the network file's folder.
+QString Located(const QString& folder, const QString& name)
+{
+    return QDir::isRelativePath(name) && !folder.isEmpty() ? QDir(folder).filePath(name) : name;
+}
+
+bool IsFile(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+constexpr const char* ClipboardName = "Clipboard";
+
+bool ValidSlot(int slot) { return slot >= 1 && slot <= 10; }
+
+} // namespace
+
+std::string ResolveBackgroundPath(const std::string& name, const std::string& networkFile)
+{
+    if (name.empty()) return {};
+    const QString folder = NetworkFolder(networkFile);
+    const QString stored = Latin1(name);
+    if (const QString p = Located(folder, stored); IsFile(p)) return Bytes(p);
+    QString slashed = stored;
+    slashed.replace('\\', '/');
+    if (const QString p = Located(folder, slashed); slashed != stored && IsFile(p)) return Bytes(p);
+    // The last component, after a slash or a backslash, beside the network file.
+    const qsizetype cut = slashed.lastIndexOf('/');
+    const QString last = cut < 0 ? slashed : slashed.mid(cut + 1);
+    if (!folder.isEmpty() && !last.isEmpty() && last != "." && last != "..") {
+        if (const QString p = QDir(folder).filePath(last); IsFile(p)) return Bytes(p);
+    }
+    return {};
+}
+
+std::unique_ptr<QImage> LoadRasterBackground(const std::string& name, const std::string& networkFile)
+{
+    const std::string path = ResolveBackgroundPath(name, networkFile);
+    if (path.empty()) return nullptr;
+    TJpegResult r = LoadJpegFile(Latin1(path));
+    if (!r.Ok() || r.Image.isNull()) return nullptr;
+    return std::make_unique<QImage>(std::move(r.Image));
+}
+
+std::unique_ptr<QSvgRenderer> LoadMetafileBackground(const std::string& name, const std::string& networkFile)
+{
+    const std::string path = ResolveBackgroundPath(name, networkFile);
+    if (path.empty()) return nullptr;
+    const QFileInfo info(Latin1(path));
+    if (info.size() > MaxDrawingBytes) return nullptr;
+    auto drawing = std::make_unique<QSvgRenderer>();
+    // An enhanced or Windows metafile is no SVG: the load fails and the slot stays undrawn.
+    if (!drawing->load(info.filePath()) || !drawing->isValid()) return nullptr;
+    return drawing;
+}
+
+TBackgroundImageSet::TBackgroundImageSet() = default;
+TBackgroundImageSet::~TBackgroundImageSet() = default;
+
+void TBackgroundImageSet::Load(const TBackgrounds& backgrounds, const std::string& networkFile)
+{
+    FNetworkFile = networkFile;
+    Reload(backgrounds);
+}
+
+void TBackgroundImageSet::Reload(const TBackgrounds& backgrounds)
+{
+    for (int slot = 1; slot <= 10; ++slot) {
+        const std::string& raster = backgrounds.Raster[size_t(slot)].FileName;
+        FRasters[size_t(slot)] = raster.empty() ? nullptr : LoadRasterBackground(raster, FNetworkFile);
+        // A drawing taken from the clipboard has no file to read again.
+        const std::string& metafile = backgrounds.Metafile[size_t(slot)].FileName;
+        if (metafile == ClipboardName) continue;
+        FMetafiles[size_t(slot)] = metafile.empty() ? nullptr : LoadMetafileBackground(metafile, FNetworkFile);
+    }
+}
+
+void TBackgroundImageSet::Clear()
+{
+    for (auto& r : FRasters) r.reset();
+    for (auto& m : FMetafiles) m.reset();
+}
+
+const QImage* TBackgroundImageSet::Raster(int slot) const
+{
+    return ValidSlot(slot) ? FRasters[size_t(slot)].get() : nullptr;
+}
+
+QSvgRenderer* TBackgroundImageSet::Metafile(int slot) const
+{
+    return ValidSlot(slot) ? FMetafiles[size_t(slot)].get() : nullptr;
+}
+
+void TBackgroundImageSet::SetRaster(int slot, std::unique_ptr<QImage> image)
+{
+    if (ValidSlot(slot)) FRasters[size_t(slot)] = std::move(image);
+}
+
+void TBackgroundImageSet::SetMetafile(int slot, std::unique_ptr<QSvgRenderer> drawing)
+{
+    if (ValidSlot(slot)) FMetafiles[size_t(slot)] = std::move(drawing);
+}

@@ -1,0 +1,188 @@
+// Background pictures: names from Windows found beside the network file,
+// entries that cannot be loaded here kept and saved as they were, the
+// pictures shared by a network's windows and read again after an append, and
+// drawn beneath the network.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+
+#include "core/Messages.h"
+#include "core/NetworkFile.h"
+#include "shell/BackgroundImages.h"
+#include "shell/MainWindow.h"
+#include "shell/NetworkFileIO.h"
+#include "shell/SketchPad.h"
+#include "test_draw_support.h"
+
+namespace {
+
+std::string S(const QString& s) { return s.toStdString(); }
+
+QByteArray ReadFile(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A JPEG of w x h: red on the left half, near-white on the right.
+bool WritePhoto(const QString& path, int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(QColor(240, 240, 240));
+    QPainter(&img).fillRect(0, 0, w / 2, h, QColor(220, 30, 30));
+    return img.save(path, "JPG", 95);
+}
+
+const QByteArray BlueSvg = "<svg xmlns='http://www.w3.org/2000/svg' width='30' height='20'>"
+                           "<rect width='30' height='20' fill='#0000ff'/></svg>";
+
+bool Near(QColor c, int r, int g, int b)
+{
+    return std::abs(c.red() - r) <= 16 && std::abs(c.green() - g) <= 16 && std::abs(c.blue() - b) <= 16;
+}
+
+} // namespace
+
+TEST(Backgrounds, WindowsNamesAreFoundBesideTheNetwork)
+{
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    ASSERT_TRUE(root.mkpath("net/sub") && root.mkpath("other"));
+    for (const char* f : {"net/map.jpg", "net/sub/a.jpg", "other/b.jpg", "net/x\\y.jpg"})
+        ASSERT_TRUE(WriteFile(root.filePath(f), "x"));
+    const std::string net = S(root.filePath("net/net.dta"));
+    auto in = [&](const char* f) { return S(root.filePath(f)); };
+
+    EXPECT_EQ(ResolveBackgroundPath(in("other/b.jpg"), net), in("other/b.jpg"));
+    EXPECT_EQ(ResolveBackgroundPath("x\\y.jpg", net), in("net/x\\y.jpg")); // as stored first
+    EXPECT_EQ(ResolveBackgroundPath("sub\\a.jpg", net), in("net/sub/a.jpg"));
+    EXPECT_EQ(ResolveBackgroundPath(S(dir.path()) + "/other\\b.jpg", net), in("other/b.jpg"));
+    EXPECT_EQ(ResolveBackgroundPath("C:\\Survey 2001\\map.jpg", net), in("net/map.jpg"));
+    EXPECT_EQ(ResolveBackgroundPath("\\\\server\\share\\gone.jpg", net), "");
+    EXPECT_EQ(ResolveBackgroundPath("sub", net), ""); // a folder
+    EXPECT_EQ(ResolveBackgroundPath("C:\\Survey\\", net), "");
+}
+
+TEST(Backgrounds, EntriesThatCannotBeLoadedStayNamedAndAreSavedUnchanged)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 20, 10));
+    ASSERT_TRUE(WriteFile(dir.filePath("garbage.jpg"), "not a picture"));
+    ASSERT_TRUE(WriteFile(dir.filePath("plan.emf"), QByteArray("\x01\x00\x00\x00\x6c\x00\x00\x00", 8)));
+    ASSERT_TRUE(WriteFile(dir.filePath("plan.svg"), BlueSvg));
+    TNetwork a;
+    TBackgrounds& b = a.Backgrounds;
+    b.Raster[1] = {"C:\\Survey\\photo.jpg", 5, -7.5, 2, 0.5};
+    b.Raster[2] = {"missing.jpg", 3, 4, 1, 1};
+    b.Raster[3] = {"garbage.jpg", 1, 2, 3, 4};
+    b.Metafile[1] = {"plan.emf", 4, 4, -1, 1};
+    b.Metafile[2] = {"D:\\plans\\plan.svg", 0, 0, 1, 1};
+    TMessageSinkRecorder sink;
+    const std::string first = S(dir.filePath("net.dta")), second = S(dir.filePath("again.dta"));
+    ASSERT_TRUE(SaveNetworkFile(a, first, 9, sink).Ok);
+
+    TNetwork opened;
+    ASSERT_EQ(OpenNetworkFile(opened, first, true, sink).Status, TOpenStatus::Ok);
+    TBackgroundImageSet images;
+    images.Load(opened.Backgrounds, first);
+    ASSERT_NE(images.Raster(1), nullptr);
+    EXPECT_EQ(images.Raster(1)->size(), QSize(20, 10));
+    EXPECT_EQ(images.Raster(2), nullptr);
+    EXPECT_EQ(images.Raster(3), nullptr);
+    EXPECT_EQ(images.Metafile(1), nullptr); // no metafile reader here: kept, undrawn
+    ASSERT_NE(images.Metafile(2), nullptr);
+    EXPECT_EQ(images.Metafile(2)->defaultSize(), QSize(30, 20));
+    ASSERT_TRUE(SaveNetworkFile(opened, second, 9, sink).Ok);
+    EXPECT_EQ(ReadFile(second), ReadFile(first));
+
+    // Reading again: a drawing from the clipboard has no file and stays; an unnamed slot is emptied.
+    images.SetMetafile(3, std::make_unique<QSvgRenderer>(BlueSvg));
+    opened.Backgrounds.Metafile[3].FileName = "Clipboard";
+    opened.Backgrounds.Raster[1].FileName.clear();
+    images.Reload(opened.Backgrounds);
+    EXPECT_NE(images.Metafile(3), nullptr);
+    EXPECT_EQ(images.Raster(1), nullptr);
+}
+
+TEST(Backgrounds, WindowsOfANetworkShareItsPicturesAndAnAppendReadsThemAgain)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 20, 10));
+    const std::string netA = S(dir.filePath("a.dta")), netB = S(dir.filePath("b.dta"));
+    TMessageSinkRecorder boxes;
+    for (const std::string& path : {netA, netB}) {
+        TNetwork n;
+        THashEntry* cell = nullptr;
+        AddNode(n, 0, 0, cell, false, 0);
+        if (path == netA) n.Backgrounds.Raster[1].FileName = "C:\\Survey\\photo.jpg";
+        ASSERT_TRUE(SaveNetworkFile(n, path, 9, boxes).Ok);
+    }
+    TNetworkFileIO io;
+    TMainOptions o;
+    o.IniFile = S(dir.filePath("t.ini"));
+    o.ProgramDir = S(dir.path());
+    o.ShowSplash = false;
+    o.CommandLineFile = netA;
+    auto main = std::make_unique<TZOKMainWindow>(o);
+    main->SetMessageBoxes(&boxes);
+    main->SetNetworkIO(&io);
+    main->CreateFirstPad();
+    ASSERT_EQ(main->PadCount(), 1);
+    TSketchPadWindow* pad = main->SketchPads[0];
+    ASSERT_NE(pad->BackgroundImages->Raster(1), nullptr);
+    main->PadActivated(pad);
+    TSketchPadWindow* view = main->NewView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->BackgroundImages, pad->BackgroundImages);
+
+    // The picture changes on disk; an append to the view reads it again for both windows.
+    ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 8, 6));
+    ASSERT_TRUE(io.Open(*view, netB, true, false, boxes));
+    ASSERT_NE(pad->BackgroundImages->Raster(1), nullptr);
+    EXPECT_EQ(pad->BackgroundImages->Raster(1)->size(), QSize(8, 6));
+    main.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(Backgrounds, PicturesAreDrawnBeneathTheNetwork)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 120, 60));
+    ASSERT_TRUE(WriteFile(dir.filePath("plan.svg"), BlueSvg));
+    TDrawFixture f;
+    f.Link(f.Node(20, 20), f.Node(100, 20));
+    const QColor linkColour = f.Paint(200, 100).pixelColor(60, 30); // world (50, 20) + origin 10
+    ASSERT_NE(linkColour, QColor(Qt::white));
+
+    TBackgrounds b;
+    b.Raster[1].FileName = "photo.jpg";
+    b.Metafile[1] = {"plan.svg", 150, 0, 1, 1};
+    TBackgroundImageSet images;
+    images.Load(b, S(dir.filePath("net.dta")));
+    f.Pad.Backgrounds = &b;
+    f.Pad.BackgroundImages = &images;
+    QImage drawn = f.Paint(200, 100);
+    // The picture at pixels 10..129 x 10..69 under the link, the drawing at 160..190 x 10..30.
+    EXPECT_TRUE(Near(drawn.pixelColor(15, 65), 220, 30, 30));
+    EXPECT_TRUE(Near(drawn.pixelColor(125, 65), 240, 240, 240));
+    EXPECT_EQ(drawn.pixelColor(60, 30), linkColour);
+    EXPECT_EQ(drawn.pixelColor(140, 80), QColor(Qt::white));
+    EXPECT_TRUE(Near(drawn.pixelColor(175, 20), 0, 0, 255));
+
+    b.Raster[1].XScale = b.Raster[1].YScale = 0.5; // ends at pixel 70 x 40
+    drawn = f.Paint(200, 100);
+    EXPECT_TRUE(Near(drawn.pixelColor(65, 35), 240, 240, 240));
+    EXPECT_EQ(drawn.pixelColor(100, 50), QColor(Qt::white));
+    EXPECT_EQ(drawn.pixelColor(60, 30), linkColour);
+}
