@@ -59,7 +59,7 @@ void WriteSystemBlock(TTextWriter& w, const TAttrib& a, const TValueSlot& value,
     auto Real = [&](double x) { return RealField(x, realErrors); };
     const std::string B8(8, ' ');
     const char kind = a.Kind;
-    int32_t top = a.TopRow;
+    int32_t top = std::clamp<int32_t>(a.TopRow, 0, MaxWorkSheetRow);
     if (kind == 'C' && v < 6 && top > 6) top = 6;
     std::string line = Padded(a.Name, 30);
     if (v >= 9) line += Padded(a.Alias, 10);
@@ -110,9 +110,12 @@ void WriteSystemBlock(TTextWriter& w, const TAttrib& a, const TValueSlot& value,
         }
     }
     w.WriteLine(line);
-    if (a.WorkSheet && top >= 1) {
-        for (int r = 0; r <= top && r <= MaxWorkSheetRow; ++r) {
-            const TWorkSheetRow& row = a.WorkSheet->Rows[r];
+    if (top >= 1) {
+        // The header announced top + 1 rows: write them even when the
+        // attribute has no worksheet, so the file reads back.
+        static const TWorkSheetRow emptyRow;
+        for (int r = 0; r <= top; ++r) {
+            const TWorkSheetRow& row = a.WorkSheet ? a.WorkSheet->Rows[r] : emptyRow;
             std::string rl = Padded(row.Label, 30) + " " + Real(row.Low) + " " + Real(row.High) + " ";
             rl += v == 1 ? B8 : std::string(Cut(row.Codes, 30));
             w.WriteLine(rl);

@@ -327,3 +327,26 @@ TEST(NetworkFileFaults, DeletedElementsAreLeftOut)
     EXPECT_EQ(back.NodeHash.PointCount(), 2);
     EXPECT_EQ(back.LinkCount, 1);
 }
+
+namespace {
+
+// A system attribute whose row count was set without a worksheet still gets
+// the rows its header announces, so the values after it read back.
+TEST(NetworkFileFaults, SystemRowCountWithoutWorksheetReadsBack)
+{
+    TNetwork net;
+    MakeRichNetwork(net);
+    TAttrib* scale = (*net.SystemClass)[1].Attr(1);
+    scale->TopRow = 2;
+    scale->WorkSheet.reset();
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("sysrows.dta");
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    TNetwork back;
+    ASSERT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
+    EXPECT_EQ((*back.SystemClass)[1].Attr(1)->TopRow, 2);
+    EXPECT_EQ(back.SystemValues[5].Real(), 12000.0);
+    EXPECT_EQ(back.SystemStrings[0], "Planning Office");
+}
+
+} // namespace
