@@ -151,7 +151,9 @@ TEST(NetworkFile, SerialsFollowTheWalkOrder)
     int32_t expected = 0;
     for (THashEntry* cell : net.NodeHash)
         for (TNetworkPoint* p : cell->Points)
-            if (p->AsNode()) EXPECT_EQ(p->AsNode()->Serial, ++expected);
+            if (p->AsNode()) {
+                EXPECT_EQ(p->AsNode()->Serial, ++expected);
+            }
     EXPECT_FALSE(net.Modified);
 }
 

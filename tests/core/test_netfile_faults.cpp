@@ -47,7 +47,7 @@ std::string Edit(std::string bytes, const std::string& anchor, const std::string
 TEST(NetworkFileBadInput, TagsMustMatchExactly)
 {
     std::string good = SavedRich(9, "tags.dta");
-    for (const std::string& tag : {"ZOK 1.09 ", "ZOK 1.02", "ZOK 1.1", "", "zok 1.09"}) {
+    for (const char* tag : {"ZOK 1.09 ", "ZOK 1.02", "ZOK 1.1", "", "zok 1.09"}) {
         SCOPED_TRACE(tag);
         TMessageSinkRecorder rec;
         TNetwork net;

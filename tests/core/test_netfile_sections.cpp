@@ -141,7 +141,9 @@ TEST(SearchSection, CriteriaFollowTheKindsOfTheVersion)
         EXPECT_EQ(zone.Attributes[1]->Active, 1);
         EXPECT_EQ(zone.Attributes[1]->High, 2000.5);
         EXPECT_EQ(zone.Attributes[4]->Active, v >= 5 ? 1 : 0) << v;
-        if (v >= 5) EXPECT_EQ(zone.Attributes[4]->High, opened.High);
+        if (v >= 5) {
+            EXPECT_EQ(zone.Attributes[4]->High, opened.High);
+        }
         EXPECT_EQ(zone.Attributes[5]->Active, v >= 8 ? 1 : 0) << v;
     }
 }
