@@ -826,7 +826,11 @@ struct TBodyReader {
         if (V <= 3) return;
         if (R.SeekEof()) return;
         {
-            const int32_t maxX = R.ReadInt(), minX = R.ReadInt(), maxY = R.ReadInt(), minY = R.ReadInt();
+            // Extents beyond the world range name no place a point can be;
+            // kept within it, the window's origin and scroll ranges stay in range.
+            auto inWorld = [](int32_t v) { return std::clamp(v, -WorldLimit, WorldLimit); };
+            const int32_t maxX = inWorld(R.ReadInt()), minX = inWorld(R.ReadInt());
+            const int32_t maxY = inWorld(R.ReadInt()), minY = inWorld(R.ReadInt());
             R.ReadLn();
             Net.MaxX = std::max(Net.MaxX, maxX);
             Net.MinX = std::min(Net.MinX, minX);

@@ -350,3 +350,19 @@ TEST(NetworkFileFaults, SystemRowCountWithoutWorksheetReadsBack)
 }
 
 } // namespace
+
+TEST(NetworkFileFaults, ExtentsStayWithinTheWorld)
+{
+    // Extents far outside the world would put the window's origin beyond the
+    // 32-bit range; they are kept at the world's edge.
+    const std::string good = SavedRich(9, "extents.dta");
+    TMessageSinkRecorder rec;
+    TNetwork net;
+    const std::string bad = Edit(good, "\r\n0 0 0 0 0 0 0 0 0 0\r\n2500 ", "2500 -400 2500 -250",
+                                 "2147483647 -2147483648 999999 -999999");
+    ASSERT_EQ(OpenBytes(bad, rec, net).Status, TOpenStatus::Ok);
+    EXPECT_EQ(net.MaxX, WorldLimit);
+    EXPECT_EQ(net.MinX, -WorldLimit);
+    EXPECT_EQ(net.MaxY, WorldLimit);
+    EXPECT_EQ(net.MinY, -WorldLimit);
+}
