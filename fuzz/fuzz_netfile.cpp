@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 #include "core/Messages.h"
 #include "core/Network.h"
@@ -33,6 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const TOpenResult r = OpenNetworkBytes(net, bytes, "fuzz.dta", true, sink);
     if (r.Status == TOpenStatus::Failed) return 0;
     if (ActivePoints(net) != net.NodeHash.PointCount()) std::abort();
+    for (int32_t v : {net.MinX, net.MinY, net.MaxX, net.MaxY})
+        if (v < -WorldLimit || v > WorldLimit) std::abort();
+    // What was accepted saves, and the saved file opens again.
+    static const std::string saved = "/tmp/fuzz_netfile_" + std::to_string(::getpid()) + ".dta";
+    if (!SaveNetworkFile(net, saved, 9, sink).Ok) std::abort();
+    {
+        TNetwork again;
+        if (OpenNetworkFile(again, saved, true, sink).Status == TOpenStatus::Failed) std::abort();
+    }
     // An append to the network read: on failure nothing may change.
     const long before = ActivePoints(net);
     const int32_t links = net.LinkCount;
