@@ -38,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (v < -WorldLimit || v > WorldLimit) std::abort();
     // What was accepted saves, and the saved file opens again.
     static const std::string saved = "/tmp/fuzz_netfile_" + std::to_string(::getpid()) + ".dta";
+    static const struct TRemoveAtExit {
+        ~TRemoveAtExit() { ::unlink(saved.c_str()); }
+    } removeAtExit;
     if (!SaveNetworkFile(net, saved, 9, sink).Ok) std::abort();
     {
         TNetwork again;
