@@ -228,6 +228,33 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
     EXPECT_EQ(window.SystemStrings, (std::vector<std::string>{"Planning Office"}));
 }
 
+TEST(NetworkFile, FilesOfEveryVersionAppend)
+{
+    TNetwork net;
+    MakeRichNetwork(net);
+    for (int v : {1, 3, 4, 5, 6, 7, 8, 9}) {
+        SCOPED_TRACE("version " + std::to_string(v));
+        TMessageSinkRecorder rec;
+        const std::string older = TempPath("append-v" + std::to_string(v) + ".dta");
+        ASSERT_TRUE(SaveNetworkFile(net, older, v, rec).Ok);
+        TNetwork window;
+        MakeRichNetwork(window);
+        window.SystemValues[1] = Real(9);
+        const int32_t before = window.NodeCount;
+        const TOpenResult r = OpenNetworkFile(window, older, false, rec);
+        ASSERT_EQ(r.Status, TOpenStatus::Ok) << r.Detail;
+        EXPECT_EQ(rec.Count(), 0u);
+        EXPECT_EQ(window.NodeCount, 2 * before);
+        EXPECT_EQ(ActiveLinks(window), 6);
+        EXPECT_EQ(window.SystemValues[1].Real(), 9); // the window's values stay
+        // The merged network saves and reads back whole.
+        TNetwork back;
+        const TRoundTrip t = RoundTrip(window, 9, "appended-v" + std::to_string(v), back);
+        EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
+        EXPECT_EQ(ActiveLinks(back), 6);
+    }
+}
+
 TEST(NetworkFile, EmptyNetworkAsksToKeepTheName)
 {
     TNetwork empty;
