@@ -49,6 +49,10 @@ protected:
 
 private:
     TSketchPadWindow& Pad;
+    // Set while the press that made this pad the active window is delivered:
+    // that press only activates.
+    bool ActivatingPress = false;
+    bool IsActiveForm() const;
     // The network the editing state refers to; a window that gets another
     // network (a file opened into it) starts afresh.
     std::weak_ptr<TNetwork> EditedNetwork;

@@ -303,3 +303,55 @@ TEST_F(Mouse, EveryOtherModeReachesItsOperation)
         EXPECT_EQ(Pad->View.Saved, 0) << "a click in an editing mode marks the network modified";
     }
 }
+
+TEST_F(Mouse, SelectObjectMarksThePointHit)
+{
+    TNode* n = Node(*Net, 100, 100);
+    n->Name = "Depot";
+    TLinkValues* r = Link(*Net, n, Node(*Net, 500, 100));
+    Shape(*Net, r, 300, 200);
+    QWidget* marker = Pad->findChild<QWidget*>("ShapeNode");
+    ASSERT_NE(marker, nullptr);
+    Mode(0);
+    Click(101, 99);
+    ASSERT_TRUE(marker->isVisible());
+    EXPECT_EQ(marker->geometry().center(), QPoint(Pad->PixelX(100), Pad->PixelY(100)));
+    EXPECT_EQ(marker->toolTip(), "Depot");
+    EXPECT_EQ(Panel0(), "101,99");
+    Pad->SetScrollPositions(30, 20); // the marker stays on its node
+    EXPECT_EQ(marker->geometry().center(), QPoint(Pad->PixelX(100), Pad->PixelY(100)));
+
+    Click(300, 200); // a shape point: marked, without a hint
+    EXPECT_TRUE(marker->isVisible());
+    EXPECT_EQ(marker->toolTip(), "");
+    EXPECT_EQ(Pad->View.PickedShapePoint, r->ShapePoints.At(0));
+    Click(800, 800); // a miss
+    EXPECT_FALSE(marker->isVisible());
+    EXPECT_EQ(Panel0(), "Select Object");
+
+    Click(n);
+    Mode(1); // another mode takes the marker away
+    EXPECT_FALSE(marker->isVisible());
+    EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
+}
+
+// The click that makes a window the active one only activates it.
+TEST_F(Mouse, APressOnAnInactiveWindowOnlyActivatesIt)
+{
+    TSketchPadWindow* second = Main->NewView(); // a second window
+    ASSERT_NE(second, nullptr);
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
+    second->setFocus();
+    ASSERT_EQ(Main->CurrentPad, second);
+    Main->SetButtons(1, *Pad, true);
+    Click(200, 200, Qt::RightButton);
+    EXPECT_EQ(Main->CurrentPad, Pad);
+    EXPECT_EQ(Net->NodeCount, 0);
+    Click(200, 200, Qt::RightButton); // now the active window: plots
+    EXPECT_EQ(Net->NodeCount, 1);
+
+    Main->CurrentPad = second; // not the active window at all
+    Click(300, 300, Qt::RightButton);
+    EXPECT_EQ(Net->NodeCount, 1);
+}
