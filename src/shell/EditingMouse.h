@@ -43,6 +43,9 @@ public:
     bool Transform(int Kind, TTransformParams& Params);
     // Scale by Two (2) and Scale by Half (0.5), recorded for undo.
     void QuickScale(double Factor);
+    // The Undelete button (for the current pad) and this pad's undo items
+    // follow the editing state.
+    void UpdateCommands();
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -60,6 +63,5 @@ private:
     // A Calculate run, or a print of this network, is under way: no changes.
     bool Blocked() const;
     void After(const TPressResult& R, uint8_t ModeBefore);
-    void UpdateCommands();
     void GrowExtents();
 };

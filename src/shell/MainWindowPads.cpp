@@ -19,6 +19,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
+#include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
@@ -370,7 +371,8 @@ void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
     SetButtons(Pad->View.SketchMode, *Pad, true);
     SetZoomLevel(*Pad, Pad->View.ZoomIndex);
     Panels[1]->setText(QString::number(SnapStep));
-    Toolbars.UndeleteButton->setEnabled(false);
+    // The Undelete button and the undo items follow the network of this pad.
+    TPadEditor::Of(*Pad).UpdateCommands();
     for (int k = 0; k < ToolbarCount; ++k) Toolbars.Bars[size_t(k)]->setVisible(Pad->View.ToolbarShown[size_t(k)] != 0);
     ArrangeToolbars();
 }

@@ -355,3 +355,23 @@ TEST_F(Mouse, APressOnAnInactiveWindowOnlyActivatesIt)
     Click(300, 300, Qt::RightButton);
     EXPECT_EQ(Net->NodeCount, 1);
 }
+
+// The Undelete button follows the network of the window that becomes active.
+TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
+{
+    TNode* n = Node(*Net, 100, 100);
+    Mode(5);
+    Click(n);
+    ASSERT_FALSE(n->Active);
+    QToolButton* undelete = Main->Toolbars.UndeleteButton;
+    EXPECT_TRUE(undelete->isEnabled());
+    TSketchPadWindow* other = Main->NewSchema(); // a network with nothing deleted
+    ASSERT_EQ(Main->CurrentPad, other);
+    EXPECT_FALSE(undelete->isEnabled());
+    Main->PadActivated(Pad);
+    EXPECT_TRUE(undelete->isEnabled());
+    Main->NewView(); // a view shares the network and its deleted elements
+    EXPECT_TRUE(undelete->isEnabled());
+    undelete->click();
+    EXPECT_TRUE(n->Active);
+}
