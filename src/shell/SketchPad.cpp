@@ -194,7 +194,6 @@ void TSketchPadWindow::ApplyZoom(int Level, int32_t X, bool ByPoint, int32_t Y)
     SetScrollPositions(h, v);
     horizontalScrollBar()->setSingleStep(ZoomLevels[Level].Increment);
     verticalScrollBar()->setSingleStep(ZoomLevels[Level].Increment);
-    if (ShapeNode->isVisible()) PlacePointMarker();
     InvalidatePad();
 }
 
@@ -224,7 +223,12 @@ void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
     if (Main.CurrentPad == this && Main.Panels[2]) Main.Panels[2]->setText(Latin1(ZoomRatioText(View.ZoomIndex)));
 }
 
-void TSketchPadWindow::InvalidatePad() { viewport()->update(); }
+// The marker follows its point through scrolls, zooms and edits from any view.
+void TSketchPadWindow::InvalidatePad()
+{
+    if (ShapeNode && ShapeNode->isVisible()) PlacePointMarker();
+    viewport()->update();
+}
 
 void TSketchPadWindow::ShowPointMarker()
 {
@@ -342,11 +346,7 @@ void TSketchPadWindow::resizeEvent(QResizeEvent* Event)
     SetScrollRanges();
 }
 
-void TSketchPadWindow::scrollContentsBy(int, int)
-{
-    if (ShapeNode->isVisible()) PlacePointMarker();
-    InvalidatePad();
-}
+void TSketchPadWindow::scrollContentsBy(int, int) { InvalidatePad(); }
 
 void TSketchPadWindow::mouseMoveEvent(QMouseEvent* Event)
 {

@@ -320,6 +320,9 @@ TEST_F(Mouse, SelectObjectMarksThePointHit)
     EXPECT_EQ(Panel0(), "101,99");
     Pad->SetScrollPositions(30, 20); // the marker stays on its node
     EXPECT_EQ(marker->geometry().center(), QPoint(Pad->PixelX(100), Pad->PixelY(100)));
+    Pad->Action("ScalebyTwoM")->trigger(); // and follows it when the network moves
+    EXPECT_EQ(marker->geometry().center(), QPoint(Pad->PixelX(n->X), Pad->PixelY(n->Y)));
+    Pad->Action("UndoTransformM")->trigger();
 
     Click(300, 200); // a shape point: marked, without a hint
     EXPECT_TRUE(marker->isVisible());
@@ -329,10 +332,18 @@ TEST_F(Mouse, SelectObjectMarksThePointHit)
     EXPECT_FALSE(marker->isVisible());
     EXPECT_EQ(Panel0(), "Select Object");
 
+    Main->SetAllowClose(*Pad, 1);
     Click(n);
+    EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
     Mode(1); // another mode takes the marker away
     EXPECT_FALSE(marker->isVisible());
-    EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
+    Mode(0);
+    Click(n);
+    TSketchPadWindow* view = Main->NewView(); // a node deleted in another view loses its marker
+    Main->SetButtons(5, *view, true);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(view->PixelX(100), view->PixelY(100)));
+    ASSERT_FALSE(n->Active);
+    EXPECT_FALSE(marker->isVisible());
 }
 
 // The click that makes a window the active one only activates it.
