@@ -154,6 +154,12 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     const int zoom = Pad->View.ZoomIndex;
     Click(400, 420, Qt::RightButton); // the right button zooms out
     EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
+    Main->CalcBusy = 1; // while Calculate runs only left zoom clicks count
+    Click(400, 420, Qt::RightButton);
+    EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
+    Click(400, 420);
+    EXPECT_EQ(Pad->View.ZoomIndex, zoom);
+    Main->CalcBusy = 0;
     Pad->View.ZoomInState = 0;
 
     Main->CalcBusy = 1; // no edits while Calculate runs
@@ -161,6 +167,13 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     Click(n);
     EXPECT_TRUE(n->Active);
     Main->CalcBusy = 0;
+
+    Mode(1); // "Finish Node Plot" commits at the crosshair
+    Click(700, 650);
+    const int32_t count = Net->NodeCount;
+    Main->Toolbars.RightClickButton->click();
+    EXPECT_EQ(Net->NodeCount, count + 1);
+    EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 700, 650, n, sp));
 }
 
 TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
