@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -92,6 +93,12 @@ bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
             Pad.Main.CurrentPad != &Pad) {
             ActivatingPress = true;
             QTimer::singleShot(0, this, [this] { ActivatingPress = false; });
+        }
+        // The Insert key undeletes the last deleted element where it was.
+        if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Insert &&
+            static_cast<QKeyEvent*>(Event)->modifiers() == Qt::NoModifier) {
+            UndeleteLast();
+            return true;
         }
         return QObject::eventFilter(Watched, Event);
     }

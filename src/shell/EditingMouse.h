@@ -29,7 +29,7 @@ public:
     // A press at a pixel of the pad's viewport; the middle button acts as the
     // left one.
     TPressResult Press(Qt::MouseButton Button, QPoint Pixel);
-    // The Undelete button and the Insert key.
+    // The Undelete button and the Insert key; nothing when nothing is deleted.
     TUndeleteResult UndeleteLast();
     // The "&Undo Shape Remove" menu item.
     bool UndoShapeRemove();

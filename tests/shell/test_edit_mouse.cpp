@@ -398,4 +398,15 @@ TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
     EXPECT_TRUE(undelete->isEnabled());
     undelete->click();
     EXPECT_TRUE(n->Active);
+
+    // The Insert key undeletes too, and does nothing on an empty list.
+    Main->PadActivated(Pad);
+    Click(n);
+    ASSERT_FALSE(n->Active);
+    QTest::keyClick(Pad, Qt::Key_Insert);
+    EXPECT_TRUE(n->Active);
+    Main->SetAllowClose(*Pad, 1);
+    QTest::keyClick(Pad, Qt::Key_Insert);
+    EXPECT_EQ(Pad->View.Saved, 1);
+    EXPECT_TRUE(n->Active);
 }
