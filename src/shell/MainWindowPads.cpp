@@ -75,6 +75,8 @@ void TZOKMainWindow::CreateFirstPad()
     TSketchPadWindow* pad = CreatePad();
     if (!pad) return;
     if (!name.empty() && QFileInfo(Latin1(name)).isFile()) {
+        // The full name, so that the recent-files list reopens it from any folder.
+        name = Bytes(QFileInfo(Latin1(name)).absoluteFilePath());
         pad->FileName = name;
         if (IO && IO->Open(*pad, name, false, false, *Boxes)) {
             AfterOpen(*pad);

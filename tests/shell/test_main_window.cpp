@@ -156,6 +156,18 @@ TEST_F(Shell, StartsWithTheCommandLineFileAndOpensMoreWindows)
     EXPECT_EQ(Pad(2)->WindowNumber, 2);
 }
 
+// A name relative to the working folder is kept in full, for Reopen from elsewhere.
+TEST_F(Shell, CommandLineFileIsKeptWithItsFullName)
+{
+    const std::string net = File("net.dta");
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(Dir.path());
+    Start("net.dta");
+    QDir::setCurrent(cwd);
+    ASSERT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Pad(1)->FileName, net);
+}
+
 TEST_F(Shell, MissingCommandLineFileLeavesAnEmptyUntitledWindow)
 {
     Start(Dir.filePath("gone.dta").toStdString());
