@@ -230,9 +230,9 @@ void TPadEditor::QuickScale(double Factor)
     Transform(TransformScale, p);
 }
 
-// The window's extents take in what editing added, keeping the visible part
+// A window's extents take in what editing added, keeping the visible part
 // where it was.
-void TPadEditor::GrowExtents()
+static void GrowExtents(TSketchPadWindow& Pad)
 {
     const TNetwork& net = *Pad.Network;
     if (net.NodeCount == 0) return;
@@ -283,7 +283,9 @@ void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
         main.Panels[0]->setStyleSheet("color: red");
     }
     if (R.Has(PadRepaint)) {
-        GrowExtents();
+        // Every window of the network can scroll to what changed.
+        for (TSketchPadWindow* p : main.SketchPads)
+            if (p->Network == Pad.Network) GrowExtents(*p);
         main.InvalidateNetworkViews(Pad);
     } else if (R.Requests != 0 || Edit.SketchMode != ModeBefore) {
         Pad.InvalidatePad();

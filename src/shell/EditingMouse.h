@@ -63,5 +63,4 @@ private:
     // A Calculate run, or a print of this network, is under way: no changes.
     bool Blocked() const;
     void After(const TPressResult& R, uint8_t ModeBefore);
-    void GrowExtents();
 };

@@ -132,6 +132,8 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     TShapePoint* sp;
     EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 200, 250, n, sp));
 
+    TSketchPadWindow* view = Main->NewView();
+    Main->PadActivated(Pad);
     Mode(11); // Node Move: pick, place, commit
     Click(200, 250);
     EXPECT_EQ(Pad->View.SketchMode, 13);
@@ -140,6 +142,7 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     EXPECT_EQ(Pad->View.SketchMode, 11);
     EXPECT_EQ(n->X, 1400);
     EXPECT_GE(Pad->View.MaxX, 1400); // still inside the scrollable area
+    EXPECT_GE(view->View.MaxX, 1400); // of every window of the network
     Main->PlottingPad = Pad;         // no edits while the network prints
     Click(n);
     EXPECT_EQ(Pad->View.SketchMode, 11);
