@@ -351,6 +351,10 @@ TEST_F(Mouse, SelectObjectMarksThePointHit)
     Main->SetAllowClose(*Pad, 1);
     Click(n);
     EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
+    Main->Toolbars.ModeButtons[0]->click(); // the Select Object button drops the selection
+    EXPECT_FALSE(marker->isVisible());
+    EXPECT_EQ(Pad->View.PickedNode, nullptr);
+    Click(n);
     Mode(1); // another mode takes the marker away
     EXPECT_FALSE(marker->isVisible());
     Mode(0);
