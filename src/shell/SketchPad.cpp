@@ -249,11 +249,13 @@ void TSketchPadWindow::HidePointMarker()
 // marker away.
 void TSketchPadWindow::PlacePointMarker()
 {
-    const TNetworkPoint* p = View.PickedNode ? static_cast<const TNetworkPoint*>(View.PickedNode)
-                                             : View.PickedShapePoint;
+    // The network first: the picks of a replaced one must not be read.
+    const TNetworkPoint* p = nullptr;
+    if (MarkedNetwork.lock() == Network)
+        p = View.PickedNode ? static_cast<const TNetworkPoint*>(View.PickedNode) : View.PickedShapePoint;
     const TShapePoint* sp = View.PickedNode ? nullptr : View.PickedShapePoint;
-    const bool linkGone = sp && !(sp->Link && sp->Link->LinkValues && sp->Link->LinkValues->Active);
-    if (!p || !p->Active || linkGone || MarkedNetwork.lock() != Network) {
+    const bool linkGone = p && sp && !(sp->Link && sp->Link->LinkValues && sp->Link->LinkValues->Active);
+    if (!p || !p->Active || linkGone) {
         HidePointMarker();
         return;
     }

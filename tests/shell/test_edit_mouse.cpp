@@ -364,6 +364,16 @@ TEST_F(Mouse, SelectObjectMarksThePointHit)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(view->PixelX(100), view->PixelY(100)));
     ASSERT_FALSE(n->Active);
     EXPECT_FALSE(marker->isVisible());
+
+    Main->PadActivated(Pad); // a network replaced under a marked point takes the marker away
+    Mode(0);
+    n = Node(*Net, 700, 700);
+    Click(n);
+    ASSERT_TRUE(marker->isVisible());
+    Pad->NewNetwork();
+    Net = Pad->Network.get();
+    Pad->InvalidatePad();
+    EXPECT_FALSE(marker->isVisible());
 }
 
 // The click that makes a window the active one only activates it.
