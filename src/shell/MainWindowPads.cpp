@@ -31,6 +31,14 @@ struct TBusyCursor {
     TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
+// Marks a network file step under way for its length.
+struct TFileStep {
+    int& Busy;
+    explicit TFileStep(int& ABusy) : Busy(ABusy) { ++Busy; }
+    ~TFileStep() { --Busy; }
+    TFileStep(const TFileStep&) = delete;
+    TFileStep& operator=(const TFileStep&) = delete;
+};
 } // namespace
 
 // ---- creation ----
@@ -78,7 +86,12 @@ void TZOKMainWindow::CreateFirstPad()
         // The full name, so that the recent-files list reopens it from any folder.
         name = Bytes(QFileInfo(Latin1(name)).absoluteFilePath());
         pad->FileName = name;
-        if (IO && IO->Open(*pad, name, false, false, *Boxes)) {
+        bool ok = false;
+        {
+            TFileStep step(FileBusy);
+            ok = IO && IO->Open(*pad, name, false, false, *Boxes);
+        }
+        if (ok) {
             AfterOpen(*pad);
         } else {
             // Keep the window, empty and untitled.
@@ -158,6 +171,7 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
         bool ok = false;
         {
             TBusyCursor busy;
+            TFileStep step(FileBusy);
             if (IO)
                 ok = IO->Open(*pad, name, false, false, *Boxes);
             else
@@ -193,6 +207,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     bool ok = false;
     {
         TBusyCursor busy;
+        TFileStep step(FileBusy);
         if (IO)
             ok = IO->Save(Pad, Name, *Boxes);
         else
@@ -234,6 +249,7 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     bool ok = false;
     {
         TBusyCursor busy;
+        TFileStep step(FileBusy);
         if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
     }
     // A failed append has reported and left the network as it was; the
@@ -249,6 +265,9 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 
 bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
 {
+    // A window system's close request arriving while a file is read or
+    // written waits: the step still uses the network.
+    if (FileBusy) return false;
     if (CalcBusy) {
         ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
         return false;
@@ -467,7 +486,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     TSketchPadWindow* pad = CurrentPad;
     if (!pad || !IO) return;
     // Never write while another long operation holds the network.
-    if (CalcBusy || ImportBusy || PlottingPad) return;
+    if (CalcBusy || ImportBusy || PlottingPad || FileBusy) return;
     const int64_t elapsed = Now().toMSecsSinceEpoch() - pad->View.CreatedTime;
     if (elapsed <= AutoSaveInterval) return;
     if (!pad->View.AutoBackup || pad->View.Saved != 0) return;
@@ -481,6 +500,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     const bool modified = net.Modified;
     {
         TBusyCursor busy;
+        TFileStep step(FileBusy);
         IO->Save(*pad, name, *Boxes);
     }
     // A backup is not a save: the network keeps its name and every window
