@@ -10,14 +10,14 @@
 
 using namespace editing;
 
-static int CountOf(const TEntityClass* classes, int entityType)
+int NodeAttributeCount(const TNetwork& net, int entityType)
 {
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return std::clamp((*classes)[entityType].AttributeCount, 0, MaxAttributes);
+    return ClassAttributeCount(net.NodeClasses.get(), entityType);
 }
-
-int NodeAttributeCount(const TNetwork& net, int entityType) { return CountOf(net.NodeClasses.get(), entityType); }
-int LinkAttributeCount(const TNetwork& net, int entityType) { return CountOf(net.LinkClasses.get(), entityType); }
+int LinkAttributeCount(const TNetwork& net, int entityType)
+{
+    return ClassAttributeCount(net.LinkClasses.get(), entityType);
+}
 
 void TEditState::ClearPicks(TViewRecord& view)
 {

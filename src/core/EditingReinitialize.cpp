@@ -8,12 +8,6 @@
 
 using namespace editing;
 
-static int StringCountOf(const TEntityClass* classes, int entityType)
-{
-    if (!classes || entityType < 0 || entityType > MaxClasses) return 0;
-    return (*classes)[entityType].StringCount;
-}
-
 // Values after a reinitialization: the template's, or with exempt attributes
 // the element's own first slots (new slots zero).
 template <class E, class T>
@@ -57,7 +51,7 @@ static void ResetNode(TNetwork& net, TNode* node, const TReinitializeExemptions&
     node->Elevation = t.Elevation;
     node->BitmapOverride = t.BitmapOverride;
     ResetValues(*node, t, NodeAttributeCount(net, t.EntityType), options.ExemptAttributes != 0);
-    FitStrings(node->Strings, StringCountOf(net.NodeClasses.get(), t.EntityType));
+    FitStrings(node->Strings, ClassStringCount(net.NodeClasses.get(), t.EntityType));
 }
 
 static void ResetLink(TNetwork& net, TLinkValues* r, const TReinitializeExemptions& options)
@@ -76,7 +70,7 @@ static void ResetLink(TNetwork& net, TLinkValues* r, const TReinitializeExemptio
     r->LabelYOffset = t.LabelYOffset;
     r->Note = t.Note;
     r->EntityType = t.EntityType;
-    FitStrings(r->Strings, StringCountOf(net.LinkClasses.get(), t.EntityType));
+    FitStrings(r->Strings, ClassStringCount(net.LinkClasses.get(), t.EntityType));
 }
 
 void TrimReinitializeUndo(TNetwork& net)

@@ -2,7 +2,10 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolButton>
 
 #include "core/Rounding.h"
@@ -16,6 +19,7 @@ TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
 {
     setObjectName("PadEditor");
     Pad.viewport()->installEventFilter(this);
+    Pad.installEventFilter(this);
     // A freed shape point leaves the picks of every view of the network.
     Edit.Hooks.PointFreed = [this](TNetworkPoint* p) {
         for (TSketchPadWindow* other : Pad.Main.SketchPads)
@@ -35,6 +39,12 @@ TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
     });
     onAction("ScalebyTwoM", [this] { QuickScale(2.0); });
     onAction("ScalebyHalfM", [this] { QuickScale(0.5); });
+    // "Finish Node Plot": a right click at the crosshair.
+    if (QToolButton* b = Pad.Main.Toolbars.RightClickButton)
+        connect(b, &QToolButton::clicked, this, [this] {
+            if (Pad.Main.CurrentPad != &Pad || Pad.Main.CalcBusy) return;
+            Press(Qt::RightButton, QPoint(Pad.PixelX(Pad.View.CursorX), Pad.PixelY(Pad.View.CursorY)));
+        });
     for (const char* name : {"Nodes4", "Links4", "ScalebyTwoM", "ScalebyHalfM"})
         if (QAction* a = Pad.Action(name)) a->setEnabled(true);
     if (QToolButton* b = Pad.Main.Toolbars.UndeleteButton)
@@ -56,6 +66,7 @@ void TPadEditor::Forget(const TNetworkPoint* Point)
     if (Edit.InsertShapePick == Point) Edit.InsertShapePick = nullptr;
     if (Edit.InsertPreviousShapePick == Point) Edit.InsertPreviousShapePick = nullptr;
     if (Edit.PolygonPoint == Point) Edit.PolygonPoint = nullptr;
+    if (Pad.ShapeNode->isVisible() && !Pad.View.PickedNode && !Pad.View.PickedShapePoint) Pad.HidePointMarker();
 }
 
 // The main window sets the mode; a change drops this window's picks.
@@ -69,23 +80,50 @@ void TPadEditor::SyncMode()
     if (Pad.View.SketchMode != Edit.SketchMode) SetSketchMode(Pad.View, Edit, Pad.View.SketchMode);
 }
 
+// The pad is the main window's current pad, and was so before this press.
+bool TPadEditor::IsActiveForm() const { return Pad.Main.CurrentPad == &Pad && !ActivatingPress; }
+
 bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
 {
+    if (Watched == &Pad) {
+        // A click on a pad that is not the current one gives it the focus
+        // before the press arrives, and the focus makes it current: remember
+        // that until the events of this click are through.
+        if (Event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(Event)->reason() == Qt::MouseFocusReason &&
+            Pad.Main.CurrentPad != &Pad) {
+            ActivatingPress = true;
+            QTimer::singleShot(0, this, [this] { ActivatingPress = false; });
+        }
+        // The Insert key undeletes the last deleted element where it was.
+        if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Insert &&
+            static_cast<QKeyEvent*>(Event)->modifiers() == Qt::NoModifier) {
+            UndeleteLast();
+            return true;
+        }
+        return QObject::eventFilter(Watched, Event);
+    }
     if (Watched != Pad.viewport() || Event->type() != QEvent::MouseButtonPress)
         return QObject::eventFilter(Watched, Event);
     auto* me = static_cast<QMouseEvent*>(Event);
     const QPoint p = me->position().toPoint();
     const bool right = me->button() == Qt::RightButton;
-    if (Pad.View.ZoomInState || Pad.View.ZoomOutState) {
+    const bool zoomState = Pad.View.ZoomInState || Pad.View.ZoomOutState;
+    if (!zoomState) Pad.viewport()->setCursor(PadCrossCursor());
+    // A press on a window that is not the active one only activates it.
+    const bool active = IsActiveForm();
+    ActivatingPress = false;
+    if (!active) return true;
+    // The scroll position in world units, kept for the view state.
+    Pad.View.ScrollOffsetX = int32_t(pround(Pad.HorzPos() / Pad.View.Scale));
+    Pad.View.ScrollOffsetY = int32_t(pround(Pad.VertPos() / Pad.View.Scale));
+    // A busy Calculate run lets through only left clicks of the zoom states.
+    if (Pad.Main.CalcBusy && (right || !zoomState)) return true;
+    if (zoomState) {
         // Zoom-in state: the right button zooms out; zoom-out state: both do.
         Pad.StepZoom(Pad.WorldX(p.x()), Pad.WorldY(p.y()), Pad.View.ZoomOutState || right);
         return true;
     }
-    Pad.viewport()->setCursor(PadCrossCursor());
-    // The scroll position in world units, kept for the view state.
-    Pad.View.ScrollOffsetX = int32_t(pround(Pad.HorzPos() / Pad.View.Scale));
-    Pad.View.ScrollOffsetY = int32_t(pround(Pad.VertPos() / Pad.View.Scale));
-    if (!Pad.Main.CalcBusy) Press(me->button(), p);
+    Press(me->button(), p);
     return true;
 }
 
@@ -192,9 +230,9 @@ void TPadEditor::QuickScale(double Factor)
     Transform(TransformScale, p);
 }
 
-// The window's extents take in what editing added, keeping the visible part
+// A window's extents take in what editing added, keeping the visible part
 // where it was.
-void TPadEditor::GrowExtents()
+static void GrowExtents(TSketchPadWindow& Pad)
 {
     const TNetwork& net = *Pad.Network;
     if (net.NodeCount == 0) return;
@@ -233,12 +271,21 @@ void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
             main.WriteSketchState(Edit.SketchMode);
     }
     if (R.Has(PadWriteCoordinates)) main.WriteCoordinates(Pad.View.CursorX, Pad.View.CursorY);
+    // Select Object: the marker on the point hit, none after a miss.
+    if (R.Has(PadSelect)) {
+        if (R.Node || R.ShapePoint)
+            Pad.ShowPointMarker();
+        else
+            Pad.HidePointMarker();
+    }
     if (R.Has(PadPolygonNotMerged) && main.Panels[0]) {
         main.Panels[0]->setText("Polygon not merged");
         main.Panels[0]->setStyleSheet("color: red");
     }
     if (R.Has(PadRepaint)) {
-        GrowExtents();
+        // Every window of the network can scroll to what changed.
+        for (TSketchPadWindow* p : main.SketchPads)
+            if (p->Network == Pad.Network) GrowExtents(*p);
         main.InvalidateNetworkViews(Pad);
     } else if (R.Requests != 0 || Edit.SketchMode != ModeBefore) {
         Pad.InvalidatePad();

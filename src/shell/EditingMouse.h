@@ -29,7 +29,7 @@ public:
     // A press at a pixel of the pad's viewport; the middle button acts as the
     // left one.
     TPressResult Press(Qt::MouseButton Button, QPoint Pixel);
-    // The Undelete button and the Insert key.
+    // The Undelete button and the Insert key; nothing when nothing is deleted.
     TUndeleteResult UndeleteLast();
     // The "&Undo Shape Remove" menu item.
     bool UndoShapeRemove();
@@ -43,12 +43,19 @@ public:
     bool Transform(int Kind, TTransformParams& Params);
     // Scale by Two (2) and Scale by Half (0.5), recorded for undo.
     void QuickScale(double Factor);
+    // The Undelete button (for the current pad) and this pad's undo items
+    // follow the editing state.
+    void UpdateCommands();
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     TSketchPadWindow& Pad;
+    // Set while the press that made this pad the active window is delivered:
+    // that press only activates.
+    bool ActivatingPress = false;
+    bool IsActiveForm() const;
     // The network the editing state refers to; a window that gets another
     // network (a file opened into it) starts afresh.
     std::weak_ptr<TNetwork> EditedNetwork;
@@ -56,6 +63,4 @@ private:
     // A Calculate run, or a print of this network, is under way: no changes.
     bool Blocked() const;
     void After(const TPressResult& R, uint8_t ModeBefore);
-    void UpdateCommands();
-    void GrowExtents();
 };

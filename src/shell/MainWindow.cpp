@@ -234,6 +234,11 @@ void TZOKMainWindow::ConnectToolbars()
                 return;
             }
             SetButtonsCursor(m, *CurrentPad, true);
+            // Select Object starts with nothing selected.
+            if (m == 0) {
+                CurrentPad->View.PickedNode = nullptr;
+                CurrentPad->View.PickedShapePoint = nullptr;
+            }
         });
     }
     auto extend = [this](QToolButton* b, TSketchPadWindow::TSide side) {
@@ -252,6 +257,7 @@ void TZOKMainWindow::ConnectToolbars()
     });
     auto zoomState = [this](bool in) {
         if (!CurrentPad) return;
+        CurrentPad->HidePointMarker();
         TPadView& v = CurrentPad->View;
         if (in) {
             v.ZoomInState = v.ZoomInState ? 0 : 1;
@@ -270,8 +276,7 @@ void TZOKMainWindow::ConnectToolbars()
     connect(t.SpeedButton1, &QToolButton::clicked, this, [this] {
         if (CurrentPad) SaveM(*CurrentPad);
     });
-    // Editing, labels and widths come with their own parts of the program.
-    t.RightClickButton->setEnabled(false);
+    // Labels and widths come with their own parts of the program.
     for (QToolButton* b : t.ToolbarButtons)
         if (b) b->setEnabled(false);
     connect(t.NSSnapButton, &TUpDown::Clicked, this, [this](bool up) {
@@ -290,6 +295,7 @@ void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButto
 {
     if (Mode < 0 || Mode >= SketchModeCount) return;
     Pad.View.CurrentNode = nullptr;
+    Pad.HidePointMarker();
     Pad.View.SketchMode = uint8_t(Mode);
     StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));

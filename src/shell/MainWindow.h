@@ -76,6 +76,9 @@ public:
 
     // Long runs under way: while any is set, backups wait and networks stay open.
     uint8_t CalcBusy = 0, CalcStop = 0, ImportBusy = 0;
+    // Network files being read or written; events let through meanwhile must
+    // not close a window or start another file step.
+    int FileBusy = 0;
     TSketchPadWindow* PlottingPad = nullptr;
 
     // ---- shared resources ----

@@ -19,6 +19,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
+#include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
@@ -29,6 +30,14 @@ namespace {
 struct TBusyCursor {
     TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+// Marks a network file step under way for its length.
+struct TFileStep {
+    int& Busy;
+    explicit TFileStep(int& ABusy) : Busy(ABusy) { ++Busy; }
+    ~TFileStep() { --Busy; }
+    TFileStep(const TFileStep&) = delete;
+    TFileStep& operator=(const TFileStep&) = delete;
 };
 } // namespace
 
@@ -74,8 +83,15 @@ void TZOKMainWindow::CreateFirstPad()
     TSketchPadWindow* pad = CreatePad();
     if (!pad) return;
     if (!name.empty() && QFileInfo(Latin1(name)).isFile()) {
+        // The full name, so that the recent-files list reopens it from any folder.
+        name = Bytes(QFileInfo(Latin1(name)).absoluteFilePath());
         pad->FileName = name;
-        if (IO && IO->Open(*pad, name, false, false, *Boxes)) {
+        bool ok = false;
+        {
+            TFileStep step(FileBusy);
+            ok = IO && IO->Open(*pad, name, false, false, *Boxes);
+        }
+        if (ok) {
             AfterOpen(*pad);
         } else {
             // Keep the window, empty and untitled.
@@ -155,6 +171,7 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
         bool ok = false;
         {
             TBusyCursor busy;
+            TFileStep step(FileBusy);
             if (IO)
                 ok = IO->Open(*pad, name, false, false, *Boxes);
             else
@@ -190,6 +207,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     bool ok = false;
     {
         TBusyCursor busy;
+        TFileStep step(FileBusy);
         if (IO)
             ok = IO->Save(Pad, Name, *Boxes);
         else
@@ -231,6 +249,7 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     bool ok = false;
     {
         TBusyCursor busy;
+        TFileStep step(FileBusy);
         if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
     }
     // A failed append has reported and left the network as it was; the
@@ -246,6 +265,9 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 
 bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
 {
+    // A window system's close request arriving while a file is read or
+    // written waits: the step still uses the network.
+    if (FileBusy) return false;
     if (CalcBusy) {
         ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
         return false;
@@ -370,7 +392,8 @@ void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
     SetButtons(Pad->View.SketchMode, *Pad, true);
     SetZoomLevel(*Pad, Pad->View.ZoomIndex);
     Panels[1]->setText(QString::number(SnapStep));
-    Toolbars.UndeleteButton->setEnabled(false);
+    // The Undelete button and the undo items follow the network of this pad.
+    TPadEditor::Of(*Pad).UpdateCommands();
     for (int k = 0; k < ToolbarCount; ++k) Toolbars.Bars[size_t(k)]->setVisible(Pad->View.ToolbarShown[size_t(k)] != 0);
     ArrangeToolbars();
 }
@@ -463,7 +486,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     TSketchPadWindow* pad = CurrentPad;
     if (!pad || !IO) return;
     // Never write while another long operation holds the network.
-    if (CalcBusy || ImportBusy || PlottingPad) return;
+    if (CalcBusy || ImportBusy || PlottingPad || FileBusy) return;
     const int64_t elapsed = Now().toMSecsSinceEpoch() - pad->View.CreatedTime;
     if (elapsed <= AutoSaveInterval) return;
     if (!pad->View.AutoBackup || pad->View.Saved != 0) return;
@@ -477,6 +500,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     const bool modified = net.Modified;
     {
         TBusyCursor busy;
+        TFileStep step(FileBusy);
         IO->Save(*pad, name, *Boxes);
     }
     // A backup is not a save: the network keeps its name and every window

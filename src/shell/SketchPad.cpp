@@ -23,6 +23,30 @@
 #include "shell/NetworkDrawPad.h"
 #include "platform/Latin1.h"
 
+namespace {
+// The point marker: a 7 x 7 circle over the pad. Presses go through it to
+// the pad beneath.
+class TPointMarker : public QWidget {
+public:
+    explicit TPointMarker(QWidget* Parent) : QWidget(Parent)
+    {
+        setObjectName("ShapeNode");
+        setFixedSize(7, 7);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawEllipse(0, 0, 6, 6);
+    }
+};
+} // namespace
+
 TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(nullptr), Main(AMain)
 {
     setObjectName("SketchPadWindow");
@@ -33,6 +57,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     NewNetwork();
     BuildMenus();
     InitPadDefaults();
+    ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
 }
 
@@ -198,7 +223,46 @@ void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
     if (Main.CurrentPad == this && Main.Panels[2]) Main.Panels[2]->setText(Latin1(ZoomRatioText(View.ZoomIndex)));
 }
 
-void TSketchPadWindow::InvalidatePad() { viewport()->update(); }
+// The marker follows its point through scrolls, zooms and edits from any view.
+void TSketchPadWindow::InvalidatePad()
+{
+    if (ShapeNode && ShapeNode->isVisible()) PlacePointMarker();
+    viewport()->update();
+}
+
+void TSketchPadWindow::ShowPointMarker()
+{
+    MarkedNetwork = Network;
+    PlacePointMarker();
+    const TNode* n = View.PickedNode;
+    ShapeNode->setToolTip(n ? Latin1(n->Name) : QString());
+}
+
+void TSketchPadWindow::HidePointMarker()
+{
+    ShapeNode->hide();
+    ShapeNode->setToolTip(QString());
+}
+
+// Centres the marker on its point's pixel position, after a scroll or a zoom
+// too; a point that went inactive, or a network that was replaced, takes the
+// marker away.
+void TSketchPadWindow::PlacePointMarker()
+{
+    // The network first: the picks of a replaced one must not be read.
+    const TNetworkPoint* p = nullptr;
+    if (MarkedNetwork.lock() == Network)
+        p = View.PickedNode ? static_cast<const TNetworkPoint*>(View.PickedNode) : View.PickedShapePoint;
+    const TShapePoint* sp = View.PickedNode ? nullptr : View.PickedShapePoint;
+    const bool linkGone = p && sp && !(sp->Link && sp->Link->LinkValues && sp->Link->LinkValues->Active);
+    if (!p || !p->Active || linkGone) {
+        HidePointMarker();
+        return;
+    }
+    const int w = ShapeNode->width(), h = ShapeNode->height();
+    ShapeNode->move(PixelX(p->X) - w / 2, PixelY(p->Y) - h / 2);
+    ShapeNode->show();
+}
 
 QRect TSketchPadWindow::WorldRectPixels(const TBox& Rect, int32_t Margin) const
 {
@@ -294,15 +358,6 @@ void TSketchPadWindow::mouseMoveEvent(QMouseEvent* Event)
     Main.ShowMousePosition(View.MouseX, View.MouseY);
 }
 
-void TSketchPadWindow::mousePressEvent(QMouseEvent* Event)
-{
-    const QPoint p = Event->position().toPoint();
-    if (Event->button() == Qt::LeftButton && (View.ZoomInState || View.ZoomOutState)) {
-        StepZoom(WorldX(p.x()), WorldY(p.y()), View.ZoomOutState != 0);
-        return;
-    }
-    QAbstractScrollArea::mousePressEvent(Event);
-}
 
 void TSketchPadWindow::closeEvent(QCloseEvent* Event)
 {

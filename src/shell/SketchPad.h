@@ -98,16 +98,25 @@ public:
 
     void RefreshReopenMenu();
 
+    // ---- the point marker of Select Object ----
+    // A small circle centred on the selected node or shape point
+    // (View.PickedNode or View.PickedShapePoint), hinted with the node's name.
+    QWidget* ShapeNode = nullptr;
+    // Marks the selected point; hides the marker when nothing active is selected.
+    void ShowPointMarker();
+    void HidePointMarker();
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void scrollContentsBy(int Dx, int Dy) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
-    void mousePressEvent(QMouseEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
 
 private:
     void BuildMenus();
     void FillWindowMenu();
     int32_t FHorzRange = 0, FVertRange = 0;
+    std::weak_ptr<TNetwork> MarkedNetwork; // the network of the marked point
+    void PlacePointMarker();
 };

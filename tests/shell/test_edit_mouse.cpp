@@ -132,6 +132,8 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     TShapePoint* sp;
     EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 200, 250, n, sp));
 
+    TSketchPadWindow* view = Main->NewView();
+    Main->PadActivated(Pad);
     Mode(11); // Node Move: pick, place, commit
     Click(200, 250);
     EXPECT_EQ(Pad->View.SketchMode, 13);
@@ -140,6 +142,7 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     EXPECT_EQ(Pad->View.SketchMode, 11);
     EXPECT_EQ(n->X, 1400);
     EXPECT_GE(Pad->View.MaxX, 1400); // still inside the scrollable area
+    EXPECT_GE(view->View.MaxX, 1400); // of every window of the network
     Main->PlottingPad = Pad;         // no edits while the network prints
     Click(n);
     EXPECT_EQ(Pad->View.SketchMode, 11);
@@ -154,6 +157,12 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     const int zoom = Pad->View.ZoomIndex;
     Click(400, 420, Qt::RightButton); // the right button zooms out
     EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
+    Main->CalcBusy = 1; // while Calculate runs only left zoom clicks count
+    Click(400, 420, Qt::RightButton);
+    EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
+    Click(400, 420);
+    EXPECT_EQ(Pad->View.ZoomIndex, zoom);
+    Main->CalcBusy = 0;
     Pad->View.ZoomInState = 0;
 
     Main->CalcBusy = 1; // no edits while Calculate runs
@@ -161,6 +170,13 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     Click(n);
     EXPECT_TRUE(n->Active);
     Main->CalcBusy = 0;
+
+    Mode(1); // "Finish Node Plot" commits at the crosshair
+    Click(700, 650);
+    const int32_t count = Net->NodeCount;
+    Main->Toolbars.RightClickButton->click();
+    EXPECT_EQ(Net->NodeCount, count + 1);
+    EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 700, 650, n, sp));
 }
 
 TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
@@ -302,4 +318,98 @@ TEST_F(Mouse, EveryOtherModeReachesItsOperation)
         Click(mode == 27 ? 200 : r->BNode->X, mode == 27 ? 150 : 100, Qt::RightButton);
         EXPECT_EQ(Pad->View.Saved, 0) << "a click in an editing mode marks the network modified";
     }
+}
+
+TEST_F(Mouse, SelectObjectMarksThePointHit)
+{
+    TNode* n = Node(*Net, 100, 100);
+    n->Name = "Depot";
+    TLinkValues* r = Link(*Net, n, Node(*Net, 500, 100));
+    Shape(*Net, r, 300, 200);
+    QWidget* marker = Pad->findChild<QWidget*>("ShapeNode");
+    ASSERT_NE(marker, nullptr);
+    Mode(0);
+    Click(101, 99);
+    ASSERT_TRUE(marker->isVisible());
+    EXPECT_EQ(marker->geometry().center(), QPoint(Pad->PixelX(100), Pad->PixelY(100)));
+    EXPECT_EQ(marker->toolTip(), "Depot");
+    EXPECT_EQ(Panel0(), "101,99");
+    Pad->SetScrollPositions(30, 20);
+    Pad->Action("ScalebyTwoM")->trigger(); // the marker follows its node
+    EXPECT_EQ(marker->geometry().center(), QPoint(Pad->PixelX(n->X), Pad->PixelY(n->Y)));
+    Pad->Action("UndoTransformM")->trigger();
+
+    Click(300, 200); // a shape point: marked, without a hint
+    EXPECT_TRUE(marker->isVisible());
+    EXPECT_EQ(marker->toolTip(), "");
+    Click(800, 800); // a miss
+    EXPECT_FALSE(marker->isVisible());
+    EXPECT_EQ(Panel0(), "Select Object");
+
+    Main->SetAllowClose(*Pad, 1);
+    Click(n);
+    EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
+    Main->Toolbars.ModeButtons[0]->click(); // the Select Object button drops the selection
+    EXPECT_FALSE(marker->isVisible());
+    EXPECT_EQ(Pad->View.PickedNode, nullptr);
+    Click(n);
+    TSketchPadWindow* view = Main->NewView(); // a node deleted in another view loses its marker
+    Main->SetButtons(5, *view, true);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(view->PixelX(100), view->PixelY(100)));
+    ASSERT_FALSE(n->Active);
+    EXPECT_FALSE(marker->isVisible());
+
+    Main->PadActivated(Pad); // a network replaced under a marked point takes the marker away
+    Mode(0);
+    n = Node(*Net, 700, 700);
+    Click(n);
+    ASSERT_TRUE(marker->isVisible());
+    Pad->NewNetwork();
+    Net = Pad->Network.get();
+    Pad->InvalidatePad();
+    EXPECT_FALSE(marker->isVisible());
+}
+
+// The click that makes a window the active one only activates it.
+TEST_F(Mouse, APressOnAnInactiveWindowOnlyActivatesIt)
+{
+    TSketchPadWindow* second = Main->NewView(); // a second window
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main.get()));
+    second->setFocus();
+    ASSERT_EQ(Main->CurrentPad, second);
+    Main->SetButtons(1, *Pad, true);
+    Click(200, 200, Qt::RightButton);
+    EXPECT_EQ(Main->CurrentPad, Pad);
+    EXPECT_EQ(Net->NodeCount, 0);
+    Click(200, 200, Qt::RightButton); // now the active window: plots
+    EXPECT_EQ(Net->NodeCount, 1);
+
+    Main->CurrentPad = second; // not the active window at all
+    Click(300, 300, Qt::RightButton);
+    EXPECT_EQ(Net->NodeCount, 1);
+}
+
+// The Undelete button follows the network of the window that becomes active.
+TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
+{
+    TNode* n = Node(*Net, 100, 100);
+    Mode(5);
+    Click(n);
+    ASSERT_FALSE(n->Active);
+    QToolButton* undelete = Main->Toolbars.UndeleteButton;
+    EXPECT_TRUE(undelete->isEnabled());
+    TSketchPadWindow* other = Main->NewSchema(); // a network with nothing deleted
+    ASSERT_EQ(Main->CurrentPad, other);
+    EXPECT_FALSE(undelete->isEnabled());
+    Main->PadActivated(Pad);
+    EXPECT_TRUE(undelete->isEnabled());
+
+    // The Insert key undeletes too, and does nothing on an empty list.
+    QTest::keyClick(Pad, Qt::Key_Insert);
+    EXPECT_TRUE(n->Active);
+    Main->SetAllowClose(*Pad, 1);
+    QTest::keyClick(Pad, Qt::Key_Insert);
+    EXPECT_EQ(Pad->View.Saved, 1);
+    EXPECT_TRUE(n->Active);
 }

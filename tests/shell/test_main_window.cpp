@@ -1,5 +1,7 @@
 // The frame and its windows: window list, views, the shared modified flag,
 // zoom, modes and status panels, the close question, recent files, backups.
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -29,8 +31,10 @@ class TFakeIO : public TNetworkIO {
 public:
     std::vector<std::string> Saved;
     bool FailSave = false;
+    std::function<void()> During; // what arrives while a file is read or written
     bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, bool, TMessageSink& Boxes) override
     {
+        if (During) During();
         if (FileName.find("bad") != std::string::npos) {
             Boxes.MessageBox("Network will be closed.", "Open", MB_STOP_OK);
             return false;
@@ -43,6 +47,7 @@ public:
     }
     bool Save(TSketchPadWindow&, const std::string& FileName, TMessageSink& Boxes) override
     {
+        if (During) During();
         if (FailSave) {
             Boxes.MessageBox("Cannot write the file.", "Save", MB_OK);
             return false;
@@ -154,6 +159,18 @@ TEST_F(Shell, StartsWithTheCommandLineFileAndOpensMoreWindows)
     EXPECT_EQ(Main->PadCount(), 2);
     EXPECT_EQ(Main->CurrentPad, Pad(2));
     EXPECT_EQ(Pad(2)->WindowNumber, 2);
+}
+
+// A name relative to the working folder is kept in full, for Reopen from elsewhere.
+TEST_F(Shell, CommandLineFileIsKeptWithItsFullName)
+{
+    const std::string net = File("net.dta");
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(Dir.path());
+    Start("net.dta");
+    QDir::setCurrent(cwd);
+    ASSERT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Pad(1)->FileName, net);
 }
 
 TEST_F(Shell, MissingCommandLineFileLeavesAnEmptyUntitledWindow)
@@ -492,6 +509,29 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer();
     EXPECT_EQ(IO.Saved.size(), 2u);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");
+}
+
+// Timers and window-system closes that arrive during a file step neither
+// back up nor close the network the step is using.
+TEST_F(Shell, FileStepsHoldOffBackupsAndCloses)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    Main->SetAllowClose(*p, 0);
+    Clock = Clock.addMSecs(AutoSaveInterval + 1);
+    bool closed = true;
+    IO.During = [&] {
+        Main->AutoSaveTimerTimer();
+        closed = p->SubWindow->close() || Main->close();
+    };
+    ASSERT_TRUE(Main->SaveM(*p));
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(IO.Saved, std::vector<std::string>{File("net.dta")}); // no backup inside the save
+    EXPECT_EQ(Main->PadCount(), 1);
+    Main->OpenFiles({File("second.dta")});
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(Main->PadCount(), 2);
+    IO.During = nullptr;
 }
 
 TEST_F(Shell, PreferencesRefuseABadUnitsFactor)
