@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <random>
 #include <vector>
@@ -89,29 +90,47 @@ World& TheWorld()
     return w;
 }
 
-// The expression language's products and quotients: 0 when a side is 0.
-inline double Mul(double a, double b) { return (a == 0 || b == 0) ? 0 : a * b; }
-inline double Div(double a, double b) { return a == 0 ? 0 : a / b; }
+// The expression language's products and quotients: 0 when a side is 0; a
+// result that is not finite is a fault (the engine checks every operator).
+inline double Checked(double r, bool& fault)
+{
+    if (!std::isfinite(r)) {
+        fault = true;
+        return 0;
+    }
+    return r;
+}
+inline double Mul(double a, double b, bool& f) { return Checked((a == 0 || b == 0) ? 0 : a * b, f); }
+inline double Div(double a, double b, bool& f) { return Checked(a == 0 ? 0 : a / b, f); }
+inline double Add(double a, double b, bool& f) { return Checked(a + b, f); }
+inline double Sub(double a, double b, bool& f) { return Checked(a - b, f); }
 
-// The same program written by hand over the same value slots.
+// The same program written by hand over the same value slots, walking the
+// elements as the run does: the nodes in hash order, the links from their A
+// nodes' lists, each element's class and state checked.
 void HandWritten(World& w)
 {
-    for (TNode* n : w.Nodes) {
+    bool fault = false;
+    ForEachNode(w.Net, [&](TNode* n) {
+        if (!n->Active || n->EntityType != 1) return;
         TValueSlot* v = n->Values.get();
         const double pop = v[0].Real();
-        const double jobs = pop > 50 ? Mul(pop, 2) : Div(pop, 2);
+        const double jobs = pop > 50 ? Mul(pop, 2, fault) : Div(pop, 2, fault);
         v[1].SetReal(jobs);
-        const double mix = jobs + Mul(pop, 0.5);
+        const double mix = Add(jobs, Mul(pop, 0.5, fault), fault);
         v[2].SetReal(mix);
         v[3].SetReal(mix > 100 ? 1 : 0);
-    }
-    for (TLinkValues* l : w.Links) {
+    });
+    ForEachLink(w.Net, [&](TLink* h) {
+        TLinkValues* l = h->LinkValues;
+        if (!l->Active || l->EntityType != 1) return;
         TValueSlot* v = l->Values.get();
         const double speed = v[0].Real();
-        const double time = speed > 30 ? Mul(speed, 1.5) : speed + 10;
+        const double time = speed > 30 ? Mul(speed, 1.5, fault) : Add(speed, 10, fault);
         v[1].SetReal(time);
-        v[2].SetReal(time - Mul(speed, 0.25));
-    }
+        v[2].SetReal(Sub(time, Mul(speed, 0.25, fault), fault));
+    });
+    benchmark::DoNotOptimize(fault);
 }
 
 double HandSeconds(World& w)
