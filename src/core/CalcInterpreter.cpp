@@ -423,6 +423,10 @@ const std::vector<TCalcStatementText>& TCalcEngine::LineStatements(int line)
 
 const TCalcStatement& TCalcEngine::Statement(int line, int index)
 {
+    // The statements of the line last asked for, while the entity's kind and
+    // class stay the same.
+    if (E.Kind == PlanKind && E.ClassNo == PlanClass)
+        if (const auto* plan = Plans[size_t(line)]) return (*plan)[size_t(index)];
     const TCalcStatementText& t = Lines->Texts[size_t(line)][size_t(index)];
     const int classNo = E.Kind == CalcKindSystem ? 1 : std::clamp(E.ClassNo, 0, MaxClasses);
     if (Options.StepByStep) {
@@ -447,6 +451,12 @@ const TCalcStatement& TCalcEngine::Statement(int line, int index)
             }
         }
     }
+    if (E.Kind != PlanKind || E.ClassNo != PlanClass) {
+        Plans.fill(nullptr);
+        PlanKind = E.Kind;
+        PlanClass = E.ClassNo;
+    }
+    Plans[size_t(line)] = slot.get();
     return (*slot)[size_t(index)];
 }
 
@@ -869,8 +879,15 @@ bool TCalcEngine::CalculateEntity(int kind, TNode* node, TLink* link, int classN
     view.Link = E.Link;
     view.Slots = E.Slots.data() + 1;
     view.Count = E.AttributeCount;
-    LoadBuiltInOperands(Net, Program, Usage, view, Operands);
-    for (int i = 0; i < CalcOperandCount; ++i) Ctx.Parameters[size_t(i)] = Operands[size_t(i)];
+    // Without a parameter string, tables or sets the operands are the class
+    // and zeros: loaded once while the class stays the same.
+    const bool plain = !Usage.LookupTables && !Usage.LinkEnds && !Usage.PolygonOwners &&
+                       Program.CalcParameters[size_t(kind)][size_t(classNo)].empty();
+    if (!plain || PlainOperands != classNo) {
+        LoadBuiltInOperands(Net, Program, Usage, view, Operands);
+        for (int i = 0; i < CalcOperandCount; ++i) Ctx.Parameters[size_t(i)] = Operands[size_t(i)];
+        PlainOperands = plain ? classNo : -1;
+    }
     if (kind == CalcKindNode) ++Counts.Nodes;
     else if (kind == CalcKindLink) ++Counts.Links;
     else ++Counts.Systems;

@@ -172,6 +172,11 @@ private:
     bool Started = false, Execute = true, Error = false, Done = false;
     std::unique_ptr<Frame> Call; // set while a called line or a DO loop runs
     TCalcStatement Scratch;     // the statement being run, step by step
+    // The parsed statements of one line for one kind and class (never set
+    // step by step).
+    std::array<const std::vector<TCalcStatement>*, CalcLineCount + 1> Plans{};
+    int PlanKind = -1, PlanClass = -1;
+    int PlainOperands = -1; // the class whose plain operands Ctx.Parameters holds
     std::chrono::steady_clock::time_point LastEvents;
     uint32_t EventTicks = 0;
 };

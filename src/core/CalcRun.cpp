@@ -27,6 +27,20 @@ inline void Prefetch(const void* p)
 #endif
 }
 
+// The active and inactive nodes in hash order, as ForEachNode gives them;
+// the points are asked for ahead of their turn, as they lie all over the heap.
+void SnapshotNodes(const TNetwork& net, std::vector<TNetworkPoint*>& points, std::vector<TNode*>& nodes)
+{
+    points.clear();
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points) points.push_back(p);
+    nodes.clear();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i + 16 < points.size()) Prefetch(points[i + 16]);
+        if (TNode* n = points[i]->AsNode()) nodes.push_back(n);
+    }
+}
+
 } // namespace
 
 std::string CalcSummaryText(const TCalcSummary& s)
@@ -61,6 +75,7 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
     };
 
     stage(1);
+    std::vector<TNetworkPoint*> points;
     std::vector<TNode*> nodes;
     std::vector<TLink*> links;
     int pass = 0;
@@ -74,8 +89,7 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
             host.ShowStatus("Processing Nodes (" + std::to_string(pass) + ")");
             // The sweep walks the nodes as they stood when it began: nodes
             // made by the statements are not visited, deleted ones are skipped.
-            nodes.clear();
-            ForEachNode(net, [&](TNode* n) { nodes.push_back(n); });
+            SnapshotNodes(net, points, nodes);
             for (std::size_t i = 0; i < nodes.size(); ++i) {
                 TNode* n = nodes[i];
                 if (engine.Stopped()) break;
@@ -96,25 +110,27 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
             host.ShowStatus("Processing Links (" + std::to_string(pass) + ")");
             // Every link once, from its A node's list, in hash order; the
             // nodes' lists and half-edges are asked for ahead of their turn.
-            nodes.clear();
-            ForEachNode(net, [&](TNode* n) { nodes.push_back(n); });
-            links.clear();
-            for (std::size_t i = 0; i < nodes.size(); ++i) {
-                if (i + 16 < nodes.size()) Prefetch(reinterpret_cast<const char*>(nodes[i + 16]) + 64);
-                if (i + 8 < nodes.size() && nodes[i + 8]->Links.GetCount() > 0) Prefetch(nodes[i + 8]->Links.begin());
-                if (i + 4 < nodes.size())
-                    for (TLink* h : nodes[i + 4]->Links) Prefetch(h);
-                for (TLink* h : nodes[i]->Links)
-                    if (h->AEnd && h->LinkValues) links.push_back(h);
-            }
+            SnapshotNodes(net, points, nodes);
             auto takesPart = [&](TLink* h) {
                 const TLinkValues* r = h->LinkValues;
                 return r && r->Active && r->EntityType != 0 && linkPasses(h);
             };
-            for (std::size_t i = 0; i < links.size(); ++i) {
-                if (i + 32 < links.size()) Prefetch(links[i + 32]);
-                if (i + 16 < links.size()) Prefetch(links[i + 16]->LinkValues);
-                if (takesPart(links[i])) links[i]->LinkValues->FlipMark = 0;
+            // The links that take part start the sweep unflipped; the marks
+            // are cleared as the list is made, in the list's order.
+            links.clear();
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                if (i + 16 < nodes.size()) Prefetch(reinterpret_cast<const char*>(nodes[i + 16]) + 64);
+                if (i + 8 < nodes.size() && nodes[i + 8]->Links.GetCount() > 0) Prefetch(nodes[i + 8]->Links.begin());
+                if (i + 6 < nodes.size())
+                    for (TLink* h : nodes[i + 6]->Links) Prefetch(h);
+                if (i + 3 < nodes.size())
+                    for (TLink* h : nodes[i + 3]->Links)
+                        if (h->AEnd && h->LinkValues) Prefetch(h->LinkValues);
+                for (TLink* h : nodes[i]->Links)
+                    if (h->AEnd && h->LinkValues) {
+                        links.push_back(h);
+                        if (takesPart(h)) h->LinkValues->FlipMark = 0;
+                    }
             }
             for (std::size_t i = 0; i < links.size(); ++i) {
                 TLink* h = links[i];
@@ -127,8 +143,11 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
                 if (!engine.CalculateEntity(CalcKindLink, nullptr, h, h->LinkValues->EntityType))
                     ++engine.Counts.Errors;
             }
-            for (TLink* h : links)
-                if (takesPart(h)) h->LinkValues->FlipMark = 0;
+            for (std::size_t i = 0; i < links.size(); ++i) {
+                if (i + 32 < links.size()) Prefetch(links[i + 32]);
+                if (i + 16 < links.size()) Prefetch(links[i + 16]->LinkValues);
+                if (takesPart(links[i])) links[i]->LinkValues->FlipMark = 0;
+            }
         }
         if (!engine.Stopped()) stage(4);
     } while (engine.Redo);

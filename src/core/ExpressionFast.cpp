@@ -59,6 +59,7 @@ enum class XOp : uint8_t {
     // An attribute pushed and at once combined with a number (K) or another
     // attribute (A, slot in Right): A = the left slot.
     LeafAddK, LeafAddA, LeafSubK, LeafSubA, LeafMulK, LeafMulA, LeafDivK, LeafDivA,
+    LeafOpK, LeafOpA, // the other number operators (C)
 };
 
 struct TExprInstr {
@@ -600,6 +601,9 @@ void TPreparedExpression::Prepare(const std::string& text, int classNo, ExprMode
                 case XOp::MulA: leaf = XOp::LeafMulA; break;
                 case XOp::DivK: leaf = XOp::LeafDivK; break;
                 case XOp::DivA: leaf = XOp::LeafDivA; break;
+                case XOp::NumOp:
+                    leaf = op.Src == 1 ? XOp::LeafOpK : op.Src == 2 ? XOp::LeafOpA : XOp::PushNum;
+                    break;
                 default: break;
                 }
                 if (leaf != XOp::PushNum) {
@@ -875,6 +879,14 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
         case XOp::LeafMulA: push(0), result(mul(values[in->A], values[in->Right]), *in); break;
         case XOp::LeafDivK: push(0), result(div(values[in->A], in->D), *in); break;
         case XOp::LeafDivA: push(0), result(div(values[in->A], values[in->Right]), *in); break;
+        case XOp::LeafOpK:
+        case XOp::LeafOpA: {
+            double r;
+            const double b = in->Op == XOp::LeafOpK ? in->D : values[in->Right];
+            if (!NumberOp(in->C, values[in->A], b, r)) fault = in->B;
+            push(r);
+            break;
+        }
         case XOp::NumOp:
         case XOp::Pow: {
             double a, b;
