@@ -403,7 +403,7 @@ void TCalcEngine::WriteBack()
     }
 }
 
-void TCalcEngine::WriteSlot(int k)
+inline void TCalcEngine::WriteSlot(int k)
 {
     if (E.Kinds[size_t(k)] == KindString || E.Kind == CalcKindSystem) {
         WriteBack();
@@ -421,12 +421,16 @@ const std::vector<TCalcStatementText>& TCalcEngine::LineStatements(int line)
     return Lines->Texts[size_t(line)];
 }
 
-const TCalcStatement& TCalcEngine::Statement(int line, int index)
+inline const TCalcStatement& TCalcEngine::Statement(int line, int index)
 {
-    // The statements of the line last asked for, while the entity's kind and
-    // class stay the same.
+    // The lines already parsed for the entity's kind and class.
     if (E.Kind == PlanKind && E.ClassNo == PlanClass)
         if (const auto* plan = Plans[size_t(line)]) return (*plan)[size_t(index)];
+    return ParseStatement(line, index);
+}
+
+const TCalcStatement& TCalcEngine::ParseStatement(int line, int index)
+{
     const TCalcStatementText& t = Lines->Texts[size_t(line)][size_t(index)];
     const int classNo = E.Kind == CalcKindSystem ? 1 : std::clamp(E.ClassNo, 0, MaxClasses);
     if (Options.StepByStep) {

@@ -139,6 +139,7 @@ private:
     void RunLines(int first, int last);
     const std::vector<TCalcStatementText>& LineStatements(int line);
     const TCalcStatement& Statement(int line, int index);
+    const TCalcStatement& ParseStatement(int line, int index);
     bool Evaluate(const TCalcStatement& st, double& value);
     bool EvaluateArgument(const TCalcStatement& st, int64_t& n);
     void Assign(const TCalcStatement& st);

@@ -188,6 +188,8 @@ private:
     bool KindsMatch(const ExpressionContext& ctx, const TExprEnvironment& env) const;
     double RunNumeric(const ExpressionContext& ctx, const TExprElement& element, const TExprEnvironment& env,
                       int32_t& errorPos) const;
+    double RunOther(const ExpressionContext& ctx, const ExprStrings& strings, const TExprElement& element,
+                    const TExprEnvironment& env, int32_t& errorPos) const;
     double RunGeneral(const ExpressionContext& ctx, const ExprStrings& strings, const TExprElement& element,
                       const TExprEnvironment& env, int32_t& errorPos) const;
 

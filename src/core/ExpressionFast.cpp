@@ -488,6 +488,21 @@ inline double InlineArith(XOp op, double a, double b, int32_t pos, int32_t& faul
     return r;
 }
 
+// NumberOp with the comparisons, which never fault, worked out in place.
+inline bool CompareOrNumberOp(char op, double a, double b, double& r)
+{
+    switch (op) {
+    case '=': r = a == b; return true;
+    case '#':
+    case 'N': r = a != b; return true;
+    case '<': r = a < b; return true;
+    case 'L': r = a <= b; return true;
+    case '>': r = a > b; return true;
+    case 'G': r = a >= b; return true;
+    default: return NumberOp(op, a, b, r);
+    }
+}
+
 // The position a run reports: a recorded error first, then text left over
 // after the expression, then the last fault; 0 when there is none.
 int32_t RunErrorPosition(int32_t recorded, int32_t leftover, int32_t fault, int32_t offset)
@@ -646,6 +661,13 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
     // The common case first: a numbers-only program on an element of the
     // kinds it was prepared for.
     if (Numeric_ && element.Mode() == Mode_ && KindsMatch(ctx, env)) return RunNumeric(ctx, element, env, errorPos);
+    return RunOther(ctx, strings, element, env, errorPos);
+}
+
+double TPreparedExpression::RunOther(const ExpressionContext& ctx, const ExprStrings& strings,
+                                     const TExprElement& element, const TExprEnvironment& env,
+                                     int32_t& errorPos) const
+{
     errorPos = 0;
     if (StaticError_) {
         errorPos = StaticError_;
@@ -883,7 +905,7 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
         case XOp::LeafOpA: {
             double r;
             const double b = in->Op == XOp::LeafOpK ? in->D : values[in->Right];
-            if (!NumberOp(in->C, values[in->A], b, r)) fault = in->B;
+            if (!CompareOrNumberOp(in->C, values[in->A], b, r)) fault = in->B;
             push(r);
             break;
         }
@@ -902,7 +924,7 @@ double TPreparedExpression::RunNumeric(const ExpressionContext& ctx, const TExpr
                 int k = PowerOp(a, b, r);
                 if (k == 1) fault = in->B;
                 if (k == 2) recorded = in->B;
-            } else if (!NumberOp(in->C, a, b, r)) {
+            } else if (!CompareOrNumberOp(in->C, a, b, r)) {
                 fault = in->B;
             }
             tos = r;
