@@ -291,13 +291,14 @@ const TCalcEngine::ClassInfo& TCalcEngine::InfoOf(int kind, int classNo)
     return info;
 }
 
-void TCalcEngine::SetKinds()
+inline void TCalcEngine::SetKinds()
 {
     const int key = E.Kind * (MaxClasses + 1) + (E.Kind == CalcKindSystem ? 1 : std::clamp(E.ClassNo, 0, MaxClasses));
     if (E.KindsOf == key) return;
     const ClassInfo& info = InfoOf(E.Kind, E.Kind == CalcKindSystem ? 1 : E.ClassNo);
     E.Kinds = info.Kinds;
     E.AttributeCount = info.Count;
+    E.HasStrings = info.HasStrings;
     E.KindsOf = key;
 }
 
@@ -345,7 +346,7 @@ void TCalcEngine::LoadEntity(int kind, TNode* node, TLink* link, int classNo)
     const int m = std::min(n, blockCount);
     for (int k = 1; k <= m; ++k) E.Slots[size_t(k)] = block[k - 1];
     for (int k = m + 1; k <= std::max(before, n); ++k) E.Slots[size_t(k)] = TValueSlot{};
-    if (StringsLoaded || InfoOf(kind, kind == CalcKindSystem ? 1 : classNo).HasStrings) {
+    if (StringsLoaded || E.HasStrings) {
         StringsLoaded = false;
         for (int k = 1; k <= std::max(before, n); ++k) {
             std::string& s = E.Strings[size_t(k)];

@@ -96,6 +96,7 @@ struct TCalcEntity {
     std::array<int32_t, MaxAttributes + 1> Kinds{};     // [1..100]: R 0, I -1, C 1..15, D 16, X 17, T 18, S 19
     int Layer = 0;
     int KindsOf = -1; // the (kind, class) whose attribute kinds Kinds holds
+    bool HasStrings = false; // that class has 'S' attributes
 };
 
 // Runs entities for one Calculate run.
