@@ -430,7 +430,7 @@ inline const TCalcStatement& TCalcEngine::Statement(int line, int index)
     return ParseStatement(line, index);
 }
 
-const TCalcStatement& TCalcEngine::ParseStatement(int line, int index)
+[[gnu::noinline]] const TCalcStatement& TCalcEngine::ParseStatement(int line, int index)
 {
     const TCalcStatementText& t = Lines->Texts[size_t(line)][size_t(index)];
     const int classNo = E.Kind == CalcKindSystem ? 1 : std::clamp(E.ClassNo, 0, MaxClasses);
@@ -465,18 +465,24 @@ const TCalcStatement& TCalcEngine::ParseStatement(int line, int index)
     return (*slot)[size_t(index)];
 }
 
+// Kept out of line: the prepared path above stays lean.
+[[gnu::noinline]] double TCalcEngine::EvaluateStepByStep(const TCalcStatement& st, const TExprElement& el,
+                                                         int32_t& err)
+{
+    std::string text = st.Expression;
+    return EvaluateExpression(text, err, Ctx, Strings, el, Env);
+}
+
 bool TCalcEngine::Evaluate(const TCalcStatement& st, double& value)
 {
     TExprElement el;
     el.Node = E.Kind == CalcKindNode ? E.Node : nullptr;
     el.Link = E.Kind == CalcKindLink ? E.Link : nullptr;
     int32_t err = 0;
-    if (st.IsPrepared && !Options.StepByStep) {
+    if (st.IsPrepared && !Options.StepByStep)
         value = st.Prepared.Evaluate(Ctx, Strings, el, Env, err);
-    } else {
-        std::string text = st.Expression;
-        value = EvaluateExpression(text, err, Ctx, Strings, el, Env);
-    }
+    else
+        value = EvaluateStepByStep(st, el, err);
     if (err != 0 || !std::isfinite(value)) {
         Error = true;
         return false;

@@ -142,6 +142,7 @@ private:
     const TCalcStatement& Statement(int line, int index);
     const TCalcStatement& ParseStatement(int line, int index);
     bool Evaluate(const TCalcStatement& st, double& value);
+    double EvaluateStepByStep(const TCalcStatement& st, const TExprElement& el, int32_t& err);
     bool EvaluateArgument(const TCalcStatement& st, int64_t& n);
     void Assign(const TCalcStatement& st);
     void ChangeClass(int64_t n);

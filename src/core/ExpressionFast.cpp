@@ -664,9 +664,10 @@ double TPreparedExpression::Evaluate(const ExpressionContext& ctx, const ExprStr
     return RunOther(ctx, strings, element, env, errorPos);
 }
 
-double TPreparedExpression::RunOther(const ExpressionContext& ctx, const ExprStrings& strings,
-                                     const TExprElement& element, const TExprEnvironment& env,
-                                     int32_t& errorPos) const
+// Kept out of line so that the check above stays a few instructions.
+[[gnu::noinline]] double TPreparedExpression::RunOther(const ExpressionContext& ctx, const ExprStrings& strings,
+                                                       const TExprElement& element, const TExprEnvironment& env,
+                                                       int32_t& errorPos) const
 {
     errorPos = 0;
     if (StaticError_) {
