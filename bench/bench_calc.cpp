@@ -2,9 +2,9 @@
 // over a network of a million nodes and a million links. Counters: passes
 // per second, and "ratio", the run's time per pass divided by the time of a
 // hand-written C++ loop doing the same arithmetic over the same elements.
-#include "core/CalcRun.h"
-#include "core/Network.h"
-#include "core/NetworkQueries.h"
+#include "core/calc/CalcRun.h"
+#include "core/model/Network.h"
+#include "core/model/NetworkQueries.h"
 
 #include <benchmark/benchmark.h>
 

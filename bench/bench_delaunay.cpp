@@ -1,5 +1,5 @@
 // Triangulation and interpolation of scattered points.
-#include "core/Delaunay.h"
+#include "core/geo/Delaunay.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Expression speed over a million elements, against a hand-written loop over
 // the same slots. The counter "ratio" is the prepared path's time per element
 // divided by the hand-written loop's.
-#include "core/EntityClasses.h"
-#include "core/Expression.h"
+#include "core/expr/Expression.h"
+#include "core/model/EntityClasses.h"
 
 #include <benchmark/benchmark.h>
 
@@ -155,10 +155,10 @@ BENCHMARK(BM_ReferenceExpressionOverLinks)->Unit(benchmark::kMillisecond)->Itera
 
 // ---- on a network of a million nodes and a million links ----
 
-#include "core/ExpressionNetwork.h"
-#include "core/SearchFilter.h"
-#include "core/WidthSettings.h"
-#include "core/WidthSizes.h"
+#include "core/expr/ExpressionNetwork.h"
+#include "core/expr/SearchFilter.h"
+#include "core/expr/WidthSizes.h"
+#include "core/model/WidthSettings.h"
 
 namespace {
 

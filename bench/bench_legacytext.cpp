@@ -2,7 +2,7 @@
 // integers, a 30-byte name line and three real value lines). The physical
 // limit is one pass over the bytes; ScanBytes measures it as a memchr over the
 // same text, and the counters give bytes per second for comparison.
-#include "core/LegacyText.h"
+#include "core/file/LegacyText.h"
 
 #include <benchmark/benchmark.h>
 

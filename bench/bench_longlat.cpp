@@ -1,7 +1,7 @@
 // Long/lat by each method and elevation interpolation over a network of a
 // million nodes.
-#include "core/LongLat.h"
-#include "core/Network.h"
+#include "core/geo/LongLat.h"
+#include "core/model/Network.h"
 
 #include <benchmark/benchmark.h>
 

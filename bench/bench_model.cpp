@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/Network.h"
-#include "core/NetworkQueries.h"
+#include "core/model/Network.h"
+#include "core/model/NetworkQueries.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <memory>
 #include <sstream>
 
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
-#include "core/TextFormat.h"
+#include "core/file/NetworkFile.h"
+#include "core/file/TextFormat.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
 
 namespace {
 

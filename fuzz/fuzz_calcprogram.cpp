@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/CalcProgram.h"
+#include "core/calc/CalcProgram.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

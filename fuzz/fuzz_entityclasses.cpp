@@ -1,7 +1,7 @@
 // The entity-class section reader on arbitrary bytes: it must not crash or
 // hang, must leave consistent records, and what it accepted must write and
 // read back.
-#include "core/EntityClassSection.h"
+#include "core/file/EntityClassSection.h"
 
 #include <cstdint>
 #include <cstdlib>

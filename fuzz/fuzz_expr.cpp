@@ -1,6 +1,6 @@
 // Any text through both evaluators: no crash, and the same value and error
 // position from each.
-#include "core/Expression.h"
+#include "core/expr/Expression.h"
 
 #include <cstdint>
 #include <cstdlib>

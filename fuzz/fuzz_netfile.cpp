@@ -6,9 +6,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
 
 namespace {
 

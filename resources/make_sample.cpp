@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
 
 int main(int argc, char** argv)
 {

@@ -18,8 +18,8 @@
 #include <QImage>
 #include <QPen>
 
-#include "core/LabelSettings.h"
-#include "core/Rounding.h"
+#include "core/model/LabelSettings.h"
+#include "core/model/Rounding.h"
 
 class QPainter;
 class QSvgRenderer;

@@ -1,5 +1,5 @@
-#include "platform/MessageBoxes.h"
 #include "platform/Latin1.h"
+#include "platform/MessageBoxes.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/Messages.h"
+#include "core/model/Messages.h"
 
 class QWidget;
 

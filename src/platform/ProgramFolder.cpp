@@ -1,5 +1,5 @@
-#include "platform/ProgramFolder.h"
 #include "platform/Latin1.h"
+#include "platform/ProgramFolder.h"
 
 #include <QBitmap>
 #include <QCoreApplication>

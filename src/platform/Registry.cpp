@@ -1,5 +1,5 @@
-#include "platform/Registry.h"
 #include "platform/Latin1.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QSettings>

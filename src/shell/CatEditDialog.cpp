@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/TextFormat.h"
+#include "core/file/TextFormat.h"
 
 TCatEditDB::TCatEditDB(QWidget* Parent) : QDialog(Parent)
 {

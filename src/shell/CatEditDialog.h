@@ -7,7 +7,7 @@
 
 #include <QDialog>
 
-#include "core/EntityClasses.h"
+#include "core/model/EntityClasses.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,5 +1,5 @@
-#include "shell/DocumentIO.h"
 #include "platform/Latin1.h"
+#include "shell/DocumentIO.h"
 
 #include <QFileDialog>
 

@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "core/Rounding.h"
-#include "core/Undo.h"
+#include "core/model/Rounding.h"
+#include "core/model/Undo.h"
 #include "platform/Cursors.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchModes.h"

@@ -11,8 +11,8 @@
 #include <memory>
 #include <QPoint>
 
-#include "core/EditingDispatch.h"
-#include "core/Transforms.h"
+#include "core/edit/EditingDispatch.h"
+#include "core/edit/Transforms.h"
 
 class TSketchPadWindow;
 

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <vector>
 
-#include "core/TextFormat.h"
+#include "core/file/TextFormat.h"
 
 namespace {
 

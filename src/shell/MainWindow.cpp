@@ -22,12 +22,12 @@
 
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
+#include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
-#include "platform/Latin1.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)

@@ -16,6 +16,7 @@
 
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
+#include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
@@ -23,7 +24,6 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
-#include "platform/Latin1.h"
 
 namespace {
 // Hourglass on the frame for the length of a file step.

@@ -8,9 +8,9 @@
 
 #include <QSvgRenderer>
 
-#include "core/ExpressionNetwork.h"
-#include "core/LabelText.h"
-#include "core/TextFormat.h"
+#include "core/expr/ExpressionNetwork.h"
+#include "core/expr/LabelText.h"
+#include "core/file/TextFormat.h"
 #include "shell/Legend.h"
 
 namespace {

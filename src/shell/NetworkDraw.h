@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/SearchFilter.h"
-#include "core/WidthSizes.h"
+#include "core/expr/SearchFilter.h"
+#include "core/expr/WidthSizes.h"
 #include "shell/NodeLinkDraw.h"
 
 class QPainter;

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
 #include "shell/SketchPad.h"
 
 namespace {

@@ -14,12 +14,12 @@
 
 #include <QImage>
 
-#include "core/DisplaySettings.h"
-#include "core/LabelSettings.h"
-#include "core/Network.h"
-#include "core/SearchSettings.h"
-#include "core/TitleBlock.h"
-#include "core/WidthSettings.h"
+#include "core/model/DisplaySettings.h"
+#include "core/model/LabelSettings.h"
+#include "core/model/Network.h"
+#include "core/model/SearchSettings.h"
+#include "core/model/TitleBlock.h"
+#include "core/model/WidthSettings.h"
 #include "platform/Canvas.h"
 
 struct TSymbolBitmaps;

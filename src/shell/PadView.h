@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/CalcProgram.h"
-#include "core/Network.h"
+#include "core/calc/CalcProgram.h"
+#include "core/model/Network.h"
 #include "shell/PadSettings.h"
 #include "shell/Viewport.h"
 

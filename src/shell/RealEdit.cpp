@@ -3,7 +3,7 @@
 #include <cmath>
 #include <charconv>
 
-#include "core/Rounding.h"
+#include "core/model/Rounding.h"
 #include "platform/Latin1.h"
 
 std::string FormatRealText(double V)

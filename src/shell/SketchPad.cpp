@@ -13,15 +13,15 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "core/Rounding.h"
-#include "core/TextFormat.h"
+#include "core/file/TextFormat.h"
+#include "core/model/Rounding.h"
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
+#include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
-#include "platform/Latin1.h"
 
 namespace {
 // The point marker: a 7 x 7 circle over the pad. Presses go through it to

@@ -10,7 +10,7 @@
 
 #include <QAbstractScrollArea>
 
-#include "core/Network.h"
+#include "core/model/Network.h"
 #include "shell/BackgroundImages.h"
 #include "shell/PadView.h"
 #include "shell/SketchModes.h"

@@ -6,9 +6,9 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "platform/Latin1.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
-#include "platform/Latin1.h"
 
 namespace {
 struct TMenuBuilder {

@@ -19,11 +19,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "core/TextFormat.h"
+#include "core/file/TextFormat.h"
+#include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
 #include "shell/Viewport.h"
-#include "platform/Latin1.h"
 
 // The picture of the about box and the splash form: a small network.
 static QPixmap NetworkPicture(int w, int h, QColor link)

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/Rounding.h"
+#include "core/model/Rounding.h"
 
 const TZoomLevel ZoomLevels[MaxZoomLevel + 1] = {
     {1, 1, 16}, // unused

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/CalcProgram.h"
-#include "core/CalcRun.h"
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
+#include "core/calc/CalcProgram.h"
+#include "core/calc/CalcRun.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 // link with that serial in the network FILE, and prints "value V" (V as
 // "%.17g") and "error N" (the error position, 0 when none). A link's serial
 // is its number in the order of the file (A ends in hash order), from 1.
-#include "core/Expression.h"
-#include "core/ExpressionNetwork.h"
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
-#include "core/NetworkQueries.h"
+#include "core/expr/Expression.h"
+#include "core/expr/ExpressionNetwork.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
+#include "core/model/NetworkQueries.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -8,9 +8,9 @@
 #include <iostream>
 #include <string>
 
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
 
 namespace {
 

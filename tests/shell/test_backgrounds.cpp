@@ -11,8 +11,8 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
-#include "core/Messages.h"
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
 #include "shell/BackgroundImages.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "core/TextFormat.h"
+#include "core/file/TextFormat.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QImage>
 
-#include "core/Network.h"
+#include "core/model/Network.h"
 #include "shell/NetworkDraw.h"
 
 struct TDrawFixture {

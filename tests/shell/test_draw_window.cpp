@@ -14,8 +14,8 @@
 #include <set>
 #include <sstream>
 
-#include "core/Messages.h"
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"

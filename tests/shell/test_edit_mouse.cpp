@@ -8,11 +8,11 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "core/Messages.h"
+#include "../core/edit/test_edit_support.h"
+#include "core/model/Messages.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
-#include "../core/test_edit_support.h"
 
 using namespace edittest;
 

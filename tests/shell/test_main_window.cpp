@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-#include "core/Messages.h"
+#include "core/model/Messages.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"

@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/Messages.h"
-#include "core/Network.h"
-#include "core/NetworkFile.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"
 #include "shell/SketchPad.h"

@@ -1,0 +1,170 @@
+#include "core/edit/Transforms.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "core/model/DisplaySettings.h"
+#include "core/model/Rounding.h"
+#include "core/model/Undo.h"
+
+void RotatePoint(double& x, double& y, double angleDegrees)
+{
+    double a = angleDegrees * std::numbers::pi / 180.0;
+    double c = std::cos(a), s = std::sin(a);
+    double nx = c * x - s * y;
+    double ny = s * x + c * y;
+    x = nx;
+    y = ny;
+}
+
+static int32_t ClampRound(double v)
+{
+    if (std::isnan(v)) return 0;
+    return int32_t(pround(std::clamp(v, double(-WorldLimit), double(WorldLimit))));
+}
+
+static bool Finite(const TTransformParams& p)
+{
+    return std::isfinite(p.ScaleX) && std::isfinite(p.ScaleY) && std::isfinite(p.TranslateX) &&
+           std::isfinite(p.TranslateY) && std::isfinite(p.Angle);
+}
+
+// Moves (x, y) by the kind; false when the result is not finite.
+static bool Apply(int kind, const TTransformParams& p, double& x, double& y)
+{
+    double nx = x, ny = y;
+    switch (kind) {
+    case TransformTranslate:
+        nx += p.TranslateX;
+        ny += p.TranslateY;
+        break;
+    case TransformScale:
+        nx *= p.ScaleX;
+        ny *= p.ScaleY;
+        break;
+    case TransformRotate:
+        RotatePoint(nx, ny, p.Angle);
+        break;
+    default:
+        break;
+    }
+    if (!std::isfinite(nx) || !std::isfinite(ny)) return false;
+    x = nx;
+    y = ny;
+    return true;
+}
+
+// The cell size after a scale: keeps about as many points per cell as cells
+// when the scale would crowd or thin the cells badly. Never 0, never past
+// the largest size.
+static void NewCellSize(const THashTable& t, int kind, const TTransformParams& p, int32_t& w, int32_t& h)
+{
+    w = t.CellWidth;
+    h = t.CellHeight;
+    if (kind != TransformScale || !(p.ScaleX > 0) || !(p.ScaleY > 0)) return;
+    double m = t.MaxCellPointCount();
+    double n = t.GetCount();
+    if (m <= 0 || n <= 0) return;
+    double area = p.ScaleX * p.ScaleY;
+    if (!(m / area > 1000 || n * area > 1000)) return;
+    double f = std::sqrt(std::sqrt(m * n) / m);
+    double nw = pround(f * w * p.ScaleX), nh = pround(f * h * p.ScaleY);
+    auto fit = [](double v, int32_t old) {
+        if (!std::isfinite(v)) return old;
+        return int32_t(std::clamp(v, double(MinCellSize), double(MaxCellSize)));
+    };
+    w = fit(nw, w);
+    h = fit(nh, h);
+}
+
+bool TransformNetwork(TNetwork& net, const TViewRecord& view, int kind, TTransformParams& params)
+{
+    uint8_t shownOnly = params.ShownLayersOnly;
+    std::array<int32_t, 11> layers = view.LayerStates;
+    if (kind == TransformUndoLast) {
+        auto& list = net.TransformUndo;
+        if (list.Empty()) return false;
+        TTransformItem* item = list.At(list.GetCount() - 1);
+        kind = item->TransformKind;
+        shownOnly = item->ExemptUnseenLayers;
+        layers = item->LayerStates;
+        auto& totals = net.TransformTotals;
+        bool usable = true;
+        switch (kind) {
+        case TransformTranslate:
+            params.TranslateX = -item->Amount1;
+            params.TranslateY = -item->Amount2;
+            totals[0] += params.TranslateX;
+            totals[1] += params.TranslateY;
+            break;
+        case TransformScale:
+            usable = item->Amount1 != 0 && item->Amount2 != 0;
+            if (usable) {
+                params.ScaleX = 1 / item->Amount1;
+                params.ScaleY = 1 / item->Amount2;
+                totals[2] *= params.ScaleX;
+                totals[3] *= params.ScaleY;
+            }
+            break;
+        case TransformRotate:
+            params.Angle = -item->Amount1;
+            totals[4] += params.Angle;
+            break;
+        default:
+            usable = false;
+            break;
+        }
+        list.DeleteAt(list.GetCount() - 1);
+        delete item;
+        if (!usable || !Finite(params)) return false;
+    } else if (kind < TransformTranslate || kind > TransformRebuild) {
+        return false;
+    } else if (kind != TransformRebuild && (!Finite(params) || (kind == TransformScale &&
+                                                                (params.ScaleX == 0 || params.ScaleY == 0)))) {
+        return false;
+    }
+    params.AppliedKind = kind;
+    params.ShownLayersOnly = shownOnly;
+    if (kind != TransformRebuild) net.SetAllowClose(false);
+
+    int32_t w, h;
+    NewCellSize(net.NodeHash, kind, params, w, h);
+    auto hidden = [&](const TNode* n) {
+        if (n->Layer > 10) return true;
+        int32_t s = layers[size_t(n->Layer)];
+        return s == 0 || s > view.ZoomIndex;
+    };
+    if (kind != TransformRebuild)
+        for (THashEntry* cell : net.NodeHash)
+            for (TNetworkPoint* p : cell->Points) {
+                if (const TNode* n = p->AsNode(); n && shownOnly && hidden(n)) continue;
+                Apply(kind, params, p->XF, p->YF);
+                p->X = ClampRound(p->XF);
+                p->Y = ClampRound(p->YF);
+            }
+    // Refiles every point by its new position (sorted within each cell),
+    // then link reach, boxes, extents and the cells' long/lat boxes.
+    RebuildHashTable(net, w, h);
+    // Background images keep their place on the network (a rotation moves
+    // them without turning them).
+    if (kind != TransformRebuild)
+        for (auto* slots : {&net.Backgrounds.Raster, &net.Backgrounds.Metafile})
+            for (TBackgroundSlot& b : *slots) {
+                if (b.FileName.empty()) continue;
+                Apply(kind, params, b.X, b.Y);
+                if (kind == TransformScale) {
+                    b.XScale *= params.ScaleX;
+                    b.YScale *= params.ScaleY;
+                }
+            }
+    return true;
+}
+
+void TransformPoint(TViewRecord& view, const TTransformParams& params)
+{
+    double x = view.CursorX, y = view.CursorY;
+    if (!Apply(params.AppliedKind, params, x, y)) return;
+    view.CursorX = ClampRound(x);
+    view.CursorY = ClampRound(y);
+}

@@ -1,0 +1,645 @@
+#include "core/file/LegacyText.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+inline bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string_view TrimSpace(std::string_view s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsSpace(s[b]))
+        ++b;
+    while (e > b && IsSpace(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// A strict decimal real token: [sign] digits [. digits] [E [sign] digits].
+bool ParseRealToken(std::string_view s, double& out)
+{
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t intDigits = 0, fracDigits = 0;
+    while (i < n && IsDigit(s[i])) {
+        ++i;
+        ++intDigits;
+    }
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && IsDigit(s[i])) {
+            ++i;
+            ++fracDigits;
+        }
+    }
+    if (intDigits + fracDigits == 0)
+        return false;
+    long long exponent = 0;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < n && (s[i] == '+' || s[i] == '-')) {
+            expNegative = s[i] == '-';
+            ++i;
+        }
+        std::size_t digits = 0;
+        while (i < n && IsDigit(s[i])) {
+            if (exponent < 1000000)
+                exponent = exponent * 10 + (s[i] - '0');
+            ++i;
+            ++digits;
+        }
+        if (digits == 0)
+            return false;
+        if (expNegative)
+            exponent = -exponent;
+    }
+    if (i != n)
+        return false;
+
+    double v = 0;
+    auto r = std::from_chars(s.data() + mantissaStart, s.data() + n, v, std::chars_format::general);
+    if (r.ptr != s.data() + n)
+        return false;
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too small underflows to zero; too large is an error.
+        long long decimalExponent = 0;
+        bool found = false;
+        std::size_t k = mantissaStart;
+        for (std::size_t d = 0; d < intDigits; ++d, ++k)
+            if (s[k] != '0') {
+                decimalExponent = static_cast<long long>(intDigits - d) - 1;
+                found = true;
+                break;
+            }
+        if (!found) {
+            k = mantissaStart + intDigits + 1;
+            for (std::size_t d = 0; d < fracDigits; ++d, ++k)
+                if (s[k] != '0') {
+                    decimalExponent = -static_cast<long long>(d) - 1;
+                    found = true;
+                    break;
+                }
+        }
+        if (!found || decimalExponent + exponent < 0)
+            v = 0;
+        else
+            return false;
+    } else if (r.ec != std::errc()) {
+        return false;
+    }
+    out = negative ? -v : v;
+    return true;
+}
+
+bool ParseInt64Token(std::string_view s, int64_t& out)
+{
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    if (i == n)
+        return false;
+    for (std::size_t k = i; k < n; ++k)
+        if (!IsDigit(s[k]))
+            return false;
+    uint64_t u = 0;
+    auto r = std::from_chars(s.data() + i, s.data() + n, u, 10);
+    if (r.ec != std::errc() || r.ptr != s.data() + n)
+        return false;
+    if (negative) {
+        if (u > static_cast<uint64_t>(INT64_MAX) + 1)
+            return false;
+        out = u == static_cast<uint64_t>(INT64_MAX) + 1 ? INT64_MIN : -static_cast<int64_t>(u);
+    } else {
+        if (u > static_cast<uint64_t>(INT64_MAX))
+            return false;
+        out = static_cast<int64_t>(u);
+    }
+    return true;
+}
+
+std::string ErrnoText(const char* step, int err)
+{
+    return std::string(step) + ": " + std::strerror(err);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+bool ParseReal(std::string_view text, double& value)
+{
+    text = TrimSpace(text);
+    return !text.empty() && ParseRealToken(text, value);
+}
+
+bool ParseInt64(std::string_view text, int64_t& value)
+{
+    text = TrimSpace(text);
+    return ParseInt64Token(text, value);
+}
+
+bool ParseInt(std::string_view text, int32_t& value)
+{
+    int64_t v;
+    if (!ParseInt64(text, v) || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool FormatReal23(double value, char (&out)[23])
+{
+    if (!std::isfinite(value))
+        return false;
+    if (value == 0)
+        value = 0; // no negative zero
+    char buf[40];
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    if (r.ec != std::errc())
+        return false;
+    const char* p = buf;
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    // p: "d.dddddddddddddde[+-]dd[d]"
+    const char* e = static_cast<const char*>(std::memchr(p, 'e', static_cast<std::size_t>(r.ptr - p)));
+    if (!e || e - p != 16)
+        return false;
+    out[0] = negative ? '-' : ' ';
+    std::memcpy(out + 1, p, 16);
+    out[17] = 'E';
+    out[18] = e[1];
+    int exponent = 0;
+    for (const char* q = e + 2; q < r.ptr; ++q)
+        exponent = exponent * 10 + (*q - '0');
+    out[19] = static_cast<char>('0' + exponent / 1000 % 10);
+    out[20] = static_cast<char>('0' + exponent / 100 % 10);
+    out[21] = static_cast<char>('0' + exponent / 10 % 10);
+    out[22] = static_cast<char>('0' + exponent % 10);
+    return true;
+}
+
+std::string Real23Text(double value)
+{
+    char buf[23];
+    if (!FormatReal23(value, buf))
+        return {};
+    return std::string(buf, 23);
+}
+
+// ---------------------------------------------------------------------------
+// TTextReader
+
+bool TTextReader::LoadFile(const std::string& path, std::string& error)
+{
+    Data.clear();
+    Pos = 0;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = ErrnoText("cannot open file", errno);
+        return false;
+    }
+    std::string bytes;
+    struct stat st {};
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        std::size_t got = std::fread(chunk, 1, sizeof chunk, f);
+        bytes.append(chunk, got);
+        if (got < sizeof chunk)
+            break;
+    }
+    const bool bad = std::ferror(f) != 0;
+    const int err = errno;
+    std::fclose(f);
+    if (bad) {
+        error = ErrnoText("cannot read file", err);
+        return false;
+    }
+    Data = std::move(bytes);
+    return true;
+}
+
+void TTextReader::Fail(const char* what) const
+{
+    throw TFileReadError(std::string(what) + " at line " + std::to_string(LineNumber()));
+}
+
+std::size_t TTextReader::LineNumber() const
+{
+    std::size_t line = 1;
+    const std::size_t end = Pos < Data.size() ? Pos : Data.size();
+    for (std::size_t i = 0; i < end; ++i) {
+        if (Data[i] == '\n')
+            ++line;
+        else if (Data[i] == '\r' && (i + 1 >= Data.size() || Data[i + 1] != '\n'))
+            ++line;
+    }
+    return line;
+}
+
+bool TTextReader::SeekEof()
+{
+    while (Pos < Data.size() && IsSpace(Data[Pos]))
+        ++Pos;
+    return Pos >= Data.size();
+}
+
+bool TTextReader::Eoln() const
+{
+    return Pos >= Data.size() || IsLineEnd(Data[Pos]);
+}
+
+bool TTextReader::SeekEoln()
+{
+    while (Pos < Data.size() && IsBlank(Data[Pos]))
+        ++Pos;
+    return Eoln();
+}
+
+std::string_view TTextReader::NextToken(const char* what)
+{
+    const std::size_t n = Data.size();
+    while (Pos < n && IsSpace(Data[Pos]))
+        ++Pos;
+    if (Pos >= n)
+        Fail((std::string("unexpected end of file reading ") + what).c_str());
+    const std::size_t start = Pos;
+    while (Pos < n && !IsSpace(Data[Pos]))
+        ++Pos;
+    return std::string_view(Data.data() + start, Pos - start);
+}
+
+int64_t TTextReader::ReadInt64()
+{
+    std::string_view tok = NextToken("an integer");
+    int64_t v;
+    if (!ParseInt64Token(tok, v))
+        Fail("malformed integer");
+    return v;
+}
+
+int32_t TTextReader::ReadInt()
+{
+    const int64_t v = ReadInt64();
+    if (v < INT32_MIN || v > INT32_MAX)
+        Fail("malformed integer");
+    return static_cast<int32_t>(v);
+}
+
+double TTextReader::ReadReal()
+{
+    std::string_view tok = NextToken("a number");
+    double v;
+    if (!ParseRealToken(tok, v))
+        Fail("malformed number");
+    return v;
+}
+
+char TTextReader::ReadChar()
+{
+    if (Pos >= Data.size())
+        Fail("unexpected end of file");
+    const char c = Data[Pos];
+    if (IsLineEnd(c))
+        return ' ';
+    ++Pos;
+    return c;
+}
+
+std::string_view TTextReader::ReadTextView(std::size_t n)
+{
+    if (n == 0)
+        return {};
+    if (Pos >= Data.size())
+        Fail("unexpected end of file");
+    const std::size_t start = Pos;
+    const std::size_t limit = Data.size() - Pos < n ? Data.size() : Pos + n;
+    while (Pos < limit && !IsLineEnd(Data[Pos]))
+        ++Pos;
+    return std::string_view(Data.data() + start, Pos - start);
+}
+
+std::string TTextReader::ReadText(std::size_t n)
+{
+    return std::string(ReadTextView(n));
+}
+
+void TTextReader::SkipChars(std::size_t n)
+{
+    (void)ReadTextView(n);
+}
+
+void TTextReader::SkipLineEnd()
+{
+    if (Pos < Data.size() && Data[Pos] == '\r')
+        ++Pos;
+    if (Pos < Data.size() && Data[Pos] == '\n')
+        ++Pos;
+}
+
+std::string_view TTextReader::ReadLineView()
+{
+    if (Pos >= Data.size())
+        Fail("unexpected end of file");
+    const std::size_t start = Pos;
+    const std::size_t n = Data.size();
+    while (Pos < n && !IsLineEnd(Data[Pos]))
+        ++Pos;
+    std::string_view line(Data.data() + start, Pos - start);
+    SkipLineEnd();
+    return line;
+}
+
+std::string TTextReader::ReadLine()
+{
+    return std::string(ReadLineView());
+}
+
+bool TTextReader::TryReadLine(std::string& line)
+{
+    if (Pos >= Data.size())
+        return false;
+    line.assign(ReadLineView());
+    return true;
+}
+
+void TTextReader::ReadLn()
+{
+    const std::size_t n = Data.size();
+    while (Pos < n && !IsLineEnd(Data[Pos]))
+        ++Pos;
+    SkipLineEnd();
+}
+
+// ---------------------------------------------------------------------------
+// TTextWriter
+
+namespace {
+constexpr std::size_t FlushThreshold = 1 << 20;
+
+bool WriteAll(int fd, const char* p, std::size_t n, int& err)
+{
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        if (w == 0) {
+            err = EIO;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+std::string TempNameFor(const std::filesystem::path& target, int attempt)
+{
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::filesystem::path dir = target.parent_path();
+    std::string name = "." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ULL) + "-" +
+                       std::to_string(attempt);
+    return (dir.empty() ? std::filesystem::path(name) : dir / name).string();
+}
+} // namespace
+
+TTextWriter::~TTextWriter()
+{
+    if (Fd >= 0)
+        Abandon();
+}
+
+void TTextWriter::SetFailed(std::string reason)
+{
+    Failure = true;
+    FailureReason = std::move(reason);
+    throw TFileWriteError(FailureReason);
+}
+
+bool TTextWriter::BeginFile(const std::string& path, std::string& error)
+{
+    if (Fd >= 0)
+        Abandon();
+    Buffer.clear();
+    Failure = false;
+    FailureReason.clear();
+
+    std::error_code ec;
+    std::filesystem::path target(path);
+    // Saving through a symbolic link replaces the file it points to.
+    if (std::filesystem::is_symlink(target, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec)
+            target = resolved;
+    }
+    struct stat old {};
+    const bool hadOld = ::stat(target.c_str(), &old) == 0;
+    if (hadOld && S_ISDIR(old.st_mode)) {
+        error = "cannot write file: it is a folder";
+        return false;
+    }
+
+    int fd = -1;
+    std::string temp;
+    int err = 0;
+    for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
+        temp = TempNameFor(target, attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            err = errno;
+            if (err != EEXIST)
+                break;
+        }
+    }
+    if (fd < 0) {
+        error = ErrnoText("cannot create file", err);
+        return false;
+    }
+    if (hadOld)
+        (void)::fchmod(fd, old.st_mode & 07777);
+    Fd = fd;
+    TargetPath = target.string();
+    TempPath = temp;
+    return true;
+}
+
+void TTextWriter::Flush()
+{
+    if (Fd < 0 || Buffer.empty())
+        return;
+    int err = 0;
+    if (!WriteAll(Fd, Buffer.data(), Buffer.size(), err)) {
+        Buffer.clear();
+        SetFailed(ErrnoText("write error", err));
+    }
+    Buffer.clear();
+}
+
+bool TTextWriter::Commit(std::string& error)
+{
+    if (Fd < 0) {
+        error = "no file to commit";
+        return false;
+    }
+    if (!Failure) {
+        try {
+            Flush();
+        } catch (const TFileWriteError&) {
+        }
+    }
+    if (Failure) {
+        error = FailureReason;
+        Abandon();
+        return false;
+    }
+    int err = 0;
+    if (::fsync(Fd) != 0 && errno != EINVAL && errno != EROFS)
+        err = errno;
+    if (::close(Fd) != 0 && err == 0)
+        err = errno;
+    Fd = -1;
+    if (err != 0) {
+        error = ErrnoText("write error", err);
+        ::unlink(TempPath.c_str());
+        return false;
+    }
+    if (::rename(TempPath.c_str(), TargetPath.c_str()) != 0) {
+        error = ErrnoText("cannot replace file", errno);
+        ::unlink(TempPath.c_str());
+        return false;
+    }
+    // Make the rename itself durable; a failure here does not undo the save.
+    std::filesystem::path dir = std::filesystem::path(TargetPath).parent_path();
+    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        (void)::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+void TTextWriter::Abandon()
+{
+    if (Fd >= 0) {
+        ::close(Fd);
+        Fd = -1;
+        ::unlink(TempPath.c_str());
+    }
+    Buffer.clear();
+}
+
+void TTextWriter::Append(const char* p, std::size_t n)
+{
+    if (Failure)
+        return;
+    Buffer.append(p, n);
+    if (Fd >= 0 && Buffer.size() >= FlushThreshold)
+        Flush();
+}
+
+void TTextWriter::WriteText(std::string_view text)
+{
+    if (text.find_first_of("\r\n") == std::string_view::npos) {
+        Append(text.data(), text.size());
+        return;
+    }
+    std::string clean(text);
+    for (char& c : clean)
+        if (IsLineEnd(c))
+            c = ' ';
+    Append(clean.data(), clean.size());
+}
+
+void TTextWriter::WriteChar(char c)
+{
+    if (IsLineEnd(c))
+        c = ' ';
+    Append(&c, 1);
+}
+
+void TTextWriter::WriteBlanks(std::size_t n)
+{
+    static const char blanks[64] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                    ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (n > 0) {
+        std::size_t k = n < sizeof blanks ? n : sizeof blanks;
+        Append(blanks, k);
+        n -= k;
+    }
+}
+
+void TTextWriter::WritePadded(std::string_view text, std::size_t width)
+{
+    if (text.size() > width)
+        text = text.substr(0, width);
+    WriteText(text);
+    WriteBlanks(width - text.size());
+}
+
+void TTextWriter::WriteInt(int64_t value)
+{
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    Append(buf, static_cast<std::size_t>(r.ptr - buf));
+}
+
+void TTextWriter::WriteReal(double value)
+{
+    char buf[23];
+    if (!FormatReal23(value, buf))
+        throw TFileWriteError("a real number that is not finite cannot be written");
+    Append(buf, 23);
+}
+
+void TTextWriter::WriteLn()
+{
+    Append("\r\n", 2);
+}
+
+bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error)
+{
+    TTextWriter w;
+    if (!w.BeginFile(path, error))
+        return false;
+    try {
+        w.WriteRaw(bytes);
+    } catch (const TFileWriteError&) {
+    }
+    return w.Commit(error);
+}

@@ -1,0 +1,924 @@
+#include "core/file/NetworkBody.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/file/NetFileIO.h"
+#include "core/file/SettingsSections.h"
+#include "core/file/TextFormat.h"
+#include "core/model/LabelSettings.h"
+#include "core/model/Network.h"
+#include "core/model/SearchSettings.h"
+
+using namespace netfile;
+
+namespace {
+
+constexpr int ProgressEvery = 4096;
+
+int ClassCount(const TEntityClass& classes) { return CountEntityTypes(classes); }
+
+int AttributeCountOf(const TEntityClass& classes, int cls) { return ClassAttributeCount(&classes, cls); }
+
+char KindOf(const TEntityClass& classes, int cls, int i)
+{
+    const TAttrib* a = classes[cls].Attr(i);
+    return a ? a->Kind : 'R';
+}
+
+// Label codes of element extras in files below version 6.
+int32_t BodyLabelCodeForVersion(int32_t code, int v)
+{
+    if (v >= 6) return code;
+    if (code >= 11 && code <= 100) return 10;
+    if (code > 100) return code - 90;
+    return code;
+}
+
+bool NoteIsEmpty(const std::string& note) { return note.empty() || note == "&&"; }
+
+
+void WriteZeros(TTextWriter& w, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (i) w.WriteChar(' ');
+        w.WriteChar('0');
+    }
+    w.WriteLn();
+}
+
+// ------------------------------------------------------------------ writing
+
+struct TBodyWriter {
+    TFileContext& F;
+    TNetwork& Net;
+    TTextWriter& W;
+    int V;
+    int& RealErrors;
+    const TFileProgress& Progress;
+    long Records = 0;
+
+    TBodyWriter(TFileContext& f, TNetwork& net, int& realErrors, const TFileProgress& progress)
+        : F(f), Net(net), W(*f.OutFile), V(f.WriteVersion), RealErrors(realErrors), Progress(progress)
+    {
+    }
+
+    void Tick()
+    {
+        if (Progress && ++Records % ProgressEvery == 0) Progress();
+    }
+
+    void WriteValues(const TEntityClass& classes, int cls, int n, const TValueSlot* values, int slotCount,
+                     const TStringList& strings)
+    {
+        for (int i = 1; i <= n; ++i) {
+            const TAttrib* a = classes[cls].Attr(i);
+            const char kind = a ? a->Kind : 'R';
+            const int32_t top = a ? a->TopRow : 0;
+            std::string text;
+            if (kind == 'S' && a && a->StringIndex < strings.size()) text = strings[a->StringIndex];
+            const TValueSlot value = (i <= slotCount && values) ? values[i - 1] : TValueSlot{};
+            bool realError = false;
+            W.WriteLine(AttributeValueText(kind, top, text, value, V, realError));
+            if (realError) ++RealErrors;
+        }
+    }
+
+    template <class F>
+    void ForEachActiveNode(F&& f)
+    {
+        for (THashEntry* cell : Net.NodeHash)
+            for (TNetworkPoint* p : cell->Points) {
+                TNode* n = p->AsNode();
+                if (n && n->Active) f(n);
+            }
+    }
+
+    template <class F>
+    void ForEachActiveLink(F&& f)
+    {
+        ForEachActiveNode([&](TNode* n) {
+            for (TLink* h : n->Links)
+                // A link is written with its ends' serials, so both ends must be written too.
+                if (h->AEnd == 1 && h->LinkValues && h->LinkValues->Active && h->FarNode && h->FarNode->Active)
+                    f(h->LinkValues);
+        });
+    }
+
+    // Values written for an element of class cls: before version 6 at most 10.
+    int ValueCount(const TEntityClass& classes, int cls) const
+    {
+        int n = AttributeCountOf(classes, cls);
+        if (V < 6 && n > 10) n = 10;
+        return n;
+    }
+    int NodeValueCount(int cls) const { return ValueCount(*Net.NodeClasses, cls); }
+    int LinkValueCount(int cls) const { return ValueCount(*Net.LinkClasses, cls); }
+
+    void WriteNodes()
+    {
+        if (V >= 6) {
+            const TNode& t = Net.TemplateNode;
+            const int cls = std::clamp<int>(t.EntityType, 0, MaxClasses);
+            const int n = NodeValueCount(cls);
+            W.WriteText("1 0 0 1 -1 ");
+            WriteIntList(W, {cls, n});
+            if (V >= 8) W.WriteText(" 0 0 0");
+            W.WriteLn();
+            W.WriteLine(t.Name);
+            WriteValues(*Net.NodeClasses, cls, n, t.Values.get(), SlotCount(t), t.Strings);
+        }
+        int32_t serial = 0;
+        ForEachActiveNode([&](TNode* node) {
+            node->Serial = ++serial;
+            const int cls = node->EntityType <= MaxClasses ? node->EntityType : 0;
+            const int n = NodeValueCount(cls);
+            W.WriteText(V >= 6 ? "1 " : " TRUE ");
+            WriteIntList(W, {node->X, node->Y, node->Layer, node->Serial, cls, n});
+            W.WriteChar(' ');
+            WriteIntList(W, {node->Longitude, node->Latitude, node->Elevation});
+            W.WriteLn();
+            W.WriteLine(node->Name);
+            WriteValues(*Net.NodeClasses, cls, n, node->Values.get(), SlotCount(*node), node->Strings);
+            Tick();
+        });
+        if (V < 6)
+            W.WriteLine("FALSE 0 0 0 0 0 0");
+        else if (V < 8)
+            W.WriteLine("0 0 0 0 0 0 0");
+        else
+            W.WriteLine("0 0 0 0 0 0 0 0 0 0");
+    }
+
+    void WriteLinks()
+    {
+        if (V >= 6) {
+            const TLinkValues& t = Net.TemplateLinkValues;
+            const int cls = std::clamp<int>(t.EntityType, 0, MaxClasses);
+            const int n = LinkValueCount(cls);
+            W.WriteText("1 0 0 0 0 ");
+            WriteIntList(W, {cls});
+            W.WriteText(" -1 -1 ");
+            WriteIntList(W, {n});
+            W.WriteText(" 0");
+            W.WriteLn();
+            W.WriteLine(V >= 8 ? std::string_view(t.Name) : Cut(t.Name, 30));
+            WriteValues(*Net.LinkClasses, cls, n, t.Values.get(), SlotCount(t), t.Strings);
+        }
+        ForEachActiveLink([&](TLinkValues* link) {
+            const TNode* a = link->ANode;
+            const TNode* b = link->BNode;
+            const int cls = link->EntityType <= MaxClasses ? link->EntityType : 0;
+            const int n = LinkValueCount(cls);
+            W.WriteText(V >= 6 ? "1 " : " TRUE ");
+            WriteIntList(W, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
+            if (V >= 6) {
+                W.WriteChar(' ');
+                W.WriteInt(link->ShapePoints.GetCount());
+            }
+            W.WriteLn();
+            W.WriteLine(V >= 8 ? std::string_view(link->Name) : Cut(link->Name, 30));
+            WriteValues(*Net.LinkClasses, cls, n, link->Values.get(), SlotCount(*link), link->Strings);
+            if (V >= 6)
+                for (const TShapePoint* sp : link->ShapePoints) {
+                    WriteIntList(W, {sp->X, sp->Y});
+                    if (V >= 8) {
+                        W.WriteChar(' ');
+                        WriteIntList(W, {sp->Longitude, sp->Latitude, sp->Elevation});
+                    }
+                    W.WriteLn();
+                }
+            Tick();
+        });
+        if (V < 6)
+            W.WriteLine("FALSE 0 0 0 0 0 0 0 0");
+        else
+            W.WriteLine("0 0 0 0 0 0 0 0 0 0");
+    }
+
+    bool NodeExtrasDefault(const TNode& n) const
+    {
+        const bool first = n.Font == 0 && n.Place == 0 && n.Label1 == 0 && n.Label2 == 0 && n.SuppressLabel == 0 &&
+                           n.OwnPolygon.GetCount() == 0;
+        if (V < 7) return first;
+        return first && NoteIsEmpty(n.Note) && n.LabelXOffset == 0 && n.LabelYOffset == 0 &&
+               n.ExcludeFromTriangulation == 0 && n.BitmapOverride == 0;
+    }
+    bool LinkExtrasDefault(const TLinkValues& l) const
+    {
+        const bool first = l.Font == 0 && l.Place == 0 && l.Label1 == 0 && l.Label2 == 0 && l.SuppressLabel == 0;
+        if (V < 7) return first;
+        return first && NoteIsEmpty(l.Note) && l.LabelXOffset == 0 && l.LabelYOffset == 0 &&
+               l.ExcludeShapesFromTriangulation == 0 && l.BitmapOverride == 0;
+    }
+
+    // Shape points of a polygon are written with their index in their link.
+    std::unordered_map<const TLinkValues*, std::unordered_map<const TShapePoint*, int32_t>> ShapeIndex;
+    int32_t IndexInLink(const TShapePoint* sp, const TLinkValues* link)
+    {
+        const auto& shapes = link->ShapePoints;
+        if (shapes.GetCount() <= 32) return shapes.IndexOf(sp);
+        auto it = ShapeIndex.find(link);
+        if (it == ShapeIndex.end()) {
+            auto& m = ShapeIndex[link];
+            for (int32_t i = 0; i < shapes.GetCount(); ++i) m.emplace(shapes.At(i), i);
+            it = ShapeIndex.find(link);
+        }
+        auto f = it->second.find(sp);
+        return f == it->second.end() ? -1 : f->second;
+    }
+
+    static const TLinkValues* ActiveLinkOf(const TShapePoint* sp)
+    {
+        if (!sp->Link || !sp->Link->LinkValues || !sp->Link->LinkValues->Active) return nullptr;
+        const TLinkValues* l = sp->Link->LinkValues;
+        if (!l->ANode || !l->BNode || !l->ANode->Active || !l->BNode->Active) return nullptr;
+        return l;
+    }
+
+    void WriteExtrasTail(uint8_t hasNote, int16_t xOff, int16_t yOff, uint8_t bitmap, uint8_t exclude)
+    {
+        if (V >= 7) {
+            W.WriteChar(' ');
+            WriteIntList(W, {hasNote, xOff, yOff, bitmap});
+        }
+        if (V >= 8) {
+            W.WriteChar(' ');
+            W.WriteInt(exclude);
+        }
+        W.WriteLn();
+    }
+
+    void WriteNodeExtras()
+    {
+        const int pcap = V < 6 ? 10 : 255;
+        if (V >= 6) {
+            const TNode& t = Net.TemplateNode;
+            if (!NodeExtrasDefault(t)) {
+                const uint8_t hasNote = NoteIsEmpty(t.Note) ? 0 : 1;
+                W.WriteText("-1 0 0 ");
+                WriteIntList(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel, t.PolygonStyle});
+                W.WriteText(" 0");
+                WriteExtrasTail(hasNote, t.LabelXOffset, t.LabelYOffset, t.BitmapOverride, t.ExcludeFromTriangulation);
+                if (V >= 7 && hasNote) W.WriteLine(t.Note);
+            }
+        }
+        ForEachActiveNode([&](TNode* n) {
+            if (NodeExtrasDefault(*n)) return;
+            int32_t count = 0;
+            for (const TNetworkPoint* p : n->OwnPolygon) {
+                if (const TNode* vn = p->AsNode()) {
+                    if (vn->Active) ++count;
+                } else if (V >= 7 && p->Active && ActiveLinkOf(p->AsShapePoint())) {
+                    ++count;
+                }
+            }
+            const uint8_t hasNote = NoteIsEmpty(n->Note) ? 0 : 1;
+            WriteIntList(W, {n->Serial, n->X, n->Y, n->Font, n->Place, BodyLabelCodeForVersion(n->Label1, V),
+                          BodyLabelCodeForVersion(n->Label2, V), n->SuppressLabel,
+                          std::min<int>(n->PolygonStyle, pcap), count});
+            WriteExtrasTail(hasNote, n->LabelXOffset, n->LabelYOffset, n->BitmapOverride, n->ExcludeFromTriangulation);
+            for (const TNetworkPoint* p : n->OwnPolygon) {
+                if (const TNode* vn = p->AsNode()) {
+                    if (!vn->Active) continue;
+                    WriteIntList(W, {vn->Serial, vn->X, vn->Y});
+                    if (V >= 7) W.WriteText(" 0 0 0 0 0 0 0");
+                    W.WriteLn();
+                } else if (V >= 7 && p->Active) {
+                    const TShapePoint* sp = p->AsShapePoint();
+                    const TLinkValues* l = ActiveLinkOf(sp);
+                    if (!l) continue;
+                    WriteIntList(W, {0, sp->X, sp->Y, l->ANode->Serial, l->BNode->Serial, IndexInLink(sp, l), l->ANode->X,
+                                  l->ANode->Y, l->BNode->X, l->BNode->Y});
+                    W.WriteLn();
+                }
+            }
+            if (V >= 7 && hasNote) W.WriteLine(n->Note);
+            Tick();
+        });
+        WriteZeros(W, V < 7 ? 11 : (V == 7 ? 14 : 15));
+    }
+
+    void WriteLinkExtras()
+    {
+        if (V >= 6) {
+            const TLinkValues& t = Net.TemplateLinkValues;
+            if (!LinkExtrasDefault(t)) {
+                const uint8_t hasNote = NoteIsEmpty(t.Note) ? 0 : 1;
+                W.WriteText("-1 -1 0 0 ");
+                WriteIntList(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel});
+                WriteExtrasTail(hasNote, t.LabelXOffset, t.LabelYOffset, t.BitmapOverride,
+                                t.ExcludeShapesFromTriangulation);
+                if (V >= 7 && hasNote) W.WriteLine(t.Note);
+            }
+        }
+        ForEachActiveLink([&](TLinkValues* l) {
+            if (LinkExtrasDefault(*l)) return;
+            const uint8_t hasNote = NoteIsEmpty(l->Note) ? 0 : 1;
+            WriteIntList(W, {l->ANode->Serial, l->BNode->Serial, l->ANode->X, l->ANode->Y, l->Font, l->Place,
+                          BodyLabelCodeForVersion(l->Label1, V), BodyLabelCodeForVersion(l->Label2, V),
+                          l->SuppressLabel});
+            WriteExtrasTail(hasNote, l->LabelXOffset, l->LabelYOffset, l->BitmapOverride,
+                            l->ExcludeShapesFromTriangulation);
+            if (V >= 7 && hasNote) W.WriteLine(l->Note);
+            Tick();
+        });
+        WriteZeros(W, V < 7 ? 9 : (V == 7 ? 13 : 14));
+    }
+
+    void Run()
+    {
+        W.WriteLine("END OF APPLICATION");
+        WriteNodes();
+        WriteLinks();
+        if (V <= 3) return;
+        WriteIntList(W, {Net.MaxX, Net.MinX, Net.MaxY, Net.MinY});
+        W.WriteLn();
+        if (V >= 5) {
+            W.WriteLine(Cut(Net.Title, V >= 8 ? 255 : 30));
+            const TPolygonCriterion& c = Net.Search.PolygonCriterion;
+            const TNode* owner = c.Owner && c.Owner->Active ? c.Owner : nullptr;
+            if (owner)
+                WriteIntList(W, {owner->Serial, owner->X, owner->Y});
+            else
+                W.WriteText("0 0 0");
+            W.WriteChar(' ');
+            WriteIntList(W, {c.ApplyToNodes, c.ApplyToLinks, c.Outside, c.BothEnds});
+            W.WriteLn();
+        }
+        WriteNodeExtras();
+        WriteLinkExtras();
+    }
+};
+
+// ------------------------------------------------------------------ reading
+
+// The label style of an extras record, common to nodes and links.
+struct TLabelStyle {
+    int32_t Font = 0, Label1 = 0, Label2 = 0;
+    uint8_t Place = 0, Suppress = 0;
+    int32_t Style = 0, Count = 0; // nodes only: polygon style, vertex count
+    int32_t HasNote = 0, XOff = 0, YOff = 0, Bitmap = 0, Exclude = 0;
+
+    // Font .. SuppressLabel; polygon style and vertex count for nodes; then
+    // the version-7 and version-8 fields and the line end.
+    void Read(TTextReader& r, int v, bool node)
+    {
+        Font = ReadIntIn(r, 0, 255, "label font");
+        Place = ReadByte(r);
+        Label1 = ReadIntIn(r, 0, 255, "label code");
+        Label2 = ReadIntIn(r, 0, 255, "label code");
+        Suppress = ReadByte(r);
+        if (node) {
+            Style = ReadIntIn(r, 0, 255, "polygon style");
+            Count = ReadIntIn(r, 0, std::numeric_limits<int32_t>::max(), "vertex count");
+        }
+        if (v >= 7) {
+            HasNote = r.ReadInt();
+            XOff = ReadIntIn(r, -32768, 32767, "label offset");
+            YOff = ReadIntIn(r, -32768, 32767, "label offset");
+            Bitmap = ReadByte(r);
+        }
+        if (v >= 8) Exclude = ReadByte(r);
+        r.ReadLn();
+    }
+
+    // Checks the fields of a record that is not the terminator.
+    void Check(int v)
+    {
+        if (Font > 10) throw TFileReadError("label font out of range");
+        if (Style > 40) throw TFileReadError("polygon style out of range");
+        Label1 = LabelCodeFromVersion(Label1, v);
+        Label2 = LabelCodeFromVersion(Label2, v);
+        if (Label1 > 110 || Label2 > 110) throw TFileReadError("label code out of range");
+    }
+
+    template <class E>
+    void ApplyTo(E& e) const
+    {
+        e.Font = uint8_t(Font);
+        e.Place = Place;
+        e.Label1 = uint8_t(Label1);
+        e.Label2 = uint8_t(Label2);
+        e.SuppressLabel = Suppress;
+        e.LabelXOffset = int16_t(XOff);
+        e.LabelYOffset = int16_t(YOff);
+        e.BitmapOverride = uint8_t(Bitmap);
+    }
+};
+
+struct TBodyReader {
+    TFileContext& F;
+    TNetwork& Net;
+    TTextReader& R;
+    int V;
+    int& Looped;
+    int& Redundant;
+    const TFileProgress& Progress;
+    int32_t Offset = 0;
+    long Records = 0;
+
+    TBodyReader(TFileContext& f, TNetwork& net, int& looped, int& redundant, const TFileProgress& progress)
+        : F(f), Net(net), R(*f.InFile), V(f.ReadVersion), Looped(looped), Redundant(redundant), Progress(progress)
+    {
+    }
+    std::vector<std::string> Texts; // 'S' values of the record being read
+    TValueArray Values{};
+    // Links of the read in file order, for the extras that follow in the same
+    // order; looked up by serial when the order differs.
+    std::vector<TLinkValues*> LinksRead;
+    std::size_t NextLinkExtra = 0;
+    TNode* LastA = nullptr;
+    int32_t LastAX = 0, LastAY = 0, LastASerial = 0;
+    // Pairs of linked nodes, for nodes whose link lists grow long.
+    std::unordered_set<uint64_t> LinkedPairs;
+    std::unordered_set<const TNode*> IndexedNodes;
+
+    void Tick()
+    {
+        if (Progress && ++Records % ProgressEvery == 0) Progress();
+    }
+
+    int32_t Serial(int32_t s)
+    {
+        if (s <= 0) return s;
+        if (s > std::numeric_limits<int32_t>::max() - Offset) throw TFileReadError("serial number out of range");
+        return s + Offset;
+    }
+
+    // ReadAttributeValue: one line per value.
+    TValueSlot ReadValue(char kind, std::string& text)
+    {
+        TValueSlot slot{};
+        switch (kind) {
+        case 'C': {
+            std::string code = r6or8();
+            slot = PackShortText(code);
+            break;
+        }
+        case 'D':
+        case 'T':
+        case 'X': {
+            slot = DateTimeField(R.ReadTextView(30), kind);
+            break;
+        }
+        case 'S':
+            text = std::string(R.ReadTextView(30));
+            break;
+        default: {
+            std::string_view t = R.ReadTextView(30);
+            double v = 0;
+            if (!ParseReal(t, v)) v = 0;
+            slot.SetReal(v);
+            break;
+        }
+        }
+        R.ReadLn();
+        return slot;
+    }
+    std::string r6or8()
+    {
+        if (V < 6) {
+            std::string c(R.ReadTextView(6));
+            c.resize(8, ' ');
+            return c;
+        }
+        return std::string(R.ReadTextView(8));
+    }
+
+    // The value lines of one record into Values and Texts.
+    void ReadValues(const TEntityClass& classes, int cls, int n)
+    {
+        const int defined = AttributeCountOf(classes, cls);
+        Values.fill(TValueSlot{});
+        Texts.assign(classes[cls].StringCount, std::string());
+        for (int i = 1; i <= n; ++i) {
+            if (i > defined) {
+                R.ReadLn(); // no such attribute in the class
+                continue;
+            }
+            const char kind = n > defined ? 'R' : KindOf(classes, cls, i);
+            std::string text;
+            Values[i] = ReadValue(kind, text);
+            if (kind == 'S') {
+                const TAttrib* a = classes[cls].Attr(i);
+                if (a && a->StringIndex < Texts.size()) Texts[a->StringIndex] = std::move(text);
+            }
+        }
+    }
+
+    void StoreValues(TValueSlot* block, int slots)
+    {
+        for (int i = 1; i <= slots; ++i) block[i - 1] = Values[i];
+    }
+
+    bool ReadFlag()
+    {
+        if (V >= 6) return R.ReadInt() > 0;
+        std::string_view t = R.ReadTextView(5);
+        if (t.size() < 5) throw TFileReadError("record flag expected");
+        return t[1] == 'T';
+    }
+
+    int ReadClass(const TEntityClass& classes)
+    {
+        const int32_t cls = R.ReadInt();
+        if (cls < 0) throw TFileReadError("negative class");
+        return cls > ClassCount(classes) ? 0 : cls;
+    }
+
+    void CheckWorld(int32_t x, int32_t y)
+    {
+        if (!InWorld(x, y)) throw TFileReadError("position outside the world range");
+    }
+
+    // Files a node in the hash; unlike editing, a full cell does not refuse it.
+    TNode* FileNode(int32_t x, int32_t y, int nValues)
+    {
+        THashEntry* cell = Net.NodeHash.FindOrAddCell(x, y);
+        auto* n = new TNode(x, y, cell->X0, cell->Y0);
+        ++Net.NodeCount;
+        n->Serial = Net.NodeCount;
+        ResizeValues(*n, nValues);
+        Net.NodeHash.InsertPoint(cell, n);
+        return n;
+    }
+
+    void ReadNodes()
+    {
+        const TEntityClass& classes = *Net.NodeClasses;
+        for (;;) {
+            const bool flag = ReadFlag();
+            const int32_t x = R.ReadInt(), y = R.ReadInt();
+            const int32_t layer = R.ReadInt();
+            const int32_t serial = R.ReadInt();
+            const int cls = ReadClass(classes);
+            const int32_t n = ReadIntIn(R, 0, MaxAttributes, "value count");
+            int32_t lon = 0, lat = 0, elev = 0;
+            // Older versions have the three on node lines too, when the writer put them there.
+            if (V >= 8 || !R.SeekEoln()) {
+                lon = R.ReadInt();
+                lat = R.ReadInt();
+                elev = R.ReadInt();
+            }
+            R.ReadLn();
+            if (!flag) break;
+            const int slots = AttributeCountOf(classes, cls);
+            if (serial == -1) {
+                TNode& t = Net.TemplateNode;
+                std::string name = ReadLineCut(R, 255);
+                ReadValues(classes, cls, n);
+                t.EntityType = uint8_t(cls);
+                t.Name = std::move(name);
+                if (SlotCount(t) < MaxAttributes) ResizeValues(t, MaxAttributes);
+                StoreValues(t.Values.get(), MaxAttributes);
+                t.Strings = std::move(Texts);
+                continue;
+            }
+            CheckWorld(x, y);
+            RegridHashTable(Net);
+            TNode* node = FileNode(x, y, slots);
+            node->Name = ReadLineCut(R, 255);
+            ReadValues(classes, cls, n);
+            if (serial > 0) {
+                Net.MinX = std::min(Net.MinX, x);
+                Net.MaxX = std::max(Net.MaxX, x);
+                Net.MinY = std::min(Net.MinY, y);
+                Net.MaxY = std::max(Net.MaxY, y);
+            }
+            node->Serial = Serial(serial);
+            node->EntityType = uint8_t(cls);
+            StoreValues(node->Values.get(), slots);
+            node->Longitude = lon;
+            node->Latitude = lat;
+            node->Elevation = elev;
+            node->Layer = (layer >= 1 && layer <= 10) ? uint8_t(layer) : 1;
+            node->Strings = std::move(Texts);
+            Tick();
+        }
+    }
+
+    bool LinkedAlready(TNode* a, TNode* b)
+    {
+        auto key = [](const TNode* p, const TNode* q) {
+            auto lo = std::min(reinterpret_cast<uintptr_t>(p), reinterpret_cast<uintptr_t>(q));
+            auto hi = std::max(reinterpret_cast<uintptr_t>(p), reinterpret_cast<uintptr_t>(q));
+            return uint64_t(lo) * 0x9E3779B97F4A7C15ull ^ uint64_t(hi);
+        };
+        constexpr int32_t Long = 16;
+        if (a->Links.GetCount() < Long) return FindLinkTo(a->Links, b) != nullptr;
+        // A long list: keep its pairs in a set (the hash key may collide, so a
+        // hit is confirmed in the list).
+        if (IndexedNodes.insert(a).second)
+            for (const TLink* h : a->Links)
+                if (h->LinkValues) LinkedPairs.insert(key(a, h->FarNode));
+        if (!LinkedPairs.count(key(a, b))) return false;
+        return FindLinkTo(a->Links, b) != nullptr;
+    }
+    void NoteLinked(TNode* a, TNode* b)
+    {
+        auto key = [](const TNode* p, const TNode* q) {
+            auto lo = std::min(reinterpret_cast<uintptr_t>(p), reinterpret_cast<uintptr_t>(q));
+            auto hi = std::max(reinterpret_cast<uintptr_t>(p), reinterpret_cast<uintptr_t>(q));
+            return uint64_t(lo) * 0x9E3779B97F4A7C15ull ^ uint64_t(hi);
+        };
+        if (IndexedNodes.count(a) || IndexedNodes.count(b)) LinkedPairs.insert(key(a, b));
+    }
+
+    void ReadLinks()
+    {
+        const TEntityClass& classes = *Net.LinkClasses;
+        for (;;) {
+            const bool flag = ReadFlag();
+            const int32_t ax = R.ReadInt(), ay = R.ReadInt(), bx = R.ReadInt(), by = R.ReadInt();
+            const int cls = ReadClass(classes);
+            const int32_t as = R.ReadInt(), bs = R.ReadInt();
+            const int32_t n = ReadIntIn(R, 0, MaxAttributes, "value count");
+            int32_t shapes = 0;
+            if (V >= 6) shapes = ReadIntIn(R, 0, std::numeric_limits<int32_t>::max(), "shape point count");
+            R.ReadLn();
+            if (!flag) break;
+            const int slots = AttributeCountOf(classes, cls);
+            std::string name = ReadLineCut(R, 255);
+            ReadValues(classes, cls, n);
+            if (as == -1 && bs == -1) {
+                TLinkValues& t = Net.TemplateLinkValues;
+                t.EntityType = uint8_t(cls);
+                t.Name = std::move(name);
+                if (SlotCount(t) < MaxAttributes) ResizeValues(t, MaxAttributes);
+                StoreValues(t.Values.get(), MaxAttributes);
+                t.Strings = std::move(Texts);
+                SkipShapePoints(shapes);
+                continue;
+            }
+            // Links come in the order of their A nodes: the last A is tried first.
+            TNode* a = (LastA && LastAX == ax && LastAY == ay && LastASerial == as)
+                           ? LastA
+                           : FindNodeBySerial(Net, ax, ay, Serial(as));
+            LastA = a;
+            LastAX = ax;
+            LastAY = ay;
+            LastASerial = as;
+            TNode* b = FindNodeBySerial(Net, bx, by, Serial(bs));
+            bool drop = !a || !b;
+            if (!drop) {
+                if (a == b) {
+                    ++Looped;
+                    drop = true;
+                } else if (LinkedAlready(a, b)) {
+                    ++Redundant;
+                    drop = true;
+                }
+            }
+            if (drop) {
+                SkipShapePoints(shapes);
+                Tick();
+                continue;
+            }
+            TLink* halfA = nullptr;
+            TLink* halfB = nullptr;
+            TLinkValues* link = AddLink(Net, a, b, false, slots, halfA, halfB);
+            NoteLinked(a, b);
+            link->EntityType = uint8_t(cls);
+            StoreValues(link->Values.get(), slots);
+            link->Name = std::move(name);
+            link->Strings = std::move(Texts);
+            for (int32_t i = 0; i < shapes; ++i) {
+                const int32_t x = R.ReadInt(), y = R.ReadInt();
+                int32_t lon = 0, lat = 0, elev = 0;
+                if (V >= 8) {
+                    lon = R.ReadInt();
+                    lat = R.ReadInt();
+                    elev = R.ReadInt();
+                }
+                R.ReadLn();
+                CheckWorld(x, y);
+                TShapePoint* sp = AddShapePoint(Net, x, y, link->ShapePoints.GetCount(), halfA);
+                if (!sp) throw TFileReadError("shape point could not be added");
+                sp->Longitude = lon;
+                sp->Latitude = lat;
+                sp->Elevation = elev;
+            }
+            LinksRead.push_back(link);
+            Tick();
+        }
+    }
+
+    void SkipShapePoints(int32_t shapes)
+    {
+        for (int32_t i = 0; i < shapes; ++i) {
+            R.ReadInt();
+            R.ReadInt();
+            R.ReadLn();
+        }
+    }
+
+    TNode* NodeAt(int32_t x, int32_t y, int32_t serial) { return FindNodeBySerial(Net, x, y, Serial(serial)); }
+
+    void ReadNodeExtras()
+    {
+        std::unordered_set<const TNetworkPoint*> inPolygon;
+        for (;;) {
+            const int32_t serial = R.ReadInt();
+            const int32_t x = R.ReadInt(), y = R.ReadInt();
+            TLabelStyle st;
+            st.Read(R, V, true);
+            if (serial == 0) break;
+            st.Check(V);
+            const int32_t count = st.Count;
+            TNode* owner = serial == -1 ? &Net.TemplateNode : NodeAt(x, y, serial);
+            if (owner) {
+                st.ApplyTo(*owner);
+                owner->PolygonStyle = uint8_t(st.Style);
+                owner->ExcludeFromTriangulation = uint8_t(st.Exclude);
+            }
+            inPolygon.clear();
+            const bool useSet = owner && owner->OwnPolygon.GetCount() + count > 64;
+            if (useSet)
+                for (const TNetworkPoint* p : owner->OwnPolygon) inPolygon.insert(p);
+            for (int32_t i = 0; i < count; ++i) {
+                TNetworkPoint* vertex = nullptr;
+                if (V < 7) {
+                    const int32_t vs = R.ReadInt(), vx = R.ReadInt(), vy = R.ReadInt();
+                    R.ReadLn();
+                    vertex = NodeAt(vx, vy, vs);
+                } else {
+                    int32_t k[10];
+                    for (int32_t& q : k) q = R.ReadInt();
+                    R.ReadLn();
+                    if (k[0] > 0) {
+                        vertex = NodeAt(k[1], k[2], k[0]);
+                    } else {
+                        TNode* a = NodeAt(k[6], k[7], k[3]);
+                        TNode* b = NodeAt(k[8], k[9], k[4]);
+                        TLink* h = (a && b) ? FindLinkTo(a->Links, b) : nullptr;
+                        if (h && h->LinkValues && k[5] >= 0 && k[5] < h->LinkValues->ShapePoints.GetCount())
+                            vertex = h->LinkValues->ShapePoints.At(k[5]);
+                    }
+                }
+                if (!owner || !vertex || owner == &Net.TemplateNode) continue;
+                const bool present = useSet ? inPolygon.count(vertex) > 0 : owner->OwnPolygon.IndexOf(vertex) >= 0;
+                if (present) continue;
+                if (useSet) inPolygon.insert(vertex);
+                owner->OwnPolygon.Insert(vertex);
+                vertex->Polygons.Insert(owner);
+            }
+            if (owner && owner != &Net.TemplateNode && owner->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(Net, owner);
+            if (st.HasNote == 1) {
+                std::string note = R.ReadLine();
+                if (owner) owner->Note = std::move(note);
+            }
+            Tick();
+        }
+    }
+
+    TLinkValues* FindReadLink(int32_t ax, int32_t ay, int32_t as, int32_t bs)
+    {
+        // Extras follow the links' order: the next link read is tried first.
+        // Redundant links were dropped, so at most one link joins the two
+        // nodes and it is the one the look-up by serial would find.
+        if (NextLinkExtra < LinksRead.size()) {
+            TLinkValues* l = LinksRead[NextLinkExtra];
+            if (l->ANode->X == ax && l->ANode->Y == ay && l->BNode->Serial == Serial(bs) &&
+                l->ANode == FindNodeBySerial(Net, ax, ay, Serial(as))) {
+                ++NextLinkExtra;
+                return l;
+            }
+        }
+        TLink* h = FindLinkBySerial(Net, ax, ay, Serial(as), Serial(bs));
+        return h ? h->LinkValues : nullptr;
+    }
+
+    void ReadLinkExtras()
+    {
+        for (;;) {
+            const int32_t as = R.ReadInt(), bs = R.ReadInt();
+            const int32_t ax = R.ReadInt(), ay = R.ReadInt();
+            TLabelStyle st;
+            st.Read(R, V, false);
+            if (as == 0) break;
+            st.Check(V);
+            TLinkValues* l = (as == -1 && bs == -1) ? &Net.TemplateLinkValues : FindReadLink(ax, ay, as, bs);
+            if (l) {
+                st.ApplyTo(*l);
+                l->ExcludeShapesFromTriangulation = uint8_t(st.Exclude);
+            }
+            if (st.HasNote == 1) {
+                std::string note = R.ReadLine();
+                if (l) l->Note = std::move(note);
+            }
+            Tick();
+        }
+    }
+
+    void Run()
+    {
+        Offset = Net.NodeCount;
+        Looped = Redundant = 0;
+        BeginBulkLoad(Net);
+        Net.DropLookupIndexes();
+        ReadNodes();
+        if (Net.NodeHash.PointCount() == 0 && Offset == 0) Net.MinX = Net.MinY = Net.MaxX = Net.MaxY = 0;
+        ReadLinks();
+        if (V <= 3) return;
+        if (R.SeekEof()) return;
+        {
+            // Extents beyond the world range name no place a point can be;
+            // kept within it, the window's origin and scroll ranges stay in range.
+            auto inWorld = [](int32_t v) { return std::clamp(v, -WorldLimit, WorldLimit); };
+            const int32_t maxX = inWorld(R.ReadInt()), minX = inWorld(R.ReadInt());
+            const int32_t maxY = inWorld(R.ReadInt()), minY = inWorld(R.ReadInt());
+            R.ReadLn();
+            Net.MaxX = std::max(Net.MaxX, maxX);
+            Net.MinX = std::min(Net.MinX, minX);
+            Net.MaxY = std::max(Net.MaxY, maxY);
+            Net.MinY = std::min(Net.MinY, minY);
+        }
+        if (V >= 5) {
+            Net.Title = ReadLineCut(R, V >= 8 ? 255 : 30);
+            const int32_t s = R.ReadInt(), x = R.ReadInt(), y = R.ReadInt();
+            TPolygonCriterion& c = Net.Search.PolygonCriterion;
+            c.Owner = s != 0 ? NodeAt(x, y, s) : nullptr;
+            c.ApplyToNodes = ReadByte(R);
+            c.ApplyToLinks = ReadByte(R);
+            c.Outside = ReadByte(R);
+            c.BothEnds = ReadByte(R);
+            R.ReadLn();
+        }
+        if (R.SeekEof()) return;
+        ReadNodeExtras();
+        if (R.SeekEof()) return;
+        ReadLinkExtras();
+    }
+};
+
+} // namespace
+
+bool BodyRealText(double v, std::string& out)
+{
+    if (!std::isfinite(v)) return false;
+    if (v == 0) {
+        out = "0.0";
+        return true;
+    }
+    const double a = std::fabs(v);
+    if (a > 0.9 && a < 10000 && v == std::trunc(v)) {
+        out = std::to_string(static_cast<int64_t>(v)) + ".0";
+        return true;
+    }
+    out = Real23Text(v);
+    return !out.empty();
+}
+
+std::string AttributeValueText(char kind, int32_t topRow, const std::string& text, const TValueSlot& value,
+                               int version, bool& realError)
+{
+    realError = false;
+    switch (kind) {
+    case 'C': {
+        if (version < 3) return "0.0";
+        std::string code = UnpackShortText(value);
+        std::size_t n = std::clamp<int32_t>(topRow, 0, 8);
+        if (version < 6 && n > 6) n = 6;
+        code.resize(std::min(code.size(), n));
+        return code;
+    }
+    case 'D':
+    case 'T':
+    case 'X':
+        if (version < 5) return "0.0";
+        return DateTimeText(value, false, DateTimeModeOfKind(kind));
+    case 'S':
+        if (version < 8) return "0.0";
+        return std::string(Cut(text, 30));
+    default: {
+        std::string out;
+        if (!BodyRealText(value.Real(), out)) {
+            realError = true;
+            return "0.0";
+        }
+        return out;
+    }
+    }
+}
+
+void WriteNetworkBody(TFileContext& f, TNetwork& net, int& realErrors, const TFileProgress& progress)
+{
+    GuardWrite(f, [&] {
+        TBodyWriter w(f, net, realErrors, progress);
+        w.Run();
+    });
+}
+
+void ReadNetworkBody(TFileContext& f, TNetwork& net, int& looped, int& redundant, const TFileProgress& progress)
+{
+    looped = redundant = 0;
+    GuardRead(f, [&] {
+        TBodyReader r(f, net, looped, redundant, progress);
+        r.Run();
+    });
+}

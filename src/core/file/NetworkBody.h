@@ -1,0 +1,36 @@
+// The body of the network file: nodes, links with their shape points, the
+// extents, the title and polygon criterion, and the node and link extras
+// (label styles, polygons, notes).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/model/EntityClasses.h"
+
+struct TFileContext;
+class TNetwork;
+
+// Called now and then during long reads and writes (every few thousand
+// records); the caller throttles what it does with it.
+using TFileProgress = std::function<void()>;
+
+// Writes the body for the network in f.WriteVersion, numbering the active
+// nodes 1..n in walk order (their Serial fields are rewritten). realErrors
+// counts values that could not be written as numbers (written "0.0").
+void WriteNetworkBody(TFileContext& f, TNetwork& net, int& realErrors, const TFileProgress& progress = {});
+
+// Reads the body in f.ReadVersion into the network. The serials of the file
+// are offset by the network's NodeCount as it was before the read. Redundant
+// and looped links are dropped and counted.
+void ReadNetworkBody(TFileContext& f, TNetwork& net, int& looped, int& redundant,
+                     const TFileProgress& progress = {});
+
+// One value line of an attribute, as written in the given file version.
+// realError is set when a number could not be written.
+std::string AttributeValueText(char kind, int32_t topRow, const std::string& text, const TValueSlot& value,
+                               int version, bool& realError);
+// A real as the body writes it: "0.0", a whole number with ".0", or the width-23 form.
+// False for a value that is not finite.
+bool BodyRealText(double v, std::string& out);

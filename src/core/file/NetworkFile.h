@@ -1,0 +1,95 @@
+// The network file: its versions and tag lines, the order of its sections,
+// the small sections of the network itself (system attributes, layers,
+// backgrounds, long/lat and units) and the open, append and save drivers.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/file/NetworkBody.h"
+
+class TNetwork;
+class TMessageSink;
+struct TFileContext;
+
+// The file name of an untitled network.
+constexpr const char* DefaultFileName = "noname.DTA";
+
+// The tag line of a file version (1, 3..9); nullptr for any other version.
+const char* NetworkFileTag(int version);
+// The version of a tag line (compared exactly, as at most 30 characters); 0 when unknown.
+int NetworkFileVersionOfTag(std::string_view line);
+
+// The network-wide system attributes: the tag line, then one block per
+// attribute (10 below version 6, 35 from it). A system 'S' value longer than
+// 30 characters is cut to 30. Values that are not numbers are written as 0
+// and counted in realErrors.
+void WriteSystemAttributes(TFileContext& f, const TNetwork& net, int& realErrors);
+void ReadSchemaSection(TFileContext& f, TNetwork& net);
+// The system-attribute lines of an appended file: the values go to values
+// [1..35] and the string values to strings; worksheet rows are skipped.
+void ReadSchemaForAppend(TFileContext& f, std::array<TValueSlot, 36>& values, std::vector<std::string>& strings);
+// Values, names and kinds of attributes 1..35 back to their defaults.
+void ResetNetworkVariables(TNetwork& net);
+
+// The layers (from version 5), backgrounds (from 6) and long/lat and units
+// (from 8) sections.
+void WriteLayers(TFileContext& f, const TNetwork& net);
+void ReadLayers(TFileContext& f, TNetwork& net);
+void WriteBackgrounds(TFileContext& f, const TNetwork& net);
+void ReadBackgrounds(TFileContext& f, TNetwork& net);
+void WriteLongLat(TFileContext& f, const TNetwork& net);
+void ReadLongLat(TFileContext& f, TNetwork& net);
+
+struct TOpenOptions {
+    // Ask "Later save to this file name?" when the file holds no element.
+    bool AskKeepName = false;
+    // Append: the appended file's system values and string values replace the
+    // network's ("Use Appended Network System Attribute Values").
+    bool UseAppendedSystemValues = false;
+    TFileProgress Progress;
+};
+
+enum class TOpenStatus {
+    Ok,            // read whole
+    MemoryLimited, // "Memory limits exceeded.": what was read is kept, the network is untitled
+    Failed,        // "Network Read Error": the caller closes the window (open) or keeps it untouched (append)
+};
+
+struct TOpenResult {
+    TOpenStatus Status = TOpenStatus::Ok;
+    int ErrorCode = 0;
+    int ReadVersion = 0;
+    int Redundant = 0;
+    int Looped = 0;
+    std::string Detail; // why a read failed, for logs and tests
+};
+
+// Opens (open = true) the file into a new, empty network, or appends it to
+// the network (open = false). Every message box goes to sink. An append reads
+// into a scratch network and merges only what was read successfully: a failed
+// append leaves the network untouched. An append keeps the network's file name.
+// The caller recomputes the view (origin, cursor), widths and label extents.
+TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool open, TMessageSink& sink,
+                            const TOpenOptions& options = {});
+
+// The same from bytes already in memory (fileName names the network).
+TOpenResult OpenNetworkBytes(TNetwork& net, std::string bytes, const std::string& fileName, bool open,
+                             TMessageSink& sink, const TOpenOptions& options = {});
+
+struct TSaveResult {
+    bool Ok = false;
+    int ErrorCode = 0;
+    int RealErrors = 0;
+    std::string Detail;
+};
+
+// Saves the network to path in the given version (1, 3..9; anything else
+// writes version 9) through a temporary file renamed over the target: a failed
+// save reports "Network write error" with its code, leaves the old file whole
+// and the network unsaved.
+TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version, TMessageSink& sink,
+                            const TFileProgress& progress = {});

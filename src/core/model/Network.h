@@ -1,0 +1,583 @@
+// The network in memory: points (nodes and link shape points) filed in a
+// spatial hash of square cells, links stored as two half-edges sharing one
+// record, and the per-network state that every engine reaches through a
+// TNetwork. Nothing here knows about windows; what belongs to one window
+// (zoom, layer states as shown, cursor, picks) is in TViewRecord.
+//
+// Ownership, written down once:
+// - THashTable owns its cells (THashEntry); each cell owns the points of its
+//   `Points` list. Points never leave the hash while the network lives;
+//   deletion clears `Active`.
+// - A node owns the half-edges (TLink) of its `Links` list.
+// - A link record (TLinkValues) is owned by the link: it is freed once, when
+//   the network is freed (FreeNetwork), never through one of its halves.
+// - Polygon lists (`OwnPolygon`, `Polygons`) and `ShapePoints` hold pointers
+//   to points owned by the hash.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/model/Collect.h"
+#include "core/model/DisplaySettings.h"
+#include "core/model/EntityClasses.h"
+#include "core/model/ExtractFormats.h"
+#include "core/model/LabelSettings.h"
+#include "core/model/SearchSettings.h"
+#include "core/model/TitleBlock.h"
+#include "core/model/WidthSettings.h"
+
+class TNode;
+class TShapePoint;
+class TNetworkPoint;
+struct TLink;
+struct TLinkValues;
+class THashTable;
+struct THashEntry;
+class TNetwork;
+struct TViewRecord;
+struct TDeletedItem;
+struct TTransformItem;
+struct TReinitializeData;
+struct TNetworkIndexes;
+
+// World coordinates stay within -WorldLimit..WorldLimit.
+constexpr int32_t WorldLimit = 512000;
+// Points per cell and cells per table at which AddNode refuses and the regrid
+// policy acts (hexadecimal 28000).
+constexpr int32_t HashCap = 163840;
+// Smallest cell width and height that halving may reach: the whole world
+// range then still spans fewer than 32768 cells per axis.
+constexpr int32_t MinCellSize = 16;
+// Largest cell size doubling may reach.
+constexpr int32_t MaxCellSize = 1 << 30;
+// EntityType of a shape point.
+constexpr uint8_t ShapePointType = 101;
+
+// A box MinX, MinY, MaxX, MaxY (inclusive).
+struct TBox {
+    int32_t MinX, MinY, MaxX, MaxY;
+    bool IsEmpty() const { return MinX > MaxX || MinY > MaxY; }
+    void Include(int32_t x, int32_t y)
+    {
+        if (x < MinX) MinX = x;
+        if (x > MaxX) MaxX = x;
+        if (y < MinY) MinY = y;
+        if (y > MaxY) MaxY = y;
+    }
+    void Include(const TBox& b)
+    {
+        if (b.MinX < MinX) MinX = b.MinX;
+        if (b.MinY < MinY) MinY = b.MinY;
+        if (b.MaxX > MaxX) MaxX = b.MaxX;
+        if (b.MaxY > MaxY) MaxY = b.MaxY;
+    }
+    bool operator==(const TBox&) const = default;
+};
+// The box that starts unions.
+inline constexpr TBox EmptyBox{2147483647, 2147483647, -2147483647, -2147483647};
+
+// Collections grow by a fixed delta, which makes filling a long list
+// quadratic. Call before inserting into a list that may grow long (a cell, a
+// busy node's links, shape points, a large polygon): past 16 items the room
+// grows by half.
+template <class T>
+void MakeRoom(TCollection<T>& c)
+{
+    if (c.GetCount() == c.GetLimit() && c.GetCount() >= 16) c.SetLimit(c.GetCount() + c.GetCount() / 2);
+}
+
+using TStringList = std::vector<std::string>;
+using TLinkList = TCollection<TLink>;                  // a node's half-edges
+using TMyPolygonList = TCollection<TNetworkPoint>;     // vertices of a node's own polygon
+using TYourPolygonList = TCollection<TNode>;           // owners of the polygons a point is a vertex of
+
+// Value blocks: `Values` holds ByteCount / 8 slots; attribute i (1-based) is
+// Values[i - 1]. These work on nodes, link records and anything with the two
+// fields.
+template <class E>
+int SlotCount(const E& e)
+{
+    return e.ByteCount / 8;
+}
+template <class E>
+TValueSlot* SlotOf(const E& e, int i)
+{
+    return (i >= 1 && i <= e.ByteCount / 8) ? &e.Values[size_t(i - 1)] : nullptr;
+}
+// Reallocates to n slots (clamped to 0..MaxAttributes), keeping the first ones
+// and zeroing new ones.
+void ResizeValueBlock(std::unique_ptr<TValueSlot[]>& values, int16_t& byteCount, int n);
+template <class E>
+void ResizeValues(E& e, int n)
+{
+    ResizeValueBlock(e.Values, e.ByteCount, n);
+}
+
+// ---------------------------------------------------------------- points
+
+// Base of nodes and shape points. Not polymorphic (a million of them must stay
+// small): EntityType 101 tells a shape point; use AsNode / AsShapePoint.
+class TNetworkPoint {
+public:
+    int32_t X = 0, Y = 0;
+    int32_t Longitude = 0, Latitude = 0; // 1e-7 degree; 0 = unknown
+    int32_t Elevation = 0;               // x 10000; 0 = unknown
+    // Offset from the cell corner; together the key in the cell list. 32 bits
+    // so that cells of any size keep exact offsets.
+    uint32_t DX = 0, DY = 0;
+    double XF = 0, YF = 0;
+    uint8_t EntityType = 0; // node class 0..10; 101 = shape point
+    uint8_t Active = 1;
+    uint8_t LongLatKnown = 0;
+    uint8_t Mark = 0;
+    TYourPolygonList Polygons{0, 1};
+
+    bool IsShapePoint() const { return EntityType == ShapePointType; }
+    bool IsNode() const { return EntityType != ShapePointType; }
+    TNode* AsNode();
+    const TNode* AsNode() const;
+    TShapePoint* AsShapePoint();
+    const TShapePoint* AsShapePoint() const;
+    // Key in the cell list: (DY, DX).
+    uint64_t PointKey() const { return (uint64_t(DY) << 32) | DX; }
+
+protected:
+    TNetworkPoint() = default;
+    TNetworkPoint(int32_t x, int32_t y, int32_t x0, int32_t y0);
+    ~TNetworkPoint() = default;
+    TNetworkPoint(const TNetworkPoint&) = delete;
+    TNetworkPoint& operator=(const TNetworkPoint&) = delete;
+};
+
+class TShapePoint : public TNetworkPoint {
+public:
+    // Cell corner (x0, y0).
+    TShapePoint(int32_t x, int32_t y, int32_t x0, int32_t y0);
+    ~TShapePoint() = default;
+    TLink* Link = nullptr; // a half-edge of the link that owns the point
+};
+
+class TNode : public TNetworkPoint {
+public:
+    TNode() = default;
+    TNode(int32_t x, int32_t y, int32_t x0, int32_t y0);
+    ~TNode() = default;
+
+    int16_t ByteCount = 0; // 8 x the slots of Values
+    int32_t Serial = 0;
+    std::unique_ptr<TValueSlot[]> Values; // nullptr when ByteCount is 0
+    TLinkList Links{1, 1};
+    TMyPolygonList OwnPolygon{0, 1};
+    std::string Name;
+    std::string Note; // lines joined by "&&"
+    uint8_t Font = 0;
+    uint8_t Place = 0;
+    uint8_t Layer = 1;
+    uint8_t PolygonStyle = 0;
+    uint8_t BitmapOverride = 0;
+    uint8_t LabelPending = 0;
+    uint8_t SuppressLabel = 0;
+    uint8_t ExcludeFromTriangulation = 0;
+    // Shortest-path scratch.
+    uint8_t PathDone = 0;    // permanent flag
+    uint8_t PolygonMark = 0; // also set by MarkNodePolygon
+    uint8_t Label1 = 0, Label2 = 0;
+    int32_t PathMark = 0;
+    double PathDistance = 0;
+    TLink* PathLink = nullptr; // predecessor half-edge
+    TBox PolygonBox = EmptyBox; // own polygon's active vertices
+    int32_t SourceKey = 0;
+    int16_t LabelXOffset = 0, LabelYOffset = 0;
+    TStringList Strings; // 'S' attribute values by StringIndex
+    std::string SourceCode; // up to 7 characters
+};
+
+inline TNode* TNetworkPoint::AsNode() { return IsNode() ? static_cast<TNode*>(this) : nullptr; }
+inline const TNode* TNetworkPoint::AsNode() const { return IsNode() ? static_cast<const TNode*>(this) : nullptr; }
+inline TShapePoint* TNetworkPoint::AsShapePoint()
+{
+    return IsShapePoint() ? static_cast<TShapePoint*>(this) : nullptr;
+}
+inline const TShapePoint* TNetworkPoint::AsShapePoint() const
+{
+    return IsShapePoint() ? static_cast<const TShapePoint*>(this) : nullptr;
+}
+
+// ---------------------------------------------------------------- links
+
+// The record shared by the two halves of a link.
+struct TLinkValues {
+    TLinkValues() = default;
+    ~TLinkValues() = default;
+    TLinkValues(const TLinkValues&) = delete;
+    TLinkValues& operator=(const TLinkValues&) = delete;
+
+    std::unique_ptr<TValueSlot[]> Values;
+    int16_t ByteCount = 0;
+    std::string Name, Note;
+    int32_t SourceId = 0;
+    uint8_t Active = 1;
+    uint8_t ExcludeShapesFromTriangulation = 0;
+    uint8_t FlipMark = 0;
+    uint8_t SuppressLabel = 0;
+    uint8_t DeletedWithNode = 0;
+    // Replaced by other links (split, splice, conversion, intersection): never
+    // revived. Not kept in files, not copied by CopyStyleFrom.
+    uint8_t Superseded = 0;
+    uint8_t EntityType = 0;
+    uint8_t Font = 0, Place = 0, BitmapOverride = 0;
+    uint8_t LabelPending = 0;
+    uint8_t Label1 = 0, Label2 = 0;
+    TCollection<TShapePoint> ShapePoints{0, 1}; // A end to B end
+    TNode* ANode = nullptr;
+    TNode* BNode = nullptr;
+    TBox Box = EmptyBox; // over A, B and the shape points
+    int16_t LabelXOffset = 0, LabelYOffset = 0;
+    TStringList Strings;
+
+    // Copies the scalar fields, name, note and strings of src (not its ends,
+    // box, shape points or values).
+    void CopyStyleFrom(const TLinkValues& src);
+};
+
+// A half-edge in one node's `Links`.
+struct TLink {
+    TLinkValues* LinkValues = nullptr;
+    TNode* FarNode = nullptr;
+    uint8_t AEnd = 0; // 1: in A's list, FarNode is B; 0: in B's list, FarNode is A
+
+    // The node whose list holds this half-edge.
+    TNode* NearNode() const
+    {
+        if (!LinkValues) return nullptr;
+        return AEnd ? LinkValues->ANode : LinkValues->BNode;
+    }
+};
+
+// ---------------------------------------------------------------- hash
+
+// Orders a cell's points by (DY, DX); equal keys allowed.
+struct TNodeListPolicy {
+    using Key = uint64_t;
+    static Key KeyOf(const TNetworkPoint* p) { return p->PointKey(); }
+    static int Compare(Key a, Key b) { return a < b ? -1 : (a > b ? 1 : 0); }
+};
+
+class TNodeList : public TSortedCollection<TNetworkPoint, TNodeListPolicy> {
+public:
+    TNodeList() : TSortedCollection<TNetworkPoint, TNodeListPolicy>(4, 4, true) {}
+};
+
+// Cells run by cell Y (signed), then cell X as an unsigned number: the order
+// the file writer walks and numbers.
+inline int64_t MakeCellKey(int32_t cellX, int32_t cellY)
+{
+    return int64_t((uint64_t(uint32_t(cellY)) << 32) | uint64_t(uint32_t(cellX)));
+}
+
+// One cell of the hash.
+struct THashEntry {
+    THashEntry(THashTable* table, int32_t cellX, int32_t cellY);
+    THashEntry(const THashEntry&) = delete;
+    THashEntry& operator=(const THashEntry&) = delete;
+
+    int32_t X0, Y0, X1, Y1; // cell box
+    int32_t MaxDX = 0, MaxDY = 0; // link reach of the links whose A node is here
+    int32_t MinLat = 900000001, MaxLat = -900000001;
+    int32_t MinLong = 1800000001, MaxLong = -1800000001;
+    THashTable* Table;
+    uint8_t NodesInView = 1, LinksInView = 1;
+    uint8_t SecondPass = 0;
+    uint8_t HasPolygon = 0;
+    int64_t Key;
+    TNodeList Points;
+    TBox PolygonBox = EmptyBox;
+    TBox LinkBox = EmptyBox;
+
+    int32_t CellX() const { return int32_t(uint32_t(uint64_t(Key))); }
+    int32_t CellY() const { return int32_t(Key >> 32); }
+    // Widens the long/lat box by the point's longitude and latitude.
+    void IncludePoint(const TNetworkPoint* p);
+    void ResetLongLatBox();
+    bool LongLatBoxContains(int32_t longitude, int32_t latitude) const
+    {
+        return longitude >= MinLong && longitude <= MaxLong && latitude >= MinLat && latitude <= MaxLat;
+    }
+};
+
+// The spatial hash: cells ordered by key. Look-ups by key are constant time;
+// cells made out of order are merged into the order lazily, so a load in any
+// order stays linear. Index access (GetCount, At, begin/end) always sees the
+// full order. A walk that may add cells (adding nodes or shape points) uses
+// an index loop over GetCount/At, never a range-for, whose pointers a new
+// cell may invalidate.
+//
+// The key of a cell is 64 bits: cell Y in the high half, cell X as an
+// unsigned 32-bit number in the low half, compared signed; the same order as
+// a 16-bit pair wherever that would have held the indices.
+class THashTable {
+public:
+    explicit THashTable(int32_t cellWidth = 200, int32_t cellHeight = 200);
+    ~THashTable(); // frees the cells, not their points (FreeNetwork does)
+    THashTable(const THashTable&) = delete;
+    THashTable& operator=(const THashTable&) = delete;
+
+    uint8_t HasPolygons = 0;
+    int32_t CellWidth;
+    int32_t CellHeight;
+    int32_t WindowNumber = 0;
+
+    int32_t GetCount() const { return int32_t(Sorted.size() + Pending.size()); }
+    THashEntry* At(int32_t i) const
+    {
+        Settle();
+        return Sorted[size_t(i)];
+    }
+    THashEntry* ItemAt(int32_t i) const; // checked
+    THashEntry* const* begin() const
+    {
+        Settle();
+        return Sorted.data();
+    }
+    THashEntry* const* end() const
+    {
+        Settle();
+        return Sorted.data() + Sorted.size();
+    }
+
+    // Cell indices of a position: floor division.
+    int32_t CellXOf(int32_t x) const;
+    int32_t CellYOf(int32_t y) const;
+    int64_t CellKey(int32_t x, int32_t y) const { return MakeCellKey(CellXOf(x), CellYOf(y)); }
+    THashEntry* FindCell(int32_t x, int32_t y) const;
+    THashEntry* FindCellByKey(int64_t key) const;
+    // The cell of (x, y), created and inserted when missing.
+    THashEntry* FindOrAddCell(int32_t x, int32_t y);
+
+    // Files a point in a cell: offset from the cell corner, sorted insert
+    // (before equal keys).
+    void InsertPoint(THashEntry* cell, TNetworkPoint* p);
+    // Takes a point out of its cell list (rare: the undoable removal of a
+    // shape point). False when it is not there.
+    bool RemovePoint(THashEntry* cell, TNetworkPoint* p);
+
+    // Largest Points.Count of any cell (0 when empty); kept as a running value.
+    int32_t MaxCellPointCount() const;
+    // Total points in all cells.
+    int64_t PointCount() const { return TotalPoints; }
+
+    // Moves every point into a fresh set of cells of the given size (rebuild
+    // of the cell order; no extents).
+    void Regrid(int32_t cellWidth, int32_t cellHeight);
+    // Frees every cell (not the points).
+    void FreeCells();
+
+    // Upkeep of HasPolygons from the cells' HasPolygon bytes.
+    void SetCellHasPolygon(THashEntry* cell, bool has);
+
+private:
+    void Settle() const;
+
+    mutable std::vector<THashEntry*> Sorted;
+    mutable std::vector<THashEntry*> Pending; // made since the last Settle, unordered
+    std::unordered_map<int64_t, THashEntry*> ByKey;
+    mutable int32_t MaxPoints = 0;
+    mutable bool MaxPointsStale = false;
+    int64_t TotalPoints = 0;
+    int32_t PolygonCells = 0;
+};
+
+// ---------------------------------------------------------------- view
+
+// What one window shows of a network; owned by the window, passed to engines
+// that read window fields.
+struct TViewRecord {
+    int32_t ZoomIndex = 13;
+    // [1..10]: the lowest zoom level at which the layer is shown, 0 = never.
+    std::array<int32_t, 11> LayerStates{0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    int32_t CursorX = 10, CursorY = 10;
+    int32_t MouseX = 10, MouseY = 10;
+    int32_t OriginX = 10, OriginY = 10;
+    double Scale = 1.0;
+    int32_t StandardSize = 3; // node symbol size; the pick radius
+    TNode* PickedNode = nullptr;
+    TShapePoint* PickedShapePoint = nullptr;
+    TNode* CurrentNode = nullptr;
+    uint8_t Saved = 1;
+    uint8_t Plotting = 0; // set while the window is being printed
+
+    // ---- per-window settings records of other subsystems go below ----
+};
+
+// A layer is visible when its state is non-zero and not above the zoom level.
+bool IsLayerVisible(const TViewRecord& view, int32_t layer);
+inline bool IsLayerVisible(const TViewRecord& view, const TNode* node) { return IsLayerVisible(view, node->Layer); }
+
+// ---------------------------------------------------------------- network
+
+class TNetwork {
+public:
+    TNetwork();
+    ~TNetwork();
+    TNetwork(const TNetwork&) = delete;
+    TNetwork& operator=(const TNetwork&) = delete;
+
+    THashTable NodeHash{200, 200};
+    std::unique_ptr<TEntityClass> NodeClasses;
+    std::unique_ptr<TEntityClass> LinkClasses;
+    std::unique_ptr<TEntityClass> SystemClass;
+    std::array<TValueSlot, MaxAttributes + 1> SystemValues{}; // [1..100]
+    TStringList SystemStrings;
+    TNode TemplateNode;           // 100 value slots
+    TLinkValues TemplateLinkValues; // 100 value slots
+    TLink TemplateLink;           // AEnd 1, LinkValues = &TemplateLinkValues
+    int32_t NodeCount = 0;
+    int32_t LinkCount = 0;
+    int32_t MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
+
+    // Undo lists (TDeletedItem, TTransformItem, TReinitializeData); items owned.
+    TCollection<TDeletedItem> DeletedItems{8, 8};
+    TCollection<TTransformItem> TransformUndo{8, 8};
+    TCollection<TReinitializeData> ReinitializeUndo{8, 8};
+    std::array<double, 5> TransformTotals{0, 0, 1, 1, 0};
+
+    std::string FileName = "noname.DTA";
+    int32_t WindowNumber = 0;
+
+    double UnitsFactor = 1.0;
+    int32_t UnitsCode = 0;
+    std::string UnitsName = "Pixels";
+
+    // Regrid state of a bulk load; BeginBulkLoad clears it.
+    bool RegridShrunk = false;
+    bool RegridGrown = false;
+    // Fullest-cell count at which halving stopped helping (coincident points,
+    // or the smallest cell size reached); halving is not retried below it.
+    int32_t RegridFutileMax = 0;
+
+    // Modified state. Every change of the network calls SetAllowClose(false)
+    // before it acts; a save calls SetAllowClose(true). The owner (the window
+    // list) hooks OnAllowClose to mark the window, its master and views.
+    bool Modified = false;
+    std::function<void(bool)> OnAllowClose;
+    void SetAllowClose(bool allow)
+    {
+        Modified = !allow;
+        if (OnAllowClose) OnAllowClose(allow);
+    }
+
+    // ---- per-network settings records of other subsystems go below ----
+    // (labels, widths, display settings, long/lat settings, search criteria,
+    // layers, backgrounds, title block, extract/update formats, ...)
+    TLabelSettings Labels;
+    TWidthSettings Widths;
+    TDisplaySettings Display;
+    TSearchSettings Search;
+    TLayerSettings Layers;
+    TBackgrounds Backgrounds;
+    TLongLatSettings LongLat;
+    TDescription Description;
+    TExtractFormats ExtractFormats;
+    std::string Title; // the network's title, up to 255 characters
+
+private:
+    std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand
+public:
+    // Indexes behind FindNodeByKey and FindLinkById. Whoever frees a node or
+    // a link record while the network lives calls DropLookupIndexes.
+    TNetworkIndexes& LookupIndexes();
+    bool HasLookupIndexes() const { return Indexes != nullptr; }
+    void DropLookupIndexes();
+};
+
+// Frees a point of either kind with its lists.
+void FreePoint(TNetworkPoint* p);
+
+// ---------------------------------------------------------------- building
+
+// Adds a node at (x, y) with nValues slots; with copyValues the template node's
+// class decides the slot count and its values and strings are copied. Returns
+// nullptr (nothing changed) at the cap or outside the world range; cell
+// receives the node's cell.
+TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copyValues, int nValues);
+// Adds a shape point at index (0..count, clamped) of the link's shape points;
+// nullptr (nothing changed) outside the world range.
+TShapePoint* AddShapePoint(TNetwork& net, int32_t x, int32_t y, int32_t index, TLink* halfEdge);
+// Makes the link a -> b; halfA goes into a's list, halfB into b's.
+TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nValues, TLink*& halfA,
+                     TLink*& halfB);
+
+// ---------------------------------------------------------------- look-ups
+
+// The pick of editing: probes (x, y), then square rings up to the view's
+// StandardSize unless centerOnly. True when a node (or, with shapesAllowed,
+// anything) was found.
+bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node, TShapePoint*& shapePoint,
+                      bool shapesAllowed, bool centerOnly, int32_t x, int32_t y);
+// A node may be put at the view's cursor. Sets view.PickedShapePoint.
+bool CanPlaceNode(const TNetwork& net, TViewRecord& view, const TNode* node);
+bool FindPointByLongLat(const TNetwork& net, int32_t x, int32_t y, int32_t longitude, int32_t latitude,
+                        int32_t layer, TNode*& node, TShapePoint*& shapePoint, bool shapesWanted);
+// First node in hash order with that SourceKey and SourceCode. SourceKey and
+// SourceCode are expected to be set right after AddNode and not changed after.
+TNode* FindNodeByKey(TNetwork& net, int32_t key, const std::string& code);
+TNode* FindNodeBySerial(const TNetwork& net, int32_t x, int32_t y, int32_t serial);
+TLink* FindLinkBySerial(const TNetwork& net, int32_t x, int32_t y, int32_t serial, int32_t farSerial);
+TLink* FindLinkTo(const TLinkList& links, const TNode* node);
+// Exactly two active links, one ending and one starting at the node: the
+// ending link first.
+bool GetThroughLinks(const TNode* node, TNode*& fromNode, TLinkValues*& inLink, TNode*& toNode,
+                     TLinkValues*& outLink);
+
+// ---------------------------------------------------------------- upkeep
+
+// Widens the link box by a point and the A node's cell link box with it.
+void ExtendBox(const TNetwork& net, TLink* halfEdge, const TNetworkPoint* p);
+void RecomputeBox(TLinkValues* link);
+void UpdateCellLinkBox(const TNetwork& net, THashEntry* cell);
+void UpdateNodePolygonBox(TNetwork& net, TNode* node);
+void UpdateCellPolygonBox(TNetwork& net, THashEntry* cell);
+void RecomputeLinkReach(TNetwork& net);
+void RecomputeExtents(TNetwork& net);
+void ResetHashEntryExtents(TNetwork& net);
+
+// Zoom-level scroll increment (levels 1..18).
+int32_t ZoomScrollIncrement(int32_t zoomIndex);
+// Culling before drawing. Margins are per side: left, top, right, bottom.
+struct TCullParams {
+    int32_t Left = 0, Top = 0, Right = 0, Bottom = 0; // view rectangle
+    bool DrawAll = false;
+    int32_t ZoomIndex = 13;
+    int32_t OriginX = 10, OriginY = 10;
+    int32_t MaxNodeCircle = 0;
+    int32_t MaxLinkWidth = 0;
+    std::array<int32_t, 4> NodeLabelMargin{0, 0, 0, 0};
+    std::array<int32_t, 4> LinkLabelMargin{0, 0, 0, 0};
+    bool Plotting = false; // nothing changes while the window prints
+};
+void MarkCellsInView(TNetwork& net, const TCullParams& params);
+
+// True when a position lies in the world range.
+inline bool InWorld(int64_t x, int64_t y)
+{
+    return x >= -WorldLimit && x <= WorldLimit && y >= -WorldLimit && y <= WorldLimit;
+}
+
+// Clears the regrid state before a file read or import.
+void BeginBulkLoad(TNetwork& net);
+// Halves or doubles the cell size as the load requires (before each node a
+// bulk load adds).
+void RegridHashTable(TNetwork& net);
+// Refiles every point in cells of the given size, then link reach, extents and
+// cell long/lat boxes.
+void RebuildHashTable(TNetwork& net, int32_t width, int32_t height);
+
+// Frees every element, the undo records and the look-up indexes; leaves an
+// empty hash of 200 x 200 cells and the classes as they are. Saved state.
+void FreeNetwork(TNetwork& net);

@@ -1,0 +1,108 @@
+// Small networks and a consistency check for the editing tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/edit/Editing.h"
+#include "core/model/NetworkQueries.h"
+#include "core/model/Undo.h"
+
+namespace edittest {
+
+using XY = std::vector<std::pair<int32_t, int32_t>>;
+
+inline TNode* Node(TNetwork& net, int32_t x, int32_t y)
+{
+    THashEntry* cell;
+    return AddNode(net, x, y, cell, false, 0);
+}
+
+inline TLinkValues* Link(TNetwork& net, TNode* a, TNode* b, int cls = 0)
+{
+    TLink *ha, *hb;
+    TLinkValues* r = AddLink(net, a, b, false, 0, ha, hb);
+    r->EntityType = uint8_t(cls);
+    ResizeValues(*r, LinkAttributeCount(net, cls));
+    return r;
+}
+
+inline TLink* AHalf(TLinkValues* r) { return AHalfEdge(r); }
+
+inline TShapePoint* Shape(TNetwork& net, TLinkValues* r, int32_t x, int32_t y)
+{
+    return AddShapePoint(net, x, y, r->ShapePoints.GetCount(), AHalfEdge(r));
+}
+
+inline XY ShapeXY(const TLinkValues* r)
+{
+    XY v;
+    for (TShapePoint* sp : r->ShapePoints) v.emplace_back(sp->X, sp->Y);
+    return v;
+}
+
+inline std::vector<TNetworkPoint*> Ring(const TNode* owner)
+{
+    return {owner->OwnPolygon.begin(), owner->OwnPolygon.end()};
+}
+
+inline void AddVertex(TNode* owner, TNetworkPoint* p)
+{
+    MakeRoom(owner->OwnPolygon);
+    owner->OwnPolygon.Insert(p);
+    if (p->Polygons.IndexOf(owner) < 0) p->Polygons.Insert(owner);
+}
+
+// Active links a -> b.
+inline std::vector<TLinkValues*> LinksBetween(const TNode* a, const TNode* b)
+{
+    std::vector<TLinkValues*> out;
+    for (TLink* h : a->Links)
+        if (h->FarNode == b && h->LinkValues->Active && h->AEnd) out.push_back(h->LinkValues);
+    return out;
+}
+
+inline int ActiveLinkCount(const TNetwork& net)
+{
+    int n = 0;
+    ForEachLink(net, [&](TLink* h) { n += h->LinkValues->Active; });
+    return n;
+}
+
+// Every point sits in the cell of its position with the right offsets, cells
+// sorted; half-edges pair up; shape points name their link and are active
+// with it; rings and owner lists agree.
+inline void ExpectConsistent(const TNetwork& net)
+{
+    std::set<const TNetworkPoint*> filed;
+    for (THashEntry* cell : net.NodeHash)
+        for (int32_t i = 0; i < cell->Points.GetCount(); ++i) {
+            TNetworkPoint* p = cell->Points.At(i);
+            filed.insert(p);
+            EXPECT_EQ(net.NodeHash.FindCell(p->X, p->Y), cell);
+            EXPECT_EQ(int64_t(p->DX) + cell->X0, p->X);
+            EXPECT_EQ(int64_t(p->DY) + cell->Y0, p->Y);
+            EXPECT_TRUE(i == 0 || cell->Points.At(i - 1)->PointKey() <= p->PointKey()) << "cell out of order";
+        }
+    for (const TNetworkPoint* p : filed) {
+        for (TNode* owner : p->Polygons) EXPECT_GE(owner->OwnPolygon.IndexOf(p), 0) << "owner without ring";
+        const TNode* n = p->AsNode();
+        if (!n) continue;
+        for (TNetworkPoint* v : n->OwnPolygon) EXPECT_TRUE(filed.count(v) && v->Polygons.IndexOf(n) >= 0);
+        for (TLink* h : n->Links) {
+            const TLinkValues* r = h->LinkValues;
+            EXPECT_EQ(h->NearNode(), n);
+            int twins = 0;
+            for (TLink* g : h->FarNode->Links) twins += g != h && g->LinkValues == r;
+            EXPECT_EQ(twins, 1);
+            if (!h->AEnd) continue;
+            for (TShapePoint* sp : r->ShapePoints)
+                EXPECT_TRUE(filed.count(sp) && sp->Link->LinkValues == r && (sp->Active || !r->Active));
+        }
+    }
+}
+
+} // namespace edittest

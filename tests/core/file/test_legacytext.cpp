@@ -1,0 +1,205 @@
+#include "core/file/LegacyText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+std::string ReadWhole(const std::filesystem::path& p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::filesystem::path TempDir()
+{
+    auto dir = std::filesystem::temp_directory_path() /
+               ("tarvex-legacytext-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+} // namespace
+
+TEST(LegacyText, NumbersSkipBlanksAndLineEndsInBothStyles)
+{
+    for (const char* eol : {"\r\n", "\n", "\r"}) {
+        std::string text = std::string("  12 -7") + eol + eol + "\t 2.00000000000000E+0004 -1.5E-0003 +3 .5 5." + eol;
+        TTextReader r(text);
+        EXPECT_EQ(r.ReadInt(), 12);
+        EXPECT_EQ(r.ReadInt(), -7);
+        EXPECT_DOUBLE_EQ(r.ReadReal(), 20000.0);
+        EXPECT_DOUBLE_EQ(r.ReadReal(), -0.0015);
+        EXPECT_DOUBLE_EQ(r.ReadReal(), 3.0);
+        EXPECT_DOUBLE_EQ(r.ReadReal(), 0.5);
+        EXPECT_DOUBLE_EQ(r.ReadReal(), 5.0);
+        EXPECT_TRUE(r.Eoln());
+        r.ReadLn();
+        EXPECT_TRUE(r.Eof());
+        EXPECT_THROW(r.ReadInt(), TFileReadError);
+    }
+}
+
+TEST(LegacyText, MalformedNumbersAreErrors)
+{
+    for (const char* bad : {"nan", "inf", "-inf", "0x10", "1e", "1.2.3", "12abc", "--1", "+", ".", "1e99999"}) {
+        TTextReader r(std::string(bad) + "\r\n");
+        EXPECT_THROW(r.ReadReal(), TFileReadError) << bad;
+        double v;
+        EXPECT_FALSE(ParseReal(bad, v)) << bad;
+    }
+    for (const char* bad : {"1.0", "2147483648", "-2147483649", "$1F", "1e3"}) {
+        TTextReader r(bad);
+        EXPECT_THROW(r.ReadInt(), TFileReadError) << bad;
+    }
+    TTextReader r("-2147483648 9223372036854775807");
+    EXPECT_EQ(r.ReadInt(), INT32_MIN);
+    EXPECT_EQ(r.ReadInt64(), INT64_MAX);
+
+    double v = 1;
+    EXPECT_TRUE(ParseReal("  1e-400 \r", v));
+    EXPECT_EQ(v, 0.0);
+    EXPECT_TRUE(ParseReal("0.0000000000000000000000000000000000000000000000000001", v));
+    EXPECT_DOUBLE_EQ(v, 1e-52);
+    EXPECT_FALSE(ParseReal("", v));
+    EXPECT_FALSE(ParseReal("5 6", v));
+    int32_t i;
+    EXPECT_TRUE(ParseInt(" -42\r\n", i));
+    EXPECT_EQ(i, -42);
+}
+
+TEST(LegacyText, FixedWidthTextsStopAtTheLineEnd)
+{
+    TTextReader r("Name of class\r\nAB\nxyz");
+    EXPECT_EQ(r.ReadText(30), "Name of class"); // short line: no CR in the value
+    EXPECT_EQ(r.ReadChar(), ' ');                // at a line end nothing is consumed
+    EXPECT_TRUE(r.Eoln());
+    r.ReadLn();
+    EXPECT_EQ(r.ReadText(1), "A");
+    EXPECT_EQ(r.ReadLine(), "B");
+    EXPECT_EQ(r.LineNumber(), 3u);
+    EXPECT_EQ(r.ReadLine(), "xyz"); // last line without a line end
+    EXPECT_TRUE(r.Eof());
+    EXPECT_THROW(r.ReadLine(), TFileReadError);
+    EXPECT_THROW(r.ReadText(3), TFileReadError);
+    EXPECT_THROW(r.ReadChar(), TFileReadError);
+    std::string line;
+    EXPECT_FALSE(r.TryReadLine(line));
+    r.ReadLn(); // harmless at the end
+
+    TTextReader blanks(" \r\n \t\r\n");
+    EXPECT_TRUE(blanks.SeekEof());
+}
+
+TEST(LegacyText, RealsAreWrittenInTheWidth23Form)
+{
+    struct Case {
+        double v;
+        const char* text;
+    } cases[] = {
+        {20000.0, " 2.00000000000000E+0004"},
+        {-0.5, "-5.00000000000000E-0001"},
+        {0.0, " 0.00000000000000E+0000"},
+        {-0.0, " 0.00000000000000E+0000"},
+        {1e300, " 1.00000000000000E+0300"},
+        {4.9406564584124654e-324, " 4.94065645841247E-0324"},
+        {123456789.123456789, " 1.23456789123457E+0008"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Real23Text(c.v), c.text);
+        double back;
+        ASSERT_TRUE(ParseReal(c.text, back));
+        EXPECT_NEAR(back, c.v, std::abs(c.v) * 1e-14);
+    }
+    EXPECT_EQ(Real23Text(std::numeric_limits<double>::quiet_NaN()), "");
+
+    TTextWriter w;
+    w.WriteInt(-12);
+    w.WriteChar(' ');
+    w.WriteReal(1.5);
+    EXPECT_THROW(w.WriteReal(std::numeric_limits<double>::infinity()), TFileWriteError);
+    EXPECT_FALSE(w.Failed()); // a value that cannot be written is not a disk failure
+    w.WriteLn();
+    w.WritePadded("Line1\r\nLine2", 14);
+    w.WriteChar('|');
+    w.WritePadded("toolongforthefield", 4);
+    w.WriteLine("a\nb");
+    EXPECT_EQ(w.Text(), "-12  1.50000000000000E+0000\r\nLine1  Line2  |toola b\r\n");
+}
+
+TEST(LegacyText, AtomicSaveKeepsTheOldFileUntilCommit)
+{
+    auto dir = TempDir();
+    auto target = dir / "net.dta";
+    {
+        std::ofstream(target, std::ios::binary) << "old contents";
+    }
+
+    TTextWriter w;
+    std::string error;
+    ASSERT_TRUE(w.BeginFile(target.string(), error)) << error;
+    for (int i = 0; i < 300000; ++i) { // more than one flush
+        w.WriteInt(i);
+        w.WriteLn();
+    }
+    EXPECT_EQ(ReadWhole(target), "old contents");
+    w.Abandon();
+    EXPECT_EQ(ReadWhole(target), "old contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+
+    ASSERT_TRUE(w.BeginFile(target.string(), error)) << error;
+    w.WriteLine("ZOK 1.09");
+    ASSERT_TRUE(w.Commit(error)) << error;
+    EXPECT_EQ(ReadWhole(target), "ZOK 1.09\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+
+    // A folder that does not exist: refused, nothing created.
+    EXPECT_FALSE(AtomicWriteFile((dir / "missing" / "x.dta").string(), "abc", error));
+    EXPECT_FALSE(error.empty());
+    // A folder in the way of the target.
+    std::filesystem::create_directory(dir / "sub.dta");
+    EXPECT_FALSE(AtomicWriteFile((dir / "sub.dta").string(), "abc", error));
+
+    ASSERT_TRUE(AtomicWriteFile(target.string(), "new\r\n", error)) << error;
+    TTextReader r;
+    ASSERT_TRUE(r.LoadFile(target.string(), error));
+    EXPECT_EQ(r.ReadLine(), "new");
+    EXPECT_FALSE(r.LoadFile((dir / "none").string(), error));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(LegacyText, GuardsTurnFailuresIntoErrorCodes)
+{
+    TTextReader r("12 x\r\n");
+    TFileContext ctx;
+    ctx.InFile = &r;
+    int a = 0, b = 0;
+    GuardRead(ctx, [&] {
+        a = ctx.InFile->ReadInt();
+        b = ctx.InFile->ReadInt();
+    });
+    EXPECT_EQ(a, 12);
+    EXPECT_EQ(ctx.ErrorCode, FileErrorRead);
+    EXPECT_NE(ctx.ErrorDetail.find("line 1"), std::string::npos);
+    bool ran = false;
+    GuardRead(ctx, [&] { ran = true; });
+    EXPECT_FALSE(ran); // later steps are skipped
+
+    TFileContext wctx;
+    TTextWriter w;
+    wctx.OutFile = &w;
+    GuardWrite(wctx, [&] { w.WriteReal(std::nan("")); });
+    EXPECT_EQ(wctx.ErrorCode, FileErrorWrite);
+    TFileContext mctx;
+    GuardRead(mctx, [] { throw std::bad_alloc(); });
+    EXPECT_EQ(mctx.ErrorCode, FileErrorMemory);
+}

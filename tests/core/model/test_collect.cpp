@@ -1,0 +1,131 @@
+#include "core/model/Collect.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Item {
+    int key;
+    static int alive;
+    explicit Item(int k) : key(k) { ++alive; }
+    ~Item() { --alive; }
+};
+int Item::alive = 0;
+
+struct ByKey {
+    using Key = int;
+    static Key KeyOf(const Item* i) { return i->key; }
+    static int Compare(Key a, Key b) { return a < b ? -1 : (a > b ? 1 : 0); }
+};
+
+using Sorted = TSortedCollection<Item, ByKey>;
+
+std::string errorOf(auto&& f)
+{
+    try {
+        f();
+    } catch (const CollException& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Collections, IndexErrorsAndAppend)
+{
+    Item a(1), b(2);
+    TCollection<Item> c(0, 2);
+    c.Insert(&a);
+    EXPECT_EQ(errorOf([&] { c.ItemAt(1); }), "Collection error; wrong index: 1");
+    EXPECT_EQ(errorOf([&] { c.ItemAt(-1); }), "Collection error; wrong index: -1");
+    EXPECT_EQ(errorOf([&] { c.PutAt(3, &b); }), "Collection error; wrong index: 3");
+    EXPECT_EQ(errorOf([&] { c.InsertAt(2, &b); }), "Collection error; wrong index: 2");
+    c.InsertAt(c.GetCount(), &b); // appends
+    EXPECT_EQ(c.ItemAt(1), &b);
+    Item absent(9);
+    EXPECT_EQ(errorOf([&] { c.Remove(&absent); }), "Collection error; wrong index: -1");
+}
+
+TEST(Collections, DeleteMovesLaterItemsDown)
+{
+    Item a(1), b(2), d(3);
+    TCollection<Item> c(4, 4);
+    c.Insert(&a);
+    c.Insert(&b);
+    c.Insert(&d);
+    c.DeleteAt(0);
+    ASSERT_EQ(c.GetCount(), 2);
+    EXPECT_EQ(c.ItemAt(0), &b);
+    EXPECT_EQ(c.ItemAt(1), &d);
+    c.DeleteAt(1);
+    EXPECT_EQ(c.GetCount(), 1);
+    EXPECT_EQ(c.ItemAt(0), &b);
+}
+
+TEST(Collections, GrowthOverflowAndUnderflow)
+{
+    Item a(1), b(2);
+    TCollection<Item> fixed(1, 0);
+    fixed.Insert(&a);
+    EXPECT_EQ(errorOf([&] { fixed.Insert(&b); }), "Collection overflow - cannot grow!");
+    EXPECT_EQ(fixed.GetCount(), 1);
+    EXPECT_EQ(errorOf([&] { fixed.SetLimit(0); }), "Collection underflow - cannot shrink!");
+
+    TCollection<Item> growing(0, 3);
+    for (int i = 0; i < 7; ++i) growing.Insert(&a);
+    EXPECT_EQ(growing.GetLimit(), 9);
+}
+
+TEST(Collections, SortedSearchFindsFirstOfEqualKeys)
+{
+    std::vector<std::unique_ptr<Item>> items;
+    Sorted dup(0, 4, true);
+    for (int k : {5, 3, 1, 3}) {
+        items.push_back(std::make_unique<Item>(k));
+        dup.Insert(items.back().get());
+    }
+    int32_t i = -1;
+    EXPECT_TRUE(dup.Search(3, i));
+    EXPECT_EQ(i, 1);
+    // The 3 inserted last went before the existing 3.
+    EXPECT_EQ(dup.ItemAt(1), items[3].get());
+    EXPECT_EQ(dup.IndexOf(items[1].get()), 2);
+    EXPECT_FALSE(dup.Search(4, i));
+    EXPECT_EQ(i, 3);
+
+    Sorted empty(0, 1, false);
+    EXPECT_FALSE(empty.Search(7, i));
+    EXPECT_EQ(i, 0);
+
+    Sorted unique(0, 4, false);
+    Item x(3), y(3);
+    EXPECT_TRUE(unique.Insert(&x));
+    EXPECT_FALSE(unique.Insert(&y));
+    EXPECT_EQ(unique.GetCount(), 1);
+    EXPECT_EQ(unique.IndexOf(&y), 0); // the item with the equal key
+}
+
+TEST(Collections, WalksAndOwnership)
+{
+    TCollection<Item> c(0, 1);
+    EXPECT_EQ(c.ForEachUntil([](Item*) { return true; }), nullptr);
+    int before = Item::alive;
+    for (int k = 1; k <= 3; ++k) c.Insert(new Item(k));
+    EXPECT_EQ(c.ForEachUntil([](Item*) { return true; })->key, 1);
+    EXPECT_EQ(c.LastMatch([](Item* i) { return i->key < 3; })->key, 2);
+    EXPECT_EQ(c.FirstMatch([](Item* i) { return i->key > 9; }), nullptr);
+    Item* second = c.ItemAt(1);
+    c.FreeAndRemove(second);
+    EXPECT_EQ(Item::alive, before + 2);
+    std::unique_ptr<Item> keep0(c.ItemAt(0)), keep1(c.ItemAt(1));
+    c.Clear(); // items stay alive
+    EXPECT_EQ(Item::alive, before + 2);
+    c.Insert(new Item(7));
+    c.FreeAll();
+    EXPECT_EQ(c.GetCount(), 0);
+    EXPECT_EQ(Item::alive, before + 2);
+}
+
+} // namespace

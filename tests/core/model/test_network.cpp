@@ -1,0 +1,416 @@
+#include "core/model/Network.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "core/model/NetworkQueries.h"
+
+namespace {
+
+TNode* Add(TNetwork& net, int32_t x, int32_t y)
+{
+    THashEntry* cell;
+    return AddNode(net, x, y, cell, false, 0);
+}
+
+TLinkValues* Link(TNetwork& net, TNode* a, TNode* b)
+{
+    TLink *ha, *hb;
+    return AddLink(net, a, b, false, 0, ha, hb);
+}
+
+// Cells as (cellX, cellY) and nodes as serials, in walk order.
+std::vector<std::pair<int, int>> CellOrder(const TNetwork& net)
+{
+    std::vector<std::pair<int, int>> v;
+    for (THashEntry* c : net.NodeHash) v.emplace_back(c->CellX(), c->CellY());
+    return v;
+}
+
+std::vector<int32_t> SerialOrder(const TNetwork& net)
+{
+    std::vector<int32_t> v;
+    ForEachNode(net, [&](TNode* n) { v.push_back(n->Serial); });
+    return v;
+}
+
+} // namespace
+
+TEST(SpatialHash, CellIndicesFloorTowardMinusInfinity)
+{
+    THashTable t(200, 200);
+    EXPECT_EQ(t.CellXOf(-1), -1);
+    EXPECT_EQ(t.CellXOf(-200), -1);
+    EXPECT_EQ(t.CellXOf(-201), -2);
+    EXPECT_EQ(t.CellXOf(199), 0);
+    EXPECT_EQ(t.CellXOf(200), 1);
+}
+
+TEST(SpatialHash, CellOrderIsYThenUnsignedXWhateverTheInsertOrder)
+{
+    TNetwork net;
+    // cells (0,0), (-1,0), (1,0), (0,-1), (5,-1), (-3,2), made out of order
+    for (auto [x, y] : std::vector<std::pair<int, int>>{
+             {10, 10}, {-10, 10}, {1010, 5}, {250, 150}, {-590, 450}, {30, -30}, {1010, -199}})
+        ASSERT_NE(Add(net, x, y), nullptr);
+    std::vector<std::pair<int, int>> want{{0, -1}, {5, -1}, {0, 0}, {1, 0}, {5, 0}, {-1, 0}, {-3, 2}};
+    EXPECT_EQ(CellOrder(net), want);
+    // serials are creation order; the walk gives them in hash order
+    EXPECT_EQ(SerialOrder(net), (std::vector<int32_t>{6, 7, 1, 4, 3, 2, 5}));
+    EXPECT_EQ(net.NodeCount, 7);
+}
+
+TEST(SpatialHash, PointsByDYThenDXAndEqualKeysBeforeExisting)
+{
+    TNetwork net;
+    TNode* a = Add(net, 50, 10);
+    TNode* b = Add(net, 10, 20);
+    TNode* c = Add(net, 90, 5);
+    TNode* d = Add(net, 50, 10); // coincident with a: goes in front of it
+    const TNodeList& pts = net.NodeHash.FindCell(0, 0)->Points;
+    ASSERT_EQ(pts.GetCount(), 4);
+    EXPECT_EQ(pts.At(0), c);
+    EXPECT_EQ(pts.At(1), d);
+    EXPECT_EQ(pts.At(2), a);
+    EXPECT_EQ(pts.At(3), b);
+    EXPECT_EQ(a->DX, 50u);
+    EXPECT_EQ(a->DY, 10u);
+
+    // A rebuild reinserts in list order, so coincident points swap; every
+    // point is found again at its position.
+    RebuildHashTable(net, 16, 16);
+    const TNodeList& p2 = net.NodeHash.FindCell(50, 10)->Points;
+    ASSERT_EQ(p2.GetCount(), 2);
+    EXPECT_EQ(p2.At(0), a);
+    EXPECT_EQ(p2.At(1), d);
+    TViewRecord view;
+    for (TNode* n : {a, b, c}) {
+        TNode* found;
+        TShapePoint* sp;
+        EXPECT_TRUE(FindNearestPoint(net, view, found, sp, false, true, n->X, n->Y));
+        EXPECT_EQ(found->X, n->X);
+        EXPECT_EQ(found->Y, n->Y);
+    }
+    EXPECT_EQ(net.MinX, 10);
+    EXPECT_EQ(net.MaxX, 90);
+    EXPECT_EQ(net.MinY, 5);
+    EXPECT_EQ(net.MaxY, 20);
+}
+
+TEST(SpatialHash, RebuildKeepsTheOrderOfIncrementalInsertion)
+{
+    // Building at one cell size from scratch and rebuilding into it give the
+    // same walk (and hence serials) for distinct positions.
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> d(-3000, 3000);
+    std::vector<std::pair<int, int>> pos;
+    for (int i = 0; i < 2000; ++i) pos.emplace_back(d(rng), d(rng));
+    std::sort(pos.begin(), pos.end());
+    pos.erase(std::unique(pos.begin(), pos.end()), pos.end());
+    std::shuffle(pos.begin(), pos.end(), rng);
+
+    TNetwork direct;
+    direct.NodeHash.CellWidth = direct.NodeHash.CellHeight = 50;
+    TNetwork rebuilt;
+    for (auto [x, y] : pos) {
+        Add(direct, x, y);
+        Add(rebuilt, x, y);
+    }
+    RebuildHashTable(rebuilt, 50, 50);
+    EXPECT_EQ(SerialOrder(direct), SerialOrder(rebuilt));
+    EXPECT_EQ(CellOrder(direct), CellOrder(rebuilt));
+}
+
+// Fills one cell with n points at 16 x 16 positions from (x0, y0), each
+// position's copies together (cheap inserts).
+void FillBlock(TNetwork& net, int32_t x0, int32_t y0, int n)
+{
+    for (int i = 0; i < n; ++i) ASSERT_NE(Add(net, x0 + (i * 256 / n) % 16, y0 + (i * 256 / n) / 16), nullptr);
+}
+
+TEST(SpatialHash, CapRefusesAndHalvingEnds)
+{
+    // Halving stops at the smallest cell size...
+    TNetwork net;
+    net.NodeHash.CellWidth = net.NodeHash.CellHeight = 32;
+    FillBlock(net, 0, 0, HashCap);
+    EXPECT_EQ(Add(net, 3, 3), nullptr);
+    EXPECT_EQ(net.NodeCount, HashCap);
+    EXPECT_NE(Add(net, 500, 7), nullptr); // other cells still take nodes
+    BeginBulkLoad(net);
+    RegridHashTable(net);
+    EXPECT_EQ(net.NodeHash.CellWidth, MinCellSize);
+    EXPECT_EQ(net.NodeHash.MaxCellPointCount(), HashCap);
+    RegridHashTable(net); // and is not tried again
+    EXPECT_EQ(net.NodeHash.CellWidth, MinCellSize);
+    EXPECT_EQ(net.NodeHash.PointCount(), HashCap + 1);
+
+    // ...and when it no longer thins the fullest cell.
+    TNetwork dense;
+    dense.NodeHash.CellWidth = dense.NodeHash.CellHeight = 128;
+    FillBlock(dense, 0, 0, HashCap);
+    BeginBulkLoad(dense);
+    RegridHashTable(dense);
+    EXPECT_EQ(dense.NodeHash.CellWidth, 64);
+    EXPECT_EQ(dense.NodeHash.MaxCellPointCount(), HashCap);
+}
+
+TEST(SpatialHash, RegridHalvesAFullCellAndDoublesManyCells)
+{
+    TNetwork net;
+    net.NodeHash.CellWidth = net.NodeHash.CellHeight = 1024;
+    for (int i = 0; i < HashCap; ++i) Add(net, i % 1024, i / 1024);
+    BeginBulkLoad(net);
+    RegridHashTable(net);
+    EXPECT_EQ(net.NodeHash.CellWidth, 512);
+    EXPECT_EQ(net.NodeHash.MaxCellPointCount(), HashCap / 2);
+    EXPECT_TRUE(net.RegridShrunk);
+
+    TNetwork wide;
+    wide.NodeHash.CellWidth = wide.NodeHash.CellHeight = 1;
+    for (int i = 0; i < HashCap; ++i) Add(wide, i % 1000, i / 1000);
+    BeginBulkLoad(wide);
+    RegridHashTable(wide);
+    EXPECT_LT(wide.NodeHash.GetCount(), HashCap);
+    EXPECT_EQ(wide.NodeHash.CellWidth, 2);
+    EXPECT_TRUE(wide.RegridGrown);
+}
+
+TEST(SpatialHash, OutsideTheWorldIsRefused)
+{
+    TNetwork net;
+    EXPECT_EQ(Add(net, 512001, 0), nullptr);
+    EXPECT_EQ(Add(net, 0, -512001), nullptr);
+    EXPECT_NE(Add(net, -512000, 512000), nullptr);
+    EXPECT_EQ(net.NodeCount, 1);
+}
+
+TEST(Links, TwoHalvesShareOneRecordAndBoxesGrow)
+{
+    TNetwork net;
+    TNode* a = Add(net, 0, 0);
+    TNode* b = Add(net, 300, 40);
+    net.TemplateLinkValues.Name = "Main St";
+    TLink *ha, *hb;
+    TLinkValues* r = AddLink(net, a, b, false, 3, ha, hb);
+    ASSERT_EQ(a->Links.GetCount(), 1);
+    ASSERT_EQ(b->Links.GetCount(), 1);
+    EXPECT_EQ(a->Links.At(0), ha);
+    EXPECT_EQ(ha->AEnd, 1);
+    EXPECT_EQ(ha->FarNode, b);
+    EXPECT_EQ(hb->AEnd, 0);
+    EXPECT_EQ(hb->FarNode, a);
+    EXPECT_EQ(ha->LinkValues, r);
+    EXPECT_EQ(hb->LinkValues, r);
+    EXPECT_EQ(r->Name, "Main St");
+    EXPECT_EQ(r->ByteCount, 24);
+    EXPECT_EQ(net.LinkCount, 1);
+    THashEntry* ca = net.NodeHash.FindCell(0, 0);
+    EXPECT_EQ(ca->MaxDX, 300);
+    EXPECT_EQ(ca->MaxDY, 40);
+    EXPECT_EQ(r->Box, (TBox{0, 0, 300, 40}));
+
+    TShapePoint* s2 = AddShapePoint(net, 200, 90, 0, ha);
+    TShapePoint* s1 = AddShapePoint(net, 100, -20, 0, ha);
+    ASSERT_EQ(r->ShapePoints.GetCount(), 2);
+    EXPECT_EQ(r->ShapePoints.At(0), s1);
+    EXPECT_EQ(r->ShapePoints.At(1), s2);
+    EXPECT_EQ(s1->EntityType, ShapePointType);
+    EXPECT_EQ(r->Box, (TBox{0, -20, 300, 90}));
+    EXPECT_EQ(ca->LinkBox, r->Box);
+
+    EXPECT_EQ(FindLinkTo(a->Links, b), ha);
+    EXPECT_EQ(FindLinkBySerial(net, 300, 40, b->Serial, a->Serial), hb);
+    EXPECT_EQ(FindNodeBySerial(net, 0, 0, a->Serial), a);
+    EXPECT_EQ(FindNodeBySerial(net, 0, 0, 99), nullptr);
+    EXPECT_EQ(FindNodeBySerial(net, 5000, 0, a->Serial), nullptr);
+}
+
+TEST(Links, ThroughLinksNeedOneInAndOneOutActive)
+{
+    TNetwork net;
+    TNode* a = Add(net, 0, 0);
+    TNode* m = Add(net, 10, 0);
+    TNode* b = Add(net, 20, 0);
+    TLinkValues* in = Link(net, a, m);
+    TLinkValues* out = Link(net, m, b);
+    TNode *from, *to;
+    TLinkValues *li, *lo;
+    ASSERT_TRUE(GetThroughLinks(m, from, li, to, lo));
+    EXPECT_EQ(from, a);
+    EXPECT_EQ(li, in);
+    EXPECT_EQ(to, b);
+    EXPECT_EQ(lo, out);
+    TLinkValues* extra = Link(net, b, m);
+    EXPECT_FALSE(GetThroughLinks(m, from, li, to, lo));
+    extra->Active = 0;
+    EXPECT_TRUE(GetThroughLinks(m, from, li, to, lo));
+    EXPECT_FALSE(GetThroughLinks(a, from, li, to, lo));
+}
+
+TEST(Picks, RingsInOrderWithinTheSymbolSize)
+{
+    TNetwork net;
+    TViewRecord view; // StandardSize 3
+    TNode* below = Add(net, 101, 101); // ring 1, row y + 1
+    TNode* left = Add(net, 99, 100);   // ring 1, column x - 1
+    Add(net, 103, 97);                 // ring 3
+    TNode* n;
+    TShapePoint* sp;
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, false, 100, 100));
+    EXPECT_EQ(n, below);
+    TNode* above = Add(net, 101, 99); // ring 1, row y - 1 comes first
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, false, 100, 100));
+    EXPECT_EQ(n, above);
+    above->Active = below->Active = 0;
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, false, 100, 100));
+    EXPECT_EQ(n, left);
+    EXPECT_FALSE(FindNearestPoint(net, view, n, sp, false, true, 100, 100));
+    // beyond the symbol size nothing is picked
+    EXPECT_FALSE(FindNearestPoint(net, view, n, sp, false, false, 108, 100));
+    EXPECT_TRUE(FindNearestPoint(net, view, n, sp, false, false, 106, 97));
+}
+
+TEST(Picks, CoincidentPointsGiveTheActiveVisibleNode)
+{
+    TNetwork net;
+    TViewRecord view;
+    TNode* a = Add(net, 5, 5);
+    TNode* b = Add(net, 5, 5); // first in the list
+    b->Active = 0;
+    TNode* n;
+    TShapePoint* sp;
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
+    EXPECT_EQ(n, a);
+    view.LayerStates[1] = 0; // layer hidden
+    EXPECT_FALSE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
+    view.LayerStates[1] = 14; // shown from zoom 14 only
+    EXPECT_FALSE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
+    view.ZoomIndex = 14;
+    EXPECT_TRUE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
+
+    // a shape point in front of the node
+    TNode* far = Add(net, 50, 5);
+    TLink *ha, *hb;
+    AddLink(net, a, far, false, 0, ha, hb);
+    TShapePoint* s = AddShapePoint(net, 5, 5, 0, ha);
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, true, true, 5, 5));
+    EXPECT_EQ(sp, s);
+    EXPECT_EQ(n, nullptr);
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
+    EXPECT_EQ(n, a);
+
+    view.CursorX = view.CursorY = 5;
+    view.PickedShapePoint = s;
+    EXPECT_FALSE(CanPlaceNode(net, view, &net.TemplateNode));
+    EXPECT_EQ(view.PickedShapePoint, nullptr);
+    view.CursorX = 6;
+    EXPECT_TRUE(CanPlaceNode(net, view, &net.TemplateNode));
+}
+
+TEST(Lookups, LongLatKeyAndIdFindTheFirstInHashOrder)
+{
+    TNetwork net;
+    TNode* a = Add(net, 10, 10);
+    THashEntry* cell = net.NodeHash.FindCell(10, 10);
+    EXPECT_FALSE(cell->LongLatBoxContains(0, 0));
+    a->Longitude = -870000000;
+    a->Latitude = 420000000;
+    cell->IncludePoint(a);
+    EXPECT_EQ(cell->MinLong, -870000000);
+    EXPECT_EQ(cell->MaxLong, -870000000);
+    TNode* n;
+    TShapePoint* sp;
+    EXPECT_TRUE(FindPointByLongLat(net, 10, 10, -870000000, 420000000, 1, n, sp, false));
+    EXPECT_EQ(n, a);
+    EXPECT_FALSE(FindPointByLongLat(net, 10, 10, -870000000, 420000000, 2, n, sp, false));
+
+    // Key index: built on first use, later nodes filed at the next look-up,
+    // and the answer is the one a scan in hash order would give.
+    TNode* k1 = Add(net, 900, 900);
+    k1->SourceKey = 42;
+    k1->SourceCode = "A";
+    EXPECT_EQ(FindNodeByKey(net, 42, "A"), k1);
+    EXPECT_EQ(FindNodeByKey(net, 42, "B"), nullptr);
+    TNode* k2 = Add(net, 20, 20); // earlier cell
+    k2->SourceKey = 42;
+    k2->SourceCode = "A";
+    TNode* k3 = Add(net, 20, 20); // same position, in front of k2
+    k3->SourceKey = 42;
+    k3->SourceCode = "A";
+    EXPECT_EQ(FindNodeByKey(net, 42, "A"), k3);
+
+    TLinkValues* r1 = Link(net, k1, a);
+    r1->SourceId = 7;
+    EXPECT_EQ(FindLinkById(net, 7, 0, 0)->LinkValues, r1);
+    TLinkValues* r2 = Link(net, k2, a);
+    r2->SourceId = 7;
+    EXPECT_EQ(FindLinkById(net, 7, 5000, 5000)->LinkValues, r2);
+    EXPECT_EQ(FindLinkById(net, 7, 900, 900)->LinkValues, r1); // the given cell first
+    r2->Active = 0;
+    EXPECT_EQ(FindLinkById(net, 7, 5000, 5000)->LinkValues, r1);
+}
+
+TEST(Upkeep, PolygonBoxesExtentsAndCulling)
+{
+    TNetwork net;
+    TNode* owner = Add(net, 0, 0);
+    TNode* v1 = Add(net, 1000, 0);
+    TNode* v2 = Add(net, 1000, 800);
+    for (TNode* v : {owner, v1, v2}) {
+        owner->OwnPolygon.Insert(v);
+        v->Polygons.Insert(owner);
+    }
+    UpdateNodePolygonBox(net, owner);
+    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 800}));
+    EXPECT_TRUE(net.NodeHash.HasPolygons);
+    v2->Active = 0;
+    UpdateNodePolygonBox(net, owner);
+    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 0}));
+    owner->OwnPolygon.Clear();
+    UpdateNodePolygonBox(net, owner);
+    EXPECT_FALSE(net.NodeHash.HasPolygons);
+
+    RecomputeExtents(net);
+    EXPECT_EQ(net.MaxY, 800); // deleted nodes count
+    TNetwork empty;
+    RecomputeExtents(empty);
+    EXPECT_EQ(empty.MinX, WorldLimit);
+    EXPECT_EQ(empty.MaxX, -WorldLimit);
+
+    TCullParams cp;
+    cp.Left = 0;
+    cp.Top = 0;
+    cp.Right = 300;
+    cp.Bottom = 300;
+    MarkCellsInView(net, cp);
+    EXPECT_EQ(net.NodeHash.FindCell(0, 0)->NodesInView, 1);
+    EXPECT_EQ(net.NodeHash.FindCell(1000, 800)->NodesInView, 0);
+    cp.DrawAll = true;
+    MarkCellsInView(net, cp);
+    EXPECT_EQ(net.NodeHash.FindCell(1000, 800)->NodesInView, 1);
+}
+
+TEST(Network, FreeNetworkHandlesParallelLinksAndLoops)
+{
+    TNetwork net;
+    TNode* a = Add(net, 0, 0);
+    TNode* b = Add(net, 10, 0);
+    Link(net, a, b);
+    Link(net, a, b);
+    Link(net, b, a);
+    Link(net, a, a);
+    Link(net, a, a);
+    TLink *ha, *hb;
+    AddLink(net, a, b, false, 0, ha, hb);
+    AddShapePoint(net, 5, 5, 0, ha);
+    FreeNetwork(net);
+    EXPECT_EQ(net.NodeHash.GetCount(), 0);
+    EXPECT_EQ(net.NodeCount, 0);
+    EXPECT_EQ(net.LinkCount, 0);
+    EXPECT_NE(Add(net, 1, 1), nullptr); // usable again
+}
