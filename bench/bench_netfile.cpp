@@ -17,6 +17,7 @@
 #include "core/file/TextFormat.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ const std::string& NetworkPath()
             for (int x = 0; x + 1 < Side; ++x) link(nodes[size_t(y * Side + x)], nodes[size_t(y * Side + x + 1)]);
         for (int x = 0; links < long(Side) * Side; ++x) link(nodes[size_t(x)], nodes[size_t(Side + x)]);
         TQuietSink sink;
-        if (!SaveNetworkFile(net, p, 9, sink).Ok) std::abort();
+        const TWindowSettings settings;
+        if (!SaveNetworkFile(net, settings, p, 9, sink).Ok) std::abort();
         return p;
     }();
     return path;
@@ -150,7 +152,9 @@ void Open(benchmark::State& state)
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         auto net = std::make_unique<TNetwork>();
-        if (OpenNetworkFile(*net, path, true, sink).Status != TOpenStatus::Ok) state.SkipWithError("open failed");
+        TWindowSettings settings;
+        if (OpenNetworkFile(*net, settings, path, true, sink).Status != TOpenStatus::Ok)
+            state.SkipWithError("open failed");
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.PauseTiming(); // freeing the network is not part of the open
         net.reset();
@@ -165,11 +169,12 @@ void Save(benchmark::State& state)
 {
     TQuietSink sink;
     static TNetwork net;
-    static const bool opened = OpenNetworkFile(net, NetworkPath(), true, sink).Status == TOpenStatus::Ok;
+    static TWindowSettings settings;
+    static const bool opened = OpenNetworkFile(net, settings, NetworkPath(), true, sink).Status == TOpenStatus::Ok;
     if (!opened) state.SkipWithError("open failed");
     const std::string out = Folder() + "/saved-v9.dta";
     for (auto _ : state)
-        if (!SaveNetworkFile(net, out, 9, sink).Ok) state.SkipWithError("save failed");
+        if (!SaveNetworkFile(net, settings, out, 9, sink).Ok) state.SkipWithError("save failed");
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(out)));
 }
 BENCHMARK(Save)->Unit(benchmark::kMillisecond)->Iterations(3);

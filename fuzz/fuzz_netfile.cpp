@@ -9,6 +9,7 @@
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     TQuietSink sink;
     TNetwork net;
-    const TOpenResult r = OpenNetworkBytes(net, bytes, "fuzz.dta", true, sink);
+    TWindowSettings settings;
+    const TOpenResult r = OpenNetworkBytes(net, settings, bytes, "fuzz.dta", true, sink);
     if (r.Status == TOpenStatus::Failed) return 0;
     if (ActivePoints(net) != net.NodeHash.PointCount()) std::abort();
     for (int32_t v : {net.MinX, net.MinY, net.MaxX, net.MaxY})
@@ -41,15 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const struct TRemoveAtExit {
         ~TRemoveAtExit() { ::unlink(saved.c_str()); }
     } removeAtExit;
-    if (!SaveNetworkFile(net, saved, 9, sink).Ok) std::abort();
+    if (!SaveNetworkFile(net, settings, saved, 9, sink).Ok) std::abort();
     {
         TNetwork again;
-        if (OpenNetworkFile(again, saved, true, sink).Status == TOpenStatus::Failed) std::abort();
+        TWindowSettings againSettings;
+        if (OpenNetworkFile(again, againSettings, saved, true, sink).Status == TOpenStatus::Failed) std::abort();
     }
     // An append to the network read: on failure nothing may change.
     const long before = ActivePoints(net);
     const int32_t links = net.LinkCount;
-    const TOpenResult a = OpenNetworkBytes(net, bytes, "fuzz.dta", false, sink);
+    const TOpenResult a = OpenNetworkBytes(net, settings, bytes, "fuzz.dta", false, sink);
     if (a.Status == TOpenStatus::Failed && (ActivePoints(net) != before || net.LinkCount != links)) std::abort();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/file/NetworkFile.h"
+#include "core/model/WindowSettings.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 
@@ -64,7 +65,8 @@ int main(int argc, char** argv)
     }
     RecomputeExtents(net);
     TMessageSinkRecorder sink;
-    const TSaveResult r = SaveNetworkFile(net, argv[1], 9, sink);
+    const TWindowSettings settings;
+    const TSaveResult r = SaveNetworkFile(net, settings, argv[1], 9, sink);
     if (!r.Ok) {
         for (const auto& c : sink.Calls) std::fprintf(stderr, "%s: %s\n", c.Caption.c_str(), c.Text.c_str());
         return 1;

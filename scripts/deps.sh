@@ -24,6 +24,6 @@ if [ "$(id -u)" = "0" ]; then
   apt-get install -y -qq --no-install-recommends $missing
 else
   echo "Missing packages:$missing"
-  echo "Run: sudo apt-get install -y$missing"
+  echo "Run: sudo apt-get update && sudo apt-get install -y$missing"
   exit 1
 fi

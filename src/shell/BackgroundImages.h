@@ -1,7 +1,8 @@
-// The background images of a network: the JPEG pictures of its ten raster
+// The background images of a window: the JPEG pictures of its ten raster
 // slots and the SVG drawings standing in for the metafiles of its ten metafile
-// slots, loaded from the names the network file keeps. One set serves the
-// network's window and all its views.
+// slots, loaded from the names its settings keep. A view made from a window
+// starts with a copy of the set that shares its pictures: a picture is never
+// changed once loaded, and lives while any set holds it.
 //
 // A slot whose file is missing or cannot be read here (an .emf or .wmf, a
 // damaged picture) stays empty and is not drawn; its name and placement in
@@ -34,8 +35,9 @@ class TBackgroundImageSet : public TBackgroundImages {
 public:
     TBackgroundImageSet();
     ~TBackgroundImageSet() override;
-    TBackgroundImageSet(const TBackgroundImageSet&) = delete;
-    TBackgroundImageSet& operator=(const TBackgroundImageSet&) = delete;
+    // Copies share the pictures.
+    TBackgroundImageSet(const TBackgroundImageSet&) = default;
+    TBackgroundImageSet& operator=(const TBackgroundImageSet&) = default;
 
     // Loads every slot of backgrounds anew, with names found from the folder
     // of networkFile (kept for Reload); an unnamed slot is emptied. A metafile
@@ -55,6 +57,6 @@ public:
 
 private:
     std::string FNetworkFile;
-    std::array<std::unique_ptr<QImage>, 11> FRasters;         // [1..10]
-    std::array<std::unique_ptr<QSvgRenderer>, 11> FMetafiles; // [1..10]
+    std::array<std::shared_ptr<const QImage>, 11> FRasters;   // [1..10]
+    std::array<std::shared_ptr<QSvgRenderer>, 11> FMetafiles; // [1..10]
 };

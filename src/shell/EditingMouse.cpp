@@ -137,7 +137,7 @@ TPressResult TPadEditor::Press(Qt::MouseButton Button, QPoint Pixel)
 {
     SyncMode();
     if (Blocked()) return {};
-    Edit.Hooks.AutoLongLat = Pad.View.UpdateLongLat != 0;
+    Edit.Hooks.Settings = &Pad.Settings;
     const uint8_t before = Edit.SketchMode;
     TPressResult r = SketchPress(*Pad.Network, Pad.View, Edit, Button == Qt::RightButton, Pad.WorldX(Pixel.x()),
                                  Pad.WorldY(Pixel.y()));
@@ -155,6 +155,12 @@ TUndeleteResult TPadEditor::UndeleteLast()
     if (u != TUndeleteResult::Nothing && u != TUndeleteResult::Refused) r.Requests = PadRepaint | PadCrosshair;
     After(r, before);
     return u;
+}
+
+void TPadEditor::PutBackHeld()
+{
+    SyncMode();
+    if (Edit.SketchMode == ModeNodeMovePlacing || Edit.SketchMode == ModeLinkSplitPlacing) UndeleteLast();
 }
 
 bool TPadEditor::UndoShapeRemove()
@@ -195,7 +201,7 @@ bool TPadEditor::Transform(int Kind, TTransformParams& Params)
     SyncMode();
     if (Blocked()) return false;
     TNetwork& net = *Pad.Network;
-    if (!TransformNetwork(net, Pad.View, Kind, Params)) {
+    if (!TransformNetwork(net, Pad.View, Pad.Settings, Kind, Params)) {
         UpdateCommands();
         return false;
     }
@@ -224,7 +230,7 @@ void TPadEditor::QuickScale(double Factor)
     net.TransformTotals[2] *= Factor;
     net.TransformTotals[3] *= Factor;
     MakeRoom(net.TransformUndo);
-    net.TransformUndo.Insert(new TTransformItem(TransformScale, 0, Factor, Factor, Pad.View));
+    net.TransformUndo.Insert(new TTransformItem(TransformScale, 0, Factor, Factor, Pad.Settings.Layers.LayerStates));
     TTransformParams p;
     p.ScaleX = p.ScaleY = Factor;
     Transform(TransformScale, p);

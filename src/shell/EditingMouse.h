@@ -31,6 +31,10 @@ public:
     TPressResult Press(Qt::MouseButton Button, QPoint Pixel);
     // The Undelete button and the Insert key; nothing when nothing is deleted.
     TUndeleteResult UndeleteLast();
+    // Before a save: a node that Node Move holds (mode 13) or a link that
+    // Link Split holds (mode 15) goes back where it was, as Undelete puts it
+    // back, so that the file holds the whole network.
+    void PutBackHeld();
     // The "&Undo Shape Remove" menu item.
     bool UndoShapeRemove();
     // Another view freed a shape point: drop every reference to it.

@@ -84,13 +84,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     for (int i = 0; i < 4; ++i) Pens[size_t(7 + i)] = QPen(Qt::black, 1, penStyles[i]);
 
     // Colour tables.
-    const int rgb[26][3] = {{255, 255, 255}, {0, 0, 0},       {0, 0, 255},     {0, 255, 0},     {255, 0, 0},
-                            {0, 0, 127},     {0, 127, 0},     {127, 0, 0},     {127, 0, 127},   {127, 127, 127},
-                            {255, 0, 255},   {0, 0, 0},       {0, 0, 0},       {0, 0, 0},       {0, 0, 0},
-                            {0, 0, 0},       {0, 0, 0},       {0, 127, 127},   {127, 127, 0},   {191, 191, 191},
-                            {0, 255, 255},   {255, 255, 0},   {255, 255, 0},   {0, 0, 127},     {255, 255, 255},
-                            {0, 0, 255}};
-    for (int i = 0; i < 26; ++i) ColorPalette[size_t(i)] = QColor(rgb[i][0], rgb[i][1], rgb[i][2]);
+    for (int i = 0; i < 26; ++i) ColorPalette[size_t(i)] = QColor::fromRgb(ProgramPaletteRgb[size_t(i)]);
     ColorPalette[0] = QApplication::palette().color(QPalette::Base); // the system window colour
     for (int i = 0; i < 26; ++i) PaletteRGB[size_t(i)] = ColorPalette[size_t(i)].rgb() & 0xFFFFFFu;
     const int basic[16][3] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},

@@ -184,6 +184,9 @@ private:
     void BuildStatusBar();
     void ConnectToolbars();
     bool SaveTo(TSketchPadWindow& Pad, const std::string& Name);
+    // Every window of Pad's network puts back what Node Move or Link Split
+    // holds, before the network is written.
+    void PutBackHeldElements(TSketchPadWindow& Pad);
 
     TMainOptions FOptions;
     std::unique_ptr<TRegistry> FRegistry;

@@ -49,6 +49,7 @@ TSketchPadWindow* TZOKMainWindow::CreatePad()
     auto* pad = new TSketchPadWindow(*this);
     SketchPads.push_back(pad);
     pad->WindowNumber = PadCount();
+    pad->Network->WindowNumber = pad->Network->NodeHash.WindowNumber = pad->WindowNumber;
     CurrentPad = pad;
     pad->FileName = CurrentFileName.empty() ? DefaultFileName : CurrentFileName;
     QMdiSubWindow* sub = Mdi->addSubWindow(pad);
@@ -202,8 +203,15 @@ void TZOKMainWindow::ReopenFile(int N)
 
 // ---- saving ----
 
+void TZOKMainWindow::PutBackHeldElements(TSketchPadWindow& Pad)
+{
+    for (TSketchPadWindow* p : SketchPads)
+        if (p->Network == Pad.Network) TPadEditor::Of(*p).PutBackHeld();
+}
+
 bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
 {
+    PutBackHeldElements(Pad);
     bool ok = false;
     {
         TBusyCursor busy;
@@ -217,11 +225,10 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     // The network now lives under Name: its owner and every view know it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
     Pad.Network->FileName = Name;
-    for (TSketchPadWindow* p : SketchPads) {
-        if (p != owner && p->MasterPad != owner) continue;
-        p->FileName = Name;
-        if (!p->IsView) p->SetCaption(Name);
-    }
+    for (TSketchPadWindow* p : SketchPads)
+        if (p == owner || p->MasterPad == owner) p->FileName = Name;
+    for (TSketchPadWindow* p : SketchPads)
+        if (p == owner || p->MasterPad == owner) p->SetCaption(p->IsView ? p->ViewCaption() : Name);
     SetAllowClose(Pad, 1);
     Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
     return true;
@@ -306,9 +313,22 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
         if (!others) Pad.MasterPad->HasViews = 0;
     }
 
+    // Underlay numbers follow the list: the closing window's number names no
+    // window any more, and the windows after it move down one place.
+    const int gone = Pad.WindowNumber;
+    for (TSketchPadWindow* p : SketchPads) {
+        int32_t& underlay = p->Settings.Backgrounds.Underlay;
+        if (underlay == gone)
+            underlay = 0;
+        else if (underlay > gone)
+            --underlay;
+    }
     it = std::find(SketchPads.begin(), SketchPads.end(), &Pad);
     SketchPads.erase(it);
     for (size_t i = 0; i < SketchPads.size(); ++i) SketchPads[i]->WindowNumber = int(i + 1);
+    // A network's hash carries the number of the window that owns it.
+    for (TSketchPadWindow* p : SketchPads)
+        if (!p->IsView && p->Network) p->Network->WindowNumber = p->Network->NodeHash.WindowNumber = p->WindowNumber;
     if (!Pad.IsView && Pad.Network) Pad.Network->OnAllowClose = nullptr;
     Pad.Network.reset();
     Pad.MasterPad = nullptr;
@@ -492,6 +512,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     if (!pad->View.AutoBackup || pad->View.Saved != 0) return;
 
     const std::string name = BackupFileName(pad->FileName, DefaultFileName);
+    PutBackHeldElements(*pad);
     Panels[3]->setText("Backup");
     std::vector<std::pair<TSketchPadWindow*, uint8_t>> flags;
     for (TSketchPadWindow* p : SketchPads) flags.emplace_back(p, p->View.Saved);
@@ -527,16 +548,16 @@ void TZOKMainWindow::ShowAbout()
 
 void TZOKMainWindow::ShowPreferences(TSketchPadWindow& Pad)
 {
-    TNetwork& net = *Pad.Network;
-    TUnitsSettings units{net.UnitsFactor, net.UnitsCode, net.UnitsName, Pad.View.UpdateLongLat};
+    TWindowSettings& s = Pad.Settings;
+    TUnitsSettings units{s.UnitsFactor, s.UnitsCode, s.UnitsName, s.LongLat.AutoLongLat};
     TPreferencesDB d(units, *Boxes, this);
     if (ExecDialog(d) != QDialog::Accepted) return;
     // Units are saved with the network.
-    net.SetAllowClose(false);
-    net.UnitsFactor = units.UnitsFactor;
-    net.UnitsCode = units.UnitsCode;
-    net.UnitsName = units.UnitsName;
-    Pad.View.UpdateLongLat = units.UpdateLongLat;
+    Pad.Network->SetAllowClose(false);
+    s.UnitsFactor = units.UnitsFactor;
+    s.UnitsCode = units.UnitsCode;
+    s.UnitsName = units.UnitsName;
+    s.LongLat.AutoLongLat = units.UpdateLongLat;
 }
 
 void TZOKMainWindow::ShowExtents(TSketchPadWindow& Pad)

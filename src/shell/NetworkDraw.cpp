@@ -60,17 +60,17 @@ TNodeDrawStyle NodeStyle(const TDrawPad& pad, const TNode& node, TStyleEvaluator
     return d;
 }
 
-TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, int windowNumber)
+TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, const TWindowSettings& settings, int windowNumber)
 {
     TDrawPad pad;
     pad.Net = &net;
     pad.View = &view;
-    pad.Display = &net.Display;
-    pad.Widths = &net.Widths;
-    pad.Labels = &net.Labels;
-    pad.Search = &net.Search;
-    pad.Title = &net.Description;
-    pad.Backgrounds = &net.Backgrounds;
+    pad.Display = &settings.Display;
+    pad.Widths = &settings.Widths;
+    pad.Labels = &settings.Labels;
+    pad.Search = &settings.Search;
+    pad.Title = &settings.Description;
+    pad.Backgrounds = &settings.Backgrounds;
     pad.WindowNumber = windowNumber;
     pad.OriginX = view.OriginX;
     pad.OriginY = view.OriginY;
@@ -91,15 +91,13 @@ int32_t NodeImageSize(int k, const void* data)
 
 } // namespace
 
-void PrepareDrawing(TNetwork& net, TDrawPad& pad)
+void PrepareDrawing(const TNetwork& net, TWindowSettings& settings, TDrawPad& pad)
 {
-    const TMaxWidths m =
-        pad.Images ? ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses, LinkImageSize,
-                                      NodeImageSize, pad.Images)
-                   : ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses);
+    const TMaxWidths m = pad.Images ? ComputeMaxWidths(net, settings, LinkImageSize, NodeImageSize, pad.Images)
+                                    : ComputeMaxWidths(net, settings);
     pad.LargeNodeSymbols = m.LargeNodeSymbols;
     pad.WideLinks = m.WideLinks;
-    ComputeLabelExtents(net.Labels, *net.NodeClasses, *net.LinkClasses, net.NodeCount);
+    ComputeLabelExtents(net, settings);
 }
 
 // ---------------------------------------------------------------- labels

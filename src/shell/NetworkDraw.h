@@ -17,6 +17,7 @@
 
 #include "core/expr/SearchFilter.h"
 #include "core/expr/WidthSizes.h"
+#include "core/model/WindowSettings.h"
 #include "shell/NodeLinkDraw.h"
 
 class QPainter;
@@ -51,13 +52,14 @@ struct TNodeDrawStyle {
 TLinkDrawStyle LinkStyle(const TDrawPad& pad, const TLink& link, TStyleEvaluator* evaluator);
 TNodeDrawStyle NodeStyle(const TDrawPad& pad, const TNode& node, TStyleEvaluator* evaluator);
 
-// The pad of a window over its network: the settings records of the network
-// and the view record of the window.
-TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, int windowNumber);
+// The pad of a window over its network: the window's view record and
+// settings records.
+TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, const TWindowSettings& settings,
+                     int windowNumber);
 // Before a paint: the widest link and largest node symbol (with the images)
-// and the label extents of the network; sets the pad's wide-link and
-// large-symbol flags.
-void PrepareDrawing(TNetwork& net, TDrawPad& pad);
+// and the label extents of the window's settings over the network; sets the
+// pad's wide-link and large-symbol flags.
+void PrepareDrawing(const TNetwork& net, TWindowSettings& settings, TDrawPad& pad);
 
 // Draws the network of pad. Clip is in unscaled pixel units, already shifted
 // by the offsets (world units + origin); offsets are the scroll positions in

@@ -16,11 +16,11 @@ namespace {
 // The drawing pad of one window.
 TDrawPad PadOf(TSketchPadWindow& w)
 {
-    TDrawPad pad = MakeDrawPad(*w.Network, w.View, w.WindowNumber);
+    TDrawPad pad = MakeDrawPad(*w.Network, w.View, w.Settings, w.WindowNumber);
     pad.Images = &w.Main.SymbolImages;
     pad.BackgroundImages = w.BackgroundImages.get();
-    pad.WindowColor = w.View.Colors[0];
-    PrepareDrawing(*w.Network, pad);
+    pad.WindowColor = w.Main.PaletteRGB[0];
+    PrepareDrawing(*w.Network, w.Settings, pad);
     return pad;
 }
 
@@ -38,7 +38,7 @@ void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed
         seen.push_back(cur->WindowNumber);
         pads.push_back(std::make_unique<TDrawPad>(PadOf(*cur)));
         if (pads.size() > 1) pads[pads.size() - 2]->Underlay = pads.back().get();
-        const int next = cur->Network->Backgrounds.Underlay;
+        const int next = cur->Settings.Backgrounds.Underlay;
         if (next < 1 || next > w.Main.PadCount() || std::find(seen.begin(), seen.end(), next) != seen.end()) break;
         cur = w.Main.SketchPads[size_t(next - 1)];
     }

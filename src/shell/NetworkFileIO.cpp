@@ -27,7 +27,7 @@ bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bo
     options.AskKeepName = !Append;
     options.UseAppendedSystemValues = UseAppendedValues;
     options.Progress = Pump();
-    const TOpenResult r = OpenNetworkFile(*Pad.Network, FileName, !Append, Boxes, options);
+    const TOpenResult r = OpenNetworkFile(*Pad.Network, Pad.Settings, FileName, !Append, Boxes, options);
     if (r.Status == TOpenStatus::Failed) return false;
     if (!Append) Pad.FileName = Pad.Network->FileName; // untitled when only part was read
     // An opened network finds its pictures from the file read, even when it
@@ -38,5 +38,5 @@ bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bo
 
 bool TNetworkFileIO::Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes)
 {
-    return SaveNetworkFile(*Pad.Network, FileName, 9, Boxes, Pump()).Ok;
+    return SaveNetworkFile(*Pad.Network, Pad.Settings, FileName, 9, Boxes, Pump()).Ok;
 }

@@ -1,7 +1,7 @@
 // The per-window state of a sketch-pad window: the view record that engines
-// read (zoom, cursor, origin, scale, picks, layer states, saved flag) and the
-// window's own extents, mode and display switches. Plain data; the window owns
-// one, views copy it from their source.
+// read (zoom, cursor, origin, scale, picks, saved flag, the link to the
+// window's settings) and the window's own extents, mode and display switches.
+// Plain data; the window owns one, views copy it from their source.
 #pragma once
 
 #include <array>
@@ -27,24 +27,19 @@ struct TPadView : TViewRecord {
     uint8_t ShowPlotMargins = 0;
     uint8_t DarkCursor = 0;
     uint8_t ZoomInState = 0, ZoomOutState = 0;
-    uint8_t PolygonsFirst = 1, OpaquePolygons = 0;
-    std::array<std::string, 11> LayerNames;  // 1..10
-    std::array<uint32_t, 26> Colors{};       // 0xRRGGBB
-    std::array<int32_t, 11> PieColors{};     // 1..10
     std::array<uint8_t, ToolbarCount> ToolbarShown{};
     uint8_t AutoBackup = 1;
     // when the window was made or its network last saved (ms since the epoch)
     int64_t CreatedTime = 0;
     // settings the small dialogs edit
-    uint8_t UpdateLongLat = 0; // update long/lat on node move
     TSpliceRules SpliceRules;
     TReinitializeOptions ReinitializeOptions;
     // The Calculate program, its variables and tables belong to the window,
     // not to the network its views share.
     TCalcProgram CalcProgram;
 
-    // Every field to its default; Palette gives the colour table (26 entries).
-    void Reset(const std::array<uint32_t, 26>& Palette);
+    // Every field to its default; the link to the window's settings stays.
+    void Reset();
     // Origin from the extents: 10 - MinX, 10 - MinY.
     void SetOriginFromExtents()
     {

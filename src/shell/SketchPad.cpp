@@ -54,6 +54,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     viewport()->setMouseTracking(true);
     viewport()->setCursor(PadCrossCursor());
     setFocusPolicy(Qt::StrongFocus);
+    View.Settings = &Settings;
     NewNetwork();
     BuildMenus();
     InitPadDefaults();
@@ -71,6 +72,8 @@ void TSketchPadWindow::NewNetwork()
     if (Network) Network->OnAllowClose = nullptr;
     Network = std::make_shared<TNetwork>();
     BackgroundImages = std::make_shared<TBackgroundImageSet>();
+    // Nothing of the window may point into the network it replaces.
+    Settings.Search.PolygonCriterion.Owner = nullptr;
     // Changes of the network mark this window, its master and all its views.
     Network->OnAllowClose = [this](bool allow) { Main.SetAllowClose(*this, allow ? 1 : 0); };
 }
@@ -88,14 +91,15 @@ void TSketchPadWindow::LoadBackgroundImages(const std::string& NetworkFile)
     std::string file = NetworkFile.empty() ? BackgroundImages->NetworkFile() : NetworkFile;
     // A network saved under a name since (or never loaded) looks beside that file.
     if (file.empty() && FileName != Main.DefaultFileName) file = FileName;
-    BackgroundImages->Load(Network->Backgrounds, file);
+    BackgroundImages->Load(Settings.Backgrounds, file);
 }
 
 QAction* TSketchPadWindow::Action(const char* Name) const { return findChild<QAction*>(QString::fromLatin1(Name)); }
 
 void TSketchPadWindow::InitPadDefaults()
 {
-    View.Reset(Main.PaletteRGB);
+    Settings.Reset();
+    View.Reset();
     View.CreatedTime = Main.Now().toMSecsSinceEpoch();
     FileName = Main.DefaultFileName;
     for (int i = 1; i <= MaxZoomLevel; ++i)
@@ -118,10 +122,21 @@ std::string TSketchPadWindow::Caption() const
     return Bytes(windowTitle());
 }
 
+std::string TSketchPadWindow::ViewCaption() const
+{
+    const std::string& name = MasterPad ? MasterPad->FileName : FileName;
+    std::string base = QFileInfo(Latin1(name)).fileName().toLatin1().toStdString();
+    // A Windows path keeps its folder in a name with backslashes.
+    if (size_t p = base.find_last_of('\\'); p != std::string::npos) base = base.substr(p + 1);
+    return "View " + std::to_string(ViewNumber) + " of " + base;
+}
+
 void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
 {
     Network = Source.Network;
-    BackgroundImages = Source.BackgroundImages;
+    // The window's own copy of every setting, and of its pictures.
+    Settings = Source.Settings;
+    BackgroundImages = std::make_shared<TBackgroundImageSet>(*Source.BackgroundImages);
     Source.HasViews = 1;
     IsView = 1;
     MasterPad = Source.IsView && Source.MasterPad ? Source.MasterPad : &Source;
@@ -129,6 +144,7 @@ void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
 
     int64_t created = View.CreatedTime;
     View = Source.View;
+    View.Settings = &Settings;
     View.CreatedTime = created;
     View.SketchMode = 0;
     View.ZoomInState = View.ZoomOutState = 0;
@@ -139,10 +155,8 @@ void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
     View.MouseY = View.CursorY;
 
     MasterPad->ViewCount += 1;
-    std::string base = QFileInfo(Latin1(MasterPad->FileName)).fileName().toLatin1().toStdString();
-    // A Windows path keeps its folder in a name with backslashes.
-    if (size_t p = base.find_last_of('\\'); p != std::string::npos) base = base.substr(p + 1);
-    SetCaption("View " + std::to_string(MasterPad->ViewCount) + " of " + base);
+    ViewNumber = MasterPad->ViewCount;
+    SetCaption(ViewCaption());
 
     if (DarkCursorM) DarkCursorM->setChecked(View.DarkCursor != 0);
     if (AutoSave1) AutoSave1->setChecked(View.AutoBackup != 0);
@@ -338,7 +352,7 @@ void TSketchPadWindow::paintEvent(QPaintEvent* Event)
     View.ScrollOffsetX = int32_t(pround(HorzPos() / View.Scale));
     View.ScrollOffsetY = int32_t(pround(VertPos() / View.Scale));
     QPainter p(viewport());
-    p.fillRect(viewport()->rect(), ColorOf(View.Colors[0]));
+    p.fillRect(viewport()->rect(), ColorOf(Main.PaletteRGB[0]));
     PaintSketchPad(*this, p, Event->rect());
 }
 

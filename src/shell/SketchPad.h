@@ -11,6 +11,7 @@
 #include <QAbstractScrollArea>
 
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 #include "shell/BackgroundImages.h"
 #include "shell/PadView.h"
 #include "shell/SketchModes.h"
@@ -32,10 +33,17 @@ public:
     ~TSketchPadWindow() override;
 
     TZOKMainWindow& Main;
-    TPadView View;
+    // What this window keeps of its network: every setting a new view copies
+    // (layers, labels, widths, display, backgrounds, ...). Read by the file
+    // open and written by the save of this window.
+    TWindowSettings Settings;
+    TPadView View; // View.Settings is &Settings
     std::shared_ptr<TNetwork> Network; // shared with the views of this network
-    std::shared_ptr<TBackgroundImageSet> BackgroundImages; // the network's pictures, shared like it
-    // (Re)loads the network's background pictures after an open (the file
+    // The pictures of this window's background slots. A view starts with its
+    // source's pictures (the same images, which are never changed in place)
+    // and loads or drops its own afterwards.
+    std::shared_ptr<TBackgroundImageSet> BackgroundImages;
+    // (Re)loads the window's background pictures after an open (the file
     // read) or an append (empty: the network file of the last load).
     void LoadBackgroundImages(const std::string& NetworkFile);
     // Fresh empty network for this window (owners only).
@@ -48,7 +56,11 @@ public:
     TSketchPadWindow* MasterPad = nullptr;
     uint8_t IsView = 0;
     uint8_t HasViews = 0;
-    int ViewCount = 0;
+    int ViewCount = 0;  // views made from this window so far
+    int ViewNumber = 0; // a view: its number among its master's views
+    // A view's caption: "View " + its number + " of " + the master's file
+    // name without its folder.
+    std::string ViewCaption() const;
 
     QMdiSubWindow* SubWindow = nullptr;
     bool Destroying = false; // being freed: close without asking

@@ -58,7 +58,7 @@ static QDialogButtonBox* OkCancel(QDialog* d)
 TAboutDialog::TAboutDialog(QWidget* Parent) : QDialog(Parent)
 {
     setObjectName("AboutDialog");
-    setWindowTitle("About WYD II");
+    setWindowTitle("About Tarvex");
     auto* v = new QVBoxLayout(this);
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
@@ -79,7 +79,7 @@ TAboutDialog::TAboutDialog(QWidget* Parent) : QDialog(Parent)
     StaticText1->setObjectName("StaticText1");
     QString version = QCoreApplication::applicationVersion();
     if (version.isEmpty()) version = "0.1";
-    StaticText1->setText("Version: 32-bit  " + version + "\n");
+    StaticText1->setText(QString("Version: %1-bit  ").arg(QSysInfo::WordSize) + version + "\n");
     Button1 = new QPushButton("Close", this);
     Button1->setObjectName("Button1");
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);

@@ -13,6 +13,7 @@
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ int main(int argc, char** argv)
     }
     TCollectingSink sink;
     TNetwork net;
-    const TOpenResult opened = OpenNetworkFile(net, argv[1], true, sink);
+    TWindowSettings settings; // the window the network opens in
+    const TOpenResult opened = OpenNetworkFile(net, settings, argv[1], true, sink);
     if (opened.Status == TOpenStatus::Failed) {
         sink.Flush(std::cout);
         return 1;
@@ -57,11 +59,15 @@ int main(int argc, char** argv)
 
     TCalcFlags flags;
     TCalcHost host;
-    const TCalcSummary s = RunCalculation(net, program, flags, host);
+    TViewRecord view;
+    view.Settings = &settings;
+    TCalcRunOptions options;
+    options.View = &view;
+    const TCalcSummary s = RunCalculation(net, program, flags, host, {}, DefaultCalcEditOps(), options);
     std::cout << "links " << s.Links << " nodes " << s.Nodes << " systems " << s.Systems << " errors " << s.Errors
               << '\n';
 
-    const TSaveResult saved = SaveNetworkFile(net, argv[3], 9, sink);
+    const TSaveResult saved = SaveNetworkFile(net, settings, argv[3], 9, sink);
     if (!saved.Ok) {
         sink.Flush(std::cout);
         return 1;

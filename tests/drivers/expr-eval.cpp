@@ -8,6 +8,7 @@
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 #include "core/model/NetworkQueries.h"
 
 #include <cstdio>
@@ -65,15 +66,16 @@ int main(int argc, char** argv)
     if (!haveText || (nodeSerial && linkSerial) || ((nodeSerial || linkSerial) && net.empty())) return Usage();
 
     TNetwork network;
+    TWindowSettings settings; // the window the network opens in
     if (!net.empty()) {
         TErrorSink sink;
-        if (OpenNetworkFile(network, net, true, sink).Status == TOpenStatus::Failed) {
+        if (OpenNetworkFile(network, settings, net, true, sink).Status == TOpenStatus::Failed) {
             std::fprintf(stderr, "expr-eval: cannot read %s\n", net.c_str());
             return 1;
         }
     }
     TViewRecord view;
-    view.LayerStates = network.Layers.LayerStates;
+    view.Settings = &settings;
     auto random = MakeRunRandom();
     TExprBinding binding(network, &view, &random);
 

@@ -11,6 +11,7 @@
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 namespace {
 
@@ -64,10 +65,11 @@ int main(int argc, char** argv)
     }
     TPrintingSink sink;
     TNetwork net;
-    const TOpenResult opened = OpenNetworkFile(net, argv[1], true, sink);
+    TWindowSettings settings; // the window the network opens in
+    const TOpenResult opened = OpenNetworkFile(net, settings, argv[1], true, sink);
     if (opened.Status == TOpenStatus::Failed) return 1;
     PrintCounts(net);
-    const TSaveResult saved = SaveNetworkFile(net, argv[2], version, sink);
+    const TSaveResult saved = SaveNetworkFile(net, settings, argv[2], version, sink);
     std::cout.flush();
     return saved.Ok ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
+#include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "shell/BackgroundImages.h"
@@ -81,7 +82,7 @@ TEST(Backgrounds, EntriesThatCannotBeLoadedStayNamedAndAreSavedUnchanged)
     ASSERT_TRUE(WriteFile(dir.filePath("garbage.jpg"), "not a picture"));
     ASSERT_TRUE(WriteFile(dir.filePath("plan.emf"), QByteArray("\x01\x00\x00\x00\x6c\x00\x00\x00", 8)));
     ASSERT_TRUE(WriteFile(dir.filePath("plan.svg"), BlueSvg));
-    TNetwork a;
+    TNetWindow a;
     TBackgrounds& b = a.Backgrounds;
     b.Raster[1] = {"C:\\Survey\\photo.jpg", 5, -7.5, 2, 0.5};
     b.Raster[2] = {"missing.jpg", 3, 4, 1, 1};
@@ -92,7 +93,7 @@ TEST(Backgrounds, EntriesThatCannotBeLoadedStayNamedAndAreSavedUnchanged)
     const std::string first = S(dir.filePath("net.dta")), second = S(dir.filePath("again.dta"));
     ASSERT_TRUE(SaveNetworkFile(a, first, 9, sink).Ok);
 
-    TNetwork opened;
+    TNetWindow opened;
     ASSERT_EQ(OpenNetworkFile(opened, first, true, sink).Status, TOpenStatus::Ok);
     TBackgroundImageSet images;
     images.Load(opened.Backgrounds, first);
@@ -115,14 +116,14 @@ TEST(Backgrounds, EntriesThatCannotBeLoadedStayNamedAndAreSavedUnchanged)
     EXPECT_EQ(images.Raster(1), nullptr);
 }
 
-TEST(Backgrounds, WindowsOfANetworkShareItsPicturesAndAnAppendReadsThemAgain)
+TEST(Backgrounds, AViewStartsWithItsSourcesPicturesAndAnAppendReadsItsOwnAgain)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 20, 10));
     const std::string netA = S(dir.filePath("a.dta")), netB = S(dir.filePath("b.dta"));
     TMessageSinkRecorder boxes;
     for (const std::string& path : {netA, netB}) {
-        TNetwork n;
+        TNetWindow n;
         THashEntry* cell = nullptr;
         AddNode(n, 0, 0, cell, false, 0);
         if (path == netA) n.Backgrounds.Raster[1].FileName = "C:\\Survey\\photo.jpg";
@@ -144,13 +145,19 @@ TEST(Backgrounds, WindowsOfANetworkShareItsPicturesAndAnAppendReadsThemAgain)
     main->PadActivated(pad);
     TSketchPadWindow* view = main->NewView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->BackgroundImages, pad->BackgroundImages);
+    // The view has a set of its own that holds the same picture.
+    EXPECT_NE(view->BackgroundImages, pad->BackgroundImages);
+    EXPECT_EQ(view->BackgroundImages->Raster(1), pad->BackgroundImages->Raster(1));
+    EXPECT_EQ(view->Settings.Backgrounds.Raster[1].FileName, "C:\\Survey\\photo.jpg");
 
-    // The picture changes on disk; an append to the view reads it again for both windows.
+    // The picture changes on disk; an append to the view reads the view's
+    // pictures again, and the master keeps showing the one it had.
     ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 8, 6));
     ASSERT_TRUE(io.Open(*view, netB, true, false, boxes));
+    ASSERT_NE(view->BackgroundImages->Raster(1), nullptr);
+    EXPECT_EQ(view->BackgroundImages->Raster(1)->size(), QSize(8, 6));
     ASSERT_NE(pad->BackgroundImages->Raster(1), nullptr);
-    EXPECT_EQ(pad->BackgroundImages->Raster(1)->size(), QSize(8, 6));
+    EXPECT_EQ(pad->BackgroundImages->Raster(1)->size(), QSize(20, 10));
     main.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -245,7 +245,7 @@ TEST(DrawPass, ColoursCoincidenceAndHiddenElements)
     hidden->Active = 0;
     TNode* layer = f.Node(90, 90);
     layer->Layer = 3;
-    f.View.LayerStates[3] = 0;
+    f.Settings.Layers.LayerStates[3] = 0;
     TRecordingCanvas c = f.Record();
     auto polys = c.Find("Polygon");
     ASSERT_EQ(polys.size(), 2u);

@@ -6,24 +6,23 @@
 #include <QImage>
 
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 #include "shell/NetworkDraw.h"
 
 struct TDrawFixture {
     TNetwork Net;
     TViewRecord View;
-    TDisplaySettings Display;
-    TWidthSettings Widths;
-    TLabelSettings Labels;
-    TDescription Title;
+    TWindowSettings Settings;
+    TDisplaySettings& Display = Settings.Display;
+    TWidthSettings& Widths = Settings.Widths;
+    TLabelSettings& Labels = Settings.Labels;
+    TDescription& Title = Settings.Description;
     TSymbolImages Images;
     TDrawPad Pad;
 
     TDrawFixture()
     {
-        (*Net.NodeClasses)[0].Name = "Undefined";
-        (*Net.LinkClasses)[0].Name = "Undefined";
-        (*Net.LinkClasses)[0].Color = 2;
-        for (int i = 0; i <= 25; ++i) Display.Colors[size_t(i)] = ColorToBgr(ProgramColorPalette[size_t(i)]);
+        View.Settings = &Settings;
         Pad.Net = &Net;
         Pad.View = &View;
         Pad.Display = &Display;

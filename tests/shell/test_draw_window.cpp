@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 
+#include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "shell/DocumentIO.h"
@@ -26,11 +27,11 @@ class TDriverIO : public TNetworkIO {
 public:
     bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool, TMessageSink& Boxes) override
     {
-        return OpenNetworkFile(*Pad.Network, FileName, !Append, Boxes).Status == TOpenStatus::Ok;
+        return OpenNetworkFile(*Pad.Network, Pad.Settings, FileName, !Append, Boxes).Status == TOpenStatus::Ok;
     }
     bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) override
     {
-        return SaveNetworkFile(*Pad.Network, FileName, 9, Boxes).Ok;
+        return SaveNetworkFile(*Pad.Network, Pad.Settings, FileName, 9, Boxes).Ok;
     }
 };
 
@@ -73,7 +74,7 @@ bool BuildChicago(const std::string& path)
             if (i + 30 < 900) links.push_back({double(i + 1), double(i + 31), 0, 0, 0, 0, 0, 0, 0, double(i % 7 == 0 ? 3 : 1)});
         }
     }
-    TNetwork net;
+    TNetWindow net;
     TEntityClass& nc = *net.NodeClasses;
     TEntityClass& lc = *net.LinkClasses;
     nc[0].Name = lc[0].Name = "Undefined";

@@ -553,8 +553,8 @@ TEST_F(Shell, PreferencesRefuseABadUnitsFactor)
     EXPECT_EQ(Boxes.Calls.size(), 3u);
     EXPECT_EQ(Boxes.Calls[0].Text, "Error in scale");
     EXPECT_EQ(Boxes.Calls[0].Caption, "Preferences");
-    EXPECT_DOUBLE_EQ(p->Network->UnitsFactor, 2.5);
-    EXPECT_EQ(p->Network->UnitsName, "Pixels");
+    EXPECT_DOUBLE_EQ(p->Settings.UnitsFactor, 2.5);
+    EXPECT_EQ(p->Settings.UnitsName, "Pixels");
     EXPECT_EQ(p->View.Saved, 0); // units are saved with the network
 }
 

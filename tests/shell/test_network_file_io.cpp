@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
@@ -17,7 +18,7 @@ namespace {
 // A network of n nodes in a row, linked one after the other.
 void WriteRow(const std::string& path, int n, int x0)
 {
-    TNetwork net;
+    TNetWindow net;
     (*net.NodeClasses)[1].Name = "Stop";
     (*net.LinkClasses)[1].Name = "Street";
     TNode* prev = nullptr;

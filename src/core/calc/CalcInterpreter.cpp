@@ -1,9 +1,11 @@
 // The Calculate interpreter.
 #include "core/calc/CalcInterpreter.h"
 
+
 #include "core/calc/CalcEditing.h"
 #include "core/file/TextFormat.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 #include "core/model/Rounding.h"
 
 #include <algorithm>
@@ -890,6 +892,7 @@ bool TCalcEngine::CalculateEntity(int kind, TNode* node, TLink* link, int classN
     view.Link = E.Link;
     view.Slots = E.Slots.data() + 1;
     view.Count = E.AttributeCount;
+    view.UnitsFactor = Options.View && Options.View->Settings ? Options.View->Settings->UnitsFactor : 1.0;
     // Without a parameter string, tables or sets the operands are the class
     // and zeros: loaded once while the class stays the same.
     const bool plain = !Usage.LookupTables && !Usage.LinkEnds && !Usage.PolygonOwners &&

@@ -38,7 +38,7 @@ int SystemAttributeOfChar(char c)
     return 0;
 }
 
-double NodeParameter(const TNetwork& net, const TNode& node, char c)
+double NodeParameter(const TNetwork& net, const TNode& node, char c, double units)
 {
     const TMyPolygonList& own = node.OwnPolygon;
     switch (c) {
@@ -49,9 +49,9 @@ double NodeParameter(const TNetwork& net, const TNode& node, char c)
     case 'P': return NodeClass(FirstOwnerNode(&node));
     case 'L': return AttachedLinkCount(&node);
     case 'S': return CountPolygonVertices(own, true);
-    case '@': return PolygonPerimeter(net, own, false);
-    case '$': return PolygonPerimeter(net, own, true);
-    case 'M': return PolygonArea(net, own);
+    case '@': return PolygonPerimeter(own, units, false);
+    case '$': return PolygonPerimeter(own, units, true);
+    case 'M': return PolygonArea(own, units);
     case 'N': {
         const TNode* o = FirstOwnerNode(&node);
         return o ? o->Serial : 0;
@@ -70,7 +70,7 @@ double NodeParameter(const TNetwork& net, const TNode& node, char c)
     }
 }
 
-double LinkParameter(const TNetwork& net, const TLink& link, char c)
+double LinkParameter(const TNetwork& net, const TLink& link, char c, double units)
 {
     const TLinkValues* r = link.LinkValues;
     if (!r) return 0;
@@ -86,7 +86,7 @@ double LinkParameter(const TNetwork& net, const TLink& link, char c)
     case 'H': return b ? b->Serial : 0;
     case 'P': return NodeClass(a);
     case 'Q': return NodeClass(b);
-    case 'L': return LinkLength(net, &link);
+    case 'L': return LinkLength(&link, units);
     case 'S': return r->ShapePoints.GetCount();
     case '@': return LinkAzimuth(&link);
     default: return 0;
@@ -208,8 +208,8 @@ void LoadBuiltInOperands(const TNetwork& net, const TCalcProgram& program, const
         double v = 0;
         if (int k = SystemAttributeOfChar(c)) v = SystemNumber(net, k);
         else if (c == 'E') v = e.Kind;
-        else if (e.Kind == CalcKindNode && e.Node) v = NodeParameter(net, *e.Node, c);
-        else if (e.Kind == CalcKindLink && e.Link) v = LinkParameter(net, *e.Link, c);
+        else if (e.Kind == CalcKindNode && e.Node) v = NodeParameter(net, *e.Node, c, e.UnitsFactor);
+        else if (e.Kind == CalcKindLink && e.Link) v = LinkParameter(net, *e.Link, c, e.UnitsFactor);
         p[i + 1] = v;
     }
 

@@ -35,6 +35,7 @@ struct TCalcEntityView {
     const TNode* Node = nullptr;
     const TLink* Link = nullptr;
     const TValueSlot* Slots = nullptr; // attribute k in Slots[k - 1]; k = 1..Count
+    double UnitsFactor = 1.0;          // lengths and areas in the window's units
     int Count = 0;
 };
 

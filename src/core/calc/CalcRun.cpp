@@ -1,10 +1,12 @@
 // The Calculate run: stages, passes and the sweeps over nodes and links.
 #include "core/calc/CalcRun.h"
 
+
 #include "core/calc/CalcInterpreter.h"
 #include "core/expr/SearchFilter.h"
 #include "core/file/TextFormat.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 #include "core/model/NetworkQueries.h"
 
 #include <vector>
@@ -61,8 +63,11 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
     };
     // The window's search criteria, prepared once for the run.
     TSearchFilter filter;
-    if (!search.NodePasses || !search.LinkPasses)
-        filter.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(net.Search.PolygonCriterion));
+    if (!search.NodePasses || !search.LinkPasses) {
+        const TWindowSettings* settings = options.View ? options.View->Settings : nullptr;
+        filter.Prepare(*net.NodeClasses, *net.LinkClasses,
+                       PreparePolygonCriterion(settings ? settings->Search.PolygonCriterion : TPolygonCriterion{}));
+    }
     auto nodePasses = [&](const TNode* n) {
         if (search.NodePasses) return search.NodePasses(n);
         return filter.NodesUnfiltered || filter.NodePassesSearch(*n);

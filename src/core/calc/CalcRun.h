@@ -47,9 +47,9 @@ public:
     virtual void PolygonNotMerged() {}
 };
 
-// Which elements take part. By default the run prepares the network's own
-// search criteria (classes, attribute bounds and the polygon criterion); a
-// caller may give tests of its own instead.
+// Which elements take part. By default the run prepares the search criteria
+// of the network's classes and the polygon criterion of the window it acts
+// for; a caller may give tests of its own instead.
 struct TCalcSearch {
     std::function<bool(const TNode*)> NodePasses;
     std::function<bool(const TLink*)> LinkPasses; // the A-end half-edge
@@ -98,7 +98,9 @@ struct TCalcRunOptions {
     bool StepByStep = false;
     // The interval at which ProcessMessages is called.
     int32_t EventIntervalMs = 30;
-    // The window whose layer states and zoom level LAYER() reads; none: 0.
+    // The window the run acts for: its settings give the polygon criterion,
+    // the units of lengths and areas, and with its zoom level the layer
+    // states LAYER() reads. None: no polygon criterion, units of 1, LAYER() 0.
     const TViewRecord* View = nullptr;
 };
 

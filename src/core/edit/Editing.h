@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 // ---------------------------------------------------------------- settings
 
@@ -43,12 +44,16 @@ struct TReinitializeExemptions {
 
 // Calls an operation makes back into its caller. All may be empty.
 struct TEditHooks {
+    // The settings of the window the operation acts for: its long/lat
+    // settings place new points, and its polygon criterion forgets an owner
+    // that is deleted. nullptr: neither.
+    TWindowSettings* Settings = nullptr;
     // Computes the longitude and latitude of a point that an operation placed
-    // (new nodes and shape points). Empty: by the network's long/lat settings
+    // (new nodes and shape points). Empty: by the window's long/lat settings
     // (ComputeLongLatFromXY) when they name a pivot node.
     std::function<void(TNetworkPoint*)> ComputeLongLat;
     // Also recompute long/lat of points that Move Node moves (as does the
-    // network's AutoLongLat setting).
+    // window's AutoLongLat setting).
     bool AutoLongLat = false;
     // Told before a shape point is freed.
     std::function<void(TNetworkPoint*)> PointFreed;

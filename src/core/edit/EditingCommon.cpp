@@ -155,8 +155,8 @@ void ComputePointLongLat(TNetwork& net, TNetworkPoint* p, const TEditHooks& hook
 {
     if (hooks.ComputeLongLat)
         hooks.ComputeLongLat(p);
-    else if (!net.LongLat.PivotNodeName.empty()) // no pivot: nothing to compute from
-        ComputeLongLatFromXY(net, net.LongLat, *p);
+    else if (hooks.Settings && !hooks.Settings->LongLat.PivotNodeName.empty()) // no pivot: nothing to compute from
+        ComputeLongLatFromXY(net, hooks.Settings->LongLat, *p);
     if (THashEntry* c = net.NodeHash.FindCell(p->X, p->Y)) c->IncludePoint(p);
 }
 

@@ -10,7 +10,7 @@ using namespace editing;
 
 // ---------------------------------------------------------------- delete
 
-void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHooks&)
+void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHooks& hooks)
 {
     net.SetAllowClose(false);
     if (!node || !node->Active) return;
@@ -25,8 +25,9 @@ void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHook
         if (clearLinkClass) r->EntityType = 0;
         SetShapePointsActive(net, r, 0);
     }
-    // A deleted owner no longer serves the search's polygon criterion.
-    if (net.Search.PolygonCriterion.Owner == node) net.Search.PolygonCriterion.Owner = nullptr;
+    // A deleted owner no longer serves the window's polygon criterion.
+    if (hooks.Settings && hooks.Settings->Search.PolygonCriterion.Owner == node)
+        hooks.Settings->Search.PolygonCriterion.Owner = nullptr;
     UpdateOwnerBoxes(net, node);
     UpdateNodePolygonBox(net, node); // the node's cell drops its ring
 }
@@ -161,7 +162,7 @@ void MoveNodeTo(TNetwork& net, TNetworkPoint* point, int32_t x, int32_t y, const
     THashEntry* cell = table.FindOrAddCell(x, y);
     table.InsertPoint(cell, point);
     GrowExtents(net, x, y);
-    if (hooks.AutoLongLat || net.LongLat.AutoLongLat)
+    if (hooks.AutoLongLat || (hooks.Settings && hooks.Settings->LongLat.AutoLongLat))
         ComputePointLongLat(net, point, hooks);
     else
         cell->IncludePoint(point);

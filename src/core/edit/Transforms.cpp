@@ -78,10 +78,11 @@ static void NewCellSize(const THashTable& t, int kind, const TTransformParams& p
     h = fit(nh, h);
 }
 
-bool TransformNetwork(TNetwork& net, const TViewRecord& view, int kind, TTransformParams& params)
+bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& settings, int kind,
+                      TTransformParams& params)
 {
     uint8_t shownOnly = params.ShownLayersOnly;
-    std::array<int32_t, 11> layers = view.LayerStates;
+    std::array<int32_t, 11> layers = settings.Layers.LayerStates;
     if (kind == TransformUndoLast) {
         auto& list = net.TransformUndo;
         if (list.Empty()) return false;
@@ -149,7 +150,7 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, int kind, TTransfo
     // Background images keep their place on the network (a rotation moves
     // them without turning them).
     if (kind != TransformRebuild)
-        for (auto* slots : {&net.Backgrounds.Raster, &net.Backgrounds.Metafile})
+        for (auto* slots : {&settings.Backgrounds.Raster, &settings.Backgrounds.Metafile})
             for (TBackgroundSlot& b : *slots) {
                 if (b.FileName.empty()) continue;
                 Apply(kind, params, b.X, b.Y);

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 enum TTransformKind : int {
     TransformTranslate = 0,
@@ -33,12 +34,14 @@ struct TTransformParams {
 // positive angle turns clockwise on screen).
 void RotatePoint(double& x, double& y, double angleDegrees);
 
-// Transforms every point of the network (nodes on layers hidden by
-// view.LayerStates stay when ShownLayersOnly is set) and rebuilds the hash.
+// Transforms every point of the network (nodes on layers the window's
+// settings hide at the view's zoom level stay when ShownLayersOnly is set) and
+// the window's background images, and rebuilds the hash.
 // Kind 3 takes the newest TTransformItem from net.TransformUndo, applies its
 // inverse, updates net.TransformTotals and frees it; it does nothing (false)
 // when the list is empty. Marks the network modified (except kind 4).
-bool TransformNetwork(TNetwork& net, const TViewRecord& view, int kind, TTransformParams& params);
+bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& settings, int kind,
+                      TTransformParams& params);
 
 // The same transform of a window's keyboard cursor, clamped and rounded.
 void TransformPoint(TViewRecord& view, const TTransformParams& params);

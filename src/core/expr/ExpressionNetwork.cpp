@@ -1,6 +1,7 @@
 #include "core/expr/ExpressionNetwork.h"
 
 #include "core/model/NetworkQueries.h"
+#include "core/model/WindowSettings.h"
 
 #include <algorithm>
 
@@ -24,12 +25,12 @@ bool TModelProperties::NodeProperty(const TNode& node, char code, TPropertyValue
     case 'F': out.Value = node.Serial; return true;
     case 'K': out.Value = node.EntityType; return true;
     case 'L': out.Value = AttachedLinkCount(&node); return true;
-    case 'M': out.Value = PolygonArea(Net, poly); return true;
+    case 'M': out.Value = PolygonArea(poly, UnitsFactor); return true;
     case 'S': out.Value = CountPolygonVertices(poly, true); return true;
     case 'X': out.Value = node.X; return true;
     case 'Y': out.Value = node.Y; return true;
-    case '@': out.Value = PolygonPerimeter(Net, poly, false); return true;
-    case '$': out.Value = PolygonPerimeter(Net, poly, true); return true;
+    case '@': out.Value = PolygonPerimeter(poly, UnitsFactor, false); return true;
+    case '$': out.Value = PolygonPerimeter(poly, UnitsFactor, true); return true;
     case '^': out.Value = PolygonCentroid(poly, true); return true;
     case '_': out.Value = PolygonCentroid(poly, false); return true;
     case '[': out.Value = node.Layer; return true;
@@ -68,7 +69,7 @@ bool TModelProperties::LinkProperty(const TLink& link, char code, TPropertyValue
     case 'G': out.Value = a.Serial; return true;
     case 'H': out.Value = b.Serial; return true;
     case 'K': out.Value = v->EntityType; return true;
-    case 'L': out.Value = LinkLength(Net, &link); return true;
+    case 'L': out.Value = LinkLength(&link, UnitsFactor); return true;
     case 'S': out.Value = v->ShapePoints.GetCount(); return true;
     case 'X': out.Value = a.X; return true;
     case 'Y': out.Value = a.Y; return true;
@@ -92,7 +93,7 @@ bool TModelProperties::LinkProperty(const TLink& link, char code, TPropertyValue
 }
 
 TExprBinding::TExprBinding(const TNetwork& net, const TViewRecord* view, std::mt19937_64* random)
-    : Properties(net)
+    : Properties(net, view && view->Settings ? view->Settings->UnitsFactor : 1.0)
 {
     Env.NodeClasses = net.NodeClasses.get();
     Env.LinkClasses = net.LinkClasses.get();
@@ -100,7 +101,7 @@ TExprBinding::TExprBinding(const TNetwork& net, const TViewRecord* view, std::mt
     Env.SystemValues = net.SystemValues.data();
     Env.SystemStrings = &net.SystemStrings;
     if (view) {
-        Env.LayerStates = view->LayerStates.data();
+        if (view->Settings) Env.LayerStates = view->Settings->Layers.LayerStates.data();
         Env.ZoomIndex = view->ZoomIndex;
     }
     Env.Properties = &Properties;

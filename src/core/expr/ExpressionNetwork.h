@@ -11,7 +11,8 @@
 // Built-in properties of nodes and links (operands N? and L?).
 class TModelProperties : public IElementProperties {
 public:
-    explicit TModelProperties(const TNetwork& net) : Net(net) {}
+    // Lengths and areas in the units of unitsFactor (the window's).
+    TModelProperties(const TNetwork& net, double unitsFactor) : Net(net), UnitsFactor(unitsFactor) {}
     bool NodeProperty(const TNode& node, char code, TPropertyValue& out) const override;
     bool LinkProperty(const TLink& link, char code, TPropertyValue& out) const override;
 
@@ -23,12 +24,14 @@ public:
 
 private:
     const TNetwork& Net;
+    double UnitsFactor;
 };
 
 // Everything an expression reads from one network and (optionally) one view.
 // Holds pointers into the network (system values and strings are read live)
-// and the view's layer states; rebuild it when the classes are replaced or
-// the zoom level changes.
+// and the layer states of the view's window settings; lengths and areas are in
+// that window's units (1 without a view). Rebuild it when the classes are
+// replaced or the zoom level changes.
 class TExprBinding {
 public:
     TExprBinding(const TNetwork& net, const TViewRecord* view, std::mt19937_64* random);

@@ -7,6 +7,7 @@
 #include "core/model/LabelSettings.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
+#include "core/model/WindowSettings.h"
 #include "core/model/Rounding.h"
 #include "core/model/WidthSettings.h"
 
@@ -192,18 +193,18 @@ TLabelExtents ComputeLabelExtents(TLabelSettings& l, const TEntityClass& nodeCla
     return e;
 }
 
-TLabelExtents ComputeLabelExtents(TNetwork& net)
+TLabelExtents ComputeLabelExtents(const TNetwork& net, TWindowSettings& settings)
 {
-    return ComputeLabelExtents(net.Labels, *net.NodeClasses, *net.LinkClasses, net.NodeCount);
+    return ComputeLabelExtents(settings.Labels, *net.NodeClasses, *net.LinkClasses, net.NodeCount);
 }
 
 #include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
 
-void ClearLabels(TNetwork& net)
+void ClearLabels(const TNetwork& net, TWindowSettings& settings)
 {
-    net.Labels.Clear(MessageText(213));
-    ComputeLabelExtents(net);
+    settings.Labels.Clear(MessageText(213));
+    ComputeLabelExtents(net, settings);
 }
 
 void ResetAllEntityLabels(TNetwork& net)

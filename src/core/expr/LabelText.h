@@ -7,6 +7,7 @@
 #include <string>
 
 class TNetwork;
+struct TWindowSettings;
 class TNode;
 struct TLink;
 class TExprBinding;
@@ -35,11 +36,11 @@ struct TLabelExtents {
 TLabelExtents ComputeLabelExtents(TLabelSettings& l, const TEntityClass& nodeClasses,
                                   const TEntityClass& linkClasses, int32_t nodeCount);
 
-// The same for the network's own label record.
-TLabelExtents ComputeLabelExtents(TNetwork& net);
+// The same for a window's label record over its network.
+TLabelExtents ComputeLabelExtents(const TNetwork& net, TWindowSettings& settings);
 
-// "Clear Labels": the defaults of the network's label record (slot captions
+// "Clear Labels": the defaults of the window's label record (slot captions
 // with string-table text 213), then its extents. Fonts are the display's.
-void ClearLabels(TNetwork& net);
+void ClearLabels(const TNetwork& net, TWindowSettings& settings);
 // Clears the label overrides of every active node and link (each link once).
 void ResetAllEntityLabels(TNetwork& net);

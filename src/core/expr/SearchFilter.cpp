@@ -207,11 +207,11 @@ bool TSearchFilter::LinkPassesSearch(const TLink& link, const TNode& node) const
     return LinkPolygonPasses(node.X, node.Y, link.FarNode->X, link.FarNode->Y);
 }
 
-TSearchFilter PrepareSearch(TNetwork& net)
+TSearchFilter PrepareSearch(const TNetwork& net, TSearchSettings& search)
 {
     TSearchFilter f;
-    f.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(net.Search.PolygonCriterion));
-    net.Search.NodesUnfiltered = f.NodesUnfiltered ? 1 : 0;
-    net.Search.LinksUnfiltered = f.LinksUnfiltered ? 1 : 0;
+    f.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(search.PolygonCriterion));
+    search.NodesUnfiltered = f.NodesUnfiltered ? 1 : 0;
+    search.LinksUnfiltered = f.LinksUnfiltered ? 1 : 0;
     return f;
 }

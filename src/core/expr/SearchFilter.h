@@ -89,6 +89,6 @@ private:
 
 class TNetwork;
 
-// Prepares a filter from the network's classes and polygon criterion and
-// stores the two "unfiltered" bytes in the network's search settings.
-TSearchFilter PrepareSearch(TNetwork& net);
+// Prepares a filter from the network's classes and a window's polygon
+// criterion and stores the two "unfiltered" bytes in that window's settings.
+TSearchFilter PrepareSearch(const TNetwork& net, TSearchSettings& search);

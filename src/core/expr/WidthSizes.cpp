@@ -244,6 +244,7 @@ TExpressionText NodeSizeExpressionText(const TNetwork& net, const TExprBinding& 
 }
 
 #include "core/model/DisplaySettings.h"
+#include "core/model/WindowSettings.h"
 
 TMaxWidths ComputeMaxWidths(TWidthSettings& w, const TDisplaySettings& d, const TEntityClass& nodeClasses,
                             const TEntityClass& linkClasses, int32_t (*linkImageSize)(int, const void*),
@@ -312,15 +313,15 @@ TStyleParts TStyleEvaluator::LinkParts(const TLink& link)
     return Parts(link.LinkValues->EntityType, el);
 }
 
-TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const void*),
+TMaxWidths ComputeMaxWidths(const TNetwork& net, TWindowSettings& settings, int32_t (*linkImageSize)(int, const void*),
                             int32_t (*nodeImageSize)(int, const void*), const void* imageData)
 {
-    return ComputeMaxWidths(net.Widths, net.Display, *net.NodeClasses, *net.LinkClasses, linkImageSize,
+    return ComputeMaxWidths(settings.Widths, settings.Display, *net.NodeClasses, *net.LinkClasses, linkImageSize,
                             nodeImageSize, imageData);
 }
 
-void ResetWidthSettings(TNetwork& net)
+void ResetWidthSettings(const TNetwork& net, TWindowSettings& settings)
 {
-    net.Widths.Reset();
-    ComputeMaxWidths(net);
+    settings.Widths.Reset();
+    ComputeMaxWidths(net, settings);
 }

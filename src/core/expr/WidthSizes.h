@@ -87,6 +87,7 @@ TMaxWidths ComputeMaxWidths(const TMaxWidthInputs& in);
 // ---- on the network model ----
 
 class TNetwork;
+struct TWindowSettings;
 class TNode;
 struct TLink;
 class TExprBinding;
@@ -140,9 +141,10 @@ private:
     int Filled_ = 100;
 };
 
-// The same for the network's own width and display records.
-TMaxWidths ComputeMaxWidths(TNetwork& net, int32_t (*linkImageSize)(int, const void*) = nullptr,
+// The same for a window's width and display records over its network.
+TMaxWidths ComputeMaxWidths(const TNetwork& net, TWindowSettings& settings,
+                            int32_t (*linkImageSize)(int, const void*) = nullptr,
                             int32_t (*nodeImageSize)(int, const void*) = nullptr, const void* imageData = nullptr);
 
-// The defaults of the network's width record, then its largest width and size.
-void ResetWidthSettings(TNetwork& net);
+// The defaults of the window's width record, then its largest width and size.
+void ResetWidthSettings(const TNetwork& net, TWindowSettings& settings);

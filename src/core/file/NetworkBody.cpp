@@ -13,6 +13,7 @@
 #include "core/model/LabelSettings.h"
 #include "core/model/Network.h"
 #include "core/model/SearchSettings.h"
+#include "core/model/WindowSettings.h"
 
 using namespace netfile;
 
@@ -56,14 +57,16 @@ void WriteZeros(TTextWriter& w, int n)
 struct TBodyWriter {
     TFileContext& F;
     TNetwork& Net;
+    const TWindowSettings& Settings;
     TTextWriter& W;
     int V;
     int& RealErrors;
     const TFileProgress& Progress;
     long Records = 0;
 
-    TBodyWriter(TFileContext& f, TNetwork& net, int& realErrors, const TFileProgress& progress)
-        : F(f), Net(net), W(*f.OutFile), V(f.WriteVersion), RealErrors(realErrors), Progress(progress)
+    TBodyWriter(TFileContext& f, TNetwork& net, const TWindowSettings& settings, int& realErrors,
+                const TFileProgress& progress)
+        : F(f), Net(net), Settings(settings), W(*f.OutFile), V(f.WriteVersion), RealErrors(realErrors), Progress(progress)
     {
     }
 
@@ -339,8 +342,8 @@ struct TBodyWriter {
         WriteIntList(W, {Net.MaxX, Net.MinX, Net.MaxY, Net.MinY});
         W.WriteLn();
         if (V >= 5) {
-            W.WriteLine(Cut(Net.Title, V >= 8 ? 255 : 30));
-            const TPolygonCriterion& c = Net.Search.PolygonCriterion;
+            W.WriteLine(Cut(Settings.Title, V >= 8 ? 255 : 30));
+            const TPolygonCriterion& c = Settings.Search.PolygonCriterion;
             const TNode* owner = c.Owner && c.Owner->Active ? c.Owner : nullptr;
             if (owner)
                 WriteIntList(W, {owner->Serial, owner->X, owner->Y});
@@ -414,6 +417,7 @@ struct TLabelStyle {
 struct TBodyReader {
     TFileContext& F;
     TNetwork& Net;
+    TWindowSettings& Settings;
     TTextReader& R;
     int V;
     int& Looped;
@@ -422,8 +426,9 @@ struct TBodyReader {
     int32_t Offset = 0;
     long Records = 0;
 
-    TBodyReader(TFileContext& f, TNetwork& net, int& looped, int& redundant, const TFileProgress& progress)
-        : F(f), Net(net), R(*f.InFile), V(f.ReadVersion), Looped(looped), Redundant(redundant), Progress(progress)
+    TBodyReader(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+                const TFileProgress& progress)
+        : F(f), Net(net), Settings(settings), R(*f.InFile), V(f.ReadVersion), Looped(looped), Redundant(redundant), Progress(progress)
     {
     }
     std::vector<std::string> Texts; // 'S' values of the record being read
@@ -839,9 +844,9 @@ struct TBodyReader {
             Net.MinY = std::min(Net.MinY, minY);
         }
         if (V >= 5) {
-            Net.Title = ReadLineCut(R, V >= 8 ? 255 : 30);
+            Settings.Title = ReadLineCut(R, V >= 8 ? 255 : 30);
             const int32_t s = R.ReadInt(), x = R.ReadInt(), y = R.ReadInt();
-            TPolygonCriterion& c = Net.Search.PolygonCriterion;
+            TPolygonCriterion& c = Settings.Search.PolygonCriterion;
             c.Owner = s != 0 ? NodeAt(x, y, s) : nullptr;
             c.ApplyToNodes = ReadByte(R);
             c.ApplyToLinks = ReadByte(R);
@@ -906,19 +911,21 @@ std::string AttributeValueText(char kind, int32_t topRow, const std::string& tex
     }
 }
 
-void WriteNetworkBody(TFileContext& f, TNetwork& net, int& realErrors, const TFileProgress& progress)
+void WriteNetworkBody(TFileContext& f, TNetwork& net, const TWindowSettings& settings, int& realErrors,
+                      const TFileProgress& progress)
 {
     GuardWrite(f, [&] {
-        TBodyWriter w(f, net, realErrors, progress);
+        TBodyWriter w(f, net, settings, realErrors, progress);
         w.Run();
     });
 }
 
-void ReadNetworkBody(TFileContext& f, TNetwork& net, int& looped, int& redundant, const TFileProgress& progress)
+void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+                     const TFileProgress& progress)
 {
     looped = redundant = 0;
     GuardRead(f, [&] {
-        TBodyReader r(f, net, looped, redundant, progress);
+        TBodyReader r(f, net, settings, looped, redundant, progress);
         r.Run();
     });
 }

@@ -11,20 +11,24 @@
 
 struct TFileContext;
 class TNetwork;
+struct TWindowSettings;
 
 // Called now and then during long reads and writes (every few thousand
 // records); the caller throttles what it does with it.
 using TFileProgress = std::function<void()>;
 
 // Writes the body for the network in f.WriteVersion, numbering the active
-// nodes 1..n in walk order (their Serial fields are rewritten). realErrors
-// counts values that could not be written as numbers (written "0.0").
-void WriteNetworkBody(TFileContext& f, TNetwork& net, int& realErrors, const TFileProgress& progress = {});
+// nodes 1..n in walk order (their Serial fields are rewritten); the title and
+// the polygon criterion are the saving window's. realErrors counts values that
+// could not be written as numbers (written "0.0").
+void WriteNetworkBody(TFileContext& f, TNetwork& net, const TWindowSettings& settings, int& realErrors,
+                      const TFileProgress& progress = {});
 
-// Reads the body in f.ReadVersion into the network. The serials of the file
-// are offset by the network's NodeCount as it was before the read. Redundant
-// and looped links are dropped and counted.
-void ReadNetworkBody(TFileContext& f, TNetwork& net, int& looped, int& redundant,
+// Reads the body in f.ReadVersion into the network, the title and the polygon
+// criterion into the window's settings. The serials of the file are offset by
+// the network's NodeCount as it was before the read. Redundant and looped
+// links are dropped and counted.
+void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
                      const TFileProgress& progress = {});
 
 // One value line of an attribute, as written in the given file version.

@@ -17,6 +17,7 @@
 #include "core/model/SearchSettings.h"
 #include "core/model/TitleBlock.h"
 #include "core/model/WidthSettings.h"
+#include "core/model/WindowSettings.h"
 
 using namespace netfile;
 
@@ -275,23 +276,23 @@ void MergePoints(TNetwork& net, TNetwork& scratch)
 }
 
 // The sections between the tag line and the body of a whole-network read.
-void ReadSettingsSections(TFileContext& f, TNetwork& net)
+void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& settings)
 {
     const int v = f.ReadVersion;
     ReadSchemaSection(f, net);
     ReadEntityClasses(f, *net.NodeClasses);
     ReadEntityClasses(f, *net.LinkClasses);
     if (v >= 4) {
-        ReadLabelSettings(f, net.Labels);
-        ReadWidthSettings(f, net.Widths);
-        ReadDisplaySettings(f, net.Display, net.Widths);
+        ReadLabelSettings(f, settings.Labels);
+        ReadWidthSettings(f, settings.Widths);
+        ReadDisplaySettings(f, settings.Display, settings.Widths);
         ReadSearchCriteria(f, net);
     }
-    if (v >= 5) ReadLayers(f, net);
-    if (v >= 6) ReadBackgrounds(f, net);
-    if (v >= 8) ReadLongLat(f, net);
-    if (v >= 7) ReadTitleBlock(f, net.Description);
-    if (v >= 9 && f.ErrorCode == FileErrorNone && !ReadExtractFormats(f, net.ExtractFormats)) {
+    if (v >= 5) ReadLayers(f, settings);
+    if (v >= 6) ReadBackgrounds(f, settings);
+    if (v >= 8) ReadLongLat(f, settings);
+    if (v >= 7) ReadTitleBlock(f, settings.Description);
+    if (v >= 9 && f.ErrorCode == FileErrorNone && !ReadExtractFormats(f, settings.ExtractFormats)) {
         f.ErrorCode = FileErrorRead;
         f.ErrorDetail = "extract/update formats";
     }
@@ -379,38 +380,38 @@ void ResetNetworkVariables(TNetwork& net)
     }
 }
 
-void WriteLayers(TFileContext& f, const TNetwork& net)
+void WriteLayers(TFileContext& f, const TWindowSettings& settings)
 {
     GuardWrite(f, [&] {
         TTextWriter& w = *f.OutFile;
         for (int i = 1; i <= 10; ++i) {
-            int32_t state = net.Layers.LayerStates[i];
+            int32_t state = settings.Layers.LayerStates[i];
             if (f.WriteVersion < 7 && state >= 1) state = 1;
             w.WriteInt(state);
             w.WriteChar(' ');
-            w.WriteLine(Cut(net.Layers.LayerNames[i], 30));
+            w.WriteLine(Cut(settings.Layers.LayerNames[i], 30));
         }
     });
 }
 
-void ReadLayers(TFileContext& f, TNetwork& net)
+void ReadLayers(TFileContext& f, TWindowSettings& settings)
 {
     GuardRead(f, [&] {
         TTextReader& r = *f.InFile;
         for (int i = 1; i <= 10; ++i) {
-            net.Layers.LayerStates[i] = r.ReadInt();
+            settings.Layers.LayerStates[i] = r.ReadInt();
             r.ReadChar();
-            net.Layers.LayerNames[i] = r.ReadText(30);
+            settings.Layers.LayerNames[i] = r.ReadText(30);
             r.ReadLn();
         }
     });
 }
 
-void WriteBackgrounds(TFileContext& f, const TNetwork& net)
+void WriteBackgrounds(TFileContext& f, const TWindowSettings& settings)
 {
     GuardWrite(f, [&] {
         TTextWriter& w = *f.OutFile;
-        const TBackgrounds& b = net.Backgrounds;
+        const TBackgrounds& b = settings.Backgrounds;
         auto placement = [&](int flag, const TBackgroundSlot& s) {
             w.WriteText("0 ");
             w.WriteInt(flag);
@@ -440,11 +441,11 @@ void WriteBackgrounds(TFileContext& f, const TNetwork& net)
     });
 }
 
-void ReadBackgrounds(TFileContext& f, TNetwork& net)
+void ReadBackgrounds(TFileContext& f, TWindowSettings& settings)
 {
     GuardRead(f, [&] {
         TTextReader& r = *f.InFile;
-        TBackgrounds& b = net.Backgrounds;
+        TBackgrounds& b = settings.Backgrounds;
         for (int k = 0; k < 20; ++k) {
             TBackgroundSlot& s = k < 10 ? b.Raster[k + 1] : b.Metafile[k - 9];
             s.FileName = r.ReadLine();
@@ -460,11 +461,11 @@ void ReadBackgrounds(TFileContext& f, TNetwork& net)
     });
 }
 
-void WriteLongLat(TFileContext& f, const TNetwork& net)
+void WriteLongLat(TFileContext& f, const TWindowSettings& settings)
 {
     GuardWrite(f, [&] {
         TTextWriter& w = *f.OutFile;
-        const TLongLatSettings& l = net.LongLat;
+        const TLongLatSettings& l = settings.LongLat;
         w.WriteInt(l.LongLatMethod);
         for (double x : {l.TranslateX, l.TranslateY, l.PixelsPerDegreeLat}) {
             w.WriteChar(' ');
@@ -477,18 +478,18 @@ void WriteLongLat(TFileContext& f, const TNetwork& net)
         w.WriteLn();
         w.WriteLine(l.PivotNodeName);
         w.WriteLine(l.SecondNodeName);
-        w.WriteInt(net.UnitsCode);
+        w.WriteInt(settings.UnitsCode);
         w.WriteChar(' ');
-        w.WriteReal(net.UnitsFactor);
+        w.WriteReal(settings.UnitsFactor);
         w.WriteLn();
     });
 }
 
-void ReadLongLat(TFileContext& f, TNetwork& net)
+void ReadLongLat(TFileContext& f, TWindowSettings& settings)
 {
     GuardRead(f, [&] {
         TTextReader& r = *f.InFile;
-        TLongLatSettings& l = net.LongLat;
+        TLongLatSettings& l = settings.LongLat;
         l.LongLatMethod = r.ReadInt();
         l.TranslateX = r.ReadReal();
         l.TranslateY = r.ReadReal();
@@ -498,17 +499,17 @@ void ReadLongLat(TFileContext& f, TNetwork& net)
         r.ReadLn();
         l.PivotNodeName = r.ReadLine();
         l.SecondNodeName = r.ReadLine();
-        net.UnitsCode = r.ReadInt();
+        settings.UnitsCode = r.ReadInt();
         const double factor = r.ReadReal();
         // A factor that would divide by zero or flip distances is no factor.
-        net.UnitsFactor = (std::isfinite(factor) && factor > 0) ? factor : 1.0;
+        settings.UnitsFactor = (std::isfinite(factor) && factor > 0) ? factor : 1.0;
         r.ReadLn();
-        if (const char* name = UnitsNameForCode(net.UnitsCode)) net.UnitsName = name;
+        if (const char* name = UnitsNameForCode(settings.UnitsCode)) settings.UnitsName = name;
     });
 }
 
-TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version, TMessageSink& sink,
-                            const TFileProgress& progress)
+TSaveResult SaveNetworkFile(TNetwork& net, const TWindowSettings& settings, const std::string& path, int version,
+                            TMessageSink& sink, const TFileProgress& progress)
 {
     TSaveResult result;
     if (!NetworkFileTag(version)) version = 9;
@@ -528,20 +529,20 @@ TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version,
     WriteEntityClasses(f, *net.NodeClasses);
     WriteEntityClasses(f, *net.LinkClasses);
     if (v >= 4) {
-        WriteLabelSettings(f, net.Labels);
-        WriteWidthSettings(f, net.Widths);
-        WriteDisplaySettings(f, net.Display, net.Widths);
+        WriteLabelSettings(f, settings.Labels);
+        WriteWidthSettings(f, settings.Widths);
+        WriteDisplaySettings(f, settings.Display, settings.Widths);
         WriteSearchCriteria(f, net);
     }
-    if (v >= 5) WriteLayers(f, net);
-    if (v >= 6) WriteBackgrounds(f, net);
-    if (v >= 8) WriteLongLat(f, net);
-    if (v >= 7) WriteTitleBlock(f, net.Description);
-    if (v >= 9 && f.ErrorCode == FileErrorNone && !WriteExtractFormats(f, net.ExtractFormats)) {
+    if (v >= 5) WriteLayers(f, settings);
+    if (v >= 6) WriteBackgrounds(f, settings);
+    if (v >= 8) WriteLongLat(f, settings);
+    if (v >= 7) WriteTitleBlock(f, settings.Description);
+    if (v >= 9 && f.ErrorCode == FileErrorNone && !WriteExtractFormats(f, settings.ExtractFormats)) {
         f.ErrorCode = FileErrorWrite;
         f.ErrorDetail = out.FailureText();
     }
-    WriteNetworkBody(f, net, result.RealErrors, progress);
+    WriteNetworkBody(f, net, settings, result.RealErrors, progress);
     if (f.ErrorCode == FileErrorNone) {
         if (!out.Commit(error)) {
             f.ErrorCode = FileErrorWrite;
@@ -563,8 +564,9 @@ TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version,
 
 namespace {
 
-TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::string& loadError,
-                     const std::string& fileName, bool open, TMessageSink& sink, const TOpenOptions& options)
+TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, bool loaded,
+                     const std::string& loadError, const std::string& fileName, bool open, TMessageSink& sink,
+                     const TOpenOptions& options)
 {
     TOpenResult result;
     TFileContext f;
@@ -586,9 +588,11 @@ TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::str
     // An append reads into a scratch network that shares the window's class
     // definitions and serial offset; it is merged only when the read succeeds.
     std::unique_ptr<TNetwork> scratch;
+    TWindowSettings scratchSettings;
     std::array<TValueSlot, 36> appendedValues{};
     TStringList appendedStrings;
     TNetwork* target = &net;
+    TWindowSettings* targetSettings = &settings;
     if (!open && f.ErrorCode == FileErrorNone) {
         scratch = std::make_unique<TNetwork>();
         scratch->NodeClasses = CloneEntityClasses(*net.NodeClasses);
@@ -600,16 +604,17 @@ TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::str
         scratch->MinY = net.MinY;
         scratch->MaxX = net.MaxX;
         scratch->MaxY = net.MaxY;
-        scratch->Title = net.Title;
-        scratch->Search.PolygonCriterion = net.Search.PolygonCriterion;
+        scratchSettings.Title = settings.Title;
+        scratchSettings.Search.PolygonCriterion = settings.Search.PolygonCriterion;
         CopyTemplateNode(scratch->TemplateNode, net.TemplateNode);
         CopyTemplateLink(scratch->TemplateLinkValues, net.TemplateLinkValues);
         target = scratch.get();
+        targetSettings = &scratchSettings;
     }
 
     if (f.ErrorCode == FileErrorNone) {
         if (open) {
-            ReadSettingsSections(f, net);
+            ReadSettingsSections(f, net, settings);
             GuardRead(f, [&] { in.ReadLn(); });
             net.MinX = net.MinY = WorldLimit;
             net.MaxX = net.MaxY = -WorldLimit;
@@ -625,7 +630,7 @@ TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::str
         }
     }
     if (f.ErrorCode == FileErrorNone)
-        ReadNetworkBody(f, *target, result.Looped, result.Redundant, options.Progress);
+        ReadNetworkBody(f, *target, *targetSettings, result.Looped, result.Redundant, options.Progress);
     result.ErrorCode = f.ErrorCode;
     result.Detail = f.ErrorDetail;
 
@@ -640,8 +645,8 @@ TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::str
         net.MinY = scratch->MinY;
         net.MaxX = scratch->MaxX;
         net.MaxY = scratch->MaxY;
-        net.Title = scratch->Title;
-        net.Search.PolygonCriterion = scratch->Search.PolygonCriterion;
+        settings.Title = scratchSettings.Title;
+        settings.Search.PolygonCriterion = scratchSettings.Search.PolygonCriterion;
         CopyTemplateNode(net.TemplateNode, scratch->TemplateNode);
         CopyTemplateLink(net.TemplateLinkValues, scratch->TemplateLinkValues);
         net.DropLookupIndexes();
@@ -682,18 +687,18 @@ TOpenResult OpenFrom(TNetwork& net, TTextReader& in, bool loaded, const std::str
 
 } // namespace
 
-TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool open, TMessageSink& sink,
-                            const TOpenOptions& options)
+TOpenResult OpenNetworkFile(TNetwork& net, TWindowSettings& settings, const std::string& fileName, bool open,
+                            TMessageSink& sink, const TOpenOptions& options)
 {
     TTextReader in;
     std::string error;
     const bool loaded = in.LoadFile(fileName, error);
-    return OpenFrom(net, in, loaded, error, fileName, open, sink, options);
+    return OpenFrom(net, settings, in, loaded, error, fileName, open, sink, options);
 }
 
-TOpenResult OpenNetworkBytes(TNetwork& net, std::string bytes, const std::string& fileName, bool open,
-                             TMessageSink& sink, const TOpenOptions& options)
+TOpenResult OpenNetworkBytes(TNetwork& net, TWindowSettings& settings, std::string bytes,
+                             const std::string& fileName, bool open, TMessageSink& sink, const TOpenOptions& options)
 {
     TTextReader in(std::move(bytes));
-    return OpenFrom(net, in, true, std::string(), fileName, open, sink, options);
+    return OpenFrom(net, settings, in, true, std::string(), fileName, open, sink, options);
 }

@@ -12,6 +12,7 @@
 #include "core/file/NetworkBody.h"
 
 class TNetwork;
+struct TWindowSettings;
 class TMessageSink;
 struct TFileContext;
 
@@ -36,13 +37,13 @@ void ReadSchemaForAppend(TFileContext& f, std::array<TValueSlot, 36>& values, st
 void ResetNetworkVariables(TNetwork& net);
 
 // The layers (from version 5), backgrounds (from 6) and long/lat and units
-// (from 8) sections.
-void WriteLayers(TFileContext& f, const TNetwork& net);
-void ReadLayers(TFileContext& f, TNetwork& net);
-void WriteBackgrounds(TFileContext& f, const TNetwork& net);
-void ReadBackgrounds(TFileContext& f, TNetwork& net);
-void WriteLongLat(TFileContext& f, const TNetwork& net);
-void ReadLongLat(TFileContext& f, TNetwork& net);
+// (from 8) sections of a window's settings.
+void WriteLayers(TFileContext& f, const TWindowSettings& settings);
+void ReadLayers(TFileContext& f, TWindowSettings& settings);
+void WriteBackgrounds(TFileContext& f, const TWindowSettings& settings);
+void ReadBackgrounds(TFileContext& f, TWindowSettings& settings);
+void WriteLongLat(TFileContext& f, const TWindowSettings& settings);
+void ReadLongLat(TFileContext& f, TWindowSettings& settings);
 
 struct TOpenOptions {
     // Ask "Later save to this file name?" when the file holds no element.
@@ -68,17 +69,21 @@ struct TOpenResult {
     std::string Detail; // why a read failed, for logs and tests
 };
 
-// Opens (open = true) the file into a new, empty network, or appends it to
-// the network (open = false). Every message box goes to sink. An append reads
-// into a scratch network and merges only what was read successfully: a failed
-// append leaves the network untouched. An append keeps the network's file name.
-// The caller recomputes the view (origin, cursor), widths and label extents.
-TOpenResult OpenNetworkFile(TNetwork& net, const std::string& fileName, bool open, TMessageSink& sink,
-                            const TOpenOptions& options = {});
+// Opens (open = true) the file into a new, empty network and the settings of
+// the window that opens it, or appends it to the network (open = false; the
+// window's settings stay, but for the title and polygon criterion of the
+// body). Every message box goes to sink. An append reads into a scratch
+// network and merges only what was read successfully: a failed append leaves
+// the network and the settings untouched. An append keeps the network's file
+// name. The caller recomputes the view (origin, cursor), widths and label
+// extents.
+TOpenResult OpenNetworkFile(TNetwork& net, TWindowSettings& settings, const std::string& fileName, bool open,
+                            TMessageSink& sink, const TOpenOptions& options = {});
 
 // The same from bytes already in memory (fileName names the network).
-TOpenResult OpenNetworkBytes(TNetwork& net, std::string bytes, const std::string& fileName, bool open,
-                             TMessageSink& sink, const TOpenOptions& options = {});
+TOpenResult OpenNetworkBytes(TNetwork& net, TWindowSettings& settings, std::string bytes,
+                             const std::string& fileName, bool open, TMessageSink& sink,
+                             const TOpenOptions& options = {});
 
 struct TSaveResult {
     bool Ok = false;
@@ -87,9 +92,9 @@ struct TSaveResult {
     std::string Detail;
 };
 
-// Saves the network to path in the given version (1, 3..9; anything else
-// writes version 9) through a temporary file renamed over the target: a failed
-// save reports "Network write error" with its code, leaves the old file whole
-// and the network unsaved.
-TSaveResult SaveNetworkFile(TNetwork& net, const std::string& path, int version, TMessageSink& sink,
-                            const TFileProgress& progress = {});
+// Saves the network with the settings of the window that saves it to path in
+// the given version (1, 3..9; anything else writes version 9) through a
+// temporary file renamed over the target: a failed save reports "Network write
+// error" with its code, leaves the old file whole and the network unsaved.
+TSaveResult SaveNetworkFile(TNetwork& net, const TWindowSettings& settings, const std::string& path, int version,
+                            TMessageSink& sink, const TFileProgress& progress = {});

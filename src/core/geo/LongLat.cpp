@@ -444,9 +444,9 @@ struct TLinkLengths {
     double Total = 0;
 };
 
-void MeasureLink(const TNetwork& Net, const TLinkValues& r, TLinkLengths& out)
+void MeasureLink(double UnitsFactor, const TLinkValues& r, TLinkLengths& out)
 {
-    const double f = Net.UnitsFactor;
+    const double f = UnitsFactor;
     const double units = (std::isfinite(f) && f != 0.0) ? f : 1.0;
     auto seg = [&](const TNetworkPoint* p, const TNetworkPoint* q) {
         const double dx = double(q->X) - double(p->X);
@@ -477,7 +477,7 @@ int32_t ElevationAlong(const TNode& a, const TNode& b, double l, double L)
 
 } // namespace
 
-void InterpolateLinkShapeElevations(TNetwork& Net, TLink* HalfEdge)
+void InterpolateLinkShapeElevations(TNetwork& Net, double UnitsFactor, TLink* HalfEdge)
 {
     if (!HalfEdge || !HalfEdge->LinkValues)
         return;
@@ -485,14 +485,15 @@ void InterpolateLinkShapeElevations(TNetwork& Net, TLink* HalfEdge)
     if (!r.ANode || !r.BNode)
         return;
     TLinkLengths lengths;
-    MeasureLink(Net, r, lengths);
+    MeasureLink(UnitsFactor, r, lengths);
     Net.SetAllowClose(false);
     int32_t k = 0;
     for (TShapePoint* s : r.ShapePoints)
         s->Elevation = ElevationAlong(*r.ANode, *r.BNode, lengths.UpTo[size_t(k++)], lengths.Total);
 }
 
-void InterpolateShapeElevations(TNetwork& Net, bool OnlyZeros, bool Lock, const TLongLatProgress& Progress)
+void InterpolateShapeElevations(TNetwork& Net, double UnitsFactor, bool OnlyZeros, bool Lock,
+                                const TLongLatProgress& Progress)
 {
     Net.SetAllowClose(false);
     // Each link is measured once, when the first of its shape points comes.
@@ -509,7 +510,7 @@ void InterpolateShapeElevations(TNetwork& Net, bool OnlyZeros, bool Lock, const 
             return;
         auto it = along.find(s);
         if (it == along.end()) {
-            MeasureLink(Net, r, lengths);
+            MeasureLink(UnitsFactor, r, lengths);
             int32_t k = 0;
             for (const TShapePoint* q : r.ShapePoints)
                 along[q] = {lengths.UpTo[size_t(k++)], lengths.Total};

@@ -111,11 +111,12 @@ bool SetConstantElevation(TNetwork& Net, bool OnlyZeros, bool WithShapes, double
 // Clears every elevation lock of nodes and links.
 void UnlockElevations(TNetwork& Net);
 // Shape-point elevations of one link, linear along its length between the
-// end nodes' elevations.
-void InterpolateLinkShapeElevations(TNetwork& Net, TLink* HalfEdge);
+// end nodes' elevations (lengths in the window's units).
+void InterpolateLinkShapeElevations(TNetwork& Net, double UnitsFactor, TLink* HalfEdge);
 // The same for every shape point (OnlyZeros: those without elevation); Lock
 // locks the links whose shape points were set.
-void InterpolateShapeElevations(TNetwork& Net, bool OnlyZeros, bool Lock, const TLongLatProgress& Progress = {});
+void InterpolateShapeElevations(TNetwork& Net, double UnitsFactor, bool OnlyZeros, bool Lock,
+                                const TLongLatProgress& Progress = {});
 
 // Triangulates the points of known elevation: active nodes without the lock
 // and, with UseShapes, shape points of links without the lock.

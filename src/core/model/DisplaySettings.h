@@ -23,6 +23,14 @@ struct TPolygonStyle {
     bool operator==(const TPolygonStyle&) const = default;
 };
 
+// The program's colour palette, entries 0..25 as 0xRRGGBB (entry 0 stands
+// for the system window colour, which the program puts in its place).
+inline constexpr std::array<uint32_t, 26> ProgramPaletteRgb = {
+    0xFFFFFF, 0x000000, 0x0000FF, 0x00FF00, 0xFF0000, 0x00007F, 0x007F00, 0x7F0000, 0x7F007F,
+    0x7F7F7F, 0xFF00FF, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000, 0x007F7F,
+    0x7F7F00, 0xBFBFBF, 0x00FFFF, 0xFFFF00, 0xFFFF00, 0x00007F, 0xFFFFFF, 0x0000FF,
+};
+
 constexpr int PolygonStyleCount = 41;   // styles 0..40 are the user's
 constexpr int HighlightPolygonStyle = 41;
 
@@ -59,7 +67,9 @@ struct TDisplaySettings {
     // Pixels per inch, margins left, right, top, bottom (inches), image shift right, down.
     std::array<double, 7> PlotPage{96.0, 0.5, 8.0, 0.5, 10.5, 0.5, 0.5};
     std::string PlotTitle; // up to 80 characters
-    std::array<int32_t, 26> Colors{}; // [0..25]; 1..16 the polygon palette
+    // [0..25] as stored (0x00BBGGRR); 1..16 the polygon palette. A new network
+    // has the program palette with 11..16 black.
+    std::array<int32_t, 26> Colors{};
     std::array<TPolygonStyle, PolygonStyleCount + 1> PolygonStyles; // [0..41]
     std::array<int32_t, 11> NodePolygonStyles{};                     // [0..10]
     std::vector<std::string> TextList; // the window's list of texts

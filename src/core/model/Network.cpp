@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/Undo.h"
+#include "core/model/WindowSettings.h"
 
 // ---------------------------------------------------------------- values
 
@@ -268,11 +270,17 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
 
 // ---------------------------------------------------------------- view
 
+bool IsLayerVisible(const TLayerSettings& layers, int32_t zoomIndex, int32_t layer)
+{
+    if (layer < 1 || layer > 10) return false;
+    const int32_t s = layers.LayerStates[size_t(layer)];
+    return s != 0 && s <= zoomIndex;
+}
+
 bool IsLayerVisible(const TViewRecord& view, int32_t layer)
 {
-    if (layer < 0 || layer > 10) return false;
-    int32_t s = view.LayerStates[size_t(layer)];
-    return s != 0 && s <= view.ZoomIndex;
+    if (!view.Settings) return layer >= 1 && layer <= 10;
+    return IsLayerVisible(view.Settings->Layers, view.ZoomIndex, layer);
 }
 
 // ---------------------------------------------------------------- network
@@ -290,13 +298,27 @@ struct TNetworkIndexes {
 };
 
 TNetwork::TNetwork()
-    : NodeClasses(std::make_unique<TEntityClass>()), LinkClasses(std::make_unique<TEntityClass>()),
-      SystemClass(std::make_unique<TEntityClass>())
 {
     ResizeValues(TemplateNode, MaxAttributes);
     ResizeValues(TemplateLinkValues, MaxAttributes);
     TemplateLink.LinkValues = &TemplateLinkValues;
     TemplateLink.AEnd = 1;
+    SetDefaultClasses(*this);
+}
+
+void SetDefaultClasses(TNetwork& net)
+{
+    net.NodeClasses = std::make_unique<TEntityClass>();
+    net.LinkClasses = std::make_unique<TEntityClass>();
+    net.SystemClass = std::make_unique<TEntityClass>();
+    TClassRecord& node0 = (*net.NodeClasses)[0];
+    TClassRecord& link0 = (*net.LinkClasses)[0];
+    node0.Name = link0.Name = MessageText(9); // "Undefined"
+    node0.Width = link0.Width = 1;
+    node0.Color = 1;
+    link0.Color = 2;
+    (*net.SystemClass)[0].Name = MessageText(9);
+    (*net.SystemClass)[1].Name = MessageText(57); // "System Attributes"
 }
 
 static void FreeElements(TNetwork& net)
@@ -351,9 +373,7 @@ void FreeNetwork(TNetwork& net)
     net.DropLookupIndexes();
     net.NodeHash.CellWidth = 200;
     net.NodeHash.CellHeight = 200;
-    net.NodeClasses = std::make_unique<TEntityClass>();
-    net.LinkClasses = std::make_unique<TEntityClass>();
-    net.SystemClass = std::make_unique<TEntityClass>();
+    SetDefaultClasses(net);
     net.SystemValues = {};
     net.SystemStrings.clear();
     net.NodeCount = 0;

@@ -24,13 +24,7 @@
 #include <vector>
 
 #include "core/model/Collect.h"
-#include "core/model/DisplaySettings.h"
 #include "core/model/EntityClasses.h"
-#include "core/model/ExtractFormats.h"
-#include "core/model/LabelSettings.h"
-#include "core/model/SearchSettings.h"
-#include "core/model/TitleBlock.h"
-#include "core/model/WidthSettings.h"
 
 class TNode;
 class TShapePoint;
@@ -45,6 +39,8 @@ struct TDeletedItem;
 struct TTransformItem;
 struct TReinitializeData;
 struct TNetworkIndexes;
+struct TLayerSettings;
+struct TWindowSettings;
 
 // World coordinates stay within -WorldLimit..WorldLimit.
 constexpr int32_t WorldLimit = 512000;
@@ -399,8 +395,9 @@ private:
 // that read window fields.
 struct TViewRecord {
     int32_t ZoomIndex = 13;
-    // [1..10]: the lowest zoom level at which the layer is shown, 0 = never.
-    std::array<int32_t, 11> LayerStates{0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    // The settings of the window that owns this record (layer states, units,
+    // ...), set by that window; nullptr: every layer shown, units of 1.
+    const TWindowSettings* Settings = nullptr;
     int32_t CursorX = 10, CursorY = 10;
     int32_t MouseX = 10, MouseY = 10;
     int32_t OriginX = 10, OriginY = 10;
@@ -411,11 +408,10 @@ struct TViewRecord {
     TNode* CurrentNode = nullptr;
     uint8_t Saved = 1;
     uint8_t Plotting = 0; // set while the window is being printed
-
-    // ---- per-window settings records of other subsystems go below ----
 };
 
 // A layer is visible when its state is non-zero and not above the zoom level.
+bool IsLayerVisible(const TLayerSettings& layers, int32_t zoomIndex, int32_t layer);
 bool IsLayerVisible(const TViewRecord& view, int32_t layer);
 inline bool IsLayerVisible(const TViewRecord& view, const TNode* node) { return IsLayerVisible(view, node->Layer); }
 
@@ -450,10 +446,6 @@ public:
     std::string FileName = "noname.DTA";
     int32_t WindowNumber = 0;
 
-    double UnitsFactor = 1.0;
-    int32_t UnitsCode = 0;
-    std::string UnitsName = "Pixels";
-
     // Regrid state of a bulk load; BeginBulkLoad clears it.
     bool RegridShrunk = false;
     bool RegridGrown = false;
@@ -472,20 +464,6 @@ public:
         if (OnAllowClose) OnAllowClose(allow);
     }
 
-    // ---- per-network settings records of other subsystems go below ----
-    // (labels, widths, display settings, long/lat settings, search criteria,
-    // layers, backgrounds, title block, extract/update formats, ...)
-    TLabelSettings Labels;
-    TWidthSettings Widths;
-    TDisplaySettings Display;
-    TSearchSettings Search;
-    TLayerSettings Layers;
-    TBackgrounds Backgrounds;
-    TLongLatSettings LongLat;
-    TDescription Description;
-    TExtractFormats ExtractFormats;
-    std::string Title; // the network's title, up to 255 characters
-
 private:
     std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand
 public:
@@ -495,6 +473,11 @@ public:
     bool HasLookupIndexes() const { return Indexes != nullptr; }
     void DropLookupIndexes();
 };
+
+// The classes of a new network: node and link class 0 and system record 0
+// named "Undefined" (width 1; colour 1 for nodes, 2 for links), system record 1
+// "System Attributes", nothing else defined.
+void SetDefaultClasses(TNetwork& net);
 
 // Frees a point of either kind with its lists.
 void FreePoint(TNetworkPoint* p);

@@ -7,11 +7,7 @@
 
 // Distances are world units divided by the units factor; a factor that would
 // divide by zero counts as 1.
-static double UnitsDivisor(const TNetwork& net)
-{
-    double f = net.UnitsFactor;
-    return (std::isfinite(f) && f != 0.0) ? f : 1.0;
-}
+static double UnitsDivisor(double f) { return (std::isfinite(f) && f != 0.0) ? f : 1.0; }
 
 static double SegmentLength(const TNetworkPoint* p, const TNetworkPoint* q, double units)
 {
@@ -47,12 +43,12 @@ static void LinkPolyline(const TLinkValues* r, std::vector<const TNetworkPoint*>
     pts.push_back(r->BNode);
 }
 
-double LinkLength(const TNetwork& net, const TLink* halfEdge, const TShapePoint* upTo)
+double LinkLength(const TLink* halfEdge, double unitsFactor, const TShapePoint* upTo)
 {
     if (!halfEdge || !halfEdge->LinkValues || !halfEdge->LinkValues->ANode || !halfEdge->LinkValues->BNode) return 0;
     std::vector<const TNetworkPoint*> pts;
     LinkPolyline(halfEdge->LinkValues, pts);
-    double units = UnitsDivisor(net);
+    double units = UnitsDivisor(unitsFactor);
     double sum = 0;
     for (size_t i = 1; i < pts.size(); ++i) {
         sum += SegmentLength(pts[i - 1], pts[i], units);
@@ -77,8 +73,9 @@ void LinkMidpoint(const TNetwork& net, const TLink* halfEdge, int32_t& px, int32
     }
     std::vector<const TNetworkPoint*> pts;
     LinkPolyline(r, pts);
-    double units = UnitsDivisor(net);
-    double half = LinkLength(net, halfEdge) / 2;
+    // The half length in world units: the units factor would cancel.
+    double units = 1.0;
+    double half = LinkLength(halfEdge, units) / 2;
     double sum = 0;
     for (size_t i = 1; i < pts.size(); ++i) {
         sum += SegmentLength(pts[i - 1], pts[i], units);
@@ -176,7 +173,7 @@ int32_t CountVerticesUpTo(const TMyPolygonList& polygon, const TNetworkPoint* ve
     return n;
 }
 
-double PolygonArea(const TNetwork& net, const TMyPolygonList& polygon)
+double PolygonArea(const TMyPolygonList& polygon, double unitsFactor)
 {
     std::vector<TIntPoint> p;
     int32_t n = GetPolygonCoordinates(polygon, p);
@@ -187,7 +184,7 @@ double PolygonArea(const TNetwork& net, const TMyPolygonList& polygon)
         const TIntPoint& b = p[size_t((i + 1) % n)];
         sum += double(a.X) * double(b.Y) - double(b.X) * double(a.Y);
     }
-    double units = UnitsDivisor(net);
+    double units = UnitsDivisor(unitsFactor);
     return std::fabs(sum) / 2 / (units * units);
 }
 
@@ -210,13 +207,13 @@ double PolygonCentroid(const TMyPolygonList& polygon, bool wantX)
     return origin + weighted / (3 * total);
 }
 
-double PolygonPerimeter(const TNetwork& net, const TMyPolygonList& polygon, bool open, const TNetworkPoint* upTo)
+double PolygonPerimeter(const TMyPolygonList& polygon, double unitsFactor, bool open, const TNetworkPoint* upTo)
 {
     std::vector<const TNetworkPoint*> v;
     for (TNetworkPoint* p : polygon)
         if (p->Active) v.push_back(p);
     if (v.size() < 2) return 0;
-    double units = UnitsDivisor(net);
+    double units = UnitsDivisor(unitsFactor);
     double sum = 0;
     for (size_t i = 1; i < v.size(); ++i) {
         if (upTo && v[i - 1] == upTo) return sum;

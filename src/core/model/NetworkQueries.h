@@ -15,9 +15,10 @@
 
 // Bearing in degrees clockwise from north of the chord A -> B.
 double LinkAzimuth(const TLink* halfEdge);
-// Length of A, shape points, B in units; with upTo, up to and including that
-// shape point.
-double LinkLength(const TNetwork& net, const TLink* halfEdge, const TShapePoint* upTo = nullptr);
+// Length of A, shape points, B in units (world units divided by the window's
+// units factor; 0 or not finite counts as 1); with upTo, up to and including
+// that shape point.
+double LinkLength(const TLink* halfEdge, double unitsFactor, const TShapePoint* upTo = nullptr);
 // The label point.
 void LinkMidpoint(const TNetwork& net, const TLink* halfEdge, int32_t& px, int32_t& py);
 // Half-edges of the node whose link is active.
@@ -34,9 +35,9 @@ bool PolygonIsClockwise(const TNode* node);
 int32_t GetPolygonCoordinates(const TMyPolygonList& polygon, std::vector<TIntPoint>& points);
 int32_t CountPolygonVertices(const TMyPolygonList& polygon, bool withShapes);
 int32_t CountVerticesUpTo(const TMyPolygonList& polygon, const TNetworkPoint* vertex);
-double PolygonArea(const TNetwork& net, const TMyPolygonList& polygon);
+double PolygonArea(const TMyPolygonList& polygon, double unitsFactor);
 double PolygonCentroid(const TMyPolygonList& polygon, bool wantX);
-double PolygonPerimeter(const TNetwork& net, const TMyPolygonList& polygon, bool open,
+double PolygonPerimeter(const TMyPolygonList& polygon, double unitsFactor, bool open,
                         const TNetworkPoint* upTo = nullptr);
 // 0 outside, 1 on the boundary, 2 inside.
 int PointInPolygon(int32_t x, int32_t y, const TIntPoint* points, const TBox& box, int32_t count);

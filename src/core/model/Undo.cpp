@@ -97,8 +97,9 @@ void TReinitializeData::Apply(const TNetwork& net) const
     }
 }
 
-TTransformItem::TTransformItem(uint8_t kind, uint8_t exempt, double amount2, double amount1, const TViewRecord& view)
-    : TransformKind(kind), Amount1(amount1), Amount2(amount2), ExemptUnseenLayers(exempt), LayerStates(view.LayerStates)
+TTransformItem::TTransformItem(uint8_t kind, uint8_t exempt, double amount2, double amount1,
+                               const std::array<int32_t, 11>& layerStates)
+    : TransformKind(kind), Amount1(amount1), Amount2(amount2), ExemptUnseenLayers(exempt), LayerStates(layerStates)
 {
 }
 

@@ -52,8 +52,9 @@ struct TReinitializeData {
 };
 
 struct TTransformItem {
-    // Copies the 11 layer states of the view.
-    TTransformItem(uint8_t kind, uint8_t exempt, double amount2, double amount1, const TViewRecord& view);
+    // Keeps the 11 layer states of the window at the time of the transform.
+    TTransformItem(uint8_t kind, uint8_t exempt, double amount2, double amount1,
+                   const std::array<int32_t, 11>& layerStates);
 
     uint8_t TransformKind; // 0 translate, 1 scale, 2 rotate
     double Amount1;        // X translation, X factor, or the angle

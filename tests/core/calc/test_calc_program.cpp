@@ -1,5 +1,6 @@
 // Calculate program files: round trips, older layouts, damaged files, and a
 // program file run over a network file.
+#include "../net_window.h"
 #include "core/calc/CalcProgram.h"
 #include "core/calc/CalcRun.h"
 #include "core/file/LegacyText.h"
@@ -164,13 +165,17 @@ TEST(CalcProgramFile, RunsAProgramFileOverANetworkFile)
     namespace fs = std::filesystem;
     const std::string data = std::string(TARVEX_TEST_DATA) + "/calc/";
     TMessageSinkRecorder sink;
-    TNetwork net;
+    TNetWindow net;
     ASSERT_EQ(OpenNetworkFile(net, data + "grid.dta", true, sink).Status, TOpenStatus::Ok);
     TCalcProgram program;
     ASSERT_TRUE(OpenProgramFile(data + "grid.pgm", program, &sink));
     TCalcFlags flags;
     TCalcHost host;
-    const TCalcSummary s = RunCalculation(net, program, flags, host);
+    TViewRecord view; // the window the run acts for
+    view.Settings = &net.Settings();
+    TCalcRunOptions options;
+    options.View = &view;
+    const TCalcSummary s = RunCalculation(net, program, flags, host, {}, DefaultCalcEditOps(), options);
     EXPECT_EQ(CalcSummaryText(s), "Processed: 7 Links; 6 Nodes; 1 Systems; 1 Errors.");
     EXPECT_EQ(program.Variables[1], 1500);
 

@@ -61,7 +61,9 @@ TEST(EditReinitialize, CapAndAllUndefined)
     TNode* hidden = Node(big, 0, 500);
     hidden->Layer = 4;
     TViewRecord view;
-    view.LayerStates[4] = 0;
+    TWindowSettings settings;
+    view.Settings = &settings;
+    settings.Layers.LayerStates[4] = 0;
     Template(big, 1, 1);
     EXPECT_EQ(ReinitializeAllUndefined(big, view, {}, false), 1500);
     EXPECT_TRUE(big.Modified);

@@ -4,6 +4,7 @@
 #include "core/file/TextFormat.h"
 #include "core/model/LabelSettings.h"
 #include "core/model/Messages.h"
+#include "core/model/WindowSettings.h"
 #include "core/model/WidthSettings.h"
 #include "test_expr_support.h"
 
@@ -182,11 +183,12 @@ TEST(Labels, ClearAndResetOverrides)
     EXPECT_EQ(w.AB->LinkValues->Place, 0);
     EXPECT_TRUE(w.Net.Modified);
 
-    w.Net.Labels.NodeLabelCodes[1][1] = 101;
-    ComputeLabelExtents(w.Net);
-    EXPECT_TRUE(w.Net.Labels.AnyNodeLabels);
-    ClearLabels(w.Net);
-    EXPECT_FALSE(w.Net.Labels.AnyNodeLabels);
-    EXPECT_EQ(w.Net.Labels.FontNames[0], "0. Arial");
-    EXPECT_EQ(w.Net.Labels.FontNames[3], "3. " + MessageText(213));
+    TWindowSettings settings;
+    settings.Labels.NodeLabelCodes[1][1] = 101;
+    ComputeLabelExtents(w.Net, settings);
+    EXPECT_TRUE(settings.Labels.AnyNodeLabels);
+    ClearLabels(w.Net, settings);
+    EXPECT_FALSE(settings.Labels.AnyNodeLabels);
+    EXPECT_EQ(settings.Labels.FontNames[0], "0. Arial");
+    EXPECT_EQ(settings.Labels.FontNames[3], "3. " + MessageText(213));
 }

@@ -145,21 +145,23 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     // Each call owns its filter: one prepared inside another (an underlay
     // drawn inside a drawing) leaves the outer one whole.
     {
-        TSearchFilter inner = PrepareSearch(net);
+        TSearchSettings other;
+        TSearchFilter inner = PrepareSearch(net, other);
     }
     EXPECT_TRUE(f.LinkPassesSearch(*link, *in));
     EXPECT_FALSE(f.NodePassesSearch(*in));
 
-    // The network's own criterion, with the shortcuts stored in its settings.
-    net.Search.PolygonCriterion = crit;
-    TSearchFilter g = PrepareSearch(net);
-    EXPECT_EQ(net.Search.NodesUnfiltered, 0);
-    EXPECT_EQ(net.Search.LinksUnfiltered, 0);
+    // A window's criterion, with the shortcuts stored in its settings.
+    TSearchSettings search;
+    search.PolygonCriterion = crit;
+    TSearchFilter g = PrepareSearch(net, search);
+    EXPECT_EQ(search.NodesUnfiltered, 0);
+    EXPECT_EQ(search.LinksUnfiltered, 0);
     EXPECT_TRUE(g.NodePassesSearch(*out));
     pop.Active = 0;
-    net.Search.PolygonCriterion.Reset();
-    PrepareSearch(net);
-    EXPECT_EQ(net.Search.NodesUnfiltered, 1);
+    search.PolygonCriterion.Reset();
+    PrepareSearch(net, search);
+    EXPECT_EQ(search.NodesUnfiltered, 1);
     pop.Active = 1;
     // A node whose class has no slot block reads 0 and fails the range.
     TNode* bare = Add(net, 60, 60);
@@ -235,12 +237,13 @@ TEST(NetworkExpressions, PreparedMatchesReferenceOnTheModel)
             }
 }
 
+#include "../net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 
 TEST(NetworkExpressions, OnANetworkFile)
 {
-    TNetwork net;
+    TNetWindow net;
     TMessageSinkRecorder rec;
     ASSERT_EQ(OpenNetworkFile(net, std::string(TARVEX_TEST_DATA) + "/netfile/rich-v9.dta", true, rec).Status,
               TOpenStatus::Ok);
@@ -263,7 +266,7 @@ TEST(NetworkExpressions, OnANetworkFile)
         FillLinkContext(net, v, ctx, strings);
         TExprElement el;
         el.Link = h;
-        EXPECT_EQ(p.Evaluate(ctx, strings, el, bind.Env, err), LinkLength(net, h));
+        EXPECT_EQ(p.Evaluate(ctx, strings, el, bind.Env, err), LinkLength(h, 1.0));
         ++links;
     });
     EXPECT_GT(links, 0);

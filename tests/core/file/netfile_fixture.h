@@ -10,6 +10,7 @@
 #include "core/file/TextFormat.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "../net_window.h"
 
 namespace netfiletest {
 
@@ -77,7 +78,7 @@ inline TValueSlot Real(double v)
     return s;
 }
 
-inline TNode* Node(TNetwork& net, int x, int y, int cls, const std::string& name)
+inline TNode* Node(TNetWindow& net, int x, int y, int cls, const std::string& name)
 {
     THashEntry* cell = nullptr;
     net.TemplateNode.EntityType = uint8_t(cls);
@@ -88,7 +89,7 @@ inline TNode* Node(TNetwork& net, int x, int y, int cls, const std::string& name
     return n;
 }
 
-inline TLinkValues* Link(TNetwork& net, TNode* a, TNode* b, int cls)
+inline TLinkValues* Link(TNetWindow& net, TNode* a, TNode* b, int cls)
 {
     TLink *ha = nullptr, *hb = nullptr;
     TLinkValues* l = AddLink(net, a, b, false, (*net.LinkClasses)[cls].AttributeCount, ha, hb);
@@ -98,7 +99,7 @@ inline TLinkValues* Link(TNetwork& net, TNode* a, TNode* b, int cls)
 }
 
 // A small network that uses every kind of record the file holds.
-inline void MakeRichNetwork(TNetwork& net)
+inline void MakeRichNetwork(TNetWindow& net)
 {
     TEntityClass& nc = *net.NodeClasses;
     nc[1].Name = "Zone";
@@ -226,7 +227,7 @@ struct TRoundTrip {
     TMessageSinkRecorder Messages;
 };
 
-inline TRoundTrip RoundTrip(TNetwork& net, int version, const std::string& name, TNetwork& reopened)
+inline TRoundTrip RoundTrip(TNetWindow& net, int version, const std::string& name, TNetWindow& reopened)
 {
     TRoundTrip t;
     const std::string a = TempPath(name + "_a.dta"), b = TempPath(name + "_b.dta");

@@ -8,7 +8,7 @@ using namespace netfiletest;
 
 namespace {
 
-int ActiveLinks(const TNetwork& net)
+int ActiveLinks(const TNetWindow& net)
 {
     int n = 0;
     for (THashEntry* cell : net.NodeHash)
@@ -19,7 +19,7 @@ int ActiveLinks(const TNetwork& net)
     return n;
 }
 
-TNode* FindNamed(const TNetwork& net, const std::string& name)
+TNode* FindNamed(const TNetWindow& net, const std::string& name)
 {
     for (THashEntry* cell : net.NodeHash)
         for (TNetworkPoint* p : cell->Points)
@@ -35,7 +35,7 @@ TEST(NetworkFile, EveryVersionRoundTripsByteForByte)
 {
     for (int v : {1, 3, 4, 5, 6, 7, 8, 9}) {
         SCOPED_TRACE("version " + std::to_string(v));
-        TNetwork net, back, again;
+        TNetWindow net, back, again;
         MakeRichNetwork(net);
         TRoundTrip t = RoundTrip(net, v, "v" + std::to_string(v), back);
         EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
@@ -50,7 +50,7 @@ TEST(NetworkFile, EveryVersionRoundTripsByteForByte)
         EXPECT_NE(FindNamed(back, "Alpha"), nullptr);
     }
     // Version 9 holds everything but the clipboard background's name.
-    TNetwork net, back;
+    TNetWindow net, back;
     MakeRichNetwork(net);
     net.Backgrounds.Metafile[1].FileName.clear();
     TRoundTrip t = RoundTrip(net, 9, "v9whole", back);
@@ -59,7 +59,7 @@ TEST(NetworkFile, EveryVersionRoundTripsByteForByte)
 
 TEST(NetworkFile, Version9KeepsEveryRecord)
 {
-    TNetwork net, back;
+    TNetWindow net, back;
     MakeRichNetwork(net);
     TRoundTrip t = RoundTrip(net, 9, "keep9", back);
     ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
@@ -114,7 +114,7 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
 
 TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
 {
-    TNetwork net, v5;
+    TNetWindow net, v5;
     MakeRichNetwork(net);
     RoundTrip(net, 5, "drop5", v5);
     TNode* a = FindNamed(v5, "Alpha");
@@ -127,7 +127,7 @@ TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
     EXPECT_EQ(v5.Display.PolygonStyles[3].FillStyle, 6);
 
     // 9 -> 1 -> 9 keeps nodes, links and real values.
-    TNetwork v1, again;
+    TNetWindow v1, again;
     RoundTrip(net, 1, "to1", v1);
     TRoundTrip t = RoundTrip(v1, 9, "back9", again);
     EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
@@ -140,7 +140,7 @@ TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
 // A save walks the hash and renumbers: the second save writes the same file.
 TEST(NetworkFile, SerialsFollowTheWalkOrder)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     for (THashEntry* cell : net.NodeHash)
         for (TNetworkPoint* p : cell->Points)
@@ -160,7 +160,7 @@ TEST(NetworkFile, SerialsFollowTheWalkOrder)
 TEST(NetworkFile, GoldenFiles)
 {
     for (int v : {5, 9}) {
-        TNetwork net;
+        TNetWindow net;
         MakeRichNetwork(net);
         TMessageSinkRecorder rec;
         const std::string name = "rich-v" + std::to_string(v) + ".dta";
@@ -174,7 +174,7 @@ TEST(NetworkFile, GoldenFiles)
 
 TEST(NetworkFile, LineFeedOnlyFilesRead)
 {
-    TNetwork net, lf;
+    TNetWindow net, lf;
     MakeRichNetwork(net);
     net.Backgrounds.Metafile[1].FileName.clear();
     TMessageSinkRecorder rec;
@@ -192,7 +192,7 @@ TEST(NetworkFile, LineFeedOnlyFilesRead)
 
 TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
 {
-    TNetwork net, window;
+    TNetWindow net, window;
     MakeRichNetwork(net);
     TMessageSinkRecorder rec;
     const std::string path = TempPath("append.dta");
@@ -215,7 +215,7 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
             if (p->AsNode()) maxSerial = std::max(maxSerial, p->AsNode()->Serial);
     EXPECT_EQ(maxSerial, 2 * before);
     // The merged network saves and reads back whole.
-    TNetwork back;
+    TNetWindow back;
     TRoundTrip t = RoundTrip(window, 9, "appended", back);
     EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
     EXPECT_EQ(ActiveLinks(back), 6);
@@ -230,14 +230,14 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
 
 TEST(NetworkFile, FilesOfEveryVersionAppend)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     for (int v : {1, 3, 4, 5, 6, 7, 8, 9}) {
         SCOPED_TRACE("version " + std::to_string(v));
         TMessageSinkRecorder rec;
         const std::string older = TempPath("append-v" + std::to_string(v) + ".dta");
         ASSERT_TRUE(SaveNetworkFile(net, older, v, rec).Ok);
-        TNetwork window;
+        TNetWindow window;
         MakeRichNetwork(window);
         window.SystemValues[1] = Real(9);
         const int32_t before = window.NodeCount;
@@ -248,7 +248,7 @@ TEST(NetworkFile, FilesOfEveryVersionAppend)
         EXPECT_EQ(ActiveLinks(window), 6);
         EXPECT_EQ(window.SystemValues[1].Real(), 9); // the window's values stay
         // The merged network saves and reads back whole.
-        TNetwork back;
+        TNetWindow back;
         const TRoundTrip t = RoundTrip(window, 9, "appended-v" + std::to_string(v), back);
         EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
         EXPECT_EQ(ActiveLinks(back), 6);
@@ -257,11 +257,11 @@ TEST(NetworkFile, FilesOfEveryVersionAppend)
 
 TEST(NetworkFile, EmptyNetworkAsksToKeepTheName)
 {
-    TNetwork empty;
+    TNetWindow empty;
     TMessageSinkRecorder rec;
     const std::string path = TempPath("empty.dta");
     ASSERT_TRUE(SaveNetworkFile(empty, path, 9, rec).Ok);
-    TNetwork a;
+    TNetWindow a;
     rec.Answers = {IDNO};
     TOpenOptions ask;
     ask.AskKeepName = true;
@@ -270,7 +270,7 @@ TEST(NetworkFile, EmptyNetworkAsksToKeepTheName)
     EXPECT_EQ(rec.Last().Text, "Later save to this file name?");
     EXPECT_EQ(rec.Last().Caption, "Open");
     EXPECT_EQ(a.FileName, DefaultFileName);
-    TNetwork b;
+    TNetWindow b;
     rec.Clear();
     rec.Answers = {IDYES};
     OpenNetworkFile(b, path, true, rec, ask);

@@ -10,7 +10,7 @@ namespace {
 
 std::string SavedRich(int version, const std::string& name)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     TMessageSinkRecorder rec;
     const std::string path = TempPath(name);
@@ -18,7 +18,7 @@ std::string SavedRich(int version, const std::string& name)
     return ReadAll(path);
 }
 
-TOpenResult OpenBytes(const std::string& bytes, TMessageSinkRecorder& rec, TNetwork& net)
+TOpenResult OpenBytes(const std::string& bytes, TMessageSinkRecorder& rec, TNetWindow& net)
 {
     const std::string path = TempPath("bytes.dta");
     WriteAll(path, bytes);
@@ -28,7 +28,7 @@ TOpenResult OpenBytes(const std::string& bytes, TMessageSinkRecorder& rec, TNetw
 TOpenResult OpenBytes(const std::string& bytes)
 {
     TMessageSinkRecorder rec;
-    TNetwork net;
+    TNetWindow net;
     return OpenBytes(bytes, rec, net);
 }
 
@@ -50,7 +50,7 @@ TEST(NetworkFileBadInput, TagsMustMatchExactly)
     for (const char* tag : {"ZOK 1.09 ", "ZOK 1.02", "ZOK 1.1", "", "zok 1.09"}) {
         SCOPED_TRACE(tag);
         TMessageSinkRecorder rec;
-        TNetwork net;
+        TNetWindow net;
         std::string bytes = good;
         bytes.replace(0, 8, tag);
         EXPECT_EQ(OpenBytes(bytes, rec, net).Status, TOpenStatus::Failed);
@@ -60,7 +60,7 @@ TEST(NetworkFileBadInput, TagsMustMatchExactly)
         EXPECT_EQ(rec.Last().Flags, MB_STOP_OK);
     }
     TMessageSinkRecorder rec;
-    TNetwork net;
+    TNetWindow net;
     EXPECT_EQ(OpenNetworkFile(net, TempPath("no such file.dta"), true, rec).ErrorCode, 1);
 }
 
@@ -114,7 +114,7 @@ TEST(NetworkFileBadInput, NumbersCountsAndIndexesAreChecked)
 
 TEST(NetworkFileBadInput, RedundantAndLoopedLinksAreDroppedAndReported)
 {
-    TNetwork net;
+    TNetWindow net;
     TNode* a = Node(net, 0, 0, 0, "a");
     TNode* b = Node(net, 500, 0, 0, "b");
     Link(net, a, b, 0);
@@ -124,7 +124,7 @@ TEST(NetworkFileBadInput, RedundantAndLoopedLinksAreDroppedAndReported)
     TMessageSinkRecorder rec;
     const std::string path = TempPath("illegal.dta");
     ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
-    TNetwork back;
+    TNetWindow back;
     EXPECT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
     ASSERT_EQ(rec.Count(), 1u);
     EXPECT_EQ(rec.Last().Text, "Illegal Links Detected.\n\rRedundant Links = 2\n\rLooped Links = 1");
@@ -134,7 +134,7 @@ TEST(NetworkFileBadInput, RedundantAndLoopedLinksAreDroppedAndReported)
 
 TEST(NetworkFileFaults, FailedSaveKeepsTheOldFileAndTheNetworkUnsaved)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     TMessageSinkRecorder rec;
     const std::string path = TempPath("keep.dta");
@@ -162,7 +162,7 @@ TEST(NetworkFileFaults, FailedSaveKeepsTheOldFileAndTheNetworkUnsaved)
 
 TEST(NetworkFileFaults, ValuesThatAreNotNumbersAreWrittenAsZero)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     TNode* alpha = nullptr;
     for (THashEntry* cell : net.NodeHash)
@@ -181,7 +181,7 @@ TEST(NetworkFileFaults, ValuesThatAreNotNumbersAreWrittenAsZero)
 TEST(NetworkFileFaults, FailedAppendLeavesTheNetworkUntouched)
 {
     const std::string good = SavedRich(9, "append_src.dta");
-    TNetwork window;
+    TNetWindow window;
     TMessageSinkRecorder rec;
     ASSERT_EQ(OpenBytes(good, rec, window).Status, TOpenStatus::Ok);
     window.FileName = "mine.dta";
@@ -203,17 +203,17 @@ TEST(NetworkFileFaults, FailedAppendLeavesTheNetworkUntouched)
 
 TEST(NetworkFileFaults, LongSystemStringsAndLabelCodesOfOldVersions)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     net.SystemStrings[0] = std::string(40, 'x');
     net.Labels.NodeLabelCodes[2] = {0, 100, 15};
-    TNetwork back;
+    TNetWindow back;
     TRoundTrip t = RoundTrip(net, 9, "longS", back);
     ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
     EXPECT_EQ(back.SystemStrings.at(0), std::string(30, 'x'));
     EXPECT_EQ(back.SystemValues[5].Real(), 12000); // the next attribute still reads
 
-    TNetwork v5;
+    TNetWindow v5;
     RoundTrip(net, 5, "code100", v5);
     EXPECT_EQ(v5.Labels.NodeLabelCodes[2][1], 10); // attribute 100 cannot be named below v 6
     EXPECT_EQ(v5.Labels.NodeLabelCodes[2][2], 10);
@@ -225,7 +225,7 @@ TEST(NetworkFileFaults, UnitsFactorMustBePositive)
     const std::string good = SavedRich(9, "units.dta");
     for (const char* factor : {"0.0", "-3.5", " 0.00000000000000E+0000"}) {
         TMessageSinkRecorder rec;
-        TNetwork net;
+        TNetWindow net;
         ASSERT_EQ(OpenBytes(Edit(good, "\r\nAlpha\r\n\r\n2 ", " 5.28000000000000E+0003", factor), rec, net).Status,
                   TOpenStatus::Ok);
         EXPECT_EQ(net.UnitsFactor, 1.0) << factor;
@@ -235,13 +235,13 @@ TEST(NetworkFileFaults, UnitsFactorMustBePositive)
 
 TEST(NetworkFileFaults, LongLinksAndFullCellsAreReadWhole)
 {
-    TNetwork net;
+    TNetWindow net;
     TNode* a = Node(net, 0, 0, 0, "a");
     TNode* b = Node(net, 90000, 0, 0, "b");
     Link(net, a, b, 0);
     for (int i = 0; i < 40000; ++i) AddShapePoint(net, 2 * i + 1, 7, i, a->Links.At(0));
     TMessageSinkRecorder rec;
-    TNetwork back;
+    TNetWindow back;
     TRoundTrip t = RoundTrip(net, 9, "long", back);
     ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok);
     TNode* ba = nullptr;
@@ -252,7 +252,7 @@ TEST(NetworkFileFaults, LongLinksAndFullCellsAreReadWhole)
     EXPECT_EQ(ba->Links.At(0)->LinkValues->ShapePoints.GetCount(), 40000);
 
     // More nodes in a 16 x 16 square than a cell may hold for editing.
-    TNetwork empty;
+    TNetWindow empty;
     const std::string path = TempPath("full.dta");
     SaveNetworkFile(empty, path, 9, rec);
     std::string bytes = ReadAll(path);
@@ -265,7 +265,7 @@ TEST(NetworkFileFaults, LongLinksAndFullCellsAreReadWhole)
     }
     const std::size_t at = bytes.find("0 0 0 0 0 0 0 0 0 0\r\n", bytes.find("END OF APPLICATION"));
     bytes.insert(at, nodes);
-    TNetwork full;
+    TNetWindow full;
     EXPECT_EQ(OpenBytes(bytes, rec, full).Status, TOpenStatus::Ok);
     EXPECT_EQ(full.NodeHash.PointCount(), total);
     EXPECT_EQ(full.NodeCount, total);
@@ -275,14 +275,14 @@ TEST(NetworkFileFaults, LongLinksAndFullCellsAreReadWhole)
 // later Save cannot overwrite the whole file with the part.
 TEST(NetworkFileFaults, MemoryLimitKeepsThePartReadUntitled)
 {
-    TNetwork net;
+    TNetWindow net;
     for (int i = 0; i < 5000; ++i) Node(net, i, 0, 0, "n");
     TMessageSinkRecorder rec;
     const std::string path = TempPath("memory.dta");
     ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
     TOpenOptions options;
     options.Progress = [] { throw std::bad_alloc(); };
-    TNetwork back;
+    TNetWindow back;
     const TOpenResult r = OpenNetworkFile(back, path, true, rec, options);
     EXPECT_EQ(r.Status, TOpenStatus::MemoryLimited);
     ASSERT_EQ(rec.Count(), 1u);
@@ -295,14 +295,14 @@ TEST(NetworkFileFaults, MemoryLimitKeepsThePartReadUntitled)
 
 TEST(NetworkFileFaults, SystemValuesThatAreNotNumbersAreWrittenAsZero)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     net.SystemValues[1] = Real(NAN);
     TMessageSinkRecorder rec;
     const std::string path = TempPath("sysnan.dta");
     EXPECT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
     EXPECT_EQ(rec.Last().Text, "Real number errors converted to 0");
-    TNetwork back;
+    TNetWindow back;
     ASSERT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
     EXPECT_EQ(back.SystemValues[1].Real(), 0.0);
 }
@@ -311,7 +311,7 @@ TEST(NetworkFileFaults, SystemValuesThatAreNotNumbersAreWrittenAsZero)
 // written towards a deleted end.
 TEST(NetworkFileFaults, DeletedElementsAreLeftOut)
 {
-    TNetwork net;
+    TNetWindow net;
     TNode* a = Node(net, 0, 0, 0, "a");
     TNode* b = Node(net, 300, 0, 0, "b");
     TNode* c = Node(net, 600, 0, 0, "c");
@@ -320,7 +320,7 @@ TEST(NetworkFileFaults, DeletedElementsAreLeftOut)
     Link(net, a, c, 0);
     c->Active = 0;
     TMessageSinkRecorder rec;
-    TNetwork back;
+    TNetWindow back;
     TRoundTrip t = RoundTrip(net, 9, "deleted", back);
     ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok);
     EXPECT_EQ(t.Messages.Count(), 0u);
@@ -334,7 +334,7 @@ namespace {
 // the rows its header announces, so the values after it read back.
 TEST(NetworkFileFaults, SystemRowCountWithoutWorksheetReadsBack)
 {
-    TNetwork net;
+    TNetWindow net;
     MakeRichNetwork(net);
     TAttrib* scale = (*net.SystemClass)[1].Attr(1);
     scale->TopRow = 2;
@@ -342,7 +342,7 @@ TEST(NetworkFileFaults, SystemRowCountWithoutWorksheetReadsBack)
     TMessageSinkRecorder rec;
     const std::string path = TempPath("sysrows.dta");
     ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
-    TNetwork back;
+    TNetWindow back;
     ASSERT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
     EXPECT_EQ((*back.SystemClass)[1].Attr(1)->TopRow, 2);
     EXPECT_EQ(back.SystemValues[5].Real(), 12000.0);
@@ -357,7 +357,7 @@ TEST(NetworkFileFaults, ExtentsStayWithinTheWorld)
     // 32-bit range; they are kept at the world's edge.
     const std::string good = SavedRich(9, "extents.dta");
     TMessageSinkRecorder rec;
-    TNetwork net;
+    TNetWindow net;
     const std::string bad = Edit(good, "\r\n0 0 0 0 0 0 0 0 0 0\r\n2500 ", "2500 -400 2500 -250",
                                  "2147483647 -2147483648 999999 -999999");
     ASSERT_EQ(OpenBytes(bad, rec, net).Status, TOpenStatus::Ok);

@@ -128,14 +128,14 @@ TEST(DisplaySection, StyleCodesAndOlderLayouts)
 TEST(SearchSection, CriteriaFollowTheKindsOfTheVersion)
 {
     for (int v : {4, 5, 7, 8}) {
-        TNetwork net;
+        TNetWindow net;
         MakeRichNetwork(net);
         TAttrib& opened = *(*net.NodeClasses)[1].Attributes[4]; // 'D'
         opened.Active = 1;
         int err = 0;
         opened.Low = TextToDateTime("1/1/1990", err, DateTimeModeDate, UnknownDateTime()).Real();
         opened.High = TextToDateTime("1/1/2000", err, DateTimeModeDate, UnknownDateTime()).Real();
-        TNetwork back;
+        TNetWindow back;
         TRoundTrip t = RoundTrip(net, v, "crit" + std::to_string(v), back);
         ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << "v" << v << " " << t.Opened.Detail;
         const TClassRecord& zone = (*back.NodeClasses)[1];

@@ -253,7 +253,7 @@ TEST(Elevations, ConstantLocksAndLinearAlongLinks)
     EXPECT_EQ(b->Elevation, 0);
     EXPECT_EQ(s1->Elevation, 0);
     b->Elevation = 165000;
-    InterpolateShapeElevations(net, true, true);
+    InterpolateShapeElevations(net, 1.0, true, true);
     EXPECT_EQ(s1->Elevation, int32_t(std::nearbyint(140000.0 * 50 / 140 + 25000)));
     EXPECT_EQ(s2->Elevation, 125000);
     EXPECT_EQ(h->LinkValues->ExcludeShapesFromTriangulation, 1);
@@ -268,7 +268,7 @@ TEST(Elevations, ConstantLocksAndLinearAlongLinks)
     d->Elevation = 90000;
     TLink* g = Connect(net, c, d);
     TShapePoint* t = Shape(net, g, 500, 500);
-    InterpolateLinkShapeElevations(net, g);
+    InterpolateLinkShapeElevations(net, 1.0, g);
     EXPECT_EQ(t->Elevation, 70000);
 }
 

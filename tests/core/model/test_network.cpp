@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/model/NetworkQueries.h"
+#include "core/model/WindowSettings.h"
 
 namespace {
 
@@ -286,9 +287,11 @@ TEST(Picks, CoincidentPointsGiveTheActiveVisibleNode)
     TShapePoint* sp;
     ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
     EXPECT_EQ(n, a);
-    view.LayerStates[1] = 0; // layer hidden
+    TWindowSettings settings;
+    view.Settings = &settings;
+    settings.Layers.LayerStates[1] = 0; // layer hidden
     EXPECT_FALSE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
-    view.LayerStates[1] = 14; // shown from zoom 14 only
+    settings.Layers.LayerStates[1] = 14; // shown from zoom 14 only
     EXPECT_FALSE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));
     view.ZoomIndex = 14;
     EXPECT_TRUE(FindNearestPoint(net, view, n, sp, false, true, 5, 5));

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/model/WindowSettings.h"
+
 namespace {
 
 TNode* Add(TNetwork& net, int32_t x, int32_t y)
@@ -53,7 +55,7 @@ TEST(LinkGeometry, AzimuthLengthAndLabelPoint)
     EXPECT_NEAR(LinkAzimuth(Link(net, o, Add(net, -10, 0))), 270, 1e-12);
 
     TLink* h = Link(net, o, Add(net, 3, 4));
-    EXPECT_DOUBLE_EQ(LinkLength(net, h), 5);
+    EXPECT_DOUBLE_EQ(LinkLength(h, 1.0), 5);
     int32_t x, y;
     LinkMidpoint(net, h, x, y);
     EXPECT_EQ(x, 2); // 1.5 rounds to the even 2
@@ -65,15 +67,13 @@ TEST(LinkGeometry, AzimuthLengthAndLabelPoint)
     // With shape points: the middle of the segment that reaches half the length.
     TLink* bent = Link(net, o, Add(net, 10, 10));
     TShapePoint* s = AddShapePoint(net, 10, 0, 0, bent);
-    EXPECT_DOUBLE_EQ(LinkLength(net, bent), 20);
-    EXPECT_DOUBLE_EQ(LinkLength(net, bent, s), 10);
+    EXPECT_DOUBLE_EQ(LinkLength(bent, 1.0), 20);
+    EXPECT_DOUBLE_EQ(LinkLength(bent, 1.0, s), 10);
     LinkMidpoint(net, bent, x, y);
     EXPECT_EQ(x, 5);
     EXPECT_EQ(y, 0);
-    net.UnitsFactor = 2;
-    EXPECT_DOUBLE_EQ(LinkLength(net, bent), 10);
-    net.UnitsFactor = 0; // never a division by zero
-    EXPECT_DOUBLE_EQ(LinkLength(net, bent), 20);
+    EXPECT_DOUBLE_EQ(LinkLength(bent, 2.0), 10);
+    EXPECT_DOUBLE_EQ(LinkLength(bent, 0.0), 20); // never a division by zero
 
     EXPECT_EQ(AttachedLinkCount(o), 8);
     bent->LinkValues->Active = 0;
@@ -109,12 +109,12 @@ TEST(PolygonGeometry, AreaCentroidPerimeterAndOrientation)
 {
     TNetwork net;
     TNode* sq = Polygon(net, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    EXPECT_DOUBLE_EQ(PolygonArea(net, sq->OwnPolygon), 100);
+    EXPECT_DOUBLE_EQ(PolygonArea(sq->OwnPolygon, 1.0), 100);
     EXPECT_DOUBLE_EQ(PolygonCentroid(sq->OwnPolygon, true), 5);
     EXPECT_DOUBLE_EQ(PolygonCentroid(sq->OwnPolygon, false), 5);
-    EXPECT_DOUBLE_EQ(PolygonPerimeter(net, sq->OwnPolygon, false), 40);
-    EXPECT_DOUBLE_EQ(PolygonPerimeter(net, sq->OwnPolygon, true), 30);
-    EXPECT_DOUBLE_EQ(PolygonPerimeter(net, sq->OwnPolygon, true, sq->OwnPolygon.At(2)), 20);
+    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon, 1.0, false), 40);
+    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon, 1.0, true), 30);
+    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon, 1.0, true, sq->OwnPolygon.At(2)), 20);
     // Y grows downward: right, down, left, up is clockwise on screen.
     EXPECT_TRUE(PolygonIsClockwise(sq));
     TNetworkPoint* first = sq->OwnPolygon.At(0);
@@ -125,13 +125,12 @@ TEST(PolygonGeometry, AreaCentroidPerimeterAndOrientation)
     TNode* tri = Polygon(net, {{100, 100}, {106, 100}, {100, 106}});
     EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon, true), 102);
     EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon, false), 102);
-    net.UnitsFactor = 2;
-    EXPECT_DOUBLE_EQ(PolygonArea(net, tri->OwnPolygon), 4.5);
+    EXPECT_DOUBLE_EQ(PolygonArea(tri->OwnPolygon, 2.0), 4.5);
 
     // Deleted vertices drop out; fewer than three give the neutral values.
     tri->OwnPolygon.At(2)->Active = 0;
     EXPECT_EQ(CountPolygonVertices(tri->OwnPolygon, true), 2);
-    EXPECT_DOUBLE_EQ(PolygonArea(net, tri->OwnPolygon), 0);
+    EXPECT_DOUBLE_EQ(PolygonArea(tri->OwnPolygon, 1.0), 0);
     EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon, true), 0);
     TNode* line = Polygon(net, {{0, 50}, {10, 50}});
     EXPECT_TRUE(PolygonIsClockwise(line));
@@ -242,7 +241,9 @@ TEST(Counts, ByClassSkipDeletedAndHiddenElements)
     b->EntityType = 2;
     c->EntityType = 0;
     b->Layer = 3;
-    view.LayerStates[3] = 0;
+    TWindowSettings settings;
+    view.Settings = &settings;
+    settings.Layers.LayerStates[3] = 0;
     a->OwnPolygon.Insert(b);
     TLink* l1 = Link(net, a, b);
     TLink* l2 = Link(net, a, c);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/model/DisplaySettings.h"
 #include "core/model/Network.h"
 
 TEST(Undo, ReinitializeSnapshotOfANodeRestoresEverythingItTook)
@@ -103,10 +104,10 @@ TEST(Undo, ReinitializeSnapshotOfALinkLeavesNodesAlone)
 TEST(Undo, DeletedAndTransformRecords)
 {
     TNetwork net;
-    TViewRecord view;
-    view.LayerStates[5] = 0;
-    net.TransformUndo.Insert(new TTransformItem(1, 1, 0.5, 2.0, view));
-    view.LayerStates[5] = 3; // the record keeps the states of its time
+    TLayerSettings layers;
+    layers.LayerStates[5] = 0;
+    net.TransformUndo.Insert(new TTransformItem(1, 1, 0.5, 2.0, layers.LayerStates));
+    layers.LayerStates[5] = 3; // the record keeps the states of its time
     const TTransformItem* t = net.TransformUndo.At(0);
     EXPECT_EQ(t->TransformKind, 1);
     EXPECT_EQ(t->Amount1, 2.0);
