@@ -400,11 +400,18 @@ TEST(TigerImport, SecondImportJoinsTheFirst)
             c.Points = boundary[k++]->Points;
         }
     ASSERT_EQ(k, boundary.size());
+    // A chain of the first county read again on a layer the second import
+    // hides.
+    TChainSpec again = west.Chains[0];
+    again.Cfcc = "B11";
+    again.PolyL = again.PolyR = 0;
+    east.Chains.push_back(again);
 
     TImport im;
     im.Settings = NorthUp();
     ASSERT_EQ(im.Run(west).ErrorCode, TigerErrorNone);
     im.Settings = TigerSettingsOf(im.Window); // the dialog shows what the window keeps
+    im.Window.Layers.LayerStates[2] = 0;
     ASSERT_EQ(im.Run(east).ErrorCode, TigerErrorNone);
 
     // Streets of both meet at the boundary in one node.
@@ -417,6 +424,9 @@ TEST(TigerImport, SecondImportJoinsTheFirst)
     const std::vector<TLinkValues*> twice = LinksWithId(im.Net, boundary[0]->TLID);
     ASSERT_EQ(twice.size(), 2u);
     for (const TLinkValues* l : twice) EXPECT_EQ(l->ShapePoints.GetCount(), 3);
+    const std::vector<TLinkValues*> once = LinksWithId(im.Net, again.TLID);
+    ASSERT_EQ(once.size(), 1u);
+    EXPECT_EQ(once[0]->ShapePoints.GetCount(), 3);
     // The second county's blocks are closed rings of their own.
     const TNode* owner = FindNodeByKey(im.Net, 1, "B0001");
     ASSERT_NE(owner, nullptr);
