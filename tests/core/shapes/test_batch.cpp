@@ -372,3 +372,22 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     ASSERT_EQ(OpenNetworkFile(both, (dir / "both.dta").string(), true, sink).Status, TOpenStatus::Ok);
     EXPECT_EQ(both.NodeCount, 6);
 }
+
+// The command-line driver beside this test program.
+TEST(BatchRun, Driver)
+{
+    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / "batch-run";
+    ASSERT_TRUE(fs::exists(exe));
+    const fs::path dir = TempFolder("driver");
+    TNetwork net;
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(net, (dir / "empty.dta").string(), 9, sink).Ok);
+    TBatchScript s = Script({{1, "empty.dta"}, {2, "missing.dta"}, {8, "saved.dta"}, {7, "after.dta"}});
+    std::string error;
+    ASSERT_TRUE(s.SaveSpecification((dir / "run.sfs").string(), error));
+    std::string out;
+    EXPECT_FALSE(tigertest::RunCommand("'" + exe.string() + "' '" + (dir / "run.sfs").string() + "'", out));
+    EXPECT_EQ(out, "step 1 1 done\nstep 2 2 skipped\nstep 3 8 done\nNo network window is open.\n"
+                   "Multiple Shapefiles Import\nstep 4 7 ended\n");
+    EXPECT_TRUE(fs::exists(dir / "saved.dta"));
+}

@@ -548,3 +548,27 @@ TEST(TigerImport, LineEndsAndLargeRings)
     ASSERT_NE(owner, nullptr);
     EXPECT_EQ(owner->OwnPolygon.GetCount(), 40001); // both ends of the loop and 39999 shape points
 }
+
+// The command-line driver beside this test program.
+TEST(TigerImport, Driver)
+{
+    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / "tiger-import";
+    ASSERT_TRUE(fs::exists(exe));
+    const fs::path dir = TempFolder("driver");
+    const std::string rt1 = WriteSet(dir / "TGR06001", GridCounty(2, 2, 3));
+    std::string out;
+    const std::string net = (dir / "out.dta").string();
+    ASSERT_TRUE(RunCommand("'" + exe.string() + "' '" + rt1 + "' '" + net + "' --yscale -100000", out));
+    EXPECT_EQ(out, "nodes 24 links 15 shapepoints 42 polygons 6\ntranslate 122 -38\n");
+    // Into that network, railroads hidden, projected about a given origin.
+    ASSERT_TRUE(RunCommand("'" + exe.string() + "' '" + rt1 + "' '" + (dir / "two.dta").string() + "' --yscale -100000 " +
+                               "--method 2 --xtranslate 122.5 --ytranslate -37.5 --into '" + net + "' --hide 2",
+                           out));
+    EXPECT_EQ(out.substr(out.find("translate")), "translate 122.5 -37.5\n");
+    // A failed import still saves what there is.
+    fs::remove(dir / "TGR06001.RT2");
+    EXPECT_FALSE(RunCommand("'" + exe.string() + "' '" + rt1 + "' '" + (dir / "three.dta").string() + "' --yscale -1e5", out));
+    EXPECT_EQ(out, "Valid update file not found.\nTiger 2000\nnodes 18 links 15 shapepoints 0 polygons 0\n"
+                   "translate 122 -38\n");
+    EXPECT_TRUE(fs::exists(dir / "three.dta"));
+}
