@@ -230,6 +230,7 @@ private:
     double XScale = 0;
     TProjection Projection;
     bool Projected = false; // a map projection, not the equidistant mapping
+    int CfccAttribute = 0;  // the link attribute that takes the CFCC code (0: none)
     TLongLatNodes Nodes;
     // The A-end half of the first link this import made for each chain id.
     std::unordered_map<int32_t, TLink*> ChainLinks;
@@ -370,16 +371,19 @@ void TTigerImporter::ReadChains()
         maxLat = std::max({maxLat, double(c.FromLat), double(c.ToLat)});
     }
     XScale = std::cos((minLat + maxLat) * std::numbers::pi / 3.6e9) * Settings.YScale;
+    const TTigerSettings given = Settings;
     // Adding 0 turns a negative zero into zero.
     if (Settings.XTranslate == 0) Settings.XTranslate = -pround((minLong + maxLong) / 2e7) + 0.0;
     if (Settings.YTranslate == 0) Settings.YTranslate = -pround((minLat + maxLat) / 2e7) + 0.0;
     Projected = Settings.Method == TProjection::TransverseMercator || Settings.Method == TProjection::LambertConformal;
     if (Projected &&
         !Projection.Setup(Settings.Method, MilesPerDegreeLat, Settings.YScale, Settings.YTranslate, Settings.XTranslate)) {
+        Settings = given;
         Result.ErrorCode = TigerErrorValues;
         return;
     }
     StoreTigerSettings(Settings, Window);
+    CfccAttribute = NumberAttributes(Net.LinkClasses.get(), Net.TemplateLinkValues.EntityType).first;
 
     for (const TTigerChain& c : chains) {
         if (!AddChain(c)) {
@@ -417,8 +421,7 @@ bool TTigerImporter::AddChain(const TTigerChain& c)
     if (!link) return true;
     link->SourceId = c.TLID;
     link->Name = c.FeatureName;
-    const int cfccAttribute = NumberAttributes(Net.LinkClasses.get(), Net.TemplateLinkValues.EntityType).first;
-    if (TValueSlot* slot = SlotOf(*link, cfccAttribute)) slot->SetReal(double(layer * 100 + c.CfccNumber));
+    if (TValueSlot* slot = SlotOf(*link, CfccAttribute)) slot->SetReal(double(layer * 100 + c.CfccNumber));
     ChainLinks.try_emplace(c.TLID, halfA);
     ++Result.Links;
     return true;

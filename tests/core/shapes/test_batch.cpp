@@ -53,7 +53,7 @@ TEST(BatchScript, SpecificationFileIsCheckedWholeBeforeItIsRead)
     EXPECT_EQ(back.StepOperation[2], 3);
     EXPECT_EQ(back.StepFileName[2], "");
     // Anything else leaves the rows as they were.
-    for (const std::string& bad : {Lines(99), "9 x\r\n" + Lines(99), "x\r\n" + Lines(99), "-1 x\r\n" + Lines(99),
+    for (const std::string& bad : {std::string(), Lines(99), "9 x\r\n" + Lines(99), "x\r\n" + Lines(99), "-1 x\r\n" + Lines(99),
                                    "3abc\r\n" + Lines(99)}) {
         TBatchScript kept = s;
         EXPECT_FALSE(kept.ReadSpecification(bad));

@@ -388,6 +388,9 @@ TEST(TigerImport, FailuresKeepWhatWasReadAndReport)
     EXPECT_TRUE(im->Only52());
     EXPECT_EQ(im->Net.LinkCount, all);
     EXPECT_TRUE(run([](TTigerSetBytes& f) { f.RTI.Readable = false; })->Only52());
+    im = run([](TTigerSetBytes& f) { f.RT1.Bytes = f.RT2.Bytes = f.RTP.Bytes = f.RTI.Bytes = ""; });
+    EXPECT_TRUE(im->Sink.Calls.empty()); // empty files: nothing to read, nothing wrong
+    EXPECT_EQ(im->Net.NodeCount, 0);
     im = std::make_unique<TImport>();
     im->Settings.YScale = 0;
     EXPECT_EQ(im->Run(set).ErrorCode, TigerErrorValues);
