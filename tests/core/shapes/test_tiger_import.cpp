@@ -346,7 +346,9 @@ TEST(TigerImport, SecondImportJoinsTheFirst)
     // Streets of both meet at the boundary in one node.
     EXPECT_EQ(LayersAt(im.Net, {boundary, 37502000}), (std::vector<int>{1, 6, 9, 9}));
     for (const TNode* n : NodesAt(im.Net, {boundary, 37502000}))
-        if (n->Layer == 1) EXPECT_EQ(n->Links.GetCount(), 2);
+        if (n->Layer == 1) {
+            EXPECT_EQ(n->Links.GetCount(), 2);
+        }
     // Every chain read keeps its own shape points only.
     const std::vector<TLinkValues*> twice = LinksWithId(im.Net, west.Chains.back().TLID);
     ASSERT_EQ(twice.size(), 2u);
