@@ -1,0 +1,169 @@
+#include "core/shapes/BatchMemoryHost.h"
+
+#include <ctime>
+
+#include "core/calc/CalcRun.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+
+namespace {
+
+// The network file still reads and writes the window's settings on the
+// network: they are copied in and out here, and only here.
+void SettingsToNetwork(const TWindowSettings& s, TNetwork& net)
+{
+    net.Labels = s.Labels;
+    net.Widths = s.Widths;
+    net.Display = s.Display;
+    net.Search = s.Search;
+    net.Layers = s.Layers;
+    net.Backgrounds = s.Backgrounds;
+    net.LongLat = s.LongLat;
+    net.Description = s.Description;
+    net.ExtractFormats = s.ExtractFormats;
+    net.Title = s.Title;
+    net.UnitsFactor = s.UnitsFactor;
+    net.UnitsCode = s.UnitsCode;
+    net.UnitsName = s.UnitsName;
+}
+
+void SettingsFromNetwork(const TNetwork& net, TWindowSettings& s)
+{
+    s.Labels = net.Labels;
+    s.Widths = net.Widths;
+    s.Display = net.Display;
+    s.Search = net.Search;
+    s.Layers = net.Layers;
+    s.Backgrounds = net.Backgrounds;
+    s.LongLat = net.LongLat;
+    s.Description = net.Description;
+    s.ExtractFormats = net.ExtractFormats;
+    s.Title = net.Title;
+    s.UnitsFactor = net.UnitsFactor;
+    s.UnitsCode = net.UnitsCode;
+    s.UnitsName = net.UnitsName;
+}
+
+TOpenResult OpenWithSettings(TNetwork& net, TWindowSettings& settings, const std::string& path, bool open,
+                             TMessageSink& sink)
+{
+    SettingsToNetwork(settings, net);
+    TOpenOptions options;
+    options.AskKeepName = false;
+    const TOpenResult result = OpenNetworkFile(net, path, open, sink, options);
+    SettingsFromNetwork(net, settings);
+    return result;
+}
+
+TSaveResult SaveWithSettings(TNetwork& net, const TWindowSettings& settings, const std::string& path, int version,
+                             TMessageSink& sink)
+{
+    SettingsToNetwork(settings, net);
+    return SaveNetworkFile(net, path, version, sink);
+}
+
+// A host that notices nothing of a Calculate run but its end.
+class TQuietCalcHost : public TCalcHost {};
+
+} // namespace
+
+TMemoryBatchHost::TWindow& TMemoryBatchHost::AddWindow()
+{
+    Windows.push_back(std::make_unique<TWindow>());
+    Current = int(Windows.size()) - 1;
+    Windows.back()->CreatedTime = int64_t(std::time(nullptr));
+    return *Windows.back();
+}
+
+bool TMemoryBatchHost::NewWindow(TMessageSink&)
+{
+    AddWindow();
+    return true;
+}
+
+bool TMemoryBatchHost::OpenNetwork(const std::string& path, TMessageSink& sink)
+{
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    const TOpenResult r = OpenWithSettings(w->Net, w->Settings, path, true, sink);
+    if (r.Status != TOpenStatus::Ok) return false;
+    w->Net.FileName = path;
+    w->Caption = CaptionOfPath(path);
+    return true;
+}
+
+bool TMemoryBatchHost::ApplyShapefileSettings(TMessageSink&)
+{
+    // STUB (integrator): the shapefile import settings at their defaults are
+    // to be checked and copied into the current window's long/lat settings
+    // once the shapefile importer and its settings record exist.
+    return HasCurrentWindow();
+}
+
+bool TMemoryBatchHost::AppendNetwork(const std::string& path, TMessageSink& sink)
+{
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    const TOpenResult r = OpenWithSettings(w->Net, w->Settings, path, false, sink);
+    if (r.Status != TOpenStatus::Ok) return false;
+    w->Net.SetAllowClose(false);
+    return true;
+}
+
+bool TMemoryBatchHost::ImportShapefile(const std::string& path, TMessageSink& sink)
+{
+    // STUB (integrator): the shapefile import (with the default settings),
+    // then the kind-4 rebuild of the hash, once the shapefile importer exists.
+    ShowMessageText(sink, "Single Shapefile Import is not available here.", BatchCaption, MB_EXCLAMATION_OK);
+    return false;
+}
+
+bool TMemoryBatchHost::LoadProgram(const std::string& path, TMessageSink& sink)
+{
+    TWindow* w = CurrentWindow();
+    return w && OpenProgramFile(path, w->Program, &sink);
+}
+
+bool TMemoryBatchHost::RunProgram(TMessageSink&)
+{
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    TCalcFlags flags;
+    TQuietCalcHost calcHost;
+    RunCalculation(w->Net, w->Program, flags, calcHost);
+    return true;
+}
+
+bool TMemoryBatchHost::GetUpdateFormats(const std::string& path, TMessageSink& sink)
+{
+    // STUB (integrator): read the .xup file into the current window's
+    // extract/update formats once the extract/update engine exists.
+    ShowMessageText(sink, "Get Update Formats is not available here.", BatchCaption, MB_EXCLAMATION_OK);
+    return false;
+}
+
+bool TMemoryBatchHost::DoUpdate(const std::string& path, TMessageSink& sink)
+{
+    // STUB (integrator): run the update from the file once the extract/update
+    // engine exists.
+    ShowMessageText(sink, "Do Update is not available here.", BatchCaption, MB_EXCLAMATION_OK);
+    return false;
+}
+
+bool TMemoryBatchHost::SaveAs(const std::string& path, TMessageSink& sink)
+{
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    if (!SaveWithSettings(w->Net, w->Settings, path, 9, sink).Ok) return false;
+    w->Net.FileName = path;
+    w->Caption = CaptionOfPath(path);
+    w->CreatedTime = int64_t(std::time(nullptr));
+    return true;
+}
+
+void TMemoryBatchHost::CloseCurrentWindow()
+{
+    if (Current < 0) return;
+    Windows.erase(Windows.begin() + Current);
+    Current = Windows.empty() ? -1 : int(Windows.size()) - 1;
+}

@@ -1,0 +1,318 @@
+// Batch import scripts: the .sfs file, row editing, find and replace, names
+// of files, and runs over a recording host and over networks in memory.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/calc/CalcProgram.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
+#include "core/model/NetworkQueries.h"
+#include "core/shapes/BatchMemoryHost.h"
+#include "core/shapes/BatchRun.h"
+#include "core/shapes/BatchScript.h"
+#include "tiger_fixture.h"
+
+using tigertest::TempFolder;
+using tigertest::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+TBatchScript Script(std::initializer_list<std::pair<int, std::string>> rows, const fs::path& folder = {})
+{
+    TBatchScript s;
+    int row = 0;
+    for (const auto& [code, name] : rows) {
+        s.StepOperation[size_t(++row)] = code;
+        s.StepFileName[size_t(row)] = name;
+    }
+    s.Folder = folder.string();
+    return s;
+}
+
+std::string Lines(int count) { return count ? "0 \r\n" + Lines(count - 1) : ""; }
+
+} // namespace
+
+TEST(BatchScript, SpecificationFileIsCheckedWholeBeforeItIsRead)
+{
+    TBatchScript s = Script({{1, "net.dta"}, {4, "my program.pgm"}});
+    s.StepOperation[100] = 8;
+    s.StepFileName[100] = "C:\\out\\final.dta";
+    const std::string text = s.SpecificationText();
+    EXPECT_EQ(text.substr(0, 35), "1 net.dta\r\n4 my program.pgm\r\n0 \r\n0 "); // empty rows: code and blank
+    TBatchScript back;
+    ASSERT_TRUE(back.ReadSpecification(text));
+    EXPECT_EQ(back.StepOperation, s.StepOperation);
+    EXPECT_EQ(back.StepFileName, s.StepFileName);
+    // LF line ends, a missing blank, blanks before the code are read.
+    ASSERT_TRUE(back.ReadSpecification("  2 a b \n3\r\n" + Lines(98)));
+    EXPECT_EQ(back.StepFileName[1], "a b ");
+    EXPECT_EQ(back.StepOperation[2], 3);
+    EXPECT_EQ(back.StepFileName[2], "");
+    // Anything else leaves the rows as they were.
+    for (const std::string& bad : {std::string(), Lines(99), "9 x\r\n" + Lines(99), "x\r\n" + Lines(99), "-1 x\r\n" + Lines(99),
+                                   "3abc\r\n" + Lines(99)}) {
+        TBatchScript kept = s;
+        EXPECT_FALSE(kept.ReadSpecification(bad));
+        EXPECT_EQ(kept.StepOperation, s.StepOperation);
+        EXPECT_EQ(kept.StepFileName, s.StepFileName);
+    }
+    const fs::path dir = TempFolder("sfs");
+    std::string error;
+    ASSERT_TRUE(s.SaveSpecification((dir / "a.sfs").string(), error)) << error;
+    EXPECT_EQ(s.Folder, dir.string());
+    TBatchScript opened;
+    ASSERT_TRUE(opened.OpenSpecification((dir / "a.sfs").string(), error));
+    EXPECT_EQ(opened.StepFileName[100], "C:\\out\\final.dta");
+    WriteFile(dir / "bad.sfs", "1 x\r\n");
+    EXPECT_FALSE(opened.OpenSpecification((dir / "bad.sfs").string(), error));
+    EXPECT_EQ(error, "Not a valid shapefile import specification.");
+    EXPECT_EQ(opened.StepFileName[1], "net.dta");
+    EXPECT_FALSE(s.SaveSpecification((dir / "missing" / "b.sfs").string(), error));
+}
+
+TEST(BatchScript, RowEditingFindAndReplace)
+{
+    TBatchScript s = Script({{1, "a.dta"}, {4, "b.pgm"}, {7, "c.dta"}});
+    s.StepFileName[100] = "last";
+    EXPECT_FALSE(s.MoveUp(1));
+    EXPECT_FALSE(s.MoveDown(100));
+    ASSERT_TRUE(s.MoveDown(1));
+    EXPECT_EQ(s.StepFileName[1], "b.pgm");
+    EXPECT_EQ(s.StepOperation[2], 1);
+    ASSERT_TRUE(s.MoveUp(2));
+    ASSERT_TRUE(s.InsertRow(2)); // row 100's content is lost
+    EXPECT_EQ(s.StepOperation[2], BatchNoAction);
+    EXPECT_EQ(s.StepFileName[3], "b.pgm");
+    EXPECT_EQ(s.StepFileName[100], "");
+    EXPECT_FALSE(s.InsertRow(100));
+    EXPECT_FALSE(s.DeleteRow(100));
+    ASSERT_TRUE(s.DeleteRow(1));
+    EXPECT_EQ(s.StepFileName[2], "b.pgm");
+
+    // Find walks down and starts again after the last row; a replacement
+    // holding the find text replaces each occurrence once.
+    s = Script({{1, "x/data/a.dta"}, {2, "data"}, {7, "y/data.dta"}});
+    EXPECT_EQ(s.FindNext("data"), 1);
+    EXPECT_EQ(s.FindNext("data"), 2);
+    EXPECT_TRUE(s.Replace("data", "data2/data"));
+    EXPECT_EQ(s.StepFileName[2], "data2/data");
+    EXPECT_EQ(s.FindNext("data"), 3);
+    EXPECT_EQ(s.FindNext("data"), 0);
+    EXPECT_EQ(s.FindNext("data"), 1);
+    EXPECT_EQ(s.FindNext("Data"), 0); // case counts
+    EXPECT_EQ(s.ReplaceAll("data", "d"), 3);
+    EXPECT_EQ(s.StepFileName[2], "d2/d");
+    EXPECT_EQ(s.FindNext(""), 0); // an empty find text does nothing
+    s.LastHit = 1;
+    EXPECT_FALSE(s.Replace("", "z"));
+    EXPECT_EQ(s.ReplaceAll("", "z"), 0);
+    EXPECT_EQ(s.StepFileName[1], "x/d/a.dta");
+}
+
+TEST(BatchScript, CaptionsAndWhereStepFilesAre)
+{
+    EXPECT_EQ(CaptionOfPath("C:\\nets\\county.dta"), "county.dta");
+    EXPECT_EQ(CaptionOfPath("/home/p/county.dta"), "county.dta");
+    EXPECT_EQ(CaptionOfPath("D:county.dta"), "county.dta");
+    const fs::path dir = TempFolder("paths");
+    const std::string folder = dir.string(), inSub = (dir / "sub" / "net.dta").string();
+    fs::create_directories(dir / "sub");
+    WriteFile(inSub, "x");
+    WriteFile(dir / "net.dta", "x");
+    EXPECT_EQ(ResolveBatchInput(inSub, ""), inSub);
+    EXPECT_EQ(ResolveBatchInput("sub/net.dta", folder), inSub);
+    EXPECT_EQ(ResolveBatchInput("sub\\net.dta", folder), inSub);
+    EXPECT_EQ(ResolveBatchInput("C:\\elsewhere\\net.dta", folder), (dir / "net.dta").string());
+    EXPECT_EQ(ResolveBatchInput("C:\\elsewhere\\none.dta", folder), "");
+    EXPECT_EQ(ResolveBatchOutput("sub\\out.dta", folder), (dir / "sub" / "out.dta").string());
+    EXPECT_EQ(ResolveBatchOutput("Z:\\nowhere\\out.dta", folder), (dir / "out.dta").string());
+}
+
+namespace {
+
+// Records the host calls of a run; the operations named in Fail fail.
+class TRecordingHost : public TBatchHost {
+public:
+    std::vector<std::string> Log;
+    std::set<std::string> Fail;
+    int Windows = 1;
+    std::vector<int> Highlighted, Counted;
+
+    bool Step(const std::string& what, const std::string& path = "")
+    {
+        Log.push_back(path.empty() ? what : what + " " + fs::path(path).filename().string());
+        return !Fail.count(what);
+    }
+    int WindowCount() const override { return Windows; }
+    bool HasCurrentWindow() const override { return Windows > 0; }
+    bool NewWindow(TMessageSink&) override { return ++Windows, Step("New"); }
+    bool OpenNetwork(const std::string& p, TMessageSink&) override { return Step("Open", p); }
+    bool ApplyShapefileSettings(TMessageSink&) override { return Step("Settings"); }
+    bool AppendNetwork(const std::string& p, TMessageSink&) override { return Step("Append", p); }
+    bool ImportShapefile(const std::string& p, TMessageSink&) override { return Step("Import", p); }
+    bool LoadProgram(const std::string& p, TMessageSink&) override { return Step("Load", p); }
+    bool RunProgram(TMessageSink&) override { return Step("Run"); }
+    bool GetUpdateFormats(const std::string& p, TMessageSink&) override { return Step("Formats", p); }
+    bool DoUpdate(const std::string& p, TMessageSink&) override { return Step("Update", p); }
+    bool SaveAs(const std::string& p, TMessageSink&) override { return Step("Save", p); }
+    void CloseCurrentWindow() override { --Windows, Step("Close"); }
+    void HighlightRow(int row) override { Highlighted.push_back(row); }
+    void ShowStepNumber(int row) override { Counted.push_back(row); }
+};
+
+struct TRun {
+    TRecordingHost Host;
+    TMessageSinkRecorder Sink;
+    std::vector<std::string> Steps;
+    TBatchRunResult Result;
+    TRun& Go(const TBatchScript& script)
+    {
+        TBatchRunOptions options;
+        options.StepFinished = [this](int row, int code, TBatchStepStatus status) {
+            Steps.push_back(std::to_string(row) + " " + std::to_string(code) + " " +
+                            (status == TBatchStepStatus::Done ? "done" : status == TBatchStepStatus::Skipped ? "skipped" : "ended"));
+        };
+        Result = RunBatch(script, Host, Sink, options);
+        return *this;
+    }
+};
+
+} // namespace
+
+TEST(BatchRun, EveryOperationRunsItsStepsUntilNoAction)
+{
+    const fs::path dir = TempFolder("run");
+    for (const char* f : {"a.dta", "b.dta", "c.shp", "d.pgm", "e.xup", "f.txt"}) WriteFile(dir / f, "x");
+    TRun run;
+    run.Go(Script({{1, "a.dta"}, {2, "b.dta"}, {3, "c.shp"}, {4, "d.pgm"}, {5, "e.xup"}, {6, "f.txt"}, {7, "g.dta"},
+                   {8, "h.dta"}, {0, "a.dta"}, {2, "b.dta"}},
+                  dir));
+    EXPECT_FALSE(run.Result.Ended);
+    EXPECT_EQ(run.Host.Log, (std::vector<std::string>{"New", "Open a.dta", "Settings", "Append b.dta", "Import c.shp",
+                                                      "Load d.pgm", "Run", "Formats e.xup", "Update f.txt",
+                                                      "Save g.dta", "Save h.dta", "Close"}));
+    EXPECT_EQ(run.Steps.size(), 8u);
+    EXPECT_EQ(run.Steps.back(), "8 8 done");
+    EXPECT_EQ(run.Host.Highlighted.back(), 9);
+    EXPECT_EQ(run.Host.Counted.back(), 8);
+    EXPECT_TRUE(run.Sink.Calls.empty());
+    EXPECT_TRUE(TRun().Go(Script({{1, ""}, {1, "a.dta"}}, dir)).Host.Log.empty()); // an empty first row
+}
+
+TEST(BatchRun, MissingFilesSkipAndFailuresEndTheRun)
+{
+    const fs::path dir = TempFolder("batch-failures");
+    for (const char* f : {"a.dta", "p.pgm", "e.xup"}) WriteFile(dir / f, "x");
+    TBatchScript unknown = Script({{2, "missing.dta"}, {2, "a.dta"}, {9, "a.dta"}}, dir);
+    TRun run; // a missing file and an unknown operation are skipped without a message
+    EXPECT_EQ(run.Go(unknown).Steps, (std::vector<std::string>{"1 2 skipped", "2 2 done", "3 9 skipped"}));
+    EXPECT_TRUE(run.Sink.Calls.empty());
+
+    TRun full; // a hundred windows: no new one
+    full.Host.Windows = 100;
+    EXPECT_EQ(full.Go(Script({{1, "a.dta"}, {7, "out.dta"}}, dir)).Steps, (std::vector<std::string>{"1 1 ended"}));
+    EXPECT_TRUE(full.Host.Log.empty());
+    ASSERT_EQ(full.Sink.Count(), 1u);
+    EXPECT_EQ(full.Sink.Last().Text, "Too many windows are open.");
+    EXPECT_EQ(full.Sink.Last().Caption, "Multiple Shapefiles Import");
+
+    auto failing = [&](const std::string& what, std::initializer_list<std::pair<int, std::string>> rows) {
+        auto r = std::make_unique<TRun>();
+        r->Host.Fail = {what};
+        r->Go(Script(rows, dir));
+        EXPECT_TRUE(r->Result.Ended) << what;
+        return r;
+    };
+    // A failed open takes its window with it.
+    EXPECT_EQ(failing("Open", {{1, "a.dta"}, {7, "x.dta"}})->Host.Log,
+              (std::vector<std::string>{"New", "Open a.dta", "Close"}));
+    // A window whose save failed stays open.
+    EXPECT_EQ(failing("Save", {{8, "out.dta"}, {7, "x.dta"}})->Host.Log, (std::vector<std::string>{"Save out.dta"}));
+    // A program that could not be read never runs, nor the one before.
+    EXPECT_EQ(failing("Load", {{4, "p.pgm"}})->Host.Log, (std::vector<std::string>{"Load p.pgm"}));
+    // Formats that cannot be read: 305 under "Update".
+    const auto formats = failing("Formats", {{5, "e.xup"}});
+    EXPECT_EQ(formats->Sink.Last().Text, "Cannot read Extract/Update formats file.");
+    EXPECT_EQ(formats->Sink.Last().Caption, "Update");
+
+    TRun none; // no current window
+    none.Host.Windows = 0;
+    none.Go(Script({{7, "out.dta"}}, dir));
+    EXPECT_TRUE(none.Result.Ended);
+    EXPECT_TRUE(none.Host.Log.empty());
+    EXPECT_EQ(none.Sink.Last().Text, "No network window is open.");
+}
+
+TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
+{
+    const fs::path dir = TempFolder("memory");
+    TMessageSinkRecorder sink;
+    {
+        TNetwork net;
+        TClassRecord& zone = (*net.NodeClasses)[1];
+        zone.Name = "Zone";
+        zone.AttributeCount = 1;
+        zone.Attributes[1] = std::make_unique<TAttrib>();
+        for (int i = 0; i < 3; ++i) {
+            THashEntry* cell;
+            AddNode(net, i * 100, 0, cell, false, 1)->EntityType = 1;
+        }
+        ASSERT_TRUE(SaveNetworkFile(net, (dir / "net.dta").string(), 9, sink).Ok);
+        TCalcProgram inc;
+        inc.CalcLines[1] = "A1 = A1 + 1";
+        inc.CalcRanges[CalcKindNode].Begin[1] = inc.CalcRanges[CalcKindNode].End[1] = 1;
+        ASSERT_TRUE(SaveProgramFile((dir / "inc.pgm").string(), inc, &sink));
+        WriteFile(dir / "bad.pgm", "not a program\r\n");
+        fs::create_directories(dir / "folder.dta");
+    }
+    auto counts = [](const TNetwork& net) {
+        std::vector<double> v;
+        ForEachNode(net, [&](TNode* n) { v.push_back(n->Values[0].Real()); });
+        return v;
+    };
+    TMemoryBatchHost host;
+    TBatchRunResult r = RunBatch(
+        Script({{1, "net.dta"}, {4, "inc.pgm"}, {7, "out.dta"}, {4, "bad.pgm"}, {7, "never.dta"}}, dir), host, sink);
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 4);
+    ASSERT_EQ(host.WindowCount(), 1);
+    EXPECT_EQ(host.CurrentWindow()->Caption, "out.dta");
+    EXPECT_EQ(counts(host.CurrentWindow()->Net), (std::vector<double>{1, 1, 1})); // ran once only
+    EXPECT_FALSE(fs::exists(dir / "never.dta"));
+    TNetwork saved;
+    ASSERT_EQ(OpenNetworkFile(saved, (dir / "out.dta").string(), true, sink).Status, TOpenStatus::Ok);
+    EXPECT_EQ(counts(saved), (std::vector<double>{1, 1, 1}));
+
+    // Append, then save and close; a folder in place of a network ends the
+    // run and takes its window with it.
+    sink.Clear();
+    r = RunBatch(Script({{2, "net.dta"}, {8, "both.dta"}, {1, "folder.dta"}, {7, "never.dta"}}, dir), host, sink);
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 3);
+    EXPECT_EQ(host.WindowCount(), 0);
+    EXPECT_FALSE(sink.Calls.empty());
+    TNetwork both;
+    ASSERT_EQ(OpenNetworkFile(both, (dir / "both.dta").string(), true, sink).Status, TOpenStatus::Ok);
+    EXPECT_EQ(both.NodeCount, 6);
+}
+
+// The command-line driver beside this test program.
+TEST(BatchRun, Driver)
+{
+    const std::string exe = (fs::read_symlink("/proc/self/exe").parent_path() / "batch-run").string();
+    const fs::path dir = TempFolder("batch-driver");
+    TNetwork net;
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(net, (dir / "empty.dta").string(), 9, sink).Ok);
+    std::string out;
+    ASSERT_TRUE(Script({{1, "empty.dta"}, {2, "missing.dta"}, {8, "saved.dta"}, {7, "after.dta"}})
+                    .SaveSpecification((dir / "run.sfs").string(), out));
+    EXPECT_FALSE(tigertest::RunCommand("'" + exe + "' '" + (dir / "run.sfs").string() + "'", out));
+    EXPECT_EQ(out, "step 1 1 done\nstep 2 2 skipped\nstep 3 8 done\nNo network window is open.\n"
+                   "Multiple Shapefiles Import\nstep 4 7 ended\n");
+    EXPECT_TRUE(fs::exists(dir / "saved.dta"));
+}

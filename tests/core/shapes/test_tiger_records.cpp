@@ -1,0 +1,156 @@
+// TIGER/Line records: columns, signs, blanks, short records, line ends,
+// failures, the names of a set, and agreement with GDAL's TIGER driver.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <sstream>
+
+#include "core/shapes/TigerRecords.h"
+#include "tiger_fixture.h"
+
+using namespace tigertest;
+
+TEST(TigerRecords, FieldsShortRecordsLineEndsAndFailures)
+{
+    TSetSpec set;
+    set.Chains = {{123456789, "Mission Street", "A41", {{-122419415, 37774929}, {-122418000, 37775000}}}};
+    // LF, an empty line, then the record cut short after its name, CRLF.
+    const std::string text = Rt1Text(set, "\n") + "\n" + Rt1Text(set).substr(0, 60) + "\r\n";
+    TTigerLines lines(text);
+    std::string_view line;
+    TTigerChain c;
+    ASSERT_TRUE(lines.Next(line) && ParseTigerChain(line, c));
+    EXPECT_EQ(c.TLID, 123456789);
+    EXPECT_EQ(c.FeatureName, "Mission Street");
+    EXPECT_EQ(c.CfccLetter, 'A');
+    EXPECT_EQ(c.CfccNumber, 41);
+    EXPECT_EQ(c.FromLong, -1224194150); // millionths become 1e-7 degree
+    EXPECT_EQ(c.FromLat, 377749290);    // "+" reads
+    ASSERT_TRUE(lines.Next(line) && ParseTigerChain(line, c));
+    EXPECT_EQ(line.size(), 60u); // the empty line is no record; the CR never reaches a field
+    EXPECT_EQ(c.CfccNumber, 41);
+    EXPECT_EQ(c.FromLong, 0); // missing columns read as blanks
+    EXPECT_FALSE(lines.Next(line));
+
+    auto chain = [](const std::string& tlid, int64_t lat) {
+        return TRecord('1', 228).Put(6, tlid).Coordinate(191, 200, -122000000).Coordinate(201, 209, lat).Text;
+    };
+    EXPECT_TRUE(ParseTigerChain(chain("2147483647", 37000000), c));
+    EXPECT_FALSE(ParseTigerChain(chain("2147483648", 37000000), c)); // beyond 32 bits
+    EXPECT_FALSE(ParseTigerChain(chain("  12a45   ", 37000000), c));
+    EXPECT_FALSE(ParseTigerChain(chain("1", 90000000), c)); // a pole has no projection
+    TRecord shape('2', 208);
+    shape.Right(6, 15, 9).Coordinate(19, 28, -122000000).Put(29, "+37x00000");
+    TTigerShapeRecord s;
+    EXPECT_FALSE(ParseTigerShape(shape.Text, s));
+    ASSERT_TRUE(ParseTigerShape(shape.Coordinate(19, 28, 0).Text, s)); // nothing read after a longitude of 0
+    EXPECT_EQ(s.Count, 0);
+    TRecord polygon('P', 44);
+    polygon.Put(11, "A0001").Right(16, 25, 9999999999);
+    TTigerPolygonRecord p;
+    EXPECT_FALSE(ParseTigerPolygon(polygon.Text, p));
+    // In chain-polygon records a number that does not parse is 0.
+    TTigerChainPolygon cp;
+    ParseTigerChainPolygon(TRecord('I', 52).Put(6, "xyz").Right(27, 36, 9999999999).Put(37, "A0002").Right(42, 51, 7).Text,
+                           cp);
+    EXPECT_EQ(cp.TLID, 0);
+    EXPECT_EQ(cp.CenIdL, "     ");
+    EXPECT_EQ(cp.PolyIdL, 0);
+    EXPECT_EQ(cp.CenIdR, "A0002");
+    EXPECT_EQ(cp.PolyIdR, 7);
+}
+
+TEST(TigerRecords, SetNamesComeFromTheExtensionOfTheFileName)
+{
+    TTigerFileSet s = TigerFileSetFor("/data/a.rtdata/TGR06001.rt2");
+    ASSERT_TRUE(s.Named);
+    EXPECT_EQ(s.RT1, "/data/a.rtdata/TGR06001.rt1");
+    EXPECT_EQ(s.RTP, "/data/a.rtdata/TGR06001.rtp");
+    EXPECT_EQ(s.RTI, "/data/a.rtdata/TGR06001.rti");
+    EXPECT_EQ(TigerFileSetFor("TGR06001.RTI").RTP, "TGR06001.RTP");
+    EXPECT_FALSE(TigerFileSetFor("/data/x.RT1/TGR06001").Named);
+    EXPECT_FALSE(TigerFileSetFor("TGR06001.txt").Named);
+}
+
+TEST(TigerOracle, ParsersAgreeWithGdal)
+{
+    const std::string ogrinfo = FindTool("ogrinfo");
+    if (ogrinfo.empty()) GTEST_SKIP() << "ogrinfo (gdal-bin) is not installed";
+    const TSetSpec set = GridCounty(3, 2, 12); // two shape records a chain
+    std::string listing;
+    ASSERT_TRUE(RunCommand(ogrinfo + " -ro -al -q '" + WriteSet(TempFolder("records") / "TGR06001", set) + "' 2>/dev/null",
+                           listing));
+
+    // What our parsers read, in the form of ogrinfo's listing: fields, then
+    // the geometry in millionths.
+    std::map<std::string, std::vector<std::string>> ours;
+    auto all = [](const std::string& text, auto&& each) {
+        TTigerLines lines(text);
+        for (std::string_view line; lines.Next(line);) each(line);
+    };
+    std::map<int32_t, std::string> shapes;
+    all(Rt2Text(set), [&](std::string_view line) {
+        TTigerShapeRecord s;
+        ASSERT_TRUE(ParseTigerShape(line, s));
+        for (int k = 0; k < s.Count; ++k)
+            shapes[s.TLID] += " " + std::to_string(s.Long[size_t(k)] / 10) + " " + std::to_string(s.Lat[size_t(k)] / 10);
+    });
+    auto trim = [](std::string s) { return s.erase(s.find_last_not_of(' ') + 1); };
+    auto id = [](int32_t v) { return v ? std::to_string(v) : std::string(); };
+    all(Rt1Text(set), [&](std::string_view line) {
+        TTigerChain c;
+        ASSERT_TRUE(ParseTigerChain(line, c));
+        char cfcc[8];
+        std::snprintf(cfcc, sizeof cfcc, "%c%02d", c.CfccLetter, int(c.CfccNumber));
+        ours["CompleteChain"].push_back(std::to_string(c.TLID) + "|" + c.FeatureName + "|" + cfcc + "|" +
+                                        std::to_string(c.FromLong / 10) + " " + std::to_string(c.FromLat / 10) +
+                                        shapes[c.TLID] + " " + std::to_string(c.ToLong / 10) + " " +
+                                        std::to_string(c.ToLat / 10));
+    });
+    all(RtpText(set), [&](std::string_view line) {
+        TTigerPolygonRecord p;
+        ASSERT_TRUE(ParseTigerPolygon(line, p));
+        ours["PIP"].push_back(trim(p.CenId) + "|" + id(p.PolyId) + "|" + std::to_string(p.Long / 10) + " " +
+                              std::to_string(p.Lat / 10));
+    });
+    all(RtiText(set), [&](std::string_view line) {
+        TTigerChainPolygon cp;
+        ParseTigerChainPolygon(line, cp);
+        ours["PolyChainLink"].push_back(std::to_string(cp.TLID) + "|" + trim(cp.CenIdL) + "|" + id(cp.PolyIdL) + "|" +
+                                        trim(cp.CenIdR) + "|" + id(cp.PolyIdR));
+    });
+
+    // ogrinfo's features in the same form.
+    const std::map<std::string, std::vector<std::string>> names{{"CompleteChain", {"TLID", "FENAME", "CFCC"}},
+                                                               {"PIP", {"CENID", "POLYID"}},
+                                                               {"PolyChainLink",
+                                                                {"TLID", "CENIDL", "POLYIDL", "CENIDR", "POLYIDR"}}};
+    std::map<std::string, std::vector<std::string>> gdal;
+    std::istringstream in(listing);
+    std::string layer, geometry;
+    std::map<std::string, std::string> fields;
+    auto flush = [&] {
+        if (!names.count(layer)) return;
+        std::string row;
+        for (const std::string& n : names.at(layer)) row += fields[n] + "|";
+        gdal[layer].push_back(layer == "PolyChainLink" ? row.substr(0, row.size() - 1) : row + geometry);
+    };
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("OGRFeature(", 0) == 0) {
+            flush();
+            layer = line.substr(11, line.find(')') - 11);
+            fields.clear();
+            geometry.clear();
+        } else if (const std::size_t eq = line.find(" = "); eq != std::string::npos) {
+            fields[line.substr(2, line.find(" (") - 2)] = line.substr(eq + 3);
+        } else if (const std::size_t open = line.find('('); open != std::string::npos) {
+            std::string coords = line.substr(open + 1, line.rfind(')') - open - 1);
+            std::replace(coords.begin(), coords.end(), ',', ' ');
+            std::istringstream c(coords);
+            for (double v; c >> v;) geometry += (geometry.empty() ? "" : " ") + std::to_string(std::llround(v * 1e6));
+        }
+    }
+    flush();
+    for (const auto& [name, rows] : ours) EXPECT_EQ(gdal[name], rows) << name;
+}

@@ -1,0 +1,159 @@
+// tiger-import FILE OUT --yscale S [--xtranslate X] [--ytranslate Y]
+//              [--method 0|2|3] [--into NET] [--hide LAYER]...
+// Imports the TIGER/Line set that FILE names into an empty network (or the
+// network file NET; --hide sets a layer's state to 0), prints every message
+// box (text, then caption), then "nodes N links N shapepoints N polygons N"
+// and "translate X Y" (the translations used), and saves the network as OUT
+// in version 9, also after a failed import. Exits non-zero when the import
+// reported an error.
+#include <charconv>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "core/file/LegacyText.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
+#include "core/shapes/TigerImport.h"
+
+namespace {
+
+class TPrintingSink : public TMessageSink {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, int flags) override
+    {
+        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
+        return DefaultButton(flags);
+    }
+};
+
+// The network file still keeps the window's settings on the network: they
+// are copied in and out here, and only here.
+void SettingsToNetwork(const TWindowSettings& s, TNetwork& net)
+{
+    net.Labels = s.Labels;
+    net.Widths = s.Widths;
+    net.Display = s.Display;
+    net.Search = s.Search;
+    net.Layers = s.Layers;
+    net.Backgrounds = s.Backgrounds;
+    net.LongLat = s.LongLat;
+    net.Description = s.Description;
+    net.ExtractFormats = s.ExtractFormats;
+    net.Title = s.Title;
+    net.UnitsFactor = s.UnitsFactor;
+    net.UnitsCode = s.UnitsCode;
+    net.UnitsName = s.UnitsName;
+}
+
+void SettingsFromNetwork(const TNetwork& net, TWindowSettings& s)
+{
+    s.Labels = net.Labels;
+    s.Widths = net.Widths;
+    s.Display = net.Display;
+    s.Search = net.Search;
+    s.Layers = net.Layers;
+    s.Backgrounds = net.Backgrounds;
+    s.LongLat = net.LongLat;
+    s.Description = net.Description;
+    s.ExtractFormats = net.ExtractFormats;
+    s.Title = net.Title;
+    s.UnitsFactor = net.UnitsFactor;
+    s.UnitsCode = net.UnitsCode;
+    s.UnitsName = net.UnitsName;
+}
+
+bool OpenNetwork(TNetwork& net, TWindowSettings& settings, const std::string& path, TMessageSink& sink)
+{
+    const TOpenResult r = OpenNetworkFile(net, path, true, sink);
+    SettingsFromNetwork(net, settings);
+    return r.Status == TOpenStatus::Ok;
+}
+
+bool SaveNetwork(TNetwork& net, const TWindowSettings& settings, const std::string& path, TMessageSink& sink)
+{
+    SettingsToNetwork(settings, net);
+    return SaveNetworkFile(net, path, 9, sink).Ok;
+}
+
+std::string Number(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+int Usage()
+{
+    std::cerr << "usage: tiger-import FILE OUT --yscale S [--xtranslate X] [--ytranslate Y] [--method 0|2|3] "
+                 "[--into NET] [--hide LAYER]...\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) return Usage();
+    const std::string file = argv[1], out = argv[2];
+    TTigerSettings settings;
+    bool haveScale = false;
+    std::string into;
+    std::vector<int32_t> hidden;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) return Usage();
+        const std::string value = argv[++i];
+        int32_t n = 0;
+        if (option == "--yscale") {
+            if (!ParseReal(value, settings.YScale)) return Usage();
+            haveScale = true;
+        } else if (option == "--xtranslate") {
+            if (!ParseReal(value, settings.XTranslate)) return Usage();
+        } else if (option == "--ytranslate") {
+            if (!ParseReal(value, settings.YTranslate)) return Usage();
+        } else if (option == "--method") {
+            if (!ParseInt(value, n) || (n != 0 && n != 2 && n != 3)) return Usage();
+            settings.Method = n;
+        } else if (option == "--into") {
+            into = value;
+        } else if (option == "--hide") {
+            if (!ParseInt(value, n) || n < 1 || n > 10) return Usage();
+            hidden.push_back(n);
+        } else {
+            return Usage();
+        }
+    }
+    if (!haveScale) return Usage();
+
+    TPrintingSink sink;
+    TNetwork net;
+    TWindowSettings window;
+    if (!into.empty() && !OpenNetwork(net, window, into, sink)) return 1;
+    for (int32_t layer : hidden) window.Layers.LayerStates[size_t(layer)] = 0;
+
+    const TTigerResult result = ImportTiger(net, window, settings, TigerFileSetFor(file), {}, sink);
+
+    int64_t nodes = 0, links = 0, shapes = 0, polygons = 0;
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points) {
+            TNode* n = p->AsNode();
+            if (!n) {
+                ++shapes;
+                continue;
+            }
+            ++nodes;
+            if (!n->OwnPolygon.Empty()) ++polygons;
+            for (TLink* h : n->Links)
+                if (h->AEnd && h->LinkValues) ++links;
+        }
+    std::cout << "nodes " << nodes << " links " << links << " shapepoints " << shapes << " polygons " << polygons
+              << '\n';
+    std::cout << "translate " << Number(settings.XTranslate) << ' ' << Number(settings.YTranslate) << '\n';
+
+    const bool saved = SaveNetwork(net, window, out, sink);
+    return result.ErrorCode != TigerErrorNone || !saved ? 1 : 0;
+}
