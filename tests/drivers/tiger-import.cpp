@@ -30,53 +30,14 @@ public:
     }
 };
 
-// The network file still keeps the window's settings on the network: they
-// are copied in and out here, and only here.
-void SettingsToNetwork(const TWindowSettings& s, TNetwork& net)
-{
-    net.Labels = s.Labels;
-    net.Widths = s.Widths;
-    net.Display = s.Display;
-    net.Search = s.Search;
-    net.Layers = s.Layers;
-    net.Backgrounds = s.Backgrounds;
-    net.LongLat = s.LongLat;
-    net.Description = s.Description;
-    net.ExtractFormats = s.ExtractFormats;
-    net.Title = s.Title;
-    net.UnitsFactor = s.UnitsFactor;
-    net.UnitsCode = s.UnitsCode;
-    net.UnitsName = s.UnitsName;
-}
-
-void SettingsFromNetwork(const TNetwork& net, TWindowSettings& s)
-{
-    s.Labels = net.Labels;
-    s.Widths = net.Widths;
-    s.Display = net.Display;
-    s.Search = net.Search;
-    s.Layers = net.Layers;
-    s.Backgrounds = net.Backgrounds;
-    s.LongLat = net.LongLat;
-    s.Description = net.Description;
-    s.ExtractFormats = net.ExtractFormats;
-    s.Title = net.Title;
-    s.UnitsFactor = net.UnitsFactor;
-    s.UnitsCode = net.UnitsCode;
-    s.UnitsName = net.UnitsName;
-}
-
 bool OpenNetwork(TNetwork& net, TWindowSettings& settings, const std::string& path, TMessageSink& sink)
 {
-    const TOpenResult r = OpenNetworkFile(net, path, true, sink);
-    SettingsFromNetwork(net, settings);
-    return r.Status == TOpenStatus::Ok;
+    return OpenNetworkFile(net, settings, path, true, sink).Status == TOpenStatus::Ok;
 }
 
 bool SaveNetwork(TNetwork& net, const TWindowSettings& settings, const std::string& path, TMessageSink& sink)
 {
-    SettingsToNetwork(settings, net);
-    return SaveNetworkFile(net, path, 9, sink).Ok;
+    return SaveNetworkFile(net, settings, path, 9, sink).Ok;
 }
 
 std::string Number(double v)

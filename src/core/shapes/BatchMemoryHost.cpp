@@ -8,58 +8,18 @@
 
 namespace {
 
-// The network file still reads and writes the window's settings on the
-// network: they are copied in and out here, and only here.
-void SettingsToNetwork(const TWindowSettings& s, TNetwork& net)
-{
-    net.Labels = s.Labels;
-    net.Widths = s.Widths;
-    net.Display = s.Display;
-    net.Search = s.Search;
-    net.Layers = s.Layers;
-    net.Backgrounds = s.Backgrounds;
-    net.LongLat = s.LongLat;
-    net.Description = s.Description;
-    net.ExtractFormats = s.ExtractFormats;
-    net.Title = s.Title;
-    net.UnitsFactor = s.UnitsFactor;
-    net.UnitsCode = s.UnitsCode;
-    net.UnitsName = s.UnitsName;
-}
-
-void SettingsFromNetwork(const TNetwork& net, TWindowSettings& s)
-{
-    s.Labels = net.Labels;
-    s.Widths = net.Widths;
-    s.Display = net.Display;
-    s.Search = net.Search;
-    s.Layers = net.Layers;
-    s.Backgrounds = net.Backgrounds;
-    s.LongLat = net.LongLat;
-    s.Description = net.Description;
-    s.ExtractFormats = net.ExtractFormats;
-    s.Title = net.Title;
-    s.UnitsFactor = net.UnitsFactor;
-    s.UnitsCode = net.UnitsCode;
-    s.UnitsName = net.UnitsName;
-}
-
 TOpenResult OpenWithSettings(TNetwork& net, TWindowSettings& settings, const std::string& path, bool open,
                              TMessageSink& sink)
 {
-    SettingsToNetwork(settings, net);
     TOpenOptions options;
     options.AskKeepName = false;
-    const TOpenResult result = OpenNetworkFile(net, path, open, sink, options);
-    SettingsFromNetwork(net, settings);
-    return result;
+    return OpenNetworkFile(net, settings, path, open, sink, options);
 }
 
 TSaveResult SaveWithSettings(TNetwork& net, const TWindowSettings& settings, const std::string& path, int version,
                              TMessageSink& sink)
 {
-    SettingsToNetwork(settings, net);
-    return SaveNetworkFile(net, path, version, sink);
+    return SaveNetworkFile(net, settings, path, version, sink);
 }
 
 // A host that notices nothing of a Calculate run but its end.

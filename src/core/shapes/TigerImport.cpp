@@ -335,7 +335,9 @@ TTigerResult TTigerImporter::Run()
         // Every point is filed again, and the extents, reaches and boxes
         // follow what was added.
         TTransformParams params;
-        TransformNetwork(Net, TViewRecord{}, TransformRebuild, params);
+        TViewRecord view;
+        view.Settings = &Window;
+        TransformNetwork(Net, view, Window, TransformRebuild, params);
         Throttle.Now();
     }
     if (Result.ErrorCode != TigerErrorNone) ShowMessageBox(Sink, MsgFileNotFound, CaptionTiger, MB_EXCLAMATION_OK);

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "../net_window.h"
 #include "core/calc/CalcProgram.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
@@ -252,7 +253,7 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     const fs::path dir = TempFolder("memory");
     TMessageSinkRecorder sink;
     {
-        TNetwork net;
+        TNetWindow net;
         TClassRecord& zone = (*net.NodeClasses)[1];
         zone.Name = "Zone";
         zone.AttributeCount = 1;
@@ -283,7 +284,7 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     EXPECT_EQ(host.CurrentWindow()->Caption, "out.dta");
     EXPECT_EQ(counts(host.CurrentWindow()->Net), (std::vector<double>{1, 1, 1})); // ran once only
     EXPECT_FALSE(fs::exists(dir / "never.dta"));
-    TNetwork saved;
+    TNetWindow saved;
     ASSERT_EQ(OpenNetworkFile(saved, (dir / "out.dta").string(), true, sink).Status, TOpenStatus::Ok);
     EXPECT_EQ(counts(saved), (std::vector<double>{1, 1, 1}));
 
@@ -295,7 +296,7 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     EXPECT_EQ(r.Row, 3);
     EXPECT_EQ(host.WindowCount(), 0);
     EXPECT_FALSE(sink.Calls.empty());
-    TNetwork both;
+    TNetWindow both;
     ASSERT_EQ(OpenNetworkFile(both, (dir / "both.dta").string(), true, sink).Status, TOpenStatus::Ok);
     EXPECT_EQ(both.NodeCount, 6);
 }
@@ -305,7 +306,7 @@ TEST(BatchRun, Driver)
 {
     const std::string exe = (fs::read_symlink("/proc/self/exe").parent_path() / "batch-run").string();
     const fs::path dir = TempFolder("batch-driver");
-    TNetwork net;
+    TNetWindow net;
     TMessageSinkRecorder sink;
     ASSERT_TRUE(SaveNetworkFile(net, (dir / "empty.dta").string(), 9, sink).Ok);
     std::string out;
