@@ -112,6 +112,7 @@ struct TReadItem {
     std::string Text;
     double Value = 0;
     bool Ok = false;
+    bool NameField = false; // the name item took the record's name field
     std::vector<std::pair<double, double>> Pairs;
 };
 
@@ -280,6 +281,7 @@ private:
                 // The record's name field is this item's field.
                 r.Text = name;
                 r.Ok = true;
+                r.NameField = true;
                 out.push_back(std::move(r));
                 continue;
             }
@@ -294,6 +296,7 @@ private:
             case TFieldKind::Time:
             case TFieldKind::Date:
                 r.Text = f.NextText(w);
+                if (f.Mode == SeparationColumnar) r.Text.resize(TrimRightView(r.Text).size());
                 if (it.Attribute == 0 && r.Text.size() > MaxNameText) r.Text.resize(MaxNameText);
                 r.Ok = true;
                 break;
@@ -379,7 +382,11 @@ private:
             }
             int v = 0;
             switch (r.Item.Code) {
-            case 'B': e.Name = NewName(r.Text); break;
+            case 'B':
+                // A name that found the element renames it only through the
+                // search and replace texts (it may be a pattern).
+                e.Name = NewName(r.NameField && !Fresh ? e.Name : r.Text);
+                break;
             case 'K':
                 if (InRange(r, 1, MaxClasses, v)) {
                     e.EntityType = uint8_t(v);
@@ -442,7 +449,7 @@ private:
         switch (r.Item.Code) {
         case 'X':
         case 'Y':
-            if (!Coordinate(r, r.Item.Code == 'X', d) || FreshNode == &n) break;
+            if (!Coordinate(r, r.Item.Code == 'X', d) || Fresh) break;
             if (r.Item.Code == 'X') {
                 n.XF = d;
                 n.X = int32_t(pround(d));
@@ -556,9 +563,9 @@ private:
         }
         ++R.NodesAdded;
         R.CoordinatesChanged = true;
-        FreshNode = n;
+        Fresh = true;
         ApplyToNode(*n, read);
-        FreshNode = nullptr;
+        Fresh = false;
     }
 
     TNode* FindNode(const std::string& text)
@@ -592,7 +599,9 @@ private:
             return;
         }
         ++R.LinksAdded;
+        Fresh = true;
         ApplyToLink(*halfA, read);
+        Fresh = false;
     }
 
     TNetwork& Net;
@@ -604,7 +613,7 @@ private:
     std::string Search, Replace;
     std::vector<TNode*> Moved;
     std::vector<TNode*> Owners;
-    TNode* FreshNode = nullptr; // a node just made at its record's position
+    bool Fresh = false; // the element was just made for its record
 };
 
 std::string ErrorsText(const TUpdateResult& r)
