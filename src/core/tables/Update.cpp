@@ -86,8 +86,15 @@ public:
         return f;
     }
 
+    // dBase records are read by item: item i reads column i.
+    void AtItem(int index)
+    {
+        if (Table) Column = index - 1;
+    }
+
     void Skip(int fields, TColumnarWidth width)
     {
+        if (Table) return;
         if (Mode == SeparationColumnar) {
             Next(width);
             return;
@@ -277,6 +284,7 @@ private:
             r.Item = it;
             r.Attr = ItemAttributeDefinition(it, cls);
             const TColumnarWidth w = ColumnarWidth(k);
+            f.AtItem(int(i) + 1);
             if (i == 0 && it.Attribute == 0 && it.Code == 'B' && nameRead) {
                 // The record's name field is this item's field.
                 r.Text = name;
@@ -315,6 +323,7 @@ private:
                 f.Skip(10, w);
                 break;
             case TFieldKind::Coordinates: {
+                if (f.Mode == SeparationDBase) break; // dBase tables hold no coordinate list
                 const TColumnarWidth cw = ColumnarWidth(TFieldKind::Real);
                 for (int32_t n = 0; n < count && !f.AtEnd(); ++n) {
                     double x = 0, y = 0;

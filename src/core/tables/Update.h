@@ -2,7 +2,9 @@
 // values into the network: into the nodes and links its records name, or
 // into new nodes or new links it makes. Each record is read by the compiled
 // template line of its element's class, so a table extracted with a set of
-// templates reads back with the same templates.
+// templates reads back with the same templates. Text records are read field
+// after field, the items that Update does not apply taking none; dBase
+// records are read by item, item i from column i.
 #pragma once
 
 #include <cstdint>

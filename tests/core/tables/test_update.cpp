@@ -201,9 +201,10 @@ TEST_F(TUpdateFixture, MakesNewNodesAndLinks)
 
 TEST_F(TUpdateFixture, ReadsDBaseTablesToTheirLastRecord)
 {
-    X.NodeTemplates[1] = "NNAME,POP";
+    // Columns by item: the serials written take their columns back.
+    X.NodeTemplates[1] = "NNAME,SERIAL,POP";
     X.NodeTemplates[2].clear();
-    X.LinkTemplates[1] = "LNAME,SPE";
+    X.LinkTemplates[1] = "LNAME,SERIALA,SPE";
     X.SeparationMode = 3;
     ASSERT_EQ(RunExtract(Net, Ws, View, X, Dir / "t.dbf", true, Sink).ErrorCode, 0);
     {
@@ -211,7 +212,7 @@ TEST_F(TUpdateFixture, ReadsDBaseTablesToTheirLastRecord)
         t.SetFilename(Dir / "t");
         for (int32_t r = 1; r <= t.RecordCount(); ++r) {
             t.SetRecno(r);
-            t.PutField(2, std::to_string(r * 10));
+            t.PutField(3, std::to_string(r * 10));
             t.SetDeleted(r == 2);
             t.WriteRecord();
         }
