@@ -218,9 +218,9 @@ private:
             if (name.size() > MaxNameText) name.resize(MaxNameText);
             nameRead = true;
         } else if (NoLinkLines && !NoNodeLines) {
-            name = "N" + std::to_string(R.Lines);
+            name = std::string(1, 'N').append(std::to_string(R.Lines));
         } else if (NoNodeLines && !NoLinkLines) {
-            name = "L" + std::to_string(R.Lines);
+            name = std::string(1, 'L').append(std::to_string(R.Lines));
         }
 
         if (S.UpdateOldNew == 1) {
@@ -310,7 +310,7 @@ private:
                 break;
             case TFieldKind::DateTime:
                 r.Text = f.NextText(w);
-                if (f.Mode != SeparationDBase) r.Text += "," + f.NextText(w);
+                if (f.Mode != SeparationDBase) r.Text.append(1, ',').append(f.NextText(w));
                 r.Ok = true;
                 break;
             case TFieldKind::Blank:
@@ -630,7 +630,7 @@ std::string ErrorsText(const TUpdateResult& r)
     std::string t = "Errors: ";
     if (r.NotFound > 0)
         t += std::to_string(r.NotFound) + " label(s) not found, first at line " + std::to_string(r.FirstNotFound);
-    if (r.NotFound > 0 && r.RealErrors > 0) t += ";" + std::string(MessageLineBreak);
+    if (r.NotFound > 0 && r.RealErrors > 0) t.append(1, ';').append(MessageLineBreak);
     if (r.RealErrors > 0)
         t += std::to_string(r.RealErrors) + " real value error(s), first at line " + std::to_string(r.FirstRealError);
     return t;
