@@ -149,11 +149,13 @@ public:
     {
         std::string s = std::to_string(v);
         switch (Mode) {
-        case SeparationColumnar:
-            if (s.size() < 10) Line.append(10 - s.size(), ' ');
+        case SeparationColumnar: {
+            const TColumnarWidth w = ColumnarWidth(TFieldKind::Integer);
+            if (s.size() < size_t(w.Width)) Line.append(size_t(w.Width) - s.size(), ' ');
             Line += s;
-            Line += ' ';
+            Line.append(size_t(w.Gap), ' ');
             break;
+        }
         case SeparationDBase:
             Put(s);
             break;
@@ -166,10 +168,12 @@ public:
     void Real(double v)
     {
         switch (Mode) {
-        case SeparationColumnar:
-            Line += RealText(true, 10, v);
-            Line += ' ';
+        case SeparationColumnar: {
+            const TColumnarWidth w = ColumnarWidth(TFieldKind::Real);
+            Line += RealText(true, w.Width, v);
+            Line.append(size_t(w.Gap), ' ');
             break;
+        }
         case SeparationDBase: {
             std::string s = DBaseRealText(v);
             size_t dot = s.find('.');
@@ -190,7 +194,7 @@ public:
     {
         switch (Mode) {
         case SeparationColumnar:
-            Pad(Line, s.substr(0, 30), 33);
+            Columnar(TFieldKind::Text, s);
             break;
         case SeparationDBase:
             Put(s.substr(0, 30));
@@ -205,8 +209,7 @@ public:
     {
         switch (Mode) {
         case SeparationColumnar:
-            Pad(Line, codes, 8);
-            Line.append(3, ' ');
+            Columnar(TFieldKind::Code, codes);
             break;
         case SeparationDBase:
             Put(codes);
@@ -221,8 +224,8 @@ public:
     {
         switch (Mode) {
         case SeparationColumnar:
-            Pad(Line, date, 11);
-            Pad(Line, time, 11);
+            Columnar(TFieldKind::DateTime, date);
+            Columnar(TFieldKind::DateTime, time);
             break;
         case SeparationDBase:
             Put(std::string(date) + "," + std::string(time));
@@ -240,7 +243,7 @@ public:
     {
         switch (Mode) {
         case SeparationColumnar:
-            Pad(Line, text, 11);
+            Columnar(TFieldKind::Time, text);
             break;
         case SeparationDBase:
             Put(text);
@@ -255,7 +258,7 @@ public:
     {
         switch (Mode) {
         case SeparationColumnar:
-            Line.append(11, ' ');
+            Columnar(TFieldKind::Blank, "");
             break;
         case SeparationDBase:
             Put("");
@@ -269,8 +272,7 @@ public:
     {
         switch (Mode) {
         case SeparationColumnar:
-            Line += word;
-            Line.append(7, ' ');
+            Columnar(TFieldKind::ClassWord, word);
             break;
         case SeparationDBase:
             break;
@@ -300,6 +302,12 @@ public:
     }
 
 private:
+    // A text in a column of its kind: cut to the width, padded over the gap.
+    void Columnar(TFieldKind kind, std::string_view s)
+    {
+        const TColumnarWidth w = ColumnarWidth(kind);
+        Pad(Line, s.substr(0, size_t(w.Width)), size_t(w.Width + w.Gap));
+    }
     void Separator()
     {
         if (!Last) Line += Sep;
