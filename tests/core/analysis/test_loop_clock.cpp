@@ -33,6 +33,11 @@ TEST(Loop, ModelTimeCaptionAndTicks)
     EXPECT_EQ(t.Hour, 0);
     EXPECT_EQ(t.Minute, 5);
     EXPECT_EQ(LoopFrameCaption("net2.dta", t), "Loop Viewer, net2.dta 0:05 (Click to End)");
+    s.StartHour = 22;
+    s.StartMinute = 0;
+    s.IntervalMinutes = 60;
+    EXPECT_EQ(LoopModelTime(s, 3).Hour, 0); // 25 o'clock shows 0, not 1
+    s.IntervalMinutes = 5;
     s.StartHour = 7;
     s.StartMinute = 3;
     EXPECT_EQ(LoopFrameCaption("a", LoopModelTime(s, 10)), "Loop Viewer, a 7:53 (Click to End)");
