@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -148,8 +150,11 @@ inline TTntpNetwork LoadTntp(TNetwork& net, const std::string& netFile, const st
             raw.push_back({id, {x, y}});
             minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
         }
+        // Degrees of long/lat become about a metre a unit.
+        const double scale = std::max(maxX - minX, maxY - minY) < 100 ? 1e5 : 1;
         for (auto& [id, p] : raw)
-            xy[id] = {int32_t(p.first - (minX + maxX) / 2), int32_t((minY + maxY) / 2 - p.second)};
+            xy[id] = {int32_t(std::lround((p.first - (minX + maxX) / 2) * scale)),
+                      int32_t(std::lround(((minY + maxY) / 2 - p.second) * scale))};
     }
     for (int id = 1; id <= count; ++id) {
         const TIntPoint p = xy.count(id) ? xy[id] : TIntPoint{(id % 100) * 50, (id / 100) * 50};
@@ -190,7 +195,8 @@ inline bool PythonHas(const std::string& modules, std::string& why)
 // Runs a Python script with arguments; returns its standard output.
 inline std::string RunPython(const std::string& script, const std::string& args)
 {
-    const std::string path = ::testing::TempDir() + "tarvex_oracle.py";
+    // One file per process: tests run side by side.
+    const std::string path = ::testing::TempDir() + "tarvex_oracle_" + std::to_string(getpid()) + ".py";
     std::ofstream(path) << script;
     std::string out;
     FILE* p = popen(("/usr/bin/python3 " + path + " " + args).c_str(), "r");
