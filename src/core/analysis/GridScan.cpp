@@ -36,13 +36,13 @@ TPolygonScan::TPolygonScan(std::vector<TIntPoint> ring) : Ring(std::move(ring)),
 
 namespace {
 
-// Pushes floor(v) and ceil(v) when they fall in lo..hi.
+// Pushes floor(v) when it falls in lo..hi. Its ceiling then opens the next
+// stretch, whose first point is tested.
 void PushAround(double v, int32_t lo, int32_t hi, std::vector<int32_t>& events)
 {
     if (!std::isfinite(v)) return;
-    const double f = std::floor(v), c = std::ceil(v);
+    const double f = std::floor(v);
     if (f >= lo && f <= hi) events.push_back(int32_t(f));
-    if (c != f && c >= lo && c <= hi) events.push_back(int32_t(c));
 }
 
 } // namespace

@@ -86,10 +86,6 @@ private:
     {
         if (Throttle.Due()) Host.ProcessMessages();
     }
-    void PumpNow()
-    {
-        if (Throttle.DueNow()) Host.ProcessMessages();
-    }
     void SetStatus(TPathSearchResult& r, const std::string& text)
     {
         r.Status = text;
@@ -114,6 +110,10 @@ private:
     ExpressionContext Ctx;
     ExprStrings Strings{};
     int Filled = MaxAttributes;
+    int KindsClass = -1; // the class whose kinds Ctx holds
+    // Per class: the attribute that takes link marks, 0 when none does.
+    std::array<int, MaxClasses + 1> LinkMark{};
+    bool AnyLinkMark = false, AnyNodeMark = false;
     double MaxDist = PathUnreached;
     std::vector<THeapEntry> Heap;
     uint32_t NextOrder = 1;
@@ -124,6 +124,12 @@ private:
 
 void TSearch::PrepareCosts(const TWidthSettings& widths)
 {
+    for (int c = 1; c <= MaxClasses; ++c) {
+        if (IsNumberAttribute(*Net.LinkClasses, c, Settings.LinkMarkAttribute[size_t(c)]))
+            LinkMark[size_t(c)] = Settings.LinkMarkAttribute[size_t(c)];
+        AnyLinkMark = AnyLinkMark || LinkMark[size_t(c)] != 0;
+        AnyNodeMark = AnyNodeMark || IsNumberAttribute(*Net.NodeClasses, c, Settings.NodeMarkAttribute[size_t(c)]);
+    }
     for (int c = 0; c <= MaxClasses; ++c) {
         Kinds[size_t(c)] = ClassKinds(&(*Net.LinkClasses)[c]);
         const std::string& text = widths.LinkWidthExpressions[size_t(c)];
@@ -148,7 +154,10 @@ double TSearch::Cost(const TLink& h)
     const TPreparedExpression& e = h.AEnd ? Forward[size_t(c)] : Backward[size_t(c)];
     if (e.Empty()) return 0;
     FillLinkContext(Net, v, Ctx, Strings, &Filled);
-    Ctx.Kinds = Kinds[size_t(c)];
+    if (c != KindsClass) {
+        Ctx.Kinds = Kinds[size_t(c)];
+        KindsClass = c;
+    }
     TExprElement el;
     el.Link = &h;
     int32_t error = 0;
@@ -160,6 +169,15 @@ double TSearch::Cost(const TLink& h)
 void TSearch::Relax(TNode* n)
 {
     const int32_t count = n->Links.GetCount();
+    // The half-edges, their far nodes and link records lie apart in memory:
+    // ask for them all before the first is needed.
+    for (int32_t i = 0; i < count; ++i) {
+        const TLink* h = n->Links.At(i);
+        __builtin_prefetch(h->FarNode);
+        __builtin_prefetch(h->LinkValues);
+    }
+    for (int32_t i = 0; i < count; ++i)
+        if (const TLinkValues* v = n->Links.At(i)->LinkValues) __builtin_prefetch(v->Values.get());
     for (int32_t i = 0; i < count; ++i) {
         const TLink* h = n->Links.At(i);
         TNode* f = h->FarNode;
@@ -175,6 +193,7 @@ void TSearch::Relax(TNode* n)
             f->PathDistance = d;
             f->PathLink = const_cast<TLink*>(h);
             f->PathMark = n->PathMark;
+            __builtin_prefetch(f->Links.begin()); // for when f is taken
             Heap.push_back({d, f->PathOrder, f});
             std::push_heap(Heap.begin(), Heap.end(), TLater{});
         }
@@ -194,6 +213,11 @@ TNode* TSearch::TakeNearest()
         if (!(e.Distance < PathUnreached) || e.Distance > MaxDist) continue;
         n->PathDone = 1;
         ++Settled;
+        // The next node out is likely the heap's new top: fetch its half-edges.
+        if (!Heap.empty()) {
+            const TLinkList& next = Heap.front().Node->Links;
+            for (int32_t i = 0; i < next.GetCount(); ++i) __builtin_prefetch(next.At(i));
+        }
         return n;
     }
     return nullptr;
@@ -204,16 +228,14 @@ TValueSlot* TSearch::LinkMarkSlot(const TLink* h) const
     if (!h || !h->LinkValues) return nullptr;
     TLinkValues& v = *h->LinkValues;
     const int c = v.EntityType;
-    if (c < 1 || c > MaxClasses) return nullptr;
-    const int attr = Settings.LinkMarkAttribute[size_t(c)];
-    if (!IsNumberAttribute(*Net.LinkClasses, c, attr)) return nullptr;
-    return SlotOf(v, attr);
+    if (c < 1 || c > MaxClasses || LinkMark[size_t(c)] == 0) return nullptr;
+    return SlotOf(v, LinkMark[size_t(c)]);
 }
 
 void TSearch::ResetNodes()
 {
     for (THashEntry* cell : Net.NodeHash) {
-        PumpNow();
+        Pump();
         for (TNetworkPoint* p : cell->Points) {
             TNode* n = p->AsNode();
             if (!n) continue;
@@ -221,8 +243,9 @@ void TSearch::ResetNodes()
             n->PathLink = nullptr;
             n->PathDone = 0;
             n->PathOrder = 0;
-            for (TLink* h : n->Links)
-                if (TValueSlot* s = LinkMarkSlot(h)) s->SetReal(0);
+            if (AnyLinkMark)
+                for (TLink* h : n->Links)
+                    if (TValueSlot* s = LinkMarkSlot(h)) s->SetReal(0);
         }
     }
 }
@@ -230,7 +253,7 @@ void TSearch::ResetNodes()
 void TSearch::MarkNodes(bool pathMode)
 {
     for (THashEntry* cell : Net.NodeHash) {
-        PumpNow();
+        Pump();
         for (TNetworkPoint* p : cell->Points) {
             TNode* n = p->AsNode();
             if (!n) continue;
@@ -330,7 +353,8 @@ TPathSearchResult TSearch::Run()
     if (!TrimBlanks(Settings.EndNodeName).empty())
         end = FindNodeByName(Net, PrepareNamePattern(Settings.EndNodeName), nullptr);
     r.PathMode = end != nullptr;
-    if (!Stopped()) MarkNodes(r.PathMode);
+    // Nothing to mark: the walk would change nothing.
+    if (!Stopped() && (AnyNodeMark || (AnyLinkMark && !r.PathMode))) MarkNodes(r.PathMode);
     if (r.PathMode && !Stopped()) MarkPath(end);
 
     SetStatus(r, CostErrors == 0 ? std::string("Done.") : "Done. Cost errors = " + std::to_string(CostErrors));
