@@ -14,6 +14,14 @@
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 
+std::vector<std::string> NamesWithEditText(const std::string& editText, const std::vector<std::string>& working)
+{
+    std::vector<std::string> names{editText};
+    for (size_t i = 1; i < working.size(); ++i)
+        if (!working[i].empty()) names.push_back(working[i]);
+    return names;
+}
+
 bool IsNumberAttribute(const TEntityClass& classes, int cls, int attr)
 {
     if (cls < 1 || cls > MaxClasses || attr < 1) return false;

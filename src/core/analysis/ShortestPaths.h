@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/model/DisplaySettings.h"
 #include "core/model/Messages.h"
@@ -61,6 +62,12 @@ struct TPathSearchResult {
 // PathLink and (when reached) PathMark are rewritten.
 TPathSearchResult MarkShortestPaths(TNetwork& net, const TShortestPathSettings& settings,
                                     const TWidthSettings& widths, TPathSearchHost& host);
+
+// The names a start set (or the coverage's element list) holds at Go and
+// after OK: the edit's text first, then the further names of the dialog's
+// working list (its entries 1 on; empty ones dropped). The working list's
+// entry 0 may be stale: the edit holds the first name.
+std::vector<std::string> NamesWithEditText(const std::string& editText, const std::vector<std::string>& working);
 
 // Attribute attr of class cls takes marks: it exists and is of type I or R.
 bool IsNumberAttribute(const TEntityClass& classes, int cls, int attr);

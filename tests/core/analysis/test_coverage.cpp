@@ -171,6 +171,7 @@ TEST(PolygonCoverage, OutputCodesAndTheirAttributes)
     EXPECT_EQ(Val(z, 3), std::min(covered, 100.0) * 50 / 100);
     EXPECT_EQ(Val(flat, 3), 0);
     EXPECT_EQ(r.Status, RealText(false, 15, r.Total));
+    EXPECT_TRUE(c.Net.Modified);
 
     // An integer output rounds (ties to even); a categorical one is left alone.
     c.Settings.OutputAttribute[1] = 2;

@@ -388,6 +388,21 @@ TEST(ShortestPaths, MarksGoIntoNumberAttributesOnly)
     EXPECT_EQ(Val(r.BC, 4), 4);
 }
 
+TEST(ShortestPaths, EditTextIsTheFirstStartName)
+{
+    // The working list still holds the name the edit showed before it was changed.
+    const std::vector<std::string> names = NamesWithEditText("B", {"S", "", "D"});
+    EXPECT_EQ(names, (std::vector<std::string>{"B", "D"}));
+    TRoad r;
+    TShortestPathSettings s;
+    s.StartNames[1] = names;
+    RecordingHost host;
+    MarkShortestPaths(r.Net, s, r.Widths, host);
+    EXPECT_EQ(r.B->PathDistance, 0);
+    EXPECT_EQ(r.D->PathDistance, 0);
+    EXPECT_EQ(r.S->PathDistance, 2);
+}
+
 TEST(ShortestPaths, RefusalsStopAndCostErrors)
 {
     TRoad r;
