@@ -40,7 +40,7 @@ void DrawCaptionCloseButton(QPainter& P, const QRect& R, bool Pushed, const TSys
     if (R.width() <= 0 || R.height() <= 0) return;
     const QRect inside = DrawEdge(P, R, Pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_MIDDLE, C);
     // The cross: two diagonals two pixels thick, in the middle of the face.
-    const int size = std::max(2, std::min(inside.width(), inside.height()) - 4);
+    const int size = std::max(3, std::min(inside.width(), inside.height()) - 2);
     QPoint o(inside.left() + (inside.width() - size) / 2, inside.top() + (inside.height() - size) / 2);
     if (Pushed) o += QPoint(1, 1);
     for (int i = 0; i < size; ++i) {

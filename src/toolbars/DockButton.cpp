@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "platform/Activation.h"
 #include "platform/Edges.h"
 #include "platform/SystemColors.h"
 #include "toolbars/DockToolbar.h"
@@ -15,7 +16,7 @@ namespace {
 QPointer<TDockButton> Hot;
 QTimer* Timer = nullptr;
 
-bool ApplicationActive() { return QGuiApplication::applicationState() == Qt::ApplicationActive; }
+bool ApplicationActive() { return TActivation::Instance().Active(); }
 } // namespace
 
 TDockButton* TDockButton::HotButton() { return Hot; }
@@ -34,8 +35,8 @@ QTimer& TDockButton::TrackTimer()
             }
             if (QApplication::widgetAt(QCursor::pos()) != Hot) Hot->MouseLeft();
         });
-        QObject::connect(qApp, &QGuiApplication::applicationStateChanged, Timer, [](Qt::ApplicationState s) {
-            if (s != Qt::ApplicationActive && Hot) Hot->MouseLeft();
+        QObject::connect(&TActivation::Instance(), &TActivation::Changed, Timer, [](bool Active) {
+            if (!Active && Hot) Hot->MouseLeft();
         });
     }
     return *Timer;

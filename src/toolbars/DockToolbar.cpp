@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/Activation.h"
 #include "platform/Edges.h"
 #include "platform/SystemColors.h"
 #include "toolbars/DockButton.h"
@@ -58,17 +59,14 @@ TDockToolbar::TDockToolbar(QWidget* Owner) : QWidget(CheckedForm(Owner)), FOwner
     SetParentQuietly(FFloatParent);
     move(FloatClientOrigin(Metrics()));
     Owner->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { UpdateFloatHidden(); });
+    connect(&TActivation::Instance(), &TActivation::Changed, this, [this] { UpdateFloatHidden(); });
 }
 
 TDockToolbar::~TDockToolbar()
 {
     FDestroying = true;
     if (TToolbarLoop* loop = TToolbarLoop::Active(); loop && loop->Bar() == this) loop->Cancel();
-    if (FDockedTo) {
-        auto& list = FDockedTo->FDockList;
-        list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    }
+    if (FDockedTo) FDockedTo->RemoveBar(this);
     if (FFloatParent) {
         TFloatParent* f = FFloatParent;
         FFloatParent = nullptr;
@@ -89,7 +87,10 @@ void TDockToolbar::SetCaption(const QString& Value)
 {
     FCaption = Value;
     setWindowTitle(Value);
-    if (FFloatParent) FFloatParent->update();
+    if (FFloatParent) {
+        FFloatParent->setWindowTitle(Value);
+        FFloatParent->update();
+    }
 }
 
 void TDockToolbar::SetCloseButton(bool Value)
@@ -407,7 +408,7 @@ void TDockToolbar::UpdateFloatHidden()
         SetFloatHidden(false);
         return;
     }
-    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    const bool active = TActivation::Instance().Active();
     QWidget* form = FOwner;
     const bool hide = !active || !form || !form->isVisible() || form->isMinimized() ||
                       (form->window() && form->window()->isMinimized());

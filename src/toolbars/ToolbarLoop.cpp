@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QToolTip>
 
+#include "platform/Activation.h"
 #include "toolbars/DockToolbar.h"
 #include "toolbars/ToolDock.h"
 
@@ -72,7 +73,6 @@ void TDragOutline::Show(const TRect& Outline, int Thickness)
         }
         FBands[i]->setGeometry(bands[i].ToQRect());
         FBands[i]->show();
-        FBands[i]->raise();
         FBands[i]->update();
     }
 }
@@ -153,10 +153,13 @@ void TToolbarLoop::BeginLoop()
     TheLoop = this;
     QToolTip::hideText();
     qApp->installEventFilter(this);
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-        if (s != Qt::ApplicationActive) Cancel();
+    connect(&TActivation::Instance(), &TActivation::Changed, this, [this](bool Active) {
+        if (!Active) Cancel();
     });
-    if (FBar && FBar->isVisible()) {
+    // Every mouse and key event reaches the loop through its filter; on a
+    // real display the grabs bring those that happen outside our windows.
+    const QString platform = QGuiApplication::platformName();
+    if (FBar && FBar->isVisible() && platform != "offscreen" && platform != "minimal") {
         FBar->grabMouse();
         FBar->grabKeyboard();
     }
@@ -184,7 +187,7 @@ void TToolbarLoop::Finish(bool Accept)
     if (FFinished) return;
     FFinished = true;
     qApp->removeEventFilter(this);
-    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(&TActivation::Instance(), nullptr, this, nullptr);
     if (FBar) {
         if (QWidget::mouseGrabber() == FBar) FBar->releaseMouse();
         if (QWidget::keyboardGrabber() == FBar) FBar->releaseKeyboard();
