@@ -625,6 +625,9 @@ void TFloatParent::paintEvent(QPaintEvent*)
 
 void TFloatParent::mousePressEvent(QMouseEvent* Event)
 {
+    // A click leaves the activation with the form the toolbar belongs to.
+    raise();
+    if (QWidget* form = FBar ? FBar->OwnerForm() : nullptr; form && !form->isActiveWindow()) form->activateWindow();
     if (Event->button() != Qt::LeftButton || !FBar) return;
     const QPoint global = Event->globalPosition().toPoint();
     switch (HitTest(Event->position().toPoint())) {

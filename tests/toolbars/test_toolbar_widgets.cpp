@@ -630,3 +630,39 @@ TEST_F(Toolbars, GlyphImagesShareListsByCellSize)
     }
     EXPECT_EQ(TGlyphCache::Instance(), nullptr);
 }
+
+TEST_F(Toolbars, ToolbarsDrawTheirEdgeHandleSeparatorsAndBreakLines)
+{
+    TDockToolbar* t = Bar("T", Top, 0, 0, 8); // a separator after the fourth button
+    auto rgb = [](const QColor& c) { return c.rgb() & 0xFFFFFFu; };
+    QImage img = t->grab().toImage();
+    auto px = [&](int x, int y) { return img.pixel(x, y) & 0xFFFFFFu; };
+    const int h = t->height() - 2;
+    EXPECT_EQ(px(0, 0), rgb(C.ButtonHighlight)); // raised edge
+    EXPECT_EQ(px(t->width() - 1, t->height() - 1), rgb(C.ButtonShadow));
+    EXPECT_EQ(px(4, 2), rgb(C.ButtonHighlight)); // the two bars of the handle
+    EXPECT_EQ(px(9, h - 1), rgb(C.ButtonShadow));
+    EXPECT_EQ(px(5, 5), rgb(C.ButtonFace));
+    EXPECT_EQ(px(4, h - 1), rgb(C.ButtonHighlight));
+    EXPECT_EQ(px(7, h - 1), rgb(C.ButtonHighlight));
+    const int sep = 11 + 4 * 23;
+    EXPECT_EQ(px(sep + 2, 10), rgb(C.ButtonShadow)); // the etched separator
+    EXPECT_EQ(px(sep + 3, 10), rgb(C.ButtonHighlight));
+
+    // Floating and broken at the separator: etched lines 4 and 3 pixels above the new line.
+    t->FloatWrapWidth = 100;
+    t->SetDockedTo(nullptr);
+    ASSERT_EQ(t->LineBreakSeparators.size(), 1u);
+    const int y = LineBreakCross(t->LineBreakSeparators[0]);
+    img = t->grab().toImage();
+    EXPECT_EQ(px(10, y - 4), rgb(C.ButtonShadow));
+    EXPECT_EQ(px(10, y - 3), rgb(C.ButtonHighlight));
+    EXPECT_EQ(px(0, y - 4), rgb(C.ButtonFace));
+    EXPECT_EQ(t->size(), QSize(100, y + 22 + 1));
+
+    // The frame: raised edge, caption, close button.
+    const QImage frame = t->FloatParent()->grab().toImage();
+    EXPECT_EQ(frame.pixel(0, 0) & 0xFFFFFFu, rgb(C.Light));
+    EXPECT_EQ(frame.pixel(60, 5) & 0xFFFFFFu, rgb(C.ActiveCaption)); // past the short caption text
+    EXPECT_EQ(frame.pixel(8, 4 + 15 - 1) & 0xFFFFFFu, rgb(C.ButtonFace));
+}
