@@ -193,13 +193,20 @@ def magnifier(g, sign):
         g.line(6, 4, 6, 8, K)
 
 
-def mode_glyphs():
-    out = {}
+def maker(out, size=16):
+    """A function that draws a new cell and files it under a name."""
 
     def make(name, draw):
-        g = Cell(16)
+        g = Cell(size)
         draw(g)
         out[name] = g
+
+    return make
+
+
+def mode_glyphs():
+    out = {}
+    make = maker(out)
 
     make("NoActionButton", pointer)
     make("NodePlotButton", lambda g: (g.node(6, 7), g.disc(6, 7, 3, K, BLUE), plus(g, 10, 10)))
@@ -235,41 +242,34 @@ def mode_glyphs():
 
 def operation_glyphs():
     out = {}
-
-    def make(name, draw):
-        g = Cell(16)
-        draw(g)
-        out[name] = g
+    make = maker(out)
 
     def big_arrow(g, direction):
         # A block arrow pointing right, turned for the other directions.
-        pts = set()
-        for x in range(2, 9):
-            for y in range(6, 10):
-                pts.add((x, y))
-        for i in range(0, 6):
-            for y in range(2 + i, 14 - i):
-                pts.add((8 + i, y))
+        def turn(x, y):
+            return {"right": (x, y), "left": (15 - x, y), "down": (y, x), "up": (y, 15 - x)}[direction]
+
+        pts = {turn(x, y) for x in range(2, 9) for y in range(6, 10)}
+        pts |= {turn(8 + i, y) for i in range(6) for y in range(2 + i, 14 - i)}
         for x, y in pts:
-            xx, yy = {"right": (x, y), "left": (15 - x, y), "down": (y, x), "up": (y, 15 - x)}[direction]
-            g.dot(xx, yy, NAVY)
-        for x, y in pts:
-            xx, yy = {"right": (x, y), "left": (15 - x, y), "down": (y, x), "up": (y, 15 - x)}[direction]
-            for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-                if (xx + dx, yy + dy) not in {({"right": (a, b), "left": (15 - a, b), "down": (b, a), "up": (b, 15 - a)}[direction]) for a, b in pts}:
-                    g.dot(xx, yy, K)
+            inside = all((x + dx, y + dy) in pts for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+            g.dot(x, y, NAVY if inside else K)
 
     make("WestButton", lambda g: big_arrow(g, "right"))
     make("NorthButton", lambda g: big_arrow(g, "down"))
     make("SouthButton", lambda g: big_arrow(g, "up"))
     make("EastButton", lambda g: big_arrow(g, "left"))
 
-    def undelete(g):
-        g.disc(8, 9, 5, K)
-        g.disc(8, 9, 4, K)
-        for y in range(4, 10):
-            for x in range(8, 15):
+    def open_ring(g, cx, cy, gap):
+        # A ring two pixels thick with the box gap = (x0, y0, x1, y1) left open.
+        g.disc(cx, cy, 5, K)
+        g.disc(cx, cy, 4, K)
+        for y in range(gap[1], gap[3]):
+            for x in range(gap[0], gap[2]):
                 g.dot(x, y, BG)
+
+    def undelete(g):
+        open_ring(g, 8, 9, (8, 4, 15, 10))
         g.line(8, 4, 13, 4, K)
         g.line(11, 2, 13, 4, K)
         g.line(11, 6, 13, 4, K)
@@ -278,11 +278,7 @@ def operation_glyphs():
     make("UndeleteButton", undelete)
 
     def refresh(g):
-        g.disc(7, 8, 5, K)
-        g.disc(7, 8, 4, K)
-        for y in range(2, 8):
-            for x in range(8, 14):
-                g.dot(x, y, BG)
+        open_ring(g, 7, 8, (8, 2, 14, 8))
         g.line(9, 3, 12, 3, K)
         g.line(12, 3, 12, 6, K)
         g.line(7, 8, 8, 8, GREEN)

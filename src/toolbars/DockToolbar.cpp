@@ -151,37 +151,27 @@ void TDockToolbar::SetDockedTo(TToolDock* Value)
         QWidget::setVisible(false);
         if (FFloatParent) FFloatParent->hide();
     }
+    // The controls are laid out for the new place first, then the toolbar
+    // moves there: onto the dock, or into its floating window at FloatRect.
     const TFloatMetrics m = Metrics();
-    if (Value) {
-        ComputePlacement(true, false, 0, Value);
-        if (parentWidget() != Value) {
-            emit OnDockChanging(this);
-            if (old) old->RemoveBar(this);
-            FDockedTo = Value;
-            ++FPlacementLock;
-            SetParentQuietly(Value);
-            --FPlacementLock;
-            Value->AddBar(this);
-            emit OnDockChanged(this);
-        }
-    } else {
-        if (FloatRect.Empty()) {
-            const QRect g(mapToGlobal(QPoint(0, 0)), size());
-            FloatRect = TRect{g.left() - m.F, g.top(), g.left() + g.width() + m.F, g.top() + g.height() + 2 * m.F + m.C};
-        }
-        ComputePlacement(true, false, FloatWrapWidth, nullptr);
-        if (parentWidget() != FFloatParent) {
-            emit OnDockChanging(this);
-            if (old) old->RemoveBar(this);
-            FDockedTo = nullptr;
-            ++FPlacementLock;
-            SetParentQuietly(FFloatParent);
-            move(FloatClientOrigin(m));
-            --FPlacementLock;
-            emit OnDockChanged(this);
-        }
-        FFloatParent->setGeometry(FloatRect.ToQRect());
+    if (!Value && FloatRect.Empty()) {
+        const QRect g(mapToGlobal(QPoint(0, 0)), size());
+        FloatRect = TRect{g.left() - m.F, g.top(), g.left() + g.width() + m.F, g.top() + g.height() + 2 * m.F + m.C};
     }
+    ComputePlacement(true, false, Value ? 0 : FloatWrapWidth, Value);
+    QWidget* parent = Value ? static_cast<QWidget*>(Value) : FFloatParent;
+    if (parentWidget() != parent) {
+        emit OnDockChanging(this);
+        if (old) old->RemoveBar(this);
+        FDockedTo = Value;
+        ++FPlacementLock;
+        SetParentQuietly(parent);
+        if (!Value) move(FloatClientOrigin(m));
+        --FPlacementLock;
+        if (Value) Value->AddBar(this);
+        emit OnDockChanged(this);
+    }
+    if (!Value) FFloatParent->setGeometry(FloatRect.ToQRect());
     if (hidden) {
         --FHideLock;
         QWidget::setVisible(true);
