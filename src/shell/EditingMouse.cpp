@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
-#include <QToolButton>
 
 #include "core/model/Rounding.h"
 #include "core/model/Undo.h"
@@ -14,6 +13,7 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchModes.h"
 #include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
 
 TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
 {
@@ -40,15 +40,15 @@ TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
     onAction("ScalebyTwoM", [this] { QuickScale(2.0); });
     onAction("ScalebyHalfM", [this] { QuickScale(0.5); });
     // "Finish Node Plot": a right click at the crosshair.
-    if (QToolButton* b = Pad.Main.Toolbars.RightClickButton)
-        connect(b, &QToolButton::clicked, this, [this] {
+    if (TDockButton* b = Pad.Main.Toolbars.RightClickButton)
+        connect(b, &TDockButton::OnClick, this, [this] {
             if (Pad.Main.CurrentPad != &Pad || Pad.Main.CalcBusy) return;
             Press(Qt::RightButton, QPoint(Pad.PixelX(Pad.View.CursorX), Pad.PixelY(Pad.View.CursorY)));
         });
     for (const char* name : {"Nodes4", "Links4", "ScalebyTwoM", "ScalebyHalfM"})
         if (QAction* a = Pad.Action(name)) a->setEnabled(true);
-    if (QToolButton* b = Pad.Main.Toolbars.UndeleteButton)
-        connect(b, &QToolButton::clicked, this, [this] {
+    if (TDockButton* b = Pad.Main.Toolbars.UndeleteButton)
+        connect(b, &TDockButton::OnClick, this, [this] {
             if (Pad.Main.CurrentPad == &Pad) UndeleteLast();
         });
     UpdateCommands();

@@ -144,7 +144,8 @@ public:
     // A double click on the status bar at X (pixels from its left edge).
     void StatusBarDblClick(int X);
     void ShowToolbar(int K, bool Show);
-    void ArrangeToolbars();
+    // The close box of toolbar K: the current window no longer shows it.
+    void ToolbarClose(int K);
 
     // ---- recent files ----
     TRecentFiles Recent;
@@ -193,6 +194,5 @@ private:
     std::unique_ptr<TMessageSink> FOwnBoxes;
     std::unique_ptr<TFileChooser> FOwnFiles;
     THelpViewer* FHelp = nullptr;
-    class TToolbarHost* FToolbarHost = nullptr;
     bool FClosing = false;
 };

@@ -12,7 +12,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QSpinBox>
-#include <QToolButton>
 
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
@@ -24,6 +23,8 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
+#include "toolbars/DockToolbar.h"
+#include "toolbars/ToolDock.h"
 
 namespace {
 // Hourglass on the frame for the length of a file step.
@@ -337,8 +338,7 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
     if (CurrentPad == &Pad) CurrentPad = nullptr;
     if (SketchPads.empty()) {
         CurrentPad = nullptr;
-        for (TButtonBar* b : Toolbars.Bars) b->hide();
-        ArrangeToolbars();
+        for (TDockToolbar* b : Toolbars.Bars) b->setVisible(false);
         for (int i = 0; i <= 3; ++i) Panels[size_t(i)]->clear();
         if (!FClosing) ShowMenusOf(nullptr);
     } else if (!CurrentPad) {
@@ -415,7 +415,6 @@ void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
     // The Undelete button and the undo items follow the network of this pad.
     TPadEditor::Of(*Pad).UpdateCommands();
     for (int k = 0; k < ToolbarCount; ++k) Toolbars.Bars[size_t(k)]->setVisible(Pad->View.ToolbarShown[size_t(k)] != 0);
-    ArrangeToolbars();
 }
 
 // ---- recent files and view state ----
@@ -432,8 +431,8 @@ TViewState TZOKMainWindow::ViewStateOf(TSketchPadWindow& Pad) const
     s.SketchMode = Pad.View.SketchMode;
     for (int k = 0; k < ViewStateToolbars; ++k) {
         s.ToolbarVisible[size_t(k)] = Pad.View.ToolbarShown[size_t(k)] != 0;
-        s.ToolbarRow[size_t(k)] = Toolbars.Bars[size_t(k)]->Place.Row;
-        s.ToolbarPos[size_t(k)] = Toolbars.Bars[size_t(k)]->Place.Position;
+        s.ToolbarRow[size_t(k)] = Toolbars.Bars[size_t(k)]->DockRow();
+        s.ToolbarPos[size_t(k)] = Toolbars.Bars[size_t(k)]->DockPos();
     }
     s.AutoBackup = Pad.View.AutoBackup ? 1 : 0;
     return s;
@@ -453,12 +452,18 @@ void TZOKMainWindow::ApplyViewState(TSketchPadWindow& Pad, const std::string& Te
     if (s.SketchMode != 0) SetButtons(s.SketchMode, Pad, true);
     for (int k = 0; k < ViewStateToolbars; ++k) {
         const bool on = s.ToolbarVisible[size_t(k)];
-        if (on) Toolbars.Bars[size_t(k)]->Place = {s.ToolbarRow[size_t(k)], s.ToolbarPos[size_t(k)]};
+        TDockToolbar* bar = Toolbars.Bars[size_t(k)];
+        if (on) {
+            // A stored place beyond the dock's end comes back at its end.
+            const TToolDock* dock = bar->DockedTo() ? bar->DockedTo() : Toolbars.Docks[0];
+            const int length = dock->ClientLength();
+            bar->SetDockRow(s.ToolbarRow[size_t(k)]);
+            bar->SetDockPos(length > 0 ? std::min(s.ToolbarPos[size_t(k)], length) : s.ToolbarPos[size_t(k)]);
+        }
         Pad.View.ToolbarShown[size_t(k)] = on ? 1 : 0;
         if (QAction* a = Pad.ToolbarItems[size_t(k)]) a->setChecked(on);
-        if (CurrentPad == &Pad) Toolbars.Bars[size_t(k)]->setVisible(on);
+        if (CurrentPad == &Pad) bar->setVisible(on);
     }
-    ArrangeToolbars();
     Pad.View.AutoBackup = s.AutoBackup ? 1 : 0;
     if (Pad.AutoSave1) Pad.AutoSave1->setChecked(s.AutoBackup != 0);
     Pad.InvalidatePad();

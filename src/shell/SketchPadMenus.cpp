@@ -4,11 +4,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QToolButton>
 
 #include "platform/Latin1.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
 
 namespace {
 struct TMenuBuilder {
@@ -150,7 +150,7 @@ void TSketchPadWindow::BuildMenus()
         ModeItems[size_t(mode)] = a;
         connect(a, &QAction::triggered, this, [this, mode, press] {
             if (press && Main.Toolbars.ModeButtons[size_t(mode)])
-                Main.Toolbars.ModeButtons[size_t(mode)]->setChecked(true);
+                Main.Toolbars.ModeButtons[size_t(mode)]->SetDown(true);
             Main.SetButtons(mode, *this, true);
         });
     };

@@ -6,13 +6,13 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include "../core/edit/test_edit_support.h"
 #include "core/model/Messages.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
 
 using namespace edittest;
 
@@ -92,11 +92,11 @@ TEST_F(Mouse, LinkPlotTwoEndPicksAndTheUndeleteButton)
     TLinkValues* ab = FindHalfEdge(a, b)->LinkValues;
     EXPECT_FALSE(ab->Active);
     ASSERT_TRUE(Main->Toolbars.UndeleteButton->isEnabled());
-    Main->Toolbars.UndeleteButton->click();
+    QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton);
     EXPECT_TRUE(ab->Active);
     EXPECT_EQ(ab->Values[0].Real(), 4.5);
     EXPECT_FALSE(Main->Toolbars.UndeleteButton->isEnabled());
-    Main->Toolbars.UndeleteButton->click(); // nothing left: nothing happens
+    QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton); // nothing left: nothing happens
 
     Mode(14); // Link Split: the two ends, the place, the right click
     Click(a);
@@ -174,7 +174,7 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     Mode(1); // "Finish Node Plot" commits at the crosshair
     Click(700, 650);
     const int32_t count = Net->NodeCount;
-    Main->Toolbars.RightClickButton->click();
+    QTest::mouseClick(Main->Toolbars.RightClickButton, Qt::LeftButton);
     EXPECT_EQ(Net->NodeCount, count + 1);
     EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 700, 650, n, sp));
 }
@@ -349,7 +349,7 @@ TEST_F(Mouse, SelectObjectMarksThePointHit)
     Main->SetAllowClose(*Pad, 1);
     Click(n);
     EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
-    Main->Toolbars.ModeButtons[0]->click(); // the Select Object button drops the selection
+    QTest::mouseClick(Main->Toolbars.ModeButtons[0], Qt::LeftButton); // the Select Object button drops the selection
     EXPECT_FALSE(marker->isVisible());
     EXPECT_EQ(Pad->View.PickedNode, nullptr);
     Click(n);
@@ -397,7 +397,7 @@ TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
     Mode(5);
     Click(n);
     ASSERT_FALSE(n->Active);
-    QToolButton* undelete = Main->Toolbars.UndeleteButton;
+    TDockButton* undelete = Main->Toolbars.UndeleteButton;
     EXPECT_TRUE(undelete->isEnabled());
     TSketchPadWindow* other = Main->NewSchema(); // a network with nothing deleted
     ASSERT_EQ(Main->CurrentPad, other);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -23,6 +24,8 @@
 #include "shell/RealEdit.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
+#include "toolbars/DockButton.h"
+#include "toolbars/DockToolbar.h"
 
 namespace {
 
@@ -314,18 +317,18 @@ TEST_F(Shell, ModeButtonsMenuAndStatusBarStayInStep)
 {
     Start(File("net.dta"));
     TSketchPadWindow* p = Pad(1);
-    Main->Toolbars.ModeButtons[2]->click(); // Link Plot
+    QTest::mouseClick(Main->Toolbars.ModeButtons[2], Qt::LeftButton); // Link Plot
     EXPECT_EQ(p->View.SketchMode, 2);
     EXPECT_TRUE(p->ModeItems[2]->isChecked());
     EXPECT_FALSE(p->ModeItems[0]->isChecked());
-    EXPECT_FALSE(Main->Toolbars.ModeButtons[0]->isChecked());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[0]->Down());
     EXPECT_EQ(Main->PanelText(0), "Link Plot");
     EXPECT_EQ(Main->StatusHint.substr(0, 37), "Left-click each ending node of a desi");
 
     p->ModeItems[1]->trigger(); // Node Plot by the menu: coordinates in panel 0
     EXPECT_EQ(p->View.SketchMode, 1);
-    EXPECT_TRUE(Main->Toolbars.ModeButtons[1]->isChecked());
-    EXPECT_FALSE(Main->Toolbars.ModeButtons[2]->isChecked());
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[1]->Down());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[2]->Down());
     EXPECT_EQ(Main->PanelText(0), "10,10");
     Main->setsnap(5);
     p->NudgeByKey(51);
@@ -341,12 +344,12 @@ TEST_F(Shell, ModeButtonsMenuAndStatusBarStayInStep)
 
     // Each window keeps its own mode; activation brings it back.
     Main->OpenFiles({File("b.dta")});
-    Main->Toolbars.ModeButtons[5]->click();
+    QTest::mouseClick(Main->Toolbars.ModeButtons[5], Qt::LeftButton);
     Main->PadActivated(p);
-    EXPECT_TRUE(Main->Toolbars.ModeButtons[0]->isChecked());
-    EXPECT_FALSE(Main->Toolbars.ModeButtons[5]->isChecked());
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[0]->Down());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[5]->Down());
     Main->PadActivated(Pad(2));
-    EXPECT_TRUE(Main->Toolbars.ModeButtons[5]->isChecked());
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[5]->Down());
 }
 
 TEST_F(Shell, SnapControlsAndStatusDoubleClick)
