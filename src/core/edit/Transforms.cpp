@@ -110,7 +110,10 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
             break;
         case TransformRotate:
             params.Angle = -item->Amount1;
+            // The total stays within 0..360, as the rotate dialog keeps it.
             totals[4] += params.Angle;
+            if (totals[4] > 360) totals[4] -= 360;
+            if (totals[4] < 0) totals[4] += 360;
             break;
         default:
             usable = false;
