@@ -123,7 +123,7 @@ TEST_F(TransformRequestTest, FailedTextsChangeNothing)
     EXPECT_FALSE(o.Failed[1]);
     o = Run(TransformScale, "2", "1E999");
     EXPECT_FALSE(o.Failed[0]);
-    EXPECT_TRUE(o.Failed[1]); // not a finite number
+    EXPECT_TRUE(o.Failed[1]); // out of range
     EXPECT_EQ(Calls, calls);
     EXPECT_EQ(P->X, 1000);
     EXPECT_EQ(Net.TransformUndo.GetCount(), 0);
