@@ -283,6 +283,10 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
     EXPECT_EQ(pad->Settings.Layers.LayerStates[3], 1);
     EXPECT_EQ(pad->View.Saved, 1);
 
+    Main->Mdi->tileSubWindows();
+    QCoreApplication::processEvents();
+    TPaintCounter paints;
+    pad->viewport()->installEventFilter(&paints);
     On["LayerDB"] = [](QDialog& d) {
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox1")->count(), 19);
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox1")->itemText(4), "1:24");
@@ -295,6 +299,8 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
         return d.result();
     };
     ASSERT_TRUE(Trigger(pad, "LayersM"));
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.Paints, 0); // shown at once
     const TLayerSettings& l = pad->Settings.Layers;
     EXPECT_EQ(l.LayerStates[3], 0);
     EXPECT_EQ(l.LayerStates[7], 13);
@@ -475,7 +481,13 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
         Child<QSpinBox>(d, "SpinEdit1")->setValue(4);
         return Accept(d);
     };
+    Main->Mdi->tileSubWindows();
+    QCoreApplication::processEvents();
+    TPaintCounter paints;
+    view->viewport()->installEventFilter(&paints);
     ASSERT_TRUE(Trigger(pad, "NodeStylesM"));
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.Paints, 0); // every view shows the classes' new styles
     EXPECT_EQ(shapes, 3);
     EXPECT_EQ(nc[1].Width, 25); // the pie's size 15, plus 10
     EXPECT_EQ(nc[1].Color, 0);
