@@ -364,9 +364,7 @@ std::array<int32_t, 11> TPIeDB::PieColors() const
 
 int32_t TPIeDB::Size() const
 {
-    const int32_t shown = PieSizeShown(FSize);
-    return StoredChoice<int32_t>(FSize, shown >= PieSizeMin && shown <= PieSizeMax, FSizeChanged,
-                                 PieSizeStored(SizeEdit->value()));
+    return StoredChoice<int32_t>(FSize, PieSizeExact(FSize), FSizeChanged, PieSizeStored(SizeEdit->value()));
 }
 
 // ---- "Shapes" ----

@@ -68,6 +68,12 @@ int32_t PieSizeShown(int32_t size) { return size >= 11 ? size - 10 : size; }
 
 int32_t PieSizeStored(int32_t spin) { return spin > 10 ? spin + 10 : spin; }
 
+bool PieSizeExact(int32_t size)
+{
+    const int32_t shown = PieSizeShown(size);
+    return shown >= PieSizeMin && shown <= PieSizeMax && PieSizeStored(shown) == size;
+}
+
 std::string StyleRowText(int32_t size) { return size > 10 ? std::to_string(int64_t(size) - 10) : std::string(); }
 
 int LayerStateItem(int32_t state) { return state >= 0 && state < LayerStateItems ? int(state) : -1; }

@@ -84,6 +84,9 @@ constexpr int PieSizeMin = 1, PieSizeMax = 240;
 // (plus 10 above 10).
 int32_t PieSizeShown(int32_t size);
 int32_t PieSizeStored(int32_t spin);
+// The spin edit shows the size itself: sizes 11..20 (images 1..10) and
+// sizes outside the spin's range come back different, so they are kept.
+bool PieSizeExact(int32_t size);
 // A pie colour is one of the sixteen basic colours.
 inline bool IsPieColor(int32_t colour) { return colour >= 0 && colour <= 15; }
 // The slice colour a box shows when the stored one is out of range.

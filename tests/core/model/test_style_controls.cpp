@@ -88,86 +88,46 @@ TEST(ColorSchemes, Driver)
     std::filesystem::remove(log);
 }
 
-TEST(StyleControls, SizesShapesAndLinkStyles)
+// The edges the dialog tests do not reach; values no control shows.
+TEST(StyleControls, EdgesOfTheMappings)
 {
-    // 2..5 the first four buttons, 6 and 7 E&xtra (saved as 7), 8..10 &Jumbo (saved as 10).
-    EXPECT_EQ(StandardSizeButton(2), 0);
-    EXPECT_EQ(StandardSizeButton(5), 3);
-    EXPECT_EQ(StandardSizes[size_t(StandardSizeButton(6))], 7);
-    EXPECT_EQ(StandardSizes[size_t(StandardSizeButton(8))], 10);
-    EXPECT_EQ(StandardSizes[size_t(StandardSizeButton(9))], 10);
+    // Sizes 2..10 all have a button; 1 and 11 none.
+    for (int32_t size = 2; size <= 10; ++size) EXPECT_GE(StandardSizeButton(size), 0) << size;
     EXPECT_EQ(StandardSizeButton(1), -1);
     EXPECT_EQ(StandardSizeButton(11), -1);
-    // Entity/Bitmap, Box, Circle, Dot, Pie, None.
-    EXPECT_EQ(GlobalShapeButton(0), 5);
-    EXPECT_EQ(GlobalShapeButton(1), 0);
-    EXPECT_EQ(GlobalShapes[size_t(GlobalShapeButton(5))], 5);
+    EXPECT_EQ(GlobalShapes[size_t(GlobalShapeButton(0))], 0);
     EXPECT_EQ(GlobalShapeButton(6), -1);
-    EXPECT_EQ(LinkStyleButton(5), 5);
     EXPECT_EQ(LinkStyleButton(6), -1);
 
-    // Shape picker: Custom with spin 11 stores 21; above 10 shows Custom.
-    EXPECT_EQ(ShapeValueOf(ShapeCustomButton, 11), 21);
-    EXPECT_EQ(ShapeValueOf(4, 99), 4);
-    TShapeChoice c = ShapeChoiceOf(21);
-    EXPECT_EQ(c.Button, ShapeCustomButton);
-    EXPECT_EQ(c.Spin, 11);
-    EXPECT_TRUE(c.Exact);
-    c = ShapeChoiceOf(15); // image 5 has no spin value: shown as 11, kept
-    EXPECT_EQ(c.Button, ShapeCustomButton);
-    EXPECT_EQ(c.Spin, 11);
-    EXPECT_FALSE(c.Exact);
-    c = ShapeChoiceOf(0);
-    EXPECT_EQ(c.Button, 1);
-    EXPECT_FALSE(c.Exact);
+    // Shape picker: below 1 and above Custom's range are shown but not exact.
+    EXPECT_EQ(ShapeChoiceOf(0).Button, 1);
+    EXPECT_FALSE(ShapeChoiceOf(0).Exact);
+    EXPECT_TRUE(ShapeChoiceOf(250).Exact);
     EXPECT_FALSE(ShapeChoiceOf(251).Exact);
-    EXPECT_TRUE(ShapeChoiceOf(7).Exact);
-
-    // Kept unless shown or changed.
-    EXPECT_EQ(StoredChoice(15, false, false, 21), 15);
-    EXPECT_EQ(StoredChoice(15, false, true, 21), 21);
-    EXPECT_EQ(StoredChoice(6, true, false, 7), 7);
-}
-
-TEST(StyleControls, ColoursBrushesPensPiesLayers)
-{
-    // Colour entry k stores k - 1.
-    EXPECT_EQ(ColorOfButton(1), 0);
-    EXPECT_EQ(ColorButtonOf(0), 1);
-    EXPECT_EQ(ColorButtonOf(16), 17);
+    EXPECT_EQ(ShapeChoiceOf(251).Spin, ShapeSpinMax);
     EXPECT_EQ(ColorButtonOf(17), 0);
     EXPECT_EQ(ColorButtonOf(-1), 0);
 
-    // Every brush and every pen finds its own button.
-    for (int k = 1; k <= int(FillBrushStyles.size()); ++k) {
-        EXPECT_EQ(FillChoiceOf(FillStyleOf(k, 0), 8).Button, k);
-        EXPECT_EQ(FillChoiceOf(FillStyleOf(k, 0), 8).Bitmap, 0);
-    }
+    // Every brush and every pen finds its own button; a bitmap beyond those
+    // loaded, or style 9 or 10, finds none.
+    for (int k = 1; k <= int(FillBrushStyles.size()); ++k) EXPECT_EQ(FillChoiceOf(FillStyleOf(k, 0), 8).Button, k);
     EXPECT_EQ(FillStyleOf(1, 0), 1); // the first radio button is the clear brush
-    EXPECT_EQ(FillStyleOf(2, 0), 0);
-    EXPECT_EQ(FillStyleOf(3, 4), 14);
-    EXPECT_EQ(FillChoiceOf(14, 8).Bitmap, 4);
-    EXPECT_EQ(FillChoiceOf(19, 8).Bitmap, 0); // no such bitmap
-    EXPECT_EQ(FillChoiceOf(19, 8).Button, 0);
-    EXPECT_EQ(FillChoiceOf(9, 8).Button, 0);
+    EXPECT_EQ(FillChoiceOf(FillStyleOf(0, 4), 8).Bitmap, 4);
+    for (int32_t style : {9, 10, 19}) {
+        EXPECT_EQ(FillChoiceOf(style, 8).Button, 0) << style;
+        EXPECT_EQ(FillChoiceOf(style, 8).Bitmap, 0) << style;
+    }
     for (int k = 1; k <= int(BorderPens.size()); ++k)
         EXPECT_EQ(BorderButtonOf(BorderPens[size_t(k - 1)].Style, BorderPens[size_t(k - 1)].Width), k);
-    EXPECT_EQ(BorderButtonOf(5, 1), 1);
-    EXPECT_EQ(BorderButtonOf(0, 6), 7);
     EXPECT_EQ(BorderButtonOf(0, 7), 0);
     EXPECT_EQ(BorderButtonOf(1, 2), 0);
 
-    // Pie sizes: less 10 from 11 on, plus 10 above 10.
-    EXPECT_EQ(PieSizeShown(25), 15);
-    EXPECT_EQ(PieSizeShown(7), 7);
-    EXPECT_EQ(PieSizeStored(15), 25);
-    EXPECT_EQ(PieSizeStored(10), 10);
-    EXPECT_EQ(StyleRowText(25), "15");
-    EXPECT_EQ(StyleRowText(10), "");
-    EXPECT_TRUE(IsPieColor(15));
-    EXPECT_FALSE(IsPieColor(16));
-
-    EXPECT_EQ(LayerStateItem(0), 0);
+    // Pie sizes 11..20 (images 1..10) have no spin value of their own.
+    EXPECT_TRUE(PieSizeExact(25));
+    EXPECT_TRUE(PieSizeExact(10));
+    EXPECT_FALSE(PieSizeExact(15));
+    EXPECT_FALSE(PieSizeExact(0));
+    EXPECT_FALSE(PieSizeExact(251));
     EXPECT_EQ(LayerStateItem(18), 18);
     EXPECT_EQ(LayerStateItem(19), -1);
     EXPECT_EQ(LayerStateItem(-1), -1);
