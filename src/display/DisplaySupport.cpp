@@ -60,6 +60,27 @@ std::string WindowsBytes(const QString& text)
     return out;
 }
 
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+void AddOkCancel(QDialog& dialog, QBoxLayout* layout, const char* okName, const char* cancelName, QPushButton** ok,
+                 QPushButton** cancel)
+{
+    QPushButton* o = NamedButton(&dialog, okName, "OK");
+    o->setDefault(true);
+    QPushButton* c = NamedButton(&dialog, cancelName, "Cancel");
+    layout->addWidget(o);
+    layout->addWidget(c);
+    QObject::connect(o, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(c, &QPushButton::clicked, &dialog, &QDialog::reject);
+    if (ok) *ok = o;
+    if (cancel) *cancel = c;
+}
+
 int RunDisplayDialog(TSketchPadWindow& pad, QDialog& dialog) { return pad.Main.ExecDialog(dialog); }
 
 void AddHelp(QDialog& dialog, TZOKMainWindow& main, int context, QWidget* button)

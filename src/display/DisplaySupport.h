@@ -16,6 +16,8 @@
 #include "core/model/WidthSettings.h"
 #include "shell/NodeLinkDraw.h"
 
+class QBoxLayout;
+class QPushButton;
 class TSketchPadWindow;
 class TZOKMainWindow;
 
@@ -23,6 +25,13 @@ class TZOKMainWindow;
 // to bytes: a character Windows-1252 lacks becomes '?'.
 QString WindowsText(std::string_view bytes);
 std::string WindowsBytes(const QString& text);
+
+// A push button with its object name.
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
+// OK (the default button) and Cancel, wired to accept and reject, added to
+// a row or column of buttons.
+void AddOkCancel(QDialog& dialog, QBoxLayout* layout, const char* okName = "OKButton",
+                 const char* cancelName = "CancelButton", QPushButton** ok = nullptr, QPushButton** cancel = nullptr);
 
 // Runs a dialog of the window modally (through the main window, so tests
 // can drive it); returns its result.

@@ -42,20 +42,11 @@ TLayerDB::TLayerDB(TZOKMainWindow& Main, const TLayerSettings& Layers, QWidget* 
         ComboBoxes[size_t(i)] = c;
     }
     auto* buttons = new QHBoxLayout;
-    Button1 = new QPushButton("OK", this);
-    Button1->setObjectName("Button1");
-    Button1->setDefault(true);
-    Button2 = new QPushButton("Cancel", this);
-    Button2->setObjectName("Button2");
-    HelpButton = new QPushButton("&Help", this);
-    HelpButton->setObjectName("HelpButton");
     buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    AddOkCancel(*this, buttons, "Button1", "Button2", &Button1, &Button2);
+    HelpButton = NamedButton(this, "HelpButton", "&Help");
     buttons->addWidget(HelpButton);
     grid->addLayout(buttons, 11, 0, 1, 3);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     AddHelp(*this, Main, 600, HelpButton);
     Edits[1]->setFocus();
 }

@@ -16,17 +16,6 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-} // namespace
-
 // ---- "Polygon Styles" ----
 
 TPolygonStylesDB::TPolygonStylesDB(TSketchPadWindow& Pad, QWidget* Parent)
@@ -59,10 +48,10 @@ TPolygonStylesDB::TPolygonStylesDB(TSketchPadWindow& Pad, QWidget* Parent)
     }
     Group->button(1)->setChecked(true);
     auto* side = new QVBoxLayout;
-    FillColorButton = Button(this, "FillColorButton", "&Fill Color");
-    BorderColorButton = Button(this, "BorderColorButton", "&Border Color");
-    FillPatternButton = Button(this, "FillPatternButton", "Fill &Pattern");
-    BorderLineButton = Button(this, "BorderLineButton", "Border &Line");
+    FillColorButton = NamedButton(this, "FillColorButton", "&Fill Color");
+    BorderColorButton = NamedButton(this, "BorderColorButton", "&Border Color");
+    FillPatternButton = NamedButton(this, "FillPatternButton", "Fill &Pattern");
+    BorderLineButton = NamedButton(this, "BorderLineButton", "Border &Line");
     for (QPushButton* b : {FillColorButton, BorderColorButton, FillPatternButton, BorderLineButton})
         side->addWidget(b);
     connect(FillColorButton, &QPushButton::clicked, this, &TPolygonStylesDB::ChooseFillColor);
@@ -70,13 +59,7 @@ TPolygonStylesDB::TPolygonStylesDB(TSketchPadWindow& Pad, QWidget* Parent)
     connect(FillPatternButton, &QPushButton::clicked, this, &TPolygonStylesDB::ChooseFillPattern);
     connect(BorderLineButton, &QPushButton::clicked, this, &TPolygonStylesDB::ChooseBorderLine);
     side->addStretch();
-    auto* ok = Button(this, "OKButton", "OK");
-    ok->setDefault(true);
-    auto* cancel = Button(this, "CancelButton", "Cancel");
-    side->addWidget(ok);
-    side->addWidget(cancel);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(*this, side);
     grid->addLayout(side, 0, 2 * ((PolygonStyleCount + perColumn - 1) / perColumn), perColumn, 1);
     FindRows();
 }
@@ -181,15 +164,9 @@ TPolygonColorsDB::TPolygonColorsDB(TSketchPadWindow& Pad, QWidget* Parent)
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { FUseChanged = true; });
     v->addWidget(CheckBox1);
     auto* buttons = new QHBoxLayout;
-    auto* ok = Button(this, "OKButton", "OK");
-    ok->setDefault(true);
-    auto* cancel = Button(this, "CancelButton", "Cancel");
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancel(*this, buttons);
     v->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TPolygonColorsDB::EditSwatch(int N)

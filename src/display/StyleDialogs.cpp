@@ -24,17 +24,6 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
-namespace {
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-} // namespace
-
 // ---- "Node Styles" / "Link Styles" ----
 
 TClassStylesDB::TClassStylesDB(TSketchPadWindow& Pad, bool ANodes, QWidget* Parent)
@@ -123,9 +112,9 @@ TClassStylesDB::TClassStylesDB(TSketchPadWindow& Pad, bool ANodes, QWidget* Pare
     RowButtons[1]->setChecked(true);
 
     auto* side = new QVBoxLayout;
-    ShapeButton = Button(this, "ShapeButton", Nodes ? "&Shape" : "&Width");
-    ColorButton = Button(this, "ColorButton", "&Color");
-    BitmapButton = Button(this, "BitmapButton", Nodes ? "&Bitmap" : "Bitmap");
+    ShapeButton = NamedButton(this, "ShapeButton", Nodes ? "&Shape" : "&Width");
+    ColorButton = NamedButton(this, "ColorButton", "&Color");
+    BitmapButton = NamedButton(this, "BitmapButton", Nodes ? "&Bitmap" : "Bitmap");
     side->addWidget(ShapeButton);
     side->addWidget(ColorButton);
     side->addWidget(BitmapButton);
@@ -133,7 +122,7 @@ TClassStylesDB::TClassStylesDB(TSketchPadWindow& Pad, bool ANodes, QWidget* Pare
     connect(ColorButton, &QPushButton::clicked, this, &TClassStylesDB::ChooseColor);
     connect(BitmapButton, &QPushButton::clicked, this, &TClassStylesDB::ChooseBitmap);
     if (Nodes) {
-        PieButton = Button(this, "PieButton", "&Pie");
+        PieButton = NamedButton(this, "PieButton", "&Pie");
         side->addWidget(PieButton);
         connect(PieButton, &QPushButton::clicked, this, &TClassStylesDB::ChoosePie);
         // A pie belongs to a user class.
@@ -142,13 +131,7 @@ TClassStylesDB::TClassStylesDB(TSketchPadWindow& Pad, bool ANodes, QWidget* Pare
         enablePie();
     }
     side->addStretch();
-    auto* ok = Button(this, "OKButton", "OK");
-    ok->setDefault(true);
-    auto* cancel = Button(this, "CancelButton", "Cancel");
-    side->addWidget(ok);
-    side->addWidget(cancel);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    AddOkCancel(*this, side);
     grid->addLayout(side, 0, 5, MaxClasses + 1, 1);
     FindRows();
 }
@@ -169,6 +152,8 @@ bool TClassStylesDB::Run()
 {
     const int n = CountEntityTypes(FClasses);
     PrepareShrunk(n + 1, 0, Nodes ? 8 : 6, nullptr);
+    // The rows hidden, the form fits the rows shown.
+    adjustSize();
     return RunDisplayDialog(FPad, *this) == QDialog::Accepted;
 }
 
@@ -333,15 +318,9 @@ TPIeDB::TPIeDB(const TClassRecord& Class, const std::array<uint8_t, 11>& ASlices
     };
     grid->addWidget(Sample, 11, 1);
     auto* buttons = new QHBoxLayout;
-    auto* ok = Button(this, "OKButton", "OK");
-    ok->setDefault(true);
-    auto* cancel = Button(this, "CancelButton", "Cancel");
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancel(*this, buttons);
     grid->addLayout(buttons, 12, 0, 1, 2);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::array<uint8_t, 11> TPIeDB::Slices() const
@@ -412,24 +391,20 @@ TShapesDB::TShapesDB(TZOKMainWindow& Main, const TDisplaySettings& Display, QWid
     connect(SuppressCB, &QCheckBox::clicked, this, [this] { FSuppressChanged = true; });
     v->addWidget(SuppressCB);
     auto* buttons = new QHBoxLayout;
-    auto* ok = Button(this, "OKButton", "OK");
-    ok->setDefault(true);
-    auto* cancel = Button(this, "CancelButton", "Cancel");
-    HelpButton = Button(this, "HelpButton", "&Help");
+    HelpButton = NamedButton(this, "HelpButton", "&Help");
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancel(*this, buttons);
     buttons->addWidget(HelpButton);
     v->addLayout(buttons);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     AddHelp(*this, Main, 500, HelpButton);
 }
 
 void TShapesDB::Store(TDisplaySettings& Display) const
 {
     const TDisplaySettings& s = FShown;
-    const int size = SizeGroup->checkedId(), shape = ShapeGroup->checkedId(), link = LinkStyleGroup->checkedId();
+    // Each group has a button checked from the start.
+    const int size = std::max(SizeGroup->checkedId(), 0), shape = std::max(ShapeGroup->checkedId(), 0),
+              link = std::max(LinkStyleGroup->checkedId(), 0);
     Display.StandardSize = StoredChoice<int32_t>(s.StandardSize, StandardSizeButton(s.StandardSize) >= 0, FSizeChanged,
                                                  StandardSizes[size_t(size)]);
     Display.GlobalShape = StoredChoice<uint8_t>(s.GlobalShape, GlobalShapeButton(s.GlobalShape) >= 0, FShapeChanged,

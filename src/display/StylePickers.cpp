@@ -50,17 +50,9 @@ QRadioButton* TPickerDB::AddRow(int K, const QString& Caption, TSampleView* Samp
 void TPickerDB::Finish(int GridRow)
 {
     auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton("OK", this);
-    ok->setObjectName("OKButton");
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", this);
-    cancel->setObjectName("CancelButton");
     buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancel(*this, buttons);
     FGrid->addLayout(buttons, GridRow, 0, 1, FGrid->columnCount());
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     FindRows();
 }
 

@@ -44,17 +44,9 @@ TTransformDB::TTransformDB(TSketchPadWindow& Pad, int AKind, QWidget* Parent) : 
     ExemptLayersCB->setObjectName("ExemptLayersCB");
     grid->addWidget(ExemptLayersCB, texts, 0, 1, 3);
     auto* buttons = new QHBoxLayout;
-    OKBN = new QPushButton("OK", this);
-    OKBN->setObjectName("OKBN");
-    OKBN->setDefault(true);
-    CancelBN = new QPushButton("Cancel", this);
-    CancelBN->setObjectName("CancelBN");
     buttons->addStretch();
-    buttons->addWidget(OKBN);
-    buttons->addWidget(CancelBN);
+    AddOkCancel(*this, buttons, "OKBN", "CancelBN", &OKBN, &CancelBN);
     grid->addLayout(buttons, texts + 1, 0, 1, 3);
-    connect(OKBN, &QPushButton::clicked, this, &TTransformDB::accept);
-    connect(CancelBN, &QPushButton::clicked, this, &TTransformDB::reject);
     Edits[0]->setFocus();
 }
 
