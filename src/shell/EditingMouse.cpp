@@ -11,6 +11,7 @@
 #include "core/model/Undo.h"
 #include "platform/Cursors.h"
 #include "shell/MainWindow.h"
+#include "shell/NetworkDrawPad.h"
 #include "shell/SketchModes.h"
 #include "shell/SketchPad.h"
 #include "toolbars/DockButton.h"
@@ -219,6 +220,8 @@ bool TPadEditor::Transform(int Kind, TTransformParams& Params)
             Pad.Main.WriteCoordinates(p->View.CursorX, p->View.CursorY);
         p->InvalidatePad();
     }
+    // Windows that draw this network as their underlay follow it too.
+    InvalidateUnderlayViewers(Pad, true);
     UpdateCommands();
     return true;
 }

@@ -104,6 +104,8 @@ public:
     bool SaveAs(TSketchPadWindow& Pad);
     bool Append(TSketchPadWindow& Pad);
     void HelpContents(const std::string& Keyword);
+    // The help page of a dialog's help context (its Help button and F1).
+    void HelpTopic(int Context);
     void ShowAbout();
     void ShowPreferences(TSketchPadWindow& Pad);
     void ShowExtents(TSketchPadWindow& Pad);

@@ -545,6 +545,12 @@ void TZOKMainWindow::HelpContents(const std::string& Keyword)
     FHelp->ShowKeyword(Keyword);
 }
 
+void TZOKMainWindow::HelpTopic(int Context)
+{
+    if (!FHelp) FHelp = new THelpViewer(ProgramDir + "/help", this);
+    FHelp->ShowTopic(Context);
+}
+
 void TZOKMainWindow::ShowAbout()
 {
     TAboutDialog d(this);

@@ -52,3 +52,25 @@ void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed
                       w.viewport()->height(), w.View.DarkCursor != 0);
     }
 }
+
+void InvalidateUnderlayViewers(TSketchPadWindow& pad, bool wholeNetwork)
+{
+    TZOKMainWindow& main = pad.Main;
+    auto changed = [&](const TSketchPadWindow* w) { return w == &pad || (wholeNetwork && w->Network == pad.Network); };
+    for (TSketchPadWindow* w : main.SketchPads) {
+        // The chain as the paint follows it: each window once.
+        std::vector<const TSketchPadWindow*> seen{w};
+        const TSketchPadWindow* cur = w;
+        while (seen.size() < 100) {
+            const int next = cur->Settings.Backgrounds.Underlay;
+            if (next < 1 || next > main.PadCount()) break;
+            cur = main.SketchPads[size_t(next - 1)];
+            if (std::find(seen.begin(), seen.end(), cur) != seen.end()) break;
+            seen.push_back(cur);
+            if (changed(cur)) {
+                w->InvalidatePad();
+                break;
+            }
+        }
+    }
+}

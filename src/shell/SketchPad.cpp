@@ -15,6 +15,7 @@
 
 #include "core/file/TextFormat.h"
 #include "core/model/Rounding.h"
+#include "display/DisplayCommands.h"
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
@@ -57,6 +58,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     View.Settings = &Settings;
     NewNetwork();
     BuildMenus();
+    ConnectDisplayCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
