@@ -196,7 +196,9 @@ char KindOf(const TClassRecord& r, int i)
     return a ? a->Kind : 'R';
 }
 
-TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec)
+// Strings: whether the class keeps string values (classes 1..10 do; record 0,
+// like NumberStringAttributes, numbers none).
+TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec, bool strings)
 {
     TClassMap m;
     m.OldCount = std::clamp(oldRec.AttributeCount, 0, MaxAttributes);
@@ -205,7 +207,7 @@ TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec)
     oldString.fill(-1);
     int s = 0;
     for (int i = 1; i <= m.OldCount; ++i)
-        if (KindOf(oldRec, i) == 'S') oldString[size_t(i)] = s++;
+        if (strings && KindOf(oldRec, i) == 'S') oldString[size_t(i)] = s++;
     m.Identity = m.OldCount == m.NewCount;
     for (int i = 1; i <= m.NewCount; ++i) {
         const char k = KindOf(newRec, i);
@@ -213,7 +215,7 @@ TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec)
         m.Empty[size_t(i)] = EmptySlot(k);
         m.Keep[size_t(i)] = i <= m.OldCount && KindGroup(KindOf(oldRec, i)) == KindGroup(k);
         if (!m.Keep[size_t(i)]) m.Identity = false;
-        if (k == 'S') {
+        if (strings && k == 'S') {
             const int from = i <= m.OldCount ? oldString[size_t(i)] : -1;
             if (from != int(m.StringFrom.size())) m.Identity = false;
             m.StringFrom.push_back(from);
@@ -265,12 +267,10 @@ void ApplySchemaEdit(TNetwork& net, TClassKind kind, std::unique_ptr<TEntityClas
     TEntityClass* old = ClassTable(net, kind);
     std::array<TClassMap, MaxClasses + 1> maps;
     for (int c = 0; c <= MaxClasses; ++c) {
-        if (old)
-            maps[size_t(c)] = MakeMap((*old)[c], (*edited)[c]);
-        else
-            maps[size_t(c)] = MakeMap(TClassRecord{}, (*edited)[c]);
+        static const TClassRecord nothing;
+        maps[size_t(c)] = MakeMap(old ? (*old)[c] : nothing, (*edited)[c], c > 0);
     }
-    static const TClassMap none = MakeMap(TClassRecord{}, TClassRecord{});
+    static const TClassMap none = MakeMap(TClassRecord{}, TClassRecord{}, false);
     auto mapOf = [&](int cls) -> const TClassMap& {
         return (cls >= 0 && cls <= MaxClasses) ? maps[size_t(cls)] : none;
     };
