@@ -198,7 +198,7 @@ char KindOf(const TClassRecord& r, int i)
 
 // Strings: whether the class keeps string values (classes 1..10 do; record 0,
 // like NumberStringAttributes, numbers none).
-TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec, bool strings)
+TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec, bool strings, bool newStrings)
 {
     TClassMap m;
     m.OldCount = std::clamp(oldRec.AttributeCount, 0, MaxAttributes);
@@ -215,7 +215,7 @@ TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec, bool s
         m.Empty[size_t(i)] = EmptySlot(k);
         m.Keep[size_t(i)] = i <= m.OldCount && KindGroup(KindOf(oldRec, i)) == KindGroup(k);
         if (!m.Keep[size_t(i)]) m.Identity = false;
-        if (strings && k == 'S') {
+        if (newStrings && k == 'S') {
             const int from = i <= m.OldCount ? oldString[size_t(i)] : -1;
             if (from != int(m.StringFrom.size())) m.Identity = false;
             m.StringFrom.push_back(from);
@@ -268,9 +268,9 @@ void ApplySchemaEdit(TNetwork& net, TClassKind kind, std::unique_ptr<TEntityClas
     std::array<TClassMap, MaxClasses + 1> maps;
     for (int c = 0; c <= MaxClasses; ++c) {
         static const TClassRecord nothing;
-        maps[size_t(c)] = MakeMap(old ? (*old)[c] : nothing, (*edited)[c], c > 0);
+        maps[size_t(c)] = MakeMap(old ? (*old)[c] : nothing, (*edited)[c], c > 0, c > 0);
     }
-    static const TClassMap none = MakeMap(TClassRecord{}, TClassRecord{}, false);
+    static const TClassMap none = MakeMap(TClassRecord{}, TClassRecord{}, false, false);
     auto mapOf = [&](int cls) -> const TClassMap& {
         return (cls >= 0 && cls <= MaxClasses) ? maps[size_t(cls)] : none;
     };
@@ -313,4 +313,16 @@ void ApplySchemaEdit(TNetwork& net, TClassKind kind, std::unique_ptr<TEntityClas
         break;
     }
     }
+}
+
+void RemapClassValues(const TClassRecord& from, bool fromStrings, const TClassRecord& to, bool toStrings,
+                      TValueArray& values, TStringList& strings)
+{
+    const TClassMap m = MakeMap(from, to, fromStrings, toStrings);
+    auto block = std::make_unique<TValueSlot[]>(MaxAttributes);
+    for (int i = 1; i <= MaxAttributes; ++i) block[size_t(i - 1)] = values[size_t(i)];
+    int16_t bytes = int16_t(std::clamp(from.AttributeCount, 0, MaxAttributes) * 8);
+    if (bytes == 0) block.reset();
+    ApplyToBlock(m, block, bytes, strings, MaxAttributes);
+    for (int i = 1; i <= MaxAttributes; ++i) values[size_t(i)] = block[size_t(i - 1)];
 }

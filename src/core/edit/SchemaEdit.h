@@ -75,3 +75,9 @@ TValueSlot EmptySlot(char kind);
 // templates keep their 100 slots; the system values and strings follow the
 // system class. Numbers the string attributes. Marks nothing modified.
 void ApplySchemaEdit(TNetwork& net, TClassKind kind, std::unique_ptr<TEntityClass> edited);
+
+// Values and strings of an element whose class changes from `from` to `to`:
+// slots whose kind group differs become empty for the new kind, strings move
+// to the new string indexes (classes 1..10 keep strings, record 0 none).
+void RemapClassValues(const TClassRecord& from, bool fromStrings, const TClassRecord& to, bool toStrings,
+                      TValueArray& values, TStringList& strings);
