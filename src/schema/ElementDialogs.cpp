@@ -546,13 +546,18 @@ TEntityDB::TEntityDB(TSchemaContext& Context, TNode* ANode, TLink* ALink, QWidge
     } else {
         form->addRow("Width 1:", Size1Label);
         form->addRow("Width 2:", Size2Label);
-        int32_t mx = 0, my = 0;
-        LinkMidpoint(net, AHalf(Link), mx, my);
-        LocationLabel->setText(QString("%1, %2").arg(mx).arg(my));
+        if (r->ANode && r->BNode) {
+            int32_t mx = 0, my = 0;
+            LinkMidpoint(net, AHalf(Link), mx, my);
+            LocationLabel->setText(QString("%1, %2").arg(mx).arg(my));
+        }
         form->addRow("Midpoint", LocationLabel);
         DirectionLabel = Named(new QLabel(Link->AEnd ? "A ==> B" : "B ==> A", this), "DirectionLabel");
         form->addRow("Direction:", DirectionLabel);
         ElevationsBtn = Button(this, "ElevationsBtn", "&Elevations");
+        // The template link has no ends: nothing to measure.
+        ElevationsBtn->setEnabled(r->ANode && r->BNode);
+        PropertiesBtn->setEnabled(r->ANode && r->BNode);
         connect(ElevationsBtn, &QPushButton::clicked, this, &TEntityDB::ElevationsClick);
     }
     form->addRow(NoteMemo);
@@ -609,6 +614,7 @@ void TEntityDB::UpdateSizes()
         Node->Layer = layer;
     } else {
         TLinkValues* r = Link->LinkValues;
+        if (!r->ANode || !r->BNode) return;
         const uint8_t cls = r->EntityType;
         r->EntityType = uint8_t(ClassNo);
         t1 = LinkWidthExpressionText(net, binding, Ctx.Settings->Widths, *AHalf(Link), 1);

@@ -11,6 +11,7 @@
 #include "core/model/Rounding.h"
 #include "core/model/Undo.h"
 #include "platform/Cursors.h"
+#include "schema/SchemaCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchModes.h"
 #include "shell/SketchPad.h"
@@ -142,6 +143,7 @@ TPressResult TPadEditor::Press(Qt::MouseButton Button, QPoint Pixel)
     TPressResult r = SketchPress(*Pad.Network, Pad.View, Edit, Button == Qt::RightButton, Pad.WorldX(Pixel.x()),
                                  Pad.WorldY(Pixel.y()));
     After(r, before);
+    OpenElementDialogs(Pad, r);
     return r;
 }
 

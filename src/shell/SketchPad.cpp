@@ -1,3 +1,4 @@
+#include "schema/SchemaCommands.h"
 #include "shell/SketchPad.h"
 
 #include <QAction>
@@ -57,6 +58,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     View.Settings = &Settings;
     NewNetwork();
     BuildMenus();
+    ConnectSchemaCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
