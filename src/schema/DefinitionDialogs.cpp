@@ -263,6 +263,7 @@ void TAttributeDefinitionDB::KindChanged(int Row)
 
 void TAttributeDefinitionDB::UpdateWorksheetButton()
 {
+    if (!WorksheetBtn) return; // still being built
     if (Selected < 1 || Selected > Count) {
         WorksheetBtn->setEnabled(false);
         return;

@@ -64,7 +64,7 @@ public:
     std::vector<QLineEdit*> NameEdits, AliasEdits;
     std::vector<QComboBox*> FormatBoxes;
     std::vector<QSpinBox*> SpinEdits;
-    QPushButton *OKBtn, *CancelBtn, *WorksheetBtn;
+    QPushButton *OKBtn = nullptr, *CancelBtn = nullptr, *WorksheetBtn = nullptr;
     int Selected = 1;
 
     void Select(int Row);
