@@ -103,12 +103,13 @@ bool BoxContains(const TBox& outer, const TBox& inner)
 // lie off the ring's box on one side cannot be inside or cross it.
 bool LinkTouches(const TLinkValues& r, const TRing& ring, bool prune)
 {
-    const std::vector<TIntPoint> chain = LinkChain(r);
     if (prune) {
-        TBox b = EmptyBox;
-        for (const TIntPoint& p : chain) b.Include(p.X, p.Y);
+        TBox b{r.ANode->X, r.ANode->Y, r.ANode->X, r.ANode->Y};
+        b.Include(r.BNode->X, r.BNode->Y);
+        for (const TShapePoint* sp : r.ShapePoints) b.Include(sp->X, sp->Y);
         if (!BoxesOverlap(b, ring.Box)) return false;
     }
+    const std::vector<TIntPoint> chain = LinkChain(r);
     for (const TIntPoint& p : chain)
         if (Within(ring, p.X, p.Y)) return true;
     return ChainCrossesRing(chain, ring);

@@ -210,6 +210,15 @@ bool RandomNetwork(std::mt19937& rng, TNetwork& net, std::ostream& out, std::vec
             if (g > 1 && pick(0, 1)) node(a->X + dx / g, a->Y + dy / g);
         }
         if (pick(0, 1)) node(ring[0]->X, ring[0]->Y); // a second node on a vertex
+        if (pick(0, 1)) { // a small ring within this one (rings are star-shaped round their owner)
+            const int r0 = pick(3, 6);
+            std::vector<TNode*> inner{node(cx + r0, cy + 1), node(cx - 1, cy + r0), node(cx - r0, cy - 2)};
+            TNode* innerOwner = node(cx, cy - 1);
+            Ring(net, innerOwner, inner);
+            owners.push_back(innerOwner);
+            for (size_t i = 0; i < inner.size(); ++i)
+                segments.push_back({inner[i]->X, inner[i]->Y, inner[(i + 1) % 3]->X, inner[(i + 1) % 3]->Y});
+        }
     }
     for (int i = pick(5, 15); i > 0; --i) node(pick(0, 200), pick(0, 200));
     std::vector<TLinkValues*> links;
