@@ -20,6 +20,8 @@ TDrawPad PadOf(TSketchPadWindow& w)
     pad.Images = &w.Main.SymbolImages;
     pad.BackgroundImages = w.BackgroundImages.get();
     pad.WindowColor = w.Main.PaletteRGB[0];
+    pad.EditedNode = w.View.EditedNode;
+    pad.EditedLink = w.View.EditedLink;
     PrepareDrawing(*w.Network, w.Settings, pad);
     return pad;
 }

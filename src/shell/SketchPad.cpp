@@ -19,6 +19,7 @@
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
+#include "schema/SchemaCommands.h"
 #include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
@@ -59,6 +60,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     NewNetwork();
     BuildMenus();
     ConnectDisplayCommands(*this);
+    ConnectSchemaCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
