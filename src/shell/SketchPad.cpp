@@ -22,6 +22,8 @@
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
+#include "tools/LoopDialog.h"
+#include "tools/OverlayAreaDialog.h"
 
 namespace {
 // The point marker: a 7 x 7 circle over the pad. Presses go through it to
@@ -57,6 +59,8 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     View.Settings = &Settings;
     NewNetwork();
     BuildMenus();
+    ConnectLoopCommands(*this);
+    ConnectOverlayCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
