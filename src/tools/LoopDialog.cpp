@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -175,7 +174,7 @@ TLoopDB::TLoopDB(TZOKMainWindow& Main, TLoopSettings& Settings, QWidget* Parent)
     connect(OKButton, &QPushButton::clicked, this, [this] { OKClick(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(LoopButton, &QPushButton::clicked, this, [this] { LoopClick(); });
-    connect(HelpButton, &QPushButton::clicked, this, [this] { Help(); });
+    ConnectToolHelp(this, HelpButton, HelpContext, &ShowHelp);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {OKButton, CancelButton, LoopButton, HelpButton}) buttons->addWidget(b);
@@ -278,23 +277,6 @@ void TLoopDB::LoopClick()
     FSettings.ClockTop = run.ClockTop;
     FSettings.ViewerWidth = run.ViewerWidth;
     FSettings.ViewerHeight = run.ViewerHeight;
-}
-
-void TLoopDB::Help()
-{
-    if (ShowHelp)
-        ShowHelp(HelpContext);
-    else
-        ShowToolHelp(this, HelpContext);
-}
-
-void TLoopDB::keyPressEvent(QKeyEvent* Event)
-{
-    if (Event->key() == Qt::Key_F1) {
-        Help();
-        return;
-    }
-    QDialog::keyPressEvent(Event);
 }
 
 void ConnectLoopCommands(TSketchPadWindow& Pad)

@@ -72,11 +72,7 @@ public:
     // The system time of the viewer's clock (empty: the real one).
     std::function<QTime()> ClockNow;
 
-protected:
-    void keyPressEvent(QKeyEvent* Event) override;
-
 private:
-    void Help();
     void UpdateZoomHint();
     // The settings as the controls show them.
     TLoopSettings ControlSettings() const;

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,7 +45,7 @@ TOverlayAreaDB::TOverlayAreaDB(TNetwork& Net, TWindowSettings& Settings, TViewRe
     GoButton->setDefault(true);
     connect(GoButton, &QPushButton::clicked, this, [this] { GoClick(); });
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, [this] { Help(); });
+    ConnectToolHelp(this, HelpButton, HelpContext, &ShowHelp);
 
     auto* grid = new QGridLayout;
     grid->addWidget(StatusEdit, 0, 0, 1, 2);
@@ -113,23 +112,6 @@ void TOverlayAreaDB::closeEvent(QCloseEvent* Event)
         return;
     }
     QDialog::closeEvent(Event);
-}
-
-void TOverlayAreaDB::Help()
-{
-    if (ShowHelp)
-        ShowHelp(HelpContext);
-    else
-        ShowToolHelp(this, HelpContext);
-}
-
-void TOverlayAreaDB::keyPressEvent(QKeyEvent* Event)
-{
-    if (Event->key() == Qt::Key_F1) {
-        Help();
-        return;
-    }
-    QDialog::keyPressEvent(Event);
 }
 
 void OverlayScanBusy(TZOKMainWindow& Main, bool Busy)

@@ -40,12 +40,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* Event) override;
-    void keyPressEvent(QKeyEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
 
 private:
-    void Help();
-
     TNetwork& FNet;
     TWindowSettings& FSettings;
     TViewRecord& FView;

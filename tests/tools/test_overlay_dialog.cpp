@@ -1,15 +1,17 @@
 // The "Overlay Area" dialog: its first state, areas over shown and hidden
 // layers and in other units, the scan's hold on the dialog and the network,
-// and the units factor that marks only its own window modified.
+// the units factor that marks only its own window modified, and help.
 #include "tools/OverlayAreaDialog.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "core/model/Messages.h"
@@ -86,7 +88,7 @@ TEST_F(OverlayDialog, ShowsItsStateAndMeasuresTheVisibleLayersInTheGivenUnits)
     }
 }
 
-TEST_F(OverlayDialog, WhileTheScanRunsItsButtonsAreOffAndNothingClosesIt)
+TEST_F(OverlayDialog, WhileTheScanRunsNothingClosesItAndHelpShowsItsTopic)
 {
     D->show();
     struct {
@@ -114,6 +116,12 @@ TEST_F(OverlayDialog, WhileTheScanRunsItsButtonsAreOffAndNothingClosesIt)
     EXPECT_TRUE(D->CloseButton->isEnabled());
     EXPECT_TRUE(D->isVisible());
     EXPECT_EQ(Status(), AreaText("25"));
+    std::vector<int> topics;
+    D->ShowHelp = [&](int topic) { topics.push_back(topic); };
+    D->HelpButton->click();
+    QApplication::setActiveWindow(D.get());
+    QTest::keyClick(D->UnitsEdit, Qt::Key_F1);
+    EXPECT_EQ(topics, (std::vector<int>{1400, 1400}));
     D->CloseButton->click();
     EXPECT_FALSE(D->isVisible());
 }
