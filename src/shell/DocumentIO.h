@@ -19,6 +19,12 @@ public:
     // append leaves the network as it was.
     virtual bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
                       TMessageSink& Boxes) = 0;
+    // Opens FileName without asking whether a file that holds nothing keeps
+    // its name (it does not): the batch import's Open Network.
+    virtual bool OpenUnasked(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes)
+    {
+        return Open(Pad, FileName, false, false, Boxes);
+    }
     // Writes the pad's network to FileName in the newest version, never
     // damaging the file that was there; reports failures; returns success.
     virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) = 0;

@@ -29,6 +29,7 @@
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
+#include "tools/ShapeFileComplexDialog.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -101,6 +102,9 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     BuildFrameMenus();
     ShowMenusOf(nullptr);
     UpdateReopenMenu();
+
+    // The batch import dialog lives as long as the program.
+    CreateComplexShapeFileDB(*this);
 
     AutoSaveTimer.setInterval(AutoSaveInterval);
     connect(&AutoSaveTimer, &QTimer::timeout, this, [this] { AutoSaveTimerTimer(); });

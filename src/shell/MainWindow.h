@@ -103,6 +103,8 @@ public:
     bool SaveM(TSketchPadWindow& Pad);
     bool SaveAs(TSketchPadWindow& Pad);
     bool Append(TSketchPadWindow& Pad);
+    // Appends the file (no question); the window refits and is modified.
+    bool AppendFile(TSketchPadWindow& Pad, const std::string& Name, bool UseAppendedValues);
     void HelpContents(const std::string& Keyword);
     // The help page of a dialog's help context (its Help button and F1).
     void HelpTopic(int Context);
@@ -180,6 +182,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // The batch import opens, saves and closes windows as the commands do.
+    friend class TWindowBatchHost;
     TSketchPadWindow* CreatePad();
     void FreeUntouchedPads(TSketchPadWindow& Except);
     void AfterOpen(TSketchPadWindow& Pad);

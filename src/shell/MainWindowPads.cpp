@@ -254,11 +254,16 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     const bool useAppended = ExecDialog(disposition) == QDialog::Accepted;
     std::string name = Files->OpenFile(this, "Append");
     if (name.empty()) return false;
+    return AppendFile(Pad, name, useAppended);
+}
+
+bool TZOKMainWindow::AppendFile(TSketchPadWindow& Pad, const std::string& Name, bool UseAppendedValues)
+{
     bool ok = false;
     {
         TBusyCursor busy;
         TFileStep step(FileBusy);
-        if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
+        if (IO) ok = IO->Open(Pad, Name, true, UseAppendedValues, *Boxes);
     }
     // A failed append has reported and left the network as it was; the
     // window stays open either way.

@@ -20,11 +20,12 @@ TFileProgress Pump()
 }
 } // namespace
 
-bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
-                          TMessageSink& Boxes)
+namespace {
+bool OpenWith(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
+              bool AskKeepName, TMessageSink& Boxes)
 {
     TOpenOptions options;
-    options.AskKeepName = !Append;
+    options.AskKeepName = AskKeepName;
     options.UseAppendedSystemValues = UseAppendedValues;
     options.Progress = Pump();
     const TOpenResult r = OpenNetworkFile(*Pad.Network, Pad.Settings, FileName, !Append, Boxes, options);
@@ -34,6 +35,18 @@ bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bo
     // becomes untitled; an append keeps the network's backgrounds and reads them again.
     Pad.LoadBackgroundImages(Append ? std::string() : FileName);
     return true;
+}
+} // namespace
+
+bool TNetworkFileIO::Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
+                          TMessageSink& Boxes)
+{
+    return OpenWith(Pad, FileName, Append, UseAppendedValues, !Append, Boxes);
+}
+
+bool TNetworkFileIO::OpenUnasked(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes)
+{
+    return OpenWith(Pad, FileName, false, false, false, Boxes);
 }
 
 bool TNetworkFileIO::Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes)

@@ -26,6 +26,7 @@
 #include "shell/NetworkDrawPad.h"
 #include "tools/LoopDialog.h"
 #include "tools/OverlayAreaDialog.h"
+#include "tools/Tiger2000Dialog.h"
 
 namespace {
 // The point marker: a 7 x 7 circle over the pad. Presses go through it to
@@ -65,6 +66,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     ConnectSchemaCommands(*this);
     ConnectLoopCommands(*this);
     ConnectOverlayCommands(*this);
+    ConnectTigerCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes

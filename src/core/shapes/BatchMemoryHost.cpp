@@ -5,6 +5,7 @@
 #include "core/calc/CalcRun.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
+#include "core/tables/Update.h"
 
 namespace {
 
@@ -96,18 +97,16 @@ bool TMemoryBatchHost::RunProgram(TMessageSink&)
 
 bool TMemoryBatchHost::GetUpdateFormats(const std::string& path, TMessageSink& sink)
 {
-    // STUB (integrator): read the .xup file into the current window's
-    // extract/update formats once the extract/update engine exists.
-    ShowMessageText(sink, "Get Update Formats is not available here.", BatchCaption, MB_EXCLAMATION_OK);
-    return false;
+    TWindow* w = CurrentWindow();
+    return w && ReadBatchUpdateFormats(path, w->Settings.ExtractFormats, sink);
 }
 
 bool TMemoryBatchHost::DoUpdate(const std::string& path, TMessageSink& sink)
 {
-    // STUB (integrator): run the update from the file once the extract/update
-    // engine exists.
-    ShowMessageText(sink, "Do Update is not available here.", BatchCaption, MB_EXCLAMATION_OK);
-    return false;
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    const TUpdateResult r = RunUpdate(w->Net, w->Settings.ExtractFormats, path, sink);
+    return !r.ScaleRefused && r.ErrorCode == 0;
 }
 
 bool TMemoryBatchHost::SaveAs(const std::string& path, TMessageSink& sink)

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/file/SettingsSections.h"
+#include "core/model/ExtractFormats.h"
 #include "core/model/Messages.h"
 
 const char* const BatchTooManyWindows = "Too many windows are open.";
@@ -14,6 +16,7 @@ namespace fs = std::filesystem;
 
 constexpr int MsgCannotReadFormats = 305; // "Cannot read Extract/Update formats file."
 constexpr int CaptionUpdate = 51;         // "Update"
+constexpr int MsgTransformValues = 291;   // "Error in transform values."
 
 fs::path Located(const std::string& name, const std::string& folder)
 {
@@ -77,6 +80,16 @@ std::string ResolveBatchOutput(const std::string& name, const std::string& folde
     const std::string last = LastComponent(slashed);
     if (last.empty()) return Located(slashed, folder).string();
     return Located(last, folder).string();
+}
+
+bool ReadBatchUpdateFormats(const std::string& path, TExtractFormats& formats, TMessageSink& sink)
+{
+    TExtractFormats read = formats;
+    if (!ReadExtractFormatsFile(path, read)) return false;
+    formats = read;
+    if (formats.XScale == 0 || formats.YScale == 0)
+        ShowMessageText(sink, MessageText(MsgTransformValues), "Extract/Update", MB_EXCLAMATION_OK);
+    return true;
 }
 
 TBatchRunResult RunBatch(const TBatchScript& script, TBatchHost& host, TMessageSink& sink,

@@ -13,6 +13,7 @@
 #include "core/shapes/BatchScript.h"
 
 class TMessageSink;
+struct TExtractFormats;
 
 class TBatchHost {
 public:
@@ -92,6 +93,13 @@ extern const char* const BatchNoWindow;
 // the same, by whether its folder exists. Empty when nothing is found.
 std::string ResolveBatchInput(const std::string& name, const std::string& folder);
 std::string ResolveBatchOutput(const std::string& name, const std::string& folder);
+
+// "Get Update Formats" as both hosts do it: the formats file is read over
+// formats (false, with no message and formats as they were, when it cannot be
+// read), then checked as the formats dialog's OK checks them: a scale of 0
+// shows "Error in transform values." under "Extract/Update", and the formats
+// read stay.
+bool ReadBatchUpdateFormats(const std::string& path, TExtractFormats& formats, TMessageSink& sink);
 
 // Runs rows 1..100 until a row whose operation is "No Action" or whose name
 // is empty. A step whose input file is missing is skipped without a message.

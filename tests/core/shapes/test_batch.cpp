@@ -7,6 +7,7 @@
 #include "../net_window.h"
 #include "core/calc/CalcProgram.h"
 #include "core/file/NetworkFile.h"
+#include "core/file/SettingsSections.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
@@ -299,6 +300,65 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     TNetWindow both;
     ASSERT_EQ(OpenNetworkFile(both, (dir / "both.dta").string(), true, sink).Status, TOpenStatus::Ok);
     EXPECT_EQ(both.NodeCount, 6);
+}
+
+TEST(BatchRun, MemoryHostReadsFormatsAndUpdates)
+{
+    const fs::path dir = TempFolder("memory-update");
+    TMessageSinkRecorder sink;
+    {
+        TNetWindow net;
+        TClassRecord& zone = (*net.NodeClasses)[1];
+        zone.Name = "Zone";
+        zone.AttributeCount = 1;
+        zone.Attributes[1] = std::make_unique<TAttrib>();
+        zone.Attributes[1]->Alias = zone.Attributes[1]->AliasKey = "CNT";
+        for (int i = 1; i <= 2; ++i) {
+            THashEntry* cell;
+            TNode* n = AddNode(net, i * 100, 0, cell, false, 1);
+            n->EntityType = 1;
+            n->Name = "n" + std::to_string(i);
+        }
+        ASSERT_TRUE(SaveNetworkFile(net, (dir / "net.dta").string(), 9, sink).Ok);
+        TExtractFormats x;
+        x.NodeTemplates[1] = "NNAME,CNT";
+        x.SeparationMode = 1; // commas
+        ASSERT_TRUE(WriteExtractFormatsFile((dir / "f.xup").string(), x));
+        WriteFile(dir / "u.txt", "n1,5\r\nn2,6\r\n");
+        WriteFile(dir / "bad.xup", "NNAME,CNT\r\n"); // templates, then nothing
+        fs::create_directories(dir / "folder.txt");
+    }
+    auto values = [](const TNetwork& net) {
+        std::vector<double> v;
+        ForEachNode(net, [&](TNode* n) { v.push_back(n->Values[0].Real()); });
+        return v;
+    };
+    TMemoryBatchHost host;
+    TBatchRunResult r = RunBatch(Script({{1, "net.dta"}, {5, "f.xup"}, {6, "u.txt"}, {6, "folder.txt"}}, dir), host, sink);
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 4);
+    ASSERT_EQ(host.WindowCount(), 1);
+    EXPECT_EQ(host.CurrentWindow()->Settings.ExtractFormats.NodeTemplates[1], "NNAME,CNT");
+    EXPECT_EQ(values(host.CurrentWindow()->Net), (std::vector<double>{5, 6}));
+    ASSERT_EQ(sink.Count(), 1u) << "a table that cannot be read ends the run after its message";
+    EXPECT_EQ(sink.Last().Text, "Valid update file not found.");
+
+    // Formats with a scale of 0 are read and reported; the update refuses
+    // them and the run ends. Formats that cannot be read leave the window's.
+    sink.Clear();
+    host.CurrentWindow()->Settings.ExtractFormats.XScale = 0;
+    r = RunBatch(Script({{5, "f.xup"}, {6, "u.txt"}}, dir), host, sink);
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 2);
+    ASSERT_EQ(sink.Count(), 2u);
+    EXPECT_EQ(sink.Calls[0].Text, "Error in transform values.");
+    EXPECT_EQ(sink.Calls[0].Caption, "Extract/Update");
+    EXPECT_EQ(sink.Calls[1].Caption, "Extract/Update");
+    sink.Clear();
+    host.CurrentWindow()->Settings.ExtractFormats.NodeTemplates[1] = "kept";
+    EXPECT_TRUE(RunBatch(Script({{5, "bad.xup"}}, dir), host, sink).Ended);
+    EXPECT_EQ(host.CurrentWindow()->Settings.ExtractFormats.NodeTemplates[1], "kept");
+    EXPECT_EQ(sink.Last().Text, "Cannot read Extract/Update formats file.");
 }
 
 // The command-line driver beside this test program.

@@ -1,0 +1,173 @@
+#include "tools/BatchWindowHost.h"
+
+#include <chrono>
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "core/calc/CalcRun.h"
+#include "core/model/Messages.h"
+#include "core/tables/Update.h"
+#include "shell/DocumentIO.h"
+#include "shell/MainWindow.h"
+#include "shell/SketchPad.h"
+#include "tools/ExtractDialog.h"
+
+namespace {
+
+// Hourglass for the length of a step.
+struct TBusyCursor {
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Lets pending events other than user input through, about every 30 ms.
+class TPump {
+public:
+    void operator()()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - Last < std::chrono::milliseconds(30)) return;
+        Last = now;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+private:
+    std::chrono::steady_clock::time_point Last = std::chrono::steady_clock::now();
+};
+
+} // namespace
+
+void RefitNetworkWindows(TSketchPadWindow& Pad)
+{
+    const std::shared_ptr<TNetwork> net = Pad.Network;
+    for (TSketchPadWindow* p : Pad.Main.SketchPads)
+        if (p->Network == net) Pad.Main.TrimToExtents(*p);
+}
+
+int TWindowBatchHost::WindowCount() const { return Main.PadCount(); }
+
+bool TWindowBatchHost::HasCurrentWindow() const { return Main.CurrentPad != nullptr; }
+
+bool TWindowBatchHost::NewWindow(TMessageSink&)
+{
+    Main.CurrentFileName = Main.DefaultFileName;
+    FNewPad = Main.CreatePad();
+    return FNewPad != nullptr;
+}
+
+bool TWindowBatchHost::OpenNetwork(const std::string& Path, TMessageSink& Sink)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad || !Main.IO) return false;
+    pad->FileName = Path;
+    bool ok = false;
+    {
+        TBusyCursor busy;
+        ++Main.FileBusy;
+        ok = Main.IO->OpenUnasked(*pad, Path, Sink);
+        --Main.FileBusy;
+    }
+    if (!ok) return false;
+    FNewPad = nullptr;
+    Main.AfterOpen(*pad);
+    Main.FreeUntouchedPads(*pad);
+    return true;
+}
+
+bool TWindowBatchHost::ApplyShapefileSettings(TMessageSink&)
+{
+    // Until the shapefile import is part of the program there are no
+    // settings of its dialog to copy.
+    return HasCurrentWindow();
+}
+
+bool TWindowBatchHost::AppendNetwork(const std::string& Path, TMessageSink&)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    return pad && Main.AppendFile(*pad, Path, false);
+}
+
+bool TWindowBatchHost::ImportShapefile(const std::string&, TMessageSink& Sink)
+{
+    ShowMessageText(Sink, "Single Shapefile Import is not available here.", BatchCaption, MB_EXCLAMATION_OK);
+    return false;
+}
+
+bool TWindowBatchHost::LoadProgram(const std::string& Path, TMessageSink& Sink)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    // The program is read whole or not at all: a failed read keeps the one there.
+    return pad && OpenProgramFile(Path, pad->View.CalcProgram, &Sink);
+}
+
+bool TWindowBatchHost::RunProgram(TMessageSink&)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad) return false;
+    class THost : public TCalcHost {
+    public:
+        explicit THost(TSketchPadWindow& P) : Pad(P) {}
+        void ProcessMessages() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+        void Repaint() override { Pad.Main.InvalidateNetworkViews(Pad); }
+        TSketchPadWindow& Pad;
+    } host(*pad);
+    TCalcFlags flags;
+    TCalcRunOptions options;
+    options.View = &pad->View;
+    ++Main.CalcBusy;
+    RunCalculation(*pad->Network, pad->View.CalcProgram, flags, host, {}, DefaultCalcEditOps(), options);
+    --Main.CalcBusy;
+    Main.InvalidateNetworkViews(*pad);
+    return true;
+}
+
+bool TWindowBatchHost::GetUpdateFormats(const std::string& Path, TMessageSink& Sink)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad) return false;
+    TExtractFormats formats = pad->Settings.ExtractFormats;
+    if (!ReadBatchUpdateFormats(Path, formats, Sink)) return false;
+    if (!SameFormats(formats, pad->Settings.ExtractFormats)) {
+        pad->Settings.ExtractFormats = formats;
+        pad->View.Saved = 0;
+    }
+    return true;
+}
+
+bool TWindowBatchHost::DoUpdate(const std::string& Path, TMessageSink& Sink)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad) return false;
+    TUpdateResult r;
+    {
+        TBusyCursor busy;
+        TPump pump;
+        r = RunUpdate(*pad->Network, pad->Settings.ExtractFormats, Path, Sink, [&pump](int32_t) { pump(); });
+    }
+    if (r.CoordinatesChanged)
+        RefitNetworkWindows(*pad);
+    else if (r.Changed)
+        Main.InvalidateNetworkViews(*pad);
+    return !r.ScaleRefused && r.ErrorCode == 0;
+}
+
+bool TWindowBatchHost::SaveAs(const std::string& Path, TMessageSink&)
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    return pad && Main.SaveTo(*pad, Path);
+}
+
+void TWindowBatchHost::CloseCurrentWindow()
+{
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad) return;
+    if (pad == FNewPad) {
+        // A window whose network could not be read goes as it came.
+        FNewPad = nullptr;
+        Main.DestroyPad(*pad);
+        return;
+    }
+    // The ordinary close: the list of recent files remembers the window.
+    if (pad->View.Saved || Main.FormCloseQuery(*pad)) Main.FormClose(*pad);
+}
