@@ -237,6 +237,7 @@ TTigerResult TTiger2000DB::ImportSet(const std::string& AnyFile, TTigerSettings 
     // While the set is read and events run, nothing may start another
     // import, close this dialog, or close the network.
     FImporting = true;
+    if (HoldNetwork) HoldNetwork(true);
     for (QPushButton* b : {ImportButton, OKButton, CancelButton}) b->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto pump = [this] {
@@ -246,12 +247,10 @@ TTigerResult TTiger2000DB::ImportSet(const std::string& AnyFile, TTigerSettings 
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     pump();
-    if (HoldNetwork) HoldNetwork(true);
     TDeferredBoxes boxes;
     const auto names = FSettings.Layers.LayerNames;
     const TTigerSettings values = TigerSettingsOf(FSettings);
     const TTigerResult r = ImportTiger(FNet, FSettings, Values, TigerFileSetFor(AnyFile), pump, boxes);
-    if (HoldNetwork) HoldNetwork(false);
     // What was read stays, also after a failure on the way: the windows show it.
     if (r.Changed && NetworkChanged) NetworkChanged(r);
     // The window's layer names or values changed (with a change of the
@@ -262,6 +261,7 @@ TTigerResult TTiger2000DB::ImportSet(const std::string& AnyFile, TTigerSettings 
     QApplication::restoreOverrideCursor();
     pump();
     for (QPushButton* b : {OKButton, CancelButton}) b->setEnabled(true);
+    if (HoldNetwork) HoldNetwork(false);
     FImporting = false;
     boxes.ShowTo(Sink());
     if (r.ErrorCode == TigerErrorNone) {

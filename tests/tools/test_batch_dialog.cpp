@@ -1,0 +1,480 @@
+// The "Multiple Shapefiles Import" dialog: its pages and the table it keeps,
+// row editing from the focus, .sfs files and file names through their
+// dialogs, find and replace, a run's progress and what it disables, and runs
+// over the program's windows with real files.
+#include "tools/ShapeFileComplexDialog.h"
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "core/file/NetworkFile.h"
+#include "core/file/SettingsSections.h"
+#include "core/model/Messages.h"
+#include "core/model/Network.h"
+#include "core/model/NetworkQueries.h"
+#include "core/model/WindowSettings.h"
+#include "shell/MainWindow.h"
+#include "shell/NetworkFileIO.h"
+#include "shell/SketchPad.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TBatchScript Script(std::initializer_list<std::pair<int, std::string>> rows)
+{
+    TBatchScript s;
+    int row = 0;
+    for (const auto& [code, name] : rows) {
+        s.StepOperation[size_t(++row)] = code;
+        s.StepFileName[size_t(row)] = name;
+    }
+    return s;
+}
+
+std::string Text(const QLineEdit* e) { return e->text().toStdString(); }
+
+// Every step succeeds but those named in Fail; During runs inside each step.
+class TFakeSteps : public TBatchHost {
+public:
+    std::vector<std::string> Log;
+    std::set<std::string> Fail;
+    std::function<void()> During;
+    bool Step(const std::string& what)
+    {
+        Log.push_back(what);
+        if (During) During();
+        return !Fail.count(what);
+    }
+    int WindowCount() const override { return 1; }
+    bool HasCurrentWindow() const override { return true; }
+    bool NewWindow(TMessageSink&) override { return Step("New"); }
+    bool OpenNetwork(const std::string&, TMessageSink&) override { return Step("Open"); }
+    bool ApplyShapefileSettings(TMessageSink&) override { return Step("Settings"); }
+    bool AppendNetwork(const std::string&, TMessageSink&) override { return Step("Append"); }
+    bool ImportShapefile(const std::string&, TMessageSink&) override { return Step("Import"); }
+    bool LoadProgram(const std::string&, TMessageSink&) override { return Step("Load"); }
+    bool RunProgram(TMessageSink&) override { return Step("Run"); }
+    bool GetUpdateFormats(const std::string&, TMessageSink&) override { return Step("Formats"); }
+    bool DoUpdate(const std::string&, TMessageSink&) override { return Step("Update"); }
+    bool SaveAs(const std::string&, TMessageSink&) override { return Step("Save"); }
+    void CloseCurrentWindow() override { Step("Close"); }
+};
+
+struct BatchDialog : ::testing::Test {
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    TFakeSteps Steps;
+    std::unique_ptr<TComplexShapeFileDB> D;
+    std::string NextFile;
+    QFileDialog* LastFileDialog = nullptr;
+
+    void SetUp() override
+    {
+        D = std::make_unique<TComplexShapeFileDB>();
+        D->MessageBoxes = [this]() -> TMessageSink& { return Boxes; };
+        D->Operations = &Steps;
+        D->RunFileDialog = [this](QFileDialog& f) {
+            LastFileDialog = &f;
+            if (NextFile.empty()) return false;
+            f.selectFile(QString::fromStdString(NextFile));
+            return true;
+        };
+    }
+    std::string Path(const char* name) const { return Dir.filePath(name).toStdString(); }
+    void Focus(QWidget* w)
+    {
+        QApplication::setActiveWindow(D.get());
+        w->setFocus();
+        QApplication::processEvents();
+    }
+    int Page() const { return D->PageControl1->currentIndex() + 1; }
+    bool Yellow(int row) const
+    {
+        return D->Edits[size_t(row)]->palette().color(QPalette::Base) == QColor(Qt::yellow);
+    }
+};
+
+} // namespace
+
+TEST_F(BatchDialog, ShowsTheStoredTableWhichOnlyOKChanges)
+{
+    ASSERT_EQ(D->PageControl1->count(), 10);
+    EXPECT_EQ(D->PageControl1->tabText(0), "First");
+    EXPECT_EQ(D->PageControl1->tabText(9), "Tenth");
+    EXPECT_EQ(D->ComboBoxes[100]->count(), 9);
+    EXPECT_EQ(D->ComboBoxes[100]->itemText(8), "Save As, Close");
+    EXPECT_TRUE(D->Edits[1]->isReadOnly());
+    EXPECT_EQ(D->findChild<QComboBox*>("ComboBox57"), D->ComboBoxes[57]);
+
+    D->Stored = Script({{1, "net.dta"}, {4, "p.pgm"}});
+    D->show();
+    EXPECT_EQ(D->ComboBoxes[2]->currentIndex(), 4);
+    EXPECT_EQ(Text(D->Edits[2]), "p.pgm");
+    EXPECT_EQ(Text(D->StepEdit), "0");
+    EXPECT_TRUE(D->ExecuteButton->isEnabled());
+
+    D->ComboBoxes[2]->setCurrentIndex(7);
+    EXPECT_EQ(D->Rows().StepOperation[2], 7);
+    D->CancelButton->click();
+    EXPECT_EQ(D->Stored.StepOperation[2], 4) << "Cancel stores nothing";
+    D->show();
+    EXPECT_EQ(D->ComboBoxes[2]->currentIndex(), 4);
+    D->ComboBoxes[2]->setCurrentIndex(7);
+    D->OKButton->click();
+    EXPECT_EQ(D->result(), 1);
+    EXPECT_EQ(D->Stored.StepOperation[2], 7);
+    EXPECT_EQ(D->Stored.StepFileName[1], "net.dta");
+}
+
+TEST_F(BatchDialog, MovesInsertsAndDeletesRowsFromTheFocus)
+{
+    TBatchScript s;
+    for (int r = 1; r <= 100; ++r) {
+        s.StepOperation[size_t(r)] = r % 9;
+        s.StepFileName[size_t(r)] = "f" + std::to_string(r);
+    }
+    D->Stored = s;
+    D->show();
+
+    // Up swaps with the row above; the page and the focus follow, on the same kind of control.
+    Focus(D->Edits[11]);
+    D->UpButton->click();
+    EXPECT_EQ(Text(D->Edits[10]), "f11");
+    EXPECT_EQ(Text(D->Edits[11]), "f10");
+    EXPECT_EQ(D->ComboBoxes[10]->currentIndex(), 11 % 9);
+    EXPECT_EQ(Page(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), D->Edits[10]);
+    Focus(D->ComboBoxes[30]);
+    D->DownButton->click();
+    EXPECT_EQ(Text(D->Edits[31]), "f30");
+    EXPECT_EQ(Page(), 4);
+    EXPECT_EQ(QApplication::focusWidget(), D->ComboBoxes[31]);
+    Focus(D->Edits[1]);
+    D->UpButton->click();
+    Focus(D->Edits[100]);
+    D->DownButton->click();
+    EXPECT_EQ(Text(D->Edits[1]), "f1");
+    EXPECT_EQ(Text(D->Edits[100]), "f100");
+
+    // Insert and Delete act on the row last entered; never on row 100.
+    EXPECT_EQ(D->LastEnteredRow(), 100);
+    D->InsertClick();
+    D->DeleteClick();
+    EXPECT_EQ(Text(D->Edits[100]), "f100");
+    Focus(D->ComboBoxes[98]);
+    D->InsertButton->click();
+    EXPECT_EQ(Text(D->Edits[98]), "");
+    EXPECT_EQ(D->ComboBoxes[98]->currentIndex(), 0);
+    EXPECT_EQ(Text(D->Edits[99]), "f98");
+    EXPECT_EQ(Text(D->Edits[100]), "f99");
+    D->DeleteButton->click();
+    EXPECT_EQ(Text(D->Edits[98]), "f98");
+    EXPECT_EQ(Text(D->Edits[100]), "");
+    EXPECT_EQ(D->ComboBoxes[100]->currentIndex(), 0);
+
+    D->PageControl1->setCurrentIndex(5);
+    D->ClearButton->click();
+    EXPECT_EQ(Page(), 1);
+    for (int r : {1, 50, 99}) {
+        EXPECT_EQ(Text(D->Edits[size_t(r)]), "");
+        EXPECT_EQ(D->ComboBoxes[size_t(r)]->currentIndex(), 0);
+    }
+}
+
+TEST_F(BatchDialog, KeepsScriptsInFilesAndNamesFilesThroughTheirDialogs)
+{
+    D->show();
+    D->ComboBoxes[1]->setCurrentIndex(4);
+    NextFile = Path("calc.pgm");
+    QTest::mouseDClick(D->Edits[1], Qt::LeftButton);
+    ASSERT_NE(LastFileDialog, nullptr);
+    EXPECT_EQ(LastFileDialog->windowTitle(), "Set File Name");
+    EXPECT_EQ(LastFileDialog->selectedNameFilter(), "ZOK Calculate file (*.pgm *.PGM)");
+    EXPECT_EQ(Text(D->Edits[1]), NextFile);
+    D->ComboBoxes[2]->setCurrentIndex(6);
+    D->ChooseFileName(2);
+    EXPECT_EQ(LastFileDialog->selectedNameFilter(), "ZOK Update file (*.txt *.TXT *.dbf *.DBF *.tab *.TAB *.csv *.CSV)");
+    NextFile.clear();
+    D->ChooseFileName(2);
+    EXPECT_EQ(Text(D->Edits[2]), Path("calc.pgm")) << "a cancelled dialog names nothing";
+
+    NextFile = Path("run.sfs");
+    D->SaveButton->click();
+    EXPECT_EQ(LastFileDialog->windowTitle(), "Save Shape File Import Specification");
+    std::ifstream in(NextFile, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "4 " + Path("calc.pgm") + "\r");
+    D->ClearButton->click();
+    D->OpenButton->click();
+    EXPECT_EQ(LastFileDialog->windowTitle(), "Open Shapefile Import Specification");
+    EXPECT_EQ(D->ComboBoxes[2]->currentIndex(), 6);
+    EXPECT_EQ(Text(D->Edits[1]), Path("calc.pgm"));
+
+    // A file that is not a script leaves the rows and says so.
+    NextFile = Path("short.sfs");
+    std::ofstream(NextFile) << "1 a.dta\n";
+    D->OpenButton->click();
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_EQ(Boxes.Last().Text, "Not a valid shapefile import specification.");
+    EXPECT_EQ(Boxes.Last().Caption, "Multiple Shapefiles Import");
+    EXPECT_EQ(D->ComboBoxes[1]->currentIndex(), 4);
+    NextFile = Path("no/such/folder/x.sfs");
+    D->SaveButton->click();
+    EXPECT_EQ(Boxes.Count(), 2u);
+}
+
+TEST_F(BatchDialog, FindsAndReplacesInTheFileNames)
+{
+    D->Stored = Script({{1, "C:\\data\\a.dta"}, {7, "b.dta"}});
+    D->Stored.StepFileName[25] = "C:\\data\\c.shp";
+    D->show();
+    D->ReplaceButton->click();
+    TBatchReplaceDB& box = *D->ReplaceDB;
+    EXPECT_TRUE(box.isVisible());
+    box.FindEdit->setText("C:\\data");
+    box.FindButton->click();
+    EXPECT_TRUE(Yellow(1));
+    box.FindButton->click();
+    EXPECT_FALSE(Yellow(1));
+    EXPECT_TRUE(Yellow(25));
+    EXPECT_EQ(Page(), 3);
+    box.ReplaceEdit->setText("/home/p/C:\\data");
+    box.ReplaceButton->click();
+    EXPECT_EQ(Text(D->Edits[25]), "/home/p/C:\\data\\c.shp") << "replaced once, where it stood";
+    EXPECT_EQ(Text(D->Edits[1]), "C:\\data\\a.dta");
+    box.FindButton->click();
+    EXPECT_EQ(Page(), 1) << "nothing further: back to the first page";
+    EXPECT_FALSE(Yellow(25));
+    box.FindButton->click();
+    EXPECT_TRUE(Yellow(1)) << "and the next search starts at row 1";
+
+    // Replace and Replace All with nothing to find change nothing.
+    box.FindEdit->clear();
+    box.ReplaceEdit->setText("x");
+    box.ReplaceButton->click();
+    box.ReplaceAllButton->click();
+    EXPECT_EQ(Text(D->Edits[1]), "C:\\data\\a.dta");
+    EXPECT_EQ(Text(D->Edits[2]), "b.dta");
+    box.FindEdit->setText(".dta");
+    box.ReplaceEdit->setText(".DTA");
+    box.ReplaceAllButton->click();
+    EXPECT_EQ(Text(D->Edits[1]), "C:\\data\\a.DTA");
+    EXPECT_EQ(Text(D->Edits[2]), "b.DTA");
+    EXPECT_EQ(D->Rows().StepFileName[2], "b.DTA");
+}
+
+TEST_F(BatchDialog, ARunShowsItsRowsAndHoldsTheDialogUntilItEnds)
+{
+    for (const char* f : {"a.dta", "p.pgm"}) std::ofstream(Path(f)) << "x";
+    TBatchScript s = Script({{1, Path("a.dta")}, {4, Path("p.pgm")}, {7, Path("out.dta")}});
+    s.StepOperation[12] = 7;
+    s.StepFileName[12] = Path("late.dta");
+    for (int r = 4; r <= 11; ++r) {
+        s.StepOperation[size_t(r)] = 9; // an operation this program does not know
+        s.StepFileName[size_t(r)] = "x";
+    }
+    D->Stored = s;
+    D->show();
+    std::vector<bool> held;
+    D->HoldWindows = [&](bool on) { held.push_back(on); };
+    struct TSeen {
+        std::string Counter;
+        int Page = 0;
+        bool Yellow = false, PreviousYellow = true, AnyEnabled = false, Visible = false;
+    };
+    std::vector<TSeen> seen;
+    Steps.During = [&] {
+        TSeen x;
+        x.Counter = Text(D->StepEdit);
+        const int row = std::stoi(x.Counter);
+        x.Page = Page();
+        x.Yellow = Yellow(row) && D->ComboBoxes[size_t(row)]->palette().color(QPalette::Button) == QColor(Qt::yellow);
+        x.PreviousYellow = row > 1 && Yellow(row - 1);
+        for (QWidget* w : std::initializer_list<QWidget*>{D->ExecuteButton, D->OKButton, D->CancelButton, D->ClearButton,
+                                                          D->InsertButton, D->DeleteButton, D->ReplaceButton,
+                                                          D->UpButton, D->DownButton, D->OpenButton, D->SaveButton})
+            x.AnyEnabled = x.AnyEnabled || w->isEnabled();
+        D->reject();
+        D->close();
+        x.Visible = D->isVisible();
+        seen.push_back(x);
+    };
+    TBatchRunResult r = D->ExecuteClick();
+    EXPECT_FALSE(r.Ended);
+    EXPECT_EQ(r.Row, 13);
+    EXPECT_EQ(Steps.Log, (std::vector<std::string>{"New", "Open", "Settings", "Load", "Run", "Save", "Save"}));
+    ASSERT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen[3].Counter, "2");
+    EXPECT_EQ(seen.back().Counter, "12");
+    EXPECT_EQ(seen.back().Page, 2);
+    for (const TSeen& x : seen) {
+        EXPECT_TRUE(x.Yellow) << x.Counter;
+        EXPECT_FALSE(x.PreviousYellow) << x.Counter;
+        EXPECT_FALSE(x.AnyEnabled) << x.Counter;
+        EXPECT_TRUE(x.Visible) << x.Counter;
+    }
+    EXPECT_TRUE(Yellow(13)) << "the row that ended the script";
+    EXPECT_EQ(held, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(D->ExecuteButton->isEnabled());
+    EXPECT_TRUE(D->OKButton->isEnabled());
+
+    // A step that fails ends the run; everything is enabled again.
+    Steps.Log.clear();
+    Steps.During = nullptr;
+    Steps.Fail = {"Load"};
+    r = D->ExecuteClick();
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 2);
+    EXPECT_TRUE(D->ExecuteButton->isEnabled());
+    EXPECT_TRUE(D->CancelButton->isEnabled());
+    EXPECT_FALSE(Yellow(13));
+    EXPECT_TRUE(Yellow(2));
+}
+
+// ---- over the program's windows ----
+
+namespace {
+
+struct BatchWindows : ::testing::Test {
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    TNetworkFileIO IO;
+    std::unique_ptr<TZOKMainWindow> Main;
+    TComplexShapeFileDB* D = nullptr;
+
+    void SetUp() override
+    {
+        TMainOptions o;
+        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
+        o.ProgramDir = Dir.path().toStdString();
+        o.ShowSplash = false;
+        Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetMessageBoxes(&Boxes);
+        Main->SetNetworkIO(&IO);
+        Main->show();
+        Main->CreateFirstPad();
+        D = ComplexShapeFileDBOf(*Main);
+        ASSERT_NE(D, nullptr);
+        // A network of two named zones with a count, formats that read the
+        // count by name, and a table of counts.
+        TNetwork net;
+        TWindowSettings settings;
+        TClassRecord& zone = (*net.NodeClasses)[1];
+        zone.Name = "Zone";
+        zone.AttributeCount = 1;
+        zone.Attributes[1] = std::make_unique<TAttrib>();
+        zone.Attributes[1]->Alias = zone.Attributes[1]->AliasKey = "CNT";
+        for (int i = 1; i <= 2; ++i) {
+            THashEntry* cell;
+            TNode* n = AddNode(net, i * 100, 50, cell, false, 1);
+            n->EntityType = 1;
+            n->Name = "n" + std::to_string(i);
+        }
+        ASSERT_TRUE(SaveNetworkFile(net, settings, Path("net.dta"), 9, Boxes).Ok);
+        TExtractFormats x;
+        x.NodeTemplates[1] = "NNAME,CNT";
+        x.SeparationMode = 1;
+        ASSERT_TRUE(WriteExtractFormatsFile(Path("f.xup"), x));
+        std::ofstream(Path("u.txt"), std::ios::binary) << "n1,5\r\nn2,6\r\n";
+        std::ofstream(Path("bad.dta"), std::ios::binary) << "not a network\r\n";
+    }
+    void TearDown() override
+    {
+        Boxes.Answers.assign(256, IDNO);
+        Main->close();
+        Main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    std::string Path(const char* name) const { return Dir.filePath(name).toStdString(); }
+    TBatchRunResult Run(const TBatchScript& s)
+    {
+        D->SetRows(s);
+        return D->ExecuteClick();
+    }
+};
+
+std::vector<double> Counts(const TNetwork& net)
+{
+    std::vector<double> v;
+    ForEachNode(net, [&](TNode* n) { v.push_back(n->Values ? n->Values[0].Real() : -1); });
+    return v;
+}
+
+} // namespace
+
+TEST_F(BatchWindows, OpensUpdatesSavesAndClosesNetworkWindows)
+{
+    TSketchPadWindow* first = Main->CurrentPad;
+    first->Network->SetAllowClose(false); // a window with work in it stays
+    bool closable = true;
+    int steps = 0;
+    D->Pump = [&] {
+        if (steps++ == 2) closable = Main->FormCloseQuery(*first);
+    };
+    const TBatchRunResult r = Run(Script({{1, Path("net.dta")},
+                                          {5, Path("f.xup")},
+                                          {6, Path("u.txt")},
+                                          {8, Path("out.dta")},
+                                          {2, Path("out.dta")}}));
+    EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
+    EXPECT_FALSE(r.Ended);
+    EXPECT_FALSE(closable) << "no window closes during a run";
+    ASSERT_EQ(Main->PadCount(), 1) << "the saved window closed";
+    EXPECT_EQ(Main->CurrentPad, first);
+    EXPECT_EQ(Main->Recent.Files[1], Path("out.dta"));
+    EXPECT_EQ(first->Network->NodeCount, 2) << "appended to the window left current";
+    EXPECT_EQ(Main->FileBusy, 0);
+    TNetwork saved;
+    TWindowSettings settings;
+    ASSERT_EQ(OpenNetworkFile(saved, settings, Path("out.dta"), true, Boxes).Status, TOpenStatus::Ok);
+    EXPECT_EQ(Counts(saved), (std::vector<double>{5, 6}));
+    EXPECT_EQ(settings.ExtractFormats.NodeTemplates[1], "NNAME,CNT");
+}
+
+TEST_F(BatchWindows, FailedStepsEndTheRunAndLeaveTheWindowsAsTheyWere)
+{
+    TSketchPadWindow* first = Main->CurrentPad;
+    first->Network->SetAllowClose(false);
+    // A network that cannot be read takes its new window with it.
+    TBatchRunResult r = Run(Script({{1, Path("bad.dta")}, {7, Path("never.dta")}}));
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 1);
+    EXPECT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Main->CurrentPad, first);
+    EXPECT_EQ(Main->Recent.Count, 0) << "a window that never held the file is not remembered";
+    EXPECT_FALSE(Boxes.Calls.empty());
+    EXPECT_FALSE(fs::exists(Path("never.dta")));
+
+    // A save that fails keeps its window open.
+    Boxes.Clear();
+    r = Run(Script({{8, Path("no/such/folder/out.dta")}, {7, Path("never.dta")}}));
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(Main->PadCount(), 1);
+    EXPECT_FALSE(Boxes.Calls.empty());
+    EXPECT_TRUE(D->ExecuteButton->isEnabled());
+
+    // A hundred windows: no new one.
+    while (Main->PadCount() < MaxPads) ASSERT_NE(Main->NewView(), nullptr);
+    Boxes.Clear();
+    r = Run(Script({{1, Path("net.dta")}}));
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(Main->PadCount(), MaxPads);
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_EQ(Boxes.Last().Text, "Too many windows are open.");
+    EXPECT_EQ(Boxes.Last().Caption, "Multiple Shapefiles Import");
+}
