@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
@@ -26,6 +27,8 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "shell/DocumentIO.h"
+#include "shell/PadCommands.h"
+#include "shell/PrintTarget.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
 
@@ -111,6 +114,21 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     AutoSaveTimer.setInterval(AutoSaveInterval);
     connect(&AutoSaveTimer, &QTimer::timeout, this, [this] { AutoSaveTimerTimer(); });
     AutoSaveTimer.start();
+    HintTimer.setInterval(500);
+    connect(&HintTimer, &QTimer::timeout, this, [this] { HintTimerTimer(); });
+    HintTimer.start();
+
+    // The commands of the network windows' menus, and how a long run
+    // enables and disables them.
+    RegisterShellPadItems(*this);
+    Gate.Changed = [this] {
+        for (TSketchPadWindow* p : SketchPads) UpdatePadItems(*p);
+    };
+    MakePrintTarget = [](QPrinter& printer, const std::string& file) { return MakePrinterTarget(printer, file); };
+    ScreenPpi = [] {
+        QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->logicalDotsPerInch() : 96.0;
+    };
 
     resize(1024, 768);
     if (splash) splash->close();
@@ -236,11 +254,7 @@ void TZOKMainWindow::ConnectToolbars()
         });
     }
     auto extend = [this](QToolButton* b, TSketchPadWindow::TSide side) {
-        connect(b, &QToolButton::clicked, this, [this, side] {
-            if (!CurrentPad) return;
-            CurrentPad->ExtendArea(side);
-            CurrentPad->View.Saved = 0;
-        });
+        connect(b, &QToolButton::clicked, this, [this, side] { ExtendSpace(side); });
     };
     extend(t.WestButton, TSketchPadWindow::SideRight);
     extend(t.NorthButton, TSketchPadWindow::SideDown);
@@ -252,6 +266,7 @@ void TZOKMainWindow::ConnectToolbars()
     auto zoomState = [this](bool in) {
         if (!CurrentPad) return;
         CurrentPad->HidePointMarker();
+        CurrentPad->HideObjectMarks();
         TPadView& v = CurrentPad->View;
         if (in) {
             v.ZoomInState = v.ZoomInState ? 0 : 1;
@@ -290,6 +305,7 @@ void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButto
     if (Mode < 0 || Mode >= SketchModeCount) return;
     Pad.View.CurrentNode = nullptr;
     Pad.HidePointMarker();
+    Pad.HideObjectMarks();
     Pad.View.SketchMode = uint8_t(Mode);
     StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
@@ -366,5 +382,5 @@ void TZOKMainWindow::StatusBarDblClick(int X)
         else if (m == 20 || m == 21)
             ShowReinitializeOptions(*CurrentPad);
     }
-    if (plot && PlottingPad) PlottingPad->View.DrawAbort = 1;
+    if (plot) Gate.RequestStop(TBusyKind::Print);
 }
