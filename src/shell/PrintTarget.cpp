@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,7 +88,17 @@ public:
             QFile::remove(temp);
             return false;
         }
-        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        // The file gets the permissions of the one it replaces, or the usual ones.
+        struct stat old {};
+        const QByteArray targetName = QFile::encodeName(target), tempName = QFile::encodeName(temp);
+        if (::stat(targetName.constData(), &old) == 0) {
+            (void)::chmod(tempName.constData(), old.st_mode & 07777);
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            (void)::chmod(tempName.constData(), 0666 & ~mask);
+        }
+        if (std::rename(tempName.constData(), targetName.constData()) != 0) {
             QFile::remove(temp);
             return false;
         }
@@ -98,6 +110,11 @@ private:
     {
         QPainter painter;
         if (!painter.begin(&P)) return false;
+        // A picture played on a device scales itself from its own resolution
+        // to the device's; it was drawn in the device's pixels already.
+        const double sx = double(picture.logicalDpiX()) / std::max(1, P.logicalDpiX());
+        const double sy = double(picture.logicalDpiY()) / std::max(1, P.logicalDpiY());
+        painter.scale(sx, sy);
         painter.drawPicture(0, 0, picture);
         return painter.end();
     }

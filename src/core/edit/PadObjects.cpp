@@ -10,7 +10,17 @@
 
 // ---------------------------------------------------------------- hover hint
 
-std::string HintNumber(double v) { return RealText(false, 15, v); }
+std::string HintNumber(double v)
+{
+    // The general form with the exponent as short as it goes: "1E-7", "2.5E20".
+    std::string s = RealText(false, 15, v);
+    const size_t e = s.find('E');
+    if (e == std::string::npos) return s;
+    size_t d = e + 1;
+    if (d < s.size() && (s[d] == '-' || s[d] == '+')) ++d;
+    while (d + 1 < s.size() && s[d] == '0') s.erase(d, 1);
+    return s;
+}
 
 std::string GeographyBracket(const TNetworkPoint& p)
 {
