@@ -295,7 +295,7 @@ void TPadHandles::PointEvent(int Type, QPoint Pos)
     if (Type == QEvent::MouseMove) {
         MovePointTo(m->pos() + (Pos - FPress));
     } else if (Type == QEvent::MouseButtonRelease) {
-        MovePointTo(m->pos() + (Pos - FPress));
+        // The point stays where the last move put it.
         FDragging = false;
         // Every window of the network can scroll to where the point went.
         for (TSketchPadWindow* w : Pad.Main.SketchPads)
@@ -357,7 +357,7 @@ void TPadHandles::ObjectEvent(int Type, QPoint Pos)
     }
     if (!FDragging || SelectedObject == ObjectNone) return;
     if (Type != QEvent::MouseMove && Type != QEvent::MouseButtonRelease) return;
-    AnObject->move(AnObject->pos() + (Pos - FPress));
+    if (Type == QEvent::MouseMove) AnObject->move(AnObject->pos() + (Pos - FPress));
     const TPixelMap map = Map();
     const int32_t x = int32_t(pround((map.HorzPos + double(AnObject->x()) + AnObject->width() / 2) / map.Scale)) - map.OriginX;
     const int32_t y = int32_t(pround((map.VertPos + double(AnObject->y()) + AnObject->height() / 2) / map.Scale)) - map.OriginY;
@@ -467,7 +467,8 @@ bool TPadHandles::Nudge(int Dx, int Dy)
     if (m && m->isVisible() && (Pad.View.PickedNode || Pad.View.PickedShapePoint)) {
         const QPoint centre(m->width() / 2, m->height() / 2);
         PointEvent(QEvent::MouseButtonPress, centre);
-        PointEvent(QEvent::MouseButtonRelease, centre + QPoint(Dx, Dy));
+        PointEvent(QEvent::MouseMove, centre + QPoint(Dx, Dy));
+        PointEvent(QEvent::MouseButtonRelease, centre);
         return true;
     }
     return false;
