@@ -148,7 +148,9 @@ std::string CopyFileName(const std::string& FileName, int Copy, int Copies)
 
 bool TRecordingPrintTarget::Begin(const std::string& Title)
 {
-    Jobs->push_back({Title});
+    TJob job;
+    job.Title = Title;
+    Jobs->push_back(std::move(job));
     FCanvas = std::make_unique<TRecordingCanvas>(TCanvasRect{0, 0, Dev.Width, Dev.Height});
     return true;
 }
