@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScreen>
@@ -121,6 +122,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     // The commands of the network windows' menus, and how a long run
     // enables and disables them.
     RegisterShellPadItems(*this);
+    qApp->installEventFilter(this);
     Gate.Changed = [this] {
         for (TSketchPadWindow* p : SketchPads) UpdatePadItems(*p);
     };
@@ -206,6 +208,15 @@ void TZOKMainWindow::BuildStatusBar()
 
 bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
 {
+    // An open menu takes plain letters as its own mnemonics: the window's
+    // one-letter short cuts (the sketch modes, Refresh) wait until it closes.
+    if (Event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget()) {
+        auto* k = static_cast<QKeyEvent*>(Event);
+        if ((k->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0 && !k->text().isEmpty()) {
+            Event->accept();
+            return true;
+        }
+    }
     if (Event->type() == QEvent::MouseButtonDblClick) {
         auto* w = qobject_cast<QWidget*>(Watched);
         QWidget* host = Panels[0] ? Panels[0]->parentWidget() : nullptr;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
@@ -171,6 +172,11 @@ void PenPlot(TSketchPadWindow& Pad)
     if (!PageReady(Pad)) return;
     QPrinter& printer = main.Printer();
     printer.setCopyCount(1);
+    // A PDF is offered beside the network, named after it.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+        const QFileInfo net(Latin1(Pad.FileName));
+        printer.setOutputFileName(net.absoluteDir().filePath(net.completeBaseName() + ".pdf"));
+    }
     QPrintDialog dialog(&printer, &main);
     dialog.setObjectName("PrintDialog");
     if (main.ExecDialog(dialog) != QDialog::Accepted) return;

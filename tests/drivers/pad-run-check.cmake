@@ -29,3 +29,16 @@ execute_process(COMMAND ${PAD_RUN} ${NET} ${WORK}/out2.dta NoSuchItem OUTPUT_VAR
 if(NOT rc EQUAL 2 OR NOT out STREQUAL "unknown NoSuchItem\n")
   message(FATAL_ERROR "unknown item: code ${rc}, printed ${out}")
 endif()
+
+# A page setup read from a file with a scale of 0: no page on the window,
+# and a plot opens Page Setup, which refuses it; nothing is written.
+file(READ ${NET} text)
+string(REPLACE " 9.60000000000000E+0001  5.00000000000000E-0001  5.00000000000000E-0001"
+               " 0.00000000000000E+0000  5.00000000000000E-0001  5.00000000000000E-0001" text "${text}")
+file(WRITE ${WORK}/zero.dta "${text}")
+execute_process(COMMAND ${PAD_RUN} ${WORK}/zero.dta ${WORK}/out3.dta ShowPlotMarginsM PlotM=${WORK}/zero.pdf
+                OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+set(expected "Illegal page setup.\nPlot\npage setup refused\nnodes 50 links 85 deleted 0 saved 1 zoom 13 snap 1\n")
+if(NOT rc EQUAL 0 OR NOT out STREQUAL expected OR EXISTS ${WORK}/zero.pdf)
+  message(FATAL_ERROR "scale 0: code ${rc}, printed:\n${out}")
+endif()

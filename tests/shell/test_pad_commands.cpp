@@ -5,6 +5,7 @@
 #include <set>
 
 #include <QAction>
+#include <QCursor>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -293,6 +294,18 @@ TEST_F(PadCommands, KeysZoomSnapScrollSpaceAndDelete)
     Pad->View.MaxX = 210;
     QTest::keyClick(Pad, Qt::Key_Right);
     EXPECT_EQ(Pad->View.MaxX, 212);
+
+    // Enter clicks at the pointer: in Node Delete the node under it goes;
+    // outside the window nothing happens.
+    TNode* e = Node(*Net, 150, 120);
+    Main->SetButtons(5, *Pad, true);
+    QCursor::setPos(Pad->viewport()->mapToGlobal(QPoint(Pad->PixelX(150), Pad->PixelY(120))));
+    QTest::keyClick(Pad, Qt::Key_Return);
+    EXPECT_FALSE(e->Active);
+    QTest::keyClick(Pad, Qt::Key_Insert);
+    QCursor::setPos(Pad->viewport()->mapToGlobal(QPoint(-5, 10)));
+    QTest::keyClick(Pad, Qt::Key_Return);
+    EXPECT_TRUE(e->Active);
 }
 
 TEST_F(PadCommands, HoverHintNamesThePointUnderTheMouse)
