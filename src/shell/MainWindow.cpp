@@ -37,6 +37,7 @@
 #include "toolbars/DockToolbar.h"
 #include "tools/LoopDialog.h"
 #include "tools/OverlayAreaDialog.h"
+#include "tools/ToolCommands.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -124,6 +125,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     RegisterDisplayPadItems(*this);
     RegisterLoopPadItems(*this);
     RegisterOverlayPadItems(*this);
+    RegisterToolPadItems(*this);
     qApp->installEventFilter(this);
     Gate.Changed = [this] {
         for (TSketchPadWindow* p : SketchPads) UpdatePadItems(*p);
