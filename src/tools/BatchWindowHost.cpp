@@ -64,9 +64,8 @@ bool TWindowBatchHost::OpenNetwork(const std::string& Path, TMessageSink& Sink)
     bool ok = false;
     {
         TBusyCursor busy;
-        ++Main.FileBusy;
+        TBusyGate::TRun step = Main.Gate.Begin(TBusyKind::FileStep, nullptr, pad, GateView);
         ok = Main.IO->OpenUnasked(*pad, Path, Sink);
-        --Main.FileBusy;
     }
     if (!ok) return false;
     FNewPad = nullptr;
@@ -115,9 +114,9 @@ bool TWindowBatchHost::RunProgram(TMessageSink&)
     TCalcFlags flags;
     TCalcRunOptions options;
     options.View = &pad->View;
-    ++Main.CalcBusy;
+    TBusyGate::TRun run = Main.Gate.Begin(TBusyKind::Calculate, pad->Network.get(), pad, GateView);
     RunCalculation(*pad->Network, pad->View.CalcProgram, flags, host, {}, DefaultCalcEditOps(), options);
-    --Main.CalcBusy;
+    run.End();
     Main.InvalidateNetworkViews(*pad);
     return true;
 }

@@ -514,11 +514,14 @@ TComplexShapeFileDB* CreateComplexShapeFileDB(TZOKMainWindow& Main)
     d->OwnOperations = std::make_unique<TWindowBatchHost>(Main);
     d->Operations = d->OwnOperations.get();
     d->MessageBoxes = [&Main]() -> TMessageSink& { return *Main.Boxes; };
-    d->HoldWindows = [&Main](bool Busy) {
-        // No window closes and no backup is written while the run goes on.
-        const int step = Busy ? 1 : -1;
-        Main.ImportBusy = uint8_t(Main.ImportBusy + step);
-        Main.FileBusy += step;
+    // No window closes, no command changes a network and no backup is
+    // written while the run goes on; windows may paint and scroll.
+    auto run = std::make_shared<TBusyGate::TRun>();
+    d->HoldWindows = [&Main, run](bool Busy) {
+        if (Busy)
+            *run = Main.Gate.Begin(TBusyKind::Import, nullptr, nullptr, GateView);
+        else
+            run->End();
     };
     return d;
 }

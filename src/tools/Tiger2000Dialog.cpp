@@ -1,6 +1,5 @@
 #include "tools/Tiger2000Dialog.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -298,26 +297,23 @@ void TTiger2000DB::closeEvent(QCloseEvent* Event)
     QDialog::closeEvent(Event);
 }
 
-void TigerImportBusy(TSketchPadWindow& Pad, bool Busy)
+void RegisterTigerPadItems(TZOKMainWindow& Main)
 {
-    // Close requests wait and backups are put off while the set is read.
-    const int step = Busy ? 1 : -1;
-    Pad.Main.ImportBusy = uint8_t(Pad.Main.ImportBusy + step);
-    Pad.Main.FileBusy += step;
-}
-
-void ConnectTigerCommands(TSketchPadWindow& Pad)
-{
-    QAction* item = Pad.Action("TIGER20001");
-    if (!item) return;
-    item->setEnabled(true);
-    QObject::connect(item, &QAction::triggered, &Pad, [&Pad] {
+    Main.PadItems.SetCommand("TIGER20001", GateChange, [](TSketchPadWindow& Pad) {
         TZOKMainWindow& main = Pad.Main;
         TTiger2000DB dialog(*Pad.Network, Pad.Settings, &main);
         dialog.Boxes = main.Boxes;
         dialog.ClearSaved = [&Pad] { Pad.View.Saved = 0; };
-        dialog.HoldNetwork = [&Pad](bool busy) { TigerImportBusy(Pad, busy); };
+        // While the set is read the network is held: only views of it go on.
+        TBusyGate::TRun run;
+        dialog.HoldNetwork = [&main, &Pad, &run](bool busy) {
+            if (busy)
+                run = main.Gate.Begin(TBusyKind::Import, Pad.Network.get(), &Pad, GateView);
+            else
+                run.End();
+        };
         dialog.NetworkChanged = [&Pad](const TTigerResult&) { RefitNetworkWindows(Pad); };
+        dialog.ShowHelp = [&main](int context) { main.ShowHelpTopic(context); };
         main.ExecDialog(dialog);
     });
 }

@@ -22,7 +22,7 @@ class QPushButton;
 class QRadioButton;
 class TMessageSink;
 class TNetwork;
-class TSketchPadWindow;
+class TZOKMainWindow;
 class trealedit;
 struct TWindowSettings;
 
@@ -102,8 +102,6 @@ bool SameTigerSettings(const TTigerSettings& A, const TTigerSettings& B);
 int TigerMethodOfRadio(int Radio);
 int TigerRadioOfMethod(int Method);
 
-// Holds a window's network against closing while a TIGER import runs.
-void TigerImportBusy(TSketchPadWindow& Pad, bool Busy);
-
-// Connects the window's "&TIGER 2000" item and enables it.
-void ConnectTigerCommands(TSketchPadWindow& Pad);
+// Puts the "&TIGER 2000" item's command into the main window's item table
+// (always enabled: the dialog imports into whatever the window holds).
+void RegisterTigerPadItems(TZOKMainWindow& Main);

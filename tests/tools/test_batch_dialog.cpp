@@ -438,7 +438,7 @@ TEST_F(BatchWindows, OpensUpdatesSavesAndClosesNetworkWindows)
     EXPECT_EQ(Main->CurrentPad, first);
     EXPECT_EQ(Main->Recent.Files[1], Path("out.dta"));
     EXPECT_EQ(first->Network->NodeCount, 2) << "appended to the window left current";
-    EXPECT_EQ(Main->FileBusy, 0);
+    EXPECT_FALSE(Main->Gate.Busy());
     TNetwork saved;
     TWindowSettings settings;
     ASSERT_EQ(OpenNetworkFile(saved, settings, Path("out.dta"), true, Boxes).Status, TOpenStatus::Ok);

@@ -190,8 +190,7 @@ TEST_F(TigerWindow, ImportsASetIntoTheWindowAndItsViewsWhileHoldingTheNetwork)
         EXPECT_EQ(p->View.MinX, net.MinX);
         EXPECT_EQ(p->View.MaxY, net.MaxY);
     }
-    EXPECT_EQ(Main->FileBusy, 0);
-    EXPECT_EQ(Main->ImportBusy, 0);
+    EXPECT_FALSE(Main->Gate.Busy());
 }
 
 TEST_F(TigerWindow, AFailureOnTheWayKeepsWhatWasReadAndTheDialogOpen)
@@ -221,5 +220,5 @@ TEST_F(TigerWindow, AFailureOnTheWayKeepsWhatWasReadAndTheDialogOpen)
     EXPECT_EQ(Pad->View.Saved, 0);
     EXPECT_EQ(Pad->View.MinX, Pad->Network->MinX);
     EXPECT_EQ(Pad->View.MaxX, Pad->Network->MaxX);
-    EXPECT_EQ(Main->FileBusy, 0);
+    EXPECT_FALSE(Main->Gate.Busy());
 }
