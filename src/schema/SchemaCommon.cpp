@@ -34,14 +34,14 @@ QString ShowText(std::string_view bytes)
     return s;
 }
 
-std::string TypedText(const QString& text, size_t width)
+std::string TypedText(const QString& text, size_t width, bool keepBreaks)
 {
     std::string out;
     for (QChar q : text) {
         if (out.size() >= width) break;
         const char16_t c = q.unicode();
         if (c == '\r' || c == '\n') {
-            out += ' ';
+            out += keepBreaks ? char(c) : ' ';
             continue;
         }
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {

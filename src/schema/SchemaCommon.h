@@ -33,8 +33,9 @@ struct TSchemaContext {
 // Bytes (Windows-1252) as the dialogs show them.
 QString ShowText(std::string_view bytes);
 // What a user typed as bytes: characters outside Windows-1252 become '?',
-// line breaks blanks, and the text is cut to width bytes.
-std::string TypedText(const QString& text, size_t width = std::string::npos);
+// line breaks blanks (kept as they are with keepBreaks), and the text is cut
+// to width bytes.
+std::string TypedText(const QString& text, size_t width = std::string::npos, bool keepBreaks = false);
 // Sets a line edit's colour to red (bad) or black.
 void MarkBad(QLineEdit* edit, bool bad);
 bool IsMarkedBad(const QLineEdit* edit);

@@ -20,6 +20,7 @@
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
 #include "schema/SchemaCommands.h"
+#include "schema/SearchDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
@@ -61,6 +62,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     BuildMenus();
     ConnectDisplayCommands(*this);
     ConnectSchemaCommands(*this);
+    ConnectCalcSearchCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
