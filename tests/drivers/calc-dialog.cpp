@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -74,7 +75,7 @@ int main(int argc, char** argv)
     if (opened.empty()) return 1;
     TSketchPadWindow& pad = *opened.front();
 
-    const QString program = QFile::decodeName(argv[2]);
+    const QString program = QFileInfo(QFile::decodeName(argv[2])).absoluteFilePath();
     bool loaded = false;
     std::string status, button;
     main.ExecDialog = [&](QDialog& d) {
