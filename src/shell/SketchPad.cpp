@@ -19,12 +19,14 @@
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
+#include "platform/MessageBoxes.h"
 #include "schema/SchemaCommands.h"
 #include "schema/SearchDialogs.h"
-#include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
+#include "tools/LoopDialog.h"
+#include "tools/OverlayAreaDialog.h"
 
 namespace {
 // The point marker: a 7 x 7 circle over the pad. Presses go through it to
@@ -63,6 +65,8 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     ConnectDisplayCommands(*this);
     ConnectSchemaCommands(*this);
     ConnectCalcSearchCommands(*this);
+    ConnectLoopCommands(*this);
+    ConnectOverlayCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
