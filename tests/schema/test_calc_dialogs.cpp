@@ -395,10 +395,12 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
 
     struct {
         bool Busy = false, BodyDisabled = false, Nested = true, Undeleted = true, MenuOpened = true;
-        bool Closed = true, DialogClosed = true, Cleared = true, Zoomed = false, Plotted = true, ModeKey = true;
+        bool Closed = true, DialogClosed = true, Cleared = true, Zoomed = false, Plotted = true, ModeKey = true, OtherTyped = true;
         size_t StatusBoxes = 0;
     } seen;
     int zoom = 0;
+    QLineEdit other;
+    other.show();
     Calculate([&](TCalculateDB& c) {
         QTimer::singleShot(100, &c, [&] {
             seen.Busy = Main->CalcBusy == 1;
@@ -409,8 +411,14 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
             // Keys, menu items and editing presses do nothing.
             QTest::keyClick(Pad, Qt::Key_Insert);
             seen.Undeleted = gone->Active != 0;
+            Main->activateWindow();
+            Pad->setFocus();
+            QApplication::processEvents();
             QTest::keyClick(Pad, Qt::Key_H);
             seen.ModeKey = Pad->View.SketchMode == 1;
+            // Another window takes no typing either.
+            QTest::keyClicks(&other, "abc");
+            seen.OtherTyped = !other.text().isEmpty();
             const size_t dialogs = Shown.size();
             Pad->Action("Calculate1")->trigger();
             seen.MenuOpened = Shown.size() != dialogs;
@@ -451,6 +459,7 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
     EXPECT_EQ(seen.StatusBoxes, 1u);
     EXPECT_FALSE(seen.Undeleted);
     EXPECT_FALSE(seen.ModeKey);
+    EXPECT_FALSE(seen.OtherTyped);
     EXPECT_FALSE(seen.MenuOpened);
     EXPECT_FALSE(seen.Plotted);
     EXPECT_TRUE(seen.Zoomed);
@@ -468,6 +477,8 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
     EXPECT_EQ(Main->CalcBusy, 0);
     QTest::keyClick(Pad, Qt::Key_Insert);
     EXPECT_TRUE(gone->Active);
+    QTest::keyClicks(&other, "abc");
+    EXPECT_EQ(other.text(), "abc");
 }
 
 TEST_F(CalcDialogs, GateLiftsOnEveryWayOut)
