@@ -24,20 +24,6 @@
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* text)
-{
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(name);
-    return b;
-}
-
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton* b : buttons) row->addWidget(b);
-    return row;
-}
 
 // A caption shows '&' as itself, not as a mnemonic.
 QString Caption(const std::string& text) { return ShowText(text).replace("&", "&&"); }
@@ -103,10 +89,10 @@ TNetworkWideDB::TNetworkWideDB(TSchemaContext& Context, TCalcProgram& AProgram, 
     NameEdit->setObjectName("NameEdit");
     NameEdit->setMaxLength(CalcDescriptionLength);
     connect(NameEdit, &QLineEdit::editingFinished, this, &TNetworkWideDB::NameEditExit);
-    OKBtn = Button(this, "OKBtn", "OK");
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
-    ZeroBtn = Button(this, "ZeroBtn", "&Zero");
-    MemoBtn = Button(this, "MemoBtn", "Memo");
+    OKBtn = NamedButton(this, "OKBtn", "OK");
+    CancelBtn = NamedButton(this, "CancelBtn", "Cancel");
+    ZeroBtn = NamedButton(this, "ZeroBtn", "&Zero");
+    MemoBtn = NamedButton(this, "MemoBtn", "Memo");
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -256,8 +242,8 @@ TLookupTableDB::TLookupTableDB(TSchemaContext& Context, TCalcProgram& AProgram, 
         ApplyRG->addButton(r, k);
         applyRow->addWidget(r);
     }
-    OKBtn = Button(this, "OKBtn", "OK");
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
+    OKBtn = NamedButton(this, "OKBtn", "OK");
+    CancelBtn = NamedButton(this, "CancelBtn", "Cancel");
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -549,8 +535,8 @@ TParameterSetDB::TParameterSetDB(TSchemaContext& Context, TCalcProgram& AProgram
         StoreShown();
         ShowSet(v);
     });
-    OKBtn = Button(this, "OKBtn", "OK");
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
+    OKBtn = NamedButton(this, "OKBtn", "OK");
+    CancelBtn = NamedButton(this, "CancelBtn", "Cancel");
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

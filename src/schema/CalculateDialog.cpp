@@ -33,13 +33,6 @@
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* text, const char* hint = nullptr)
-{
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(name);
-    if (hint) b->setToolTip(QString::fromLatin1(hint));
-    return b;
-}
 
 QToolButton* SpeedButton(QWidget* parent, const char* name, Qt::ArrowType arrow, const char* text, const char* hint)
 {
@@ -86,21 +79,17 @@ TCalculateAttributesDB::TCalculateAttributesDB(const TNetwork& Net, bool Links, 
         }
     }
     TreeView1->expandAll();
-    OKBtn = Button(this, "OKBtn", "OK");
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
+    OKBtn = NamedButton(this, "OKBtn", "OK");
+    CancelBtn = NamedButton(this, "CancelBtn", "Cancel");
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item && item->data(0, Qt::UserRole).toInt() > 0) accept();
     });
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(OKBtn);
-    row->addWidget(CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(TreeView1);
-    layout->addLayout(row);
+    layout->addLayout(ButtonRow({OKBtn, CancelBtn}));
 }
 
 int TCalculateAttributesDB::Picked() const
@@ -141,6 +130,7 @@ TCalculateDB::TCalculateDB(TSchemaContext& Context, TSketchPadWindow& APad, QWid
         auto* e = new QLineEdit(RelationsTab);
         e->setObjectName(QString("Edit%1").arg(i));
         e->setMaxLength(CalcLineLength);
+        e->setMinimumWidth(520);
         e->setProperty("line", i);
         e->setContextMenuPolicy(Qt::DefaultContextMenu);
         e->installEventFilter(this);
@@ -211,14 +201,14 @@ TCalculateDB::TCalculateDB(TSchemaContext& Context, TSketchPadWindow& APad, QWid
     FileNameEB->setObjectName("FileNameEB");
     FileNameEB->setReadOnly(true);
 
-    CloseButton = Button(Body, "CloseButton", "&Close");
-    OpenButton = Button(Body, "OpenButton", "&Open", "Read program file from disk");
-    SaveButton = Button(Body, "SaveButton", "&Save", "Write program file to disk");
-    LookupButton = Button(Body, "LookupButton", "&Lookup", "Lookup table for categorical variables");
-    LinkEndsButton = Button(Body, "LinkEndsButton", "Link &Ends", "Set parameters on links from ending nodes");
-    PolyOwnerButton = Button(Body, "PolyOwnerButton", "&Poly Owner", "Set parameters on vertices from owner nodes");
-    Button9 = Button(Body, "Button9", "&Start", "Start calculations");
-    VariablesButton = Button(Body, "VariablesButton", "&Variables", "Define and see network-wide variables");
+    CloseButton = NamedButton(Body, "CloseButton", "&Close");
+    OpenButton = NamedButton(Body, "OpenButton", "&Open", "Read program file from disk");
+    SaveButton = NamedButton(Body, "SaveButton", "&Save", "Write program file to disk");
+    LookupButton = NamedButton(Body, "LookupButton", "&Lookup", "Lookup table for categorical variables");
+    LinkEndsButton = NamedButton(Body, "LinkEndsButton", "Link &Ends", "Set parameters on links from ending nodes");
+    PolyOwnerButton = NamedButton(Body, "PolyOwnerButton", "&Poly Owner", "Set parameters on vertices from owner nodes");
+    Button9 = NamedButton(Body, "Button9", "&Start", "Start calculations");
+    VariablesButton = NamedButton(Body, "VariablesButton", "&Variables", "Define and see network-wide variables");
     LinkEndsButton->setEnabled(NodeCount > 0 && LinkCount > 0);
     PolyOwnerButton->setEnabled(NodeCount > 0);
     LookupButton->setEnabled(NodeCount > 0 || LinkCount > 0);

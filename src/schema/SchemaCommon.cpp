@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "core/model/WindowSettings.h"
 
@@ -64,3 +66,20 @@ void MarkBad(QLineEdit* edit, bool bad)
 }
 
 bool IsMarkedBad(const QLineEdit* edit) { return edit && edit->property("bad").toBool(); }
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const char* text, const char* hint)
+{
+    auto* b = new QPushButton(QString::fromLatin1(text), parent);
+    b->setObjectName(name);
+    if (hint) b->setToolTip(QString::fromLatin1(hint));
+    return b;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons)
+        if (b) row->addWidget(b);
+    return row;
+}

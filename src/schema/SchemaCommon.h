@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,9 @@ class TMessageSink;
 struct TViewRecord;
 struct TWindowSettings;
 class TSketchPadWindow;
+class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 // The window a dialog acts for. Exec runs every modal dialog (tests replace
@@ -39,3 +42,8 @@ std::string TypedText(const QString& text, size_t width = std::string::npos, boo
 // Sets a line edit's colour to red (bad) or black.
 void MarkBad(QLineEdit* edit, bool bad);
 bool IsMarkedBad(const QLineEdit* edit);
+
+// A push button with its object name and, when given, its hint.
+QPushButton* NamedButton(QWidget* parent, const char* name, const char* text, const char* hint = nullptr);
+// A row of buttons at the right edge (nullptr entries are left out).
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);

@@ -29,20 +29,6 @@
 
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* text)
-{
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(name);
-    return b;
-}
-
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton* b : buttons) row->addWidget(b);
-    return row;
-}
 
 } // namespace
 
@@ -96,10 +82,10 @@ TAttributeSearchDB::TAttributeSearchDB(TSchemaContext& Context, const TClassReco
         }
         PageControl->addTab(sheet, QString::fromLatin1(AttributeTabCaption(t, count)));
     }
-    OKBtn = Button(this, "OKBtn", "OK");
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
-    SetBtn = Button(this, "SetBtn", "&Set");
-    ClearBtn = Button(this, "ClearBtn", "&Clear");
+    OKBtn = NamedButton(this, "OKBtn", "OK");
+    CancelBtn = NamedButton(this, "CancelBtn", "Cancel");
+    SetBtn = NamedButton(this, "SetBtn", "&Set");
+    ClearBtn = NamedButton(this, "ClearBtn", "&Clear");
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -259,10 +245,10 @@ TEntitySearchDB::TEntitySearchDB(TSchemaContext& Context, bool ALinks, QWidget* 
         AddRowWidget(c, States[k]);
         ShowState(c);
     }
-    OKButton = Button(this, "OKButton", "OK");
-    Button2 = Button(this, "Button2", "Cancel");
-    Button1 = Button(this, "Button1", "&Boolean");
-    Button3 = Button(this, "Button3", "&Attributes");
+    OKButton = NamedButton(this, "OKButton", "OK");
+    Button2 = NamedButton(this, "Button2", "Cancel");
+    Button1 = NamedButton(this, "Button1", "&Boolean");
+    Button3 = NamedButton(this, "Button3", "&Attributes");
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -358,8 +344,8 @@ TPolygonSearchDB::TPolygonSearchDB(TSchemaContext& Context, QWidget* Parent) : Q
     CheckBox2 = check("CheckBox2", "Links");
     CheckBox3 = check("CheckBox3", "Outside");
     CheckBox4 = check("CheckBox4", "2 Ends");
-    OKBtn = Button(this, "OKBtn", "OK");
-    CancelBtn = Button(this, "CancelBtn", "Cancel");
+    OKBtn = NamedButton(this, "OKBtn", "OK");
+    CancelBtn = NamedButton(this, "CancelBtn", "Cancel");
     OKBtn->setDefault(true);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
