@@ -42,7 +42,7 @@ TCalculateStatusDB::TCalculateStatusDB(TZOKMainWindow& AMain, QWidget* Parent) :
 void TCalculateStatusDB::Button1Click()
 {
     if (Button1->text() == "Stop") {
-        Main.CalcStop = 1;
+        Main.Gate.RequestStop(TBusyKind::Calculate);
         Button1->setText("OK");
         return;
     }
@@ -79,28 +79,27 @@ TCalculateStatusDB* CalculateStatusBox(TZOKMainWindow& Main)
 
 // ---------------------------------------------------------------- gate
 
-bool CalculateRunning(const TSketchPadWindow& Pad) { return Pad.Main.CalcBusy != 0; }
+bool CalculateRunning(const TSketchPadWindow& Pad) { return Pad.Main.Gate.Running(TBusyKind::Calculate); }
 
 std::unique_ptr<TCalcRunGate> TCalcRunGate::Begin(TSketchPadWindow& Pad, QWidget* StatusBox)
 {
-    if (Pad.Main.CalcBusy) return nullptr;
+    if (CalculateRunning(Pad)) return nullptr;
     return std::unique_ptr<TCalcRunGate>(new TCalcRunGate(Pad, StatusBox));
 }
 
-TCalcRunGate::TCalcRunGate(TSketchPadWindow& APad, QWidget* AStatusBox) : Pad(APad), StatusBox(AStatusBox)
+TCalcRunGate::TCalcRunGate(TSketchPadWindow& Pad, QWidget* AStatusBox)
+    : Run(Pad.Main.Gate.Begin(TBusyKind::Calculate, nullptr, &Pad, GateView)), StatusBox(AStatusBox)
 {
-    Pad.Main.CalcBusy = 1;
-    Pad.Main.CalcStop = 0;
     qApp->installEventFilter(this);
 }
 
 TCalcRunGate::~TCalcRunGate()
 {
     qApp->removeEventFilter(this);
-    Pad.Main.CalcBusy = 0;
+    Run.End();
 }
 
-bool TCalcRunGate::StopRequested() const { return Pad.Main.CalcStop != 0; }
+bool TCalcRunGate::StopRequested() const { return Run.StopRequested(); }
 
 bool TCalcRunGate::eventFilter(QObject* Watched, QEvent* Event)
 {
@@ -151,10 +150,11 @@ public:
         : Pad(APad), Box(ABox), Flags(AFlags)
     {
     }
+    const TCalcRunGate* Gate = nullptr;
     void ProcessMessages() override
     {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (Pad.Main.CalcStop) Flags.CalcStop = 1;
+        if (Gate && Gate->StopRequested()) Flags.CalcStop = 1;
     }
     void ShowStatus(const std::string& Text) override
     {
@@ -204,6 +204,7 @@ TWindowRunResult RunWindowCalculation(TSketchPadWindow& Pad, TCalcProgram& Progr
     TQtCalcHost host(Pad, box, flags);
     {
         std::unique_ptr<TCalcRunGate> gate = TCalcRunGate::Begin(Pad, box);
+        host.Gate = gate.get();
         try {
             result.Summary = RunCalculation(*net, Program, flags, host, {}, ops, options);
         } catch (const std::exception& e) {

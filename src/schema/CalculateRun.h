@@ -9,10 +9,13 @@
 // refused with "Stop Calculate before closing.".
 #pragma once
 
+#include <memory>
+
 #include <QDialog>
 #include <QObject>
 
 #include "core/calc/CalcRun.h"
+#include "shell/BusyGate.h"
 
 class QLabel;
 class QPushButton;
@@ -41,14 +44,17 @@ private:
 };
 
 // Holds a run against everything but the status box, the zoom clicks and
-// painting, for as long as it lives; lifts on every way out of the run.
+// painting, for as long as it lives; lifts on every way out of the run. The
+// run holds every network in the program's busy gate (letting through only
+// what views), so that commands, closes and editing presses of every window
+// are refused; input that would reach any other widget is dropped meanwhile.
 class TCalcRunGate : public QObject {
     Q_OBJECT
 public:
     // Returns an empty gate when a run is already under way.
     static std::unique_ptr<TCalcRunGate> Begin(TSketchPadWindow& Pad, QWidget* StatusBox);
     ~TCalcRunGate() override;
-    // The status box's Stop was pressed.
+    // The status box's Stop was pressed (the gate's stop request).
     bool StopRequested() const;
 
 protected:
@@ -56,11 +62,11 @@ protected:
 
 private:
     TCalcRunGate(TSketchPadWindow& Pad, QWidget* StatusBox);
-    TSketchPadWindow& Pad;
+    TBusyGate::TRun Run;
     QWidget* StatusBox;
 };
 
-// Whether a Calculate run holds this window's network (and so the program
+// Whether a Calculate run is under way (it holds every network, the programs
 // and the window list).
 bool CalculateRunning(const TSketchPadWindow& Pad);
 

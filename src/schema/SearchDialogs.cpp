@@ -1,6 +1,5 @@
 #include "schema/SearchDialogs.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
@@ -8,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -406,31 +404,14 @@ bool PolygonSearchCommand(TSketchPadWindow& Pad)
     return true;
 }
 
-void ConnectCalcSearchCommands(TSketchPadWindow& Pad)
+void RegisterCalcSearchPadItems(TZOKMainWindow& Main)
 {
-    auto on = [&Pad](const char* name, auto f) {
-        if (QAction* a = Pad.Action(name))
-            QObject::connect(a, &QAction::triggered, &Pad, [&Pad, f] {
-                if (Pad.Network && !CalculateRunning(Pad)) f(Pad);
-            });
-    };
-    on("Calculate1", [](TSketchPadWindow& p) { CalculateCommand(p); });
-    on("NodeSearchM", [](TSketchPadWindow& p) { EntitySearchCommand(p, false); });
-    on("LinkSearchM", [](TSketchPadWindow& p) { EntitySearchCommand(p, true); });
-    on("PolygonSearchM", [](TSketchPadWindow& p) { PolygonSearchCommand(p); });
-    for (QMenu* m : Pad.Menus)
-        QObject::connect(m, &QMenu::aboutToShow, &Pad, [&Pad] { UpdateCalcSearchCommands(Pad); });
-    UpdateCalcSearchCommands(Pad);
-}
-
-void UpdateCalcSearchCommands(TSketchPadWindow& Pad)
-{
-    const TNetwork* net = Pad.Network.get();
-    auto enable = [&Pad](const char* name, bool on) {
-        if (QAction* a = Pad.Action(name)) a->setEnabled(on);
-    };
-    enable("Calculate1", net != nullptr);
-    enable("PolygonSearchM", net != nullptr);
-    enable("NodeSearchM", net && CountEntityTypes(*net->NodeClasses) > 0);
-    enable("LinkSearchM", net && CountEntityTypes(*net->LinkClasses) > 0);
+    TPadItemTable& t = Main.PadItems;
+    t.SetCommand("Calculate1", GateChange, [](TSketchPadWindow& p) { CalculateCommand(p); });
+    t.SetCommand("NodeSearchM", GateChange, [](TSketchPadWindow& p) { EntitySearchCommand(p, false); });
+    t.SetCommand("LinkSearchM", GateChange, [](TSketchPadWindow& p) { EntitySearchCommand(p, true); });
+    // The polygon criterion is the window's own.
+    t.SetCommand("PolygonSearchM", GateDisplay, [](TSketchPadWindow& p) { PolygonSearchCommand(p); });
+    t.SetRule("NodeSearchM", [](TSketchPadWindow& p) { return CountEntityTypes(*p.Network->NodeClasses) > 0; });
+    t.SetRule("LinkSearchM", [](TSketchPadWindow& p) { return CountEntityTypes(*p.Network->LinkClasses) > 0; });
 }

@@ -17,6 +17,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class TSketchPadWindow;
+class TZOKMainWindow;
 
 // "Attributes Search": Bottom and Top of every attribute of one class. OK
 // hands the criteria on only when every text is valid.
@@ -102,9 +103,7 @@ private:
 bool EntitySearchCommand(TSketchPadWindow& Pad, bool Links);
 bool PolygonSearchCommand(TSketchPadWindow& Pad);
 
-// Connects the items Calculate1, NodeSearchM, LinkSearchM and PolygonSearchM
-// of the pad's menu and enables them by UpdateCalcSearchCommands: the node
-// and link search while there is a class of the kind, the others always.
-// None acts while a Calculate run is under way.
-void ConnectCalcSearchCommands(TSketchPadWindow& Pad);
-void UpdateCalcSearchCommands(TSketchPadWindow& Pad);
+// Enters the items Calculate1, NodeSearchM, LinkSearchM and PolygonSearchM
+// into the window's item table (the node and link search are enabled while
+// there is a class of the kind). None acts while a long run holds the network.
+void RegisterCalcSearchPadItems(TZOKMainWindow& Main);

@@ -403,7 +403,7 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
     other.show();
     Calculate([&](TCalculateDB& c) {
         QTimer::singleShot(100, &c, [&] {
-            seen.Busy = Main->CalcBusy == 1;
+            seen.Busy = Main->Gate.Running(TBusyKind::Calculate) && !Main->Gate.Lets(GateChange, nullptr);
             seen.BodyDisabled = !c.Body->isEnabled();
             // A second Start does nothing.
             c.Button9Click();
@@ -474,7 +474,7 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
     EXPECT_GT(a->Values[0].Real(), 1);
     EXPECT_EQ(a->Values[0].Real(), b->Values[0].Real());
     // Afterwards everything takes input again.
-    EXPECT_EQ(Main->CalcBusy, 0);
+    EXPECT_FALSE(Main->Gate.Busy());
     QTest::keyClick(Pad, Qt::Key_Insert);
     EXPECT_TRUE(gone->Active);
     QTest::keyClicks(&other, "abc");
@@ -496,7 +496,7 @@ TEST_F(CalcDialogs, GateLiftsOnEveryWayOut)
         throw std::runtime_error("out of the run");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_EQ(Main->CalcBusy, 0);
+    EXPECT_FALSE(Main->Gate.Busy());
     QTest::mouseClick(Pad->viewport(), Qt::LeftButton, {}, QPoint(Pad->PixelX(100), Pad->PixelY(100)));
     EXPECT_FALSE(n->Active);
 }

@@ -66,7 +66,7 @@ protected:
         NumberStringAttributes(*Net->NodeClasses);
         (*Net->NodeClasses)[2].Name = "Stop"; // no attributes
         (*Net->NodeClasses)[2].SearchClass = 1;
-        UpdateCalcSearchCommands(*Pad);
+        Main->UpdatePadItems(*Pad);
     }
     void TearDown() override
     {
