@@ -28,6 +28,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "schema/SchemaCommands.h"
+#include "schema/SearchDialogs.h"
 #include "shell/DocumentIO.h"
 #include "shell/PadCommands.h"
 #include "shell/PrintTarget.h"
@@ -131,6 +132,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     RegisterLoopPadItems(*this);
     RegisterOverlayPadItems(*this);
     RegisterToolPadItems(*this);
+    RegisterCalcSearchPadItems(*this);
     RegisterTigerPadItems(*this);
     qApp->installEventFilter(this);
     Gate.Changed = [this] {

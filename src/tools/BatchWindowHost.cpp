@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "core/calc/CalcRun.h"
 #include "core/model/Messages.h"
 #include "core/tables/Update.h"
+#include "schema/CalculateRun.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
@@ -102,23 +102,9 @@ bool TWindowBatchHost::LoadProgram(const std::string& Path, TMessageSink& Sink)
 
 bool TWindowBatchHost::RunProgram(TMessageSink&)
 {
+    // The run shows its status box, whose Stop ends it.
     TSketchPadWindow* pad = Main.CurrentPad;
-    if (!pad) return false;
-    class THost : public TCalcHost {
-    public:
-        explicit THost(TSketchPadWindow& P) : Pad(P) {}
-        void ProcessMessages() override { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
-        void Repaint() override { Pad.Main.InvalidateNetworkViews(Pad); }
-        TSketchPadWindow& Pad;
-    } host(*pad);
-    TCalcFlags flags;
-    TCalcRunOptions options;
-    options.View = &pad->View;
-    TBusyGate::TRun run = Main.Gate.Begin(TBusyKind::Calculate, pad->Network.get(), pad, GateView);
-    RunCalculation(*pad->Network, pad->View.CalcProgram, flags, host, {}, DefaultCalcEditOps(), options);
-    run.End();
-    Main.InvalidateNetworkViews(*pad);
-    return true;
+    return pad && RunWindowCalculation(*pad, pad->View.CalcProgram).Ran;
 }
 
 bool TWindowBatchHost::GetUpdateFormats(const std::string& Path, TMessageSink& Sink)

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "core/calc/CalcProgram.h"
 #include "core/file/NetworkFile.h"
 #include "core/file/SettingsSections.h"
 #include "core/model/Messages.h"
@@ -27,6 +28,7 @@
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
 #include "shell/MainWindow.h"
+#include "schema/CalculateRun.h"
 #include "shell/NetworkFileIO.h"
 #include "shell/SketchPad.h"
 
@@ -444,6 +446,30 @@ TEST_F(BatchWindows, OpensUpdatesSavesAndClosesNetworkWindows)
     ASSERT_EQ(OpenNetworkFile(saved, settings, Path("out.dta"), true, Boxes).Status, TOpenStatus::Ok);
     EXPECT_EQ(Counts(saved), (std::vector<double>{5, 6}));
     EXPECT_EQ(settings.ExtractFormats.NodeTemplates[1], "NNAME,CNT");
+}
+
+TEST_F(BatchWindows, CalculateStepsRunTheirProgramWithTheStatusBox)
+{
+    TCalcProgram inc;
+    inc.CalcLines[1] = "A1 = A1 + 1";
+    inc.CalcRanges[CalcKindNode].Begin[1] = inc.CalcRanges[CalcKindNode].End[1] = 1;
+    ASSERT_TRUE(SaveProgramFile(Path("inc.pgm"), inc, &Boxes));
+    std::ofstream(Path("bad.pgm"), std::ios::binary) << "not a program\r\n";
+    bool boxDuring = false;
+    D->Pump = [&] { boxDuring = boxDuring || CalculateStatusBox(*Main) != nullptr; };
+    // A program that cannot be read ends the run; the one read before does not run again.
+    const TBatchRunResult r =
+        Run(Script({{1, Path("net.dta")}, {4, Path("inc.pgm")}, {4, Path("inc.pgm")}, {4, Path("bad.pgm")},
+                    {7, Path("never.dta")}}));
+    EXPECT_TRUE(r.Ended);
+    EXPECT_EQ(r.Row, 4);
+    EXPECT_TRUE(boxDuring);
+    ASSERT_NE(CalculateStatusBox(*Main), nullptr);
+    EXPECT_EQ(Main->PadCount(), 1);
+    EXPECT_EQ(Counts(*Main->CurrentPad->Network), (std::vector<double>{2, 2}));
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_FALSE(fs::exists(Path("never.dta")));
+    EXPECT_FALSE(Main->Gate.Busy());
 }
 
 TEST_F(BatchWindows, FailedStepsEndTheRunAndLeaveTheWindowsAsTheyWere)
