@@ -31,6 +31,7 @@
 #include "schema/CalculateRun.h"
 #include "shell/NetworkFileIO.h"
 #include "shell/SketchPad.h"
+#include "../core/shapes/batch_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -372,27 +373,7 @@ struct BatchWindows : ::testing::Test {
         Main->CreateFirstPad();
         D = ComplexShapeFileDBOf(*Main);
         ASSERT_NE(D, nullptr);
-        // A network of two named zones with a count, formats that read the
-        // count by name, and a table of counts.
-        TNetwork net;
-        TWindowSettings settings;
-        TClassRecord& zone = (*net.NodeClasses)[1];
-        zone.Name = "Zone";
-        zone.AttributeCount = 1;
-        zone.Attributes[1] = std::make_unique<TAttrib>();
-        zone.Attributes[1]->Alias = zone.Attributes[1]->AliasKey = "CNT";
-        for (int i = 1; i <= 2; ++i) {
-            THashEntry* cell;
-            TNode* n = AddNode(net, i * 100, 50, cell, false, 1);
-            n->EntityType = 1;
-            n->Name = "n" + std::to_string(i);
-        }
-        ASSERT_TRUE(SaveNetworkFile(net, settings, Path("net.dta"), 9, Boxes).Ok);
-        TExtractFormats x;
-        x.NodeTemplates[1] = "NNAME,CNT";
-        x.SeparationMode = 1;
-        ASSERT_TRUE(WriteExtractFormatsFile(Path("f.xup"), x));
-        std::ofstream(Path("u.txt"), std::ios::binary) << "n1,5\r\nn2,6\r\n";
+        ASSERT_TRUE(batchtest::WriteCountFiles(Dir.path().toStdString(), Boxes));
         std::ofstream(Path("bad.dta"), std::ios::binary) << "not a network\r\n";
     }
     void TearDown() override

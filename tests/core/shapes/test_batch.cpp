@@ -7,13 +7,13 @@
 #include "../net_window.h"
 #include "core/calc/CalcProgram.h"
 #include "core/file/NetworkFile.h"
-#include "core/file/SettingsSections.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/shapes/BatchMemoryHost.h"
 #include "core/shapes/BatchRun.h"
 #include "core/shapes/BatchScript.h"
+#include "batch_fixture.h"
 #include "tiger_fixture.h"
 
 using tigertest::TempFolder;
@@ -306,28 +306,9 @@ TEST(BatchRun, MemoryHostReadsFormatsAndUpdates)
 {
     const fs::path dir = TempFolder("memory-update");
     TMessageSinkRecorder sink;
-    {
-        TNetWindow net;
-        TClassRecord& zone = (*net.NodeClasses)[1];
-        zone.Name = "Zone";
-        zone.AttributeCount = 1;
-        zone.Attributes[1] = std::make_unique<TAttrib>();
-        zone.Attributes[1]->Alias = zone.Attributes[1]->AliasKey = "CNT";
-        for (int i = 1; i <= 2; ++i) {
-            THashEntry* cell;
-            TNode* n = AddNode(net, i * 100, 0, cell, false, 1);
-            n->EntityType = 1;
-            n->Name = "n" + std::to_string(i);
-        }
-        ASSERT_TRUE(SaveNetworkFile(net, (dir / "net.dta").string(), 9, sink).Ok);
-        TExtractFormats x;
-        x.NodeTemplates[1] = "NNAME,CNT";
-        x.SeparationMode = 1; // commas
-        ASSERT_TRUE(WriteExtractFormatsFile((dir / "f.xup").string(), x));
-        WriteFile(dir / "u.txt", "n1,5\r\nn2,6\r\n");
-        WriteFile(dir / "bad.xup", "NNAME,CNT\r\n"); // templates, then nothing
-        fs::create_directories(dir / "folder.txt");
-    }
+    ASSERT_TRUE(batchtest::WriteCountFiles(dir, sink));
+    WriteFile(dir / "bad.xup", "NNAME,CNT\r\n"); // templates, then nothing
+    fs::create_directories(dir / "folder.txt");
     auto values = [](const TNetwork& net) {
         std::vector<double> v;
         ForEachNode(net, [&](TNode* n) { v.push_back(n->Values[0].Real()); });
