@@ -17,22 +17,11 @@
 #include "tiger_fixture.h"
 
 using tigertest::TempFolder;
+using batchtest::Script;
 using tigertest::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-TBatchScript Script(std::initializer_list<std::pair<int, std::string>> rows, const fs::path& folder = {})
-{
-    TBatchScript s;
-    int row = 0;
-    for (const auto& [code, name] : rows) {
-        s.StepOperation[size_t(++row)] = code;
-        s.StepFileName[size_t(row)] = name;
-    }
-    s.Folder = folder.string();
-    return s;
-}
 
 std::string Lines(int count) { return count ? "0 \r\n" + Lines(count - 1) : ""; }
 
@@ -136,38 +125,8 @@ TEST(BatchScript, CaptionsAndWhereStepFilesAre)
 
 namespace {
 
-// Records the host calls of a run; the operations named in Fail fail.
-class TRecordingHost : public TBatchHost {
-public:
-    std::vector<std::string> Log;
-    std::set<std::string> Fail;
-    int Windows = 1;
-    std::vector<int> Highlighted, Counted;
-
-    bool Step(const std::string& what, const std::string& path = "")
-    {
-        Log.push_back(path.empty() ? what : what + " " + fs::path(path).filename().string());
-        return !Fail.count(what);
-    }
-    int WindowCount() const override { return Windows; }
-    bool HasCurrentWindow() const override { return Windows > 0; }
-    bool NewWindow(TMessageSink&) override { return ++Windows, Step("New"); }
-    bool OpenNetwork(const std::string& p, TMessageSink&) override { return Step("Open", p); }
-    bool ApplyShapefileSettings(TMessageSink&) override { return Step("Settings"); }
-    bool AppendNetwork(const std::string& p, TMessageSink&) override { return Step("Append", p); }
-    bool ImportShapefile(const std::string& p, TMessageSink&) override { return Step("Import", p); }
-    bool LoadProgram(const std::string& p, TMessageSink&) override { return Step("Load", p); }
-    bool RunProgram(TMessageSink&) override { return Step("Run"); }
-    bool GetUpdateFormats(const std::string& p, TMessageSink&) override { return Step("Formats", p); }
-    bool DoUpdate(const std::string& p, TMessageSink&) override { return Step("Update", p); }
-    bool SaveAs(const std::string& p, TMessageSink&) override { return Step("Save", p); }
-    void CloseCurrentWindow() override { --Windows, Step("Close"); }
-    void HighlightRow(int row) override { Highlighted.push_back(row); }
-    void ShowStepNumber(int row) override { Counted.push_back(row); }
-};
-
 struct TRun {
-    TRecordingHost Host;
+    batchtest::TRecordingHost Host;
     TMessageSinkRecorder Sink;
     std::vector<std::string> Steps;
     TBatchRunResult Result;
