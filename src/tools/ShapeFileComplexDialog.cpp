@@ -297,6 +297,7 @@ void TComplexShapeFileDB::OKClick()
 {
     if (FRunning) return;
     Stored = FRows;
+    ReplaceDB->hide();
     done(1);
 }
 
