@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -11,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/model/StyleControls.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/NetworkDrawPad.h"
@@ -58,6 +60,54 @@ std::string WindowsBytes(const QString& text)
         out.push_back(byte);
     }
     return out;
+}
+
+bool FileNameBytes(const QString& name, std::string& bytes)
+{
+    for (QChar c : name)
+        if (c.unicode() > 0xFF) return false;
+    const QByteArray b = name.toLatin1();
+    bytes.assign(b.constData(), size_t(b.size()));
+    return true;
+}
+
+bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
+                const QStringList& filters, bool save, QString& file, const QString& initial)
+{
+    QFileDialog d(parent, title);
+    d.setObjectName(name);
+    d.setOption(QFileDialog::DontUseNativeDialog, true);
+    d.setNameFilters(filters);
+    d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!initial.isEmpty()) d.selectFile(initial);
+    if (RunDisplayDialog(pad, d) != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    file = d.selectedFiles().first();
+    return !file.isEmpty();
+}
+
+void SetRed(QWidget* control, bool red)
+{
+    if (control) control->setStyleSheet(red ? "color: red" : "");
+}
+
+TStoredSpinBox::TStoredSpinBox(QWidget* parent, const char* name, int minimum, int maximum) : QSpinBox(parent)
+{
+    setObjectName(name);
+    setRange(minimum, maximum);
+    connect(this, &QSpinBox::valueChanged, this, [this] { FChanged = true; });
+}
+
+void TStoredSpinBox::SetStored(int32_t value)
+{
+    FStored = value;
+    setValue(std::clamp<int32_t>(value, minimum(), maximum()));
+    FChanged = false;
+}
+
+int32_t TStoredSpinBox::Stored() const
+{
+    return StoredChoice<int32_t>(FStored, FStored >= minimum() && FStored <= maximum(), FChanged, value());
 }
 
 QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption)
