@@ -20,13 +20,14 @@ TDrawPad PadOf(TSketchPadWindow& w)
     pad.Images = &w.Main.SymbolImages;
     pad.BackgroundImages = w.BackgroundImages.get();
     pad.WindowColor = w.Main.PaletteRGB[0];
+    pad.EditedNode = w.View.EditedNode;
+    pad.EditedLink = w.View.EditedLink;
     PrepareDrawing(*w.Network, w.Settings, pad);
     return pad;
 }
 
-} // namespace
-
-void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed)
+void Paint(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double scale, int32_t horzPos,
+           int32_t vertPos, bool crosshair)
 {
     if (!w.Network) return;
     // The window's pad and the chain of underlay windows it names (each
@@ -45,12 +46,25 @@ void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed
     painter.setClipRect(exposed);
     TQPainterCanvas canvas(painter);
     TDrawRun run;
-    PaintNetwork(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), run);
-    if (IsCrosshairMode(w.View.SketchMode)) {
+    PaintNetwork(*pads.front(), canvas, scale, horzPos, vertPos, run);
+    if (crosshair && IsCrosshairMode(w.View.SketchMode)) {
         painter.setClipping(false);
         DrawCrosshair(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), w.viewport()->width(),
                       w.viewport()->height(), w.View.DarkCursor != 0);
     }
+}
+
+} // namespace
+
+void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed)
+{
+    Paint(w, painter, exposed, w.View.Scale, w.HorzPos(), w.VertPos(), true);
+}
+
+void PaintPadNetwork(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double scale, int32_t horzPos,
+                     int32_t vertPos)
+{
+    Paint(w, painter, exposed, scale, horzPos, vertPos, false);
 }
 
 void InvalidateUnderlayViewers(TSketchPadWindow& pad, bool wholeNetwork)

@@ -34,6 +34,9 @@ struct TPadView : TViewRecord {
     // settings the small dialogs edit
     TSpliceRules SpliceRules;
     TReinitializeOptions ReinitializeOptions;
+    // The element an open dialog edits: drawn without its label meanwhile.
+    const TNode* EditedNode = nullptr;
+    const TLinkValues* EditedLink = nullptr;
     // The Calculate program, its variables and tables belong to the window,
     // not to the network its views share.
     TCalcProgram CalcProgram;

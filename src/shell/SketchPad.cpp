@@ -20,9 +20,12 @@
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
+#include "schema/SchemaCommands.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
+#include "tools/LoopDialog.h"
+#include "tools/OverlayAreaDialog.h"
 
 namespace {
 // The point marker: a 7 x 7 circle over the pad. Presses go through it to
@@ -59,6 +62,9 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     NewNetwork();
     BuildMenus();
     ConnectDisplayCommands(*this);
+    ConnectSchemaCommands(*this);
+    ConnectLoopCommands(*this);
+    ConnectOverlayCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes

@@ -2,6 +2,8 @@
 // the window, its menu and the main window follow.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -25,6 +27,7 @@ protected:
     std::unique_ptr<TZOKMainWindow> Main;
     TSketchPadWindow* Pad = nullptr;
     TNetwork* Net = nullptr;
+    std::vector<std::string> Shown; // dialogs the presses opened (all cancelled)
 
     void SetUp() override
     {
@@ -35,6 +38,10 @@ protected:
         Main = std::make_unique<TZOKMainWindow>(o);
         Main->SetMessageBoxes(&Boxes);
         Main->ScreenWidth = [] { return 1280; };
+        Main->ExecDialog = [this](QDialog& d) {
+            Shown.push_back(d.objectName().toStdString());
+            return int(QDialog::Rejected);
+        };
         Main->resize(1000, 700);
         Main->show();
         Main->CreateFirstPad();
@@ -310,13 +317,20 @@ TEST_F(Mouse, EveryOtherModeReachesItsOperation)
         EXPECT_EQ(v->OwnPolygon.GetCount(), mode == 26 ? 2 : 0);
     }
 
-    for (int mode : {3, 4, 27}) { // their dialogs come with the element dialogs
+    // Node Open: left the node dialog, right the attribute sheet (none
+    // without attributes); Link Open right: the sheet; Shape Open right: the
+    // link dialog.
+    const std::map<int, std::vector<std::string>> dialogs = {
+        {3, {"NodeEntityDB"}}, {4, {}}, {27, {"LinkEntityDB"}}};
+    for (int mode : {3, 4, 27}) {
         fresh(mode);
         r = line(100, 300);
         Shape(*Net, r, 200, 150);
+        Shown.clear();
         Click(r->ANode);
         Click(mode == 27 ? 200 : r->BNode->X, mode == 27 ? 150 : 100, Qt::RightButton);
         EXPECT_EQ(Pad->View.Saved, 0) << "a click in an editing mode marks the network modified";
+        EXPECT_EQ(Shown, dialogs.at(mode)) << mode;
     }
 }
 
