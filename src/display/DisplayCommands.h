@@ -1,15 +1,22 @@
 // The window's menu items of the display settings: the transforms, layers,
-// shapes, polygon styles, colour palettes and the node and link styles.
+// shapes, polygon styles, colour palettes, the node and link styles, the
+// title block, backgrounds and underlay; and the main window's "Labels" and
+// "Widths and Sizes" toolbar buttons, which act on the current window.
 #pragma once
 
 class TSketchPadWindow;
+class TZOKMainWindow;
 
 // Connects the items of the window's menu (found by name) to their
 // dialogs, and keeps their enabled state up to date while the menus open.
 void ConnectDisplayCommands(TSketchPadWindow& Pad);
 // The items' enabling rules: the transforms need nodes; the node (link)
-// styles need a node (link) class; the others are always available.
+// styles need a node (link) class; the others are always available. For the
+// current window also the toolbar buttons of node (link) labels and
+// expressions, shown while there is a node (link) class.
 void UpdateDisplayCommands(TSketchPadWindow& Pad);
+// Connects the "Labels" and "Widths and Sizes" toolbar buttons (1..14).
+void ConnectDisplayToolbar(TZOKMainWindow& Main);
 
 // The commands themselves.
 void ShowTransformDialog(TSketchPadWindow& Pad, int Kind);
@@ -18,3 +25,20 @@ void ShowShapesDialog(TSketchPadWindow& Pad);
 void ShowPolygonStylesDialog(TSketchPadWindow& Pad);
 void ShowColorPalettesDialog(TSketchPadWindow& Pad);
 void ShowClassStylesDialog(TSketchPadWindow& Pad, bool Nodes);
+void ShowDescriptionDialog(TSketchPadWindow& Pad);
+// Raster: "Background Graphics -- JPEG"; else the metafiles.
+void ShowBackgroundsDialog(TSketchPadWindow& Pad, bool Raster);
+void ShowUnderlayDialog(TSketchPadWindow& Pad);
+void ShowEntityLabelsDialog(TSketchPadWindow& Pad, bool Nodes);
+void ShowLabelsFormatDialog(TSketchPadWindow& Pad);
+void ResetAllEntityLabelsCommand(TSketchPadWindow& Pad);
+void ClearLabelsCommand(TSketchPadWindow& Pad);
+void ShowWidthStatusDialog(TSketchPadWindow& Pad);
+// Kind 0 node size, 1 link width, 2 desire-line expressions.
+void ShowWidthExpressionsDialog(TSketchPadWindow& Pad, int Kind);
+void ShowWidthIntervalsDialog(TSketchPadWindow& Pad, bool Nodes);
+void PutWidthsCommand(TSketchPadWindow& Pad);
+void ClearWidthsCommand(TSketchPadWindow& Pad);
+// Reads a widths file into a copy of the window's widths, which take it only
+// when the whole read succeeds.
+void GetWidthsCommand(TSketchPadWindow& Pad);

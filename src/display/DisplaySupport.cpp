@@ -1,10 +1,8 @@
 #include "display/DisplaySupport.h"
 
 #include <QColorDialog>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -13,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/model/StyleControls.h"
+#include "schema/ElementDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/NetworkDrawPad.h"
@@ -236,27 +235,10 @@ bool ChooseColor(TSketchPadWindow& pad, QWidget* parent, std::array<int32_t, 26>
 
 // ---- the symbol-image viewer ----
 
-// A plain chooser of an image number until the viewer of the width and size
-// dialogs takes its place.
 bool ShowSymbolImages(TSketchPadWindow& pad, QWidget* parent, bool nodes, int& number)
 {
-    QDialog d(parent);
-    d.setObjectName("ViewBitmapsDB");
-    d.setWindowTitle(nodes ? "View Node Bitmaps" : "View Link Bitmaps");
-    auto* v = new QVBoxLayout(&d);
-    auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel("Bitmap Number:", &d));
-    auto* spin = new QSpinBox(&d);
-    spin->setObjectName("SpinEdit1");
-    spin->setRange(1, TSymbolImages::MaxSymbols - 1);
-    spin->setValue(std::clamp(number, 1, TSymbolImages::MaxSymbols - 1));
-    row->addWidget(spin);
-    v->addLayout(row);
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-    QObject::connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    v->addWidget(box);
+    TViewBitmapsDB d(&pad.Main.SymbolImages, !nodes, number, parent);
     if (RunDisplayDialog(pad, d) != QDialog::Accepted) return false;
-    number = spin->value();
+    number = d.BitmapSE->value();
     return true;
 }

@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -270,9 +271,7 @@ void TZOKMainWindow::ConnectToolbars()
     connect(t.SpeedButton1, &TDockButton::OnClick, this, [this] {
         if (CurrentPad) SaveM(*CurrentPad);
     });
-    // Labels and widths come with their own parts of the program.
-    for (TDockButton* b : t.ToolbarButtons)
-        if (b) b->setEnabled(false);
+    ConnectDisplayToolbar(*this);
     connect(t.NSSnapButton, &TUpDown::Clicked, this, [this](bool up) {
         if (CurrentPad) CurrentPad->NudgeByKey(up ? 53 : 54);
     });

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSpinBox>
 
+#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -415,6 +416,7 @@ void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
     // The Undelete button and the undo items follow the network of this pad.
     TPadEditor::Of(*Pad).UpdateCommands();
     for (int k = 0; k < ToolbarCount; ++k) Toolbars.Bars[size_t(k)]->setVisible(Pad->View.ToolbarShown[size_t(k)] != 0);
+    UpdateDisplayCommands(*Pad);
 }
 
 // ---- recent files and view state ----

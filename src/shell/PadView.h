@@ -34,6 +34,8 @@ struct TPadView : TViewRecord {
     // settings the small dialogs edit
     TSpliceRules SpliceRules;
     TReinitializeOptions ReinitializeOptions;
+    // The widths file the window last put (the next Put Widths offers it).
+    std::string WidthsFile;
     // The element an open dialog edits: drawn without its label meanwhile.
     const TNode* EditedNode = nullptr;
     const TLinkValues* EditedLink = nullptr;
