@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/file/LegacyText.h"
 #include "core/model/Messages.h"
@@ -97,8 +98,12 @@ private:
             Names.Build(Net);
             Indexed = true;
         }
-        const std::string name(line.substr(0, 30));
-        return Names.FindIndexedNode(PrepareNamePattern(name));
+        const std::string pattern = PrepareNamePattern(std::string(line.substr(0, 30)));
+        if (pattern.find('?') == std::string::npos) return Names.FindIndexedNode(pattern);
+        // A pattern searches the whole network, in hash order, once.
+        auto it = Patterns.find(pattern);
+        if (it == Patterns.end()) it = Patterns.emplace(pattern, FindNodeByName(Net, pattern, nullptr)).first;
+        return it->second;
     }
 
     // Names up to the line that begins with Last; first is the first line
@@ -195,6 +200,7 @@ private:
     const TNetwork& Net;
     TNameIndex Names;
     bool Indexed = false;
+    std::unordered_map<std::string, const TNode*> Patterns;
 };
 
 } // namespace
