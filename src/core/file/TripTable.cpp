@@ -1,6 +1,7 @@
 #include "core/file/TripTable.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string_view>
 #include <unordered_map>
@@ -193,6 +194,12 @@ private:
             token.push_back('0');
             text = token;
         }
+        // The common case the fast way; whatever it does not take whole is
+        // decided by the strict reader (which also makes tiny values 0).
+        const std::string_view digits = text.front() == '+' ? text.substr(1) : text;
+        const bool signs = digits.size() < text.size() && !digits.empty() && digits.front() == '-';
+        const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+        if (!signs && r.ec == std::errc() && r.ptr == digits.data() + digits.size()) return std::isfinite(v);
         return ParseReal(text, v) && std::isfinite(v);
     }
 
