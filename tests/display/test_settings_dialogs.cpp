@@ -1,0 +1,422 @@
+// The window's labels, widths, title block, backgrounds and underlay through
+// their toolbar buttons and menu items, driven offscreen: OK changes only the
+// window the dialog came from, Cancel nothing; stored values no control shows
+// are kept; trip tables load, draw and stay when a load fails; widths files
+// read into a copy; background pictures load into new objects and reach the
+// window only when every slot succeeds; everything survives a save.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QSvgRenderer>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "../core/file/netfile_fixture.h"
+#include "core/file/SettingsSections.h"
+#include "core/model/NetworkQueries.h"
+#include "display/DisplayCommands.h"
+#include "display/WidthDialogs.h"
+#include "shell/DocumentIO.h"
+#include "shell/MainWindow.h"
+#include "shell/NetworkDrawPad.h"
+#include "shell/NetworkFileIO.h"
+#include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
+
+namespace {
+
+class TSaveChooser : public TFileChooser {
+public:
+    std::string ToSave;
+    std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return {}; }
+    std::string OpenFile(QWidget*, const std::string&) override { return ""; }
+    std::string SaveFile(QWidget*, const std::string&, const std::string&) override { return ToSave; }
+};
+
+const QByteArray BlueSvg = "<svg xmlns='http://www.w3.org/2000/svg' width='30' height='20'>"
+                           "<rect width='30' height='20' fill='#0000ff'/></svg>";
+
+class SettingsDialogs : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    TNetworkFileIO IO;
+    TSaveChooser Chooser;
+    std::unique_ptr<TZOKMainWindow> Main;
+    // What each dialog does when it runs, by object name; a dialog without
+    // an entry is cancelled.
+    std::map<std::string, std::function<int(QDialog&)>> On;
+    TSketchPadWindow *Pad = nullptr, *View = nullptr;
+
+    std::string Path(const QString& name) { return Dir.filePath(name).toStdString(); }
+    void SetUp() override
+    {
+        TNetWindow net;
+        netfiletest::MakeRichNetwork(net);
+        net.Layers.Reset();
+        net.Search.PolygonCriterion = {};
+        TMessageSinkRecorder sink;
+        ASSERT_TRUE(SaveNetworkFile(net, Path("rich.dta"), 9, sink).Ok);
+        TMainOptions o;
+        o.IniFile = Path("t.ini");
+        o.ProgramDir = Dir.path().toStdString();
+        o.ShowSplash = false;
+        o.CommandLineFile = Path("rich.dta");
+        Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetMessageBoxes(&Boxes);
+        Main->SetNetworkIO(&IO);
+        Main->SetFileChooser(&Chooser);
+        Main->ExecDialog = [this](QDialog& d) {
+            auto it = On.find(d.objectName().toStdString());
+            return it == On.end() ? int(QDialog::Rejected) : it->second(d);
+        };
+        Main->resize(1000, 700);
+        Main->show();
+        Main->CreateFirstPad();
+        Pad = Main->SketchPads.at(0);
+        View = Main->NewView();
+        Main->PadActivated(Pad);
+        Pad->View.Saved = View->View.Saved = 1;
+    }
+    void TearDown() override
+    {
+        Boxes.Answers.assign(64, IDNO);
+        Main->close();
+        Main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void Click(int button) { Main->Toolbars.ToolbarButtons[size_t(button)]->OnClick(); }
+    bool Trigger(TSketchPadWindow* pad, const char* item)
+    {
+        for (QMenu* m : pad->Menus) emit m->aboutToShow();
+        QAction* a = pad->Action(item);
+        if (!a || !a->isEnabled()) return false;
+        a->trigger();
+        return true;
+    }
+    template <class W>
+    static W* Child(QWidget& d, const char* name)
+    {
+        W* w = d.findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    static void Press(QWidget& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }
+    static int Accept(QDialog& d)
+    {
+        d.accept();
+        return d.result();
+    }
+    // A file dialog answers with this file.
+    std::function<int(QDialog&)> Choose(const std::string& file)
+    {
+        return [file](QDialog& d) {
+            static_cast<QFileDialog&>(d).selectFile(QString::fromStdString(file));
+            return Accept(d);
+        };
+    }
+    std::unique_ptr<TNetWindow> SaveAndReopen(TSketchPadWindow& w, const char* name)
+    {
+        Chooser.ToSave = Path(name);
+        EXPECT_TRUE(Main->SaveAs(w));
+        auto net = std::make_unique<TNetWindow>();
+        TMessageSinkRecorder sink;
+        EXPECT_EQ(OpenNetworkFile(*net, Path(name), true, sink).Status, TOpenStatus::Ok);
+        return net;
+    }
+    static QImage Draw(TSketchPadWindow& w)
+    {
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        PaintSketchPad(w, p, image.rect());
+        return image;
+    }
+    // Pixels that are neither white nor the window colour, near a world point.
+    static int InkNear(TSketchPadWindow& w, const QImage& image, int32_t x, int32_t y)
+    {
+        int ink = 0;
+        const int px = w.PixelX(x), py = w.PixelY(y);
+        for (int j = py - 3; j <= py + 3; ++j)
+            for (int i = px - 3; i <= px + 3; ++i)
+                if (image.valid(i, j) && image.pixel(i, j) != qRgb(255, 255, 255)) ++ink;
+        return ink;
+    }
+    static bool Red(QWidget* w) { return w->styleSheet() == "color: red"; }
+};
+
+} // namespace
+
+TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
+{
+    TLabelSettings& l = Pad->Settings.Labels;
+    l.NodeLabelCodes[2][2] = 77; // Stop has no attribute 77: no item shows it
+    const auto& b = Main->Toolbars.ToolbarButtons;
+    for (int k : {2, 3, 7, 8}) EXPECT_TRUE(b[size_t(k)]->isVisibleTo(b[size_t(k)]->parentWidget())) << k;
+    TSketchPadWindow* empty = Main->NewSchema();
+    Main->PadActivated(empty);
+    for (int k : {2, 3, 7, 8}) EXPECT_FALSE(b[size_t(k)]->isVisibleTo(b[size_t(k)]->parentWidget())) << k;
+    Main->PadActivated(Pad);
+
+    On["EntityLabelsDB"] = [](QDialog& d) {
+        Press(d, "Button1");
+        return int(QDialog::Rejected);
+    };
+    On["SelectLabelDB"] = [](QDialog& d) { return Accept(d); };
+    Click(2);
+    EXPECT_EQ(l.NodeLabelCodes[1][1], 101);
+    EXPECT_EQ(Pad->View.Saved, 1);
+
+    On["EntityLabelsDB"] = [](QDialog& d) {
+        EXPECT_EQ(Child<QAbstractButton>(d, "RadioButton1")->text(), "Zone");
+        EXPECT_FALSE(Child<QWidget>(d, "RadioButton3")->isVisibleTo(&d));
+        EXPECT_EQ(Child<QLabel>(d, "FirstLabel1")->text(), "Name");
+        EXPECT_EQ(Child<QLabel>(d, "SecondLabel1")->text(), "Size2");
+        EXPECT_EQ(Child<QLabel>(d, "SecondLabel2")->text(), "");
+        Press(d, "Button1");
+        EXPECT_EQ(Child<QLabel>(d, "FirstLabel1")->text(), "Note1");
+        QTest::mouseDClick(Child<QLabel>(d, "FontLabel1"), Qt::LeftButton);
+        EXPECT_EQ(Child<QLabel>(d, "FontLabel1")->text(), "Fa");
+        Press(d, "RadioButton2");
+        Press(d, "Button3");
+        return Accept(d);
+    };
+    On["SelectLabelDB"] = [](QDialog& d) {
+        auto* list = Child<QListWidget>(d, "ListBox1");
+        if (list->currentRow() < 0) return Accept(d); // the stored 77: kept
+        EXPECT_EQ(list->count(), 16);
+        EXPECT_EQ(list->item(11)->text(), "Note 1");
+        list->setCurrentRow(11);
+        return Accept(d);
+    };
+    On["LabelFontDB"] = [](QDialog& d) {
+        auto* list = Child<QListWidget>(d, "ListBox1");
+        EXPECT_EQ(list->count(), 11);
+        EXPECT_EQ(list->item(0)->text(), "0. Arial");
+        list->setCurrentRow(10);
+        return Accept(d);
+    };
+    Click(2);
+    EXPECT_EQ(l.NodeLabelCodes[1][1], 106);
+    EXPECT_EQ(l.NodeClassFont[1], 10);
+    EXPECT_EQ(l.NodeClassLabelled[1], 1);
+    EXPECT_EQ(l.NodeLabelCodes[2][2], 77);
+    EXPECT_EQ(Pad->View.Saved, 0);
+    EXPECT_EQ(View->View.Saved, 1);
+    EXPECT_EQ(View->Settings.Labels.NodeLabelCodes[1][1], 101);
+
+    QString family;
+    On["LabelsFormatDB"] = [&family](QDialog& d) {
+        EXPECT_EQ(Child<QListWidget>(d, "ListBox1")->count(), 12);
+        Child<QListWidget>(d, "ListBox1")->setCurrentRow(10);
+        Press(d, "SetFontButton");
+        EXPECT_EQ(Child<QListWidget>(d, "ListBox1")->item(10)->text(), QString("a. %1, 12, Bold").arg(family));
+        Press(d, "ColorButton");
+        Child<QComboBox>(d, "ComboBox1")->setCurrentIndex(6);
+        Child<QSpinBox>(d, "SpinEdit3")->setValue(4);
+        return Accept(d);
+    };
+    On["FontDialog"] = [&family](QDialog& d) {
+        auto& f = static_cast<QFontDialog&>(d);
+        QFont font("DejaVu Sans", 12);
+        font.setBold(true);
+        f.setCurrentFont(font);
+        family = f.currentFont().family();
+        return Accept(d);
+    };
+    On["ColorDialog"] = [](QDialog& d) {
+        static_cast<QColorDialog&>(d).setCurrentColor(QColor(255, 0, 0));
+        return Accept(d);
+    };
+    Click(4);
+    EXPECT_EQ(l.FontRecords[10].Height, -16);
+    EXPECT_EQ(l.FontRecords[10].Weight, 700);
+    EXPECT_EQ(l.FontRecords[10].FaceName, family.toStdString());
+    EXPECT_EQ(l.FontColors[10], 0x0000FF);
+    EXPECT_EQ(l.NodePosition, 7);
+    EXPECT_EQ(l.Precision, 4);
+
+    auto file = SaveAndReopen(*Pad, "labels.dta");
+    EXPECT_EQ(file->Labels.NodeLabelCodes[1][1], 106);
+    EXPECT_EQ(file->Labels.NodeClassFont[1], 10);
+    EXPECT_EQ(file->Labels.FontNames[10], l.FontNames[10]);
+    EXPECT_EQ(file->Labels.FontRecords[10].Height, -16);
+    EXPECT_EQ(file->Labels.FontColors[10], 0x0000FF);
+
+    // Reset All Entity Labels changes the network; Clear Labels the window.
+    TNode* alpha = FindNodeByName(*Pad->Network, "Alpha", nullptr);
+    ASSERT_EQ(alpha->Label1, 101);
+    Pad->View.Saved = View->View.Saved = 1;
+    Click(1);
+    EXPECT_EQ(alpha->Label1, 0);
+    EXPECT_EQ(View->View.Saved, 0);
+    Click(5);
+    EXPECT_EQ(l.NodeLabelCodes[1][1], 0);
+    EXPECT_EQ(l.FontNames[10], "a. Not Used");
+}
+
+TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
+{
+    TWidthSettings& w = Pad->Settings.Widths;
+    w.NodeStyleMode = 9; // from a file: no button shows it
+    // Width Status: modes by button, the unknown one kept; Cancel changes nothing.
+    On["WidthStatusDB"] = [](QDialog& d) {
+        Press(d, "RadioGroup2Button2");
+        return int(QDialog::Rejected);
+    };
+    Click(6);
+    EXPECT_EQ(w.LinkStyleMode, 4);
+    On["WidthStatusDB"] = [](QDialog& d) {
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(Child<QAbstractButton>(d, QString("RadioGroup1Button%1").arg(i).toLatin1())->isChecked());
+        Press(d, "RadioGroup2Button2");
+        return Accept(d);
+    };
+    Click(6);
+    EXPECT_EQ(w.NodeStyleMode, 9);
+    EXPECT_EQ(w.LinkStyleMode, 1);
+    EXPECT_EQ(Pad->View.Saved, 0);
+    EXPECT_EQ(View->View.Saved, 1);
+
+    // A trip table Alpha, Beta to Gamma, drawn by the desire-line expression.
+    { std::ofstream(Path("trips.txt"), std::ios::binary) << "Alpha\r\nBeta\r\nEND OF ROWS\r\nGamma\r\nEND OF COLUMNS\r\n5\r\n6\r\n"; }
+    { std::ofstream(Path("cut.txt"), std::ios::binary) << "Alpha\r\nEND OF ROWS\r\n"; }
+    w.SystemExpression = "P1";
+    w.LinkBottom[1] = 0, w.LinkTop[1] = 10, w.LinkWidths[1] = 3;
+    const int before = InkNear(*Pad, Draw(*Pad), -200, 300); // halfway from Alpha to Gamma
+    std::string status;
+    On["OpenTableDialog"] = Choose(Path("trips.txt"));
+    On["WidthStatusDB"] = [&status](QDialog& d) {
+        Press(d, "LoadTableButton");
+        status = Child<QLineEdit>(d, "StatusEdit")->text().toStdString();
+        Press(d, "RadioGroup3Button1");
+        return Accept(d);
+    };
+    Click(6);
+    EXPECT_EQ(status, "Table loaded.");
+    ASSERT_NE(Pad->Settings.DesireTables, nullptr);
+    EXPECT_EQ(Pad->Settings.DesireTables->Tables.at(0).Values, (std::vector<double>{5, 6}));
+    EXPECT_EQ(View->Settings.DesireTables, nullptr);
+    EXPECT_EQ(Pad->Settings.Display.DesireLinePlacement, 1);
+    EXPECT_GT(InkNear(*Pad, Draw(*Pad), -200, 300), before + 10);
+    EXPECT_EQ(InkNear(*View, Draw(*View), -200, 300), before);
+    // A table that fails shows why and leaves the loaded one, OK or not.
+    const TDesireTables* loaded = Pad->Settings.DesireTables.get();
+    On["OpenTableDialog"] = Choose(Path("cut.txt"));
+    for (int answer : {int(QDialog::Rejected), int(QDialog::Accepted)}) {
+        On["WidthStatusDB"] = [&status, answer](QDialog& d) {
+            Press(d, "LoadTableButton");
+            status = Child<QLineEdit>(d, "StatusEdit")->text().toStdString();
+            d.done(answer);
+            return answer;
+        };
+        Click(6);
+        EXPECT_EQ(status, "Unexpected end of user trip table! Table is 1; Column is 1");
+        EXPECT_EQ(Pad->Settings.DesireTables.get(), loaded);
+    }
+
+    // Expressions: the pickers insert at the caret; the memo edits.
+    On["WidthExpressionsDB"] = [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Node Size Expressions");
+        EXPECT_EQ(Child<QLabel>(d, "Label2")->text(), "Stop");
+        EXPECT_FALSE(Child<QWidget>(d, "Edit3")->isVisibleTo(&d));
+        auto& e = static_cast<TWidthExpressionsDB&>(d);
+        e.Edits[1]->setText("A1*");
+        e.LastEdit = e.Edits[1];
+        e.InsertAttribute();
+        QTest::mouseDClick(e.Edits[2], Qt::LeftButton);
+        e.InsertProperty();
+        return Accept(d);
+    };
+    On["SelectAttributeDB"] = [](QDialog& d) {
+        Child<QListWidget>(d, "ListBox1")->setCurrentRow(1);
+        return Accept(d);
+    };
+    On["ExpressionMemoDB"] = [](QDialog& d) {
+        Child<QPlainTextEdit>(d, "Memo1")->setPlainText("2\n+");
+        return Accept(d);
+    };
+    On["SelectPropertiesDB"] = [](QDialog& d) { return Accept(d); };
+    Click(7);
+    EXPECT_EQ(w.NodeSizeExpressions[1], "A1*A2");
+    EXPECT_EQ(w.NodeSizeExpressions[2], "2 +ne");
+    On["WidthExpressionsDB"] = [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Desire Line Expressions");
+        EXPECT_EQ(Child<QLineEdit>(d, "Edit1")->text(), "P1");
+        Child<QLineEdit>(d, "Edit1")->setText("P1*2");
+        return Accept(d);
+    };
+    Click(14);
+    EXPECT_EQ(w.SystemExpression, "P1*2");
+
+    // Intervals: "&Nominal", and a bound that is no number keeps the dialog open.
+    On["WidthIntervalsDB"] = [](QDialog& d) {
+        Press(d, "NominalButton");
+        auto* top = Child<QLineEdit>(d, "TopEdit12");
+        top->setText("abc");
+        Press(d, "OKButton");
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+        EXPECT_TRUE(Red(top));
+        EXPECT_EQ(Child<QTabWidget>(d, "PageControl1")->currentIndex(), 1);
+        top->setText("250.5");
+        Press(d, "OKButton");
+        return d.result();
+    };
+    Click(10);
+    for (int k = 1; k <= 40; ++k) EXPECT_EQ(w.LinkWidths[size_t(k)], k);
+    EXPECT_EQ(w.LinkTop[12], 250.5);
+
+    // Put, change, Get: the file gives them back; a file cut short changes nothing.
+    On["SaveDialog1"] = Choose(Path("widths"));
+    Click(11);
+    EXPECT_EQ(Pad->View.WidthsFile, Path("widths.wdt"));
+    const TWidthSettings put = w;
+    w.LinkWidths[5] = 99;
+    w.LinkTop[1] = -7;
+    std::ifstream in(Path("widths.wdt"), std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    { std::ofstream(Path("cut.wdt"), std::ios::binary) << whole.substr(0, whole.size() / 3); }
+    On["OpenDialog1"] = Choose(Path("cut.wdt"));
+    Click(13);
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_EQ(Boxes.Last().Text, "Valid widths file not found.");
+    EXPECT_EQ(Boxes.Last().Caption, "Get Widths");
+    EXPECT_EQ(w.LinkTop[1], -7);
+    EXPECT_EQ(w.LinkWidths[5], 99);
+    On["OpenDialog1"] = Choose(Path("widths.wdt"));
+    Click(13);
+    EXPECT_EQ(w.LinkWidths, put.LinkWidths);
+    EXPECT_EQ(w.LinkTop, put.LinkTop);
+
+    auto file = SaveAndReopen(*Pad, "widths.dta");
+    EXPECT_EQ(file->Widths.NodeStyleMode, 9);
+    EXPECT_EQ(file->Widths.LinkStyleMode, 1);
+    EXPECT_EQ(file->Widths.NodeSizeExpressions[1], "A1*A2");
+    EXPECT_EQ(file->Widths.LinkWidths[7], 7);
+    EXPECT_EQ(file->Display.DesireLinePlacement, 1);
+    Click(12); // Clear Widths
+    EXPECT_EQ(w.LinkWidths[5], 5);
+    EXPECT_TRUE(w.NodeSizeExpressions[1].empty());
+}
