@@ -70,9 +70,6 @@ TBackgroundsDB::TBackgroundsDB(TSketchPadWindow& Pad, TBackgroundKind Kind, QWid
 
     auto* row = new QHBoxLayout;
     AddOkCancel(*this, row, "OKButton", "CancelButton", &OKButton);
-    // OK checks every slot first; the dialog closes only when all succeed.
-    disconnect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(OKButton, &QPushButton::clicked, this, &TBackgroundsDB::OKButtonClick);
     ReferenceButton = NamedButton(this, "ReferenceButton", "R&eference");
     ReferenceButton->setToolTip("Import by reference");
     RemoveButton = NamedButton(this, "RemoveButton", "&Remove");
@@ -187,7 +184,7 @@ void TBackgroundsDB::DemoteClick()
     if (Working.Demote(CurrentSlot)) Push();
 }
 
-void TBackgroundsDB::OKButtonClick()
+void TBackgroundsDB::accept()
 {
     Pull();
     for (int k = 1; k <= TBackgroundWorkingSet::SlotCount; ++k)
@@ -198,7 +195,7 @@ void TBackgroundsDB::OKButtonClick()
     if (networkFile.empty() && FPad.FileName != FPad.Main.DefaultFileName) networkFile = FPad.FileName;
     const auto check = Working.Commit(FPad.Settings.Backgrounds, *FPad.BackgroundImages, networkFile, ClipboardDrawing);
     if (check.Ok) {
-        accept();
+        QDialog::accept();
         return;
     }
     for (int k = 1; k <= TBackgroundWorkingSet::SlotCount; ++k) {

@@ -38,16 +38,16 @@ public:
     void DemoteClick();
     // OK: the window takes every slot when all load and read; otherwise the
     // failed edits turn red, a message says so and the dialog stays open.
-    void OKButtonClick();
+    void accept() override;
+    // The edits' texts into the working set, and back.
+    void Pull();
+    void Push();
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     void PageChanged(int Index);
-    // The edits' texts into the working set, and back.
-    void Pull();
-    void Push();
     void SetRed(QLineEdit* Edit, bool Red);
     TSketchPadWindow& FPad;
 };

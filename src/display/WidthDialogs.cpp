@@ -276,8 +276,6 @@ TWidthIntervalsDB::TWidthIntervalsDB(TSketchPadWindow& Pad, bool ANodes, QWidget
     row->addWidget(NominalButton);
     row->addStretch();
     AddOkCancel(*this, row, "OKButton", "CancelButton", &OKButton);
-    disconnect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(OKButton, &QPushButton::clicked, this, &TWidthIntervalsDB::OKButtonClick);
     connect(NominalButton, &QPushButton::clicked, this, &TWidthIntervalsDB::NominalClick);
     v->addLayout(row);
 }
@@ -287,7 +285,7 @@ void TWidthIntervalsDB::NominalClick()
     for (int k = 1; k <= MaxWidthIntervals; ++k) WidthEdits[size_t(k)]->setValue(k);
 }
 
-void TWidthIntervalsDB::OKButtonClick()
+void TWidthIntervalsDB::accept()
 {
     int firstBad = 0;
     for (int k = 1; k <= MaxWidthIntervals; ++k) {
@@ -309,7 +307,7 @@ void TWidthIntervalsDB::OKButtonClick()
         PageControl->setCurrentIndex((firstBad - 1) / 10);
         return;
     }
-    accept();
+    QDialog::accept();
 }
 
 void TWidthIntervalsDB::Store(TWidthSettings& w) const

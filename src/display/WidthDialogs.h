@@ -73,7 +73,7 @@ public:
     void NominalClick();
     // OK: every bound must read as a number; one that does not turns red
     // (its page shows) and the dialog stays open.
-    void OKButtonClick();
+    void accept() override;
     void Store(TWidthSettings& Widths) const;
 
 private:

@@ -36,6 +36,7 @@
 #include "../core/file/netfile_fixture.h"
 #include "core/file/SettingsSections.h"
 #include "core/model/NetworkQueries.h"
+#include "display/BackgroundDialogs.h"
 #include "display/DisplayCommands.h"
 #include "display/WidthDialogs.h"
 #include "shell/DocumentIO.h"
@@ -419,4 +420,236 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     Click(12); // Clear Widths
     EXPECT_EQ(w.LinkWidths[5], 5);
     EXPECT_TRUE(w.NodeSizeExpressions[1].empty());
+}
+
+namespace {
+
+// A JPEG of w x h: red on the left half, near-white on the right.
+bool WritePhoto(const QString& path, int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(QColor(240, 240, 240));
+    QPainter(&img).fillRect(0, 0, w / 2, h, QColor(220, 30, 30));
+    return img.save(path, "JPG", 95);
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
+{
+    const QString photo = Dir.filePath("photo.jpg"), damaged = Dir.filePath("damaged.jpg");
+    const QString foreign = Dir.filePath(QString::fromUtf8("\u5730\u56fe.jpg"));
+    ASSERT_TRUE(WritePhoto(photo, 80, 60));
+    ASSERT_TRUE(WritePhoto(foreign, 80, 60));
+    QFile whole(photo);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(WriteBytes(damaged, whole.readAll().left(300)));
+    TBackgrounds& b = Pad->Settings.Backgrounds;
+    ASSERT_EQ(b.Raster[1].FileName, "C:\\maps\\city.jpg"); // from the file: not found here, kept
+
+    // Slot 1 the photo, slot 2 a damaged file: red, the box, nothing changed.
+    std::vector<QString> chosen = {photo, damaged};
+    On["OpenPictureDialog"] = [&chosen](QDialog& d) {
+        auto& f = static_cast<QFileDialog&>(d);
+        EXPECT_EQ(d.windowTitle(), "Open JPEG Image");
+        EXPECT_EQ(f.nameFilters(), QStringList({"JPEG Image (*.jpg)", "All Files (*)"}));
+        f.selectFile(chosen.front());
+        chosen.erase(chosen.begin());
+        return Accept(d);
+    };
+    On["BackgroundsDB"] = [this, foreign](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Background Graphics -- JPEG");
+        EXPECT_FALSE(Child<QWidget>(d, "PromoteButton")->isEnabled());
+        Press(d, "ReferenceButton");
+        EXPECT_EQ(Child<QLineEdit>(d, "XScaleEdit1")->text(), "1");
+        Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(1);
+        EXPECT_TRUE(Child<QWidget>(d, "PromoteButton")->isEnabled());
+        QTest::mouseDClick(Child<QLineEdit>(d, "NameEdit2"), Qt::LeftButton); // Reference too
+        Press(d, "OKButton");
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+        EXPECT_TRUE(Red(Child<QLineEdit>(d, "NameEdit2")));
+        EXPECT_FALSE(Red(Child<QLineEdit>(d, "NameEdit1")));
+        EXPECT_EQ(Boxes.Last().Text, "Error in file or setting.");
+        EXPECT_EQ(Boxes.Last().Caption, "Backgrounds");
+        EXPECT_EQ(Pad->Settings.Backgrounds.Raster[1].FileName, "C:\\maps\\city.jpg");
+        EXPECT_EQ(Pad->BackgroundImages->Raster(1), nullptr);
+        // A name one-byte text cannot hold does not load either; a number that
+        // is no number turns its edit red.
+        static_cast<TBackgroundsDB&>(d).Working.Reference(2, foreign);
+        static_cast<TBackgroundsDB&>(d).Push();
+        Child<QLineEdit>(d, "YEdit1")->setText("abc");
+        Press(d, "OKButton");
+        EXPECT_TRUE(Red(Child<QLineEdit>(d, "NameEdit2")));
+        EXPECT_TRUE(Red(Child<QLineEdit>(d, "YEdit1")));
+        Press(d, "RemoveButton");
+        Child<QLineEdit>(d, "YEdit1")->setText("-30");
+        Press(d, "OKButton");
+        return d.result();
+    };
+    ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
+    EXPECT_EQ(Boxes.Count(), 2u);
+    EXPECT_EQ(b.Raster[1].FileName, photo.toStdString());
+    EXPECT_EQ(b.Raster[1].Y, -30);
+    EXPECT_TRUE(b.Raster[2].FileName.empty());
+    const QImage* picture = Pad->BackgroundImages->Raster(1);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->size(), QSize(80, 60));
+    EXPECT_EQ(Pad->View.Saved, 0);
+    EXPECT_EQ(View->View.Saved, 1);
+    EXPECT_EQ(View->BackgroundImages->Raster(1), nullptr);
+    EXPECT_GT(InkNear(*Pad, Draw(*Pad), 10, -20), 30); // the red half, beneath the network
+
+    // A view made now shares the picture. Cancel after edits keeps it all.
+    TSketchPadWindow* second = Main->NewView();
+    Main->PadActivated(Pad);
+    EXPECT_EQ(second->BackgroundImages->Raster(1), picture);
+    On["BackgroundsDB"] = [](QDialog& d) {
+        Press(d, "DemoteButton");
+        Press(d, "RemoveButton");
+        return int(QDialog::Rejected);
+    };
+    ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
+    EXPECT_EQ(Pad->BackgroundImages->Raster(1), picture);
+    EXPECT_EQ(b.Raster[1].FileName, photo.toStdString());
+
+    // Demote moves the slot with its picture (not read again); the view keeps its own.
+    On["BackgroundsDB"] = [](QDialog& d) {
+        Press(d, "DemoteButton");
+        EXPECT_EQ(Child<QLineEdit>(d, "YEdit2")->text(), "-30");
+        EXPECT_TRUE(Child<QLineEdit>(d, "NameEdit1")->text().isEmpty());
+        return Accept(d);
+    };
+    ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
+    EXPECT_EQ(Pad->BackgroundImages->Raster(2), picture);
+    EXPECT_EQ(Pad->BackgroundImages->Raster(1), nullptr);
+    EXPECT_EQ(b.Raster[2].Y, -30);
+    On["BackgroundsDB"] = [](QDialog& d) {
+        Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(1);
+        Press(d, "RemoveButton");
+        return Accept(d);
+    };
+    ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
+    EXPECT_EQ(Pad->BackgroundImages->Raster(2), nullptr);
+    ASSERT_EQ(second->BackgroundImages->Raster(1), picture); // still held, still whole
+    EXPECT_EQ(picture->size(), QSize(80, 60));
+    EXPECT_TRUE(b.Raster[2].FileName.empty());
+}
+
+TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
+{
+    const QString svg = Dir.filePath("drawing.svg"), emf = Dir.filePath("plan.emf");
+    ASSERT_TRUE(WriteBytes(svg, BlueSvg));
+    ASSERT_TRUE(WriteBytes(emf, QByteArray("\x01\x00\x00\x00 not an svg", 16)));
+    QString chosen = emf;
+    On["OpenPictureDialog"] = [&chosen](QDialog& d) {
+        auto& f = static_cast<QFileDialog&>(d);
+        EXPECT_EQ(d.windowTitle(), "Open Windows Metafile");
+        EXPECT_TRUE(f.nameFilters().contains("SVG Image (*.svg)"));
+        EXPECT_TRUE(f.nameFilters().contains("EMF Image (*.emf)"));
+        f.selectFile(chosen);
+        return Accept(d);
+    };
+    auto* clip = new QMimeData;
+    clip->setData("image/svg+xml", BlueSvg);
+    QApplication::clipboard()->setMimeData(clip);
+    On["WMFDB"] = [&chosen](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Background Graphics -- Metafiles");
+        Press(d, "ReferenceButton");
+        Press(d, "OKButton");
+        EXPECT_TRUE(Red(Child<QLineEdit>(d, "NameEdit1")));
+        chosen = QString::fromStdString(chosen.toStdString()).replace("plan.emf", "drawing.svg");
+        Press(d, "ReferenceButton");
+        Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(1);
+        Press(d, "ClipboardButton");
+        EXPECT_EQ(Child<QLineEdit>(d, "NameEdit2")->text(), "Clipboard");
+        Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(2);
+        Press(d, "ClipboardButton");
+        Press(d, "OKButton");
+        return d.result();
+    };
+    ASSERT_TRUE(Trigger(Pad, "WMF1"));
+    const TBackgrounds& b = Pad->Settings.Backgrounds;
+    EXPECT_EQ(b.Metafile[1].FileName, svg.toStdString());
+    EXPECT_EQ(b.Metafile[2].FileName, "Clipboard");
+    ASSERT_NE(Pad->BackgroundImages->Metafile(1), nullptr);
+    ASSERT_NE(Pad->BackgroundImages->Metafile(2), nullptr);
+    EXPECT_EQ(Pad->BackgroundImages->Metafile(2)->defaultSize(), QSize(30, 20));
+    // With no drawing on the clipboard the slot stays empty, and OK succeeds.
+    QApplication::clipboard()->clear();
+    On["WMFDB"] = [](QDialog& d) {
+        Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(3);
+        Press(d, "ClipboardButton");
+        Press(d, "OKButton");
+        return d.result();
+    };
+    ASSERT_TRUE(Trigger(Pad, "WMF1"));
+    EXPECT_EQ(b.Metafile[4].FileName, "Clipboard");
+    EXPECT_EQ(Pad->BackgroundImages->Metafile(4), nullptr);
+    EXPECT_NE(Pad->BackgroundImages->Metafile(2), nullptr); // kept: not chosen anew
+
+    // Underlay: a stored number no window has is kept; the window itself leaves it.
+    Main->NewSchema();
+    Main->PadActivated(Pad);
+    Pad->Settings.Backgrounds.Underlay = 9;
+    int pick = -1;
+    On["UnderlayDB"] = [&pick](QDialog& d) {
+        auto* c = Child<QComboBox>(d, "ComboBox1");
+        EXPECT_EQ(c->count(), 4);
+        EXPECT_EQ(c->itemText(0), "None");
+        if (pick < 0) EXPECT_EQ(c->currentIndex(), -1);
+        c->setCurrentIndex(pick);
+        return Accept(d);
+    };
+    for (int choice : {-1, 1, 3}) {
+        pick = choice;
+        ASSERT_TRUE(Trigger(Pad, "Underlay1"));
+        EXPECT_EQ(b.Underlay, choice == 3 ? 3 : 9) << choice;
+    }
+
+    // The title block: texts, flags, the font labels choose their slots.
+    Pad->View.Saved = View->View.Saved = 1;
+    On["DescriptionBox"] = [](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Description");
+        Child<QLineEdit>(d, "projecteb")->setText(QString::fromUtf8("Ring road \u20ac"));
+        Child<QLineEdit>(d, "customereb")->setText("County");
+        Child<QPlainTextEdit>(d, "descriptioneb")->setPlainText("one\ntwo");
+        Press(d, "docustomercb");
+        Press(d, "drawboxcb");
+        Child<QSpinBox>(d, "xeb")->setValue(1234);
+        auto* font = Child<QLabel>(d, "customerfontlb");
+        EXPECT_EQ(font->toolTip(), "Double-click to change");
+        QTest::mouseDClick(font, Qt::LeftButton);
+        EXPECT_EQ(font->text(), "F3");
+        return Accept(d);
+    };
+    On["LabelFontDB"] = [](QDialog& d) {
+        Child<QListWidget>(d, "ListBox1")->setCurrentRow(3);
+        return Accept(d);
+    };
+    ASSERT_TRUE(Trigger(Pad, "Description1"));
+    const TDescription& t = Pad->Settings.Description;
+    EXPECT_EQ(t.Project, "Ring road \x80");
+    EXPECT_EQ(t.DescriptionText, "one\r\ntwo");
+    EXPECT_EQ(t.ShowAuthor, 1);
+    EXPECT_EQ(t.ShowClient, 1);
+    EXPECT_EQ(t.DrawBox, 1);
+    EXPECT_EQ(t.X, 1234);
+    EXPECT_EQ(t.ClientFont, 3);
+    EXPECT_EQ(t.Client, "County");
+    EXPECT_EQ(View->View.Saved, 0); // saved with the network
+    EXPECT_TRUE(View->Settings.Description.Project.empty());
+
+    auto file = SaveAndReopen(*Pad, "settings.dta");
+    EXPECT_EQ(file->Description.Project, "Ring road \x80");
+    EXPECT_EQ(file->Description.Client, "County");
+    EXPECT_EQ(file->Description.ClientFont, 3);
+    EXPECT_EQ(file->Description.ShowClient, 1);
+    EXPECT_EQ(file->Backgrounds.Metafile[1].FileName, svg.toStdString());
+    EXPECT_TRUE(file->Backgrounds.Metafile[2].FileName.empty()); // a clipboard drawing is not kept in files
 }
