@@ -136,6 +136,7 @@ void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
     Pad.SetCaption(Pad.FileName);
     Pad.SetScrollRanges();
     Pad.InvalidatePad();
+    UpdateDisplayCommands(Pad);
 }
 
 TSketchPadWindow* TZOKMainWindow::NewSchema()

@@ -70,6 +70,7 @@ protected:
     // an entry is cancelled.
     std::map<std::string, std::function<int(QDialog&)>> On;
     TSketchPadWindow *Pad = nullptr, *View = nullptr;
+    bool OpenedWithButtons = false; // the node labels button once the file was open
 
     std::string Path(const QString& name) { return Dir.filePath(name).toStdString(); }
     void SetUp() override
@@ -97,6 +98,8 @@ protected:
         Main->show();
         Main->CreateFirstPad();
         Pad = Main->SketchPads.at(0);
+        TDockButton* nodeLabels = Main->Toolbars.ToolbarButtons[2];
+        OpenedWithButtons = nodeLabels->isVisibleTo(nodeLabels->parentWidget());
         View = Main->NewView();
         Main->PadActivated(Pad);
         Pad->View.Saved = View->View.Saved = 1;
@@ -175,6 +178,7 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
     TLabelSettings& l = Pad->Settings.Labels;
     l.NodeLabelCodes[2][2] = 77; // Stop has no attribute 77: no item shows it
     const auto& b = Main->Toolbars.ToolbarButtons;
+    EXPECT_TRUE(OpenedWithButtons);
     for (int k : {2, 3, 7, 8}) EXPECT_TRUE(b[size_t(k)]->isVisibleTo(b[size_t(k)]->parentWidget())) << k;
     TSketchPadWindow* empty = Main->NewSchema();
     Main->PadActivated(empty);
