@@ -43,6 +43,22 @@ void FillFontList(QListWidget* list, const TLabelSettings& labels, int count)
     }
 }
 
+// The list of a choice dialog over OK and Cancel; a double click is OK.
+QListWidget* ChoiceList(QDialog& dialog)
+{
+    auto* v = new QVBoxLayout(&dialog);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName("ListBox1");
+    list->setMinimumWidth(300);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    v->addWidget(list);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    AddOkCancel(dialog, row, "OK", "Cancel");
+    v->addLayout(row);
+    return list;
+}
+
 QLabel* RowLabel(QWidget* parent, const QString& name, int minWidth)
 {
     auto* l = new QLabel(parent);
@@ -84,17 +100,9 @@ TSelectLabelDB::TSelectLabelDB(const TClassRecord& Class, bool Nodes, int32_t Co
 {
     setObjectName("SelectLabelDB");
     setWindowTitle("Select Label");
-    auto* v = new QVBoxLayout(this);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName("ListBox1");
+    ListBox1 = ChoiceList(*this);
     for (const TLabelChoice& c : SelectLabelItems(Class, Nodes)) ListBox1->addItem(WindowsText(c.Text));
     ListBox1->setCurrentRow(LabelItemOfCode(Code, FAttributeCount, Nodes));
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-    v->addWidget(ListBox1);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    AddOkCancel(*this, row, "OK", "Cancel");
-    v->addLayout(row);
 }
 
 int32_t TSelectLabelDB::Code() const
@@ -109,18 +117,9 @@ TLabelFontDB::TLabelFontDB(const TLabelSettings& Labels, int32_t Slot, QWidget* 
 {
     setObjectName("LabelFontDB");
     setWindowTitle("Label Font");
-    auto* v = new QVBoxLayout(this);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName("ListBox1");
+    ListBox1 = ChoiceList(*this);
     FillFontList(ListBox1, Labels, 11);
     ListBox1->setCurrentRow(Slot >= 0 && Slot <= 10 ? int(Slot) : -1);
-    ListBox1->setMinimumWidth(300);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
-    v->addWidget(ListBox1);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    AddOkCancel(*this, row, "OK", "Cancel");
-    v->addLayout(row);
 }
 
 int32_t TLabelFontDB::Slot() const
