@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -217,35 +218,115 @@ std::string Real23Text(double value)
 // ---------------------------------------------------------------------------
 // TTextReader
 
+namespace {
+constexpr std::size_t ReadBlock = 1 << 20;
+}
+
+TTextReader::~TTextReader() { CloseFile(); }
+
+void TTextReader::CloseFile() const
+{
+    if (Fd >= 0) {
+        ::close(Fd);
+        Fd = -1;
+    }
+}
+
+void TTextReader::SetBytes(std::string bytes)
+{
+    CloseFile();
+    Data = std::move(bytes);
+    Expected = Data.size();
+    Pos = 0;
+}
+
 bool TTextReader::LoadFile(const std::string& path, std::string& error)
 {
+    CloseFile();
     Data.clear();
+    Data.shrink_to_fit();
     Pos = 0;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    Expected = 0;
+    // Non-blocking, so that opening a FIFO without a writer does not wait.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         error = ErrnoText("cannot open file", errno);
         return false;
     }
-    std::string bytes;
     struct stat st {};
-    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        std::size_t got = std::fread(chunk, 1, sizeof chunk, f);
-        bytes.append(chunk, got);
-        if (got < sizeof chunk)
-            break;
-    }
-    const bool bad = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (bad) {
-        error = ErrnoText("cannot read file", err);
+    if (::fstat(fd, &st) != 0) {
+        error = ErrnoText("cannot open file", errno);
+        ::close(fd);
         return false;
     }
-    Data = std::move(bytes);
+    if (!S_ISREG(st.st_mode)) {
+        error = "cannot open file: not a regular file";
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    Expected = static_cast<std::size_t>(st.st_size);
+    try {
+        // Room for the whole file at once: blocks are read into it in place,
+        // so it never moves and untouched pages cost nothing.
+        Data.reserve(Expected);
+    } catch (const std::exception&) {
+        error = "cannot read file: out of memory";
+        ::close(fd);
+        Expected = 0;
+        return false;
+    }
+    Fd = fd;
+    if (Expected == 0)
+        CloseFile();
     return true;
+}
+
+bool TTextReader::More() const
+{
+    if (Fd < 0)
+        return false;
+    const std::size_t have = Data.size();
+    if (have >= Expected) {
+        CloseFile();
+        return false;
+    }
+    const std::size_t want = std::min(ReadBlock, Expected - have);
+    Data.resize(have + want);
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t r = ::read(Fd, Data.data() + have + got, want - got);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            Data.resize(have + got);
+            Expected = Data.size();
+            CloseFile();
+            throw TFileReadError(ErrnoText("cannot read file", err));
+        }
+        if (r == 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    Data.resize(have + got);
+    if (got < want) {
+        // The file shrank while it was read: what is there is all there is.
+        Expected = Data.size();
+        CloseFile();
+    } else if (Data.size() >= Expected) {
+        CloseFile();
+    }
+    return got > 0;
+}
+
+const std::string& TTextReader::Bytes() const
+{
+    while (More()) {
+    }
+    return Data;
 }
 
 void TTextReader::Fail(const char* what) const
@@ -268,33 +349,46 @@ std::size_t TTextReader::LineNumber() const
 
 bool TTextReader::SeekEof()
 {
-    while (Pos < Data.size() && IsSpace(Data[Pos]))
-        ++Pos;
+    for (;;) {
+        while (Pos < Data.size() && IsSpace(Data[Pos]))
+            ++Pos;
+        if (Pos < Data.size() || !More())
+            break;
+    }
     return Pos >= Data.size();
 }
 
 bool TTextReader::Eoln() const
 {
-    return Pos >= Data.size() || IsLineEnd(Data[Pos]);
+    if (Pos >= Data.size() && !More())
+        return true;
+    return IsLineEnd(Data[Pos]);
 }
 
 bool TTextReader::SeekEoln()
 {
-    while (Pos < Data.size() && IsBlank(Data[Pos]))
-        ++Pos;
+    for (;;) {
+        while (Pos < Data.size() && IsBlank(Data[Pos]))
+            ++Pos;
+        if (Pos < Data.size() || !More())
+            break;
+    }
     return Eoln();
 }
 
 std::string_view TTextReader::NextToken(const char* what)
 {
-    const std::size_t n = Data.size();
-    while (Pos < n && IsSpace(Data[Pos]))
-        ++Pos;
-    if (Pos >= n)
+    SeekEof();
+    if (Pos >= Data.size())
         Fail((std::string("unexpected end of file reading ") + what).c_str());
     const std::size_t start = Pos;
-    while (Pos < n && !IsSpace(Data[Pos]))
-        ++Pos;
+    for (;;) {
+        const std::size_t n = Data.size();
+        while (Pos < n && !IsSpace(Data[Pos]))
+            ++Pos;
+        if (Pos < n || !More())
+            break;
+    }
     return std::string_view(Data.data() + start, Pos - start);
 }
 
@@ -326,7 +420,7 @@ double TTextReader::ReadReal()
 
 char TTextReader::ReadChar()
 {
-    if (Pos >= Data.size())
+    if (Pos >= Data.size() && !More())
         Fail("unexpected end of file");
     const char c = Data[Pos];
     if (IsLineEnd(c))
@@ -339,12 +433,16 @@ std::string_view TTextReader::ReadTextView(std::size_t n)
 {
     if (n == 0)
         return {};
-    if (Pos >= Data.size())
+    if (Pos >= Data.size() && !More())
         Fail("unexpected end of file");
     const std::size_t start = Pos;
-    const std::size_t limit = Data.size() - Pos < n ? Data.size() : Pos + n;
-    while (Pos < limit && !IsLineEnd(Data[Pos]))
-        ++Pos;
+    for (;;) {
+        const std::size_t limit = Data.size() - start < n ? Data.size() : start + n;
+        while (Pos < limit && !IsLineEnd(Data[Pos]))
+            ++Pos;
+        if (Pos - start >= n || Pos < Data.size() || !More())
+            break;
+    }
     return std::string_view(Data.data() + start, Pos - start);
 }
 
@@ -360,20 +458,33 @@ void TTextReader::SkipChars(std::size_t n)
 
 void TTextReader::SkipLineEnd()
 {
-    if (Pos < Data.size() && Data[Pos] == '\r')
+    if (Pos >= Data.size())
+        More();
+    if (Pos < Data.size() && Data[Pos] == '\r') {
         ++Pos;
+        if (Pos >= Data.size())
+            More();
+    }
     if (Pos < Data.size() && Data[Pos] == '\n')
         ++Pos;
 }
 
+// Moves Pos to the next line end (or the end of the file).
+#define TARVEX_SCAN_TO_LINE_END()                                                                                      \
+    for (;;) {                                                                                                         \
+        const std::size_t n = Data.size();                                                                             \
+        while (Pos < n && !IsLineEnd(Data[Pos]))                                                                       \
+            ++Pos;                                                                                                     \
+        if (Pos < n || !More())                                                                                        \
+            break;                                                                                                     \
+    }
+
 std::string_view TTextReader::ReadLineView()
 {
-    if (Pos >= Data.size())
+    if (Pos >= Data.size() && !More())
         Fail("unexpected end of file");
     const std::size_t start = Pos;
-    const std::size_t n = Data.size();
-    while (Pos < n && !IsLineEnd(Data[Pos]))
-        ++Pos;
+    TARVEX_SCAN_TO_LINE_END()
     std::string_view line(Data.data() + start, Pos - start);
     SkipLineEnd();
     return line;
@@ -386,19 +497,37 @@ std::string TTextReader::ReadLine()
 
 bool TTextReader::TryReadLine(std::string& line)
 {
-    if (Pos >= Data.size())
+    if (Pos >= Data.size() && !More())
         return false;
     line.assign(ReadLineView());
     return true;
 }
 
+bool TTextReader::TryReadShortLine(std::size_t n, std::string& line)
+{
+    while (Data.size() - Pos <= n && More()) {
+    }
+    if (Pos >= Data.size())
+        return false;
+    const std::size_t limit = std::min(Data.size(), Pos + n);
+    std::size_t end = Pos;
+    while (end < limit && !IsLineEnd(Data[end]))
+        ++end;
+    if (end == limit && end < Data.size() && !IsLineEnd(Data[end]))
+        return false; // longer than n bytes
+    line.assign(Data.data() + Pos, end - Pos);
+    Pos = end;
+    SkipLineEnd();
+    return true;
+}
+
 void TTextReader::ReadLn()
 {
-    const std::size_t n = Data.size();
-    while (Pos < n && !IsLineEnd(Data[Pos]))
-        ++Pos;
+    TARVEX_SCAN_TO_LINE_END()
     SkipLineEnd();
 }
+
+#undef TARVEX_SCAN_TO_LINE_END
 
 // ---------------------------------------------------------------------------
 // TTextWriter
@@ -460,16 +589,28 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
 
     std::error_code ec;
     std::filesystem::path target(path);
-    // Saving through a symbolic link replaces the file it points to.
+    // Saving through a symbolic link replaces the file it points to and keeps
+    // the link.
     if (std::filesystem::is_symlink(target, ec)) {
         auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
+        if (ec) {
+            error = "cannot write file: " + ec.message();
+            return false;
+        }
+        target = resolved;
     }
+    // Only a regular file is replaced: a FIFO, a device or a socket is
+    // written in place by a plain write, and renaming a file over it would
+    // put a regular file where it was.
     struct stat old {};
-    const bool hadOld = ::stat(target.c_str(), &old) == 0;
-    if (hadOld && S_ISDIR(old.st_mode)) {
-        error = "cannot write file: it is a folder";
+    const bool hadOld = ::lstat(target.c_str(), &old) == 0;
+    if (hadOld && !S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? "cannot write file: it is a folder" : "cannot write file: not a regular file";
+        return false;
+    }
+    // A file its user may not write is not replaced either.
+    if (hadOld && ::access(target.c_str(), W_OK) != 0) {
+        error = ErrnoText("cannot write file", errno);
         return false;
     }
 
@@ -489,8 +630,11 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
         error = ErrnoText("cannot create file", err);
         return false;
     }
-    if (hadOld)
+    if (hadOld) {
+        // The new file takes the old one's owner (where allowed) and mode.
+        (void)::fchown(fd, old.st_uid, old.st_gid);
         (void)::fchmod(fd, old.st_mode & 07777);
+    }
     Fd = fd;
     TargetPath = target.string();
     TempPath = temp;

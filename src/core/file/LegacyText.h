@@ -1,5 +1,7 @@
 // Line-oriented text files of the program: the network file and the other
-// settings files. A reader works over the whole file held in memory; a writer
+// settings files. A reader works over the file's bytes in memory, read in
+// blocks as the parse reaches them (what lies past the last byte parsed is
+// never read); a writer
 // fills a buffer that goes to memory or, through a temporary file, atomically
 // to disk. Text is bytes (Windows-1252). Readers accept CRLF, LF and a lone CR
 // as line ends, and a line end never reaches a value; writers end lines with
@@ -58,19 +60,21 @@ std::string Real23Text(double value); // "" for a value that is not finite
 class TTextReader {
 public:
     TTextReader() = default;
-    explicit TTextReader(std::string bytes) : Data(std::move(bytes)) {}
+    explicit TTextReader(std::string bytes) : Data(std::move(bytes)), Expected(Data.size()) {}
+    ~TTextReader();
+    TTextReader(const TTextReader&) = delete;
+    TTextReader& operator=(const TTextReader&) = delete;
 
-    // Reads the whole file into memory. On failure returns false with a
-    // reason in error and leaves the reader empty.
+    // Opens a regular file for reading; its bytes are read in blocks as the
+    // parse reaches them, into one buffer that never moves (views stay
+    // valid). Anything but a regular file (a folder, a FIFO, a device) is
+    // refused. On failure returns false with a reason in error and leaves the
+    // reader empty.
     bool LoadFile(const std::string& path, std::string& error);
-    void SetBytes(std::string bytes)
-    {
-        Data = std::move(bytes);
-        Pos = 0;
-    }
+    void SetBytes(std::string bytes);
 
     // End of the file: no byte left.
-    bool Eof() const { return Pos >= Data.size(); }
+    bool Eof() const { return Pos >= Data.size() && !More(); }
     // Skips blanks, tabs and line ends; true when nothing else is left.
     bool SeekEof();
     // At a line end or at the end of the file.
@@ -100,6 +104,10 @@ public:
     std::string_view ReadLineView();
     // As ReadLine, but false (and nothing read) at the end of the file.
     bool TryReadLine(std::string& line);
+    // The first line when it ends within n bytes: false (and nothing read)
+    // when it is longer or the file ends first. Used for tag lines, so that a
+    // file of one endless line is refused after n bytes.
+    bool TryReadShortLine(std::size_t n, std::string& line);
     // Skips the rest of the current line and its line end; does nothing at
     // the end of the file.
     void ReadLn();
@@ -108,15 +116,23 @@ public:
     // number is counted on demand, for messages).
     std::size_t Position() const { return Pos; }
     std::size_t LineNumber() const;
-    const std::string& Bytes() const { return Data; }
+    // Bytes not yet parsed (the file's size less the read position).
+    std::size_t Remaining() const { return Expected > Pos ? Expected - Pos : 0; }
+    // The whole file (reads what is left of it).
+    const std::string& Bytes() const;
 
 private:
     std::string_view NextToken(const char* what);
     [[noreturn]] void Fail(const char* what) const;
     void SkipLineEnd();
+    // Reads the next block of the file onto Data; false at its end.
+    bool More() const;
+    void CloseFile() const;
 
-    std::string Data;
+    mutable std::string Data;
     std::size_t Pos = 0;
+    mutable int Fd = -1;
+    mutable std::size_t Expected = 0; // the file's size when opened
 };
 
 // ---------------------------------------------------------------------------

@@ -576,8 +576,10 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         f.ErrorCode = FileErrorRead;
         f.ErrorDetail = loadError;
     } else {
+        // The tag is checked from the first bytes: a file whose first line
+        // runs on is refused without reading it whole.
         std::string tag;
-        if (in.TryReadLine(tag)) f.ReadVersion = NetworkFileVersionOfTag(tag);
+        if (in.TryReadShortLine(30, tag)) f.ReadVersion = NetworkFileVersionOfTag(tag);
         if (f.ReadVersion == 0) {
             f.ErrorCode = FileErrorRead;
             f.ErrorDetail = "not a network file";
