@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,6 +39,19 @@ int32_t BodyLabelCodeForVersion(int32_t code, int v)
     if (code >= 11 && code <= 100) return 10;
     if (code > 100) return code - 90;
     return code;
+}
+
+// A value text that reads as a real only beyond the strict form: too large
+// for a double, a nan or an infinity.
+bool NotFiniteReal(std::string_view t)
+{
+    std::string s(t);
+    const char* begin = s.c_str();
+    char* end = nullptr;
+    const double v = std::strtod(begin, &end);
+    if (end == begin) return false;
+    while (*end == ' ' || *end == '\t') ++end;
+    return *end == 0 && !std::isfinite(v);
 }
 
 bool NoteIsEmpty(const std::string& note) { return note.empty() || note == "&&"; }
@@ -420,15 +434,14 @@ struct TBodyReader {
     TWindowSettings& Settings;
     TTextReader& R;
     int V;
-    int& Looped;
-    int& Redundant;
+    TBodyRead& Counts;
     const TFileProgress& Progress;
     int32_t Offset = 0;
     long Records = 0;
 
-    TBodyReader(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+    TBodyReader(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& counts,
                 const TFileProgress& progress)
-        : F(f), Net(net), Settings(settings), R(*f.InFile), V(f.ReadVersion), Looped(looped), Redundant(redundant), Progress(progress)
+        : F(f), Net(net), Settings(settings), R(*f.InFile), V(f.ReadVersion), Counts(counts), Progress(progress)
     {
     }
     std::vector<std::string> Texts; // 'S' values of the record being read
@@ -477,7 +490,12 @@ struct TBodyReader {
         default: {
             std::string_view t = R.ReadTextView(30);
             double v = 0;
-            if (!ParseReal(t, v)) v = 0;
+            if (!ParseReal(t, v)) {
+                // Not a number reads as 0; a number too large for a real, a
+                // nan or an infinity is an error, not a silent 0.
+                if (NotFiniteReal(t)) throw TFileReadError("real number that is not finite");
+                v = 0;
+            }
             slot.SetReal(v);
             break;
         }
@@ -670,14 +688,14 @@ struct TBodyReader {
             LastASerial = as;
             TNode* b = FindNodeBySerial(Net, bx, by, Serial(bs));
             bool drop = !a || !b;
-            if (!drop) {
-                if (a == b) {
-                    ++Looped;
-                    drop = true;
-                } else if (LinkedAlready(a, b)) {
-                    ++Redundant;
-                    drop = true;
-                }
+            if (drop) {
+                ++Counts.WithoutEnds;
+            } else if (a == b) {
+                ++Counts.Looped;
+                drop = true;
+            } else if (LinkedAlready(a, b)) {
+                ++Counts.Redundant;
+                drop = true;
             }
             if (drop) {
                 SkipShapePoints(shapes);
@@ -823,7 +841,7 @@ struct TBodyReader {
     void Run()
     {
         Offset = Net.NodeCount;
-        Looped = Redundant = 0;
+        Counts.Looped = Counts.Redundant = Counts.WithoutEnds = 0;
         BeginBulkLoad(Net);
         Net.DropLookupIndexes();
         ReadNodes();
@@ -920,12 +938,12 @@ void WriteNetworkBody(TFileContext& f, TNetwork& net, const TWindowSettings& set
     });
 }
 
-void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& read,
                      const TFileProgress& progress)
 {
-    looped = redundant = 0;
+    read.Looped = read.Redundant = read.WithoutEnds = 0;
     GuardRead(f, [&] {
-        TBodyReader r(f, net, settings, looped, redundant, progress);
+        TBodyReader r(f, net, settings, read, progress);
         r.Run();
     });
 }

@@ -298,13 +298,17 @@ void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& setti
     }
 }
 
-std::string IllegalLinksText(int redundant, int looped)
+std::string IllegalLinksText(int redundant, int looped, int withoutEnds)
 {
     std::string text = "Illegal Links Detected.";
     text += MessageLineBreak;
     text += std::string(Cut("Redundant Links = " + std::to_string(redundant), 80));
     text += MessageLineBreak;
     text += std::string(Cut("Looped Links = " + std::to_string(looped), 80));
+    if (withoutEnds > 0) {
+        text += MessageLineBreak;
+        text += "Links without end nodes = " + std::to_string(withoutEnds);
+    }
     return text;
 }
 
@@ -632,7 +636,14 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         }
     }
     if (f.ErrorCode == FileErrorNone)
-        ReadNetworkBody(f, *target, *targetSettings, result.Looped, result.Redundant, options.Progress);
+    {
+        TBodyRead read;
+        read.OneByOne = options.FileNodesOneByOne;
+        ReadNetworkBody(f, *target, *targetSettings, read, options.Progress);
+        result.Looped = read.Looped;
+        result.Redundant = read.Redundant;
+        result.WithoutEnds = read.WithoutEnds;
+    }
     result.ErrorCode = f.ErrorCode;
     result.Detail = f.ErrorDetail;
 
@@ -661,8 +672,9 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         }
     }
 
-    if (f.ErrorCode == FileErrorNone && (result.Redundant >= 1 || result.Looped > 0))
-        ShowMessageText(sink, IllegalLinksText(result.Redundant, result.Looped), "Open/Append", MB_STOP_OK);
+    if (f.ErrorCode == FileErrorNone && (result.Redundant >= 1 || result.Looped > 0 || result.WithoutEnds > 0))
+        ShowMessageText(sink, IllegalLinksText(result.Redundant, result.Looped, result.WithoutEnds), "Open/Append",
+                        MB_STOP_OK);
     if (f.ErrorCode == FileErrorMemory) {
         ShowMessageText(sink, "Memory limits exceeded.", "Network Read Error", MB_EXCLAMATION_OK);
         // What was read is kept, but it is not the whole file: a later Save

@@ -110,7 +110,9 @@ TEST(FileTargets, AFileTheUserMayNotWriteIsNotReplaced)
     EXPECT_TRUE(ReadAll(target) == "theirs");
     struct stat st {};
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
-    if (root) EXPECT_EQ(st.st_uid, 0u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 0u);
+    }
 }
 
 TEST(FileTargets, AFailedRenameReportsAndKeepsTheOldFile)
