@@ -377,6 +377,7 @@ TEST(NetworkFileBadInput, NothingIsLostWithoutAWord)
         TNetWindow net;
         const std::string bytes = Edit(good, "Alpha", " 1.23450000000000E+0003", bad);
         EXPECT_EQ(OpenBytes(bytes, rec, net).Status, TOpenStatus::Failed) << bad;
+        ASSERT_EQ(rec.Count(), 1u) << bad;
         EXPECT_EQ(rec.Last().Text, "Network Read Error 1") << bad;
     }
     // Tiny values still read as 0, and text that is no number at all as 0.
