@@ -413,3 +413,24 @@ TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
     EXPECT_EQ(Pad->View.Saved, 1);
     EXPECT_TRUE(n->Active);
 }
+
+TEST_F(Mouse, ANewNetworkLeavesNoPickIntoTheOldOne)
+{
+    Mode(6); // Polygon Insert: the owner stays current between clicks
+    TNode* owner = Node(*Net, 100, 100);
+    TNode* v = Node(*Net, 200, 100);
+    Click(owner);
+    Click(v);
+    TPadEditor& editor = TPadEditor::Of(*Pad);
+    ASSERT_EQ(editor.Edit.CurrentLink, owner);
+    ASSERT_NE(Pad->View.PickedNode, nullptr);
+    Pad->NewNetwork(); // frees the old network: nothing may point into it
+    EXPECT_EQ(editor.Edit.CurrentLink, nullptr);
+    EXPECT_EQ(editor.Edit.PolygonPoint, nullptr);
+    EXPECT_EQ(Pad->View.PickedNode, nullptr);
+    EXPECT_EQ(Pad->View.CurrentNode, nullptr);
+    Net = Pad->Network.get();
+    Mode(0); // the next press takes the mode, clearing marks through the editing state
+    Click(300, 300);
+    EXPECT_EQ(editor.Edit.SketchMode, 0);
+}

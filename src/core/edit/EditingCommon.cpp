@@ -34,6 +34,15 @@ void TEditState::ClearPicks(TViewRecord& view)
     InsertPickIsShapePoint = 0;
 }
 
+void TEditState::ForgetNetwork(TViewRecord& view)
+{
+    ClearPicks(view);
+    MovingNode = nullptr;
+    SplitHalfEdge = nullptr;
+    RemovedShapePointRecord.Clear();
+    PolygonNotMerged = 0;
+}
+
 // ---------------------------------------------------------------- picks
 
 namespace editing {
