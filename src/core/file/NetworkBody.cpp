@@ -428,6 +428,104 @@ struct TLabelStyle {
     }
 };
 
+// Counts of points per cell, for working out where re-gridding would end.
+class TCellCounter {
+public:
+    void Reset(size_t expected)
+    {
+        size_t cap = 1024;
+        while (cap < expected * 2) cap <<= 1;
+        Bits = 0;
+        while ((size_t(1) << Bits) < cap) ++Bits;
+        Keys.assign(cap, EmptyKey);
+        Counts.assign(cap, 0);
+        Size = 0;
+        Max = 0;
+    }
+    void Add(int64_t key)
+    {
+        const size_t mask = Keys.size() - 1;
+        size_t h = size_t((uint64_t(key) * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
+        while (Keys[h] != key && Keys[h] != EmptyKey) h = (h + 1) & mask;
+        if (Keys[h] == EmptyKey) {
+            Keys[h] = key;
+            ++Size;
+        }
+        Max = std::max(Max, ++Counts[h]);
+    }
+    int32_t Cells() const { return int32_t(Size); }
+    int32_t MaxCount() const { return Max; }
+
+private:
+    static constexpr int64_t EmptyKey = std::numeric_limits<int64_t>::min();
+    std::vector<int64_t> Keys;
+    std::vector<int32_t> Counts;
+    size_t Size = 0;
+    int Bits = 10;
+    int32_t Max = 0;
+};
+
+// Where filing the nodes one at a time, re-gridding before each, ends: the
+// cell size, the re-grid flags, and before which nodes a re-grid happened.
+// Works on the positions alone, with the rules of RegridHashTable.
+struct TRegridPlan {
+    int32_t Width = 200, Height = 200;
+    bool Shrunk = false, Grown = false;
+    int32_t FutileMax = 0;
+    std::vector<size_t> Before; // a re-grid happened before node i (ascending, may repeat)
+
+    void Work(const std::vector<TNode*>& nodes, int32_t width, int32_t height)
+    {
+        Width = width;
+        Height = height;
+        TCellCounter counter;
+        counter.Reset(nodes.size());
+        auto key = [&](const TNode* n) {
+            return MakeCellKey(FloorDiv(n->X, Width), FloorDiv(n->Y, Height));
+        };
+        auto rebuild = [&](int32_t w, int32_t h, size_t upTo) {
+            Width = std::clamp(w, 1, MaxCellSize);
+            Height = std::clamp(h, 1, MaxCellSize);
+            counter.Reset(nodes.size());
+            for (size_t k = 0; k < upTo; ++k) counter.Add(key(nodes[k]));
+            Before.push_back(upTo);
+        };
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            if (!Grown) {
+                while (counter.MaxCount() >= HashCap && counter.MaxCount() > FutileMax) {
+                    const int32_t before = counter.MaxCount();
+                    const int32_t w = Width / 2, h = Height / 2;
+                    if (w < MinCellSize || h < MinCellSize) {
+                        FutileMax = before;
+                        break;
+                    }
+                    rebuild(w, h, i);
+                    Shrunk = true;
+                    if (counter.MaxCount() >= before) {
+                        FutileMax = counter.MaxCount();
+                        break;
+                    }
+                }
+            }
+            if (!Shrunk) {
+                while (counter.Cells() >= HashCap) {
+                    if (Width > MaxCellSize / 2 || Height > MaxCellSize / 2) break;
+                    rebuild(Width * 2, Height * 2, i);
+                    Grown = true;
+                }
+            }
+            counter.Add(key(nodes[i]));
+        }
+    }
+
+    static int32_t FloorDiv(int32_t a, int32_t b)
+    {
+        int32_t q = a / b;
+        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+        return q;
+    }
+};
+
 struct TBodyReader {
     TFileContext& F;
     TNetwork& Net;
@@ -559,6 +657,122 @@ struct TBodyReader {
         if (!InWorld(x, y)) throw TFileReadError("position outside the world range");
     }
 
+    // Nodes read but not yet filed (the single pass files them all at once).
+    bool SinglePass = false;
+    std::vector<TNode*> Unfiled;
+    // Nodes by their serial in the file, while the file numbers them 1, 2, 3...
+    bool UseSerialIndex = false;
+    bool PlainSerials = true;
+    std::vector<TNode*> BySerial;
+
+    // A node made for the single pass, filed later.
+    TNode* NewNode(int32_t x, int32_t y, int nValues)
+    {
+        auto* n = new TNode(x, y, 0, 0);
+        ++Net.NodeCount;
+        n->Serial = Net.NodeCount;
+        ResizeValues(*n, nValues);
+        Unfiled.push_back(n);
+        return n;
+    }
+
+    // Files the nodes read, once, as filing them one at a time with a
+    // re-grid before each would have left them: at the cell size re-gridding
+    // ends at, each cell in key order, and points of one position in the
+    // order the inserts (each before its equals) and the re-grids (each
+    // reversing them) give.
+    void FileUnfiled()
+    {
+        if (Unfiled.empty()) return;
+        THashTable& table = Net.NodeHash;
+        TRegridPlan plan;
+        plan.Work(Unfiled, table.CellWidth, table.CellHeight);
+        table.CellWidth = plan.Width;
+        table.CellHeight = plan.Height;
+        Net.RegridShrunk = plan.Shrunk;
+        Net.RegridGrown = plan.Grown;
+        Net.RegridFutileMax = plan.FutileMax;
+
+        struct TRank {
+            int64_t Cell;
+            uint64_t Key;
+            int64_t Tie;
+            TNode* Node;
+        };
+        std::vector<TRank> ranks(Unfiled.size());
+        const bool oddFlips = plan.Before.size() % 2 == 1;
+        size_t flips = 0;
+        for (size_t i = 0; i < Unfiled.size(); ++i) {
+            while (flips < plan.Before.size() && plan.Before[flips] <= i) ++flips;
+            TNode* n = Unfiled[i];
+            const int32_t cx = table.CellXOf(n->X), cy = table.CellYOf(n->Y);
+            const int64_t dx = int64_t(n->X) - int64_t(cx) * table.CellWidth;
+            const int64_t dy = int64_t(n->Y) - int64_t(cy) * table.CellHeight;
+            // Inserted at the front of its position's run while the flips so
+            // far are even, at the back while they are odd; read backwards at
+            // the end when the flips are odd in all.
+            int64_t tie = flips % 2 == 0 ? -int64_t(i) : int64_t(i);
+            if (oddFlips) tie = -tie;
+            ranks[i] = {MakeCellKey(cx, cy), (uint64_t(uint32_t(dy)) << 32) | uint32_t(dx), tie, n};
+        }
+        auto byPlace = [](const TRank& a, const TRank& b) { return a.Cell != b.Cell ? a.Cell < b.Cell : a.Key < b.Key; };
+        auto byAll = [](const TRank& a, const TRank& b) {
+            if (a.Cell != b.Cell) return a.Cell < b.Cell;
+            if (a.Key != b.Key) return a.Key < b.Key;
+            return a.Tie < b.Tie;
+        };
+        // A file saved by this program comes in hash order already: then
+        // only runs of one position need sorting.
+        if (std::is_sorted(ranks.begin(), ranks.end(), byPlace)) {
+            for (size_t i = 0; i < ranks.size();) {
+                size_t j = i + 1;
+                while (j < ranks.size() && ranks[j].Cell == ranks[i].Cell && ranks[j].Key == ranks[i].Key) ++j;
+                if (j - i > 1) std::sort(ranks.begin() + ptrdiff_t(i), ranks.begin() + ptrdiff_t(j), byAll);
+                i = j;
+            }
+        } else {
+            std::sort(ranks.begin(), ranks.end(), byAll);
+        }
+        std::vector<TNetworkPoint*> points(ranks.size());
+        for (size_t i = 0; i < ranks.size(); ++i) points[i] = ranks[i].Node;
+        ranks = {};
+        table.FileInOrder(points);
+
+        // A re-grid recomputes the extents from the nodes filed so far; the
+        // nodes after it widen them as they are read.
+        if (!plan.Before.empty()) {
+            const size_t last = plan.Before.back();
+            Net.MinX = Net.MinY = WorldLimit;
+            Net.MaxX = Net.MaxY = -WorldLimit;
+            for (size_t i = 0; i < Unfiled.size(); ++i) {
+                const TNode* n = Unfiled[i];
+                if (i >= last && !WidensExtents(n)) continue;
+                Net.MinX = std::min(Net.MinX, n->X);
+                Net.MaxX = std::max(Net.MaxX, n->X);
+                Net.MinY = std::min(Net.MinY, n->Y);
+                Net.MaxY = std::max(Net.MaxY, n->Y);
+            }
+        }
+        Unfiled.clear();
+        Unfiled.shrink_to_fit();
+        NotWidening.clear();
+    }
+
+    // Nodes of the single pass whose serial in the file is not above 0 (they
+    // do not widen the extents as they are read).
+    std::unordered_set<const TNode*> NotWidening;
+    bool WidensExtents(const TNode* n) const { return !NotWidening.count(n); }
+
+    // The node of a file serial at a position, as FindNodeBySerial finds it.
+    TNode* NodeAt(int32_t x, int32_t y, int32_t serial)
+    {
+        if (UseSerialIndex && PlainSerials && serial >= 1 && size_t(serial) <= BySerial.size()) {
+            TNode* n = BySerial[size_t(serial) - 1];
+            if (Net.NodeHash.CellKey(n->X, n->Y) == Net.NodeHash.CellKey(x, y)) return n;
+        }
+        return FindNodeBySerial(Net, x, y, Serial(serial));
+    }
+
     // Files a node in the hash; unlike editing, a full cell does not refuse it.
     TNode* FileNode(int32_t x, int32_t y, int nValues)
     {
@@ -572,6 +786,21 @@ struct TBodyReader {
     }
 
     void ReadNodes()
+    {
+        const THashTable& table = Net.NodeHash;
+        UseSerialIndex = table.PointCount() == 0 && table.GetCount() == 0;
+        SinglePass = UseSerialIndex && !Counts.OneByOne;
+        try {
+            ReadNodeRecords();
+        } catch (...) {
+            // What was read stays filed (a memory limit keeps the part read).
+            FileUnfiled();
+            throw;
+        }
+        FileUnfiled();
+    }
+
+    void ReadNodeRecords()
     {
         const TEntityClass& classes = *Net.NodeClasses;
         for (;;) {
@@ -603,8 +832,20 @@ struct TBodyReader {
                 continue;
             }
             CheckWorld(x, y);
-            RegridHashTable(Net);
-            TNode* node = FileNode(x, y, slots);
+            TNode* node;
+            if (SinglePass) {
+                node = NewNode(x, y, slots);
+                if (serial <= 0) NotWidening.insert(node);
+            } else {
+                RegridHashTable(Net);
+                node = FileNode(x, y, slots);
+            }
+            if (UseSerialIndex) {
+                if (PlainSerials && size_t(serial) == BySerial.size() + 1)
+                    BySerial.push_back(node);
+                else
+                    PlainSerials = false;
+            }
             node->Name = ReadLineCut(R, 255);
             ReadValues(classes, cls, n);
             if (serial > 0) {
@@ -679,14 +920,12 @@ struct TBodyReader {
                 continue;
             }
             // Links come in the order of their A nodes: the last A is tried first.
-            TNode* a = (LastA && LastAX == ax && LastAY == ay && LastASerial == as)
-                           ? LastA
-                           : FindNodeBySerial(Net, ax, ay, Serial(as));
+            TNode* a = (LastA && LastAX == ax && LastAY == ay && LastASerial == as) ? LastA : NodeAt(ax, ay, as);
             LastA = a;
             LastAX = ax;
             LastAY = ay;
             LastASerial = as;
-            TNode* b = FindNodeBySerial(Net, bx, by, Serial(bs));
+            TNode* b = NodeAt(bx, by, bs);
             bool drop = !a || !b;
             if (drop) {
                 ++Counts.WithoutEnds;
@@ -740,7 +979,6 @@ struct TBodyReader {
         }
     }
 
-    TNode* NodeAt(int32_t x, int32_t y, int32_t serial) { return FindNodeBySerial(Net, x, y, Serial(serial)); }
 
     void ReadNodeExtras()
     {
@@ -807,7 +1045,7 @@ struct TBodyReader {
         if (NextLinkExtra < LinksRead.size()) {
             TLinkValues* l = LinksRead[NextLinkExtra];
             if (l->ANode->X == ax && l->ANode->Y == ay && l->BNode->Serial == Serial(bs) &&
-                l->ANode == FindNodeBySerial(Net, ax, ay, Serial(as))) {
+                l->ANode == NodeAt(ax, ay, as)) {
                 ++NextLinkExtra;
                 return l;
             }
@@ -945,5 +1183,7 @@ void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, 
     GuardRead(f, [&] {
         TBodyReader r(f, net, settings, read, progress);
         r.Run();
+        // The cells' long/lat boxes over every point read.
+        ResetHashEntryExtents(net);
     });
 }

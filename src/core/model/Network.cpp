@@ -172,14 +172,66 @@ void THashTable::Settle() const
     Pending.clear();
 }
 
+void TNodeList::MergeLate()
+{
+    // The waiting points by key, equal keys latest first; then merged with
+    // the list, each before the listed points of its key.
+    std::vector<TNetworkPoint*> late;
+    late.swap(Late);
+    std::reverse(late.begin(), late.end());
+    std::stable_sort(late.begin(), late.end(),
+                     [](const TNetworkPoint* a, const TNetworkPoint* b) { return a->PointKey() < b->PointKey(); });
+    const int32_t total = Count + int32_t(late.size());
+    const int32_t room = std::max(total + total / 2, Limit);
+    auto** merged = new TNetworkPoint*[size_t(room)];
+    int32_t i = 0, k = 0;
+    size_t j = 0;
+    while (i < Count && j < late.size()) {
+        if (late[j]->PointKey() <= Items[i]->PointKey())
+            merged[k++] = late[j++];
+        else
+            merged[k++] = Items[i++];
+    }
+    while (i < Count) merged[k++] = Items[i++];
+    while (j < late.size()) merged[k++] = late[j++];
+    delete[] Items;
+    Items = merged;
+    Limit = room;
+    Count = total;
+}
+
 void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
 {
     p->DX = uint32_t(int64_t(p->X) - cell->X0);
     p->DY = uint32_t(int64_t(p->Y) - cell->Y0);
     MakeRoom(cell->Points);
-    cell->Points.Insert(p); // before existing equal keys
+    cell->Points.File(p); // before existing equal keys
     ++TotalPoints;
     if (!MaxPointsStale && cell->Points.GetCount() > MaxPoints) MaxPoints = cell->Points.GetCount();
+}
+
+void THashTable::FileInOrder(const std::vector<TNetworkPoint*>& points)
+{
+    size_t i = 0;
+    while (i < points.size()) {
+        TNetworkPoint* first = points[i];
+        const int32_t cx = CellXOf(first->X), cy = CellYOf(first->Y);
+        const int64_t key = MakeCellKey(cx, cy);
+        size_t j = i + 1;
+        while (j < points.size() && CellKey(points[j]->X, points[j]->Y) == key) ++j;
+        THashEntry* c = FindCellByKey(key);
+        if (!c) c = FindOrAddCell(first->X, first->Y);
+        c->Points.SetLimit(c->Points.GetCount() + int32_t(j - i));
+        for (size_t k = i; k < j; ++k) {
+            TNetworkPoint* p = points[k];
+            p->DX = uint32_t(int64_t(p->X) - c->X0);
+            p->DY = uint32_t(int64_t(p->Y) - c->Y0);
+            c->Points.Append(p);
+        }
+        TotalPoints += int64_t(j - i);
+        if (!MaxPointsStale) MaxPoints = std::max(MaxPoints, c->Points.GetCount());
+        i = j;
+    }
 }
 
 bool THashTable::RemovePoint(THashEntry* cell, TNetworkPoint* p)

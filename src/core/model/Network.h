@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/model/Collect.h"
@@ -265,9 +266,129 @@ struct TNodeListPolicy {
     static int Compare(Key a, Key b) { return a < b ? -1 : (a > b ? 1 : 0); }
 };
 
+// A cell's points in key order. Filing into a long list does not move it:
+// the point waits beside the list (Late) and all that wait are merged in one
+// pass at the next read of the list, each before the points of equal key
+// filed earlier, as a sorted insert would have put it. Every read goes
+// through the members below, which merge first; GetCount needs no merge.
 class TNodeList : public TSortedCollection<TNetworkPoint, TNodeListPolicy> {
+    using Base = TSortedCollection<TNetworkPoint, TNodeListPolicy>;
+
 public:
-    TNodeList() : TSortedCollection<TNetworkPoint, TNodeListPolicy>(4, 4, true) {}
+    TNodeList() : Base(4, 4, true) {}
+
+    // Files a point: a sorted insert before equal keys, deferred in a long list.
+    void File(TNetworkPoint* p)
+    {
+        if (Late.empty() && Count < DeferFrom)
+            Base::Insert(p);
+        else
+            Late.push_back(p);
+    }
+    // Merges the points that wait (const: the order is what the list holds).
+    void Settle() const
+    {
+        if (!Late.empty()) const_cast<TNodeList*>(this)->MergeLate();
+    }
+
+    int32_t GetCount() const { return Count + int32_t(Late.size()); }
+    bool Empty() const { return GetCount() == 0; }
+    TNetworkPoint* At(int32_t i) const
+    {
+        Settle();
+        return Items[i];
+    }
+    TNetworkPoint* ItemAt(int32_t i) const
+    {
+        Settle();
+        return Base::ItemAt(i);
+    }
+    TNetworkPoint* operator[](int32_t i) const { return ItemAt(i); }
+    TNetworkPoint* const* begin() const
+    {
+        Settle();
+        return Items;
+    }
+    TNetworkPoint* const* end() const
+    {
+        Settle();
+        return Items + Count;
+    }
+    bool Search(Key key, int32_t& index) const
+    {
+        Settle();
+        return Base::Search(key, index);
+    }
+    int32_t IndexOf(const TNetworkPoint* p) const
+    {
+        Settle();
+        return Base::IndexOf(p);
+    }
+    int32_t LinearIndexOf(const TNetworkPoint* p) const
+    {
+        Settle();
+        return Base::LinearIndexOf(p);
+    }
+    bool Insert(TNetworkPoint* p)
+    {
+        Settle();
+        return Base::Insert(p);
+    }
+    void InsertAt(int32_t i, TNetworkPoint* p)
+    {
+        Settle();
+        Base::InsertAt(i, p);
+    }
+    void Append(TNetworkPoint* p)
+    {
+        Settle();
+        Base::Append(p);
+    }
+    void PutAt(int32_t i, TNetworkPoint* p)
+    {
+        Settle();
+        Base::PutAt(i, p);
+    }
+    void DeleteAt(int32_t i)
+    {
+        Settle();
+        Base::DeleteAt(i);
+    }
+    void Remove(const TNetworkPoint* p)
+    {
+        Settle();
+        Base::Remove(p);
+    }
+    void SetLimit(int32_t n)
+    {
+        Settle();
+        Base::SetLimit(n);
+    }
+    void Clear()
+    {
+        Late.clear();
+        Base::Clear();
+    }
+    template <class Test>
+    TNetworkPoint* FirstMatch(Test&& test) const
+    {
+        Settle();
+        return Base::FirstMatch(std::forward<Test>(test));
+    }
+    template <class Action>
+    void ForEach(Action&& action) const
+    {
+        Settle();
+        Base::ForEach(std::forward<Action>(action));
+    }
+    void FreeAll() = delete; // points are freed by FreeNetwork
+
+    // Lists shorter than this take a plain sorted insert.
+    static constexpr int32_t DeferFrom = 64;
+
+private:
+    void MergeLate();
+    std::vector<TNetworkPoint*> Late; // filed, not yet merged, in filing order
 };
 
 // Cells run by cell Y (signed), then cell X as an unsigned number: the order
@@ -357,8 +478,12 @@ public:
     THashEntry* FindOrAddCell(int32_t x, int32_t y);
 
     // Files a point in a cell: offset from the cell corner, sorted insert
-    // (before equal keys).
+    // (before equal keys), amortized O(log n) in a crowded cell.
     void InsertPoint(THashEntry* cell, TNetworkPoint* p);
+    // Files points into an empty table in one pass. They come ordered by
+    // cell key (at this table's cell size), then by key in the cell, then as
+    // they are to stand among equal keys.
+    void FileInOrder(const std::vector<TNetworkPoint*>& points);
     // Takes a point out of its cell list (rare: the undoable removal of a
     // shape point). False when it is not there.
     bool RemovePoint(THashEntry* cell, TNetworkPoint* p);
