@@ -572,6 +572,23 @@ TTextWriter::~TTextWriter()
         Abandon();
 }
 
+char* PutInt(char* p, int64_t value)
+{
+    return std::to_chars(p, p + 20, value).ptr;
+}
+
+char* TTextWriter::Grow(std::size_t n)
+{
+    if (Failure)
+        return nullptr;
+    if (Fd >= 0 && Used >= FlushThreshold)
+        Flush();
+    if (Buffer.size() - Used < n)
+        Buffer.resize(std::max({Buffer.size() * 2, Used + n,
+                                Fd >= 0 ? FlushThreshold + (std::size_t(64) << 10) : std::size_t(4096)}));
+    return Buffer.data() + Used;
+}
+
 void TTextWriter::SetFailed(std::string reason)
 {
     Failure = true;
@@ -583,7 +600,7 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
 {
     if (Fd >= 0)
         Abandon();
-    Buffer.clear();
+    Used = 0;
     Failure = false;
     FailureReason.clear();
 
@@ -643,14 +660,13 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
 
 void TTextWriter::Flush()
 {
-    if (Fd < 0 || Buffer.empty())
+    if (Fd < 0 || Used == 0)
         return;
     int err = 0;
-    if (!WriteAll(Fd, Buffer.data(), Buffer.size(), err)) {
-        Buffer.clear();
+    const std::size_t n = Used;
+    Used = 0;
+    if (!WriteAll(Fd, Buffer.data(), n, err))
         SetFailed(ErrnoText("write error", err));
-    }
-    Buffer.clear();
 }
 
 bool TTextWriter::Commit(std::string& error)
@@ -703,21 +719,12 @@ void TTextWriter::Abandon()
         Fd = -1;
         ::unlink(TempPath.c_str());
     }
-    Buffer.clear();
-}
-
-void TTextWriter::Append(const char* p, std::size_t n)
-{
-    if (Failure)
-        return;
-    Buffer.append(p, n);
-    if (Fd >= 0 && Buffer.size() >= FlushThreshold)
-        Flush();
+    Used = 0;
 }
 
 void TTextWriter::WriteText(std::string_view text)
 {
-    if (text.find_first_of("\r\n") == std::string_view::npos) {
+    if (!std::memchr(text.data(), '\r', text.size()) && !std::memchr(text.data(), '\n', text.size())) {
         Append(text.data(), text.size());
         return;
     }
@@ -758,9 +765,8 @@ void TTextWriter::WritePadded(std::string_view text, std::size_t width)
 
 void TTextWriter::WriteInt(int64_t value)
 {
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, value);
-    Append(buf, static_cast<std::size_t>(r.ptr - buf));
+    if (char* p = Reserve(20))
+        Advance(PutInt(p, value));
 }
 
 void TTextWriter::WriteReal(double value)
@@ -773,7 +779,8 @@ void TTextWriter::WriteReal(double value)
 
 void TTextWriter::WriteLn()
 {
-    Append("\r\n", 2);
+    if (char* p = Reserve(2))
+        Advance(PutLn(p));
 }
 
 bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error)

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -140,9 +141,14 @@ private:
 
 // Writes into a memory buffer; after BeginFile the buffer goes to a
 // temporary file beside the target, and Commit renames it over the target
-// only when every step succeeded. Every text written has its CR and LF bytes
-// replaced by blanks: lines are ended only by WriteLn. Writes after a failure
-// are ignored; a failure throws TFileWriteError from the write that met it.
+// only when every step succeeded. Texts that users type (WriteText,
+// WriteChar, WritePadded) have their CR and LF bytes replaced by blanks:
+// lines are ended only by WriteLn. Writes after a failure are ignored; a
+// failure throws TFileWriteError from the write that met it.
+//
+// Records that the program formats itself go straight into the buffer:
+// Reserve room for the whole record once, put the bytes (Put* below), then
+// Advance to the end of what was put.
 class TTextWriter {
 public:
     TTextWriter() = default;
@@ -151,7 +157,9 @@ public:
     TTextWriter& operator=(const TTextWriter&) = delete;
 
     // Starts writing to a temporary file in path's folder. False, with a
-    // reason, when it cannot be created (nothing is changed on disk).
+    // reason, when it cannot be created (nothing is changed on disk). Only a
+    // regular file that the user may write, or a new name, is a target; a
+    // symbolic link keeps the link and has its target replaced.
     bool BeginFile(const std::string& path, std::string& error);
     // Flushes, syncs and closes the temporary file, then renames it over the
     // target. False, with a reason, when any step fails; the old file is then
@@ -176,27 +184,70 @@ public:
         WriteLn();
     }
     void WriteLn();
+    // Bytes the program made (no line breaks), as they are.
+    void WriteFixed(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
     // Bytes as they are, line ends included (for whole files and binary data).
     void WriteRaw(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
+
+    // Room for n bytes at the write position (the buffer goes to the file
+    // first when it is full); nullptr after a failure.
+    char* Reserve(std::size_t n)
+    {
+        if (Buffer.size() - Used >= n) return Buffer.data() + Used;
+        return Grow(n);
+    }
+    // The bytes up to end (within the room reserved) are written.
+    void Advance(char* end)
+    {
+        if (!Failure) Used = std::size_t(end - Buffer.data());
+    }
 
     bool Failed() const { return Failure; }
     const std::string& FailureText() const { return FailureReason; }
 
     // What was written, in memory mode (before BeginFile).
-    const std::string& Text() const { return Buffer; }
+    const std::string& Text() const
+    {
+        Buffer.resize(Used);
+        return Buffer;
+    }
     bool ToFile() const { return Fd >= 0; }
 
 private:
-    void Append(const char* p, std::size_t n);
+    void Append(const char* p, std::size_t n)
+    {
+        if (char* w = Reserve(n)) {
+            std::memcpy(w, p, n);
+            Used += n;
+        }
+    }
+    char* Grow(std::size_t n);
     void Flush();
     [[noreturn]] void SetFailed(std::string reason);
 
-    std::string Buffer;
+    mutable std::string Buffer; // Used bytes written, the rest room
+    std::size_t Used = 0;
     int Fd = -1;
     std::string TargetPath, TempPath;
     bool Failure = false;
     std::string FailureReason;
 };
+
+// Formatting into room reserved with TTextWriter::Reserve; each returns the
+// end of what it put.
+inline char* PutText(char* p, std::string_view s)
+{
+    std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+// At most 20 bytes.
+char* PutInt(char* p, int64_t value);
+inline char* PutLn(char* p)
+{
+    p[0] = '\r';
+    p[1] = '\n';
+    return p + 2;
+}
 
 // Writes bytes to path atomically: a temporary file in the same folder,
 // flushed, synced and closed, then renamed over path. On failure the old file

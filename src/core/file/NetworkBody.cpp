@@ -18,6 +18,10 @@
 
 using namespace netfile;
 
+// A real as the body writes it, into reserved room (at most 23 bytes); ok is
+// cleared for a value that is not finite, written "0.0".
+char* PutBodyReal(char* p, double v, bool& ok);
+
 namespace {
 
 constexpr int ProgressEvery = 4096;
@@ -95,14 +99,41 @@ struct TBodyWriter {
         for (int i = 1; i <= n; ++i) {
             const TAttrib* a = classes[cls].Attr(i);
             const char kind = a ? a->Kind : 'R';
-            const int32_t top = a ? a->TopRow : 0;
-            std::string text;
-            if (kind == 'S' && a && a->StringIndex < strings.size()) text = strings[a->StringIndex];
             const TValueSlot value = (i <= slotCount && values) ? values[i - 1] : TValueSlot{};
+            if (kind == 'R' || kind == 'I' || (kind != 'C' && kind != 'D' && kind != 'T' && kind != 'X' && kind != 'S')) {
+                char* p = W.Reserve(32);
+                if (!p) return;
+                bool ok = true;
+                p = PutBodyReal(p, value.Real(), ok);
+                if (!ok) ++RealErrors;
+                W.Advance(PutLn(p));
+                continue;
+            }
+            if (kind == 'S') {
+                if (V < 8) {
+                    W.WriteFixed("0.0");
+                } else if (a && a->StringIndex < strings.size()) {
+                    W.WriteText(Cut(strings[a->StringIndex], 30));
+                }
+                W.WriteLn();
+                continue;
+            }
             bool realError = false;
-            W.WriteLine(AttributeValueText(kind, top, text, value, V, realError));
+            W.WriteLine(AttributeValueText(kind, a ? a->TopRow : 0, std::string(), value, V, realError));
             if (realError) ++RealErrors;
         }
+    }
+
+    // Integers separated by one blank, into reserved room.
+    static char* PutInts(char* p, std::initializer_list<int64_t> values)
+    {
+        bool first = true;
+        for (int64_t v : values) {
+            if (!first) *p++ = ' ';
+            first = false;
+            p = PutInt(p, v);
+        }
+        return p;
     }
 
     template <class F>
@@ -154,11 +185,13 @@ struct TBodyWriter {
             node->Serial = ++serial;
             const int cls = node->EntityType <= MaxClasses ? node->EntityType : 0;
             const int n = NodeValueCount(cls);
-            W.WriteText(V >= 6 ? "1 " : " TRUE ");
-            WriteIntList(W, {node->X, node->Y, node->Layer, node->Serial, cls, n});
-            W.WriteChar(' ');
-            WriteIntList(W, {node->Longitude, node->Latitude, node->Elevation});
-            W.WriteLn();
+            char* p = W.Reserve(200);
+            if (!p) return;
+            p = PutText(p, V >= 6 ? "1 " : " TRUE ");
+            p = PutInts(p, {node->X, node->Y, node->Layer, node->Serial, cls, n});
+            *p++ = ' ';
+            p = PutInts(p, {node->Longitude, node->Latitude, node->Elevation});
+            W.Advance(PutLn(p));
             W.WriteLine(node->Name);
             WriteValues(*Net.NodeClasses, cls, n, node->Values.get(), SlotCount(*node), node->Strings);
             Tick();
@@ -191,23 +224,27 @@ struct TBodyWriter {
             const TNode* b = link->BNode;
             const int cls = link->EntityType <= MaxClasses ? link->EntityType : 0;
             const int n = LinkValueCount(cls);
-            W.WriteText(V >= 6 ? "1 " : " TRUE ");
-            WriteIntList(W, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
+            char* p = W.Reserve(240);
+            if (!p) return;
+            p = PutText(p, V >= 6 ? "1 " : " TRUE ");
+            p = PutInts(p, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
             if (V >= 6) {
-                W.WriteChar(' ');
-                W.WriteInt(link->ShapePoints.GetCount());
+                *p++ = ' ';
+                p = PutInt(p, link->ShapePoints.GetCount());
             }
-            W.WriteLn();
+            W.Advance(PutLn(p));
             W.WriteLine(V >= 8 ? std::string_view(link->Name) : Cut(link->Name, 30));
             WriteValues(*Net.LinkClasses, cls, n, link->Values.get(), SlotCount(*link), link->Strings);
             if (V >= 6)
                 for (const TShapePoint* sp : link->ShapePoints) {
-                    WriteIntList(W, {sp->X, sp->Y});
+                    char* q = W.Reserve(120);
+                    if (!q) return;
+                    q = PutInts(q, {sp->X, sp->Y});
                     if (V >= 8) {
-                        W.WriteChar(' ');
-                        WriteIntList(W, {sp->Longitude, sp->Latitude, sp->Elevation});
+                        *q++ = ' ';
+                        q = PutInts(q, {sp->Longitude, sp->Latitude, sp->Elevation});
                     }
-                    W.WriteLn();
+                    W.Advance(PutLn(q));
                 }
             Tick();
         });
@@ -1118,6 +1155,20 @@ struct TBodyReader {
 };
 
 } // namespace
+
+char* PutBodyReal(char* p, double v, bool& ok)
+{
+    ok = std::isfinite(v);
+    if (!ok || v == 0) return PutText(p, "0.0");
+    const double a = std::fabs(v);
+    if (a > 0.9 && a < 10000 && v == std::trunc(v)) return PutText(PutInt(p, static_cast<int64_t>(v)), ".0");
+    char buf[23];
+    if (!FormatReal23(v, buf)) {
+        ok = false;
+        return PutText(p, "0.0");
+    }
+    return PutText(p, std::string_view(buf, 23));
+}
 
 bool BodyRealText(double v, std::string& out)
 {
