@@ -234,7 +234,7 @@ void FreeShapePoint(TNetwork& net, TViewRecord* view, TEditState* edit, TShapePo
         if (edit->Hooks.PointFreed) edit->Hooks.PointFreed(sp);
     }
     if (THashEntry* c = net.NodeHash.FindCell(sp->X, sp->Y)) net.NodeHash.RemovePoint(c, sp);
-    FreePoint(sp);
+    FreePoint(net, sp);
 }
 
 bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind)

@@ -705,10 +705,11 @@ struct TBodyReader {
     // A node made for the single pass, filed later.
     TNode* NewNode(int32_t x, int32_t y, int nValues)
     {
-        auto* n = new TNode(x, y, 0, 0);
+        TNode* n = Net.Store.Nodes.Make(x, y, 0, 0);
         ++Net.NodeCount;
         n->Serial = Net.NodeCount;
-        ResizeValues(*n, nValues);
+        n->Values = Net.Store.MakeValues(nValues);
+        n->ByteCount = int16_t(8 * std::clamp(nValues, 0, MaxAttributes));
         Unfiled.push_back(n);
         return n;
     }
@@ -814,10 +815,11 @@ struct TBodyReader {
     TNode* FileNode(int32_t x, int32_t y, int nValues)
     {
         THashEntry* cell = Net.NodeHash.FindOrAddCell(x, y);
-        auto* n = new TNode(x, y, cell->X0, cell->Y0);
+        TNode* n = Net.Store.Nodes.Make(x, y, cell->X0, cell->Y0);
         ++Net.NodeCount;
         n->Serial = Net.NodeCount;
-        ResizeValues(*n, nValues);
+        n->Values = Net.Store.MakeValues(nValues);
+        n->ByteCount = int16_t(8 * std::clamp(nValues, 0, MaxAttributes));
         Net.NodeHash.InsertPoint(cell, n);
         return n;
     }

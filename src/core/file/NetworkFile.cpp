@@ -652,6 +652,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         // The appended criterion owner belongs to the scratch read, or is the
         // window's own owner copied into it.
         MergePoints(net, *scratch);
+        net.Store.TakeOver(scratch->Store);
         net.NodeCount = scratch->NodeCount;
         net.LinkCount += scratch->LinkCount;
         net.MinX = scratch->MinX;

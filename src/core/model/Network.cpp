@@ -10,12 +10,12 @@
 
 // ---------------------------------------------------------------- values
 
-void ResizeValueBlock(std::unique_ptr<TValueSlot[]>& values, int16_t& byteCount, int n)
+void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 {
     n = std::clamp(n, 0, MaxAttributes);
     int old = byteCount / 8;
     if (n == old && (n == 0) == (values == nullptr)) return;
-    std::unique_ptr<TValueSlot[]> fresh;
+    TValueBlock fresh;
     if (n > 0) {
         fresh.reset(new TValueSlot[size_t(n)]); // zeroed by TValueSlot
         if (values)
@@ -39,13 +39,59 @@ TShapePoint::TShapePoint(int32_t x, int32_t y, int32_t x0, int32_t y0) : TNetwor
 
 TNode::TNode(int32_t x, int32_t y, int32_t x0, int32_t y0) : TNetworkPoint(x, y, x0, y0) {}
 
-void FreePoint(TNetworkPoint* p)
+void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
     if (p->IsShapePoint())
-        delete p->AsShapePoint();
+        net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
-        delete p->AsNode();
+        net.Store.Nodes.Destroy(p->AsNode());
+}
+
+// ---------------------------------------------------------------- store
+
+TValueBlock TElementStore::MakeValues(int n)
+{
+    n = std::clamp(n, 0, MaxAttributes);
+    if (n == 0) return {};
+    if (SlotsUsed + size_t(n) > SlotsPerBlock) {
+        SlotBlocks.push_back(new TValueSlot[SlotsPerBlock]); // zeroed
+        SlotsUsed = 0;
+    }
+    TValueSlot* p = SlotBlocks.back() + SlotsUsed;
+    SlotsUsed += size_t(n);
+    return TValueBlock(p, TSlotRelease{true});
+}
+
+void TElementStore::Release()
+{
+    Links.Release();
+    ShapePoints.Release();
+    Nodes.Release();
+    for (TValueSlot* b : SlotBlocks) delete[] b;
+    SlotBlocks.clear();
+    SlotsUsed = SlotsPerBlock;
+}
+
+void TElementStore::TakeOver(TElementStore& other)
+{
+    Nodes.TakeOver(other.Nodes);
+    ShapePoints.TakeOver(other.ShapePoints);
+    Links.TakeOver(other.Links);
+    // This store's block in use stays last.
+    SlotBlocks.insert(SlotBlocks.begin(), other.SlotBlocks.begin(), other.SlotBlocks.end());
+    if (SlotBlocks.size() == other.SlotBlocks.size()) SlotsUsed = other.SlotsUsed;
+    other.SlotBlocks.clear();
+    other.SlotsUsed = SlotsPerBlock;
+}
+
+// A value block of n slots from the network's store.
+template <class E>
+static void StoreValues(TNetwork& net, E& e, int n)
+{
+    n = std::clamp(n, 0, MaxAttributes);
+    e.Values = net.Store.MakeValues(n);
+    e.ByteCount = int16_t(8 * n);
 }
 
 void TLinkValues::CopyStyleFrom(const TLinkValues& src)
@@ -376,37 +422,10 @@ void SetDefaultClasses(TNetwork& net)
 static void FreeElements(TNetwork& net)
 {
     FreeUndoLists(net);
-    // Link records first, each once: every half that shares a record has its
-    // pointer cleared when the record is taken, so parallel links and loops
-    // are safe; nothing is freed until all records are collected.
-    std::vector<TLinkValues*> records;
-    for (THashEntry* cell : net.NodeHash)
-        for (TNetworkPoint* p : cell->Points) {
-            TNode* n = p->AsNode();
-            if (!n) continue;
-            for (TLink* h : n->Links) {
-                TLinkValues* r = h->LinkValues;
-                if (!r) continue;
-                records.push_back(r);
-                if (h->FarNode)
-                    for (TLink* g : h->FarNode->Links)
-                        if (g->LinkValues == r) g->LinkValues = nullptr;
-                for (TLink* g : n->Links)
-                    if (g->LinkValues == r) g->LinkValues = nullptr;
-            }
-        }
-    for (TLinkValues* r : records) delete r;
-    for (THashEntry* cell : net.NodeHash)
-        for (TNetworkPoint* p : cell->Points)
-            if (TNode* n = p->AsNode()) {
-                for (TLink* h : n->Links) delete h;
-                n->Links.Clear();
-            }
-    for (THashEntry* cell : net.NodeHash) {
-        for (TNetworkPoint* p : cell->Points) FreePoint(p);
-        cell->Points.Clear();
-    }
+    // Every element was made in the store: releasing it frees them all, each
+    // record once; the cells hold only pointers.
     net.NodeHash.FreeCells();
+    net.Store.Release();
 }
 
 TNetwork::~TNetwork() { FreeElements(*this); }
@@ -448,9 +467,9 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     ++net.NodeCount;
     if (!c) c = table.FindOrAddCell(x, y);
 
-    auto* n = new TNode(x, y, c->X0, c->Y0);
+    TNode* n = net.Store.Nodes.Make(x, y, c->X0, c->Y0);
     n->Serial = net.NodeCount;
-    ResizeValues(*n, nValues);
+    StoreValues(net, *n, nValues);
     const TNode& t = net.TemplateNode;
     n->Name = t.Name;
     n->Note = t.Note;
@@ -468,7 +487,7 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     n->Label2 = t.Label2;
     if (copyValues) {
         int count = ClassAttributeCount(net.NodeClasses.get(), t.EntityType);
-        ResizeValues(*n, count);
+        if (count != SlotCount(*n)) StoreValues(net, *n, count);
         for (int i = 0; i < count && i < SlotCount(t); ++i) n->Values[size_t(i)] = t.Values[size_t(i)];
         int sc = ClassStringCount(net.NodeClasses.get(), t.EntityType);
         for (int i = 0; i < sc && i < int(t.Strings.size()); ++i) n->Strings.push_back(t.Strings[size_t(i)]);
@@ -494,7 +513,7 @@ TShapePoint* AddShapePoint(TNetwork& net, int32_t x, int32_t y, int32_t index, T
 {
     if (!halfEdge || !halfEdge->LinkValues || !InWorld(x, y)) return nullptr;
     THashEntry* c = net.NodeHash.FindOrAddCell(x, y);
-    auto* sp = new TShapePoint(x, y, c->X0, c->Y0);
+    TShapePoint* sp = net.Store.ShapePoints.Make(x, y, c->X0, c->Y0);
     net.NodeHash.InsertPoint(c, sp);
     auto& shapes = halfEdge->LinkValues->ShapePoints;
     MakeRoom(shapes);
@@ -508,22 +527,25 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
 {
     halfA = halfB = nullptr;
     if (!a || !b) return nullptr;
-    auto* r = new TLinkValues;
+    TLinkRecord* record = net.Store.Links.Make();
+    TLinkValues* r = &record->Values;
     const TLinkValues& t = net.TemplateLinkValues;
     r->CopyStyleFrom(t);
     r->ANode = a;
     r->BNode = b;
     r->Box = TBox{a->X, a->Y, a->X, a->Y};
-    ResizeValues(*r, nValues);
+    StoreValues(net, *r, nValues);
     if (copyValues) {
         int count = ClassAttributeCount(net.LinkClasses.get(), t.EntityType);
-        ResizeValues(*r, count);
+        if (count != SlotCount(*r)) StoreValues(net, *r, count);
         for (int i = 0; i < count && i < SlotCount(t); ++i) r->Values[size_t(i)] = t.Values[size_t(i)];
         int sc = ClassStringCount(net.LinkClasses.get(), t.EntityType);
         for (int i = 0; i < sc && i < int(t.Strings.size()); ++i) r->Strings.push_back(t.Strings[size_t(i)]);
     }
-    halfA = new TLink{r, b, 1};
-    halfB = new TLink{r, a, 0};
+    halfA = &record->AHalf;
+    halfB = &record->BHalf;
+    *halfA = TLink{r, b, 1};
+    *halfB = TLink{r, a, 0};
     MakeRoom(a->Links);
     a->Links.Insert(halfA);
     MakeRoom(b->Links);

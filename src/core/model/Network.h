@@ -15,11 +15,14 @@
 //   to points owned by the hash.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -80,13 +83,12 @@ struct TBox {
 inline constexpr TBox EmptyBox{2147483647, 2147483647, -2147483647, -2147483647};
 
 // Collections grow by a fixed delta, which makes filling a long list
-// quadratic. Call before inserting into a list that may grow long (a cell, a
-// busy node's links, shape points, a large polygon): past 16 items the room
-// grows by half.
+// quadratic. Call before inserting into a list that may grow (a cell, a
+// node's links, shape points, a polygon): the room grows by half, at least to 2.
 template <class T>
 void MakeRoom(TCollection<T>& c)
 {
-    if (c.GetCount() == c.GetLimit() && c.GetCount() >= 16) c.SetLimit(c.GetCount() + c.GetCount() / 2);
+    if (c.GetCount() == c.GetLimit()) c.SetLimit(c.GetCount() < 2 ? 2 : c.GetCount() + c.GetCount() / 2);
 }
 
 using TStringList = std::vector<std::string>;
@@ -107,9 +109,20 @@ TValueSlot* SlotOf(const E& e, int i)
 {
     return (i >= 1 && i <= e.ByteCount / 8) ? &e.Values[size_t(i - 1)] : nullptr;
 }
+// A value block: its own heap array, or slots of the network's element store
+// (Stored), which go with the store.
+struct TSlotRelease {
+    bool Stored = false;
+    void operator()(TValueSlot* p) const noexcept
+    {
+        if (!Stored) delete[] p;
+    }
+};
+using TValueBlock = std::unique_ptr<TValueSlot[], TSlotRelease>;
+
 // Reallocates to n slots (clamped to 0..MaxAttributes), keeping the first ones
 // and zeroing new ones.
-void ResizeValueBlock(std::unique_ptr<TValueSlot[]>& values, int16_t& byteCount, int n);
+void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n);
 template <class E>
 void ResizeValues(E& e, int n)
 {
@@ -168,8 +181,8 @@ public:
 
     int16_t ByteCount = 0; // 8 x the slots of Values
     int32_t Serial = 0;
-    std::unique_ptr<TValueSlot[]> Values; // nullptr when ByteCount is 0
-    TLinkList Links{1, 1};
+    TValueBlock Values; // nullptr when ByteCount is 0
+    TLinkList Links{0, 1}; // room made when a link is added
     TMyPolygonList OwnPolygon{0, 1};
     std::string Name;
     std::string Note; // lines joined by "&&"
@@ -215,7 +228,7 @@ struct TLinkValues {
     TLinkValues(const TLinkValues&) = delete;
     TLinkValues& operator=(const TLinkValues&) = delete;
 
-    std::unique_ptr<TValueSlot[]> Values;
+    TValueBlock Values;
     int16_t ByteCount = 0;
     std::string Name, Note;
     int32_t SourceId = 0;
@@ -514,6 +527,107 @@ private:
     int32_t PolygonCells = 0;
 };
 
+// ---------------------------------------------------------------- store
+
+// Objects of one type made in large blocks and freed with them.
+template <class T>
+class TPool {
+public:
+    TPool() = default;
+    TPool(const TPool&) = delete;
+    TPool& operator=(const TPool&) = delete;
+    ~TPool() { Release(); }
+
+    template <class... A>
+    T* Make(A&&... args)
+    {
+        if (Blocks.empty() || Blocks.back().Used == PerBlock)
+            Blocks.push_back({static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T)))), 0});
+        TBlock& b = Blocks.back();
+        T* p = new (b.Items + b.Used) T(std::forward<A>(args)...);
+        ++b.Used;
+        return p;
+    }
+    // Destroys one object before the others (its slot stays unused).
+    void Destroy(T* p)
+    {
+        p->~T();
+        Dead.push_back(p);
+    }
+    // Destroys every object made and frees the blocks.
+    void Release();
+    // The blocks of other become this pool's (the objects stay where they
+    // are); this pool's block in use stays last.
+    void TakeOver(TPool& other)
+    {
+        Blocks.insert(Blocks.begin(), other.Blocks.begin(), other.Blocks.end());
+        Dead.insert(Dead.end(), other.Dead.begin(), other.Dead.end());
+        other.Blocks.clear();
+        other.Dead.clear();
+    }
+    size_t Count() const
+    {
+        size_t n = 0;
+        for (const TBlock& b : Blocks) n += b.Used;
+        return n - Dead.size();
+    }
+
+private:
+    static constexpr size_t PerBlock = 2048;
+    struct TBlock {
+        T* Items;
+        size_t Used;
+    };
+    std::vector<TBlock> Blocks;
+    std::vector<T*> Dead;
+};
+
+template <class T>
+void TPool<T>::Release()
+{
+    std::sort(Dead.begin(), Dead.end());
+    for (TBlock& b : Blocks) {
+        if constexpr (!std::is_trivially_destructible_v<T>)
+            for (size_t i = 0; i < b.Used; ++i)
+                if (Dead.empty() || !std::binary_search(Dead.begin(), Dead.end(), b.Items + i)) b.Items[i].~T();
+        ::operator delete(b.Items, std::align_val_t(alignof(T)));
+    }
+    Blocks.clear();
+    Dead.clear();
+}
+
+// A link record with its two half-edges, made as one.
+struct TLinkRecord {
+    TLinkValues Values;
+    TLink AHalf, BHalf;
+};
+
+// The elements of one network: nodes, shape points, link records with their
+// half-edges and value blocks, made in large blocks, so that building a
+// network makes few calls to the allocator and freeing it releases its blocks.
+class TElementStore {
+public:
+    TElementStore() = default;
+    TElementStore(const TElementStore&) = delete;
+    TElementStore& operator=(const TElementStore&) = delete;
+
+    TPool<TNode> Nodes;
+    TPool<TShapePoint> ShapePoints;
+    TPool<TLinkRecord> Links;
+
+    // n zeroed value slots owned by the store.
+    TValueBlock MakeValues(int n);
+    // Destroys every element and frees every block.
+    void Release();
+    // Everything of other moves here (an append merges its scratch network).
+    void TakeOver(TElementStore& other);
+
+private:
+    static constexpr size_t SlotsPerBlock = 1 << 16;
+    std::vector<TValueSlot*> SlotBlocks;
+    size_t SlotsUsed = SlotsPerBlock;
+};
+
 // ---------------------------------------------------------------- view
 
 // What one window shows of a network; owned by the window, passed to engines
@@ -549,6 +663,8 @@ public:
     TNetwork(const TNetwork&) = delete;
     TNetwork& operator=(const TNetwork&) = delete;
 
+    // Declared first: the elements outlive everything that points at them.
+    TElementStore Store;
     THashTable NodeHash{200, 200};
     std::unique_ptr<TEntityClass> NodeClasses;
     std::unique_ptr<TEntityClass> LinkClasses;
@@ -604,8 +720,8 @@ public:
 // "System Attributes", nothing else defined.
 void SetDefaultClasses(TNetwork& net);
 
-// Frees a point of either kind with its lists.
-void FreePoint(TNetworkPoint* p);
+// Frees a point of either kind with its lists (a point out of the hash).
+void FreePoint(TNetwork& net, TNetworkPoint* p);
 
 // ---------------------------------------------------------------- building
 
