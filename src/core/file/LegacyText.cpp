@@ -126,13 +126,12 @@ bool ParseInt64Token(std::string_view s, int64_t& out)
     }
     if (i == n)
         return false;
-    for (std::size_t k = i; k < n; ++k)
-        if (!IsDigit(s[k]))
-            return false;
     uint64_t u = 0;
-    auto r = std::from_chars(s.data() + i, s.data() + n, u, 10);
-    if (r.ec != std::errc() || r.ptr != s.data() + n)
-        return false;
+    for (; i < n; ++i) {
+        const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
+        if (d > 9 || __builtin_mul_overflow(u, 10u, &u) || __builtin_add_overflow(u, d, &u))
+            return false;
+    }
     if (negative) {
         if (u > static_cast<uint64_t>(INT64_MAX) + 1)
             return false;

@@ -652,7 +652,8 @@ struct TBodyReader {
     void ReadValues(const TEntityClass& classes, int cls, int n)
     {
         const int defined = AttributeCountOf(classes, cls);
-        Values.fill(TValueSlot{});
+        LastFilled = std::min(std::max(n, defined), MaxAttributes);
+        std::fill(Values.begin() + 1, Values.begin() + 1 + LastFilled, TValueSlot{});
         Texts.assign(classes[cls].StringCount, std::string());
         for (int i = 1; i <= n; ++i) {
             if (i > defined) {
@@ -669,9 +670,10 @@ struct TBodyReader {
         }
     }
 
+    int LastFilled = 0; // Values[1..LastFilled] hold the record's values
     void StoreValues(TValueSlot* block, int slots)
     {
-        for (int i = 1; i <= slots; ++i) block[i - 1] = Values[i];
+        for (int i = 1; i <= slots; ++i) block[i - 1] = i <= LastFilled ? Values[i] : TValueSlot{};
     }
 
     bool ReadFlag()

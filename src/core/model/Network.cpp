@@ -160,6 +160,7 @@ void THashTable::FreeCells()
     Sorted.clear();
     Pending.clear();
     ByKey.clear();
+    LastCell = nullptr;
     MaxPoints = 0;
     MaxPointsStale = false;
     TotalPoints = 0;
@@ -185,8 +186,12 @@ int32_t THashTable::CellYOf(int32_t y) const { return FloorDiv(y, CellHeight); }
 
 THashEntry* THashTable::FindCellByKey(int64_t key) const
 {
+    if (LastCell && LastKey == key) return LastCell;
     auto it = ByKey.find(key);
-    return it == ByKey.end() ? nullptr : it->second;
+    if (it == ByKey.end()) return nullptr;
+    LastKey = key;
+    LastCell = it->second;
+    return LastCell;
 }
 
 THashEntry* THashTable::FindCell(int32_t x, int32_t y) const { return FindCellByKey(CellKey(x, y)); }
@@ -320,6 +325,7 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
     std::vector<THashEntry*> oldCells;
     oldCells.swap(Sorted);
     ByKey.clear();
+    LastCell = nullptr;
     CellWidth = std::max(cellWidth, 1);
     CellHeight = std::max(cellHeight, 1);
 

@@ -521,6 +521,9 @@ private:
     mutable std::vector<THashEntry*> Sorted;
     mutable std::vector<THashEntry*> Pending; // made since the last Settle, unordered
     std::unordered_map<int64_t, THashEntry*> ByKey;
+    // The cell found last: bulk steps look up the same cell many times in a row.
+    mutable int64_t LastKey = 0;
+    mutable THashEntry* LastCell = nullptr;
     mutable int32_t MaxPoints = 0;
     mutable bool MaxPointsStale = false;
     int64_t TotalPoints = 0;
