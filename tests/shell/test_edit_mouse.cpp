@@ -10,6 +10,7 @@
 
 #include "../core/edit/test_edit_support.h"
 #include "core/model/Messages.h"
+#include "no_file_dialogs.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
@@ -33,6 +34,7 @@ protected:
         o.ProgramDir = Dir.path().toStdString();
         o.ShowSplash = false;
         Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetFileChooser(&NoFileDialogs());
         Main->SetMessageBoxes(&Boxes);
         Main->ScreenWidth = [] { return 1280; };
         Main->resize(1000, 700);
