@@ -35,6 +35,22 @@ std::string_view TrimSpace(std::string_view s)
 // A strict decimal real token: [sign] digits [. digits] [E [sign] digits].
 bool ParseRealToken(std::string_view s, double& out)
 {
+    // The common case in one pass: from_chars reads the same grammar once
+    // the token starts with a digit or '.' (after a sign), which rules out
+    // its nan and inf; anything it does not take whole goes the long way.
+    {
+        const char* b = s.data();
+        const char* e = b + s.size();
+        const char* q = b < e && (*b == '-' || *b == '+') ? b + 1 : b;
+        if (q < e && (IsDigit(*q) || (*q == '.' && q + 1 < e && IsDigit(q[1])))) {
+            double v = 0;
+            const auto r = std::from_chars(q, e, v, std::chars_format::general);
+            if (r.ec == std::errc() && r.ptr == e) {
+                out = *b == '-' ? -v : v;
+                return true;
+            }
+        }
+    }
     const std::size_t n = s.size();
     std::size_t i = 0;
     bool negative = false;
