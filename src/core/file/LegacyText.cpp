@@ -409,6 +409,26 @@ std::string_view TTextReader::NextToken(const char* what)
 
 int64_t TTextReader::ReadInt64()
 {
+    // The common case in one pass: a short run of digits, its end in the
+    // buffer. Anything else goes the long way.
+    {
+        const std::size_t n = Data.size();
+        std::size_t p = Pos;
+        while (p < n && IsSpace(Data[p]))
+            ++p;
+        if (n - p > 21) {
+            const char* s = Data.data() + p;
+            const std::size_t sign = (s[0] == '-' || s[0] == '+') ? 1 : 0;
+            std::size_t i = sign;
+            uint64_t u = 0;
+            while (i < sign + 18 && IsDigit(s[i]))
+                u = u * 10 + unsigned(s[i++] - '0');
+            if (i > sign && IsSpace(s[i])) {
+                Pos = p + i;
+                return s[0] == '-' ? -static_cast<int64_t>(u) : static_cast<int64_t>(u);
+            }
+        }
+    }
     std::string_view tok = NextToken("an integer");
     int64_t v;
     if (!ParseInt64Token(tok, v))
