@@ -759,6 +759,8 @@ void TTextWriter::Abandon()
 
 void TTextWriter::WriteText(std::string_view text)
 {
+    if (text.empty())
+        return;
     if (!std::memchr(text.data(), '\r', text.size()) && !std::memchr(text.data(), '\n', text.size())) {
         Append(text.data(), text.size());
         return;

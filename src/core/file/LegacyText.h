@@ -216,6 +216,7 @@ public:
 private:
     void Append(const char* p, std::size_t n)
     {
+        if (n == 0) return;
         if (char* w = Reserve(n)) {
             std::memcpy(w, p, n);
             Used += n;
@@ -237,7 +238,7 @@ private:
 // end of what it put.
 inline char* PutText(char* p, std::string_view s)
 {
-    std::memcpy(p, s.data(), s.size());
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
     return p + s.size();
 }
 // At most 20 bytes.
