@@ -225,10 +225,18 @@ void THashTable::Settle() const
 
 void TNodeList::MergeLate()
 {
-    // The waiting points by key, equal keys latest first; then merged with
-    // the list, each before the listed points of its key.
     std::vector<TNetworkPoint*> late;
     late.swap(Late);
+    if (late.size() <= 8) {
+        // A few: sorted inserts in filing order, in place.
+        for (TNetworkPoint* p : late) {
+            if (Count == Limit) SetLimit(Count + Count / 2 + 1);
+            Base::Insert(p);
+        }
+        return;
+    }
+    // The waiting points by key, equal keys latest first; then merged with
+    // the list, each before the listed points of its key.
     std::reverse(late.begin(), late.end());
     std::stable_sort(late.begin(), late.end(),
                      [](const TNetworkPoint* a, const TNetworkPoint* b) { return a->PointKey() < b->PointKey(); });

@@ -44,5 +44,15 @@ TEST(HashFiling, CrowdedCellsKeepTheOrderOfSortedInserts)
     }
     EXPECT_EQ(table.MaxCellPointCount(), reference.GetCount());
     EXPECT_TRUE(same());
+    // A read after every few inserts (an edit, then a pick).
+    for (int i = 0; i < 40; ++i) {
+        for (int k = 0; k <= i % 3; ++k) {
+            auto* p = new TShapePoint(int32_t(random() % 60), int32_t(random() % 60), 0, 0);
+            points.push_back(p);
+            table.InsertPoint(cell, p);
+            reference.Insert(p);
+        }
+        ASSERT_TRUE(same()) << i;
+    }
     for (TShapePoint* p : points) delete p;
 }
