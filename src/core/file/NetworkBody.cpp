@@ -990,6 +990,12 @@ struct TBodyReader {
             StoreValues(link->Values.get(), slots);
             link->Name = std::move(name);
             link->Strings = std::move(Texts);
+            // Room for the shape points the record announces (at most a
+            // block's worth before any is read: the count is the file's word).
+            if (shapes > 0 && link->ShapePoints.GetLimit() == 0) {
+                const int32_t room = std::min<int32_t>(shapes, 1 << 12);
+                link->ShapePoints.Adopt(Net.Store.MakeRoomFor<TShapePoint>(room), room);
+            }
             for (int32_t i = 0; i < shapes; ++i) {
                 const int32_t x = R.ReadInt(), y = R.ReadInt();
                 int32_t lon = 0, lat = 0, elev = 0;

@@ -63,6 +63,22 @@ TValueBlock TElementStore::MakeValues(int n)
     return TValueBlock(p, TSlotRelease{true});
 }
 
+void** TElementStore::MakeRoom(int n)
+{
+    if (n <= 0) return nullptr;
+    if (size_t(n) > RoomPerBlock / 4) {
+        RoomBlocks.insert(RoomBlocks.begin(), new void*[size_t(n)]);
+        return RoomBlocks.front();
+    }
+    if (RoomUsed + size_t(n) > RoomPerBlock) {
+        RoomBlocks.push_back(new void*[RoomPerBlock]);
+        RoomUsed = 0;
+    }
+    void** p = RoomBlocks.back() + RoomUsed;
+    RoomUsed += size_t(n);
+    return p;
+}
+
 void TElementStore::Release()
 {
     Links.Release();
@@ -71,6 +87,9 @@ void TElementStore::Release()
     for (TValueSlot* b : SlotBlocks) delete[] b;
     SlotBlocks.clear();
     SlotsUsed = SlotsPerBlock;
+    for (void** b : RoomBlocks) delete[] b;
+    RoomBlocks.clear();
+    RoomUsed = RoomPerBlock;
 }
 
 void TElementStore::TakeOver(TElementStore& other)
@@ -83,6 +102,10 @@ void TElementStore::TakeOver(TElementStore& other)
     if (SlotBlocks.size() == other.SlotBlocks.size()) SlotsUsed = other.SlotsUsed;
     other.SlotBlocks.clear();
     other.SlotsUsed = SlotsPerBlock;
+    RoomBlocks.insert(RoomBlocks.begin(), other.RoomBlocks.begin(), other.RoomBlocks.end());
+    if (RoomBlocks.size() == other.RoomBlocks.size()) RoomUsed = other.RoomUsed;
+    other.RoomBlocks.clear();
+    other.RoomUsed = RoomPerBlock;
 }
 
 // A value block of n slots from the network's store.
@@ -253,7 +276,8 @@ void TNodeList::MergeLate()
     }
     while (i < Count) merged[k++] = Items[i++];
     while (j < late.size()) merged[k++] = late[j++];
-    delete[] Items;
+    if (!Borrowed) delete[] Items;
+    Borrowed = false;
     Items = merged;
     Limit = room;
     Count = total;
@@ -560,6 +584,9 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
     halfB = &record->BHalf;
     *halfA = TLink{r, b, 1};
     *halfB = TLink{r, a, 0};
+    // A node's first links go in room from the store.
+    if (a->Links.GetLimit() == 0) a->Links.Adopt(net.Store.MakeRoomFor<TLink>(4), 4);
+    if (b->Links.GetLimit() == 0) b->Links.Adopt(net.Store.MakeRoomFor<TLink>(4), 4);
     MakeRoom(a->Links);
     a->Links.Insert(halfA);
     MakeRoom(b->Links);

@@ -620,6 +620,12 @@ public:
 
     // n zeroed value slots owned by the store.
     TValueBlock MakeValues(int n);
+    // Room for n pointers, owned by the store (for TCollection::Adopt).
+    template <class T>
+    T** MakeRoomFor(int n)
+    {
+        return reinterpret_cast<T**>(MakeRoom(n));
+    }
     // Destroys every element and frees every block.
     void Release();
     // Everything of other moves here (an append merges its scratch network).
@@ -629,6 +635,10 @@ private:
     static constexpr size_t SlotsPerBlock = 1 << 16;
     std::vector<TValueSlot*> SlotBlocks;
     size_t SlotsUsed = SlotsPerBlock;
+    void** MakeRoom(int n);
+    static constexpr size_t RoomPerBlock = 1 << 16;
+    std::vector<void**> RoomBlocks; // the last is the one in use
+    size_t RoomUsed = RoomPerBlock;
 };
 
 // ---------------------------------------------------------------- view
