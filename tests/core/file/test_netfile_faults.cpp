@@ -400,13 +400,15 @@ TEST(NetworkFileBadInput, NothingIsLostWithoutAWord)
     TMessageSinkRecorder rec;
     const std::string path = TempPath("ends.dta");
     ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
-    // The link from b (serial 2) to c (serial 3) names a node 7 that is not there.
-    const std::string bytes = Edit(ReadAll(path), "1 500 0 900 0 0 2 3", "0 2 3", "0 2 7");
+    // The link from b (serial 2) to c (serial 3) names a node 7 that is not
+    // there; the link from c to a names a at c's place, where it is not.
+    std::string bytes = Edit(ReadAll(path), "1 500 0 900 0 0 2 3", "0 2 3", "0 2 7");
+    bytes = Edit(bytes, "1 500 0 900 0 0 2 7", "1 900 0 0 0 0 3 1", "1 900 0 900 0 0 3 1");
     TNetWindow back;
     ASSERT_EQ(OpenBytes(bytes, rec, back).Status, TOpenStatus::Ok);
-    EXPECT_EQ(back.LinkCount, 2);
+    EXPECT_EQ(back.LinkCount, 1);
     ASSERT_EQ(rec.Count(), 1u);
     EXPECT_EQ(rec.Last().Text,
-              "Illegal Links Detected.\n\rRedundant Links = 0\n\rLooped Links = 0\n\rLinks without end nodes = 1");
+              "Illegal Links Detected.\n\rRedundant Links = 0\n\rLooped Links = 0\n\rLinks without end nodes = 2");
     EXPECT_EQ(rec.Last().Caption, "Open/Append");
 }
