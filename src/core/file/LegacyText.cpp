@@ -250,16 +250,22 @@ void TTextReader::CloseFile() const
 void TTextReader::SetBytes(std::string bytes)
 {
     CloseFile();
-    Data = std::move(bytes);
-    Expected = Data.size();
+    Raw.reset();
+    Owned = std::move(bytes);
+    Buf = Owned.c_str();
+    Len = Owned.size();
+    Expected = Len;
     Pos = 0;
 }
 
 bool TTextReader::LoadFile(const std::string& path, std::string& error)
 {
     CloseFile();
-    Data.clear();
-    Data.shrink_to_fit();
+    Owned.clear();
+    Owned.shrink_to_fit();
+    Raw.reset();
+    Buf = "";
+    Len = 0;
     Pos = 0;
     Expected = 0;
     // Non-blocking, so that opening a FIFO without a writer does not wait.
@@ -286,7 +292,8 @@ bool TTextReader::LoadFile(const std::string& path, std::string& error)
     try {
         // Room for the whole file at once: blocks are read into it in place,
         // so it never moves and untouched pages cost nothing.
-        Data.reserve(Expected);
+        Raw.reset(new char[Expected + 1]);
+        Buf = Raw.get();
     } catch (const std::exception&) {
         error = "cannot read file: out of memory";
         ::close(fd);
@@ -303,22 +310,21 @@ bool TTextReader::More() const
 {
     if (Fd < 0)
         return false;
-    const std::size_t have = Data.size();
+    const std::size_t have = Len;
     if (have >= Expected) {
         CloseFile();
         return false;
     }
     const std::size_t want = std::min(ReadBlock, Expected - have);
-    Data.resize(have + want);
     std::size_t got = 0;
     while (got < want) {
-        const ssize_t r = ::read(Fd, Data.data() + have + got, want - got);
+        const ssize_t r = ::read(Fd, Raw.get() + have + got, want - got);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             const int err = errno;
-            Data.resize(have + got);
-            Expected = Data.size();
+            Len = have + got;
+            Expected = Len;
             CloseFile();
             throw TFileReadError(ErrnoText("cannot read file", err));
         }
@@ -326,12 +332,12 @@ bool TTextReader::More() const
             break;
         got += static_cast<std::size_t>(r);
     }
-    Data.resize(have + got);
+    Len = have + got;
     if (got < want) {
         // The file shrank while it was read: what is there is all there is.
-        Expected = Data.size();
+        Expected = Len;
         CloseFile();
-    } else if (Data.size() >= Expected) {
+    } else if (Len >= Expected) {
         CloseFile();
     }
     return got > 0;
@@ -341,7 +347,10 @@ const std::string& TTextReader::Bytes() const
 {
     while (More()) {
     }
-    return Data;
+    if (!Raw)
+        return Owned;
+    Whole.assign(Buf, Len);
+    return Whole;
 }
 
 void TTextReader::Fail(const char* what) const
@@ -352,11 +361,11 @@ void TTextReader::Fail(const char* what) const
 std::size_t TTextReader::LineNumber() const
 {
     std::size_t line = 1;
-    const std::size_t end = Pos < Data.size() ? Pos : Data.size();
+    const std::size_t end = Pos < Len ? Pos : Len;
     for (std::size_t i = 0; i < end; ++i) {
-        if (Data[i] == '\n')
+        if (Buf[i] == '\n')
             ++line;
-        else if (Data[i] == '\r' && (i + 1 >= Data.size() || Data[i + 1] != '\n'))
+        else if (Buf[i] == '\r' && (i + 1 >= Len || Buf[i + 1] != '\n'))
             ++line;
     }
     return line;
@@ -365,27 +374,27 @@ std::size_t TTextReader::LineNumber() const
 bool TTextReader::SeekEof()
 {
     for (;;) {
-        while (Pos < Data.size() && IsSpace(Data[Pos]))
+        while (Pos < Len && IsSpace(Buf[Pos]))
             ++Pos;
-        if (Pos < Data.size() || !More())
+        if (Pos < Len || !More())
             break;
     }
-    return Pos >= Data.size();
+    return Pos >= Len;
 }
 
 bool TTextReader::Eoln() const
 {
-    if (Pos >= Data.size() && !More())
+    if (Pos >= Len && !More())
         return true;
-    return IsLineEnd(Data[Pos]);
+    return IsLineEnd(Buf[Pos]);
 }
 
 bool TTextReader::SeekEoln()
 {
     for (;;) {
-        while (Pos < Data.size() && IsBlank(Data[Pos]))
+        while (Pos < Len && IsBlank(Buf[Pos]))
             ++Pos;
-        if (Pos < Data.size() || !More())
+        if (Pos < Len || !More())
             break;
     }
     return Eoln();
@@ -394,17 +403,17 @@ bool TTextReader::SeekEoln()
 std::string_view TTextReader::NextToken(const char* what)
 {
     SeekEof();
-    if (Pos >= Data.size())
+    if (Pos >= Len)
         Fail((std::string("unexpected end of file reading ") + what).c_str());
     const std::size_t start = Pos;
     for (;;) {
-        const std::size_t n = Data.size();
-        while (Pos < n && !IsSpace(Data[Pos]))
+        const std::size_t n = Len;
+        while (Pos < n && !IsSpace(Buf[Pos]))
             ++Pos;
         if (Pos < n || !More())
             break;
     }
-    return std::string_view(Data.data() + start, Pos - start);
+    return std::string_view(Buf + start, Pos - start);
 }
 
 int64_t TTextReader::ReadInt64()
@@ -412,12 +421,12 @@ int64_t TTextReader::ReadInt64()
     // The common case in one pass: a short run of digits, its end in the
     // buffer. Anything else goes the long way.
     {
-        const std::size_t n = Data.size();
+        const std::size_t n = Len;
         std::size_t p = Pos;
-        while (p < n && IsSpace(Data[p]))
+        while (p < n && IsSpace(Buf[p]))
             ++p;
         if (n - p > 21) {
-            const char* s = Data.data() + p;
+            const char* s = Buf + p;
             const std::size_t sign = (s[0] == '-' || s[0] == '+') ? 1 : 0;
             std::size_t i = sign;
             uint64_t u = 0;
@@ -455,9 +464,9 @@ double TTextReader::ReadReal()
 
 char TTextReader::ReadChar()
 {
-    if (Pos >= Data.size() && !More())
+    if (Pos >= Len && !More())
         Fail("unexpected end of file");
-    const char c = Data[Pos];
+    const char c = Buf[Pos];
     if (IsLineEnd(c))
         return ' ';
     ++Pos;
@@ -468,17 +477,17 @@ std::string_view TTextReader::ReadTextView(std::size_t n)
 {
     if (n == 0)
         return {};
-    if (Pos >= Data.size() && !More())
+    if (Pos >= Len && !More())
         Fail("unexpected end of file");
     const std::size_t start = Pos;
     for (;;) {
-        const std::size_t limit = Data.size() - start < n ? Data.size() : start + n;
-        while (Pos < limit && !IsLineEnd(Data[Pos]))
+        const std::size_t limit = Len - start < n ? Len : start + n;
+        while (Pos < limit && !IsLineEnd(Buf[Pos]))
             ++Pos;
-        if (Pos - start >= n || Pos < Data.size() || !More())
+        if (Pos - start >= n || Pos < Len || !More())
             break;
     }
-    return std::string_view(Data.data() + start, Pos - start);
+    return std::string_view(Buf + start, Pos - start);
 }
 
 std::string TTextReader::ReadText(std::size_t n)
@@ -493,22 +502,22 @@ void TTextReader::SkipChars(std::size_t n)
 
 void TTextReader::SkipLineEnd()
 {
-    if (Pos >= Data.size())
+    if (Pos >= Len)
         More();
-    if (Pos < Data.size() && Data[Pos] == '\r') {
+    if (Pos < Len && Buf[Pos] == '\r') {
         ++Pos;
-        if (Pos >= Data.size())
+        if (Pos >= Len)
             More();
     }
-    if (Pos < Data.size() && Data[Pos] == '\n')
+    if (Pos < Len && Buf[Pos] == '\n')
         ++Pos;
 }
 
 // Moves Pos to the next line end (or the end of the file).
 #define TARVEX_SCAN_TO_LINE_END()                                                                                      \
     for (;;) {                                                                                                         \
-        const std::size_t n = Data.size();                                                                             \
-        while (Pos < n && !IsLineEnd(Data[Pos]))                                                                       \
+        const std::size_t n = Len;                                                                             \
+        while (Pos < n && !IsLineEnd(Buf[Pos]))                                                                       \
             ++Pos;                                                                                                     \
         if (Pos < n || !More())                                                                                        \
             break;                                                                                                     \
@@ -516,11 +525,11 @@ void TTextReader::SkipLineEnd()
 
 std::string_view TTextReader::ReadLineView()
 {
-    if (Pos >= Data.size() && !More())
+    if (Pos >= Len && !More())
         Fail("unexpected end of file");
     const std::size_t start = Pos;
     TARVEX_SCAN_TO_LINE_END()
-    std::string_view line(Data.data() + start, Pos - start);
+    std::string_view line(Buf + start, Pos - start);
     SkipLineEnd();
     return line;
 }
@@ -532,7 +541,7 @@ std::string TTextReader::ReadLine()
 
 bool TTextReader::TryReadLine(std::string& line)
 {
-    if (Pos >= Data.size() && !More())
+    if (Pos >= Len && !More())
         return false;
     line.assign(ReadLineView());
     return true;
@@ -540,17 +549,17 @@ bool TTextReader::TryReadLine(std::string& line)
 
 bool TTextReader::TryReadShortLine(std::size_t n, std::string& line)
 {
-    while (Data.size() - Pos <= n && More()) {
+    while (Len - Pos <= n && More()) {
     }
-    if (Pos >= Data.size())
+    if (Pos >= Len)
         return false;
-    const std::size_t limit = std::min(Data.size(), Pos + n);
+    const std::size_t limit = std::min(Len, Pos + n);
     std::size_t end = Pos;
-    while (end < limit && !IsLineEnd(Data[end]))
+    while (end < limit && !IsLineEnd(Buf[end]))
         ++end;
-    if (end == limit && end < Data.size() && !IsLineEnd(Data[end]))
+    if (end == limit && end < Len && !IsLineEnd(Buf[end]))
         return false; // longer than n bytes
-    line.assign(Data.data() + Pos, end - Pos);
+    line.assign(Buf + Pos, end - Pos);
     Pos = end;
     SkipLineEnd();
     return true;

@@ -21,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <memory>
 #include <utility>
 
 // A read failed: a malformed number, or the file ended where more was needed.
@@ -61,7 +62,7 @@ std::string Real23Text(double value); // "" for a value that is not finite
 class TTextReader {
 public:
     TTextReader() = default;
-    explicit TTextReader(std::string bytes) : Data(std::move(bytes)), Expected(Data.size()) {}
+    explicit TTextReader(std::string bytes) { SetBytes(std::move(bytes)); }
     ~TTextReader();
     TTextReader(const TTextReader&) = delete;
     TTextReader& operator=(const TTextReader&) = delete;
@@ -75,7 +76,7 @@ public:
     void SetBytes(std::string bytes);
 
     // End of the file: no byte left.
-    bool Eof() const { return Pos >= Data.size() && !More(); }
+    bool Eof() const { return Pos >= Len && !More(); }
     // Skips blanks, tabs and line ends; true when nothing else is left.
     bool SeekEof();
     // At a line end or at the end of the file.
@@ -126,11 +127,18 @@ private:
     std::string_view NextToken(const char* what);
     [[noreturn]] void Fail(const char* what) const;
     void SkipLineEnd();
-    // Reads the next block of the file onto Data; false at its end.
+    // Reads the next block of the file onto the bytes; false at its end.
     bool More() const;
     void CloseFile() const;
 
-    mutable std::string Data;
+    // The bytes read so far: Buf[0..Len). Bytes given in memory are held in
+    // Owned; a file's go into Raw, room for the whole file, never moved and
+    // not cleared before the blocks are read into it.
+    mutable const char* Buf = "";
+    mutable std::size_t Len = 0;
+    std::string Owned;
+    mutable std::unique_ptr<char[]> Raw;
+    mutable std::string Whole; // Bytes() of a file
     std::size_t Pos = 0;
     mutable int Fd = -1;
     mutable std::size_t Expected = 0; // the file's size when opened
