@@ -100,7 +100,8 @@ struct TBodyWriter {
             const TAttrib* a = classes[cls].Attr(i);
             const char kind = a ? a->Kind : 'R';
             const TValueSlot value = (i <= slotCount && values) ? values[i - 1] : TValueSlot{};
-            if (kind == 'R' || kind == 'I' || (kind != 'C' && kind != 'D' && kind != 'T' && kind != 'X' && kind != 'S')) {
+            // Numbers ('R', 'I' and any kind the writer does not know).
+            if (kind != 'C' && kind != 'D' && kind != 'T' && kind != 'X' && kind != 'S') {
                 char* p = W.Reserve(32);
                 if (!p) return;
                 bool ok = true;
