@@ -3,8 +3,8 @@
 # As root, installs whichever are missing; otherwise prints the apt-get line to run.
 set -eu
 PACKAGES="qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev fonts-dejavu-core cmake ninja-build g++"
-# Oracles of the tests.
-PACKAGES="$PACKAGES gdal-bin python3-shapely"
+# Oracles of the tests (run by /usr/bin/python3 and GDAL's tools).
+PACKAGES="$PACKAGES gdal-bin python3-shapely python3-dbf python3-networkx"
 if [ "${1:-}" = "--fuzz" ]; then
   PACKAGES="$PACKAGES clang"
 fi

@@ -136,6 +136,8 @@ void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
     Network = Source.Network;
     // The window's own copy of every setting, and of its pictures.
     Settings = Source.Settings;
+    // The shortest-path choices are the window's own and start afresh.
+    Settings.Display.ShortestPath.Reset();
     BackgroundImages = std::make_shared<TBackgroundImageSet>(*Source.BackgroundImages);
     Source.HasViews = 1;
     IsView = 1;

@@ -138,7 +138,7 @@ void FillValues(const TClassRecord* cls, const E& e, ExpressionContext& ctx, Exp
     for (int k = n + 1; k <= clear; ++k) ctx.Values[k] = 0;
     if (filled) *filled = n;
     // Only the class's 'S' slots are read as strings, and all of them are set.
-    if (!cls) return;
+    if (!cls || e.Strings.empty()) return;
     for (int k = 1; k <= cls->AttributeCount && k <= MaxAttributes; ++k) {
         const TAttrib* a = cls->Attr(k);
         if (a && a->Kind == 'S' && a->StringIndex < e.Strings.size()) strings[k] = e.Strings[a->StringIndex];

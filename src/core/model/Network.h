@@ -187,6 +187,7 @@ public:
     int32_t PathMark = 0;
     double PathDistance = 0;
     TLink* PathLink = nullptr; // predecessor half-edge
+    uint32_t PathOrder = 0;    // when the node first became a candidate (0 = not yet)
     TBox PolygonBox = EmptyBox; // own polygon's active vertices
     int32_t SourceKey = 0;
     int16_t LabelXOffset = 0, LabelYOffset = 0;

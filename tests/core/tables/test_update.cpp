@@ -1,0 +1,272 @@
+// Update: tables read back with the templates that wrote them, new nodes and
+// links, matching, what a record's fields give, and bad tables.
+#include <gtest/gtest.h>
+
+#include "core/tables/Update.h"
+#include "core/tables/XBase.h"
+#include "tables_fixture.h"
+
+using namespace tabletest;
+
+namespace {
+
+struct TUpdateFixture : ::testing::Test {
+    TNetwork Net;
+    TWindowSettings Ws;
+    TViewRecord View;
+    TMessageSinkRecorder Sink;
+    TTempDir Dir;
+    TExtractFormats& X = Ws.ExtractFormats;
+    void SetUp() override { MakeNetwork(Net, Ws); }
+
+    TUpdateResult Update(int mode, const std::string& file)
+    {
+        X.SeparationMode = uint8_t(mode);
+        Net.Modified = false;
+        return RunUpdate(Net, X, file, Sink);
+    }
+    TUpdateResult UpdateText(int mode, const std::string& text)
+    {
+        WriteAll(Dir / "u.txt", text);
+        return Update(mode, Dir / "u.txt");
+    }
+    double Value(const std::string& name, int k) { return FindNode(Net, name)->Values[size_t(k - 1)].Real(); }
+};
+
+} // namespace
+
+TEST_F(TUpdateFixture, ReadsBackEveryTableWithTheTemplatesThatWroteIt)
+{
+    for (int mode = 0; mode < 4; ++mode) {
+        FreeNetwork(Net);
+        Net.NodeClasses = std::make_unique<TEntityClass>();
+        Net.LinkClasses = std::make_unique<TEntityClass>();
+        MakeNetwork(Net, Ws);
+        X.NodeTemplates[2].clear();
+        X.LinkTemplates[1] = "LNAME,NNAMEA,NNAMEB,SPE,STR,SHAPES";
+        const std::string file = Dir / (mode == 3 ? "t.dbf" : "t.txt");
+        X.SeparationMode = uint8_t(mode);
+        ASSERT_EQ(RunExtract(Net, Ws, View, X, file, true, Sink).ErrorCode, 0);
+        TNode* a = FindNode(Net, "Alpha");
+        TNode* b = FindNode(Net, "Beta");
+        const TValueSlot before[] = {a->Values[2], a->Values[3], a->Values[4], a->Values[5]};
+        a->Values[0] = Real(0);
+        a->Values[1] = Real(0);
+        for (int k = 2; k < 6; ++k) a->Values[size_t(k)] = UnknownDateTime();
+        a->Strings[0].clear();
+        b->Values[0] = Real(99);
+        b->Strings[0] = "changed";
+        FindLink(Net, "AB")->Values[0] = Real(0);
+        FindLink(Net, "AB")->Strings[0].clear();
+
+        const TUpdateResult r = Update(mode, file);
+        EXPECT_EQ(r.ErrorCode, 0) << mode;
+        EXPECT_EQ(r.Lines, 5) << mode;
+        EXPECT_EQ(Sink.Count(), 0u) << mode << ": " << (Sink.Count() ? Sink.Last().Text : "");
+        EXPECT_TRUE(Net.Modified);
+        ASSERT_EQ(a, FindNode(Net, "Alpha")) << mode << ": the name item takes the name field";
+        EXPECT_EQ(a->Values[0].Real(), 1234.5) << mode;
+        EXPECT_EQ(a->Values[1].Real(), 7) << mode;
+        for (int k = 2; k < 6; ++k) EXPECT_EQ(a->Values[size_t(k)], before[k - 2]) << mode << " attribute " << k + 1;
+        EXPECT_EQ(a->Strings[0], "first zone") << mode;
+        EXPECT_EQ(b->Values[0].Real(), -0.25) << mode;
+        // Texts are not escaped: a quote, then a comma, end a comma-separated field.
+        EXPECT_EQ(b->Strings[0], mode == 1 ? "\"quote \" inside" : "quote \" inside, comma") << mode;
+        EXPECT_EQ(FindLink(Net, "AB")->Values[0].Real(), 55) << mode;
+        EXPECT_EQ(FindLink(Net, "AB")->Strings[0], "Main Street") << mode;
+        EXPECT_EQ(FindLink(Net, "AB")->ShapePoints.GetCount(), 3) << mode;
+        EXPECT_EQ(b->X, 1000);
+        EXPECT_EQ(b->Y, -250);
+    }
+}
+
+TEST_F(TUpdateFixture, ItemsThatExtractWritesOnlyTakeNoField)
+{
+    X.NodeTemplates[1] = "NNAME,SERIAL,AREA,POP,COU";
+    auto r = UpdateText(1, "\"Alpha\",5,6\r\n");
+    EXPECT_EQ(Value("Alpha", 1), 5);
+    EXPECT_EQ(Value("Alpha", 2), 6);
+    // "S" reads its field: the count of the pairs "}" reads.
+    X.NodeTemplates[2] = "NNAME,VERTICES,BLANK,COORD,PSTYLE";
+    r = UpdateText(1, "Delta,1,x,0,0,7\r\n");
+    EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon.GetCount(), 4);
+    EXPECT_EQ(FindNode(Net, "Delta")->PolygonStyle, 7);
+    EXPECT_EQ(r.RealErrors, 0);
+}
+
+TEST_F(TUpdateFixture, ReadsUntidyTextTables)
+{
+    X.NodeTemplates[1] = "NNAME,POP,LAB";
+    X.NodeTemplates[2] = "NNAME,VERTICES,COORD";
+    X.LinkTemplates[1].clear();
+    TNode* unnamed = Node(Net, 50, 50, 1, "");
+    const TUpdateResult r = UpdateText(1, "\r\n"
+                                          "Alpha,1,ab\"c\r\n"
+                                          "   \r\n"
+                                          "\"Gamma\",2,\"x,y\"z\n"
+                                          ",3,\r\n"
+                                          "Beta,oops,\"left\r\n"
+                                          "Delta,1000000000,-400,600,1000,-250\r\n"
+                                          "Nobody,4\r");
+    EXPECT_EQ(r.Lines, 8);
+    EXPECT_EQ(Value("Alpha", 1), 1);
+    EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], "ab\"c");
+    EXPECT_EQ(FindNode(Net, "Gamma")->Strings[0], "\"x,y\"z");
+    EXPECT_EQ(FindNode(Net, "Beta")->Strings[0], "\"left");
+    EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon.GetCount(), 5) << "the pairs end with the record";
+    EXPECT_EQ(unnamed->Values[0].Real(), 0) << "an empty name matches nothing";
+    ASSERT_EQ(Sink.Count(), 1u);
+    EXPECT_EQ(Sink.Last().Text,
+              "Errors: 2 label(s) not found, first at line 5;\n\r1 real value error(s), first at line 6");
+    EXPECT_EQ(Sink.Last().Caption, "Extract");
+    EXPECT_EQ(Sink.Last().Flags, MB_STOP_OK);
+}
+
+TEST_F(TUpdateFixture, MatchesNamesPatternsAndAssumedNames)
+{
+    X.NodeTemplates[1] = "NNAME,POP";
+    X.LinkTemplates[1] = "LNAME,SPE";
+    X.NameSearch = "\"mm\"";
+    X.NameReplace = "'M'";
+    UpdateText(1, "G*,11\r\nA?pha,12\r\nBG,13\r\nB*,14\r\n");
+    EXPECT_EQ(Value("GaMa", 1), 11) << "renamed through search and replace";
+    EXPECT_EQ(Value("Alpha", 1), 12);
+    EXPECT_EQ(FindLink(Net, "BG")->Values[0].Real(), 13) << "no node is named BG: the link is";
+    EXPECT_EQ(Value("Beta", 1), 14);
+
+    FindNode(Net, "GaMa")->Name = "N3";
+    X.AssumeNames = 1;
+    X.NodeTemplates[1] = "POP";
+    X.LinkTemplates[1].clear();
+    UpdateText(1, "1\r\n2\r\n3\r\n");
+    EXPECT_EQ(Value("N3", 1), 3);
+    EXPECT_EQ(Sink.Last().Text, "Errors: 2 label(s) not found, first at line 1");
+}
+
+TEST_F(TUpdateFixture, AppliesBuiltInItemsInTheirRanges)
+{
+    TNode* d = FindNode(Net, "Delta");
+    TNode* extra = Node(Net, 3000, 100, 2, "Extra");
+    AddVertex(d, extra);
+    X.NodeTemplates[2] = "NNAME,PSTYLE,LAYER,FONT,VERTICES,COORD";
+    UpdateText(1, "Delta,41,11,-1,3,1000,-250,3000,100,0,0\r\n");
+    EXPECT_EQ(d->PolygonStyle, 4);
+    EXPECT_EQ(d->Layer, 1);
+    EXPECT_EQ(d->Font, 0);
+    std::vector<std::string> ring;
+    for (TNetworkPoint* p : d->OwnPolygon) ring.push_back(p->AsNode()->Name);
+    EXPECT_EQ(ring, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Extra", "Alpha", "Extra", "Beta"}));
+
+    // A new class: the values and strings take its size first.
+    X.NodeTemplates[2] = "NNAME,ENTITY";
+    X.NodeTemplates[1] = "NNAME,ENTITY";
+    UpdateText(1, "Delta,1\r\nAlpha,2\r\n");
+    EXPECT_EQ(d->EntityType, 1);
+    EXPECT_EQ(SlotCount(*d), 7);
+    EXPECT_EQ(d->Strings.size(), 1u);
+    TNode* a = FindNode(Net, "Alpha");
+    EXPECT_EQ(a->EntityType, 2);
+    EXPECT_EQ(SlotCount(*a), 0);
+    EXPECT_TRUE(a->Strings.empty());
+}
+
+TEST_F(TUpdateFixture, MakesNewNodesAndLinks)
+{
+    X.UpdateOldNew = 1;
+    X.NewNodesTemplate = "NNAME,NODEX,NODEY";
+    X.XTranslation = 5;
+    X.YTranslation = 0;
+    X.XScale = 2;
+    X.YScale = 1;
+    TUpdateResult r = UpdateText(1, "N1,10,20\r\nOnAlpha,-5,0\r\nN2,600000,7\r\n");
+    EXPECT_EQ(r.NodesAdded, 2);
+    ASSERT_TRUE(FindNode(Net, "N1"));
+    EXPECT_EQ(FindNode(Net, "N1")->X, 30);
+    EXPECT_EQ(FindNode(Net, "N1")->Y, 20);
+    EXPECT_FALSE(FindNode(Net, "OnAlpha")) << "a point stands there";
+    EXPECT_TRUE(r.CoordinatesChanged);
+    EXPECT_TRUE(Net.Modified);
+
+    X.UpdateOldNew = 2;
+    X.NewLinksTemplate = "LNAME,NNAMEA,NNAMEB,SPE";
+    Net.TemplateLinkValues.EntityType = 1;
+    r = UpdateText(1, "L1,Alpha,G*,40\r\nL2,Alpha,Nobody,3\r\nL3,Alpha,Beta,1\r\nL4,Alpha,Alpha,1\r\n");
+    EXPECT_EQ(r.LinksAdded, 1);
+    TLinkValues* l1 = FindLink(Net, "L1");
+    ASSERT_TRUE(l1);
+    EXPECT_EQ(l1->BNode->Name, "Gamma");
+    EXPECT_EQ(l1->Values[0].Real(), 40);
+    EXPECT_EQ(Sink.Count(), 0u) << "links that cannot be made are not reported";
+}
+
+TEST_F(TUpdateFixture, ReadsDBaseTablesToTheirLastRecord)
+{
+    // Columns by item: the serials written take their columns back.
+    X.NodeTemplates[1] = "NNAME,SERIAL,POP";
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1] = "LNAME,SERIALA,SPE";
+    X.SeparationMode = 3;
+    ASSERT_EQ(RunExtract(Net, Ws, View, X, Dir / "t.dbf", true, Sink).ErrorCode, 0);
+    {
+        TXBase t;
+        t.SetFilename(Dir / "t");
+        for (int32_t r = 1; r <= t.RecordCount(); ++r) {
+            t.SetRecno(r);
+            t.PutField(3, std::to_string(r * 10));
+            t.SetDeleted(r == 2);
+            t.WriteRecord();
+        }
+        t.Close();
+    }
+    const TUpdateResult r = Update(3, Dir / "t.dbf");
+    EXPECT_EQ(r.Lines, 5);
+    EXPECT_EQ(Value("Beta", 1), 10);
+    EXPECT_EQ(Value("Alpha", 1), 1234.5) << "a deleted record is skipped";
+    EXPECT_EQ(FindLink(Net, "AB")->Values[0].Real(), 50) << "the last record is read";
+}
+
+TEST_F(TUpdateFixture, ReportsTablesThatCannotBeRead)
+{
+    TUpdateResult r = Update(1, Dir / "missing.txt");
+    EXPECT_NE(r.ErrorCode, 0);
+    EXPECT_FALSE(Net.Modified);
+    EXPECT_EQ(Sink.Last().Text, "Valid update file not found.");
+    EXPECT_EQ(Sink.Last().Caption, "Update");
+    X.XScale = 0;
+    r = Update(1, Dir / "missing.txt");
+    EXPECT_TRUE(r.ScaleRefused);
+    EXPECT_EQ(Sink.Last().Text, "Error in transform values.");
+    EXPECT_EQ(Sink.Last().Caption, "Extract/Update");
+    X.XScale = 1;
+
+    // A memo past its file ends the update; what was applied stays, marked.
+    const std::string name = Dir / "m";
+    {
+        TXBase t;
+        t.SetFilename(name);
+        t.AddField(1, "NAME", 'C', 30, 0);
+        t.AddField(2, "LAB", 'M', 10, 0);
+        t.CreateTable();
+        t.MoveOnAppend = true;
+        for (const char* n : {"Alpha", "Beta"}) {
+            t.AppendBlankRecord();
+            t.PutField(1, n);
+            t.WriteRecord();
+        }
+        t.Close();
+    }
+    std::string dbf = ReadAll(name + ".dbf");
+    dbf[0] = char(0x83);
+    WriteAll(name + ".dbf", dbf);
+    WriteAll(name + ".dbt", std::string("\x02\0\0\0", 4) + std::string(508, '\0') + "new label\x1A\x1A");
+    // Record 1's memo is block 1; record 2's block 99 lies past the file.
+    dbf.replace(97 + 31, 10, "         1");
+    dbf.replace(97 + 41 + 31, 10, "        99");
+    WriteAll(name + ".dbf", dbf);
+    X.NodeTemplates[1] = "NNAME,LAB";
+    r = Update(3, name + ".dbf");
+    EXPECT_NE(r.ErrorCode, 0);
+    EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], "new label");
+    EXPECT_TRUE(Net.Modified);
+    EXPECT_EQ(Sink.Last().Text, "Valid update file not found.");
+}
