@@ -6,64 +6,15 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/expr/SearchFilter.h"
 #include "core/file/LegacyText.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
 #include "core/shapes/ShapeFileReader.h"
+#include "core/tables/Extract.h"
 
 namespace {
-
-// ---------------------------------------------------------------- selection
-
-// Which elements the export takes: active, of a class 1..10, on layers the
-// window shows, passing its search; links with both ends on shown layers.
-// Nodes: with FilterNoLinks only those with an attached active link;
-// OnlyPolygons: owners of a polygon (no link filter).
-class TSelection {
-public:
-    TSelection(const TNetwork& net, const TWindowSettings& settings, int32_t zoomIndex, bool filterNoLinks,
-               bool onlyPolygons)
-        : LayerStates(settings.Layers.LayerStates), ZoomIndex(zoomIndex), FilterNoLinks(filterNoLinks),
-          OnlyPolygons(onlyPolygons)
-    {
-        Search.Prepare(*net.NodeClasses, *net.LinkClasses, PreparePolygonCriterion(settings.Search.PolygonCriterion));
-    }
-    bool LayerShown(int layer) const
-    {
-        if (layer < 0 || layer > 10) return false;
-        const int32_t s = LayerStates[size_t(layer)];
-        return s != 0 && s <= ZoomIndex;
-    }
-    bool NodeSelected(const TNode& n) const
-    {
-        if (!n.Active || !LayerShown(n.Layer)) return false;
-        if (OnlyPolygons) {
-            if (n.OwnPolygon.Empty()) return false;
-        } else if (FilterNoLinks && AttachedLinkCount(&n) == 0) {
-            return false;
-        }
-        if (n.EntityType < 1 || n.EntityType > MaxClasses) return false;
-        return Search.NodePassesSearch(n);
-    }
-    bool LinkSelected(const TLink& h) const
-    {
-        const TLinkValues* l = h.LinkValues;
-        if (!h.AEnd || !l || !l->Active || !l->ANode || !l->BNode) return false;
-        if (!LayerShown(l->ANode->Layer) || !LayerShown(l->BNode->Layer)) return false;
-        if (l->EntityType < 1 || l->EntityType > MaxClasses) return false;
-        return Search.LinkPassesSearch(h, *l->ANode);
-    }
-
-private:
-    TSearchFilter Search;
-    std::array<int32_t, 11> LayerStates{};
-    int32_t ZoomIndex = 13;
-    bool FilterNoLinks = false;
-    bool OnlyPolygons = false;
-};
 
 // ---------------------------------------------------------------- elements
 
@@ -254,7 +205,8 @@ private:
     TMessageSink& Sink;
     const TShapeExportStatus& Status;
     TImportThrottle Throttle;
-    TSelection NodeSelection, PolygonSelection;
+    // Extract's own tests, so that row n of a table describes shape n.
+    TExtractSelection NodeSelection, PolygonSelection;
     TShapeExportResult Result;
     std::vector<const TNetworkPoint*> Points;
 };
@@ -351,8 +303,18 @@ bool TShapeExporter::WriteShapes(const TSet& set, const std::string& shpName, co
 
 bool TShapeExporter::WriteTable(const TSet& set, int classNo, const std::string& dbfName)
 {
-    // The attribute tables of the sets are Extract's dBase tables; until the
-    // table engine is part of the program no .dbf is written.
+    if (Status) Status("Writing " + dbfName);
+    const bool links = set.Kind == TKind::Links;
+    const TEntityClass& classes = links ? *Net.LinkClasses : *Net.NodeClasses;
+    TCompiledLines lines;
+    (links ? lines.Link : lines.Node)[size_t(classNo)] = ShapeTableTemplate(classes[classNo].AttributeCount);
+    TExtractOptions options;
+    options.Mode = SeparationDBase;
+    options.FilterNoLinks = set.Kind == TKind::Nodes && FilterNoLinks;
+    options.OnlyPolygons = set.Kind == TKind::Polygons;
+    options.Quiet = true;
+    if (ExtractNetwork(Net, Settings, View, lines, dbfName, options, Sink).ErrorCode != 0) return Failed(dbfName);
+    Result.Files.push_back(dbfName);
     return true;
 }
 
@@ -440,6 +402,16 @@ bool EndsWithShp(const std::string& name)
 }
 
 } // namespace
+
+std::string ShapeTableTemplate(int attributeCount)
+{
+    std::string line = "XB";
+    for (int k = 1; k <= std::min(attributeCount, 35); ++k) {
+        line += 'a';
+        line += k <= 9 ? char('0' + k) : char('a' + k - 10);
+    }
+    return line + "X(X)";
+}
 
 std::string ShapeFileNameFor(const std::string& fileName) { return EndsWithShp(fileName) ? fileName : fileName + ".shp"; }
 

@@ -58,3 +58,6 @@ TShapeExportResult ExportShapefiles(const TNetwork& net, const TWindowSettings& 
 std::string ShapeFileNameFor(const std::string& fileName); // ".shp" added when missing
 std::string IndexFileNameFor(const std::string& shpName);  // its last character made "x"
 std::string ShapeBaseName(const std::string& fileName);    // up to the first "." of the file name
+// The compiled template of a set's table: the name, attributes 1..n of the
+// class (at most 35) and the two note lines.
+std::string ShapeTableTemplate(int attributeCount);

@@ -1,0 +1,212 @@
+// What the shapefile tests share: shapefiles built byte by byte, pyshp's
+// reading of a file (through shp_oracle.py), temporary folders and commands.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace shapetest {
+
+namespace fs = std::filesystem;
+
+inline fs::path TempRoot() { return fs::temp_directory_path() / ("tarvex_shapes_" + std::to_string(::getpid())); }
+struct TTempCleanup {
+    ~TTempCleanup()
+    {
+        std::error_code ec;
+        fs::remove_all(TempRoot(), ec);
+    }
+};
+inline TTempCleanup TempCleanup;
+inline fs::path TempFolder(const std::string& name)
+{
+    fs::create_directories(TempRoot() / name);
+    return TempRoot() / name;
+}
+
+// Runs a command, its standard output into out; false when it could not run
+// or exited non-zero.
+inline bool RunCommand(const std::string& command, std::string& out)
+{
+    out.clear();
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return false;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    return ::pclose(p) == 0;
+}
+
+inline std::string OraclePath() { return std::string(TARVEX_TEST_DATA) + "/../core/shapes/shp_oracle.py"; }
+
+// Whether /usr/bin/python3 has pyshp (and shapely and ogrinfo for checks).
+inline bool HaveOracle()
+{
+    static const bool have = std::system("/usr/bin/python3 -c 'import shapefile, shapely' >/dev/null 2>&1") == 0 &&
+                             fs::exists("/usr/bin/ogrinfo");
+    return have;
+}
+inline std::string Oracle(const std::string& args)
+{
+    std::string out;
+    RunCommand("/usr/bin/python3 '" + OraclePath() + "' " + args, out);
+    return out;
+}
+
+inline std::string SharedShp() { return std::string(TARVEX_SHARED_DATA) + "/shp"; }
+
+inline std::vector<uint8_t> ReadBytes(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// ---------------------------------------------------------------- pyshp's view
+
+struct TOraclePoint {
+    double X = 0, Y = 0, Z = 0;
+    bool HasZ = false;
+};
+struct TOracleRecord {
+    int32_t Number = 0;
+    int32_t Type = 0;
+    std::vector<std::vector<TOraclePoint>> Parts;
+};
+
+// Every record of a file as pyshp reads it.
+inline std::vector<TOracleRecord> OracleDump(const std::string& path)
+{
+    std::vector<TOracleRecord> out;
+    std::istringstream in(Oracle("dump '" + path + "'"));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream f(line);
+        std::string tag;
+        f >> tag;
+        if (tag == "R") {
+            out.emplace_back();
+            f >> out.back().Number >> out.back().Type;
+        } else if (tag == "P") {
+            out.back().Parts.emplace_back();
+        } else if (tag == "V") {
+            std::string x, y, z;
+            f >> x >> y >> z;
+            TOraclePoint p;
+            p.X = std::strtod(x.c_str(), nullptr);
+            p.Y = std::strtod(y.c_str(), nullptr);
+            p.HasZ = z != "-";
+            if (p.HasZ) p.Z = std::strtod(z.c_str(), nullptr);
+            out.back().Parts.back().push_back(p);
+        }
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- bytes
+
+inline void Big(std::string& s, int32_t v)
+{
+    for (int i = 3; i >= 0; --i) s.push_back(char(uint32_t(v) >> (8 * i)));
+}
+inline void Little(std::string& s, int32_t v)
+{
+    for (int i = 0; i < 4; ++i) s.push_back(char(uint32_t(v) >> (8 * i)));
+}
+inline void Double(std::string& s, double v)
+{
+    uint64_t u;
+    std::memcpy(&u, &v, 8);
+    for (int i = 0; i < 8; ++i) s.push_back(char(u >> (8 * i)));
+}
+
+// Record contents.
+inline std::string PointContent(int32_t type, double x, double y, double z = 0)
+{
+    std::string s;
+    Little(s, type);
+    Double(s, x);
+    Double(s, y);
+    if (type == 11) {
+        Double(s, z);
+        Double(s, 0);
+    }
+    return s;
+}
+inline std::string NullContent()
+{
+    std::string s;
+    Little(s, 0);
+    return s;
+}
+// A multi-part record (polyline or polygon types; multipoints with parts
+// ignored). Z values follow for the Z types when zs is not empty.
+inline std::string PartsContent(int32_t type, const std::vector<std::vector<std::pair<double, double>>>& parts,
+                                const std::vector<double>& zs = {})
+{
+    std::string s;
+    Little(s, type);
+    for (int i = 0; i < 4; ++i) Double(s, 0); // box, not read
+    int32_t n = 0;
+    for (const auto& p : parts) n += int32_t(p.size());
+    const bool multipoint = type == 8 || type == 18 || type == 28;
+    if (!multipoint) {
+        Little(s, int32_t(parts.size()));
+        Little(s, n);
+        int32_t at = 0;
+        for (const auto& p : parts) {
+            Little(s, at);
+            at += int32_t(p.size());
+        }
+    } else {
+        Little(s, n);
+    }
+    for (const auto& p : parts)
+        for (const auto& [x, y] : p) {
+            Double(s, x);
+            Double(s, y);
+        }
+    if (!zs.empty()) {
+        Double(s, 0);
+        Double(s, 0);
+        for (double z : zs) Double(s, z);
+    }
+    return s;
+}
+
+// A whole .shp of records with the given contents (numbered from 1).
+struct TShpBuilder {
+    int32_t Type = 1;
+    int32_t Code = 9994;
+    int32_t Version = 1000;
+    int32_t LengthWords = -1; // -1: the true length
+    std::string Records;
+    int32_t Count = 0;
+    void Add(const std::string& content, int32_t number = -1)
+    {
+        Big(Records, number < 0 ? ++Count : number);
+        Big(Records, int32_t(content.size() / 2));
+        Records += content;
+    }
+    std::vector<uint8_t> Bytes() const
+    {
+        std::string s;
+        Big(s, Code);
+        for (int i = 0; i < 5; ++i) Big(s, 0);
+        Big(s, LengthWords >= 0 ? LengthWords : int32_t((100 + Records.size()) / 2));
+        Little(s, Version);
+        Little(s, Type);
+        for (int i = 0; i < 8; ++i) Double(s, 0);
+        s += Records;
+        return {s.begin(), s.end()};
+    }
+};
+
+} // namespace shapetest
