@@ -5,6 +5,8 @@
                                  "V x y z" per point (z "-" without Z)
   shp_oracle.py make DIR         pyshp-made files of every type read here
   shp_oracle.py check FILE...    checks exported sets; prints "ok" or what fails
+  shp_oracle.py rows FILE        each table row's NAME with its shape's first
+                                 point ("-" for a null shape) and the columns
 """
 import os
 import struct
@@ -106,7 +108,7 @@ def check(paths):
 
     problems = []
     for path in paths:
-        shx_path = path[:-1] + "x"
+        shx_path = path[:-1] + ("X" if path.endswith("P") else "x")
         with open(path, "rb") as shp, open(shx_path, "rb") as shx:
             data, index = shp.read(), shx.read()
         if struct.unpack(">i", data[24:28])[0] * 2 != len(data):
@@ -142,6 +144,15 @@ def check(paths):
     print("\n".join(problems) if problems else "ok")
 
 
+def rows(path):
+    reader = shapefile.Reader(path)
+    print(" ".join(f[0] for f in reader.fields[1:]))
+    for shape_record in reader.iterShapeRecords():
+        shape, record = shape_record.shape, shape_record.record
+        first = "%r %r" % (shape.points[0][0], shape.points[0][1]) if shape.points else "-"
+        print(record["NAME"].strip() + "|" + first)
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "dump":
         dump(sys.argv[2])
@@ -149,3 +160,5 @@ if __name__ == "__main__":
         make(sys.argv[2])
     elif sys.argv[1] == "check":
         check(sys.argv[2:])
+    elif sys.argv[1] == "rows":
+        rows(sys.argv[2])
