@@ -22,6 +22,7 @@
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
+#include "tools/ShapeCommands.h"
 
 namespace {
 // The point marker: a 7 x 7 circle over the pad. Presses go through it to
@@ -57,6 +58,7 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     View.Settings = &Settings;
     NewNetwork();
     BuildMenus();
+    ConnectShapeCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes

@@ -33,6 +33,10 @@ struct TWindowSettings {
     double UnitsFactor = 1.0;
     int32_t UnitsCode = 0;
     std::string UnitsName = "Pixels";
+    // The shapefile export's choice (0 everything .. 3 polygons) and its
+    // filter of nodes without links (not kept in files).
+    int32_t ShapeExportChoice = 0;
+    uint8_t ShapeExportFilter = 0;
 
     // Every setting to the default of a new network.
     void Reset() { *this = TWindowSettings{}; }
