@@ -156,9 +156,9 @@ TEST_F(ShapeDialogs, ImportDialogChecksSuggestsAndComputes)
         EXPECT_EQ(with.Method, ShapeTransverseMercator);
         EXPECT_EQ(with.YTranslate, -45);
     };
-    chosen = shapetest::SharedShp() + "/pyshp/point.shp";
+    chosen = std::filesystem::canonical(shapetest::SharedShp() + "/pyshp/point.shp").string();
     d.Button3Click();
-    EXPECT_EQ(std::filesystem::path(imported), std::filesystem::canonical(chosen));
+    EXPECT_EQ(imported, chosen);
     bool stored = false;
     d.Store = [&](const TShapeImportSettings&) { stored = true; };
     d.Button1Click();
