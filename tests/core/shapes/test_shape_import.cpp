@@ -10,12 +10,15 @@
 #include <set>
 #include <tuple>
 
+#include "core/file/NetworkFile.h"
 #include "core/geo/Projections.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/Rounding.h"
 #include "core/model/WindowSettings.h"
+#include "core/shapes/BatchMemoryHost.h"
+#include "core/shapes/BatchRun.h"
 #include "core/shapes/ShapeFileReader.h"
 #include "core/shapes/ShapeImport.h"
 #include "shapes_fixture.h"
@@ -589,4 +592,44 @@ TEST(ShapeImport, ImportsIntoAnExistingNetworkAndStopsAtItsLimits)
     EXPECT_TRUE(full.OnlyMessage(ShapeLimitsMessage));
     EXPECT_NE(FindNodeByName(full.Net, "N1", nullptr), nullptr);
     EXPECT_TRUE(full.Net.Modified);
+}
+
+// The batch steps "Open Network" (with the dialog's OK) and "Single
+// Shapefile Import" use the import's values of the run.
+TEST(ShapeImport, BatchStepsUseTheRunsSettings)
+{
+    const fs::path dir = TempFolder("batch");
+    TNetwork empty;
+    TWindowSettings window;
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(empty, window, (dir / "net.dta").string(), 9, sink).Ok);
+    fs::copy_file(SharedShp() + "/pyshp/line.shp", dir / "line.shp");
+    fs::copy_file(SharedShp() + "/pyshp/multipatch.shp", dir / "patch.shp");
+    TBatchScript script;
+    const std::pair<int, const char*> rows[] = {{1, "net.dta"}, {3, "line.shp"}, {7, "out.dta"}, {3, "patch.shp"},
+                                                {7, "never.dta"}};
+    for (int row = 1; const auto& [code, name] : rows) {
+        script.StepOperation[size_t(row)] = code;
+        script.StepFileName[size_t(row++)] = name;
+    }
+    script.Folder = dir.string();
+    TMemoryBatchHost host;
+    host.ShapeSettings = {1, -100000, -3, -3.5, 100, 69.05, ShapeTransverseMercator};
+    const TBatchRunResult r = RunBatch(script, host, sink);
+    EXPECT_TRUE(r.Ended); // at the MultiPatch file
+    EXPECT_EQ(r.Row, 4);
+    ASSERT_EQ(sink.Count(), 1u);
+    EXPECT_EQ(sink.Last().Text, "Shape type 31 not imported.");
+    TNetwork out;
+    ASSERT_EQ(OpenNetworkFile(out, window, (dir / "out.dta").string(), true, sink).Status, TOpenStatus::Ok);
+    EXPECT_EQ(out.LinkCount, 2);
+    EXPECT_EQ(window.LongLat.LongLatMethod, ShapeTransverseMercator);
+    EXPECT_EQ(window.LongLat.TranslateY, -3.5);
+    EXPECT_FALSE(fs::exists(dir / "never.dta"));
+
+    // Values that fail the check end the run at "Open Network".
+    host.ShapeSettings.YScale = 0;
+    sink.Clear();
+    EXPECT_TRUE(RunBatch(script, host, sink).Ended);
+    EXPECT_EQ(sink.Last().Text, "Error in transform values.");
 }
