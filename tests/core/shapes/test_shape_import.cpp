@@ -544,6 +544,25 @@ TEST(ShapeImport, BadRecordsAreSkippedAndCounted)
     EXPECT_EQ(rn.Records, 1);
     EXPECT_EQ(rn.BadRecords, 1);
 
+    // A point the projection cannot place (the pole opposite a northern
+    // cone) is skipped like one that is not a number.
+    TShpBuilder pole;
+    pole.Type = ShpPoint;
+    pole.Add(PointContent(ShpPoint, -122, -90));
+    pole.Add(PointContent(ShpPoint, -122, 37));
+    TImport lambert;
+    lambert.Settings = {1, -100000, 122, -37, 100, 69.05, ShapeLambertConformal};
+    EXPECT_EQ(lambert.Run(pole.Bytes()).Nodes, 1);
+    EXPECT_EQ(FindNodeByName(lambert.Net, "N1", nullptr), nullptr);
+    TImport huge; // so is one whose position overflows
+    huge.Settings = {1e300, -1e300, 0, 0, 100, 69.05, ShapeLinear};
+    pole.Records.clear(), pole.Count = 0;
+    pole.Add(PointContent(ShpPoint, 1e10, 0));
+    pole.Add(PointContent(ShpPoint, 0, 0));
+    EXPECT_EQ(huge.Run(pole.Bytes()).Nodes, 1);
+    EXPECT_EQ(huge.Net.NodeHash.PointCount(), 1);
+    EXPECT_TRUE(huge.Sink.Calls.empty());
+
     // Multipoints count their points at 36; Z follows the points.
     TShpBuilder mp;
     mp.Type = ShpMultiPointZ;
