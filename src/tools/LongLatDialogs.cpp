@@ -25,77 +25,18 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "shell/RealEdit.h"
+#include "tools/ToolWidgets.h"
+
+using namespace toolwidgets;
 
 namespace {
 
-void SetRed(QLineEdit* e, bool red)
-{
-    QPalette p = e->palette();
-    p.setColor(QPalette::Text, red ? Qt::red : Qt::black);
-    e->setPalette(p);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption)
-{
-    auto* c = new QCheckBox(QString::fromLatin1(caption), parent);
-    c->setObjectName(name);
-    return c;
-}
-
-// A radio group of the captions, numbered from 0.
-QGroupBox* Radios(QWidget* parent, const char* name, const char* caption, std::initializer_list<const char*> items,
-                  QButtonGroup*& group)
-{
-    auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
-    box->setObjectName(name);
-    auto* v = new QVBoxLayout(box);
-    group = new QButtonGroup(box);
-    int i = 0;
-    for (const char* item : items) {
-        auto* r = new QRadioButton(QString::fromLatin1(item), box);
-        group->addButton(r, i++);
-        v->addWidget(r);
-    }
-    return box;
-}
-
-void Check(QButtonGroup* group, int id)
-{
-    if (QAbstractButton* b = group->button(id >= 0 && id < int(group->buttons().size()) ? id : 0)) b->setChecked(true);
-}
-
-QLineEdit* StatusField(QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName("StatusEB");
-    e->setReadOnly(true);
-    return e;
-}
-
-// Keeps a dialog disabled while a computation lets events through.
 // A node whose long/lat can anchor the computations: both known (not 0)
 // and within the world.
 bool Usable(const TNode* n)
 {
     return n && n->Longitude != 0 && n->Latitude != 0 && PivotLongLatUsable(n->Longitude, n->Latitude);
 }
-
-class TBusy {
-public:
-    explicit TBusy(QWidget* w) : W(w) { W->setEnabled(false); }
-    ~TBusy() { W->setEnabled(true); }
-
-private:
-    QWidget* W;
-};
 
 } // namespace
 
@@ -149,20 +90,12 @@ TCalcLongLatDB::TCalcLongLatDB(TNetwork& Net, TWindowSettings& Settings, QWidget
     EstimateButton = Button(EstimateGB, "EstimateButton", "Estimate &Pixels/Degree Lat");
     est->addRow(EstimateButton);
     v->addWidget(EstimateGB);
-    StatusEB = StatusField(this);
-    auto* status = new QFormLayout;
-    status->addRow("Status:", StatusEB);
-    v->addLayout(status);
-    auto* row = new QHBoxLayout;
+    StatusEB = AddStatusField(this, v);
     OKButton = Button(this, "OKButton", "OK");
     OKButton->setDefault(true);
     CancelButton = Button(this, "CancelButton", "Cancel");
     HelpButton = Button(this, "HelpButton", "Help");
-    row->addStretch();
-    row->addWidget(OKButton);
-    row->addWidget(CancelButton);
-    row->addWidget(HelpButton);
-    v->addLayout(row);
+    AddButtonRow(v, {OKButton, CancelButton, HelpButton});
 
     connect(LongLatButton, &QPushButton::clicked, this, [this] { LongLatButtonClick(); });
     connect(XYButton, &QPushButton::clicked, this, [this] { XYButtonClick(); });
@@ -175,12 +108,7 @@ TCalcLongLatDB::TCalcLongLatDB(TNetwork& Net, TWindowSettings& Settings, QWidget
 
 TCalcLongLatDB::~TCalcLongLatDB() = default;
 
-TMessageSink& TCalcLongLatDB::Sink()
-{
-    if (Hooks.Boxes) return *Hooks.Boxes;
-    if (!FOwnBoxes) FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
-    return *FOwnBoxes;
-}
+TMessageSink& TCalcLongLatDB::Sink() { return FBoxes.Of(this, Hooks.Boxes); }
 
 void TCalcLongLatDB::showEvent(QShowEvent* Event)
 {
@@ -191,7 +119,7 @@ void TCalcLongLatDB::showEvent(QShowEvent* Event)
 void TCalcLongLatDB::FormShow()
 {
     const TLongLatSettings& l = FSettings.LongLat;
-    Check(ProjectionMethod, l.LongLatMethod);
+    CheckRadio(ProjectionMethod, l.LongLatMethod);
     PivotNodeEB->setText(Latin1(l.PivotNodeName));
     SecondNodeEB->setText(Latin1(l.SecondNodeName));
     PixelsPerDegreeEB->SetValue(l.PixelsPerDegreeLat);
@@ -202,11 +130,7 @@ void TCalcLongLatDB::FormShow()
     StatusEB->clear();
 }
 
-void TCalcLongLatDB::Status(const std::string& Text)
-{
-    StatusEB->setText(Latin1(Text));
-    StatusEB->repaint();
-}
+void TCalcLongLatDB::Status(const std::string& Text) { ShowStatus(StatusEB, Text); }
 
 bool TCalcLongLatDB::ReadScale(double& Scale)
 {
@@ -409,18 +333,11 @@ TElevationDB::TElevationDB(TNetwork& Net, TWindowSettings& Settings, QWidget* Pa
     buttons->addWidget(CalculateButton);
     buttons->addWidget(UnlockButton);
     v->addLayout(buttons);
-    StatusEB = StatusField(this);
-    auto* status = new QFormLayout;
-    status->addRow("Status:", StatusEB);
-    v->addLayout(status);
-    auto* row = new QHBoxLayout;
+    StatusEB = AddStatusField(this, v);
     OKButton = Button(this, "OKButton", "OK");
     OKButton->setDefault(true);
     CancelButton = Button(this, "CancelButton", "Cancel");
-    row->addStretch();
-    row->addWidget(OKButton);
-    row->addWidget(CancelButton);
-    v->addLayout(row);
+    AddButtonRow(v, {OKButton, CancelButton});
 
     connect(Method, &QButtonGroup::idClicked, this, [this](int) { MethodClick(); });
     connect(CalculateButton, &QPushButton::clicked, this, [this] { CalculateButtonClick(); });
@@ -432,12 +349,7 @@ TElevationDB::TElevationDB(TNetwork& Net, TWindowSettings& Settings, QWidget* Pa
 
 TElevationDB::~TElevationDB() = default;
 
-TMessageSink& TElevationDB::Sink()
-{
-    if (Hooks.Boxes) return *Hooks.Boxes;
-    if (!FOwnBoxes) FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
-    return *FOwnBoxes;
-}
+TMessageSink& TElevationDB::Sink() { return FBoxes.Of(this, Hooks.Boxes); }
 
 void TElevationDB::showEvent(QShowEvent* Event)
 {
@@ -448,7 +360,7 @@ void TElevationDB::showEvent(QShowEvent* Event)
 void TElevationDB::FormShow()
 {
     const TLongLatSettings& l = FSettings.LongLat;
-    Check(Method, l.ElevationMethod);
+    CheckRadio(Method, l.ElevationMethod);
     ConstantEB->SetValue(l.ConstantElevation);
     SetRed(ConstantEB, false);
     OnlyZerosCB->setChecked(l.OnlyZeroElevations != 0);
@@ -467,11 +379,7 @@ void TElevationDB::MethodClick()
     OnlyZerosCB->setEnabled(constant);
 }
 
-void TElevationDB::Status(const std::string& Text)
-{
-    StatusEB->setText(Latin1(Text));
-    StatusEB->repaint();
-}
+void TElevationDB::Status(const std::string& Text) { ShowStatus(StatusEB, Text); }
 
 bool TElevationDB::ReadConstant(double& Value)
 {

@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+#include "tools/ToolWidgets.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -77,7 +79,7 @@ private:
 
     TNetwork& FNet;
     TWindowSettings& FSettings;
-    std::unique_ptr<TMessageSink> FOwnBoxes;
+    toolwidgets::TDialogBoxes FBoxes;
     QWidget* FHelpWindow = nullptr;
 };
 
@@ -113,5 +115,5 @@ private:
 
     TNetwork& FNet;
     TWindowSettings& FSettings;
-    std::unique_ptr<TMessageSink> FOwnBoxes;
+    toolwidgets::TDialogBoxes FBoxes;
 };

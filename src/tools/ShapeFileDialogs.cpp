@@ -1,6 +1,7 @@
 #include "tools/ShapeFileDialogs.h"
 
 #include <cmath>
+#include <span>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -21,45 +22,16 @@
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
+#include "tools/ToolWidgets.h"
 #include "tools/ExtractDialog.h"
+
+using namespace toolwidgets;
 
 namespace {
 
 constexpr int MsgFileNotFound = 52;     // "Valid update file not found."
 constexpr int MsgTransformValues = 291; // "Error in transform values."
 const char* const ShapeFilter = "Shape Files (*.shp);;All files (*.*)";
-
-void SetRed(QLineEdit* e, bool red)
-{
-    QPalette p = e->palette();
-    p.setColor(QPalette::Text, red ? Qt::red : Qt::black);
-    e->setPalette(p);
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint = nullptr)
-{
-    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    if (hint) b->setToolTip(QString::fromLatin1(hint));
-    return b;
-}
-
-QGroupBox* Radios(QWidget* parent, const char* name, const char* caption, std::initializer_list<const char*> items,
-                  QButtonGroup*& group)
-{
-    auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
-    box->setObjectName(name);
-    auto* v = new QVBoxLayout(box);
-    group = new QButtonGroup(box);
-    int i = 0;
-    for (const char* item : items) {
-        auto* r = new QRadioButton(QString::fromLatin1(item), box);
-        group->addButton(r, i++);
-        v->addWidget(r);
-    }
-    return box;
-}
 
 QFileDialog* FileDialog(QWidget* parent, const char* name, const char* title, bool save)
 {
@@ -71,23 +43,6 @@ QFileDialog* FileDialog(QWidget* parent, const char* name, const char* title, bo
     d->setOption(QFileDialog::DontUseNativeDialog, true);
     return d;
 }
-
-bool RunChooser(QFileDialog& d, const std::function<bool(QFileDialog&)>& run, std::string& file)
-{
-    const bool chosen = run ? run(d) : d.exec() == QDialog::Accepted;
-    if (!chosen || d.selectedFiles().isEmpty()) return false;
-    file = Bytes(d.selectedFiles().first());
-    return !file.empty();
-}
-
-class TBusy {
-public:
-    explicit TBusy(QWidget* w) : W(w) { W->setEnabled(false); }
-    ~TBusy() { W->setEnabled(true); }
-
-private:
-    QWidget* W;
-};
 
 } // namespace
 
@@ -139,14 +94,10 @@ TShapeFileDB::TShapeFileDB(TShapeImportSettings& Settings, QWidget* Parent) : QD
     Button6->setEnabled(false); // the batch dialog is not part of this program yet
     v->addWidget(Button3);
     v->addWidget(Button6);
-    auto* row = new QHBoxLayout;
     Button1 = Button(this, "Button1", "OK");
     Button1->setDefault(true);
     Button2 = Button(this, "Button2", "Cancel");
-    row->addStretch();
-    row->addWidget(Button1);
-    row->addWidget(Button2);
-    v->addLayout(row);
+    AddButtonRow(v, {Button1, Button2});
     ShapeDB = FileDialog(this, "ShapeDB", "Shapefile Import", false);
 
     connect(Projection, &QButtonGroup::idClicked, this, [this](int) { ProjectionRGClick(); });
@@ -160,12 +111,7 @@ TShapeFileDB::TShapeFileDB(TShapeImportSettings& Settings, QWidget* Parent) : QD
 
 TShapeFileDB::~TShapeFileDB() = default;
 
-TMessageSink& TShapeFileDB::Sink()
-{
-    if (Boxes) return *Boxes;
-    if (!FOwnBoxes) FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
-    return *FOwnBoxes;
-}
+TMessageSink& TShapeFileDB::Sink() { return FBoxes.Of(this, Boxes); }
 
 void TShapeFileDB::showEvent(QShowEvent* Event)
 {
@@ -191,8 +137,7 @@ void TShapeFileDB::FormShow()
     ShowMiles(FSettings.MilesPerDegree);
     for (QLineEdit* e : {XScaleEB, YScaleEB, XTranslateEB, YTranslateEB, PixelsPerMileEB, MilesPerDegreeEB})
         SetRed(e, false);
-    if (QAbstractButton* b = Projection->button(FSettings.Method >= 0 && FSettings.Method <= 3 ? FSettings.Method : 0))
-        b->setChecked(true);
+    CheckRadio(Projection, FSettings.Method);
     ProjectionRGClick();
 }
 
@@ -202,9 +147,8 @@ void TShapeFileDB::ProjectionRGClick()
     XScaleEB->setReadOnly(Projection->checkedId() != ShapeLinear);
 }
 
-bool TShapeFileDB::ReadEdits()
+bool TShapeFileDB::ReadFields(bool All, TShapeImportSettings& s)
 {
-    TShapeImportSettings s = FSettings;
     struct TField {
         trealedit* Edit;
         double* Value;
@@ -213,7 +157,7 @@ bool TShapeFileDB::ReadEdits()
                   {XScaleEB, &s.XScale, true},                {YScaleEB, &s.YScale, true},
                   {XTranslateEB, &s.XTranslate, false},       {YTranslateEB, &s.YTranslate, false}};
     bool notNumber = false, refused = false;
-    for (const TField& f : fields) {
+    for (const TField& f : std::span(fields, All ? 6 : 2)) {
         double v = FMiles;
         if (f.Edit != MilesPerDegreeEB || f.Edit->text() != FMilesText) {
             bool ok = true;
@@ -230,13 +174,19 @@ bool TShapeFileDB::ReadEdits()
         *f.Value = v;
     }
     if (notNumber) ShowMessageText(Sink(), MessageText(MsgTransformValues), ShapeFileCaption, MB_EXCLAMATION_OK);
-    if (notNumber || refused) return false;
+    return !notNumber && !refused;
+}
+
+bool TShapeFileDB::ReadEdits()
+{
+    TShapeImportSettings s = FSettings;
+    if (!ReadFields(true, s)) return false;
     s.Method = std::max(0, Projection->checkedId());
     FSettings = s;
     return true;
 }
 
-bool TShapeFileDB::ChooseFile(std::string& File) { return RunChooser(*ShapeDB, RunFileDialog, File); }
+bool TShapeFileDB::ChooseFile(std::string& File) { return toolwidgets::ChooseFile(*ShapeDB, RunFileDialog, File); }
 
 void TShapeFileDB::Button1Click()
 {
@@ -257,24 +207,7 @@ void TShapeFileDB::Button4Click()
 {
     // The pixels per mile and the miles per degree give the scale.
     TShapeImportSettings s = FSettings;
-    bool notNumber = false, refused = false;
-    for (auto [edit, value] : {std::pair{PixelsPerMileEB, &s.PixelsPerMile}, {MilesPerDegreeEB, &s.MilesPerDegree}}) {
-        double v = FMiles;
-        if (edit != MilesPerDegreeEB || edit->text() != FMilesText) {
-            bool ok = true;
-            v = edit->GetValue(false, ok);
-            if (!ok || !std::isfinite(v)) {
-                SetRed(edit, true);
-                notNumber = true;
-                continue;
-            }
-        }
-        SetRed(edit, v == 0);
-        refused = refused || v == 0;
-        *value = v;
-    }
-    if (notNumber) ShowMessageText(Sink(), MessageText(MsgTransformValues), ShapeFileCaption, MB_EXCLAMATION_OK);
-    if (notNumber || refused) return;
+    if (!ReadFields(false, s)) return;
     std::string file;
     if (!ChooseFile(file)) return;
     TShpReader reader;
@@ -332,20 +265,11 @@ TShapeExportDB::TShapeExportDB(TNetwork& Net, TWindowSettings& Settings, const T
     actions->addWidget(Button3);
     actions->addWidget(Button4);
     v->addLayout(actions);
-    StatusEB = new QLineEdit(this);
-    StatusEB->setObjectName("StatusEB");
-    StatusEB->setReadOnly(true);
-    auto* status = new QFormLayout;
-    status->addRow("Status:", StatusEB);
-    v->addLayout(status);
-    auto* row = new QHBoxLayout;
+    StatusEB = AddStatusField(this, v);
     Button1 = Button(this, "Button1", "OK");
     Button1->setDefault(true);
     Button2 = Button(this, "Button2", "Cancel");
-    row->addStretch();
-    row->addWidget(Button1);
-    row->addWidget(Button2);
-    v->addLayout(row);
+    AddButtonRow(v, {Button1, Button2});
     ExportDB = FileDialog(this, "ExportDB", "Export Shapefile", true);
     ExportDB->setDefaultSuffix("shp");
 
@@ -358,12 +282,7 @@ TShapeExportDB::TShapeExportDB(TNetwork& Net, TWindowSettings& Settings, const T
 
 TShapeExportDB::~TShapeExportDB() = default;
 
-TMessageSink& TShapeExportDB::Sink()
-{
-    if (Boxes) return *Boxes;
-    if (!FOwnBoxes) FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
-    return *FOwnBoxes;
-}
+TMessageSink& TShapeExportDB::Sink() { return FBoxes.Of(this, Boxes); }
 
 void TShapeExportDB::showEvent(QShowEvent* Event)
 {
@@ -373,8 +292,7 @@ void TShapeExportDB::showEvent(QShowEvent* Event)
 
 void TShapeExportDB::FormShow()
 {
-    const int choice = FSettings.ShapeExportChoice;
-    if (QAbstractButton* b = Choice->button(choice >= 0 && choice <= 3 ? choice : 0)) b->setChecked(true);
+    CheckRadio(Choice, FSettings.ShapeExportChoice);
     FilterCB->setChecked(FSettings.ShapeExportFilter != 0);
     StatusEB->clear();
 }
@@ -389,12 +307,9 @@ void TShapeExportDB::Button1Click()
 void TShapeExportDB::Button3Click()
 {
     std::string file;
-    if (!RunChooser(*ExportDB, RunFileDialog, file)) return;
+    if (!toolwidgets::ChooseFile(*ExportDB, RunFileDialog, file)) return;
     TBusy busy(this);
-    auto show = [this](const std::string& text) {
-        StatusEB->setText(Latin1(text));
-        StatusEB->repaint();
-    };
+    auto show = [this](const std::string& text) { ShowStatus(StatusEB, text); };
     const TShapeExportResult r =
         ExportShapefiles(FNet, FSettings, FView, std::max(0, Choice->checkedId()), FilterCB->isChecked(), file, Sink(),
                          show, [this] {

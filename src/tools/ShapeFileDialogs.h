@@ -10,6 +10,7 @@
 #include <QDialog>
 
 #include "core/shapes/ShapeImport.h"
+#include "tools/ToolWidgets.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -64,12 +65,15 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
+    // Reads the miles per degree and pixels per mile (and with All the
+    // scales and translations) into s.
+    bool ReadFields(bool All, TShapeImportSettings& s);
     bool ChooseFile(std::string& File);
     TMessageSink& Sink();
     void ShowMiles(double Miles);
 
     TShapeImportSettings& FSettings;
-    std::unique_ptr<TMessageSink> FOwnBoxes;
+    toolwidgets::TDialogBoxes FBoxes;
     QString FMilesText; // what Compute showed for FMiles
     double FMiles = 0;
 };
@@ -110,5 +114,5 @@ private:
     TNetwork& FNet;
     TWindowSettings& FSettings;
     const TViewRecord& FView;
-    std::unique_ptr<TMessageSink> FOwnBoxes;
+    toolwidgets::TDialogBoxes FBoxes;
 };

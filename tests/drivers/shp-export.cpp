@@ -8,9 +8,9 @@
 #include <string>
 
 #include "core/shapes/ShapeExport.h"
-#include "shape_driver.h"
+#include "table_driver.h"
 
-using namespace shapedriver;
+using namespace tabledriver;
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "core/file/LegacyText.h"
 #include "core/shapes/ShapeImport.h"
-#include "shape_driver.h"
+#include "table_driver.h"
 
-using namespace shapedriver;
+using namespace tabledriver;
 
 namespace {
 
@@ -63,7 +63,8 @@ int main(int argc, char** argv)
     if (ShapeSettingsValid(settings)) StoreShapeSettings(settings, window);
     const TShapeImportResult r = ImportShapefile(net, window, settings, shp, {}, sink);
     std::cout << "records " << r.Records << " null " << r.NullRecords << " bad " << r.BadRecords << '\n';
-    std::cout << CountsText(net) << '\n';
+    PrintCounts(net);
+    std::cout << '\n';
     const bool saved = SaveNetwork(net, window, out, sink);
     return r.ErrorCode != ShapeErrorNone || !saved ? 1 : 0;
 }

@@ -6,17 +6,26 @@
 //   translations (the value kept and the value shown).
 // Numbers are the shortest texts that read back exactly. A file that is no
 // shapefile prints its message (text, then caption) and exits 1.
+#include <charconv>
 #include <iostream>
 #include <string>
 
 #include "core/file/LegacyText.h"
 #include "core/shapes/ShapeFileReader.h"
 #include "core/shapes/ShapeImport.h"
-#include "shape_driver.h"
+#include "table_driver.h"
 
-using namespace shapedriver;
+using namespace tabledriver;
 
 namespace {
+
+// The shortest text that reads back as the same number.
+std::string Number(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
 
 int Usage()
 {

@@ -1,6 +1,8 @@
 #include "core/shapes/ImportSupport.h"
 
+#include "core/edit/Transforms.h"
 #include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
 
 namespace {
 
@@ -53,4 +55,12 @@ TNode* TLongLatNodes::Find(const TNetwork& net, int32_t x, int32_t y, int32_t lo
     if (!found) return nullptr;
     const THashEntry* cell = table.FindCellByKey(cellKey);
     return cell && cell->LongLatBoxContains(longitude, latitude) ? found : nullptr;
+}
+
+void RebuildAfterImport(TNetwork& net, TWindowSettings& window)
+{
+    TTransformParams params;
+    TViewRecord view;
+    view.Settings = &window;
+    TransformNetwork(net, view, window, TransformRebuild, params);
 }

@@ -10,9 +10,14 @@
 
 class TNetwork;
 class TNode;
+struct TWindowSettings;
 
 // Lets events through now and then during a long import.
 using TImportProgress = std::function<void()>;
+
+// After an import: every point filed again in the hash, and the extents,
+// link reaches and boxes follow what was added.
+void RebuildAfterImport(TNetwork& net, TWindowSettings& window);
 
 // Calls the progress callback about every 30 ms.
 class TImportThrottle {

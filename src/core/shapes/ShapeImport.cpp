@@ -5,7 +5,6 @@
 #include <numbers>
 #include <vector>
 
-#include "core/edit/Transforms.h"
 #include "core/geo/LongLat.h"
 #include "core/geo/Projections.h"
 #include "core/model/Messages.h"
@@ -341,12 +340,7 @@ TShapeImportResult TShapeImporter::Run()
         Throttle.Now();
     }
     if (Result.Changed) {
-        // Every point is filed again, and the extents, reaches and boxes
-        // follow what was added.
-        TTransformParams params;
-        TViewRecord view;
-        view.Settings = &Window;
-        TransformNetwork(Net, view, Window, TransformRebuild, params);
+        RebuildAfterImport(Net, Window);
         Throttle.Now();
     }
     if (Stopped) ShowMessageText(Sink, ShapeLimitsMessage, ShapeFileCaption, MB_EXCLAMATION_OK);

@@ -9,7 +9,6 @@
 #include <unordered_map>
 #include <utility>
 
-#include "core/edit/Transforms.h"
 #include "core/file/LegacyText.h"
 #include "core/geo/Projections.h"
 #include "core/model/Messages.h"
@@ -245,12 +244,7 @@ TTigerResult TTigerImporter::Run()
     for (int layer = 1; layer <= 10; ++layer) Window.Layers.LayerNames[size_t(layer)] = TigerLayerName(layer);
     Throttle.Now();
     if (Result.Changed) {
-        // Every point is filed again, and the extents, reaches and boxes
-        // follow what was added.
-        TTransformParams params;
-        TViewRecord view;
-        view.Settings = &Window;
-        TransformNetwork(Net, view, Window, TransformRebuild, params);
+        RebuildAfterImport(Net, Window);
         Throttle.Now();
     }
     if (Result.ErrorCode != TigerErrorNone) ShowMessageBox(Sink, MsgFileNotFound, CaptionTiger, MB_EXCLAMATION_OK);

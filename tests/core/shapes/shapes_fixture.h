@@ -1,8 +1,7 @@
-// What the shapefile tests share: shapefiles built byte by byte, pyshp's
-// reading of a file (through shp_oracle.py), temporary folders and commands.
+// What the shapefile tests share: shapefiles built byte by byte and pyshp's
+// reading of a file (through shp_oracle.py); temporary folders and commands
+// are the TIGER tests'.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,36 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "tiger_fixture.h"
+
 namespace shapetest {
 
 namespace fs = std::filesystem;
 
-inline fs::path TempRoot() { return fs::temp_directory_path() / ("tarvex_shapes_" + std::to_string(::getpid())); }
-struct TTempCleanup {
-    ~TTempCleanup()
-    {
-        std::error_code ec;
-        fs::remove_all(TempRoot(), ec);
-    }
-};
-inline TTempCleanup TempCleanup;
-inline fs::path TempFolder(const std::string& name)
-{
-    fs::create_directories(TempRoot() / name);
-    return TempRoot() / name;
-}
-
-// Runs a command, its standard output into out; false when it could not run
-// or exited non-zero.
-inline bool RunCommand(const std::string& command, std::string& out)
-{
-    out.clear();
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return false;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    return ::pclose(p) == 0;
-}
+using tigertest::RunCommand;
+using tigertest::TempFolder;
 
 inline std::string OraclePath() { return std::string(TARVEX_TEST_DATA) + "/../core/shapes/shp_oracle.py"; }
 
