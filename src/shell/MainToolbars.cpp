@@ -1,14 +1,12 @@
 #include "shell/MainToolbars.h"
 
-#include <algorithm>
-#include <map>
-#include <vector>
-
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QBoxLayout>
 #include <QLineEdit>
 #include <QToolButton>
-#include <QVBoxLayout>
+
+#include "toolbars/DockButton.h"
+#include "toolbars/DockToolbar.h"
+#include "toolbars/ToolDock.h"
 
 TUpDown::TUpDown(const QString& Name, const QString& Hint, bool Horizontal, QWidget* Parent) : QWidget(Parent)
 {
@@ -28,140 +26,124 @@ TUpDown::TUpDown(const QString& Name, const QString& Hint, bool Horizontal, QWid
         b->setFixedSize(Horizontal ? QSize(14, 22) : QSize(18, 11));
         l->addWidget(b);
     }
+    setFixedSize(Horizontal ? QSize(28, 22) : QSize(18, 22));
     connect(Up, &QToolButton::clicked, this, [this] { emit Clicked(true); });
     connect(Down, &QToolButton::clicked, this, [this] { emit Clicked(false); });
 }
 
-TButtonBar::TButtonBar(const QString& Name, const QString& Caption, QWidget* Parent) : QFrame(Parent)
+namespace {
+TDockButton* Button(TDockToolbar* Bar, const QString& Name, const QString& Hint, QSize Size = QSize(23, 22))
 {
-    setObjectName(Name);
-    setWindowTitle(Caption);
-    setToolTip(Caption);
-    setFrameShape(QFrame::StyledPanel);
-    auto* l = new QHBoxLayout(this);
-    l->setContentsMargins(2, 1, 2, 1);
-    l->setSpacing(1);
-}
-
-QToolButton* TButtonBar::AddButton(const QString& Name, const QString& Hint, const QString& Glyph, bool Checkable)
-{
-    auto* b = new QToolButton(this);
+    auto* b = new TDockButton(Bar);
     b->setObjectName(Name);
     b->setToolTip(Hint);
-    b->setText(Glyph);
-    b->setCheckable(Checkable);
-    b->setAutoRaise(true);
-    b->setMinimumSize(24, 22);
-    layout()->addWidget(b);
+    b->resize(Size);
+    b->SetGlyph(QImage(":/glyphs/" + Name + ".bmp"));
     return b;
 }
 
-void TButtonBar::AddSeparator()
+void Separator(TDockToolbar* Bar) { new TDockSeparator(Bar); }
+} // namespace
+
+void TMainToolbars::Build(QWidget* Form, QWidget* Host, QWidget* Centre)
 {
-    auto* s = new QFrame(this);
-    s->setFrameShape(QFrame::VLine);
-    s->setFrameShadow(QFrame::Sunken);
-    layout()->addWidget(s);
-}
+    const TDockPosition sides[4] = {dpTop, dpRight, dpLeft, dpBottom};
+    for (int i = 0; i < 4; ++i) {
+        Docks[size_t(i)] = new TToolDock(Form, sides[i]);
+        Docks[size_t(i)]->setObjectName(QString("Dock%1").arg(i + 1));
+        Docks[size_t(i)]->PlaceIn(Host);
+    }
+    auto* v = new QVBoxLayout(Host);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    auto* h = new QHBoxLayout;
+    h->setContentsMargins(0, 0, 0, 0);
+    h->setSpacing(0);
+    v->addWidget(Docks[0]);
+    h->addWidget(Docks[2]);
+    h->addWidget(Centre, 1);
+    h->addWidget(Docks[1]);
+    v->addLayout(h, 1);
+    v->addWidget(Docks[3]);
 
-void TButtonBar::AddWidget(QWidget* W) { layout()->addWidget(W); }
-
-void TMainToolbars::Build(QWidget* Parent)
-{
-    Bars[0] = new TButtonBar("Toolbar1", "Sketch Modes", Parent);
-    Bars[1] = new TButtonBar("Toolbar2", "Sketch Operations", Parent);
-    Bars[2] = new TButtonBar("Toolbar3", "Labels", Parent);
-    Bars[3] = new TButtonBar("Toolbar4", "Widths and Sizes", Parent);
-    Bars[4] = new TButtonBar("Toolbar5", "Snap Controls", Parent);
-    // Home places on the top dock.
-    Bars[0]->Place = {0, 0};
-    Bars[1]->Place = {1, 0};
-    Bars[2]->Place = {2, 0};
-    Bars[3]->Place = {2, 234};
-    Bars[4]->Place = {1, 266};
-
-    for (int m = 0; m < SketchModeCount; ++m) {
-        const TSketchModeInfo& info = SketchModes[m];
-        if (!info.ButtonName) continue;
-        ModeButtons[size_t(m)] = Bars[0]->AddButton(info.ButtonName, info.Name, info.Glyph, true);
+    const char* captions[ToolbarCount] = {"Sketch Modes", "Sketch Operations", "Labels", "Widths and Sizes",
+                                          "Snap Controls"};
+    for (int k = 0; k < ToolbarCount; ++k) {
+        auto* t = new TDockToolbar(Form);
+        t->setObjectName(QString("Toolbar%1").arg(k + 1));
+        t->SetCaption(captions[k]);
+        t->SetDefaultDock(Docks[0]);
+        Bars[size_t(k)] = t;
     }
 
-    TButtonBar* ops = Bars[1];
-    WestButton = ops->AddButton("WestButton", "East Space", QString::fromUtf8("\u2192"));
-    NorthButton = ops->AddButton("NorthButton", "South Space", QString::fromUtf8("\u2193"));
-    SouthButton = ops->AddButton("SouthButton", "North Space", QString::fromUtf8("\u2191"));
-    EastButton = ops->AddButton("EastButton", "West Space", QString::fromUtf8("\u2190"));
-    ops->AddSeparator();
-    UndeleteButton = ops->AddButton("UndeleteButton", "Undelete Node/Link", "Und");
+    // Sketch Modes: one button per mode, in groups of nodes, links, polygons,
+    // shape points and reinitializing; one of them is down at a time.
+    const std::initializer_list<int> groups[] = {
+        {0}, {1, 3, 5, 9, 11, 24}, {2, 4, 8, 10, 14, 16, 12, 25}, {6, 7, 26}, {17, 19, 22, 23, 27}, {20, 21}};
+    bool first = true;
+    for (const auto& g : groups) {
+        if (!first) Separator(Bars[0]);
+        first = false;
+        for (int m : g) {
+            const TSketchModeInfo& info = SketchModes[m];
+            TDockButton* b = Button(Bars[0], info.ButtonName, info.Name);
+            b->SetGroupIndex(1);
+            b->SetAllowAllUp(true); // SetButtons lets them all up before pressing one
+            ModeButtons[size_t(m)] = b;
+        }
+    }
+
+    TDockToolbar* ops = Bars[1];
+    WestButton = Button(ops, "WestButton", "East Space");
+    NorthButton = Button(ops, "NorthButton", "South Space");
+    SouthButton = Button(ops, "SouthButton", "North Space");
+    EastButton = Button(ops, "EastButton", "West Space");
+    Separator(ops);
+    UndeleteButton = Button(ops, "UndeleteButton", "Undelete Node/Link");
     UndeleteButton->setEnabled(false);
-    RefreshButton = ops->AddButton("RefreshButton", "Refresh", "Ref");
-    ZoomOutButton = ops->AddButton("ZoomOutButton", "Zoom Out", "Z-", true);
-    ZoomInButton = ops->AddButton("ZoomInButton", "Zoom In", "Z+", true);
-    SpeedButton1 = ops->AddButton("SpeedButton1", "Save Network", "Sav");
-    RightClickButton = ops->AddButton("RightClickButton", "Finish Node Plot", "Fin");
+    RefreshButton = Button(ops, "RefreshButton", "Refresh");
+    ZoomOutButton = Button(ops, "ZoomOutButton", "Zoom Out");
+    ZoomInButton = Button(ops, "ZoomInButton", "Zoom In");
+    for (TDockButton* b : {ZoomOutButton, ZoomInButton}) {
+        b->SetGroupIndex(2);
+        b->SetAllowAllUp(true);
+    }
+    SpeedButton1 = Button(ops, "SpeedButton1", "Save Network");
+    RightClickButton = Button(ops, "RightClickButton", "Finish Node Plot");
 
     struct B {
         int n;
         const char* hint;
-        const char* glyph;
     };
-    const B labels[] = {{1, "Reset All Entity Labels", "RL"}, {2, "Node Labels", "NL"}, {3, "Link Labels", "LL"},
-                        {4, "Format", "Fmt"},                 {5, "Clear Labels", "CL"}};
+    const B labels[] = {{1, "Reset All Entity Labels"}, {2, "Node Labels"}, {3, "Link Labels"}, {4, "Format"},
+                        {5, "Clear Labels"}};
     for (const B& b : labels)
-        ToolbarButtons[size_t(b.n)] = Bars[2]->AddButton(QString("ToolbarButton%1").arg(b.n), b.hint, b.glyph);
-    const B widths[] = {{6, "Width Status", "WS"},       {7, "Node Expressions", "NE"},
-                        {8, "Link Expressions", "LE"},   {14, "Desire Line Expressions", "DE"},
-                        {9, "Node Intervals", "NI"},     {10, "Link Intervals", "LI"},
-                        {11, "Put Widths", "Put"},       {12, "Clear Widths", "CW"},
-                        {13, "Get Widths", "Get"}};
+        ToolbarButtons[size_t(b.n)] = Button(Bars[2], QString("ToolbarButton%1").arg(b.n), b.hint, QSize(44, 24));
+    const B widths[] = {{6, "Width Status"},     {7, "Node Expressions"}, {8, "Link Expressions"},
+                        {14, "Desire Line Expressions"}, {9, "Node Intervals"},   {10, "Link Intervals"},
+                        {11, "Put Widths"},      {12, "Clear Widths"},     {13, "Get Widths"}};
     for (const B& b : widths)
-        ToolbarButtons[size_t(b.n)] = Bars[3]->AddButton(QString("ToolbarButton%1").arg(b.n), b.hint, b.glyph);
+        ToolbarButtons[size_t(b.n)] = Button(Bars[3], QString("ToolbarButton%1").arg(b.n), b.hint,
+                                             b.n == 14 ? QSize(44, 22) : QSize(44, 24));
 
-    TButtonBar* snap = Bars[4];
+    TDockToolbar* snap = Bars[4];
     NSSnapButton = new TUpDown("NSSnapButton", "Move Cursor", false, snap);
     EWSnapButton = new TUpDown("EWSnapButton", "Move Cursor", true, snap);
+    Separator(snap);
     SnapDistanceEdit = new QLineEdit("10", snap);
     SnapDistanceEdit->setObjectName("SnapDistanceEdit");
     SnapDistanceEdit->setToolTip("Snap Distance");
     SnapDistanceEdit->setReadOnly(true);
-    SnapDistanceEdit->setFixedWidth(40);
+    SnapDistanceEdit->setFixedSize(40, 22);
     SnapAdjustButton = new TUpDown("SnapAdjustButton", "Adjust Snap Distance", false, snap);
-    snap->AddWidget(NSSnapButton);
-    snap->AddWidget(EWSnapButton);
-    snap->AddWidget(SnapDistanceEdit);
-    snap->AddWidget(SnapAdjustButton);
 
-    for (TButtonBar* b : Bars) b->hide();
-}
-
-TToolbarHost::TToolbarHost(QWidget* Parent) : QWidget(Parent)
-{
-    setObjectName("Dock1");
-    FRows = new QVBoxLayout(this);
-    FRows->setContentsMargins(0, 0, 0, 0);
-    FRows->setSpacing(1);
-}
-
-void TToolbarHost::Arrange(const std::array<TButtonBar*, ToolbarCount>& Bars)
-{
-    // Take every row apart (the toolbars stay alive, reparented to the host).
-    while (QLayoutItem* item = FRows->takeAt(0)) {
-        if (QLayout* row = item->layout()) {
-            while (QLayoutItem* inner = row->takeAt(0)) delete inner;
-        }
-        delete item;
+    // Home places on the top dock; hidden until a window shows them.
+    const int homes[ToolbarCount][2] = {{0, 0}, {1, 0}, {2, 0}, {2, 234}, {1, 266}};
+    for (int k = 0; k < ToolbarCount; ++k) {
+        TDockToolbar* t = Bars[size_t(k)];
+        t->setVisible(false);
+        t->SetDockRow(homes[k][0]);
+        t->SetDockPos(homes[k][1]);
+        t->SetDockedTo(Docks[0]);
     }
-    std::map<int, std::vector<TButtonBar*>> rows;
-    for (TButtonBar* b : Bars)
-        if (b && !b->isHidden()) rows[b->Place.Row].push_back(b);
-    for (auto& [row, bars] : rows) {
-        std::stable_sort(bars.begin(), bars.end(),
-                         [](TButtonBar* a, TButtonBar* b) { return a->Place.Position < b->Place.Position; });
-        auto* h = new QHBoxLayout;
-        h->setSpacing(2);
-        for (TButtonBar* b : bars) h->addWidget(b);
-        h->addStretch(1);
-        FRows->addLayout(h);
-    }
-    setVisible(!rows.empty());
 }

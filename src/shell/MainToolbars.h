@@ -1,19 +1,20 @@
-// The main window's five toolbars as plain rows of buttons. Which buttons
-// exist and what they are called lives here; where a toolbar sits (its dock
-// row and position) is kept apart in TToolbarPlace and applied by the host.
+// The main window's docks and its five toolbars: which buttons exist, what
+// they are called, their glyphs and groups, and the toolbars' home places on
+// the top dock.
 #pragma once
 
 #include <array>
-#include <string>
 
-#include <QFrame>
+#include <QWidget>
 
 #include "shell/PadView.h"
 #include "shell/SketchModes.h"
 
 class QLineEdit;
 class QToolButton;
-class QVBoxLayout;
+class TDockButton;
+class TDockToolbar;
+class TToolDock;
 
 // Two small arrow buttons, like a spin control without its edit.
 class TUpDown : public QWidget {
@@ -25,43 +26,21 @@ signals:
     void Clicked(bool UpPressed);
 };
 
-struct TToolbarPlace {
-    int Row = 0;
-    int Position = 0;
-};
-
-class TButtonBar : public QFrame {
-    Q_OBJECT
-public:
-    TButtonBar(const QString& Name, const QString& Caption, QWidget* Parent = nullptr);
-    QToolButton* AddButton(const QString& Name, const QString& Hint, const QString& Glyph, bool Checkable = false);
-    void AddSeparator();
-    void AddWidget(QWidget* W);
-    TToolbarPlace Place;
-};
-
 struct TMainToolbars {
+    // Dock1 top, Dock2 right, Dock3 left, Dock4 bottom.
+    std::array<TToolDock*, 4> Docks{};
     // Toolbar1..Toolbar5: "Sketch Modes", "Sketch Operations", "Labels",
     // "Widths and Sizes", "Snap Controls".
-    std::array<TButtonBar*, ToolbarCount> Bars{};
-    std::array<QToolButton*, SketchModeCount> ModeButtons{}; // nullptr for 13, 15, 18
-    QToolButton *WestButton = nullptr, *NorthButton = nullptr, *SouthButton = nullptr, *EastButton = nullptr;
-    QToolButton *UndeleteButton = nullptr, *RefreshButton = nullptr, *ZoomOutButton = nullptr,
+    std::array<TDockToolbar*, ToolbarCount> Bars{};
+    std::array<TDockButton*, SketchModeCount> ModeButtons{}; // nullptr for 13, 15, 18
+    TDockButton *WestButton = nullptr, *NorthButton = nullptr, *SouthButton = nullptr, *EastButton = nullptr;
+    TDockButton *UndeleteButton = nullptr, *RefreshButton = nullptr, *ZoomOutButton = nullptr,
                 *ZoomInButton = nullptr, *SpeedButton1 = nullptr, *RightClickButton = nullptr;
-    std::array<QToolButton*, 15> ToolbarButtons{}; // ToolbarButton1..14
+    std::array<TDockButton*, 15> ToolbarButtons{}; // ToolbarButton1..14
     TUpDown *NSSnapButton = nullptr, *EWSnapButton = nullptr, *SnapAdjustButton = nullptr;
     QLineEdit* SnapDistanceEdit = nullptr;
 
-    void Build(QWidget* Parent);
-};
-
-// Lays the toolbars out in rows by their places; hidden toolbars take no room.
-class TToolbarHost : public QWidget {
-    Q_OBJECT
-public:
-    explicit TToolbarHost(QWidget* Parent = nullptr);
-    void Arrange(const std::array<TButtonBar*, ToolbarCount>& Bars);
-
-private:
-    QVBoxLayout* FRows;
+    // Puts the four docks around Centre in Host and the toolbars, hidden, at
+    // their home places on the top dock. Form owns docks and toolbars.
+    void Build(QWidget* Form, QWidget* Host, QWidget* Centre);
 };

@@ -14,20 +14,30 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
+#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "schema/SchemaCommands.h"
 #include "shell/DocumentIO.h"
+#include "shell/PadCommands.h"
+#include "shell/PrintTarget.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
+#include "toolbars/DockButton.h"
+#include "toolbars/DockToolbar.h"
+#include "tools/LoopDialog.h"
+#include "tools/OverlayAreaDialog.h"
+#include "tools/ShapeCommands.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -50,19 +60,12 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
         return s ? s->geometry().width() : 1024;
     };
 
-    // Frame layout: the toolbar rows above the window area.
+    // Frame layout: the four docks around the window area.
     auto* central = new QWidget(this);
-    auto* v = new QVBoxLayout(central);
-    v->setContentsMargins(0, 0, 0, 0);
-    v->setSpacing(0);
-    FToolbarHost = new TToolbarHost(central);
-    Toolbars.Build(FToolbarHost);
-    v->addWidget(FToolbarHost);
     Mdi = new QMdiArea(central);
     Mdi->setObjectName("MdiArea");
-    v->addWidget(Mdi, 1);
+    Toolbars.Build(this, central, Mdi);
     setCentralWidget(central);
-    ArrangeToolbars();
     ConnectToolbars();
     connect(Mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         if (!sub) return;
@@ -111,6 +114,27 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     AutoSaveTimer.setInterval(AutoSaveInterval);
     connect(&AutoSaveTimer, &QTimer::timeout, this, [this] { AutoSaveTimerTimer(); });
     AutoSaveTimer.start();
+    HintTimer.setInterval(500);
+    connect(&HintTimer, &QTimer::timeout, this, [this] { HintTimerTimer(); });
+    HintTimer.start();
+
+    // The commands of the network windows' menus, and how a long run
+    // enables and disables them.
+    RegisterShellPadItems(*this);
+    RegisterSchemaPadItems(*this);
+    RegisterDisplayPadItems(*this);
+    RegisterLoopPadItems(*this);
+    RegisterOverlayPadItems(*this);
+    RegisterShapePadItems(*this);
+    qApp->installEventFilter(this);
+    Gate.Changed = [this] {
+        for (TSketchPadWindow* p : SketchPads) UpdatePadItems(*p);
+    };
+    MakePrintTarget = [](QPrinter& printer, const std::string& file) { return MakePrinterTarget(printer, file); };
+    ScreenPpi = [] {
+        QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->logicalDotsPerInch() : 96.0;
+    };
 
     resize(1024, 768);
     if (splash) splash->close();
@@ -188,6 +212,15 @@ void TZOKMainWindow::BuildStatusBar()
 
 bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
 {
+    // An open menu takes plain letters as its own mnemonics: the window's
+    // one-letter short cuts (the sketch modes, Refresh) wait until it closes.
+    if (Event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget()) {
+        auto* k = static_cast<QKeyEvent*>(Event);
+        if ((k->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0 && !k->text().isEmpty()) {
+            Event->accept();
+            return true;
+        }
+    }
     if (Event->type() == QEvent::MouseButtonDblClick) {
         auto* w = qobject_cast<QWidget*>(Watched);
         QWidget* host = Panels[0] ? Panels[0]->parentWidget() : nullptr;
@@ -207,24 +240,30 @@ std::string TZOKMainWindow::PanelText(int Panel) const
     return Bytes(Panels[size_t(Panel)]->text());
 }
 
-void TZOKMainWindow::ArrangeToolbars() { FToolbarHost->Arrange(Toolbars.Bars); }
-
 void TZOKMainWindow::ShowToolbar(int K, bool Show)
 {
     if (K < 0 || K >= ToolbarCount) return;
     Toolbars.Bars[size_t(K)]->setVisible(Show);
-    ArrangeToolbars();
+}
+
+void TZOKMainWindow::ToolbarClose(int K)
+{
+    if (K < 0 || K >= ToolbarCount || !CurrentPad) return;
+    CurrentPad->View.ToolbarShown[size_t(K)] = 0;
+    if (QAction* a = CurrentPad->ToolbarItems[size_t(K)]) a->setChecked(false);
 }
 
 void TZOKMainWindow::ConnectToolbars()
 {
     TMainToolbars& t = Toolbars;
+    for (int k = 0; k < ToolbarCount; ++k)
+        connect(t.Bars[size_t(k)], &TDockToolbar::OnClose, this, [this, k] { ToolbarClose(k); });
     for (int m = 0; m < SketchModeCount; ++m) {
-        QToolButton* b = t.ModeButtons[size_t(m)];
+        TDockButton* b = t.ModeButtons[size_t(m)];
         if (!b) continue;
-        connect(b, &QToolButton::clicked, this, [this, m, b] {
+        connect(b, &TDockButton::OnClick, this, [this, m, b] {
             if (!CurrentPad) {
-                b->setChecked(false);
+                b->SetDown(false);
                 return;
             }
             SetButtonsCursor(m, *CurrentPad, true);
@@ -235,23 +274,20 @@ void TZOKMainWindow::ConnectToolbars()
             }
         });
     }
-    auto extend = [this](QToolButton* b, TSketchPadWindow::TSide side) {
-        connect(b, &QToolButton::clicked, this, [this, side] {
-            if (!CurrentPad) return;
-            CurrentPad->ExtendArea(side);
-            CurrentPad->View.Saved = 0;
-        });
+    auto extend = [this](TDockButton* b, TSketchPadWindow::TSide side) {
+        connect(b, &TDockButton::OnClick, this, [this, side] { ExtendSpace(side); });
     };
     extend(t.WestButton, TSketchPadWindow::SideRight);
     extend(t.NorthButton, TSketchPadWindow::SideDown);
     extend(t.SouthButton, TSketchPadWindow::SideUp);
     extend(t.EastButton, TSketchPadWindow::SideLeft);
-    connect(t.RefreshButton, &QToolButton::clicked, this, [this] {
+    connect(t.RefreshButton, &TDockButton::OnClick, this, [this] {
         if (CurrentPad) CurrentPad->InvalidatePad();
     });
     auto zoomState = [this](bool in) {
         if (!CurrentPad) return;
         CurrentPad->HidePointMarker();
+        CurrentPad->HideObjectMarks();
         TPadView& v = CurrentPad->View;
         if (in) {
             v.ZoomInState = v.ZoomInState ? 0 : 1;
@@ -260,18 +296,18 @@ void TZOKMainWindow::ConnectToolbars()
             v.ZoomOutState = v.ZoomOutState ? 0 : 1;
             v.ZoomInState = 0;
         }
-        Toolbars.ZoomInButton->setChecked(v.ZoomInState != 0);
-        Toolbars.ZoomOutButton->setChecked(v.ZoomOutState != 0);
+        Toolbars.ZoomInButton->SetDown(v.ZoomInState != 0);
+        Toolbars.ZoomOutButton->SetDown(v.ZoomOutState != 0);
         QCursor c = v.ZoomInState ? ZoomInCursor() : v.ZoomOutState ? ZoomOutCursor() : PadCrossCursor();
         CurrentPad->viewport()->setCursor(c);
     };
-    connect(t.ZoomInButton, &QToolButton::clicked, this, [zoomState] { zoomState(true); });
-    connect(t.ZoomOutButton, &QToolButton::clicked, this, [zoomState] { zoomState(false); });
-    connect(t.SpeedButton1, &QToolButton::clicked, this, [this] {
+    connect(t.ZoomInButton, &TDockButton::OnClick, this, [zoomState] { zoomState(true); });
+    connect(t.ZoomOutButton, &TDockButton::OnClick, this, [zoomState] { zoomState(false); });
+    connect(t.SpeedButton1, &TDockButton::OnClick, this, [this] {
         if (CurrentPad) SaveM(*CurrentPad);
     });
     // Labels and widths come with their own parts of the program.
-    for (QToolButton* b : t.ToolbarButtons)
+    for (TDockButton* b : t.ToolbarButtons)
         if (b) b->setEnabled(false);
     connect(t.NSSnapButton, &TUpDown::Clicked, this, [this](bool up) {
         if (CurrentPad) CurrentPad->NudgeByKey(up ? 53 : 54);
@@ -290,19 +326,20 @@ void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButto
     if (Mode < 0 || Mode >= SketchModeCount) return;
     Pad.View.CurrentNode = nullptr;
     Pad.HidePointMarker();
+    Pad.HideObjectMarks();
     Pad.View.SketchMode = uint8_t(Mode);
     StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
     for (int k = 0; k < SketchModeCount; ++k) {
         if (IsSubState(k)) continue;
-        if (QToolButton* b = Toolbars.ModeButtons[size_t(k)]) b->setChecked(false);
+        if (TDockButton* b = Toolbars.ModeButtons[size_t(k)]) b->SetDown(false);
         if (QAction* a = Pad.ModeItems[size_t(k)]) a->setChecked(false);
     }
     if (QAction* a = Pad.ModeItems[size_t(Mode)]) a->setChecked(true);
     if (PressButton)
-        if (QToolButton* b = Toolbars.ModeButtons[size_t(Mode)]) b->setChecked(true);
-    Toolbars.ZoomInButton->setChecked(false);
-    Toolbars.ZoomOutButton->setChecked(false);
+        if (TDockButton* b = Toolbars.ModeButtons[size_t(Mode)]) b->SetDown(true);
+    Toolbars.ZoomInButton->SetDown(false);
+    Toolbars.ZoomOutButton->SetDown(false);
     Pad.InvalidatePad(); // the crosshair shows in its modes only
     if (!ShowsCoordinates(Mode))
         WriteSketchState(Mode);
@@ -366,5 +403,5 @@ void TZOKMainWindow::StatusBarDblClick(int X)
         else if (m == 20 || m == 21)
             ShowReinitializeOptions(*CurrentPad);
     }
-    if (plot && PlottingPad) PlottingPad->View.DrawAbort = 1;
+    if (plot) Gate.RequestStop(TBusyKind::Print);
 }

@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QToolButton>
 
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
@@ -25,6 +24,8 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
+#include "toolbars/DockToolbar.h"
+#include "toolbars/ToolDock.h"
 #include "tools/ShapeCommands.h"
 
 namespace {
@@ -33,14 +34,12 @@ struct TBusyCursor {
     TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
-// Marks a network file step under way for its length.
-struct TFileStep {
-    int& Busy;
-    explicit TFileStep(int& ABusy) : Busy(ABusy) { ++Busy; }
-    ~TFileStep() { --Busy; }
-    TFileStep(const TFileStep&) = delete;
-    TFileStep& operator=(const TFileStep&) = delete;
-};
+// A network file step holds every network for its length: events let
+// through meanwhile may paint, but not close a window or start another step.
+TBusyGate::TRun FileStep(TBusyGate& Gate, TSketchPadWindow* Pad)
+{
+    return Gate.Begin(TBusyKind::FileStep, nullptr, Pad, GateView);
+}
 } // namespace
 
 // ---- creation ----
@@ -71,7 +70,7 @@ void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
     std::vector<TSketchPadWindow*> gone;
     for (TSketchPadWindow* p : SketchPads) {
         if (p == &Except || p->WindowNumber >= Except.WindowNumber) continue;
-        if (p == PlottingPad) continue;
+        if (p == PlottingPad()) continue;
         if (p->IsUntouched() && p->View.Saved) gone.push_back(p);
     }
     for (TSketchPadWindow* p : gone) DestroyPad(*p);
@@ -91,7 +90,7 @@ void TZOKMainWindow::CreateFirstPad()
         pad->FileName = name;
         bool ok = false;
         {
-            TFileStep step(FileBusy);
+            TBusyGate::TRun step = FileStep(Gate, pad);
             ok = IO && IO->Open(*pad, name, false, false, *Boxes);
         }
         if (ok) {
@@ -107,6 +106,7 @@ void TZOKMainWindow::CreateFirstPad()
 
 void TZOKMainWindow::TrimToExtents(TSketchPadWindow& Pad)
 {
+    Pad.HideObjectMarks();
     RecomputeExtents(*Pad.Network);
     const TNetwork& n = *Pad.Network;
     Pad.View.SetExtents(n.MinX, n.MinY, n.MaxX, n.MaxY);
@@ -136,11 +136,12 @@ void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
     Pad.SetCaption(Pad.FileName);
     Pad.SetScrollRanges();
     Pad.InvalidatePad();
+    UpdateNetworkItems(Pad);
 }
 
 TSketchPadWindow* TZOKMainWindow::NewSchema()
 {
-    if (PadCount() >= MaxPads) return nullptr;
+    if (PadCount() >= MaxPads || !Gate.Lets(GateCreate, nullptr)) return nullptr;
     CurrentFileName = DefaultFileName;
     TSketchPadWindow* pad = CreatePad();
     if (pad) FreeUntouchedPads(*pad);
@@ -151,6 +152,8 @@ TSketchPadWindow* TZOKMainWindow::NewView()
 {
     TSketchPadWindow* source = CurrentPad;
     if (!source || PadCount() < 1 || PadCount() >= MaxPads) return nullptr;
+    // A new window on a network that prints could change it.
+    if (!Gate.Lets(GateChange, source->Network.get())) return nullptr;
     TSketchPadWindow* pad = CreatePad();
     if (!pad) return nullptr;
     pad->CopyViewSettings(*source);
@@ -167,6 +170,7 @@ void TZOKMainWindow::OpenMClick()
 std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::string>& Names)
 {
     std::vector<TSketchPadWindow*> opened;
+    if (!Gate.Lets(GateCreate, nullptr)) return opened;
     for (const std::string& name : Names) {
         CurrentFileName = name;
         TSketchPadWindow* pad = CreatePad();
@@ -174,7 +178,7 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
         bool ok = false;
         {
             TBusyCursor busy;
-            TFileStep step(FileBusy);
+            TBusyGate::TRun step = FileStep(Gate, pad);
             if (IO)
                 ok = IO->Open(*pad, name, false, false, *Boxes);
             else
@@ -217,7 +221,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     bool ok = false;
     {
         TBusyCursor busy;
-        TFileStep step(FileBusy);
+        TBusyGate::TRun step = FileStep(Gate, &Pad);
         if (IO)
             ok = IO->Save(Pad, Name, *Boxes);
         else
@@ -238,12 +242,14 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
 
 bool TZOKMainWindow::SaveM(TSketchPadWindow& Pad)
 {
+    if (!Gate.Lets(GateFile, Pad.Network.get())) return false;
     if (Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
     return SaveAs(Pad);
 }
 
 bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 {
+    if (!Gate.Lets(GateFile, Pad.Network.get())) return false;
     std::string name = Files->SaveFile(this, "Save As", Pad.FileName);
     if (name.empty()) return false;
     return SaveTo(Pad, name);
@@ -251,6 +257,7 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 
 bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 {
+    if (!Gate.Lets(GateFile, Pad.Network.get()) || !Gate.Lets(GateChange, Pad.Network.get())) return false;
     TSystemDispositionDB disposition(this);
     const bool useAppended = ExecDialog(disposition) == QDialog::Accepted;
     std::string name = Files->OpenFile(this, "Append");
@@ -258,7 +265,7 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     bool ok = false;
     {
         TBusyCursor busy;
-        TFileStep step(FileBusy);
+        TBusyGate::TRun step = FileStep(Gate, &Pad);
         if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
     }
     // A failed append has reported and left the network as it was; the
@@ -267,6 +274,7 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     TrimToExtents(Pad);
     InvalidateNetworkViews(Pad);
     SetAllowClose(Pad, 0);
+    UpdateNetworkItems(Pad);
     return true;
 }
 
@@ -275,10 +283,11 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
 {
     // A window system's close request arriving while a file is read or
-    // written waits: the step still uses the network.
-    if (FileBusy) return false;
-    if (CalcBusy) {
-        ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
+    // written waits: the step still uses the network. So does one while the
+    // network prints (the print is stopped from the status bar).
+    if (!Gate.Lets(GateClose, Pad.Network.get())) {
+        if (Gate.Running(TBusyKind::Calculate) && !Gate.Running(TBusyKind::FileStep))
+            ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
         return false;
     }
     if (Pad.View.Saved) return true;
@@ -334,13 +343,12 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
     if (!Pad.IsView && Pad.Network) Pad.Network->OnAllowClose = nullptr;
     Pad.Network.reset();
     Pad.MasterPad = nullptr;
-    if (PlottingPad == &Pad) PlottingPad = nullptr;
+    Gate.Forget(&Pad);
 
     if (CurrentPad == &Pad) CurrentPad = nullptr;
     if (SketchPads.empty()) {
         CurrentPad = nullptr;
-        for (TButtonBar* b : Toolbars.Bars) b->hide();
-        ArrangeToolbars();
+        for (TDockToolbar* b : Toolbars.Bars) b->setVisible(false);
         for (int i = 0; i <= 3; ++i) Panels[size_t(i)]->clear();
         if (!FClosing) ShowMenusOf(nullptr);
     } else if (!CurrentPad) {
@@ -413,11 +421,11 @@ void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
     ShowMenusOf(Pad);
     SetButtons(Pad->View.SketchMode, *Pad, true);
     SetZoomLevel(*Pad, Pad->View.ZoomIndex);
+    UpdatePadItems(*Pad);
     Panels[1]->setText(QString::number(SnapStep));
     // The Undelete button and the undo items follow the network of this pad.
     TPadEditor::Of(*Pad).UpdateCommands();
     for (int k = 0; k < ToolbarCount; ++k) Toolbars.Bars[size_t(k)]->setVisible(Pad->View.ToolbarShown[size_t(k)] != 0);
-    ArrangeToolbars();
 }
 
 // ---- recent files and view state ----
@@ -434,8 +442,8 @@ TViewState TZOKMainWindow::ViewStateOf(TSketchPadWindow& Pad) const
     s.SketchMode = Pad.View.SketchMode;
     for (int k = 0; k < ViewStateToolbars; ++k) {
         s.ToolbarVisible[size_t(k)] = Pad.View.ToolbarShown[size_t(k)] != 0;
-        s.ToolbarRow[size_t(k)] = Toolbars.Bars[size_t(k)]->Place.Row;
-        s.ToolbarPos[size_t(k)] = Toolbars.Bars[size_t(k)]->Place.Position;
+        s.ToolbarRow[size_t(k)] = Toolbars.Bars[size_t(k)]->DockRow();
+        s.ToolbarPos[size_t(k)] = Toolbars.Bars[size_t(k)]->DockPos();
     }
     s.AutoBackup = Pad.View.AutoBackup ? 1 : 0;
     return s;
@@ -455,12 +463,18 @@ void TZOKMainWindow::ApplyViewState(TSketchPadWindow& Pad, const std::string& Te
     if (s.SketchMode != 0) SetButtons(s.SketchMode, Pad, true);
     for (int k = 0; k < ViewStateToolbars; ++k) {
         const bool on = s.ToolbarVisible[size_t(k)];
-        if (on) Toolbars.Bars[size_t(k)]->Place = {s.ToolbarRow[size_t(k)], s.ToolbarPos[size_t(k)]};
+        TDockToolbar* bar = Toolbars.Bars[size_t(k)];
+        if (on) {
+            // A stored place beyond the dock's end comes back at its end.
+            const TToolDock* dock = bar->DockedTo() ? bar->DockedTo() : Toolbars.Docks[0];
+            const int length = dock->ClientLength();
+            bar->SetDockRow(s.ToolbarRow[size_t(k)]);
+            bar->SetDockPos(length > 0 ? std::min(s.ToolbarPos[size_t(k)], length) : s.ToolbarPos[size_t(k)]);
+        }
         Pad.View.ToolbarShown[size_t(k)] = on ? 1 : 0;
         if (QAction* a = Pad.ToolbarItems[size_t(k)]) a->setChecked(on);
-        if (CurrentPad == &Pad) Toolbars.Bars[size_t(k)]->setVisible(on);
+        if (CurrentPad == &Pad) bar->setVisible(on);
     }
-    ArrangeToolbars();
     Pad.View.AutoBackup = s.AutoBackup ? 1 : 0;
     if (Pad.AutoSave1) Pad.AutoSave1->setChecked(s.AutoBackup != 0);
     Pad.InvalidatePad();
@@ -508,7 +522,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     TSketchPadWindow* pad = CurrentPad;
     if (!pad || !IO) return;
     // Never write while another long operation holds the network.
-    if (CalcBusy || ImportBusy || PlottingPad || FileBusy) return;
+    if (Gate.Busy()) return;
     const int64_t elapsed = Now().toMSecsSinceEpoch() - pad->View.CreatedTime;
     if (elapsed <= AutoSaveInterval) return;
     if (!pad->View.AutoBackup || pad->View.Saved != 0) return;
@@ -523,7 +537,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     const bool modified = net.Modified;
     {
         TBusyCursor busy;
-        TFileStep step(FileBusy);
+        TBusyGate::TRun step = FileStep(Gate, pad);
         IO->Save(*pad, name, *Boxes);
     }
     // A backup is not a save: the network keeps its name and every window
@@ -540,6 +554,12 @@ void TZOKMainWindow::HelpContents(const std::string& Keyword)
 {
     if (!FHelp) FHelp = new THelpViewer(ProgramDir + "/help", this);
     FHelp->ShowKeyword(Keyword);
+}
+
+void TZOKMainWindow::ShowHelpTopic(int Context)
+{
+    if (!FHelp) FHelp = new THelpViewer(ProgramDir + "/help", this);
+    FHelp->ShowTopic(Context);
 }
 
 void TZOKMainWindow::ShowAbout()

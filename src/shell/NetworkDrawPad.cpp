@@ -6,12 +6,35 @@
 
 #include <QPainter>
 
+#include "core/edit/PlotPage.h"
+#include "core/model/Rounding.h"
+
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/SketchModes.h"
 #include "shell/SketchPad.h"
 
 namespace {
+
+// The page rectangle of the plot over the network: solid, one pixel, palette
+// colour 4, exclusive-or. Sides resting on a coordinate beyond the drawing
+// range are left out, except the left one.
+void DrawPlotMargins(TSketchPadWindow& w, TCanvas& canvas)
+{
+    const TDisplaySettings& d = w.Settings.Display;
+    const TPlotPage page = TPlotPage::From(d.PlotPage);
+    const double gap = TitleGap(!d.PlotTitle.empty(), d.PlotTitleFont.Height, page.Ppi);
+    const TPageRectangle r =
+        PageRectangle(page, gap, int32_t(pround(w.HorzPos() / w.View.Scale)), int32_t(pround(w.VertPos() / w.View.Scale)));
+    canvas.SetZoomMapping(w.View.Scale);
+    canvas.SetPenMode(TPenMode::Xor);
+    canvas.SetPen(ProgramColorPalette[4], psSolid, 1);
+    canvas.Line(r.Left, r.Top, r.Left, r.Bottom);
+    if (!r.BottomCut) canvas.Line(r.Left, r.Bottom, r.Right, r.Bottom);
+    if (!r.RightCut) canvas.Line(r.Right, r.Bottom, r.Right, r.Top);
+    if (!r.TopCut) canvas.Line(r.Right, r.Top, r.Left, r.Top);
+    canvas.SetPenMode(TPenMode::Copy);
+}
 
 // The drawing pad of one window.
 TDrawPad PadOf(TSketchPadWindow& w)
@@ -20,15 +43,22 @@ TDrawPad PadOf(TSketchPadWindow& w)
     pad.Images = &w.Main.SymbolImages;
     pad.BackgroundImages = w.BackgroundImages.get();
     pad.WindowColor = w.Main.PaletteRGB[0];
+    pad.EditedNode = w.View.EditedNode;
+    pad.EditedLink = w.View.EditedLink;
     PrepareDrawing(*w.Network, w.Settings, pad);
     return pad;
 }
 
 } // namespace
 
-void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed)
+bool PlotPageValid(const TSketchPadWindow& w)
 {
-    if (!w.Network) return;
+    const TPlotExtents e{w.View.MinX, w.View.MinY, w.View.MaxX, w.View.MaxY};
+    return PageSetupValid(TPlotPage::From(w.Settings.Display.PlotPage), e);
+}
+
+std::vector<std::unique_ptr<TDrawPad>> DrawPadsOf(TSketchPadWindow& w)
+{
     // The window's pad and the chain of underlay windows it names (each
     // window once: the drawing pass ends cycles, this ends the chain).
     std::vector<std::unique_ptr<TDrawPad>> pads;
@@ -42,13 +72,62 @@ void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed
         if (next < 1 || next > w.Main.PadCount() || std::find(seen.begin(), seen.end(), next) != seen.end()) break;
         cur = w.Main.SketchPads[size_t(next - 1)];
     }
+    return pads;
+}
+
+namespace {
+
+void Paint(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double scale, int32_t horzPos,
+           int32_t vertPos, bool ownView)
+{
+    if (!w.Network) return;
+    std::vector<std::unique_ptr<TDrawPad>> pads = DrawPadsOf(w);
+    // The title block and legends this window shows, for Select Object.
+    if (ownView) pads.front()->Boxes = &w.View.ObjectBoxes;
     painter.setClipRect(exposed);
     TQPainterCanvas canvas(painter);
     TDrawRun run;
-    PaintNetwork(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), run);
+    PaintNetwork(*pads.front(), canvas, scale, horzPos, vertPos, run);
+    if (!ownView) return;
+    if (w.View.ShowPlotMargins && !w.HidePageRectangle && PlotPageValid(w)) DrawPlotMargins(w, canvas);
     if (IsCrosshairMode(w.View.SketchMode)) {
         painter.setClipping(false);
         DrawCrosshair(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), w.viewport()->width(),
                       w.viewport()->height(), w.View.DarkCursor != 0);
+    }
+}
+
+} // namespace
+
+void PaintSketchPad(TSketchPadWindow& w, QPainter& painter, const QRect& exposed)
+{
+    Paint(w, painter, exposed, w.View.Scale, w.HorzPos(), w.VertPos(), true);
+}
+
+void PaintPadNetwork(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double scale, int32_t horzPos,
+                     int32_t vertPos)
+{
+    Paint(w, painter, exposed, scale, horzPos, vertPos, false);
+}
+
+void InvalidateUnderlayViewers(TSketchPadWindow& pad, bool wholeNetwork)
+{
+    TZOKMainWindow& main = pad.Main;
+    auto changed = [&](const TSketchPadWindow* w) { return w == &pad || (wholeNetwork && w->Network == pad.Network); };
+    for (TSketchPadWindow* w : main.SketchPads) {
+        // The chain as the paint follows it: each window once.
+        std::vector<const TSketchPadWindow*> seen{w};
+        const TSketchPadWindow* cur = w;
+        while (seen.size() < 100) {
+            const int next = cur->Settings.Backgrounds.Underlay;
+            if (next < 1 || next > main.PadCount()) break;
+            cur = main.SketchPads[size_t(next - 1)];
+            if (std::find(seen.begin(), seen.end(), cur) != seen.end()) break;
+            seen.push_back(cur);
+            if (changed(cur)) {
+                w->InvalidatePad();
+                break;
+            }
+        }
     }
 }

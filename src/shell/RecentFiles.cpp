@@ -73,7 +73,7 @@ TViewState ParseViewState(const std::string& Text)
         int row = r.Next();
         s.ToolbarVisible[size_t(k)] = row > -1;
         if (row > -1) {
-            s.ToolbarRow[size_t(k)] = row;
+            s.ToolbarRow[size_t(k)] = std::min(row, MaxToolbarRow);
             s.ToolbarPos[size_t(k)] = std::max(0, r.Next());
         }
     }

@@ -9,6 +9,7 @@
 
 constexpr int RecentMax = 4;
 constexpr int ViewStateToolbars = 4; // Sketch Modes, Sketch Operations, Labels, Widths and Sizes
+constexpr int MaxToolbarRow = 99;    // a stored toolbar row beyond this is taken as this
 
 struct TViewState {
     int ZoomLevel = 13;
@@ -28,7 +29,8 @@ std::string BuildViewState(const TViewState& State);
 // Reads a view-state text. Missing or unreadable fields count as 0; a zoom
 // level of 0 (or out of range) becomes 10; the sub-states 13, 15 and 18 become
 // their parent modes 11, 14 and 17; a mode out of range becomes 0; the snap
-// step is kept within 1..1000.
+// step is kept within 1..1000; toolbar rows stay within 0..99 and positions
+// at 0 or above.
 TViewState ParseViewState(const std::string& Text);
 
 // The mode a restored view may start in: sub-states give their parent mode.

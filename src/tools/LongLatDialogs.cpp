@@ -7,7 +7,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,11 +19,10 @@
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
-#include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
-#include "platform/ProgramFolder.h"
 #include "shell/RealEdit.h"
+#include "tools/ToolHelp.h"
 #include "tools/ToolWidgets.h"
 
 using namespace toolwidgets;
@@ -102,7 +100,7 @@ TCalcLongLatDB::TCalcLongLatDB(TNetwork& Net, TWindowSettings& Settings, QWidget
     connect(EstimateButton, &QPushButton::clicked, this, [this] { EstimateButtonClick(); });
     connect(OKButton, &QPushButton::clicked, this, [this] { accept(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { reject(); });
-    connect(HelpButton, &QPushButton::clicked, this, [this] { Help(); });
+    ConnectToolHelp(this, HelpButton, HelpContext, &Hooks.ShowHelp);
     FormShow();
 }
 
@@ -191,6 +189,7 @@ void TCalcLongLatDB::LongLatButtonClick()
     const int method = std::max(0, ProjectionMethod->checkedId());
     const bool onlyZeros = l.OnlyZeros != 0, onlyFree = l.OnlyFreeNodes != 0;
     TBusy busy(this);
+    const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
     const TLongLatProgress progress = [this](int64_t, int64_t) {
         if (Hooks.ProcessEvents) Hooks.ProcessEvents();
     };
@@ -268,6 +267,7 @@ void TCalcLongLatDB::XYButtonClick()
     }
     const int method = std::max(0, ProjectionMethod->checkedId());
     TBusy busy(this);
+    const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
     int32_t refused = 0;
     const TLongLatStatus s = ComputeXYFromLongLat(FNet, *pivot, method, scale, refused, [this](int64_t, int64_t) {
         if (Hooks.ProcessEvents) Hooks.ProcessEvents();
@@ -278,29 +278,6 @@ void TCalcLongLatDB::XYButtonClick()
     }
     if (Hooks.NetworkChanged) Hooks.NetworkChanged(true);
     Status("X, Y computed");
-}
-
-void TCalcLongLatDB::Help()
-{
-    if (Hooks.ShowHelp) {
-        Hooks.ShowHelp(HelpContext);
-        return;
-    }
-    auto* viewer = qobject_cast<THelpViewer*>(FHelpWindow);
-    if (!viewer) {
-        viewer = new THelpViewer(ProgramDirectory() + "/help", this);
-        FHelpWindow = viewer;
-    }
-    viewer->ShowTopic(HelpContext);
-}
-
-void TCalcLongLatDB::keyPressEvent(QKeyEvent* Event)
-{
-    if (Event->key() == Qt::Key_F1) {
-        Help();
-        return;
-    }
-    QDialog::keyPressEvent(Event);
 }
 
 // ---------------------------------------------------------------- elevations
@@ -427,12 +404,14 @@ void TElevationDB::CalculateButtonClick()
     }
     case 2: {
         TBusy busy(this);
+        const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
         InterpolateShapeElevations(FNet, FSettings.UnitsFactor, onlyZeros, lock, progress);
         Status("Done");
         break;
     }
     case 3: {
         TBusy busy(this);
+        const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
         const int32_t omitted = InterpolateElevations(FNet, shapes, useShapes, lock, &Sink(), {}, progress);
         Status(std::to_string(omitted) + " omitted");
         break;

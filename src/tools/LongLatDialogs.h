@@ -33,6 +33,8 @@ struct TGeographyHooks {
     std::function<void(bool moved)> NetworkChanged;
     // Lets pending events run during a long computation.
     std::function<void()> ProcessEvents;
+    // Held while a computation runs (the window's busy gate).
+    std::function<std::shared_ptr<void>()> LongStep;
     // Shows a help topic (default: a help window of the dialog's own).
     std::function<void(int)> ShowHelp;
     // Where message boxes go (default: Qt message boxes over the dialog).
@@ -64,7 +66,6 @@ public:
     void EstimateButtonClick();
 
 protected:
-    void keyPressEvent(QKeyEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
 
 private:
@@ -74,13 +75,11 @@ private:
     TNode* FindNamed(const QLineEdit* Edit) const;
     void Store(bool All, double Scale);
     void Status(const std::string& Text);
-    void Help();
     TMessageSink& Sink();
 
     TNetwork& FNet;
     TWindowSettings& FSettings;
     toolwidgets::TDialogBoxes FBoxes;
-    QWidget* FHelpWindow = nullptr;
 };
 
 class TElevationDB : public QDialog {

@@ -1,11 +1,14 @@
 #include "tools/ShapeCommands.h"
 
+#include <memory>
+
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
 
 #include "core/shapes/ShapeImport.h"
+#include "shell/BusyGate.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "tools/ExtractDialog.h"
@@ -13,8 +16,6 @@
 #include "tools/ShapeFileDialogs.h"
 
 namespace {
-
-const char* const Items[] = {"ArcViewShape1", "Export1", "CalculateLongLat1", "CalculateElevations1"};
 
 // Every window of the pad's network takes the network's extents (after
 // points were added or moved) and repaints.
@@ -40,26 +41,22 @@ std::function<bool(QFileDialog&)> FileDialogs(TZOKMainWindow& M)
 
 void ProcessEvents() { QCoreApplication::processEvents(); }
 
-// While a long step runs, the network's windows are not closed and backups wait.
+// While a long step lets events through, the gate lets only views of the
+// network act: no close, no backup, no other change or file step.
 struct TLongStep {
-    explicit TLongStep(TZOKMainWindow& M) : Main(M)
+    TLongStep(TSketchPadWindow& Pad, TBusyKind Kind)
+        : Run(Pad.Main.Gate.Begin(Kind, Pad.Network.get(), &Pad, GateView))
     {
-        ++Main.FileBusy;
-        Main.ImportBusy = 1;
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
-    ~TLongStep()
-    {
-        QApplication::restoreOverrideCursor();
-        Main.ImportBusy = 0;
-        --Main.FileBusy;
-    }
-    TZOKMainWindow& Main;
+    ~TLongStep() { QApplication::restoreOverrideCursor(); }
+    TBusyGate::TRun Run;
 };
 
 TGeographyHooks GeographyHooks(TSketchPadWindow& Pad)
 {
     TGeographyHooks h;
+    h.LongStep = [&Pad] { return std::make_shared<TLongStep>(Pad, TBusyKind::Import); };
     h.NetworkChanged = [&Pad](bool moved) {
         if (moved)
             NetworkMoved(Pad);
@@ -67,6 +64,7 @@ TGeographyHooks GeographyHooks(TSketchPadWindow& Pad)
             Repaint(Pad);
     };
     h.ProcessEvents = ProcessEvents;
+    h.ShowHelp = [&Pad](int topic) { Pad.Main.ShowHelpTopic(topic); };
     h.Boxes = Pad.Main.Boxes;
     return h;
 }
@@ -84,10 +82,10 @@ void ShowShapeImport(TSketchPadWindow& Pad)
     };
     d.Import = [&Pad](const std::string& file, const TShapeImportSettings& s) {
         TZOKMainWindow& M = Pad.Main;
-        if (M.ImportBusy) return;
+        if (!M.Gate.Lets(GateChange, Pad.Network.get())) return;
         TShapeImportResult r;
         {
-            TLongStep step(M);
+            TLongStep step(Pad, TBusyKind::Import);
             r = ImportShapefile(*Pad.Network, Pad.Settings, s, file, ProcessEvents, *M.Boxes);
         }
         if (r.Changed) NetworkMoved(Pad);
@@ -102,10 +100,12 @@ void ShowShapeExport(TSketchPadWindow& Pad)
     d.Boxes = M.Boxes;
     d.RunFileDialog = FileDialogs(M);
     d.ProcessEvents = ProcessEvents;
+    d.LongStep = [&Pad] { return std::make_shared<TLongStep>(Pad, TBusyKind::FileStep); };
     d.ShowExtract = [&Pad](TExtractDB& x) {
         x.RunFileDialog = FileDialogs(Pad.Main);
         x.ClearSaved = [&Pad] { Pad.View.Saved = 0; };
         x.NetworkUpdated = [&Pad](const TUpdateResult&) { NetworkMoved(Pad); };
+        x.ShowHelp = [&Pad](int topic) { Pad.Main.ShowHelpTopic(topic); };
         Pad.Main.ExecDialog(x);
     };
     M.ExecDialog(d);
@@ -125,20 +125,10 @@ void ShowElevations(TSketchPadWindow& Pad)
     Pad.Main.ExecDialog(d);
 }
 
-bool ShapeCommandEnabled(const TSketchPadWindow&, const std::string& ItemName)
+void RegisterShapePadItems(TZOKMainWindow& Main)
 {
-    for (const char* item : Items)
-        if (ItemName == item) return true;
-    return false;
-}
-
-void ConnectShapeCommands(TSketchPadWindow& Pad)
-{
-    void (*const shows[])(TSketchPadWindow&) = {ShowShapeImport, ShowShapeExport, ShowCalcLongLat, ShowElevations};
-    for (int i = 0; i < 4; ++i) {
-        QAction* a = Pad.Action(Items[i]);
-        if (!a) continue;
-        QObject::connect(a, &QAction::triggered, &Pad, [&Pad, show = shows[i]] { show(Pad); });
-        a->setEnabled(ShapeCommandEnabled(Pad, Items[i]));
-    }
+    Main.PadItems.SetCommand("ArcViewShape1", GateChange, ShowShapeImport);
+    Main.PadItems.SetCommand("Export1", GateFile, ShowShapeExport);
+    Main.PadItems.SetCommand("CalculateLongLat1", GateChange, ShowCalcLongLat);
+    Main.PadItems.SetCommand("CalculateElevations1", GateChange, ShowElevations);
 }

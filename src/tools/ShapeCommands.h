@@ -4,14 +4,11 @@
 // the window it was opened from.
 #pragma once
 
-#include <string>
-
 class TSketchPadWindow;
+class TZOKMainWindow;
 
-// Finds the four menu items of the pad by name, connects and enables them.
-void ConnectShapeCommands(TSketchPadWindow& Pad);
-// The rule of the pad's item table: the items work on any network window.
-bool ShapeCommandEnabled(const TSketchPadWindow& Pad, const std::string& ItemName);
+// Enters the four items into the main window's item table (always enabled).
+void RegisterShapePadItems(TZOKMainWindow& Main);
 
 // The dialogs, modal over the pad's main window.
 void ShowShapeImport(TSketchPadWindow& Pad);

@@ -309,6 +309,7 @@ void TShapeExportDB::Button3Click()
     std::string file;
     if (!toolwidgets::ChooseFile(*ExportDB, RunFileDialog, file)) return;
     TBusy busy(this);
+    const std::shared_ptr<void> step = LongStep ? LongStep() : nullptr;
     auto show = [this](const std::string& text) { ShowStatus(StatusEB, text); };
     const TShapeExportResult r =
         ExportShapefiles(FNet, FSettings, FView, std::max(0, Choice->checkedId()), FilterCB->isChecked(), file, Sink(),

@@ -88,6 +88,8 @@ public:
     std::function<bool(QFileDialog&)> RunFileDialog;
     // Lets pending events run during the export.
     std::function<void()> ProcessEvents;
+    // Held while the export runs (the window's busy gate).
+    std::function<std::shared_ptr<void>()> LongStep;
     // Connects and shows the Extract and Update dialog (default: exec).
     std::function<void(TExtractDB&)> ShowExtract;
     TMessageSink* Boxes = nullptr;

@@ -2,17 +2,19 @@
 // the window, its menu and the main window follow.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include "../core/edit/test_edit_support.h"
 #include "core/model/Messages.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
 
 using namespace edittest;
 
@@ -25,6 +27,7 @@ protected:
     std::unique_ptr<TZOKMainWindow> Main;
     TSketchPadWindow* Pad = nullptr;
     TNetwork* Net = nullptr;
+    std::vector<std::string> Shown; // dialogs the presses opened (all cancelled)
 
     void SetUp() override
     {
@@ -35,6 +38,10 @@ protected:
         Main = std::make_unique<TZOKMainWindow>(o);
         Main->SetMessageBoxes(&Boxes);
         Main->ScreenWidth = [] { return 1280; };
+        Main->ExecDialog = [this](QDialog& d) {
+            Shown.push_back(d.objectName().toStdString());
+            return int(QDialog::Rejected);
+        };
         Main->resize(1000, 700);
         Main->show();
         Main->CreateFirstPad();
@@ -92,11 +99,11 @@ TEST_F(Mouse, LinkPlotTwoEndPicksAndTheUndeleteButton)
     TLinkValues* ab = FindHalfEdge(a, b)->LinkValues;
     EXPECT_FALSE(ab->Active);
     ASSERT_TRUE(Main->Toolbars.UndeleteButton->isEnabled());
-    Main->Toolbars.UndeleteButton->click();
+    QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton);
     EXPECT_TRUE(ab->Active);
     EXPECT_EQ(ab->Values[0].Real(), 4.5);
     EXPECT_FALSE(Main->Toolbars.UndeleteButton->isEnabled());
-    Main->Toolbars.UndeleteButton->click(); // nothing left: nothing happens
+    QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton); // nothing left: nothing happens
 
     Mode(14); // Link Split: the two ends, the place, the right click
     Click(a);
@@ -143,10 +150,12 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     EXPECT_EQ(n->X, 1400);
     EXPECT_GE(Pad->View.MaxX, 1400); // still inside the scrollable area
     EXPECT_GE(view->View.MaxX, 1400); // of every window of the network
-    Main->PlottingPad = Pad;         // no edits while the network prints
-    Click(n);
-    EXPECT_EQ(Pad->View.SketchMode, 11);
-    Main->PlottingPad = nullptr;
+    {
+        // no edits while the network prints
+        TBusyGate::TRun print = Main->Gate.Begin(TBusyKind::Print, Net, Pad, GateView);
+        Click(n);
+        EXPECT_EQ(Pad->View.SketchMode, 11);
+    }
     Mode(11);
     Click(n);
     Click(400, 420);
@@ -157,24 +166,25 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     const int zoom = Pad->View.ZoomIndex;
     Click(400, 420, Qt::RightButton); // the right button zooms out
     EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
-    Main->CalcBusy = 1; // while Calculate runs only left zoom clicks count
+    TBusyGate::TRun calc = Main->Gate.Begin(TBusyKind::Calculate, nullptr, Pad, GateView | GateDisplay);
+    // while Calculate runs only left zoom clicks count
     Click(400, 420, Qt::RightButton);
     EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
     Click(400, 420);
     EXPECT_EQ(Pad->View.ZoomIndex, zoom);
-    Main->CalcBusy = 0;
+    calc.End();
     Pad->View.ZoomInState = 0;
 
-    Main->CalcBusy = 1; // no edits while Calculate runs
-    Mode(5);
+    calc = Main->Gate.Begin(TBusyKind::Calculate, nullptr, Pad, GateView | GateDisplay);
+    Mode(5); // no edits while Calculate runs
     Click(n);
     EXPECT_TRUE(n->Active);
-    Main->CalcBusy = 0;
+    calc.End();
 
     Mode(1); // "Finish Node Plot" commits at the crosshair
     Click(700, 650);
     const int32_t count = Net->NodeCount;
-    Main->Toolbars.RightClickButton->click();
+    QTest::mouseClick(Main->Toolbars.RightClickButton, Qt::LeftButton);
     EXPECT_EQ(Net->NodeCount, count + 1);
     EXPECT_TRUE(PickPoint(*Net, Pad->View, false, 700, 650, n, sp));
 }
@@ -205,6 +215,7 @@ TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
 
     Net = Pad->Network.get();
     TNode* c = Node(*Net, 10, 20);
+    Main->UpdatePadItems(*Pad); // a network with nodes can be scaled
     Pad->Action("ScalebyTwoM")->trigger();
     EXPECT_EQ(c->X, 20);
     EXPECT_EQ(c->Y, 40);
@@ -310,13 +321,20 @@ TEST_F(Mouse, EveryOtherModeReachesItsOperation)
         EXPECT_EQ(v->OwnPolygon.GetCount(), mode == 26 ? 2 : 0);
     }
 
-    for (int mode : {3, 4, 27}) { // their dialogs come with the element dialogs
+    // Node Open: left the node dialog, right the attribute sheet (none
+    // without attributes); Link Open right: the sheet; Shape Open right: the
+    // link dialog.
+    const std::map<int, std::vector<std::string>> dialogs = {
+        {3, {"NodeEntityDB"}}, {4, {}}, {27, {"LinkEntityDB"}}};
+    for (int mode : {3, 4, 27}) {
         fresh(mode);
         r = line(100, 300);
         Shape(*Net, r, 200, 150);
+        Shown.clear();
         Click(r->ANode);
         Click(mode == 27 ? 200 : r->BNode->X, mode == 27 ? 150 : 100, Qt::RightButton);
         EXPECT_EQ(Pad->View.Saved, 0) << "a click in an editing mode marks the network modified";
+        EXPECT_EQ(Shown, dialogs.at(mode)) << mode;
     }
 }
 
@@ -349,7 +367,7 @@ TEST_F(Mouse, SelectObjectMarksThePointHit)
     Main->SetAllowClose(*Pad, 1);
     Click(n);
     EXPECT_EQ(Pad->View.Saved, 1); // selecting changes nothing
-    Main->Toolbars.ModeButtons[0]->click(); // the Select Object button drops the selection
+    QTest::mouseClick(Main->Toolbars.ModeButtons[0], Qt::LeftButton); // the Select Object button drops the selection
     EXPECT_FALSE(marker->isVisible());
     EXPECT_EQ(Pad->View.PickedNode, nullptr);
     Click(n);
@@ -397,7 +415,7 @@ TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
     Mode(5);
     Click(n);
     ASSERT_FALSE(n->Active);
-    QToolButton* undelete = Main->Toolbars.UndeleteButton;
+    TDockButton* undelete = Main->Toolbars.UndeleteButton;
     EXPECT_TRUE(undelete->isEnabled());
     TSketchPadWindow* other = Main->NewSchema(); // a network with nothing deleted
     ASSERT_EQ(Main->CurrentPad, other);

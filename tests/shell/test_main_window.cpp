@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -23,6 +24,8 @@
 #include "shell/RealEdit.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
+#include "toolbars/DockButton.h"
+#include "toolbars/DockToolbar.h"
 
 namespace {
 
@@ -314,18 +317,18 @@ TEST_F(Shell, ModeButtonsMenuAndStatusBarStayInStep)
 {
     Start(File("net.dta"));
     TSketchPadWindow* p = Pad(1);
-    Main->Toolbars.ModeButtons[2]->click(); // Link Plot
+    QTest::mouseClick(Main->Toolbars.ModeButtons[2], Qt::LeftButton); // Link Plot
     EXPECT_EQ(p->View.SketchMode, 2);
     EXPECT_TRUE(p->ModeItems[2]->isChecked());
     EXPECT_FALSE(p->ModeItems[0]->isChecked());
-    EXPECT_FALSE(Main->Toolbars.ModeButtons[0]->isChecked());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[0]->Down());
     EXPECT_EQ(Main->PanelText(0), "Link Plot");
     EXPECT_EQ(Main->StatusHint.substr(0, 37), "Left-click each ending node of a desi");
 
     p->ModeItems[1]->trigger(); // Node Plot by the menu: coordinates in panel 0
     EXPECT_EQ(p->View.SketchMode, 1);
-    EXPECT_TRUE(Main->Toolbars.ModeButtons[1]->isChecked());
-    EXPECT_FALSE(Main->Toolbars.ModeButtons[2]->isChecked());
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[1]->Down());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[2]->Down());
     EXPECT_EQ(Main->PanelText(0), "10,10");
     Main->setsnap(5);
     p->NudgeByKey(51);
@@ -341,12 +344,12 @@ TEST_F(Shell, ModeButtonsMenuAndStatusBarStayInStep)
 
     // Each window keeps its own mode; activation brings it back.
     Main->OpenFiles({File("b.dta")});
-    Main->Toolbars.ModeButtons[5]->click();
+    QTest::mouseClick(Main->Toolbars.ModeButtons[5], Qt::LeftButton);
     Main->PadActivated(p);
-    EXPECT_TRUE(Main->Toolbars.ModeButtons[0]->isChecked());
-    EXPECT_FALSE(Main->Toolbars.ModeButtons[5]->isChecked());
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[0]->Down());
+    EXPECT_FALSE(Main->Toolbars.ModeButtons[5]->Down());
     Main->PadActivated(Pad(2));
-    EXPECT_TRUE(Main->Toolbars.ModeButtons[5]->isChecked());
+    EXPECT_TRUE(Main->Toolbars.ModeButtons[5]->Down());
 }
 
 TEST_F(Shell, SnapControlsAndStatusDoubleClick)
@@ -411,10 +414,10 @@ TEST_F(Shell, CloseQuestionEachWay)
 
     // Calculate running: the window stays.
     TSketchPadWindow* c = Main->NewSchema();
-    Main->CalcBusy = 1;
+    TBusyGate::TRun calc = Main->Gate.Begin(TBusyKind::Calculate, nullptr, c, GateView);
     EXPECT_FALSE(Close(c));
     EXPECT_EQ(Boxes.Calls.back().Text, "Stop Calculate before closing.");
-    Main->CalcBusy = 0;
+    calc.End();
     EXPECT_TRUE(Close(c)); // saved: no question
 }
 
@@ -429,7 +432,7 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
     Main->setsnap(25);
     pb->ModeItems[11]->trigger();
     pb->View.SketchMode = 13; // caught in the middle of a node move
-    pb->AutoSave1->setChecked(false);
+    pb->AutoSave1->trigger(); // off
     Main->ShowToolbar(2, false);
     pb->View.ToolbarShown[2] = 0;
     Main->close(); // a then b: b ends as entry 1
@@ -486,14 +489,11 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     EXPECT_TRUE(IO.Saved.empty());
 
     Clock = Clock.addMSecs(2);
-    Main->CalcBusy = 1;
-    Main->AutoSaveTimerTimer();
-    EXPECT_TRUE(IO.Saved.empty());
-    Main->CalcBusy = 0;
-    Main->ImportBusy = 1;
-    Main->AutoSaveTimerTimer();
-    EXPECT_TRUE(IO.Saved.empty());
-    Main->ImportBusy = 0;
+    for (TBusyKind kind : {TBusyKind::Calculate, TBusyKind::Import}) {
+        TBusyGate::TRun run = Main->Gate.Begin(kind, p->Network.get(), p, GateView);
+        Main->AutoSaveTimerTimer();
+        EXPECT_TRUE(IO.Saved.empty());
+    }
 
     Main->AutoSaveTimerTimer();
     ASSERT_EQ(IO.Saved.size(), 1u);
@@ -505,7 +505,7 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer(); // every later tick while modified
     EXPECT_EQ(IO.Saved.size(), 2u);
 
-    p->AutoSave1->setChecked(false);
+    p->AutoSave1->trigger(); // off
     Main->AutoSaveTimerTimer();
     EXPECT_EQ(IO.Saved.size(), 2u);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");

@@ -195,6 +195,16 @@ void LookupTableValue(const TNetwork& net, const TLookupTable& table, int target
     if (table.ApplyOtherwise == 1) SetOperand(p, target, table.Otherwise);
 }
 
+double ParameterCharValue(const TNetwork& net, int kind, const TNode* node, const TLink* link, char c,
+                          double unitsFactor)
+{
+    if (int k = SystemAttributeOfChar(c)) return SystemNumber(net, k);
+    if (c == 'E') return kind;
+    if (kind == CalcKindNode && node) return NodeParameter(net, *node, c, unitsFactor);
+    if (kind == CalcKindLink && link) return LinkParameter(net, *link, c, unitsFactor);
+    return 0;
+}
+
 void LoadBuiltInOperands(const TNetwork& net, const TCalcProgram& program, const TCalcUsage& usage,
                          const TCalcEntityView& e, TCalcOperands& p)
 {
@@ -205,12 +215,7 @@ void LoadBuiltInOperands(const TNetwork& net, const TCalcProgram& program, const
     const std::size_t n = std::min<std::size_t>(params.size(), CalcParameterLength);
     for (std::size_t i = 0; i < n; ++i) {
         const char c = params[i];
-        double v = 0;
-        if (int k = SystemAttributeOfChar(c)) v = SystemNumber(net, k);
-        else if (c == 'E') v = e.Kind;
-        else if (e.Kind == CalcKindNode && e.Node) v = NodeParameter(net, *e.Node, c, e.UnitsFactor);
-        else if (e.Kind == CalcKindLink && e.Link) v = LinkParameter(net, *e.Link, c, e.UnitsFactor);
-        p[i + 1] = v;
+        p[i + 1] = ParameterCharValue(net, e.Kind, e.Node, e.Link, c, e.UnitsFactor);
     }
 
     if (usage.LookupTables) {

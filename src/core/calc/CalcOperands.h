@@ -39,6 +39,12 @@ struct TCalcEntityView {
     int Count = 0;
 };
 
+// The value one parameter character selects for an entity (system
+// attributes, "E", and the node's or link's built-in values); 0 for anything
+// else, and for a node or link code without its element.
+double ParameterCharValue(const TNetwork& net, int kind, const TNode* node, const TLink* link, char c,
+                          double unitsFactor);
+
 // Fills P0..P35 for one entity.
 void LoadBuiltInOperands(const TNetwork& net, const TCalcProgram& program, const TCalcUsage& usage,
                          const TCalcEntityView& entity, TCalcOperands& p);

@@ -30,30 +30,46 @@ static bool Finite(const TTransformParams& p)
            std::isfinite(p.TranslateY) && std::isfinite(p.Angle);
 }
 
-// Moves (x, y) by the kind; false when the result is not finite.
-static bool Apply(int kind, const TTransformParams& p, double& x, double& y)
-{
-    double nx = x, ny = y;
-    switch (kind) {
-    case TransformTranslate:
-        nx += p.TranslateX;
-        ny += p.TranslateY;
-        break;
-    case TransformScale:
-        nx *= p.ScaleX;
-        ny *= p.ScaleY;
-        break;
-    case TransformRotate:
-        RotatePoint(nx, ny, p.Angle);
-        break;
-    default:
-        break;
+// The transform of one kind with its parameters; the rotation's cosine and
+// sine are worked out once for all the points.
+struct TPointMove {
+    int Kind;
+    const TTransformParams& P;
+    double Cos = 1, Sin = 0;
+    TPointMove(int kind, const TTransformParams& p) : Kind(kind), P(p)
+    {
+        if (kind == TransformRotate) {
+            const double a = p.Angle * std::numbers::pi / 180.0;
+            Cos = std::cos(a);
+            Sin = std::sin(a);
+        }
     }
-    if (!std::isfinite(nx) || !std::isfinite(ny)) return false;
-    x = nx;
-    y = ny;
-    return true;
-}
+    // Moves (x, y); false (and nothing moved) when the result is not finite.
+    bool operator()(double& x, double& y) const
+    {
+        double nx = x, ny = y;
+        switch (Kind) {
+        case TransformTranslate:
+            nx += P.TranslateX;
+            ny += P.TranslateY;
+            break;
+        case TransformScale:
+            nx *= P.ScaleX;
+            ny *= P.ScaleY;
+            break;
+        case TransformRotate:
+            nx = Cos * x - Sin * y;
+            ny = Sin * x + Cos * y;
+            break;
+        default:
+            break;
+        }
+        if (!std::isfinite(nx) || !std::isfinite(ny)) return false;
+        x = nx;
+        y = ny;
+        return true;
+    }
+};
 
 // The cell size after a scale: keeps about as many points per cell as cells
 // when the scale would crowd or thin the cells badly. Never 0, never past
@@ -110,7 +126,10 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
             break;
         case TransformRotate:
             params.Angle = -item->Amount1;
+            // The total stays within 0..360, as the rotate dialog keeps it.
             totals[4] += params.Angle;
+            if (totals[4] > 360) totals[4] -= 360;
+            if (totals[4] < 0) totals[4] += 360;
             break;
         default:
             usable = false;
@@ -136,11 +155,12 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
         int32_t s = layers[size_t(n->Layer)];
         return s == 0 || s > view.ZoomIndex;
     };
+    const TPointMove move(kind, params);
     if (kind != TransformRebuild)
         for (THashEntry* cell : net.NodeHash)
             for (TNetworkPoint* p : cell->Points) {
                 if (const TNode* n = p->AsNode(); n && shownOnly && hidden(n)) continue;
-                Apply(kind, params, p->XF, p->YF);
+                move(p->XF, p->YF);
                 p->X = ClampRound(p->XF);
                 p->Y = ClampRound(p->YF);
             }
@@ -153,7 +173,7 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
         for (auto* slots : {&settings.Backgrounds.Raster, &settings.Backgrounds.Metafile})
             for (TBackgroundSlot& b : *slots) {
                 if (b.FileName.empty()) continue;
-                Apply(kind, params, b.X, b.Y);
+                move(b.X, b.Y);
                 if (kind == TransformScale) {
                     b.XScale *= params.ScaleX;
                     b.YScale *= params.ScaleY;
@@ -165,7 +185,7 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
 void TransformPoint(TViewRecord& view, const TTransformParams& params)
 {
     double x = view.CursorX, y = view.CursorY;
-    if (!Apply(params.AppliedKind, params, x, y)) return;
+    if (!TPointMove(params.AppliedKind, params)(x, y)) return;
     view.CursorX = ClampRound(x);
     view.CursorY = ClampRound(y);
 }

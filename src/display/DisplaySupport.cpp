@@ -1,0 +1,212 @@
+#include "display/DisplaySupport.h"
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "shell/MainWindow.h"
+#include "shell/NetworkDraw.h"
+#include "shell/NetworkDrawPad.h"
+#include "shell/SketchPad.h"
+
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F; 0 where the code page has no character
+// (those bytes pass through as the control character of the same number).
+constexpr char16_t HighBytes[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+} // namespace
+
+QString WindowsText(std::string_view bytes)
+{
+    QString s;
+    s.reserve(qsizetype(bytes.size()));
+    for (char c : bytes) {
+        const auto b = uint8_t(c);
+        if (b >= 0x80 && b < 0xA0 && HighBytes[b - 0x80])
+            s.append(QChar(HighBytes[b - 0x80]));
+        else
+            s.append(QChar(char16_t(b)));
+    }
+    return s;
+}
+
+std::string WindowsBytes(const QString& text)
+{
+    std::string out;
+    for (char32_t u : text.toUcs4()) {
+        char byte = '?';
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            byte = char(u);
+        } else if (u < 0xA0) {
+            if (!HighBytes[u - 0x80]) byte = char(u);
+        } else {
+            for (int i = 0; i < 32; ++i)
+                if (HighBytes[i] == u) byte = char(0x80 + i);
+        }
+        out.push_back(byte);
+    }
+    return out;
+}
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+void AddOkCancel(QDialog& dialog, QBoxLayout* layout, const char* okName, const char* cancelName, QPushButton** ok,
+                 QPushButton** cancel)
+{
+    QPushButton* o = NamedButton(&dialog, okName, "OK");
+    o->setDefault(true);
+    QPushButton* c = NamedButton(&dialog, cancelName, "Cancel");
+    layout->addWidget(o);
+    layout->addWidget(c);
+    QObject::connect(o, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(c, &QPushButton::clicked, &dialog, &QDialog::reject);
+    if (ok) *ok = o;
+    if (cancel) *cancel = c;
+}
+
+int RunDisplayDialog(TSketchPadWindow& pad, QDialog& dialog) { return pad.Main.ExecDialog(dialog); }
+
+void AddHelp(QDialog& dialog, TZOKMainWindow& main, int context, QWidget* button)
+{
+    auto show = [&main, context] { main.ShowHelpTopic(context); };
+    if (auto* b = qobject_cast<QPushButton*>(button)) QObject::connect(b, &QPushButton::clicked, &dialog, show);
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &dialog);
+    QObject::connect(f1, &QShortcut::activated, &dialog, show);
+}
+
+void RepaintWindow(TSketchPadWindow& pad)
+{
+    pad.InvalidatePad();
+    InvalidateUnderlayViewers(pad, false);
+}
+
+void RepaintNetworkWindows(TSketchPadWindow& pad)
+{
+    pad.Main.InvalidateNetworkViews(pad);
+    InvalidateUnderlayViewers(pad, true);
+}
+
+// ---- samples ----
+
+TSamplePad::TSamplePad(TSketchPadWindow& pad, const TDisplaySettings* display, uint8_t styleMode)
+    : FWidths(pad.Settings.Widths)
+{
+    FWidths.NodeStyleMode = styleMode;
+    FWidths.LinkStyleMode = styleMode;
+    FPad = MakeDrawPad(*pad.Network, pad.View, pad.Settings, pad.WindowNumber);
+    FPad.Widths = &FWidths;
+    FPad.Images = &pad.Main.SymbolImages;
+    FPad.WindowColor = pad.Main.PaletteRGB[0];
+    FPad.OriginX = FPad.OriginY = 0;
+    FPad.Underlay = nullptr;
+    SetDisplay(display);
+}
+
+void TSamplePad::SetDisplay(const TDisplaySettings* display)
+{
+    if (display) FPad.Display = display;
+}
+
+TSampleView::TSampleView(QWidget* parent, QSize size) : QWidget(parent), FSize(size) { setMinimumSize(size); }
+
+void TSampleView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Background);
+    if (!Paint) return;
+    p.setClipRect(rect());
+    TQPainterCanvas canvas(p);
+    Paint(canvas, width(), height());
+}
+
+void TSampleView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+void TSampleView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+void DrawPolygonStyleSample(TCanvas& canvas, const TDrawPad& pad, const TPolygonStyle& style, int32_t left,
+                            int32_t top, int32_t right, int32_t bottom)
+{
+    canvas.SetPen(ColorFromBgr(style.Color), style.PenStyle <= psInsideFrame ? style.PenStyle : uint8_t(psSolid),
+                  style.PenWidth);
+    const TSymbolImages::TEntry* fill =
+        style.FillStyle >= 11 && pad.Images ? pad.Images->Fill(style.FillStyle - 10) : nullptr;
+    if (fill)
+        canvas.SetBrushImage(fill->Transparent);
+    else
+        canvas.SetBrush(ColorFromBgr(style.FillColor),
+                        style.FillStyle <= bsDiagCross ? style.FillStyle : uint8_t(bsSolid));
+    canvas.SetBkMode(false);
+    const TCanvasPoint pts[5] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}, {left, top}};
+    // Style 8 outlines the polygon without closing it, as the drawing does.
+    if (style.FillStyle == 8)
+        canvas.Polyline(pts, 4);
+    else
+        canvas.Polygon(pts, 4);
+    canvas.SetBrush(0, bsClear);
+}
+
+// ---- the colour chooser ----
+
+bool ChooseColor(TSketchPadWindow& pad, QWidget* parent, std::array<int32_t, 26>& colours, int32_t& colour)
+{
+    for (int i = 1; i <= 16; ++i)
+        QColorDialog::setCustomColor(i - 1, QColor::fromRgb(ColorFromBgr(colours[size_t(i)])));
+    QColorDialog d(QColor::fromRgb(ColorFromBgr(colour)), parent);
+    d.setObjectName("ColorDialog");
+    d.setOption(QColorDialog::DontUseNativeDialog);
+    const bool chosen = RunDisplayDialog(pad, d) == QDialog::Accepted;
+    for (int i = 1; i <= 16; ++i)
+        colours[size_t(i)] = ColorToBgr(QColorDialog::customColor(i - 1).rgb() & 0xFFFFFFu);
+    if (chosen) colour = ColorToBgr(d.selectedColor().rgb() & 0xFFFFFFu);
+    return chosen;
+}
+
+// ---- the symbol-image viewer ----
+
+// A plain chooser of an image number until the viewer of the width and size
+// dialogs takes its place.
+bool ShowSymbolImages(TSketchPadWindow& pad, QWidget* parent, bool nodes, int& number)
+{
+    QDialog d(parent);
+    d.setObjectName("ViewBitmapsDB");
+    d.setWindowTitle(nodes ? "View Node Bitmaps" : "View Link Bitmaps");
+    auto* v = new QVBoxLayout(&d);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel("Bitmap Number:", &d));
+    auto* spin = new QSpinBox(&d);
+    spin->setObjectName("SpinEdit1");
+    spin->setRange(1, TSymbolImages::MaxSymbols - 1);
+    spin->setValue(std::clamp(number, 1, TSymbolImages::MaxSymbols - 1));
+    row->addWidget(spin);
+    v->addLayout(row);
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    QObject::connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    v->addWidget(box);
+    if (RunDisplayDialog(pad, d) != QDialog::Accepted) return false;
+    number = spin->value();
+    return true;
+}

@@ -1,0 +1,169 @@
+// The main window's docks and toolbars: home places, what each window shows,
+// the close boxes, and the toolbar places kept in the view state.
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/model/Messages.h"
+#include "platform/Activation.h"
+#include "shell/MainWindow.h"
+#include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
+#include "toolbars/DockToolbar.h"
+#include "toolbars/ToolDock.h"
+
+namespace {
+
+class MainToolbars : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    TMessageSinkRecorder Boxes;
+    std::unique_ptr<TZOKMainWindow> Main;
+
+    void SetUp() override
+    {
+        TActivation::Instance().Override(true);
+        TMainOptions o;
+        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
+        o.ProgramDir = Dir.path().toStdString();
+        o.ShowSplash = false;
+        Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetMessageBoxes(&Boxes);
+        Main->resize(1000, 700);
+        Main->show();
+        Main->CreateFirstPad();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        Boxes.Answers.assign(16, IDNO);
+        Main->close();
+        Main.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        TActivation::Instance().Override(std::nullopt);
+    }
+    TDockToolbar* Bar(int K) { return Main->Toolbars.Bars[size_t(K)]; }
+};
+
+} // namespace
+
+TEST_F(MainToolbars, FiveToolbarsAtTheirHomePlacesOnTheTopDock)
+{
+    const TMainToolbars& t = Main->Toolbars;
+    const char* names[4] = {"Dock1", "Dock2", "Dock3", "Dock4"};
+    const TDockPosition sides[4] = {dpTop, dpRight, dpLeft, dpBottom};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(t.Docks[size_t(i)]->objectName(), names[i]);
+        EXPECT_EQ(t.Docks[size_t(i)]->Position(), sides[i]);
+    }
+    EXPECT_LT(t.Docks[0]->geometry().bottom(), Main->Mdi->geometry().top());
+    EXPECT_LT(t.Docks[2]->geometry().right(), Main->Mdi->geometry().left() + 1);
+
+    const char* captions[5] = {"Sketch Modes", "Sketch Operations", "Labels", "Widths and Sizes", "Snap Controls"};
+    const int homes[5][2] = {{0, 0}, {1, 0}, {2, 0}, {2, 234}, {1, 266}};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(Bar(k)->objectName(), QString("Toolbar%1").arg(k + 1));
+        EXPECT_EQ(Bar(k)->Caption(), captions[k]);
+        EXPECT_EQ(Bar(k)->DockedTo(), t.Docks[0]);
+        EXPECT_EQ(Bar(k)->DefaultDock(), t.Docks[0]);
+        EXPECT_EQ(Bar(k)->DockRow(), homes[k][0]) << k;
+        EXPECT_EQ(Bar(k)->DockPos(), homes[k][1]) << k;
+        EXPECT_TRUE(Bar(k)->isVisible()); // the window shows all five
+    }
+    EXPECT_EQ(Bar(3)->x(), 234);
+    EXPECT_EQ(Bar(4)->x(), 266);
+    EXPECT_EQ(Bar(2)->y(), Bar(3)->y());
+    EXPECT_EQ(Bar(2)->height(), 28); // the 22-pixel button follows its row
+    EXPECT_EQ(t.ToolbarButtons[14]->y(), t.ToolbarButtons[13]->y() + 1);
+
+    // Glyphs: two-cell strips on the label and width buttons, one cell elsewhere.
+    EXPECT_EQ(t.ToolbarButtons[1]->size(), QSize(44, 24));
+    EXPECT_EQ(t.ToolbarButtons[1]->NumGlyphs(), 2);
+    EXPECT_EQ(t.ToolbarButtons[1]->Glyph().size(), QSize(36, 18));
+    EXPECT_EQ(t.ModeButtons[1]->Glyph().size(), QSize(16, 16));
+    EXPECT_EQ(t.ZoomInButton->GroupIndex(), 2);
+    EXPECT_EQ(Bar(0)->findChildren<TDockSeparator*>().size(), 5u);
+    EXPECT_EQ(Bar(1)->findChildren<TDockSeparator*>().size(), 1u);
+    EXPECT_EQ(Bar(4)->findChildren<TDockSeparator*>().size(), 1u);
+
+    // With no window open none is shown.
+    Boxes.Answers.assign(4, IDNO);
+    Main->CloseAll();
+    for (int k = 0; k < 5; ++k) EXPECT_TRUE(Bar(k)->isHidden());
+    EXPECT_EQ(t.Docks[0]->height(), 0);
+}
+
+TEST_F(MainToolbars, ZoomPairAndModeButtonsKeepOneDown)
+{
+    const TMainToolbars& t = Main->Toolbars;
+    TSketchPadWindow* pad = Main->CurrentPad;
+    EXPECT_TRUE(t.ModeButtons[0]->Down());
+    QTest::mouseClick(t.ZoomInButton, Qt::LeftButton);
+    EXPECT_TRUE(t.ZoomInButton->Down());
+    EXPECT_EQ(pad->View.ZoomInState, 1);
+    QTest::mouseClick(t.ZoomOutButton, Qt::LeftButton);
+    EXPECT_TRUE(t.ZoomOutButton->Down());
+    EXPECT_FALSE(t.ZoomInButton->Down());
+    EXPECT_EQ(pad->View.ZoomInState, 0);
+    QTest::mouseClick(t.ZoomOutButton, Qt::LeftButton); // all up
+    EXPECT_FALSE(t.ZoomOutButton->Down());
+    EXPECT_EQ(pad->View.ZoomOutState, 0);
+
+    // Clicking the mode that is down keeps it down.
+    QTest::mouseClick(t.ModeButtons[0], Qt::LeftButton);
+    EXPECT_TRUE(t.ModeButtons[0]->Down());
+    QTest::mouseClick(t.ModeButtons[2], Qt::LeftButton);
+    EXPECT_TRUE(t.ModeButtons[2]->Down());
+    EXPECT_FALSE(t.ModeButtons[0]->Down());
+    EXPECT_EQ(pad->View.SketchMode, 2);
+}
+
+TEST_F(MainToolbars, CloseBoxAndMenuFollowTheWindow)
+{
+    TSketchPadWindow* pad = Main->CurrentPad;
+    TDockToolbar* labels = Bar(2);
+    labels->SetDockedTo(nullptr);
+    TFloatParent* f = labels->FloatParent();
+    ASSERT_TRUE(f->isVisible());
+    const QPoint close = CloseButtonRect(labels->size(), TDockToolbar::Metrics()).ToQRect().center();
+    QTest::mouseClick(f, Qt::LeftButton, {}, close);
+    EXPECT_FALSE(f->isVisible());
+    EXPECT_EQ(pad->View.ToolbarShown[2], 0);
+    EXPECT_FALSE(pad->ToolbarItems[2]->isChecked());
+
+    // The menu brings it back where it floated.
+    pad->ToolbarItems[2]->trigger();
+    EXPECT_EQ(pad->View.ToolbarShown[2], 1);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(labels->DockedTo(), nullptr);
+}
+
+TEST_F(MainToolbars, ViewStateKeepsPlacesAndClampsWildOnes)
+{
+    TSketchPadWindow* pad = Main->CurrentPad;
+    Bar(1)->SetDockPos(120);
+    Main->setsnap(10);
+    EXPECT_EQ(Main->BuildViewState(*pad), "13,0,0,0,0,10,0,0,0,1,120,2,0,2,234,1,");
+
+    // Huge rows and positions: no hang, rows at most 99, positions on the dock.
+    Main->ApplyViewState(*pad, "13,0,0,0,0,10,0,2147483647,2147483647,-2147483648,0,99999,-50,3,9999999,0,");
+    const int length = Main->Toolbars.Docks[0]->ClientLength();
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_GE(Bar(k)->DockPos(), 0) << k;
+        EXPECT_LE(Bar(k)->DockPos() + Bar(k)->width(), std::max(length, Bar(k)->width())) << k;
+        EXPECT_LE(Bar(k)->DockRow(), 4) << k;
+    }
+    EXPECT_TRUE(Bar(1)->isHidden());
+    EXPECT_TRUE(Bar(3)->isHidden());
+    EXPECT_EQ(Bar(2)->DockPos() + Bar(2)->width(), length); // ends at the dock's end
+    // Sketch Modes went last: the largest row number.
+    EXPECT_GT(Bar(0)->DockRow(), Bar(3)->DockRow());
+    const TViewState s = ParseViewState("13,0,0,0,0,10,0,2147483647,5,");
+    EXPECT_EQ(s.ToolbarRow[0], 99);
+}
