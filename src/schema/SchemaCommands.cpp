@@ -1,6 +1,7 @@
 #include "schema/SchemaCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/calc/CalcDialogModel.h"
 #include "core/edit/ElementReports.h"
 #include "core/expr/BuiltinProperties.h"
 #include "core/expr/SearchFilter.h"
@@ -98,19 +100,42 @@ char SelectProperty(TSchemaContext& Ctx, bool Links, bool OtherItem, QWidget* Pa
     return row < 0 ? ' ' : codes[size_t(row)];
 }
 
-bool EditExpressionMemo(TSchemaContext& Ctx, std::string& Text, QWidget* Parent)
+namespace {
+// "Expression Edit": OK is refused (a beep, the memo stays) while the text
+// without its line breaks is longer than a line may be.
+class TExpressionMemoDB : public QDialog {
+public:
+    explicit TExpressionMemoDB(QWidget* Parent) : QDialog(Parent)
+    {
+        setObjectName("ExpressionMemoDB");
+        Memo1 = new QPlainTextEdit(this);
+        Memo1->setObjectName("Memo1");
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(Memo1);
+        AddOkCancel(*this, layout);
+    }
+    QPlainTextEdit* Memo1;
+    std::string Result;
+
+protected:
+    void accept() override
+    {
+        if (!RelationLineFromMemo(TypedText(Memo1->toPlainText(), std::string::npos, true), Result)) {
+            QApplication::beep();
+            return;
+        }
+        QDialog::accept();
+    }
+};
+} // namespace
+
+bool EditExpressionMemo(TSchemaContext& Ctx, std::string& Text, QWidget* Parent, const std::string& Caption)
 {
-    QDialog d(Parent);
-    d.setObjectName("ExpressionMemoDB");
-    d.setWindowTitle("Expression Edit");
-    auto* memo = new QPlainTextEdit(&d);
-    memo->setObjectName("Memo1");
-    memo->setPlainText(ShowText(Text));
-    auto* layout = new QVBoxLayout(&d);
-    layout->addWidget(memo);
-    AddOkCancel(d, layout);
+    TExpressionMemoDB d(Parent);
+    d.setWindowTitle(ShowText(Caption));
+    d.Memo1->setPlainText(ShowText(Text));
     if (Ctx.Exec(d) != QDialog::Accepted) return false;
-    Text = TypedText(memo->toPlainText(), 255);
+    Text = d.Result;
     return true;
 }
 

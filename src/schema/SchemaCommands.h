@@ -22,9 +22,11 @@ int SelectAttribute(TSchemaContext& Context, const TClassRecord& Class, QWidget*
 // properties of nodes (Links false) or links; the chosen code character, a
 // blank when cancelled.
 char SelectProperty(TSchemaContext& Context, bool Links, bool OtherItem = false, QWidget* Parent = nullptr);
-// "Expression Edit": a memo over a long expression; false when cancelled.
-// Line breaks of the result become blanks.
-bool EditExpressionMemo(TSchemaContext& Context, std::string& Text, QWidget* Parent = nullptr);
+// "Expression Edit" (or another caption): a memo over a long expression or a
+// relation line; false when cancelled. Line breaks are removed from the
+// result; OK is refused while what is left exceeds 255 characters.
+bool EditExpressionMemo(TSchemaContext& Context, std::string& Text, QWidget* Parent = nullptr,
+                        const std::string& Caption = "Expression Edit");
 
 // The context of a pad's current network and settings, with the main
 // window's dialog runner and message boxes.

@@ -28,6 +28,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "schema/SchemaCommands.h"
+#include "schema/SearchDialogs.h"
 #include "shell/DocumentIO.h"
 #include "shell/PadCommands.h"
 #include "shell/PrintTarget.h"
@@ -38,6 +39,7 @@
 #include "tools/LoopDialog.h"
 #include "tools/OverlayAreaDialog.h"
 #include "tools/ShapeCommands.h"
+#include "tools/ToolCommands.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -125,6 +127,8 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     RegisterDisplayPadItems(*this);
     RegisterLoopPadItems(*this);
     RegisterOverlayPadItems(*this);
+    RegisterToolPadItems(*this);
+    RegisterCalcSearchPadItems(*this);
     RegisterShapePadItems(*this);
     qApp->installEventFilter(this);
     Gate.Changed = [this] {

@@ -37,6 +37,7 @@ struct TPadView : TViewRecord {
     int64_t CreatedTime = 0;
     // settings the small dialogs edit
     TSpliceRules SpliceRules;
+    std::string LastExtractFile; // the last table Extract wrote
     TReinitializeOptions ReinitializeOptions;
     // The element an open dialog edits: drawn without its label meanwhile.
     const TNode* EditedNode = nullptr;

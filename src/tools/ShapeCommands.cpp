@@ -11,7 +11,7 @@
 #include "shell/BusyGate.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
-#include "tools/ExtractDialog.h"
+#include "tools/ToolCommands.h"
 #include "tools/LongLatDialogs.h"
 #include "tools/ShapeFileDialogs.h"
 
@@ -101,13 +101,7 @@ void ShowShapeExport(TSketchPadWindow& Pad)
     d.RunFileDialog = FileDialogs(M);
     d.ProcessEvents = ProcessEvents;
     d.LongStep = [&Pad] { return std::make_shared<TLongStep>(Pad, TBusyKind::FileStep); };
-    d.ShowExtract = [&Pad](TExtractDB& x) {
-        x.RunFileDialog = FileDialogs(Pad.Main);
-        x.ClearSaved = [&Pad] { Pad.View.Saved = 0; };
-        x.NetworkUpdated = [&Pad](const TUpdateResult&) { NetworkMoved(Pad); };
-        x.ShowHelp = [&Pad](int topic) { Pad.Main.ShowHelpTopic(topic); };
-        Pad.Main.ExecDialog(x);
-    };
+    d.ShowExtract = [&Pad](bool polygons, bool filter) { ShowExtractDialog(Pad, true, polygons, filter ? 1 : 0); };
     M.ExecDialog(d);
 }
 

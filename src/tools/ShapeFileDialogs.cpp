@@ -321,14 +321,15 @@ void TShapeExportDB::Button3Click()
 
 void TShapeExportDB::Button4Click()
 {
+    const bool polygons = Choice->checkedId() == ShapeExportPolygons, filter = FilterCB->isChecked();
+    if (ShowExtract) {
+        ShowExtract(polygons, filter);
+        return;
+    }
     TExtractDB d(FNet, FSettings, FView, this);
     d.ForceDBase = true;
-    d.ForceOnlyPolygons = Choice->checkedId() == ShapeExportPolygons;
-    d.ShownFilter = FilterCB->isChecked() ? 1 : 0;
+    d.ForceOnlyPolygons = polygons;
+    d.ShownFilter = filter ? 1 : 0;
     d.Boxes = Boxes;
-    d.FormShow();
-    if (ShowExtract)
-        ShowExtract(d);
-    else
-        d.exec();
+    d.exec();
 }

@@ -18,7 +18,6 @@ class QFileDialog;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class TExtractDB;
 class TMessageSink;
 class TNetwork;
 class trealedit;
@@ -90,8 +89,10 @@ public:
     std::function<void()> ProcessEvents;
     // Held while the export runs (the window's busy gate).
     std::function<std::shared_ptr<void>()> LongStep;
-    // Connects and shows the Extract and Update dialog (default: exec).
-    std::function<void(TExtractDB&)> ShowExtract;
+    // Shows the window's Extract and Update dialog in dBase, with only
+    // polygon owners when asked, and with this dialog's filter box (default:
+    // a plain one over the network and settings).
+    std::function<void(bool OnlyPolygons, bool Filter)> ShowExtract;
     TMessageSink* Boxes = nullptr;
 
     // ---- controls

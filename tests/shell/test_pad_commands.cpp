@@ -116,8 +116,8 @@ const std::set<std::string> FreshItems = {
     "Arrange1", "Cascade1", "HelpContentsM", "About1",
     // the dialogs of the schema, display and tools subsystems that need nothing
     "Nodes1", "Links1", "Nodes2", "Links2", "System1", "Nodes3", "Links3", "Nodes5", "Links5", "MovetoLayer1",
-    "LayersM", "Shapes1", "PolygonStylesM", "UsePolygonColorsM", "Loop1", "OverlayArea1", "ArcViewShape1", "Export1",
-    "CalculateLongLat1", "CalculateElevations1"};
+    "LayersM", "Shapes1", "PolygonStylesM", "UsePolygonColorsM", "Loop1", "OverlayArea1", "ExtractUpdate1",
+    "Calculate1", "PolygonSearchM", "ArcViewShape1", "Export1", "CalculateLongLat1", "CalculateElevations1"};
 
 } // namespace
 
@@ -125,7 +125,7 @@ TEST_F(PadCommands, EveryItemFollowsTheTableAndItsRules)
 {
     EXPECT_EQ(EnabledItems(*Pad), FreshItems) << Diff(EnabledItems(*Pad), FreshItems);
     // Classes and nodes: the quick scales and transforms come on, and the
-    // node class's styles and polygons; the search items wait for their dialogs.
+    // node class's styles, polygons and search.
     (*Net->NodeClasses)[1].Name = "Stop";
     Node(*Net, 10, 10);
     Net->NodeCount = 1;
@@ -133,7 +133,8 @@ TEST_F(PadCommands, EveryItemFollowsTheTableAndItsRules)
     EXPECT_TRUE(nodeLabels->isHidden());
     Main->DefinitionsChanged(*Pad);
     std::set<std::string> expected = FreshItems;
-    expected.insert({"ScalebyTwoM", "ScalebyHalfM", "ScaleM", "TranslateM", "RotateM", "NodeStylesM", "PolygonNodesM"});
+    expected.insert({"ScalebyTwoM", "ScalebyHalfM", "ScaleM", "TranslateM", "RotateM", "NodeStylesM", "PolygonNodesM",
+                     "NodeSearchM"});
     EXPECT_EQ(EnabledItems(*Pad), expected) << Diff(EnabledItems(*Pad), expected);
     EXPECT_FALSE(nodeLabels->isHidden());
     EXPECT_TRUE(Main->Toolbars.ToolbarButtons[3]->isHidden()); // no link class
