@@ -46,8 +46,6 @@ inline std::vector<uint8_t> ReadBytes(const fs::path& p)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// ---------------------------------------------------------------- pyshp's view
-
 struct TOraclePoint {
     double X = 0, Y = 0, Z = 0;
     bool HasZ = false;
@@ -87,8 +85,6 @@ inline std::vector<TOracleRecord> OracleDump(const std::string& path)
     return out;
 }
 
-// ---------------------------------------------------------------- bytes
-
 inline void Big(std::string& s, int32_t v)
 {
     for (int i = 3; i >= 0; --i) s.push_back(char(uint32_t(v) >> (8 * i)));
@@ -104,83 +100,55 @@ inline void Double(std::string& s, double v)
     for (int i = 0; i < 8; ++i) s.push_back(char(u >> (8 * i)));
 }
 
-// Record contents.
-inline std::string PointContent(int32_t type, double x, double y, double z = 0)
+// Record contents: a point (X, Y), a null shape, and a record of parts
+// (polyline and polygon types; for multipoints the parts' points in one
+// list) with Z values after the points when zs is not empty.
+inline std::string PointContent(int32_t type, double x, double y)
 {
     std::string s;
-    Little(s, type);
-    Double(s, x);
-    Double(s, y);
-    if (type == 11) {
-        Double(s, z);
-        Double(s, 0);
-    }
+    Little(s, type), Double(s, x), Double(s, y);
     return s;
 }
-inline std::string NullContent()
-{
-    std::string s;
-    Little(s, 0);
-    return s;
-}
-// A multi-part record (polyline or polygon types; multipoints with parts
-// ignored). Z values follow for the Z types when zs is not empty.
+inline std::string NullContent() { return std::string(4, '\0'); }
 inline std::string PartsContent(int32_t type, const std::vector<std::vector<std::pair<double, double>>>& parts,
                                 const std::vector<double>& zs = {})
 {
-    std::string s;
+    std::string s, points;
     Little(s, type);
-    for (int i = 0; i < 4; ++i) Double(s, 0); // box, not read
+    s.append(32, '\0'); // the box, not read
+    std::string starts;
     int32_t n = 0;
-    for (const auto& p : parts) n += int32_t(p.size());
-    const bool multipoint = type == 8 || type == 18 || type == 28;
-    if (!multipoint) {
-        Little(s, int32_t(parts.size()));
-        Little(s, n);
-        int32_t at = 0;
-        for (const auto& p : parts) {
-            Little(s, at);
-            at += int32_t(p.size());
-        }
-    } else {
-        Little(s, n);
+    for (const auto& p : parts) {
+        Little(starts, n);
+        for (const auto& [x, y] : p) Double(points, x), Double(points, y), ++n;
     }
-    for (const auto& p : parts)
-        for (const auto& [x, y] : p) {
-            Double(s, x);
-            Double(s, y);
-        }
-    if (!zs.empty()) {
-        Double(s, 0);
-        Double(s, 0);
-        for (double z : zs) Double(s, z);
-    }
+    if (type % 10 != 8) Little(s, int32_t(parts.size())); // not a multipoint: parts, count, starts
+    Little(s, n);
+    if (type % 10 != 8) s += starts;
+    s += points;
+    if (!zs.empty()) s.append(16, '\0');
+    for (double z : zs) Double(s, z);
     return s;
 }
 
-// A whole .shp of records with the given contents (numbered from 1).
+// A whole .shp of records with the given contents, numbered from 1.
 struct TShpBuilder {
-    int32_t Type = 1;
-    int32_t Code = 9994;
-    int32_t Version = 1000;
-    int32_t LengthWords = -1; // -1: the true length
+    int32_t Type = 1, Code = 9994, Version = 1000;
     std::string Records;
     int32_t Count = 0;
-    void Add(const std::string& content, int32_t number = -1)
+    void Add(const std::string& content)
     {
-        Big(Records, number < 0 ? ++Count : number);
-        Big(Records, int32_t(content.size() / 2));
+        Big(Records, ++Count), Big(Records, int32_t(content.size() / 2));
         Records += content;
     }
     std::vector<uint8_t> Bytes() const
     {
         std::string s;
         Big(s, Code);
-        for (int i = 0; i < 5; ++i) Big(s, 0);
-        Big(s, LengthWords >= 0 ? LengthWords : int32_t((100 + Records.size()) / 2));
-        Little(s, Version);
-        Little(s, Type);
-        for (int i = 0; i < 8; ++i) Double(s, 0);
+        s.append(20, '\0');
+        Big(s, int32_t((100 + Records.size()) / 2));
+        Little(s, Version), Little(s, Type);
+        s.append(64, '\0');
         s += Records;
         return {s.begin(), s.end()};
     }
