@@ -259,20 +259,6 @@ TEST(ShapeExport, RefusalsAndFailuresLeaveFilesAlone)
     EXPECT_TRUE(r.Files.empty());
 }
 
-TEST(ShapeExport, NamesOfTheSets)
-{
-    EXPECT_EQ(ShapeFileNameFor("/a.b/net"), "/a.b/net.shp");
-    EXPECT_EQ(ShapeFileNameFor("/a/net.Shp"), "/a/net.Shp");
-    EXPECT_EQ(IndexFileNameFor("/a/net.shp"), "/a/net.shx");
-    EXPECT_EQ(IndexFileNameFor("/a/NET.SHP"), "/a/NET.SHX");
-    EXPECT_EQ(ShapeBaseName("/a.b/net.v2.shp"), "/a.b/net");
-    EXPECT_EQ(ShapeBaseName("/a.b/net"), "/a.b/net");
-    EXPECT_EQ(ShapeBaseName("net.shp"), "net");
-    EXPECT_EQ(ShapeTableTemplate(0), "XBX(X)");
-    EXPECT_EQ(ShapeTableTemplate(11), "XBa1a2a3a4a5a6a7a8a9aaabX(X)");
-    EXPECT_EQ(ShapeTableTemplate(60).size(), 2u * (1 + 35 + 2));
-}
-
 // The command-line drivers beside this test program.
 TEST(ShapeExport, Drivers)
 {
