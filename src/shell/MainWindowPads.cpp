@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"

@@ -64,16 +64,33 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
 
 TSketchPadWindow::~TSketchPadWindow()
 {
+    // The editor watches the viewport: it goes before the window's parts do,
+    // so that no event of their teardown reaches it.
+    if (auto* e = findChild<TPadEditor*>(QString(), Qt::FindDirectChildrenOnly)) {
+        viewport()->removeEventFilter(e);
+        removeEventFilter(e);
+        delete e;
+    }
     for (QMenu* m : Menus) delete m;
+}
+
+void TSketchPadWindow::ForgetNetwork()
+{
+    View.PickedNode = nullptr;
+    View.PickedShapePoint = nullptr;
+    View.CurrentNode = nullptr;
+    if (auto* e = findChild<TPadEditor*>(QString(), Qt::FindDirectChildrenOnly)) e->ForgetNetwork();
 }
 
 void TSketchPadWindow::NewNetwork()
 {
+    ForgetNetwork();
     if (Network) Network->OnAllowClose = nullptr;
     Network = std::make_shared<TNetwork>();
     BackgroundImages = std::make_shared<TBackgroundImageSet>();
     // Nothing of the window may point into the network it replaces.
     Settings.Search.PolygonCriterion.Owner = nullptr;
+    Settings.DesireTables.reset();
     // Changes of the network mark this window, its master and all its views.
     Network->OnAllowClose = [this](bool allow) { Main.SetAllowClose(*this, allow ? 1 : 0); };
 }
@@ -133,6 +150,7 @@ std::string TSketchPadWindow::ViewCaption() const
 
 void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
 {
+    ForgetNetwork();
     Network = Source.Network;
     // The window's own copy of every setting, and of its pictures.
     Settings = Source.Settings;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/model/DesireTable.h"
 #include "core/model/DisplaySettings.h"
 #include "core/model/ExtractFormats.h"
 #include "core/model/LabelSettings.h"
@@ -37,6 +38,9 @@ struct TWindowSettings {
     // filter of nodes without links (not kept in files).
     int32_t ShapeExportChoice = 0;
     uint8_t ShapeExportFilter = 0;
+    // The user trip tables loaded into the window (not kept in files); a new
+    // view shares its source's.
+    TSharedDesireTables DesireTables;
 
     // Every setting to the default of a new network.
     void Reset() { *this = TWindowSettings{}; }
