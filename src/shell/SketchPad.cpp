@@ -25,6 +25,8 @@
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
 #include "tools/LoopDialog.h"
+#include "tools/MarkShortestDialog.h"
+#include "tools/PolygonCoverageDialog.h"
 #include "tools/OverlayAreaDialog.h"
 
 namespace {
@@ -65,6 +67,8 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     ConnectSchemaCommands(*this);
     ConnectLoopCommands(*this);
     ConnectOverlayCommands(*this);
+    ConnectPathCommands(*this);
+    ConnectCoverageCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
     TPadEditor::Of(*this); // mouse editing in the sketch modes
@@ -107,6 +111,7 @@ QAction* TSketchPadWindow::Action(const char* Name) const { return findChild<QAc
 void TSketchPadWindow::InitPadDefaults()
 {
     Settings.Reset();
+    PolygonCoverageSettings = {};
     View.Reset();
     View.CreatedTime = Main.Now().toMSecsSinceEpoch();
     FileName = Main.DefaultFileName;
