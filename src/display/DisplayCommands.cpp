@@ -17,13 +17,8 @@
 
 namespace {
 
-// A Calculate run, or a print of this network, is under way: the network
-// must not change.
-bool NetworkBusy(const TSketchPadWindow& Pad)
-{
-    const TSketchPadWindow* printing = Pad.Main.PlottingPad;
-    return Pad.Main.CalcBusy || (printing && printing->Network == Pad.Network);
-}
+// A long run holds the network: it must not change.
+bool NetworkBusy(const TSketchPadWindow& Pad) { return !Pad.Main.Gate.Lets(GateChange, Pad.Network.get()); }
 
 // The window's own display settings changed: only its own saved flag.
 void WindowSettingsChanged(TSketchPadWindow& Pad)
@@ -99,34 +94,18 @@ void ShowClassStylesDialog(TSketchPadWindow& Pad, bool Nodes)
     RepaintNetworkWindows(Pad);
 }
 
-void UpdateDisplayCommands(TSketchPadWindow& Pad)
+void RegisterDisplayPadItems(TZOKMainWindow& Main)
 {
-    const TNetwork& net = *Pad.Network;
-    const bool nodes = net.NodeCount > 0;
-    for (const char* name : {"ScaleM", "TranslateM", "RotateM"})
-        if (QAction* a = Pad.Action(name)) a->setEnabled(nodes);
-    if (QAction* a = Pad.Action("NodeStylesM")) a->setEnabled(CountEntityTypes(*net.NodeClasses) > 0);
-    if (QAction* a = Pad.Action("LinkStylesM")) a->setEnabled(CountEntityTypes(*net.LinkClasses) > 0);
-    for (const char* name : {"LayersM", "Shapes1", "PolygonStylesM", "UsePolygonColorsM"})
-        if (QAction* a = Pad.Action(name)) a->setEnabled(true);
-}
-
-void ConnectDisplayCommands(TSketchPadWindow& Pad)
-{
-    TSketchPadWindow* pad = &Pad;
-    auto on = [pad](const char* name, auto f) {
-        if (QAction* a = pad->Action(name)) QObject::connect(a, &QAction::triggered, pad, f);
-    };
-    on("ScaleM", [pad] { ShowTransformDialog(*pad, TransformScale); });
-    on("TranslateM", [pad] { ShowTransformDialog(*pad, TransformTranslate); });
-    on("RotateM", [pad] { ShowTransformDialog(*pad, TransformRotate); });
-    on("LayersM", [pad] { ShowLayersDialog(*pad); });
-    on("Shapes1", [pad] { ShowShapesDialog(*pad); });
-    on("PolygonStylesM", [pad] { ShowPolygonStylesDialog(*pad); });
-    on("UsePolygonColorsM", [pad] { ShowColorPalettesDialog(*pad); });
-    on("NodeStylesM", [pad] { ShowClassStylesDialog(*pad, true); });
-    on("LinkStylesM", [pad] { ShowClassStylesDialog(*pad, false); });
-    // The enabled states follow the network whenever a menu opens.
-    for (QMenu* m : Pad.Menus) QObject::connect(m, &QMenu::aboutToShow, pad, [pad] { UpdateDisplayCommands(*pad); });
-    UpdateDisplayCommands(Pad);
+    TPadItemTable& t = Main.PadItems;
+    // Transforms need nodes, class styles classes of their kind: the table's
+    // rules for these items say so.
+    t.SetCommand("ScaleM", GateChange, [](TSketchPadWindow& p) { ShowTransformDialog(p, TransformScale); });
+    t.SetCommand("TranslateM", GateChange, [](TSketchPadWindow& p) { ShowTransformDialog(p, TransformTranslate); });
+    t.SetCommand("RotateM", GateChange, [](TSketchPadWindow& p) { ShowTransformDialog(p, TransformRotate); });
+    t.SetCommand("LayersM", GateDisplay, ShowLayersDialog);
+    t.SetCommand("Shapes1", GateDisplay, ShowShapesDialog);
+    t.SetCommand("PolygonStylesM", GateDisplay, ShowPolygonStylesDialog);
+    t.SetCommand("UsePolygonColorsM", GateDisplay, ShowColorPalettesDialog);
+    t.SetCommand("NodeStylesM", GateChange, [](TSketchPadWindow& p) { ShowClassStylesDialog(p, true); });
+    t.SetCommand("LinkStylesM", GateChange, [](TSketchPadWindow& p) { ShowClassStylesDialog(p, false); });
 }

@@ -3,13 +3,12 @@
 #pragma once
 
 class TSketchPadWindow;
+class TZOKMainWindow;
 
-// Connects the items of the window's menu (found by name) to their
-// dialogs, and keeps their enabled state up to date while the menus open.
-void ConnectDisplayCommands(TSketchPadWindow& Pad);
-// The items' enabling rules: the transforms need nodes; the node (link)
-// styles need a node (link) class; the others are always available.
-void UpdateDisplayCommands(TSketchPadWindow& Pad);
+// Puts the items' commands into the main window's item table (whose rules
+// enable the transforms with nodes and the node and link styles with classes
+// of their kind; the others are always available).
+void RegisterDisplayPadItems(TZOKMainWindow& Main);
 
 // The commands themselves.
 void ShowTransformDialog(TSketchPadWindow& Pad, int Kind);

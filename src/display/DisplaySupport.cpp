@@ -85,7 +85,7 @@ int RunDisplayDialog(TSketchPadWindow& pad, QDialog& dialog) { return pad.Main.E
 
 void AddHelp(QDialog& dialog, TZOKMainWindow& main, int context, QWidget* button)
 {
-    auto show = [&main, context] { main.HelpTopic(context); };
+    auto show = [&main, context] { main.ShowHelpTopic(context); };
     if (auto* b = qobject_cast<QPushButton*>(button)) QObject::connect(b, &QPushButton::clicked, &dialog, show);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &dialog);
     QObject::connect(f1, &QShortcut::activated, &dialog, show);

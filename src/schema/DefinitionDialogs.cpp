@@ -27,13 +27,6 @@ QPushButton* Button(QDialog* d, const char* name, const char* text)
     return b;
 }
 
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton* b : buttons) row->addWidget(b);
-    return row;
-}
 
 QLineEdit* Edit(QWidget* parent, const QString& name, int maxLength)
 {

@@ -39,14 +39,6 @@ QPushButton* Button(QDialog* d, const char* name, const char* text)
     return b;
 }
 
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton* b : buttons)
-        if (b) row->addWidget(b);
-    return row;
-}
 
 template <class W>
 W* Named(W* w, const char* name)

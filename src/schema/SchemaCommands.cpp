@@ -1,6 +1,7 @@
 #include "schema/SchemaCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/calc/CalcDialogModel.h"
 #include "core/edit/ElementReports.h"
 #include "core/expr/BuiltinProperties.h"
 #include "core/expr/SearchFilter.h"
@@ -98,19 +100,42 @@ char SelectProperty(TSchemaContext& Ctx, bool Links, bool OtherItem, QWidget* Pa
     return row < 0 ? ' ' : codes[size_t(row)];
 }
 
-bool EditExpressionMemo(TSchemaContext& Ctx, std::string& Text, QWidget* Parent)
+namespace {
+// "Expression Edit": OK is refused (a beep, the memo stays) while the text
+// without its line breaks is longer than a line may be.
+class TExpressionMemoDB : public QDialog {
+public:
+    explicit TExpressionMemoDB(QWidget* Parent) : QDialog(Parent)
+    {
+        setObjectName("ExpressionMemoDB");
+        Memo1 = new QPlainTextEdit(this);
+        Memo1->setObjectName("Memo1");
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(Memo1);
+        AddOkCancel(*this, layout);
+    }
+    QPlainTextEdit* Memo1;
+    std::string Result;
+
+protected:
+    void accept() override
+    {
+        if (!RelationLineFromMemo(TypedText(Memo1->toPlainText(), std::string::npos, true), Result)) {
+            QApplication::beep();
+            return;
+        }
+        QDialog::accept();
+    }
+};
+} // namespace
+
+bool EditExpressionMemo(TSchemaContext& Ctx, std::string& Text, QWidget* Parent, const std::string& Caption)
 {
-    QDialog d(Parent);
-    d.setObjectName("ExpressionMemoDB");
-    d.setWindowTitle("Expression Edit");
-    auto* memo = new QPlainTextEdit(&d);
-    memo->setObjectName("Memo1");
-    memo->setPlainText(ShowText(Text));
-    auto* layout = new QVBoxLayout(&d);
-    layout->addWidget(memo);
-    AddOkCancel(d, layout);
+    TExpressionMemoDB d(Parent);
+    d.setWindowTitle(ShowText(Caption));
+    d.Memo1->setPlainText(ShowText(Text));
     if (Ctx.Exec(d) != QDialog::Accepted) return false;
-    Text = TypedText(memo->toPlainText(), 255);
+    Text = d.Result;
     return true;
 }
 
@@ -134,7 +159,7 @@ bool EntityDefinitionCommand(TSketchPadWindow& Pad, TClassKind Kind)
     TEntityDefinitionDB d(ctx, Kind, &Pad);
     d.PrepareShrunk(MaxClasses, 0, MaxClasses, nullptr);
     if (ctx.Exec(d) != QDialog::Accepted) return false;
-    UpdateSchemaCommands(Pad);
+    Pad.Main.DefinitionsChanged(Pad);
     Repaint(Pad);
     Pad.Network->SetAllowClose(false);
     return true;
@@ -153,7 +178,7 @@ bool SystemDefinitionCommand(TSketchPadWindow& Pad)
     SetAttributeCount(rec, CountAttributes(*copy));
     Pad.Network->SetAllowClose(false);
     ApplySchemaEdit(*Pad.Network, TClassKind::System, std::move(copy));
-    UpdateSchemaCommands(Pad);
+    Pad.Main.DefinitionsChanged(Pad);
     Repaint(Pad);
     return true;
 }
@@ -310,42 +335,21 @@ bool MoveToLayerCommand(TSketchPadWindow& Pad)
 
 // ---------------------------------------------------------------- wiring
 
-void ConnectSchemaCommands(TSketchPadWindow& Pad)
+void RegisterSchemaPadItems(TZOKMainWindow& Main)
 {
-    auto on = [&Pad](const char* name, auto f) {
-        if (QAction* a = Pad.Action(name)) QObject::connect(a, &QAction::triggered, &Pad, [&Pad, f] {
-                if (Pad.Network && !Pad.Main.CalcBusy) f(Pad);
-            });
-    };
-    on("Nodes2", [](TSketchPadWindow& p) { EntityDefinitionCommand(p, TClassKind::Node); });
-    on("Links2", [](TSketchPadWindow& p) { EntityDefinitionCommand(p, TClassKind::Link); });
-    on("System1", [](TSketchPadWindow& p) { SystemDefinitionCommand(p); });
-    on("SystemAttributesM", [](TSketchPadWindow& p) { SystemAttributesCommand(p); });
-    on("PolygonNodesM", [](TSketchPadWindow& p) { NodePolygonsCommand(p); });
-    on("Nodes3", [](TSketchPadWindow& p) { OpenEntityCommand(p, false); });
-    on("Links3", [](TSketchPadWindow& p) { OpenEntityCommand(p, true); });
-    on("Nodes5", [](TSketchPadWindow& p) { NameReplaceCommand(p, false); });
-    on("Links5", [](TSketchPadWindow& p) { NameReplaceCommand(p, true); });
-    on("Nodes1", [](TSketchPadWindow& p) { InitializeAttributesCommand(p, false); });
-    on("Links1", [](TSketchPadWindow& p) { InitializeAttributesCommand(p, true); });
-    on("MovetoLayer1", [](TSketchPadWindow& p) { MoveToLayerCommand(p); });
-    // The rules are checked whenever a menu opens (the network may have been
-    // replaced or its classes changed since).
-    for (QMenu* m : Pad.Menus) QObject::connect(m, &QMenu::aboutToShow, &Pad, [&Pad] { UpdateSchemaCommands(Pad); });
-    UpdateSchemaCommands(Pad);
-}
-
-void UpdateSchemaCommands(TSketchPadWindow& Pad)
-{
-    const TNetwork* net = Pad.Network.get();
-    auto enable = [&Pad](const char* name, bool on) {
-        if (QAction* a = Pad.Action(name)) a->setEnabled(on);
-    };
-    for (const char* name : {"Nodes2", "Links2", "System1", "Nodes3", "Links3", "Nodes5", "Links5", "Nodes1", "Links1",
-                             "MovetoLayer1"})
-        enable(name, net != nullptr);
-    enable("SystemAttributesM", net && (*net->SystemClass)[1].AttributeCount > 0);
-    enable("PolygonNodesM", net && CountEntityTypes(*net->NodeClasses) > 0);
+    TPadItemTable& t = Main.PadItems;
+    t.SetCommand("Nodes2", GateChange, [](TSketchPadWindow& p) { EntityDefinitionCommand(p, TClassKind::Node); });
+    t.SetCommand("Links2", GateChange, [](TSketchPadWindow& p) { EntityDefinitionCommand(p, TClassKind::Link); });
+    t.SetCommand("System1", GateChange, [](TSketchPadWindow& p) { SystemDefinitionCommand(p); });
+    t.SetCommand("SystemAttributesM", GateChange, [](TSketchPadWindow& p) { SystemAttributesCommand(p); });
+    t.SetCommand("PolygonNodesM", GateChange, [](TSketchPadWindow& p) { NodePolygonsCommand(p); });
+    t.SetCommand("Nodes3", GateChange, [](TSketchPadWindow& p) { OpenEntityCommand(p, false); });
+    t.SetCommand("Links3", GateChange, [](TSketchPadWindow& p) { OpenEntityCommand(p, true); });
+    t.SetCommand("Nodes5", GateChange, [](TSketchPadWindow& p) { NameReplaceCommand(p, false); });
+    t.SetCommand("Links5", GateChange, [](TSketchPadWindow& p) { NameReplaceCommand(p, true); });
+    t.SetCommand("Nodes1", GateChange, [](TSketchPadWindow& p) { InitializeAttributesCommand(p, false); });
+    t.SetCommand("Links1", GateChange, [](TSketchPadWindow& p) { InitializeAttributesCommand(p, true); });
+    t.SetCommand("MovetoLayer1", GateChange, [](TSketchPadWindow& p) { MoveToLayerCommand(p); });
 }
 
 bool OpenElementDialogs(TSketchPadWindow& Pad, const TPressResult& R)

@@ -13,6 +13,7 @@
 class QListWidget;
 class QPlainTextEdit;
 class TSketchPadWindow;
+class TZOKMainWindow;
 
 // "Select Attribute": the attributes of one class; the chosen number (1..),
 // 0 when cancelled.
@@ -21,9 +22,11 @@ int SelectAttribute(TSchemaContext& Context, const TClassRecord& Class, QWidget*
 // properties of nodes (Links false) or links; the chosen code character, a
 // blank when cancelled.
 char SelectProperty(TSchemaContext& Context, bool Links, bool OtherItem = false, QWidget* Parent = nullptr);
-// "Expression Edit": a memo over a long expression; false when cancelled.
-// Line breaks of the result become blanks.
-bool EditExpressionMemo(TSchemaContext& Context, std::string& Text, QWidget* Parent = nullptr);
+// "Expression Edit" (or another caption): a memo over a long expression or a
+// relation line; false when cancelled. Line breaks are removed from the
+// result; OK is refused while what is left exceeds 255 characters.
+bool EditExpressionMemo(TSchemaContext& Context, std::string& Text, QWidget* Parent = nullptr,
+                        const std::string& Caption = "Expression Edit");
 
 // The context of a pad's current network and settings, with the main
 // window's dialog runner and message boxes.
@@ -39,15 +42,12 @@ bool NameReplaceCommand(TSketchPadWindow& Pad, bool Links);
 bool InitializeAttributesCommand(TSketchPadWindow& Pad, bool Links);
 bool MoveToLayerCommand(TSketchPadWindow& Pad);
 
-// Connects the items Nodes2, Links2, System1, SystemAttributesM,
+// Puts the commands of the items Nodes2, Links2, System1, SystemAttributesM,
 // PolygonNodesM, Nodes3, Links3, Nodes5, Links5, Nodes1, Links1 and
-// MovetoLayer1 of the pad's menu (found by name) and enables them by
-// UpdateSchemaCommands. Call once after the menus are built.
-void ConnectSchemaCommands(TSketchPadWindow& Pad);
-// The enabling rules of those items: System Attributes while the system class
-// has attributes, Polygon Nodes while there is a node class; the others
-// always.
-void UpdateSchemaCommands(TSketchPadWindow& Pad);
+// MovetoLayer1 into the main window's item table (whose rules enable System
+// Attributes while the system class has attributes and Polygon Nodes while
+// there is a node class; the others always).
+void RegisterSchemaPadItems(TZOKMainWindow& Main);
 
 // The element dialogs a press asked for (node, link, attribute sheet, shape
 // point long/lat). OK marks the network modified; the element is redrawn.

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "core/model/WindowSettings.h"
 
@@ -34,14 +36,14 @@ QString ShowText(std::string_view bytes)
     return s;
 }
 
-std::string TypedText(const QString& text, size_t width)
+std::string TypedText(const QString& text, size_t width, bool keepBreaks)
 {
     std::string out;
     for (QChar q : text) {
         if (out.size() >= width) break;
         const char16_t c = q.unicode();
         if (c == '\r' || c == '\n') {
-            out += ' ';
+            out += keepBreaks ? char(c) : ' ';
             continue;
         }
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
@@ -64,3 +66,20 @@ void MarkBad(QLineEdit* edit, bool bad)
 }
 
 bool IsMarkedBad(const QLineEdit* edit) { return edit && edit->property("bad").toBool(); }
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const char* text, const char* hint)
+{
+    auto* b = new QPushButton(QString::fromLatin1(text), parent);
+    b->setObjectName(name);
+    if (hint) b->setToolTip(QString::fromLatin1(hint));
+    return b;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons)
+        if (b) row->addWidget(b);
+    return row;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,9 @@ class TMessageSink;
 struct TViewRecord;
 struct TWindowSettings;
 class TSketchPadWindow;
+class QHBoxLayout;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 // The window a dialog acts for. Exec runs every modal dialog (tests replace
@@ -33,8 +36,14 @@ struct TSchemaContext {
 // Bytes (Windows-1252) as the dialogs show them.
 QString ShowText(std::string_view bytes);
 // What a user typed as bytes: characters outside Windows-1252 become '?',
-// line breaks blanks, and the text is cut to width bytes.
-std::string TypedText(const QString& text, size_t width = std::string::npos);
+// line breaks blanks (kept as they are with keepBreaks), and the text is cut
+// to width bytes.
+std::string TypedText(const QString& text, size_t width = std::string::npos, bool keepBreaks = false);
 // Sets a line edit's colour to red (bad) or black.
 void MarkBad(QLineEdit* edit, bool bad);
 bool IsMarkedBad(const QLineEdit* edit);
+
+// A push button with its object name and, when given, its hint.
+QPushButton* NamedButton(QWidget* parent, const char* name, const char* text, const char* hint = nullptr);
+// A row of buttons at the right edge (nullptr entries are left out).
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);

@@ -29,13 +29,6 @@ QPushButton* Button(QDialog* d, const char* name, const char* text)
     return b;
 }
 
-QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton* b : buttons) row->addWidget(b);
-    return row;
-}
 
 void Box(TSchemaContext& ctx, int text, int caption)
 {

@@ -31,6 +31,13 @@ public:
     virtual std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) = 0;
     virtual std::string OpenFile(QWidget* Parent, const std::string& Caption) = 0;
     virtual std::string SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) = 0;
+    // A save dialog with a filter of the form "Name (*.ext)|*.ext|All Files|*.*"
+    // and its first extension as the default suffix.
+    virtual std::string SavePicture(QWidget* Parent, const std::string& Caption, const std::string& Initial,
+                                    const std::string& Filter)
+    {
+        return SaveFile(Parent, Caption, Initial);
+    }
 };
 
 // The Qt file dialogs with the network filter ("ZOK Network (*.dta)", "All Files").
@@ -39,4 +46,11 @@ public:
     std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) override;
     std::string OpenFile(QWidget* Parent, const std::string& Caption) override;
     std::string SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) override;
+    std::string SavePicture(QWidget* Parent, const std::string& Caption, const std::string& Initial,
+                            const std::string& Filter) override;
 };
+
+// A filter "Name (*.ext)|*.ext|All Files|*.*" as Qt's "Name (*.ext);;All Files (*.*)",
+// and the first pattern's extension ("ext"; empty when it has none).
+std::string QtFilter(const std::string& Filter);
+std::string FilterSuffix(const std::string& Filter);

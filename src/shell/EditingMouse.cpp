@@ -27,28 +27,12 @@ TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
         for (TSketchPadWindow* other : Pad.Main.SketchPads)
             if (other != &Pad && other->Network == Pad.Network) Of(*other).Forget(p);
     };
-    // The commands of the menu and the main window that act on this editing state.
-    auto onAction = [this](const char* name, auto f) {
-        if (QAction* a = Pad.Action(name)) connect(a, &QAction::triggered, this, f);
-    };
-    onAction("UndoShapeRemoveM", [this] { UndoShapeRemove(); });
-    onAction("ReinitializeUndoM", [this] { ReinitializeUndo(); });
-    onAction("Nodes4", [this] { ReinitializeUndefined(false); });
-    onAction("Links4", [this] { ReinitializeUndefined(true); });
-    onAction("UndoTransformM", [this] {
-        TTransformParams p;
-        Transform(TransformUndoLast, p);
-    });
-    onAction("ScalebyTwoM", [this] { QuickScale(2.0); });
-    onAction("ScalebyHalfM", [this] { QuickScale(0.5); });
     // "Finish Node Plot": a right click at the crosshair.
     if (TDockButton* b = Pad.Main.Toolbars.RightClickButton)
         connect(b, &TDockButton::OnClick, this, [this] {
-            if (Pad.Main.CurrentPad != &Pad || Pad.Main.CalcBusy) return;
+            if (Pad.Main.CurrentPad != &Pad || Blocked()) return;
             Press(Qt::RightButton, QPoint(Pad.PixelX(Pad.View.CursorX), Pad.PixelY(Pad.View.CursorY)));
         });
-    for (const char* name : {"Nodes4", "Links4", "ScalebyTwoM", "ScalebyHalfM"})
-        if (QAction* a = Pad.Action(name)) a->setEnabled(true);
     if (TDockButton* b = Pad.Main.Toolbars.UndeleteButton)
         connect(b, &TDockButton::OnClick, this, [this] {
             if (Pad.Main.CurrentPad == &Pad) UndeleteLast();
@@ -96,12 +80,6 @@ bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
             ActivatingPress = true;
             QTimer::singleShot(0, this, [this] { ActivatingPress = false; });
         }
-        // The Insert key undeletes the last deleted element where it was.
-        if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Insert &&
-            static_cast<QKeyEvent*>(Event)->modifiers() == Qt::NoModifier) {
-            UndeleteLast();
-            return true;
-        }
         return QObject::eventFilter(Watched, Event);
     }
     if (Watched != Pad.viewport() || Event->type() != QEvent::MouseButtonPress)
@@ -118,8 +96,8 @@ bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
     // The scroll position in world units, kept for the view state.
     Pad.View.ScrollOffsetX = int32_t(pround(Pad.HorzPos() / Pad.View.Scale));
     Pad.View.ScrollOffsetY = int32_t(pround(Pad.VertPos() / Pad.View.Scale));
-    // A busy Calculate run lets through only left clicks of the zoom states.
-    if (Pad.Main.CalcBusy && (right || !zoomState)) return true;
+    // A long run holding the network lets through only left clicks of the zoom states.
+    if (Blocked() && (right || !zoomState)) return true;
     if (zoomState) {
         // Zoom-in state: the right button zooms out; zoom-out state: both do.
         Pad.StepZoom(Pad.WorldX(p.x()), Pad.WorldY(p.y()), Pad.View.ZoomOutState || right);
@@ -129,11 +107,7 @@ bool TPadEditor::eventFilter(QObject* Watched, QEvent* Event)
     return true;
 }
 
-bool TPadEditor::Blocked() const
-{
-    const TSketchPadWindow* printing = Pad.Main.PlottingPad;
-    return Pad.Main.CalcBusy || (printing && printing->Network == Pad.Network);
-}
+bool TPadEditor::Blocked() const { return !Pad.Main.Gate.Lets(GateChange, Pad.Network.get()); }
 
 TPressResult TPadEditor::Press(Qt::MouseButton Button, QPoint Pixel)
 {
@@ -265,9 +239,8 @@ void TPadEditor::UpdateCommands()
     const TNetwork& net = *Pad.Network;
     if (Pad.Main.CurrentPad == &Pad && Pad.Main.Toolbars.UndeleteButton)
         Pad.Main.Toolbars.UndeleteButton->setEnabled(!net.DeletedItems.Empty());
-    if (QAction* a = Pad.Action("UndoShapeRemoveM")) a->setEnabled(Edit.RemovedShapePointRecord.Filled());
-    if (QAction* a = Pad.Action("ReinitializeUndoM")) a->setEnabled(!net.ReinitializeUndo.Empty());
-    if (QAction* a = Pad.Action("UndoTransformM")) a->setEnabled(!net.TransformUndo.Empty());
+    // The undo items and the class-dependent items follow their rules.
+    Pad.Main.UpdatePadItems(Pad);
 }
 
 void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
@@ -288,6 +261,8 @@ void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
             Pad.ShowPointMarker();
         else
             Pad.HidePointMarker();
+        // A miss tries the pictures, the title block and the legends.
+        Pad.SelectOther(R.Node || R.ShapePoint);
     }
     if (R.Has(PadPolygonNotMerged) && main.Panels[0]) {
         main.Panels[0]->setText("Polygon not merged");

@@ -58,6 +58,7 @@ int DarkestColour(const TDrawPad& pad)
 
 void DrawTitleBlock(const TDrawPad& pad, TCanvas& canvas, bool plot, const std::string& now)
 {
+    if (pad.Boxes) pad.Boxes->Title = EmptyBox;
     if (!pad.Title || !pad.Labels) return;
     const TDescription& d = *pad.Title;
     const TLabelSettings& labels = *pad.Labels;
@@ -120,12 +121,17 @@ void DrawTitleBlock(const TDrawPad& pad, TCanvas& canvas, bool plot, const std::
         }
     }
     const int32_t right = left + widest;
+    int32_t margin = 0;
     if (d.DrawBox && widest > 0) {
         const int32_t penW = std::max(1, RoundI(tallest / 8.0));
-        const int32_t margin = RoundI(tallest / 4.0);
+        margin = RoundI(tallest / 4.0);
         canvas.SetPen(tallestColour, psSolid, penW);
         Frame(canvas, left - margin, top - margin, right + margin, bottom + margin);
     }
+    // The block in world units, for Select Object.
+    if (pad.Boxes && widest > 0)
+        pad.Boxes->Title = {d.X - margin, d.Y - margin, int32_t(int64_t(d.X) + widest + margin),
+                            int32_t(int64_t(d.Y) + (bottom - top) + margin)};
 }
 
 namespace {
@@ -149,6 +155,7 @@ std::string NumberText(double v)
 
 void DrawLegend(const TDrawPad& pad, TCanvas& canvas, bool isNode, bool plot)
 {
+    if (pad.Boxes) (isNode ? pad.Boxes->NodeLegend : pad.Boxes->LinkLegend) = EmptyBox;
     if (!pad.Net || !pad.Widths || !pad.Labels || !pad.Display) return;
     const TWidthSettings& w = *pad.Widths;
     const int mode = isNode ? w.NodeStyleMode : w.LinkStyleMode;
@@ -268,10 +275,17 @@ void DrawLegend(const TDrawPad& pad, TCanvas& canvas, bool isNode, bool plot)
             bottom += RoundI(RH);
         }
     }
+    int32_t margin = 0;
     if ((isNode ? w.NodeDrawBox : w.LinkDrawBox) != 0) {
         const int32_t penW = std::max(1, RoundI(tallest / 8.0));
-        const int32_t margin = RoundI(tallest / 4.0);
+        margin = RoundI(tallest / 4.0);
         canvas.SetPen(pad.ColorOf(darkest), psSolid, penW);
         Frame(canvas, X - margin, Y - margin, X + W + margin, bottom + margin);
+    }
+    // The legend in world units, for Select Object.
+    if (pad.Boxes) {
+        const int32_t wx = isNode ? w.NodeLegendX : w.LinkLegendX, wy = isNode ? w.NodeLegendY : w.LinkLegendY;
+        (isNode ? pad.Boxes->NodeLegend : pad.Boxes->LinkLegend) =
+            TBox{wx - margin, wy - margin, int32_t(int64_t(wx) + W + margin), int32_t(int64_t(wy) + (bottom - Y) + margin)};
     }
 }

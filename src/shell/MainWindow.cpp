@@ -14,21 +14,33 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "schema/SchemaCommands.h"
+#include "schema/SearchDialogs.h"
 #include "shell/DocumentIO.h"
+#include "shell/PadCommands.h"
+#include "shell/PrintTarget.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
+#include "tools/LoopDialog.h"
+#include "tools/MarkShortestDialog.h"
+#include "tools/OverlayAreaDialog.h"
+#include "tools/PolygonCoverageDialog.h"
+#include "tools/ToolCommands.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -105,6 +117,30 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     AutoSaveTimer.setInterval(AutoSaveInterval);
     connect(&AutoSaveTimer, &QTimer::timeout, this, [this] { AutoSaveTimerTimer(); });
     AutoSaveTimer.start();
+    HintTimer.setInterval(500);
+    connect(&HintTimer, &QTimer::timeout, this, [this] { HintTimerTimer(); });
+    HintTimer.start();
+
+    // The commands of the network windows' menus, and how a long run
+    // enables and disables them.
+    RegisterShellPadItems(*this);
+    RegisterSchemaPadItems(*this);
+    RegisterDisplayPadItems(*this);
+    RegisterLoopPadItems(*this);
+    RegisterOverlayPadItems(*this);
+    RegisterPathPadItems(*this);
+    RegisterCoveragePadItems(*this);
+    RegisterToolPadItems(*this);
+    RegisterCalcSearchPadItems(*this);
+    qApp->installEventFilter(this);
+    Gate.Changed = [this] {
+        for (TSketchPadWindow* p : SketchPads) UpdatePadItems(*p);
+    };
+    MakePrintTarget = [](QPrinter& printer, const std::string& file) { return MakePrinterTarget(printer, file); };
+    ScreenPpi = [] {
+        QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->logicalDotsPerInch() : 96.0;
+    };
 
     resize(1024, 768);
     if (splash) splash->close();
@@ -182,6 +218,15 @@ void TZOKMainWindow::BuildStatusBar()
 
 bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
 {
+    // An open menu takes plain letters as its own mnemonics: the window's
+    // one-letter short cuts (the sketch modes, Refresh) wait until it closes.
+    if (Event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget()) {
+        auto* k = static_cast<QKeyEvent*>(Event);
+        if ((k->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0 && !k->text().isEmpty()) {
+            Event->accept();
+            return true;
+        }
+    }
     if (Event->type() == QEvent::MouseButtonDblClick) {
         auto* w = qobject_cast<QWidget*>(Watched);
         QWidget* host = Panels[0] ? Panels[0]->parentWidget() : nullptr;
@@ -236,11 +281,7 @@ void TZOKMainWindow::ConnectToolbars()
         });
     }
     auto extend = [this](TDockButton* b, TSketchPadWindow::TSide side) {
-        connect(b, &TDockButton::OnClick, this, [this, side] {
-            if (!CurrentPad) return;
-            CurrentPad->ExtendArea(side);
-            CurrentPad->View.Saved = 0;
-        });
+        connect(b, &TDockButton::OnClick, this, [this, side] { ExtendSpace(side); });
     };
     extend(t.WestButton, TSketchPadWindow::SideRight);
     extend(t.NorthButton, TSketchPadWindow::SideDown);
@@ -252,6 +293,7 @@ void TZOKMainWindow::ConnectToolbars()
     auto zoomState = [this](bool in) {
         if (!CurrentPad) return;
         CurrentPad->HidePointMarker();
+        CurrentPad->HideObjectMarks();
         TPadView& v = CurrentPad->View;
         if (in) {
             v.ZoomInState = v.ZoomInState ? 0 : 1;
@@ -290,6 +332,7 @@ void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButto
     if (Mode < 0 || Mode >= SketchModeCount) return;
     Pad.View.CurrentNode = nullptr;
     Pad.HidePointMarker();
+    Pad.HideObjectMarks();
     Pad.View.SketchMode = uint8_t(Mode);
     StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
@@ -366,5 +409,5 @@ void TZOKMainWindow::StatusBarDblClick(int X)
         else if (m == 20 || m == 21)
             ShowReinitializeOptions(*CurrentPad);
     }
-    if (plot && PlottingPad) PlottingPad->View.DrawAbort = 1;
+    if (plot) Gate.RequestStop(TBusyKind::Print);
 }

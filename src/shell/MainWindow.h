@@ -18,20 +18,24 @@
 #include <QTimer>
 
 #include "platform/ProgramFolder.h"
+#include "shell/BusyGate.h"
 #include "shell/MainToolbars.h"
 #include "shell/NodeLinkDraw.h"
+#include "shell/PadItems.h"
 #include "shell/RecentFiles.h"
 
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class THelpViewer;
 class TMessageSink;
 class TNetworkIO;
 class TFileChooser;
 class TRegistry;
 class TSketchPadWindow;
+class TPrintTarget;
 
 constexpr int MaxPads = 100;
 constexpr int AutoSaveInterval = 900000; // ms
@@ -74,12 +78,28 @@ public:
     std::string CurrentFileName;
     QMdiArea* Mdi = nullptr;
 
-    // Long runs under way: while any is set, backups wait and networks stay open.
-    uint8_t CalcBusy = 0, CalcStop = 0, ImportBusy = 0;
-    // Network files being read or written; events let through meanwhile must
-    // not close a window or start another file step.
-    int FileBusy = 0;
-    TSketchPadWindow* PlottingPad = nullptr;
+    // Long runs under way (file steps, printing, Calculate, imports, path
+    // and coverage searches) and what they let through meanwhile.
+    TBusyGate Gate;
+    // The window being printed; nullptr when none.
+    TSketchPadWindow* PlottingPad() const { return Gate.PadOf(TBusyKind::Print); }
+
+    // ---- the network window's menu items ----
+    TPadItemTable PadItems;
+    // Runs an item's command on the window when the item is part of this
+    // build, its rule enables it and the busy gate lets it through.
+    void RunPadItem(TSketchPadWindow& Pad, const std::string& Name);
+    // Enables and checks the window's items by the table's rules; for the
+    // current window also shows the toolbar buttons that need classes.
+    void UpdatePadItems(TSketchPadWindow& Pad);
+    // The same for every window of Pad's network.
+    void UpdateNetworkItems(TSketchPadWindow& Pad);
+    // After the node, link or system definitions of Pad's network changed.
+    void DefinitionsChanged(TSketchPadWindow& Pad);
+    // The functions behind the "East Space", "South Space", "North Space"
+    // and "West Space" buttons: room on one side of the current window
+    // (0 right, 1 down, 2 left, 3 up, as TSketchPadWindow::TSide).
+    void ExtendSpace(int Side);
 
     // ---- shared resources ----
     std::array<QColor, 26> ColorPalette;
@@ -105,7 +125,7 @@ public:
     bool Append(TSketchPadWindow& Pad);
     void HelpContents(const std::string& Keyword);
     // The help page of a dialog's help context (its Help button and F1).
-    void HelpTopic(int Context);
+    void ShowHelpTopic(int Context);
     void ShowAbout();
     void ShowPreferences(TSketchPadWindow& Pad);
     void ShowExtents(TSketchPadWindow& Pad);
@@ -160,9 +180,22 @@ public:
     bool WriteRecentFiles();
     TRegistry& Registry() { return *FRegistry; }
 
+    // ---- plotting and printing ----
+    // The printer the plots go to, with the settings of Plotter Setup
+    // (Letter paper unless changed; a PDF file where no printer is installed).
+    QPrinter& Printer();
+    // The target of one printed copy: the printer itself, or the file named
+    // (a PDF file of the printer). Tests put a recorder in place.
+    std::function<std::unique_ptr<TPrintTarget>(QPrinter&, const std::string& FileName)> MakePrintTarget;
+    // Screen pixels per inch of the pictures plotted to files and the clipboard.
+    std::function<double()> ScreenPpi;
+
     // ---- timers ----
     QTimer AutoSaveTimer;
     void AutoSaveTimerTimer();
+    // Every 500 ms: the hover hint of the current window.
+    QTimer HintTimer;
+    void HintTimerTimer();
     static std::string BackupFileName(const std::string& FileName, const std::string& DefaultName);
 
     // The frame's own menu (shown while no window is open).
@@ -197,4 +230,5 @@ private:
     std::unique_ptr<TFileChooser> FOwnFiles;
     THelpViewer* FHelp = nullptr;
     bool FClosing = false;
+    std::unique_ptr<QPrinter> FPrinter;
 };

@@ -32,14 +32,12 @@ struct TBusyCursor {
     TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
-// Marks a network file step under way for its length.
-struct TFileStep {
-    int& Busy;
-    explicit TFileStep(int& ABusy) : Busy(ABusy) { ++Busy; }
-    ~TFileStep() { --Busy; }
-    TFileStep(const TFileStep&) = delete;
-    TFileStep& operator=(const TFileStep&) = delete;
-};
+// A network file step holds every network for its length: events let
+// through meanwhile may paint, but not close a window or start another step.
+TBusyGate::TRun FileStep(TBusyGate& Gate, TSketchPadWindow* Pad)
+{
+    return Gate.Begin(TBusyKind::FileStep, nullptr, Pad, GateView);
+}
 } // namespace
 
 // ---- creation ----
@@ -70,7 +68,7 @@ void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
     std::vector<TSketchPadWindow*> gone;
     for (TSketchPadWindow* p : SketchPads) {
         if (p == &Except || p->WindowNumber >= Except.WindowNumber) continue;
-        if (p == PlottingPad) continue;
+        if (p == PlottingPad()) continue;
         if (p->IsUntouched() && p->View.Saved) gone.push_back(p);
     }
     for (TSketchPadWindow* p : gone) DestroyPad(*p);
@@ -90,7 +88,7 @@ void TZOKMainWindow::CreateFirstPad()
         pad->FileName = name;
         bool ok = false;
         {
-            TFileStep step(FileBusy);
+            TBusyGate::TRun step = FileStep(Gate, pad);
             ok = IO && IO->Open(*pad, name, false, false, *Boxes);
         }
         if (ok) {
@@ -106,6 +104,7 @@ void TZOKMainWindow::CreateFirstPad()
 
 void TZOKMainWindow::TrimToExtents(TSketchPadWindow& Pad)
 {
+    Pad.HideObjectMarks();
     RecomputeExtents(*Pad.Network);
     const TNetwork& n = *Pad.Network;
     Pad.View.SetExtents(n.MinX, n.MinY, n.MaxX, n.MaxY);
@@ -135,11 +134,12 @@ void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
     Pad.SetCaption(Pad.FileName);
     Pad.SetScrollRanges();
     Pad.InvalidatePad();
+    UpdateNetworkItems(Pad);
 }
 
 TSketchPadWindow* TZOKMainWindow::NewSchema()
 {
-    if (PadCount() >= MaxPads) return nullptr;
+    if (PadCount() >= MaxPads || !Gate.Lets(GateCreate, nullptr)) return nullptr;
     CurrentFileName = DefaultFileName;
     TSketchPadWindow* pad = CreatePad();
     if (pad) FreeUntouchedPads(*pad);
@@ -150,6 +150,8 @@ TSketchPadWindow* TZOKMainWindow::NewView()
 {
     TSketchPadWindow* source = CurrentPad;
     if (!source || PadCount() < 1 || PadCount() >= MaxPads) return nullptr;
+    // A new window on a network that prints could change it.
+    if (!Gate.Lets(GateChange, source->Network.get())) return nullptr;
     TSketchPadWindow* pad = CreatePad();
     if (!pad) return nullptr;
     pad->CopyViewSettings(*source);
@@ -166,6 +168,7 @@ void TZOKMainWindow::OpenMClick()
 std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::string>& Names)
 {
     std::vector<TSketchPadWindow*> opened;
+    if (!Gate.Lets(GateCreate, nullptr)) return opened;
     for (const std::string& name : Names) {
         CurrentFileName = name;
         TSketchPadWindow* pad = CreatePad();
@@ -173,7 +176,7 @@ std::vector<TSketchPadWindow*> TZOKMainWindow::OpenFiles(const std::vector<std::
         bool ok = false;
         {
             TBusyCursor busy;
-            TFileStep step(FileBusy);
+            TBusyGate::TRun step = FileStep(Gate, pad);
             if (IO)
                 ok = IO->Open(*pad, name, false, false, *Boxes);
             else
@@ -216,7 +219,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     bool ok = false;
     {
         TBusyCursor busy;
-        TFileStep step(FileBusy);
+        TBusyGate::TRun step = FileStep(Gate, &Pad);
         if (IO)
             ok = IO->Save(Pad, Name, *Boxes);
         else
@@ -237,12 +240,14 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
 
 bool TZOKMainWindow::SaveM(TSketchPadWindow& Pad)
 {
+    if (!Gate.Lets(GateFile, Pad.Network.get())) return false;
     if (Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
     return SaveAs(Pad);
 }
 
 bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 {
+    if (!Gate.Lets(GateFile, Pad.Network.get())) return false;
     std::string name = Files->SaveFile(this, "Save As", Pad.FileName);
     if (name.empty()) return false;
     return SaveTo(Pad, name);
@@ -250,6 +255,7 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 
 bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 {
+    if (!Gate.Lets(GateFile, Pad.Network.get()) || !Gate.Lets(GateChange, Pad.Network.get())) return false;
     TSystemDispositionDB disposition(this);
     const bool useAppended = ExecDialog(disposition) == QDialog::Accepted;
     std::string name = Files->OpenFile(this, "Append");
@@ -257,7 +263,7 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     bool ok = false;
     {
         TBusyCursor busy;
-        TFileStep step(FileBusy);
+        TBusyGate::TRun step = FileStep(Gate, &Pad);
         if (IO) ok = IO->Open(Pad, name, true, useAppended, *Boxes);
     }
     // A failed append has reported and left the network as it was; the
@@ -266,6 +272,7 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
     TrimToExtents(Pad);
     InvalidateNetworkViews(Pad);
     SetAllowClose(Pad, 0);
+    UpdateNetworkItems(Pad);
     return true;
 }
 
@@ -274,10 +281,11 @@ bool TZOKMainWindow::Append(TSketchPadWindow& Pad)
 bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
 {
     // A window system's close request arriving while a file is read or
-    // written waits: the step still uses the network.
-    if (FileBusy) return false;
-    if (CalcBusy) {
-        ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
+    // written waits: the step still uses the network. So does one while the
+    // network prints (the print is stopped from the status bar).
+    if (!Gate.Lets(GateClose, Pad.Network.get())) {
+        if (Gate.Running(TBusyKind::Calculate) && !Gate.Running(TBusyKind::FileStep))
+            ShowMessageBox(*Boxes, 242, 218, MB_STOP_OK);
         return false;
     }
     if (Pad.View.Saved) return true;
@@ -333,7 +341,7 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
     if (!Pad.IsView && Pad.Network) Pad.Network->OnAllowClose = nullptr;
     Pad.Network.reset();
     Pad.MasterPad = nullptr;
-    if (PlottingPad == &Pad) PlottingPad = nullptr;
+    Gate.Forget(&Pad);
 
     if (CurrentPad == &Pad) CurrentPad = nullptr;
     if (SketchPads.empty()) {
@@ -411,6 +419,7 @@ void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
     ShowMenusOf(Pad);
     SetButtons(Pad->View.SketchMode, *Pad, true);
     SetZoomLevel(*Pad, Pad->View.ZoomIndex);
+    UpdatePadItems(*Pad);
     Panels[1]->setText(QString::number(SnapStep));
     // The Undelete button and the undo items follow the network of this pad.
     TPadEditor::Of(*Pad).UpdateCommands();
@@ -511,7 +520,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     TSketchPadWindow* pad = CurrentPad;
     if (!pad || !IO) return;
     // Never write while another long operation holds the network.
-    if (CalcBusy || ImportBusy || PlottingPad || FileBusy) return;
+    if (Gate.Busy()) return;
     const int64_t elapsed = Now().toMSecsSinceEpoch() - pad->View.CreatedTime;
     if (elapsed <= AutoSaveInterval) return;
     if (!pad->View.AutoBackup || pad->View.Saved != 0) return;
@@ -526,7 +535,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     const bool modified = net.Modified;
     {
         TBusyCursor busy;
-        TFileStep step(FileBusy);
+        TBusyGate::TRun step = FileStep(Gate, pad);
         IO->Save(*pad, name, *Boxes);
     }
     // A backup is not a save: the network keeps its name and every window
@@ -545,7 +554,7 @@ void TZOKMainWindow::HelpContents(const std::string& Keyword)
     FHelp->ShowKeyword(Keyword);
 }
 
-void TZOKMainWindow::HelpTopic(int Context)
+void TZOKMainWindow::ShowHelpTopic(int Context)
 {
     if (!FHelp) FHelp = new THelpViewer(ProgramDir + "/help", this);
     FHelp->ShowTopic(Context);

@@ -6,12 +6,35 @@
 
 #include <QPainter>
 
+#include "core/edit/PlotPage.h"
+#include "core/model/Rounding.h"
+
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/SketchModes.h"
 #include "shell/SketchPad.h"
 
 namespace {
+
+// The page rectangle of the plot over the network: solid, one pixel, palette
+// colour 4, exclusive-or. Sides resting on a coordinate beyond the drawing
+// range are left out, except the left one.
+void DrawPlotMargins(TSketchPadWindow& w, TCanvas& canvas)
+{
+    const TDisplaySettings& d = w.Settings.Display;
+    const TPlotPage page = TPlotPage::From(d.PlotPage);
+    const double gap = TitleGap(!d.PlotTitle.empty(), d.PlotTitleFont.Height, page.Ppi);
+    const TPageRectangle r =
+        PageRectangle(page, gap, int32_t(pround(w.HorzPos() / w.View.Scale)), int32_t(pround(w.VertPos() / w.View.Scale)));
+    canvas.SetZoomMapping(w.View.Scale);
+    canvas.SetPenMode(TPenMode::Xor);
+    canvas.SetPen(ProgramColorPalette[4], psSolid, 1);
+    canvas.Line(r.Left, r.Top, r.Left, r.Bottom);
+    if (!r.BottomCut) canvas.Line(r.Left, r.Bottom, r.Right, r.Bottom);
+    if (!r.RightCut) canvas.Line(r.Right, r.Bottom, r.Right, r.Top);
+    if (!r.TopCut) canvas.Line(r.Right, r.Top, r.Left, r.Top);
+    canvas.SetPenMode(TPenMode::Copy);
+}
 
 // The drawing pad of one window.
 TDrawPad PadOf(TSketchPadWindow& w)
@@ -26,10 +49,16 @@ TDrawPad PadOf(TSketchPadWindow& w)
     return pad;
 }
 
-void Paint(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double scale, int32_t horzPos,
-           int32_t vertPos, bool crosshair)
+} // namespace
+
+bool PlotPageValid(const TSketchPadWindow& w)
 {
-    if (!w.Network) return;
+    const TPlotExtents e{w.View.MinX, w.View.MinY, w.View.MaxX, w.View.MaxY};
+    return PageSetupValid(TPlotPage::From(w.Settings.Display.PlotPage), e);
+}
+
+std::vector<std::unique_ptr<TDrawPad>> DrawPadsOf(TSketchPadWindow& w)
+{
     // The window's pad and the chain of underlay windows it names (each
     // window once: the drawing pass ends cycles, this ends the chain).
     std::vector<std::unique_ptr<TDrawPad>> pads;
@@ -43,11 +72,25 @@ void Paint(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double 
         if (next < 1 || next > w.Main.PadCount() || std::find(seen.begin(), seen.end(), next) != seen.end()) break;
         cur = w.Main.SketchPads[size_t(next - 1)];
     }
+    return pads;
+}
+
+namespace {
+
+void Paint(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double scale, int32_t horzPos,
+           int32_t vertPos, bool ownView)
+{
+    if (!w.Network) return;
+    std::vector<std::unique_ptr<TDrawPad>> pads = DrawPadsOf(w);
+    // The title block and legends this window shows, for Select Object.
+    if (ownView) pads.front()->Boxes = &w.View.ObjectBoxes;
     painter.setClipRect(exposed);
     TQPainterCanvas canvas(painter);
     TDrawRun run;
     PaintNetwork(*pads.front(), canvas, scale, horzPos, vertPos, run);
-    if (crosshair && IsCrosshairMode(w.View.SketchMode)) {
+    if (!ownView) return;
+    if (w.View.ShowPlotMargins && !w.HidePageRectangle && PlotPageValid(w)) DrawPlotMargins(w, canvas);
+    if (IsCrosshairMode(w.View.SketchMode)) {
         painter.setClipping(false);
         DrawCrosshair(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), w.viewport()->width(),
                       w.viewport()->height(), w.View.DarkCursor != 0);

@@ -14,6 +14,7 @@
 
 #include <QImage>
 
+#include "core/edit/PadObjects.h"
 #include "core/model/DisplaySettings.h"
 #include "core/model/LabelSettings.h"
 #include "core/model/Network.h"
@@ -104,6 +105,9 @@ struct TDrawPad {
     // The largest node circle exceeds 20 / the widest link exceeds 20.
     bool LargeNodeSymbols = false;
     bool WideLinks = false;
+    // Where a window's drawing leaves the rectangles (world units) of the
+    // title block and the legends it drew; nullptr: nowhere.
+    TObjectBoxes* Boxes = nullptr;
 
     // The colour of a palette index: through the window's Colors when
     // UsePolygonColors is set, else the program palette; entry 0 is the window

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/calc/CalcProgram.h"
+#include "core/edit/PadObjects.h"
 #include "core/model/Network.h"
 #include "shell/PadSettings.h"
 #include "shell/Viewport.h"
@@ -19,7 +20,8 @@ struct TPadView : TViewRecord {
     // state (Saved: 1 saved, 0 modified, in the view record)
     uint8_t SketchMode = 0;
     uint8_t RightClickPending = 0;
-    uint8_t DrawAbort = 0;
+    // copies of the last print (from the print dialog)
+    int32_t PlotCopies = 1;
     // extents and viewport (world units)
     int32_t MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
     int32_t ScrollOffsetX = 0, ScrollOffsetY = 0;
@@ -29,10 +31,13 @@ struct TPadView : TViewRecord {
     uint8_t ZoomInState = 0, ZoomOutState = 0;
     std::array<uint8_t, ToolbarCount> ToolbarShown{};
     uint8_t AutoBackup = 1;
+    // The title block and legends as the last paint drew them (world units).
+    TObjectBoxes ObjectBoxes;
     // when the window was made or its network last saved (ms since the epoch)
     int64_t CreatedTime = 0;
     // settings the small dialogs edit
     TSpliceRules SpliceRules;
+    std::string LastExtractFile; // the last table Extract wrote
     TReinitializeOptions ReinitializeOptions;
     // The element an open dialog edits: drawn without its label meanwhile.
     const TNode* EditedNode = nullptr;

@@ -15,30 +15,23 @@
 
 #include "core/file/TextFormat.h"
 #include "core/model/Rounding.h"
-#include "display/DisplayCommands.h"
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
-#include "schema/SchemaCommands.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
-#include "tools/LoopDialog.h"
-#include "tools/MarkShortestDialog.h"
-#include "tools/PolygonCoverageDialog.h"
-#include "tools/OverlayAreaDialog.h"
+#include "shell/PadHandles.h"
 
 namespace {
-// The point marker: a 7 x 7 circle over the pad. Presses go through it to
-// the pad beneath.
+// The point marker: a 7 x 7 circle over the pad; dragging it moves its point.
 class TPointMarker : public QWidget {
 public:
     explicit TPointMarker(QWidget* Parent) : QWidget(Parent)
     {
         setObjectName("ShapeNode");
         setFixedSize(7, 7);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
         hide();
     }
 
@@ -63,14 +56,9 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
     View.Settings = &Settings;
     NewNetwork();
     BuildMenus();
-    ConnectDisplayCommands(*this);
-    ConnectSchemaCommands(*this);
-    ConnectLoopCommands(*this);
-    ConnectOverlayCommands(*this);
-    ConnectPathCommands(*this);
-    ConnectCoverageCommands(*this);
     InitPadDefaults();
     ShapeNode = new TPointMarker(viewport());
+    Handles = &TPadHandles::Of(*this);
     TPadEditor::Of(*this); // mouse editing in the sketch modes
 }
 
@@ -208,6 +196,7 @@ void TSketchPadWindow::SetScrollRanges()
 void TSketchPadWindow::ApplyZoom(int Level, int32_t X, bool ByPoint, int32_t Y)
 {
     if (!ValidZoomLevel(Level)) return;
+    if (Handles) Handles->ShowBackgroundFrame(false);
     const double oldScale = View.Scale;
     const int oldH = HorzPos(), oldV = VertPos();
     View.Scale = ScaleOfLevel(Level);
@@ -256,7 +245,18 @@ void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
 void TSketchPadWindow::InvalidatePad()
 {
     if (ShapeNode && ShapeNode->isVisible()) PlacePointMarker();
+    if (Handles) Handles->Reposition();
     viewport()->update();
+}
+
+void TSketchPadWindow::SelectOther(bool PointHit)
+{
+    if (Handles) Handles->SelectOther(PointHit, View.CursorX, View.CursorY);
+}
+
+void TSketchPadWindow::HideObjectMarks()
+{
+    if (Handles) Handles->HideSelection();
 }
 
 void TSketchPadWindow::ShowPointMarker()
@@ -315,6 +315,7 @@ void TSketchPadWindow::InvalidateWorldRect(const TBox& Rect, int32_t Margin)
 
 void TSketchPadWindow::ExtendArea(TSide Side)
 {
+    if (Handles) Handles->ShowBackgroundFrame(false);
     switch (Side) {
     case SideRight: View.MaxX += ExtensionStep; break;
     case SideDown: View.MaxY += ExtensionStep; break;
@@ -342,6 +343,8 @@ void TSketchPadWindow::NudgeByKey(int Code)
     case 54: dy = step; break;
     default: return;
     }
+    // Select Object: the background frame, or the point marker, moves.
+    if (View.SketchMode == 0 && Handles && Handles->Nudge(dx, dy)) return;
     if (IsCrosshairMode(View.SketchMode)) {
         int64_t x = int64_t(View.CursorX) + dx, y = int64_t(View.CursorY) + dy;
         if (x > -CoordinateLimit && x < CoordinateLimit) View.CursorX = int32_t(x);

@@ -21,11 +21,18 @@ class QAction;
 class QMenu;
 class QMdiSubWindow;
 class TZOKMainWindow;
+class TPadHandles;
 struct TRecentFiles;
 
 // Shows the recent files in the Reopen items 1..4 ("&1  name"), hides the
 // items without a file, and enables the menu when there is one.
 void ShowReopenItems(const std::array<QAction*, 5>& Items, QMenu* Menu, const TRecentFiles& Recent);
+
+// objectNames (and captions) of the toolbar items by toolbar 0..4 and of the
+// zoom items by level 1..18.
+extern const char* const ToolbarItemNames[ToolbarCount];
+extern const char* const ToolbarItemCaptions[ToolbarCount];
+extern const char* const ZoomItemNames[MaxZoomLevel + 1];
 
 class TSketchPadWindow : public QAbstractScrollArea {
     Q_OBJECT
@@ -78,6 +85,9 @@ public:
     QMenu* ReopenMenu = nullptr;
     QMenu* WindowMenu = nullptr;
     QAction *AutoSave1 = nullptr, *DarkCursorM = nullptr;
+    // Every item of the menus that the item table runs (the Window menu's
+    // own items aside).
+    std::vector<QAction*> ItemActions;
     QAction* Action(const char* Name) const;
 
     // Puts every per-window setting to its default (new or reset network).
@@ -121,12 +131,34 @@ public:
     // Marks the selected point; hides the marker when nothing active is selected.
     void ShowPointMarker();
     void HidePointMarker();
+    // The background frame, the title block and legend marker and the margin
+    // handles of the plot page.
+    TPadHandles* Handles = nullptr;
+    // Select Object after its pick at the cursor: a miss tries the pictures,
+    // the title block and the legends.
+    void SelectOther(bool PointHit);
+    // The background frame and the object marker go (mode change, zoom).
+    void HideObjectMarks();
+    // Page Setup is open: no page rectangle, no margin handles.
+    bool HidePageRectangle = false;
+
+    // ---- keyboard and hints ----
+    // The Delete key of Select Object: the selected picture, node or shape
+    // point goes; the network is marked modified.
+    void DeleteKey();
+    // The hover hint: the name and position of the point under the mouse
+    // (View.MouseX, View.MouseY), shown as the window's hint.
+    std::string HoverHint;
+    void ShowHoverHint();
+    // This window is the current one and its frame is the active window.
+    bool IsActivePad() const;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void scrollContentsBy(int Dx, int Dy) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
 
 private:

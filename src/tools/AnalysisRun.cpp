@@ -11,26 +11,28 @@
 
 namespace {
 
-// Until the program has one gate for every long run, a search or scan
-// holds the gate of file steps: close requests wait and backups are put off.
-class TFileStepHold : public TRunHold {
+// The run's entry in the program's busy gate: only views of the network go
+// on meanwhile; the status box's Stop reaches the search through it.
+class TGateHold : public TRunHold {
 public:
-    explicit TFileStepHold(TZOKMainWindow& Main) : FMain(Main) { ++FMain.FileBusy; }
-    ~TFileStepHold() override { --FMain.FileBusy; }
-    bool StopRequested() const override { return FMain.CalcStop != 0; }
+    TGateHold(TSketchPadWindow& Pad, TBusyKind Kind)
+        : FRun(Pad.Main.Gate.Begin(Kind, Pad.Network.get(), &Pad, GateView))
+    {
+    }
+    bool StopRequested() const override { return FRun.StopRequested(); }
 
 private:
-    TZOKMainWindow& FMain;
+    TBusyGate::TRun FRun;
 };
 
 } // namespace
 
-std::unique_ptr<TRunHold> HoldNetworkForRun(TSketchPadWindow& Pad, TAnalysisKind)
+std::unique_ptr<TRunHold> HoldNetworkForRun(TSketchPadWindow& Pad, TAnalysisKind Kind)
 {
-    return std::make_unique<TFileStepHold>(Pad.Main);
+    return std::make_unique<TGateHold>(Pad, Kind == TAnalysisKind::Paths ? TBusyKind::Paths : TBusyKind::Coverage);
 }
 
-void RequestPathStop(TZOKMainWindow& Main) { Main.CalcStop = 1; }
+void RequestPathStop(TZOKMainWindow& Main) { Main.Gate.RequestStop(TBusyKind::Paths); }
 
 bool OpenWidthExpressions(TSketchPadWindow&, bool) { return false; }
 

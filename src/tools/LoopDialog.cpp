@@ -279,12 +279,10 @@ void TLoopDB::LoopClick()
     FSettings.ViewerHeight = run.ViewerHeight;
 }
 
-void ConnectLoopCommands(TSketchPadWindow& Pad)
+void RegisterLoopPadItems(TZOKMainWindow& Main)
 {
-    QAction* item = Pad.Action("Loop1");
-    if (!item) return;
-    item->setEnabled(LoopItemEnabled(Pad));
-    QObject::connect(item, &QAction::triggered, &Pad, [&Pad] {
+    // Always enabled: the loop works on whatever windows are open.
+    Main.PadItems.SetCommand("Loop1", GateView, [](TSketchPadWindow& Pad) {
         TZOKMainWindow& main = Pad.Main;
         TLoopDB dialog(main, ProgramLoopSettings(main), &main);
         dialog.ExecDialog = main.ExecDialog;

@@ -82,8 +82,5 @@ private:
     std::vector<TLoopEntry> FEntries;
 };
 
-// Connects the window's "Loop..." item and enables it.
-void ConnectLoopCommands(TSketchPadWindow& Pad);
-// When the "Loop..." item is enabled: always (the loop works on whatever
-// windows are open).
-inline bool LoopItemEnabled(const TSketchPadWindow&) { return true; }
+// Puts the "Loop..." item's command into the main window's item table.
+void RegisterLoopPadItems(TZOKMainWindow& Main);

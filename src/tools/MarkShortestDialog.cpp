@@ -1,6 +1,5 @@
 #include "tools/MarkShortestDialog.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,17 +46,23 @@ public:
     void ProcessMessages() override
     {
         QApplication::processEvents(QEventLoop::AllEvents);
-        if (Hold && Hold->StopRequested()) CalcStop = 1;
+        TakeStop();
     }
     void ShowStatusBox() override { Box.SearchStarted(Owner); }
     void ShowStatus(const std::string& text) override
     {
         Box.SetStatus(text);
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        TakeStop();
     }
     void SearchFinished() override { Box.SearchEnded(); }
 
 private:
+    // The status box's Stop reaches the search through the run's hold.
+    void TakeStop()
+    {
+        if (Hold && Hold->StopRequested()) CalcStop = 1;
+    }
     TPathStatusDB& Box;
     QWidget* Owner;
     const TRunHold* Hold;
@@ -75,8 +79,8 @@ void FillAttributes(QComboBox* box, const TClassRecord& rec)
 } // namespace
 
 TMarkShortestDB::TMarkShortestDB(TSchemaContext& Context, TShortestPathSettings& Settings, TPathStatusDB& Box,
-                                 uint8_t& CalcStop, QWidget* Parent)
-    : QDialog(Parent), Ctx(Context), FSettings(Settings), FBox(Box), FCalcStop(CalcStop)
+                                 QWidget* Parent)
+    : QDialog(Parent), Ctx(Context), FSettings(Settings), FBox(Box)
 {
     setObjectName("MarkShortestDB");
     setWindowTitle("Mark Shortest Path");
@@ -379,7 +383,7 @@ bool MarkShortestPathCommand(TSketchPadWindow& Pad)
     if (!Pad.Network) return false;
     TZOKMainWindow& main = Pad.Main;
     TSchemaContext ctx = SchemaContextOf(Pad);
-    TMarkShortestDB dialog(ctx, Pad.Settings.Display.ShortestPath, PathStatusBox(main), main.CalcStop, &main);
+    TMarkShortestDB dialog(ctx, Pad.Settings.Display.ShortestPath, PathStatusBox(main), &main);
     dialog.BeginRun = [&Pad] { return HoldNetworkForRun(Pad, TAnalysisKind::Paths); };
     dialog.Repaint = [&Pad] { Pad.Main.InvalidateNetworkViews(Pad); };
     if (WidthExpressionsAvailable()) dialog.OpenLinkWidths = [&Pad] { OpenWidthExpressions(Pad, false); };
@@ -392,14 +396,8 @@ bool MarkShortestPathCommand(TSketchPadWindow& Pad)
     return accepted;
 }
 
-void ConnectPathCommands(TSketchPadWindow& Pad)
+void RegisterPathPadItems(TZOKMainWindow& Main)
 {
-    QAction* item = Pad.Action("MarkShortestPath1");
-    if (!item) return;
-    QObject::connect(item, &QAction::triggered, &Pad, [&Pad] {
-        if (MarkShortestPathItemEnabled(Pad)) MarkShortestPathCommand(Pad);
-    });
-    auto update = [&Pad, item] { item->setEnabled(MarkShortestPathItemEnabled(Pad)); };
-    for (QMenu* m : Pad.Menus) QObject::connect(m, &QMenu::aboutToShow, &Pad, update);
-    update();
+    Main.PadItems.SetCommand("MarkShortestPath1", GateChange, [](TSketchPadWindow& p) { MarkShortestPathCommand(p); });
+    Main.PadItems.SetRule("MarkShortestPath1", [](TSketchPadWindow& p) { return MarkShortestPathItemEnabled(p); });
 }

@@ -26,6 +26,8 @@ class QTabWidget;
 class QToolButton;
 class TPathStatusDB;
 class trealedit;
+class TSketchPadWindow;
+class TZOKMainWindow;
 
 class TMarkShortestDB : public QDialog {
     Q_OBJECT
@@ -33,8 +35,8 @@ public:
     static constexpr int HelpContext = 1800;
 
     // Settings: the window's record, written by OK and by Go. Box: the
-    // status box; CalcStop: the program's stop request.
-    TMarkShortestDB(TSchemaContext& Context, TShortestPathSettings& Settings, TPathStatusDB& Box, uint8_t& CalcStop,
+    // status box, whose Stop reaches the search through the run's hold.
+    TMarkShortestDB(TSchemaContext& Context, TShortestPathSettings& Settings, TPathStatusDB& Box,
                     QWidget* Parent = nullptr);
     ~TMarkShortestDB() override;
 
@@ -68,7 +70,7 @@ public:
     bool StoredSettings() const { return FStored; }
     const TPathSearchResult& LastResult() const { return FResult; }
 
-    // Holds the network while the search runs (empty: no hold).
+    // Holds the network while the search runs (empty: no hold, no Stop).
     TBeginRun BeginRun;
     // After a search: the windows of the network redraw.
     std::function<void()> Repaint;
@@ -94,14 +96,14 @@ private:
     TSchemaContext& Ctx;
     TShortestPathSettings& FSettings;
     TPathStatusDB& FBox;
-    uint8_t& FCalcStop;
+    uint8_t FCalcStop = 0; // the search's stop request
     int FNodeClasses = 0, FLinkClasses = 0;
     bool FSearching = false, FSetSearch = false, FStored = false, FLoaded = false;
     TPathSearchResult FResult;
 };
 
-// Connects the window's "&Mark Shortest Path..." item and enables it.
-void ConnectPathCommands(TSketchPadWindow& Pad);
+// Puts the "&Mark Shortest Path..." item into the main window's item table.
+void RegisterPathPadItems(TZOKMainWindow& Main);
 // When the item is enabled: while the network has nodes to start from.
 bool MarkShortestPathItemEnabled(const TSketchPadWindow& Pad);
 // The item's command: the dialog over the window's settings. OK (or a Go

@@ -114,22 +114,21 @@ void TOverlayAreaDB::closeEvent(QCloseEvent* Event)
     QDialog::closeEvent(Event);
 }
 
-void OverlayScanBusy(TZOKMainWindow& Main, bool Busy)
+void RegisterOverlayPadItems(TZOKMainWindow& Main)
 {
-    // Until the program has one gate for every long run, the scan holds the
-    // gate of file steps: close requests wait and backups are put off.
-    Main.FileBusy += Busy ? 1 : -1;
-}
-
-void ConnectOverlayCommands(TSketchPadWindow& Pad)
-{
-    QAction* item = Pad.Action("OverlayArea1");
-    if (!item) return;
-    item->setEnabled(OverlayAreaItemEnabled(Pad));
-    QObject::connect(item, &QAction::triggered, &Pad, [&Pad] {
+    // Always enabled: the dialog measures whatever the window shows, and says
+    // so when nothing overlaps.
+    Main.PadItems.SetCommand("OverlayArea1", GateChange, [](TSketchPadWindow& Pad) {
         TZOKMainWindow& main = Pad.Main;
         TOverlayAreaDB dialog(*Pad.Network, Pad.Settings, Pad.View, &main);
-        dialog.HoldNetwork = [&main](bool busy) { OverlayScanBusy(main, busy); };
+        // While the scan runs the network is held: only views of it go on.
+        TBusyGate::TRun run;
+        dialog.HoldNetwork = [&main, &Pad, &run](bool busy) {
+            if (busy)
+                run = main.Gate.Begin(TBusyKind::Overlay, Pad.Network.get(), &Pad, GateView);
+            else
+                run.End();
+        };
         main.ExecDialog(dialog);
     });
 }

@@ -49,12 +49,6 @@ private:
     bool FScanning = false;
 };
 
-// Holds a window's network against closing and editing while an overlay
-// scan runs.
-void OverlayScanBusy(TZOKMainWindow& Main, bool Busy);
-
-// Connects the window's "&Overlay Area..." item and enables it.
-void ConnectOverlayCommands(TSketchPadWindow& Pad);
-// When the "&Overlay Area..." item is enabled: always (the dialog measures
-// whatever the window shows, and says so when nothing overlaps).
-inline bool OverlayAreaItemEnabled(const TSketchPadWindow&) { return true; }
+// Puts the "&Overlay Area..." item's command into the main window's item
+// table; the scan holds the window's network on the busy gate while it runs.
+void RegisterOverlayPadItems(TZOKMainWindow& Main);

@@ -1,6 +1,5 @@
 #include "tools/PolygonCoverageDialog.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -368,14 +366,8 @@ bool PolygonCoverageCommand(TSketchPadWindow& Pad)
     return ctx.Exec(dialog) == QDialog::Accepted;
 }
 
-void ConnectCoverageCommands(TSketchPadWindow& Pad)
+void RegisterCoveragePadItems(TZOKMainWindow& Main)
 {
-    QAction* item = Pad.Action("PolygonCoverage1");
-    if (!item) return;
-    QObject::connect(item, &QAction::triggered, &Pad, [&Pad] {
-        if (PolygonCoverageItemEnabled(Pad)) PolygonCoverageCommand(Pad);
-    });
-    auto update = [&Pad, item] { item->setEnabled(PolygonCoverageItemEnabled(Pad)); };
-    for (QMenu* m : Pad.Menus) QObject::connect(m, &QMenu::aboutToShow, &Pad, update);
-    update();
+    Main.PadItems.SetCommand("PolygonCoverage1", GateChange, [](TSketchPadWindow& p) { PolygonCoverageCommand(p); });
+    Main.PadItems.SetRule("PolygonCoverage1", [](TSketchPadWindow& p) { return PolygonCoverageItemEnabled(p); });
 }

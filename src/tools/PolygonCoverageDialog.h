@@ -25,6 +25,8 @@ class QRadioButton;
 class QSpinBox;
 class QToolButton;
 class TCoverageMarks;
+class TSketchPadWindow;
+class TZOKMainWindow;
 
 class TPolygonCoverageDB : public QDialog {
     Q_OBJECT
@@ -94,8 +96,8 @@ private:
     TCoverageResult FResult;
 };
 
-// Connects the window's "Polygon Coverage..." item and enables it.
-void ConnectCoverageCommands(TSketchPadWindow& Pad);
+// Puts the "Polygon Coverage..." item into the main window's item table.
+void RegisterCoveragePadItems(TZOKMainWindow& Main);
 // When the item is enabled: while the network has a node class (zones and
 // their inputs are chosen per class).
 bool PolygonCoverageItemEnabled(const TSketchPadWindow& Pad);

@@ -150,10 +150,12 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     EXPECT_EQ(n->X, 1400);
     EXPECT_GE(Pad->View.MaxX, 1400); // still inside the scrollable area
     EXPECT_GE(view->View.MaxX, 1400); // of every window of the network
-    Main->PlottingPad = Pad;         // no edits while the network prints
-    Click(n);
-    EXPECT_EQ(Pad->View.SketchMode, 11);
-    Main->PlottingPad = nullptr;
+    {
+        // no edits while the network prints
+        TBusyGate::TRun print = Main->Gate.Begin(TBusyKind::Print, Net, Pad, GateView);
+        Click(n);
+        EXPECT_EQ(Pad->View.SketchMode, 11);
+    }
     Mode(11);
     Click(n);
     Click(400, 420);
@@ -164,19 +166,20 @@ TEST_F(Mouse, CrosshairModesAndZoomClicks)
     const int zoom = Pad->View.ZoomIndex;
     Click(400, 420, Qt::RightButton); // the right button zooms out
     EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
-    Main->CalcBusy = 1; // while Calculate runs only left zoom clicks count
+    TBusyGate::TRun calc = Main->Gate.Begin(TBusyKind::Calculate, nullptr, Pad, GateView | GateDisplay);
+    // while Calculate runs only left zoom clicks count
     Click(400, 420, Qt::RightButton);
     EXPECT_EQ(Pad->View.ZoomIndex, zoom - 1);
     Click(400, 420);
     EXPECT_EQ(Pad->View.ZoomIndex, zoom);
-    Main->CalcBusy = 0;
+    calc.End();
     Pad->View.ZoomInState = 0;
 
-    Main->CalcBusy = 1; // no edits while Calculate runs
-    Mode(5);
+    calc = Main->Gate.Begin(TBusyKind::Calculate, nullptr, Pad, GateView | GateDisplay);
+    Mode(5); // no edits while Calculate runs
     Click(n);
     EXPECT_TRUE(n->Active);
-    Main->CalcBusy = 0;
+    calc.End();
 
     Mode(1); // "Finish Node Plot" commits at the crosshair
     Click(700, 650);
@@ -212,6 +215,7 @@ TEST_F(Mouse, MenuUndoCommandsAndATransformOfTheNetwork)
 
     Net = Pad->Network.get();
     TNode* c = Node(*Net, 10, 20);
+    Main->UpdatePadItems(*Pad); // a network with nodes can be scaled
     Pad->Action("ScalebyTwoM")->trigger();
     EXPECT_EQ(c->X, 20);
     EXPECT_EQ(c->Y, 40);

@@ -414,10 +414,10 @@ TEST_F(Shell, CloseQuestionEachWay)
 
     // Calculate running: the window stays.
     TSketchPadWindow* c = Main->NewSchema();
-    Main->CalcBusy = 1;
+    TBusyGate::TRun calc = Main->Gate.Begin(TBusyKind::Calculate, nullptr, c, GateView);
     EXPECT_FALSE(Close(c));
     EXPECT_EQ(Boxes.Calls.back().Text, "Stop Calculate before closing.");
-    Main->CalcBusy = 0;
+    calc.End();
     EXPECT_TRUE(Close(c)); // saved: no question
 }
 
@@ -432,7 +432,7 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
     Main->setsnap(25);
     pb->ModeItems[11]->trigger();
     pb->View.SketchMode = 13; // caught in the middle of a node move
-    pb->AutoSave1->setChecked(false);
+    pb->AutoSave1->trigger(); // off
     Main->ShowToolbar(2, false);
     pb->View.ToolbarShown[2] = 0;
     Main->close(); // a then b: b ends as entry 1
@@ -489,14 +489,11 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     EXPECT_TRUE(IO.Saved.empty());
 
     Clock = Clock.addMSecs(2);
-    Main->CalcBusy = 1;
-    Main->AutoSaveTimerTimer();
-    EXPECT_TRUE(IO.Saved.empty());
-    Main->CalcBusy = 0;
-    Main->ImportBusy = 1;
-    Main->AutoSaveTimerTimer();
-    EXPECT_TRUE(IO.Saved.empty());
-    Main->ImportBusy = 0;
+    for (TBusyKind kind : {TBusyKind::Calculate, TBusyKind::Import}) {
+        TBusyGate::TRun run = Main->Gate.Begin(kind, p->Network.get(), p, GateView);
+        Main->AutoSaveTimerTimer();
+        EXPECT_TRUE(IO.Saved.empty());
+    }
 
     Main->AutoSaveTimerTimer();
     ASSERT_EQ(IO.Saved.size(), 1u);
@@ -508,7 +505,7 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer(); // every later tick while modified
     EXPECT_EQ(IO.Saved.size(), 2u);
 
-    p->AutoSave1->setChecked(false);
+    p->AutoSave1->trigger(); // off
     Main->AutoSaveTimerTimer();
     EXPECT_EQ(IO.Saved.size(), 2u);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");

@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include <QMenu>
 #include <QTemporaryDir>
 
 #include "core/model/Messages.h"
@@ -38,16 +37,19 @@ struct TDialogWindow {
     }
 };
 
-// A run's hold that records its beginning (true) and end (false).
-inline TBeginRun RecordHolds(std::vector<bool>& events)
+// A run's hold that records its beginning (true) and end (false), and
+// passes on the stop request *stop.
+inline TBeginRun RecordHolds(std::vector<bool>& events, const bool* stop = nullptr)
 {
-    return [&events]() -> std::unique_ptr<TRunHold> {
+    return [&events, stop]() -> std::unique_ptr<TRunHold> {
         struct THold : TRunHold {
             std::vector<bool>& E;
-            explicit THold(std::vector<bool>& e) : E(e) { E.push_back(true); }
+            const bool* Stop;
+            THold(std::vector<bool>& e, const bool* s) : E(e), Stop(s) { E.push_back(true); }
             ~THold() override { E.push_back(false); }
+            bool StopRequested() const override { return Stop && *Stop; }
         };
-        return std::make_unique<THold>(events);
+        return std::make_unique<THold>(events, stop);
     };
 }
 
@@ -68,10 +70,10 @@ struct TProgram {
         Main->CreateFirstPad();
         Pad = Main->CurrentPad;
     }
-    // The item's rule, as the menu applies it when it opens.
+    // The item's state after the window's items are brought up to date.
     bool Enabled(const char* item)
     {
-        emit Pad->Menus[0]->aboutToShow();
+        Main->UpdatePadItems(*Pad);
         return Pad->Action(item)->isEnabled();
     }
     ~TProgram()

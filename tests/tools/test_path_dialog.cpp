@@ -62,16 +62,21 @@ struct TRoad {
 struct PathDialog : ::testing::Test, TDialogWindow {
     TRoad R;
     TPathStatusDB Box{nullptr};
-    uint8_t CalcStop = 0;
+    bool Stop = false; // the box's Stop, as the run's hold passes it on
+    std::vector<bool> Holds;
     TShortestPathSettings& Path = Settings.Display.ShortestPath;
     std::unique_ptr<TMarkShortestDB> D;
 
     void SetUp() override
     {
         R.Build(Net, Settings);
-        Box.OnStop = [this] { CalcStop = 1; };
+        Box.OnStop = [this] { Stop = true; };
     }
-    void Open() { D = std::make_unique<TMarkShortestDB>(Ctx, Path, Box, CalcStop); }
+    void Open()
+    {
+        D = std::make_unique<TMarkShortestDB>(Ctx, Path, Box);
+        D->BeginRun = RecordHolds(Holds, &Stop);
+    }
 };
 
 } // namespace
@@ -138,7 +143,6 @@ TEST_F(PathDialog, GoSearchesFromTheEditsNamesUnderAHoldAndReportsInTheStatusBox
     Path.NodeMarkAttribute[1] = 1;
     Path.LinkMarkAttribute[1] = 4;
     Open();
-    std::vector<bool> holds;
     int repaints = 0;
     D->Repaint = [&] { ++repaints; };
     D->show();
@@ -153,14 +157,14 @@ TEST_F(PathDialog, GoSearchesFromTheEditsNamesUnderAHoldAndReportsInTheStatusBox
         D->reject();
         D->close();
         during.Visible = D->isVisible();
-        return RecordHolds(holds)();
+        return RecordHolds(Holds, &Stop)();
     };
     QTimer::singleShot(0, D.get(), [&] { during.Box = Box.Button1->text().toStdString(); });
     D->GoButton->click();
     EXPECT_FALSE(during.Enabled);
     EXPECT_TRUE(during.Visible) << "the dialog stays while the search runs";
     EXPECT_EQ(during.Box, "Stop");
-    EXPECT_EQ(holds, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Holds, (std::vector<bool>{true, false}));
     EXPECT_TRUE(D->GoButton->isEnabled() && D->PageControl1->isEnabled());
     EXPECT_EQ(Path.StartNames[1], (std::vector<std::string>{"S", "H"}));
     EXPECT_EQ(Val(R.C, 1), 3);
@@ -187,9 +191,9 @@ TEST_F(PathDialog, GoSearchesFromTheEditsNamesUnderAHoldAndReportsInTheStatusBox
     EXPECT_EQ(Val(R.C, 1), 42);
     // Closing the box during a search asks for the stop instead.
     Box.SearchStarted(nullptr);
-    CalcStop = 0;
+    Stop = false;
     Box.close();
-    EXPECT_EQ(CalcStop, 1);
+    EXPECT_TRUE(Stop);
     EXPECT_TRUE(Box.isVisible());
 }
 

@@ -29,7 +29,9 @@ void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHook
     if (hooks.Settings && hooks.Settings->Search.PolygonCriterion.Owner == node)
         hooks.Settings->Search.PolygonCriterion.Owner = nullptr;
     UpdateOwnerBoxes(net, node);
-    UpdateNodePolygonBox(net, node); // the node's cell drops its ring
+    // The node's cell drops its ring; a node without one leaves the cell's
+    // box as it was (and a bulk deletion stays linear).
+    if (node->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(net, node);
 }
 
 void DeleteLink(TNetwork& net, TLink* halfEdge)

@@ -29,6 +29,9 @@ void TDisplaySettings::Reset()
     PlotCenterTitle = 0;
     PlotPage = {96.0, 0.5, 8.0, 0.5, 10.5, 0.5, 0.5};
     PlotTitle.clear();
+    PlotTitleFont = TLogFont{};
+    PlotTitleFont.Height = -32;
+    PlotTitleColor = 0;
     for (size_t i = 0; i < Colors.size(); ++i) {
         const uint32_t rgb = (i >= 11 && i <= 16) ? 0 : ProgramPaletteRgb[i];
         Colors[i] = int32_t(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));

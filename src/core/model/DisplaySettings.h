@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/model/LabelSettings.h"
+
 struct TFileContext;
 struct TWidthSettings;
 
@@ -67,6 +69,10 @@ struct TDisplaySettings {
     // Pixels per inch, margins left, right, top, bottom (inches), image shift right, down.
     std::array<double, 7> PlotPage{96.0, 0.5, 8.0, 0.5, 10.5, 0.5, 0.5};
     std::string PlotTitle; // up to 80 characters
+    // The title's font and colour ($00BBGGRR); kept with the window, not in
+    // the file. A new window has label font 0 at height -32, black.
+    TLogFont PlotTitleFont;
+    int32_t PlotTitleColor = 0;
     // [0..25] as stored (0x00BBGGRR); 1..16 the polygon palette. A new network
     // has the program palette with 11..16 black.
     std::array<int32_t, 26> Colors{};

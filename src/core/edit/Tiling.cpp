@@ -1,0 +1,48 @@
+#include "core/edit/Tiling.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::vector<TTileRect> TileWindows(int count, int32_t width, int32_t height, bool horizontal, int32_t reserveBottom)
+{
+    std::vector<TTileRect> r;
+    if (count <= 0) return r;
+    width = std::max<int32_t>(width, 1);
+    height = std::max<int32_t>(height - std::max<int32_t>(reserveBottom, 0), 1);
+    // Horizontal tiling stacks windows in columns; vertical tiling puts them
+    // side by side in rows. Work in "along" (the stacking direction) and
+    // "across" and turn the result for vertical tiling.
+    const int32_t along = horizontal ? height : width, across = horizontal ? width : height;
+    const int groups = count <= 3 ? 1 : int(std::floor(std::sqrt(double(count))));
+    const int base = count / groups, extra = count % groups; // the last `extra` groups take one more
+    r.reserve(size_t(count));
+    for (int g = 0; g < groups; ++g) {
+        const int in = base + (g >= groups - extra ? 1 : 0);
+        const int32_t a0 = int32_t(int64_t(across) * g / groups), a1 = int32_t(int64_t(across) * (g + 1) / groups);
+        for (int i = 0; i < in; ++i) {
+            const int32_t s0 = int32_t(int64_t(along) * i / in), s1 = int32_t(int64_t(along) * (i + 1) / in);
+            TTileRect t;
+            if (horizontal)
+                t = {a0, s0, std::max(1, a1 - a0), std::max(1, s1 - s0)};
+            else
+                t = {s0, a0, std::max(1, s1 - s0), std::max(1, a1 - a0)};
+            r.push_back(t);
+        }
+    }
+    return r;
+}
+
+std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, int32_t iconWidth, int32_t iconHeight)
+{
+    std::vector<TTileRect> r;
+    if (count <= 0) return r;
+    iconWidth = std::max<int32_t>(iconWidth, 1);
+    iconHeight = std::max<int32_t>(iconHeight, 1);
+    const int perRow = std::max<int32_t>(1, std::max<int32_t>(width, 1) / iconWidth);
+    r.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const int row = i / perRow, col = i % perRow;
+        r.push_back({col * iconWidth, height - (row + 1) * iconHeight, iconWidth, iconHeight});
+    }
+    return r;
+}

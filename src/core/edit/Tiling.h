@@ -1,0 +1,25 @@
+// Where the Window menu puts the network windows inside the frame's window
+// area: tiled one above another (horizontal) or side by side (vertical),
+// and minimized windows in rows along the bottom edge.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct TTileRect {
+    int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const TTileRect&) const = default;
+};
+
+// Places for count open windows in an area of width x height, leaving
+// reserveBottom pixels free at the bottom (the row of minimized windows).
+// Horizontal: up to three windows stacked full width; more go into
+// columns of stacked windows. Vertical: the same turned on its side. Every
+// place is at least one pixel wide and high.
+std::vector<TTileRect> TileWindows(int count, int32_t width, int32_t height, bool horizontal,
+                                   int32_t reserveBottom = 0);
+
+// Places for count minimized windows of iconWidth x iconHeight: left to
+// right along the bottom edge, further rows above when one row is full.
+std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, int32_t iconWidth,
+                                    int32_t iconHeight);

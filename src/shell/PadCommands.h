@@ -1,0 +1,15 @@
+// The commands of the network window's menus that this part of the program
+// runs, entered into the main window's item table with their enabling rules.
+#pragma once
+
+class TSketchPadWindow;
+class TZOKMainWindow;
+
+// Enters the items of the shell (file, view, modes, transform, window and
+// help commands, plotting) and the rules of the class-dependent items.
+void RegisterShellPadItems(TZOKMainWindow& Main);
+
+// "Tile &Horizontal" (stacked), "Tile &Vertical" (side by side), "&Arrange"
+// (minimized windows along the bottom) over the frame's window area.
+void TileSubWindows(TZOKMainWindow& Main, bool Horizontal);
+void ArrangeSubWindows(TZOKMainWindow& Main);

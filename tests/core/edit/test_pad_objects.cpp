@@ -1,0 +1,170 @@
+// Select Object beyond points: hover hints, hits of pictures, title block
+// and legends, the background frame and its fit; window tiling.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/edit/PadObjects.h"
+#include "core/edit/Tiling.h"
+#include "test_edit_support.h"
+
+using namespace edittest;
+
+TEST(PadObjects, HoverHintOfNodesAndShapePoints)
+{
+    TNetwork net;
+    TViewRecord view;
+    TNode* a = Node(net, 100, 100);
+    a->Name = "Alpha";
+    a->Longitude = -879000000; // west of Greenwich: shown because the latitude is above 0
+    a->Latitude = 430000000;
+    TNode* b = Node(net, 300, 100);
+    b->Name = "Beta";
+    b->Longitude = -879000000;
+    b->Latitude = -10000000; // south and west, no elevation: name only
+    TLinkValues* ab = Link(net, a, b);
+    ab->Name = "Main St";
+    Shape(net, ab, 150, 100);
+    TShapePoint* s2 = Shape(net, ab, 200, 100);
+    s2->Longitude = 1; // the smallest longitude counts
+    s2->Elevation = 25000;
+
+    bool found = false;
+    EXPECT_EQ(HoverHintText(net, view, 101, 102, found), "Alpha [-87.9, 43]");
+    EXPECT_TRUE(found);
+    EXPECT_EQ(HoverHintText(net, view, 300, 100, found), "Beta");
+    EXPECT_EQ(HoverHintText(net, view, 200, 100, found), "2: Main St [1E-7, 0, 2.5]");
+    EXPECT_EQ(HoverHintText(net, view, 250, 140, found), "");
+    EXPECT_FALSE(found);
+    a->Active = 0; // deleted: no hint
+    EXPECT_EQ(HoverHintText(net, view, 100, 100, found), "");
+    EXPECT_EQ(HintNumber(1.0 / 3), "0.333333333333333");
+}
+
+TEST(PadObjects, PicturesTitleBlockAndLegendsAreHitInTheirOrder)
+{
+    TBackgrounds b;
+    b.Raster[1] = {"a.jpg", 0, 0, 1, 1};     // 0..100 x 0..50
+    b.Raster[2] = {"b.jpg", 50, 0, 1, 1};    // 50..150
+    b.Metafile[1] = {"c.svg", 200, 100, -2, -1}; // mirrored: 0..200 x 50..100 (200 x 50 picture)
+    b.Raster[3] = {"gone.jpg", 0, 0, 1, 1};  // no picture loaded
+    auto size = [](bool metafile, int slot, double& w, double& h) {
+        if (metafile) {
+            if (slot != 1) return false;
+            w = 100, h = 50;
+            return true;
+        }
+        if (slot > 2) return false;
+        w = 100, h = 50;
+        return true;
+    };
+    TBackgroundHit hit = HitBackground(b, size, 60, 20);
+    EXPECT_EQ(hit.Raster, 1); // slot 1 lies on top of slot 2
+    EXPECT_EQ(hit.Metafile, 0);
+    hit = HitBackground(b, size, 100, 50); // bounds count, raster slots first
+    EXPECT_EQ(hit.Raster, 1);
+    b.MetafilesOnTop = 0; // "JPEG on Top" marked: metafile slots first
+    hit = HitBackground(b, size, 100, 50);
+    EXPECT_EQ(hit.Metafile, 1);
+    EXPECT_EQ(hit.Raster, 0);
+    hit = HitBackground(b, size, 10, 90);
+    EXPECT_EQ(hit.Metafile, 1);
+    EXPECT_FALSE(HitBackground(b, size, 160, 20).Any());
+    b.SuppressAll = 1;
+    EXPECT_FALSE(HitBackground(b, size, 60, 20).Any());
+
+    TObjectBoxes boxes;
+    boxes.Title = {0, 0, 100, 40};
+    boxes.NodeLegend = {50, 20, 200, 90};
+    EXPECT_EQ(HitObject(boxes, 100, 40), ObjectTitle);
+    EXPECT_EQ(HitObject(boxes, 101, 40), ObjectNodeLegend);
+    EXPECT_EQ(HitObject(boxes, 300, 300), ObjectNone); // the link legend is not shown
+    EXPECT_STREQ(ObjectHint(ObjectLinkLegend), "Link Legend");
+}
+
+TEST(PadObjects, FrameHandlesAndFit)
+{
+    const TPixelMap map{2.0, 0, 0, 10, 10}; // 2:1, origin 10
+    TBackgroundSlot s{"p.jpg", 40, 20, 1, 1}; // a 100 x 50 picture
+    const TPixelRect f = FramePixels(BackgroundWorldRect(s, 100, 50), map);
+    EXPECT_EQ(f.Left, 100);
+    EXPECT_EQ(f.Top, 60);
+    EXPECT_EQ(f.Right, 300);
+    EXPECT_EQ(f.Bottom, 160);
+    const auto c = FrameLayout(f, 7, 7);
+    EXPECT_EQ(c[HandleTop].Left, 196); // 196.5, ties to even
+    EXPECT_EQ(c[HandleTop].Top, 57);
+    EXPECT_EQ(c[HandleBottom].Top, 156);
+    EXPECT_EQ(c[HandleRight].Left, 296);
+    EXPECT_EQ(c[HandleBottomLeft].Left, 97);
+    EXPECT_EQ(c[FrameShape].Width, 202);
+
+    // Dragging the right handle 40 pixels right widens the frame by 40;
+    // the mouse-up fits the width: the picture is 20 world units wider.
+    TPixelRect g = DragFrame(f, HandleRight, c[HandleRight], 3, 3, 43, 3);
+    EXPECT_EQ(g.Right, 340);
+    EXPECT_EQ(g.Left, 100);
+    bool fw, fh;
+    RefitOf(HandleRight, fw, fh);
+    EXPECT_TRUE(fw && !fh);
+    TBackgroundSlot t = s;
+    FitBackground(t, false, 100, 50, g, map, fw, fh);
+    EXPECT_DOUBLE_EQ(t.XScale, 1.2);
+    EXPECT_DOUBLE_EQ(t.YScale, 1.0);
+    EXPECT_DOUBLE_EQ(t.X, 40);
+
+    // Past the left edge: the frame flips, the picture gets a negative
+    // scale and starts from the far edge, so that it still fills the frame.
+    g = DragFrame(f, HandleRight, c[HandleRight], 3, 3, -237, 3); // right at 60
+    t = s;
+    FitBackground(t, false, 100, 50, g, map, true, false);
+    EXPECT_DOUBLE_EQ(t.XScale, -0.2);
+    const TWorldRect w = BackgroundWorldRect(t, 100, 50);
+    EXPECT_DOUBLE_EQ(w.Left, 20);
+    EXPECT_DOUBLE_EQ(w.Right, 40);
+    // A metafile flipped twice is the right way round again.
+    TBackgroundSlot m{"p.svg", 40, 20, -1, 1};
+    FitBackground(m, true, 100, 50, {300, 60, 100, 160}, map, true, false);
+    EXPECT_DOUBLE_EQ(m.XScale, 1.0);
+    EXPECT_DOUBLE_EQ(m.X, 40);
+
+    // A frame of no height keeps the old scale (and position): no picture
+    // of scale 0, no division by it later.
+    t = s;
+    FitBackground(t, false, 100, 50, {100, 60, 300, 60}, map, true, true);
+    EXPECT_DOUBLE_EQ(t.YScale, 1.0);
+    EXPECT_DOUBLE_EQ(t.Y, 20);
+    EXPECT_DOUBLE_EQ(t.XScale, 1.0);
+
+    // The frame dragged as a whole moves the picture only.
+    g = DragFrame(f, FrameShape, c[FrameShape], 10, 10, 30, 16);
+    EXPECT_EQ(g.Left, 120);
+    EXPECT_EQ(g.Bottom, 166);
+    RefitOf(FrameShape, fw, fh);
+    t = s;
+    FitBackground(t, false, 100, 50, g, map, fw, fh);
+    EXPECT_DOUBLE_EQ(t.X, 50);
+    EXPECT_DOUBLE_EQ(t.Y, 23);
+    EXPECT_DOUBLE_EQ(t.XScale, 1.0);
+}
+
+TEST(Tiling, StackedSideBySideAndIcons)
+{
+    auto r = TileWindows(2, 800, 600, true);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0], (TTileRect{0, 0, 800, 300}));
+    EXPECT_EQ(r[1], (TTileRect{0, 300, 800, 300}));
+    r = TileWindows(3, 900, 600, false, 30);
+    EXPECT_EQ(r[2], (TTileRect{600, 0, 300, 570}));
+    r = TileWindows(5, 800, 600, true); // two columns, 2 and 3 windows
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(r[0], (TTileRect{0, 0, 400, 300}));
+    EXPECT_EQ(r[4], (TTileRect{400, 400, 400, 200}));
+    r = TileWindows(100, 50, 40, false); // never smaller than a pixel
+    for (const TTileRect& t : r) EXPECT_TRUE(t.Width >= 1 && t.Height >= 1);
+
+    const auto icons = ArrangeIcons(5, 500, 400, 160, 30);
+    EXPECT_EQ(icons[0], (TTileRect{0, 370, 160, 30}));
+    EXPECT_EQ(icons[2], (TTileRect{320, 370, 160, 30}));
+    EXPECT_EQ(icons[3], (TTileRect{0, 340, 160, 30})); // the next row above
+}
