@@ -278,6 +278,18 @@ TEST(PathMenu, ItemRunsOverItsWindowAndTheSettingsStayWithThatWindow)
     EXPECT_TRUE(box.isVisible());
     EXPECT_EQ(box.Label1->text(), "Done.");
 
+    // The box's Stop reaches the search through the program's busy gate.
+    bool stopped = false;
+    main.ExecDialog = [&](QDialog& d) {
+        auto& dialog = static_cast<TMarkShortestDB&>(d);
+        QTimer::singleShot(0, &d, [&] { QTimer::singleShot(0, &d, [&] { box.Button1->click(); }); });
+        dialog.GoClick();
+        stopped = dialog.LastResult().Stopped;
+        return 0;
+    };
+    item->trigger();
+    EXPECT_TRUE(stopped);
+
     // OK alone marks only its own window.
     pad->View.Saved = view->View.Saved = 1;
     main.ExecDialog = [](QDialog& d) {
