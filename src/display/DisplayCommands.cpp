@@ -3,17 +3,28 @@
 #include <memory>
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 
 #include "core/edit/Transforms.h"
+#include "core/expr/LabelText.h"
+#include "core/expr/WidthSizes.h"
+#include "core/file/SettingsSections.h"
+#include "core/model/Messages.h"
 #include "core/file/TextFormat.h"
+#include "display/BackgroundDialogs.h"
 #include "display/DisplaySupport.h"
+#include "display/LabelDialogs.h"
 #include "display/LayersDialog.h"
 #include "display/PolygonDialogs.h"
 #include "display/StyleDialogs.h"
+#include "display/TitleBlockDialog.h"
 #include "display/TransformDialogs.h"
+#include "display/WidthDialogs.h"
+#include "platform/Latin1.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
+#include "toolbars/DockButton.h"
 
 namespace {
 
@@ -94,6 +105,137 @@ void ShowClassStylesDialog(TSketchPadWindow& Pad, bool Nodes)
     RepaintNetworkWindows(Pad);
 }
 
+void ShowDescriptionDialog(TSketchPadWindow& Pad)
+{
+    TDescriptionBox d(Pad, &Pad);
+    if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
+    // The title block is saved with the network: the window and its views are modified.
+    Pad.Network->SetAllowClose(false);
+    d.Store(Pad.Settings.Description);
+    RepaintWindow(Pad);
+}
+
+void ShowBackgroundsDialog(TSketchPadWindow& Pad, bool Raster)
+{
+    TBackgroundsDB d(Pad, Raster ? TBackgroundKind::Raster : TBackgroundKind::Metafile, &Pad);
+    // OK has put the slots in place when it closes the dialog.
+    if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
+    WindowSettingsChanged(Pad);
+}
+
+void ShowUnderlayDialog(TSketchPadWindow& Pad)
+{
+    TUnderlayDB d(Pad, &Pad);
+    if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
+    const int32_t underlay = d.Underlay();
+    if (underlay == Pad.Settings.Backgrounds.Underlay) return;
+    Pad.Settings.Backgrounds.Underlay = underlay;
+    WindowSettingsChanged(Pad);
+}
+
+void ShowEntityLabelsDialog(TSketchPadWindow& Pad, bool Nodes)
+{
+    const TEntityClass& classes = Nodes ? *Pad.Network->NodeClasses : *Pad.Network->LinkClasses;
+    if (CountEntityTypes(classes) == 0) return;
+    TEntityLabelsDB d(Pad, Nodes, &Pad);
+    if (!d.Run()) return;
+    d.Store(Pad.Settings.Labels);
+    ComputeLabelExtents(*Pad.Network, Pad.Settings);
+    WindowSettingsChanged(Pad);
+}
+
+void ShowLabelsFormatDialog(TSketchPadWindow& Pad)
+{
+    TLabelsFormatDB d(Pad, &Pad);
+    if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
+    d.Store(Pad.Settings.Labels);
+    ComputeLabelExtents(*Pad.Network, Pad.Settings);
+    Pad.View.Saved = 0;
+    RecreateLabelFonts(Pad);
+}
+
+void ResetAllEntityLabelsCommand(TSketchPadWindow& Pad)
+{
+    if (NetworkBusy(Pad)) return;
+    // The labels of the elements belong to the network: every view changes.
+    ResetAllEntityLabels(*Pad.Network);
+    RepaintNetworkWindows(Pad);
+}
+
+void ClearLabelsCommand(TSketchPadWindow& Pad)
+{
+    ClearLabels(*Pad.Network, Pad.Settings);
+    WindowSettingsChanged(Pad);
+}
+
+void ShowWidthStatusDialog(TSketchPadWindow& Pad)
+{
+    TWidthStatusDB d(Pad, &Pad);
+    if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
+    d.Store(Pad.Settings.Widths, Pad.Settings.Display);
+    Pad.Settings.DesireTables = d.DesireTables;
+    WindowSettingsChanged(Pad);
+}
+
+void ShowWidthExpressionsDialog(TSketchPadWindow& Pad, int Kind)
+{
+    const TWidthKind kind = Kind == 0 ? TWidthKind::Nodes : Kind == 1 ? TWidthKind::Links : TWidthKind::Desire;
+    if (kind != TWidthKind::Desire) {
+        const TEntityClass& classes = kind == TWidthKind::Nodes ? *Pad.Network->NodeClasses : *Pad.Network->LinkClasses;
+        if (CountEntityTypes(classes) == 0) return;
+    }
+    TWidthExpressionsDB d(Pad, kind, &Pad);
+    if (!d.Run()) return;
+    d.Store(Pad.Settings.Widths);
+    ComputeMaxWidths(*Pad.Network, Pad.Settings);
+    WindowSettingsChanged(Pad);
+}
+
+void ShowWidthIntervalsDialog(TSketchPadWindow& Pad, bool Nodes)
+{
+    TWidthIntervalsDB d(Pad, Nodes, &Pad);
+    if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
+    d.Store(Pad.Settings.Widths);
+    ComputeMaxWidths(*Pad.Network, Pad.Settings);
+    WindowSettingsChanged(Pad);
+}
+
+void PutWidthsCommand(TSketchPadWindow& Pad)
+{
+    QString file;
+    if (!ChooseFile(Pad, &Pad, "SaveDialog1", "Put Widths", {"Widths (*.wdt)", "All Files (*)"}, true, file,
+                    Latin1(Pad.View.WidthsFile)))
+        return;
+    if (QFileInfo(file).suffix().isEmpty()) file += ".wdt";
+    std::string path;
+    if (!FileNameBytes(file, path) || WriteWidthsFile(path, Pad.Settings.Widths) != TWidthsFileResult::Ok) {
+        ShowMessageBox(*Pad.Main.Boxes, 33, 34, MB_EXCLAMATION_OK);
+        return;
+    }
+    Pad.View.WidthsFile = path;
+}
+
+void ClearWidthsCommand(TSketchPadWindow& Pad)
+{
+    ResetWidthSettings(*Pad.Network, Pad.Settings);
+    WindowSettingsChanged(Pad);
+}
+
+void GetWidthsCommand(TSketchPadWindow& Pad)
+{
+    QString file;
+    if (!ChooseFile(Pad, &Pad, "OpenDialog1", "Get Widths", {"Widths (*.wdt)", "All Files (*)"}, false, file)) return;
+    std::string path;
+    TWidthSettings read = Pad.Settings.Widths;
+    if (!FileNameBytes(file, path) || ReadWidthsFile(path, read) != TWidthsFileResult::Ok) {
+        ShowMessageBox(*Pad.Main.Boxes, 36, 34, MB_EXCLAMATION_OK);
+        return;
+    }
+    Pad.Settings.Widths = read;
+    ComputeMaxWidths(*Pad.Network, Pad.Settings);
+    WindowSettingsChanged(Pad);
+}
+
 void RegisterDisplayPadItems(TZOKMainWindow& Main)
 {
     TPadItemTable& t = Main.PadItems;
@@ -108,4 +250,37 @@ void RegisterDisplayPadItems(TZOKMainWindow& Main)
     t.SetCommand("UsePolygonColorsM", GateDisplay, ShowColorPalettesDialog);
     t.SetCommand("NodeStylesM", GateChange, [](TSketchPadWindow& p) { ShowClassStylesDialog(p, true); });
     t.SetCommand("LinkStylesM", GateChange, [](TSketchPadWindow& p) { ShowClassStylesDialog(p, false); });
+    t.SetCommand("Description1", GateChange, ShowDescriptionDialog);
+    t.SetCommand("BackgroundGraphics1", GateDisplay, [](TSketchPadWindow& p) { ShowBackgroundsDialog(p, true); });
+    t.SetCommand("WMF1", GateDisplay, [](TSketchPadWindow& p) { ShowBackgroundsDialog(p, false); });
+    t.SetCommand("Underlay1", GateDisplay, ShowUnderlayDialog);
+}
+
+void ConnectDisplayToolbar(TZOKMainWindow& Main)
+{
+    TZOKMainWindow* main = &Main;
+    auto on = [main](int k, auto f) {
+        if (TDockButton* b = main->Toolbars.ToolbarButtons[size_t(k)])
+            QObject::connect(b, &TDockButton::OnClick, main, [main, f] {
+                TSketchPadWindow* pad = main->CurrentPad;
+                // A long run holds the network: its labels and widths wait.
+                if (!pad || !main->Gate.Lets(GateChange, pad->Network.get())) return;
+                f(*pad);
+                main->UpdateNetworkItems(*pad);
+            });
+    };
+    on(1, [](TSketchPadWindow& p) { ResetAllEntityLabelsCommand(p); });
+    on(2, [](TSketchPadWindow& p) { ShowEntityLabelsDialog(p, true); });
+    on(3, [](TSketchPadWindow& p) { ShowEntityLabelsDialog(p, false); });
+    on(4, [](TSketchPadWindow& p) { ShowLabelsFormatDialog(p); });
+    on(5, [](TSketchPadWindow& p) { ClearLabelsCommand(p); });
+    on(6, [](TSketchPadWindow& p) { ShowWidthStatusDialog(p); });
+    on(7, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 0); });
+    on(8, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 1); });
+    on(9, [](TSketchPadWindow& p) { ShowWidthIntervalsDialog(p, true); });
+    on(10, [](TSketchPadWindow& p) { ShowWidthIntervalsDialog(p, false); });
+    on(11, [](TSketchPadWindow& p) { PutWidthsCommand(p); });
+    on(12, [](TSketchPadWindow& p) { ClearWidthsCommand(p); });
+    on(13, [](TSketchPadWindow& p) { GetWidthsCommand(p); });
+    on(14, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 2); });
 }

@@ -1,9 +1,8 @@
 #include "display/DisplaySupport.h"
 
 #include <QColorDialog>
-#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -11,6 +10,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/model/StyleControls.h"
+#include "schema/ElementDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/NetworkDrawPad.h"
@@ -58,6 +59,54 @@ std::string WindowsBytes(const QString& text)
         out.push_back(byte);
     }
     return out;
+}
+
+bool FileNameBytes(const QString& name, std::string& bytes)
+{
+    for (QChar c : name)
+        if (c.unicode() > 0xFF) return false;
+    const QByteArray b = name.toLatin1();
+    bytes.assign(b.constData(), size_t(b.size()));
+    return true;
+}
+
+bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
+                const QStringList& filters, bool save, QString& file, const QString& initial)
+{
+    QFileDialog d(parent, title);
+    d.setObjectName(name);
+    d.setOption(QFileDialog::DontUseNativeDialog, true);
+    d.setNameFilters(filters);
+    d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!initial.isEmpty()) d.selectFile(initial);
+    if (RunDisplayDialog(pad, d) != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
+    file = d.selectedFiles().first();
+    return !file.isEmpty();
+}
+
+void SetRed(QWidget* control, bool red)
+{
+    if (control) control->setStyleSheet(red ? "color: red" : "");
+}
+
+TStoredSpinBox::TStoredSpinBox(QWidget* parent, const char* name, int minimum, int maximum) : QSpinBox(parent)
+{
+    setObjectName(name);
+    setRange(minimum, maximum);
+    connect(this, &QSpinBox::valueChanged, this, [this] { FChanged = true; });
+}
+
+void TStoredSpinBox::SetStored(int32_t value)
+{
+    FStored = value;
+    setValue(std::clamp<int32_t>(value, minimum(), maximum()));
+    FChanged = false;
+}
+
+int32_t TStoredSpinBox::Stored() const
+{
+    return StoredChoice<int32_t>(FStored, FStored >= minimum() && FStored <= maximum(), FChanged, value());
 }
 
 QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption)
@@ -186,27 +235,10 @@ bool ChooseColor(TSketchPadWindow& pad, QWidget* parent, std::array<int32_t, 26>
 
 // ---- the symbol-image viewer ----
 
-// A plain chooser of an image number until the viewer of the width and size
-// dialogs takes its place.
 bool ShowSymbolImages(TSketchPadWindow& pad, QWidget* parent, bool nodes, int& number)
 {
-    QDialog d(parent);
-    d.setObjectName("ViewBitmapsDB");
-    d.setWindowTitle(nodes ? "View Node Bitmaps" : "View Link Bitmaps");
-    auto* v = new QVBoxLayout(&d);
-    auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel("Bitmap Number:", &d));
-    auto* spin = new QSpinBox(&d);
-    spin->setObjectName("SpinEdit1");
-    spin->setRange(1, TSymbolImages::MaxSymbols - 1);
-    spin->setValue(std::clamp(number, 1, TSymbolImages::MaxSymbols - 1));
-    row->addWidget(spin);
-    v->addLayout(row);
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
-    QObject::connect(box, &QDialogButtonBox::accepted, &d, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    v->addWidget(box);
+    TViewBitmapsDB d(&pad.Main.SymbolImages, !nodes, number, parent);
     if (RunDisplayDialog(pad, d) != QDialog::Accepted) return false;
-    number = spin->value();
+    number = d.BitmapSE->value();
     return true;
 }

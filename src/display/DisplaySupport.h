@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include <QDialog>
+#include <QSpinBox>
 #include <QWidget>
 
 #include "core/model/DisplaySettings.h"
@@ -25,6 +26,34 @@ class TZOKMainWindow;
 // to bytes: a character Windows-1252 lacks becomes '?'.
 QString WindowsText(std::string_view bytes);
 std::string WindowsBytes(const QString& text);
+
+// The bytes of a file name (Latin-1, as the files keep names); false when
+// one-byte text cannot hold it: such a file cannot be named, so it is not read.
+bool FileNameBytes(const QString& name, std::string& bytes);
+
+// The file dialog of a display dialog (not the native one; run through the
+// main window so tests can drive it, found by its object name). Filters are
+// "Text (*.ext)" entries; true with the chosen file.
+bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
+                const QStringList& filters, bool save, QString& file, const QString& initial = {});
+
+// Marks a control whose text failed (red) or takes the mark away.
+void SetRed(QWidget* control, bool red);
+
+// A spin edit over a stored value that may lie outside its range (read from
+// a file): it shows the nearest value it can, and Stored() gives the stored
+// value back until the user changes the edit.
+class TStoredSpinBox : public QSpinBox {
+    Q_OBJECT
+public:
+    TStoredSpinBox(QWidget* parent, const char* name, int minimum, int maximum);
+    void SetStored(int32_t value);
+    int32_t Stored() const;
+
+private:
+    int32_t FStored = 0;
+    bool FChanged = false;
+};
 
 // A push button with its object name.
 QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);

@@ -116,12 +116,22 @@ QSvgRenderer* TBackgroundImageSet::Metafile(int slot) const
     return ValidSlot(slot) ? FMetafiles[size_t(slot)].get() : nullptr;
 }
 
-void TBackgroundImageSet::SetRaster(int slot, std::unique_ptr<QImage> image)
+void TBackgroundImageSet::SetRaster(int slot, std::shared_ptr<const QImage> image)
 {
     if (ValidSlot(slot)) FRasters[size_t(slot)] = std::move(image);
 }
 
-void TBackgroundImageSet::SetMetafile(int slot, std::unique_ptr<QSvgRenderer> drawing)
+void TBackgroundImageSet::SetMetafile(int slot, std::shared_ptr<QSvgRenderer> drawing)
 {
     if (ValidSlot(slot)) FMetafiles[size_t(slot)] = std::move(drawing);
+}
+
+std::shared_ptr<const QImage> TBackgroundImageSet::SharedRaster(int slot) const
+{
+    return ValidSlot(slot) ? FRasters[size_t(slot)] : nullptr;
+}
+
+std::shared_ptr<QSvgRenderer> TBackgroundImageSet::SharedMetafile(int slot) const
+{
+    return ValidSlot(slot) ? FMetafiles[size_t(slot)] : nullptr;
 }

@@ -52,8 +52,11 @@ public:
     QSvgRenderer* Metafile(int slot) const override;
     // Puts an image into a slot 1..10 (nullptr empties it), for the background
     // dialogs; a slot outside 1..10 is ignored.
-    void SetRaster(int slot, std::unique_ptr<QImage> image);
-    void SetMetafile(int slot, std::unique_ptr<QSvgRenderer> drawing);
+    void SetRaster(int slot, std::shared_ptr<const QImage> image);
+    void SetMetafile(int slot, std::shared_ptr<QSvgRenderer> drawing);
+    // The picture of a slot as shared with the sets that hold it too.
+    std::shared_ptr<const QImage> SharedRaster(int slot) const;
+    std::shared_ptr<QSvgRenderer> SharedMetafile(int slot) const;
 
 private:
     std::string FNetworkFile;

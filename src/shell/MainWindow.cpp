@@ -312,9 +312,7 @@ void TZOKMainWindow::ConnectToolbars()
     connect(t.SpeedButton1, &TDockButton::OnClick, this, [this] {
         if (CurrentPad) SaveM(*CurrentPad);
     });
-    // Labels and widths come with their own parts of the program.
-    for (TDockButton* b : t.ToolbarButtons)
-        if (b) b->setEnabled(false);
+    ConnectDisplayToolbar(*this);
     connect(t.NSSnapButton, &TUpDown::Clicked, this, [this](bool up) {
         if (CurrentPad) CurrentPad->NudgeByKey(up ? 53 : 54);
     });

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSpinBox>
 
+#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"

@@ -8,6 +8,7 @@
 
 #include <QSvgRenderer>
 
+#include "core/expr/DesireLines.h"
 #include "core/expr/ExpressionNetwork.h"
 #include "core/expr/LabelText.h"
 #include "core/file/TextFormat.h"
@@ -71,6 +72,7 @@ TDrawPad MakeDrawPad(const TNetwork& net, const TViewRecord& view, const TWindow
     pad.Search = &settings.Search;
     pad.Title = &settings.Description;
     pad.Backgrounds = &settings.Backgrounds;
+    pad.DesireTables = settings.DesireTables.get();
     pad.WindowNumber = windowNumber;
     pad.OriginX = view.OriginX;
     pad.OriginY = view.OriginY;
@@ -248,6 +250,7 @@ private:
 
     void Underlay();
     void Backgrounds();
+    void DesireLines();
     void PolygonPass();
     void DrawPolygon(const TNode& owner);
     void LinkPassFirst(const THashEntry* cell);
@@ -329,6 +332,29 @@ void TDrawCall::Draw()
     if (Pad.Title) DrawTitleBlock(Pad, C, Plot, Run.Now ? Run.Now() : TitleDateText());
     DrawLegend(Pad, C, true, Plot);
     DrawLegend(Pad, C, false, Plot);
+    if (Pad.DesireTables && Pad.Display->ShowDesireLines && !Run.Aborted) DesireLines();
+}
+
+void TDrawCall::DesireLines()
+{
+    // The clip in world units: cells whose line cannot reach it are not evaluated.
+    const TBox world{int32_t(std::clamp<int64_t>(int64_t(Clip.Left) - Pad.OriginX, INT32_MIN, INT32_MAX)),
+                     int32_t(std::clamp<int64_t>(int64_t(Clip.Top) - Pad.OriginY, INT32_MIN, INT32_MAX)),
+                     int32_t(std::clamp<int64_t>(int64_t(Clip.Right) - Pad.OriginX, INT32_MIN, INT32_MAX)),
+                     int32_t(std::clamp<int64_t>(int64_t(Clip.Bottom) - Pad.OriginY, INT32_MIN, INT32_MAX))};
+    TDesireLineOptions options;
+    options.Placement = Pad.Display->DesireLinePlacement;
+    options.Clip = Plot ? nullptr : &world;
+    const int64_t dx = int64_t(Pad.OriginX) - Pad.ScrollOffsetX, dy = int64_t(Pad.OriginY) - Pad.ScrollOffsetY;
+    C.SetPenMode(TPenMode::Copy);
+    ComputeDesireLines(*Pad.Net, *Pad.DesireTables, *Pad.Widths, Binding->Env, options, [&](const TDesireSegment& s) {
+        const int64_t x1 = s.X1 + dx, y1 = s.Y1 + dy, x2 = s.X2 + dx, y2 = s.Y2 + dy;
+        if (!InRange(x1, y1) || !InRange(x2, y2)) return;
+        const TColorValue colour = Monochrome ? 0 : Pad.ColorOf(s.Colour < 17 ? s.Colour : 0);
+        C.SetPen(colour, psSolid, std::min(s.Width, 10000));
+        C.Line(int32_t(x1), int32_t(y1), int32_t(x2), int32_t(y2));
+    });
+    C.SetPen(0, psSolid, 1);
 }
 
 void TDrawCall::Underlay()

@@ -15,6 +15,7 @@
 #include <QImage>
 
 #include "core/edit/PadObjects.h"
+#include "core/model/DesireTable.h"
 #include "core/model/DisplaySettings.h"
 #include "core/model/LabelSettings.h"
 #include "core/model/Network.h"
@@ -92,6 +93,7 @@ struct TDrawPad {
     const TDescription* Title = nullptr;        // nullptr: no title block
     const TBackgrounds* Backgrounds = nullptr;  // nullptr: no backgrounds
     const TBackgroundImages* BackgroundImages = nullptr;
+    const TDesireTables* DesireTables = nullptr; // nullptr: no user trip tables
     const TSymbolImages* Images = nullptr; // nullptr: no images
     const TDrawPad* Underlay = nullptr;    // the window named as underlay, resolved by the caller
     int WindowNumber = 0;

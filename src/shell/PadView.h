@@ -39,6 +39,8 @@ struct TPadView : TViewRecord {
     TSpliceRules SpliceRules;
     std::string LastExtractFile; // the last table Extract wrote
     TReinitializeOptions ReinitializeOptions;
+    // The widths file the window last put (the next Put Widths offers it).
+    std::string WidthsFile;
     // The element an open dialog edits: drawn without its label meanwhile.
     const TNode* EditedNode = nullptr;
     const TLinkValues* EditedLink = nullptr;

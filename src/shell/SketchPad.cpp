@@ -74,6 +74,7 @@ void TSketchPadWindow::NewNetwork()
     BackgroundImages = std::make_shared<TBackgroundImageSet>();
     // Nothing of the window may point into the network it replaces.
     Settings.Search.PolygonCriterion.Owner = nullptr;
+    Settings.DesireTables.reset();
     // Changes of the network mark this window, its master and all its views.
     Network->OnAllowClose = [this](bool allow) { Main.SetAllowClose(*this, allow ? 1 : 0); };
 }

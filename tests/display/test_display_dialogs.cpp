@@ -473,7 +473,7 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
     };
     On["ViewBitmapsDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "View Node Bitmaps");
-        Child<QSpinBox>(d, "SpinEdit1")->setValue(4);
+        Child<QSpinBox>(d, "BitmapSE")->setValue(4);
         return Accept(d);
     };
     Main->Mdi->tileSubWindows();

@@ -117,7 +117,7 @@ const std::set<std::string> FreshItems = {
     // the dialogs of the schema, display and tools subsystems that need nothing
     "Nodes1", "Links1", "Nodes2", "Links2", "System1", "Nodes3", "Links3", "Nodes5", "Links5", "MovetoLayer1",
     "LayersM", "Shapes1", "PolygonStylesM", "UsePolygonColorsM", "Loop1", "OverlayArea1", "ExtractUpdate1",
-    "Calculate1", "PolygonSearchM"};
+    "Calculate1", "PolygonSearchM", "Description1", "BackgroundGraphics1", "WMF1", "Underlay1"};
 
 } // namespace
 

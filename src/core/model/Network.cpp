@@ -1,8 +1,10 @@
 #include "core/model/Network.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
+#include "core/model/DesireTable.h"
 #include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/Undo.h"
@@ -297,8 +299,17 @@ struct TNetworkIndexes {
     std::vector<TLinkValues*> UnfiledLinks;
 };
 
+namespace {
+std::atomic<uint64_t> NetworkGenerations{0};
+} // namespace
+
+uint64_t NewNetworkGeneration() { return ++NetworkGenerations; }
+
+bool TDesireTables::BelongTo(const TNetwork& net) const { return Generation != 0 && Generation == net.Generation; }
+
 TNetwork::TNetwork()
 {
+    Generation = NewNetworkGeneration();
     ResizeValues(TemplateNode, MaxAttributes);
     ResizeValues(TemplateLinkValues, MaxAttributes);
     TemplateLink.LinkValues = &TemplateLinkValues;
@@ -370,6 +381,7 @@ void TNetwork::DropLookupIndexes() { Indexes.reset(); }
 void FreeNetwork(TNetwork& net)
 {
     FreeElements(net);
+    net.Generation = NewNetworkGeneration();
     net.DropLookupIndexes();
     net.NodeHash.CellWidth = 200;
     net.NodeHash.CellHeight = 200;

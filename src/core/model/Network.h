@@ -446,6 +446,10 @@ public:
 
     std::string FileName = "noname.DTA";
     int32_t WindowNumber = 0;
+    // Tells this network's elements apart from those of every other network
+    // and of this one before FreeNetwork: a new number each time. What keeps
+    // pointers to nodes beside the network (desire tables) checks it.
+    uint64_t Generation = 0;
 
     // Regrid state of a bulk load; BeginBulkLoad clears it.
     bool RegridShrunk = false;
@@ -565,3 +569,5 @@ void RebuildHashTable(TNetwork& net, int32_t width, int32_t height);
 // Frees every element, the undo records and the look-up indexes; leaves an
 // empty hash of 200 x 200 cells and the classes as they are. Saved state.
 void FreeNetwork(TNetwork& net);
+// A number no network has had yet (see TNetwork::Generation).
+uint64_t NewNetworkGeneration();

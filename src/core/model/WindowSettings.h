@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/model/DesireTable.h"
 #include "core/model/DisplaySettings.h"
 #include "core/model/ExtractFormats.h"
 #include "core/model/LabelSettings.h"
@@ -33,6 +34,9 @@ struct TWindowSettings {
     double UnitsFactor = 1.0;
     int32_t UnitsCode = 0;
     std::string UnitsName = "Pixels";
+    // The user trip tables loaded into the window (not kept in files); a new
+    // view shares its source's.
+    TSharedDesireTables DesireTables;
 
     // Every setting to the default of a new network.
     void Reset() { *this = TWindowSettings{}; }
