@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 
+#include "display/DisplayCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
@@ -34,9 +35,7 @@ std::unique_ptr<TRunHold> HoldNetworkForRun(TSketchPadWindow& Pad, TAnalysisKind
 
 void RequestPathStop(TZOKMainWindow& Main) { Main.Gate.RequestStop(TBusyKind::Paths); }
 
-bool OpenWidthExpressions(TSketchPadWindow&, bool) { return false; }
-
-bool WidthExpressionsAvailable() { return false; }
+void OpenWidthExpressions(TSketchPadWindow& Pad, bool Nodes) { ShowWidthExpressionsDialog(Pad, Nodes ? 0 : 1); }
 
 QIcon ToolbarGlyph(const char* Name)
 {

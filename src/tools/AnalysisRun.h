@@ -28,11 +28,9 @@ std::unique_ptr<TRunHold> HoldNetworkForRun(TSketchPadWindow& Pad, TAnalysisKind
 // Asks the running search to stop (the shared stop request of long runs).
 void RequestPathStop(TZOKMainWindow& Main);
 
-// The width dialogs: "Width Expressions" for the link classes (Nodes false)
-// or the node classes of the pad's window. False when nothing was shown.
-bool OpenWidthExpressions(TSketchPadWindow& Pad, bool Nodes);
-// Whether this build has those dialogs.
-bool WidthExpressionsAvailable();
+// "Width Expressions" for the link classes (Nodes false) or the node
+// classes of the pad's window, as the main toolbar's buttons open it.
+void OpenWidthExpressions(TSketchPadWindow& Pad, bool Nodes);
 
 // The first picture of a toolbar glyph (the same picture as the main
 // toolbar's button), its corner colour transparent.

@@ -386,8 +386,9 @@ bool MarkShortestPathCommand(TSketchPadWindow& Pad)
     TMarkShortestDB dialog(ctx, Pad.Settings.Display.ShortestPath, PathStatusBox(main), &main);
     dialog.BeginRun = [&Pad] { return HoldNetworkForRun(Pad, TAnalysisKind::Paths); };
     dialog.Repaint = [&Pad] { Pad.Main.InvalidateNetworkViews(Pad); };
-    if (WidthExpressionsAvailable()) dialog.OpenLinkWidths = [&Pad] { OpenWidthExpressions(Pad, false); };
-    dialog.SpeedButton1->setEnabled(dialog.OpenLinkWidths != nullptr);
+    dialog.OpenLinkWidths = [&Pad] { OpenWidthExpressions(Pad, false); };
+    dialog.SpeedButton1->setEnabled(true);
+    dialog.ShowHelp = [&Pad](int context) { Pad.Main.ShowHelpTopic(context); };
     const bool accepted = ctx.Exec(dialog) == QDialog::Accepted;
     // The settings are the window's own: storing them marks only this window.
     if (accepted || dialog.StoredSettings()) Pad.View.Saved = 0;

@@ -361,8 +361,9 @@ bool PolygonCoverageCommand(TSketchPadWindow& Pad)
     TPolygonCoverageDB dialog(ctx, Pad.PolygonCoverageSettings, &TCoverageMarks::Of(Pad), &Pad.Main);
     dialog.BeginRun = [&Pad] { return HoldNetworkForRun(Pad, TAnalysisKind::Coverage); };
     dialog.Repaint = [&Pad] { Pad.Main.InvalidateNetworkViews(Pad); };
-    if (WidthExpressionsAvailable()) dialog.OpenSizeExpressions = [&Pad] { OpenWidthExpressions(Pad, true); };
-    dialog.SizeButton->setEnabled(dialog.OpenSizeExpressions != nullptr);
+    dialog.OpenSizeExpressions = [&Pad] { OpenWidthExpressions(Pad, true); };
+    dialog.SizeButton->setEnabled(true);
+    dialog.ShowHelp = [&Pad](int context) { Pad.Main.ShowHelpTopic(context); };
     return ctx.Exec(dialog) == QDialog::Accepted;
 }
 

@@ -20,6 +20,7 @@
 #include <QToolButton>
 
 #include "core/file/TextFormat.h"
+#include "display/WidthDialogs.h"
 #include "schema/ValueDialogs.h"
 #include "tools/CoverageMarks.h"
 #include "analysis_dialogs.h"
@@ -179,9 +180,14 @@ TEST(CoverageMenu, MarksShowOnTheWindowUntilRefreshAndTheChoicesStayWithIt)
         QColor Covered, Bare, Refreshed;
         size_t Spans = 0;
     } seen;
+    std::vector<TWidthKind> widths;
     main.ExecDialog = [&](QDialog& d) {
+        if (auto* w = qobject_cast<TWidthExpressionsDB*>(&d)) {
+            widths.push_back(w->Kind);
+            return int(QDialog::Rejected);
+        }
         auto* dialog = static_cast<TPolygonCoverageDB*>(&d);
-        EXPECT_EQ(dialog->SizeButton->isEnabled(), WidthExpressionsAvailable());
+        dialog->SizeButton->click();
         dialog->Edit1->setText("P");
         dialog->InputBoxes[1]->setCurrentIndex(CoverageInputIndex(CoverageTouched, 4));
         dialog->OutputBoxes[1]->setCurrentIndex(2);
@@ -196,6 +202,7 @@ TEST(CoverageMenu, MarksShowOnTheWindowUntilRefreshAndTheChoicesStayWithIt)
         return dialog->result();
     };
     item->trigger();
+    EXPECT_EQ(widths, std::vector<TWidthKind>{TWidthKind::Nodes});
     EXPECT_GT(seen.Spans, 0u);
     EXPECT_EQ(seen.Covered, cyan);
     EXPECT_NE(seen.Bare, cyan);

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "display/WidthDialogs.h"
 #include "schema/ValueDialogs.h"
 #include "shell/RealEdit.h"
 #include "tools/PathStatusDialog.h"
@@ -258,8 +259,14 @@ TEST(PathMenu, ItemRunsOverItsWindowAndTheSettingsStayWithThatWindow)
 
     bool closable = true;
     main.ExecDialog = [&](QDialog& d) {
+        // The width button: the window's link width expressions are the costs.
+        if (auto* widths = qobject_cast<TWidthExpressionsDB*>(&d)) {
+            EXPECT_EQ(widths->Kind, TWidthKind::Links);
+            widths->Edits[1]->setText("1");
+            return int(QDialog::Accepted);
+        }
         auto& dialog = static_cast<TMarkShortestDB&>(d);
-        EXPECT_EQ(dialog.SpeedButton1->isEnabled(), WidthExpressionsAvailable());
+        dialog.SpeedButton1->click();
         dialog.Edits[1]->setText("S");
         dialog.ComboBoxes[11]->setCurrentIndex(1);
         QTimer::singleShot(0, &d, [&] { closable = main.FormCloseQuery(*pad); });
@@ -268,7 +275,7 @@ TEST(PathMenu, ItemRunsOverItsWindowAndTheSettingsStayWithThatWindow)
     };
     item->trigger();
     EXPECT_FALSE(closable) << "the network stays open while the search runs";
-    EXPECT_EQ(Val(road.C, 1), 3);
+    EXPECT_EQ(Val(road.C, 1), 1);
     EXPECT_EQ(pad->Settings.Display.ShortestPath.NodeMarkAttribute[1], 1) << "Go stored it";
     EXPECT_EQ(view->Settings.Display.ShortestPath.NodeMarkAttribute[1], 0);
     EXPECT_EQ(view->View.Saved, 0) << "the search changed the network";
