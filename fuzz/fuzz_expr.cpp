@@ -6,10 +6,26 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+// Inputs up to 4 KB, unless the command line says otherwise.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static std::vector<char*> args;
+    args.assign(*argv, *argv + *argc);
+    bool given = false;
+    for (char* a : args) given |= std::string(a).rfind("-max_len=", 0) == 0;
+    static char maxLen[] = "-max_len=4096";
+    if (!given) args.insert(args.begin() + 1, maxLen);
+    args.push_back(nullptr);
+    *argc = int(args.size()) - 1;
+    *argv = args.data();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 400) return 0;
+    if (size > 4096) return 0;
     static TEntityClass classes;
     static TEntityClass system;
     static bool ready = false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
@@ -27,8 +28,24 @@ long ActivePoints(const TNetwork& net)
 
 } // namespace
 
+// Inputs up to 1 MB, unless the command line says otherwise.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    static std::vector<char*> args;
+    args.assign(*argv, *argv + *argc);
+    bool given = false;
+    for (char* a : args) given |= std::string(a).rfind("-max_len=", 0) == 0;
+    static char maxLen[] = "-max_len=1048576";
+    if (!given) args.insert(args.begin() + 1, maxLen);
+    args.push_back(nullptr);
+    *argc = int(args.size()) - 1;
+    *argv = args.data();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    if (size > (1u << 20)) return 0;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     TQuietSink sink;
     TNetwork net;

@@ -55,6 +55,12 @@ void TPadEditor::Forget(const TNetworkPoint* Point)
     if (Pad.ShapeNode->isVisible() && !Pad.View.PickedNode && !Pad.View.PickedShapePoint) Pad.HidePointMarker();
 }
 
+void TPadEditor::ForgetNetwork()
+{
+    Edit.ForgetNetwork(Pad.View);
+    EditedNetwork.reset();
+}
+
 // The main window sets the mode; a change drops this window's picks.
 void TPadEditor::SyncMode()
 {

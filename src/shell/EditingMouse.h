@@ -39,6 +39,9 @@ public:
     bool UndoShapeRemove();
     // Another view freed a shape point: drop every reference to it.
     void Forget(const TNetworkPoint* Point);
+    // The pad's network is about to be replaced or freed: the editing state
+    // and the pad's picks let go of it.
+    void ForgetNetwork();
     // Reinitialize Undo and Reinitialize All Undefined (nodes or links).
     bool ReinitializeUndo();
     int32_t ReinitializeUndefined(bool Links);

@@ -64,11 +64,27 @@ TSketchPadWindow::TSketchPadWindow(TZOKMainWindow& AMain) : QAbstractScrollArea(
 
 TSketchPadWindow::~TSketchPadWindow()
 {
+    // The editor watches the viewport: it goes before the window's parts do,
+    // so that no event of their teardown reaches it.
+    if (auto* e = findChild<TPadEditor*>(QString(), Qt::FindDirectChildrenOnly)) {
+        viewport()->removeEventFilter(e);
+        removeEventFilter(e);
+        delete e;
+    }
     for (QMenu* m : Menus) delete m;
+}
+
+void TSketchPadWindow::ForgetNetwork()
+{
+    View.PickedNode = nullptr;
+    View.PickedShapePoint = nullptr;
+    View.CurrentNode = nullptr;
+    if (auto* e = findChild<TPadEditor*>(QString(), Qt::FindDirectChildrenOnly)) e->ForgetNetwork();
 }
 
 void TSketchPadWindow::NewNetwork()
 {
+    ForgetNetwork();
     if (Network) Network->OnAllowClose = nullptr;
     Network = std::make_shared<TNetwork>();
     BackgroundImages = std::make_shared<TBackgroundImageSet>();
@@ -135,6 +151,7 @@ std::string TSketchPadWindow::ViewCaption() const
 
 void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)
 {
+    ForgetNetwork();
     Network = Source.Network;
     // The window's own copy of every setting, and of its pictures.
     Settings = Source.Settings;

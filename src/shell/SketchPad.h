@@ -59,6 +59,8 @@ public:
     void LoadBackgroundImages(const std::string& NetworkFile);
     // Fresh empty network for this window (owners only).
     void NewNetwork();
+    // Every pick and editing pointer of this window into its network is dropped.
+    void ForgetNetwork();
     // Nothing defined and nothing drawn: an untitled window that may give way.
     bool IsUntouched() const;
     int WindowNumber = 0;

@@ -14,6 +14,7 @@
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
+#include "no_file_dialogs.h"
 #include "shell/BackgroundImages.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"
@@ -136,6 +137,7 @@ TEST(Backgrounds, AViewStartsWithItsSourcesPicturesAndAnAppendReadsItsOwnAgain)
     o.ShowSplash = false;
     o.CommandLineFile = netA;
     auto main = std::make_unique<TZOKMainWindow>(o);
+    main->SetFileChooser(&NoFileDialogs());
     main->SetMessageBoxes(&boxes);
     main->SetNetworkIO(&io);
     main->CreateFirstPad();

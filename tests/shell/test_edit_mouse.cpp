@@ -11,6 +11,7 @@
 
 #include "../core/edit/test_edit_support.h"
 #include "core/model/Messages.h"
+#include "no_file_dialogs.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
@@ -36,6 +37,7 @@ protected:
         o.ProgramDir = Dir.path().toStdString();
         o.ShowSplash = false;
         Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetFileChooser(&NoFileDialogs());
         Main->SetMessageBoxes(&Boxes);
         Main->ScreenWidth = [] { return 1280; };
         Main->ExecDialog = [this](QDialog& d) {
@@ -430,4 +432,25 @@ TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
     QTest::keyClick(Pad, Qt::Key_Insert);
     EXPECT_EQ(Pad->View.Saved, 1);
     EXPECT_TRUE(n->Active);
+}
+
+TEST_F(Mouse, ANewNetworkLeavesNoPickIntoTheOldOne)
+{
+    Mode(6); // Polygon Insert: the owner stays current between clicks
+    TNode* owner = Node(*Net, 100, 100);
+    TNode* v = Node(*Net, 200, 100);
+    Click(owner);
+    Click(v);
+    TPadEditor& editor = TPadEditor::Of(*Pad);
+    ASSERT_EQ(editor.Edit.CurrentLink, owner);
+    ASSERT_NE(Pad->View.PickedNode, nullptr);
+    Pad->NewNetwork(); // frees the old network: nothing may point into it
+    EXPECT_EQ(editor.Edit.CurrentLink, nullptr);
+    EXPECT_EQ(editor.Edit.PolygonPoint, nullptr);
+    EXPECT_EQ(Pad->View.PickedNode, nullptr);
+    EXPECT_EQ(Pad->View.CurrentNode, nullptr);
+    Net = Pad->Network.get();
+    Mode(0); // the next press takes the mode, clearing marks through the editing state
+    Click(300, 300);
+    EXPECT_EQ(editor.Edit.SketchMode, 0);
 }

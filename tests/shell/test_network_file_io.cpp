@@ -1,6 +1,8 @@
 // The windows over the real network file drivers: open, save, backup, append.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "no_file_dialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"
 #include "shell/SketchPad.h"
@@ -62,6 +65,7 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
     o.CommandLineFile = a;
     QDateTime clock = QDateTime::fromSecsSinceEpoch(1'800'000'000);
     auto main = std::make_unique<TZOKMainWindow>(o);
+    main->SetFileChooser(&NoFileDialogs());
     main->SetMessageBoxes(&boxes);
     main->SetNetworkIO(&io);
     main->Now = [&] { return clock; };
@@ -97,10 +101,38 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
     EXPECT_TRUE(pad->Network->Modified);
     EXPECT_EQ(pad->Network->FileName, a);
 
-    // Save marks every window of the network saved.
+    // Append b.dta (keeping the network's own system values): its nodes
+    // follow the window's, and both windows take them in.
+    struct TChooseB : TNoFileDialogs {
+        std::string B;
+        std::string OpenFile(QWidget*, const std::string&) override { return B; }
+    } chooseB;
+    chooseB.B = b;
+    main->SetFileChooser(&chooseB);
+    main->ExecDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    ASSERT_TRUE(main->Append(*pad));
+    main->SetFileChooser(&NoFileDialogs());
+    EXPECT_EQ(pad->Network->NodeCount, 7);
+    EXPECT_EQ(pad->Network->LinkCount, 5);
+    EXPECT_EQ(pad->View.MaxX, 1200);
+    EXPECT_EQ(view->Network, pad->Network);
+
+    // Save marks every window of the network saved, and the file holds both rows.
     ASSERT_TRUE(main->SaveM(*pad));
     EXPECT_EQ(pad->View.Saved, 1);
     EXPECT_EQ(view->View.Saved, 1);
+    {
+        TNetWindow back;
+        TMessageSinkRecorder sink;
+        ASSERT_EQ(OpenNetworkFile(back, a, true, sink).Status, TOpenStatus::Ok);
+        EXPECT_EQ(back.NodeCount, 7);
+        EXPECT_EQ(back.LinkCount, 5);
+        std::vector<int32_t> xs;
+        for (THashEntry* cell : back.NodeHash)
+            for (TNetworkPoint* p : cell->Points) xs.push_back(p->X);
+        std::sort(xs.begin(), xs.end());
+        EXPECT_EQ(xs, (std::vector<int32_t>{0, 100, 200, 300, 1000, 1100, 1200}));
+    }
 
     const QByteArray grab = qgetenv("TARVEX_GRAB_DIR");
     if (!grab.isEmpty()) {

@@ -13,6 +13,7 @@
 #include "../core/net_window.h"
 #include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
+#include "no_file_dialogs.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
@@ -71,6 +72,7 @@ protected:
         o.ShowSplash = false;
         o.CommandLineFile = file;
         Main = std::make_unique<TZOKMainWindow>(o);
+        Main->SetFileChooser(&NoFileDialogs());
         Main->SetMessageBoxes(&Boxes);
         Main->SetNetworkIO(&IO);
         Main->SetFileChooser(&Chooser);

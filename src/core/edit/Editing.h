@@ -128,6 +128,10 @@ struct TEditState {
 
     // Drops every pick and two-click state (a mode change).
     void ClearPicks(TViewRecord& view);
+    // The window's network is replaced or freed: drops every pointer into it
+    // (picks, held elements, the removed shape point) without touching what
+    // they point to.
+    void ForgetNetwork(TViewRecord& view);
 };
 
 // Editing is refused while the window prints.

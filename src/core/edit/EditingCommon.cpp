@@ -34,6 +34,15 @@ void TEditState::ClearPicks(TViewRecord& view)
     InsertPickIsShapePoint = 0;
 }
 
+void TEditState::ForgetNetwork(TViewRecord& view)
+{
+    ClearPicks(view);
+    MovingNode = nullptr;
+    SplitHalfEdge = nullptr;
+    RemovedShapePointRecord.Clear();
+    PolygonNotMerged = 0;
+}
+
 // ---------------------------------------------------------------- picks
 
 namespace editing {
@@ -225,7 +234,7 @@ void FreeShapePoint(TNetwork& net, TViewRecord* view, TEditState* edit, TShapePo
         if (edit->Hooks.PointFreed) edit->Hooks.PointFreed(sp);
     }
     if (THashEntry* c = net.NodeHash.FindCell(sp->X, sp->Y)) net.NodeHash.RemovePoint(c, sp);
-    FreePoint(sp);
+    FreePoint(net, sp);
 }
 
 bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind)

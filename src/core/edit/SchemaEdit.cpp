@@ -227,13 +227,13 @@ TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec, bool s
 
 // One block: slots to `slots` (NewCount, or 100 for the templates), strings
 // to the new string count.
-void ApplyToBlock(const TClassMap& m, std::unique_ptr<TValueSlot[]>& values, int16_t& byteCount,
+void ApplyToBlock(const TClassMap& m, TValueBlock& values, int16_t& byteCount,
                   TStringList& strings, int slots)
 {
     const int have = std::clamp(byteCount / 8, 0, MaxAttributes);
     const bool sameSize = have == slots;
     if (!(m.Identity && sameSize)) {
-        std::unique_ptr<TValueSlot[]> fresh = slots > 0 ? std::make_unique<TValueSlot[]>(size_t(slots)) : nullptr;
+        TValueBlock fresh(slots > 0 ? new TValueSlot[size_t(slots)] : nullptr);
         for (int i = 1; i <= slots; ++i) {
             TValueSlot& to = fresh[size_t(i - 1)];
             if (i > m.NewCount)
@@ -304,7 +304,7 @@ void ApplySchemaEdit(TNetwork& net, TClassKind kind, std::unique_ptr<TEntityClas
         const TClassMap& m = maps[1];
         // The system values live in a fixed array [1..100]: run them through
         // a block of 100 slots.
-        auto block = std::make_unique<TValueSlot[]>(MaxAttributes);
+        TValueBlock block(new TValueSlot[MaxAttributes]);
         for (int i = 1; i <= MaxAttributes; ++i) block[size_t(i - 1)] = net.SystemValues[size_t(i)];
         int16_t bytes = MaxAttributes * 8;
         ApplyToBlock(m, block, bytes, net.SystemStrings, MaxAttributes);
@@ -319,7 +319,7 @@ void RemapClassValues(const TClassRecord& from, bool fromStrings, const TClassRe
                       TValueArray& values, TStringList& strings)
 {
     const TClassMap m = MakeMap(from, to, fromStrings, toStrings);
-    auto block = std::make_unique<TValueSlot[]>(MaxAttributes);
+    TValueBlock block(new TValueSlot[MaxAttributes]);
     for (int i = 1; i <= MaxAttributes; ++i) block[size_t(i - 1)] = values[size_t(i)];
     int16_t bytes = int16_t(std::clamp(from.AttributeCount, 0, MaxAttributes) * 8);
     if (bytes == 0) block.reset();

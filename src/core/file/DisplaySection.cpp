@@ -219,7 +219,7 @@ bool ReadDisplaySettings(TFileContext& f, TDisplaySettings& d, TWidthSettings& w
         if (v >= 8) {
             const int32_t count = r.ReadInt();
             r.ReadLn();
-            if (count < 0 || std::size_t(count) > r.Bytes().size() - r.Position())
+            if (count < 0 || std::size_t(count) > r.Remaining())
                 throw TFileReadError("text list count out of range");
             d.TextList.clear();
             for (int32_t i = 0; i < count; ++i) d.TextList.push_back(r.ReadLine());
@@ -239,7 +239,7 @@ bool ReadDisplaySettings(TFileContext& f, TDisplaySettings& d, TWidthSettings& w
                     p.MarkValue[k] = r.ReadInt();
                     const int32_t count = r.ReadInt();
                     r.ReadLn();
-                    if (count < 0 || std::size_t(count) > r.Bytes().size() - r.Position())
+                    if (count < 0 || std::size_t(count) > r.Remaining())
                         throw TFileReadError("start list count out of range");
                     for (int32_t i = 0; i < count; ++i) list.push_back(r.ReadLine());
                 } else {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -34,6 +35,22 @@ std::string_view TrimSpace(std::string_view s)
 // A strict decimal real token: [sign] digits [. digits] [E [sign] digits].
 bool ParseRealToken(std::string_view s, double& out)
 {
+    // The common case in one pass: from_chars reads the same grammar once
+    // the token starts with a digit or '.' (after a sign), which rules out
+    // its nan and inf; anything it does not take whole goes the long way.
+    {
+        const char* b = s.data();
+        const char* e = b + s.size();
+        const char* q = b < e && (*b == '-' || *b == '+') ? b + 1 : b;
+        if (q < e && (IsDigit(*q) || (*q == '.' && q + 1 < e && IsDigit(q[1])))) {
+            double v = 0;
+            const auto r = std::from_chars(q, e, v, std::chars_format::general);
+            if (r.ec == std::errc() && r.ptr == e) {
+                out = *b == '-' ? -v : v;
+                return true;
+            }
+        }
+    }
     const std::size_t n = s.size();
     std::size_t i = 0;
     bool negative = false;
@@ -125,13 +142,12 @@ bool ParseInt64Token(std::string_view s, int64_t& out)
     }
     if (i == n)
         return false;
-    for (std::size_t k = i; k < n; ++k)
-        if (!IsDigit(s[k]))
-            return false;
     uint64_t u = 0;
-    auto r = std::from_chars(s.data() + i, s.data() + n, u, 10);
-    if (r.ec != std::errc() || r.ptr != s.data() + n)
-        return false;
+    for (; i < n; ++i) {
+        const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
+        if (d > 9 || __builtin_mul_overflow(u, 10u, &u) || __builtin_add_overflow(u, d, &u))
+            return false;
+    }
     if (negative) {
         if (u > static_cast<uint64_t>(INT64_MAX) + 1)
             return false;
@@ -217,35 +233,124 @@ std::string Real23Text(double value)
 // ---------------------------------------------------------------------------
 // TTextReader
 
+namespace {
+constexpr std::size_t ReadBlock = 1 << 20;
+}
+
+TTextReader::~TTextReader() { CloseFile(); }
+
+void TTextReader::CloseFile() const
+{
+    if (Fd >= 0) {
+        ::close(Fd);
+        Fd = -1;
+    }
+}
+
+void TTextReader::SetBytes(std::string bytes)
+{
+    CloseFile();
+    Raw.reset();
+    Owned = std::move(bytes);
+    Buf = Owned.c_str();
+    Len = Owned.size();
+    Expected = Len;
+    Pos = 0;
+}
+
 bool TTextReader::LoadFile(const std::string& path, std::string& error)
 {
-    Data.clear();
+    CloseFile();
+    Owned.clear();
+    Owned.shrink_to_fit();
+    Raw.reset();
+    Buf = "";
+    Len = 0;
     Pos = 0;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    Expected = 0;
+    // Non-blocking, so that opening a FIFO without a writer does not wait.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         error = ErrnoText("cannot open file", errno);
         return false;
     }
-    std::string bytes;
     struct stat st {};
-    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char chunk[1 << 16];
-    for (;;) {
-        std::size_t got = std::fread(chunk, 1, sizeof chunk, f);
-        bytes.append(chunk, got);
-        if (got < sizeof chunk)
-            break;
-    }
-    const bool bad = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (bad) {
-        error = ErrnoText("cannot read file", err);
+    if (::fstat(fd, &st) != 0) {
+        error = ErrnoText("cannot open file", errno);
+        ::close(fd);
         return false;
     }
-    Data = std::move(bytes);
+    if (!S_ISREG(st.st_mode)) {
+        error = "cannot open file: not a regular file";
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    Expected = static_cast<std::size_t>(st.st_size);
+    try {
+        // Room for the whole file at once: blocks are read into it in place,
+        // so it never moves and untouched pages cost nothing.
+        Raw.reset(new char[Expected + 1]);
+        Buf = Raw.get();
+    } catch (const std::exception&) {
+        error = "cannot read file: out of memory";
+        ::close(fd);
+        Expected = 0;
+        return false;
+    }
+    Fd = fd;
+    if (Expected == 0)
+        CloseFile();
     return true;
+}
+
+bool TTextReader::More() const
+{
+    if (Fd < 0)
+        return false;
+    const std::size_t have = Len;
+    if (have >= Expected) {
+        CloseFile();
+        return false;
+    }
+    const std::size_t want = std::min(ReadBlock, Expected - have);
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t r = ::read(Fd, Raw.get() + have + got, want - got);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            Len = have + got;
+            Expected = Len;
+            CloseFile();
+            throw TFileReadError(ErrnoText("cannot read file", err));
+        }
+        if (r == 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    Len = have + got;
+    if (got < want) {
+        // The file shrank while it was read: what is there is all there is.
+        Expected = Len;
+        CloseFile();
+    } else if (Len >= Expected) {
+        CloseFile();
+    }
+    return got > 0;
+}
+
+const std::string& TTextReader::Bytes() const
+{
+    while (More()) {
+    }
+    if (!Raw)
+        return Owned;
+    Whole.assign(Buf, Len);
+    return Whole;
 }
 
 void TTextReader::Fail(const char* what) const
@@ -256,11 +361,11 @@ void TTextReader::Fail(const char* what) const
 std::size_t TTextReader::LineNumber() const
 {
     std::size_t line = 1;
-    const std::size_t end = Pos < Data.size() ? Pos : Data.size();
+    const std::size_t end = Pos < Len ? Pos : Len;
     for (std::size_t i = 0; i < end; ++i) {
-        if (Data[i] == '\n')
+        if (Buf[i] == '\n')
             ++line;
-        else if (Data[i] == '\r' && (i + 1 >= Data.size() || Data[i + 1] != '\n'))
+        else if (Buf[i] == '\r' && (i + 1 >= Len || Buf[i + 1] != '\n'))
             ++line;
     }
     return line;
@@ -268,38 +373,71 @@ std::size_t TTextReader::LineNumber() const
 
 bool TTextReader::SeekEof()
 {
-    while (Pos < Data.size() && IsSpace(Data[Pos]))
-        ++Pos;
-    return Pos >= Data.size();
+    for (;;) {
+        while (Pos < Len && IsSpace(Buf[Pos]))
+            ++Pos;
+        if (Pos < Len || !More())
+            break;
+    }
+    return Pos >= Len;
 }
 
 bool TTextReader::Eoln() const
 {
-    return Pos >= Data.size() || IsLineEnd(Data[Pos]);
+    if (Pos >= Len && !More())
+        return true;
+    return IsLineEnd(Buf[Pos]);
 }
 
 bool TTextReader::SeekEoln()
 {
-    while (Pos < Data.size() && IsBlank(Data[Pos]))
-        ++Pos;
+    for (;;) {
+        while (Pos < Len && IsBlank(Buf[Pos]))
+            ++Pos;
+        if (Pos < Len || !More())
+            break;
+    }
     return Eoln();
 }
 
 std::string_view TTextReader::NextToken(const char* what)
 {
-    const std::size_t n = Data.size();
-    while (Pos < n && IsSpace(Data[Pos]))
-        ++Pos;
-    if (Pos >= n)
+    SeekEof();
+    if (Pos >= Len)
         Fail((std::string("unexpected end of file reading ") + what).c_str());
     const std::size_t start = Pos;
-    while (Pos < n && !IsSpace(Data[Pos]))
-        ++Pos;
-    return std::string_view(Data.data() + start, Pos - start);
+    for (;;) {
+        const std::size_t n = Len;
+        while (Pos < n && !IsSpace(Buf[Pos]))
+            ++Pos;
+        if (Pos < n || !More())
+            break;
+    }
+    return std::string_view(Buf + start, Pos - start);
 }
 
 int64_t TTextReader::ReadInt64()
 {
+    // The common case in one pass: a short run of digits, its end in the
+    // buffer. Anything else goes the long way.
+    {
+        const std::size_t n = Len;
+        std::size_t p = Pos;
+        while (p < n && IsSpace(Buf[p]))
+            ++p;
+        if (n - p > 21) {
+            const char* s = Buf + p;
+            const std::size_t sign = (s[0] == '-' || s[0] == '+') ? 1 : 0;
+            std::size_t i = sign;
+            uint64_t u = 0;
+            while (i < sign + 18 && IsDigit(s[i]))
+                u = u * 10 + unsigned(s[i++] - '0');
+            if (i > sign && IsSpace(s[i])) {
+                Pos = p + i;
+                return s[0] == '-' ? -static_cast<int64_t>(u) : static_cast<int64_t>(u);
+            }
+        }
+    }
     std::string_view tok = NextToken("an integer");
     int64_t v;
     if (!ParseInt64Token(tok, v))
@@ -326,9 +464,9 @@ double TTextReader::ReadReal()
 
 char TTextReader::ReadChar()
 {
-    if (Pos >= Data.size())
+    if (Pos >= Len && !More())
         Fail("unexpected end of file");
-    const char c = Data[Pos];
+    const char c = Buf[Pos];
     if (IsLineEnd(c))
         return ' ';
     ++Pos;
@@ -339,13 +477,17 @@ std::string_view TTextReader::ReadTextView(std::size_t n)
 {
     if (n == 0)
         return {};
-    if (Pos >= Data.size())
+    if (Pos >= Len && !More())
         Fail("unexpected end of file");
     const std::size_t start = Pos;
-    const std::size_t limit = Data.size() - Pos < n ? Data.size() : Pos + n;
-    while (Pos < limit && !IsLineEnd(Data[Pos]))
-        ++Pos;
-    return std::string_view(Data.data() + start, Pos - start);
+    for (;;) {
+        const std::size_t limit = Len - start < n ? Len : start + n;
+        while (Pos < limit && !IsLineEnd(Buf[Pos]))
+            ++Pos;
+        if (Pos - start >= n || Pos < Len || !More())
+            break;
+    }
+    return std::string_view(Buf + start, Pos - start);
 }
 
 std::string TTextReader::ReadText(std::size_t n)
@@ -360,21 +502,34 @@ void TTextReader::SkipChars(std::size_t n)
 
 void TTextReader::SkipLineEnd()
 {
-    if (Pos < Data.size() && Data[Pos] == '\r')
+    if (Pos >= Len)
+        More();
+    if (Pos < Len && Buf[Pos] == '\r') {
         ++Pos;
-    if (Pos < Data.size() && Data[Pos] == '\n')
+        if (Pos >= Len)
+            More();
+    }
+    if (Pos < Len && Buf[Pos] == '\n')
         ++Pos;
 }
 
+// Moves Pos to the next line end (or the end of the file).
+#define TARVEX_SCAN_TO_LINE_END()                                                                                      \
+    for (;;) {                                                                                                         \
+        const std::size_t n = Len;                                                                             \
+        while (Pos < n && !IsLineEnd(Buf[Pos]))                                                                       \
+            ++Pos;                                                                                                     \
+        if (Pos < n || !More())                                                                                        \
+            break;                                                                                                     \
+    }
+
 std::string_view TTextReader::ReadLineView()
 {
-    if (Pos >= Data.size())
+    if (Pos >= Len && !More())
         Fail("unexpected end of file");
     const std::size_t start = Pos;
-    const std::size_t n = Data.size();
-    while (Pos < n && !IsLineEnd(Data[Pos]))
-        ++Pos;
-    std::string_view line(Data.data() + start, Pos - start);
+    TARVEX_SCAN_TO_LINE_END()
+    std::string_view line(Buf + start, Pos - start);
     SkipLineEnd();
     return line;
 }
@@ -386,19 +541,37 @@ std::string TTextReader::ReadLine()
 
 bool TTextReader::TryReadLine(std::string& line)
 {
-    if (Pos >= Data.size())
+    if (Pos >= Len && !More())
         return false;
     line.assign(ReadLineView());
     return true;
 }
 
+bool TTextReader::TryReadShortLine(std::size_t n, std::string& line)
+{
+    while (Len - Pos <= n && More()) {
+    }
+    if (Pos >= Len)
+        return false;
+    const std::size_t limit = std::min(Len, Pos + n);
+    std::size_t end = Pos;
+    while (end < limit && !IsLineEnd(Buf[end]))
+        ++end;
+    if (end == limit && end < Len && !IsLineEnd(Buf[end]))
+        return false; // longer than n bytes
+    line.assign(Buf + Pos, end - Pos);
+    Pos = end;
+    SkipLineEnd();
+    return true;
+}
+
 void TTextReader::ReadLn()
 {
-    const std::size_t n = Data.size();
-    while (Pos < n && !IsLineEnd(Data[Pos]))
-        ++Pos;
+    TARVEX_SCAN_TO_LINE_END()
     SkipLineEnd();
 }
+
+#undef TARVEX_SCAN_TO_LINE_END
 
 // ---------------------------------------------------------------------------
 // TTextWriter
@@ -443,6 +616,23 @@ TTextWriter::~TTextWriter()
         Abandon();
 }
 
+char* PutInt(char* p, int64_t value)
+{
+    return std::to_chars(p, p + 20, value).ptr;
+}
+
+char* TTextWriter::Grow(std::size_t n)
+{
+    if (Failure)
+        return nullptr;
+    if (Fd >= 0 && Used >= FlushThreshold)
+        Flush();
+    if (Buffer.size() - Used < n)
+        Buffer.resize(std::max({Buffer.size() * 2, Used + n,
+                                Fd >= 0 ? FlushThreshold + (std::size_t(64) << 10) : std::size_t(4096)}));
+    return Buffer.data() + Used;
+}
+
 void TTextWriter::SetFailed(std::string reason)
 {
     Failure = true;
@@ -454,22 +644,34 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
 {
     if (Fd >= 0)
         Abandon();
-    Buffer.clear();
+    Used = 0;
     Failure = false;
     FailureReason.clear();
 
     std::error_code ec;
     std::filesystem::path target(path);
-    // Saving through a symbolic link replaces the file it points to.
+    // Saving through a symbolic link replaces the file it points to and keeps
+    // the link.
     if (std::filesystem::is_symlink(target, ec)) {
         auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
+        if (ec) {
+            error = "cannot write file: " + ec.message();
+            return false;
+        }
+        target = resolved;
     }
+    // Only a regular file is replaced: a FIFO, a device or a socket is
+    // written in place by a plain write, and renaming a file over it would
+    // put a regular file where it was.
     struct stat old {};
-    const bool hadOld = ::stat(target.c_str(), &old) == 0;
-    if (hadOld && S_ISDIR(old.st_mode)) {
-        error = "cannot write file: it is a folder";
+    const bool hadOld = ::lstat(target.c_str(), &old) == 0;
+    if (hadOld && !S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? "cannot write file: it is a folder" : "cannot write file: not a regular file";
+        return false;
+    }
+    // A file its user may not write is not replaced either.
+    if (hadOld && ::access(target.c_str(), W_OK) != 0) {
+        error = ErrnoText("cannot write file", errno);
         return false;
     }
 
@@ -489,8 +691,11 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
         error = ErrnoText("cannot create file", err);
         return false;
     }
-    if (hadOld)
+    if (hadOld) {
+        // The new file takes the old one's owner (where allowed) and mode.
+        (void)::fchown(fd, old.st_uid, old.st_gid);
         (void)::fchmod(fd, old.st_mode & 07777);
+    }
     Fd = fd;
     TargetPath = target.string();
     TempPath = temp;
@@ -499,14 +704,13 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
 
 void TTextWriter::Flush()
 {
-    if (Fd < 0 || Buffer.empty())
+    if (Fd < 0 || Used == 0)
         return;
     int err = 0;
-    if (!WriteAll(Fd, Buffer.data(), Buffer.size(), err)) {
-        Buffer.clear();
+    const std::size_t n = Used;
+    Used = 0;
+    if (!WriteAll(Fd, Buffer.data(), n, err))
         SetFailed(ErrnoText("write error", err));
-    }
-    Buffer.clear();
 }
 
 bool TTextWriter::Commit(std::string& error)
@@ -559,21 +763,14 @@ void TTextWriter::Abandon()
         Fd = -1;
         ::unlink(TempPath.c_str());
     }
-    Buffer.clear();
-}
-
-void TTextWriter::Append(const char* p, std::size_t n)
-{
-    if (Failure)
-        return;
-    Buffer.append(p, n);
-    if (Fd >= 0 && Buffer.size() >= FlushThreshold)
-        Flush();
+    Used = 0;
 }
 
 void TTextWriter::WriteText(std::string_view text)
 {
-    if (text.find_first_of("\r\n") == std::string_view::npos) {
+    if (text.empty())
+        return;
+    if (!std::memchr(text.data(), '\r', text.size()) && !std::memchr(text.data(), '\n', text.size())) {
         Append(text.data(), text.size());
         return;
     }
@@ -614,9 +811,8 @@ void TTextWriter::WritePadded(std::string_view text, std::size_t width)
 
 void TTextWriter::WriteInt(int64_t value)
 {
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, value);
-    Append(buf, static_cast<std::size_t>(r.ptr - buf));
+    if (char* p = Reserve(20))
+        Advance(PutInt(p, value));
 }
 
 void TTextWriter::WriteReal(double value)
@@ -629,7 +825,8 @@ void TTextWriter::WriteReal(double value)
 
 void TTextWriter::WriteLn()
 {
-    Append("\r\n", 2);
+    if (char* p = Reserve(2))
+        Advance(PutLn(p));
 }
 
 bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string& error)

@@ -1,5 +1,7 @@
 // Line-oriented text files of the program: the network file and the other
-// settings files. A reader works over the whole file held in memory; a writer
+// settings files. A reader works over the file's bytes in memory, read in
+// blocks as the parse reaches them (what lies past the last byte parsed is
+// never read); a writer
 // fills a buffer that goes to memory or, through a temporary file, atomically
 // to disk. Text is bytes (Windows-1252). Readers accept CRLF, LF and a lone CR
 // as line ends, and a line end never reaches a value; writers end lines with
@@ -14,10 +16,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <memory>
 #include <utility>
 
 // A read failed: a malformed number, or the file ended where more was needed.
@@ -58,19 +62,21 @@ std::string Real23Text(double value); // "" for a value that is not finite
 class TTextReader {
 public:
     TTextReader() = default;
-    explicit TTextReader(std::string bytes) : Data(std::move(bytes)) {}
+    explicit TTextReader(std::string bytes) { SetBytes(std::move(bytes)); }
+    ~TTextReader();
+    TTextReader(const TTextReader&) = delete;
+    TTextReader& operator=(const TTextReader&) = delete;
 
-    // Reads the whole file into memory. On failure returns false with a
-    // reason in error and leaves the reader empty.
+    // Opens a regular file for reading; its bytes are read in blocks as the
+    // parse reaches them, into one buffer that never moves (views stay
+    // valid). Anything but a regular file (a folder, a FIFO, a device) is
+    // refused. On failure returns false with a reason in error and leaves the
+    // reader empty.
     bool LoadFile(const std::string& path, std::string& error);
-    void SetBytes(std::string bytes)
-    {
-        Data = std::move(bytes);
-        Pos = 0;
-    }
+    void SetBytes(std::string bytes);
 
     // End of the file: no byte left.
-    bool Eof() const { return Pos >= Data.size(); }
+    bool Eof() const { return Pos >= Len && !More(); }
     // Skips blanks, tabs and line ends; true when nothing else is left.
     bool SeekEof();
     // At a line end or at the end of the file.
@@ -100,6 +106,10 @@ public:
     std::string_view ReadLineView();
     // As ReadLine, but false (and nothing read) at the end of the file.
     bool TryReadLine(std::string& line);
+    // The first line when it ends within n bytes: false (and nothing read)
+    // when it is longer or the file ends first. Used for tag lines, so that a
+    // file of one endless line is refused after n bytes.
+    bool TryReadShortLine(std::size_t n, std::string& line);
     // Skips the rest of the current line and its line end; does nothing at
     // the end of the file.
     void ReadLn();
@@ -108,15 +118,30 @@ public:
     // number is counted on demand, for messages).
     std::size_t Position() const { return Pos; }
     std::size_t LineNumber() const;
-    const std::string& Bytes() const { return Data; }
+    // Bytes not yet parsed (the file's size less the read position).
+    std::size_t Remaining() const { return Expected > Pos ? Expected - Pos : 0; }
+    // The whole file (reads what is left of it).
+    const std::string& Bytes() const;
 
 private:
     std::string_view NextToken(const char* what);
     [[noreturn]] void Fail(const char* what) const;
     void SkipLineEnd();
+    // Reads the next block of the file onto the bytes; false at its end.
+    bool More() const;
+    void CloseFile() const;
 
-    std::string Data;
+    // The bytes read so far: Buf[0..Len). Bytes given in memory are held in
+    // Owned; a file's go into Raw, room for the whole file, never moved and
+    // not cleared before the blocks are read into it.
+    mutable const char* Buf = "";
+    mutable std::size_t Len = 0;
+    std::string Owned;
+    mutable std::unique_ptr<char[]> Raw;
+    mutable std::string Whole; // Bytes() of a file
     std::size_t Pos = 0;
+    mutable int Fd = -1;
+    mutable std::size_t Expected = 0; // the file's size when opened
 };
 
 // ---------------------------------------------------------------------------
@@ -124,9 +149,14 @@ private:
 
 // Writes into a memory buffer; after BeginFile the buffer goes to a
 // temporary file beside the target, and Commit renames it over the target
-// only when every step succeeded. Every text written has its CR and LF bytes
-// replaced by blanks: lines are ended only by WriteLn. Writes after a failure
-// are ignored; a failure throws TFileWriteError from the write that met it.
+// only when every step succeeded. Texts that users type (WriteText,
+// WriteChar, WritePadded) have their CR and LF bytes replaced by blanks:
+// lines are ended only by WriteLn. Writes after a failure are ignored; a
+// failure throws TFileWriteError from the write that met it.
+//
+// Records that the program formats itself go straight into the buffer:
+// Reserve room for the whole record once, put the bytes (Put* below), then
+// Advance to the end of what was put.
 class TTextWriter {
 public:
     TTextWriter() = default;
@@ -135,7 +165,9 @@ public:
     TTextWriter& operator=(const TTextWriter&) = delete;
 
     // Starts writing to a temporary file in path's folder. False, with a
-    // reason, when it cannot be created (nothing is changed on disk).
+    // reason, when it cannot be created (nothing is changed on disk). Only a
+    // regular file that the user may write, or a new name, is a target; a
+    // symbolic link keeps the link and has its target replaced.
     bool BeginFile(const std::string& path, std::string& error);
     // Flushes, syncs and closes the temporary file, then renames it over the
     // target. False, with a reason, when any step fails; the old file is then
@@ -160,27 +192,71 @@ public:
         WriteLn();
     }
     void WriteLn();
+    // Bytes the program made (no line breaks), as they are.
+    void WriteFixed(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
     // Bytes as they are, line ends included (for whole files and binary data).
     void WriteRaw(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
+
+    // Room for n bytes at the write position (the buffer goes to the file
+    // first when it is full); nullptr after a failure.
+    char* Reserve(std::size_t n)
+    {
+        if (Buffer.size() - Used >= n) return Buffer.data() + Used;
+        return Grow(n);
+    }
+    // The bytes up to end (within the room reserved) are written.
+    void Advance(char* end)
+    {
+        if (!Failure) Used = std::size_t(end - Buffer.data());
+    }
 
     bool Failed() const { return Failure; }
     const std::string& FailureText() const { return FailureReason; }
 
     // What was written, in memory mode (before BeginFile).
-    const std::string& Text() const { return Buffer; }
+    const std::string& Text() const
+    {
+        Buffer.resize(Used);
+        return Buffer;
+    }
     bool ToFile() const { return Fd >= 0; }
 
 private:
-    void Append(const char* p, std::size_t n);
+    void Append(const char* p, std::size_t n)
+    {
+        if (n == 0) return;
+        if (char* w = Reserve(n)) {
+            std::memcpy(w, p, n);
+            Used += n;
+        }
+    }
+    char* Grow(std::size_t n);
     void Flush();
     [[noreturn]] void SetFailed(std::string reason);
 
-    std::string Buffer;
+    mutable std::string Buffer; // Used bytes written, the rest room
+    std::size_t Used = 0;
     int Fd = -1;
     std::string TargetPath, TempPath;
     bool Failure = false;
     std::string FailureReason;
 };
+
+// Formatting into room reserved with TTextWriter::Reserve; each returns the
+// end of what it put.
+inline char* PutText(char* p, std::string_view s)
+{
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    return p + s.size();
+}
+// At most 20 bytes.
+char* PutInt(char* p, int64_t value);
+inline char* PutLn(char* p)
+{
+    p[0] = '\r';
+    p[1] = '\n';
+    return p + 2;
+}
 
 // Writes bytes to path atomically: a temporary file in the same folder,
 // flushed, synced and closed, then renamed over path. On failure the old file

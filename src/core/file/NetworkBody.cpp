@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,6 +17,10 @@
 #include "core/model/WindowSettings.h"
 
 using namespace netfile;
+
+// A real as the body writes it, into reserved room (at most 23 bytes); ok is
+// cleared for a value that is not finite, written "0.0".
+char* PutBodyReal(char* p, double v, bool& ok);
 
 namespace {
 
@@ -38,6 +43,19 @@ int32_t BodyLabelCodeForVersion(int32_t code, int v)
     if (code >= 11 && code <= 100) return 10;
     if (code > 100) return code - 90;
     return code;
+}
+
+// A value text that reads as a real only beyond the strict form: too large
+// for a double, a nan or an infinity.
+bool NotFiniteReal(std::string_view t)
+{
+    std::string s(t);
+    const char* begin = s.c_str();
+    char* end = nullptr;
+    const double v = std::strtod(begin, &end);
+    if (end == begin) return false;
+    while (*end == ' ' || *end == '\t') ++end;
+    return *end == 0 && !std::isfinite(v);
 }
 
 bool NoteIsEmpty(const std::string& note) { return note.empty() || note == "&&"; }
@@ -81,14 +99,42 @@ struct TBodyWriter {
         for (int i = 1; i <= n; ++i) {
             const TAttrib* a = classes[cls].Attr(i);
             const char kind = a ? a->Kind : 'R';
-            const int32_t top = a ? a->TopRow : 0;
-            std::string text;
-            if (kind == 'S' && a && a->StringIndex < strings.size()) text = strings[a->StringIndex];
             const TValueSlot value = (i <= slotCount && values) ? values[i - 1] : TValueSlot{};
+            // Numbers ('R', 'I' and any kind the writer does not know).
+            if (kind != 'C' && kind != 'D' && kind != 'T' && kind != 'X' && kind != 'S') {
+                char* p = W.Reserve(32);
+                if (!p) return;
+                bool ok = true;
+                p = PutBodyReal(p, value.Real(), ok);
+                if (!ok) ++RealErrors;
+                W.Advance(PutLn(p));
+                continue;
+            }
+            if (kind == 'S') {
+                if (V < 8) {
+                    W.WriteFixed("0.0");
+                } else if (a && a->StringIndex < strings.size()) {
+                    W.WriteText(Cut(strings[a->StringIndex], 30));
+                }
+                W.WriteLn();
+                continue;
+            }
             bool realError = false;
-            W.WriteLine(AttributeValueText(kind, top, text, value, V, realError));
+            W.WriteLine(AttributeValueText(kind, a ? a->TopRow : 0, std::string(), value, V, realError));
             if (realError) ++RealErrors;
         }
+    }
+
+    // Integers separated by one blank, into reserved room.
+    static char* PutInts(char* p, std::initializer_list<int64_t> values)
+    {
+        bool first = true;
+        for (int64_t v : values) {
+            if (!first) *p++ = ' ';
+            first = false;
+            p = PutInt(p, v);
+        }
+        return p;
     }
 
     template <class F>
@@ -140,11 +186,13 @@ struct TBodyWriter {
             node->Serial = ++serial;
             const int cls = node->EntityType <= MaxClasses ? node->EntityType : 0;
             const int n = NodeValueCount(cls);
-            W.WriteText(V >= 6 ? "1 " : " TRUE ");
-            WriteIntList(W, {node->X, node->Y, node->Layer, node->Serial, cls, n});
-            W.WriteChar(' ');
-            WriteIntList(W, {node->Longitude, node->Latitude, node->Elevation});
-            W.WriteLn();
+            char* p = W.Reserve(200);
+            if (!p) return;
+            p = PutText(p, V >= 6 ? "1 " : " TRUE ");
+            p = PutInts(p, {node->X, node->Y, node->Layer, node->Serial, cls, n});
+            *p++ = ' ';
+            p = PutInts(p, {node->Longitude, node->Latitude, node->Elevation});
+            W.Advance(PutLn(p));
             W.WriteLine(node->Name);
             WriteValues(*Net.NodeClasses, cls, n, node->Values.get(), SlotCount(*node), node->Strings);
             Tick();
@@ -177,23 +225,27 @@ struct TBodyWriter {
             const TNode* b = link->BNode;
             const int cls = link->EntityType <= MaxClasses ? link->EntityType : 0;
             const int n = LinkValueCount(cls);
-            W.WriteText(V >= 6 ? "1 " : " TRUE ");
-            WriteIntList(W, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
+            char* p = W.Reserve(240);
+            if (!p) return;
+            p = PutText(p, V >= 6 ? "1 " : " TRUE ");
+            p = PutInts(p, {a->X, a->Y, b->X, b->Y, cls, a->Serial, b->Serial, n});
             if (V >= 6) {
-                W.WriteChar(' ');
-                W.WriteInt(link->ShapePoints.GetCount());
+                *p++ = ' ';
+                p = PutInt(p, link->ShapePoints.GetCount());
             }
-            W.WriteLn();
+            W.Advance(PutLn(p));
             W.WriteLine(V >= 8 ? std::string_view(link->Name) : Cut(link->Name, 30));
             WriteValues(*Net.LinkClasses, cls, n, link->Values.get(), SlotCount(*link), link->Strings);
             if (V >= 6)
                 for (const TShapePoint* sp : link->ShapePoints) {
-                    WriteIntList(W, {sp->X, sp->Y});
+                    char* q = W.Reserve(120);
+                    if (!q) return;
+                    q = PutInts(q, {sp->X, sp->Y});
                     if (V >= 8) {
-                        W.WriteChar(' ');
-                        WriteIntList(W, {sp->Longitude, sp->Latitude, sp->Elevation});
+                        *q++ = ' ';
+                        q = PutInts(q, {sp->Longitude, sp->Latitude, sp->Elevation});
                     }
-                    W.WriteLn();
+                    W.Advance(PutLn(q));
                 }
             Tick();
         });
@@ -414,21 +466,118 @@ struct TLabelStyle {
     }
 };
 
+// Counts of points per cell, for working out where re-gridding would end.
+class TCellCounter {
+public:
+    void Reset(size_t expected)
+    {
+        size_t cap = 1024;
+        while (cap < expected * 2) cap <<= 1;
+        Bits = 0;
+        while ((size_t(1) << Bits) < cap) ++Bits;
+        Keys.assign(cap, EmptyKey);
+        Counts.assign(cap, 0);
+        Size = 0;
+        Max = 0;
+    }
+    void Add(int64_t key)
+    {
+        const size_t mask = Keys.size() - 1;
+        size_t h = size_t((uint64_t(key) * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
+        while (Keys[h] != key && Keys[h] != EmptyKey) h = (h + 1) & mask;
+        if (Keys[h] == EmptyKey) {
+            Keys[h] = key;
+            ++Size;
+        }
+        Max = std::max(Max, ++Counts[h]);
+    }
+    int32_t Cells() const { return int32_t(Size); }
+    int32_t MaxCount() const { return Max; }
+
+private:
+    static constexpr int64_t EmptyKey = std::numeric_limits<int64_t>::min();
+    std::vector<int64_t> Keys;
+    std::vector<int32_t> Counts;
+    size_t Size = 0;
+    int Bits = 10;
+    int32_t Max = 0;
+};
+
+// Where filing the nodes one at a time, re-gridding before each, ends: the
+// cell size, the re-grid flags, and before which nodes a re-grid happened.
+// Works on the positions alone, with the rules of RegridHashTable.
+struct TRegridPlan {
+    int32_t Width = 200, Height = 200;
+    bool Shrunk = false, Grown = false;
+    int32_t FutileMax = 0;
+    std::vector<size_t> Before; // a re-grid happened before node i (ascending, may repeat)
+
+    void Work(const std::vector<TNode*>& nodes, int32_t width, int32_t height)
+    {
+        Width = width;
+        Height = height;
+        TCellCounter counter;
+        counter.Reset(nodes.size());
+        auto key = [&](const TNode* n) {
+            return MakeCellKey(FloorDiv(n->X, Width), FloorDiv(n->Y, Height));
+        };
+        auto rebuild = [&](int32_t w, int32_t h, size_t upTo) {
+            Width = std::clamp(w, 1, MaxCellSize);
+            Height = std::clamp(h, 1, MaxCellSize);
+            counter.Reset(nodes.size());
+            for (size_t k = 0; k < upTo; ++k) counter.Add(key(nodes[k]));
+            Before.push_back(upTo);
+        };
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            if (!Grown) {
+                while (counter.MaxCount() >= HashCap && counter.MaxCount() > FutileMax) {
+                    const int32_t before = counter.MaxCount();
+                    const int32_t w = Width / 2, h = Height / 2;
+                    if (w < MinCellSize || h < MinCellSize) {
+                        FutileMax = before;
+                        break;
+                    }
+                    rebuild(w, h, i);
+                    Shrunk = true;
+                    if (counter.MaxCount() >= before) {
+                        FutileMax = counter.MaxCount();
+                        break;
+                    }
+                }
+            }
+            if (!Shrunk) {
+                while (counter.Cells() >= HashCap) {
+                    if (Width > MaxCellSize / 2 || Height > MaxCellSize / 2) break;
+                    rebuild(Width * 2, Height * 2, i);
+                    Grown = true;
+                }
+            }
+            counter.Add(key(nodes[i]));
+        }
+    }
+
+    static int32_t FloorDiv(int32_t a, int32_t b)
+    {
+        int32_t q = a / b;
+        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+        return q;
+    }
+};
+
 struct TBodyReader {
     TFileContext& F;
     TNetwork& Net;
     TWindowSettings& Settings;
     TTextReader& R;
     int V;
-    int& Looped;
-    int& Redundant;
+    TBodyRead& Counts;
     const TFileProgress& Progress;
     int32_t Offset = 0;
     long Records = 0;
 
-    TBodyReader(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+    TBodyReader(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& counts,
                 const TFileProgress& progress)
-        : F(f), Net(net), Settings(settings), R(*f.InFile), V(f.ReadVersion), Looped(looped), Redundant(redundant), Progress(progress)
+        : F(f), Net(net), Settings(settings), R(*f.InFile), V(f.ReadVersion), Counts(counts), Progress(progress)
     {
     }
     std::vector<std::string> Texts; // 'S' values of the record being read
@@ -477,7 +626,12 @@ struct TBodyReader {
         default: {
             std::string_view t = R.ReadTextView(30);
             double v = 0;
-            if (!ParseReal(t, v)) v = 0;
+            if (!ParseReal(t, v)) {
+                // Not a number reads as 0; a number too large for a real, a
+                // nan or an infinity is an error, not a silent 0.
+                if (NotFiniteReal(t)) throw TFileReadError("real number that is not finite");
+                v = 0;
+            }
             slot.SetReal(v);
             break;
         }
@@ -499,7 +653,8 @@ struct TBodyReader {
     void ReadValues(const TEntityClass& classes, int cls, int n)
     {
         const int defined = AttributeCountOf(classes, cls);
-        Values.fill(TValueSlot{});
+        LastFilled = std::min(std::max(n, defined), MaxAttributes);
+        std::fill(Values.begin() + 1, Values.begin() + 1 + LastFilled, TValueSlot{});
         Texts.assign(classes[cls].StringCount, std::string());
         for (int i = 1; i <= n; ++i) {
             if (i > defined) {
@@ -516,9 +671,10 @@ struct TBodyReader {
         }
     }
 
+    int LastFilled = 0; // Values[1..LastFilled] hold the record's values
     void StoreValues(TValueSlot* block, int slots)
     {
-        for (int i = 1; i <= slots; ++i) block[i - 1] = Values[i];
+        for (int i = 1; i <= slots; ++i) block[i - 1] = i <= LastFilled ? Values[i] : TValueSlot{};
     }
 
     bool ReadFlag()
@@ -541,19 +697,152 @@ struct TBodyReader {
         if (!InWorld(x, y)) throw TFileReadError("position outside the world range");
     }
 
+    // Nodes read but not yet filed (the single pass files them all at once).
+    bool SinglePass = false;
+    std::vector<TNode*> Unfiled;
+    // Nodes by their serial in the file, while the file numbers them 1, 2, 3...
+    bool UseSerialIndex = false;
+    bool PlainSerials = true;
+    std::vector<TNode*> BySerial;
+
+    // A node made for the single pass, filed later.
+    TNode* NewNode(int32_t x, int32_t y, int nValues)
+    {
+        TNode* n = Net.Store.Nodes.Make(x, y, 0, 0);
+        ++Net.NodeCount;
+        n->Serial = Net.NodeCount;
+        n->Values = Net.Store.MakeValues(nValues);
+        n->ByteCount = int16_t(8 * std::clamp(nValues, 0, MaxAttributes));
+        Unfiled.push_back(n);
+        return n;
+    }
+
+    // Files the nodes read, once, as filing them one at a time with a
+    // re-grid before each would have left them: at the cell size re-gridding
+    // ends at, each cell in key order, and points of one position in the
+    // order the inserts (each before its equals) and the re-grids (each
+    // reversing them) give.
+    void FileUnfiled()
+    {
+        if (Unfiled.empty()) return;
+        THashTable& table = Net.NodeHash;
+        TRegridPlan plan;
+        plan.Work(Unfiled, table.CellWidth, table.CellHeight);
+        table.CellWidth = plan.Width;
+        table.CellHeight = plan.Height;
+        Net.RegridShrunk = plan.Shrunk;
+        Net.RegridGrown = plan.Grown;
+        Net.RegridFutileMax = plan.FutileMax;
+
+        struct TRank {
+            int64_t Cell;
+            uint64_t Key;
+            int64_t Tie;
+            TNode* Node;
+        };
+        std::vector<TRank> ranks(Unfiled.size());
+        const bool oddFlips = plan.Before.size() % 2 == 1;
+        size_t flips = 0;
+        for (size_t i = 0; i < Unfiled.size(); ++i) {
+            while (flips < plan.Before.size() && plan.Before[flips] <= i) ++flips;
+            TNode* n = Unfiled[i];
+            const int32_t cx = table.CellXOf(n->X), cy = table.CellYOf(n->Y);
+            const int64_t dx = int64_t(n->X) - int64_t(cx) * table.CellWidth;
+            const int64_t dy = int64_t(n->Y) - int64_t(cy) * table.CellHeight;
+            // Inserted at the front of its position's run while the flips so
+            // far are even, at the back while they are odd; read backwards at
+            // the end when the flips are odd in all.
+            int64_t tie = flips % 2 == 0 ? -int64_t(i) : int64_t(i);
+            if (oddFlips) tie = -tie;
+            ranks[i] = {MakeCellKey(cx, cy), (uint64_t(uint32_t(dy)) << 32) | uint32_t(dx), tie, n};
+        }
+        auto byPlace = [](const TRank& a, const TRank& b) { return a.Cell != b.Cell ? a.Cell < b.Cell : a.Key < b.Key; };
+        auto byAll = [](const TRank& a, const TRank& b) {
+            if (a.Cell != b.Cell) return a.Cell < b.Cell;
+            if (a.Key != b.Key) return a.Key < b.Key;
+            return a.Tie < b.Tie;
+        };
+        // A file saved by this program comes in hash order already: then
+        // only runs of one position need sorting.
+        if (std::is_sorted(ranks.begin(), ranks.end(), byPlace)) {
+            for (size_t i = 0; i < ranks.size();) {
+                size_t j = i + 1;
+                while (j < ranks.size() && ranks[j].Cell == ranks[i].Cell && ranks[j].Key == ranks[i].Key) ++j;
+                if (j - i > 1) std::sort(ranks.begin() + ptrdiff_t(i), ranks.begin() + ptrdiff_t(j), byAll);
+                i = j;
+            }
+        } else {
+            std::sort(ranks.begin(), ranks.end(), byAll);
+        }
+        std::vector<TNetworkPoint*> points(ranks.size());
+        for (size_t i = 0; i < ranks.size(); ++i) points[i] = ranks[i].Node;
+        ranks = {};
+        table.FileInOrder(points);
+
+        // A re-grid recomputes the extents from the nodes filed so far; the
+        // nodes after it widen them as they are read.
+        if (!plan.Before.empty()) {
+            const size_t last = plan.Before.back();
+            Net.MinX = Net.MinY = WorldLimit;
+            Net.MaxX = Net.MaxY = -WorldLimit;
+            for (size_t i = 0; i < Unfiled.size(); ++i) {
+                const TNode* n = Unfiled[i];
+                if (i >= last && !WidensExtents(n)) continue;
+                Net.MinX = std::min(Net.MinX, n->X);
+                Net.MaxX = std::max(Net.MaxX, n->X);
+                Net.MinY = std::min(Net.MinY, n->Y);
+                Net.MaxY = std::max(Net.MaxY, n->Y);
+            }
+        }
+        Unfiled.clear();
+        Unfiled.shrink_to_fit();
+        NotWidening.clear();
+    }
+
+    // Nodes of the single pass whose serial in the file is not above 0 (they
+    // do not widen the extents as they are read).
+    std::unordered_set<const TNode*> NotWidening;
+    bool WidensExtents(const TNode* n) const { return !NotWidening.count(n); }
+
+    // The node of a file serial at a position, as FindNodeBySerial finds it.
+    TNode* NodeAt(int32_t x, int32_t y, int32_t serial)
+    {
+        if (UseSerialIndex && PlainSerials && serial >= 1 && size_t(serial) <= BySerial.size()) {
+            TNode* n = BySerial[size_t(serial) - 1];
+            if (Net.NodeHash.CellKey(n->X, n->Y) == Net.NodeHash.CellKey(x, y)) return n;
+        }
+        return FindNodeBySerial(Net, x, y, Serial(serial));
+    }
+
     // Files a node in the hash; unlike editing, a full cell does not refuse it.
     TNode* FileNode(int32_t x, int32_t y, int nValues)
     {
         THashEntry* cell = Net.NodeHash.FindOrAddCell(x, y);
-        auto* n = new TNode(x, y, cell->X0, cell->Y0);
+        TNode* n = Net.Store.Nodes.Make(x, y, cell->X0, cell->Y0);
         ++Net.NodeCount;
         n->Serial = Net.NodeCount;
-        ResizeValues(*n, nValues);
+        n->Values = Net.Store.MakeValues(nValues);
+        n->ByteCount = int16_t(8 * std::clamp(nValues, 0, MaxAttributes));
         Net.NodeHash.InsertPoint(cell, n);
         return n;
     }
 
     void ReadNodes()
+    {
+        const THashTable& table = Net.NodeHash;
+        UseSerialIndex = table.PointCount() == 0 && table.GetCount() == 0;
+        SinglePass = UseSerialIndex && !Counts.OneByOne;
+        try {
+            ReadNodeRecords();
+        } catch (...) {
+            // What was read stays filed (a memory limit keeps the part read).
+            FileUnfiled();
+            throw;
+        }
+        FileUnfiled();
+    }
+
+    void ReadNodeRecords()
     {
         const TEntityClass& classes = *Net.NodeClasses;
         for (;;) {
@@ -585,8 +874,20 @@ struct TBodyReader {
                 continue;
             }
             CheckWorld(x, y);
-            RegridHashTable(Net);
-            TNode* node = FileNode(x, y, slots);
+            TNode* node;
+            if (SinglePass) {
+                node = NewNode(x, y, slots);
+                if (serial <= 0) NotWidening.insert(node);
+            } else {
+                RegridHashTable(Net);
+                node = FileNode(x, y, slots);
+            }
+            if (UseSerialIndex) {
+                if (PlainSerials && size_t(serial) == BySerial.size() + 1)
+                    BySerial.push_back(node);
+                else
+                    PlainSerials = false;
+            }
             node->Name = ReadLineCut(R, 255);
             ReadValues(classes, cls, n);
             if (serial > 0) {
@@ -661,23 +962,21 @@ struct TBodyReader {
                 continue;
             }
             // Links come in the order of their A nodes: the last A is tried first.
-            TNode* a = (LastA && LastAX == ax && LastAY == ay && LastASerial == as)
-                           ? LastA
-                           : FindNodeBySerial(Net, ax, ay, Serial(as));
+            TNode* a = (LastA && LastAX == ax && LastAY == ay && LastASerial == as) ? LastA : NodeAt(ax, ay, as);
             LastA = a;
             LastAX = ax;
             LastAY = ay;
             LastASerial = as;
-            TNode* b = FindNodeBySerial(Net, bx, by, Serial(bs));
+            TNode* b = NodeAt(bx, by, bs);
             bool drop = !a || !b;
-            if (!drop) {
-                if (a == b) {
-                    ++Looped;
-                    drop = true;
-                } else if (LinkedAlready(a, b)) {
-                    ++Redundant;
-                    drop = true;
-                }
+            if (drop) {
+                ++Counts.WithoutEnds;
+            } else if (a == b) {
+                ++Counts.Looped;
+                drop = true;
+            } else if (LinkedAlready(a, b)) {
+                ++Counts.Redundant;
+                drop = true;
             }
             if (drop) {
                 SkipShapePoints(shapes);
@@ -692,6 +991,12 @@ struct TBodyReader {
             StoreValues(link->Values.get(), slots);
             link->Name = std::move(name);
             link->Strings = std::move(Texts);
+            // Room for the shape points the record announces (at most a
+            // block's worth before any is read: the count is the file's word).
+            if (shapes > 0 && link->ShapePoints.GetLimit() == 0) {
+                const int32_t room = std::min<int32_t>(shapes, 1 << 12);
+                link->ShapePoints.Adopt(Net.Store.MakeRoomFor<TShapePoint>(room), room);
+            }
             for (int32_t i = 0; i < shapes; ++i) {
                 const int32_t x = R.ReadInt(), y = R.ReadInt();
                 int32_t lon = 0, lat = 0, elev = 0;
@@ -722,7 +1027,6 @@ struct TBodyReader {
         }
     }
 
-    TNode* NodeAt(int32_t x, int32_t y, int32_t serial) { return FindNodeBySerial(Net, x, y, Serial(serial)); }
 
     void ReadNodeExtras()
     {
@@ -789,7 +1093,7 @@ struct TBodyReader {
         if (NextLinkExtra < LinksRead.size()) {
             TLinkValues* l = LinksRead[NextLinkExtra];
             if (l->ANode->X == ax && l->ANode->Y == ay && l->BNode->Serial == Serial(bs) &&
-                l->ANode == FindNodeBySerial(Net, ax, ay, Serial(as))) {
+                l->ANode == NodeAt(ax, ay, as)) {
                 ++NextLinkExtra;
                 return l;
             }
@@ -823,7 +1127,7 @@ struct TBodyReader {
     void Run()
     {
         Offset = Net.NodeCount;
-        Looped = Redundant = 0;
+        Counts.Looped = Counts.Redundant = Counts.WithoutEnds = 0;
         BeginBulkLoad(Net);
         Net.DropLookupIndexes();
         ReadNodes();
@@ -862,6 +1166,20 @@ struct TBodyReader {
 };
 
 } // namespace
+
+char* PutBodyReal(char* p, double v, bool& ok)
+{
+    ok = std::isfinite(v);
+    if (!ok || v == 0) return PutText(p, "0.0");
+    const double a = std::fabs(v);
+    if (a > 0.9 && a < 10000 && v == std::trunc(v)) return PutText(PutInt(p, static_cast<int64_t>(v)), ".0");
+    char buf[23];
+    if (!FormatReal23(v, buf)) {
+        ok = false;
+        return PutText(p, "0.0");
+    }
+    return PutText(p, std::string_view(buf, 23));
+}
 
 bool BodyRealText(double v, std::string& out)
 {
@@ -920,12 +1238,14 @@ void WriteNetworkBody(TFileContext& f, TNetwork& net, const TWindowSettings& set
     });
 }
 
-void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& read,
                      const TFileProgress& progress)
 {
-    looped = redundant = 0;
+    read.Looped = read.Redundant = read.WithoutEnds = 0;
     GuardRead(f, [&] {
-        TBodyReader r(f, net, settings, looped, redundant, progress);
+        TBodyReader r(f, net, settings, read, progress);
         r.Run();
+        // The cells' long/lat boxes over every point read.
+        ResetHashEntryExtents(net);
     });
 }

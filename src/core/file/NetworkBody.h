@@ -24,11 +24,22 @@ using TFileProgress = std::function<void()>;
 void WriteNetworkBody(TFileContext& f, TNetwork& net, const TWindowSettings& settings, int& realErrors,
                       const TFileProgress& progress = {});
 
+// What a body read dropped, and how it files its nodes.
+struct TBodyRead {
+    int Looped = 0;      // links from a node to itself
+    int Redundant = 0;   // second links between two nodes
+    int WithoutEnds = 0; // links whose end nodes are not both found
+    // File the nodes one at a time, re-gridding before each, as editing
+    // does; otherwise they are filed once, at the cell size that re-gridding
+    // would end at, in the same order. Kept to check the one against the other.
+    bool OneByOne = false;
+};
+
 // Reads the body in f.ReadVersion into the network, the title and the polygon
 // criterion into the window's settings. The serials of the file are offset by
 // the network's NodeCount as it was before the read. Redundant and looped
-// links are dropped and counted.
-void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, int& looped, int& redundant,
+// links and links without their end nodes are dropped and counted.
+void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& read,
                      const TFileProgress& progress = {});
 
 // One value line of an attribute, as written in the given file version.

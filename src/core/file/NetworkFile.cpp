@@ -298,13 +298,17 @@ void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& setti
     }
 }
 
-std::string IllegalLinksText(int redundant, int looped)
+std::string IllegalLinksText(int redundant, int looped, int withoutEnds)
 {
     std::string text = "Illegal Links Detected.";
     text += MessageLineBreak;
     text += std::string(Cut("Redundant Links = " + std::to_string(redundant), 80));
     text += MessageLineBreak;
     text += std::string(Cut("Looped Links = " + std::to_string(looped), 80));
+    if (withoutEnds > 0) {
+        text += MessageLineBreak;
+        text += "Links without end nodes = " + std::to_string(withoutEnds);
+    }
     return text;
 }
 
@@ -576,8 +580,10 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         f.ErrorCode = FileErrorRead;
         f.ErrorDetail = loadError;
     } else {
+        // The tag is checked from the first bytes: a file whose first line
+        // runs on is refused without reading it whole.
         std::string tag;
-        if (in.TryReadLine(tag)) f.ReadVersion = NetworkFileVersionOfTag(tag);
+        if (in.TryReadShortLine(30, tag)) f.ReadVersion = NetworkFileVersionOfTag(tag);
         if (f.ReadVersion == 0) {
             f.ErrorCode = FileErrorRead;
             f.ErrorDetail = "not a network file";
@@ -630,7 +636,14 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         }
     }
     if (f.ErrorCode == FileErrorNone)
-        ReadNetworkBody(f, *target, *targetSettings, result.Looped, result.Redundant, options.Progress);
+    {
+        TBodyRead read;
+        read.OneByOne = options.FileNodesOneByOne;
+        ReadNetworkBody(f, *target, *targetSettings, read, options.Progress);
+        result.Looped = read.Looped;
+        result.Redundant = read.Redundant;
+        result.WithoutEnds = read.WithoutEnds;
+    }
     result.ErrorCode = f.ErrorCode;
     result.Detail = f.ErrorDetail;
 
@@ -639,6 +652,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         // The appended criterion owner belongs to the scratch read, or is the
         // window's own owner copied into it.
         MergePoints(net, *scratch);
+        net.Store.TakeOver(scratch->Store);
         net.NodeCount = scratch->NodeCount;
         net.LinkCount += scratch->LinkCount;
         net.MinX = scratch->MinX;
@@ -659,8 +673,9 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         }
     }
 
-    if (f.ErrorCode == FileErrorNone && (result.Redundant >= 1 || result.Looped > 0))
-        ShowMessageText(sink, IllegalLinksText(result.Redundant, result.Looped), "Open/Append", MB_STOP_OK);
+    if (f.ErrorCode == FileErrorNone && (result.Redundant >= 1 || result.Looped > 0 || result.WithoutEnds > 0))
+        ShowMessageText(sink, IllegalLinksText(result.Redundant, result.Looped, result.WithoutEnds), "Open/Append",
+                        MB_STOP_OK);
     if (f.ErrorCode == FileErrorMemory) {
         ShowMessageText(sink, "Memory limits exceeded.", "Network Read Error", MB_EXCLAMATION_OK);
         // What was read is kept, but it is not the whole file: a later Save

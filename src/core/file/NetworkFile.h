@@ -52,6 +52,8 @@ struct TOpenOptions {
     // network's ("Use Appended Network System Attribute Values").
     bool UseAppendedSystemValues = false;
     TFileProgress Progress;
+    // File the nodes one at a time (see TBodyRead).
+    bool FileNodesOneByOne = false;
 };
 
 enum class TOpenStatus {
@@ -66,6 +68,7 @@ struct TOpenResult {
     int ReadVersion = 0;
     int Redundant = 0;
     int Looped = 0;
+    int WithoutEnds = 0; // links dropped because an end node was not found
     std::string Detail; // why a read failed, for logs and tests
 };
 

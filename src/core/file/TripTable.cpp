@@ -46,7 +46,7 @@ struct TTripError {
 
 class TTripReader {
 public:
-    TTripReader(TTextReader&& file, const TNetwork& net) : R(std::move(file)), Net(net) {}
+    TTripReader(TTextReader& file, const TNetwork& net) : R(file), Net(net) {}
 
     TTripTableResult Run()
     {
@@ -203,7 +203,7 @@ private:
         return ParseReal(text, v) && std::isfinite(v);
     }
 
-    TTextReader R;
+    TTextReader& R;
     const TNetwork& Net;
     TNameIndex Names;
     bool Indexed = false;
@@ -214,7 +214,8 @@ private:
 
 TTripTableResult ReadTripTable(std::string bytes, const TNetwork& net)
 {
-    TTripReader reader(TTextReader(std::move(bytes)), net);
+    TTextReader in(std::move(bytes));
+    TTripReader reader(in, net);
     return reader.Run();
 }
 
@@ -227,6 +228,6 @@ TTripTableResult LoadTripTable(const std::string& path, const TNetwork& net)
         r.Status = "Cannot read " + path + ": " + error;
         return r;
     }
-    TTripReader reader(std::move(file), net);
+    TTripReader reader(file, net);
     return reader.Run();
 }

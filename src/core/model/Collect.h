@@ -22,27 +22,45 @@ public:
     TCollection(const TCollection&) = delete;
     TCollection& operator=(const TCollection&) = delete;
     TCollection(TCollection&& o) noexcept
-        : Items(o.Items), Limit(o.Limit), Delta(o.Delta), Count(o.Count)
+        : Items(o.Items), Limit(o.Limit), Delta(o.Delta), Count(o.Count), Borrowed(o.Borrowed)
     {
         o.Items = nullptr;
         o.Limit = 0;
         o.Count = 0;
+        o.Borrowed = false;
     }
     TCollection& operator=(TCollection&& o) noexcept
     {
         if (this != &o) {
-            delete[] Items;
+            if (!Borrowed) delete[] Items;
             Items = o.Items;
             Limit = o.Limit;
             Delta = o.Delta;
             Count = o.Count;
+            Borrowed = o.Borrowed;
             o.Items = nullptr;
             o.Limit = 0;
             o.Count = 0;
+            o.Borrowed = false;
         }
         return *this;
     }
-    ~TCollection() { delete[] Items; }
+    ~TCollection()
+    {
+        if (!Borrowed) delete[] Items;
+    }
+
+    // Takes room for limit items that someone else owns and frees (a
+    // network's element store); an empty collection only. Growing past it
+    // moves the items to an array of the collection's own.
+    void Adopt(T** room, int32_t limit)
+    {
+        if (Count != 0 || !room || limit <= 0) return;
+        if (!Borrowed) delete[] Items;
+        Items = room;
+        Limit = limit;
+        Borrowed = true;
+    }
 
     int32_t GetCount() const { return Count; }
     int32_t GetLimit() const { return Limit; }
@@ -117,7 +135,8 @@ public:
         if (newLimit == Limit) return;
         T** fresh = newLimit > 0 ? new T*[size_t(newLimit)] : nullptr;
         if (Count > 0 && fresh) std::memcpy(fresh, Items, sizeof(T*) * size_t(Count));
-        delete[] Items;
+        if (!Borrowed) delete[] Items;
+        Borrowed = false;
         Items = fresh;
         Limit = newLimit;
     }
@@ -176,6 +195,7 @@ protected:
     int32_t Limit = 0;
     int32_t Delta = 0;
     int32_t Count = 0;
+    bool Borrowed = false; // Items belong to someone else
 };
 
 // Finds an item by identity; Index receives its position.

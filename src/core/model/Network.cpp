@@ -12,12 +12,12 @@
 
 // ---------------------------------------------------------------- values
 
-void ResizeValueBlock(std::unique_ptr<TValueSlot[]>& values, int16_t& byteCount, int n)
+void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 {
     n = std::clamp(n, 0, MaxAttributes);
     int old = byteCount / 8;
     if (n == old && (n == 0) == (values == nullptr)) return;
-    std::unique_ptr<TValueSlot[]> fresh;
+    TValueBlock fresh;
     if (n > 0) {
         fresh.reset(new TValueSlot[size_t(n)]); // zeroed by TValueSlot
         if (values)
@@ -41,13 +41,82 @@ TShapePoint::TShapePoint(int32_t x, int32_t y, int32_t x0, int32_t y0) : TNetwor
 
 TNode::TNode(int32_t x, int32_t y, int32_t x0, int32_t y0) : TNetworkPoint(x, y, x0, y0) {}
 
-void FreePoint(TNetworkPoint* p)
+void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
     if (p->IsShapePoint())
-        delete p->AsShapePoint();
+        net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
-        delete p->AsNode();
+        net.Store.Nodes.Destroy(p->AsNode());
+}
+
+// ---------------------------------------------------------------- store
+
+TValueBlock TElementStore::MakeValues(int n)
+{
+    n = std::clamp(n, 0, MaxAttributes);
+    if (n == 0) return {};
+    if (SlotsUsed + size_t(n) > SlotsPerBlock) {
+        SlotBlocks.push_back(new TValueSlot[SlotsPerBlock]); // zeroed
+        SlotsUsed = 0;
+    }
+    TValueSlot* p = SlotBlocks.back() + SlotsUsed;
+    SlotsUsed += size_t(n);
+    return TValueBlock(p, TSlotRelease{true});
+}
+
+void** TElementStore::MakeRoom(int n)
+{
+    if (n <= 0) return nullptr;
+    if (size_t(n) > RoomPerBlock / 4) {
+        RoomBlocks.insert(RoomBlocks.begin(), new void*[size_t(n)]);
+        return RoomBlocks.front();
+    }
+    if (RoomUsed + size_t(n) > RoomPerBlock) {
+        RoomBlocks.push_back(new void*[RoomPerBlock]);
+        RoomUsed = 0;
+    }
+    void** p = RoomBlocks.back() + RoomUsed;
+    RoomUsed += size_t(n);
+    return p;
+}
+
+void TElementStore::Release()
+{
+    Links.Release();
+    ShapePoints.Release();
+    Nodes.Release();
+    for (TValueSlot* b : SlotBlocks) delete[] b;
+    SlotBlocks.clear();
+    SlotsUsed = SlotsPerBlock;
+    for (void** b : RoomBlocks) delete[] b;
+    RoomBlocks.clear();
+    RoomUsed = RoomPerBlock;
+}
+
+void TElementStore::TakeOver(TElementStore& other)
+{
+    Nodes.TakeOver(other.Nodes);
+    ShapePoints.TakeOver(other.ShapePoints);
+    Links.TakeOver(other.Links);
+    // This store's block in use stays last.
+    SlotBlocks.insert(SlotBlocks.begin(), other.SlotBlocks.begin(), other.SlotBlocks.end());
+    if (SlotBlocks.size() == other.SlotBlocks.size()) SlotsUsed = other.SlotsUsed;
+    other.SlotBlocks.clear();
+    other.SlotsUsed = SlotsPerBlock;
+    RoomBlocks.insert(RoomBlocks.begin(), other.RoomBlocks.begin(), other.RoomBlocks.end());
+    if (RoomBlocks.size() == other.RoomBlocks.size()) RoomUsed = other.RoomUsed;
+    other.RoomBlocks.clear();
+    other.RoomUsed = RoomPerBlock;
+}
+
+// A value block of n slots from the network's store.
+template <class E>
+static void StoreValues(TNetwork& net, E& e, int n)
+{
+    n = std::clamp(n, 0, MaxAttributes);
+    e.Values = net.Store.MakeValues(n);
+    e.ByteCount = int16_t(8 * n);
 }
 
 void TLinkValues::CopyStyleFrom(const TLinkValues& src)
@@ -116,6 +185,7 @@ void THashTable::FreeCells()
     Sorted.clear();
     Pending.clear();
     ByKey.clear();
+    LastCell = nullptr;
     MaxPoints = 0;
     MaxPointsStale = false;
     TotalPoints = 0;
@@ -141,8 +211,12 @@ int32_t THashTable::CellYOf(int32_t y) const { return FloorDiv(y, CellHeight); }
 
 THashEntry* THashTable::FindCellByKey(int64_t key) const
 {
+    if (LastCell && LastKey == key) return LastCell;
     auto it = ByKey.find(key);
-    return it == ByKey.end() ? nullptr : it->second;
+    if (it == ByKey.end()) return nullptr;
+    LastKey = key;
+    LastCell = it->second;
+    return LastCell;
 }
 
 THashEntry* THashTable::FindCell(int32_t x, int32_t y) const { return FindCellByKey(CellKey(x, y)); }
@@ -174,14 +248,75 @@ void THashTable::Settle() const
     Pending.clear();
 }
 
+void TNodeList::MergeLate()
+{
+    std::vector<TNetworkPoint*> late;
+    late.swap(Late);
+    if (late.size() <= 8) {
+        // A few: sorted inserts in filing order, in place.
+        for (TNetworkPoint* p : late) {
+            if (Count == Limit) SetLimit(Count + Count / 2 + 1);
+            Base::Insert(p);
+        }
+        return;
+    }
+    // The waiting points by key, equal keys latest first; then merged with
+    // the list, each before the listed points of its key.
+    std::reverse(late.begin(), late.end());
+    std::stable_sort(late.begin(), late.end(),
+                     [](const TNetworkPoint* a, const TNetworkPoint* b) { return a->PointKey() < b->PointKey(); });
+    const int32_t total = Count + int32_t(late.size());
+    const int32_t room = std::max(total + total / 2, Limit);
+    auto** merged = new TNetworkPoint*[size_t(room)];
+    int32_t i = 0, k = 0;
+    size_t j = 0;
+    while (i < Count && j < late.size()) {
+        if (late[j]->PointKey() <= Items[i]->PointKey())
+            merged[k++] = late[j++];
+        else
+            merged[k++] = Items[i++];
+    }
+    while (i < Count) merged[k++] = Items[i++];
+    while (j < late.size()) merged[k++] = late[j++];
+    if (!Borrowed) delete[] Items;
+    Borrowed = false;
+    Items = merged;
+    Limit = room;
+    Count = total;
+}
+
 void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
 {
     p->DX = uint32_t(int64_t(p->X) - cell->X0);
     p->DY = uint32_t(int64_t(p->Y) - cell->Y0);
     MakeRoom(cell->Points);
-    cell->Points.Insert(p); // before existing equal keys
+    cell->Points.File(p); // before existing equal keys
     ++TotalPoints;
     if (!MaxPointsStale && cell->Points.GetCount() > MaxPoints) MaxPoints = cell->Points.GetCount();
+}
+
+void THashTable::FileInOrder(const std::vector<TNetworkPoint*>& points)
+{
+    size_t i = 0;
+    while (i < points.size()) {
+        TNetworkPoint* first = points[i];
+        const int32_t cx = CellXOf(first->X), cy = CellYOf(first->Y);
+        const int64_t key = MakeCellKey(cx, cy);
+        size_t j = i + 1;
+        while (j < points.size() && CellKey(points[j]->X, points[j]->Y) == key) ++j;
+        THashEntry* c = FindCellByKey(key);
+        if (!c) c = FindOrAddCell(first->X, first->Y);
+        c->Points.SetLimit(c->Points.GetCount() + int32_t(j - i));
+        for (size_t k = i; k < j; ++k) {
+            TNetworkPoint* p = points[k];
+            p->DX = uint32_t(int64_t(p->X) - c->X0);
+            p->DY = uint32_t(int64_t(p->Y) - c->Y0);
+            c->Points.Append(p);
+        }
+        TotalPoints += int64_t(j - i);
+        if (!MaxPointsStale) MaxPoints = std::max(MaxPoints, c->Points.GetCount());
+        i = j;
+    }
 }
 
 bool THashTable::RemovePoint(THashEntry* cell, TNetworkPoint* p)
@@ -224,6 +359,7 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
     std::vector<THashEntry*> oldCells;
     oldCells.swap(Sorted);
     ByKey.clear();
+    LastCell = nullptr;
     CellWidth = std::max(cellWidth, 1);
     CellHeight = std::max(cellHeight, 1);
 
@@ -335,37 +471,10 @@ void SetDefaultClasses(TNetwork& net)
 static void FreeElements(TNetwork& net)
 {
     FreeUndoLists(net);
-    // Link records first, each once: every half that shares a record has its
-    // pointer cleared when the record is taken, so parallel links and loops
-    // are safe; nothing is freed until all records are collected.
-    std::vector<TLinkValues*> records;
-    for (THashEntry* cell : net.NodeHash)
-        for (TNetworkPoint* p : cell->Points) {
-            TNode* n = p->AsNode();
-            if (!n) continue;
-            for (TLink* h : n->Links) {
-                TLinkValues* r = h->LinkValues;
-                if (!r) continue;
-                records.push_back(r);
-                if (h->FarNode)
-                    for (TLink* g : h->FarNode->Links)
-                        if (g->LinkValues == r) g->LinkValues = nullptr;
-                for (TLink* g : n->Links)
-                    if (g->LinkValues == r) g->LinkValues = nullptr;
-            }
-        }
-    for (TLinkValues* r : records) delete r;
-    for (THashEntry* cell : net.NodeHash)
-        for (TNetworkPoint* p : cell->Points)
-            if (TNode* n = p->AsNode()) {
-                for (TLink* h : n->Links) delete h;
-                n->Links.Clear();
-            }
-    for (THashEntry* cell : net.NodeHash) {
-        for (TNetworkPoint* p : cell->Points) FreePoint(p);
-        cell->Points.Clear();
-    }
+    // Every element was made in the store: releasing it frees them all, each
+    // record once; the cells hold only pointers.
     net.NodeHash.FreeCells();
+    net.Store.Release();
 }
 
 TNetwork::~TNetwork() { FreeElements(*this); }
@@ -408,9 +517,9 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     ++net.NodeCount;
     if (!c) c = table.FindOrAddCell(x, y);
 
-    auto* n = new TNode(x, y, c->X0, c->Y0);
+    TNode* n = net.Store.Nodes.Make(x, y, c->X0, c->Y0);
     n->Serial = net.NodeCount;
-    ResizeValues(*n, nValues);
+    StoreValues(net, *n, nValues);
     const TNode& t = net.TemplateNode;
     n->Name = t.Name;
     n->Note = t.Note;
@@ -428,7 +537,7 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     n->Label2 = t.Label2;
     if (copyValues) {
         int count = ClassAttributeCount(net.NodeClasses.get(), t.EntityType);
-        ResizeValues(*n, count);
+        if (count != SlotCount(*n)) StoreValues(net, *n, count);
         for (int i = 0; i < count && i < SlotCount(t); ++i) n->Values[size_t(i)] = t.Values[size_t(i)];
         int sc = ClassStringCount(net.NodeClasses.get(), t.EntityType);
         for (int i = 0; i < sc && i < int(t.Strings.size()); ++i) n->Strings.push_back(t.Strings[size_t(i)]);
@@ -454,7 +563,7 @@ TShapePoint* AddShapePoint(TNetwork& net, int32_t x, int32_t y, int32_t index, T
 {
     if (!halfEdge || !halfEdge->LinkValues || !InWorld(x, y)) return nullptr;
     THashEntry* c = net.NodeHash.FindOrAddCell(x, y);
-    auto* sp = new TShapePoint(x, y, c->X0, c->Y0);
+    TShapePoint* sp = net.Store.ShapePoints.Make(x, y, c->X0, c->Y0);
     net.NodeHash.InsertPoint(c, sp);
     auto& shapes = halfEdge->LinkValues->ShapePoints;
     MakeRoom(shapes);
@@ -468,22 +577,28 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
 {
     halfA = halfB = nullptr;
     if (!a || !b) return nullptr;
-    auto* r = new TLinkValues;
+    TLinkRecord* record = net.Store.Links.Make();
+    TLinkValues* r = &record->Values;
     const TLinkValues& t = net.TemplateLinkValues;
     r->CopyStyleFrom(t);
     r->ANode = a;
     r->BNode = b;
     r->Box = TBox{a->X, a->Y, a->X, a->Y};
-    ResizeValues(*r, nValues);
+    StoreValues(net, *r, nValues);
     if (copyValues) {
         int count = ClassAttributeCount(net.LinkClasses.get(), t.EntityType);
-        ResizeValues(*r, count);
+        if (count != SlotCount(*r)) StoreValues(net, *r, count);
         for (int i = 0; i < count && i < SlotCount(t); ++i) r->Values[size_t(i)] = t.Values[size_t(i)];
         int sc = ClassStringCount(net.LinkClasses.get(), t.EntityType);
         for (int i = 0; i < sc && i < int(t.Strings.size()); ++i) r->Strings.push_back(t.Strings[size_t(i)]);
     }
-    halfA = new TLink{r, b, 1};
-    halfB = new TLink{r, a, 0};
+    halfA = &record->AHalf;
+    halfB = &record->BHalf;
+    *halfA = TLink{r, b, 1};
+    *halfB = TLink{r, a, 0};
+    // A node's first links go in room from the store.
+    if (a->Links.GetLimit() == 0) a->Links.Adopt(net.Store.MakeRoomFor<TLink>(4), 4);
+    if (b->Links.GetLimit() == 0) b->Links.Adopt(net.Store.MakeRoomFor<TLink>(4), 4);
     MakeRoom(a->Links);
     a->Links.Insert(halfA);
     MakeRoom(b->Links);

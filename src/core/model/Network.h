@@ -15,12 +15,16 @@
 //   to points owned by the hash.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/model/Collect.h"
@@ -79,13 +83,12 @@ struct TBox {
 inline constexpr TBox EmptyBox{2147483647, 2147483647, -2147483647, -2147483647};
 
 // Collections grow by a fixed delta, which makes filling a long list
-// quadratic. Call before inserting into a list that may grow long (a cell, a
-// busy node's links, shape points, a large polygon): past 16 items the room
-// grows by half.
+// quadratic. Call before inserting into a list that may grow (a cell, a
+// node's links, shape points, a polygon): the room grows by half, at least to 2.
 template <class T>
 void MakeRoom(TCollection<T>& c)
 {
-    if (c.GetCount() == c.GetLimit() && c.GetCount() >= 16) c.SetLimit(c.GetCount() + c.GetCount() / 2);
+    if (c.GetCount() == c.GetLimit()) c.SetLimit(c.GetCount() < 2 ? 2 : c.GetCount() + c.GetCount() / 2);
 }
 
 using TStringList = std::vector<std::string>;
@@ -106,9 +109,20 @@ TValueSlot* SlotOf(const E& e, int i)
 {
     return (i >= 1 && i <= e.ByteCount / 8) ? &e.Values[size_t(i - 1)] : nullptr;
 }
+// A value block: its own heap array, or slots of the network's element store
+// (Stored), which go with the store.
+struct TSlotRelease {
+    bool Stored = false;
+    void operator()(TValueSlot* p) const noexcept
+    {
+        if (!Stored) delete[] p;
+    }
+};
+using TValueBlock = std::unique_ptr<TValueSlot[], TSlotRelease>;
+
 // Reallocates to n slots (clamped to 0..MaxAttributes), keeping the first ones
 // and zeroing new ones.
-void ResizeValueBlock(std::unique_ptr<TValueSlot[]>& values, int16_t& byteCount, int n);
+void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n);
 template <class E>
 void ResizeValues(E& e, int n)
 {
@@ -167,8 +181,8 @@ public:
 
     int16_t ByteCount = 0; // 8 x the slots of Values
     int32_t Serial = 0;
-    std::unique_ptr<TValueSlot[]> Values; // nullptr when ByteCount is 0
-    TLinkList Links{1, 1};
+    TValueBlock Values; // nullptr when ByteCount is 0
+    TLinkList Links{0, 1}; // room made when a link is added
     TMyPolygonList OwnPolygon{0, 1};
     std::string Name;
     std::string Note; // lines joined by "&&"
@@ -215,7 +229,7 @@ struct TLinkValues {
     TLinkValues(const TLinkValues&) = delete;
     TLinkValues& operator=(const TLinkValues&) = delete;
 
-    std::unique_ptr<TValueSlot[]> Values;
+    TValueBlock Values;
     int16_t ByteCount = 0;
     std::string Name, Note;
     int32_t SourceId = 0;
@@ -266,9 +280,129 @@ struct TNodeListPolicy {
     static int Compare(Key a, Key b) { return a < b ? -1 : (a > b ? 1 : 0); }
 };
 
+// A cell's points in key order. Filing into a long list does not move it:
+// the point waits beside the list (Late) and all that wait are merged in one
+// pass at the next read of the list, each before the points of equal key
+// filed earlier, as a sorted insert would have put it. Every read goes
+// through the members below, which merge first; GetCount needs no merge.
 class TNodeList : public TSortedCollection<TNetworkPoint, TNodeListPolicy> {
+    using Base = TSortedCollection<TNetworkPoint, TNodeListPolicy>;
+
 public:
-    TNodeList() : TSortedCollection<TNetworkPoint, TNodeListPolicy>(4, 4, true) {}
+    TNodeList() : Base(4, 4, true) {}
+
+    // Files a point: a sorted insert before equal keys, deferred in a long list.
+    void File(TNetworkPoint* p)
+    {
+        if (Late.empty() && Count < DeferFrom)
+            Base::Insert(p);
+        else
+            Late.push_back(p);
+    }
+    // Merges the points that wait (const: the order is what the list holds).
+    void Settle() const
+    {
+        if (!Late.empty()) const_cast<TNodeList*>(this)->MergeLate();
+    }
+
+    int32_t GetCount() const { return Count + int32_t(Late.size()); }
+    bool Empty() const { return GetCount() == 0; }
+    TNetworkPoint* At(int32_t i) const
+    {
+        Settle();
+        return Items[i];
+    }
+    TNetworkPoint* ItemAt(int32_t i) const
+    {
+        Settle();
+        return Base::ItemAt(i);
+    }
+    TNetworkPoint* operator[](int32_t i) const { return ItemAt(i); }
+    TNetworkPoint* const* begin() const
+    {
+        Settle();
+        return Items;
+    }
+    TNetworkPoint* const* end() const
+    {
+        Settle();
+        return Items + Count;
+    }
+    bool Search(Key key, int32_t& index) const
+    {
+        Settle();
+        return Base::Search(key, index);
+    }
+    int32_t IndexOf(const TNetworkPoint* p) const
+    {
+        Settle();
+        return Base::IndexOf(p);
+    }
+    int32_t LinearIndexOf(const TNetworkPoint* p) const
+    {
+        Settle();
+        return Base::LinearIndexOf(p);
+    }
+    bool Insert(TNetworkPoint* p)
+    {
+        Settle();
+        return Base::Insert(p);
+    }
+    void InsertAt(int32_t i, TNetworkPoint* p)
+    {
+        Settle();
+        Base::InsertAt(i, p);
+    }
+    void Append(TNetworkPoint* p)
+    {
+        Settle();
+        Base::Append(p);
+    }
+    void PutAt(int32_t i, TNetworkPoint* p)
+    {
+        Settle();
+        Base::PutAt(i, p);
+    }
+    void DeleteAt(int32_t i)
+    {
+        Settle();
+        Base::DeleteAt(i);
+    }
+    void Remove(const TNetworkPoint* p)
+    {
+        Settle();
+        Base::Remove(p);
+    }
+    void SetLimit(int32_t n)
+    {
+        Settle();
+        Base::SetLimit(n);
+    }
+    void Clear()
+    {
+        Late.clear();
+        Base::Clear();
+    }
+    template <class Test>
+    TNetworkPoint* FirstMatch(Test&& test) const
+    {
+        Settle();
+        return Base::FirstMatch(std::forward<Test>(test));
+    }
+    template <class Action>
+    void ForEach(Action&& action) const
+    {
+        Settle();
+        Base::ForEach(std::forward<Action>(action));
+    }
+    void FreeAll() = delete; // points are freed by FreeNetwork
+
+    // Lists shorter than this take a plain sorted insert.
+    static constexpr int32_t DeferFrom = 64;
+
+private:
+    void MergeLate();
+    std::vector<TNetworkPoint*> Late; // filed, not yet merged, in filing order
 };
 
 // Cells run by cell Y (signed), then cell X as an unsigned number: the order
@@ -358,8 +492,12 @@ public:
     THashEntry* FindOrAddCell(int32_t x, int32_t y);
 
     // Files a point in a cell: offset from the cell corner, sorted insert
-    // (before equal keys).
+    // (before equal keys), amortized O(log n) in a crowded cell.
     void InsertPoint(THashEntry* cell, TNetworkPoint* p);
+    // Files points into an empty table in one pass. They come ordered by
+    // cell key (at this table's cell size), then by key in the cell, then as
+    // they are to stand among equal keys.
+    void FileInOrder(const std::vector<TNetworkPoint*>& points);
     // Takes a point out of its cell list (rare: the undoable removal of a
     // shape point). False when it is not there.
     bool RemovePoint(THashEntry* cell, TNetworkPoint* p);
@@ -384,10 +522,124 @@ private:
     mutable std::vector<THashEntry*> Sorted;
     mutable std::vector<THashEntry*> Pending; // made since the last Settle, unordered
     std::unordered_map<int64_t, THashEntry*> ByKey;
+    // The cell found last: bulk steps look up the same cell many times in a row.
+    mutable int64_t LastKey = 0;
+    mutable THashEntry* LastCell = nullptr;
     mutable int32_t MaxPoints = 0;
     mutable bool MaxPointsStale = false;
     int64_t TotalPoints = 0;
     int32_t PolygonCells = 0;
+};
+
+// ---------------------------------------------------------------- store
+
+// Objects of one type made in large blocks and freed with them.
+template <class T>
+class TPool {
+public:
+    TPool() = default;
+    TPool(const TPool&) = delete;
+    TPool& operator=(const TPool&) = delete;
+    ~TPool() { Release(); }
+
+    template <class... A>
+    T* Make(A&&... args)
+    {
+        if (Blocks.empty() || Blocks.back().Used == PerBlock)
+            Blocks.push_back({static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T)))), 0});
+        TBlock& b = Blocks.back();
+        T* p = new (b.Items + b.Used) T(std::forward<A>(args)...);
+        ++b.Used;
+        return p;
+    }
+    // Destroys one object before the others (its slot stays unused).
+    void Destroy(T* p)
+    {
+        p->~T();
+        Dead.push_back(p);
+    }
+    // Destroys every object made and frees the blocks.
+    void Release();
+    // The blocks of other become this pool's (the objects stay where they
+    // are); this pool's block in use stays last.
+    void TakeOver(TPool& other)
+    {
+        Blocks.insert(Blocks.begin(), other.Blocks.begin(), other.Blocks.end());
+        Dead.insert(Dead.end(), other.Dead.begin(), other.Dead.end());
+        other.Blocks.clear();
+        other.Dead.clear();
+    }
+    size_t Count() const
+    {
+        size_t n = 0;
+        for (const TBlock& b : Blocks) n += b.Used;
+        return n - Dead.size();
+    }
+
+private:
+    static constexpr size_t PerBlock = 2048;
+    struct TBlock {
+        T* Items;
+        size_t Used;
+    };
+    std::vector<TBlock> Blocks;
+    std::vector<T*> Dead;
+};
+
+template <class T>
+void TPool<T>::Release()
+{
+    std::sort(Dead.begin(), Dead.end());
+    for (TBlock& b : Blocks) {
+        if constexpr (!std::is_trivially_destructible_v<T>)
+            for (size_t i = 0; i < b.Used; ++i)
+                if (Dead.empty() || !std::binary_search(Dead.begin(), Dead.end(), b.Items + i)) b.Items[i].~T();
+        ::operator delete(b.Items, std::align_val_t(alignof(T)));
+    }
+    Blocks.clear();
+    Dead.clear();
+}
+
+// A link record with its two half-edges, made as one.
+struct TLinkRecord {
+    TLinkValues Values;
+    TLink AHalf, BHalf;
+};
+
+// The elements of one network: nodes, shape points, link records with their
+// half-edges and value blocks, made in large blocks, so that building a
+// network makes few calls to the allocator and freeing it releases its blocks.
+class TElementStore {
+public:
+    TElementStore() = default;
+    TElementStore(const TElementStore&) = delete;
+    TElementStore& operator=(const TElementStore&) = delete;
+
+    TPool<TNode> Nodes;
+    TPool<TShapePoint> ShapePoints;
+    TPool<TLinkRecord> Links;
+
+    // n zeroed value slots owned by the store.
+    TValueBlock MakeValues(int n);
+    // Room for n pointers, owned by the store (for TCollection::Adopt).
+    template <class T>
+    T** MakeRoomFor(int n)
+    {
+        return reinterpret_cast<T**>(MakeRoom(n));
+    }
+    // Destroys every element and frees every block.
+    void Release();
+    // Everything of other moves here (an append merges its scratch network).
+    void TakeOver(TElementStore& other);
+
+private:
+    static constexpr size_t SlotsPerBlock = 1 << 16;
+    std::vector<TValueSlot*> SlotBlocks;
+    size_t SlotsUsed = SlotsPerBlock;
+    void** MakeRoom(int n);
+    static constexpr size_t RoomPerBlock = 1 << 16;
+    std::vector<void**> RoomBlocks; // the last is the one in use
+    size_t RoomUsed = RoomPerBlock;
 };
 
 // ---------------------------------------------------------------- view
@@ -425,6 +677,8 @@ public:
     TNetwork(const TNetwork&) = delete;
     TNetwork& operator=(const TNetwork&) = delete;
 
+    // Declared first: the elements outlive everything that points at them.
+    TElementStore Store;
     THashTable NodeHash{200, 200};
     std::unique_ptr<TEntityClass> NodeClasses;
     std::unique_ptr<TEntityClass> LinkClasses;
@@ -484,8 +738,8 @@ public:
 // "System Attributes", nothing else defined.
 void SetDefaultClasses(TNetwork& net);
 
-// Frees a point of either kind with its lists.
-void FreePoint(TNetworkPoint* p);
+// Frees a point of either kind with its lists (a point out of the hash).
+void FreePoint(TNetwork& net, TNetworkPoint* p);
 
 // ---------------------------------------------------------------- building
 

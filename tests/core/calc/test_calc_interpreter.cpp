@@ -117,6 +117,14 @@ TEST(CalcStatements, ConditionsElseAndAlso)
     w.RunLine("IF = 1 THEN CALL 3 ELSE V4 = 1");
     EXPECT_EQ(w.V(3), 1);
     EXPECT_EQ(w.V(4), 0);
+    // Any value but 0 holds, a negative one too; the condition is V0.
+    w.RunLine("IF = -1 THEN A1 = 5 : V7 = V0");
+    EXPECT_EQ(Val(w.n, 1), 5);
+    EXPECT_EQ(w.V(7), -1);
+    // ALSO clears V0 after a condition that held as well.
+    w.RunLine("IF = 3 THEN A2 = 7 ALSO V5 = V0 + 10");
+    EXPECT_EQ(Val(w.n, 2), 7);
+    EXPECT_EQ(w.V(5), 10);
 }
 
 TEST(CalcStatements, AssignmentsOfEveryAttributeType)

@@ -64,6 +64,15 @@ TEST(Expression, GrammarAndNumberOperators)
                  {"1E+2", 100, 0},
                  {".5", 0.5, 0},
                  {"sqrt 4 + 1", 3, 0},
+                 // The term operators bind tighter than '+' and '-' on either side.
+                 {"8-6/2", 5, 0},
+                 {"2+7 D 2", 5, 0},
+                 {"10-7 M 4", 7, 0},
+                 {"1+0 % 5", 6, 0},
+                 {"10-9 & 3", 7, 0},
+                 {"1+3 | 9", 10, 0},
+                 {"7 D 2+3 M 2", 4, 0},
+                 {"2*3-8/4+1", 5, 0},
              });
 }
 

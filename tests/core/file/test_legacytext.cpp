@@ -64,6 +64,24 @@ TEST(LegacyText, MalformedNumbersAreErrors)
     TTextReader r("-2147483648 9223372036854775807");
     EXPECT_EQ(r.ReadInt(), INT32_MIN);
     EXPECT_EQ(r.ReadInt64(), INT64_MAX);
+    // The same with more of the file behind them, where numbers take the short way.
+    const std::string tail(40, ' ');
+    for (const char* bad : {"1.0", "2147483648", "-2147483649", "$1F", "1e3", "12x", "99999999999999999999", "-", "+"}) {
+        TTextReader t(std::string(bad) + tail + "7");
+        EXPECT_THROW(t.ReadInt(), TFileReadError) << bad;
+    }
+    for (const char* bad : {"nan", "inf", "-inf", "0x10", "1e", "1.2.3", "--1", ".", ".e5", "1e99999"}) {
+        TTextReader t(std::string(bad) + tail + "7");
+        EXPECT_THROW(t.ReadReal(), TFileReadError) << bad;
+    }
+    TTextReader big("-2147483648 9223372036854775807 -9223372036854775808 +15 123456789012345678 -.5 1e-400" + tail);
+    EXPECT_EQ(big.ReadInt(), INT32_MIN);
+    EXPECT_EQ(big.ReadInt64(), INT64_MAX);
+    EXPECT_EQ(big.ReadInt64(), INT64_MIN);
+    EXPECT_EQ(big.ReadInt(), 15);
+    EXPECT_EQ(big.ReadInt64(), 123456789012345678);
+    EXPECT_EQ(big.ReadReal(), -0.5);
+    EXPECT_EQ(big.ReadReal(), 0.0);
 
     double v = 1;
     EXPECT_TRUE(ParseReal("  1e-400 \r", v));

@@ -366,3 +366,49 @@ TEST(NetworkFileFaults, ExtentsStayWithinTheWorld)
     EXPECT_EQ(net.MaxY, WorldLimit);
     EXPECT_EQ(net.MinY, -WorldLimit);
 }
+
+TEST(NetworkFileBadInput, NothingIsLostWithoutAWord)
+{
+    // A real beyond the range of a double, a nan or an infinity in a value
+    // line is a read error, as a malformed number in a record line is.
+    const std::string good = SavedRich(9, "finite.dta");
+    for (const char* bad : {"1e999", "nan", "-inf", "  INFINITY"}) {
+        TMessageSinkRecorder rec;
+        TNetWindow net;
+        const std::string bytes = Edit(good, "Alpha", " 1.23450000000000E+0003", bad);
+        EXPECT_EQ(OpenBytes(bytes, rec, net).Status, TOpenStatus::Failed) << bad;
+        ASSERT_EQ(rec.Count(), 1u) << bad;
+        EXPECT_EQ(rec.Last().Text, "Network Read Error 1") << bad;
+    }
+    // Tiny values still read as 0, and text that is no number at all as 0.
+    for (const char* zero : {"1e-999", "abc"}) {
+        TMessageSinkRecorder rec;
+        TNetWindow net;
+        ASSERT_EQ(OpenBytes(Edit(good, "Alpha", " 1.23450000000000E+0003", zero), rec, net).Status, TOpenStatus::Ok);
+        EXPECT_EQ(rec.Count(), 0u);
+    }
+
+    // A link whose end node is missing is dropped and counted beside the
+    // redundant and looped ones.
+    TNetWindow net;
+    TNode* a = Node(net, 0, 0, 0, "a");
+    TNode* b = Node(net, 500, 0, 0, "b");
+    TNode* c = Node(net, 900, 0, 0, "c");
+    Link(net, a, b, 0);
+    Link(net, b, c, 0);
+    Link(net, c, a, 0);
+    TMessageSinkRecorder rec;
+    const std::string path = TempPath("ends.dta");
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    // The link from b (serial 2) to c (serial 3) names a node 7 that is not
+    // there; the link from c to a names a at c's place, where it is not.
+    std::string bytes = Edit(ReadAll(path), "1 500 0 900 0 0 2 3", "0 2 3", "0 2 7");
+    bytes = Edit(bytes, "1 500 0 900 0 0 2 7", "1 900 0 0 0 0 3 1", "1 900 0 900 0 0 3 1");
+    TNetWindow back;
+    ASSERT_EQ(OpenBytes(bytes, rec, back).Status, TOpenStatus::Ok);
+    EXPECT_EQ(back.LinkCount, 1);
+    ASSERT_EQ(rec.Count(), 1u);
+    EXPECT_EQ(rec.Last().Text,
+              "Illegal Links Detected.\n\rRedundant Links = 0\n\rLooped Links = 0\n\rLinks without end nodes = 2");
+    EXPECT_EQ(rec.Last().Caption, "Open/Append");
+}

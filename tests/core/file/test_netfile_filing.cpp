@@ -1,0 +1,150 @@
+// An open files its nodes once, at the cell size that filing them one at a
+// time (re-gridding before each) would end at: the hash, its order and the
+// saved file must be exactly those of the one-at-a-time load.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "netfile_fixture.h"
+
+using namespace netfiletest;
+
+namespace {
+
+struct TBody {
+    std::string Nodes, Links;
+    int32_t Serial = 0;
+
+    int32_t Node(int32_t x, int32_t y)
+    {
+        ++Serial;
+        Nodes += "1 " + std::to_string(x) + " " + std::to_string(y) + " 1 " + std::to_string(Serial) +
+                 " 0 0 0 0 0\r\nN" + std::to_string(Serial) + "\r\n";
+        return Serial;
+    }
+    void Link(int32_t ax, int32_t ay, int32_t as, int32_t bx, int32_t by, int32_t bs,
+              const std::vector<std::pair<int32_t, int32_t>>& shapes = {})
+    {
+        Links += "1 " + std::to_string(ax) + " " + std::to_string(ay) + " " + std::to_string(bx) + " " +
+                 std::to_string(by) + " 0 " + std::to_string(as) + " " + std::to_string(bs) + " 0 " +
+                 std::to_string(shapes.size()) + "\r\n\r\n";
+        for (auto [x, y] : shapes) Links += std::to_string(x) + " " + std::to_string(y) + " 0 0 0\r\n";
+    }
+};
+
+// A version 9 file of the body's nodes and links.
+std::string FileOf(const TBody& body)
+{
+    static const std::string head = [] {
+        TNetWindow empty;
+        TMessageSinkRecorder rec;
+        const std::string path = TempPath("head.dta");
+        SaveNetworkFile(empty, path, 9, rec);
+        std::string all = ReadAll(path);
+        return all.substr(0, all.find("END OF APPLICATION"));
+    }();
+    return head + "END OF APPLICATION\r\n1 0 0 1 -1 0 0 0 0 0\r\n\r\n" + body.Nodes + "0 0 0 0 0 0 0 0 0 0\r\n" +
+           "1 0 0 0 0 0 -1 -1 0 0\r\n\r\n" + body.Links + "0 0 0 0 0 0 0 0 0 0\r\n0 0 0 0\r\n\r\n0 0 0 0 0 0 0\r\n" +
+           "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n";
+}
+
+// Opens the file both ways and compares everything the hash holds, then the
+// files the two save.
+void ExpectSameLoads(const std::string& bytes, int32_t cellWidth)
+{
+    const std::string path = TempPath("filing.dta");
+    WriteAll(path, bytes);
+    TMessageSinkRecorder rec;
+    TNetWindow ref, one;
+    TOpenOptions slow;
+    slow.FileNodesOneByOne = true;
+    ASSERT_EQ(OpenNetworkFile(ref, path, true, rec, slow).Status, TOpenStatus::Ok);
+    ASSERT_EQ(OpenNetworkFile(one, path, true, rec).Status, TOpenStatus::Ok);
+    EXPECT_EQ(ref.NodeHash.CellWidth, cellWidth);
+    EXPECT_EQ(one.NodeHash.CellWidth, ref.NodeHash.CellWidth);
+    EXPECT_EQ(one.NodeHash.CellHeight, ref.NodeHash.CellHeight);
+    EXPECT_EQ(one.RegridShrunk, ref.RegridShrunk);
+    EXPECT_EQ(one.RegridGrown, ref.RegridGrown);
+    EXPECT_EQ(one.RegridFutileMax, ref.RegridFutileMax);
+    EXPECT_EQ(one.NodeHash.MaxCellPointCount(), ref.NodeHash.MaxCellPointCount());
+    EXPECT_EQ(TBox({one.MinX, one.MinY, one.MaxX, one.MaxY}), TBox({ref.MinX, ref.MinY, ref.MaxX, ref.MaxY}));
+    EXPECT_EQ(one.LinkCount, ref.LinkCount);
+    ASSERT_EQ(one.NodeHash.GetCount(), ref.NodeHash.GetCount());
+    int32_t differing = 0;
+    for (int32_t c = 0; c < ref.NodeHash.GetCount(); ++c) {
+        const THashEntry* a = ref.NodeHash.At(c);
+        const THashEntry* b = one.NodeHash.At(c);
+        bool same = a->Key == b->Key && a->Points.GetCount() == b->Points.GetCount() && a->MaxDX == b->MaxDX &&
+                    a->MaxDY == b->MaxDY && a->LinkBox == b->LinkBox;
+        for (int32_t i = 0; same && i < a->Points.GetCount(); ++i) {
+            const TNetworkPoint* p = a->Points.At(i);
+            const TNetworkPoint* q = b->Points.At(i);
+            same = p->X == q->X && p->Y == q->Y && p->DX == q->DX && p->DY == q->DY && p->IsNode() == q->IsNode() &&
+                   (!p->IsNode() || p->AsNode()->Serial == q->AsNode()->Serial);
+        }
+        differing += same ? 0 : 1;
+    }
+    EXPECT_EQ(differing, 0);
+    const std::string a = TempPath("filing-ref.dta"), b = TempPath("filing-one.dta");
+    ASSERT_TRUE(SaveNetworkFile(ref, a, 9, rec).Ok);
+    ASSERT_TRUE(SaveNetworkFile(one, b, 9, rec).Ok);
+    EXPECT_TRUE(ReadAll(a) == ReadAll(b)) << DiffLine(ReadAll(a), ReadAll(b));
+}
+
+} // namespace
+
+TEST(NetworkFileFiling, OnePassGivesTheOrderOfFilingOneAtATime)
+{
+    std::mt19937 random(7);
+    {
+        // Nothing re-grids; coincident nodes and a shuffled file order.
+        TBody body;
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (int i = 0; i < 3000; ++i) at.push_back({int32_t(random() % 2000) - 1000, int32_t(random() % 50)});
+        for (int i = 0; i < 500; ++i) at.push_back(at[random() % at.size()]);
+        for (auto [x, y] : at) body.Node(x, y);
+        body.Nodes += "1 400000 400000 1 0 0 0 0 0 0\r\nzero\r\n";
+        body.Link(at[0].first, at[0].second, 1, at[1].first, at[1].second, 2, {{5, 5}, {-7, 3}, {5, 5}});
+        body.Link(at[2].first, at[2].second, 3, at[1].first, at[1].second, 2);
+        ExpectSameLoads(FileOf(body), 200);
+    }
+    {
+        // One doubling: a node in each 200-cell of a block, the cells then
+        // counted again at 400; coincident nodes before and after it.
+        TBody body;
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (int i = 0; i < HashCap + 2000; ++i) at.push_back({(i % 600) * 200 - 60000, (i / 600) * 200 - 30000});
+        std::shuffle(at.begin(), at.end(), random);
+        for (int i = 0; i < 4000; ++i) at.insert(at.begin() + random() % at.size(), at[random() % at.size()]);
+        for (auto [x, y] : at) body.Node(x, y);
+        body.Link(at[10].first, at[10].second, 11, at[20].first, at[20].second, 21, {{0, 0}, {1, 1}});
+        ExpectSameLoads(FileOf(body), 400);
+    }
+    {
+        // Two doublings at different times: a dense block, then nodes each
+        // in their own 400-cell.
+        TBody body;
+        for (int i = 0; i < HashCap; ++i) body.Node((i % 400) * 200 - 40000, (i / 400) * 200 - 40000);
+        for (int i = 0; i < 130000; ++i) body.Node((i % 500) * 400 + 100000, (i / 500) * 400 - 50000);
+        body.Node(100000, -50000); // coincident with the first of the second run
+        ExpectSameLoads(FileOf(body), 800);
+    }
+    {
+        // Three doublings at once: every node in its own 800-cell. A node of
+        // serial 0 widens the extents only through the re-grid's recount.
+        TBody body;
+        body.Nodes += "1 400000 400000 1 0 0 0 0 0 0\r\nzero\r\n";
+        for (int i = 0; i < HashCap + 10; ++i) body.Node((i % 405) * 800 - 162000, (i / 405) * 800 - 162000);
+        ExpectSameLoads(FileOf(body), 1600);
+    }
+    {
+        // Two halvings at different times: a crowded 200-cell, then a
+        // crowded 100-cell; every position holds several nodes, so each
+        // re-grid reverses their runs.
+        TBody body;
+        for (int i = 0; i < HashCap + 5; ++i) body.Node(int32_t(random() % 200), int32_t(random() % 200));
+        for (int i = 0; i < HashCap; ++i) body.Node(int32_t(random() % 100) + 300, int32_t(random() % 100));
+        body.Node(0, 0);
+        ExpectSameLoads(FileOf(body), 50);
+    }
+}
