@@ -37,7 +37,9 @@
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
 #include "tools/LoopDialog.h"
+#include "tools/MarkShortestDialog.h"
 #include "tools/OverlayAreaDialog.h"
+#include "tools/PolygonCoverageDialog.h"
 #include "tools/ShapeCommands.h"
 #include "tools/ToolCommands.h"
 
@@ -127,6 +129,8 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     RegisterDisplayPadItems(*this);
     RegisterLoopPadItems(*this);
     RegisterOverlayPadItems(*this);
+    RegisterPathPadItems(*this);
+    RegisterCoveragePadItems(*this);
     RegisterToolPadItems(*this);
     RegisterCalcSearchPadItems(*this);
     RegisterShapePadItems(*this);

@@ -135,7 +135,7 @@ TEST_F(PadCommands, EveryItemFollowsTheTableAndItsRules)
     Main->DefinitionsChanged(*Pad);
     std::set<std::string> expected = FreshItems;
     expected.insert({"ScalebyTwoM", "ScalebyHalfM", "ScaleM", "TranslateM", "RotateM", "NodeStylesM", "PolygonNodesM",
-                     "NodeSearchM"});
+                     "NodeSearchM", "MarkShortestPath1", "PolygonCoverage1"});
     EXPECT_EQ(EnabledItems(*Pad), expected) << Diff(EnabledItems(*Pad), expected);
     EXPECT_FALSE(nodeLabels->isHidden());
     EXPECT_TRUE(Main->Toolbars.ToolbarButtons[3]->isHidden()); // no link class
