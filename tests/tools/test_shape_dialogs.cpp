@@ -93,6 +93,7 @@ protected:
 
 TEST_F(ShapeDialogs, ImportDialogChecksSuggestsAndComputes)
 {
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
     TShapeImportSettings& s = ProgramShapeSettings();
     s.XScale = 2, s.YScale = -5000;
     TShapeFileDB d(s);
@@ -159,6 +160,7 @@ TEST_F(ShapeDialogs, ImportDialogChecksSuggestsAndComputes)
 
 TEST_F(ShapeDialogs, MenuItemsImportExportAndOpenTheDialogs)
 {
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
     // Import a file in long/lat; OK keeps the settings in the window.
     NextFile = shapetest::SharedShp() + "/pyshp/blockgroups.shp";
     OnDialog = [&](QDialog& dialog) {

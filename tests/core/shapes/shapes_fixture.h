@@ -40,6 +40,12 @@ inline std::string Oracle(const std::string& args)
 
 inline std::string SharedShp() { return std::string(TARVEX_SHARED_DATA) + "/shp"; }
 
+// The public shapefiles are not part of the project: without them a test
+// that reads them is skipped, saying why.
+#define SKIP_WITHOUT_SHARED_SHAPEFILES()                                                                            \
+    if (!std::filesystem::is_directory(shapetest::SharedShp()))                                                    \
+    GTEST_SKIP() << "the public shapefiles are not at " << shapetest::SharedShp()
+
 inline std::vector<uint8_t> ReadBytes(const fs::path& p)
 {
     std::ifstream in(p, std::ios::binary);

@@ -262,6 +262,7 @@ TEST(ShapeExport, RefusalsAndFailuresLeaveFilesAlone)
 // The command-line drivers beside this test program.
 TEST(ShapeExport, Drivers)
 {
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
     const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path();
     const fs::path dir = TempFolder("drivers");
     auto run = [&](const std::string& args, std::string& out) {

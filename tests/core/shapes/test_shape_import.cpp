@@ -169,6 +169,7 @@ double CompareWithOracle(const std::string& path)
 
 TEST(ShapeImport, RealAndMadeFilesMatchPyshp)
 {
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
     if (!HaveOracle()) GTEST_SKIP() << "pyshp, shapely or ogrinfo is not installed";
     const fs::path made = TempFolder("made");
     Oracle("make '" + made.string() + "'");
@@ -302,6 +303,7 @@ TEST(ShapeImport, SettingsSuggestComputeAndStore)
 
 TEST(ShapeImport, RefusedFilesChangeNothing)
 {
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
     TShpBuilder good;
     good.Add(PointContent(ShpPoint, 1, 2));
     auto refused = [](const TShpBuilder& b, const std::string& message, TShapeImportSettings s = {}) {
@@ -435,6 +437,7 @@ TEST(ShapeImport, StopsAtTheNetworksLimitsKeepingWhatCameIn)
 // Shapefile Import" use the import's values of the run.
 TEST(ShapeImport, BatchStepsUseTheRunsSettings)
 {
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
     const fs::path dir = TempFolder("batch");
     TNetwork empty;
     TWindowSettings window;
