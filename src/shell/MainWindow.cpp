@@ -37,7 +37,10 @@
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
 #include "tools/LoopDialog.h"
+#include "tools/MarkShortestDialog.h"
 #include "tools/OverlayAreaDialog.h"
+#include "tools/PolygonCoverageDialog.h"
+#include "tools/ShapeCommands.h"
 #include "tools/ToolCommands.h"
 #include "tools/ShapeFileComplexDialog.h"
 #include "tools/Tiger2000Dialog.h"
@@ -131,8 +134,11 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     RegisterDisplayPadItems(*this);
     RegisterLoopPadItems(*this);
     RegisterOverlayPadItems(*this);
+    RegisterPathPadItems(*this);
+    RegisterCoveragePadItems(*this);
     RegisterToolPadItems(*this);
     RegisterCalcSearchPadItems(*this);
+    RegisterShapePadItems(*this);
     RegisterTigerPadItems(*this);
     qApp->installEventFilter(this);
     Gate.Changed = [this] {

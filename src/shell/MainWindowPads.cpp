@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 
 #include "display/DisplayCommands.h"
@@ -26,6 +27,7 @@
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockToolbar.h"
 #include "toolbars/ToolDock.h"
+#include "tools/ShapeCommands.h"
 
 namespace {
 // Hourglass on the frame for the length of a file step.
@@ -577,6 +579,7 @@ void TZOKMainWindow::ShowPreferences(TSketchPadWindow& Pad)
     TWindowSettings& s = Pad.Settings;
     TUnitsSettings units{s.UnitsFactor, s.UnitsCode, s.UnitsName, s.LongLat.AutoLongLat};
     TPreferencesDB d(units, *Boxes, this);
+    connect(d.Button3, &QPushButton::clicked, &d, [&Pad] { ShowCalcLongLat(Pad); });
     if (ExecDialog(d) != QDialog::Accepted) return;
     // Units are saved with the network.
     Pad.Network->SetAllowClose(false);

@@ -116,6 +116,7 @@ QAction* TSketchPadWindow::Action(const char* Name) const { return findChild<QAc
 void TSketchPadWindow::InitPadDefaults()
 {
     Settings.Reset();
+    PolygonCoverageSettings = {};
     View.Reset();
     View.CreatedTime = Main.Now().toMSecsSinceEpoch();
     FileName = Main.DefaultFileName;

@@ -10,6 +10,7 @@
 
 #include <QAbstractScrollArea>
 
+#include "core/analysis/PolygonCoverage.h"
 #include "core/model/Network.h"
 #include "core/model/WindowSettings.h"
 #include "shell/BackgroundImages.h"
@@ -45,6 +46,9 @@ public:
     // open and written by the save of this window.
     TWindowSettings Settings;
     TPadView View; // View.Settings is &Settings
+    // The Polygon Coverage dialog's choices: this window's own while the
+    // program runs (not in the file, not copied by a new view).
+    TPolygonCoverageSettings PolygonCoverageSettings;
     std::shared_ptr<TNetwork> Network; // shared with the views of this network
     // The pictures of this window's background slots. A view starts with its
     // source's pictures (the same images, which are never changed in place)

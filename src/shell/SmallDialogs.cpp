@@ -277,7 +277,6 @@ TPreferencesDB::TPreferencesDB(TUnitsSettings& Units, TMessageSink& Boxes, QWidg
     v->addWidget(UpdateLongLatCB);
     Button3 = new QPushButton("Compute Long/Lat Settings", this);
     Button3->setObjectName("Button3");
-    Button3->setEnabled(false); // the long/lat settings dialog is not part of this build
     auto* row = new QHBoxLayout;
     row->addWidget(Button3);
     row->addWidget(OkCancel(this));

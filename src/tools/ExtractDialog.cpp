@@ -329,7 +329,7 @@ void TExtractDB::FormShow()
     Separation->button(ForceDBase ? 3 : SeparationRadioIndex(x.SeparationMode))->setChecked(true);
     OldNew->button(x.UpdateOldNew >= 0 && x.UpdateOldNew <= 2 ? x.UpdateOldNew : 0)->setChecked(true);
     AssumeNamesCB->setChecked(x.AssumeNames != 0);
-    FilterCB->setChecked(x.FilterNodesWithoutLinks != 0);
+    FilterCB->setChecked(ShownFilter >= 0 ? ShownFilter != 0 : x.FilterNodesWithoutLinks != 0);
     FStoredPolygons = x.OnlyNodesWithPolygons;
     OnlyPolygonsCB->setChecked(ForceOnlyPolygons || x.OnlyNodesWithPolygons != 0);
 }

@@ -79,6 +79,9 @@ public:
     // Polygons" without changing what is stored; every other caller clears them.
     bool ForceDBase = false;
     bool ForceOnlyPolygons = false;
+    // The shapefile export hands over the state of its own filter box (0 or
+    // 1); -1 shows the window's.
+    int ShownFilter = -1;
 
     // ---- controls
     QTabWidget* PageControl1;

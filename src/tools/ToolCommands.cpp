@@ -25,12 +25,14 @@ std::string PropertyShortName(int kind, char code)
 
 } // namespace
 
-void ShowExtractDialog(TSketchPadWindow& Pad, bool ForceDBase, bool ForceOnlyPolygons)
+void ShowExtractDialog(TSketchPadWindow& Pad, bool ForceDBase, bool ForceOnlyPolygons, int ShownFilter)
 {
     TZOKMainWindow& main = Pad.Main;
     TExtractDB d(*Pad.Network, Pad.Settings, Pad.View, &Pad);
     d.ForceDBase = ForceDBase;
     d.ForceOnlyPolygons = ForceOnlyPolygons;
+    d.ShownFilter = ShownFilter;
+    d.FormShow(); // the controls as the flags set after creation say
     d.Boxes = main.Boxes;
     d.LastExtractFile = &Pad.View.LastExtractFile;
     // The formats are the window's own.

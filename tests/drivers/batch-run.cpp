@@ -1,5 +1,6 @@
 // batch-run SFS: reads the batch import script SFS and runs it over networks
-// in memory (the shapefile import settings at their defaults), printing
+// in memory (the shapefile import settings at their defaults: linear, scales
+// 1, translations 0), printing
 // every message box (text, then caption) and, after the boxes of each step,
 // one line "step N CODE done|skipped|ended" (N the row 1..100; the row that
 // ends the script at "No Action" or an empty name prints nothing). Exits

@@ -5,7 +5,7 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(
   COMMAND ${PAD_RUN} ${NET} ${WORK}/out.dta
-          hint=40,40 hint=45,45 select=40,40 select=700,700 key=+ key=3 key=Ctrl+Right MarkShortestPath1
+          hint=40,40 hint=45,45 select=40,40 select=700,700 key=+ key=3 key=Ctrl+Right UndoTransformM
           ShowPlotMarginsM FileWMFPlot1=${WORK}/p.svg copies=2 PlotM=${WORK}/p.pdf
           select=40,40 key=Del DeletebySearch1 Clear1 Tile2 Arrange1
           FileWMFPlot1=${WORK}/no-such-folder/q.svg

@@ -117,7 +117,8 @@ const std::set<std::string> FreshItems = {
     // the dialogs of the schema, display and tools subsystems that need nothing
     "Nodes1", "Links1", "Nodes2", "Links2", "System1", "Nodes3", "Links3", "Nodes5", "Links5", "MovetoLayer1",
     "LayersM", "Shapes1", "PolygonStylesM", "UsePolygonColorsM", "Loop1", "OverlayArea1", "ExtractUpdate1",
-    "Calculate1", "PolygonSearchM", "Description1", "BackgroundGraphics1", "WMF1", "Underlay1", "TIGER20001"};
+    "Calculate1", "PolygonSearchM", "Description1", "BackgroundGraphics1", "WMF1", "Underlay1", "ArcViewShape1",
+    "Export1", "CalculateLongLat1", "CalculateElevations1", "TIGER20001"};
 
 } // namespace
 
@@ -134,7 +135,7 @@ TEST_F(PadCommands, EveryItemFollowsTheTableAndItsRules)
     Main->DefinitionsChanged(*Pad);
     std::set<std::string> expected = FreshItems;
     expected.insert({"ScalebyTwoM", "ScalebyHalfM", "ScaleM", "TranslateM", "RotateM", "NodeStylesM", "PolygonNodesM",
-                     "NodeSearchM"});
+                     "NodeSearchM", "MarkShortestPath1", "PolygonCoverage1"});
     EXPECT_EQ(EnabledItems(*Pad), expected) << Diff(EnabledItems(*Pad), expected);
     EXPECT_FALSE(nodeLabels->isHidden());
     EXPECT_TRUE(Main->Toolbars.ToolbarButtons[3]->isHidden()); // no link class

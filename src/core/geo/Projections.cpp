@@ -115,6 +115,7 @@ void TProjection::MercatorPoint(double Lon, double Lat)
     const double y = N * (dl2 * sinphi * cosphi / 2 + (5 - T + 9 * C + 4 * C * C) * dl4 * sinphi * cos3 / 24 +
                           (61 - 58 * T + T * T + 270 * C - 330 * T * C + 445 * C * C) * dl6 * sinphi * cos5 / 720) +
                      M / MetresPerMile;
+    Northing = y;
     Y = Scale * y / Divisor - Y0;
     X = -Scale * x / Divisor - X0;
 }

@@ -37,6 +37,10 @@ public:
     double X = 0, Y = 0;
     double n = 0, F = 0;                 // Lambert
     double M1 = 0, M2 = 0, M3 = 0, M4 = 0; // transverse Mercator
+    // Transverse Mercator: the northing of the last point in miles, before
+    // the scale, the divisor and the origin apply (at the central meridian
+    // the meridian arc).
+    double Northing = 0;
 
 private:
     // Checks the common arguments and stores them; the kind stays None.

@@ -128,6 +128,13 @@ struct TLongLatSettings {
     std::string SecondNodeName;
     uint8_t OnlyZeros = 0;
     uint8_t OnlyFreeNodes = 0;
+    // The elevation dialog's choices (not kept in files).
+    int32_t ElevationMethod = 0; // 0 none, 1 constant, 2 along links, 3 triangulation
+    double ConstantElevation = 0;
+    uint8_t OnlyZeroElevations = 0;
+    uint8_t ComputeShapeElevations = 0;
+    uint8_t UseShapeElevations = 0;
+    uint8_t LockComputedElevations = 0;
     void Reset() { *this = TLongLatSettings{}; }
 };
 

@@ -34,6 +34,10 @@ struct TWindowSettings {
     double UnitsFactor = 1.0;
     int32_t UnitsCode = 0;
     std::string UnitsName = "Pixels";
+    // The shapefile export's choice (0 everything .. 3 polygons) and its
+    // filter of nodes without links (not kept in files).
+    int32_t ShapeExportChoice = 0;
+    uint8_t ShapeExportFilter = 0;
     // The user trip tables loaded into the window (not kept in files); a new
     // view shares its source's.
     TSharedDesireTables DesireTables;

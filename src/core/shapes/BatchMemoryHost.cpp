@@ -53,12 +53,16 @@ bool TMemoryBatchHost::OpenNetwork(const std::string& path, TMessageSink& sink)
     return true;
 }
 
-bool TMemoryBatchHost::ApplyShapefileSettings(TMessageSink&)
+bool TMemoryBatchHost::ApplyShapefileSettings(TMessageSink& sink)
 {
-    // STUB (integrator): the shapefile import settings at their defaults are
-    // to be checked and copied into the current window's long/lat settings
-    // once the shapefile importer and its settings record exist.
-    return HasCurrentWindow();
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    if (!ShapeSettingsValid(ShapeSettings)) {
+        ShowMessageText(sink, MessageText(291), ShapeFileCaption, MB_EXCLAMATION_OK);
+        return false;
+    }
+    if (StoreShapeSettings(ShapeSettings, w->Settings)) w->Net.SetAllowClose(false);
+    return true;
 }
 
 bool TMemoryBatchHost::AppendNetwork(const std::string& path, TMessageSink& sink)
@@ -73,10 +77,10 @@ bool TMemoryBatchHost::AppendNetwork(const std::string& path, TMessageSink& sink
 
 bool TMemoryBatchHost::ImportShapefile(const std::string& path, TMessageSink& sink)
 {
-    // STUB (integrator): the shapefile import (with the default settings),
-    // then the kind-4 rebuild of the hash, once the shapefile importer exists.
-    ShowMessageText(sink, "Single Shapefile Import is not available here.", BatchCaption, MB_EXCLAMATION_OK);
-    return false;
+    // The import files its points again (the rebuild after an import).
+    TWindow* w = CurrentWindow();
+    if (!w) return false;
+    return ::ImportShapefile(w->Net, w->Settings, ShapeSettings, path, {}, sink).ErrorCode == ShapeErrorNone;
 }
 
 bool TMemoryBatchHost::LoadProgram(const std::string& path, TMessageSink& sink)

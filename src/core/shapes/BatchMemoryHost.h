@@ -12,6 +12,7 @@
 #include "core/model/Network.h"
 #include "core/model/WindowSettings.h"
 #include "core/shapes/BatchRun.h"
+#include "core/shapes/ShapeImport.h"
 
 class TMemoryBatchHost : public TBatchHost {
 public:
@@ -25,6 +26,8 @@ public:
 
     std::vector<std::unique_ptr<TWindow>> Windows;
     int Current = -1; // index into Windows; -1 when none is open
+    // The shapefile import's values, as its dialog holds them for the run.
+    TShapeImportSettings ShapeSettings;
 
     TWindow* CurrentWindow() const { return Current >= 0 ? Windows[size_t(Current)].get() : nullptr; }
     // A new empty window, made current.

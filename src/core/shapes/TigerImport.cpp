@@ -1,7 +1,6 @@
 #include "core/shapes/TigerImport.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -10,13 +9,13 @@
 #include <unordered_map>
 #include <utility>
 
-#include "core/edit/Transforms.h"
 #include "core/file/LegacyText.h"
 #include "core/geo/Projections.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/Rounding.h"
 #include "core/model/WindowSettings.h"
+#include "core/shapes/ImportSupport.h"
 
 namespace {
 
@@ -33,93 +32,6 @@ uint64_t LongLatKey(int32_t longitude, int32_t latitude)
 {
     return (uint64_t(uint32_t(longitude)) << 32) | uint64_t(uint32_t(latitude));
 }
-
-// Calls the progress callback about every 30 ms.
-class TThrottle {
-public:
-    explicit TThrottle(const TTigerProgress& progress) : Progress(progress) {}
-    void Step()
-    {
-        if (!Progress || (++Count & 1023) != 0) return;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - Last >= std::chrono::milliseconds(30)) {
-            Last = now;
-            Progress();
-        }
-    }
-    void Now()
-    {
-        if (!Progress) return;
-        Last = std::chrono::steady_clock::now();
-        Progress();
-    }
-
-private:
-    const TTigerProgress& Progress;
-    uint32_t Count = 0;
-    std::chrono::steady_clock::time_point Last = std::chrono::steady_clock::now();
-};
-
-// The nodes of the network by exact long/lat, so that joining an end to an
-// existing node looks at the few nodes of that long/lat instead of every
-// point of a cell. It answers as FindPointByLongLat does (nodes only): the
-// node of the layer, in the cell of the position, when the cell's long/lat
-// box holds the long/lat; when several qualify the cell's list order
-// decides.
-class TLongLatNodes {
-public:
-    void Build(const TNetwork& net)
-    {
-        for (THashEntry* cell : net.NodeHash)
-            for (TNetworkPoint* p : cell->Points)
-                if (TNode* n = p->AsNode()) Add(n);
-    }
-    void Add(TNode* n)
-    {
-        const int32_t at = int32_t(Entries.size());
-        Entries.push_back({n, -1});
-        auto [it, fresh] = Heads.try_emplace(LongLatKey(n->Longitude, n->Latitude), TChain{at, at});
-        if (!fresh) {
-            Entries[size_t(it->second.Tail)].Next = at;
-            it->second.Tail = at;
-        }
-    }
-    TNode* Find(const TNetwork& net, int32_t x, int32_t y, int32_t longitude, int32_t latitude, int layer) const
-    {
-        auto it = Heads.find(LongLatKey(longitude, latitude));
-        if (it == Heads.end()) return nullptr;
-        const THashTable& table = net.NodeHash;
-        const int64_t cellKey = table.CellKey(x, y);
-        TNode* found = nullptr;
-        for (int32_t i = it->second.Head; i >= 0; i = Entries[size_t(i)].Next) {
-            TNode* n = Entries[size_t(i)].Node;
-            if (n->Layer != layer || n->Longitude != longitude || n->Latitude != latitude) continue;
-            if (table.CellKey(n->X, n->Y) != cellKey) continue;
-            if (found) {
-                // Two candidates: the cell's list order decides.
-                TNode* node = nullptr;
-                TShapePoint* shape = nullptr;
-                FindPointByLongLat(net, x, y, longitude, latitude, layer, node, shape, false);
-                return node;
-            }
-            found = n;
-        }
-        if (!found) return nullptr;
-        const THashEntry* cell = table.FindCellByKey(cellKey);
-        return cell && cell->LongLatBoxContains(longitude, latitude) ? found : nullptr;
-    }
-
-private:
-    struct TEntry {
-        TNode* Node;
-        int32_t Next;
-    };
-    struct TChain {
-        int32_t Head, Tail;
-    };
-    std::vector<TEntry> Entries;
-    std::unordered_map<uint64_t, TChain> Heads;
-};
 
 // Where the import's files come from.
 class TSetSource {
@@ -223,7 +135,7 @@ private:
     TWindowSettings& Window;
     TTigerSettings& Settings;
     TSetSource& Source;
-    TThrottle Throttle;
+    TImportThrottle Throttle;
     TMessageSink& Sink;
 
     TTigerResult Result;
@@ -332,12 +244,7 @@ TTigerResult TTigerImporter::Run()
     for (int layer = 1; layer <= 10; ++layer) Window.Layers.LayerNames[size_t(layer)] = TigerLayerName(layer);
     Throttle.Now();
     if (Result.Changed) {
-        // Every point is filed again, and the extents, reaches and boxes
-        // follow what was added.
-        TTransformParams params;
-        TViewRecord view;
-        view.Settings = &Window;
-        TransformNetwork(Net, view, Window, TransformRebuild, params);
+        RebuildAfterImport(Net, Window);
         Throttle.Now();
     }
     if (Result.ErrorCode != TigerErrorNone) ShowMessageBox(Sink, MsgFileNotFound, CaptionTiger, MB_EXCLAMATION_OK);

@@ -1,0 +1,66 @@
+#include "core/shapes/ImportSupport.h"
+
+#include "core/edit/Transforms.h"
+#include "core/model/Network.h"
+#include "core/model/WindowSettings.h"
+
+namespace {
+
+uint64_t LongLatKey(int32_t longitude, int32_t latitude)
+{
+    return (uint64_t(uint32_t(longitude)) << 32) | uint64_t(uint32_t(latitude));
+}
+
+} // namespace
+
+void TLongLatNodes::Build(const TNetwork& net)
+{
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (TNode* n = p->AsNode()) Add(n);
+}
+
+void TLongLatNodes::Add(TNode* n)
+{
+    const int32_t at = int32_t(Entries.size());
+    Entries.push_back({n, -1});
+    auto [it, fresh] = Heads.try_emplace(LongLatKey(n->Longitude, n->Latitude), TChain{at, at});
+    if (!fresh) {
+        Entries[size_t(it->second.Tail)].Next = at;
+        it->second.Tail = at;
+    }
+}
+
+TNode* TLongLatNodes::Find(const TNetwork& net, int32_t x, int32_t y, int32_t longitude, int32_t latitude,
+                           int layer) const
+{
+    auto it = Heads.find(LongLatKey(longitude, latitude));
+    if (it == Heads.end()) return nullptr;
+    const THashTable& table = net.NodeHash;
+    const int64_t cellKey = table.CellKey(x, y);
+    TNode* found = nullptr;
+    for (int32_t i = it->second.Head; i >= 0; i = Entries[size_t(i)].Next) {
+        TNode* n = Entries[size_t(i)].Node;
+        if (n->Layer != layer || n->Longitude != longitude || n->Latitude != latitude) continue;
+        if (table.CellKey(n->X, n->Y) != cellKey) continue;
+        if (found) {
+            // Two candidates: the cell's list order decides.
+            TNode* node = nullptr;
+            TShapePoint* shape = nullptr;
+            FindPointByLongLat(net, x, y, longitude, latitude, layer, node, shape, false);
+            return node;
+        }
+        found = n;
+    }
+    if (!found) return nullptr;
+    const THashEntry* cell = table.FindCellByKey(cellKey);
+    return cell && cell->LongLatBoxContains(longitude, latitude) ? found : nullptr;
+}
+
+void RebuildAfterImport(TNetwork& net, TWindowSettings& window)
+{
+    TTransformParams params;
+    TViewRecord view;
+    view.Settings = &window;
+    TransformNetwork(net, view, window, TransformRebuild, params);
+}

@@ -1,0 +1,72 @@
+// What the importers share: the index that joins a new point to the node
+// already at its long/lat, and the throttle of their progress callbacks.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+class TNetwork;
+class TNode;
+struct TWindowSettings;
+
+// Lets events through now and then during a long import.
+using TImportProgress = std::function<void()>;
+
+// After an import: every point filed again in the hash, and the extents,
+// link reaches and boxes follow what was added.
+void RebuildAfterImport(TNetwork& net, TWindowSettings& window);
+
+// Calls the progress callback about every 30 ms.
+class TImportThrottle {
+public:
+    explicit TImportThrottle(const TImportProgress& progress) : Progress(progress) {}
+    // One element done.
+    void Step()
+    {
+        if (!Progress || (++Count & 1023) != 0) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - Last >= std::chrono::milliseconds(30)) {
+            Last = now;
+            Progress();
+        }
+    }
+    // A step of the import ended: call at once.
+    void Now()
+    {
+        if (!Progress) return;
+        Last = std::chrono::steady_clock::now();
+        Progress();
+    }
+
+private:
+    const TImportProgress& Progress;
+    uint32_t Count = 0;
+    std::chrono::steady_clock::time_point Last = std::chrono::steady_clock::now();
+};
+
+// The nodes of a network by exact long/lat, so that joining a point to an
+// existing node looks at the few nodes of that long/lat instead of every
+// point of a cell. It answers as FindPointByLongLat does for nodes: the node
+// of the layer, in the cell of the position, when the cell's long/lat box
+// holds the long/lat; when several qualify the cell's list order decides.
+class TLongLatNodes {
+public:
+    // Every node of the network.
+    void Build(const TNetwork& net);
+    void Add(TNode* n);
+    TNode* Find(const TNetwork& net, int32_t x, int32_t y, int32_t longitude, int32_t latitude, int layer) const;
+
+private:
+    struct TEntry {
+        TNode* Node;
+        int32_t Next;
+    };
+    struct TChain {
+        int32_t Head, Tail;
+    };
+    std::vector<TEntry> Entries;
+    std::unordered_map<uint64_t, TChain> Heads;
+};

@@ -1,0 +1,469 @@
+// The shapefile import: every real file and pyshp-made files of every type
+// against pyshp's reading, joins by long/lat, owners, the settings' Suggest
+// and Compute, damaged and hostile files, limits and the batch steps.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <tuple>
+
+#include "core/file/NetworkFile.h"
+#include "core/geo/Projections.h"
+#include "core/model/Messages.h"
+#include "core/model/NetworkQueries.h"
+#include "core/model/Rounding.h"
+#include "core/shapes/BatchMemoryHost.h"
+#include "core/shapes/ShapeFileReader.h"
+#include "core/shapes/ShapeImport.h"
+#include "shapes_fixture.h"
+
+using namespace shapetest;
+
+namespace {
+
+struct TImport {
+    TNetwork Net;
+    TWindowSettings Window;
+    TShapeImportSettings Settings;
+    TMessageSinkRecorder Sink;
+    TShapeImportResult Run(const std::vector<uint8_t>& b) { return ImportShapefileBytes(Net, Window, Settings, b, {}, Sink); }
+    TShapeImportResult Run(const std::string& path) { return ImportShapefile(Net, Window, Settings, path, {}, Sink); }
+    bool OnlyMessage(const std::string& text) const
+    {
+        return Sink.Count() == 1 && Sink.Last().Text == text && Sink.Last().Caption == "Shape File";
+    }
+};
+
+// Position and elevation of a point; a shape is its name and its points.
+using TSpot = std::tuple<int32_t, int32_t, int32_t>;
+using TShape = std::pair<std::string, std::vector<TSpot>>;
+TSpot SpotOf(const TNetworkPoint* p) { return {p->X, p->Y, p->Elevation}; }
+bool SameSpot(const TSpot& a, const TSpot& b) { return std::get<0>(a) == std::get<0>(b) && std::get<1>(a) == std::get<1>(b); }
+
+// What a linear import gives, as counts and shapes: points "P" + name, links
+// by name from A to B, rings "R" + owner name.
+struct TResult {
+    int32_t Nodes = 0, ShapePoints = 0, Nulls = 0;
+    std::vector<TShape> Shapes;
+    bool operator==(const TResult&) const = default;
+};
+
+TResult Expect(const std::vector<TOracleRecord>& records, const TShapeImportSettings& s)
+{
+    auto world = [](double v) { return int32_t(pround(std::clamp(v, -512000.0, 512000.0))); };
+    TResult e;
+    for (const TOracleRecord& r : records) {
+        e.Nulls += r.Type == 0;
+        const std::string n = std::to_string(r.Number);
+        const bool z = r.Type == 11 || r.Type == 13 || r.Type == 15 || r.Type == 18;
+        for (size_t k = 0; k < r.Parts.size(); ++k) {
+            std::vector<TSpot> part;
+            for (const TOraclePoint& p : r.Parts[k])
+                part.push_back({world((p.X + s.XTranslate) * s.XScale), world((p.Y + s.YTranslate) * s.YScale),
+                                z && p.HasZ && std::fabs(p.Z) < 100000 ? int32_t(pround(p.Z * 10000)) : 0});
+            const TShpFamily family = ShpFamilyOf(r.Type);
+            if (family == TShpFamily::Point || family == TShpFamily::MultiPoint) {
+                for (const TSpot& p : part) e.Shapes.push_back({"P" + n, {p}});
+                e.Nodes += int32_t(part.size());
+            } else if (family == TShpFamily::PolyLine && !part.empty()) {
+                e.Nodes += SameSpot(part.front(), part.back()) ? 1 : 2;
+                if (SameSpot(part.front(), part.back())) continue;
+                std::vector<TSpot> line{part.front()};
+                for (size_t i = 1; i + 1 < part.size(); ++i)
+                    if (!SameSpot(part[i], line.back()) && !SameSpot(part[i], part.back())) line.push_back(part[i]);
+                e.ShapePoints += int32_t(line.size()) - 1;
+                line.push_back(part.back());
+                e.Shapes.push_back({"L" + n + (k ? "-" + std::to_string(k + 1) : ""), line});
+            } else if (family == TShpFamily::Polygon && part.size() >= 3) {
+                if (SameSpot(part.back(), part.front())) part.pop_back();
+                e.Nodes += int32_t(part.size()) + (part.size() >= 2);
+                if (part.size() >= 2) e.Shapes.push_back({"RN" + n, part});
+            }
+        }
+    }
+    std::sort(e.Shapes.begin(), e.Shapes.end());
+    return e;
+}
+
+TResult Found(const TNetwork& net)
+{
+    TResult f;
+    ForEachNode(net, [&](TNode* n) {
+        ++f.Nodes;
+        if (n->Layer == 1) f.Shapes.push_back({"P" + n->Name.substr(1), {SpotOf(n)}});
+        std::vector<TSpot> ring;
+        for (const TNetworkPoint* v : n->OwnPolygon) ring.push_back(SpotOf(v));
+        if (!ring.empty()) f.Shapes.push_back({"R" + n->Name, ring});
+    });
+    ForEachLink(net, [&](TLink* h) {
+        const TLinkValues* l = h->LinkValues;
+        std::vector<TSpot> line{SpotOf(l->ANode)};
+        for (const TShapePoint* sp : l->ShapePoints) line.push_back(SpotOf(sp));
+        line.push_back(SpotOf(l->BNode));
+        f.ShapePoints += l->ShapePoints.GetCount();
+        f.Shapes.push_back({l->Name, line});
+    });
+    std::sort(f.Shapes.begin(), f.Shapes.end());
+    return f;
+}
+
+// The file's points spread over most of the world.
+TShapeImportSettings Spread(const std::vector<TOracleRecord>& records)
+{
+    double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+    for (const auto& r : records)
+        for (const auto& part : r.Parts)
+            for (const auto& p : part) x0 = std::min(x0, p.X), x1 = std::max(x1, p.X), y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+    const double w = std::max(x1 - x0, y1 - y0), s = w > 0 ? 400000 / w : 1;
+    return {s, -s, x0 <= x1 ? -(x0 + x1) / 2 : 0, y0 <= y1 ? -(y0 + y1) / 2 : 0, 100, 69.05, ShapeLinear};
+}
+
+// Imports a file linearly and compares it with pyshp's reading; a file in
+// long/lat again projected, where every point keeps the file's long/lat and
+// owners get theirs from the points around. Returns the share of owners
+// that got one.
+double CompareWithOracle(const std::string& path)
+{
+    SCOPED_TRACE(path);
+    const auto records = OracleDump(path);
+    TImport im;
+    im.Settings = Spread(records);
+    const TShapeImportResult r = im.Run(path);
+    EXPECT_EQ(r.ErrorCode, ShapeErrorNone);
+    EXPECT_EQ(r.Records - r.BadRecords, int32_t(records.size()));
+    TResult e = Expect(records, im.Settings), f = Found(im.Net);
+    f.Nulls = r.NullRecords;
+    EXPECT_EQ(r.Nodes, e.Nodes);
+    EXPECT_TRUE(f == e) << f.Nodes << " " << e.Nodes << ", " << f.Shapes.size() << " " << e.Shapes.size();
+    EXPECT_TRUE(im.Sink.Calls.empty());
+    EXPECT_TRUE(im.Net.Modified);
+
+    std::set<std::pair<int32_t, int32_t>> file, found;
+    for (const auto& rec : records)
+        for (const auto& part : rec.Parts)
+            for (const auto& p : part) {
+                if (std::fabs(p.X) > 180 || std::fabs(p.Y) > 90) return 0;
+                file.insert({int32_t(pround(p.X * 1e7)), int32_t(pround(p.Y * 1e7))});
+            }
+    TImport tm;
+    tm.Settings = {1, -100000, im.Settings.XTranslate, im.Settings.YTranslate, 100, 69.05, ShapeTransverseMercator};
+    EXPECT_EQ(tm.Run(path).ErrorCode, ShapeErrorNone);
+    int32_t owners = 0, fitted = 0;
+    for (THashEntry* cell : tm.Net.NodeHash)
+        for (TNetworkPoint* p : cell->Points) {
+            const TNode* n = p->AsNode();
+            if (!n || n->OwnPolygon.Empty()) {
+                found.insert({p->Longitude, p->Latitude});
+            } else if (++owners && n->Longitude != 0) {
+                ++fitted;
+                EXPECT_TRUE(n->Longitude >= file.begin()->first && n->Longitude <= file.rbegin()->first);
+            }
+        }
+    EXPECT_TRUE(std::includes(file.begin(), file.end(), found.begin(), found.end()));
+    EXPECT_TRUE(ShpFamilyOf(r.ShapeType) == TShpFamily::PolyLine || found.size() == file.size());
+    return owners ? double(fitted) / owners : 0;
+}
+
+} // namespace
+
+TEST(ShapeImport, RealAndMadeFilesMatchPyshp)
+{
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
+    if (!HaveOracle()) GTEST_SKIP() << "pyshp, shapely or ogrinfo is not installed";
+    const fs::path made = TempFolder("made");
+    Oracle("make '" + made.string() + "'");
+    int files = 0;
+    for (const fs::path& dir : {fs::path(SharedShp()), made})
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            const std::string p = entry.path().string();
+            if (entry.path().extension() != ".shp" || p.find("multipatch") != p.npos || p.find("dtype") != p.npos)
+                continue;
+            const double fitted = CompareWithOracle(p);
+            EXPECT_TRUE(p.find("blockgroups") == p.npos || fitted > 0.9); // small polygons: nearly all fit
+            ++files;
+        }
+    EXPECT_EQ(files, 21 + 12);
+    // Header lengths that disagree with the file: a record past the header's
+    // length that fits in the file is read (MyPolyZ); trailing bytes too
+    // short for a record count as one bad record.
+    TImport polyZ, tooLong;
+    EXPECT_EQ(polyZ.Run(SharedShp() + "/pyshp/MyPolyZ.shp").Polygons, 1);
+    const TShapeImportResult r = tooLong.Run(SharedShp() + "/pyshp/corrupt_too_long.shp");
+    EXPECT_EQ(std::tie(r.Records, r.BadRecords), std::make_tuple(11, 1));
+}
+
+TEST(ShapeImport, ProjectionsKeepLongLatAndJoinEnds)
+{
+    // Two lines meeting at one end; a second part whose ends coincide.
+    TShpBuilder lines;
+    lines.Type = ShpPolyLine;
+    lines.Add(PartsContent(ShpPolyLine, {{{-122.0, 37.0}, {-122.05, 37.05}, {-122.1, 37.1}}}));
+    lines.Add(PartsContent(ShpPolyLine, {{{-122.1, 37.1}, {-122.2, 37.1}}, {{-122.2, 37.1}, {-122.2, 37.1}}}));
+    for (int32_t method : {ShapeEquidistant, ShapeTransverseMercator, ShapeLambertConformal}) {
+        SCOPED_TRACE(method);
+        TImport im;
+        im.Settings = {1, -100000, 122, -37, 100, 69.05, method};
+        const TShapeImportResult r = im.Run(lines.Bytes());
+        EXPECT_EQ(std::tie(r.Links, r.Nodes, r.ShapePoints), std::make_tuple(2, 3, 1));
+        std::map<int32_t, const TNode*> byLon;
+        ForEachNode(im.Net, [&](TNode* n) { byLon[n->Longitude] = n; });
+        const TNode *start = byLon[-1220000000], *shared = byLon[-1221000000];
+        ASSERT_TRUE(start && shared);
+        EXPECT_EQ(shared->Links.GetCount(), 2);
+        EXPECT_LT(shared->Y, start->Y); // north up, east right
+        EXPECT_LT(shared->X, start->X);
+        ForEachLink(im.Net, [](TLink* h) {
+            for (const TShapePoint* sp : h->LinkValues->ShapePoints) // from the file, as nodes
+                EXPECT_EQ(std::tie(sp->Longitude, sp->Latitude), std::make_tuple(-1220500000, 370500000));
+        });
+    }
+    // The origin (Y translation, X translation) maps to (0, 0), at 69.05
+    // miles per degree and the Y scale.
+    TShpBuilder two;
+    two.Type = ShpPoint;
+    two.Add(PointContent(ShpPoint, -122, 37));
+    two.Add(PointContent(ShpPoint, -122, 38));
+    TImport tm;
+    tm.Settings = {1, -100000, 122, -37, 100, 69.05, ShapeTransverseMercator};
+    tm.Run(two.Bytes());
+    TProjection p;
+    ASSERT_TRUE(p.SetupTransverseMercator(69.05, -100000, -37, 122) && p.Project(-122, 38));
+    EXPECT_EQ(SpotOf(FindNodeByName(tm.Net, "N1", nullptr)), TSpot(0, 0, 0));
+    EXPECT_EQ(SpotOf(FindNodeByName(tm.Net, "N2", nullptr)), TSpot(0, int32_t(pround(p.Y)), 0));
+    // Linear: long/lat stay 0 and nothing joins, not even at a shared end.
+    TImport linear;
+    linear.Settings = {100000, -100000, 122, -37, 100, 69.05, ShapeLinear};
+    EXPECT_EQ(linear.Run(lines.Bytes()).Nodes, 5);
+    ForEachNode(linear.Net, [&](TNode* n) { EXPECT_EQ(n->Longitude, 0); });
+    // A second import joins the first at equal long/lat on the same layer.
+    EXPECT_EQ(tm.Run(two.Bytes()).Nodes, 0);
+}
+
+TEST(ShapeImport, PolygonsShareVerticesAndOwnersGetLongLat)
+{
+    // Two squares sharing an edge, the second with a hole; a sliver of two
+    // vertices.
+    TShpBuilder b;
+    b.Type = ShpPolygonZ;
+    const std::vector<std::pair<double, double>> west{{-122.2, 37}, {-122.2, 37.1}, {-122.1, 37.1}, {-122.1, 37}, {-122.2, 37}};
+    const std::vector<std::pair<double, double>> east{{-122.1, 37}, {-122.1, 37.1}, {-122, 37.1}, {-122, 37}, {-122.1, 37}};
+    const std::vector<std::pair<double, double>> hole{{-122.08, 37.02}, {-122.02, 37.02}, {-122.02, 37.08}, {-122.08, 37.02}};
+    b.Add(PartsContent(ShpPolygonZ, {west}, {1, 2, 3, 4, 1}));
+    b.Add(PartsContent(ShpPolygonZ, {east, hole}, {3, 2, 5, 5, 3, 9, 9, 9, 9}));
+    b.Add(PartsContent(ShpPolygonZ, {{{-121.9, 37.0}, {-121.8, 37.05}, {-121.9, 37.0}}}, {1, 1, 1}));
+    TImport im;
+    im.Settings = {1, -100000, 122, -37, 100, 69.05, ShapeTransverseMercator};
+    const TShapeImportResult r = im.Run(b.Bytes());
+    EXPECT_EQ(std::tie(r.Polygons, r.Nodes), std::make_tuple(4, 4 + 2 + 3 + 2 + 4)); // the shared edge once
+    std::map<std::string, std::vector<TNode*>> owners;
+    ForEachNode(im.Net, [&](TNode* n) {
+        if (!n->OwnPolygon.Empty()) owners[n->Name].push_back(n);
+    });
+    ASSERT_EQ(owners["N2"].size(), 2u);
+    const TNode* w = owners["N1"].at(0);
+    EXPECT_EQ(std::tie(w->Layer, w->Elevation), std::make_tuple(uint8_t(4), 10000)); // the first Z
+    EXPECT_EQ(w->OwnPolygon.GetCount(), 4);
+    EXPECT_EQ(w->OwnPolygon.At(2)->Elevation, 30000);
+    EXPECT_EQ(w->OwnPolygon.At(2)->Polygons.GetCount(), 2); // shared with N2
+    // The owner sits at the centroid, with long/lat fitted from the vertices.
+    EXPECT_NEAR(w->X, (w->OwnPolygon.At(0)->X + w->OwnPolygon.At(2)->X) / 2.0, 5);
+    EXPECT_NEAR(w->Latitude, 370500000, 20000);
+    EXPECT_NEAR(w->Longitude, -1221500000, 20000);
+    // The sliver keeps its owner between its two vertices.
+    const TNode* s = owners["N3"].at(0);
+    EXPECT_EQ(s->X, (s->OwnPolygon.At(0)->X + s->OwnPolygon.At(1)->X) / 2);
+}
+
+TEST(ShapeImport, SettingsSuggestComputeAndStore)
+{
+    TShpHeader h;
+    h.Xmin = -122.5, h.Xmax = -122.3, h.Ymin = 37.6, h.Ymax = 37.9;
+    TShapeImportSettings s;
+    ASSERT_TRUE(SuggestShapeSettings(h, s));
+    EXPECT_EQ(std::tie(s.XScale, s.YScale, s.XTranslate, s.YTranslate), std::make_tuple(5459.71, -6905.0, 122.4, -37.75));
+    // Not long/lat: 32000 over the larger side.
+    h.Xmin = 257104.88, h.Xmax = 335497.5, h.Ymin = 5176098.6, h.Ymax = 5226768.1;
+    ASSERT_TRUE(SuggestShapeSettings(h, s));
+    EXPECT_EQ(std::tie(s.XScale, s.YScale, s.XTranslate, s.YTranslate),
+              std::make_tuple(0.41, 0.41, -296301.19, -5201433.35));
+    // The degree of latitude north of 45 along the meridian (111.141 km).
+    double miles = 0;
+    ASSERT_TRUE(ComputeMilesPerDegree(100, -45, miles));
+    EXPECT_NEAR(miles * 1.609344, 111.141, 0.001);
+    EXPECT_DOUBLE_EQ(ShownMilesPerDegree(miles), 69.06);
+    EXPECT_FALSE(ComputeMilesPerDegree(0, -90, miles));
+    // OK keeps the method, the Y scale and the translations in the window.
+    TWindowSettings w;
+    EXPECT_TRUE(StoreShapeSettings({2, -5000, 122, -37, 100, 69.05, 2}, w));
+    EXPECT_EQ(std::tie(w.LongLat.PixelsPerDegreeLat, w.LongLat.LongLatMethod, w.LongLat.TranslateX, w.LongLat.TranslateY),
+              std::make_tuple(-5000.0, 2, 122.0, -37.0));
+    EXPECT_FALSE(StoreShapeSettings({3, -5000, 122, -37, 100, 69.05, 2}, w));
+}
+
+TEST(ShapeImport, RefusedFilesChangeNothing)
+{
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
+    TShpBuilder good;
+    good.Add(PointContent(ShpPoint, 1, 2));
+    auto refused = [](const TShpBuilder& b, const std::string& message, TShapeImportSettings s = {}) {
+        TImport im;
+        im.Settings = s;
+        EXPECT_NE(im.Run(b.Bytes()).ErrorCode, ShapeErrorNone);
+        EXPECT_TRUE(im.OnlyMessage(message)) << message;
+        EXPECT_EQ(im.Net.NodeCount, 0);
+        EXPECT_FALSE(im.Net.Modified);
+    };
+    for (auto [code, version, type, message] : {std::tuple{9995, 1000, 1, "Valid update file not found."},
+                                                {9994, 1001, 1, "Valid update file not found."},
+                                                {9994, 1000, 31, "Shape type 31 not imported."},
+                                                {9994, 1000, 0, "Shape type 0 not imported."}}) {
+        TShpBuilder b = good;
+        b.Code = code, b.Version = version, b.Type = type;
+        refused(b, message);
+    }
+    refused(good, "Error in transform values.", {1, 0, 0, 0, 100, 69.05, ShapeLinear});
+    refused(good, "Error in transform values.", {1, -1000, 0, 0, 100, 69.05, ShapeLambertConformal}); // the equator
+    const std::vector<uint8_t> whole = good.Bytes();
+    TImport missing, folder, cut, patch, dtype;
+    missing.Run(std::string("/nonexistent/none.shp"));
+    folder.Run(TempFolder("folder.shp").string());
+    cut.Run(std::vector<uint8_t>(whole.begin(), whole.begin() + 99));
+    for (TImport* im : {&missing, &folder, &cut}) EXPECT_TRUE(im->OnlyMessage("Valid update file not found."));
+    patch.Run(SharedShp() + "/pyshp/multipatch.shp");
+    EXPECT_TRUE(patch.OnlyMessage("Shape type 31 not imported."));
+    dtype.Run(SharedShp() + "/pyshp/dtype.shp");
+    EXPECT_TRUE(dtype.OnlyMessage("Shape type 0 not imported."));
+}
+
+TEST(ShapeImport, BadRecordsAndPointsAreSkipped)
+{
+    TShpBuilder b;
+    b.Type = ShpPolyLine;
+    const std::string line = PartsContent(ShpPolyLine, {{{0, 0}, {1, 1}}});
+    std::string cut = line, counts = line, negative = line;
+    std::string parts = PartsContent(ShpPolyLine, {{{0, 0}, {1, 1}}, {{2, 2}, {3, 3}}});
+    cut.resize(42), counts[40] = 9, negative[39] = char(0x80);
+    b.Add(line);                         // 1 good
+    b.Add(PointContent(ShpPoint, 1, 1)); // 2 another type
+    b.Add(NullContent());                // 3 null
+    b.Add(cut);                          // 4 too short for its type
+    b.Add(counts);                       // 5 more points than it holds
+    parts[48] = 5;
+    b.Add(parts); // 6 a part start past the points
+    parts[44] = 1, parts[48] = 0;
+    b.Add(parts);    // 7 part starts running backwards
+    b.Add(negative); // 8 a negative part count
+    b.Add(PartsContent(ShpPolyLine, {{}, {{5, 5}, {6, 6}}}));                    // 9 an empty part
+    b.Add(PartsContent(ShpPolyLine, {{{7, 7}, {NAN, 1}, {INFINITY, 2}, {8, 8}}})); // 10 points not finite
+    TImport im;
+    im.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
+    const TShapeImportResult r = im.Run(b.Bytes());
+    EXPECT_EQ(std::tie(r.Records, r.NullRecords, r.BadRecords, r.Links, r.ShapePoints), std::make_tuple(10, 1, 6, 3, 0));
+    EXPECT_NE(FindLinkByName(im.Net, "L9-2", nullptr), nullptr);
+    EXPECT_TRUE(im.Sink.Calls.empty());
+
+    // A record past the file's end, or of a negative length, ends the
+    // reading as a bad one; cut at any byte, a file never reads more than it
+    // holds.
+    TShpBuilder two;
+    two.Type = ShpPolyLine;
+    two.Add(line), two.Add(line);
+    const std::vector<uint8_t> whole = two.Bytes();
+    for (size_t at = 100; at < whole.size(); ++at) {
+        TImport c;
+        const TShapeImportResult rc = c.Run(std::vector<uint8_t>(whole.begin(), whole.begin() + long(at)));
+        EXPECT_EQ(rc.Links + rc.BadRecords, rc.Records);
+        EXPECT_LE(rc.BadRecords, 1);
+    }
+    TShpBuilder neg;
+    neg.Add(PointContent(ShpPoint, 1, 1));
+    std::fill(neg.Records.begin() + 4, neg.Records.begin() + 8, char(0xFF));
+    neg.Add(PointContent(ShpPoint, 2, 2));
+    TImport n;
+    const TShapeImportResult rn = n.Run(neg.Bytes());
+    EXPECT_EQ(std::tie(rn.Records, rn.BadRecords), std::make_tuple(1, 1));
+
+    // Points that a projection cannot place (the pole opposite a northern
+    // cone) or whose position overflows are skipped too.
+    TShpBuilder far;
+    far.Add(PointContent(ShpPoint, -122, -90));
+    far.Add(PointContent(ShpPoint, 1e10, 37));
+    far.Add(PointContent(ShpPoint, -122, 37));
+    for (TShapeImportSettings s : {TShapeImportSettings{1, -100000, 122, -37, 100, 69.05, ShapeLambertConformal},
+                                   TShapeImportSettings{1e300, -1, 0, 0, 100, 69.05, ShapeLinear}}) {
+        TImport im2;
+        im2.Settings = s;
+        const bool linear = s.Method == ShapeLinear;
+        EXPECT_EQ(im2.Run(far.Bytes()).Nodes, 2);
+        EXPECT_EQ(FindNodeByName(im2.Net, "N1", nullptr) != nullptr, linear);
+        EXPECT_EQ(FindNodeByName(im2.Net, "N2", nullptr) != nullptr, !linear);
+    }
+
+    // Multipoints count their points at 36; Z follows the points.
+    TShpBuilder mp;
+    mp.Type = ShpMultiPointZ;
+    mp.Add(PartsContent(ShpMultiPointZ, {{{1, 1}, {2, 2}, {3, 3}}}, {1.5, 2.5, 3.5}));
+    TImport m;
+    m.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
+    m.Run(mp.Bytes());
+    std::multiset<int32_t> z;
+    ForEachNode(m.Net, [&](TNode* node) { z.insert(node->Elevation); });
+    EXPECT_EQ(z, (std::multiset<int32_t>{15000, 25000, 35000}));
+}
+
+TEST(ShapeImport, StopsAtTheNetworksLimitsKeepingWhatCameIn)
+{
+    // A cell already full of coincident points: the import stops at the
+    // point that cannot be added and says so.
+    TImport full;
+    full.Settings = {1, 1, 0, 0, 100, 69.05, ShapeLinear};
+    RebuildHashTable(full.Net, 16, 16);
+    THashEntry* cell = nullptr;
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 16; ++x)
+            for (int k = 0; k < 640; ++k) AddNode(full.Net, x, y, cell, false, 0);
+    ASSERT_EQ(full.Net.NodeHash.MaxCellPointCount(), HashCap);
+    TShpBuilder three;
+    for (int32_t at : {100, 5, 200}) three.Add(PointContent(ShpPoint, at, at));
+    const TShapeImportResult r = full.Run(three.Bytes());
+    EXPECT_EQ(std::tie(r.ErrorCode, r.Nodes, r.Records), std::make_tuple(ShapeErrorLimits, 1, 2));
+    EXPECT_TRUE(full.OnlyMessage(ShapeLimitsMessage));
+    EXPECT_NE(FindNodeByName(full.Net, "N1", nullptr), nullptr);
+    EXPECT_TRUE(full.Net.Modified);
+}
+
+// The batch steps "Open Network" (with the dialog's OK) and "Single
+// Shapefile Import" use the import's values of the run.
+TEST(ShapeImport, BatchStepsUseTheRunsSettings)
+{
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
+    const fs::path dir = TempFolder("batch");
+    TNetwork empty;
+    TWindowSettings window;
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(empty, window, (dir / "net.dta").string(), 9, sink).Ok);
+    fs::copy_file(SharedShp() + "/pyshp/line.shp", dir / "line.shp");
+    fs::copy_file(SharedShp() + "/pyshp/multipatch.shp", dir / "patch.shp");
+    TBatchScript script;
+    script.Folder = dir.string();
+    int row = 0;
+    for (auto [code, name] : {std::pair{1, "net.dta"}, {3, "line.shp"}, {7, "out.dta"}, {3, "patch.shp"}, {7, "no.dta"}}) {
+        script.StepOperation[size_t(++row)] = code;
+        script.StepFileName[size_t(row)] = name;
+    }
+    TMemoryBatchHost host;
+    host.ShapeSettings = {1, -100000, -3, -3.5, 100, 69.05, ShapeTransverseMercator};
+    const TBatchRunResult r = RunBatch(script, host, sink);
+    EXPECT_EQ(std::tie(r.Ended, r.Row), std::make_tuple(true, 4)); // at the MultiPatch file
+    EXPECT_EQ(sink.Last().Text, "Shape type 31 not imported.");
+    TNetwork out;
+    ASSERT_EQ(OpenNetworkFile(out, window, (dir / "out.dta").string(), true, sink).Status, TOpenStatus::Ok);
+    EXPECT_EQ(out.LinkCount, 2);
+    EXPECT_EQ(std::tie(window.LongLat.LongLatMethod, window.LongLat.TranslateY), std::make_tuple(2, -3.5));
+    EXPECT_FALSE(fs::exists(dir / "no.dta"));
+    // Values that fail the check end the run at "Open Network".
+    host.ShapeSettings.YScale = 0;
+    EXPECT_TRUE(RunBatch(script, host, sink).Ended);
+    EXPECT_EQ(sink.Last().Text, "Error in transform values.");
+}
