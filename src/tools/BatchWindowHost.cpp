@@ -6,12 +6,14 @@
 #include <QCoreApplication>
 
 #include "core/model/Messages.h"
+#include "core/shapes/ShapeImport.h"
 #include "core/tables/Update.h"
 #include "schema/CalculateRun.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "tools/ExtractDialog.h"
+#include "tools/ShapeFileDialogs.h"
 
 namespace {
 
@@ -74,11 +76,18 @@ bool TWindowBatchHost::OpenNetwork(const std::string& Path, TMessageSink& Sink)
     return true;
 }
 
-bool TWindowBatchHost::ApplyShapefileSettings(TMessageSink&)
+bool TWindowBatchHost::ApplyShapefileSettings(TMessageSink& Sink)
 {
-    // Until the shapefile import is part of the program there are no
-    // settings of its dialog to copy.
-    return HasCurrentWindow();
+    // The shapefile dialog's OK: its values, checked, become the window's.
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad) return false;
+    const TShapeImportSettings& s = ProgramShapeSettings();
+    if (!ShapeSettingsValid(s)) {
+        ShowMessageText(Sink, MessageText(291), ShapeFileCaption, MB_EXCLAMATION_OK);
+        return false;
+    }
+    if (StoreShapeSettings(s, pad->Settings)) pad->Network->SetAllowClose(false);
+    return true;
 }
 
 bool TWindowBatchHost::AppendNetwork(const std::string& Path, TMessageSink&)
@@ -87,10 +96,19 @@ bool TWindowBatchHost::AppendNetwork(const std::string& Path, TMessageSink&)
     return pad && Main.AppendFile(*pad, Path, false);
 }
 
-bool TWindowBatchHost::ImportShapefile(const std::string&, TMessageSink& Sink)
+bool TWindowBatchHost::ImportShapefile(const std::string& Path, TMessageSink& Sink)
 {
-    ShowMessageText(Sink, "Single Shapefile Import is not available here.", BatchCaption, MB_EXCLAMATION_OK);
-    return false;
+    TSketchPadWindow* pad = Main.CurrentPad;
+    if (!pad) return false;
+    TShapeImportResult r;
+    {
+        TBusyCursor busy;
+        TPump pump;
+        r = ::ImportShapefile(*pad->Network, pad->Settings, ProgramShapeSettings(), Path, [&pump] { pump(); }, Sink);
+    }
+    // What came in before a failure stays, and shows.
+    if (r.Changed) RefitNetworkWindows(*pad);
+    return r.ErrorCode == ShapeErrorNone;
 }
 
 bool TWindowBatchHost::LoadProgram(const std::string& Path, TMessageSink& Sink)

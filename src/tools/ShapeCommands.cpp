@@ -13,6 +13,7 @@
 #include "shell/SketchPad.h"
 #include "tools/ToolCommands.h"
 #include "tools/LongLatDialogs.h"
+#include "tools/ShapeFileComplexDialog.h"
 #include "tools/ShapeFileDialogs.h"
 
 namespace {
@@ -90,6 +91,7 @@ void ShowShapeImport(TSketchPadWindow& Pad)
         }
         if (r.Changed) NetworkMoved(Pad);
     };
+    d.MultipleImport = [&M] { ShowComplexShapeFileDB(M); };
     M.ExecDialog(d);
 }
 

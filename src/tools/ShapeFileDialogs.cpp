@@ -91,7 +91,6 @@ TShapeFileDB::TShapeFileDB(TShapeImportSettings& Settings, QWidget* Parent) : QD
     v->addLayout(miles);
     Button3 = Button(this, "Button3", "&Single Shapefile Import", "Read and convert a shape file.");
     Button6 = Button(this, "Button6", "&Multiple Shapefiles Import");
-    Button6->setEnabled(false); // the batch dialog is not part of this program yet
     v->addWidget(Button3);
     v->addWidget(Button6);
     Button1 = Button(this, "Button1", "OK");
@@ -106,6 +105,7 @@ TShapeFileDB::TShapeFileDB(TShapeImportSettings& Settings, QWidget* Parent) : QD
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
     connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
     FormShow();
 }
 
@@ -201,6 +201,12 @@ void TShapeFileDB::Button3Click()
     std::string file;
     if (!ChooseFile(file)) return;
     if (Import) Import(file, FSettings);
+}
+
+void TShapeFileDB::Button6Click()
+{
+    // The steps import with the values shown.
+    if (MultipleImport && ReadEdits()) MultipleImport();
 }
 
 void TShapeFileDB::Button4Click()

@@ -41,6 +41,9 @@ public:
     std::function<void(const TShapeImportSettings&)> Store;
     // Runs a file dialog; true when a file was chosen (default: exec).
     std::function<bool(QFileDialog&)> RunFileDialog;
+    // "&Multiple Shapefiles Import": the batch dialog, whose steps use the
+    // values read.
+    std::function<void()> MultipleImport;
     TMessageSink* Boxes = nullptr;
 
     // ---- controls
@@ -55,6 +58,7 @@ public:
     void Button3Click(); // Single Shapefile Import
     void Button4Click(); // Suggest
     void Button5Click(); // Compute
+    void Button6Click(); // Multiple Shapefiles Import
     void ProjectionRGClick();
     // Reads and checks the six values into the settings; false (with the
     // failing fields red) when one is refused.

@@ -30,8 +30,11 @@
 #include "shell/MainWindow.h"
 #include "schema/CalculateRun.h"
 #include "shell/NetworkFileIO.h"
+#include "shell/RealEdit.h"
 #include "shell/SketchPad.h"
+#include "tools/ShapeFileDialogs.h"
 #include "../core/shapes/batch_fixture.h"
+#include "../core/shapes/shapes_fixture.h"
 
 namespace fs = std::filesystem;
 using batchtest::Script;
@@ -366,6 +369,37 @@ TEST_F(BatchWindows, OpensUpdatesSavesAndClosesNetworkWindows)
     ASSERT_EQ(OpenNetworkFile(saved, settings, Path("out.dta"), true, Boxes).Status, TOpenStatus::Ok);
     EXPECT_EQ(Counts(saved), (std::vector<double>{5, 6}));
     EXPECT_EQ(settings.ExtractFormats.NodeTemplates[1], "NNAME,CNT");
+}
+
+TEST_F(BatchWindows, TheShapefileDialogOpensTheBatchWhoseStepsImportWithItsValues)
+{
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
+    ProgramShapeSettings() = TShapeImportSettings{};
+    const std::string points = shapetest::SharedShp() + "/pyshp/point.shp";
+    std::vector<std::string> dialogs;
+    TBatchRunResult r;
+    Main->ExecDialog = [&](QDialog& d) {
+        dialogs.push_back(d.objectName().toStdString());
+        if (auto* shapes = qobject_cast<TShapeFileDB*>(&d)) {
+            EXPECT_TRUE(shapes->Button6->isEnabled());
+            shapes->XTranslateEB->setText("-100");
+            shapes->Button6->click();
+        } else if (&d == D) {
+            D->SetRows(Script({{1, Path("net.dta")}, {3, points}, {8, Path("out.dta")}}));
+            r = D->ExecuteClick();
+        }
+        return 0;
+    };
+    Main->CurrentPad->Action("ArcViewShape1")->trigger();
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"ShapeFileDB", "ComplexShapeFileDB"}));
+    EXPECT_FALSE(r.Ended);
+    EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
+    TNetwork saved;
+    TWindowSettings settings;
+    ASSERT_EQ(OpenNetworkFile(saved, settings, Path("out.dta"), true, Boxes).Status, TOpenStatus::Ok);
+    EXPECT_EQ(saved.NodeCount, 3) << "the two zones and the point";
+    EXPECT_EQ(settings.LongLat.TranslateX, -100) << "the values shown when the batch opened";
+    EXPECT_EQ(saved.MinX, 22) << "the point at (122 - 100) x 1";
 }
 
 TEST_F(BatchWindows, CalculateStepsRunTheirProgramWithTheStatusBox)
