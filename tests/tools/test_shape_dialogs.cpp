@@ -103,7 +103,6 @@ TEST_F(ShapeDialogs, ImportDialogChecksSuggestsAndComputes)
         f.selectFile(QString::fromStdString(chosen));
         return !chosen.empty();
     };
-    EXPECT_FALSE(d.Button6->isEnabled()); // no batch dialog in this program
     // Only the linear method takes its own X scale.
     EXPECT_FALSE(d.XScaleEB->isReadOnly());
     d.Projection->button(ShapeTransverseMercator)->click();
