@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QPointer>
 
 #include "core/shapes/ShapeImport.h"
 #include "shell/BusyGate.h"
@@ -78,12 +79,15 @@ void ShowShapeImport(TSketchPadWindow& Pad)
     TShapeFileDB d(ProgramShapeSettings(), &M);
     d.Boxes = M.Boxes;
     d.RunFileDialog = FileDialogs(M);
-    d.Store = [&Pad](const TShapeImportSettings& s) {
-        if (StoreShapeSettings(s, Pad.Settings)) Pad.Network->SetAllowClose(false);
+    // A batch run from the dialog may close the window it was opened from.
+    QPointer<TSketchPadWindow> guard(&Pad);
+    auto alive = [guard] { return guard && !guard->Destroying && guard->Network; };
+    d.Store = [&Pad, alive](const TShapeImportSettings& s) {
+        if (alive() && StoreShapeSettings(s, Pad.Settings)) Pad.Network->SetAllowClose(false);
     };
-    d.Import = [&Pad](const std::string& file, const TShapeImportSettings& s) {
+    d.Import = [&Pad, alive](const std::string& file, const TShapeImportSettings& s) {
         TZOKMainWindow& M = Pad.Main;
-        if (!M.Gate.Lets(GateChange, Pad.Network.get())) return;
+        if (!alive() || !M.Gate.Lets(GateChange, Pad.Network.get())) return;
         TShapeImportResult r;
         {
             TLongStep step(Pad, TBusyKind::Import);
@@ -91,7 +95,10 @@ void ShowShapeImport(TSketchPadWindow& Pad)
         }
         if (r.Changed) NetworkMoved(Pad);
     };
-    d.MultipleImport = [&M] { ShowComplexShapeFileDB(M); };
+    d.MultipleImport = [&M, &d, alive] {
+        ShowComplexShapeFileDB(M);
+        if (!alive()) d.reject();
+    };
     M.ExecDialog(d);
 }
 

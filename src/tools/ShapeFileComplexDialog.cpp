@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -135,6 +136,7 @@ TComplexShapeFileDB::TComplexShapeFileDB(QWidget* Parent) : QDialog(Parent)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
+    PageControl1->setUsesScrollButtons(false); // all ten page tabs in sight
     QStringList operations;
     for (int code = 0; code < BatchOperationCount; ++code) operations << QString::fromLatin1(BatchOperationText(code));
     for (int page = 0; page < 10; ++page) {
@@ -213,9 +215,7 @@ TComplexShapeFileDB::TComplexShapeFileDB(QWidget* Parent) : QDialog(Parent)
     connect(UpButton, &QToolButton::clicked, this, [this] { MoveUpClick(); });
     connect(DownButton, &QToolButton::clicked, this, [this] { MoveDownClick(); });
 
-    FileNameDB = MakeFileChooser(this, "FileNameDB", "Set File Name", BatchFileFilter, false, "dta");
-    // A step's file may be one that a step before it writes.
-    FileNameDB->setFileMode(QFileDialog::AnyFile);
+    NewFileNameDB();
     SaveSpecDB = MakeFileChooser(this, "SaveSpecDB", "Save Shape File Import Specification", BatchSpecificationFilter,
                                  true, "sfs");
     OpenSpecDB = MakeFileChooser(this, "OpenSpecDB", "Open Shapefile Import Specification", BatchSpecificationFilter,
@@ -457,9 +457,20 @@ void TComplexShapeFileDB::ReplaceAll(const std::string& Text, const std::string&
     if (!FRunning && FRows.ReplaceAll(Text, Replacement) > 0) ShowRows();
 }
 
+void TComplexShapeFileDB::NewFileNameDB()
+{
+    // A fresh dialog for every row, so that no row is offered another's name.
+    delete FileNameDB;
+    FileNameDB = MakeFileChooser(this, "FileNameDB", "Set File Name", BatchFileFilter, false, "dta");
+    // A step's file may be one that a step before it writes.
+    FileNameDB->setFileMode(QFileDialog::AnyFile);
+    if (!FLastFolder.isEmpty()) FileNameDB->setDirectory(FLastFolder);
+}
+
 void TComplexShapeFileDB::ChooseFileName(int Row)
 {
     if (FRunning || Row < 1 || Row > BatchStepCount) return;
+    NewFileNameDB();
     const QStringList filters = FileNameDB->nameFilters();
     FileNameDB->selectNameFilter(filters.value(BatchFilterIndex(FRows.StepOperation[size_t(Row)]) - 1));
     if (!FRows.StepFileName[size_t(Row)].empty()) FileNameDB->selectFile(Latin1(FRows.StepFileName[size_t(Row)]));
@@ -467,6 +478,8 @@ void TComplexShapeFileDB::ChooseFileName(int Row)
     if (!Choose(*FileNameDB, file)) return;
     FRows.StepFileName[size_t(Row)] = file;
     ShowRow(Row);
+    // The next row's dialog starts in this file's folder.
+    FLastFolder = QFileInfo(Latin1(file)).absolutePath();
 }
 
 bool TComplexShapeFileDB::eventFilter(QObject* Watched, QEvent* Event)

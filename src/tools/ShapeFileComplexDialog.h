@@ -12,6 +12,7 @@
 #include <string>
 
 #include <QDialog>
+#include <QString>
 
 #include "core/shapes/BatchRun.h"
 #include "core/shapes/BatchScript.h"
@@ -68,7 +69,7 @@ public:
     QToolButton *UpButton, *DownButton;
     QPushButton *ClearButton, *SaveButton, *OpenButton, *InsertButton, *DeleteButton, *ReplaceButton, *ExecuteButton,
         *OKButton, *CancelButton;
-    QFileDialog *FileNameDB, *SaveSpecDB, *OpenSpecDB;
+    QFileDialog *FileNameDB = nullptr, *SaveSpecDB, *OpenSpecDB;
     TBatchReplaceDB* ReplaceDB;
 
     // ---- operations
@@ -125,6 +126,7 @@ private:
     void ShowRows();
     void SetRunning(bool Running);
     void MoveRow(bool Up);
+    void NewFileNameDB();
 
     TBatchScript FRows;
     std::unique_ptr<TMessageSink> FOwnBoxes;
@@ -132,6 +134,7 @@ private:
     int FHighlighted = 0; // the row a run highlights
     std::array<bool, 101> FYellow{};
     bool FRunning = false;
+    QString FLastFolder; // of the file the last row chose
 };
 
 // Makes the program's batch dialog over the main window's windows (at start).
