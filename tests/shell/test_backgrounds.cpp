@@ -4,7 +4,6 @@
 // drawn beneath the network.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -14,11 +13,8 @@
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
-#include "no_file_dialogs.h"
 #include "shell/BackgroundImages.h"
-#include "shell/MainWindow.h"
-#include "shell/NetworkFileIO.h"
-#include "shell/SketchPad.h"
+#include "program_fixture.h"
 #include "test_draw_support.h"
 
 namespace {
@@ -119,10 +115,11 @@ TEST(Backgrounds, EntriesThatCannotBeLoadedStayNamedAndAreSavedUnchanged)
 
 TEST(Backgrounds, AViewStartsWithItsSourcesPicturesAndAnAppendReadsItsOwnAgain)
 {
-    QTemporaryDir dir;
+    programtest::TProgram program;
+    QTemporaryDir& dir = program.Dir;
+    TMessageSinkRecorder& boxes = program.Boxes;
     ASSERT_TRUE(WritePhoto(dir.filePath("photo.jpg"), 20, 10));
     const std::string netA = S(dir.filePath("a.dta")), netB = S(dir.filePath("b.dta"));
-    TMessageSinkRecorder boxes;
     for (const std::string& path : {netA, netB}) {
         TNetWindow n;
         THashEntry* cell = nullptr;
@@ -130,17 +127,9 @@ TEST(Backgrounds, AViewStartsWithItsSourcesPicturesAndAnAppendReadsItsOwnAgain)
         if (path == netA) n.Backgrounds.Raster[1].FileName = "C:\\Survey\\photo.jpg";
         ASSERT_TRUE(SaveNetworkFile(n, path, 9, boxes).Ok);
     }
-    TNetworkFileIO io;
-    TMainOptions o;
-    o.IniFile = S(dir.filePath("t.ini"));
-    o.ProgramDir = S(dir.path());
-    o.ShowSplash = false;
-    o.CommandLineFile = netA;
-    auto main = std::make_unique<TZOKMainWindow>(o);
-    main->SetFileChooser(&NoFileDialogs());
-    main->SetMessageBoxes(&boxes);
-    main->SetNetworkIO(&io);
-    main->CreateFirstPad();
+    TNetworkFileIO& io = program.FileIO;
+    program.Start({.CommandLineFile = netA, .Show = false});
+    TZOKMainWindow* main = program.Main.get();
     ASSERT_EQ(main->PadCount(), 1);
     TSketchPadWindow* pad = main->SketchPads[0];
     ASSERT_NE(pad->BackgroundImages->Raster(1), nullptr);
@@ -160,8 +149,6 @@ TEST(Backgrounds, AViewStartsWithItsSourcesPicturesAndAnAppendReadsItsOwnAgain)
     EXPECT_EQ(view->BackgroundImages->Raster(1)->size(), QSize(8, 6));
     ASSERT_NE(pad->BackgroundImages->Raster(1), nullptr);
     EXPECT_EQ(pad->BackgroundImages->Raster(1)->size(), QSize(20, 10));
-    main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST(Backgrounds, PicturesAreDrawnBeneathTheNetwork)

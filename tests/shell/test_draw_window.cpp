@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMdiSubWindow>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <set>
@@ -17,10 +16,7 @@
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
-#include "no_file_dialogs.h"
-#include "shell/DocumentIO.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
+#include "program_fixture.h"
 
 namespace {
 
@@ -132,26 +128,17 @@ bool BuildChicago(const std::string& path)
 
 TEST(DrawWindow, AnOpenedNetworkIsDrawnAsStyled)
 {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("chicago.dta").toStdString();
+    TDriverIO io;
+    programtest::TProgram program;
+    const std::string path = program.Path("chicago.dta");
     const QString data = QString(TARVEX_SHARED_DATA) + "/tntp/Chicago-Sketch/ChicagoSketch_net.tntp";
     if (!QFile::exists(data)) GTEST_SKIP() << "the public Chicago sketch network is missing: " << data.toStdString();
     ASSERT_TRUE(BuildChicago(path));
 
-    TMessageSinkRecorder boxes;
-    TDriverIO io;
-    TMainOptions o;
-    o.IniFile = dir.filePath("tarvex.ini").toStdString();
-    o.ProgramDir = dir.path().toStdString();
-    o.ShowSplash = false;
-    o.CommandLineFile = path;
-    auto main = std::make_unique<TZOKMainWindow>(o);
-    main->SetFileChooser(&NoFileDialogs());
-    main->SetMessageBoxes(&boxes);
-    main->SetNetworkIO(&io);
-    main->resize(1100, 900);
-    main->show();
-    main->CreateFirstPad();
+    program.Start({.CommandLineFile = path,
+                   .IO = &io,
+                   .Before = [](TZOKMainWindow& m) { m.resize(1100, 900); }});
+    TZOKMainWindow* main = program.Main.get();
     ASSERT_EQ(main->PadCount(), 1);
     TSketchPadWindow* pad = main->SketchPads[0];
     ASSERT_GT(pad->Network->LinkCount, 1000);
@@ -175,9 +162,4 @@ TEST(DrawWindow, AnOpenedNetworkIsDrawnAsStyled)
     EXPECT_TRUE(colours.count(0xFF0000));
     EXPECT_TRUE(colours.count(0x7F7F7F));
     EXPECT_TRUE(colours.count(0x007F00));
-
-    boxes.Answers.assign(8, IDNO);
-    main->close();
-    main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -6,58 +6,24 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "../core/edit/test_edit_support.h"
-#include "core/model/Messages.h"
-#include "no_file_dialogs.h"
+#include "program_fixture.h"
 #include "shell/EditingMouse.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
 #include "toolbars/DockButton.h"
 
 using namespace edittest;
 
 namespace {
 
-class Mouse : public ::testing::Test {
+class Mouse : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    TNetwork* Net = nullptr;
-    std::vector<std::string> Shown; // dialogs the presses opened (all cancelled)
-
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetFileChooser(&NoFileDialogs());
-        Main->SetMessageBoxes(&Boxes);
-        Main->ScreenWidth = [] { return 1280; };
-        Main->ExecDialog = [this](QDialog& d) {
-            Shown.push_back(d.objectName().toStdString());
-            return int(QDialog::Rejected);
-        };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->SketchPads.at(0);
-        Net = Pad->Network.get();
+        Start();
         Pad->View.MaxX = Pad->View.MaxY = 1000;
         Pad->SetScrollRanges();
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     void Mode(int m) { Main->SetButtons(m, *Pad, true); }
     void Click(int32_t x, int32_t y, Qt::MouseButton b = Qt::LeftButton)

@@ -7,45 +7,27 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "core/model/Messages.h"
 #include "platform/Activation.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
+#include "program_fixture.h"
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
 #include "toolbars/ToolDock.h"
 
 namespace {
 
-class MainToolbars : public ::testing::Test {
+class MainToolbars : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-
     void SetUp() override
     {
         TActivation::Instance().Override(true);
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
+        Start();
         QApplication::processEvents();
     }
     void TearDown() override
     {
-        Boxes.Answers.assign(16, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        programtest::TProgramTest::TearDown();
         TActivation::Instance().Override(std::nullopt);
     }
     TDockToolbar* Bar(int K) { return Main->Toolbars.Bars[size_t(K)]; }

@@ -14,15 +14,12 @@
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QToolButton>
 
 #include "core/model/Messages.h"
 #include "platform/Registry.h"
-#include "shell/DocumentIO.h"
-#include "shell/MainWindow.h"
+#include "program_fixture.h"
 #include "shell/RealEdit.h"
-#include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
@@ -60,34 +57,14 @@ public:
     }
 };
 
-class TFakeFiles : public TFileChooser {
-public:
-    std::vector<std::string> ToOpen;
-    std::string ToSave;
-    int SaveAsked = 0;
-    std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return ToOpen; }
-    std::string OpenFile(QWidget*, const std::string&) override { return ToOpen.empty() ? "" : ToOpen[0]; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override
-    {
-        ++SaveAsked;
-        return ToSave;
-    }
-};
-
-class Shell : public ::testing::Test {
+class Shell : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
     TFakeIO IO;
-    TFakeFiles Chooser;
-    std::unique_ptr<TZOKMainWindow> Main;
-    std::vector<std::string> DialogsRun;
-    std::function<int(QDialog&)> OnDialog = [](QDialog&) { return int(QDialog::Rejected); };
     QDateTime Clock = QDateTime::fromSecsSinceEpoch(1'800'000'000);
 
     std::string File(const char* name)
     {
-        const std::string p = Dir.filePath(name).toStdString();
+        const std::string p = Path(name);
         QFile f(QString::fromStdString(p));
         if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("ZOK 1.09\r\n");
         return p;
@@ -95,35 +72,9 @@ protected:
 
     void Start(const std::string& commandLine = "")
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        o.CommandLineFile = commandLine;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->SetNetworkIO(&IO);
-        Main->SetFileChooser(&Chooser);
-        Main->Now = [this] { return Clock; };
-        Main->ScreenWidth = [] { return 1280; };
-        Main->ExecDialog = [this](QDialog& d) {
-            DialogsRun.push_back(d.objectName().toStdString());
-            return OnDialog(d);
-        };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-    }
-
-    void TearDown() override
-    {
-        if (Main) {
-            Boxes.Clear();
-            Boxes.Answers.assign(64, IDNO);
-            Main->close();
-            Main.reset();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        programtest::TProgramTest::Start({.CommandLineFile = commandLine,
+                             .IO = &IO,
+                             .Before = [this](TZOKMainWindow& m) { m.Now = [this] { return Clock; }; }});
     }
 
     // The answers of the next message boxes.
@@ -372,7 +323,7 @@ TEST_F(Shell, SnapControlsAndStatusDoubleClick)
         return int(QDialog::Accepted);
     };
     Main->StatusBarDblClick(150);
-    EXPECT_EQ(DialogsRun, (std::vector<std::string>{"SnapDB", "Coordinates"}));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"SnapDB", "Coordinates"}));
     EXPECT_EQ(Main->SnapStep, 7);
     EXPECT_EQ(Pad(1)->View.CursorX, -40);
     EXPECT_EQ(Main->PanelText(0), "-40,10");

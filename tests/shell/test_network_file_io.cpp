@@ -6,16 +6,12 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
-#include "no_file_dialogs.h"
-#include "shell/MainWindow.h"
-#include "shell/NetworkFileIO.h"
-#include "shell/SketchPad.h"
+#include "program_fixture.h"
 
 namespace {
 // A network of n nodes in a row, linked one after the other.
@@ -44,7 +40,8 @@ void WriteRow(const std::string& path, int n, int x0)
 
 TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
 {
-    QTemporaryDir dir;
+    programtest::TProgram program;
+    QTemporaryDir& dir = program.Dir;
     const std::string a = dir.filePath("a.dta").toStdString();
     const std::string b = dir.filePath("b.dta").toStdString();
     const std::string bad = dir.filePath("bad.dta").toStdString();
@@ -56,20 +53,12 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
         f.write("not a network\r\n");
     }
 
-    TMessageSinkRecorder boxes;
-    TNetworkFileIO io;
-    TMainOptions o;
-    o.IniFile = dir.filePath("t.ini").toStdString();
-    o.ProgramDir = dir.path().toStdString();
-    o.ShowSplash = false;
-    o.CommandLineFile = a;
     QDateTime clock = QDateTime::fromSecsSinceEpoch(1'800'000'000);
-    auto main = std::make_unique<TZOKMainWindow>(o);
-    main->SetFileChooser(&NoFileDialogs());
-    main->SetMessageBoxes(&boxes);
-    main->SetNetworkIO(&io);
-    main->Now = [&] { return clock; };
-    main->CreateFirstPad();
+    program.Start({.CommandLineFile = a,
+                   .Show = false,
+                   .Before = [&](TZOKMainWindow& m) { m.Now = [&] { return clock; }; }});
+    TZOKMainWindow* main = program.Main.get();
+    TMessageSinkRecorder& boxes = program.Boxes;
     ASSERT_EQ(main->PadCount(), 1);
     TSketchPadWindow* pad = main->SketchPads[0];
     EXPECT_EQ(pad->FileName, a);
@@ -103,15 +92,9 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
 
     // Append b.dta (keeping the network's own system values): its nodes
     // follow the window's, and both windows take them in.
-    struct TChooseB : TNoFileDialogs {
-        std::string B;
-        std::string OpenFile(QWidget*, const std::string&) override { return B; }
-    } chooseB;
-    chooseB.B = b;
-    main->SetFileChooser(&chooseB);
-    main->ExecDialog = [](QDialog&) { return int(QDialog::Rejected); };
+    program.Chooser.ToOpen = {b};
     ASSERT_TRUE(main->Append(*pad));
-    main->SetFileChooser(&NoFileDialogs());
+    program.Chooser.ToOpen.clear();
     EXPECT_EQ(pad->Network->NodeCount, 7);
     EXPECT_EQ(pad->Network->LinkCount, 5);
     EXPECT_EQ(pad->View.MaxX, 1200);
@@ -144,6 +127,4 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
         QCoreApplication::processEvents();
         main->grab().save(QString::fromLocal8Bit(grab) + "/network.png");
     }
-    main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -11,58 +11,30 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include "../core/edit/test_edit_support.h"
-#include "core/model/Messages.h"
+#include "program_fixture.h"
 #include "shell/BackgroundImages.h"
 #include "shell/EditingMouse.h"
-#include "shell/MainWindow.h"
 #include "shell/PadCommands.h"
 #include "shell/PadHandles.h"
-#include "shell/SketchPad.h"
 #include "toolbars/DockButton.h"
 
 using namespace edittest;
 
 namespace {
 
-class PadCommands : public ::testing::Test {
+class PadCommands : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    TNetwork* Net = nullptr;
-
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->ScreenWidth = [] { return 1280; };
-        Main->ExecDialog = [](QDialog&) { return int(QDialog::Rejected); };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->SketchPads.at(0);
-        Net = Pad->Network.get();
+        Start();
         Pad->View.MaxX = Pad->View.MaxY = 1000;
         Pad->SetScrollRanges();
         // The docks take their places around the windows before any pointer event.
         QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // The items in one set and not the other, for failure messages.
     static std::string Diff(const std::set<std::string>& a, const std::set<std::string>& b)

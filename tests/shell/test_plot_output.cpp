@@ -16,18 +16,15 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "../core/edit/test_edit_support.h"
-#include "core/model/Messages.h"
+#include "program_fixture.h"
 #include "shell/DocumentIO.h"
-#include "shell/MainWindow.h"
 #include "shell/PadHandles.h"
 #include "shell/PlotDialog.h"
 #include "shell/PlotOutput.h"
 #include "shell/PrintTarget.h"
-#include "shell/SketchPad.h"
 
 using namespace edittest;
 
@@ -62,38 +59,15 @@ std::string RunTool(const std::string& tool, const QStringList& args)
     return p.readAllStandardOutput().toStdString();
 }
 
-class Plot : public ::testing::Test {
+class Plot : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
     TPictureFiles Files;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    TNetwork* Net = nullptr;
-    std::vector<std::string> Dialogs;
-    std::function<int(QDialog&)> OnDialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::vector<TRecordingPrintTarget::TJob> Jobs;
 
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
+        Start({.Before = [](TZOKMainWindow& m) { m.ScreenPpi = [] { return 96.0; }; }});
         Main->SetFileChooser(&Files);
-        Main->ScreenWidth = [] { return 1280; };
-        Main->ScreenPpi = [] { return 96.0; };
-        Main->ExecDialog = [this](QDialog& d) {
-            Dialogs.push_back(d.objectName().toStdString());
-            return OnDialog(d);
-        };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->SketchPads.at(0);
-        Net = Pad->Network.get();
         // Two named nodes with their names as labels.
         TNode* a = Node(*Net, 100, 100);
         TNode* b = Node(*Net, 400, 300);
@@ -106,13 +80,6 @@ protected:
         Pad->View.SetExtents(100, 100, 400, 300);
         Pad->SetScrollRanges();
         Pad->SetCaption("Harbour.dta");
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // The print dialog answers OK with copies and a PDF file (or the printer).
     void PrintDialogAnswers(int copies, const std::string& pdf)
@@ -211,7 +178,7 @@ TEST_F(Plot, MarginHandlesFollowAValidPage)
     EXPECT_EQ(Pad->View.Saved, 0);
     // A right click opens Page Setup.
     QTest::mouseClick(bottom, Qt::RightButton, {}, QPoint(2, 2));
-    EXPECT_EQ(Dialogs.back(), "PlotDB");
+    EXPECT_EQ(Shown.back(), "PlotDB");
 
     // A page read from a file with scale 0: no handles, and a plot opens
     // Page Setup instead of the print dialog.
@@ -219,10 +186,10 @@ TEST_F(Plot, MarginHandlesFollowAValidPage)
     Pad->InvalidatePad();
     EXPECT_FALSE(top->isVisible());
     Pad->viewport()->grab(); // no page rectangle is drawn (no division by 0)
-    Dialogs.clear();
+    Shown.clear();
     Pad->Action("PlotM")->trigger();
-    ASSERT_EQ(Dialogs.size(), 1u);
-    EXPECT_EQ(Dialogs[0], "PlotDB");
+    ASSERT_EQ(Shown.size(), 1u);
+    EXPECT_EQ(Shown[0], "PlotDB");
 }
 
 TEST_F(Plot, EachCopyIsAJobAndAnAbortSendsNothing)

@@ -2,45 +2,22 @@
 // saves settings of its own; saving never loses what an edit holds.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "../core/net_window.h"
-#include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
-#include "no_file_dialogs.h"
-#include "shell/DocumentIO.h"
-#include "shell/MainWindow.h"
+#include "program_fixture.h"
 #include "shell/NetworkDrawPad.h"
-#include "shell/NetworkFileIO.h"
-#include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
 
 namespace {
 
-class TSaveChooser : public TFileChooser {
-public:
-    std::string ToSave;
-    std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return {}; }
-    std::string OpenFile(QWidget*, const std::string&) override { return ""; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override { return ToSave; }
-};
-
-class WindowSettings : public ::testing::Test {
+class WindowSettings : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    TNetworkFileIO IO;
-    TSaveChooser Chooser;
-    std::unique_ptr<TZOKMainWindow> Main;
-
-    std::string Path(const char* name) { return Dir.filePath(name).toStdString(); }
-
     // Three named nodes in a row, the last on layer 3, joined by two links.
     std::string WriteNetwork()
     {
@@ -62,31 +39,6 @@ protected:
         TMessageSinkRecorder sink;
         EXPECT_TRUE(SaveNetworkFile(net, path, 9, sink).Ok);
         return path;
-    }
-
-    void Start(const std::string& file)
-    {
-        TMainOptions o;
-        o.IniFile = Path("t.ini");
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        o.CommandLineFile = file;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetFileChooser(&NoFileDialogs());
-        Main->SetMessageBoxes(&Boxes);
-        Main->SetNetworkIO(&IO);
-        Main->SetFileChooser(&Chooser);
-        Main->ScreenWidth = [] { return 1280; };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // The window's drawing of its network, at its zoom, into an image.
@@ -126,7 +78,7 @@ protected:
 
 TEST_F(WindowSettings, ViewsKeepDrawAndSaveTheirOwnSettings)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* master = Main->SketchPads.at(0);
     // A change before the view is made is copied into it.
     master->Settings.Labels.NodeLabelCodes[0] = {0, 101, 0};
@@ -181,7 +133,7 @@ TEST_F(WindowSettings, AFileLayerStateReachesTheWindowThatOpensIt)
     TMessageSinkRecorder sink;
     ASSERT_TRUE(SaveNetworkFile(net, Path("never.dta"), 9, sink).Ok);
 
-    Start(Path("never.dta"));
+    Start({.CommandLineFile = Path("never.dta")});
     TSketchPadWindow* pad = Main->SketchPads.at(0);
     EXPECT_EQ(pad->Settings.Layers.LayerStates[4], 0);
     EXPECT_EQ(InkNear(*pad, Draw(*pad), 100, 100), 0);
@@ -191,7 +143,7 @@ TEST_F(WindowSettings, AFileLayerStateReachesTheWindowThatOpensIt)
 
 TEST_F(WindowSettings, SavingWhileAnEditHoldsAnElementKeepsTheWholeNetwork)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Main->SketchPads.at(0);
     TNetwork& net = *pad->Network;
     TNode* n2 = FindNodeByName(net, "N2", nullptr);
@@ -225,7 +177,7 @@ TEST_F(WindowSettings, SavingWhileAnEditHoldsAnElementKeepsTheWholeNetwork)
 
 TEST_F(WindowSettings, ViewCaptionsFollowSaveAs)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* master = Main->SketchPads.at(0);
     TSketchPadWindow* v1 = Main->NewView();
     Main->PadActivated(master);
@@ -250,7 +202,7 @@ TEST(AboutBox, NamesTheProgramAndItsWordSize)
 TEST_F(WindowSettings, ClosingAWindowRenumbersTheUnderlaysOfTheOthers)
 {
     const std::string file = WriteNetwork();
-    Start(file);
+    Start({.CommandLineFile = file});
     Main->OpenFiles({file, file, file});
     ASSERT_EQ(Main->PadCount(), 4);
     auto pad = [&](int n) { return Main->SketchPads.at(size_t(n - 1)); };
