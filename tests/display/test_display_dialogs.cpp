@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -15,35 +14,22 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <filesystem>
 #include <functional>
-#include <map>
 
 #include "../core/file/netfile_fixture.h"
+#include "../shell/program_fixture.h"
 #include "core/edit/Transforms.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/Undo.h"
 #include "display/DisplayCommands.h"
 #include "display/DisplaySupport.h"
 #include "platform/HelpViewer.h"
-#include "shell/DocumentIO.h"
-#include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
-#include "shell/NetworkFileIO.h"
-#include "shell/SketchPad.h"
 
 namespace {
-
-class TSaveChooser : public TFileChooser {
-public:
-    std::string ToSave;
-    std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return {}; }
-    std::string OpenFile(QWidget*, const std::string&) override { return ""; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override { return ToSave; }
-};
 
 // Counts the paints of a widget.
 class TPaintCounter : public QObject {
@@ -56,20 +42,8 @@ public:
     }
 };
 
-class DisplayDialogs : public ::testing::Test {
+class DisplayDialogs : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    TNetworkFileIO IO;
-    TSaveChooser Chooser;
-    std::unique_ptr<TZOKMainWindow> Main;
-    // What each dialog does when it runs, by object name; a dialog without
-    // an entry is cancelled.
-    std::map<std::string, std::function<int(QDialog&)>> On;
-    std::vector<std::string> Run;
-
-    std::string Path(const char* name) { return Dir.filePath(name).toStdString(); }
-
     std::string WriteNetwork()
     {
         TNetWindow net;
@@ -82,35 +56,6 @@ protected:
         TMessageSinkRecorder sink;
         EXPECT_TRUE(SaveNetworkFile(net, path, 9, sink).Ok);
         return path;
-    }
-    void Start(const std::string& file)
-    {
-        TMainOptions o;
-        o.IniFile = Path("t.ini");
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        o.CommandLineFile = file;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->SetNetworkIO(&IO);
-        Main->SetFileChooser(&Chooser);
-        Main->ScreenWidth = [] { return 1280; };
-        Main->ExecDialog = [this](QDialog& d) {
-            const std::string name = d.objectName().toStdString();
-            Run.push_back(name);
-            auto it = On.find(name);
-            return it == On.end() ? int(QDialog::Rejected) : it->second(d);
-        };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     TSketchPadWindow* Pad(int n = 1) { return Main->SketchPads.at(size_t(n - 1)); }
     // A menu item as the user reaches it: its menu opens first.
@@ -169,7 +114,7 @@ TNode* NodeNamed(TNetwork& net, const char* name) { return FindNodeByName(net, n
 
 TEST_F(DisplayDialogs, TransformsFromTheMenuMoveEveryWindowAndUndo)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TSketchPadWindow* view = Main->NewView();
     // A second network that draws the first as its underlay.
@@ -184,7 +129,7 @@ TEST_F(DisplayDialogs, TransformsFromTheMenuMoveEveryWindowAndUndo)
     EXPECT_FALSE(Trigger(other, "NodeStylesM"));
 
     // Cancel changes nothing.
-    On["SetScaleDB"] = [](QDialog& d) {
+    Handlers["SetScaleDB"] = [](QDialog& d) {
         EXPECT_EQ(Child<QLabel>(d, "XStatic")->text(), "1");
         Child<QLineEdit>(d, "XScaleEB")->setText("5");
         return int(QDialog::Rejected);
@@ -197,7 +142,7 @@ TEST_F(DisplayDialogs, TransformsFromTheMenuMoveEveryWindowAndUndo)
     // then OK with good texts.
     TPaintCounter paints;
     other->viewport()->installEventFilter(&paints);
-    On["SetScaleDB"] = [](QDialog& d) {
+    Handlers["SetScaleDB"] = [](QDialog& d) {
         auto* x = Child<QLineEdit>(d, "XScaleEB");
         auto* y = Child<QLineEdit>(d, "YScaleEB");
         x->setText("2*(1");
@@ -227,20 +172,20 @@ TEST_F(DisplayDialogs, TransformsFromTheMenuMoveEveryWindowAndUndo)
     EXPECT_GT(paints.Paints, 0);
 
     // The totals shown at the next opening.
-    On["SetRotateDB"] = [](QDialog& d) {
+    Handlers["SetRotateDB"] = [](QDialog& d) {
         Child<QLineEdit>(d, "RotateEB")->setText("90");
         return Accept(d);
     };
     ASSERT_TRUE(Trigger(pad, "RotateM"));
     EXPECT_EQ(beta->X, 125);
     EXPECT_EQ(beta->Y, 2000);
-    On["SetTranslateDB"] = [](QDialog& d) {
+    Handlers["SetTranslateDB"] = [](QDialog& d) {
         Child<QLineEdit>(d, "YTranslateEB")->setText("-1E6"); // limited to the world
         return Accept(d);
     };
     ASSERT_TRUE(Trigger(pad, "TranslateM"));
     EXPECT_EQ(beta->Y, 2000 - 512000);
-    On["SetScaleDB"] = [](QDialog& d) {
+    Handlers["SetScaleDB"] = [](QDialog& d) {
         EXPECT_EQ(Child<QLabel>(d, "XStatic")->text(), "2");
         EXPECT_EQ(Child<QLabel>(d, "YStatic")->text(), "0.5");
         return int(QDialog::Rejected);
@@ -254,12 +199,12 @@ TEST_F(DisplayDialogs, TransformsFromTheMenuMoveEveryWindowAndUndo)
     EXPECT_EQ(beta->X, 1000);
     EXPECT_EQ(beta->Y, -250);
     EXPECT_FALSE(pad->Action("UndoTransformM")->isEnabled());
-    EXPECT_EQ(Run, (std::vector<std::string>{"SetScaleDB", "SetScaleDB", "SetRotateDB", "SetTranslateDB", "SetScaleDB"}));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"SetScaleDB", "SetScaleDB", "SetRotateDB", "SetTranslateDB", "SetScaleDB"}));
 }
 
 TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TSketchPadWindow* view = Main->NewView();
     Main->PadActivated(pad);
@@ -270,7 +215,7 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
     ASSERT_GT(beta, 30);
 
     // Cancel changes nothing.
-    On["LayerDB"] = [](QDialog& d) {
+    Handlers["LayerDB"] = [](QDialog& d) {
         Child<QComboBox>(d, "ComboBox3")->setCurrentIndex(0);
         return int(QDialog::Rejected);
     };
@@ -282,7 +227,7 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
     QCoreApplication::processEvents();
     TPaintCounter paints;
     pad->viewport()->installEventFilter(&paints);
-    On["LayerDB"] = [](QDialog& d) {
+    Handlers["LayerDB"] = [](QDialog& d) {
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox1")->count(), 19);
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox1")->itemText(4), "1:24");
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox5")->currentIndex(), 1); // the default shown
@@ -318,7 +263,7 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
     TSketchPadWindow* reopened = Main->CurrentPad;
     ASSERT_NE(reopened, pad);
     EXPECT_LT(InkNear(*reopened, Draw(*reopened), 1000, -250), beta - 30);
-    On["LayerDB"] = [](QDialog& d) {
+    Handlers["LayerDB"] = [](QDialog& d) {
         EXPECT_EQ(Child<QLineEdit>(d, "Edit3")->text(), QString::fromUtf8("Ramps \u20AC ?"));
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox3")->currentIndex(), 0);
         return int(QDialog::Rejected);
@@ -333,7 +278,7 @@ TEST_F(DisplayDialogs, ShapesShowStoredSizesAndKeepWhatNoButtonShows)
     std::filesystem::create_directories(Dir.filePath("help").toStdString());
     for (const char* page : {"index.html", "topic500.html", "topic600.html"})
         std::filesystem::copy_file(help / page, std::filesystem::path(Path("help")) / page);
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TSketchPadWindow* view = Main->NewView();
     Main->PadActivated(pad);
@@ -341,7 +286,7 @@ TEST_F(DisplayDialogs, ShapesShowStoredSizesAndKeepWhatNoButtonShows)
     d.StandardSize = 6;
     d.GlobalShape = 9;
     pad->View.Saved = view->View.Saved = 1;
-    On["ShapesDB"] = [](QDialog& dlg) {
+    Handlers["ShapesDB"] = [](QDialog& dlg) {
         EXPECT_TRUE(Child<QAbstractButton>(dlg, "RadioGroup1Button4")->isChecked()); // E&xtra
         EXPECT_TRUE(Child<QAbstractButton>(dlg, "RadioGroup2Button0")->isChecked()); // the default shape
         Click(dlg, "HelpButton");
@@ -362,14 +307,14 @@ TEST_F(DisplayDialogs, ShapesShowStoredSizesAndKeepWhatNoButtonShows)
     EXPECT_EQ(viewer->CurrentPage(), "topic500.html");
 
     d.StandardSize = 9;
-    On["ShapesDB"] = [](QDialog& dlg) {
+    Handlers["ShapesDB"] = [](QDialog& dlg) {
         EXPECT_TRUE(Child<QAbstractButton>(dlg, "RadioGroup1Button5")->isChecked()); // &Jumbo
         Click(dlg, "RadioGroup2Button5");                                            // &None
         return int(QDialog::Rejected);
     };
     ASSERT_TRUE(Trigger(pad, "Shapes1"));
     EXPECT_EQ(d.GlobalShape, 9);
-    On["ShapesDB"] = [](QDialog& dlg) {
+    Handlers["ShapesDB"] = [](QDialog& dlg) {
         Click(dlg, "RadioGroup2Button5");
         return Accept(dlg);
     };
@@ -384,7 +329,7 @@ TEST_F(DisplayDialogs, ShapesShowStoredSizesAndKeepWhatNoButtonShows)
 
 TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TSketchPadWindow* view = Main->NewView();
     Main->PadActivated(pad);
@@ -396,7 +341,7 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
     pad->View.Saved = view->View.Saved = 1;
 
     // Cancel after edits changes nothing.
-    On["NodeStylesDB"] = [](QDialog& d) {
+    Handlers["NodeStylesDB"] = [](QDialog& d) {
         Click(d, "RadioButton2");
         Child<QCheckBox>(d, "LegendCB2")->setChecked(true);
         return int(QDialog::Rejected);
@@ -405,7 +350,7 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
     EXPECT_EQ(pad->Settings.Widths.NodeClassLegend[1], 0);
     EXPECT_EQ(pad->View.Saved, 1);
 
-    On["NodeStylesDB"] = [](QDialog& d) {
+    Handlers["NodeStylesDB"] = [](QDialog& d) {
         // Class 0 has no pie.
         EXPECT_FALSE(Child<QPushButton>(d, "PieButton")->isEnabled());
         EXPECT_TRUE(Child<QWidget>(d, "RadioButton3")->isVisibleTo(&d));
@@ -430,7 +375,7 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
         return Accept(d);
     };
     int shapes = 0;
-    On["LinkShapesDB"] = [&shapes](QDialog& d) {
+    Handlers["LinkShapesDB"] = [&shapes](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Node Shapes");
         ++shapes;
         if (shapes == 1) {
@@ -446,13 +391,13 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
         Child<QSpinBox>(d, "SpinEdit1")->setValue(11);
         return Accept(d);
     };
-    On["LinkColorsDB"] = [](QDialog& d) {
+    Handlers["LinkColorsDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Node Colors");
         EXPECT_TRUE(Child<QAbstractButton>(d, "RadioButton2")->isChecked()); // colour 1
         Click(d, "RadioButton1");
         return Accept(d);
     };
-    On["PIeDB"] = [](QDialog& d) {
+    Handlers["PIeDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Pie Chart: Zone");
         auto* first = Child<QComboBox>(d, "ComboBox1");
         EXPECT_EQ(first->count(), 6); // "None" and five attributes
@@ -471,7 +416,7 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
         Child<QSpinBox>(d, "SpinEdit1")->setValue(15);
         return Accept(d);
     };
-    On["ViewBitmapsDB"] = [](QDialog& d) {
+    Handlers["ViewBitmapsDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "View Node Bitmaps");
         Child<QSpinBox>(d, "BitmapSE")->setValue(4);
         return Accept(d);
@@ -510,11 +455,11 @@ TEST_F(DisplayDialogs, NodeStylesWithTheirPickersPieAndBitmap)
 
 TEST_F(DisplayDialogs, LinkStylesArrowsWidthsAndColours)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TEntityClass& lc = *pad->Network->LinkClasses;
     lc[1].Color = 23; // no entry shows it
-    On["LinkStylesDB"] = [](QDialog& d) {
+    Handlers["LinkStylesDB"] = [](QDialog& d) {
         Click(d, "RadioButton2");
         EXPECT_TRUE(Child<QCheckBox>(d, "ArrowCB2")->isChecked());
         Child<QCheckBox>(d, "ArrowCB2")->setChecked(false);
@@ -524,12 +469,12 @@ TEST_F(DisplayDialogs, LinkStylesArrowsWidthsAndColours)
         Click(d, "ColorButton");
         return Accept(d);
     };
-    On["LinkShapesDB"] = [](QDialog& d) {
+    Handlers["LinkShapesDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Link Shapes");
         QTest::mouseDClick(Child<QWidget>(d, "RadioButton6"), Qt::LeftButton);
         return d.result();
     };
-    On["LinkColorsDB"] = [](QDialog& d) {
+    Handlers["LinkColorsDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "LinkColorsDB");
         return Accept(d); // the shown default, untouched
     };
@@ -547,7 +492,7 @@ TEST_F(DisplayDialogs, LinkStylesArrowsWidthsAndColours)
 
 TEST_F(DisplayDialogs, PolygonStylesAndTheColourChooser)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TSketchPadWindow* view = Main->NewView();
     Main->PadActivated(pad);
@@ -557,7 +502,7 @@ TEST_F(DisplayDialogs, PolygonStylesAndTheColourChooser)
     const auto before = disp.PolygonStyles;
 
     int chooser = 0;
-    On["ColorDialog"] = [&chooser](QDialog& d) {
+    Handlers["ColorDialog"] = [&chooser](QDialog& d) {
         auto& c = static_cast<QColorDialog&>(d);
         EXPECT_TRUE(c.testOption(QColorDialog::DontUseNativeDialog));
         ++chooser;
@@ -575,17 +520,17 @@ TEST_F(DisplayDialogs, PolygonStylesAndTheColourChooser)
         return c.result();
     };
     int patterns = 0;
-    On["FillPatternDB"] = [&patterns](QDialog& d) {
+    Handlers["FillPatternDB"] = [&patterns](QDialog& d) {
         if (++patterns == 2) return Accept(d); // style 5: nothing picked
         EXPECT_TRUE(Child<QAbstractButton>(d, "RadioButton4")->isChecked()); // cross, the default
         QTest::mouseDClick(Child<QWidget>(d, "Sample3"), Qt::LeftButton);
         return d.result();
     };
-    On["BorderStyleDB"] = [](QDialog& d) {
+    Handlers["BorderStyleDB"] = [](QDialog& d) {
         Click(d, "RadioButton7"); // solid, width 6
         return Accept(d);
     };
-    On["PolygonStylesDB"] = [](QDialog& d) {
+    Handlers["PolygonStylesDB"] = [](QDialog& d) {
         Click(d, "RadioButton3");
         Click(d, "FillColorButton");
         Click(d, "FillPatternButton");
@@ -611,7 +556,7 @@ TEST_F(DisplayDialogs, PolygonStylesAndTheColourChooser)
 
     // Cancel keeps everything.
     const auto colours = disp.Colors;
-    On["PolygonStylesDB"] = [](QDialog& d) {
+    Handlers["PolygonStylesDB"] = [](QDialog& d) {
         Click(d, "RadioButton1");
         Click(d, "BorderLineButton");
         return int(QDialog::Rejected);
@@ -625,12 +570,12 @@ TEST_F(DisplayDialogs, PolygonStylesAndTheColourChooser)
 
 TEST_F(DisplayDialogs, ColourPalettesSchemesAndSwatches)
 {
-    Start(WriteNetwork());
+    Start({.CommandLineFile = WriteNetwork()});
     TSketchPadWindow* pad = Pad();
     TDisplaySettings& disp = pad->Settings.Display;
     const auto colours = disp.Colors;
     // A scheme chosen and cancelled changes nothing.
-    On["PolygonColorsDB"] = [](QDialog& d) {
+    Handlers["PolygonColorsDB"] = [](QDialog& d) {
         Child<QComboBox>(d, "SchemeBox")->setCurrentIndex(1);
         Click(d, "CheckBox1");
         return int(QDialog::Rejected);
@@ -640,7 +585,7 @@ TEST_F(DisplayDialogs, ColourPalettesSchemesAndSwatches)
     EXPECT_EQ(disp.UsePolygonColors, 0);
 
     // Grays, then swatch 5 through a cancelled chooser's custom colours.
-    On["PolygonColorsDB"] = [](QDialog& d) {
+    Handlers["PolygonColorsDB"] = [](QDialog& d) {
         auto* schemes = Child<QComboBox>(d, "SchemeBox");
         EXPECT_EQ(schemes->count(), 25);
         EXPECT_EQ(schemes->currentIndex(), 0);
@@ -650,7 +595,7 @@ TEST_F(DisplayDialogs, ColourPalettesSchemesAndSwatches)
         QTest::mouseClick(Child<QWidget>(d, "Shape5"), Qt::LeftButton);
         return Accept(d);
     };
-    On["ColorDialog"] = [](QDialog& d) {
+    Handlers["ColorDialog"] = [](QDialog& d) {
         auto& c = static_cast<QColorDialog&>(d);
         EXPECT_EQ(c.currentColor(), QColor(0xBB, 0xBB, 0xBB)); // swatch 5 of Grays
         EXPECT_EQ(QColorDialog::customColor(7), QColor(0x88, 0x88, 0x88));

@@ -11,7 +11,6 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -26,53 +25,31 @@
 #include <QSpinBox>
 #include <QSvgRenderer>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fstream>
 #include <functional>
-#include <map>
 
 #include "../core/file/netfile_fixture.h"
+#include "../shell/program_fixture.h"
 #include "core/file/SettingsSections.h"
 #include "core/model/NetworkQueries.h"
 #include "display/BackgroundDialogs.h"
 #include "display/DisplayCommands.h"
 #include "display/WidthDialogs.h"
-#include "shell/DocumentIO.h"
-#include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
-#include "shell/NetworkFileIO.h"
-#include "shell/SketchPad.h"
 #include "toolbars/DockButton.h"
 
 namespace {
 
-class TSaveChooser : public TFileChooser {
-public:
-    std::string ToSave;
-    std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return {}; }
-    std::string OpenFile(QWidget*, const std::string&) override { return ""; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override { return ToSave; }
-};
-
 const QByteArray BlueSvg = "<svg xmlns='http://www.w3.org/2000/svg' width='30' height='20'>"
                            "<rect width='30' height='20' fill='#0000ff'/></svg>";
 
-class SettingsDialogs : public ::testing::Test {
+class SettingsDialogs : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    TNetworkFileIO IO;
-    TSaveChooser Chooser;
-    std::unique_ptr<TZOKMainWindow> Main;
-    // What each dialog does when it runs, by object name; a dialog without
-    // an entry is cancelled.
-    std::map<std::string, std::function<int(QDialog&)>> On;
-    TSketchPadWindow *Pad = nullptr, *View = nullptr;
+    TSketchPadWindow* View = nullptr;
     bool OpenedWithButtons = false; // the node labels button once the file was open
 
-    std::string Path(const QString& name) { return Dir.filePath(name).toStdString(); }
     void SetUp() override
     {
         TNetWindow net;
@@ -81,35 +58,12 @@ protected:
         net.Search.PolygonCriterion = {};
         TMessageSinkRecorder sink;
         ASSERT_TRUE(SaveNetworkFile(net, Path("rich.dta"), 9, sink).Ok);
-        TMainOptions o;
-        o.IniFile = Path("t.ini");
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        o.CommandLineFile = Path("rich.dta");
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->SetNetworkIO(&IO);
-        Main->SetFileChooser(&Chooser);
-        Main->ExecDialog = [this](QDialog& d) {
-            auto it = On.find(d.objectName().toStdString());
-            return it == On.end() ? int(QDialog::Rejected) : it->second(d);
-        };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->SketchPads.at(0);
+        Start({.CommandLineFile = Path("rich.dta")});
         TDockButton* nodeLabels = Main->Toolbars.ToolbarButtons[2];
         OpenedWithButtons = nodeLabels->isVisibleTo(nodeLabels->parentWidget());
         View = Main->NewView();
         Main->PadActivated(Pad);
         Pad->View.Saved = View->View.Saved = 1;
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     void Click(int button) { Main->Toolbars.ToolbarButtons[size_t(button)]->OnClick(); }
     bool Trigger(TSketchPadWindow* pad, const char* item)
@@ -185,16 +139,16 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
     for (int k : {2, 3, 7, 8}) EXPECT_FALSE(b[size_t(k)]->isVisibleTo(b[size_t(k)]->parentWidget())) << k;
     Main->PadActivated(Pad);
 
-    On["EntityLabelsDB"] = [](QDialog& d) {
+    Handlers["EntityLabelsDB"] = [](QDialog& d) {
         Press(d, "Button1");
         return int(QDialog::Rejected);
     };
-    On["SelectLabelDB"] = [](QDialog& d) { return Accept(d); };
+    Handlers["SelectLabelDB"] = [](QDialog& d) { return Accept(d); };
     Click(2);
     EXPECT_EQ(l.NodeLabelCodes[1][1], 101);
     EXPECT_EQ(Pad->View.Saved, 1);
 
-    On["EntityLabelsDB"] = [](QDialog& d) {
+    Handlers["EntityLabelsDB"] = [](QDialog& d) {
         EXPECT_EQ(Child<QAbstractButton>(d, "RadioButton1")->text(), "Zone");
         EXPECT_FALSE(Child<QWidget>(d, "RadioButton3")->isVisibleTo(&d));
         EXPECT_EQ(Child<QLabel>(d, "FirstLabel1")->text(), "Name");
@@ -208,7 +162,7 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
         Press(d, "Button3");
         return Accept(d);
     };
-    On["SelectLabelDB"] = [](QDialog& d) {
+    Handlers["SelectLabelDB"] = [](QDialog& d) {
         auto* list = Child<QListWidget>(d, "ListBox1");
         if (list->currentRow() < 0) return Accept(d); // the stored 77: kept
         EXPECT_EQ(list->count(), 16);
@@ -216,7 +170,7 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
         list->setCurrentRow(11);
         return Accept(d);
     };
-    On["LabelFontDB"] = [](QDialog& d) {
+    Handlers["LabelFontDB"] = [](QDialog& d) {
         auto* list = Child<QListWidget>(d, "ListBox1");
         EXPECT_EQ(list->count(), 11);
         EXPECT_EQ(list->item(0)->text(), "0. Arial");
@@ -233,7 +187,7 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
     EXPECT_EQ(View->Settings.Labels.NodeLabelCodes[1][1], 101);
 
     QString family;
-    On["LabelsFormatDB"] = [&family](QDialog& d) {
+    Handlers["LabelsFormatDB"] = [&family](QDialog& d) {
         EXPECT_EQ(Child<QListWidget>(d, "ListBox1")->count(), 12);
         Child<QListWidget>(d, "ListBox1")->setCurrentRow(10);
         Press(d, "SetFontButton");
@@ -243,7 +197,7 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
         Child<QSpinBox>(d, "SpinEdit3")->setValue(4);
         return Accept(d);
     };
-    On["FontDialog"] = [&family](QDialog& d) {
+    Handlers["FontDialog"] = [&family](QDialog& d) {
         auto& f = static_cast<QFontDialog&>(d);
         QFont font("DejaVu Sans", 12);
         font.setBold(true);
@@ -251,7 +205,7 @@ TEST_F(SettingsDialogs, LabelsFromTheirToolbarButtons)
         family = f.currentFont().family();
         return Accept(d);
     };
-    On["ColorDialog"] = [](QDialog& d) {
+    Handlers["ColorDialog"] = [](QDialog& d) {
         static_cast<QColorDialog&>(d).setCurrentColor(QColor(255, 0, 0));
         return Accept(d);
     };
@@ -287,13 +241,13 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     TWidthSettings& w = Pad->Settings.Widths;
     w.NodeStyleMode = 9; // from a file: no button shows it
     // Width Status: modes by button, the unknown one kept; Cancel changes nothing.
-    On["WidthStatusDB"] = [](QDialog& d) {
+    Handlers["WidthStatusDB"] = [](QDialog& d) {
         Press(d, "RadioGroup2Button2");
         return int(QDialog::Rejected);
     };
     Click(6);
     EXPECT_EQ(w.LinkStyleMode, 4);
-    On["WidthStatusDB"] = [](QDialog& d) {
+    Handlers["WidthStatusDB"] = [](QDialog& d) {
         for (int i = 0; i < 4; ++i)
             EXPECT_FALSE(Child<QAbstractButton>(d, QString("RadioGroup1Button%1").arg(i).toLatin1())->isChecked());
         Press(d, "RadioGroup2Button2");
@@ -312,8 +266,8 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     w.LinkBottom[1] = 0, w.LinkTop[1] = 10, w.LinkWidths[1] = 3;
     const int before = InkNear(*Pad, Draw(*Pad), -200, 300); // halfway from Alpha to Gamma
     std::string status;
-    On["OpenTableDialog"] = Choose(Path("trips.txt"));
-    On["WidthStatusDB"] = [&status](QDialog& d) {
+    Handlers["OpenTableDialog"] = Choose(Path("trips.txt"));
+    Handlers["WidthStatusDB"] = [&status](QDialog& d) {
         Press(d, "LoadTableButton");
         status = Child<QLineEdit>(d, "StatusEdit")->text().toStdString();
         Press(d, "RadioGroup3Button1");
@@ -329,9 +283,9 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     EXPECT_EQ(InkNear(*View, Draw(*View), -200, 300), before);
     // A table that fails shows why and leaves the loaded one, OK or not.
     const TDesireTables* loaded = Pad->Settings.DesireTables.get();
-    On["OpenTableDialog"] = Choose(Path("cut.txt"));
+    Handlers["OpenTableDialog"] = Choose(Path("cut.txt"));
     for (int answer : {int(QDialog::Rejected), int(QDialog::Accepted)}) {
-        On["WidthStatusDB"] = [&status, answer](QDialog& d) {
+        Handlers["WidthStatusDB"] = [&status, answer](QDialog& d) {
             Press(d, "LoadTableButton");
             status = Child<QLineEdit>(d, "StatusEdit")->text().toStdString();
             d.done(answer);
@@ -343,7 +297,7 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     }
 
     // Expressions: the pickers insert at the caret; the memo edits.
-    On["WidthExpressionsDB"] = [](QDialog& d) {
+    Handlers["WidthExpressionsDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Node Size Expressions");
         EXPECT_EQ(Child<QLabel>(d, "Label2")->text(), "Stop");
         EXPECT_FALSE(Child<QWidget>(d, "Edit3")->isVisibleTo(&d));
@@ -355,19 +309,19 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
         e.InsertProperty();
         return Accept(d);
     };
-    On["SelectAttributeDB"] = [](QDialog& d) {
+    Handlers["SelectAttributeDB"] = [](QDialog& d) {
         Child<QListWidget>(d, "ListBox1")->setCurrentRow(1);
         return Accept(d);
     };
-    On["ExpressionMemoDB"] = [](QDialog& d) {
+    Handlers["ExpressionMemoDB"] = [](QDialog& d) {
         Child<QPlainTextEdit>(d, "Memo1")->setPlainText("2\n+");
         return Accept(d);
     };
-    On["SelectPropertiesDB"] = [](QDialog& d) { return Accept(d); };
+    Handlers["SelectPropertiesDB"] = [](QDialog& d) { return Accept(d); };
     Click(7);
     EXPECT_EQ(w.NodeSizeExpressions[1], "A1*A2");
     EXPECT_EQ(w.NodeSizeExpressions[2], "2+ne"); // the memo drops its line breaks
-    On["WidthExpressionsDB"] = [](QDialog& d) {
+    Handlers["WidthExpressionsDB"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Desire Line Expressions");
         EXPECT_EQ(Child<QLineEdit>(d, "Edit1")->text(), "P1");
         Child<QLineEdit>(d, "Edit1")->setText("P1*2");
@@ -377,7 +331,7 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     EXPECT_EQ(w.SystemExpression, "P1*2");
 
     // Intervals: "&Nominal", and a bound that is no number keeps the dialog open.
-    On["WidthIntervalsDB"] = [](QDialog& d) {
+    Handlers["WidthIntervalsDB"] = [](QDialog& d) {
         Press(d, "NominalButton");
         auto* top = Child<QLineEdit>(d, "TopEdit12");
         top->setText("abc");
@@ -394,7 +348,7 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     EXPECT_EQ(w.LinkTop[12], 250.5);
 
     // Put, change, Get: the file gives them back; a file cut short changes nothing.
-    On["SaveDialog1"] = Choose(Path("widths"));
+    Handlers["SaveDialog1"] = Choose(Path("widths"));
     Click(11);
     EXPECT_EQ(Pad->View.WidthsFile, Path("widths.wdt"));
     const TWidthSettings put = w;
@@ -403,14 +357,14 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     std::ifstream in(Path("widths.wdt"), std::ios::binary);
     const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     { std::ofstream(Path("cut.wdt"), std::ios::binary) << whole.substr(0, whole.size() / 3); }
-    On["OpenDialog1"] = Choose(Path("cut.wdt"));
+    Handlers["OpenDialog1"] = Choose(Path("cut.wdt"));
     Click(13);
     ASSERT_EQ(Boxes.Count(), 1u);
     EXPECT_EQ(Boxes.Last().Text, "Valid widths file not found.");
     EXPECT_EQ(Boxes.Last().Caption, "Get Widths");
     EXPECT_EQ(w.LinkTop[1], -7);
     EXPECT_EQ(w.LinkWidths[5], 99);
-    On["OpenDialog1"] = Choose(Path("widths.wdt"));
+    Handlers["OpenDialog1"] = Choose(Path("widths.wdt"));
     Click(13);
     EXPECT_EQ(w.LinkWidths, put.LinkWidths);
     EXPECT_EQ(w.LinkTop, put.LinkTop);
@@ -459,7 +413,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
 
     // Slot 1 the photo, slot 2 a damaged file: red, the box, nothing changed.
     std::vector<QString> chosen = {photo, damaged};
-    On["OpenPictureDialog"] = [&chosen](QDialog& d) {
+    Handlers["OpenPictureDialog"] = [&chosen](QDialog& d) {
         auto& f = static_cast<QFileDialog&>(d);
         EXPECT_EQ(d.windowTitle(), "Open JPEG Image");
         EXPECT_EQ(f.nameFilters(), QStringList({"JPEG Image (*.jpg)", "All Files (*)"}));
@@ -467,7 +421,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
         chosen.erase(chosen.begin());
         return Accept(d);
     };
-    On["BackgroundsDB"] = [this, foreign](QDialog& d) {
+    Handlers["BackgroundsDB"] = [this, foreign](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Background Graphics -- JPEG");
         EXPECT_FALSE(Child<QWidget>(d, "PromoteButton")->isEnabled());
         Press(d, "ReferenceButton");
@@ -513,7 +467,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     TSketchPadWindow* second = Main->NewView();
     Main->PadActivated(Pad);
     EXPECT_EQ(second->BackgroundImages->Raster(1), picture);
-    On["BackgroundsDB"] = [](QDialog& d) {
+    Handlers["BackgroundsDB"] = [](QDialog& d) {
         Press(d, "DemoteButton");
         Press(d, "RemoveButton");
         return int(QDialog::Rejected);
@@ -523,7 +477,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     EXPECT_EQ(b.Raster[1].FileName, photo.toStdString());
 
     // Demote moves the slot with its picture (not read again); the view keeps its own.
-    On["BackgroundsDB"] = [](QDialog& d) {
+    Handlers["BackgroundsDB"] = [](QDialog& d) {
         Press(d, "DemoteButton");
         EXPECT_EQ(Child<QLineEdit>(d, "YEdit2")->text(), "-30");
         EXPECT_TRUE(Child<QLineEdit>(d, "NameEdit1")->text().isEmpty());
@@ -533,7 +487,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     EXPECT_EQ(Pad->BackgroundImages->Raster(2), picture);
     EXPECT_EQ(Pad->BackgroundImages->Raster(1), nullptr);
     EXPECT_EQ(b.Raster[2].Y, -30);
-    On["BackgroundsDB"] = [](QDialog& d) {
+    Handlers["BackgroundsDB"] = [](QDialog& d) {
         Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(1);
         Press(d, "RemoveButton");
         return Accept(d);
@@ -551,7 +505,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     ASSERT_TRUE(WriteBytes(svg, BlueSvg));
     ASSERT_TRUE(WriteBytes(emf, QByteArray("\x01\x00\x00\x00 not an svg", 16)));
     QString chosen = emf;
-    On["OpenPictureDialog"] = [&chosen](QDialog& d) {
+    Handlers["OpenPictureDialog"] = [&chosen](QDialog& d) {
         auto& f = static_cast<QFileDialog&>(d);
         EXPECT_EQ(d.windowTitle(), "Open Windows Metafile");
         EXPECT_TRUE(f.nameFilters().contains("SVG Image (*.svg)"));
@@ -562,7 +516,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     auto* clip = new QMimeData;
     clip->setData("image/svg+xml", BlueSvg);
     QApplication::clipboard()->setMimeData(clip);
-    On["WMFDB"] = [&chosen](QDialog& d) {
+    Handlers["WMFDB"] = [&chosen](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Background Graphics -- Metafiles");
         Press(d, "ReferenceButton");
         Press(d, "OKButton");
@@ -586,7 +540,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     EXPECT_EQ(Pad->BackgroundImages->Metafile(2)->defaultSize(), QSize(30, 20));
     // With no drawing on the clipboard the slot stays empty, and OK succeeds.
     QApplication::clipboard()->clear();
-    On["WMFDB"] = [](QDialog& d) {
+    Handlers["WMFDB"] = [](QDialog& d) {
         Child<QTabWidget>(d, "PageControl1")->setCurrentIndex(3);
         Press(d, "ClipboardButton");
         Press(d, "OKButton");
@@ -602,7 +556,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     Main->PadActivated(Pad);
     Pad->Settings.Backgrounds.Underlay = 9;
     int pick = -1;
-    On["UnderlayDB"] = [&pick](QDialog& d) {
+    Handlers["UnderlayDB"] = [&pick](QDialog& d) {
         auto* c = Child<QComboBox>(d, "ComboBox1");
         EXPECT_EQ(c->count(), 4);
         EXPECT_EQ(c->itemText(0), "None");
@@ -618,7 +572,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
 
     // The title block: texts, flags, the font labels choose their slots.
     Pad->View.Saved = View->View.Saved = 1;
-    On["DescriptionBox"] = [](QDialog& d) {
+    Handlers["DescriptionBox"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Description");
         Child<QLineEdit>(d, "projecteb")->setText(QString::fromUtf8("Ring road \u20ac"));
         Child<QLineEdit>(d, "customereb")->setText("County");
@@ -632,7 +586,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
         EXPECT_EQ(font->text(), "F3");
         return Accept(d);
     };
-    On["LabelFontDB"] = [](QDialog& d) {
+    Handlers["LabelFontDB"] = [](QDialog& d) {
         Child<QListWidget>(d, "ListBox1")->setCurrentRow(3);
         return Accept(d);
     };

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 
 #include <QAction>
 #include <QButtonGroup>
@@ -19,7 +18,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -28,49 +26,23 @@
 #include <fstream>
 
 #include "../core/edit/test_edit_support.h"
+#include "../shell/program_fixture.h"
 #include "core/edit/SchemaEdit.h"
 #include "core/model/Messages.h"
 #include "schema/CalcTableDialogs.h"
 #include "schema/CalculateDialog.h"
 #include "schema/CalculateRun.h"
 #include "shell/EditingMouse.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
 
 using namespace edittest;
 
 namespace {
 
-class CalcDialogs : public ::testing::Test {
+class CalcDialogs : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    TNetwork* Net = nullptr;
-    std::map<std::string, std::function<int(QDialog&)>> Handlers;
-    std::vector<std::string> Shown;
-
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->ScreenWidth = [] { return 1280; };
-        Main->ExecDialog = [this](QDialog& d) {
-            const std::string name = d.objectName().toStdString();
-            Shown.push_back(name);
-            auto it = Handlers.find(name);
-            return it == Handlers.end() ? int(QDialog::Rejected) : it->second(d);
-        };
-        Main->resize(1000, 700);
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->SketchPads.at(0);
-        Net = Pad->Network.get();
+        Start();
         Pad->View.MaxX = Pad->View.MaxY = 1000;
         Pad->SetScrollRanges();
         TClassRecord& zone = (*Net->NodeClasses)[1];
@@ -81,13 +53,6 @@ protected:
         zone.Attr(2)->WorkSheet->Rows[1].Label = "Area";
         zone.Attr(2)->WorkSheet->Rows[1].Codes = "URS";
         zone.Attr(2)->WorkSheet->Rows[1].Hint = "urban&&rural&&suburban";
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     TNode* Zone(int32_t x, int32_t y)
     {

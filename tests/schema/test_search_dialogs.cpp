@@ -3,57 +3,32 @@
 // node search's copy, and the polygon search over the window's criterion.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include "../core/edit/test_edit_support.h"
+#include "../shell/program_fixture.h"
 #include "core/edit/SchemaEdit.h"
 #include "core/file/TextFormat.h"
 #include "core/model/Messages.h"
 #include "schema/SearchDialogs.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
 
 using namespace edittest;
 
 namespace {
 
-class SearchDialogs : public ::testing::Test {
+class SearchDialogs : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    TNetwork* Net = nullptr;
-    std::map<std::string, std::function<int(QDialog&)>> Handlers;
     TClassRecord* Zone = nullptr;
 
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->ExecDialog = [this](QDialog& d) {
-            auto it = Handlers.find(d.objectName().toStdString());
-            return it == Handlers.end() ? int(QDialog::Rejected) : it->second(d);
-        };
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->SketchPads.at(0);
-        Net = Pad->Network.get();
+        Start();
         Zone = &(*Net->NodeClasses)[1];
         Zone->Name = "Zone";
         SetAttributeCount(*Zone, 12);
@@ -67,13 +42,6 @@ protected:
         (*Net->NodeClasses)[2].Name = "Stop"; // no attributes
         (*Net->NodeClasses)[2].SearchClass = 1;
         Main->UpdatePadItems(*Pad);
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     static int Click(QDialog& d, const char* button)
     {
