@@ -7,15 +7,12 @@
 #include <memory>
 #include <vector>
 
-#include <QTemporaryDir>
-
 #include "core/model/Messages.h"
 #include "core/model/WindowSettings.h"
 #include "schema/SchemaCommon.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
 #include "tools/AnalysisRun.h"
 #include "../core/analysis/analysis_networks.h"
+#include "../shell/program_fixture.h"
 
 namespace analysistest {
 
@@ -53,33 +50,13 @@ inline TBeginRun RecordHolds(std::vector<bool>& events, const bool* stop = nullp
     };
 }
 
-struct TProgram {
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    TProgram()
-    {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->CurrentPad;
-    }
+struct TProgram : programtest::TProgram {
+    TProgram() { Start(); }
     // The item's state after the window's items are brought up to date.
     bool Enabled(const char* item)
     {
         Main->UpdatePadItems(*Pad);
         return Pad->Action(item)->isEnabled();
-    }
-    ~TProgram()
-    {
-        for (TSketchPadWindow* p : Main->SketchPads) p->View.Saved = 1;
-        Main->close();
     }
 };
 

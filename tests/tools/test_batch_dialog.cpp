@@ -27,14 +27,12 @@
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
-#include "shell/MainWindow.h"
 #include "schema/CalculateRun.h"
-#include "shell/NetworkFileIO.h"
 #include "shell/RealEdit.h"
-#include "shell/SketchPad.h"
 #include "tools/ShapeFileDialogs.h"
 #include "../core/shapes/batch_fixture.h"
 #include "../core/shapes/shapes_fixture.h"
+#include "../shell/program_fixture.h"
 
 namespace fs = std::filesystem;
 using batchtest::Script;
@@ -300,37 +298,17 @@ TEST_F(BatchDialog, ARunShowsItsRowsAndHoldsTheDialogUntilItEnds)
 
 namespace {
 
-struct BatchWindows : ::testing::Test {
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    TNetworkFileIO IO;
-    std::unique_ptr<TZOKMainWindow> Main;
+struct BatchWindows : programtest::TProgramTest {
     TComplexShapeFileDB* D = nullptr;
 
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->SetNetworkIO(&IO);
-        Main->show();
-        Main->CreateFirstPad();
+        Start();
         D = ComplexShapeFileDBOf(*Main);
         ASSERT_NE(D, nullptr);
         ASSERT_TRUE(batchtest::WriteCountFiles(Dir.path().toStdString(), Boxes));
         std::ofstream(Path("bad.dta"), std::ios::binary) << "not a network\r\n";
     }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(256, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    std::string Path(const char* name) const { return Dir.filePath(name).toStdString(); }
     TBatchRunResult Run(const TBatchScript& s)
     {
         D->SetRows(s);

@@ -7,59 +7,32 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QAbstractScrollArea>
 
 #include <stdexcept>
 
-#include "core/model/Messages.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
 #include "tools/CClock.h"
 #include "tools/LoopCanvasDialog.h"
 #include "../core/analysis/analysis_networks.h"
+#include "../shell/program_fixture.h"
 
 using namespace analysistest;
 
 namespace {
 
-class Loop : public ::testing::Test {
+class Loop : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    std::vector<std::string> DialogsRun;
-
-    void SetUp() override
-    {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->ExecDialog = [this](QDialog& d) { return Record(d); };
-        Main->show();
-        Main->CreateFirstPad();
-    }
-    void TearDown() override
-    {
-        for (TSketchPadWindow* p : Main->SketchPads) p->View.Saved = 1;
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void SetUp() override { Start(); }
     int Record(QDialog& d)
     {
-        DialogsRun.push_back(d.objectName().toStdString());
+        Shown.push_back(d.objectName().toStdString());
         return 0;
     }
 
@@ -125,7 +98,7 @@ TEST_F(Loop, DialogListsTheWindowsByTheirDigitsAndReordersOnlyItsList)
     s.Speed = 3;
     s.StartHour = 6;
     Main->CurrentPad->Action("Loop1")->trigger();
-    EXPECT_EQ(DialogsRun, std::vector<std::string>{"LoopDB"});
+    EXPECT_EQ(Shown, std::vector<std::string>{"LoopDB"});
     TLoopDB d(*Main, s);
     EXPECT_EQ(Listed(d), (std::vector<std::string>{"base.dta", "day9.dta", "day10.dta"}));
     EXPECT_EQ(d.ListBox1->currentRow(), 0);
@@ -225,7 +198,7 @@ TEST_F(Loop, ViewerRunsTheListWithTwoIdleTicksPerPassAndTheModelTime)
         v.resize(500, 300);
         v.reject();
     });
-    EXPECT_EQ(DialogsRun.back(), "LoopCanvasDB");
+    EXPECT_EQ(Shown.back(), "LoopCanvasDB");
     EXPECT_EQ(s.Speed, 4) << "Loop keeps the rate and the zoom";
     EXPECT_EQ(s.StartHour, 0) << "and leaves the clock to OK";
     EXPECT_EQ(QPoint(s.ClockLeft, s.ClockTop), QPoint(55, 66));
@@ -256,9 +229,9 @@ TEST_F(Loop, EntriesKeepTheirWindowsPassOverClosedOnesAndAnEmptyListDoesNothing)
     });
 
     while (!again.Entries().empty()) again.DeleteEntry();
-    const size_t runs = DialogsRun.size();
+    const size_t runs = Shown.size();
     again.LoopClick();
-    EXPECT_EQ(DialogsRun.size(), runs) << "no viewer for an empty list";
+    EXPECT_EQ(Shown.size(), runs) << "no viewer for an empty list";
 }
 
 TEST_F(Loop, FramesAreDrawnWithTheStyleWindowsWidthsAndTheFramesOwnComeBack)

@@ -10,14 +10,12 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "core/model/Messages.h"
 #include "core/model/WindowSettings.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
+#include "../shell/program_fixture.h"
 #include "../core/analysis/analysis_networks.h"
 
 using namespace analysistest;
@@ -128,16 +126,9 @@ TEST_F(OverlayDialog, WhileTheScanRunsNothingClosesItAndHelpShowsItsTopic)
 
 TEST(OverlayMenu, ItemMeasuresItsWindowHoldsTheNetworkAndMarksOnlyThatWindow)
 {
-    QTemporaryDir dir;
-    TMessageSinkRecorder boxes;
-    TMainOptions o;
-    o.IniFile = dir.filePath("tarvex.ini").toStdString();
-    o.ProgramDir = dir.path().toStdString();
-    o.ShowSplash = false;
-    TZOKMainWindow main(o);
-    main.SetMessageBoxes(&boxes);
-    main.show();
-    main.CreateFirstPad();
+    programtest::TProgram program;
+    program.Start();
+    TZOKMainWindow& main = *program.Main;
     TSketchPadWindow* pad = main.CurrentPad;
     Squares(*pad->Network, pad->Settings);
     pad->View.Saved = 1;
@@ -171,5 +162,4 @@ TEST(OverlayMenu, ItemMeasuresItsWindowHoldsTheNetworkAndMarksOnlyThatWindow)
     EXPECT_EQ(view->View.Saved, 1) << "the other window of the network keeps its state";
     pad->View.Saved = 1;
     EXPECT_TRUE(main.FormCloseQuery(*pad)) << "and may close after the scan";
-    main.close();
 }

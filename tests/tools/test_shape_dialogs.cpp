@@ -14,16 +14,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "../core/shapes/shapes_fixture.h"
-#include "core/model/Messages.h"
+#include "../shell/program_fixture.h"
 #include "core/model/NetworkQueries.h"
 #include "core/shapes/ShapeExport.h"
-#include "shell/MainWindow.h"
 #include "shell/RealEdit.h"
-#include "shell/SketchPad.h"
 #include "tools/ExtractDialog.h"
 #include "tools/LongLatDialogs.h"
 #include "tools/ShapeCommands.h"
@@ -34,41 +31,12 @@ namespace {
 bool Red(QLineEdit* e) { return e->palette().color(QPalette::Text) == Qt::red; }
 std::string Text(QLineEdit* e) { return e->text().toStdString(); }
 
-class ShapeDialogs : public ::testing::Test {
+class ShapeDialogs : public programtest::TProgramTest {
 protected:
-    QTemporaryDir Dir;
-    TMessageSinkRecorder Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    std::vector<std::string> DialogsRun;
-    std::function<int(QDialog&)> OnDialog = [](QDialog&) { return int(QDialog::Rejected); };
-    std::string NextFile; // what the next file dialog answers ("" cancels)
-
     void SetUp() override
     {
         ProgramShapeSettings() = TShapeImportSettings{};
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
-        Main->ExecDialog = [this](QDialog& d) {
-            DialogsRun.push_back(d.objectName().toStdString());
-            if (auto* f = qobject_cast<QFileDialog*>(&d)) {
-                if (NextFile.empty()) return int(QDialog::Rejected);
-                f->selectFile(QString::fromStdString(NextFile));
-                return int(QDialog::Accepted);
-            }
-            return OnDialog(d);
-        };
-        Main->CreateFirstPad();
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(64, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Start({.Show = false});
     }
     TSketchPadWindow& Pad() { return *Main->SketchPads.at(0); }
     TLongLatSettings& l() { return Pad().Settings.LongLat; }
@@ -173,7 +141,7 @@ TEST_F(ShapeDialogs, MenuItemsImportExportAndOpenTheDialogs)
         return d.result();
     };
     Pad().Action("ArcViewShape1")->trigger();
-    EXPECT_EQ(DialogsRun, (std::vector<std::string>{"ShapeFileDB", "ShapeDB"}));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"ShapeFileDB", "ShapeDB"}));
     EXPECT_TRUE(Boxes.Calls.empty());
     EXPECT_EQ(Net().NodeCount, 5600); // owners included
     EXPECT_TRUE(Pad().View.Saved == 0 && Pad().View.MinX < 0 && Pad().View.MaxY > 0);
@@ -214,14 +182,14 @@ TEST_F(ShapeDialogs, MenuItemsImportExportAndOpenTheDialogs)
         if (auto* p = dialog.findChild<QPushButton*>("Button3"); p && dialog.objectName() == "PreferencesDB") p->click();
         return int(QDialog::Rejected);
     };
-    DialogsRun.clear();
+    Shown.clear();
     Pad().Action("Export1")->trigger();
     EXPECT_EQ(Pad().Settings.ExtractFormats.SeparationMode, 0);
     Pad().Action("CalculateLongLat1")->trigger();
     Pad().Action("CalculateElevations1")->trigger();
     Main->ShowPreferences(Pad());
-    EXPECT_EQ(DialogsRun, (std::vector<std::string>{"ShapeExportDB", "ExtractDB", "CalcLongLatDB", "ElevationDB",
-                                                    "PreferencesDB", "CalcLongLatDB"}));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"ShapeExportDB", "ExtractDB", "CalcLongLatDB", "ElevationDB",
+                                               "PreferencesDB", "CalcLongLatDB"}));
 }
 
 TEST_F(ShapeDialogs, LongLatDialogComputesAndReports)

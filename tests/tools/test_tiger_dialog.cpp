@@ -12,16 +12,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/WindowSettings.h"
-#include "shell/MainWindow.h"
 #include "shell/RealEdit.h"
-#include "shell/SketchPad.h"
 #include "../core/shapes/tiger_fixture.h"
+#include "../shell/program_fixture.h"
 
 namespace {
 
@@ -38,38 +36,19 @@ public:
     }
 };
 
-struct TigerWindow : ::testing::Test {
-    QTemporaryDir Dir;
-    TCursorBoxes Boxes;
-    std::unique_ptr<TZOKMainWindow> Main;
-    TSketchPadWindow* Pad = nullptr;
-    std::function<void(TTiger2000DB&)> OnDialog;
+struct TigerWindow : programtest::TProgramTestOf<TCursorBoxes> {
+    std::function<void(TTiger2000DB&)> OnTiger;
     int Result = -1;
 
     void SetUp() override
     {
-        TMainOptions o;
-        o.IniFile = Dir.filePath("tarvex.ini").toStdString();
-        o.ProgramDir = Dir.path().toStdString();
-        o.ShowSplash = false;
-        Main = std::make_unique<TZOKMainWindow>(o);
-        Main->SetMessageBoxes(&Boxes);
+        Start();
         Main->ExecDialog = [this](QDialog& d) {
             auto* t = qobject_cast<TTiger2000DB*>(&d);
             EXPECT_NE(t, nullptr);
-            if (t && OnDialog) OnDialog(*t);
+            if (t && OnTiger) OnTiger(*t);
             return Result = d.result();
         };
-        Main->show();
-        Main->CreateFirstPad();
-        Pad = Main->CurrentPad;
-    }
-    void TearDown() override
-    {
-        Boxes.Answers.assign(16, IDNO);
-        Main->close();
-        Main.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     std::string Set(const char* name, bool lower)
     {
@@ -152,7 +131,7 @@ TEST_F(TigerWindow, ImportsASetIntoTheWindowAndItsViewsWhileHoldingTheNetwork)
     QStringList filters;
     bool closable = true, importEnabled = true;
     int pumps = 0;
-    OnDialog = [&](TTiger2000DB& d) {
+    OnTiger = [&](TTiger2000DB& d) {
         d.YScaleEB->setText("-100000");
         d.XTranslateEB->setText("0");
         d.YTranslateEB->setText("0");
@@ -199,7 +178,7 @@ TEST_F(TigerWindow, AFailureOnTheWayKeepsWhatWasReadAndTheDialogOpen)
     std::filesystem::remove(rt1.substr(0, rt1.size() - 1) + "2");
     Pad->View.Saved = 1;
     bool enabledAfter = false;
-    OnDialog = [&](TTiger2000DB& d) {
+    OnTiger = [&](TTiger2000DB& d) {
         d.YScaleEB->setText("-100000");
         d.RunFileDialog = [&](QFileDialog& f) {
             f.selectFile(QString::fromStdString(rt1));

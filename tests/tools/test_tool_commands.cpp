@@ -2,26 +2,16 @@
 // network and formats, with the window's hooks connected.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
-#include "core/model/Messages.h"
-#include "shell/MainWindow.h"
-#include "shell/SketchPad.h"
+#include "../shell/program_fixture.h"
 #include "tools/ExtractDialog.h"
 
 TEST(ToolCommands, ExtractUpdateOpensOnTheWindowsFormats)
 {
-    QTemporaryDir dir;
-    TMessageSinkRecorder boxes;
-    TMainOptions o;
-    o.IniFile = dir.filePath("t.ini").toStdString();
-    o.ProgramDir = dir.path().toStdString();
-    o.ShowSplash = false;
-    auto main = std::make_unique<TZOKMainWindow>(o);
-    main->SetMessageBoxes(&boxes);
-    main->CreateFirstPad();
+    programtest::TProgram program;
+    program.Start({.Show = false});
+    TZOKMainWindow* main = program.Main.get();
     TSketchPadWindow* pad = main->SketchPads.at(0);
     (*pad->Network->NodeClasses)[1].Name = "Zone";
     pad->Settings.ExtractFormats.NodeTemplates[1] = "N,X,Y";
@@ -43,8 +33,4 @@ TEST(ToolCommands, ExtractUpdateOpensOnTheWindowsFormats)
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(pad->Settings.ExtractFormats.NodeTemplates[1], "N,X,Y");
     EXPECT_EQ(pad->View.Saved, 1);
-    boxes.Answers.assign(8, IDNO);
-    main->close();
-    main.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
