@@ -10,8 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -27,7 +25,6 @@
 #include "display/DisplayCommands.h"
 #include "display/DisplaySupport.h"
 #include "platform/HelpViewer.h"
-#include "shell/NetworkDrawPad.h"
 
 namespace {
 
@@ -58,53 +55,11 @@ protected:
         return path;
     }
     TSketchPadWindow* Pad(int n = 1) { return Main->SketchPads.at(size_t(n - 1)); }
-    // A menu item as the user reaches it: its menu opens first.
-    bool Trigger(TSketchPadWindow* pad, const char* item)
-    {
-        for (QMenu* m : pad->Menus) emit m->aboutToShow();
-        QAction* a = pad->Action(item);
-        if (!a || !a->isEnabled()) return false;
-        a->trigger();
-        return true;
-    }
-    template <class W>
-    static W* Child(QWidget& d, const char* name)
-    {
-        W* w = d.findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     static void Click(QWidget& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }
-    static int Accept(QDialog& d)
-    {
-        d.accept();
-        return d.result();
-    }
-    static QImage Draw(TSketchPadWindow& w)
-    {
-        QImage image(1600, 1200, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        PaintSketchPad(w, p, image.rect());
-        return image;
-    }
+    static QImage Draw(TSketchPadWindow& w) { return programtest::PaintWindow(w, {1600, 1200}); }
     static int InkNear(TSketchPadWindow& w, const QImage& image, int32_t x, int32_t y)
     {
-        int ink = 0;
-        const int px = w.PixelX(x), py = w.PixelY(y);
-        for (int j = py - 4; j <= py + 4; ++j)
-            for (int i = px - 4; i <= px + 4; ++i)
-                if (image.valid(i, j) && image.pixel(i, j) != qRgb(255, 255, 255)) ++ink;
-        return ink;
-    }
-    std::unique_ptr<TNetWindow> SaveAndReopen(TSketchPadWindow& w, const char* name)
-    {
-        Chooser.ToSave = Path(name);
-        EXPECT_TRUE(Main->SaveAs(w));
-        auto net = std::make_unique<TNetWindow>();
-        TMessageSinkRecorder sink;
-        EXPECT_EQ(OpenNetworkFile(*net, Path(name), true, sink).Status, TOpenStatus::Ok);
-        return net;
+        return programtest::InkNear(w, image, x, y, 4);
     }
 };
 

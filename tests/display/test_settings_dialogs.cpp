@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
-#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -37,7 +36,6 @@
 #include "display/BackgroundDialogs.h"
 #include "display/DisplayCommands.h"
 #include "display/WidthDialogs.h"
-#include "shell/NetworkDrawPad.h"
 #include "toolbars/DockButton.h"
 
 namespace {
@@ -66,27 +64,7 @@ protected:
         Pad->View.Saved = View->View.Saved = 1;
     }
     void Click(int button) { Main->Toolbars.ToolbarButtons[size_t(button)]->OnClick(); }
-    bool Trigger(TSketchPadWindow* pad, const char* item)
-    {
-        for (QMenu* m : pad->Menus) emit m->aboutToShow();
-        QAction* a = pad->Action(item);
-        if (!a || !a->isEnabled()) return false;
-        a->trigger();
-        return true;
-    }
-    template <class W>
-    static W* Child(QWidget& d, const char* name)
-    {
-        W* w = d.findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     static void Press(QWidget& d, const char* name) { Child<QAbstractButton>(d, name)->click(); }
-    static int Accept(QDialog& d)
-    {
-        d.accept();
-        return d.result();
-    }
     // A file dialog answers with this file.
     std::function<int(QDialog&)> Choose(const std::string& file)
     {
@@ -95,32 +73,10 @@ protected:
             return Accept(d);
         };
     }
-    std::unique_ptr<TNetWindow> SaveAndReopen(TSketchPadWindow& w, const char* name)
-    {
-        Chooser.ToSave = Path(name);
-        EXPECT_TRUE(Main->SaveAs(w));
-        auto net = std::make_unique<TNetWindow>();
-        TMessageSinkRecorder sink;
-        EXPECT_EQ(OpenNetworkFile(*net, Path(name), true, sink).Status, TOpenStatus::Ok);
-        return net;
-    }
-    static QImage Draw(TSketchPadWindow& w)
-    {
-        QImage image(1600, 1200, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        PaintSketchPad(w, p, image.rect());
-        return image;
-    }
-    // Pixels that are neither white nor the window colour, near a world point.
+    static QImage Draw(TSketchPadWindow& w) { return programtest::PaintWindow(w, {1600, 1200}); }
     static int InkNear(TSketchPadWindow& w, const QImage& image, int32_t x, int32_t y)
     {
-        int ink = 0;
-        const int px = w.PixelX(x), py = w.PixelY(y);
-        for (int j = py - 3; j <= py + 3; ++j)
-            for (int i = px - 3; i <= px + 3; ++i)
-                if (image.valid(i, j) && image.pixel(i, j) != qRgb(255, 255, 255)) ++ink;
-        return ink;
+        return programtest::InkNear(w, image, x, y, 3);
     }
     static bool Red(QWidget* w) { return w->styleSheet() == "color: red"; }
 };

@@ -13,14 +13,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QImage>
+#include <QMenu>
+#include <QPainter>
 #include <QTemporaryDir>
 
+#include "../core/net_window.h"
+#include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
+#include "shell/NetworkDrawPad.h"
 #include "shell/NetworkFileIO.h"
 #include "shell/SketchPad.h"
 
@@ -45,10 +52,10 @@ public:
 
 // How a test starts the program.
 struct TStart {
-    std::string CommandLineFile;  // opened by the first window
-    TNetworkIO* IO = nullptr;     // reads and writes networks; nullptr: the network file drivers
-    bool Show = true;             // shown at 1000 x 700 before the first window opens
-    std::function<void(TZOKMainWindow&)> Before; // runs just before the first window opens
+    std::string CommandLineFile = {}; // opened by the first window
+    TNetworkIO* IO = nullptr;         // reads and writes networks; nullptr: the network file drivers
+    bool Show = true;                 // shown at 1000 x 700 before the first window opens
+    std::function<void(TZOKMainWindow&)> Before = {}; // runs just before the first window opens
 };
 
 template <class TBoxes>
@@ -100,6 +107,50 @@ public:
         Net = Pad ? Pad->Network.get() : nullptr;
     }
 
+    // A menu item as the user reaches it: its menu opens first. False when
+    // the window has no such item or it is disabled.
+    static bool Trigger(TSketchPadWindow* pad, const char* item)
+    {
+        for (QMenu* m : pad->Menus) emit m->aboutToShow();
+        QAction* a = pad->Action(item);
+        if (!a || !a->isEnabled()) return false;
+        a->trigger();
+        return true;
+    }
+    // A dialog's control by its objectName (a failure where it has none).
+    template <class W>
+    static W* Child(QWidget& d, const char* name)
+    {
+        W* w = d.findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    static int Accept(QDialog& d)
+    {
+        d.accept();
+        return d.result();
+    }
+
+    // Save As of the window to name in the scratch folder.
+    bool SaveAs(TSketchPadWindow& w, const char* name)
+    {
+        Chooser.ToSave = Path(name);
+        return Main->SaveAs(w);
+    }
+    // A network file as a reader outside the program sees it.
+    static std::unique_ptr<TNetWindow> Reopen(const std::string& path)
+    {
+        auto net = std::make_unique<TNetWindow>();
+        TMessageSinkRecorder sink;
+        EXPECT_EQ(OpenNetworkFile(*net, path, true, sink).Status, TOpenStatus::Ok);
+        return net;
+    }
+    std::unique_ptr<TNetWindow> SaveAndReopen(TSketchPadWindow& w, const char* name)
+    {
+        EXPECT_TRUE(SaveAs(w, name));
+        return Reopen(Path(name));
+    }
+
     void Stop()
     {
         if (Main) {
@@ -127,6 +178,27 @@ private:
         return OnDialog(d);
     }
 };
+
+// The window's drawing of its network, at its zoom, into a white image.
+inline QImage PaintWindow(TSketchPadWindow& w, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    PaintSketchPad(w, p, image.rect());
+    return image;
+}
+
+// The pixels that are not white within reach of a world point of the window.
+inline int InkNear(TSketchPadWindow& w, const QImage& image, int32_t x, int32_t y, int reach)
+{
+    int ink = 0;
+    const int px = w.PixelX(x), py = w.PixelY(y);
+    for (int j = py - reach; j <= py + reach; ++j)
+        for (int i = px - reach; i <= px + reach; ++i)
+            if (image.valid(i, j) && image.pixel(i, j) != qRgb(255, 255, 255)) ++ink;
+    return ink;
+}
 
 // The program as a test fixture: a test's SetUp starts it, TearDown stops it
 // before the fixture's own members go.

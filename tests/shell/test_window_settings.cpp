@@ -5,13 +5,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QMdiSubWindow>
-#include <QPainter>
 #include <QTest>
 
 #include "../core/net_window.h"
 #include "core/model/NetworkQueries.h"
 #include "program_fixture.h"
-#include "shell/NetworkDrawPad.h"
 #include "shell/SmallDialogs.h"
 
 namespace {
@@ -41,36 +39,10 @@ protected:
         return path;
     }
 
-    // The window's drawing of its network, at its zoom, into an image.
-    static QImage Draw(TSketchPadWindow& w)
-    {
-        QImage image(800, 300, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        PaintSketchPad(w, p, image.rect());
-        return image;
-    }
-    // Non-white pixels in a box around a world point of the window.
+    static QImage Draw(TSketchPadWindow& w) { return programtest::PaintWindow(w, {800, 300}); }
     static int InkNear(TSketchPadWindow& w, const QImage& image, int32_t x, int32_t y)
     {
-        int ink = 0;
-        const int px = w.PixelX(x), py = w.PixelY(y);
-        for (int j = py - 6; j <= py + 6; ++j)
-            for (int i = px - 6; i <= px + 6; ++i)
-                if (image.valid(i, j) && image.pixel(i, j) != qRgb(255, 255, 255)) ++ink;
-        return ink;
-    }
-    static std::unique_ptr<TNetWindow> Reopen(const std::string& path)
-    {
-        auto net = std::make_unique<TNetWindow>();
-        TMessageSinkRecorder sink;
-        EXPECT_EQ(OpenNetworkFile(*net, path, true, sink).Status, TOpenStatus::Ok);
-        return net;
-    }
-    bool SaveAs(TSketchPadWindow& w, const char* name)
-    {
-        Chooser.ToSave = Path(name);
-        return Main->SaveAs(w);
+        return programtest::InkNear(w, image, x, y, 6);
     }
 };
 
