@@ -12,17 +12,11 @@
 #include "core/shapes/BatchMemoryHost.h"
 #include "core/shapes/BatchRun.h"
 #include "core/shapes/BatchScript.h"
+#include "driver_support.h"
+
+using namespace driver;
 
 namespace {
-
-class TPrintingSink : public TMessageSink {
-public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
-    {
-        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
-        return DefaultButton(flags);
-    }
-};
 
 const char* StatusText(TBatchStepStatus status)
 {

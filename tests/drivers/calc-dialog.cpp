@@ -18,26 +18,16 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "core/file/NetworkFile.h"
-#include "core/model/Messages.h"
+#include "driver_support.h"
 #include "schema/CalculateDialog.h"
 #include "schema/CalculateRun.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"
 #include "shell/SketchPad.h"
 
-namespace {
+using namespace driver;
 
-class TPrintingSink : public TMessageSink {
-public:
-    int Count = 0;
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
-    {
-        ++Count;
-        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
-        return DefaultButton(flags);
-    }
-};
+namespace {
 
 int Usage()
 {
@@ -107,6 +97,6 @@ int main(int argc, char** argv)
     CalculateCommand(pad);
     if (!loaded) return 1;
     std::cout << status << '\n' << button << '\n';
-    if (!SaveNetworkFile(*pad.Network, pad.Settings, argv[3], 9, sink).Ok) return 1;
+    if (!SaveNetwork(*pad.Network, pad.Settings, argv[3], sink)) return 1;
     return 0;
 }

@@ -5,11 +5,13 @@
 // count after one is taken off, VALUE before an integer output rounds it,
 // both with 17 digits), "marked M" (the grid points marked) and "status
 // TEXT", and saves OUT in version 9.
-#include "analysis_driver.h"
+#include "driver_support.h"
+
+#include <algorithm>
 
 #include "core/analysis/PolygonCoverage.h"
 
-using namespace analysisdriver;
+using namespace driver;
 
 int main(int argc, char** argv)
 {
@@ -23,7 +25,7 @@ int main(int argc, char** argv)
     TPrintingSink sink;
     TNetwork net;
     TWindowSettings window;
-    if (!OpenWindow(net, window, argv[1], sink)) return 1;
+    if (!OpenNetwork(net, window, argv[1], sink)) return 1;
 
     TPolygonCoverageSettings s;
     std::vector<std::string> names;
@@ -71,5 +73,5 @@ int main(int argc, char** argv)
         std::cout << "zone " << z.Zone->Serial << ' ' << Number(z.Covered) << ' ' << Number(z.Value) << '\n';
     std::cout << "marked " << r.Marked << '\n';
     std::cout << "status " << r.Status << '\n';
-    return SaveWindow(net, window, argv[2], sink) ? 0 : 1;
+    return SaveNetwork(net, window, argv[2], sink) ? 0 : 1;
 }

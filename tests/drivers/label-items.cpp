@@ -6,9 +6,9 @@
 #include <iostream>
 #include <string>
 
-#include "analysis_driver.h"
 #include "core/expr/LabelChoices.h"
 #include "core/model/EntityClasses.h"
+#include "driver_support.h"
 
 int main(int argc, char** argv)
 {
@@ -20,10 +20,10 @@ int main(int argc, char** argv)
         std::cerr << "usage: label-items NET node|link CLASS (0.." << MaxClasses << ")\n";
         return 2;
     }
-    analysisdriver::TPrintingSink sink;
+    driver::TPrintingSink sink;
     TNetwork net;
     TWindowSettings window;
-    if (!analysisdriver::OpenWindow(net, window, argv[1], sink)) return 2;
+    if (!driver::OpenNetwork(net, window, argv[1], sink)) return 2;
     const bool nodes = kind == "node";
     const TClassRecord& rec = nodes ? (*net.NodeClasses)[int(cls)] : (*net.LinkClasses)[int(cls)];
     const auto items = SelectLabelItems(rec, nodes);

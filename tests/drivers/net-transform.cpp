@@ -8,37 +8,17 @@
 // each message box's text and caption and "red N" for each text that failed.
 // At the end it prints "totals TX TY SX SY ANGLE" and saves OUT in version 9.
 // Exits 1 when a step was refused (the following steps still run).
-#include <charconv>
-#include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "core/edit/TransformRequest.h"
 #include "core/edit/Transforms.h"
 #include "core/expr/ExpressionNetwork.h"
-#include "core/file/NetworkFile.h"
-#include "core/model/Messages.h"
-#include "core/model/Network.h"
-#include "core/model/WindowSettings.h"
+#include "driver_support.h"
+
+using namespace driver;
 
 namespace {
-
-class TPrintingSink : public TMessageSink {
-public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
-    {
-        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
-        return DefaultButton(flags);
-    }
-};
-
-// The shortest text that reads back as the same double.
-std::string Num(double v)
-{
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
 
 int Usage()
 {
@@ -55,7 +35,7 @@ int main(int argc, char** argv)
     TNetwork net;
     TWindowSettings settings;
     TPrintingSink sink;
-    if (OpenNetworkFile(net, settings, argv[1], true, sink).Status == TOpenStatus::Failed) return 1;
+    if (!OpenNetwork(net, settings, argv[1], sink)) return 1;
     TViewRecord view;
     view.Settings = &settings;
     view.ZoomIndex = 13;
@@ -101,13 +81,13 @@ int main(int argc, char** argv)
                 if (out.Failed[size_t(k)]) std::cout << "red " << k + 1 << '\n';
             continue;
         }
-        std::cout << step << ' ' << Num(out.Amount1);
-        if (texts == 2) std::cout << ' ' << Num(out.Amount2);
+        std::cout << step << ' ' << Shortest(out.Amount1);
+        if (texts == 2) std::cout << ' ' << Shortest(out.Amount2);
         std::cout << '\n';
     }
     const auto& t = net.TransformTotals;
-    std::cout << "totals " << Num(t[0]) << ' ' << Num(t[1]) << ' ' << Num(t[2]) << ' ' << Num(t[3]) << ' ' << Num(t[4])
+    std::cout << "totals " << Shortest(t[0]) << ' ' << Shortest(t[1]) << ' ' << Shortest(t[2]) << ' ' << Shortest(t[3]) << ' ' << Shortest(t[4])
               << '\n';
-    if (!SaveNetworkFile(net, settings, argv[2], 9, sink).Ok) return 1;
+    if (!SaveNetwork(net, settings, argv[2], sink)) return 1;
     return refused ? 1 : 0;
 }

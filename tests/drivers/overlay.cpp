@@ -3,11 +3,11 @@
 // layer states unless given; zoom level Z, 13 unless given; the units text
 // the window's units factor unless given) and prints "area A" (17 digits)
 // and "status TEXT".
-#include "analysis_driver.h"
+#include "driver_support.h"
 
 #include "core/analysis/OverlayArea.h"
 
-using namespace analysisdriver;
+using namespace driver;
 
 int main(int argc, char** argv)
 {
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
     TPrintingSink sink;
     TNetwork net;
     TWindowSettings window;
-    if (!OpenWindow(net, window, argv[1], sink)) return 1;
+    if (!OpenNetwork(net, window, argv[1], sink)) return 1;
 
     TViewRecord view;
     std::string units = UnitsFactorText(window.UnitsFactor);

@@ -6,12 +6,12 @@
 // "node SERIAL DISTANCE MARK" for every active node in file order (DISTANCE
 // with 17 digits, "none" for a node no tree reached) and "status TEXT", and
 // saves OUT in version 9. Exits non-zero when no search ran.
-#include "analysis_driver.h"
+#include "driver_support.h"
 
 #include "core/analysis/ShortestPaths.h"
 #include "core/model/NetworkQueries.h"
 
-using namespace analysisdriver;
+using namespace driver;
 
 int main(int argc, char** argv)
 {
@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     TPrintingSink sink;
     TNetwork net;
     TWindowSettings window;
-    if (!OpenWindow(net, window, argv[1], sink)) return 1;
+    if (!OpenNetwork(net, window, argv[1], sink)) return 1;
     TShortestPathSettings& s = window.Display.ShortestPath;
 
     TArgs args(argc, argv, 3, usage);
@@ -89,5 +89,5 @@ int main(int argc, char** argv)
                   << n->PathMark << '\n';
     });
     std::cout << "status " << r.Status << '\n';
-    return SaveWindow(net, window, argv[2], sink) ? 0 : 1;
+    return SaveNetwork(net, window, argv[2], sink) ? 0 : 1;
 }

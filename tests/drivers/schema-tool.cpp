@@ -26,23 +26,16 @@
 #include "core/calc/AttributeValues.h"
 #include "core/edit/ElementReports.h"
 #include "core/edit/SchemaEdit.h"
-#include "core/file/NetworkFile.h"
 #include "core/file/TextFormat.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
+#include "driver_support.h"
+
+using namespace driver;
 
 namespace {
-
-class TPrintingSink : public TMessageSink {
-public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
-    {
-        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
-        return DefaultButton(flags);
-    }
-};
 
 int Usage()
 {
@@ -79,7 +72,7 @@ bool KindOf(const std::string& s, TClassKind& k)
 bool Open(const std::string& path, TNetwork& net, TWindowSettings& settings)
 {
     TPrintingSink sink;
-    if (OpenNetworkFile(net, settings, path, true, sink).Status == TOpenStatus::Failed) {
+    if (!OpenNetwork(net, settings, path, sink)) {
         std::fprintf(stderr, "schema-tool: cannot read %s\n", path.c_str());
         return false;
     }
@@ -158,7 +151,7 @@ int Apply(const std::vector<std::string>& a)
     }
     for (auto& [k, c] : copies) ApplySchemaEdit(net, k, std::move(c));
     TPrintingSink sink;
-    return SaveNetworkFile(net, settings, a[1], 9, sink).Ok ? 0 : 1;
+    return SaveNetwork(net, settings, a[1], sink) ? 0 : 1;
 }
 
 int Value(const std::vector<std::string>& a)
@@ -221,9 +214,7 @@ int Form(const std::vector<std::string>& a)
     x.insert(x.begin(), 0);
     double y = prev;
     if (FunctionalForm(int(form), b.data(), x.data(), int(b.size()) - 1, y)) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.17g", y);
-        std::cout << "value " << text << '\n';
+        std::cout << "value " << Number(y) << '\n';
     } else {
         std::cout << "failed\n";
     }

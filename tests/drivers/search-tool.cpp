@@ -20,23 +20,16 @@
 
 #include "core/expr/SearchCriteria.h"
 #include "core/expr/SearchFilter.h"
-#include "core/file/NetworkFile.h"
 #include "core/file/TextFormat.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
+#include "driver_support.h"
+
+using namespace driver;
 
 namespace {
-
-class TPrintingSink : public TMessageSink {
-public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
-    {
-        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
-        return DefaultButton(flags);
-    }
-};
 
 int Usage()
 {
@@ -69,7 +62,7 @@ int main(int argc, char** argv)
     TPrintingSink sink;
     TNetwork net;
     TWindowSettings settings;
-    if (OpenNetworkFile(net, settings, argv[1], true, sink).Status == TOpenStatus::Failed) return 1;
+    if (!OpenNetwork(net, settings, argv[1], sink)) return 1;
     TViewRecord view;
     view.Settings = &settings;
     std::vector<std::string> a(argv + 3, argv + argc);
@@ -141,6 +134,6 @@ int main(int argc, char** argv)
     std::cout << "\nlinks";
     for (int32_t p : links) std::cout << ' ' << p;
     std::cout << '\n';
-    if (!SaveNetworkFile(net, settings, argv[2], 9, sink).Ok) return 1;
+    if (!SaveNetwork(net, settings, argv[2], sink)) return 1;
     return 0;
 }

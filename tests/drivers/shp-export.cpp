@@ -8,9 +8,9 @@
 #include <string>
 
 #include "core/shapes/ShapeExport.h"
-#include "table_driver.h"
+#include "driver_support.h"
 
-using namespace tabledriver;
+using namespace driver;
 
 namespace {
 

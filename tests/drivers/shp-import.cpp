@@ -10,9 +10,9 @@
 
 #include "core/file/LegacyText.h"
 #include "core/shapes/ShapeImport.h"
-#include "table_driver.h"
+#include "driver_support.h"
 
-using namespace tabledriver;
+using namespace driver;
 
 namespace {
 
@@ -64,7 +64,6 @@ int main(int argc, char** argv)
     const TShapeImportResult r = ImportShapefile(net, window, settings, shp, {}, sink);
     std::cout << "records " << r.Records << " null " << r.NullRecords << " bad " << r.BadRecords << '\n';
     PrintCounts(net);
-    std::cout << '\n';
     const bool saved = SaveNetwork(net, window, out, sink);
     return r.ErrorCode != ShapeErrorNone || !saved ? 1 : 0;
 }

@@ -6,26 +6,17 @@
 //   translations (the value kept and the value shown).
 // Numbers are the shortest texts that read back exactly. A file that is no
 // shapefile prints its message (text, then caption) and exits 1.
-#include <charconv>
 #include <iostream>
 #include <string>
 
 #include "core/file/LegacyText.h"
 #include "core/shapes/ShapeFileReader.h"
 #include "core/shapes/ShapeImport.h"
-#include "table_driver.h"
+#include "driver_support.h"
 
-using namespace tabledriver;
+using namespace driver;
 
 namespace {
-
-// The shortest text that reads back as the same number.
-std::string Number(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
 
 int Usage()
 {
@@ -53,8 +44,8 @@ int main(int argc, char** argv)
             ShowMessageText(sink, MessageText(291), ShapeFileCaption, MB_EXCLAMATION_OK);
             return 1;
         }
-        std::cout << "xscale " << Number(s.XScale) << " yscale " << Number(s.YScale) << " xtranslate "
-                  << Number(s.XTranslate) << " ytranslate " << Number(s.YTranslate) << '\n';
+        std::cout << "xscale " << Shortest(s.XScale) << " yscale " << Shortest(s.YScale) << " xtranslate "
+                  << Shortest(s.XTranslate) << " ytranslate " << Shortest(s.YTranslate) << '\n';
         return 0;
     }
     if (what == "compute" && argc == 4) {
@@ -64,7 +55,7 @@ int main(int argc, char** argv)
             ShowMessageText(sink, MessageText(291), ShapeFileCaption, MB_EXCLAMATION_OK);
             return 1;
         }
-        std::cout << "milesperdeg " << Number(miles) << " shown " << Number(ShownMilesPerDegree(miles)) << '\n';
+        std::cout << "milesperdeg " << Shortest(miles) << " shown " << Shortest(ShownMilesPerDegree(miles)) << '\n';
         return 0;
     }
     return Usage();

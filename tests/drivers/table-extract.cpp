@@ -7,9 +7,9 @@
 
 #include "core/file/SettingsSections.h"
 #include "core/tables/Extract.h"
-#include "table_driver.h"
+#include "driver_support.h"
 
-using namespace tabledriver;
+using namespace driver;
 
 int main(int argc, char** argv)
 {

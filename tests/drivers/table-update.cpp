@@ -13,9 +13,9 @@
 #include "core/file/LegacyText.h"
 #include "core/file/SettingsSections.h"
 #include "core/tables/Update.h"
-#include "table_driver.h"
+#include "driver_support.h"
 
-using namespace tabledriver;
+using namespace driver;
 
 namespace {
 
@@ -79,7 +79,6 @@ int main(int argc, char** argv)
     if (r.ScaleRefused || r.ErrorCode != 0) return 1;
     std::cout << "lines " << r.Lines << ' ';
     PrintCounts(net);
-    std::cout << '\n';
     std::cout.flush();
     return SaveNetwork(net, ws, args[2], sink) ? 0 : 1;
 }

@@ -6,46 +6,18 @@
 // and "translate X Y" (the translations used), and saves the network as OUT
 // in version 9, also after a failed import. Exits non-zero when the import
 // reported an error.
-#include <charconv>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "core/file/LegacyText.h"
-#include "core/file/NetworkFile.h"
-#include "core/model/Messages.h"
-#include "core/model/Network.h"
-#include "core/model/WindowSettings.h"
 #include "core/shapes/TigerImport.h"
+#include "driver_support.h"
+
+using namespace driver;
 
 namespace {
-
-class TPrintingSink : public TMessageSink {
-public:
-    int MessageBox(const std::string& text, const std::string& caption, int flags) override
-    {
-        std::cout << MessageTextForDisplay(text) << '\n' << caption << '\n';
-        return DefaultButton(flags);
-    }
-};
-
-bool OpenNetwork(TNetwork& net, TWindowSettings& settings, const std::string& path, TMessageSink& sink)
-{
-    return OpenNetworkFile(net, settings, path, true, sink).Status == TOpenStatus::Ok;
-}
-
-bool SaveNetwork(TNetwork& net, const TWindowSettings& settings, const std::string& path, TMessageSink& sink)
-{
-    return SaveNetworkFile(net, settings, path, 9, sink).Ok;
-}
-
-std::string Number(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
 
 int Usage()
 {
@@ -93,7 +65,8 @@ int main(int argc, char** argv)
     TPrintingSink sink;
     TNetwork net;
     TWindowSettings window;
-    if (!into.empty() && !OpenNetwork(net, window, into, sink)) return 1;
+    // The import goes only into a network read whole.
+    if (!into.empty() && OpenNetworkFile(net, window, into, true, sink).Status != TOpenStatus::Ok) return 1;
     for (int32_t layer : hidden) window.Layers.LayerStates[size_t(layer)] = 0;
 
     const TTigerResult result = ImportTiger(net, window, settings, TigerFileSetFor(file), {}, sink);
@@ -113,7 +86,7 @@ int main(int argc, char** argv)
         }
     std::cout << "nodes " << nodes << " links " << links << " shapepoints " << shapes << " polygons " << polygons
               << '\n';
-    std::cout << "translate " << Number(settings.XTranslate) << ' ' << Number(settings.YTranslate) << '\n';
+    std::cout << "translate " << Shortest(settings.XTranslate) << ' ' << Shortest(settings.YTranslate) << '\n';
 
     const bool saved = SaveNetwork(net, window, out, sink);
     return result.ErrorCode != TigerErrorNone || !saved ? 1 : 0;

@@ -6,26 +6,14 @@
 // and, with --lines, the desire lines the file's settings give:
 //   line X1 Y1 X2 Y2 WIDTH COLOUR              (world units, colour index)
 // Numbers in their shortest round-trip form. Exit 1 when the load failed.
-#include <charconv>
 #include <iostream>
 #include <random>
 #include <string>
 
-#include "analysis_driver.h"
 #include "core/expr/DesireLines.h"
 #include "core/expr/ExpressionNetwork.h"
 #include "core/file/TripTable.h"
-
-namespace {
-
-std::string Shortest(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
-} // namespace
+#include "driver_support.h"
 
 int main(int argc, char** argv)
 {
@@ -34,10 +22,10 @@ int main(int argc, char** argv)
         std::cerr << "usage: trip-table NET TABLE [--lines]\n";
         return 2;
     }
-    analysisdriver::TPrintingSink sink;
+    driver::TPrintingSink sink;
     TNetwork net;
     TWindowSettings window;
-    if (!analysisdriver::OpenWindow(net, window, argv[1], sink)) return 2;
+    if (!driver::OpenNetwork(net, window, argv[1], sink)) return 2;
     const TTripTableResult r = LoadTripTable(argv[2], net);
     std::cout << "status " << r.Status << '\n';
     if (!r.Ok) return 1;
@@ -49,7 +37,7 @@ int main(int argc, char** argv)
         for (size_t i = 0; i < table.Rows.size(); ++i)
             for (size_t j = 0; j < table.Columns.size(); ++j)
                 std::cout << "cell " << t + 1 << ' ' << i + 1 << ' ' << j + 1 << ' ' << table.Rows[i]->Serial << ' '
-                          << table.Columns[j]->Serial << ' ' << Shortest(table.Value(i, j)) << '\n';
+                          << table.Columns[j]->Serial << ' ' << driver::Shortest(table.Value(i, j)) << '\n';
     }
     if (lines && window.Display.ShowDesireLines) {
         TViewRecord view;
