@@ -516,7 +516,9 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
         auto* c = Child<QComboBox>(d, "ComboBox1");
         EXPECT_EQ(c->count(), 4);
         EXPECT_EQ(c->itemText(0), "None");
-        if (pick < 0) EXPECT_EQ(c->currentIndex(), -1);
+        if (pick < 0) {
+            EXPECT_EQ(c->currentIndex(), -1);
+        }
         c->setCurrentIndex(pick);
         return Accept(d);
     };
