@@ -49,6 +49,7 @@ double BestSeconds(int runs, const std::function<void()>& f)
 
 struct TChicago {
     TNetwork Net;
+    TWindowSettings Settings; // the window the network opens in
     std::map<int, TNode*> Nodes; // by TNTP number
     bool Loaded = false;
     // The same graph as arrays: arcs of node i are Arc[First[i] .. First[i + 1]).
@@ -66,8 +67,9 @@ struct TChicago {
             LoadTntp(built, netFile, SharedData("tntp/chicago-regional/ChicagoRegional_node.tntp"));
             const std::string file = "/tmp/tarvex_bench_chicago_" + std::to_string(getpid()) + ".dta";
             TMessageSinkRecorder sink;
-            if (!SaveNetworkFile(built, file, 9, sink).Ok) return;
-            const bool opened = OpenNetworkFile(Net, file, true, sink).Status == TOpenStatus::Ok;
+            const TWindowSettings builtSettings;
+            if (!SaveNetworkFile(built, builtSettings, file, 9, sink).Ok) return;
+            const bool opened = OpenNetworkFile(Net, Settings, file, true, sink).Status == TOpenStatus::Ok;
             std::remove(file.c_str());
             if (!opened) return;
         }
