@@ -216,9 +216,9 @@ TComplexShapeFileDB::TComplexShapeFileDB(QWidget* Parent) : QDialog(Parent)
     connect(DownButton, &QToolButton::clicked, this, [this] { MoveDownClick(); });
 
     NewFileNameDB();
-    SaveSpecDB = MakeFileChooser(this, "SaveSpecDB", "Save Shape File Import Specification", BatchSpecificationFilter,
+    SaveSpecDB = MakeFileChooser(this, "SaveSpecDB", "Save Shape File Import Specification", BatchScriptFilter,
                                  true, "sfs");
-    OpenSpecDB = MakeFileChooser(this, "OpenSpecDB", "Open Shapefile Import Specification", BatchSpecificationFilter,
+    OpenSpecDB = MakeFileChooser(this, "OpenSpecDB", "Open Shapefile Import Specification", BatchScriptFilter,
                                  false, "sfs");
 
     ReplaceDB = new TBatchReplaceDB(this);

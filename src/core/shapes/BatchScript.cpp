@@ -8,9 +8,9 @@
 
 const char* const BatchFileFilter = "ZOK network file|*.dta|ZOK Calculate file|*.pgm|ZOK Update formats file|*.xup|"
                                     "ZOK Update file|*.txt;*.dbf;*.tab;*.csv|ArcGIS shapefile|*.shp|All files|*.*";
-const char* const BatchSpecificationFilter = "Shapefile import specification|*.sfs|All files|*.*";
+const char* const BatchScriptFilter = "Shapefile import specification|*.sfs|All files|*.*";
 const char* const BatchCaption = "Multiple Shapefiles Import";
-const char* const BatchInvalidSpecification = "Not a valid shapefile import specification.";
+const char* const BatchInvalidScript = "Not a valid shapefile import specification.";
 
 namespace {
 
@@ -123,7 +123,7 @@ bool TBatchScript::OpenSpecification(const std::string& path, std::string& error
     TTextReader reader;
     if (!reader.LoadFile(path, error)) return false;
     if (!ReadSpecification(reader.Bytes())) {
-        error = BatchInvalidSpecification;
+        error = BatchInvalidScript;
         return false;
     }
     Folder = FolderOf(path);

@@ -1,5 +1,5 @@
 // The script of a batch import: 100 steps, each an operation and a file
-// name, kept in a specification file (.sfs) of one line per step, with the
+// name, kept in a script file (.sfs) of one line per step, with the
 // row editing and the find and replace of the batch dialog.
 #pragma once
 
@@ -33,12 +33,12 @@ bool BatchOperationNeedsFile(int code);
 // all files 6.
 int BatchFilterIndex(int code);
 extern const char* const BatchFileFilter;
-extern const char* const BatchSpecificationFilter;
+extern const char* const BatchScriptFilter;
 
 // Caption of the batch dialog and of its own messages.
 extern const char* const BatchCaption;
 // A .sfs file that is not 100 lines of a code 0..8, a blank and a name.
-extern const char* const BatchInvalidSpecification;
+extern const char* const BatchInvalidScript;
 
 // The page (1..10) that shows a row.
 inline int BatchPageOf(int row) { return (row - 1) / BatchPageRows + 1; }
