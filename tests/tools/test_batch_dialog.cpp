@@ -189,7 +189,7 @@ TEST_F(BatchDialog, KeepsScriptsInFilesAndNamesFilesThroughTheirDialogs)
     std::ofstream(NextFile) << "1 a.dta\n";
     D->OpenButton->click();
     ASSERT_EQ(Boxes.Count(), 1u);
-    EXPECT_EQ(Boxes.Last().Text, "Not a valid shapefile import specification.");
+    EXPECT_EQ(Boxes.Last().Text, "Not a valid batch script file.");
     EXPECT_EQ(Boxes.Last().Caption, "Multiple Shapefiles Import");
     EXPECT_EQ(D->ComboBoxes[1]->currentIndex(), 4);
     NextFile = Path("no/such/folder/x.sfs");

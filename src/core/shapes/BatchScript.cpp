@@ -10,7 +10,7 @@ const char* const BatchFileFilter = "ZOK network file|*.dta|ZOK Calculate file|*
                                     "ZOK Update file|*.txt;*.dbf;*.tab;*.csv|ArcGIS shapefile|*.shp|All files|*.*";
 const char* const BatchScriptFilter = "Shapefile import specification|*.sfs|All files|*.*";
 const char* const BatchCaption = "Multiple Shapefiles Import";
-const char* const BatchInvalidScript = "Not a valid shapefile import specification.";
+const char* const BatchInvalidScript = "Not a valid batch script file.";
 
 namespace {
 

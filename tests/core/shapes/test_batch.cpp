@@ -60,7 +60,7 @@ TEST(BatchScript, SpecificationFileIsCheckedWholeBeforeItIsRead)
     EXPECT_EQ(opened.StepFileName[100], "C:\\out\\final.dta");
     WriteFile(dir / "bad.sfs", "1 x\r\n");
     EXPECT_FALSE(opened.OpenSpecification((dir / "bad.sfs").string(), error));
-    EXPECT_EQ(error, "Not a valid shapefile import specification.");
+    EXPECT_EQ(error, "Not a valid batch script file.");
     EXPECT_EQ(opened.StepFileName[1], "net.dta");
     EXPECT_FALSE(s.SaveSpecification((dir / "missing" / "b.sfs").string(), error));
 }
