@@ -149,7 +149,7 @@ TEST_F(TExtractFixture, ATableGoesOnlyWhereASaveMay)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     EXPECT_NE(Extract(3, fifo).ErrorCode, 0);
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-    EXPECT_EQ(Sink.Last().Text, "Cannot create extract file.");
+    EXPECT_EQ(Sink.Count() ? Sink.Last().Text : "", "Cannot create extract file.");
 
     // A link keeps its link; its target gets the table, with its permission bits.
     const std::string real = Dir / "real.dbf";
