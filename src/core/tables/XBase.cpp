@@ -195,11 +195,6 @@ TXBase::~TXBase()
     CloseFiles();
 }
 
-bool IsDBaseThreeVersion(uint8_t version)
-{
-    return version == 0x03 || version == 0x83 || version == 0x84;
-}
-
 std::string XBaseFileStem(std::string_view fileName)
 {
     std::string name(fileName);
@@ -255,10 +250,9 @@ void TXBase::ReadHeader()
     if (size < 32) throw EXBaseException(HeaderError);
     uint8_t head[32];
     Data->Read(0, head, 32);
-    // dBase III: 3 without memo, 0x83 and 0x84 with a .dbt memo file. FoxBase,
-    // FoxPro and dBase IV tables lay out their headers, types and memos
-    // otherwise and are refused whole.
-    if (!IsDBaseThreeVersion(head[0])) throw EXBaseException(HeaderError);
+    // The version byte does not decide whether a table is read: any table laid
+    // out as dBase III (32-byte descriptors of C, D, N, F, L and M fields) is;
+    // only 0x83 and 0x84 tables have their .dbt memo file opened.
     const uint32_t count = GetU32(head + 4);
     const int32_t headerLength = GetU16(head + 8);
     const int32_t recordLength = GetU16(head + 10);

@@ -42,11 +42,6 @@ struct TXBaseField {
     int Offset = 1;   // position of the field's first byte in the record (the flag byte is 0)
 };
 
-// The version bytes of the tables read: 3, and 0x83 and 0x84 for tables with
-// a memo file. Others (FoxBase, FoxPro, dBase IV) are "Error Reading Header
-// Info.".
-bool IsDBaseThreeVersion(uint8_t version);
-
 // A table's name without its extension: the path with everything from the
 // first "." of its file name on cut off.
 std::string XBaseFileStem(std::string_view fileName);
