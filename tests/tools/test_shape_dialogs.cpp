@@ -114,10 +114,12 @@ TEST_F(ShapeDialogs, ImportDialogChecksSuggestsAndComputes)
     d.Import = [&](const std::string& file, const TShapeImportSettings& with) {
         imported = file;
         EXPECT_EQ(std::tie(with.Method, with.YTranslate), std::make_tuple(ShapeTransverseMercator, -45.0));
+        return std::string("3 records read.");
     };
     chosen = std::filesystem::canonical(shapetest::SharedShp() + "/pyshp/point.shp").string();
     d.Button3Click();
     EXPECT_EQ(imported, chosen);
+    EXPECT_EQ(Text(d.StatusEB), "3 records read.");
     bool stored = false;
     d.Store = [&](const TShapeImportSettings&) { stored = true; };
     d.Button1Click();
