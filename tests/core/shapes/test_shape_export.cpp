@@ -7,6 +7,7 @@
 
 #include "../tables/tables_fixture.h"
 #include "core/file/ByteBuffer.h"
+#include "core/file/LegacyText.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
@@ -281,6 +282,39 @@ TEST(ShapeExport, RefusalsAndFailuresLeaveFilesAlone)
     fs::remove(shp);
     ASSERT_EQ(n.Export(ShapeExportEverything, (sets / "net.shp").string()).ErrorCode, ShapeExportOk);
     EXPECT_NE(ReadBytes(dbf), oldDbf);
+}
+
+// The files of a set change together: none is put in place unless every one
+// is whole.
+TEST(ShapeExport, SetFilesAreCommittedTogether)
+{
+    const fs::path dir = TempFolder("commit-all");
+    const fs::path a = dir / "a.shp", b = dir / "a.shx";
+    std::string error;
+    ASSERT_TRUE(AtomicWriteFile(a.string(), "old a", error));
+    ASSERT_TRUE(AtomicWriteFile(b.string(), "old b", error));
+    auto text = [](const fs::path& p) {
+        const std::vector<uint8_t> bytes = ReadBytes(p);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    {
+        TTextWriter first, second;
+        ASSERT_TRUE(first.BeginFile(a.string(), error));
+        first.WriteText("new a");
+        // The second file was never made: the first stays out too.
+        EXPECT_FALSE(TTextWriter::CommitAll({&first, &second}, error));
+    }
+    EXPECT_EQ(text(a), "old a");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2); // no temporary file left
+    {
+        TTextWriter first, second;
+        ASSERT_TRUE(first.BeginFile(a.string(), error) && second.BeginFile(b.string(), error));
+        first.WriteText("new a");
+        second.WriteText("new b");
+        ASSERT_TRUE(TTextWriter::CommitAll({&first, &second}, error)) << error;
+    }
+    EXPECT_EQ(text(a) + text(b), "new anew b");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
 // The command-line drivers beside this test program.
