@@ -364,6 +364,18 @@ TEST_F(BatchWindows, SaveAsNamesTheWindowByTheFilePartOfTheName)
     EXPECT_EQ(Main->CurrentPad->FileName, Path("saved.dta"));
 }
 
+TEST_F(BatchWindows, AShapefileOfATypeNotImportedIsPassedOver)
+{
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
+    ProgramShapeSettings() = TShapeImportSettings{};
+    const TBatchRunResult r = Run(Script({{1, Path("net.dta")},
+                                          {3, shapetest::SharedShp() + "/pyshp/multipatch.shp"},
+                                          {7, Path("after.dta")}}));
+    EXPECT_FALSE(r.Ended);
+    EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
+    EXPECT_TRUE(std::filesystem::exists(Path("after.dta")));
+}
+
 TEST_F(BatchWindows, TheShapefileDialogOpensTheBatchWhoseStepsImportWithItsValues)
 {
     SKIP_WITHOUT_SHARED_SHAPEFILES();
