@@ -326,12 +326,11 @@ bool TShapeExporter::WriteTable(const TSet& set, int classNo, const std::string&
     // Extract writes the table under a name of its own beside the target;
     // it is put in place with the set's other files.
     // (The table's name ends at its first dot: the temporary one has none.)
-    static unsigned serial = 0;
     const std::filesystem::path target(dbfName);
     std::string temp;
     for (int attempt = 0; attempt < 1000 && temp.empty(); ++attempt) {
         const std::filesystem::path p = target.parent_path() / ("~tvxset" + std::to_string(::getpid()) + "_" +
-                                                                 std::to_string(++serial) + ".dbf");
+                                                                 std::to_string(attempt) + ".dbf");
         std::error_code ec;
         if (!std::filesystem::exists(p, ec) && !ec) temp = p.string();
     }
