@@ -301,6 +301,7 @@ TEST_F(Plot, PdfFileKeepsLinksAndRefusesSpecialFiles)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     PrintDialogAnswers(1, fifo.toStdString());
     Pad->Action("PlotM")->trigger();
+    ASSERT_GT(Boxes.Count(), 0u);
     EXPECT_EQ(Boxes.Last().Text, "File creation error");
     struct stat st {};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
