@@ -39,15 +39,24 @@ bench: deps
 	@for b in $(BUILD)-bench/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; "$$b" || exit 1; done
 
 # Fuzz targets run for a bounded time each (FUZZ_SECONDS); never part of `make test`.
+# Any sanitizer report stops a target (the targets are built with
+# -fno-sanitize-recover=all). An input that finds a fault is written into the
+# target's seed corpus, fuzz/corpus/<target>/, so that every later run tries
+# it first: keep it there once the fault is mended. Every target runs; the
+# rule fails at the end naming those that found a fault.
 FUZZ_SECONDS ?= 60
 fuzz:
 	@./scripts/deps.sh --fuzz
 	@CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD)-fuzz -j $(JOBS)
-	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do [ -f "$$f" ] && [ -x "$$f" ] || continue; \
-	  mkdir -p $(BUILD)-fuzz/corpus/$$(basename $$f); \
-	  seeds=""; [ -d fuzz/corpus/$$(basename $$f) ] && seeds=fuzz/corpus/$$(basename $$f); \
-	  "$$f" -max_total_time=$(FUZZ_SECONDS) $(BUILD)-fuzz/corpus/$$(basename $$f) $$seeds || exit 1; done
+	@failed=""; for f in $(BUILD)-fuzz/fuzz/fuzz_*; do [ -f "$$f" ] && [ -x "$$f" ] || continue; \
+	  name=$$(basename $$f); mkdir -p $(BUILD)-fuzz/corpus/$$name fuzz/corpus/$$name; \
+	  echo "== $$name"; \
+	  ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=fuzz/corpus/$$name/ \
+	    $(BUILD)-fuzz/corpus/$$name fuzz/corpus/$$name || failed="$$failed $$name"; done; \
+	if [ -n "$$failed" ]; then echo "fuzz targets that found a fault:$$failed"; exit 1; fi; \
+	echo "every fuzz target ran clean"
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-sanitize

@@ -2,7 +2,7 @@
 # The one list of Debian packages that building, running and testing Tarvex need.
 # As root, installs whichever are missing; otherwise prints the apt-get line to run.
 set -eu
-PACKAGES="qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils cmake ninja-build g++"
+PACKAGES="qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev zlib1g-dev libgtest-dev libbenchmark-dev fonts-dejavu-core poppler-utils cmake ninja-build g++"
 # Oracles of the tests (run by /usr/bin/python3 and GDAL's tools).
 PACKAGES="$PACKAGES gdal-bin python3-shapely python3-dbf python3-networkx python3-pyshp"
 if [ "${1:-}" = "--fuzz" ]; then

@@ -17,6 +17,7 @@
 #include "core/model/Messages.h"
 #include "display/DisplaySupport.h"
 #include "shell/MainWindow.h"
+#include "shell/PadHandles.h"
 #include "shell/SketchPad.h"
 
 namespace {
@@ -39,6 +40,9 @@ QLineEdit* NumberEdit(QWidget* parent, const QString& name)
 TBackgroundsDB::TBackgroundsDB(TSketchPadWindow& Pad, TBackgroundKind Kind, QWidget* Parent)
     : QDialog(Parent), Working(Kind, Pad.Settings.Backgrounds, *Pad.BackgroundImages), FPad(Pad)
 {
+    // The frame and its handles belong to a picture this dialog may remove,
+    // move to another slot or replace: they go before the dialog opens.
+    if (Pad.Handles) Pad.Handles->ShowBackgroundFrame(false);
     const bool raster = Kind == TBackgroundKind::Raster;
     setObjectName(raster ? "BackgroundsDB" : "WMFDB");
     setWindowTitle(raster ? "Background Graphics -- JPEG" : "Background Graphics -- Metafiles");
@@ -147,8 +151,7 @@ void TBackgroundsDB::ReferenceClick()
 {
     const bool raster = Working.Kind == TBackgroundKind::Raster;
     const QStringList filters = raster ? QStringList{"JPEG Image (*.jpg)", "All Files (*)"}
-                                       : QStringList{"SVG Image (*.svg)", "EMF Image (*.emf)", "WMF Image (*.wmf)",
-                                                     "All Files (*)"};
+                                       : QStringList{"SVG Image (*.svg)", "All Files (*)"};
     QString file;
     if (!ChooseFile(FPad, this, "OpenPictureDialog", raster ? "Open JPEG Image" : "Open Windows Metafile", filters,
                     false, file))

@@ -12,6 +12,7 @@
 #include "display/DisplaySupport.h"
 #include "platform/Latin1.h"
 #include "shell/BackgroundImages.h"
+#include "shell/BackgroundImagesSvg.h"
 #include "shell/RealEdit.h"
 
 namespace {
@@ -150,7 +151,6 @@ std::shared_ptr<QSvgRenderer> ClipboardDrawing()
     if (!data || !data->hasFormat("image/svg+xml")) return nullptr;
     const QByteArray svg = data->data("image/svg+xml");
     if (svg.isEmpty() || svg.size() > MaxClipboardDrawing) return nullptr;
-    auto drawing = std::make_shared<QSvgRenderer>();
-    if (!drawing->load(svg) || !drawing->isValid()) return nullptr;
-    return drawing;
+    // Another program's drawing is read as a file's is: what it names by path is not followed.
+    return ReadSvgDrawing(svg);
 }

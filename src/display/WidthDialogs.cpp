@@ -469,13 +469,25 @@ void TWidthStatusDB::LoadTableClick()
     const TTripTableResult r = LoadTripTable(path, *FPad.Network);
     QApplication::restoreOverrideCursor();
     StatusEdit->setText(WindowsText(r.Status));
-    if (r.Ok) DesireTables = r.Tables;
+    if (r.Ok) {
+        DesireTables = r.Tables;
+        ApplyDesireTables();
+    }
 }
 
 void TWidthStatusDB::ClearTableClick()
 {
     DesireTables.reset();
     StatusEdit->clear();
+    ApplyDesireTables();
+}
+
+void TWidthStatusDB::ApplyDesireTables()
+{
+    // The tables are the window's at once, whether the dialog ends with OK or not.
+    FPad.Settings.DesireTables = DesireTables;
+    FPad.View.Saved = 0;
+    RepaintWindow(FPad);
 }
 
 void TWidthStatusDB::Store(TWidthSettings& w, TDisplaySettings& d) const

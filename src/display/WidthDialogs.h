@@ -95,12 +95,13 @@ public:
                 *ClearTableButton = nullptr;
     QLineEdit* StatusEdit = nullptr;
     int32_t NodeLegendFont = 0, LinkLegendFont = 0;
-    // The trip tables OK gives the window: loaded or cleared here.
+    // The window's trip tables: loaded or cleared here, and the window's at once.
     TSharedDesireTables DesireTables;
 
     // "Load Table": a file dialog, then the tables read against the window's
     // network; the status shows "Table loaded." or what went wrong (the
-    // tables shown before stay then).
+    // tables shown before stay then). A loaded table, like "Clear Table",
+    // takes effect in the window at once, even when the dialog is cancelled.
     void LoadTableClick();
     void ClearTableClick();
     void ChooseLegendFont(bool Nodes);
@@ -112,6 +113,7 @@ protected:
 
 private:
     void ShowFonts();
+    void ApplyDesireTables();
     TSketchPadWindow& FPad;
 };
 

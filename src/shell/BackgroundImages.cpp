@@ -6,6 +6,7 @@
 #include <QSvgRenderer>
 
 #include "platform/JpegImage.h"
+#include "shell/BackgroundImagesSvg.h"
 
 namespace {
 
@@ -15,9 +16,6 @@ std::string Bytes(const QString& s)
     const QByteArray b = s.toLatin1();
     return std::string(b.constData(), size_t(b.size()));
 }
-
-// Drawings larger than this are not read (an SVG is text; real ones are far smaller).
-constexpr qint64 MaxDrawingBytes = qint64(256) << 20;
 
 // The folder of the network file; empty when it has none.
 QString NetworkFolder(const std::string& networkFile)
@@ -71,12 +69,9 @@ std::unique_ptr<QSvgRenderer> LoadMetafileBackground(const std::string& name, co
 {
     const std::string path = ResolveBackgroundPath(name, networkFile);
     if (path.empty()) return nullptr;
-    const QFileInfo info(Latin1(path));
-    if (info.size() > MaxDrawingBytes) return nullptr;
-    auto drawing = std::make_unique<QSvgRenderer>();
-    // An enhanced or Windows metafile is no SVG: the load fails and the slot stays undrawn.
-    if (!drawing->load(info.filePath()) || !drawing->isValid()) return nullptr;
-    return drawing;
+    // An enhanced or Windows metafile is no SVG: the load fails and the slot
+    // stays undrawn. Pictures the drawing names by path are not followed.
+    return LoadSvgDrawingFile(Latin1(path));
 }
 
 TBackgroundImageSet::TBackgroundImageSet() = default;

@@ -27,7 +27,8 @@ class QSvgRenderer;
 std::string ResolveBackgroundPath(const std::string& name, const std::string& networkFile);
 
 // One picture of a raster slot / one drawing of a metafile slot, found by the
-// path rule; nullptr when the file is missing or cannot be loaded.
+// path rule; nullptr when the file is missing or cannot be loaded. A drawing
+// is read self-contained and bounded (shell/BackgroundImagesSvg.h).
 std::unique_ptr<QImage> LoadRasterBackground(const std::string& name, const std::string& networkFile);
 std::unique_ptr<QSvgRenderer> LoadMetafileBackground(const std::string& name, const std::string& networkFile);
 

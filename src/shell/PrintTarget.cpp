@@ -1,18 +1,14 @@
 #include "shell/PrintTarget.h"
 
 #include <cctype>
-#include <cstdio>
 
-#include <sys/stat.h>
-
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPicture>
 #include <QPrinter>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
+#include "core/file/LegacyText.h"
 #include "platform/Latin1.h"
 
 namespace {
@@ -69,40 +65,39 @@ public:
         FPainter.reset();
         std::unique_ptr<QPicture> picture = std::move(FPicture);
         if (FFile.empty()) return Play(*picture);
-        // The file: written under a temporary name beside it, then renamed.
-        const QString target = Latin1(FFile);
-        const QFileInfo info(target);
-        if (!info.absoluteDir().exists()) return false;
-        QString temp;
-        {
-            QTemporaryFile t(info.absoluteDir().filePath(info.fileName() + ".XXXXXX"));
-            t.setAutoRemove(false);
-            if (!t.open()) return false;
-            temp = t.fileName();
+        // The file goes through the network file's target rules: only a
+        // regular file the user may write, or a new name, is replaced (a
+        // link keeps pointing at the new copy); the copy is written beside
+        // it, synced and renamed over it. The printer writes its PDF into a
+        // private folder first, so nothing beside the target is opened twice.
+        std::string error;
+        TTextWriter writer;
+        if (!writer.BeginFile(FFile, error)) return false;
+        QTemporaryDir scratch;
+        if (!scratch.isValid()) {
+            writer.Abandon();
+            return false;
         }
+        const QString pdf = scratch.filePath("plot.pdf");
         const QString oldName = P.outputFileName();
-        P.setOutputFileName(temp);
+        P.setOutputFileName(pdf);
         const bool played = Play(*picture);
         P.setOutputFileName(oldName);
-        if (!played || QFileInfo(temp).size() <= 0) {
-            QFile::remove(temp);
+        QFile made(pdf);
+        if (!played || !made.open(QIODevice::ReadOnly) || made.size() <= 0) {
+            writer.Abandon();
             return false;
         }
-        // The file gets the permissions of the one it replaces, or the usual ones.
-        struct stat old {};
-        const QByteArray targetName = QFile::encodeName(target), tempName = QFile::encodeName(temp);
-        if (::stat(targetName.constData(), &old) == 0) {
-            (void)::chmod(tempName.constData(), old.st_mode & 07777);
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            (void)::chmod(tempName.constData(), 0666 & ~mask);
-        }
-        if (std::rename(tempName.constData(), targetName.constData()) != 0) {
-            QFile::remove(temp);
+        const QByteArray bytes = made.readAll();
+        if (bytes.size() != made.size()) {
+            writer.Abandon();
             return false;
         }
-        return true;
+        try {
+            writer.WriteRaw(std::string_view(bytes.constData(), size_t(bytes.size())));
+        } catch (const TFileWriteError&) {
+        }
+        return writer.Commit(error);
     }
 
 private:

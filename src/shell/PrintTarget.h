@@ -5,8 +5,9 @@
 // The printer's target draws each copy into a QPicture first and plays it
 // onto the printer only when the copy is ended: neither Qt's PDF engine nor
 // its CUPS engine can take back a job once painting has begun. A PDF file
-// is written under a temporary name beside the target and renamed over it,
-// so a failed or aborted copy leaves the file that was there whole.
+// is saved as the network file is (a regular file or a new name, a link
+// kept, synced and renamed over the old file), so a failed or aborted copy
+// leaves the file that was there whole.
 #pragma once
 
 #include <memory>

@@ -36,6 +36,7 @@
 #include "display/BackgroundDialogs.h"
 #include "display/DisplayCommands.h"
 #include "display/WidthDialogs.h"
+#include "shell/PadHandles.h"
 #include "toolbars/DockButton.h"
 
 namespace {
@@ -223,9 +224,10 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     const int before = InkNear(*Pad, Draw(*Pad), -200, 300); // halfway from Alpha to Gamma
     std::string status;
     Handlers["OpenTableDialog"] = Choose(Path("trips.txt"));
-    Handlers["WidthStatusDB"] = [&status](QDialog& d) {
+    Handlers["WidthStatusDB"] = [this, &status](QDialog& d) {
         Press(d, "LoadTableButton");
         status = Child<QLineEdit>(d, "StatusEdit")->text().toStdString();
+        EXPECT_NE(Pad->Settings.DesireTables, nullptr); // at once, not on OK
         Press(d, "RadioGroup3Button1");
         return Accept(d);
     };
@@ -251,6 +253,17 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
         EXPECT_EQ(status, "Unexpected end of user trip table! Table is 1; Column is 1");
         EXPECT_EQ(Pad->Settings.DesireTables.get(), loaded);
     }
+    // "Clear Table" takes effect at once too: Cancel after it keeps the window cleared.
+    Pad->View.Saved = 1;
+    Handlers["WidthStatusDB"] = [this](QDialog& d) {
+        Press(d, "ClearTableButton");
+        EXPECT_EQ(Pad->Settings.DesireTables, nullptr);
+        return int(QDialog::Rejected);
+    };
+    Click(6);
+    EXPECT_EQ(Pad->Settings.DesireTables, nullptr);
+    EXPECT_EQ(Pad->View.Saved, 0);
+    EXPECT_EQ(InkNear(*Pad, Draw(*Pad), -200, 300), before);
 
     // Expressions: the pickers insert at the caret; the memo edits.
     Handlers["WidthExpressionsDB"] = [](QDialog& d) {
@@ -433,13 +446,20 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     EXPECT_EQ(b.Raster[1].FileName, photo.toStdString());
 
     // Demote moves the slot with its picture (not read again); the view keeps its own.
-    Handlers["BackgroundsDB"] = [](QDialog& d) {
+    // The frame of the selected picture is gone before the dialog opens.
+    ASSERT_TRUE(Pad->Handles->SelectBackground({1, 0}));
+    ASSERT_TRUE(Pad->Handles->FrameShown);
+    Handlers["BackgroundsDB"] = [this](QDialog& d) {
+        EXPECT_FALSE(Pad->Handles->FrameShown);
+        EXPECT_EQ(Pad->Handles->SelectedRaster, 0);
         Press(d, "DemoteButton");
         EXPECT_EQ(Child<QLineEdit>(d, "YEdit2")->text(), "-30");
         EXPECT_TRUE(Child<QLineEdit>(d, "NameEdit1")->text().isEmpty());
         return Accept(d);
     };
     ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
+    EXPECT_FALSE(Pad->Handles->FrameShown);
+    EXPECT_TRUE(Pad->Handles->Controls[0]->isHidden());
     EXPECT_EQ(Pad->BackgroundImages->Raster(2), picture);
     EXPECT_EQ(Pad->BackgroundImages->Raster(1), nullptr);
     EXPECT_EQ(b.Raster[2].Y, -30);
@@ -464,8 +484,8 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     Handlers["OpenPictureDialog"] = [&chosen](QDialog& d) {
         auto& f = static_cast<QFileDialog&>(d);
         EXPECT_EQ(d.windowTitle(), "Open Windows Metafile");
-        EXPECT_TRUE(f.nameFilters().contains("SVG Image (*.svg)"));
-        EXPECT_TRUE(f.nameFilters().contains("EMF Image (*.emf)"));
+        // Only what loads here is offered.
+        EXPECT_EQ(f.nameFilters(), QStringList({"SVG Image (*.svg)", "All Files (*)"}));
         f.selectFile(chosen);
         return Accept(d);
     };

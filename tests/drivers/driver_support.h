@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -101,23 +102,35 @@ public:
         out = Items[Pos++];
         return true;
     }
+    // The next argument as an integer. A value that is missing, is no
+    // integer or lies outside lo..hi stops the driver at once (the reason and
+    // the usage on stderr, exit 2): callers index arrays with what it returns.
     int32_t Int()
     {
+        const bool missing = !More();
         const std::string s = Next();
         int32_t v = 0;
-        if (!ParseInt(s, v)) Fail("not an integer: " + s);
+        if (missing) Stop("missing value");
+        if (!ParseInt(s, v)) Stop("not an integer: " + s);
         return v;
     }
     int32_t Int(int32_t lo, int32_t hi)
     {
         const int32_t v = Int();
-        if (v < lo || v > hi) Fail("out of range " + std::to_string(lo) + ".." + std::to_string(hi) + ": " +
-                                   std::to_string(v));
+        if (v < lo || v > hi)
+            Stop("out of range " + std::to_string(lo) + ".." + std::to_string(hi) + ": " + std::to_string(v));
         return v;
     }
     void Fail(const std::string& why)
     {
         if (Failed.empty()) Failed = why;
+    }
+    // Prints the problem and the usage, and exits with 2.
+    [[noreturn]] void Stop(const std::string& why)
+    {
+        Failed = why;
+        Report();
+        std::exit(2);
     }
     // Prints the problem and the usage; true when there was one.
     bool Report() const

@@ -361,6 +361,7 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
     struct {
         bool Busy = false, BodyDisabled = false, Nested = true, Undeleted = true, MenuOpened = true;
         bool Closed = true, DialogClosed = true, Cleared = true, Zoomed = false, Plotted = true, ModeKey = true, OtherTyped = true;
+        bool EscapeKeptBox = false, EscapeStopped = false;
         size_t StatusBoxes = 0;
     } seen;
     int zoom = 0;
@@ -412,8 +413,12 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
             seen.DialogClosed = c.result() == QDialog::Accepted;
             c.ClearClick();
             seen.Cleared = Program().CalcLines[1].empty();
-            // Stop.
-            CalculateStatusBox(*Main)->Button1->click();
+            // Escape in the status box is its Stop: the box stays, the button reads "OK".
+            TCalculateStatusDB* box = CalculateStatusBox(*Main);
+            QTest::keyClick(box, Qt::Key_Escape);
+            seen.EscapeKeptBox = box->isVisible();
+            seen.EscapeStopped = box->Button1->text() == "OK";
+            if (!seen.EscapeStopped) Main->Gate.RequestStop(TBusyKind::Calculate);
         };
         QTimer::singleShot(100, &c, during);
         c.Button9->click();
@@ -429,6 +434,8 @@ TEST_F(CalcDialogs, RunWithStatusBoxAndGate)
     });
     EXPECT_TRUE(seen.Busy);
     EXPECT_TRUE(seen.BodyDisabled);
+    EXPECT_TRUE(seen.EscapeKeptBox);
+    EXPECT_TRUE(seen.EscapeStopped);
     EXPECT_EQ(seen.StatusBoxes, 1u);
     EXPECT_FALSE(seen.Undeleted);
     EXPECT_FALSE(seen.ModeKey);

@@ -4,6 +4,16 @@
 // drawn beneath the network.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -14,6 +24,7 @@
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "shell/BackgroundImages.h"
+#include "shell/BackgroundImagesSvg.h"
 #include "program_fixture.h"
 #include "test_draw_support.h"
 
@@ -181,4 +192,132 @@ TEST(Backgrounds, PicturesAreDrawnBeneathTheNetwork)
     EXPECT_TRUE(Near(drawn.pixelColor(65, 35), 240, 240, 240));
     EXPECT_EQ(drawn.pixelColor(100, 50), QColor(Qt::white));
     EXPECT_EQ(drawn.pixelColor(60, 30), linkColour);
+}
+
+namespace {
+
+// A drawing of 40 x 20: blue, and over it an <image> with the address given.
+QByteArray DrawingWithImage(const QString& href)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='40' "
+           "height='20'><rect width='40' height='20' fill='#0000ff'/><image x='0' y='0' width='40' height='20' "
+           "xlink:href='" +
+           href.toUtf8() + "'/></svg>";
+}
+
+QByteArray RedPng(int w, int h)
+{
+    QImage red(w, h, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    return png;
+}
+
+QColor Centre(QSvgRenderer& drawing)
+{
+    QImage out(40, 20, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    drawing.render(&p);
+    p.end();
+    return out.pixelColor(20, 10);
+}
+
+QByteArray Gzip(const QByteArray& text)
+{
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    QByteArray out(qsizetype(deflateBound(&z, uLong(text.size()))), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.constData()));
+    z.avail_in = uInt(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.truncate(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+} // namespace
+
+// A drawing is read on its own: a picture it names by path is neither read
+// nor waited on (a FIFO would hold the window forever); an embedded raster
+// picture is drawn, an embedded SVG (which could name files) is not.
+TEST(Backgrounds, DrawingsDoNotReadTheFilesTheyName)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.png"), png = dir.filePath("red.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(WriteFile(png, RedPng(40, 20)));
+    ASSERT_TRUE(WriteFile(dir.filePath("fifo.svg"), DrawingWithImage("pipe.png")));
+    ASSERT_TRUE(WriteFile(dir.filePath("local.svg"), DrawingWithImage(png)));
+    ASSERT_TRUE(WriteFile(dir.filePath("embedded.svg"), DrawingWithImage("data:image/png;base64," +
+                                                                          RedPng(40, 20).toBase64())));
+    const QByteArray inner = DrawingWithImage(png); // an SVG in a data: address naming the file
+    ASSERT_TRUE(WriteFile(dir.filePath("nested.svg"), DrawingWithImage("data:image/svg+xml;base64," +
+                                                                       inner.toBase64())));
+    const std::string net = S(dir.filePath("net.dta"));
+
+    // Should the reader wait on the FIFO, a writer comes after a while to let
+    // it go, and the wait is reported.
+    std::atomic<bool> done = false, released = false;
+    std::thread watchdog([&] {
+        for (int i = 0; i < 300 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!done) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                released = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    std::unique_ptr<QSvgRenderer> viaFifo = LoadMetafileBackground("fifo.svg", net);
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(released) << "the drawing's <image> was opened";
+    ASSERT_NE(viaFifo, nullptr);
+    EXPECT_TRUE(Near(Centre(*viaFifo), 0, 0, 255));
+
+    for (const char* name : {"local.svg", "nested.svg"}) {
+        std::unique_ptr<QSvgRenderer> d = LoadMetafileBackground(name, net);
+        ASSERT_NE(d, nullptr) << name;
+        EXPECT_TRUE(Near(Centre(*d), 0, 0, 255)) << name; // the red file is not drawn
+    }
+    std::unique_ptr<QSvgRenderer> embedded = LoadMetafileBackground("embedded.svg", net);
+    ASSERT_NE(embedded, nullptr);
+    EXPECT_TRUE(Near(Centre(*embedded), 255, 0, 0));
+    // Embedded pictures count against a pixel bound, as a JPEG's pixels do.
+    QByteArray file;
+    QFile f(dir.filePath("embedded.svg"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    file = f.readAll();
+    EXPECT_NE(ReadSvgDrawing(file, {.MaxImagePixels = 800}), nullptr);
+    EXPECT_EQ(ReadSvgDrawing(file, {.MaxImagePixels = 799}), nullptr);
+}
+
+// A compressed drawing is bounded by what it inflates to, not by its size on disk.
+TEST(Backgrounds, CompressedDrawingsAreBoundedAfterInflation)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("small.svgz"), Gzip(BlueSvg)));
+    // 80 MB of comment inside an otherwise valid drawing: well under 1 MB compressed.
+    QByteArray big = BlueSvg;
+    big.insert(big.indexOf("<rect"), "<!--" + QByteArray(80 << 20, ' ') + "-->");
+    const QByteArray packed = Gzip(big);
+    ASSERT_LT(packed.size(), 1 << 20);
+    ASSERT_TRUE(WriteFile(dir.filePath("bomb.svgz"), packed));
+    ASSERT_TRUE(WriteFile(dir.filePath("cut.svgz"), Gzip(BlueSvg).left(20)));
+    const std::string net = S(dir.filePath("net.dta"));
+
+    std::unique_ptr<QSvgRenderer> small = LoadMetafileBackground("small.svgz", net);
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(small->defaultSize(), QSize(30, 20));
+    EXPECT_EQ(LoadMetafileBackground("bomb.svgz", net), nullptr);
+    EXPECT_EQ(LoadMetafileBackground("cut.svgz", net), nullptr);
+    // Within a larger bound the same drawing reads.
+    EXPECT_NE(ReadSvgDrawing(packed, {.MaxTextBytes = int64_t(100) << 20}), nullptr);
 }

@@ -4,10 +4,13 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
@@ -288,6 +291,39 @@ TEST_F(Plot, PdfOnLetterWithTitleAndLabels)
     QFile after(Dir.filePath("plan-1.pdf"));
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), before);
+}
+
+// A PDF goes where a network file would: never over a FIFO or another
+// special file, and through a link into the file it names.
+TEST_F(Plot, PdfFileKeepsLinksAndRefusesSpecialFiles)
+{
+    const QString fifo = Dir.filePath("pipe.pdf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    PrintDialogAnswers(1, fifo.toStdString());
+    Pad->Action("PlotM")->trigger();
+    ASSERT_GT(Boxes.Count(), 0u);
+    EXPECT_EQ(Boxes.Last().Text, "File creation error");
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("real"));
+    const QString real = Dir.filePath("real/plan.pdf"), link = Dir.filePath("plan.pdf");
+    {
+        QFile old(real);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    ASSERT_TRUE(QFile::link(real, link));
+    const size_t boxes = Boxes.Count();
+    PrintDialogAnswers(1, link.toStdString());
+    Pad->Action("PlotM")->trigger();
+    EXPECT_EQ(Boxes.Count(), boxes);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QFile made(real);
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(made.readAll().startsWith("%PDF"));
+    EXPECT_EQ(QDir(Dir.path() + "/real").entryList(QDir::Files).size(), 1); // no temporary left
 }
 
 TEST_F(Plot, SvgFileAndClipboard)

@@ -20,7 +20,8 @@ std::string Driver(const std::string& name, const std::string& args, int* status
 {
     const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
     std::string out;
-    FILE* p = popen(((dir / name).string() + " " + args + " 2>/dev/null").c_str(), "r");
+    const bool errors = args.ends_with(" 2>&1");
+    FILE* p = popen(((dir / name).string() + " " + args + (errors ? "" : " 2>/dev/null")).c_str(), "r");
     if (!p) return out;
     char buf[4096];
     size_t n;
@@ -28,6 +29,12 @@ std::string Driver(const std::string& name, const std::string& args, int* status
     const int rc = pclose(p);
     if (status) *status = WEXITSTATUS(rc);
     return out;
+}
+
+// The same with its error output after the standard output.
+std::string DriverWithErrors(const std::string& name, const std::string& args, int* status)
+{
+    return Driver(name, args + " 2>&1", status);
 }
 
 std::string Num(double v)
@@ -152,4 +159,39 @@ TEST(AnalysisDrivers, CoverageAndOverlayAnswerAsTheEngines)
     for (int l = 3; l <= 10; ++l) args += " --layer " + std::to_string(l) + " 0";
     EXPECT_EQ(Driver("overlay", args), "area " + Num(o.Area) + "\nstatus " + o.Status + "\n");
     EXPECT_GT(o.Area, 0);
+}
+
+// An option value that is no number or lies outside its range stops a driver
+// at once with the reason and the usage, before it is used as an index.
+TEST(AnalysisDrivers, BadOptionValuesStopTheDriver)
+{
+    const std::string in = Temp("bad-args.dta"), out = Temp("bad-args-out.dta");
+    {
+        TNetWindow net;
+        Define((*net.NodeClasses)[1], "Zone", "RI");
+        Node(net, 10, 10, 1, "Alpha");
+        TMessageSinkRecorder sink;
+        ASSERT_TRUE(SaveNetworkFile(net, in, 9, sink).Ok);
+    }
+    std::filesystem::remove(out);
+    const struct {
+        const char* Driver;
+        std::string Args, Reason;
+    } cases[] = {
+        {"path-mark", in + " " + out + " --start 10 1 Alpha", "out of range 1..5: 10"},
+        {"path-mark", in + " " + out + " --start 1 1 Alpha --link-attr 99 1", "out of range 1..10: 99"},
+        {"path-mark", in + " " + out + " --node-attr 1", "missing value"},
+        {"path-mark", in + " " + out + " --block x1", "not an integer: x1"},
+        {"coverage", in + " " + out + " --type circle --element Alpha --input 99 999", "out of range 1..10: 99"},
+        {"coverage", in + " " + out + " --type circle --element Alpha --input 1 999", "out of range 0..106: 999"},
+        {"overlay", in + " --layer 11 0", "out of range 1..10: 11"},
+    };
+    for (const auto& c : cases) {
+        int status = 0;
+        const std::string text = DriverWithErrors(c.Driver, c.Args, &status);
+        EXPECT_EQ(status, 2) << c.Driver << ' ' << c.Args << '\n' << text;
+        EXPECT_EQ(text.substr(0, text.find('\n')), c.Reason) << c.Args;
+        EXPECT_NE(text.find("usage: " + std::string(c.Driver)), std::string::npos) << text;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.Args;
+    }
 }

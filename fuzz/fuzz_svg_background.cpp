@@ -1,0 +1,63 @@
+// Any bytes as a metafile background (SVG text or gzip-compressed SVG): no
+// drawing or a self-contained one within the bounds, rendered without a
+// crash; the text handed to the renderer never names another file.
+#include "shell/BackgroundImagesSvg.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
+
+// Fontconfig keeps a few blocks of its own set-up that it never frees; they
+// are no fault of the reader's.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // The renderer's warnings about damaged drawings are expected here.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    // The renderer's text and fonts need a GUI application; no screen is used.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz_svg_background";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    TDrawingLimits limits;
+    limits.MaxTextBytes = 4 << 20; // keep each run quick
+    limits.MaxElements = 20'000;
+    limits.MaxImagePixels = 4'000'000;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray text;
+    if (SelfContainedSvg(bytes, text, limits)) {
+        // What the renderer gets is XML again, and every picture in it is embedded.
+        QXmlStreamReader check(text);
+        check.setNamespaceProcessing(false);
+        while (!check.atEnd()) {
+            if (check.readNext() != QXmlStreamReader::StartElement) continue;
+            const QStringView name = check.qualifiedName();
+            if (name != u"image" && !name.endsWith(u":image")) continue;
+            for (const QXmlStreamAttribute& a : check.attributes()) {
+                const QStringView n = a.qualifiedName();
+                if ((n == u"href" || n.endsWith(u":href")) && !a.value().trimmed().startsWith(u"data")) std::abort();
+            }
+        }
+        if (check.hasError()) std::abort();
+    }
+    std::unique_ptr<QSvgRenderer> drawing = ReadSvgDrawing(bytes, limits);
+    if (!drawing) return 0;
+    if (!drawing->isValid()) std::abort();
+    QImage out(48, 48, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    drawing->render(&painter);
+    return 0;
+}

@@ -1,0 +1,183 @@
+#include "shell/BackgroundImagesSvg.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+namespace {
+
+// A gzip stream inflated into Out; false when it is damaged, cut short or
+// would grow beyond Max bytes.
+bool Inflate(const QByteArray& In, QByteArray& Out, int64_t Max)
+{
+    z_stream z{};
+    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) return false;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(In.constData()));
+    z.avail_in = uInt(In.size());
+    Out.clear();
+    char chunk[1 << 16];
+    int rc = Z_OK;
+    bool ok = true;
+    do {
+        z.next_out = reinterpret_cast<Bytef*>(chunk);
+        z.avail_out = sizeof chunk;
+        rc = inflate(&z, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END) {
+            ok = false;
+            break;
+        }
+        const qsizetype got = qsizetype(sizeof chunk - z.avail_out);
+        if (int64_t(Out.size()) + got > Max) {
+            ok = false;
+            break;
+        }
+        Out.append(chunk, got);
+    } while (rc != Z_STREAM_END);
+    inflateEnd(&z);
+    return ok;
+}
+
+// The part of a qualified name after its prefix.
+QStringView Local(QStringView Name)
+{
+    const qsizetype colon = Name.lastIndexOf(u':');
+    return colon < 0 ? Name : Name.mid(colon + 1);
+}
+
+// The pixels of a picture embedded as a "data:" address, read the way the
+// renderer reads it (base64 after the last "base64,"); -1 when the address
+// is not embedded, or holds no raster picture whose size is known (an
+// embedded SVG could name files of its own).
+int64_t EmbeddedPixels(const QString& Href)
+{
+    const QString h = Href.trimmed();
+    if (!h.startsWith(QLatin1String("data"))) return -1;
+    const qsizetype at = h.lastIndexOf(QLatin1String("base64,"));
+    if (at < 0) return -1;
+    QByteArray data = QByteArray::fromBase64(h.mid(at + 7).toLatin1());
+    QBuffer buffer(&data);
+    if (!buffer.open(QIODevice::ReadOnly)) return -1;
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format.isEmpty() || format.startsWith("svg")) return -1;
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty()) return -1;
+    return int64_t(size.width()) * size.height();
+}
+
+} // namespace
+
+bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingLimits& Limits)
+{
+    Text.clear();
+    if (Bytes.size() > Limits.MaxFileBytes) return false;
+    QByteArray inflated;
+    const QByteArray* source = &Bytes;
+    if (Bytes.startsWith("\x1f\x8b")) {
+        if (!Inflate(Bytes, inflated, Limits.MaxTextBytes)) return false;
+        source = &inflated;
+    } else if (Bytes.size() > Limits.MaxTextBytes) {
+        return false;
+    }
+
+    // The text is copied element by element: names and attributes as they
+    // stand (prefixes included), characters escaped anew; the document type
+    // (its entities are expanded in place), comments and processing
+    // instructions stay behind.
+    QXmlStreamReader reader(*source);
+    reader.setNamespaceProcessing(false);
+    QBuffer out(&Text);
+    out.open(QIODevice::WriteOnly);
+    QXmlStreamWriter writer(&out);
+    int64_t elements = 0, pixels = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartDocument:
+            writer.writeStartDocument();
+            break;
+        case QXmlStreamReader::StartElement: {
+            if (++elements > Limits.MaxElements) return false;
+            const QXmlStreamAttributes attributes = reader.attributes();
+            if (Local(reader.qualifiedName()) == u"image") {
+                bool embedded = false;
+                for (const QXmlStreamAttribute& a : attributes) {
+                    if (Local(a.qualifiedName()) != u"href") continue;
+                    const int64_t p = EmbeddedPixels(a.value().toString());
+                    embedded = p >= 0;
+                    if (!embedded) break;
+                    pixels += p;
+                }
+                if (pixels > Limits.MaxImagePixels) return false;
+                if (!embedded) {
+                    reader.skipCurrentElement();
+                    break;
+                }
+            }
+            writer.writeStartElement(reader.qualifiedName().toString());
+            for (const QXmlStreamAttribute& a : attributes)
+                writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            writer.writeEndElement();
+            break;
+        case QXmlStreamReader::Characters:
+            if (reader.isCDATA())
+                writer.writeCDATA(reader.text().toString());
+            else
+                writer.writeCharacters(reader.text().toString());
+            break;
+        default:
+            break;
+        }
+    }
+    if (reader.hasError() || elements == 0) {
+        Text.clear();
+        return false;
+    }
+    writer.writeEndDocument();
+    return true;
+}
+
+std::unique_ptr<QSvgRenderer> ReadSvgDrawing(const QByteArray& Bytes, const TDrawingLimits& Limits)
+{
+    QByteArray text;
+    if (!SelfContainedSvg(Bytes, text, Limits)) return nullptr;
+    auto drawing = std::make_unique<QSvgRenderer>();
+    if (!drawing->load(text) || !drawing->isValid()) return nullptr;
+    return drawing;
+}
+
+std::unique_ptr<QSvgRenderer> LoadSvgDrawingFile(const QString& Path, const TDrawingLimits& Limits)
+{
+    const QByteArray name = QFile::encodeName(Path);
+    // Opened without waiting: a FIFO or a device is refused, never read.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > Limits.MaxFileBytes) {
+        ::close(fd);
+        return nullptr;
+    }
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    return ReadSvgDrawing(bytes, Limits);
+}

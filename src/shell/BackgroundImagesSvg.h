@@ -1,0 +1,35 @@
+// SVG drawings of the metafile backgrounds, read from files and the
+// clipboard that nobody vouches for. A drawing is self-contained or it is
+// not read: an <image> that names another file (a path, a file: or http:
+// address) is taken out before the renderer sees the text, so that opening a
+// network never reads, or waits on, a file the drawing merely names. Embedded
+// pictures ("data:" addresses) stay when they are raster images within the
+// pixel bound; an embedded SVG, which could name files in turn, is taken out
+// too. A .svgz is inflated here under a bound, never by the renderer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QByteArray>
+#include <QString>
+
+class QSvgRenderer;
+
+struct TDrawingLimits {
+    int64_t MaxFileBytes = int64_t(64) << 20;  // the file as stored, compressed or not
+    int64_t MaxTextBytes = int64_t(64) << 20;  // the SVG text after inflation
+    int64_t MaxElements = 1'000'000;           // elements of the drawing
+    int64_t MaxImagePixels = 120'000'000;      // all embedded pictures together (as a JPEG background)
+};
+
+// The drawing's text made self-contained (see above): false when the bytes
+// are no well-formed XML, inflate beyond the bounds or hold too many
+// elements or embedded pixels.
+bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingLimits& Limits = {});
+
+// A drawing from bytes (SVG text or gzip-compressed SVG); nullptr when it
+// cannot be read within the bounds or is no valid drawing.
+std::unique_ptr<QSvgRenderer> ReadSvgDrawing(const QByteArray& Bytes, const TDrawingLimits& Limits = {});
+// The same from a file; only a regular file is read.
+std::unique_ptr<QSvgRenderer> LoadSvgDrawingFile(const QString& Path, const TDrawingLimits& Limits = {});
