@@ -5,11 +5,14 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QWidget>
 
 QRect CenteredOver(QSize Box, const QRect& Owner, const QRect& Available)
@@ -61,6 +64,19 @@ void FitWholeText(QDialog& Dialog)
 {
     WidenNameBoxes(Dialog);
     for (QTabWidget* t : Dialog.findChildren<QTabWidget*>()) t->setUsesScrollButtons(false);
+    if (qobject_cast<QFileDialog*>(&Dialog)) {
+        // The file list's columns take the width of what they show; the name
+        // column has the rest.
+        for (QTreeView* v : Dialog.findChildren<QTreeView*>()) {
+            QHeaderView* h = v->header();
+            h->setStretchLastSection(false);
+            for (int c = 0; c < h->count(); ++c)
+                h->setSectionResizeMode(c, c == 0 ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+        }
+        const QSize room(760, 440);
+        if (Dialog.width() < room.width() || Dialog.height() < room.height())
+            Dialog.resize(Dialog.size().expandedTo(room));
+    }
     if (QLayout* l = Dialog.layout()) l->activate();
     const QSize hint = Dialog.sizeHint();
     if (hint.isValid() && Dialog.width() < hint.width() && Dialog.maximumWidth() >= hint.width())

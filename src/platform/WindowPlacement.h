@@ -31,8 +31,8 @@ class QObject;
 
 // Makes a dialog show every control's whole text: name boxes (those that
 // take 20 characters or more) wide enough for a typical name, every tab of
-// a tab row in view without scroll arrows, and the dialog at least as wide
-// as its controls ask.
+// a tab row in view without scroll arrows, a file dialog's columns as wide
+// as what they show, and the dialog at least as wide as its controls ask.
 void FitWholeText(QDialog& Dialog);
 
 // Installed once on the application: fits every dialog as it is shown.
