@@ -87,6 +87,15 @@ void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
     Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
 }
 
+void TZOKMainWindow::KeepInsideWindowArea(QMdiSubWindow* Sub)
+{
+    if (!Sub || Sub->isMinimized() || Sub->isMaximized()) return;
+    const QSize area = Mdi->viewport()->size();
+    const QRect g = Sub->geometry();
+    const TTileRect r = FitIntoArea({g.x(), g.y(), g.width(), g.height()}, area.width(), area.height());
+    if (QRect(r.Left, r.Top, r.Width, r.Height) != g) Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
+}
+
 void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
 {
     std::vector<TSketchPadWindow*> gone;
@@ -508,6 +517,7 @@ void TZOKMainWindow::ApplyViewState(TSketchPadWindow& Pad, const std::string& Te
     }
     Pad.View.AutoBackup = s.AutoBackup ? 1 : 0;
     if (Pad.AutoSave1) Pad.AutoSave1->setChecked(s.AutoBackup != 0);
+    KeepInsideWindowArea(Pad.SubWindow);
     Pad.InvalidatePad();
 }
 

@@ -69,6 +69,13 @@ TEST_F(MainToolbars, FiveToolbarsAtTheirHomePlacesOnTheTopDock)
     EXPECT_EQ(t.ToolbarButtons[1]->NumGlyphs(), 2);
     EXPECT_EQ(t.ToolbarButtons[1]->Glyph().size(), QSize(36, 18));
     EXPECT_EQ(t.ModeButtons[1]->Glyph().size(), QSize(16, 16));
+    // Each mode button is its picture alone, named by its hint.
+    for (int m = 0; m < SketchModeCount; ++m) {
+        if (IsSubState(m)) continue;
+        EXPECT_FALSE(t.ModeButtons[size_t(m)]->Glyph().isNull()) << m;
+        EXPECT_TRUE(t.ModeButtons[size_t(m)]->Caption().isEmpty()) << m;
+        EXPECT_EQ(t.ModeButtons[size_t(m)]->toolTip(), SketchModes[m].Name) << m;
+    }
     EXPECT_EQ(t.ZoomInButton->GroupIndex(), 2);
     EXPECT_EQ(Bar(0)->findChildren<TDockSeparator*>().size(), 5u);
     EXPECT_EQ(Bar(1)->findChildren<TDockSeparator*>().size(), 1u);

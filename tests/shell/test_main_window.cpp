@@ -588,3 +588,17 @@ TEST_F(Shell, NewAndCascadedWindowsLieInsideTheFrameAtAUsableSize)
     expectInside("cascaded");
     EXPECT_EQ(Pad(1)->SubWindow->geometry().topLeft(), QPoint(0, 0));
 }
+
+TEST_F(Shell, AReopenedWindowOutsideTheWindowAreaComesBackIntoIt)
+{
+    Start(File("a.dta"));
+    Main->resize(1200, 900);
+    QApplication::processEvents();
+    QMdiSubWindow* sub = Pad(1)->SubWindow;
+    const QRect area = Main->Mdi->viewport()->rect();
+    sub->setGeometry(area.width() - 100, area.height() - 50, 600, 400);
+    Main->ApplyViewState(*Pad(1), "13,0,0,0,0,10,0,0,0,1,0,2,0,2,234,1,");
+    EXPECT_TRUE(area.contains(sub->geometry()));
+    EXPECT_EQ(sub->size(), QSize(600, 400));
+    EXPECT_EQ(sub->geometry().bottomRight(), area.bottomRight());
+}
