@@ -530,7 +530,7 @@ void TZOKMainWindow::PlaceToolbar(TDockToolbar& Bar, const TViewState& S, int K)
             const TRect r = Bar.FloatRect.Empty() ? Bar.WindowRect() : Bar.FloatRect;
             Bar.FloatRect = r.Moved(S.FloatLeft[size_t(K)] - r.Left, S.FloatTop[size_t(K)] - r.Top);
             f->setGeometry(Bar.FloatRect.ToQRect());
-            Bar.KeepOnWorkArea(false); // a place off every screen comes onto this one
+            Bar.KeepOnWorkArea(false); // wholly on the work area, whatever the screen now
         }
         return;
     }
