@@ -27,6 +27,7 @@
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "platform/WindowPlacement.h"
 #include "schema/SchemaCommands.h"
 #include "schema/SearchDialogs.h"
 #include "shell/DocumentIO.h"
@@ -57,6 +58,8 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
         splash->ShowNow();
     }
 
+    // Every dialog of the program shows its texts whole.
+    InstallDialogFitter(this);
     FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
     Boxes = FOwnBoxes.get();
     FOwnFiles = std::make_unique<TQtFileChooser>();

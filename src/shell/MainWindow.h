@@ -218,6 +218,13 @@ private:
     // The batch import opens, saves and closes windows as the commands do.
     friend class TWindowBatchHost;
     TSketchPadWindow* CreatePad();
+    // A new window's place: the next step of a cascade inside the window area.
+    void PlaceNewSubWindow(QMdiSubWindow* Sub);
+    // A window that lies partly outside the window area is moved (and, when
+    // larger, made smaller) into it.
+    void KeepInsideWindowArea(QMdiSubWindow* Sub);
+    // Puts toolbar K back where the view state S keeps it.
+    void PlaceToolbar(TDockToolbar& Bar, const TViewState& S, int K);
     void FreeUntouchedPads(TSketchPadWindow& Except);
     void AfterOpen(TSketchPadWindow& Pad);
     void BuildFrameMenus();
