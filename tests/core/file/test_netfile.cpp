@@ -150,6 +150,11 @@ TEST(NetworkFile, DisplayValuesOutsideTheirListsOpenAndSaveUnchanged)
         d.DescriptionFont = 2000000000;
         d.X = 600000;
         d.Y = -2147483647;
+        net.Labels.NodePosition = 40;
+        net.Labels.NodeLength = 300;
+        net.Labels.Precision = 20;
+        net.Labels.NodeClassFont[1] = 11;
+        net.Labels.LinkClassFont[2] = -1;
         net.Widths.NodeLegendFont = 12;
         net.Widths.LinkLegendFont = -3;
         TExtractFormats& x = net.ExtractFormats;
@@ -170,6 +175,11 @@ TEST(NetworkFile, DisplayValuesOutsideTheirListsOpenAndSaveUnchanged)
         EXPECT_EQ(b.Y, -2147483647);
         EXPECT_EQ(b.DrawX(), 512000);
         EXPECT_EQ(b.DrawY(), -512000);
+        EXPECT_EQ(back.Labels.NodePosition, 40);
+        EXPECT_EQ(back.Labels.NodeLength, 300);
+        EXPECT_EQ(back.Labels.Precision, 20);
+        EXPECT_EQ(back.Labels.NodeClassFont[1], 11);
+        EXPECT_EQ(back.Labels.LinkClassFont[2], -1);
         EXPECT_EQ(back.Widths.NodeLegendFont, 12);
         EXPECT_EQ(back.Widths.LinkLegendFont, -3);
         EXPECT_EQ(FindNamed(back, "Alpha") != nullptr, true);
