@@ -349,6 +349,7 @@ const std::string& TTextReader::Bytes() const
     }
     if (!Raw)
         return Owned;
+    ++Copies;
     Whole.assign(Buf, Len);
     return Whole;
 }

@@ -121,8 +121,10 @@ public:
     std::size_t LineNumber() const;
     // Bytes not yet parsed (the file's size less the read position).
     std::size_t Remaining() const { return Expected > Pos ? Expected - Pos : 0; }
-    // The whole file (reads what is left of it).
+    // The whole file (reads what is left of it). For a file on disk this is a
+    // copy of all its bytes, counted by WholeCopies: not for use per record.
     const std::string& Bytes() const;
+    std::size_t WholeCopies() const { return Copies; }
 
 private:
     std::string_view NextToken(const char* what);
@@ -140,6 +142,7 @@ private:
     std::string Owned;
     mutable std::unique_ptr<char[]> Raw;
     mutable std::string Whole; // Bytes() of a file
+    mutable std::size_t Copies = 0;
     std::size_t Pos = 0;
     mutable int Fd = -1;
     mutable std::size_t Expected = 0; // the file's size when opened
