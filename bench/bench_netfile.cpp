@@ -409,6 +409,10 @@ void FirstOpenAndClose(benchmark::State& state)
     state.counters["rss_over_heap_MB"] = (open[3] - open[2]) / 1e6;
     state.counters["close_s"] = open[4];
     state.counters["close_ratio"] = open[4] / open[0];
+    // The records behind the heap figure.
+    state.counters["node_B"] = double(sizeof(TNode));
+    state.counters["link_B"] = double(sizeof(TLinkRecord));
+    state.counters["shape_B"] = double(sizeof(TShapePoint));
 }
 BENCHMARK(FirstOpenAndClose)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/model/Collect.h"
+#include "core/model/Compact.h"
 #include "core/model/EntityClasses.h"
 
 class TNode;
@@ -91,7 +92,12 @@ void MakeRoom(TCollection<T>& c)
     if (c.GetCount() == c.GetLimit()) c.SetLimit(c.GetCount() < 2 ? 2 : c.GetCount() + c.GetCount() / 2);
 }
 
-using TStringList = std::vector<std::string>;
+template <class T>
+void MakeRoom(TRareList<T>& c)
+{
+    MakeRoom(c.Own());
+}
+
 using TLinkList = TCollection<TLink>;                  // a node's half-edges
 using TMyPolygonList = TCollection<TNetworkPoint>;     // vertices of a node's own polygon
 using TYourPolygonList = TCollection<TNode>;           // owners of the polygons a point is a vertex of
@@ -146,7 +152,7 @@ public:
     uint8_t Active = 1;
     uint8_t LongLatKnown = 0;
     uint8_t Mark = 0;
-    TYourPolygonList Polygons{0, 1};
+    TRareList<TNode> Polygons; // empty for most points
 
     bool IsShapePoint() const { return EntityType == ShapePointType; }
     bool IsNode() const { return EntityType != ShapePointType; }
@@ -183,9 +189,9 @@ public:
     int32_t Serial = 0;
     TValueBlock Values; // nullptr when ByteCount is 0
     TLinkList Links{0, 1}; // room made when a link is added
-    TMyPolygonList OwnPolygon{0, 1};
+    TRareList<TNetworkPoint> OwnPolygon; // empty for most nodes
     std::string Name;
-    std::string Note; // lines joined by "&&"
+    TRareText Note; // lines joined by "&&"
     uint8_t Font = 0;
     uint8_t Place = 0;
     uint8_t Layer = 1;
@@ -206,7 +212,7 @@ public:
     int32_t SourceKey = 0;
     int16_t LabelXOffset = 0, LabelYOffset = 0;
     TStringList Strings; // 'S' attribute values by StringIndex
-    std::string SourceCode; // up to 7 characters
+    TRareText SourceCode; // up to 7 characters
 };
 
 inline TNode* TNetworkPoint::AsNode() { return IsNode() ? static_cast<TNode*>(this) : nullptr; }
@@ -231,7 +237,8 @@ struct TLinkValues {
 
     TValueBlock Values;
     int16_t ByteCount = 0;
-    std::string Name, Note;
+    std::string Name;
+    TRareText Note;
     int32_t SourceId = 0;
     uint8_t Active = 1;
     uint8_t ExcludeShapesFromTriangulation = 0;
