@@ -82,12 +82,15 @@ void Fill(TValueSlot* v, long i)
     v[3] = PackShortText(i % 2 ? "AB" : "BA");
 }
 
-// The network file of the current size, generated once (kept between runs).
-const std::string& NetworkPath()
+std::string Self;
+
+std::string GridPath() { return Folder() + "/grid-v9-" + std::to_string(Side) + ".dta"; }
+
+// Builds the network of the current size and saves it (in a process of its
+// own: the memory it takes is gone before anything is measured).
+void Generate(const std::string& p)
 {
-    static const std::string path = [] {
-        const std::string p = Folder() + "/grid-v9-" + std::to_string(Side) + ".dta";
-        if (std::filesystem::exists(p)) return p;
+    {
         TNetwork net;
         AddAttributes(*net.NodeClasses, "Zone");
         AddAttributes(*net.LinkClasses, "Road");
@@ -124,6 +127,17 @@ const std::string& NetworkPath()
         const std::string tmp = p + ".part";
         if (!SaveNetworkFile(net, settings, tmp, 9, sink).Ok) std::abort();
         std::filesystem::rename(tmp, p);
+    }
+}
+
+// The network file of the current size, generated once (kept between runs).
+const std::string& NetworkPath()
+{
+    static const std::string path = [] {
+        const std::string p = GridPath();
+        if (!std::filesystem::exists(p) &&
+            std::system(("'" + Self + "' --size=" + std::to_string(long(Side) * Side) + " --child=generate '" + p + "'").c_str()) != 0)
+            std::abort();
         return p;
     }();
     return path;
@@ -339,8 +353,6 @@ void ChildRoundTrip(const std::string& path)
     std::filesystem::remove(out);
     std::printf("%.6f %.6f %.6f %.0f\n", open, save, close, StatusBytes("VmHWM"));
 }
-
-std::string Self;
 
 // The figures a fresh process of this program prints for a mode.
 std::vector<double> RunChild(const char* mode, const std::string& path)
@@ -599,6 +611,7 @@ int main(int argc, char** argv)
         if (child == "limit") ChildLimit(rest[1]);
         else if (child == "open") ChildOpen(rest[1]);
         else if (child == "roundtrip") ChildRoundTrip(rest[1]);
+        else if (child == "generate") Generate(rest[1]);
         else return 1;
         return 0;
     }
