@@ -65,8 +65,9 @@ void DrawTitleBlock(const TDrawPad& pad, TCanvas& canvas, bool plot, const std::
     canvas.SetBrush(0, bsClear);
     canvas.SetBkMode(false);
     canvas.SetTextAlign(TA_LEFT | TA_TOP);
-    const int64_t x64 = int64_t(d.X) + pad.OriginX - (plot ? 0 : pad.ScrollOffsetX);
-    const int64_t y64 = int64_t(d.Y) + pad.OriginY - (plot ? 0 : pad.ScrollOffsetY);
+    const int32_t worldX = d.DrawX(), worldY = d.DrawY();
+    const int64_t x64 = int64_t(worldX) + pad.OriginX - (plot ? 0 : pad.ScrollOffsetX);
+    const int64_t y64 = int64_t(worldY) + pad.OriginY - (plot ? 0 : pad.ScrollOffsetY);
     if (!InRange(x64, y64)) return;
     const int32_t left = int32_t(x64), top = int32_t(y64);
     int32_t y = top, bottom = top;
@@ -130,8 +131,8 @@ void DrawTitleBlock(const TDrawPad& pad, TCanvas& canvas, bool plot, const std::
     }
     // The block in world units, for Select Object.
     if (pad.Boxes && widest > 0)
-        pad.Boxes->Title = {d.X - margin, d.Y - margin, int32_t(int64_t(d.X) + widest + margin),
-                            int32_t(int64_t(d.Y) + (bottom - top) + margin)};
+        pad.Boxes->Title = {worldX - margin, worldY - margin, int32_t(int64_t(worldX) + widest + margin),
+                            int32_t(int64_t(worldY) + (bottom - top) + margin)};
 }
 
 namespace {

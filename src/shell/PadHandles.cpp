@@ -312,7 +312,7 @@ bool TPadHandles::ObjectAnchor(TPadObject Object, int32_t& X, int32_t& Y) const
 {
     const TWindowSettings& s = Pad.Settings;
     switch (Object) {
-    case ObjectTitle: X = s.Description.X, Y = s.Description.Y; return true;
+    case ObjectTitle: X = s.Description.DrawX(), Y = s.Description.DrawY(); return true;
     case ObjectNodeLegend: X = s.Widths.NodeLegendX, Y = s.Widths.NodeLegendY; return true;
     case ObjectLinkLegend: X = s.Widths.LinkLegendX, Y = s.Widths.LinkLegendY; return true;
     default: return false;

@@ -532,7 +532,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     Pad->View.Saved = View->View.Saved = 1;
     Handlers["DescriptionBox"] = [](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Description");
-        Child<QLineEdit>(d, "projecteb")->setText(QString::fromUtf8("Ring road \u20ac"));
+        Child<QLineEdit>(d, "projecteb")->setText(QString::fromUtf8("Ring road \u20ac\u00ff"));
         Child<QLineEdit>(d, "customereb")->setText("County");
         Child<QPlainTextEdit>(d, "descriptioneb")->setPlainText("one\ntwo");
         Press(d, "docustomercb");
@@ -550,7 +550,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     };
     ASSERT_TRUE(Trigger(Pad, "Description1"));
     const TDescription& t = Pad->Settings.Description;
-    EXPECT_EQ(t.Project, "Ring road \x80");
+    EXPECT_EQ(t.Project, "Ring road \x80\xFF");
     EXPECT_EQ(t.DescriptionText, "one\r\ntwo");
     EXPECT_EQ(t.ShowAuthor, 1);
     EXPECT_EQ(t.ShowClient, 1);
@@ -562,7 +562,7 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
     EXPECT_TRUE(View->Settings.Description.Project.empty());
 
     auto file = SaveAndReopen(*Pad, "settings.dta");
-    EXPECT_EQ(file->Description.Project, "Ring road \x80");
+    EXPECT_EQ(file->Description.Project, "Ring road \x80\xFF");
     EXPECT_EQ(file->Description.Client, "County");
     EXPECT_EQ(file->Description.ClientFont, 3);
     EXPECT_EQ(file->Description.ShowClient, 1);

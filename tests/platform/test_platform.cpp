@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "platform/HelpViewer.h"
+#include "platform/Latin1.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 
@@ -99,4 +100,17 @@ TEST(Fonts, DejaVuSansIsInstalled)
 {
     // Without it labels and dialogs draw empty boxes and nothing warns.
     EXPECT_TRUE(QFontDatabase::families().contains("DejaVu Sans"));
+}
+
+// Every byte crosses into Qt and back, the last one (0xFF, U+00FF) too.
+TEST(Latin1, EveryByteCrossesBothWays)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(char(b));
+    const QString shown = Latin1(all);
+    ASSERT_EQ(shown.size(), 256);
+    for (int b = 0; b < 256; ++b) EXPECT_EQ(shown[b].unicode(), b);
+    EXPECT_EQ(Bytes(shown), all);
+    EXPECT_EQ(Bytes(QString(QChar(0x00FF))), "\xFF");
+    EXPECT_EQ(Bytes(Latin1("y\xFFy")), "y\xFFy");
 }

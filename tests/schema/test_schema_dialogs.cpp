@@ -162,6 +162,25 @@ TEST(SchemaDialogs, AttributeSheetValueWorksheetsAndOk)
     d.Select(4);
     EXPECT_FALSE(d.WorksheetBtn->isEnabled()); // a real without worksheet rows
 
+    // A date that does not exist is refused like any bad value: OK stays
+    // open with the edit red, the worksheet does not open, nothing is stored.
+    const TValueSlot stored = edit.Values[3];
+    for (const char* bad : {"2/30/2004", "13/45/2000"}) {
+        d.Edits[3]->setText(bad);
+        r.Boxes.Clear();
+        Click(d, "OKBtn");
+        EXPECT_EQ(d.result(), 0) << bad;
+        EXPECT_TRUE(IsMarkedBad(d.Edits[3])) << bad;
+        ASSERT_EQ(r.Boxes.Count(), 1u) << bad;
+        EXPECT_EQ(r.Boxes.Last().Text, "Error in date/time attribute.");
+        r.Shown.clear();
+        d.Select(3);
+        d.WorksheetClick();
+        EXPECT_TRUE(r.Shown.empty()) << bad;
+        EXPECT_EQ(edit.Values[3], stored) << bad;
+    }
+    d.Edits[3]->setText("2/29/2100");
+
     // OK with a bad code stays open with the edit red; nothing stored.
     d.Edits[2]->setText("Q");
     d.Edits[4]->setText("2*3");
@@ -177,6 +196,22 @@ TEST(SchemaDialogs, AttributeSheetValueWorksheetsAndOk)
     EXPECT_EQ(d.result(), int(QDialog::Accepted));
     EXPECT_EQ(edit.Values[4].Real(), 6);
     EXPECT_FALSE(IsMarkedBad(d.Edits[2]));
+}
+
+// The texts of the schema dialogs keep every byte of the files' code page:
+// 0xFF (U+00FF) and the letters of 0x80..0x9F among them.
+TEST(SchemaDialogs, DialogTextsKeepEveryByte)
+{
+    for (int b = 0; b < 256; ++b) {
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) continue; // no character in the code page
+        if (b == '\r' || b == '\n') continue; // an edit's line breaks become blanks
+        const std::string byte(1, char(b));
+        EXPECT_EQ(TypedText(ShowText(byte)), byte) << b;
+    }
+    EXPECT_EQ(ShowText("\xFF").at(0).unicode(), 0x00FF);
+    EXPECT_EQ(TypedText(QString(QChar(0x00FF))), "\xFF");
+    EXPECT_EQ(ShowText("\x80").at(0).unicode(), 0x20AC);
+    EXPECT_EQ(TypedText(QString::fromUtf8("\u0178\u00ff")), "\x9F\xFF");
 }
 
 TEST(SchemaDialogs, NodeDialogWritesBackOnOkOnly)

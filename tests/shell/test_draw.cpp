@@ -514,6 +514,38 @@ TEST(Legends, TitleBlockLinesDateAndFrame)
     EXPECT_EQ(Args(frame[0]), (std::vector<int32_t>{106, 56, 402, 56, 402, 159, 106, 159, 106, 56}));
 }
 
+// A file may hold a position beyond the world and a font slot outside the
+// table: the block is drawn at the world's edge, the line with slot 0.
+TEST(Legends, TitleBlockOutsideTheWorldOrTheFontTable)
+{
+    auto draw = [](int32_t x, int32_t y, int32_t slot) {
+        TDrawFixture f;
+        f.Pad.OriginX = -500000; // the world's corner near the window
+        f.Pad.OriginY = 500000;
+        f.Labels.FontRecords[0].Height = -23;
+        f.Labels.FontRecords[0].Weight = 700;
+        f.Labels.FontColors[0] = 0x0000FF;
+        f.Title.X = x;
+        f.Title.Y = y;
+        f.Title.Project = "Ring road";
+        f.Title.ShowProject = 1;
+        f.Title.ProjectFont = slot;
+        TRecordingCanvas c;
+        DrawTitleBlock(f.Pad, c, true, "");
+        std::vector<std::pair<std::vector<int32_t>, int32_t>> texts;
+        for (const TCanvasCall* t : c.Find("Text")) texts.push_back({t->Args, t->Font.Height * 1000 + t->Font.Weight});
+        return texts;
+    };
+    const auto edge = draw(512000, -512000, 0);
+    ASSERT_EQ(edge.size(), 1u);
+    EXPECT_EQ(edge[0].first, (std::vector<int32_t>{12000, -12000}));
+    EXPECT_EQ(edge[0].second, -23 * 1000 + 700);
+    EXPECT_EQ(draw(900000, -2000000000, 0), edge);
+    EXPECT_EQ(draw(2147483647, -512001, 12), edge);
+    EXPECT_EQ(draw(512000, -512000, -5), edge);
+    EXPECT_NE(draw(512000, -512000, 1), edge); // slot 1 is another font
+}
+
 TEST(Legends, SamplesShareTheRightEdge)
 {
     TDrawFixture f;

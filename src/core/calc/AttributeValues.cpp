@@ -192,7 +192,7 @@ int ParseAttributeValue(const TNetwork& net, const TViewRecord* view, const TEle
     case 'T':
     case 'X': {
         int err = 0;
-        TValueSlot v = TextToDateTime(text, err, DateTimeModeOfKind(kind), UnknownDateTime());
+        TValueSlot v = TypedDateTime(text, err, DateTimeModeOfKind(kind), UnknownDateTime());
         if (err) return MsgDateAttributeError;
         slot = v;
         return 0;
@@ -510,11 +510,7 @@ bool CheckDateFields(char kind, const TDateFields& fields, const TValueSlot& sto
     check(5, 0, 59);
     if (used[2] && !bad[2]) {
         const int64_t m = v[1];
-        int64_t days = 31;
-        if (m == 4 || m == 6 || m == 9 || m == 11)
-            days = 30;
-        else if (m == 2)
-            days = ((v[0] - 1900) % 4 == 0) ? 29 : 28;
+        const int64_t days = (m >= 1 && m <= 12) ? DaysInMonth(int(m), int(v[0] - 1900)) : 31;
         if (v[2] < 1 || v[2] > days) {
             bad[2] = true;
             if (m == 2 && used[0]) bad[0] = true;

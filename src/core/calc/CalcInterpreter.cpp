@@ -574,7 +574,7 @@ void TCalcEngine::Assign(const TCalcStatement& st)
             for (char& c : text)
                 if (c == '{' || c == '}') c = ' ';
             int err = 0;
-            TValueSlot parsed = TextToDateTime(text, err, DateTimeModeOfKind(LetterOfKind(kind)), slot);
+            TValueSlot parsed = TypedDateTime(text, err, DateTimeModeOfKind(LetterOfKind(kind)), slot);
             if (err != 0) {
                 Error = true; // a date that does not parse stores nothing
                 return;

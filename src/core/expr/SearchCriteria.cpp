@@ -66,30 +66,6 @@ bool Empty(const TAttrib& def, const TAttribCriterion& c, bool top)
     }
 }
 
-// The parts a date or time gives must name a day and a time of day that exist.
-bool PossibleDateTime(const TValueSlot& v)
-{
-    const TDateTimeParts p = UnpackDateTime(v);
-    auto given = [](int part) { return part != DatePartNotGiven; };
-    if (given(p.Month) && (p.Month < 1 || p.Month > 12)) return false;
-    if (given(p.Day)) {
-        int days = 31;
-        if (given(p.Month)) {
-            if (p.Month == 4 || p.Month == 6 || p.Month == 9 || p.Month == 11) days = 30;
-            if (p.Month == 2) {
-                const int y = p.Year + 1900;
-                const bool leap = p.Year == DateYearNotGiven || (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0));
-                days = leap ? 29 : 28;
-            }
-        }
-        if (p.Day < 1 || p.Day > days) return false;
-    }
-    if (given(p.Hour) && p.Hour > 23) return false;
-    if (given(p.Minute) && p.Minute > 59) return false;
-    if (given(p.Second) && p.Second > 59) return false;
-    return true;
-}
-
 } // namespace
 
 TCriteriaCopy CopySearchCriteria(const TEntityClass& classes)
@@ -190,8 +166,8 @@ int ParseSearchBound(const TBoundContext& ctx, const TAttrib& def, std::string_v
     }
     if (IsDateKind(def.Kind)) {
         int err = 0;
-        const TValueSlot v = TextToDateTime(text, err, DateTimeModeOfKind(def.Kind), UnknownDateTime());
-        if (err != 0 || !PossibleDateTime(v)) return MsgBoundDate;
+        const TValueSlot v = TypedDateTime(text, err, DateTimeModeOfKind(def.Kind), UnknownDateTime());
+        if (err != 0) return MsgBoundDate;
         bound = v;
         return 0;
     }

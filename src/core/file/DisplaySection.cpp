@@ -262,8 +262,9 @@ bool ReadDisplaySettings(TFileContext& f, TDisplaySettings& d, TWidthSettings& w
             r.ReadLn();
             ws.NodeDrawBox = r.ReadInt();
             ws.LinkDrawBox = r.ReadInt();
-            ws.NodeLegendFont = ReadIntIn(r, 0, 11, "legend font slot");
-            ws.LinkLegendFont = ReadIntIn(r, 0, 11, "legend font slot");
+            // Kept as read; a slot outside the font table draws with slot 0.
+            ws.NodeLegendFont = r.ReadInt();
+            ws.LinkLegendFont = r.ReadInt();
             r.ReadLn();
         }
         if (v >= 8) {

@@ -22,16 +22,21 @@ void ReadFormats(TTextReader& r, TExtractFormats& x)
 {
     for (int c = 1; c <= 10; ++c) x.NodeTemplates[c] = r.ReadLine();
     for (int c = 1; c <= 10; ++c) x.LinkTemplates[c] = r.ReadLine();
-    auto number = [&](int32_t hi, const char* what) {
-        const int32_t v = ReadIntIn(r, 0, hi, what);
+    // An option outside its list is kept as read (a byte field takes the low
+    // eight bits): Extract and Update treat an unknown separation mode as
+    // columnar and an unknown old/new choice as the update of existing
+    // elements, and the dialog shows the first choice.
+    auto number = [&] {
+        const int32_t v = r.ReadInt();
         r.ReadLn();
         return v;
     };
-    x.SeparationMode = static_cast<uint8_t>(number(3, "separation mode"));
-    x.UpdateOldNew = number(2, "update old/new");
-    x.AssumeNames = static_cast<uint8_t>(number(1, "assume names"));
-    x.OnlyNodesWithPolygons = static_cast<uint8_t>(number(1, "only nodes with polygons"));
-    x.FilterNodesWithoutLinks = static_cast<uint8_t>(number(1, "filter nodes without links"));
+    auto byte = [&] { return static_cast<uint8_t>(number() & 0xFF); };
+    x.SeparationMode = byte();
+    x.UpdateOldNew = number();
+    x.AssumeNames = byte();
+    x.OnlyNodesWithPolygons = byte();
+    x.FilterNodesWithoutLinks = byte();
 }
 
 } // namespace

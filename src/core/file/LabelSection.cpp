@@ -86,25 +86,27 @@ bool ReadLabelSettings(TFileContext& f, TLabelSettings& l)
     GuardRead(f, [&] {
         TTextReader& r = *f.InFile;
         const int v = f.ReadVersion;
-        l.NodePosition = ReadIntIn(r, 0, 99, "label position");
-        const int32_t linkPos = ReadIntIn(r, 0, 299, "label position");
+        // Places, lengths, the precision and the class font slots are kept as
+        // read: the label texts and the drawing bring them into their ranges.
+        l.NodePosition = r.ReadInt();
+        const int32_t linkPos = r.ReadInt();
         l.LinkPosition = linkPos % 100;
         const int32_t location = linkPos / 100;
         if (location >= 0 && location <= 2) l.FirstLinkLabelLocation = static_cast<uint8_t>(location);
-        l.NodeLength = ReadIntIn(r, 0, 255, "label length");
-        l.LinkLength = ReadIntIn(r, 0, 255, "label length");
+        l.NodeLength = r.ReadInt();
+        l.LinkLength = r.ReadInt();
         l.RotateLabels = ReadByte(r);
         l.Opaque = ReadByte(r);
         l.SuppressAll = ReadByte(r);
         l.RoundedNumbers = ReadByte(r);
         r.ReadLn();
         if (v >= 6) {
-            l.Precision = ReadIntIn(r, 0, 15, "label precision");
+            l.Precision = r.ReadInt();
             r.ReadLn();
         }
         for (int c = 0; c <= 10; ++c) {
-            l.NodeClassFont[c] = ReadIntIn(r, 0, 10, "label font slot");
-            l.LinkClassFont[c] = ReadIntIn(r, 0, 10, "label font slot");
+            l.NodeClassFont[c] = r.ReadInt();
+            l.LinkClassFont[c] = r.ReadInt();
             for (int i = 1; i <= 2; ++i) l.NodeLabelCodes[c][i] = LabelCodeFromVersion(ReadIntIn(r, 0, 110, "label code"), v);
             for (int i = 1; i <= 2; ++i) l.LinkLabelCodes[c][i] = LabelCodeFromVersion(ReadIntIn(r, 0, 110, "label code"), v);
             r.ReadLn();

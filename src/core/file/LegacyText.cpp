@@ -369,6 +369,7 @@ const std::string& TTextReader::Bytes() const
     if (!Raw)
         return Owned;
     // The whole file, read again from its start; the parse position stays.
+    ++Copies;
     Whole.assign(Expected, '\0');
     std::size_t got = 0;
     while (got < Expected && Fd >= 0) {

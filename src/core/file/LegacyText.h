@@ -123,7 +123,10 @@ public:
     // Bytes not yet parsed (the file's size less the read position).
     std::size_t Remaining() const { return Expected > Base + Pos ? Expected - Base - Pos : 0; }
     // The whole file (read again from its start; the read position stays).
+    // For a file on disk this is a copy of all its bytes, counted by
+    // WholeCopies: not for use per record.
     const std::string& Bytes() const;
+    std::size_t WholeCopies() const { return Copies; }
 
 private:
     std::string_view NextToken(const char* what);
@@ -152,6 +155,7 @@ private:
     mutable std::size_t Base = 0;
     mutable std::size_t Keep = std::size_t(-1); // start of the view being read, or none
     mutable std::string Whole; // Bytes() of a file
+    mutable std::size_t Copies = 0;
     mutable std::size_t Pos = 0;
     mutable int Fd = -1;
     mutable std::size_t Expected = 0; // the file's size when opened

@@ -366,28 +366,18 @@ int NextDateToken(std::string_view text, std::size_t& pos, int& err)
     return static_cast<int>(value);
 }
 
-int DaysInMonth(int month, int yearWord)
-{
-    switch (month) {
-    case 1: case 3: case 5: case 7: case 8: case 10: case 12:
-        return 31;
-    case 4: case 6: case 9: case 11:
-        return 30;
-    case 2:
-        return (yearWord + 1900) % 4 == 0 ? 29 : 28;
-    default:
-        return 255;
-    }
-}
-
-} // namespace
-
-TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt, int currentYear)
+// The parse of both forms; noSuchDate tells whether a part was put to 0, or
+// a month or day of 0 was given in a date other than the empty one
+// (0/0/1900, the date of a slot of zeros).
+TValueSlot ParseDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt, int currentYear,
+                         bool& noSuchDate)
 {
     err = 0;
+    bool outOfRange = false;
+    noSuchDate = false;
     text = text.substr(0, std::min<std::size_t>(text.size(), 30));
     if (text.empty()) {
-        err = 1;
+        err = DateTextNotANumber;
         return TValueSlot{};
     }
     std::size_t pos = 0;
@@ -397,7 +387,11 @@ TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValu
         const int v = NextDateToken(text, pos, err);
         if (v < 0)
             return DatePartNotGiven;
-        return v > maxValid ? 0 : v;
+        if (v > maxValid) {
+            outOfRange = true;
+            return 0;
+        }
+        return v;
     };
     if (mode != DateTimeModeTime) {
         p.Month = part(12);
@@ -417,6 +411,8 @@ TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValu
                     }
             }
             const int64_t stored = static_cast<int64_t>(year) - 1900;
+            if (stored > 4100)
+                outOfRange = true;
             p.Year = stored > 4100 ? 0 : static_cast<int>(stored);
         }
     } else {
@@ -429,8 +425,12 @@ TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValu
         p.Minute = part(59);
         p.Second = part(59);
     }
-    if (p.Month != DatePartNotGiven && p.Day != DatePartNotGiven && p.Day > DaysInMonth(p.Month, p.Year))
+    if (p.Month != DatePartNotGiven && p.Day != DatePartNotGiven && p.Day > DaysInMonth(p.Month, p.Year)) {
+        outOfRange = true;
         p.Day = 0;
+    }
+    const bool emptyDate = p.Month == 0 && p.Day == 0 && p.Year == 0;
+    noSuchDate = outOfRange || (!emptyDate && (p.Month == 0 || p.Day == 0));
 
     const TDateTimeParts d = UnpackDateTime(deflt);
     if (p.Year == DateYearNotGiven)
@@ -446,6 +446,42 @@ TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValu
     if (p.Second == DatePartNotGiven)
         p.Second = d.Second;
     return PackDateTime(p);
+}
+
+} // namespace
+
+int DaysInMonth(int month, int yearWord)
+{
+    switch (month) {
+    case 1: case 3: case 5: case 7: case 8: case 10: case 12:
+        return 31;
+    case 4: case 6: case 9: case 11:
+        return 30;
+    case 2:
+        return (yearWord + 1900) % 4 == 0 ? 29 : 28;
+    default:
+        return 255;
+    }
+}
+
+TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt, int currentYear)
+{
+    bool noSuchDate = false;
+    return ParseDateTime(text, err, mode, deflt, currentYear, noSuchDate);
+}
+
+TValueSlot TypedDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt, int currentYear)
+{
+    bool noSuchDate = false;
+    const TValueSlot v = ParseDateTime(text, err, mode, deflt, currentYear, noSuchDate);
+    if (err == 0 && noSuchDate)
+        err = DateTextOutOfRange;
+    return v;
+}
+
+TValueSlot TypedDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt)
+{
+    return TypedDateTime(text, err, mode, deflt, CurrentYear());
 }
 
 TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt)

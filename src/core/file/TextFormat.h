@@ -68,11 +68,29 @@ TValueSlot UnknownDateTime();
 // The year of the date at program start; completes two-digit and missing years.
 int CurrentYear();
 
+// The calendar of every date check: 31 days in months 1, 3, 5, 7, 8, 10 and
+// 12, 30 in 4, 6, 9 and 11, and in February 29 when the year (yearWord + 1900)
+// is divisible by 4, else 28 (so 1900 and 2100 are leap years). A month
+// outside 1..12 has no limit (255).
+int DaysInMonth(int month, int yearWord);
+
 // Parses month/day/year and hour:minute:second texts (any non-digit byte
 // separates; "?" = not given). err is set to 1 for an empty text or a part
-// that is not a number, else 0. Parts not given are taken from deflt.
+// that is not a number, else 0. A part outside its range (month above 12,
+// a day past its month, hour above 23, minute or second above 59, a year
+// above 6000) is stored as 0. Parts not given are taken from deflt. This is
+// the reading of texts in files and tables.
 TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt, int currentYear);
 TValueSlot TextToDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt);
+
+// A date or time the user typed: as TextToDateTime, but a date that does not
+// exist is refused too (err 2): a part outside its range, which the reading
+// of files stores as 0, and a month or day of 0 (a text without digits reads
+// as one). The empty date 0/0/1900, which a slot of zeros shows, stands.
+constexpr int DateTextNotANumber = 1;
+constexpr int DateTextOutOfRange = 2;
+TValueSlot TypedDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt, int currentYear);
+TValueSlot TypedDateTime(std::string_view text, int& err, int mode, const TValueSlot& deflt);
 
 // "m/d/y", "h:m:s" or "m/d/y,h:m:s" ("?" for a part not given); mode 0 shows
 // the time only when a time part is above 0 or forceTime is set.

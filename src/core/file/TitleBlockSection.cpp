@@ -78,12 +78,15 @@ bool ReadTitleBlock(TFileContext& f, TDescription& d)
                              &d.ShowCaptions, &d.DrawBox,          &d.AddToday};
         for (uint8_t* p : flags) *p = ReadByte(r);
         r.ReadLn();
-        d.X = ReadIntIn(r, -512000, 512000, "title block position");
-        d.Y = ReadIntIn(r, -512000, 512000, "title block position");
+        // The position and the font slots are kept as the file gives them, so
+        // that a save writes them back; the drawing clamps the position and
+        // draws a slot outside the font table with slot 0.
+        d.X = r.ReadInt();
+        d.Y = r.ReadInt();
         r.ReadLn();
         int32_t* fonts[6] = {&d.ProjectFont, &d.OrganizationFont, &d.JobFont,
                              &d.ClientFont,  &d.AuthorFont,       &d.DescriptionFont};
-        for (int32_t* p : fonts) *p = ReadIntIn(r, 0, 11, "title block font slot");
+        for (int32_t* p : fonts) *p = r.ReadInt();
         r.ReadLn();
     });
     return f.ErrorCode == FileErrorNone;

@@ -151,8 +151,9 @@ private:
         const uint64_t columns = table.Columns.size();
         const uint64_t count = uint64_t(table.Rows.size()) * columns;
         // Room for the values the rest of the file can hold at most (one
-        // digit and a separator each), never for more.
-        const uint64_t room = (R.Bytes().size() - R.Position()) / 2 + 1;
+        // digit and a separator each), never for more. The rest is known
+        // without reading it: a file of many small tables stays linear.
+        const uint64_t room = R.Remaining() / 2 + 1;
         table.Values.reserve(size_t(std::min(count, room)));
         std::string_view line;
         size_t pos = 0;
@@ -212,11 +213,16 @@ private:
 
 } // namespace
 
+TTripTableResult ReadTripTable(TTextReader& in, const TNetwork& net)
+{
+    TTripReader reader(in, net);
+    return reader.Run();
+}
+
 TTripTableResult ReadTripTable(std::string bytes, const TNetwork& net)
 {
     TTextReader in(std::move(bytes));
-    TTripReader reader(in, net);
-    return reader.Run();
+    return ReadTripTable(in, net);
 }
 
 TTripTableResult LoadTripTable(const std::string& path, const TNetwork& net)
@@ -228,6 +234,5 @@ TTripTableResult LoadTripTable(const std::string& path, const TNetwork& net)
         r.Status = "Cannot read " + path + ": " + error;
         return r;
     }
-    TTripReader reader(file, net);
-    return reader.Run();
+    return ReadTripTable(file, net);
 }

@@ -32,5 +32,8 @@ struct TTripTableResult {
 // Reads the tables of a file held in memory against the nodes of net. A file
 // that fails gives no tables at all.
 TTripTableResult ReadTripTable(std::string bytes, const TNetwork& net);
+// The same from a reader open on a file or on bytes.
+class TTextReader;
+TTripTableResult ReadTripTable(TTextReader& in, const TNetwork& net);
 // The same for a file on disk; a file that cannot be read is an error too.
 TTripTableResult LoadTripTable(const std::string& path, const TNetwork& net);

@@ -2,6 +2,7 @@
 // its world position and one label font slot per text.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -14,7 +15,7 @@ struct TDescription {
     std::string Client;
     std::string Author;
     std::string DescriptionText; // lines separated by CR LF
-    int32_t X = 0, Y = 0;        // world position, -512000..512000
+    int32_t X = 0, Y = 0;        // world position, -512000..512000 (a file may hold others)
     int32_t ProjectFont = 0;
     int32_t OrganizationFont = 0;
     int32_t JobFont = 0;
@@ -32,4 +33,9 @@ struct TDescription {
     uint8_t DrawBox = 0;
 
     void Reset() { *this = TDescription{}; }
+
+    // Where the block is drawn and selected: X and Y brought into the world.
+    static constexpr int32_t PositionLimit = 512000;
+    int32_t DrawX() const { return std::clamp(X, -PositionLimit, PositionLimit); }
+    int32_t DrawY() const { return std::clamp(Y, -PositionLimit, PositionLimit); }
 };

@@ -106,6 +106,29 @@ TEST(AttributeSheet, ParsesEveryKindAndStoresOnlyWhenAllPass)
     EXPECT_EQ(AttributeMemoLines(&(*s.Net.NodeClasses)[1], t)[0], "Pop\t1/0");
 }
 
+TEST(AttributeSheet, RefusesDatesThatDoNotExist)
+{
+    TSheetNet s;
+    TElementEdit e = NodeEdit(s.Net, s.N);
+    const TElementEdit before = e;
+    std::vector<std::string> t;
+
+    // A date that does not exist is refused, not stored with a part put to 0.
+    for (const char* bad : {"2/30/2004", "13/45/2000", "2/29/2101", "0/12/2000", "today"}) {
+        t = s.Texts(e);
+        t[4] = bad;
+        const std::vector<TSheetError> dateErrors = ParseAttributeSheet(s.Net, nullptr, e, t);
+        ASSERT_EQ(dateErrors.size(), 1u) << bad;
+        EXPECT_EQ(dateErrors[0].Attribute, 4);
+        EXPECT_EQ(dateErrors[0].MessageId, MsgDateAttributeError);
+        EXPECT_EQ(e.Values, before.Values) << bad;
+    }
+    t = s.Texts(e);
+    t[4] = "2/29/2100";
+    ASSERT_TRUE(ParseAttributeSheet(s.Net, nullptr, e, t).empty());
+    EXPECT_EQ(DateTimeText(e.Values[4], false, DateTimeModeDate), "2/29/2100");
+}
+
 TEST(AttributeSheet, CodeHintsAndCategoryEntries)
 {
     TSheetNet s;

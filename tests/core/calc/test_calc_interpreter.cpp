@@ -145,10 +145,10 @@ TEST(CalcStatements, AssignmentsOfEveryAttributeType)
     EXPECT_EQ(w.V(2), 4);
     EXPECT_EQ(w.n->Layer, 4);
 
-    // Errors store nothing and the line goes on: a date that does not parse,
-    // an attribute beyond the class, expression errors, no target, no "=".
+    // Errors store nothing and the line goes on: a date that does not parse
+    // or does not exist, an attribute beyond the class, expression errors, no target, no "=".
     const TValueSlot date = w.n->Values[4];
-    for (const char* bad : {"A5 = {1?/2/2020}", "A5 =", "A9 = 1", "A1 = 1 +", "A1 = 1/0", "Q = 1", "A1 1"}) {
+    for (const char* bad : {"A5 = {1?/2/2020}", "A5 = {2/30/2004}", "A5 = {13/45/2000}", "A5 =", "A9 = 1", "A1 = 1 +", "A1 = 1/0", "Q = 1", "A1 1"}) {
         Set(w.n, 1, 7);
         w.p.Variables[5] = 0;
         EXPECT_EQ(w.RunLine(std::string(bad) + ": V5 = 12").Errors, 1) << bad;

@@ -99,7 +99,10 @@ TEST(SearchCriteria, BoundsParseByTypeAndFailAsTheirRulesSay)
     const TAttrib& date = *z.Zone.Attr(3);
     ASSERT_EQ(ParseSearchBound(z.Bounds(), date, "2/29/2000", c, false), 0);
     const TValueSlot good = c.Low;
-    for (const char* bad : {"2/29/2001", "13/1/2000", "4/31/2000", "0/12/2000", "abc"}) {
+    // One calendar with the attribute values: every fourth year is a leap year.
+    ASSERT_EQ(ParseSearchBound(z.Bounds(), date, "2/29/2100", c, true), 0);
+    EXPECT_EQ(DateTimeText(c.High, false, DateTimeModeDate), "2/29/2100");
+    for (const char* bad : {"2/29/2001", "13/1/2000", "4/31/2000", "2/30/2004", "13/45/2000", "0/12/2000", "abc"}) {
         EXPECT_EQ(ParseSearchBound(z.Bounds(), date, bad, c, false), MsgBoundDate) << bad;
         EXPECT_EQ(c.Low, good) << bad; // the bound keeps its value
     }

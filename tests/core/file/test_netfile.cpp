@@ -112,6 +112,88 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
     EXPECT_EQ((*back.NodeClasses)[1].Attributes[1]->High, 2000.5);
 }
 
+// Only files before version 7 hold layer states of 0 and 1; from version 7
+// a layer's zoom state above 1 is written and read back as it is.
+TEST(NetworkFile, LayerZoomStatesAboveOneFromVersion7)
+{
+    for (int v : {5, 6, 7, 8, 9}) {
+        SCOPED_TRACE("version " + std::to_string(v));
+        TNetWindow net, back;
+        MakeRichNetwork(net);
+        net.Layers.LayerStates[4] = 1;
+        net.Layers.LayerStates[7] = 12;
+        TRoundTrip t = RoundTrip(net, v, "layers" + std::to_string(v), back);
+        ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+        EXPECT_EQ(back.Layers.LayerStates[2], v < 7 ? 1 : 5);
+        EXPECT_EQ(back.Layers.LayerStates[7], v < 7 ? 1 : 12);
+        EXPECT_EQ(back.Layers.LayerStates[4], 1);
+        EXPECT_EQ(back.Layers.LayerNames[2], "Streets");
+    }
+}
+
+// A display setting outside its list (a font slot beyond the font table, a
+// title-block position beyond the world, an extract option not among its
+// choices) does not make a file unreadable: it is read, kept, and saved
+// back as it was.
+TEST(NetworkFile, DisplayValuesOutsideTheirListsOpenAndSaveUnchanged)
+{
+    for (int v : {7, 9}) {
+        SCOPED_TRACE("version " + std::to_string(v));
+        TNetWindow net, back;
+        MakeRichNetwork(net);
+        net.Backgrounds.Metafile[1].FileName.clear(); // the clipboard's is not written
+        TDescription& d = net.Description;
+        d.ShowProject = 1;
+        d.Project = "Ring road";
+        d.ProjectFont = 12;
+        d.AuthorFont = -1;
+        d.DescriptionFont = 2000000000;
+        d.X = 600000;
+        d.Y = -2147483647;
+        net.Labels.NodePosition = 40;
+        net.Labels.NodeLength = 300;
+        net.Labels.Precision = 20;
+        net.Labels.NodeClassFont[1] = 11;
+        net.Labels.LinkClassFont[2] = -1;
+        net.Widths.NodeLegendFont = 12;
+        net.Widths.LinkLegendFont = -3;
+        TExtractFormats& x = net.ExtractFormats;
+        x.SeparationMode = 4;
+        x.UpdateOldNew = 9;
+        x.AssumeNames = 2;
+        x.OnlyNodesWithPolygons = 7;
+        x.FilterNodesWithoutLinks = 255;
+        TRoundTrip t = RoundTrip(net, v, "outside" + std::to_string(v), back);
+        ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+        EXPECT_EQ(t.Messages.Count(), 0u);
+        EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
+        const TDescription& b = back.Description;
+        EXPECT_EQ(b.ProjectFont, 12);
+        EXPECT_EQ(b.AuthorFont, -1);
+        EXPECT_EQ(b.DescriptionFont, 2000000000);
+        EXPECT_EQ(b.X, 600000);
+        EXPECT_EQ(b.Y, -2147483647);
+        EXPECT_EQ(b.DrawX(), 512000);
+        EXPECT_EQ(b.DrawY(), -512000);
+        EXPECT_EQ(back.Labels.NodePosition, 40);
+        EXPECT_EQ(back.Labels.NodeLength, 300);
+        EXPECT_EQ(back.Labels.Precision, 20);
+        EXPECT_EQ(back.Labels.NodeClassFont[1], 11);
+        EXPECT_EQ(back.Labels.LinkClassFont[2], -1);
+        EXPECT_EQ(back.Widths.NodeLegendFont, 12);
+        EXPECT_EQ(back.Widths.LinkLegendFont, -3);
+        EXPECT_EQ(FindNamed(back, "Alpha") != nullptr, true);
+        if (v >= 9) {
+            const TExtractFormats& y = back.ExtractFormats;
+            EXPECT_EQ(y.SeparationMode, 4);
+            EXPECT_EQ(y.UpdateOldNew, 9);
+            EXPECT_EQ(y.AssumeNames, 2);
+            EXPECT_EQ(y.OnlyNodesWithPolygons, 7);
+            EXPECT_EQ(y.FilterNodesWithoutLinks, 255);
+        }
+    }
+}
+
 TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
 {
     TNetWindow net, v5;

@@ -77,9 +77,18 @@ TEST(ExtractFormatsFile, RoundTripKeepsOnlyTheStoredFields)
     EXPECT_EQ(back.FilterNodesWithoutLinks, 1);
     EXPECT_EQ(back.XScale, 1.0);
     EXPECT_EQ(back.NameSearch, "keep");
+    // An option outside its list is kept as read; only a number that does
+    // not parse fails the read.
     std::string bytes = ReadAll(path);
-    WriteAll(path, bytes.substr(0, bytes.size() - 3) + "7\r\n");
-    EXPECT_FALSE(ReadExtractFormatsFile(path, back)); // not a 0 or 1
+    WriteAll(path, bytes.substr(0, bytes.size() - 15) + "4\r\n5\r\n0\r\n0\r\n7\r\n");
+    ASSERT_TRUE(ReadExtractFormatsFile(path, back));
+    EXPECT_EQ(back.SeparationMode, 4);
+    EXPECT_EQ(back.UpdateOldNew, 5);
+    EXPECT_EQ(back.FilterNodesWithoutLinks, 7);
+    ASSERT_TRUE(WriteExtractFormatsFile(path, back));
+    EXPECT_EQ(ReadAll(path).substr(bytes.size() - 15), "4\r\n5\r\n0\r\n0\r\n7\r\n");
+    WriteAll(path, bytes.substr(0, bytes.size() - 3) + "x\r\n");
+    EXPECT_FALSE(ReadExtractFormatsFile(path, back));
 }
 
 TEST(DisplaySection, StyleCodesAndOlderLayouts)

@@ -146,6 +146,57 @@ TEST(TextFormat, DateTimeParsingTable)
     EXPECT_EQ(DateTimeModeOfKind('X'), 2);
 }
 
+// A typed date is refused where the file reading would put a part to 0;
+// the calendar is the same everywhere (every fourth year a leap year).
+TEST(TextFormat, TypedDatesRefuseImpossibleParts)
+{
+    const TValueSlot unknown = UnknownDateTime();
+    struct Case {
+        const char* text;
+        int mode;
+        int err;
+    } cases[] = {
+        {"2/30/2004", 2, DateTextOutOfRange},
+        {"13/45/2000", 2, DateTextOutOfRange},
+        {"4/31/2003", 2, DateTextOutOfRange},
+        {"2/29/2101", 2, DateTextOutOfRange},
+        {"1/1/99999", 2, DateTextOutOfRange},
+        {"1/2/2003,24:0:0", 0, DateTextOutOfRange},
+        {"10:60:0", 1, DateTextOutOfRange},
+        {"10:0:60", 1, DateTextOutOfRange},
+        {"1?/2/2000", 2, DateTextNotANumber},
+        {"", 2, DateTextNotANumber},
+        {"2/29/2100", 2, 0},
+        {"2/29/1900", 2, 0},
+        {"2/29/2004", 2, 0},
+        {"12/31/6000", 2, 0},
+        {"0/0/1900", 2, 0}, // an empty value as the sheet shows it
+        {"0/0/1900,10:0:0", 0, 0},
+        {"0/12/2000", 2, DateTextOutOfRange},
+        {"3/0/2000", 2, DateTextOutOfRange},
+        {"0/0/2000", 2, DateTextOutOfRange},
+        {"abc", 2, DateTextOutOfRange}, // no digits: 0/0 of this year
+        {"?/0/?", 2, DateTextOutOfRange},
+        {"1/2/2003,23:59:59", 0, 0},
+        {"?/?/1999", 2, 0},
+    };
+    for (const auto& c : cases) {
+        int err = -1;
+        const TValueSlot typed = TypedDateTime(c.text, err, c.mode, unknown, 2026);
+        EXPECT_EQ(err, c.err) << c.text;
+        int fileErr = -1;
+        const TValueSlot read = TextToDateTime(c.text, fileErr, c.mode, unknown, 2026);
+        EXPECT_EQ(fileErr, c.err == DateTextOutOfRange ? 0 : c.err) << c.text; // files keep the 0
+        if (c.err == 0) {
+            EXPECT_EQ(typed, read) << c.text;
+        }
+    }
+    EXPECT_EQ(DaysInMonth(2, 200), 29); // 2100
+    EXPECT_EQ(DaysInMonth(2, 201), 28);
+    EXPECT_EQ(DaysInMonth(2, 0), 29);   // 1900
+    EXPECT_EQ(DaysInMonth(11, 0), 30);
+}
+
 TEST(TextFormat, DateComparisonsLookOnlyAtGivenParts)
 {
     const TValueSlot a = Date(5, 1, 2000), b = Date(5, 255, 2000), c = Date(6, 1, 1999);

@@ -12,6 +12,7 @@
 
 #include "../analysis/analysis_networks.h"
 #include "../net_window.h"
+#include "core/file/LegacyText.h"
 #include "core/file/TripTable.h"
 #include "core/model/Messages.h"
 
@@ -138,6 +139,47 @@ TEST(TripTable, NamesWithoutValuesAllocateNothingForThem)
     for (int i = 0; i < 100000; ++i) names += "A\n";
     const std::string text = names + "END OF ROWS\n" + names + "END OF COLUMNS\n1 2 3\n";
     EXPECT_EQ(Read(net, text), "Unexpected end of user trip table! Table is 1; Row is 1");
+}
+
+TEST(TripTable, ManySmallTablesFromAFileAreReadWithoutCopyingIt)
+{
+    // Each table's room is bounded by what is left of the file, never by a
+    // copy of the whole file (a copy per table made many small tables
+    // quadratic). The file is larger than one read block.
+    TTripNetwork net;
+    std::string text;
+    const int count = 2000;
+    for (int i = 0; i < count; ++i)
+        text += std::string(i % 2 ? "B" : "A") + "\r\nEND OF ROWS\r\n" + std::to_string(i % 3 + 1) +
+                "\r\nEND OF COLUMNS\r\n" + std::to_string(i) + ".\r\n\r\n";
+    text += std::string(1200000, ' ') + "\r\nEND OF TABLES\r\n";
+    const std::string path = ::testing::TempDir() + "many-small-trip-tables.txt";
+    { std::ofstream(path, std::ios::binary) << text; }
+
+    TTextReader in;
+    std::string error;
+    ASSERT_TRUE(in.LoadFile(path, error)) << error;
+    const TTripTableResult r = ReadTripTable(in, net);
+    EXPECT_EQ(in.WholeCopies(), 0u);
+    ASSERT_TRUE(r.Ok) << r.Status;
+    ASSERT_EQ(r.Tables->Tables.size(), size_t(count));
+    for (int i : {0, 1, 2, count - 1}) {
+        const TDesireTable& t = r.Tables->Tables[size_t(i)];
+        ASSERT_EQ(t.Values.size(), 1u);
+        EXPECT_EQ(t.Value(0, 0), i);
+        EXPECT_EQ(t.Rows.at(0)->Name, i % 2 ? "B" : "A");
+        EXPECT_EQ(t.Columns.at(0)->Name, std::to_string(i % 3 + 1));
+    }
+    // The same tables as from the bytes in memory and through the loader.
+    for (const TTripTableResult& other : {ReadTripTable(text, net), LoadTripTable(path, net)}) {
+        ASSERT_TRUE(other.Ok) << other.Status;
+        ASSERT_EQ(other.Tables->Tables.size(), size_t(count));
+        for (int i = 0; i < count; ++i) {
+            const TDesireTable &a = r.Tables->Tables[size_t(i)], &b = other.Tables->Tables[size_t(i)];
+            EXPECT_TRUE(a.Rows == b.Rows && a.Columns == b.Columns && a.Values == b.Values) << i;
+        }
+    }
+    std::filesystem::remove(path);
 }
 
 TEST(TripTable, SiouxFallsTripsAsAUserTripTable)

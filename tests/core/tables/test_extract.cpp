@@ -58,6 +58,11 @@ TEST_F(TExtractFixture, WritesTheThreeTextSeparations)
     ASSERT_EQ(Sink.Count(), 3u);
     EXPECT_EQ(Sink.Last().Text, "6 Records written");
     EXPECT_EQ(Sink.Last().Caption, "Extract");
+    // A mode outside the list, as a file may hold it, writes columns.
+    for (int mode : {4, 255}) {
+        ASSERT_EQ(Extract(mode, Dir / "out.txt").ErrorCode, 0) << mode;
+        EXPECT_EQ(ReadAll(Dir / "out.txt"), Golden("fixture-columnar.txt")) << mode;
+    }
 }
 
 TEST_F(TExtractFixture, DefinesDBaseColumnsOverEveryLine)
