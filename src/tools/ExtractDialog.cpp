@@ -483,7 +483,9 @@ void TExtractDB::Button4Click()
 {
     std::string file;
     if (!ChooseFile(*SaveFormatsDialog, file)) return;
-    if (!StoreControls()) return;
+    // Transform values the check refuses are reported and not stored; the
+    // file, which holds none of them, is written from the record all the same.
+    StoreControls();
     if (!WriteExtractFormatsFile(file, FSettings.ExtractFormats))
         ShowMessageText(Sink(), "Cannot write Extract/Update formats file.", MessageText(51), MB_EXCLAMATION_OK);
 }

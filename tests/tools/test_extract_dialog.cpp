@@ -151,11 +151,20 @@ TEST_F(TDialogFixture, OpensAndSavesFormatsFiles)
     EXPECT_EQ(read.LinkTemplates[1], "LNAME,SPE");
     EXPECT_EQ(Ws.ExtractFormats.LinkTemplates[1], "LNAME,SPE");
 
-    // A Save refused by the transform check writes nothing.
+    // Transform values the check refuses are reported and not stored; the
+    // record, unchanged, is written all the same.
     d.XScaleEB->setText("0");
+    d.Edits[11]->setText("LNAME");
     NextFile = Dir / "g.xup";
+    Sink.Clear();
     d.Button4Click();
-    EXPECT_FALSE(std::filesystem::exists(NextFile));
+    ASSERT_EQ(Sink.Count(), 1u);
+    EXPECT_EQ(Sink.Last().Text, "Error in transform values.");
+    TExtractFormats written;
+    ASSERT_TRUE(ReadExtractFormatsFile(NextFile, written));
+    EXPECT_EQ(written.LinkTemplates[1], "LNAME,SPE");
+    EXPECT_EQ(Ws.ExtractFormats.LinkTemplates[1], "LNAME,SPE");
+    EXPECT_EQ(Ws.ExtractFormats.XScale, 1);
     d.XScaleEB->setText("1");
 
     // A file that cannot be read leaves the formats as they were.

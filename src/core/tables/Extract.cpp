@@ -1,12 +1,16 @@
 #include "core/tables/Extract.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <set>
+#include <stdexcept>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -587,29 +591,55 @@ private:
     std::vector<TIntPoint> Points;
 };
 
-// The name of a table's data file and a free name beside it to write to.
-std::string ResolveTarget(const std::string& path)
+// A free name for the working table in the folder of the file it will
+// replace (a link's target, where the table goes).
+std::string FreeStemBeside(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::path p(path);
-    if (std::filesystem::is_symlink(p, ec)) {
-        auto r = std::filesystem::weakly_canonical(p, ec);
-        if (!ec) return r.string();
+    std::filesystem::path target(path);
+    if (std::filesystem::is_symlink(target, ec)) {
+        auto resolved = std::filesystem::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
     }
-    return path;
-}
-
-std::string FreeStemBeside(const std::string& target)
-{
-    std::filesystem::path dir = std::filesystem::path(target).parent_path();
+    const std::filesystem::path dir = target.parent_path();
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         std::string stem = "~tvx" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
         std::filesystem::path p = dir.empty() ? std::filesystem::path(stem) : dir / stem;
         struct stat st {};
-        if (::stat((p.string() + ".dbf").c_str(), &st) != 0) return p.string();
+        if (::lstat((p.string() + ".dbf").c_str(), &st) != 0) return p.string();
     }
     return {};
+}
+
+// Column names as other dBase readers need them: a name that an earlier
+// column has (letter case aside) gets a digit suffix, the whole kept within
+// 10 characters, and no later column's own name is taken.
+void MakeColumnNamesUnique(std::vector<std::string>& names)
+{
+    auto upper = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        return s;
+    };
+    std::set<std::string> taken;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (taken.insert(upper(names[i])).second) continue;
+        auto later = [&](const std::string& candidate) {
+            for (size_t j = i + 1; j < names.size(); ++j)
+                if (upper(names[j]) == candidate) return true;
+            return false;
+        };
+        for (int k = 1;; ++k) {
+            const std::string suffix = std::to_string(k);
+            const std::string candidate = names[i].substr(0, 10 - suffix.size()) + suffix;
+            const std::string key = upper(candidate);
+            if (taken.count(key) || later(key)) continue;
+            names[i] = candidate;
+            taken.insert(key);
+            break;
+        }
+    }
 }
 
 TExtractResult ExtractText(TExtractor& x, const std::string& fileName)
@@ -649,17 +679,29 @@ TExtractResult ExtractText(TExtractor& x, const std::string& fileName)
 TExtractResult ExtractTable(TExtractor& x, const std::string& fileName)
 {
     TExtractResult r;
-    const std::string target = ResolveTarget(XBaseFileStem(fileName) + ".dbf");
-    const std::string temp = FreeStemBeside(target);
-    if (temp.empty()) {
+    auto failed = [&](std::string why) {
         r.ErrorCode = FileErrorWrite;
-        r.Detail = "no temporary name";
+        r.Detail = std::move(why);
         return r;
+    };
+    // The table goes where any other save goes: onto a regular file the user
+    // may write or a new name, through a link to its target, in place only
+    // once complete and synced. It is built in a working table beside the
+    // target first, since its header is finished after the last record.
+    const std::string target = XBaseFileStem(fileName) + ".dbf";
+    TTextWriter out;
+    std::string error;
+    if (!out.BeginFile(target, error)) return failed(error);
+    const std::string work = FreeStemBeside(target);
+    if (work.empty()) {
+        out.Abandon();
+        return failed("no working name beside the table");
     }
+    const std::string workFile = work + ".dbf";
     std::vector<TColumn> cols = x.DefineColumns();
     try {
         TXBase table;
-        table.SetFilename(temp);
+        table.SetFilename(work);
         for (size_t i = 0; i < cols.size(); ++i)
             table.AddField(int(i) + 1, "FIELD" + std::to_string(i + 1), cols[i].Type, cols[i].Width, 0);
         table.CreateTable();
@@ -667,24 +709,38 @@ TExtractResult ExtractTable(TExtractor& x, const std::string& fileName)
         TRecordWriter w(SeparationDBase, &table, &cols);
         x.Run(
             w, [](const std::string&) {}, [&] { table.AppendBlankRecord(); }, [&] { table.WriteRecord(); }, &cols);
+        std::vector<std::string> names(cols.size());
         for (size_t i = 0; i < cols.size(); ++i) {
             const int index = int(i) + 1;
             if (cols[i].Type == 'N') table.SetFieldDecimals(index, std::min(cols[i].Decimals, cols[i].Width - 2));
-            if (cols[i].Name) table.SetFieldName(index, *cols[i].Name);
+            names[i] = cols[i].Name ? cols[i].Name->substr(0, 11) : table.Field(index).Name;
         }
+        MakeColumnNamesUnique(names);
+        for (size_t i = 0; i < cols.size(); ++i) table.SetFieldName(int(i) + 1, names[i]);
         table.WriteFieldDescriptors(true);
+
+        // The finished table into the writer's file, a piece at a time.
+        const int fd = ::open(workFile.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) throw std::runtime_error("cannot read the working table");
+        std::vector<char> chunk(size_t(1) << 16);
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                ::close(fd);
+                throw std::runtime_error("cannot read the working table");
+            }
+            if (got == 0) break;
+            out.WriteRaw(std::string_view(chunk.data(), size_t(got)));
+        }
+        ::close(fd);
     } catch (const std::exception& e) {
-        ::unlink((temp + ".dbf").c_str());
-        r.ErrorCode = FileErrorWrite;
-        r.Detail = e.what();
-        return r;
+        ::unlink(workFile.c_str());
+        out.Abandon();
+        return failed(e.what());
     }
-    if (::rename((temp + ".dbf").c_str(), target.c_str()) != 0) {
-        ::unlink((temp + ".dbf").c_str());
-        r.ErrorCode = FileErrorWrite;
-        r.Detail = "cannot rename the table into place";
-        return r;
-    }
+    ::unlink(workFile.c_str());
+    if (!out.Commit(error)) return failed(error);
     r.Records = x.Records;
     return r;
 }

@@ -75,9 +75,12 @@ struct TExtractResult {
 using TExtractProgress = std::function<void()>;
 
 // Writes the table to fileName (a dBase table to the name without its
-// extension, plus ".dbf"). The file is written beside its target and put in
-// place only when complete: a failure leaves an older file whole. Unless
-// quiet, shows the record count ("N Records written", caption "Extract").
+// extension, plus ".dbf"), as every save is written: only onto a regular
+// file the user may write or a new name (a link keeps its link and has its
+// target replaced), beside its target and put in place only when complete
+// and synced: a failure leaves an older file whole. In a dBase table a column
+// name that an earlier column has gets a digit suffix. Unless quiet, shows
+// the record count ("N Records written", caption "Extract").
 TExtractResult ExtractNetwork(const TNetwork& net, const TWindowSettings& settings, const TViewRecord& view,
                               const TCompiledLines& lines, const std::string& fileName,
                               const TExtractOptions& options, TMessageSink& sink,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "core/expr/BuiltinProperties.h"
 #include "core/file/LegacyText.h"
@@ -525,13 +526,19 @@ private:
         return nullptr;
     }
 
+    // A ring holds each vertex once, as every other edit and the network file
+    // keep it: a pair that names a node already in the ring adds nothing,
+    // like a pair with no node there. So a table extracted with its rings
+    // reads back without doubling them, and what Update made saves and opens
+    // the same.
     void AddPolygonVertices(TNode& owner, const std::vector<std::pair<double, double>>& pairs)
     {
         bool added = false;
+        std::set<const TNetworkPoint*> inRing(owner.OwnPolygon.begin(), owner.OwnPolygon.end());
         for (size_t i = pairs.size(); i-- > 0;) {
             TNetworkPoint* p = PointAt(int32_t(pround(pairs[i].first)), int32_t(pround(pairs[i].second)), true);
             TNode* v = p ? p->AsNode() : nullptr;
-            if (!v || v == &owner) continue;
+            if (!v || v == &owner || !inRing.insert(v).second) continue;
             MakeRoom(owner.OwnPolygon);
             owner.OwnPolygon.Insert(v);
             if (v->Polygons.IndexOf(&owner) < 0) {

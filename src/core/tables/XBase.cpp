@@ -19,6 +19,8 @@ const char* const OutOfRange = "Record Number Out of Range";
 const char* const BadField = "Invalid Field Number";
 
 constexpr int MemoBlock = 512;
+// The largest block number whose offset fits a file offset.
+constexpr int64_t MaxMemoBlock = INT64_MAX / MemoBlock - 1;
 
 uint32_t GetU32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t GetU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
@@ -193,6 +195,11 @@ TXBase::~TXBase()
     CloseFiles();
 }
 
+bool IsDBaseThreeVersion(uint8_t version)
+{
+    return version == 0x03 || version == 0x83 || version == 0x84;
+}
+
 std::string XBaseFileStem(std::string_view fileName)
 {
     std::string name(fileName);
@@ -248,6 +255,10 @@ void TXBase::ReadHeader()
     if (size < 32) throw EXBaseException(HeaderError);
     uint8_t head[32];
     Data->Read(0, head, 32);
+    // dBase III: 3 without memo, 0x83 and 0x84 with a .dbt memo file. FoxBase,
+    // FoxPro and dBase IV tables lay out their headers, types and memos
+    // otherwise and are refused whole.
+    if (!IsDBaseThreeVersion(head[0])) throw EXBaseException(HeaderError);
     const uint32_t count = GetU32(head + 4);
     const int32_t headerLength = GetU16(head + 8);
     const int32_t recordLength = GetU16(head + 10);
@@ -282,8 +293,11 @@ void TXBase::ReadHeader()
     RecordBytes = recordLength;
     Fields = std::move(fields);
     ComputeOffsets();
+    // A table cut short (a copy or a write that stopped) is refused rather
+    // than read short: its header promises records the file does not hold.
     const int64_t whole = (size - headerLength) / recordLength;
-    Records = int32_t(std::min<int64_t>({int64_t(count), whole, int64_t(INT32_MAX)}));
+    if (int64_t(count) > whole || int64_t(count) > int64_t(INT32_MAX)) throw EXBaseException(HeaderError);
+    Records = int32_t(count);
     CurrentRecord = 0;
     Buffer.assign(size_t(RecordBytes), ' ');
     Dirty = false;
@@ -519,6 +533,8 @@ std::string TXBase::GetField(int index)
     for (; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9') return {};
         block = block * 10 + (text[i] - '0');
+        // No memo file holds a block this far out; stop before the number overflows.
+        if (block > MaxMemoBlock) throw EXBaseException(MemoError);
     }
     if (block < 1) return {};
     return ReadMemo(block);
@@ -581,7 +597,7 @@ void TXBase::WriteRecord()
 
 std::string TXBase::ReadMemo(int64_t block)
 {
-    if (MemoFd < 0 || block > (INT64_MAX / MemoBlock)) throw EXBaseException(MemoError);
+    if (MemoFd < 0 || block > MaxMemoBlock) throw EXBaseException(MemoError);
     const int64_t size = FileSize(MemoFd);
     int64_t off = block * MemoBlock;
     if (size < 0 || off >= size) throw EXBaseException(MemoError);

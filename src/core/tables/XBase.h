@@ -4,8 +4,9 @@
 //
 // The file name is kept without its extension; ".dbf" and ".dbt" are added
 // when the files are opened. A table opened from disk is untrusted: its
-// header is checked before anything is read, and the record count is cut to
-// the whole records the file holds.
+// header is checked before anything is read: its version, its fields, and
+// that the file holds every record the header counts (a table cut short is
+// refused, not read short).
 //
 // Reads and writes go through a window of the data file held in memory, so
 // that a walk over a million records, or a million appended records, costs no
@@ -40,6 +41,11 @@ struct TXBaseField {
     int Decimals = 0;
     int Offset = 1;   // position of the field's first byte in the record (the flag byte is 0)
 };
+
+// The version bytes of the tables read: 3, and 0x83 and 0x84 for tables with
+// a memo file. Others (FoxBase, FoxPro, dBase IV) are "Error Reading Header
+// Info.".
+bool IsDBaseThreeVersion(uint8_t version);
 
 // A table's name without its extension: the path with everything from the
 // first "." of its file name on cut off.

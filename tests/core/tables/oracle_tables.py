@@ -105,6 +105,17 @@ def xup_of_mode(tmp, mode):
     return path
 
 
+def xup_with(tmp, templates):
+    """The fixture's formats in dBase mode with template lines replaced (line index: text)."""
+    xup = open(os.path.join(DATA, "dbase.xup"), "rb").read().split(b"\r\n")
+    for i, text in templates.items():
+        xup[i] = text.encode()
+    xup[20] = b"3"
+    path = os.path.join(tmp, "w.xup")
+    open(path, "wb").write(b"\r\n".join(xup))
+    return path
+
+
 # ---------------------------------------------------------------- ogr
 
 def ogr_rows(table, tmp):
@@ -123,9 +134,9 @@ def part_ogr(tmp):
     if not shutil.which("ogr2ogr") or not shutil.which("ogrinfo"):
         print("skip: ogr2ogr/ogrinfo not installed (gdal-bin)")
         sys.exit(77)
-    tables = ["dbase/dbase_03", "dbase/dbase_83", "dbase/cp1251", "shplib/3dpoints", "pyshp/NullTest",
+    tables = ["dbase/dbase_03", "dbase/dbase_83", "shplib/3dpoints", "pyshp/NullTest",
               "pyshp/dtype", "pyshp/balancing", "pyshp/blockgroups", "shplib/csah"]
-    codepages = {"dbase/cp1251": "cp1251"}  # ogr gives UTF-8 from the table's code page; we keep bytes
+    codepages = {}  # table: its code page (ogr gives UTF-8 from it; we keep bytes)
     for name in tables:
         table = os.path.join(SHARED, "shp", name + ".dbf")
         fields, records = dump(table)
@@ -184,6 +195,20 @@ def part_pydbf(tmp):
         t.close()
 
     compare(os.path.join(SHARED, "shp", "dbase", "dbase_83.dbf"))
+
+    # Classes that share columns: every column keeps a name of its own.
+    shared = os.path.join(tmp, "shared.dbf")
+    run("table-extract", os.path.join(DATA, "fixture.dta"), shared, xup_with(tmp, {
+        0: "NNAME,POP,COU,ZERO,NODEX", 1: "", 10: "LNAME,ANODEX,SERIALA,SERIALA"}))
+    try:
+        t = dbf.Table(shared, codepage="cp1252")
+        t.open(dbf.READ_ONLY)
+        if [n.upper() for n in t.field_names] != ["NAME", "ANODEX", "ANODESERIAL", "ANODESERI1", "ANODEX1"]:
+            fail("python3-dbf reads the shared columns as %r" % (t.field_names,))
+        t.close()
+    except Exception as e:
+        fail("python3-dbf refuses the shared columns: %s" % e)
+    compare(shared)
     extract = os.path.join(tmp, "t.dbf")
     run("table-extract", os.path.join(DATA, "fixture.dta"), extract, os.path.join(DATA, "dbase.xup"))
     compare(extract)
@@ -251,6 +276,10 @@ def part_csv(tmp):
     for args, want in ((["table-update", os.path.join(DATA, "fixture.dta"), os.path.join(tmp, "none.txt"),
                          os.path.join(tmp, "o.dta")], "Valid update file not found.\nUpdate\n"),
                        (["dbf-dump", os.path.join(SHARED, "shp", "dbase", "dbase_30.dbf")],
+                        "Error Reading Header Info.\n"),
+                       (["dbf-dump", os.path.join(SHARED, "shp", "dbase", "cp1251.dbf")],
+                        "Error Reading Header Info.\n"),
+                       (["dbf-dump", os.path.join(SHARED, "shp", "dbase", "dbase_8b.dbf")],
                         "Error Reading Header Info.\n")):
         p = subprocess.run([os.path.join(DRIVERS, args[0])] + args[1:], capture_output=True)
         if p.returncode != 1 or p.stdout.decode() != want:

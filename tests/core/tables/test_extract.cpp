@@ -4,6 +4,9 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/tables/Extract.h"
 #include "core/tables/XBase.h"
@@ -110,7 +113,9 @@ TEST_F(TExtractFixture, DefinesDBaseColumnsOverEveryLine)
     ASSERT_EQ(t.FieldCount(), 100);
     EXPECT_EQ(t.Field(2).Name, "ZERO");
     EXPECT_EQ(t.Field(2).Type, 'N');
-    EXPECT_EQ(t.Field(100).Name, "ZERO");
+    EXPECT_EQ(t.Field(3).Name, "NODEENTITY");
+    EXPECT_EQ(t.Field(4).Name, "ZERO1") << "a name that repeats takes a digit";
+    EXPECT_EQ(t.Field(100).Name, "ZERO97");
     Ws.ExtractFormats.NodeTemplates[1] = "NNAME";
     ASSERT_EQ(Extract(3, Dir / "v.dbf").ErrorCode, 0);
     t.SetFilename(Dir / "v");
@@ -120,6 +125,76 @@ TEST_F(TExtractFixture, DefinesDBaseColumnsOverEveryLine)
     EXPECT_EQ(t.Field(2).Width, 15);
     EXPECT_EQ(t.Field(3).Name, "NODEENTITY");
     EXPECT_EQ(t.Field(3).Type, 'C');
+}
+
+TEST_F(TExtractFixture, NamesEveryDBaseColumnOnce)
+{
+    // Column 2 is POP for zones and ANODEX for roads, column 5 a zone's
+    // ANODEX: the roads, written last, name column 2. Columns 3 and 4 are
+    // both a road's ANODESERIAL.
+    Ws.ExtractFormats.NodeTemplates[1] = "NNAME,POP,COU,ZERO,NODEX";
+    Ws.ExtractFormats.NodeTemplates[2].clear();
+    Ws.ExtractFormats.LinkTemplates[1] = "LNAME,ANODEX,SERIALA,SERIALA";
+    ASSERT_EQ(Extract(3, Dir / "n.dbf").ErrorCode, 0);
+    TXBase t;
+    t.SetFilename(Dir / "n");
+    std::vector<std::string> names;
+    for (int i = 1; i <= t.FieldCount(); ++i) names.push_back(t.Field(i).Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"NAME", "ANODEX", "ANODESERIAL", "ANODESERI1", "ANODEX1"}));
+    t.SetRecno(2); // Alpha's X under its renamed column
+    EXPECT_EQ(t.GetField(1), "Alpha");
+    EXPECT_EQ(t.GetField(3), std::string(14, ' ') + "7");
+    EXPECT_EQ(t.GetField(5), std::string(14, ' ') + "0");
+}
+
+TEST_F(TExtractFixture, ATableGoesOnlyWhereASaveMay)
+{
+    // A FIFO is not replaced by a regular file.
+    const std::string fifo = Dir / "pipe.dbf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_NE(Extract(3, fifo).ErrorCode, 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(Sink.Count() ? Sink.Last().Text : "", "Cannot create extract file.");
+
+    // A link keeps its link; its target gets the table, with its permission bits.
+    const std::string real = Dir / "real.dbf";
+    WriteAll(real, "old");
+    ::chmod(real.c_str(), 0640);
+    const std::string alias = Dir / "alias.dbf";
+    std::filesystem::create_symlink(real, alias);
+    ASSERT_EQ(Extract(3, alias).ErrorCode, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(alias));
+    EXPECT_EQ(Names(real).size(), 6u);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // Through a link, a file the user may not write is left alone: the
+    // extract runs as a user who may write the folder but not the file.
+    const std::string folder = Dir / "shared";
+    std::filesystem::create_directories(folder);
+    const std::string theirs = folder + "/theirs.dbf";
+    WriteAll(theirs, "theirs");
+    const bool root = ::geteuid() == 0;
+    ::chmod(theirs.c_str(), root ? 0644 : 0444);
+    ::chmod(folder.c_str(), 0777);
+    const std::string link = Dir / "to-theirs.dbf";
+    std::filesystem::create_symlink(theirs, link);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(3);
+        Sink.Clear();
+        const bool refused = Extract(3, link).ErrorCode != 0 && Sink.Count() == 1 &&
+                             Sink.Last().Text == "Cannot create extract file.";
+        _exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadAll(theirs), "theirs");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 TEST(ExtractText, RealsOfDBaseColumns)
@@ -166,6 +241,12 @@ TEST_F(TExtractFixture, TakesTheElementsTheWindowShows)
     EXPECT_EQ(names(false, false), (V{"Alpha", "Gamma", "Delta"}));
     Ws.Layers.LayerStates[3] = 14; // shown from a zoom level above the window's
     EXPECT_EQ(names(false, false), (V{"Alpha", "Gamma", "Delta"}));
+    View.ZoomIndex = 9;
+    Ws.Layers.LayerStates[3] = 9; // shown from exactly the window's zoom level
+    EXPECT_EQ(names(false, false), (V{"Beta", "Alpha", "Gamma", "Delta", "BG", "AB"}));
+    Ws.Layers.LayerStates[3] = 10;
+    EXPECT_EQ(names(false, false), (V{"Alpha", "Gamma", "Delta"}));
+    Ws.Layers.LayerStates[3] = 1;
 
     for (auto* t : {&Ws.ExtractFormats.NodeTemplates, &Ws.ExtractFormats.LinkTemplates})
         for (std::string& line : *t) line.clear();

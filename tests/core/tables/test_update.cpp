@@ -2,6 +2,7 @@
 // links, matching, what a record's fields give, and bad tables.
 #include <gtest/gtest.h>
 
+#include "core/file/NetworkFile.h"
 #include "core/tables/Update.h"
 #include "core/tables/XBase.h"
 #include "tables_fixture.h"
@@ -87,8 +88,9 @@ TEST_F(TUpdateFixture, ItemsThatExtractWritesOnlyTakeNoField)
     EXPECT_EQ(Value("Alpha", 1), 5);
     EXPECT_EQ(Value("Alpha", 2), 6);
     // "S" reads its field: the count of the pairs "}" reads.
+    Node(Net, 3000, 100, 2, "Extra");
     X.NodeTemplates[2] = "NNAME,VERTICES,BLANK,COORD,PSTYLE";
-    r = UpdateText(1, "Delta,1,x,0,0,7\r\n");
+    r = UpdateText(1, "Delta,1,x,3000,100,7\r\n");
     EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon.GetCount(), 4);
     EXPECT_EQ(FindNode(Net, "Delta")->PolygonStyle, 7);
     EXPECT_EQ(r.RealErrors, 0);
@@ -100,13 +102,15 @@ TEST_F(TUpdateFixture, ReadsUntidyTextTables)
     X.NodeTemplates[2] = "NNAME,VERTICES,COORD";
     X.LinkTemplates[1].clear();
     TNode* unnamed = Node(Net, 50, 50, 1, "");
+    Node(Net, 3000, 100, 2, "E1");
+    Node(Net, 3000, 200, 2, "E2");
     const TUpdateResult r = UpdateText(1, "\r\n"
                                           "Alpha,1,ab\"c\r\n"
                                           "   \r\n"
                                           "\"Gamma\",2,\"x,y\"z\n"
                                           ",3,\r\n"
                                           "Beta,oops,\"left\r\n"
-                                          "Delta,1000000000,-400,600,1000,-250\r\n"
+                                          "Delta,1000000000,3000,100,3000,200\r\n"
                                           "Nobody,4\r");
     EXPECT_EQ(r.Lines, 8);
     EXPECT_EQ(Value("Alpha", 1), 1);
@@ -148,14 +152,16 @@ TEST_F(TUpdateFixture, AppliesBuiltInItemsInTheirRanges)
     TNode* d = FindNode(Net, "Delta");
     TNode* extra = Node(Net, 3000, 100, 2, "Extra");
     AddVertex(d, extra);
+    for (int i = 1; i <= 3; ++i) Node(Net, 4000, 100 * i, 2, "P" + std::to_string(i));
     X.NodeTemplates[2] = "NNAME,PSTYLE,LAYER,FONT,VERTICES,COORD";
-    UpdateText(1, "Delta,41,11,-1,3,1000,-250,3000,100,0,0\r\n");
+    UpdateText(1, "Delta,41,11,-1,4,4000,100,4000,200,9,9,4000,300\r\n");
     EXPECT_EQ(d->PolygonStyle, 4);
     EXPECT_EQ(d->Layer, 1);
     EXPECT_EQ(d->Font, 0);
     std::vector<std::string> ring;
     for (TNetworkPoint* p : d->OwnPolygon) ring.push_back(p->AsNode()->Name);
-    EXPECT_EQ(ring, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Extra", "Alpha", "Extra", "Beta"}));
+    EXPECT_EQ(ring, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Extra", "P3", "P2", "P1"}))
+        << "appended from the last pair to the first; a pair with no node adds nothing";
 
     // A new class: the values and strings take its size first.
     X.NodeTemplates[2] = "NNAME,ENTITY";
@@ -168,6 +174,30 @@ TEST_F(TUpdateFixture, AppliesBuiltInItemsInTheirRanges)
     EXPECT_EQ(a->EntityType, 2);
     EXPECT_EQ(SlotCount(*a), 0);
     EXPECT_TRUE(a->Strings.empty());
+}
+
+TEST_F(TUpdateFixture, APolygonUpdateSavesAndOpensAsItStands)
+{
+    // Delta's ring is Alpha, Beta, Gamma; the table names them again, twice
+    // over, with one new vertex among them.
+    TNode* extra = Node(Net, 3000, 100, 2, "Extra");
+    X.NodeTemplates[2] = "NNAME,VERTICES,COORD";
+    UpdateText(1, "Delta,6,0,0,0,0,1000,-250,3000,100,-400,600,3000,100\r\n");
+    auto ring = [](const TNode* owner) {
+        std::vector<std::string> names;
+        for (const TNetworkPoint* p : owner->OwnPolygon) names.push_back(p->AsNode()->Name);
+        return names;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(ring(FindNode(Net, "Delta")), (V{"Alpha", "Beta", "Gamma", "Extra"}));
+    EXPECT_EQ(extra->Polygons.GetCount(), 1);
+
+    const std::string path = Dir / "ring.dta";
+    ASSERT_TRUE(SaveNetworkFile(Net, Ws, path, 9, Sink).Ok);
+    TNetwork back;
+    TWindowSettings backWs;
+    ASSERT_EQ(OpenNetworkFile(back, backWs, path, true, Sink).Status, TOpenStatus::Ok);
+    EXPECT_EQ(ring(FindNode(back, "Delta")), ring(FindNode(Net, "Delta")));
 }
 
 TEST_F(TUpdateFixture, MakesNewNodesAndLinks)
@@ -238,6 +268,51 @@ TEST_F(TUpdateFixture, ReportsTablesThatCannotBeRead)
     EXPECT_EQ(Sink.Last().Text, "Error in transform values.");
     EXPECT_EQ(Sink.Last().Caption, "Extract/Update");
     X.XScale = 1;
+
+    // A dBase update names a table that is not there.
+    X.NodeTemplates[1] = "NNAME,POP";
+    Sink.Clear();
+    r = Update(3, Dir / "missing.dbf");
+    EXPECT_NE(r.ErrorCode, 0);
+    EXPECT_FALSE(Net.Modified);
+    EXPECT_EQ(Value("Alpha", 1), 1234.5);
+    ASSERT_EQ(Sink.Count(), 1u);
+    EXPECT_EQ(Sink.Last().Text, "Valid update file not found.");
+    EXPECT_EQ(Sink.Last().Caption, "Update");
+
+    // A table cut short says so before any record is applied.
+    {
+        TXBase t;
+        t.SetFilename(Dir / "cut");
+        t.AddField(1, "NAME", 'C', 30, 0);
+        t.AddField(2, "POP", 'N', 15, 0);
+        t.CreateTable();
+        t.MoveOnAppend = true;
+        for (const char* n : {"Alpha", "Beta", "Gamma"}) {
+            t.AppendBlankRecord();
+            t.PutField(1, n);
+            t.PutField(2, "77");
+            t.WriteRecord();
+        }
+        t.Close();
+    }
+    const std::string cut = ReadAll(Dir / "cut.dbf");
+    WriteAll(Dir / "cut.dbf", cut.substr(0, cut.size() - 1 - 12));
+    Sink.Clear();
+    r = Update(3, Dir / "cut.dbf");
+    EXPECT_NE(r.ErrorCode, 0);
+    EXPECT_EQ(r.Detail, "Error Reading Header Info.");
+    EXPECT_FALSE(Net.Modified);
+    EXPECT_EQ(Value("Alpha", 1), 1234.5);
+    EXPECT_EQ(Sink.Last().Text, "Valid update file not found.");
+    // A record length past the file.
+    std::string wide = cut;
+    wide[10] = char(0xFF);
+    wide[11] = char(0xFF);
+    WriteAll(Dir / "cut.dbf", wide);
+    r = Update(3, Dir / "cut.dbf");
+    EXPECT_NE(r.ErrorCode, 0);
+    EXPECT_FALSE(Net.Modified);
 
     // A memo past its file ends the update; what was applied stays, marked.
     const std::string name = Dir / "m";

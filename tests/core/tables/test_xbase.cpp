@@ -161,6 +161,9 @@ TEST(XBase, RefusesHeadersItCannotTrust)
         {"a width of 0", OneFieldTable(65, 'C', 0, 5, 1, 1)},
         {"a type outside C D N F L M", OneFieldTable(65, 'T', 4, 5, 1, 1)},
         {"widths past the record length", OneFieldTable(65, 'C', 9, 5, 1, 1)},
+        {"a record cut short", OneFieldTable(65, 'C', 4, 5, 3, 3).substr(0, 65 + 15 - 2)},
+        {"a count past the records", OneFieldTable(65, 'C', 4, 5, 1000000, 3)},
+        {"a record length past the file", OneFieldTable(65, 'C', 4, 65535, 1, 0) + std::string(100, ' ')},
     };
     for (const Case& c : refused) {
         WriteAll(path, c.Bytes);
@@ -169,20 +172,37 @@ TEST(XBase, RefusesHeadersItCannotTrust)
         EXPECT_FALSE(t.Active()) << c.What;
     }
 
-    // Read: F as N, no terminator within the header, a count past the records.
+    // Only dBase III version bytes are taken: 3, and 0x83 and 0x84 with memos.
+    for (int version : {0x02, 0x04, 0x30, 0x31, 0x43, 0x8B, 0xCB, 0xF5}) {
+        std::string t = OneFieldTable(65, 'C', 4, 5, 1, 1);
+        t[0] = char(version);
+        WriteAll(path, t);
+        TXBase table;
+        EXPECT_EQ(Error([&] { table.SetFilename(path); }), "Error Reading Header Info.") << version;
+    }
+    for (int version : {0x03, 0x83, 0x84}) {
+        std::string t = OneFieldTable(65, 'C', 4, 5, 1, 1);
+        t[0] = char(version);
+        WriteAll(path, t);
+        TXBase table;
+        table.SetFilename(path);
+        EXPECT_EQ(table.RecordCount(), 1) << version;
+    }
+
+    // Read: F as N, no terminator within the header, bytes past the records.
     WriteAll(path, noTerminatorRoom);
     {
         TXBase t;
         t.SetFilename(path);
         EXPECT_EQ(t.FieldCount(), 1);
     }
-    std::string f = OneFieldTable(65, 'F', 4, 5, 1000000, 3);
+    std::string f = OneFieldTable(65, 'F', 4, 5, 2, 3);
     f[64] = '\n';
     WriteAll(path, f + "  12");
     TXBase t;
     t.SetFilename(path);
     EXPECT_EQ(t.Field(1).Type, 'N');
-    EXPECT_EQ(t.RecordCount(), 3) << "the count is cut to the whole records present";
+    EXPECT_EQ(t.RecordCount(), 2) << "the count of the header, not of the file";
 }
 
 TEST(XBase, StoresMemosInBlocksAndReadsThemBack)
@@ -239,6 +259,42 @@ TEST(XBase, StoresMemosInBlocksAndReadsThemBack)
     EXPECT_EQ(Error([&] { t.GetField(2); }), "Error Reading Memo Record");
 }
 
+TEST(XBase, AMemoBlockNumberPastTheMemoFileIsAnError)
+{
+    TTempDir dir;
+    const std::string name = dir / "b";
+    {
+        TXBase t;
+        t.SetFilename(name);
+        t.AddField(1, "TEXT", 'M', 24, 0);
+        t.CreateTable();
+        t.MoveOnAppend = true;
+        for (int i = 0; i < 4; ++i) {
+            t.AppendBlankRecord();
+            t.WriteRecord();
+        }
+        t.Close();
+    }
+    std::string dbf = ReadAll(name + ".dbf");
+    dbf[0] = char(0x83);
+    // 2^64 + 1 would wrap to block 1, and 2^63 / 512 past a file offset.
+    const char* blocks[] = {"1", "18446744073709551617", "18014398509481985", "3"};
+    for (int r = 0; r < 4; ++r) {
+        const std::string b = blocks[r];
+        dbf.replace(size_t(65 + 25 * r + 1), 24, std::string(24 - b.size(), ' ') + b);
+    }
+    WriteAll(name + ".dbf", dbf);
+    WriteAll(name + ".dbt", std::string("\x03\0\0\0", 4) + std::string(508, '\0') + "first\x1A\x1A" +
+                                std::string(505, '\0') + "second\x1A\x1A");
+    TXBase t;
+    t.SetFilename(name);
+    EXPECT_EQ(t.GetField(1), "first");
+    for (int32_t r : {2, 3, 4}) {
+        t.SetRecno(r);
+        EXPECT_EQ(Error([&] { t.GetField(1); }), "Error Reading Memo Record") << blocks[r - 1];
+    }
+}
+
 TEST(XBase, MovesSkipDeletedRecordsAndAskItsEvents)
 {
     TTempDir dir;
@@ -284,7 +340,8 @@ TEST(XBase, ReadsRealTablesAndRefusesOthers)
 {
     const std::string data = std::string(TARVEX_SHARED_DATA) + "/shp/";
     if (!std::filesystem::is_directory(data)) GTEST_SKIP() << "the public dBase tables are not at " << data;
-    for (const char* refused : {"dbase/dbase_02", "dbase/dbase_30"}) {
+    // FoxBase, Visual FoxPro (two of them) and dBase IV.
+    for (const char* refused : {"dbase/dbase_02", "dbase/dbase_30", "dbase/cp1251", "dbase/dbase_8b"}) {
         TXBase t;
         EXPECT_EQ(Error([&] { t.SetFilename(data + refused); }), "Error Reading Header Info.") << refused;
     }
