@@ -104,7 +104,9 @@ bool TWindowBatchHost::ImportShapefile(const std::string& Path, TMessageSink& Si
     {
         TBusyCursor busy;
         TPump pump;
-        r = ::ImportShapefile(*pad->Network, pad->Settings, ProgramShapeSettings(), Path, [&pump] { pump(); }, Sink);
+        // A file of a type that is not imported is passed over.
+        r = ::ImportShapefile(*pad->Network, pad->Settings, ProgramShapeSettings(), Path, [&pump] { pump(); }, Sink,
+                              TOtherShapeTypes::PassOver);
     }
     // What came in before a failure stays, and shows.
     if (r.Changed) RefitNetworkWindows(*pad);
@@ -158,7 +160,11 @@ bool TWindowBatchHost::DoUpdate(const std::string& Path, TMessageSink& Sink)
 bool TWindowBatchHost::SaveAs(const std::string& Path, TMessageSink&)
 {
     TSketchPadWindow* pad = Main.CurrentPad;
-    return pad && Main.SaveTo(*pad, Path);
+    if (!pad || !Main.SaveTo(*pad, Path)) return false;
+    // A batch save names the window by the file part of the name only; a
+    // view keeps its own caption.
+    if (!pad->IsView) pad->SetCaption(CaptionOfPath(Path));
+    return true;
 }
 
 void TWindowBatchHost::CloseCurrentWindow()

@@ -87,13 +87,14 @@ void ShowShapeImport(TSketchPadWindow& Pad)
     };
     d.Import = [&Pad, alive](const std::string& file, const TShapeImportSettings& s) {
         TZOKMainWindow& M = Pad.Main;
-        if (!alive() || !M.Gate.Lets(GateChange, Pad.Network.get())) return;
+        if (!alive() || !M.Gate.Lets(GateChange, Pad.Network.get())) return std::string();
         TShapeImportResult r;
         {
             TLongStep step(Pad, TBusyKind::Import);
             r = ImportShapefile(*Pad.Network, Pad.Settings, s, file, ProcessEvents, *M.Boxes);
         }
         if (r.Changed) NetworkMoved(Pad);
+        return ShapeImportStatus(r);
     };
     d.MultipleImport = [&M, &d, alive] {
         ShowComplexShapeFileDB(M);

@@ -93,6 +93,7 @@ TShapeFileDB::TShapeFileDB(TShapeImportSettings& Settings, QWidget* Parent) : QD
     Button6 = Button(this, "Button6", "&Multiple Shapefiles Import");
     v->addWidget(Button3);
     v->addWidget(Button6);
+    StatusEB = AddStatusField(this, v);
     Button1 = Button(this, "Button1", "OK");
     Button1->setDefault(true);
     Button2 = Button(this, "Button2", "Cancel");
@@ -200,7 +201,8 @@ void TShapeFileDB::Button3Click()
     if (!ReadEdits()) return;
     std::string file;
     if (!ChooseFile(file)) return;
-    if (Import) Import(file, FSettings);
+    StatusEB->clear();
+    if (Import) ShowStatus(StatusEB, Import(file, FSettings));
 }
 
 void TShapeFileDB::Button6Click()

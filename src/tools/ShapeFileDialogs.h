@@ -35,8 +35,8 @@ public:
 
     // ---- what the window connects
     // Imports the file into the window with the settings, fits, repaints and
-    // marks it modified.
-    std::function<void(const std::string& File, const TShapeImportSettings&)> Import;
+    // marks it modified; returns the import's status line.
+    std::function<std::string(const std::string& File, const TShapeImportSettings&)> Import;
     // OK: the window keeps the method, the Y scale and the translations.
     std::function<void(const TShapeImportSettings&)> Store;
     // Runs a file dialog; true when a file was chosen (default: exec).
@@ -51,6 +51,8 @@ public:
     QGroupBox* ProjectionRG;
     QButtonGroup* Projection; // 0 Linear .. 3 Lambert Conformal
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6;
+    // What the last import read and skipped.
+    QLineEdit* StatusEB;
     QFileDialog* ShapeDB;
 
     void FormShow();

@@ -2,7 +2,8 @@
 //            [--scale SX SY] [--translate TX TY]
 // Opens the network file NET ("-": a new network), keeps the import settings
 // in its window as the dialog's OK does, imports the shapefile SHP, prints
-// every message box (text, then caption), "records R null N bad B" and
+// every message box (text, then caption), "records R null N bad B", the
+// import's status line after "status " (unless it was refused) and
 // "nodes N links N shapepoints N polygons N" (the network's), and saves it as
 // OUT in version 9. Exits 1 when the import was refused or stopped.
 #include <iostream>
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
     if (ShapeSettingsValid(settings)) StoreShapeSettings(settings, window);
     const TShapeImportResult r = ImportShapefile(net, window, settings, shp, {}, sink);
     std::cout << "records " << r.Records << " null " << r.NullRecords << " bad " << r.BadRecords << '\n';
+    if (const std::string status = ShapeImportStatus(r); !status.empty()) std::cout << "status " << status << '\n';
     PrintCounts(net);
     const bool saved = SaveNetwork(net, window, out, sink);
     return r.ErrorCode != ShapeErrorNone || !saved ? 1 : 0;

@@ -354,6 +354,28 @@ TEST_F(BatchWindows, OpensUpdatesSavesAndClosesNetworkWindows)
     EXPECT_EQ(settings.ExtractFormats.NodeTemplates[1], "NNAME,CNT");
 }
 
+TEST_F(BatchWindows, SaveAsNamesTheWindowByTheFilePartOfTheName)
+{
+    const TBatchRunResult r = Run(Script({{1, Path("net.dta")}, {7, Path("saved.dta")}}));
+    EXPECT_FALSE(r.Ended);
+    EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
+    ASSERT_NE(Main->CurrentPad, nullptr);
+    EXPECT_EQ(Main->CurrentPad->Caption(), "saved.dta");
+    EXPECT_EQ(Main->CurrentPad->FileName, Path("saved.dta"));
+}
+
+TEST_F(BatchWindows, AShapefileOfATypeNotImportedIsPassedOver)
+{
+    SKIP_WITHOUT_SHARED_SHAPEFILES();
+    ProgramShapeSettings() = TShapeImportSettings{};
+    const TBatchRunResult r = Run(Script({{1, Path("net.dta")},
+                                          {3, shapetest::SharedShp() + "/pyshp/multipatch.shp"},
+                                          {7, Path("after.dta")}}));
+    EXPECT_FALSE(r.Ended);
+    EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
+    EXPECT_TRUE(std::filesystem::exists(Path("after.dta")));
+}
+
 TEST_F(BatchWindows, TheShapefileDialogOpensTheBatchWhoseStepsImportWithItsValues)
 {
     SKIP_WITHOUT_SHARED_SHAPEFILES();

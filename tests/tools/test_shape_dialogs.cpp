@@ -114,10 +114,12 @@ TEST_F(ShapeDialogs, ImportDialogChecksSuggestsAndComputes)
     d.Import = [&](const std::string& file, const TShapeImportSettings& with) {
         imported = file;
         EXPECT_EQ(std::tie(with.Method, with.YTranslate), std::make_tuple(ShapeTransverseMercator, -45.0));
+        return std::string("3 records read.");
     };
     chosen = std::filesystem::canonical(shapetest::SharedShp() + "/pyshp/point.shp").string();
     d.Button3Click();
     EXPECT_EQ(imported, chosen);
+    EXPECT_EQ(Text(d.StatusEB), "3 records read.");
     bool stored = false;
     d.Store = [&](const TShapeImportSettings&) { stored = true; };
     d.Button1Click();
@@ -130,6 +132,7 @@ TEST_F(ShapeDialogs, MenuItemsImportExportAndOpenTheDialogs)
     SKIP_WITHOUT_SHARED_SHAPEFILES();
     // Import a file in long/lat; OK keeps the settings in the window.
     NextFile = shapetest::SharedShp() + "/pyshp/blockgroups.shp";
+    std::string importStatus;
     OnDialog = [&](QDialog& dialog) {
         auto& d = dynamic_cast<TShapeFileDB&>(dialog);
         d.Projection->button(ShapeTransverseMercator)->click();
@@ -137,11 +140,13 @@ TEST_F(ShapeDialogs, MenuItemsImportExportAndOpenTheDialogs)
         d.XTranslateEB->setText("122.42");
         d.YTranslateEB->setText("-37.76");
         d.Button3Click();
+        importStatus = Text(d.StatusEB);
         d.Button1Click();
         return d.result();
     };
     Pad().Action("ArcViewShape1")->trigger();
     EXPECT_EQ(Shown, (std::vector<std::string>{"ShapeFileDB", "ShapeDB"}));
+    EXPECT_EQ(importStatus, "663 records read."); // the import's status line
     EXPECT_TRUE(Boxes.Calls.empty());
     EXPECT_EQ(Net().NodeCount, 5600); // owners included
     EXPECT_TRUE(Pad().View.Saved == 0 && Pad().View.MinX < 0 && Pad().View.MaxY > 0);

@@ -665,7 +665,7 @@ std::string TempNameFor(const std::filesystem::path& target, int attempt)
 
 TTextWriter::~TTextWriter()
 {
-    if (Fd >= 0)
+    if (Fd >= 0 || Finished)
         Abandon();
 }
 
@@ -693,16 +693,14 @@ void TTextWriter::SetFailed(std::string reason)
     throw TFileWriteError(FailureReason);
 }
 
-bool TTextWriter::BeginFile(const std::string& path, std::string& error)
+namespace {
+// The file a save to path replaces, and what was there; false, with a
+// reason, when it may not be replaced.
+bool ReplaceableTarget(const std::string& path, std::filesystem::path& target, struct stat& old, bool& hadOld,
+                       std::string& error)
 {
-    if (Fd >= 0)
-        Abandon();
-    Used = 0;
-    Failure = false;
-    FailureReason.clear();
-
     std::error_code ec;
-    std::filesystem::path target(path);
+    target = path;
     // Saving through a symbolic link replaces the file it points to and keeps
     // the link.
     if (std::filesystem::is_symlink(target, ec)) {
@@ -716,8 +714,8 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
     // Only a regular file is replaced: a FIFO, a device or a socket is
     // written in place by a plain write, and renaming a file over it would
     // put a regular file where it was.
-    struct stat old {};
-    const bool hadOld = ::lstat(target.c_str(), &old) == 0;
+    old = {};
+    hadOld = ::lstat(target.c_str(), &old) == 0;
     if (hadOld && !S_ISREG(old.st_mode)) {
         error = S_ISDIR(old.st_mode) ? "cannot write file: it is a folder" : "cannot write file: not a regular file";
         return false;
@@ -727,6 +725,23 @@ bool TTextWriter::BeginFile(const std::string& path, std::string& error)
         error = ErrnoText("cannot write file", errno);
         return false;
     }
+    return true;
+}
+} // namespace
+
+bool TTextWriter::BeginFile(const std::string& path, std::string& error)
+{
+    if (Fd >= 0 || Finished)
+        Abandon();
+    Used = 0;
+    Failure = false;
+    FailureReason.clear();
+
+    std::filesystem::path target;
+    struct stat old {};
+    bool hadOld = false;
+    if (!ReplaceableTarget(path, target, old, hadOld, error))
+        return false;
 
     int fd = -1;
     std::string temp;
@@ -766,8 +781,10 @@ void TTextWriter::Flush()
         SetFailed(ErrnoText("write error", err));
 }
 
-bool TTextWriter::Commit(std::string& error)
+bool TTextWriter::Finish(std::string& error)
 {
+    if (Finished)
+        return true;
     if (Fd < 0) {
         error = "no file to commit";
         return false;
@@ -794,6 +811,17 @@ bool TTextWriter::Commit(std::string& error)
         ::unlink(TempPath.c_str());
         return false;
     }
+    Finished = true;
+    return true;
+}
+
+bool TTextWriter::Install(std::string& error)
+{
+    if (!Finished) {
+        error = "no file to commit";
+        return false;
+    }
+    Finished = false;
     if (::rename(TempPath.c_str(), TargetPath.c_str()) != 0) {
         error = ErrnoText("cannot replace file", errno);
         ::unlink(TempPath.c_str());
@@ -809,13 +837,61 @@ bool TTextWriter::Commit(std::string& error)
     return true;
 }
 
+bool TTextWriter::Commit(std::string& error)
+{
+    return Finish(error) && Install(error);
+}
+
+bool TTextWriter::AdoptFinished(const std::string& tempPath, const std::string& path, std::string& error)
+{
+    if (Fd >= 0 || Finished)
+        Abandon();
+    Used = 0;
+    Failure = false;
+    FailureReason.clear();
+    std::filesystem::path target;
+    struct stat old {};
+    bool hadOld = false;
+    if (!ReplaceableTarget(path, target, old, hadOld, error)) {
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    if (hadOld) {
+        (void)::chown(tempPath.c_str(), old.st_uid, old.st_gid);
+        (void)::chmod(tempPath.c_str(), old.st_mode & 07777);
+    }
+    TargetPath = target.string();
+    TempPath = tempPath;
+    Finished = true;
+    return true;
+}
+
+bool TTextWriter::CommitAll(std::initializer_list<TTextWriter*> writers, std::string& error)
+{
+    bool ok = true;
+    for (TTextWriter* w : writers)
+        if (ok && !w->Finish(error))
+            ok = false;
+    // Only when every file is whole does any target change.
+    for (TTextWriter* w : writers)
+        if (ok && !w->Install(error))
+            ok = false;
+    for (TTextWriter* w : writers)
+        if (w->Fd >= 0 || w->Finished)
+            w->Abandon();
+    return ok;
+}
+
 void TTextWriter::Abandon()
 {
     if (Fd >= 0) {
         ::close(Fd);
         Fd = -1;
         ::unlink(TempPath.c_str());
+    } else if (Finished) {
+        ::unlink(TempPath.c_str());
     }
+    Finished = false;
     Used = 0;
 }
 

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <memory>
@@ -193,6 +194,22 @@ public:
     // Drops the temporary file; the target is left as it was.
     void Abandon();
 
+    // Commit in two steps, for a set of files that must change together:
+    // Finish flushes, syncs and closes the temporary file (false, with a
+    // reason, when a step fails: the temporary file is then removed), and
+    // Install renames the finished file over the target.
+    bool Finish(std::string& error);
+    bool Install(std::string& error);
+    // Takes a complete file that another writer made at tempPath, beside
+    // path, as this writer's finished temporary file for path (the checks of
+    // BeginFile apply to path). False, with a reason, when path may not be
+    // replaced; tempPath is then removed.
+    bool AdoptFinished(const std::string& tempPath, const std::string& path, std::string& error);
+    // Finishes every writer's file, then, when all are whole, installs them
+    // all: a failure while finishing changes none of the targets. False, with
+    // a reason, after a failure; every file not installed is dropped.
+    static bool CommitAll(std::initializer_list<TTextWriter*> writers, std::string& error);
+
     void WriteInt(int64_t value);
     // The width-23 form; a value that is not finite throws TFileWriteError and
     // writes nothing.
@@ -255,6 +272,7 @@ private:
     std::size_t Used = 0;
     int Fd = -1;
     std::string TargetPath, TempPath;
+    bool Finished = false; // the temporary file is whole and closed, waiting for Install
     bool Failure = false;
     std::string FailureReason;
 };

@@ -80,7 +80,9 @@ bool TMemoryBatchHost::ImportShapefile(const std::string& path, TMessageSink& si
     // The import files its points again (the rebuild after an import).
     TWindow* w = CurrentWindow();
     if (!w) return false;
-    return ::ImportShapefile(w->Net, w->Settings, ShapeSettings, path, {}, sink).ErrorCode == ShapeErrorNone;
+    // A file of a type that is not imported is passed over: the run goes on.
+    return ::ImportShapefile(w->Net, w->Settings, ShapeSettings, path, {}, sink, TOtherShapeTypes::PassOver)
+               .ErrorCode == ShapeErrorNone;
 }
 
 bool TMemoryBatchHost::LoadProgram(const std::string& path, TMessageSink& sink)

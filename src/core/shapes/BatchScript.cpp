@@ -22,21 +22,25 @@ const char* const OperationTexts[BatchOperationCount] = {
 bool ValidRow(int row) { return row >= 1 && row <= BatchStepCount; }
 
 // One line of a .sfs text: the code and the name; false when the line is
-// not one.
+// not one. The code is any decimal integer, blanks or tabs before it; the
+// one character after it (a blank or a tab) is skipped and the rest of the
+// line is the name.
 bool ParseStepLine(std::string_view line, int32_t& code, std::string& name)
 {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    auto separator = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    while (i < line.size() && separator(line[i])) ++i;
     std::size_t digits = i;
     if (digits < line.size() && (line[digits] == '+' || line[digits] == '-')) ++digits;
     std::size_t end = digits;
     while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
     if (end == digits) return false;
     int32_t value = 0;
-    if (!ParseInt(line.substr(i, end - i), value) || value < 0 || value >= BatchOperationCount) return false;
-    // One separating blank; a line that ends after the code has no name.
-    if (end < line.size() && line[end] != ' ') return false;
+    if (!ParseInt(line.substr(i, end - i), value)) return false;
+    // The number ends at a separator or the line end; a line that ends
+    // after the code has no name.
+    if (end < line.size() && !separator(line[end])) return false;
     code = value;
     name = end < line.size() ? std::string(line.substr(end + 1)) : std::string();
     return true;

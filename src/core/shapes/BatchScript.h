@@ -37,7 +37,7 @@ extern const char* const BatchScriptFilter;
 
 // Caption of the batch dialog and of its own messages.
 extern const char* const BatchCaption;
-// A .sfs file that is not 100 lines of a code 0..8, a blank and a name.
+// A .sfs file that is not 100 lines of a code, a blank and a name.
 extern const char* const BatchInvalidScript;
 
 // The page (1..10) that shows a row.
@@ -57,10 +57,11 @@ struct TBatchScript {
     // The .sfs text: 100 lines "<code> <name>", CRLF.
     std::string SpecificationText() const;
     // Reads a .sfs text over the rows. The whole text is checked first: at
-    // least 100 lines, each an operation code 0..8 (blanks before it
-    // allowed), then a blank or the line end, then the name to the line end
-    // (a CR there is no part of it). On failure the rows stay and the result
-    // is false.
+    // least 100 lines, each a decimal operation code (blanks or tabs before
+    // it allowed; a code that names no operation is kept, and a run passes
+    // over it), then a blank, a tab or the line end, then the name to the
+    // line end (a CR there is no part of it). On failure the rows stay and
+    // the result is false.
     bool ReadSpecification(const std::string& bytes);
     // The same from a file; false when it cannot be read or is not valid
     // (error says which). On success Folder becomes the file's folder.

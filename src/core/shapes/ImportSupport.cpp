@@ -11,7 +11,41 @@ uint64_t LongLatKey(int32_t longitude, int32_t latitude)
     return (uint64_t(uint32_t(longitude)) << 32) | uint64_t(uint32_t(latitude));
 }
 
+// Places within ±2^23 in X and Y (the world is far smaller) with the layer;
+// false for a place outside.
+bool PositionKey(int32_t x, int32_t y, int layer, uint64_t& key)
+{
+    constexpr int32_t Reach = 1 << 23;
+    if (x < -Reach || x >= Reach || y < -Reach || y >= Reach || layer < 0 || layer > 255) return false;
+    key = (uint64_t(uint32_t(x + Reach)) << 32) | (uint64_t(uint32_t(y + Reach)) << 8) | uint64_t(layer);
+    return true;
+}
+
 } // namespace
+
+void TPositionNodes::Build(const TNetwork& net)
+{
+    for (THashEntry* cell : net.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (TNode* n = p->AsNode(); n && n->Active) {
+                uint64_t key = 0;
+                if (PositionKey(n->X, n->Y, n->Layer, key)) Nodes.try_emplace(key, n);
+            }
+}
+
+void TPositionNodes::Add(TNode* n)
+{
+    uint64_t key = 0;
+    if (PositionKey(n->X, n->Y, n->Layer, key)) Nodes.insert_or_assign(key, n);
+}
+
+TNode* TPositionNodes::Find(int32_t x, int32_t y, int layer) const
+{
+    uint64_t key = 0;
+    if (!PositionKey(x, y, layer, key)) return nullptr;
+    const auto it = Nodes.find(key);
+    return it == Nodes.end() ? nullptr : it->second;
+}
 
 void TLongLatNodes::Build(const TNetwork& net)
 {

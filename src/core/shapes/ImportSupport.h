@@ -70,3 +70,19 @@ private:
     std::vector<TEntry> Entries;
     std::unordered_map<uint64_t, TChain> Heads;
 };
+
+// The active nodes of a network by world position and layer, so that a
+// point whose long/lat is unknown (0) joins the node already at its place on
+// its layer. When several are there the hash's order decides (the first in
+// its cell's list).
+class TPositionNodes {
+public:
+    void Build(const TNetwork& net);
+    // Files a new node: it goes before those already at its place, as in
+    // its cell's list.
+    void Add(TNode* n);
+    TNode* Find(int32_t x, int32_t y, int layer) const;
+
+private:
+    std::unordered_map<uint64_t, TNode*> Nodes;
+};

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "core/file/LegacyText.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
@@ -192,10 +194,14 @@ private:
     // The selected elements of a kind, of class classNo (0: every class).
     std::vector<const void*> Select(TKind kind, int classNo) const;
     bool AllLegal(TKind kind, const std::vector<const void*>& elements);
-    // Writes the .shp and .shx of a set; false after a failure (status set).
-    bool WriteShapes(const TSet& set, const std::string& shpName, const std::string& shxName);
-    // The .dbf of a set of class classNo, rows in the order of its shapes.
-    bool WriteTable(const TSet& set, int classNo, const std::string& dbfName);
+    // Writes the .shp and .shx of a set and puts them in place together with
+    // the set's finished table, when it has one: no file of the set changes
+    // unless all are whole. False after a failure (status set).
+    bool WriteShapes(const TSet& set, const std::string& shpName, const std::string& shxName,
+                     TTextWriter* table = nullptr, const std::string& dbfName = {});
+    // The .dbf of a set of class classNo, rows in the order of its shapes,
+    // written beside its target and left finished in table.
+    bool WriteTable(const TSet& set, int classNo, const std::string& dbfName, TTextWriter& table);
     bool Failed(const std::string& name);
 
     const TNetwork& Net;
@@ -249,7 +255,8 @@ bool TShapeExporter::Failed(const std::string& name)
     return false;
 }
 
-bool TShapeExporter::WriteShapes(const TSet& set, const std::string& shpName, const std::string& shxName)
+bool TShapeExporter::WriteShapes(const TSet& set, const std::string& shpName, const std::string& shxName,
+                                 TTextWriter* table, const std::string& dbfName)
 {
     if (Status) Status("Writing " + shpName);
     TExtents extents;
@@ -294,14 +301,17 @@ bool TShapeExporter::WriteShapes(const TSet& set, const std::string& shpName, co
     } catch (const TFileWriteError&) {
         return Failed(shp.Failed() ? shpName : shxName);
     }
-    if (!shp.Commit(error)) return Failed(shpName);
-    if (!shx.Commit(error)) return Failed(shxName);
+    // Every file of the set whole first, then all put in place.
+    const bool committed = table ? TTextWriter::CommitAll({table, &shp, &shx}, error)
+                                 : TTextWriter::CommitAll({&shp, &shx}, error);
+    if (!committed) return Failed(shpName);
+    if (table) Result.Files.push_back(dbfName);
     Result.Files.push_back(shpName);
     Result.Files.push_back(shxName);
     return true;
 }
 
-bool TShapeExporter::WriteTable(const TSet& set, int classNo, const std::string& dbfName)
+bool TShapeExporter::WriteTable(const TSet& set, int classNo, const std::string& dbfName, TTextWriter& table)
 {
     if (Status) Status("Writing " + dbfName);
     const bool links = set.Kind == TKind::Links;
@@ -313,8 +323,25 @@ bool TShapeExporter::WriteTable(const TSet& set, int classNo, const std::string&
     options.FilterNoLinks = set.Kind == TKind::Nodes && FilterNoLinks;
     options.OnlyPolygons = set.Kind == TKind::Polygons;
     options.Quiet = true;
-    if (ExtractNetwork(Net, Settings, View, lines, dbfName, options, Sink).ErrorCode != 0) return Failed(dbfName);
-    Result.Files.push_back(dbfName);
+    // Extract writes the table under a name of its own beside the target;
+    // it is put in place with the set's other files.
+    // (The table's name ends at its first dot: the temporary one has none.)
+    const std::filesystem::path target(dbfName);
+    std::string temp;
+    for (int attempt = 0; attempt < 1000 && temp.empty(); ++attempt) {
+        const std::filesystem::path p = target.parent_path() / ("~tvxset" + std::to_string(::getpid()) + "_" +
+                                                                 std::to_string(attempt) + ".dbf");
+        std::error_code ec;
+        if (!std::filesystem::exists(p, ec) && !ec) temp = p.string();
+    }
+    if (temp.empty()) return Failed(dbfName);
+    if (ExtractNetwork(Net, Settings, View, lines, temp, options, Sink).ErrorCode != 0) {
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
+        return Failed(dbfName);
+    }
+    std::string error;
+    if (!table.AdoptFinished(temp, dbfName, error)) return Failed(dbfName);
     return true;
 }
 
@@ -383,8 +410,9 @@ TShapeExportResult TShapeExporter::Run(int choice, const std::string& fileName)
             }
             const std::string& alias = plan.Classes[c].Alias;
             set.Base = alias.empty() ? base + plan.Word + std::to_string(c) : base + alias + plan.Suffix;
-            if (!WriteTable(set, c, set.Base + ".dbf")) return Result;
-            if (!WriteShapes(set, set.Base + ".shp", set.Base + ".shx")) return Result;
+            TTextWriter table;
+            if (!WriteTable(set, c, set.Base + ".dbf", table)) return Result;
+            if (!WriteShapes(set, set.Base + ".shp", set.Base + ".shx", &table, set.Base + ".dbf")) return Result;
             plan.Total += int32_t(set.Elements.size());
         }
     }

@@ -3,8 +3,11 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/file/ByteBuffer.h"
 
@@ -129,19 +132,37 @@ bool TShpReader::Open(const std::string& path, std::string& error)
     Bytes = {};
     Pos = 0;
     Ended = true;
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "it is a folder";
-        return false;
-    }
-    File = std::fopen(path.c_str(), "rb");
-    if (!File) {
+    // Only a regular file: opening a FIFO or a device would wait for a
+    // writer or read without end.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
         error = std::strerror(errno);
         return false;
     }
+    if (!S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+        return false;
+    }
+    // Opened without waiting, in case the name was changed into a FIFO
+    // after the look; what was opened is looked at again.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        error = "it is not a regular file";
+        return false;
+    }
+    File = ::fdopen(fd, "rb");
+    if (!File) {
+        error = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
     std::setvbuf(File, nullptr, _IOFBF, 1 << 20);
-    const auto size = std::filesystem::file_size(path, ec);
-    FileSize = ec ? 0 : int64_t(size);
+    FileSize = int64_t(st.st_size);
     return true;
 }
 
@@ -186,7 +207,11 @@ bool TShpReader::ReadHeader(TShpHeader& header)
         header.Xmax = GetDoubleLittle(h, 52);
         header.Ymax = GetDoubleLittle(h, 60);
     }
+    // The header's length is taken when it reaches the file's end; one that
+    // is shorter than the file or impossible (below the header) reads on to
+    // the end, as other readers of the format do.
     Limit = int64_t(header.FileLength) * 2;
+    if (Limit < FileSize) Limit = FileSize;
     FileType = header.ShapeType;
     Ended = !header.Valid();
     return true;

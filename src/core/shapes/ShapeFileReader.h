@@ -80,15 +80,15 @@ public:
     TShpReader(const TShpReader&) = delete;
     TShpReader& operator=(const TShpReader&) = delete;
 
-    // Reads from a file; false, with a reason, when it cannot be opened.
+    // Reads from a regular file; false, with a reason, when it is none (a
+    // folder, a FIFO, a device) or cannot be opened.
     bool Open(const std::string& path, std::string& error);
     // Reads from bytes that the caller keeps while reading.
     void OpenBytes(std::span<const uint8_t> bytes);
 
     // The header; false when the file is too short to hold one or cannot be
-    // read. Records are then read while the position is below both the
-    // header's length and the file's size (a header that is not Valid reads
-    // none).
+    // read. Records are then read to the end of the file, whatever length
+    // the header gives (a header that is not Valid reads none).
     bool ReadHeader(TShpHeader& header);
     // The next record; false at the end. A record that does not fit in the
     // file (a header cut short, a negative length, content past the end) is
@@ -107,7 +107,7 @@ private:
     std::vector<uint8_t> Buffer;
     int64_t Pos = 0;
     int64_t FileSize = 0;
-    int64_t Limit = 0; // the header's length in bytes
+    int64_t Limit = 0; // where the records end: the header's length, at least the file's size
     int32_t FileType = 0;
     bool Ended = true;
 };

@@ -42,8 +42,9 @@ struct TPlace {
 class TShapeImporter {
 public:
     TShapeImporter(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings, TShpReader& reader,
-                   const TImportProgress& progress, TMessageSink& sink)
-        : Net(net), Window(window), Settings(settings), Reader(reader), Throttle(progress), Sink(sink)
+                   const TImportProgress& progress, TMessageSink& sink, TOtherShapeTypes otherTypes)
+        : Net(net), Window(window), Settings(settings), Reader(reader), Throttle(progress), Sink(sink),
+          OtherTypes(otherTypes)
     {
     }
 
@@ -56,7 +57,9 @@ private:
     // The points of part k that convert, with their Z when wanted.
     void ConvertPart(const TShpRecord& rec, int32_t k, bool withZ);
     bool Convert(double x, double y, TPlace& place);
+    // The node of the layer at the place, made when there is none.
     TNode* NodeFor(const TPlace& place, int layer);
+    TNode* NewNode(const TPlace& place, int layer);
     void FillOwnerLongLat();
     void Changing();
     void Stop();
@@ -67,11 +70,13 @@ private:
     TShpReader& Reader;
     TImportThrottle Throttle;
     TMessageSink& Sink;
+    const TOtherShapeTypes OtherTypes;
 
     TShapeImportResult Result;
     TProjection Projection;
     bool Stopped = false;
     TLongLatNodes Nodes;
+    TPositionNodes Positions;
     std::vector<TPlace> Part;   // the converted points of the part at hand
     std::vector<TNode*> Ring;   // vertex nodes of a polygon ring
 };
@@ -143,10 +148,18 @@ void TShapeImporter::ConvertPart(const TShpRecord& rec, int32_t k, bool withZ)
 
 TNode* TShapeImporter::NodeFor(const TPlace& place, int layer)
 {
-    // An unknown long/lat joins nothing.
+    // A point joins the node of its layer at exactly its long/lat; one whose
+    // long/lat is unknown (0: the linear method, or out of range) joins the
+    // node of its layer at its world position instead.
     const bool known = place.Longitude != 0 && place.Latitude != 0;
-    if (known)
-        if (TNode* n = Nodes.Find(Net, place.X, place.Y, place.Longitude, place.Latitude, layer)) return n;
+    if (TNode* n = known ? Nodes.Find(Net, place.X, place.Y, place.Longitude, place.Latitude, layer)
+                         : Positions.Find(place.X, place.Y, layer))
+        return n;
+    return NewNode(place, layer);
+}
+
+TNode* TShapeImporter::NewNode(const TPlace& place, int layer)
+{
     Changing();
     RegridHashTable(Net);
     THashEntry* cell = nullptr;
@@ -162,7 +175,8 @@ TNode* TShapeImporter::NodeFor(const TPlace& place, int layer)
     n->YF = place.YF;
     n->Layer = uint8_t(layer);
     cell->IncludePoint(n);
-    if (known) Nodes.Add(n);
+    if (place.Longitude != 0 && place.Latitude != 0) Nodes.Add(n);
+    Positions.Add(n);
     ++Result.Nodes;
     return n;
 }
@@ -255,7 +269,8 @@ void TShapeImporter::AddPolygon(const TShpRecord& rec)
         at.X = int32_t(at.XF);
         at.Y = int32_t(at.YF);
         at.Longitude = at.Latitude = 0;
-        TNode* owner = NodeFor(at, OwnerLayer);
+        // Every ring has an owner of its own.
+        TNode* owner = NewNode(at, OwnerLayer);
         if (!owner) return;
         owner->Name = "N" + std::to_string(rec.Number);
         owner->OwnPolygon = std::move(polygon);
@@ -271,10 +286,12 @@ void TShapeImporter::AddPolygon(const TShpRecord& rec)
 void TShapeImporter::FillOwnerLongLat()
 {
     // Every point of the file has its long/lat already; the owners (long/lat
-    // 0) are fitted from them.
+    // 0) are fitted from them, with the window's choice of free-standing
+    // nodes only.
     const double range = Window.LongLat.InterpolationRange * Settings.YScale / 60;
     int32_t unfitted = 0;
-    ComputeLongLatByInterpolation(Net, nullptr, 0, true, false, range, Settings.YScale, unfitted);
+    ComputeLongLatByInterpolation(Net, nullptr, 0, true, Window.LongLat.OnlyFreeNodes != 0, range, Settings.YScale,
+                                  unfitted);
 }
 
 TShapeImportResult TShapeImporter::Run()
@@ -294,6 +311,7 @@ TShapeImportResult TShapeImporter::Run()
     Result.ShapeType = header.ShapeType;
     const TShpFamily family = ShpFamilyOf(header.ShapeType);
     if (family == TShpFamily::None) {
+        if (OtherTypes == TOtherShapeTypes::PassOver) return Result;
         Result.ErrorCode = ShapeErrorType;
         ShowMessageText(Sink, "Shape type " + std::to_string(header.ShapeType) + " not imported.", ShapeFileCaption,
                         MB_EXCLAMATION_OK);
@@ -309,6 +327,7 @@ TShapeImportResult TShapeImporter::Run()
 
     BeginBulkLoad(Net);
     Nodes.Build(Net);
+    Positions.Build(Net);
     TShpRecord rec;
     while (!Stopped && Reader.Next(rec)) {
         ++Result.Records;
@@ -316,6 +335,7 @@ TShapeImportResult TShapeImporter::Run()
             ++Result.NullRecords;
         } else if (rec.Kind == TShpRecordKind::Bad) {
             ++Result.BadRecords;
+            if (rec.Type != ShpNull && rec.Type != header.ShapeType) ++Result.OtherTypeRecords;
         } else {
             switch (family) {
             case TShpFamily::Point:
@@ -408,21 +428,45 @@ bool ComputeMilesPerDegree(double xTranslate, double yTranslate, double& miles)
 
 double ShownMilesPerDegree(double miles) { return pround(100 * miles) * 0.01; }
 
+std::string ShapeImportStatus(const TShapeImportResult& r)
+{
+    if (r.ErrorCode != ShapeErrorNone && r.ErrorCode != ShapeErrorLimits) return {};
+    auto count = [](int32_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string text = count(r.Records, "record read", "records read");
+    const int32_t skipped = r.NullRecords + r.BadRecords;
+    if (skipped > 0) {
+        text += ", " + std::to_string(skipped) + " skipped:";
+        const char* sep = " ";
+        auto reason = [&](int32_t n, const char* why) {
+            if (n <= 0) return;
+            text += sep + std::to_string(n) + " " + why;
+            sep = ", ";
+        };
+        reason(r.NullRecords, r.NullRecords == 1 ? "null shape" : "null shapes");
+        reason(r.OtherTypeRecords, "of another shape type");
+        reason(r.BadRecords - r.OtherTypeRecords, "damaged");
+    }
+    return text + ".";
+}
+
 TShapeImportResult ImportShapefile(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings,
-                                   const std::string& path, const TImportProgress& progress, TMessageSink& sink)
+                                   const std::string& path, const TImportProgress& progress, TMessageSink& sink,
+                                   TOtherShapeTypes otherTypes)
 {
     // A file that cannot be opened reads as one without a header.
     TShpReader reader;
     std::string error;
     reader.Open(path, error);
-    return TShapeImporter(net, window, settings, reader, progress, sink).Run();
+    return TShapeImporter(net, window, settings, reader, progress, sink, otherTypes).Run();
 }
 
 TShapeImportResult ImportShapefileBytes(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings,
                                         std::span<const uint8_t> bytes, const TImportProgress& progress,
-                                        TMessageSink& sink)
+                                        TMessageSink& sink, TOtherShapeTypes otherTypes)
 {
     TShpReader reader;
     reader.OpenBytes(bytes);
-    return TShapeImporter(net, window, settings, reader, progress, sink).Run();
+    return TShapeImporter(net, window, settings, reader, progress, sink, otherTypes).Run();
 }

@@ -61,15 +61,22 @@ struct TShapeImportResult {
     // rebuilt.
     bool Changed = false;
     int32_t ShapeType = 0;
-    // Records met, of them null and bad (skipped).
-    int32_t Records = 0, NullRecords = 0, BadRecords = 0;
+    // Records met, of them null and bad (skipped); of the bad ones, those of
+    // another shape type than the file's.
+    int32_t Records = 0, NullRecords = 0, BadRecords = 0, OtherTypeRecords = 0;
     // What was added.
     int32_t Nodes = 0, Links = 0, ShapePoints = 0, Polygons = 0;
 };
 
+// The import's status line: the records read and, when some were skipped,
+// how many and why ("12 records read, 3 skipped: 1 null shape, 1 of another
+// shape type, 1 damaged."). Empty for an import that was refused.
+std::string ShapeImportStatus(const TShapeImportResult& result);
+
 // Imports the file into the network. Points, multipoints and polygon
-// vertices join the node of the same layer at exactly their long/lat (never
-// at an unknown long/lat of 0); polylines join their ends the same way.
+// vertices join the node of the same layer at exactly their long/lat, or,
+// when their long/lat is unknown (0, as with the linear method), at exactly
+// their world position; polylines join their ends the same way.
 // Polygon owners get their long/lat from the window's statistical
 // interpolation (projected methods). Failures show a message under the
 // caption "Shape File": "Error in transform values." for values that fail
@@ -77,12 +84,18 @@ struct TShapeImportResult {
 // shapefile, "Shape type N not imported." for other types; these change
 // nothing. A node or link that cannot be added stops the import with a
 // message; what came in before stays.
+//
+// A file of a type that is not imported is refused with its message, or
+// with PassOver (a batch step) passed over: nothing changes, no message,
+// and the result has no error.
+enum class TOtherShapeTypes { Refuse, PassOver };
 TShapeImportResult ImportShapefile(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings,
-                                   const std::string& path, const TImportProgress& progress, TMessageSink& sink);
+                                   const std::string& path, const TImportProgress& progress, TMessageSink& sink,
+                                   TOtherShapeTypes otherTypes = TOtherShapeTypes::Refuse);
 // The same over bytes in memory.
 TShapeImportResult ImportShapefileBytes(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings,
                                         std::span<const uint8_t> bytes, const TImportProgress& progress,
-                                        TMessageSink& sink);
+                                        TMessageSink& sink, TOtherShapeTypes otherTypes = TOtherShapeTypes::Refuse);
 
 // Our own texts.
 extern const char* const ShapeFileCaption;   // "Shape File"

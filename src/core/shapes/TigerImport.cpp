@@ -421,7 +421,10 @@ void TTigerImporter::ReadChainPolygons()
     std::string_view line;
     while (lines.Next(line)) {
         TTigerChainPolygon rec;
-        ParseTigerChainPolygon(line, rec);
+        if (!ParseTigerChainPolygon(line, rec)) {
+            Result.ErrorCode = TigerErrorRead;
+            break;
+        }
         Throttle.Step();
         auto it = ChainLinks.find(rec.TLID);
         if (it == ChainLinks.end()) continue;

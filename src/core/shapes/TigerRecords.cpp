@@ -66,11 +66,12 @@ constexpr int64_t LatLimit = 89999999;
 bool TTigerLines::Next(std::string_view& line)
 {
     while (Pos < Bytes.size()) {
-        std::size_t end = Bytes.find('\n', Pos);
+        std::size_t end = Bytes.find_first_of("\r\n", Pos);
         if (end == std::string_view::npos) end = Bytes.size();
         line = Bytes.substr(Pos, end - Pos);
+        // CR LF is one line end; a CR or an LF alone is one too.
         Pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (end < Bytes.size() && Bytes[end] == '\r' && Pos < Bytes.size() && Bytes[Pos] == '\n') ++Pos;
         if (!line.empty()) return true;
     }
     return false;
@@ -79,6 +80,7 @@ bool TTigerLines::Next(std::string_view& line)
 bool ParseTigerChain(std::string_view line, TTigerChain& out)
 {
     out = TTigerChain{};
+    if (line.size() < TigerChainLength) return false;
     std::string_view name = Columns(line, 20, 49);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     out.FeatureName = std::string(name);
@@ -92,6 +94,7 @@ bool ParseTigerChain(std::string_view line, TTigerChain& out)
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out)
 {
     out = TTigerShapeRecord{};
+    if (line.size() < TigerShapeLength) return false;
     if (!Int32Field(line, 6, 15, out.TLID)) return false;
     for (int k = 0; k < 10; ++k) {
         const std::size_t at = 19 + 19 * std::size_t(k);
@@ -109,6 +112,7 @@ bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out)
 bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out)
 {
     out = TTigerPolygonRecord{};
+    if (line.size() < TigerPolygonLength) return false;
     out.CenId = TextColumns(line, 11, 15);
     if (!Int32Field(line, 41, 46, out.Columns41)) out.Columns41 = 0;
     if (!Int32Field(line, 75, 80, out.Columns75)) out.Columns75 = 0;
@@ -116,14 +120,16 @@ bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out)
            Degrees(line, 36, 44, LatLimit, out.Lat);
 }
 
-void ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out)
+bool ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out)
 {
     out = TTigerChainPolygon{};
+    if (line.size() < TigerChainPolygonLength) return false;
     if (!Int32Field(line, 6, 15, out.TLID)) out.TLID = 0;
     out.CenIdL = TextColumns(line, 22, 26);
     if (!Int32Field(line, 27, 36, out.PolyIdL)) out.PolyIdL = 0;
     out.CenIdR = TextColumns(line, 37, 41);
     if (!Int32Field(line, 42, 51, out.PolyIdR)) out.PolyIdR = 0;
+    return true;
 }
 
 TTigerFileSet TigerFileSetFor(const std::string& anyFileOfSet)

@@ -1,14 +1,15 @@
 // TIGER/Line 2000 record files of one county set: the complete chains
 // (.RT1), their shape points (.RT2), the polygon interior points (.RTP) and
 // the links of chains to the polygons on their sides (.RTI). A record is one
-// line of fixed columns; a line shorter than its record reads as if padded
-// with blanks, and a line end (LF or CRLF) never reaches a field. Numbers
+// line of fixed columns, at least as long as its type's record; a line end
+// (CR, LF or CR LF) never reaches a field. Numbers
 // are decimal integers with blanks around and an optional sign; an all-blank
 // number is 0. Longitudes and latitudes come in millionths of a degree and
 // are kept in the network's 1e-7 degree units.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,17 +52,25 @@ struct TTigerChainPolygon {
     int32_t PolyIdR = 0;
 };
 
-// Each parser reads one record; false when a number of the record does not
-// parse, an id lies outside 32 bits, or a longitude or latitude lies outside
-// the globe (a read failure). The chain-polygon records never fail: a number
-// that does not parse counts as 0.
+// The length of each type's record. A shorter line is a record cut short:
+// its missing columns would read as zeros and put a point at long/lat 0.
+constexpr std::size_t TigerChainLength = 228;
+constexpr std::size_t TigerShapeLength = 208;
+constexpr std::size_t TigerPolygonLength = 44;
+constexpr std::size_t TigerChainPolygonLength = 52;
+
+// Each parser reads one record; false when the line is shorter than its
+// type's record, a number of the record does not parse, an id lies outside
+// 32 bits, or a longitude or latitude lies outside the globe (a read
+// failure). In chain-polygon records a number that does not parse counts
+// as 0; only a short line fails.
 bool ParseTigerChain(std::string_view line, TTigerChain& out);
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out);
 bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out);
-void ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out);
+bool ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out);
 
-// The records of a file's bytes, one per line. Lines end with LF, CRLF or
-// the end of the bytes; empty lines are no records.
+// The records of a file's bytes, one per line. Lines end with CR, LF, CR LF
+// or the end of the bytes; empty lines are no records.
 class TTigerLines {
 public:
     explicit TTigerLines(std::string_view bytes) : Bytes(bytes) {}

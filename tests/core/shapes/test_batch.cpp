@@ -43,9 +43,17 @@ TEST(BatchScript, SpecificationFileIsCheckedWholeBeforeItIsRead)
     EXPECT_EQ(back.StepFileName[1], "a b ");
     EXPECT_EQ(back.StepOperation[2], 3);
     EXPECT_EQ(back.StepFileName[2], "");
+    // Any integer code is read (a run passes over those of no operation and
+    // ends at one below 1), and a tab separates as a blank does.
+    ASSERT_TRUE(back.ReadSpecification("9 far.dta\r\n-1 x\r\n+3\tin.shp\r\n12\r\n" + Lines(96)));
+    EXPECT_EQ(std::vector<int32_t>(back.StepOperation.begin() + 1, back.StepOperation.begin() + 5),
+              (std::vector<int32_t>{9, -1, 3, 12}));
+    EXPECT_EQ(back.StepFileName[1], "far.dta");
+    EXPECT_EQ(back.StepFileName[3], "in.shp");
+    EXPECT_EQ(back.SpecificationText().substr(0, 27), "9 far.dta\r\n-1 x\r\n3 in.shp\r\n");
     // Anything else leaves the rows as they were.
-    for (const std::string& bad : {std::string(), Lines(99), "9 x\r\n" + Lines(99), "x\r\n" + Lines(99), "-1 x\r\n" + Lines(99),
-                                   "3abc\r\n" + Lines(99)}) {
+    for (const std::string& bad : {std::string(), Lines(99), "x\r\n" + Lines(99), "3abc\r\n" + Lines(99),
+                                   "3,a\r\n" + Lines(99), "99999999999 a\r\n" + Lines(99)}) {
         TBatchScript kept = s;
         EXPECT_FALSE(kept.ReadSpecification(bad));
         EXPECT_EQ(kept.StepOperation, s.StepOperation);

@@ -7,6 +7,7 @@
 
 #include "../tables/tables_fixture.h"
 #include "core/file/ByteBuffer.h"
+#include "core/file/LegacyText.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
@@ -257,6 +258,63 @@ TEST(ShapeExport, RefusalsAndFailuresLeaveFilesAlone)
     r = n.Export(ShapeExportEverything, (dir / "missing" / "net.shp").string());
     EXPECT_EQ(r.Status, "Cannot create " + (dir / "missing" / "netRoads.dbf").string());
     EXPECT_TRUE(r.Files.empty());
+
+    // A set whose .shp cannot be put in place changes none of its files:
+    // the new table never stands beside the old shapes.
+    const fs::path sets = TempFolder("whole-sets");
+    r = n.Export(ShapeExportEverything, (sets / "net.shp").string());
+    ASSERT_EQ(r.ErrorCode, ShapeExportOk);
+    ASSERT_GE(r.Files.size(), 3u);
+    const fs::path dbf = r.Files[0], shp = r.Files[1], shx = r.Files[2];
+    ASSERT_EQ(dbf.extension(), ".dbf");
+    const std::vector<uint8_t> oldDbf = ReadBytes(dbf), oldShx = ReadBytes(shx);
+    ForEachNode(n.Net, [](TNode* node) { node->Name += "-renamed"; });
+    fs::remove(shp);
+    fs::create_directory(shp);
+    r = n.Export(ShapeExportEverything, (sets / "net.shp").string());
+    EXPECT_EQ(r.ErrorCode, ShapeExportWriteFailed);
+    EXPECT_EQ(r.Status, "Cannot create " + shp.string());
+    EXPECT_EQ(ReadBytes(dbf), oldDbf);
+    EXPECT_EQ(ReadBytes(shx), oldShx);
+    for (const auto& entry : fs::directory_iterator(sets)) // no temporary file is left behind
+        EXPECT_EQ(entry.path().filename().string().rfind("net", 0), 0u) << entry.path();
+    // Once the .shp can be written the whole set is new.
+    fs::remove(shp);
+    ASSERT_EQ(n.Export(ShapeExportEverything, (sets / "net.shp").string()).ErrorCode, ShapeExportOk);
+    EXPECT_NE(ReadBytes(dbf), oldDbf);
+}
+
+// The files of a set change together: none is put in place unless every one
+// is whole.
+TEST(ShapeExport, SetFilesAreCommittedTogether)
+{
+    const fs::path dir = TempFolder("commit-all");
+    const fs::path a = dir / "a.shp", b = dir / "a.shx";
+    std::string error;
+    ASSERT_TRUE(AtomicWriteFile(a.string(), "old a", error));
+    ASSERT_TRUE(AtomicWriteFile(b.string(), "old b", error));
+    auto text = [](const fs::path& p) {
+        const std::vector<uint8_t> bytes = ReadBytes(p);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    {
+        TTextWriter first, second;
+        ASSERT_TRUE(first.BeginFile(a.string(), error));
+        first.WriteText("new a");
+        // The second file was never made: the first stays out too.
+        EXPECT_FALSE(TTextWriter::CommitAll({&first, &second}, error));
+    }
+    EXPECT_EQ(text(a), "old a");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2); // no temporary file left
+    {
+        TTextWriter first, second;
+        ASSERT_TRUE(first.BeginFile(a.string(), error) && second.BeginFile(b.string(), error));
+        first.WriteText("new a");
+        second.WriteText("new b");
+        ASSERT_TRUE(TTextWriter::CommitAll({&first, &second}, error)) << error;
+    }
+    EXPECT_EQ(text(a) + text(b), "new anew b");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
 // The command-line drivers beside this test program.
@@ -284,7 +342,7 @@ TEST(ShapeExport, Drivers)
 
     // Import into the network the export came from, then into a new one.
     ASSERT_TRUE(run("shp-import' net.dta lines.shp back.dta --method tm --scale 1 -100000 --translate 122 -37", out));
-    EXPECT_EQ(out, "records 3 null 0 bad 0\nnodes 12 links 6 shapepoints 6 polygons 3\n");
+    EXPECT_EQ(out, "records 3 null 0 bad 0\nstatus 3 records read.\nnodes 12 links 6 shapepoints 6 polygons 3\n");
     TNetwork back;
     TWindowSettings window;
     ASSERT_EQ(OpenNetworkFile(back, window, (dir / "back.dta").string(), true, n.Sink).Status, TOpenStatus::Ok);
@@ -292,7 +350,8 @@ TEST(ShapeExport, Drivers)
     EXPECT_EQ(window.LongLat.PixelsPerDegreeLat, -100000);
     EXPECT_EQ(window.LongLat.TranslateY, -37);
     ASSERT_TRUE(run("shp-import' - '" + SharedShp() + "/shplib/csah.shp' csah.dta", out));
-    EXPECT_EQ(out.substr(0, out.find('\n')), "records 124 null 24 bad 0");
+    EXPECT_EQ(out.substr(0, out.find("\nnodes")),
+              "records 124 null 24 bad 0\nstatus 124 records read, 24 skipped: 24 null shapes.");
     EXPECT_FALSE(run("shp-import' - '" + SharedShp() + "/pyshp/multipatch.shp' patch.dta", out));
     EXPECT_EQ(out, "Shape type 31 not imported.\nShape File\nrecords 0 null 0 bad 0\n"
                    "nodes 0 links 0 shapepoints 0 polygons 0\n");

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
+#include <map>
 #include <set>
 #include <tuple>
+
+#include <sys/stat.h>
 
 #include "core/file/NetworkFile.h"
 #include "core/geo/Projections.h"
@@ -53,6 +57,18 @@ TResult Expect(const std::vector<TOracleRecord>& records, const TShapeImportSett
 {
     auto world = [](double v) { return int32_t(pround(std::clamp(v, -512000.0, 512000.0))); };
     TResult e;
+    // Points, line ends and vertices join the node of their layer at their
+    // place (the linear method keeps no long/lat); a point takes the name of
+    // the last record there; a link from A to B is made once.
+    // The node at a place: the name and elevation it was made with.
+    std::map<std::tuple<int, int32_t, int32_t>, std::pair<std::string, int32_t>> nodes;
+    std::set<std::pair<std::pair<int32_t, int32_t>, std::pair<int32_t, int32_t>>> links;
+    auto node = [&](int layer, TSpot& p) -> std::string& {
+        auto& n = nodes.try_emplace({layer, std::get<0>(p), std::get<1>(p)}, std::pair{"", std::get<2>(p)}).first->second;
+        std::get<2>(p) = n.second;
+        return n.first;
+    };
+    int32_t owners = 0;
     for (const TOracleRecord& r : records) {
         e.Nulls += r.Type == 0;
         const std::string n = std::to_string(r.Number);
@@ -64,11 +80,13 @@ TResult Expect(const std::vector<TOracleRecord>& records, const TShapeImportSett
                                 z && p.HasZ && std::fabs(p.Z) < 100000 ? int32_t(pround(p.Z * 10000)) : 0});
             const TShpFamily family = ShpFamilyOf(r.Type);
             if (family == TShpFamily::Point || family == TShpFamily::MultiPoint) {
-                for (const TSpot& p : part) e.Shapes.push_back({"P" + n, {p}});
-                e.Nodes += int32_t(part.size());
+                for (TSpot& p : part) node(1, p) = "P" + n;
             } else if (family == TShpFamily::PolyLine && !part.empty()) {
-                e.Nodes += SameSpot(part.front(), part.back()) ? 1 : 2;
+                node(2, part.front());
                 if (SameSpot(part.front(), part.back())) continue;
+                node(2, part.back());
+                const auto at = [](const TSpot& p) { return std::pair{std::get<0>(p), std::get<1>(p)}; };
+                if (!links.insert({at(part.front()), at(part.back())}).second) continue;
                 std::vector<TSpot> line{part.front()};
                 for (size_t i = 1; i + 1 < part.size(); ++i)
                     if (!SameSpot(part[i], line.back()) && !SameSpot(part[i], part.back())) line.push_back(part[i]);
@@ -77,11 +95,15 @@ TResult Expect(const std::vector<TOracleRecord>& records, const TShapeImportSett
                 e.Shapes.push_back({"L" + n + (k ? "-" + std::to_string(k + 1) : ""), line});
             } else if (family == TShpFamily::Polygon && part.size() >= 3) {
                 if (SameSpot(part.back(), part.front())) part.pop_back();
-                e.Nodes += int32_t(part.size()) + (part.size() >= 2);
+                for (TSpot& p : part) node(3, p);
+                owners += part.size() >= 2;
                 if (part.size() >= 2) e.Shapes.push_back({"RN" + n, part});
             }
         }
     }
+    e.Nodes = int32_t(nodes.size()) + owners;
+    for (const auto& [at, made] : nodes)
+        if (std::get<0>(at) == 1) e.Shapes.push_back({made.first, {{std::get<1>(at), std::get<2>(at), made.second}}});
     std::sort(e.Shapes.begin(), e.Shapes.end());
     return e;
 }
@@ -231,11 +253,36 @@ TEST(ShapeImport, ProjectionsKeepLongLatAndJoinEnds)
     ASSERT_TRUE(p.SetupTransverseMercator(69.05, -100000, -37, 122) && p.Project(-122, 38));
     EXPECT_EQ(SpotOf(FindNodeByName(tm.Net, "N1", nullptr)), TSpot(0, 0, 0));
     EXPECT_EQ(SpotOf(FindNodeByName(tm.Net, "N2", nullptr)), TSpot(0, int32_t(pround(p.Y)), 0));
-    // Linear: long/lat stay 0 and nothing joins, not even at a shared end.
+    // Linear: long/lat stay 0, and ends join at the same world position on
+    // their layer instead: the lines meet at one node, a network in
+    // projected coordinates comes in connected.
     TImport linear;
     linear.Settings = {100000, -100000, 122, -37, 100, 69.05, ShapeLinear};
-    EXPECT_EQ(linear.Run(lines.Bytes()).Nodes, 5);
-    ForEachNode(linear.Net, [&](TNode* n) { EXPECT_EQ(n->Longitude, 0); });
+    const TShapeImportResult rl = linear.Run(lines.Bytes());
+    EXPECT_EQ(std::tie(rl.Links, rl.Nodes), std::make_tuple(2, 3));
+    ForEachNode(linear.Net, [&](TNode* n) {
+        EXPECT_EQ(n->Longitude, 0);
+        EXPECT_EQ(n->Links.GetCount(), n->X == -10000 && n->Y == -10000 ? 2 : 1);
+    });
+    // Squares sharing an edge share its vertices; the same place on another
+    // layer (a point) and every ring's owner are nodes of their own.
+    TShpBuilder squares;
+    squares.Type = ShpPolygon;
+    squares.Add(PartsContent(ShpPolygon, {{{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}}));
+    squares.Add(PartsContent(ShpPolygon, {{{1, 0}, {1, 1}, {2, 1}, {2, 0}, {1, 0}}}));
+    TShpBuilder point;
+    point.Add(PointContent(ShpPoint, 1, 1));
+    TImport planar;
+    planar.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
+    EXPECT_EQ(planar.Run(squares.Bytes()).Nodes, 6 + 2);
+    EXPECT_EQ(planar.Run(point.Bytes()).Nodes, 1);
+    EXPECT_EQ(planar.Run(squares.Bytes()).Nodes, 2); // again: new owners on the same vertices
+    const TNode* corner = nullptr;
+    ForEachNode(planar.Net, [&](TNode* n) {
+        if (n->X == 1000 && n->Y == -1000 && n->Layer == 3) corner = n;
+    });
+    ASSERT_NE(corner, nullptr);
+    EXPECT_EQ(corner->Polygons.GetCount(), 4);
     // A second import joins the first at equal long/lat on the same layer.
     EXPECT_EQ(tm.Run(two.Bytes()).Nodes, 0);
 }
@@ -273,6 +320,28 @@ TEST(ShapeImport, PolygonsShareVerticesAndOwnersGetLongLat)
     // The sliver keeps its owner between its two vertices.
     const TNode* s = owners["N3"].at(0);
     EXPECT_EQ(s->X, (s->OwnPolygon.At(0)->X + s->OwnPolygon.At(1)->X) / 2);
+
+    // The owners' fit follows the window's "free-standing nodes only": a
+    // linked node of unknown long/lat among the polygons is left alone when
+    // it is on, and fitted too when it is off.
+    for (const uint8_t onlyFree : {uint8_t(1), uint8_t(0)}) {
+        SCOPED_TRACE(int(onlyFree));
+        TImport linked;
+        linked.Settings = im.Settings;
+        linked.Window.LongLat.OnlyFreeNodes = onlyFree;
+        THashEntry* cell = nullptr;
+        TNode* a = AddNode(linked.Net, 0, 0, cell, true, 0);
+        cell->IncludePoint(a);
+        TNode* c = AddNode(linked.Net, 3000, 0, cell, true, 0);
+        cell->IncludePoint(c);
+        TLink *ha = nullptr, *hb = nullptr;
+        ASSERT_NE(AddLink(linked.Net, a, c, true, 0, ha, hb), nullptr);
+        EXPECT_EQ(linked.Run(b.Bytes()).Polygons, 4);
+        EXPECT_EQ(a->Longitude != 0, onlyFree == 0);
+        const TNode* owner = FindNodeByName(linked.Net, "N1", nullptr);
+        ASSERT_NE(owner, nullptr);
+        EXPECT_NEAR(owner->Longitude, -1221500000, 20000);
+    }
 }
 
 TEST(ShapeImport, SettingsSuggestComputeAndStore)
@@ -299,6 +368,42 @@ TEST(ShapeImport, SettingsSuggestComputeAndStore)
     EXPECT_EQ(std::tie(w.LongLat.PixelsPerDegreeLat, w.LongLat.LongLatMethod, w.LongLat.TranslateX, w.LongLat.TranslateY),
               std::make_tuple(-5000.0, 2, 122.0, -37.0));
     EXPECT_FALSE(StoreShapeSettings({3, -5000, 122, -37, 100, 69.05, 2}, w));
+}
+
+TEST(ShapeImport, OnlyRegularFilesAreReadAndToTheirEnd)
+{
+    // A FIFO (or a device) is no shapefile: refused at once instead of
+    // waiting for a writer that never comes.
+    const fs::path fifo = TempFolder("fifo") / "pipe.shp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TShpReader reader;
+    std::string error;
+    auto opened = std::async(std::launch::async, [&] { return reader.Open(fifo.string(), error); });
+    TImport viaFifo;
+    auto imported = std::async(std::launch::async, [&] { return viaFifo.Run(fifo.string()).ErrorCode; });
+    const bool answered = opened.wait_for(std::chrono::seconds(3)) == std::future_status::ready &&
+                          imported.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    if (!answered) // let the blocked opens go before failing
+        for (int k = 0; k < 2; ++k) std::ofstream(fifo.string()).put('\0');
+    ASSERT_TRUE(answered);
+    EXPECT_FALSE(opened.get());
+    EXPECT_EQ(imported.get(), ShapeErrorFile);
+    EXPECT_TRUE(viaFifo.OnlyMessage("Valid update file not found."));
+    EXPECT_FALSE(reader.Open("/dev/null", error));
+
+    // A header whose length is shorter than the file, or impossible, still
+    // reads every record (as pyshp and GDAL do).
+    TShpBuilder three;
+    for (int32_t at : {1, 2, 3}) three.Add(PointContent(ShpPoint, at, at));
+    for (const int32_t words : {50 + 14, 0, -7, INT32_MIN}) {
+        SCOPED_TRACE(words);
+        std::vector<uint8_t> bytes = three.Bytes();
+        for (int k = 0; k < 4; ++k) bytes[size_t(24 + k)] = uint8_t(uint32_t(words) >> (24 - 8 * k));
+        TImport im;
+        const TShapeImportResult r = im.Run(bytes);
+        EXPECT_EQ(std::tie(r.ErrorCode, r.Records, r.Nodes), std::make_tuple(ShapeErrorNone, 3, 3));
+        EXPECT_EQ(ShapeImportStatus(r), "3 records read.");
+    }
 }
 
 TEST(ShapeImport, RefusedFilesChangeNothing)
@@ -360,6 +465,8 @@ TEST(ShapeImport, BadRecordsAndPointsAreSkipped)
     im.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
     const TShapeImportResult r = im.Run(b.Bytes());
     EXPECT_EQ(std::tie(r.Records, r.NullRecords, r.BadRecords, r.Links, r.ShapePoints), std::make_tuple(10, 1, 6, 3, 0));
+    // The status says what was skipped and why.
+    EXPECT_EQ(ShapeImportStatus(r), "10 records read, 7 skipped: 1 null shape, 1 of another shape type, 5 damaged.");
     EXPECT_NE(FindLinkByName(im.Net, "L9-2", nullptr), nullptr);
     EXPECT_TRUE(im.Sink.Calls.empty());
 
@@ -422,7 +529,7 @@ TEST(ShapeImport, StopsAtTheNetworksLimitsKeepingWhatCameIn)
     THashEntry* cell = nullptr;
     for (int32_t y = 0; y < 16; ++y)
         for (int32_t x = 0; x < 16; ++x)
-            for (int k = 0; k < 640; ++k) AddNode(full.Net, x, y, cell, false, 0);
+            for (int k = 0; k < 640; ++k) AddNode(full.Net, x, y, cell, false, 0)->Layer = 9; // nothing to join
     ASSERT_EQ(full.Net.NodeHash.MaxCellPointCount(), HashCap);
     TShpBuilder three;
     for (int32_t at : {100, 5, 200}) three.Add(PointContent(ShpPoint, at, at));
@@ -434,7 +541,8 @@ TEST(ShapeImport, StopsAtTheNetworksLimitsKeepingWhatCameIn)
 }
 
 // The batch steps "Open Network" (with the dialog's OK) and "Single
-// Shapefile Import" use the import's values of the run.
+// Shapefile Import" use the import's values of the run; a file of a type
+// that is not imported ends no run.
 TEST(ShapeImport, BatchStepsUseTheRunsSettings)
 {
     SKIP_WITHOUT_SHARED_SHAPEFILES();
@@ -455,13 +563,14 @@ TEST(ShapeImport, BatchStepsUseTheRunsSettings)
     TMemoryBatchHost host;
     host.ShapeSettings = {1, -100000, -3, -3.5, 100, 69.05, ShapeTransverseMercator};
     const TBatchRunResult r = RunBatch(script, host, sink);
-    EXPECT_EQ(std::tie(r.Ended, r.Row), std::make_tuple(true, 4)); // at the MultiPatch file
-    EXPECT_EQ(sink.Last().Text, "Shape type 31 not imported.");
+    // The MultiPatch file is passed over, without a message, and the run goes on.
+    EXPECT_EQ(std::tie(r.Ended, r.Row), std::make_tuple(false, 6));
+    EXPECT_TRUE(sink.Calls.empty());
     TNetwork out;
     ASSERT_EQ(OpenNetworkFile(out, window, (dir / "out.dta").string(), true, sink).Status, TOpenStatus::Ok);
     EXPECT_EQ(out.LinkCount, 2);
     EXPECT_EQ(std::tie(window.LongLat.LongLatMethod, window.LongLat.TranslateY), std::make_tuple(2, -3.5));
-    EXPECT_FALSE(fs::exists(dir / "no.dta"));
+    EXPECT_TRUE(fs::exists(dir / "no.dta"));
     // Values that fail the check end the run at "Open Network".
     host.ShapeSettings.YScale = 0;
     EXPECT_TRUE(RunBatch(script, host, sink).Ended);

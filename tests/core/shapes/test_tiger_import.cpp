@@ -416,10 +416,35 @@ TEST(TigerImport, FailuresKeepWhatWasReadAndReport)
 
 TEST(TigerImport, LineEndsAndLargeRings)
 {
-    TImport crlf, lf;
-    ASSERT_EQ(crlf.Run(Bytes(GridCounty(2, 2, 3), "\r\n")).ErrorCode, TigerErrorNone);
-    ASSERT_EQ(lf.Run(Bytes(GridCounty(2, 2, 3), "\n")).ErrorCode, TigerErrorNone);
+    // CR LF, LF and CR alone end lines alike: every chain of the set comes
+    // in, not one record per file.
+    TImport crlf, lf, cr;
+    const TSetSpec county = GridCounty(2, 2, 3);
+    ASSERT_EQ(crlf.Run(Bytes(county, "\r\n")).ErrorCode, TigerErrorNone);
+    ASSERT_EQ(lf.Run(Bytes(county, "\n")).ErrorCode, TigerErrorNone);
+    ASSERT_EQ(cr.Run(Bytes(county, "\r")).ErrorCode, TigerErrorNone);
+    EXPECT_EQ(crlf.Net.LinkCount, int32_t(county.Chains.size()));
     EXPECT_EQ(crlf.Net.NodeHash.PointCount(), lf.Net.NodeHash.PointCount());
+    EXPECT_EQ(crlf.Net.NodeHash.PointCount(), cr.Net.NodeHash.PointCount());
+    EXPECT_EQ(cr.Net.LinkCount, crlf.Net.LinkCount);
+
+    // A record cut short is a bad file: its missing columns never put a
+    // node at long/lat 0 (which would move the centre the import takes).
+    for (int file = 0; file < 4; ++file) {
+        SCOPED_TRACE(file);
+        TTigerSetBytes files = Bytes(county, "\r\n");
+        std::string& bytes = file == 0 ? files.RT1.Bytes : file == 1 ? files.RT2.Bytes : file == 2 ? files.RTP.Bytes : files.RTI.Bytes;
+        const std::size_t end = bytes.find("\r\n");
+        bytes.erase(end - 1, 1); // the first record one column short
+        TImport cut;
+        EXPECT_NE(cut.Run(files).ErrorCode, TigerErrorNone);
+        EXPECT_TRUE(cut.Only52());
+        EXPECT_TRUE(NodesAt(cut.Net, {0, 0}).empty());
+        if (file == 0) {
+            EXPECT_EQ(cut.Net.NodeCount, 0);
+            EXPECT_EQ(cut.Settings.XTranslate, 0); // no centre taken from a damaged file
+        }
+    }
 
     // One polygon inside a single looped chain of 39999 shape points.
     TChainSpec c{1, "", "H11", {}, "A0001", "     ", 5, 0};

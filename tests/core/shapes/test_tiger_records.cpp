@@ -27,11 +27,23 @@ TEST(TigerRecords, FieldsShortRecordsLineEndsAndFailures)
     EXPECT_EQ(c.CfccNumber, 41);
     EXPECT_EQ(c.FromLong, -1224194150); // millionths become 1e-7 degree
     EXPECT_EQ(c.FromLat, 377749290);    // "+" reads
-    ASSERT_TRUE(lines.Next(line) && ParseTigerChain(line, c));
+    ASSERT_TRUE(lines.Next(line));
     EXPECT_EQ(line.size(), 60u); // the empty line is no record; the CR never reaches a field
-    EXPECT_EQ(c.CfccNumber, 41);
-    EXPECT_EQ(c.FromLong, 0); // missing columns read as blanks
+    EXPECT_FALSE(ParseTigerChain(line, c)); // a record cut short is refused
     EXPECT_FALSE(lines.Next(line));
+    // CR alone ends a line too; CR LF is one line end.
+    TTigerLines mac("ab\rcd\r\nef\n\rgh");
+    std::vector<std::string> seen;
+    while (mac.Next(line)) seen.emplace_back(line);
+    EXPECT_EQ(seen, (std::vector<std::string>{"ab", "cd", "ef", "gh"}));
+    // Every type's record has its length.
+    TTigerShapeRecord shortShape;
+    TTigerPolygonRecord shortPolygon;
+    TTigerChainPolygon shortLink;
+    EXPECT_FALSE(ParseTigerShape(TRecord('2', 207).Right(6, 15, 9).Text, shortShape));
+    EXPECT_FALSE(ParseTigerPolygon(TRecord('P', 43).Text, shortPolygon));
+    EXPECT_FALSE(ParseTigerChainPolygon(TRecord('I', 51).Text, shortLink));
+    EXPECT_TRUE(ParseTigerChainPolygon(TRecord('I', 52).Text, shortLink));
 
     auto chain = [](const std::string& tlid, int64_t lat) {
         return TRecord('1', 228).Put(6, tlid).Coordinate(191, 200, -122000000).Coordinate(201, 209, lat).Text;
