@@ -2,7 +2,8 @@
 // of 1000 rows of 1000 lines (neighbours share their ends, so a million
 // nodes and three million shape points come in).
 //   Import (transverse Mercator) against GDAL's ogr2ogr reading the same
-//   file into CSV with the geometry as text (ogr2ogr_ratio);
+//   file and projecting it in transverse Mercator into memory (ogr2ogr_ratio;
+//   no text is written on either side);
 //   Export of the links as "Everything" writes them (.shp, .shx and the
 //   .dbf of Extract) against ogr2ogr writing an ESRI shapefile from that
 //   CSV (ogr2ogr_ratio).
@@ -133,35 +134,54 @@ double Timed(const std::string& command)
     return rc == 0 ? s : 0;
 }
 
-// ogr2ogr: the file to CSV, and that CSV back to a shapefile; best of three.
-double CsvSeconds()
+// Each ogr2ogr figure is the mean of three runs, as the program's figures are
+// means of their iterations.
+constexpr int OgrRuns = 3;
+
+// ogr2ogr reading the shapefile and projecting it into an in-memory dataset.
+double ProjectSeconds()
 {
     static const double seconds = [] {
         if (Ogr2ogr().empty()) return 0.0;
-        double best = 0;
-        for (int k = 0; k < 3; ++k) {
-            fs::remove(Folder() / "lines.csv");
-            const double s = Timed("'" + Ogr2ogr() + "' -f CSV -lco GEOMETRY=AS_WKT '" + (Folder() / "lines.csv").string() +
-                                   "' '" + ShapePath() + "' >/dev/null 2>&1");
-            if (s > 0 && (best == 0 || s < best)) best = s;
+        double total = 0;
+        for (int k = 0; k < OgrRuns; ++k) {
+            const double s = Timed("'" + Ogr2ogr() + "' -f Memory mem '" + ShapePath() +
+                                   "' -s_srs EPSG:4326 -t_srs '+proj=tmerc +lat_0=-37.5 +lon_0=122 +k=1 +datum=WGS84'"
+                                   " >/dev/null 2>&1");
+            if (s == 0) return 0.0;
+            total += s;
         }
-        return best;
+        return total / OgrRuns;
     }();
     return seconds;
+}
+
+// The file as CSV with the geometry as text: the input of the export's
+// yardstick (not timed).
+bool MakeCsv()
+{
+    static const bool made = [] {
+        if (Ogr2ogr().empty()) return false;
+        fs::remove(Folder() / "lines.csv");
+        return Timed("'" + Ogr2ogr() + "' -f CSV -lco GEOMETRY=AS_WKT '" + (Folder() / "lines.csv").string() + "' '" +
+                     ShapePath() + "' >/dev/null 2>&1") > 0;
+    }();
+    return made;
 }
 
 double ShapefileSeconds()
 {
     static const double seconds = [] {
-        if (CsvSeconds() == 0) return 0.0;
-        double best = 0;
-        for (int k = 0; k < 3; ++k) {
+        if (!MakeCsv()) return 0.0;
+        double total = 0;
+        for (int k = 0; k < OgrRuns; ++k) {
             fs::remove_all(Folder() / "fromcsv");
             const double s = Timed("'" + Ogr2ogr() + "' -f 'ESRI Shapefile' '" + (Folder() / "fromcsv").string() + "' '" +
                                    (Folder() / "lines.csv").string() + "' >/dev/null 2>&1");
-            if (s > 0 && (best == 0 || s < best)) best = s;
+            if (s == 0) return 0.0;
+            total += s;
         }
-        return best;
+        return total / OgrRuns;
     }();
     return seconds;
 }
@@ -198,7 +218,7 @@ void Import(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["links"] = double(links);
-    if (const double ogr = CsvSeconds(); ogr > 0) state.counters["ogr2ogr_ratio"] = total / double(state.iterations()) / ogr;
+    if (const double ogr = ProjectSeconds(); ogr > 0) state.counters["ogr2ogr_ratio"] = total / double(state.iterations()) / ogr;
 }
 BENCHMARK(Import)->Unit(benchmark::kMillisecond)->Iterations(3);
 

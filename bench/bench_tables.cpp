@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int Side = 1000; // Side x Side nodes, as many links
+// Iterations of each benchmark, and runs of ogr2ogr to compare with.
+constexpr int Runs = 2;
 
 class TQuietSink : public TMessageSink {
 public:
@@ -101,10 +103,20 @@ struct TBench {
         // The yardstick: GDAL reading the same table and writing it as CSV.
         const std::string csv = Folder() + "/ogr.csv";
         std::filesystem::remove(csv);
-        const auto t0 = std::chrono::steady_clock::now();
-        const int rc = std::system(("ogr2ogr -f CSV " + csv + " " + Table() + " >/dev/null 2>&1").c_str());
-        OgrSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (rc != 0) OgrSeconds = 0;
+        // Run as many times as each benchmark below runs the program, and
+        // averaged as they are.
+        double total = 0;
+        for (int k = 0; k < Runs; ++k) {
+            std::filesystem::remove(csv);
+            const auto t0 = std::chrono::steady_clock::now();
+            const int rc = std::system(("ogr2ogr -f CSV " + csv + " " + Table() + " >/dev/null 2>&1").c_str());
+            total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            if (rc != 0) {
+                total = 0;
+                break;
+            }
+        }
+        OgrSeconds = total / Runs;
     }
 
     static std::string Table() { return Folder() + "/grid.dbf"; }
@@ -138,8 +150,8 @@ void BM_Extract(benchmark::State& state)
     }
     b.Report(state, seconds);
 }
-BENCHMARK(BM_Extract<SeparationDBase>)->Name("ExtractDBase")->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Extract<SeparationCommas>)->Name("ExtractCommas")->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Extract<SeparationDBase>)->Name("ExtractDBase")->Unit(benchmark::kMillisecond)->Iterations(Runs);
+BENCHMARK(BM_Extract<SeparationCommas>)->Name("ExtractCommas")->Unit(benchmark::kMillisecond)->Iterations(Runs);
 
 void BM_UpdateDBase(benchmark::State& state)
 {
@@ -155,6 +167,6 @@ void BM_UpdateDBase(benchmark::State& state)
     }
     b.Report(state, seconds);
 }
-BENCHMARK(BM_UpdateDBase)->Name("UpdateDBase")->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_UpdateDBase)->Name("UpdateDBase")->Unit(benchmark::kMillisecond)->Iterations(Runs);
 
 } // namespace

@@ -121,6 +121,7 @@ void TZOKMainWindow::CreateFirstPad()
         pad->FileName = name;
         bool ok = false;
         {
+            TBusyCursor busy;
             TBusyGate::TRun step = FileStep(Gate, pad);
             ok = IO && IO->Open(*pad, name, false, false, *Boxes);
         }

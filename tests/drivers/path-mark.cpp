@@ -82,11 +82,11 @@ int main(int argc, char** argv)
     TPathSearchHost host(sink, calcStop);
     const TPathSearchResult r = MarkShortestPaths(net, s, window.Widths, host);
     if (!r.Ran) return 1;
-    ForEachNode(net, [](const TNode* n) {
+    ForEachNode(net, [&net](const TNode* n) {
         if (!n->Active) return;
         std::cout << "node " << n->Serial << ' '
-                  << (n->PathDistance == PathUnreached ? std::string("none") : Number(n->PathDistance)) << ' '
-                  << n->PathMark << '\n';
+                  << (net.PathOf(n).Distance == PathUnreached ? std::string("none") : Number(net.PathOf(n).Distance)) << ' '
+                  << net.PathOf(n).Mark << '\n';
     });
     std::cout << "status " << r.Status << '\n';
     return SaveNetwork(net, window, argv[2], sink) ? 0 : 1;

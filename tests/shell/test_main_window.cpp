@@ -116,6 +116,18 @@ TEST_F(Shell, StartsWithTheCommandLineFileAndOpensMoreWindows)
     EXPECT_EQ(Pad(2)->WindowNumber, 2);
 }
 
+// The busy cursor shows while a file is read, at start-up as from the menu,
+// and is gone after.
+TEST_F(Shell, OpeningShowsTheBusyCursorFromTheCommandLineAsFromTheMenu)
+{
+    std::vector<bool> busy;
+    IO.During = [&] { busy.push_back(QApplication::overrideCursor() != nullptr); };
+    Start(File("net.dta"));
+    Main->OpenFiles({File("second.dta")});
+    EXPECT_EQ(busy, (std::vector<bool>{true, true}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 // A name relative to the working folder is kept in full, for Reopen from elsewhere.
 TEST_F(Shell, CommandLineFileIsKeptWithItsFullName)
 {

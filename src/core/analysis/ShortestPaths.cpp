@@ -176,6 +176,9 @@ double TSearch::Cost(const TLink& h)
 
 void TSearch::Relax(TNode* n)
 {
+    const TPathScratch& from = Net.PathOf(n);
+    const double nearDistance = from.Distance;
+    const int32_t nearMark = from.Mark;
     const int32_t count = n->Links.GetCount();
     // The half-edges, their far nodes and link records lie apart in memory:
     // ask for them all before the first is needed.
@@ -189,20 +192,22 @@ void TSearch::Relax(TNode* n)
     for (int32_t i = 0; i < count; ++i) {
         const TLink* h = n->Links.At(i);
         TNode* f = h->FarNode;
-        if (!f || !h->LinkValues || f->PathDone || !h->LinkValues->Active) continue;
+        if (!f || !h->LinkValues) continue;
+        TPathScratch& far = Net.PathOf(f);
+        if (far.Done || !h->LinkValues->Active) continue;
         // A node without a predecessor joins the candidates, whether or not
         // this link improves it; its first joining decides its place in ties.
-        if (!f->PathLink && f->PathOrder == 0) f->PathOrder = NextOrder++;
+        if (!far.Link && far.Order == 0) far.Order = NextOrder++;
         const double cost = Cost(*h);
         if (!std::isfinite(cost) || cost < 0) continue; // that direction cannot be used
-        double d = n->PathDistance + cost;
+        double d = nearDistance + cost;
         if (d > MaxDist) d = PathUnreached;
-        if (f->PathDistance > d) {
-            f->PathDistance = d;
-            f->PathLink = const_cast<TLink*>(h);
-            f->PathMark = n->PathMark;
+        if (far.Distance > d) {
+            far.Distance = d;
+            far.Link = const_cast<TLink*>(h);
+            far.Mark = nearMark;
             __builtin_prefetch(f->Links.begin()); // for when f is taken
-            Heap.push_back({d, f->PathOrder, f});
+            Heap.push_back({d, far.Order, f});
             std::push_heap(Heap.begin(), Heap.end(), TLater{});
         }
     }
@@ -215,11 +220,12 @@ TNode* TSearch::TakeNearest()
         const THeapEntry e = Heap.back();
         Heap.pop_back();
         TNode* n = e.Node;
+        TPathScratch& p = Net.PathOf(n);
         // Entries left behind by a later improvement, or by a node already
         // final, are stale.
-        if (n->PathDone || e.Distance != n->PathDistance) continue;
+        if (p.Done || e.Distance != p.Distance) continue;
         if (!(e.Distance < PathUnreached) || e.Distance > MaxDist) continue;
-        n->PathDone = 1;
+        p.Done = 1;
         ++Settled;
         // The next node out is likely the heap's new top: fetch its half-edges.
         if (!Heap.empty()) {
@@ -247,10 +253,11 @@ void TSearch::ResetNodes()
         for (TNetworkPoint* p : cell->Points) {
             TNode* n = p->AsNode();
             if (!n) continue;
-            n->PathDistance = PathUnreached;
-            n->PathLink = nullptr;
-            n->PathDone = 0;
-            n->PathOrder = 0;
+            TPathScratch& q = Net.PathOf(n);
+            q.Distance = PathUnreached;
+            q.Link = nullptr;
+            q.Done = 0;
+            q.Order = 0;
             if (AnyLinkMark)
                 for (TLink* h : n->Links)
                     if (TValueSlot* s = LinkMarkSlot(h)) s->SetReal(0);
@@ -270,11 +277,12 @@ void TSearch::MarkNodes(bool pathMode)
                 const int attr = Settings.NodeMarkAttribute[size_t(c)];
                 if (IsNumberAttribute(*Net.NodeClasses, c, attr))
                     if (TValueSlot* s = SlotOf(*n, attr))
-                        s->SetReal(Settings.MarkNodesWith == 1 ? double(n->PathMark) : n->PathDistance);
+                        s->SetReal(Settings.MarkNodesWith == 1 ? double(Net.PathOf(n).Mark) : Net.PathOf(n).Distance);
             }
             // Every tree link is marked, whatever the node's class marks.
-            if (!pathMode && n->PathLink)
-                if (TValueSlot* s = LinkMarkSlot(n->PathLink)) s->SetReal(double(n->PathMark));
+            const TPathScratch& q = Net.PathOf(n);
+            if (!pathMode && q.Link)
+                if (TValueSlot* s = LinkMarkSlot(q.Link)) s->SetReal(double(q.Mark));
         }
     }
 }
@@ -283,9 +291,9 @@ void TSearch::MarkPath(TNode* end)
 {
     // A tree has no cycle; the bound only guards against a corrupt one.
     int64_t steps = Net.NodeHash.PointCount() + 1;
-    for (TNode* n = end; n && n->PathLink && steps-- > 0;) {
-        const TLink* h = n->PathLink;
-        if (TValueSlot* s = LinkMarkSlot(h)) s->SetReal(double(n->PathMark));
+    for (TNode* n = end; n && Net.PathOf(n).Link && steps-- > 0;) {
+        const TLink* h = Net.PathOf(n).Link;
+        if (TValueSlot* s = LinkMarkSlot(h)) s->SetReal(double(Net.PathOf(n).Mark));
         if (!h->LinkValues) break;
         n = h->AEnd ? h->LinkValues->ANode : h->LinkValues->BNode;
     }
@@ -327,13 +335,14 @@ TPathSearchResult TSearch::Run()
     SetStatus(r, "Building...");
     for (int k = 1; k <= PathStartSets; ++k)
         for (TNode* n : starts[size_t(k)]) {
-            if (!n->PathDone) {
+            TPathScratch& q = Net.PathOf(n);
+            if (!q.Done) {
                 ++r.StartNodes;
                 ++Settled;
             }
-            n->PathDone = 1;
-            n->PathDistance = 0;
-            n->PathMark = Settings.MarkValue[size_t(k)];
+            q.Done = 1;
+            q.Distance = 0;
+            q.Mark = Settings.MarkValue[size_t(k)];
         }
     // A start node named twice is relaxed once: a second pass would change nothing.
     std::vector<TNode*> relaxed;

@@ -58,8 +58,8 @@ struct TPathSearchResult {
 // Runs Go. Start set k (1..5) is StartNames[k] with its MarkValue[k]; entry
 // 0 of each list is the set's edit text. MaximumDistance 0 means no limit;
 // a negative or non-finite one is refused with message 304. Marks go only
-// into attributes of type I or R. Every node's PathDone, PathDistance,
-// PathLink and (when reached) PathMark are rewritten.
+// into attributes of type I or R. Every node's path scratch (net.PathOf:
+// Done, Distance, Link and, when reached, Mark) is rewritten.
 TPathSearchResult MarkShortestPaths(TNetwork& net, const TShortestPathSettings& settings,
                                     const TWidthSettings& widths, TPathSearchHost& host);
 

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/model/Compact.h"
 #include "core/model/EntityClasses.h"
 
 class TNode;
@@ -87,7 +88,7 @@ struct TExprEnvironment {
     const TEntityClass* LinkClasses = nullptr;
     const TEntityClass* SystemClass = nullptr; // record 1 holds the system attributes
     const TValueSlot* SystemValues = nullptr;    // [0..100]
-    const std::vector<std::string>* SystemStrings = nullptr; // by StringIndex
+    const TStringList* SystemStrings = nullptr; // by StringIndex
     const int32_t* LayerStates = nullptr;        // [1..10]; nullptr: LAYER() gives 0
     int32_t ZoomIndex = 0;
     const IElementProperties* Properties = nullptr;

@@ -234,8 +234,13 @@ std::string Real23Text(double value)
 // TTextReader
 
 namespace {
+// Bytes read at a time, and the room of the window over a file's bytes: the
+// parse moves through the window, which keeps only what the current step
+// still needs (a token, a field, a line) and takes the next block behind it.
 constexpr std::size_t ReadBlock = 1 << 20;
-}
+constexpr std::size_t WindowRoom = 4 * ReadBlock;
+constexpr std::size_t NoKeep = std::size_t(-1);
+} // namespace
 
 TTextReader::~TTextReader() { CloseFile(); }
 
@@ -251,6 +256,9 @@ void TTextReader::SetBytes(std::string bytes)
 {
     CloseFile();
     Raw.reset();
+    Room = 0;
+    Base = 0;
+    Keep = NoKeep;
     Owned = std::move(bytes);
     Buf = Owned.c_str();
     Len = Owned.size();
@@ -264,6 +272,9 @@ bool TTextReader::LoadFile(const std::string& path, std::string& error)
     Owned.clear();
     Owned.shrink_to_fit();
     Raw.reset();
+    Room = 0;
+    Base = 0;
+    Keep = NoKeep;
     Buf = "";
     Len = 0;
     Pos = 0;
@@ -290,67 +301,86 @@ bool TTextReader::LoadFile(const std::string& path, std::string& error)
         (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     Expected = static_cast<std::size_t>(st.st_size);
     try {
-        // Room for the whole file at once: blocks are read into it in place,
-        // so it never moves and untouched pages cost nothing.
-        Raw.reset(new char[Expected + 1]);
+        Room = std::min(Expected, WindowRoom) + 1;
+        Raw.reset(new char[Room]);
         Buf = Raw.get();
     } catch (const std::exception&) {
         error = "cannot read file: out of memory";
         ::close(fd);
         Expected = 0;
+        Room = 0;
         return false;
     }
     Fd = fd;
-    if (Expected == 0)
-        CloseFile();
+#ifdef POSIX_FADV_SEQUENTIAL
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
     return true;
 }
 
 bool TTextReader::More() const
 {
-    if (Fd < 0)
+    if (Fd < 0 || Base + Len >= Expected)
         return false;
-    const std::size_t have = Len;
-    if (have >= Expected) {
-        CloseFile();
-        return false;
+    if (Len + 1 >= Room) {
+        // The window is full: drop what lies before the current step, or,
+        // when the step needs all of it (one very long line), widen it.
+        const std::size_t keep = std::min(Keep, Pos);
+        if (keep > 0) {
+            std::memmove(Raw.get(), Raw.get() + keep, Len - keep);
+            Base += keep;
+            Len -= keep;
+            Pos -= keep;
+            if (Keep != NoKeep)
+                Keep -= keep;
+        } else {
+            const std::size_t room = std::max(2 * Room, Room + ReadBlock);
+            std::unique_ptr<char[]> wider(new char[room]);
+            std::memcpy(wider.get(), Raw.get(), Len);
+            Raw = std::move(wider);
+            Room = room;
+        }
+        Buf = Raw.get();
     }
-    const std::size_t want = std::min(ReadBlock, Expected - have);
+    const std::size_t want = std::min({ReadBlock, Room - 1 - Len, Expected - Base - Len});
     std::size_t got = 0;
     while (got < want) {
-        const ssize_t r = ::read(Fd, Raw.get() + have + got, want - got);
+        const ssize_t r = ::read(Fd, Raw.get() + Len + got, want - got);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             const int err = errno;
-            Len = have + got;
-            Expected = Len;
-            CloseFile();
+            Len += got;
+            Expected = Base + Len;
             throw TFileReadError(ErrnoText("cannot read file", err));
         }
         if (r == 0)
             break;
         got += static_cast<std::size_t>(r);
     }
-    Len = have + got;
-    if (got < want) {
-        // The file shrank while it was read: what is there is all there is.
-        Expected = Len;
-        CloseFile();
-    } else if (Len >= Expected) {
-        CloseFile();
-    }
+    Len += got;
+    if (got < want)
+        Expected = Base + Len; // the file shrank while it was read: what is there is all there is
     return got > 0;
 }
 
 const std::string& TTextReader::Bytes() const
 {
-    while (More()) {
-    }
     if (!Raw)
         return Owned;
+    // The whole file, read again from its start; the parse position stays.
     ++Copies;
-    Whole.assign(Buf, Len);
+    Whole.assign(Expected, '\0');
+    std::size_t got = 0;
+    while (got < Expected && Fd >= 0) {
+        const ssize_t r = ::pread(Fd, Whole.data() + got, Expected - got, off_t(got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    Whole.resize(got);
     return Whole;
 }
 
@@ -361,14 +391,35 @@ void TTextReader::Fail(const char* what) const
 
 std::size_t TTextReader::LineNumber() const
 {
+    // LF ends a line, and so does a CR that no LF follows.
     std::size_t line = 1;
-    const std::size_t end = Pos < Len ? Pos : Len;
-    for (std::size_t i = 0; i < end; ++i) {
-        if (Buf[i] == '\n')
-            ++line;
-        else if (Buf[i] == '\r' && (i + 1 >= Len || Buf[i + 1] != '\n'))
-            ++line;
+    bool cr = false; // the byte before was a CR
+    auto count = [&](const char* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (cr && p[i] != '\n')
+                ++line;
+            cr = p[i] == '\r';
+            if (p[i] == '\n')
+                ++line;
+        }
+    };
+    // The bytes the window has dropped, read again from the file.
+    if (Base > 0 && Fd >= 0) {
+        std::unique_ptr<char[]> chunk(new char[ReadBlock]);
+        std::size_t at = 0;
+        while (at < Base) {
+            const ssize_t r = ::pread(Fd, chunk.get(), std::min(ReadBlock, Base - at), off_t(at));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                break;
+            count(chunk.get(), std::size_t(r));
+            at += std::size_t(r);
+        }
     }
+    count(Buf, Pos < Len ? Pos : Len);
+    if (cr && Pos < Len && Buf[Pos] != '\n')
+        ++line;
     return line;
 }
 
@@ -406,7 +457,7 @@ std::string_view TTextReader::NextToken(const char* what)
     SeekEof();
     if (Pos >= Len)
         Fail((std::string("unexpected end of file reading ") + what).c_str());
-    const std::size_t start = Pos;
+    const TKeepFrom keep(*this);
     for (;;) {
         const std::size_t n = Len;
         while (Pos < n && !IsSpace(Buf[Pos]))
@@ -414,7 +465,7 @@ std::string_view TTextReader::NextToken(const char* what)
         if (Pos < n || !More())
             break;
     }
-    return std::string_view(Buf + start, Pos - start);
+    return std::string_view(Buf + Keep, Pos - Keep);
 }
 
 int64_t TTextReader::ReadInt64()
@@ -480,15 +531,15 @@ std::string_view TTextReader::ReadTextView(std::size_t n)
         return {};
     if (Pos >= Len && !More())
         Fail("unexpected end of file");
-    const std::size_t start = Pos;
+    const TKeepFrom keep(*this);
     for (;;) {
-        const std::size_t limit = Len - start < n ? Len : start + n;
+        const std::size_t limit = Len - Keep < n ? Len : Keep + n;
         while (Pos < limit && !IsLineEnd(Buf[Pos]))
             ++Pos;
-        if (Pos - start >= n || Pos < Len || !More())
+        if (Pos - Keep >= n || Pos < Len || !More())
             break;
     }
-    return std::string_view(Buf + start, Pos - start);
+    return std::string_view(Buf + Keep, Pos - Keep);
 }
 
 std::string TTextReader::ReadText(std::size_t n)
@@ -528,11 +579,11 @@ std::string_view TTextReader::ReadLineView()
 {
     if (Pos >= Len && !More())
         Fail("unexpected end of file");
-    const std::size_t start = Pos;
+    const TKeepFrom keep(*this);
     TARVEX_SCAN_TO_LINE_END()
-    std::string_view line(Buf + start, Pos - start);
-    SkipLineEnd();
-    return line;
+    const std::size_t length = Pos - Keep;
+    SkipLineEnd(); // may move the window: the line is taken after it
+    return std::string_view(Buf + Keep, length);
 }
 
 std::string TTextReader::ReadLine()
@@ -550,6 +601,7 @@ bool TTextReader::TryReadLine(std::string& line)
 
 bool TTextReader::TryReadShortLine(std::size_t n, std::string& line)
 {
+    const TKeepFrom keep(*this);
     while (Len - Pos <= n && More()) {
     }
     if (Pos >= Len)

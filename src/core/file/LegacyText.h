@@ -69,10 +69,12 @@ public:
     TTextReader& operator=(const TTextReader&) = delete;
 
     // Opens a regular file for reading; its bytes are read in blocks as the
-    // parse reaches them, into one buffer that never moves (views stay
-    // valid). Anything but a regular file (a folder, a FIFO, a device) is
-    // refused. On failure returns false with a reason in error and leaves the
-    // reader empty.
+    // parse reaches them, into a window of a few megabytes that keeps only
+    // what the parse has not passed, so that a file of any size is read in
+    // little memory. A view (ReadTextView, ReadLineView) stays valid until
+    // the next call on the reader. Anything but a regular file (a folder, a
+    // FIFO, a device) is refused. On failure returns false with a reason in
+    // error and leaves the reader empty.
     bool LoadFile(const std::string& path, std::string& error);
     void SetBytes(std::string bytes);
 
@@ -117,12 +119,13 @@ public:
 
     // Byte position and 1-based line number of the read position (the line
     // number is counted on demand, for messages).
-    std::size_t Position() const { return Pos; }
+    std::size_t Position() const { return Base + Pos; }
     std::size_t LineNumber() const;
     // Bytes not yet parsed (the file's size less the read position).
-    std::size_t Remaining() const { return Expected > Pos ? Expected - Pos : 0; }
-    // The whole file (reads what is left of it). For a file on disk this is a
-    // copy of all its bytes, counted by WholeCopies: not for use per record.
+    std::size_t Remaining() const { return Expected > Base + Pos ? Expected - Base - Pos : 0; }
+    // The whole file (read again from its start; the read position stays).
+    // For a file on disk this is a copy of all its bytes, counted by
+    // WholeCopies: not for use per record.
     const std::string& Bytes() const;
     std::size_t WholeCopies() const { return Copies; }
 
@@ -133,17 +136,28 @@ private:
     // Reads the next block of the file onto the bytes; false at its end.
     bool More() const;
     void CloseFile() const;
+    // Holds the window's bytes from the read position for one step that
+    // returns a view.
+    struct TKeepFrom {
+        const TTextReader& R;
+        explicit TKeepFrom(const TTextReader& r) : R(r) { R.Keep = R.Pos; }
+        ~TKeepFrom() { R.Keep = std::size_t(-1); }
+    };
 
-    // The bytes read so far: Buf[0..Len). Bytes given in memory are held in
-    // Owned; a file's go into Raw, room for the whole file, never moved and
-    // not cleared before the blocks are read into it.
+    // The bytes in hand: Buf[0..Len), which are the file's bytes from Base
+    // on. Bytes given in memory are held in Owned (Base 0); a file's go into
+    // Raw, a window of Room bytes that drops what lies before the current
+    // step (Keep, else Pos) when it is full.
     mutable const char* Buf = "";
     mutable std::size_t Len = 0;
     std::string Owned;
     mutable std::unique_ptr<char[]> Raw;
+    mutable std::size_t Room = 0;
+    mutable std::size_t Base = 0;
+    mutable std::size_t Keep = std::size_t(-1); // start of the view being read, or none
     mutable std::string Whole; // Bytes() of a file
     mutable std::size_t Copies = 0;
-    std::size_t Pos = 0;
+    mutable std::size_t Pos = 0;
     mutable int Fd = -1;
     mutable std::size_t Expected = 0; // the file's size when opened
 };

@@ -12,7 +12,7 @@
 
 // One 8-byte attribute value: a double for 'R' and 'I', up to 8 code
 // characters for 'C', a packed date and time for 'D', 'T' and 'X'.
-struct TValueSlot {
+struct alignas(8) TValueSlot {
     uint8_t Bytes[8] = {0, 0, 0, 0, 0, 0, 0, 0};
 
     double Real() const

@@ -492,6 +492,7 @@ void FreeNetwork(TNetwork& net)
     FreeElements(net);
     net.Generation = NewNetworkGeneration();
     net.DropLookupIndexes();
+    net.PathScratch = {};
     net.NodeHash.CellWidth = 200;
     net.NodeHash.CellHeight = 200;
     SetDefaultClasses(net);

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/model/Collect.h"
+#include "core/model/Compact.h"
 #include "core/model/EntityClasses.h"
 
 class TNode;
@@ -91,7 +92,12 @@ void MakeRoom(TCollection<T>& c)
     if (c.GetCount() == c.GetLimit()) c.SetLimit(c.GetCount() < 2 ? 2 : c.GetCount() + c.GetCount() / 2);
 }
 
-using TStringList = std::vector<std::string>;
+template <class T>
+void MakeRoom(TRareList<T>& c)
+{
+    MakeRoom(c.Own());
+}
+
 using TLinkList = TCollection<TLink>;                  // a node's half-edges
 using TMyPolygonList = TCollection<TNetworkPoint>;     // vertices of a node's own polygon
 using TYourPolygonList = TCollection<TNode>;           // owners of the polygons a point is a vertex of
@@ -110,15 +116,53 @@ TValueSlot* SlotOf(const E& e, int i)
     return (i >= 1 && i <= e.ByteCount / 8) ? &e.Values[size_t(i - 1)] : nullptr;
 }
 // A value block: its own heap array, or slots of the network's element store
-// (Stored), which go with the store.
+// (Stored), which go with the store. One pointer: the lowest bit, free in a
+// slot's address, tells a stored block.
 struct TSlotRelease {
     bool Stored = false;
-    void operator()(TValueSlot* p) const noexcept
-    {
-        if (!Stored) delete[] p;
-    }
 };
-using TValueBlock = std::unique_ptr<TValueSlot[], TSlotRelease>;
+class TValueBlock {
+public:
+    TValueBlock() = default;
+    TValueBlock(std::nullptr_t) {}
+    explicit TValueBlock(TValueSlot* owned) : Bits(reinterpret_cast<uintptr_t>(owned)) {}
+    TValueBlock(TValueSlot* p, TSlotRelease release)
+        : Bits(reinterpret_cast<uintptr_t>(p) | (p && release.Stored ? 1u : 0u))
+    {
+    }
+    TValueBlock(TValueBlock&& o) noexcept : Bits(std::exchange(o.Bits, 0)) {}
+    TValueBlock& operator=(TValueBlock&& o) noexcept
+    {
+        if (this != &o) {
+            Free();
+            Bits = std::exchange(o.Bits, 0);
+        }
+        return *this;
+    }
+    TValueBlock(const TValueBlock&) = delete;
+    TValueBlock& operator=(const TValueBlock&) = delete;
+    ~TValueBlock() { Free(); }
+
+    TValueSlot* get() const { return reinterpret_cast<TValueSlot*>(Bits & ~uintptr_t(1)); }
+    TValueSlot& operator[](size_t i) const { return get()[i]; }
+    explicit operator bool() const { return Bits != 0; }
+    friend bool operator==(const TValueBlock& b, std::nullptr_t) { return b.Bits == 0; }
+    // Takes an array of its own.
+    void reset(TValueSlot* owned = nullptr)
+    {
+        Free();
+        Bits = reinterpret_cast<uintptr_t>(owned);
+    }
+
+private:
+    void Free()
+    {
+        if (Bits && !(Bits & 1)) delete[] get();
+        Bits = 0;
+    }
+    uintptr_t Bits = 0;
+};
+static_assert(alignof(TValueSlot) >= 2 && sizeof(TValueBlock) == sizeof(void*));
 
 // Reallocates to n slots (clamped to 0..MaxAttributes), keeping the first ones
 // and zeroing new ones.
@@ -146,7 +190,7 @@ public:
     uint8_t Active = 1;
     uint8_t LongLatKnown = 0;
     uint8_t Mark = 0;
-    TYourPolygonList Polygons{0, 1};
+    TRareList<TNode> Polygons; // empty for most points
 
     bool IsShapePoint() const { return EntityType == ShapePointType; }
     bool IsNode() const { return EntityType != ShapePointType; }
@@ -183,9 +227,9 @@ public:
     int32_t Serial = 0;
     TValueBlock Values; // nullptr when ByteCount is 0
     TLinkList Links{0, 1}; // room made when a link is added
-    TMyPolygonList OwnPolygon{0, 1};
+    TRareList<TNetworkPoint> OwnPolygon; // empty for most nodes
     std::string Name;
-    std::string Note; // lines joined by "&&"
+    TRareText Note; // lines joined by "&&"
     uint8_t Font = 0;
     uint8_t Place = 0;
     uint8_t Layer = 1;
@@ -194,19 +238,16 @@ public:
     uint8_t LabelPending = 0;
     uint8_t SuppressLabel = 0;
     uint8_t ExcludeFromTriangulation = 0;
-    // Shortest-path scratch.
-    uint8_t PathDone = 0;    // permanent flag
     uint8_t PolygonMark = 0; // also set by MarkNodePolygon
     uint8_t Label1 = 0, Label2 = 0;
-    int32_t PathMark = 0;
-    double PathDistance = 0;
-    TLink* PathLink = nullptr; // predecessor half-edge
-    uint32_t PathOrder = 0;    // when the node first became a candidate (0 = not yet)
+    // The node's shortest-path scratch in its network's PathScratch (0: the
+    // node has been in no search yet); see TNetwork::PathOf.
+    uint32_t PathIndex = 0;
     TBox PolygonBox = EmptyBox; // own polygon's active vertices
     int32_t SourceKey = 0;
     int16_t LabelXOffset = 0, LabelYOffset = 0;
     TStringList Strings; // 'S' attribute values by StringIndex
-    std::string SourceCode; // up to 7 characters
+    TRareText SourceCode; // up to 7 characters
 };
 
 inline TNode* TNetworkPoint::AsNode() { return IsNode() ? static_cast<TNode*>(this) : nullptr; }
@@ -231,7 +272,8 @@ struct TLinkValues {
 
     TValueBlock Values;
     int16_t ByteCount = 0;
-    std::string Name, Note;
+    std::string Name;
+    TRareText Note;
     int32_t SourceId = 0;
     uint8_t Active = 1;
     uint8_t ExcludeShapesFromTriangulation = 0;
@@ -269,6 +311,16 @@ struct TLink {
         if (!LinkValues) return nullptr;
         return AEnd ? LinkValues->ANode : LinkValues->BNode;
     }
+};
+
+// The shortest-path scratch of one node, kept beside the nodes: only a
+// search fills it, and what it leaves stays until the next search.
+struct TPathScratch {
+    double Distance = 0;
+    TLink* Link = nullptr; // predecessor half-edge
+    int32_t Mark = 0;
+    uint32_t Order = 0; // when the node first became a candidate (0 = not yet)
+    uint8_t Done = 0;   // permanent flag
 };
 
 // ---------------------------------------------------------------- hash
@@ -704,6 +756,27 @@ public:
     // and of this one before FreeNetwork: a new number each time. What keeps
     // pointers to nodes beside the network (desire tables) checks it.
     uint64_t Generation = 0;
+
+    // Shortest-path scratch of the nodes that have been in a search, by
+    // TNode::PathIndex ([0] unused).
+    std::vector<TPathScratch> PathScratch;
+    // A node's scratch, given an entry on first use. A reference stays valid
+    // only until another node's first use.
+    TPathScratch& PathOf(TNode* n)
+    {
+        if (n->PathIndex == 0) {
+            if (PathScratch.empty()) PathScratch.emplace_back();
+            n->PathIndex = uint32_t(PathScratch.size());
+            PathScratch.emplace_back();
+        }
+        return PathScratch[n->PathIndex];
+    }
+    // What a search left for the node (all zero when it has been in none).
+    const TPathScratch& PathOf(const TNode* n) const
+    {
+        static const TPathScratch none;
+        return n->PathIndex && n->PathIndex < PathScratch.size() ? PathScratch[n->PathIndex] : none;
+    }
 
     // Regrid state of a bulk load; BeginBulkLoad clears it.
     bool RegridShrunk = false;

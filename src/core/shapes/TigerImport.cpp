@@ -460,7 +460,7 @@ void TTigerImporter::BuildRings(TNode* owner, std::vector<TTigerChainPoints>& ch
     Changing();
     // A polygon the owner had already is the first chain; its vertices give
     // up the owner until the rings give it back.
-    TMyPolygonList& polygon = owner->OwnPolygon;
+    auto& polygon = owner->OwnPolygon;
     if (!polygon.Empty()) {
         TTigerChainPoints old(polygon.begin(), polygon.end());
         for (TNetworkPoint* v : old)

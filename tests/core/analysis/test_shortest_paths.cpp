@@ -55,23 +55,23 @@ std::vector<TFields> ListScan(TNetwork& net, const TShortestPathSettings& s, con
             if (!name.empty())
                 if (TNode* n = FindNodeByName(net, PrepareNamePattern(name), nullptr)) sets[k].push_back(n);
     for (TNode* n : NodesInOrder(net)) {
-        n->PathDistance = 1e99;
-        n->PathLink = nullptr;
-        n->PathDone = 0;
+        net.PathOf(n).Distance = 1e99;
+        net.PathOf(n).Link = nullptr;
+        net.PathOf(n).Done = 0;
     }
     std::vector<TNode*> list;
     auto relax = [&](TNode* n) {
         for (TLink* h : n->Links) {
             TNode* f = h->FarNode;
-            if (f->PathDone || !h->LinkValues->Active) continue;
-            if (!f->PathLink) list.push_back(f);
+            if (net.PathOf(f).Done || !h->LinkValues->Active) continue;
+            if (!net.PathOf(f).Link) list.push_back(f);
             const double cost = ReferenceCost(net, b, w, *h);
-            double d = n->PathDistance + cost;
+            double d = net.PathOf(n).Distance + cost;
             if (d > maxDist) d = 1e99;
-            if (f->PathDistance > d && cost >= 0) {
-                f->PathDistance = d;
-                f->PathLink = h;
-                f->PathMark = n->PathMark;
+            if (net.PathOf(f).Distance > d && cost >= 0) {
+                net.PathOf(f).Distance = d;
+                net.PathOf(f).Link = h;
+                net.PathOf(f).Mark = net.PathOf(n).Mark;
             }
         }
     };
@@ -79,21 +79,21 @@ std::vector<TFields> ListScan(TNetwork& net, const TShortestPathSettings& s, con
         double best = 1e99;
         int at = -1;
         for (size_t i = 0; i < list.size(); ++i)
-            if (list[i]->PathDistance < best && list[i]->PathDistance <= maxDist) {
-                best = list[i]->PathDistance;
+            if (net.PathOf(list[i]).Distance < best && net.PathOf(list[i]).Distance <= maxDist) {
+                best = net.PathOf(list[i]).Distance;
                 at = int(i);
             }
         if (at < 0) return nullptr;
         TNode* n = list[size_t(at)];
-        n->PathDone = 1;
+        net.PathOf(n).Done = 1;
         list.erase(list.begin() + at);
         return n;
     };
     for (int k = 1; k <= 5; ++k)
         for (TNode* n : sets[k]) {
-            n->PathDone = 1;
-            n->PathDistance = 0;
-            n->PathMark = s.MarkValue[k];
+            net.PathOf(n).Done = 1;
+            net.PathOf(n).Distance = 0;
+            net.PathOf(n).Mark = s.MarkValue[k];
         }
     for (int k = 1; k <= 5; ++k)
         for (TNode* n : sets[k]) relax(n);
@@ -102,14 +102,14 @@ std::vector<TFields> ListScan(TNetwork& net, const TShortestPathSettings& s, con
         if (!(c >= 1 && c <= 10 && s.BlockingClass[c])) relax(n);
     }
     std::vector<TFields> out;
-    for (TNode* n : NodesInOrder(net)) out.push_back({n->PathDistance, n->PathLink, n->PathMark, n->PathDone});
+    for (TNode* n : NodesInOrder(net)) out.push_back({net.PathOf(n).Distance, net.PathOf(n).Link, net.PathOf(n).Mark, net.PathOf(n).Done});
     return out;
 }
 
 std::vector<TFields> Fields(const TNetwork& net)
 {
     std::vector<TFields> out;
-    for (TNode* n : NodesInOrder(net)) out.push_back({n->PathDistance, n->PathLink, n->PathMark, n->PathDone});
+    for (TNode* n : NodesInOrder(net)) out.push_back({net.PathOf(n).Distance, net.PathOf(n).Link, net.PathOf(n).Mark, net.PathOf(n).Done});
     return out;
 }
 
@@ -152,7 +152,7 @@ TEST(ShortestPaths, HeapMakesTheListScansChoiceOnRandomGraphsFullOfTies)
         std::vector<TNode*> nodes;
         for (int i = 0; i < n; ++i) {
             nodes.push_back(Node(net, pick(1200), pick(1200), 1 + pick(2), "N" + std::to_string(i)));
-            nodes.back()->PathMark = pick(7) - 3; // left from an earlier search
+            net.PathOf(nodes.back()).Mark = pick(7) - 3; // left from an earlier search
         }
         const int m = pick(3 * n);
         for (int i = 0; i < m; ++i) {
@@ -174,9 +174,9 @@ TEST(ShortestPaths, HeapMakesTheListScansChoiceOnRandomGraphsFullOfTies)
         if (s.StartNames[1].empty()) s.StartNames[1].push_back("N0");
 
         std::vector<int32_t> marks;
-        for (TNode* x : nodes) marks.push_back(x->PathMark);
+        for (TNode* x : nodes) marks.push_back(net.PathOf(x).Mark);
         const std::vector<TFields> expected = ListScan(net, s, w);
-        for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->PathMark = marks[i];
+        for (size_t i = 0; i < nodes.size(); ++i) net.PathOf(nodes[i]).Mark = marks[i];
 
         RecordingHost host;
         const TPathSearchResult r = MarkShortestPaths(net, s, w, host);
@@ -206,11 +206,11 @@ TEST(ShortestPaths, ChicagoRegionalAgreesWithTheListScanAndNetworkx)
         RecordingHost host;
         MarkShortestPaths(net, s, w, host);
         ASSERT_EQ(Fields(net), expected) << "blocking " << blocking;
-        for (auto& [id, n] : t.Nodes) distances[size_t(blocking)].push_back(n->PathDistance);
+        for (auto& [id, n] : t.Nodes) distances[size_t(blocking)].push_back(net.PathOf(n).Distance);
     }
     // The free-flow costs in the data's README.
-    EXPECT_NEAR(t.Nodes[1790]->PathDistance, 31.906, 5e-4);
-    EXPECT_NEAR(t.Nodes[12982]->PathDistance, 31.343, 5e-4);
+    EXPECT_NEAR(net.PathOf(t.Nodes[1790]).Distance, 31.906, 5e-4);
+    EXPECT_NEAR(net.PathOf(t.Nodes[12982]).Distance, 31.343, 5e-4);
 
     std::string why;
     if (!PythonHas("networkx", why)) GTEST_SKIP() << "networkx check skipped: " << why;
@@ -300,11 +300,11 @@ TEST(ShortestPaths, SearchRulesOnASmallRoad)
         s.BlockingClass[2] = 1;
         RecordingHost host;
         MarkShortestPaths(r.Net, s, r.Widths, host);
-        EXPECT_EQ(r.C->PathDistance, 3);
-        EXPECT_EQ(r.C->PathLink, r.BC);
-        EXPECT_EQ(r.D->PathDistance, 3);
-        EXPECT_EQ(r.H->PathDistance, 2);
-        EXPECT_EQ(r.E->PathDistance, PathUnreached);
+        EXPECT_EQ(r.Net.PathOf(r.C).Distance, 3);
+        EXPECT_EQ(r.Net.PathOf(r.C).Link, r.BC);
+        EXPECT_EQ(r.Net.PathOf(r.D).Distance, 3);
+        EXPECT_EQ(r.Net.PathOf(r.H).Distance, 2);
+        EXPECT_EQ(r.Net.PathOf(r.E).Distance, PathUnreached);
         EXPECT_EQ(host.Status.back(), "Done.");
     }
     {
@@ -318,9 +318,9 @@ TEST(ShortestPaths, SearchRulesOnASmallRoad)
         s.BlockingClass[2] = 1;
         RecordingHost host;
         MarkShortestPaths(r.Net, s, r.Widths, host);
-        EXPECT_EQ(r.B->PathDistance, 2);
-        EXPECT_EQ(r.B->PathMark, 7);
-        EXPECT_EQ(r.E->PathDistance, 1);
+        EXPECT_EQ(r.Net.PathOf(r.B).Distance, 2);
+        EXPECT_EQ(r.Net.PathOf(r.B).Mark, 7);
+        EXPECT_EQ(r.Net.PathOf(r.E).Distance, 1);
     }
     {
         // A maximum distance leaves farther nodes unreached; two sets grow
@@ -334,10 +334,10 @@ TEST(ShortestPaths, SearchRulesOnASmallRoad)
         s.MaximumDistance = 1;
         RecordingHost host;
         MarkShortestPaths(r.Net, s, r.Widths, host);
-        EXPECT_EQ(r.A->PathMark, 10);
-        EXPECT_EQ(r.B->PathMark, 30);
-        EXPECT_EQ(r.H->PathDistance, PathUnreached);
-        EXPECT_EQ(r.D->PathDistance, PathUnreached);
+        EXPECT_EQ(r.Net.PathOf(r.A).Mark, 10);
+        EXPECT_EQ(r.Net.PathOf(r.B).Mark, 30);
+        EXPECT_EQ(r.Net.PathOf(r.H).Distance, PathUnreached);
+        EXPECT_EQ(r.Net.PathOf(r.D).Distance, PathUnreached);
     }
 }
 
@@ -398,9 +398,9 @@ TEST(ShortestPaths, EditTextIsTheFirstStartName)
     s.StartNames[1] = names;
     RecordingHost host;
     MarkShortestPaths(r.Net, s, r.Widths, host);
-    EXPECT_EQ(r.B->PathDistance, 0);
-    EXPECT_EQ(r.D->PathDistance, 0);
-    EXPECT_EQ(r.S->PathDistance, 2);
+    EXPECT_EQ(r.Net.PathOf(r.B).Distance, 0);
+    EXPECT_EQ(r.Net.PathOf(r.D).Distance, 0);
+    EXPECT_EQ(r.Net.PathOf(r.S).Distance, 2);
 }
 
 TEST(ShortestPaths, RefusalsStopAndCostErrors)

@@ -97,7 +97,7 @@ inline double PackedDate(int year, int month, int day, int hour = 255, int minut
 struct World {
     TEntityClass NodeClasses, LinkClasses, SystemClass;
     std::array<TValueSlot, ExprSlots> SystemValues{};
-    std::vector<std::string> SystemStrings;
+    TStringList SystemStrings;
     std::array<int32_t, 11> Layers{};
     FakeProperties Properties;
     std::mt19937_64 Random{12345};

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -192,6 +193,64 @@ TEST(LegacyText, AtomicSaveKeepsTheOldFileUntilCommit)
     ASSERT_TRUE(r.LoadFile(target.string(), error));
     EXPECT_EQ(r.ReadLine(), "new");
     EXPECT_FALSE(r.LoadFile((dir / "none").string(), error));
+    std::filesystem::remove_all(dir);
+}
+
+// A file many times the reader's window: numbers, fields and lines that
+// straddle the blocks, a line longer than the window, every kind of line end;
+// each comes back whole, positions count from the file's start, and an error
+// near the end names its true line.
+TEST(LegacyText, AFileLargerThanTheWindowReadsWhole)
+{
+    const auto dir = TempDir();
+    const auto path = dir / "big.dta";
+    std::string text;
+    std::vector<size_t> lineStart;
+    const char* ends[3] = {"\r\n", "\n", "\r"};
+    const int lines = 300000;
+    for (int i = 0; i < lines; ++i) {
+        lineStart.push_back(text.size());
+        text += std::to_string(i) + " " + Real23Text(i * 0.5) + " " + std::string(size_t(i % 97), char('a' + i % 26));
+        text += ends[i % 3];
+        if (i == lines / 2) {
+            lineStart.push_back(text.size());
+            text += std::string(9 << 20, 'L') + "\r\n"; // longer than the window
+        }
+    }
+    text += "7 x\r\n";
+    std::ofstream(path, std::ios::binary) << text;
+
+    TTextReader r;
+    std::string error;
+    ASSERT_TRUE(r.LoadFile(path.string(), error)) << error;
+    int line = 0;
+    for (int i = 0; i < lines; ++i, ++line) {
+        ASSERT_EQ(r.Position(), lineStart[size_t(line)]) << i;
+        ASSERT_EQ(r.Remaining(), text.size() - lineStart[size_t(line)]);
+        ASSERT_EQ(r.ReadInt(), i);
+        ASSERT_EQ(r.ReadReal(), i * 0.5);
+        ASSERT_EQ(r.ReadChar(), ' ');
+        if (i % 2) {
+            ASSERT_EQ(r.ReadTextView(200), std::string(size_t(i % 97), char('a' + i % 26))) << i;
+            r.ReadLn();
+        } else {
+            ASSERT_EQ(r.ReadLineView(), std::string(size_t(i % 97), char('a' + i % 26))) << i;
+        }
+        if (i == lines / 2) {
+            ++line;
+            const std::string_view longLine = r.ReadLineView();
+            ASSERT_EQ(longLine.size(), size_t(9 << 20));
+            ASSERT_EQ(longLine.find_first_not_of('L'), std::string_view::npos);
+        }
+    }
+    EXPECT_EQ(r.ReadInt(), 7);
+    try {
+        r.ReadInt();
+        ADD_FAILURE() << "a malformed number was read";
+    } catch (const TFileReadError& e) {
+        EXPECT_NE(std::string(e.what()).find("line " + std::to_string(lines + 2)), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(r.Bytes(), text); // the whole file, though the window has passed it
     std::filesystem::remove_all(dir);
 }
 

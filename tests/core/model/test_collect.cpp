@@ -1,8 +1,10 @@
 #include "core/model/Collect.h"
+#include "core/model/Compact.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -129,3 +131,59 @@ TEST(Collections, WalksAndOwnership)
 }
 
 } // namespace
+
+// The one-pointer stand-ins of the element records read and change as the
+// types they stand for: contents kept through growth, copies independent,
+// an emptied member holding nothing.
+TEST(Collections, CompactMembersActAsTheTypesTheyStandFor)
+{
+    TStringList s;
+    EXPECT_TRUE(s.empty());
+    s.resize(2);
+    s[1] = "a long string value that lives on the heap";
+    s.push_back("third");
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[0], "");
+    EXPECT_EQ(s[1], "a long string value that lives on the heap");
+    TStringList copy = s;
+    copy[2] = "changed";
+    EXPECT_EQ(s[2], "third");
+    s.resize(1);
+    EXPECT_EQ(copy.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(copy),
+              (std::vector<std::string>{"", "a long string value that lives on the heap", "changed"}));
+    TStringList moved = std::move(copy);
+    EXPECT_TRUE(copy.empty());
+    EXPECT_EQ(moved.at(2), "changed");
+    EXPECT_THROW(moved.at(3), std::out_of_range);
+    moved = {"x"};
+    EXPECT_EQ(moved, TStringList{"x"});
+
+    Item a(1), b(2);
+    TRareList<Item> l;
+    EXPECT_EQ(l.GetCount(), 0);
+    EXPECT_EQ(l.IndexOf(&a), -1);
+    EXPECT_EQ(l.begin(), l.end());
+    EXPECT_THROW(l.ItemAt(0), CollException);
+    l.Insert(&a);
+    l.InsertAt(0, &b);
+    EXPECT_EQ(l.IndexOf(&a), 1);
+    const TCollection<Item>& asCollection = l;
+    EXPECT_EQ(asCollection.At(0), &b);
+    l.Remove(&b);
+    l.DeleteAt(0);
+    EXPECT_TRUE(l.Empty());
+    l.Insert(&b);
+    EXPECT_EQ(l[0], &b);
+
+    TRareText t;
+    EXPECT_TRUE(t.empty());
+    EXPECT_EQ(t, "");
+    t = std::string("line one&&");
+    t += "line two";
+    EXPECT_EQ(t.str(), "line one&&line two");
+    TRareText u = t;
+    t = "";
+    EXPECT_TRUE(t.empty());
+    EXPECT_EQ(u, "line one&&line two");
+}
