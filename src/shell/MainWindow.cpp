@@ -26,6 +26,7 @@
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "platform/WindowPlacement.h"
 #include "shell/DocumentIO.h"
 #include "shell/PadCommands.h"
 #include "shell/PrintTarget.h"
@@ -46,6 +47,8 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
         splash->ShowNow();
     }
 
+    // Every dialog of the program shows its texts whole.
+    InstallDialogFitter(this);
     FOwnBoxes = std::make_unique<TQtMessageBoxes>(this);
     Boxes = FOwnBoxes.get();
     FOwnFiles = std::make_unique<TQtFileChooser>();

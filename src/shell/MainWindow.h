@@ -230,6 +230,13 @@ public:
     bool SaveTo(TSketchPadWindow& Pad, const std::string& Name);
 
 private:
+    // A new window's place: the next step of a cascade inside the window area.
+    void PlaceNewSubWindow(QMdiSubWindow* Sub);
+    // A window that lies partly outside the window area is moved (and, when
+    // larger, made smaller) into it.
+    void KeepInsideWindowArea(QMdiSubWindow* Sub);
+    // Puts toolbar K back where the view state S keeps it.
+    void PlaceToolbar(TDockToolbar& Bar, const TViewState& S, int K);
     void BuildFrameMenus();
     void BuildStatusBar();
     void ConnectToolbars();

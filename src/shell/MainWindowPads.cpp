@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "core/edit/Tiling.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -22,6 +23,7 @@
 #include "shell/DocumentIO.h"
 #include "shell/EditingMouse.h"
 #include "shell/MainWindow.h"
+#include "shell/PadCommands.h"
 #include "shell/SketchPad.h"
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockToolbar.h"
@@ -56,12 +58,40 @@ TSketchPadWindow* TZOKMainWindow::CreatePad()
     sub->setAttribute(Qt::WA_DeleteOnClose);
     pad->SubWindow = sub;
     pad->SetCaption(pad->FileName);
-    sub->resize(std::max(300, Mdi->width() * 2 / 3), std::max(200, Mdi->height() * 2 / 3));
+    PlaceNewSubWindow(sub);
     pad->RefreshReopenMenu();
     FirstPad = 0;
     sub->show();
     PadActivated(pad);
     return pad;
+}
+
+void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
+{
+    // The first place of a cascade inside the window area, as it is now, that
+    // no open window takes.
+    std::vector<QPoint> taken;
+    for (QMdiSubWindow* s : Mdi->subWindowList())
+        if (s != Sub && s->isVisible() && !s->isMinimized()) taken.push_back(s->geometry().topLeft());
+    const QSize area = Mdi->viewport()->size();
+    const std::vector<TTileRect> places = CascadeWindows(int(taken.size()) + 1, area.width(), area.height(),
+                                                         CascadeStep(*this), MinPadWidth, MinPadHeight);
+    TTileRect r = places.back();
+    for (const TTileRect& p : places)
+        if (std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) == taken.end()) {
+            r = p;
+            break;
+        }
+    Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
+}
+
+void TZOKMainWindow::KeepInsideWindowArea(QMdiSubWindow* Sub)
+{
+    if (!Sub || Sub->isMinimized() || Sub->isMaximized()) return;
+    const QSize area = Mdi->viewport()->size();
+    const QRect g = Sub->geometry();
+    const TTileRect r = FitIntoArea({g.x(), g.y(), g.width(), g.height()}, area.width(), area.height());
+    if (QRect(r.Left, r.Top, r.Width, r.Height) != g) Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
 }
 
 void TZOKMainWindow::FreeUntouchedPads(TSketchPadWindow& Except)
@@ -448,6 +478,16 @@ TViewState TZOKMainWindow::ViewStateOf(TSketchPadWindow& Pad) const
         s.ToolbarVisible[size_t(k)] = Pad.View.ToolbarShown[size_t(k)] != 0;
         s.ToolbarRow[size_t(k)] = Toolbars.Bars[size_t(k)]->DockRow();
         s.ToolbarPos[size_t(k)] = Toolbars.Bars[size_t(k)]->DockPos();
+        const TDockToolbar* bar = Toolbars.Bars[size_t(k)];
+        if (const TToolDock* dock = bar->DockedTo()) {
+            for (size_t d = 0; d < Toolbars.Docks.size(); ++d)
+                if (Toolbars.Docks[d] == dock) s.ToolbarDock[size_t(k)] = ToolbarOnTop + int(d);
+        } else {
+            s.ToolbarDock[size_t(k)] = ToolbarFloating;
+            const TRect r = bar->FloatRect.Empty() ? bar->WindowRect() : bar->FloatRect;
+            s.FloatLeft[size_t(k)] = r.Left;
+            s.FloatTop[size_t(k)] = r.Top;
+        }
     }
     s.AutoBackup = Pad.View.AutoBackup ? 1 : 0;
     return s;
@@ -468,20 +508,39 @@ void TZOKMainWindow::ApplyViewState(TSketchPadWindow& Pad, const std::string& Te
     for (int k = 0; k < ViewStateToolbars; ++k) {
         const bool on = s.ToolbarVisible[size_t(k)];
         TDockToolbar* bar = Toolbars.Bars[size_t(k)];
-        if (on) {
-            // A stored place beyond the dock's end comes back at its end.
-            const TToolDock* dock = bar->DockedTo() ? bar->DockedTo() : Toolbars.Docks[0];
-            const int length = dock->ClientLength();
-            bar->SetDockRow(s.ToolbarRow[size_t(k)]);
-            bar->SetDockPos(length > 0 ? std::min(s.ToolbarPos[size_t(k)], length) : s.ToolbarPos[size_t(k)]);
-        }
+        if (on) PlaceToolbar(*bar, s, k);
         Pad.View.ToolbarShown[size_t(k)] = on ? 1 : 0;
         if (QAction* a = Pad.ToolbarItems[size_t(k)]) a->setChecked(on);
         if (CurrentPad == &Pad) bar->setVisible(on);
     }
     Pad.View.AutoBackup = s.AutoBackup ? 1 : 0;
     if (Pad.AutoSave1) Pad.AutoSave1->setChecked(s.AutoBackup != 0);
+    KeepInsideWindowArea(Pad.SubWindow);
     Pad.InvalidatePad();
+}
+
+void TZOKMainWindow::PlaceToolbar(TDockToolbar& Bar, const TViewState& S, int K)
+{
+    const int place = S.ToolbarDock[size_t(K)];
+    if (place == ToolbarFloating) {
+        if (Bar.DockedTo()) Bar.SetDockedTo(nullptr);
+        if (TFloatParent* f = Bar.FloatParent()) {
+            const TRect r = Bar.FloatRect.Empty() ? Bar.WindowRect() : Bar.FloatRect;
+            Bar.FloatRect = r.Moved(S.FloatLeft[size_t(K)] - r.Left, S.FloatTop[size_t(K)] - r.Top);
+            f->setGeometry(Bar.FloatRect.ToQRect());
+            Bar.KeepOnWorkArea(false); // wholly on the work area, whatever the screen now
+        }
+        return;
+    }
+    TToolDock* dock = Toolbars.Docks[size_t(std::clamp(place - ToolbarOnTop, 0, 3))];
+    // The dock arranges the row: a place beyond its end comes back within
+    // it, and a row too long for it wraps.
+    const int length = dock->ClientLength();
+    dock->BeginUpdate();
+    if (Bar.DockedTo() != dock) Bar.SetDockedTo(dock);
+    Bar.SetDockRow(S.ToolbarRow[size_t(K)]);
+    Bar.SetDockPos(length > 0 ? std::min(S.ToolbarPos[size_t(K)], length) : S.ToolbarPos[size_t(K)]);
+    dock->EndUpdate();
 }
 
 void TZOKMainWindow::UpdateRecentFiles(TSketchPadWindow& Pad)

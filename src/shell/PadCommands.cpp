@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStyle>
 
 #include "core/edit/BulkDelete.h"
 #include "core/edit/Tiling.h"
@@ -193,7 +194,7 @@ void RegisterWindowAndHelp(TZOKMainWindow& m, TPadItemTable& t)
     t.SetCommand("Tile1", GateView, [&m](TSketchPadWindow&) { TileSubWindows(m, true); });
     t.SetCommand("Tile2", GateView, [&m](TSketchPadWindow&) { TileSubWindows(m, false); });
     t.SetCommand("Arrange1", GateView, [&m](TSketchPadWindow&) { ArrangeSubWindows(m); });
-    t.SetCommand("Cascade1", GateView, [&m](TSketchPadWindow&) { m.Mdi->cascadeSubWindows(); });
+    t.SetCommand("Cascade1", GateView, [&m](TSketchPadWindow&) { CascadeSubWindows(m); });
     t.SetCommand("HelpContentsM", GateView, [&m](TSketchPadWindow&) { m.HelpContents("Index"); });
     t.SetCommand("About1", GateView, [&m](TSketchPadWindow&) { m.ShowAbout(); });
 }
@@ -228,6 +229,28 @@ void TileSubWindows(TZOKMainWindow& Main, bool Horizontal)
     const int reserve = icons.empty() ? 0 : icons.front()->height();
     const std::vector<TTileRect> places =
         TileWindows(int(open.size()), area.width(), area.height(), Horizontal, reserve);
+    for (size_t i = 0; i < open.size(); ++i) {
+        if (open[i]->isMaximized()) open[i]->showNormal();
+        const TTileRect& r = places[i];
+        open[i]->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    }
+}
+
+int CascadeStep(const TZOKMainWindow& Main)
+{
+    const QStyle* style = Main.Mdi->style();
+    return std::max(16, style->pixelMetric(QStyle::PM_TitleBarHeight) +
+                            style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
+}
+
+void CascadeSubWindows(TZOKMainWindow& Main)
+{
+    std::vector<QMdiSubWindow*> open;
+    for (QMdiSubWindow* s : SubWindowsInOrder(Main))
+        if (!s->isMinimized()) open.push_back(s);
+    const QSize area = Main.Mdi->viewport()->size();
+    const std::vector<TTileRect> places =
+        CascadeWindows(int(open.size()), area.width(), area.height(), CascadeStep(Main), MinPadWidth, MinPadHeight);
     for (size_t i = 0; i < open.size(); ++i) {
         if (open[i]->isMaximized()) open[i]->showNormal();
         const TTileRect& r = places[i];

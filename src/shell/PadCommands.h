@@ -13,3 +13,9 @@ void RegisterShellPadItems(TZOKMainWindow& Main);
 // (minimized windows along the bottom) over the frame's window area.
 void TileSubWindows(TZOKMainWindow& Main, bool Horizontal);
 void ArrangeSubWindows(TZOKMainWindow& Main);
+// The smallest a new or cascaded window is made (where the area allows).
+constexpr int MinPadWidth = 400, MinPadHeight = 300;
+// Cascades the open windows inside the frame's window area.
+void CascadeSubWindows(TZOKMainWindow& Main);
+// The cascade step: a window's caption height.
+int CascadeStep(const TZOKMainWindow& Main);

@@ -53,6 +53,27 @@ bool PageReady(TSketchPadWindow& pad)
     return false;
 }
 
+// The generator gives the picture's size in millimetres from a whole-number
+// resolution, which readers turn back into pixels each at their own
+// resolution (90 or 96 per inch); the size in pixels says exactly how large
+// the picture is.
+void SetPixelSize(QByteArray& svg, QSize size)
+{
+    const int open = svg.indexOf("<svg");
+    const int close = open < 0 ? -1 : svg.indexOf('>', open);
+    if (close < 0) return;
+    QByteArray head = svg.mid(open, close - open);
+    for (const auto& [name, value] : {std::pair{"width", size.width()}, std::pair{"height", size.height()}}) {
+        const QByteArray key = QByteArray(" ") + name + "=\"";
+        const int at = head.indexOf(key);
+        if (at < 0) continue;
+        const int end = head.indexOf('"', at + key.size());
+        if (end < 0) continue;
+        head.replace(at + key.size(), end - at - key.size(), QByteArray::number(value));
+    }
+    svg.replace(open, close - open, head);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- page setup
@@ -252,6 +273,7 @@ bool PlotPicture(TSketchPadWindow& Pad, QByteArray& Svg, QSize& Size)
     TDrawRun run;
     DrawNetwork(*pads.front(), canvas, clip, 1.0, 0, 0, false, true, run);
     painter.end();
+    SetPixelSize(Svg, Size);
     return true;
 }
 

@@ -24,6 +24,17 @@ std::string BuildViewState(const TViewState& S)
         }
     }
     put(S.AutoBackup);
+    bool allOnTop = true;
+    for (int d : S.ToolbarDock) allOnTop = allOnTop && d == ToolbarOnTop;
+    if (!allOnTop) {
+        for (int k = 0; k < ViewStateToolbars; ++k) {
+            put(S.ToolbarDock[size_t(k)]);
+            if (S.ToolbarDock[size_t(k)] == ToolbarFloating) {
+                put(S.FloatLeft[size_t(k)]);
+                put(S.FloatTop[size_t(k)]);
+            }
+        }
+    }
     return t;
 }
 
@@ -78,6 +89,17 @@ TViewState ParseViewState(const std::string& Text)
         }
     }
     s.AutoBackup = r.Next() == 1;
+    if (r.Pos < Text.size()) {
+        for (int k = 0; k < ViewStateToolbars; ++k) {
+            int d = r.Next();
+            if (d < ToolbarOnTop || d > ToolbarFloating) d = ToolbarOnTop;
+            s.ToolbarDock[size_t(k)] = d;
+            if (d == ToolbarFloating) {
+                s.FloatLeft[size_t(k)] = r.Next();
+                s.FloatTop[size_t(k)] = r.Next();
+            }
+        }
+    }
     return s;
 }
 

@@ -22,7 +22,15 @@ struct TViewState {
     std::array<int, ViewStateToolbars> ToolbarRow{};
     std::array<int, ViewStateToolbars> ToolbarPos{};
     int AutoBackup = 1;
+    // Where each toolbar sits: ToolbarOnTop .. ToolbarOnBottom (the main
+    // window's Dock1..Dock4) or ToolbarFloating with the floating window's
+    // top-left corner on the screen. Written after the auto-backup flag only
+    // when some toolbar is not on the top dock, so a text with all of them on
+    // top keeps its short form.
+    std::array<int, ViewStateToolbars> ToolbarDock{1, 1, 1, 1};
+    std::array<int, ViewStateToolbars> FloatLeft{}, FloatTop{};
 };
+enum : int { ToolbarOnTop = 1, ToolbarOnRight = 2, ToolbarOnLeft = 3, ToolbarOnBottom = 4, ToolbarFloating = 5 };
 
 // "13,0,0,0,0,10,0,0,0,1,0,-1,-1,1," style text, every field followed by ",".
 std::string BuildViewState(const TViewState& State);
@@ -30,7 +38,7 @@ std::string BuildViewState(const TViewState& State);
 // level of 0 (or out of range) becomes 10; the sub-states 13, 15 and 18 become
 // their parent modes 11, 14 and 17; a mode out of range becomes 0; the snap
 // step is kept within 1..1000; toolbar rows stay within 0..99 and positions
-// at 0 or above.
+// at 0 or above; a missing or unknown toolbar place is the top dock.
 TViewState ParseViewState(const std::string& Text);
 
 // The mode a restored view may start in: sub-states give their parent mode.

@@ -4,6 +4,8 @@
 #include <QLayout>
 #include <QTabWidget>
 
+#include "platform/WindowPlacement.h"
+
 TShrinkForm::TShrinkForm(QWidget* Parent) : QDialog(Parent) {}
 
 // The number that follows Prefix in Name, 0 when there is none.
@@ -17,7 +19,14 @@ static int NumberAfter(const QString& Name, const QString& Prefix)
 
 void TShrinkForm::FindRows()
 {
-    if (layout()) layout()->activate();
+    // The form starts at the size its controls ask for (a dialog made with a
+    // parent would otherwise start at its smallest, cutting every box).
+    WidenNameBoxes(*this);
+    if (layout()) {
+        layout()->activate();
+        adjustSize();
+        layout()->activate();
+    }
     FontPixels = fontMetrics().height() * logicalDpiY() / 120;
     RowCount = 0;
     FullHeight = height();

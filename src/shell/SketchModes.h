@@ -10,7 +10,6 @@ struct TSketchModeInfo {
     const char* MenuItem;   // objectName of the pad's mode menu item, nullptr when none
     const char* MenuCaption;
     const char* MenuKey;    // single-letter short cut, "" when none
-    const char* Glyph;      // short text on the button
 };
 
 extern const TSketchModeInfo SketchModes[SketchModeCount];

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/WindowPlacement.h"
 #include "schema/SchemaCommon.h"
 #include "shell/MainWindow.h"
 #include "tools/AnalysisRun.h"
@@ -43,8 +44,13 @@ void TPathStatusDB::MoveUnder(QWidget* Parent)
 
 void TPathStatusDB::SearchStarted(QWidget* Owner)
 {
-    MoveUnder(Owner ? Owner : FHome.data());
+    QWidget* over = Owner ? Owner : FHome.data();
+    const bool shown = isVisible();
+    MoveUnder(over);
     Button1->setText("Stop");
+    // A box that comes up opens over the dialog that runs the search; one
+    // already on the screen stays where the user left it.
+    if (!shown) PlaceOver(this, over);
     show();
     raise();
 }

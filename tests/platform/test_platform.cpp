@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontDatabase>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include "platform/HelpViewer.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
+#include "platform/WindowPlacement.h"
 
 static std::string Path(const QTemporaryDir& d, const char* name) { return d.filePath(name).toStdString(); }
 
@@ -99,4 +104,27 @@ TEST(Fonts, DejaVuSansIsInstalled)
 {
     // Without it labels and dialogs draw empty boxes and nothing warns.
     EXPECT_TRUE(QFontDatabase::families().contains("DejaVu Sans"));
+}
+
+TEST(DialogFit, TheFileListShowsEveryColumnWhole)
+{
+    QObject owner;
+    InstallDialogFitter(&owner);
+    QWidget frame;
+    QFileDialog d(&frame, "Open");
+    d.setOption(QFileDialog::DontUseNativeDialog, true);
+    d.setDirectory(QDir::tempPath());
+    d.show();
+    QApplication::processEvents();
+    EXPECT_GE(d.width(), 760);
+    QTreeView* list = d.findChild<QTreeView*>("treeView");
+    ASSERT_NE(list, nullptr);
+    const QHeaderView* h = list->header();
+    ASSERT_GE(h->count(), 4);
+    for (int c = 1; c < h->count(); ++c) {
+        const QString title = h->model()->headerData(c, Qt::Horizontal).toString();
+        EXPECT_GE(h->sectionSize(c), h->fontMetrics().horizontalAdvance(title)) << title.toStdString();
+        EXPECT_EQ(h->sectionResizeMode(c), QHeaderView::ResizeToContents) << title.toStdString();
+    }
+    d.hide();
 }

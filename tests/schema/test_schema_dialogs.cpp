@@ -298,3 +298,32 @@ TEST(SchemaDialogs, LongLatPropertiesAndPickers)
     TViewBitmapsDB v(nullptr, false, 250);
     EXPECT_EQ(v.Image1->pixmap().size(), QSize(10, 10));
 }
+
+TEST(SchemaDialogs, NameBoxesShowATypicalNameWhole)
+{
+    TRunner r;
+    TClassRecord& arterial = (*r.Net.NodeClasses)[1];
+    SetAttributeCount(arterial, 12);
+    NumberStringAttributes(*r.Net.NodeClasses);
+    // A name of 22 characters, capitals and all, is seen without scrolling.
+    const QString name = "Arterial Capacity Hour";
+    auto expectWhole = [&](QLineEdit* e, const char* what) {
+        e->setText(name);
+        EXPECT_GE(e->width(), e->fontMetrics().horizontalAdvance(name) + 12) << what;
+    };
+    // Made with a parent, as the program makes them.
+    QWidget frame;
+    {
+        TEntityDefinitionDB d(r.Ctx, TClassKind::Node, &frame);
+        d.show();
+        expectWhole(d.NameEdits[1], "entity name");
+        expectWhole(d.NameEdits[10], "entity name 10");
+    }
+    {
+        TAttributeDefinitionDB d(r.Ctx, arterial, 12, &frame);
+        d.PrepareShrunk(12, 0, 10, nullptr);
+        d.show();
+        expectWhole(d.NameEdits[1], "attribute name");
+        expectWhole(d.NameEdits[11], "attribute name on the second tab");
+    }
+}

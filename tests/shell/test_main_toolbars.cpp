@@ -69,6 +69,13 @@ TEST_F(MainToolbars, FiveToolbarsAtTheirHomePlacesOnTheTopDock)
     EXPECT_EQ(t.ToolbarButtons[1]->NumGlyphs(), 2);
     EXPECT_EQ(t.ToolbarButtons[1]->Glyph().size(), QSize(36, 18));
     EXPECT_EQ(t.ModeButtons[1]->Glyph().size(), QSize(16, 16));
+    // Each mode button is its picture alone, named by its hint.
+    for (int m = 0; m < SketchModeCount; ++m) {
+        if (IsSubState(m)) continue;
+        EXPECT_FALSE(t.ModeButtons[size_t(m)]->Glyph().isNull()) << m;
+        EXPECT_TRUE(t.ModeButtons[size_t(m)]->Caption().isEmpty()) << m;
+        EXPECT_EQ(t.ModeButtons[size_t(m)]->toolTip(), SketchModes[m].Name) << m;
+    }
     EXPECT_EQ(t.ZoomInButton->GroupIndex(), 2);
     EXPECT_EQ(Bar(0)->findChildren<TDockSeparator*>().size(), 5u);
     EXPECT_EQ(Bar(1)->findChildren<TDockSeparator*>().size(), 1u);
@@ -148,4 +155,79 @@ TEST_F(MainToolbars, ViewStateKeepsPlacesAndClampsWildOnes)
     EXPECT_GT(Bar(0)->DockRow(), Bar(3)->DockRow());
     const TViewState s = ParseViewState("13,0,0,0,0,10,0,2147483647,5,");
     EXPECT_EQ(s.ToolbarRow[0], 99);
+}
+
+namespace {
+// Every button of every shown toolbar lies wholly inside the frame.
+void ExpectAllReachable(TZOKMainWindow& main)
+{
+    const QRect frame = main.rect();
+    for (int k = 0; k < ToolbarCount; ++k) {
+        TDockToolbar* bar = main.Toolbars.Bars[size_t(k)];
+        if (bar->isHidden() || !bar->DockedTo()) continue;
+        for (QWidget* w : bar->OrderedControls()) {
+            if (w->isHidden()) continue;
+            const QRect r(w->mapTo(&main, QPoint(0, 0)), w->size());
+            EXPECT_TRUE(frame.contains(r)) << bar->Caption().toStdString() << " " << w->objectName().toStdString();
+        }
+    }
+}
+} // namespace
+
+TEST_F(MainToolbars, ToolbarsComeBackToTheirDockRowAndPlaceAfterARestart)
+{
+    TSketchPadWindow* pad = Main->CurrentPad;
+    const TMainToolbars& t = Main->Toolbars;
+    // Sketch Operations on the left dock, Labels floating, Widths and Sizes
+    // on the bottom dock.
+    Bar(1)->SetDockedTo(t.Docks[2]);
+    Bar(1)->SetDockRow(0);
+    Bar(1)->SetDockPos(40);
+    Bar(2)->SetDockedTo(nullptr);
+    Bar(2)->FloatParent()->move(200, 150);
+    Bar(2)->FloatRect = TRect::From(Bar(2)->FloatParent()->geometry());
+    Bar(3)->SetDockedTo(t.Docks[3]);
+    QApplication::processEvents();
+    ASSERT_TRUE(SaveAs(*pad, "placed.dta"));
+    const std::string state = Main->BuildViewState(*pad);
+    // The short form, then where each of the four sits.
+    ASSERT_GT(state.size(), 16u);
+    EXPECT_EQ(state.substr(state.size() - 16), "1,3,5,200,150,4,");
+    Stop();
+
+    Start();
+    QApplication::processEvents();
+    // Back on the top dock as a fresh start has them.
+    EXPECT_EQ(Bar(1)->DockedTo(), Main->Toolbars.Docks[0]);
+    Main->ReopenFile(1);
+    QApplication::processEvents();
+    const TMainToolbars& u = Main->Toolbars;
+    EXPECT_EQ(Bar(0)->DockedTo(), u.Docks[0]);
+    EXPECT_EQ(Bar(1)->DockedTo(), u.Docks[2]);
+    EXPECT_EQ(Bar(1)->DockRow(), 0);
+    EXPECT_EQ(Bar(1)->DockPos(), 40);
+    EXPECT_EQ(Bar(1)->y(), 40);
+    EXPECT_EQ(Bar(2)->DockedTo(), nullptr);
+    EXPECT_EQ(Bar(2)->FloatRect.TopLeft(), QPoint(200, 150));
+    EXPECT_EQ(Bar(3)->DockedTo(), u.Docks[3]);
+    ExpectAllReachable(*Main);
+    // A text of the short form puts them all back on the top dock.
+    Main->ApplyViewState(*Main->CurrentPad, "13,0,0,0,0,10,0,0,0,1,0,2,0,2,234,1,");
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(Bar(k)->DockedTo(), u.Docks[0]) << k;
+}
+
+TEST_F(MainToolbars, ARowTooLongForTheFrameWrapsAndEveryButtonStaysReachable)
+{
+    // All four on the top row, each placed far along it, in a narrow frame.
+    Main->resize(700, 600);
+    QApplication::processEvents();
+    Main->ApplyViewState(*Main->CurrentPad, "13,0,0,0,0,10,0,0,0,0,900,0,1800,0,2700,1,");
+    QApplication::processEvents();
+    ExpectAllReachable(*Main);
+    // The operations toolbar with Zoom In, Save Network and Finish Node Plot.
+    for (QWidget* w : {static_cast<QWidget*>(Main->Toolbars.ZoomInButton),
+                       static_cast<QWidget*>(Main->Toolbars.SpeedButton1),
+                       static_cast<QWidget*>(Main->Toolbars.RightClickButton)})
+        EXPECT_LE(w->mapTo(Main.get(), QPoint(w->width(), 0)).x(), Main->width());
+    EXPECT_GT(Bar(3)->DockRow(), 0);
 }

@@ -1,6 +1,7 @@
 // The frame and its windows: window list, views, the shared modified flag,
 // zoom, modes and status panels, the close question, recent files, backups.
 #include <functional>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -554,4 +555,50 @@ TEST_F(Shell, GrabsTheFrameForALook)
     Main->ShowPreferences(*Pad(1));
     Main->ShowSpliceRules(*Pad(1));
     Main->ShowExtents(*Pad(1));
+}
+
+TEST_F(Shell, NewAndCascadedWindowsLieInsideTheFrameAtAUsableSize)
+{
+    Start();
+    Main->resize(1600, 1000);
+    QApplication::processEvents();
+    Main->OpenFiles({File("a.dta"), File("b.dta"), File("c.dta")});
+    Main->NewSchema();
+    QApplication::processEvents();
+    ASSERT_EQ(Main->PadCount(), 4);
+    const QRect area = Main->Mdi->viewport()->rect();
+    ASSERT_GT(area.width(), 1000);
+    auto expectInside = [&](const char* when) {
+        std::set<int> lefts;
+        for (TSketchPadWindow* p : Main->SketchPads) {
+            const QRect g = p->SubWindow->geometry();
+            EXPECT_TRUE(area.contains(g)) << when << " " << p->WindowNumber;
+            // Three quarters of the area: the whole caption and a usable pad.
+            EXPECT_EQ(g.width(), area.width() * 3 / 4) << when;
+            EXPECT_EQ(g.height(), area.height() * 3 / 4) << when;
+            lefts.insert(g.left());
+        }
+        EXPECT_EQ(lefts.size(), 4u) << when; // each one step further on
+    };
+    expectInside("new");
+    // Scattered windows cascade back inside.
+    Pad(2)->SubWindow->setGeometry(-300, 700, 200, 150);
+    Pad(3)->SubWindow->setGeometry(1500, -20, 900, 900);
+    Main->RunPadItem(*Main->CurrentPad, "Cascade1");
+    expectInside("cascaded");
+    EXPECT_EQ(Pad(1)->SubWindow->geometry().topLeft(), QPoint(0, 0));
+}
+
+TEST_F(Shell, AReopenedWindowOutsideTheWindowAreaComesBackIntoIt)
+{
+    Start(File("a.dta"));
+    Main->resize(1200, 900);
+    QApplication::processEvents();
+    QMdiSubWindow* sub = Pad(1)->SubWindow;
+    const QRect area = Main->Mdi->viewport()->rect();
+    sub->setGeometry(area.width() - 100, area.height() - 50, 600, 400);
+    Main->ApplyViewState(*Pad(1), "13,0,0,0,0,10,0,0,0,1,0,2,0,2,234,1,");
+    EXPECT_TRUE(area.contains(sub->geometry()));
+    EXPECT_EQ(sub->size(), QSize(600, 400));
+    EXPECT_EQ(sub->geometry().bottomRight(), area.bottomRight());
 }

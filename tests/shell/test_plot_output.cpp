@@ -322,3 +322,52 @@ TEST_F(Plot, SvgFileAndClipboard)
     EXPECT_EQ(big.width(), 4096);
     EXPECT_EQ(big.height(), 102);
 }
+
+TEST_F(Plot, SvgWithPlotMarginsHoldsTheWholePageAndItsTitleBlock)
+{
+    // A letter page at 96 pixels per inch: 7.5 x 10 inches inside the margins,
+    // the page running from world y -90 to 870 here.
+    Pad->Settings.Display.PlotPage = {96, 0.5, 8.0, 0.5, 10.5, 0.5, 0.5};
+    Pad->View.ShowPlotMargins = 1;
+    // A title block at the page's bottom edge.
+    TDescription& t = Pad->Settings.Description;
+    t.Project = "Bridge Study";
+    t.Job = "Corridor 7";
+    t.Author = "Planning Office";
+    t.ShowProject = t.ShowJob = t.ShowAuthor = 1;
+    t.X = 120;
+    t.Y = 800;
+    Files.Picture = Dir.filePath("page.svg").toStdString();
+    Pad->Action("FileWMFPlot1")->trigger();
+    QFile f(Dir.filePath("page.svg"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray svg = f.readAll();
+    // The size the page gives, in pixels, as every reader takes it.
+    EXPECT_TRUE(svg.contains("<svg width=\"720\" height=\"960\"")) << svg.left(200).toStdString();
+    QSvgRenderer picture(svg);
+    EXPECT_EQ(picture.viewBox(), QRect(0, 0, 720, 960));
+    EXPECT_EQ(picture.defaultSize(), QSize(720, 960));
+    for (const char* text : {"Project: Bridge Study", "Job: Corridor 7", "Author: Planning Office", "Airport"})
+        EXPECT_TRUE(svg.contains(text)) << text;
+    // Drawn at its place: ink where the block's lines lie, near the bottom.
+    QImage image(picture.defaultSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        picture.render(&p);
+    }
+    int ink = 0;
+    for (int y = 710; y < 780; ++y)
+        for (int x = 30; x < 300; ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) ++ink;
+    EXPECT_GT(ink, 100);
+
+    // With a plot title the page starts below the title gap: 64 pixels less.
+    Pad->Settings.Display.PlotTitle = "Network Plan";
+    QByteArray titled;
+    QSize size;
+    ASSERT_TRUE(PlotPicture(*Pad, titled, size));
+    EXPECT_EQ(size, QSize(720, 896));
+    EXPECT_EQ(QSvgRenderer(titled).defaultSize(), QSize(720, 896));
+    EXPECT_TRUE(titled.contains("Author: Planning Office"));
+}

@@ -157,12 +157,34 @@ TEST(DockRows, ARowPastTheEndMovesBackOnlyAsFarAsNeeded)
     EXPECT_EQ(c[1].Pos, 120);
     EXPECT_EQ(c[0].Pos, 0);
 
-    // Longer than the dock: nothing starts before 0, nothing overlaps.
-    std::vector<TDockedBar> d = {Bar(0, 0, 100), Bar(0, 100, 100), Bar(0, INT_MAX, 100)};
-    ArrangeDock(d, false, 150, 0, false);
-    EXPECT_EQ(d[0].Pos, 0);
-    EXPECT_EQ(d[1].Pos, 100);
-    EXPECT_EQ(d[2].Pos, 200);
+    // Longer than the dock: the row wraps, each toolbar that does not fit
+    // going to a new row after it; every toolbar ends within the dock and the
+    // rows after move up.
+    std::vector<TDockedBar> d = {Bar(0, 0, 100), Bar(0, 100, 100), Bar(0, INT_MAX, 100), Bar(1, 0, 40)};
+    const TDockArrangement a = ArrangeDock(d, false, 150, 0, false);
+    EXPECT_EQ(d[0].Row, 0);
+    EXPECT_EQ(d[1].Row, 1);
+    EXPECT_EQ(d[2].Row, 2);
+    EXPECT_EQ(d[3].Row, 3);
+    for (size_t i = 0; i < d.size(); ++i) {
+        EXPECT_GE(d[i].Pos, 0) << i;
+        EXPECT_LE(a.Rects[i].right() + 1, 150) << i;
+    }
+    EXPECT_EQ(a.RowThickness.size(), 4u);
+    EXPECT_EQ(a.Rects[2].y(), 56);
+    // Two that fit together stay together; a vertical dock wraps into columns.
+    std::vector<TDockedBar> v = {Bar(0, 0, 60), Bar(0, 0, 60), Bar(0, 0, 60)};
+    for (TDockedBar& b : v) b.Size = QSize(28, 60);
+    const TDockArrangement c2 = ArrangeDock(v, true, 130, 0, false);
+    EXPECT_EQ(v[0].Row, 0);
+    EXPECT_EQ(v[1].Row, 0);
+    EXPECT_EQ(v[2].Row, 1);
+    EXPECT_EQ(c2.Rects[2], QRect(28, 0, 28, 60));
+    // One toolbar longer than the dock keeps its row, at the start.
+    std::vector<TDockedBar> one = {Bar(0, 40, 300)};
+    ArrangeDock(one, false, 150, 0, false);
+    EXPECT_EQ(one[0].Pos, 0);
+    EXPECT_EQ(one[0].Row, 0);
 }
 
 TEST(DockRows, ThicknessHiddenToolbarsAndBoundLines)

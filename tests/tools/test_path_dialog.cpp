@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTabBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include "display/WidthDialogs.h"
 #include "schema/ValueDialogs.h"
 #include "shell/RealEdit.h"
+#include "platform/WindowPlacement.h"
 #include "tools/PathStatusDialog.h"
 #include "analysis_dialogs.h"
 
@@ -304,4 +307,46 @@ TEST(PathMenu, ItemRunsOverItsWindowAndTheSettingsStayWithThatWindow)
     item->trigger();
     EXPECT_EQ(pad->View.Saved, 0);
     EXPECT_EQ(view->View.Saved, 1);
+}
+
+TEST_F(PathDialog, AllFourPagesAndTheStatusBoxShowOverTheDialog)
+{
+    QObject fitter;
+    InstallDialogFitter(&fitter);
+    QWidget frame;
+    frame.setGeometry(100, 80, 600, 450);
+    frame.show();
+    D = std::make_unique<TMarkShortestDB>(Ctx, Path, Box, &frame);
+    D->show();
+    QApplication::processEvents();
+    // Every page's tab in view, none behind scroll arrows.
+    const QTabBar* tabs = D->PageControl1->tabBar();
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_EQ(tabs->tabText(3), "Blocking Nodes");
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i))) << tabs->tabText(i).toStdString();
+
+    // The status box opens over the dialog that runs the search, not in a corner.
+    Box.SearchStarted(D.get());
+    const QPoint centre = Box.frameGeometry().center(), over = D->frameGeometry().center();
+    EXPECT_LE((centre - over).manhattanLength(), 4);
+    Box.SearchEnded();
+    // Moved by the user, it stays there for the next search while it is up.
+    Box.move(20, 30);
+    Box.SearchStarted(D.get());
+    EXPECT_EQ(Box.pos(), QPoint(20, 30));
+    Box.Button1Click();
+    Box.Button1Click();
+    EXPECT_FALSE(Box.isVisible());
+    D.reset();
+}
+
+TEST(WindowPlacement, ABoxCentresOverItsOwnerAndStaysOnTheScreen)
+{
+    const QRect screen(0, 0, 1280, 1024);
+    EXPECT_EQ(CenteredOver(QSize(200, 100), QRect(100, 100, 600, 400), screen), QRect(300, 250, 200, 100));
+    // An owner near an edge: the box is moved onto the screen.
+    EXPECT_EQ(CenteredOver(QSize(300, 100), QRect(-200, 980, 200, 200), screen), QRect(0, 924, 300, 100));
+    // A box larger than the screen takes the screen.
+    EXPECT_EQ(CenteredOver(QSize(2000, 100), QRect(0, 0, 100, 100), screen).width(), 1280);
 }

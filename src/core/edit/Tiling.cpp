@@ -46,3 +46,34 @@ std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, in
     }
     return r;
 }
+
+std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, int32_t step, int32_t minWidth,
+                                      int32_t minHeight)
+{
+    std::vector<TTileRect> r;
+    if (count <= 0) return r;
+    width = std::max<int32_t>(width, 1);
+    height = std::max<int32_t>(height, 1);
+    step = std::max<int32_t>(step, 1);
+    const int32_t w = std::min(width, std::max(int32_t(int64_t(width) * 3 / 4), minWidth));
+    const int32_t h = std::min(height, std::max(int32_t(int64_t(height) * 3 / 4), minHeight));
+    // Steps before the cascade would leave the area (at least one place).
+    const int64_t room = std::min((int64_t(width) - w) / step, (int64_t(height) - h) / step) + 1;
+    r.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const int32_t at = int32_t((i % room) * step);
+        r.push_back({at, at, w, h});
+    }
+    return r;
+}
+
+TTileRect FitIntoArea(TTileRect rect, int32_t width, int32_t height)
+{
+    width = std::max<int32_t>(width, 1);
+    height = std::max<int32_t>(height, 1);
+    rect.Width = std::clamp<int32_t>(rect.Width, 1, width);
+    rect.Height = std::clamp<int32_t>(rect.Height, 1, height);
+    rect.Left = int32_t(std::clamp<int64_t>(rect.Left, 0, int64_t(width) - rect.Width));
+    rect.Top = int32_t(std::clamp<int64_t>(rect.Top, 0, int64_t(height) - rect.Height));
+    return rect;
+}

@@ -1,6 +1,6 @@
 // Where the Window menu puts the network windows inside the frame's window
 // area: tiled one above another (horizontal) or side by side (vertical),
-// and minimized windows in rows along the bottom edge.
+// cascaded, and minimized windows in rows along the bottom edge.
 #pragma once
 
 #include <cstdint>
@@ -23,3 +23,16 @@ std::vector<TTileRect> TileWindows(int count, int32_t width, int32_t height, boo
 // right along the bottom edge, further rows above when one row is full.
 std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, int32_t iconWidth,
                                     int32_t iconHeight);
+
+// Places for count windows cascaded from the area's top-left corner, each
+// one step further right and down. Each window takes three quarters of the
+// area, but never less than minWidth x minHeight nor more than the area;
+// when the next step would carry a window past the area's right or bottom
+// edge the cascade starts again at the corner. New windows take the place
+// the cascade gives them after the windows already open.
+std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, int32_t step, int32_t minWidth,
+                                      int32_t minHeight);
+
+// Rect moved into an area of width x height at (0, 0), and made smaller
+// only where it is larger than the area.
+TTileRect FitIntoArea(TTileRect rect, int32_t width, int32_t height);

@@ -42,14 +42,42 @@ TDockArrangement ArrangeDock(std::vector<TDockedBar>& Bars, bool Vertical, int L
     for (size_t i = 0; i < Bars.size(); ++i)
         if (Bars[i].Visible) members[size_t(Bars[i].Row)].push_back(i);
 
-    out.RowThickness.assign(size_t(rows), 0);
+    out.RowThickness.clear();
     for (int r = 0; r < rows; ++r) {
         std::vector<size_t>& m = members[size_t(r)];
-        if (m.empty()) continue;
+        if (m.empty()) {
+            out.RowThickness.push_back(0);
+            continue;
+        }
         std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return Bars[a].Pos < Bars[b].Pos; });
+        // A row longer than the dock wraps: from the first toolbar that no
+        // longer fits, its toolbars go to a new row right after it, so that no
+        // toolbar lies beyond the dock's end (a single toolbar longer than the
+        // dock keeps a row of its own).
+        if (Length > 0) {
+            int64_t total = 0;
+            size_t keep = m.size();
+            for (size_t k = 0; k < m.size(); ++k) {
+                total += along(Bars[m[k]]);
+                if (total > Length && k > 0) {
+                    keep = k;
+                    break;
+                }
+            }
+            if (keep < m.size()) {
+                for (TDockedBar& b : Bars)
+                    if (b.Row > r) ++b.Row;
+                std::vector<size_t> moved(m.begin() + std::ptrdiff_t(keep), m.end());
+                m.resize(keep);
+                for (size_t i : moved) Bars[i].Row = r + 1;
+                members.insert(members.begin() + r + 1, std::move(moved));
+                ++rows;
+            }
+        }
+        std::vector<size_t>& row = members[size_t(r)];
         // No overlaps: each starts at or after the end of the one before.
         int64_t end = 0;
-        for (size_t i : m) {
+        for (size_t i : row) {
             if (Bars[i].Pos <= end)
                 Bars[i].Pos = int(std::min<int64_t>(end, INT_MAX));
             else
@@ -60,20 +88,20 @@ TDockArrangement ArrangeDock(std::vector<TDockedBar>& Bars, bool Vertical, int L
         // far as the one after it needs, and never before the dock's start.
         if (end > Length) {
             int64_t limit = Length;
-            for (size_t k = m.size(); k-- > 0;) {
-                TDockedBar& b = Bars[m[k]];
+            for (size_t k = row.size(); k-- > 0;) {
+                TDockedBar& b = Bars[row[k]];
                 b.Pos = int(std::min<int64_t>(b.Pos, limit - along(b)));
                 limit = b.Pos;
             }
             int start = 0;
-            for (size_t i : m) {
+            for (size_t i : row) {
                 Bars[i].Pos = std::max(Bars[i].Pos, start);
                 start = Bars[i].Pos + along(Bars[i]);
             }
         }
         int t = MinLineThickness;
-        for (size_t i : m) t = std::max(t, across(Bars[i]));
-        out.RowThickness[size_t(r)] = t;
+        for (size_t i : row) t = std::max(t, across(Bars[i]));
+        out.RowThickness.push_back(t);
     }
 
     out.Rects.assign(Bars.size(), QRect());

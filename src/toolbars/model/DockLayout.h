@@ -30,8 +30,9 @@ struct TDockArrangement {
 
 // Arranges the toolbars of a dock whose client area is Length long. Rows are
 // ordered by position (ties in list order); toolbars move along only as far as
-// needed to stop overlapping and to end within the dock, never below 0. Row and
-// Pos of the toolbars are updated. BoundPixels is what the bound lines add
+// needed to stop overlapping and to end within the dock, never below 0; a row
+// longer than the dock wraps onto a new row after it. Row and Pos of the
+// toolbars are updated. BoundPixels is what the bound lines add
 // across; an empty dock is 1 pixel thick with FixAlign, else 0.
 TDockArrangement ArrangeDock(std::vector<TDockedBar>& Bars, bool Vertical, int Length, int BoundPixels,
                              bool FixAlign);

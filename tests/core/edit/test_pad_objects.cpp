@@ -168,3 +168,29 @@ TEST(Tiling, StackedSideBySideAndIcons)
     EXPECT_EQ(icons[2], (TTileRect{320, 370, 160, 30}));
     EXPECT_EQ(icons[3], (TTileRect{0, 340, 160, 30})); // the next row above
 }
+
+TEST(Tiling, CascadeStaysInsideAtAUsableSize)
+{
+    // A wide window area: three quarters of it each, one caption further on.
+    auto r = CascadeWindows(3, 1600, 877, 26, 400, 300);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0], (TTileRect{0, 0, 1200, 657}));
+    EXPECT_EQ(r[2], (TTileRect{52, 52, 1200, 657}));
+    // Many windows: the cascade starts again before a window would leave.
+    r = CascadeWindows(30, 1600, 877, 26, 400, 300);
+    for (const TTileRect& t : r) {
+        EXPECT_GE(t.Left, 0);
+        EXPECT_LE(t.Left + t.Width, 1600);
+        EXPECT_LE(t.Top + t.Height, 877);
+        EXPECT_EQ(t.Width, 1200);
+    }
+    EXPECT_EQ(r[9].Top, 0); // 220 / 26 = 8 steps of room, so places 0..8, then the corner
+    // A small area: the least usable size where it fits, never more than the area.
+    r = CascadeWindows(2, 500, 250, 26, 400, 300);
+    EXPECT_EQ(r[0], (TTileRect{0, 0, 400, 250}));
+    EXPECT_EQ(r[1], (TTileRect{0, 0, 400, 250}));
+    EXPECT_TRUE(CascadeWindows(0, 100, 100, 26, 400, 300).empty());
+
+    EXPECT_EQ(FitIntoArea({1500, -40, 300, 200}, 1600, 877), (TTileRect{1300, 0, 300, 200}));
+    EXPECT_EQ(FitIntoArea({-10, 800, 2000, 200}, 1600, 877), (TTileRect{0, 677, 1600, 200}));
+}
