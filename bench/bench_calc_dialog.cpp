@@ -16,6 +16,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/Features.h"
 #include "schema/CalculateDialog.h"
 #include "schema/CalculateRun.h"
 #include "shell/MainWindow.h"
@@ -35,6 +36,7 @@ struct Window {
         o.ProgramDir = Dir.path().toStdString();
         o.ShowSplash = false;
         Main = std::make_unique<TZOKMainWindow>(o);
+        RegisterFeatures(*Main);
         Main->CreateFirstPad();
         Pad = Main->SketchPads.at(0);
         Built = std::make_unique<calcbench::World>(*Pad->Network, Pad->View.CalcProgram);

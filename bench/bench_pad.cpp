@@ -19,6 +19,7 @@
 #include <QSvgGenerator>
 #include <QTemporaryDir>
 
+#include "app/Features.h"
 #include "core/edit/BulkDelete.h"
 #include "core/expr/SearchFilter.h"
 #include "core/model/Undo.h"
@@ -145,6 +146,7 @@ struct TPlotWindow {
         o.IniFile = Dir.filePath("tarvex.ini").toStdString();
         o.ProgramDir = Dir.path().toStdString();
         Main = std::make_unique<TZOKMainWindow>(o);
+        RegisterFeatures(*Main);
         Main->ScreenPpi = [] { return 96.0; };
         Main->CreateFirstPad();
         Pad = Main->SketchPads.at(0);

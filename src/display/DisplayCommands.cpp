@@ -24,7 +24,6 @@
 #include "platform/Latin1.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
-#include "toolbars/DockButton.h"
 
 namespace {
 
@@ -256,31 +255,26 @@ void RegisterDisplayPadItems(TZOKMainWindow& Main)
     t.SetCommand("Underlay1", GateDisplay, ShowUnderlayDialog);
 }
 
-void ConnectDisplayToolbar(TZOKMainWindow& Main)
+void RegisterDisplayItems(TZOKMainWindow& Main)
 {
-    TZOKMainWindow* main = &Main;
-    auto on = [main](int k, auto f) {
-        if (TDockButton* b = main->Toolbars.ToolbarButtons[size_t(k)])
-            QObject::connect(b, &TDockButton::OnClick, main, [main, f] {
-                TSketchPadWindow* pad = main->CurrentPad;
-                // A long run holds the network: its labels and widths wait.
-                if (!pad || !main->Gate.Lets(GateChange, pad->Network.get())) return;
-                f(*pad);
-                main->UpdateNetworkItems(*pad);
-            });
-    };
-    on(1, [](TSketchPadWindow& p) { ResetAllEntityLabelsCommand(p); });
-    on(2, [](TSketchPadWindow& p) { ShowEntityLabelsDialog(p, true); });
-    on(3, [](TSketchPadWindow& p) { ShowEntityLabelsDialog(p, false); });
-    on(4, [](TSketchPadWindow& p) { ShowLabelsFormatDialog(p); });
-    on(5, [](TSketchPadWindow& p) { ClearLabelsCommand(p); });
-    on(6, [](TSketchPadWindow& p) { ShowWidthStatusDialog(p); });
-    on(7, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 0); });
-    on(8, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 1); });
-    on(9, [](TSketchPadWindow& p) { ShowWidthIntervalsDialog(p, true); });
-    on(10, [](TSketchPadWindow& p) { ShowWidthIntervalsDialog(p, false); });
-    on(11, [](TSketchPadWindow& p) { PutWidthsCommand(p); });
-    on(12, [](TSketchPadWindow& p) { ClearWidthsCommand(p); });
-    on(13, [](TSketchPadWindow& p) { GetWidthsCommand(p); });
-    on(14, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 2); });
+    RegisterDisplayPadItems(Main);
+    // The "Labels" and "Widths and Sizes" toolbar buttons act on the current
+    // window.
+    TToolbarButtonTable& b = Main.ToolbarCommands;
+    b.SetCommand(1, GateChange, [](TSketchPadWindow& p) { ResetAllEntityLabelsCommand(p); });
+    b.SetCommand(2, GateChange, [](TSketchPadWindow& p) { ShowEntityLabelsDialog(p, true); });
+    b.SetCommand(3, GateChange, [](TSketchPadWindow& p) { ShowEntityLabelsDialog(p, false); });
+    b.SetCommand(4, GateChange, [](TSketchPadWindow& p) { ShowLabelsFormatDialog(p); });
+    b.SetCommand(5, GateChange, [](TSketchPadWindow& p) { ClearLabelsCommand(p); });
+    b.SetCommand(6, GateChange, [](TSketchPadWindow& p) { ShowWidthStatusDialog(p); });
+    b.SetCommand(7, GateChange, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 0); });
+    b.SetCommand(8, GateChange, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 1); });
+    b.SetCommand(9, GateChange, [](TSketchPadWindow& p) { ShowWidthIntervalsDialog(p, true); });
+    b.SetCommand(10, GateChange, [](TSketchPadWindow& p) { ShowWidthIntervalsDialog(p, false); });
+    b.SetCommand(11, GateChange, [](TSketchPadWindow& p) { PutWidthsCommand(p); });
+    b.SetCommand(12, GateChange, [](TSketchPadWindow& p) { ClearWidthsCommand(p); });
+    b.SetCommand(13, GateChange, [](TSketchPadWindow& p) { GetWidthsCommand(p); });
+    b.SetCommand(14, GateChange, [](TSketchPadWindow& p) { ShowWidthExpressionsDialog(p, 2); });
+    // The path and coverage tools open the width expressions of their classes.
+    Main.Hooks.OpenWidthExpressions = ShowWidthExpressionsDialog;
 }

@@ -7,12 +7,14 @@
 class TSketchPadWindow;
 class TZOKMainWindow;
 
+// Enters what the display settings add to the frame: the menu items, the
+// "Labels" and "Widths and Sizes" toolbar buttons (1..14) and the width
+// expressions hook.
+void RegisterDisplayItems(TZOKMainWindow& Main);
 // Puts the items' commands into the main window's item table (whose rules
 // enable the transforms with nodes and the node and link styles with classes
 // of their kind; the others are always available).
 void RegisterDisplayPadItems(TZOKMainWindow& Main);
-// Connects the "Labels" and "Widths and Sizes" toolbar buttons (1..14).
-void ConnectDisplayToolbar(TZOKMainWindow& Main);
 
 // The commands themselves.
 void ShowTransformDialog(TSketchPadWindow& Pad, int Kind);

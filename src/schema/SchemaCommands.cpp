@@ -23,6 +23,7 @@
 #include "core/model/WindowSettings.h"
 #include "schema/DefinitionDialogs.h"
 #include "schema/ElementDialogs.h"
+#include "schema/SearchDialogs.h"
 #include "schema/ValueDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
@@ -350,6 +351,13 @@ void RegisterSchemaPadItems(TZOKMainWindow& Main)
     t.SetCommand("Nodes1", GateChange, [](TSketchPadWindow& p) { InitializeAttributesCommand(p, false); });
     t.SetCommand("Links1", GateChange, [](TSketchPadWindow& p) { InitializeAttributesCommand(p, true); });
     t.SetCommand("MovetoLayer1", GateChange, [](TSketchPadWindow& p) { MoveToLayerCommand(p); });
+}
+
+void RegisterSchemaItems(TZOKMainWindow& Main)
+{
+    RegisterSchemaPadItems(Main);
+    RegisterCalcSearchPadItems(Main);
+    Main.Hooks.OpenElementDialogs = OpenElementDialogs;
 }
 
 bool OpenElementDialogs(TSketchPadWindow& Pad, const TPressResult& R)

@@ -42,6 +42,10 @@ bool NameReplaceCommand(TSketchPadWindow& Pad, bool Links);
 bool InitializeAttributesCommand(TSketchPadWindow& Pad, bool Links);
 bool MoveToLayerCommand(TSketchPadWindow& Pad);
 
+// Enters what the schema adds to the frame: its menu items (with those of
+// Calculate and the searches) and the element dialogs a press opens.
+void RegisterSchemaItems(TZOKMainWindow& Main);
+
 // Puts the commands of the items Nodes2, Links2, System1, SystemAttributesM,
 // PolygonNodesM, Nodes3, Links3, Nodes5, Links5, Nodes1, Links1 and
 // MovetoLayer1 into the main window's item table (whose rules enable System

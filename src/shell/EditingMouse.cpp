@@ -10,7 +10,6 @@
 #include "core/model/Rounding.h"
 #include "core/model/Undo.h"
 #include "platform/Cursors.h"
-#include "schema/SchemaCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
 #include "shell/SketchModes.h"
@@ -124,7 +123,7 @@ TPressResult TPadEditor::Press(Qt::MouseButton Button, QPoint Pixel)
     TPressResult r = SketchPress(*Pad.Network, Pad.View, Edit, Button == Qt::RightButton, Pad.WorldX(Pixel.x()),
                                  Pad.WorldY(Pixel.y()));
     After(r, before);
-    OpenElementDialogs(Pad, r);
+    if (Pad.Main.Hooks.OpenElementDialogs) Pad.Main.Hooks.OpenElementDialogs(Pad, r);
     return r;
 }
 

@@ -21,15 +21,12 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
 #include "platform/WindowPlacement.h"
-#include "schema/SchemaCommands.h"
-#include "schema/SearchDialogs.h"
 #include "shell/DocumentIO.h"
 #include "shell/PadCommands.h"
 #include "shell/PrintTarget.h"
@@ -37,14 +34,6 @@
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
-#include "tools/LoopDialog.h"
-#include "tools/MarkShortestDialog.h"
-#include "tools/OverlayAreaDialog.h"
-#include "tools/PolygonCoverageDialog.h"
-#include "tools/ShapeCommands.h"
-#include "tools/ToolCommands.h"
-#include "tools/ShapeFileComplexDialog.h"
-#include "tools/Tiger2000Dialog.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -120,9 +109,6 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     ShowMenusOf(nullptr);
     UpdateReopenMenu();
 
-    // The batch import dialog lives as long as the program.
-    CreateComplexShapeFileDB(*this);
-
     AutoSaveTimer.setInterval(AutoSaveInterval);
     connect(&AutoSaveTimer, &QTimer::timeout, this, [this] { AutoSaveTimerTimer(); });
     AutoSaveTimer.start();
@@ -130,19 +116,10 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     connect(&HintTimer, &QTimer::timeout, this, [this] { HintTimerTimer(); });
     HintTimer.start();
 
-    // The commands of the network windows' menus, and how a long run
-    // enables and disables them.
+    // The commands of the network windows' menus that the frame runs itself,
+    // and how a long run enables and disables them; the features enter
+    // theirs when the program registers them.
     RegisterShellPadItems(*this);
-    RegisterSchemaPadItems(*this);
-    RegisterDisplayPadItems(*this);
-    RegisterLoopPadItems(*this);
-    RegisterOverlayPadItems(*this);
-    RegisterPathPadItems(*this);
-    RegisterCoveragePadItems(*this);
-    RegisterToolPadItems(*this);
-    RegisterCalcSearchPadItems(*this);
-    RegisterShapePadItems(*this);
-    RegisterTigerPadItems(*this);
     qApp->installEventFilter(this);
     Gate.Changed = [this] {
         for (TSketchPadWindow* p : SketchPads) UpdatePadItems(*p);
@@ -323,7 +300,16 @@ void TZOKMainWindow::ConnectToolbars()
     connect(t.SpeedButton1, &TDockButton::OnClick, this, [this] {
         if (CurrentPad) SaveM(*CurrentPad);
     });
-    ConnectDisplayToolbar(*this);
+    for (int k = 1; k < int(t.ToolbarButtons.size()); ++k)
+        if (TDockButton* b = t.ToolbarButtons[size_t(k)])
+            connect(b, &TDockButton::OnClick, this, [this, k] {
+                const TPadItem* button = ToolbarCommands.Find(k);
+                TSketchPadWindow* pad = CurrentPad;
+                // A long run holds the network: its labels and widths wait.
+                if (!button || !pad || !Gate.Lets(button->Access, pad->Network.get())) return;
+                button->Command(*pad);
+                UpdateNetworkItems(*pad);
+            });
     connect(t.NSSnapButton, &TUpDown::Clicked, this, [this](bool up) {
         if (CurrentPad) CurrentPad->NudgeByKey(up ? 53 : 54);
     });

@@ -84,8 +84,13 @@ public:
     // The window being printed; nullptr when none.
     TSketchPadWindow* PlottingPad() const { return Gate.PadOf(TBusyKind::Print); }
 
-    // ---- the network window's menu items ----
+    // ---- where features attach (see PadItems.h) ----
+    // The network window's menu items.
     TPadItemTable PadItems;
+    // The toolbar buttons that features serve.
+    TToolbarButtonTable ToolbarCommands;
+    // The dialogs of features that the frame and its presses open.
+    TFeatureHooks Hooks;
     // Runs an item's command on the window when the item is part of this
     // build, its rule enables it and the busy gate lets it through.
     void RunPadItem(TSketchPadWindow& Pad, const std::string& Name);
@@ -214,10 +219,17 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
-private:
-    // The batch import opens, saves and closes windows as the commands do.
-    friend class TWindowBatchHost;
+public:
+    // The steps of the window commands, without their questions, for a run
+    // that opens, saves and closes windows as the commands do (the batch
+    // import): a new empty window; after a file is read into a window; the
+    // untouched windows freed; the window written to Name.
     TSketchPadWindow* CreatePad();
+    void AfterOpen(TSketchPadWindow& Pad);
+    void FreeUntouchedPads(TSketchPadWindow& Except);
+    bool SaveTo(TSketchPadWindow& Pad, const std::string& Name);
+
+private:
     // A new window's place: the next step of a cascade inside the window area.
     void PlaceNewSubWindow(QMdiSubWindow* Sub);
     // A window that lies partly outside the window area is moved (and, when
@@ -225,12 +237,9 @@ private:
     void KeepInsideWindowArea(QMdiSubWindow* Sub);
     // Puts toolbar K back where the view state S keeps it.
     void PlaceToolbar(TDockToolbar& Bar, const TViewState& S, int K);
-    void FreeUntouchedPads(TSketchPadWindow& Except);
-    void AfterOpen(TSketchPadWindow& Pad);
     void BuildFrameMenus();
     void BuildStatusBar();
     void ConnectToolbars();
-    bool SaveTo(TSketchPadWindow& Pad, const std::string& Name);
     // Every window of Pad's network puts back what Node Move or Link Split
     // holds, before the network is written.
     void PutBackHeldElements(TSketchPadWindow& Pad);

@@ -15,7 +15,6 @@
 #include <QSpinBox>
 
 #include "core/edit/Tiling.h"
-#include "display/DisplayCommands.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -29,7 +28,6 @@
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockToolbar.h"
 #include "toolbars/ToolDock.h"
-#include "tools/ShapeCommands.h"
 
 namespace {
 // Hourglass on the frame for the length of a file step.
@@ -639,7 +637,9 @@ void TZOKMainWindow::ShowPreferences(TSketchPadWindow& Pad)
     TWindowSettings& s = Pad.Settings;
     TUnitsSettings units{s.UnitsFactor, s.UnitsCode, s.UnitsName, s.LongLat.AutoLongLat};
     TPreferencesDB d(units, *Boxes, this);
-    connect(d.Button3, &QPushButton::clicked, &d, [&Pad] { ShowCalcLongLat(Pad); });
+    connect(d.Button3, &QPushButton::clicked, &d, [this, &Pad] {
+        if (Hooks.ComputeLongLat) Hooks.ComputeLongLat(Pad);
+    });
     if (ExecDialog(d) != QDialog::Accepted) return;
     // Units are saved with the network.
     Pad.Network->SetAllowClose(false);

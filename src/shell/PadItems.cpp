@@ -24,3 +24,16 @@ std::vector<std::string> TPadItemTable::Names() const
     for (const auto& [name, item] : FItems) r.push_back(name);
     return r;
 }
+
+void TToolbarButtonTable::SetCommand(int Button, TGateAccess Access, TCommand Command)
+{
+    TPadItem& b = FButtons[Button];
+    b.Command = std::move(Command);
+    b.Access = Access;
+}
+
+const TPadItem* TToolbarButtonTable::Find(int Button) const
+{
+    auto it = FButtons.find(Button);
+    return it == FButtons.end() || !it->second.Command ? nullptr : &it->second;
+}

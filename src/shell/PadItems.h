@@ -1,14 +1,18 @@
+// Where the program's features attach to the frame. The frame knows none of
+// them: each feature enters its menu items, toolbar buttons and hooks here
+// through one registering function of its own, and the program calls all of
+// them once, after the frame is made and before its first window opens.
+//
 // The one table of the network window's menu items: for each item (by its
 // objectName) the command it runs, the rule that enables it, the rule that
 // checks it, and what the busy gate must let through for it to act.
 //
 // The window's menus only hold the items and their captions; every item's
-// trigger runs the table's command. Subsystems add their own items through
-// their own small registering functions:
+// trigger runs the table's command. A feature adds its own items:
 //
-//     void RegisterSchemaPadItems(TPadItemTable& t)
+//     void RegisterSchemaItems(TZOKMainWindow& Main)
 //     {
-//         t.SetCommand("Nodes2", GateChange, [](TSketchPadWindow& p) { ... });
+//         Main.PadItems.SetCommand("Nodes2", GateChange, [](TSketchPadWindow& p) { ... });
 //     }
 //
 // and may give or replace an item's rule at any time. An item without a
@@ -22,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "core/edit/EditingDispatch.h"
 #include "shell/BusyGate.h"
 
 class TSketchPadWindow;
@@ -46,4 +51,35 @@ public:
 
 private:
     std::map<std::string, TPadItem> FItems;
+};
+
+// The commands of the main window's toolbar buttons that a feature serves
+// (ToolbarButton1..14 of the "Labels" and "Widths and Sizes" toolbars). A
+// click runs the command on the current window when the busy gate lets it
+// through, then updates that network's items; a button without a command
+// does nothing.
+class TToolbarButtonTable {
+public:
+    using TCommand = std::function<void(TSketchPadWindow&)>;
+
+    void SetCommand(int Button, TGateAccess Access, TCommand Command);
+    // nullptr: no command for the button.
+    const TPadItem* Find(int Button) const;
+
+private:
+    std::map<int, TPadItem> FButtons;
+};
+
+// What the frame hands to a feature outside the tables: a press of the
+// mouse editing and the frame's own dialogs ask for dialogs that a feature
+// owns, and one feature reaches another's dialog through here. An empty hook
+// does nothing.
+struct TFeatureHooks {
+    // The element dialogs a press asked for (node, link, attribute sheet,
+    // shape point long/lat); true when a dialog was shown.
+    std::function<bool(TSketchPadWindow&, const TPressResult&)> OpenElementDialogs;
+    // "Width Expressions": Kind 0 node sizes, 1 link widths, 2 desire lines.
+    std::function<void(TSketchPadWindow&, int Kind)> OpenWidthExpressions;
+    // "Compute Long/Lat" over the window's network (the Preferences button).
+    std::function<void(TSketchPadWindow&)> ComputeLongLat;
 };

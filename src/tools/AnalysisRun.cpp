@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "display/DisplayCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
@@ -35,7 +34,10 @@ std::unique_ptr<TRunHold> HoldNetworkForRun(TSketchPadWindow& Pad, TAnalysisKind
 
 void RequestPathStop(TZOKMainWindow& Main) { Main.Gate.RequestStop(TBusyKind::Paths); }
 
-void OpenWidthExpressions(TSketchPadWindow& Pad, bool Nodes) { ShowWidthExpressionsDialog(Pad, Nodes ? 0 : 1); }
+void OpenWidthExpressions(TSketchPadWindow& Pad, bool Nodes)
+{
+    if (Pad.Main.Hooks.OpenWidthExpressions) Pad.Main.Hooks.OpenWidthExpressions(Pad, Nodes ? 0 : 1);
+}
 
 QIcon ToolbarGlyph(const char* Name)
 {

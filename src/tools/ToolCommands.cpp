@@ -9,6 +9,13 @@
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 #include "tools/ExtractDialog.h"
+#include "tools/LoopDialog.h"
+#include "tools/MarkShortestDialog.h"
+#include "tools/OverlayAreaDialog.h"
+#include "tools/PolygonCoverageDialog.h"
+#include "tools/ShapeCommands.h"
+#include "tools/ShapeFileComplexDialog.h"
+#include "tools/Tiger2000Dialog.h"
 
 namespace {
 
@@ -65,4 +72,17 @@ void ShowExtractDialog(TSketchPadWindow& Pad, bool ForceDBase, bool ForceOnlyPol
 void RegisterToolPadItems(TZOKMainWindow& Main)
 {
     Main.PadItems.SetCommand("ExtractUpdate1", GateChange, [](TSketchPadWindow& p) { ShowExtractDialog(p); });
+}
+
+void RegisterToolItems(TZOKMainWindow& Main)
+{
+    CreateComplexShapeFileDB(Main);
+    RegisterLoopPadItems(Main);
+    RegisterOverlayPadItems(Main);
+    RegisterPathPadItems(Main);
+    RegisterCoveragePadItems(Main);
+    RegisterToolPadItems(Main);
+    RegisterShapePadItems(Main);
+    RegisterTigerPadItems(Main);
+    Main.Hooks.ComputeLongLat = ShowCalcLongLat;
 }

@@ -1,8 +1,14 @@
-// The network window's items of the table tools: "&Extract/Update...".
+// The network window's items of the table tools: "&Extract/Update...", and
+// the one place that enters every tool into the frame.
 #pragma once
 
 class TSketchPadWindow;
 class TZOKMainWindow;
+
+// Enters what the tools add to the frame: the menu items of the table,
+// shapefile, TIGER, path, coverage, overlay and loop tools, the batch import
+// dialog (which lives as long as the frame) and the long/lat hook.
+void RegisterToolItems(TZOKMainWindow& Main);
 
 // Puts the items' commands into the main window's item table.
 void RegisterToolPadItems(TZOKMainWindow& Main);

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include "driver_support.h"
+#include "app/Features.h"
 #include "schema/CalculateDialog.h"
 #include "schema/CalculateRun.h"
 #include "shell/MainWindow.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv)
     options.ProgramDir = dir.path().toStdString();
     options.ShowSplash = false;
     TZOKMainWindow main(options);
+    RegisterFeatures(main);
     TPrintingSink sink;
     main.SetMessageBoxes(&sink);
     TNetworkFileIO io;

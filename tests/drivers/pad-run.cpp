@@ -40,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/Features.h"
 #include "core/edit/EditingInternal.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
@@ -196,6 +197,7 @@ int main(int argc, char** argv)
     TStepFiles files;
     TNetworkFileIO io;
     TZOKMainWindow main(options);
+    RegisterFeatures(main);
     main.SetMessageBoxes(&boxes);
     main.SetFileChooser(&files);
     main.SetNetworkIO(&io);

@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 
 #include "../core/net_window.h"
+#include "app/Features.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
 #include "shell/DocumentIO.h"
@@ -92,6 +93,7 @@ public:
         o.ShowSplash = false;
         o.CommandLineFile = how.CommandLineFile;
         Main = std::make_unique<TZOKMainWindow>(o);
+        RegisterFeatures(*Main);
         Main->SetMessageBoxes(&Boxes);
         Main->SetNetworkIO(how.IO ? how.IO : &FileIO);
         Main->SetFileChooser(&Chooser);

@@ -1,6 +1,7 @@
 // tarvex [FILE]: the network editor.
 #include <QApplication>
 
+#include "app/Features.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
     options.CommandLineFile = file;
     TNetworkFileIO files;
     TZOKMainWindow frame(options);
+    RegisterFeatures(frame);
     frame.SetNetworkIO(&files);
     frame.show();
     frame.CreateFirstPad();

@@ -1,0 +1,45 @@
+# Checks the layering of the program's folders above the core: a file
+# includes files of its own folder, of the core and of the folders in a lower
+# layer, never of a folder in its own layer or a higher one. Folders of one
+# layer (separated by "|") stand side by side and include nothing of each
+# other. Run as `cmake -DSOURCE_DIR=... -P`.
+set(PROGRAM_LAYERS platform toolbars shell schema "display|tools" app)
+
+set(levels "")
+set(folders "")
+set(level 0)
+foreach(layer IN LISTS PROGRAM_LAYERS)
+  string(REPLACE "|" ";" members "${layer}")
+  foreach(folder IN LISTS members)
+    list(APPEND folders "${folder}")
+    set(LEVEL_${folder} ${level})
+  endforeach()
+  math(EXPR level "${level} + 1")
+endforeach()
+list(JOIN folders "|" folder_pattern)
+
+set(failures "")
+set(count 0)
+foreach(folder IN LISTS folders)
+  file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/${folder}/*.h" "${SOURCE_DIR}/src/${folder}/*.cpp")
+  foreach(rel IN LISTS files)
+    math(EXPR count "${count} + 1")
+    file(STRINGS "${SOURCE_DIR}/src/${rel}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+      if(line MATCHES "[\"<](${folder_pattern})/")
+        set(target "${CMAKE_MATCH_1}")
+        if(NOT target STREQUAL folder AND NOT LEVEL_${target} LESS LEVEL_${folder})
+          list(APPEND failures "src/${rel}: ${folder} includes ${target}, which is not below it (${line})")
+        endif()
+      elseif(line MATCHES "\"\\.\\./")
+        list(APPEND failures "src/${rel}: includes by a relative path (${line})")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(failures)
+  list(JOIN failures "\n" text)
+  message(FATAL_ERROR "Program layering broken:\n${text}")
+endif()
+message(STATUS "Program layering holds for ${count} files")

@@ -1,0 +1,3 @@
+// Display over the schema: allowed.
+#pragma once
+#include "schema/Pickers.h"

@@ -1,0 +1,4 @@
+// The frame reaching up into a tool.
+#pragma once
+#include "shell/Pad.h"
+#include "tools/Path.h"
