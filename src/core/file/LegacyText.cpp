@@ -729,13 +729,18 @@ bool ReplaceableTarget(const std::string& path, std::filesystem::path& target, s
 }
 } // namespace
 
-bool TTextWriter::BeginFile(const std::string& path, std::string& error)
+void TTextWriter::StartAfresh()
 {
     if (Fd >= 0 || Finished)
         Abandon();
     Used = 0;
     Failure = false;
     FailureReason.clear();
+}
+
+bool TTextWriter::BeginFile(const std::string& path, std::string& error)
+{
+    StartAfresh();
 
     std::filesystem::path target;
     struct stat old {};
@@ -844,11 +849,7 @@ bool TTextWriter::Commit(std::string& error)
 
 bool TTextWriter::AdoptFinished(const std::string& tempPath, const std::string& path, std::string& error)
 {
-    if (Fd >= 0 || Finished)
-        Abandon();
-    Used = 0;
-    Failure = false;
-    FailureReason.clear();
+    StartAfresh();
     std::filesystem::path target;
     struct stat old {};
     bool hadOld = false;

@@ -267,6 +267,8 @@ private:
     char* Grow(std::size_t n);
     void Flush();
     [[noreturn]] void SetFailed(std::string reason);
+    // Drops any file begun or finished and clears the buffer and the failure.
+    void StartAfresh();
 
     mutable std::string Buffer; // Used bytes written, the rest room
     std::size_t Used = 0;
