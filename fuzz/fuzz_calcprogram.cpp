@@ -58,7 +58,7 @@ void SmallNetwork(TNetwork& net)
     }
     for (int i = 0; i < 4; ++i) {
         n[4]->OwnPolygon.Insert(n[i]);
-        n[i]->Polygons.Insert(n[4]);
+        net.PolygonsRef(n[i]).Insert(n[4]);
     }
     UpdateNodePolygonBox(net, n[4]);
 }

@@ -302,7 +302,7 @@ TLongLatDB::TLongLatDB(TSchemaContext& Context, TNetworkPoint& APoint, TPointGeo
         const TLink* h = Point.AsShapePoint()->Link;
         if (h && h->LinkValues) owners = ShowText(h->LinkValues->Name);
     } else {
-        for (TNode* o : Point.Polygons) owners += (owners.isEmpty() ? "" : ", ") + ShowText(o->Name);
+        for (TNode* o : Ctx.Net->PolygonsOf(&Point)) owners += (owners.isEmpty() ? "" : ", ") + ShowText(o->Name);
     }
     OwnersLabel = Named(new QLabel(owners, this), "OwnersLabel");
     ExcludeCB = Named(new QCheckBox("Exclude node as triangle vertex in elevation calculations", this), "ExcludeCB");
@@ -529,7 +529,7 @@ TEntityDB::TEntityDB(TSchemaContext& Context, TNode* ANode, TLink* ALink, QWidge
         auto* more = new QFormLayout(MorePanel);
         more->addRow("Serial:", new QLabel(QString::number(Node->Serial), MorePanel));
         more->addRow("Polygon vertices:", new QLabel(QString::number(Node->OwnPolygon.GetCount()), MorePanel));
-        more->addRow("Polygons it is a vertex of:", new QLabel(QString::number(Node->Polygons.GetCount()), MorePanel));
+        more->addRow("Polygons it is a vertex of:", new QLabel(QString::number(net.PolygonsOf(Node).GetCount()), MorePanel));
         MorePanel->hide();
         connect(MoreBtn, &QPushButton::clicked, this, [this] {
             MorePanel->setVisible(!MorePanel->isVisible());

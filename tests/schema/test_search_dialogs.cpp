@@ -176,7 +176,7 @@ TEST_F(SearchDialogs, PolygonSearchStoresTheOwnerOrRefusesIt)
     park->Name = "Park";
     TNode* stop = Node(*Net, 500, 50);
     stop->Name = "Stop 1";
-    for (auto [x, y] : XY{{0, 0}, {100, 0}, {100, 100}, {0, 100}}) AddVertex(park, Node(*Net, x, y));
+    for (auto [x, y] : XY{{0, 0}, {100, 0}, {100, 100}, {0, 100}}) AddVertex(*Net, park, Node(*Net, x, y));
     UpdateNodePolygonBox(*Net, park);
     std::string name = "Pa*";
     Handlers["PolygonSearchDB"] = [&](QDialog& d) {

@@ -373,7 +373,7 @@ TEST(DrawPass, PolygonStylesAndRange)
     for (auto [x, y] : {std::pair{0, 0}, {100, 0}, {100, 100}, {0, 100}}) {
         TNode* v = (x == 0 && y == 0) ? owner : f.Node(x, y);
         owner->OwnPolygon.Insert(v);
-        v->Polygons.Insert(owner);
+        f.Net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(f.Net, owner);
     f.Display.PolygonStyles[5] = TPolygonStyle{0x0000FF, 0, 2, 0x00FF00, 4};

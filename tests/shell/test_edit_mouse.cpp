@@ -85,8 +85,8 @@ TEST_F(Mouse, LinkPlotTwoEndPicksAndTheUndeleteButton)
 
     TNode* s = Node(*Net, 600, 100); // Node Merge of rings without a shared run
     for (int i = 0; i < 3; ++i) {
-        AddVertex(s, Node(*Net, 600 + 10 * i, 200));
-        AddVertex(c, Node(*Net, 400 + 10 * i, 200));
+        AddVertex(*Net, s, Node(*Net, 600 + 10 * i, 200));
+        AddVertex(*Net, c, Node(*Net, 400 + 10 * i, 200));
     }
     Mode(24);
     Click(s);
@@ -279,8 +279,8 @@ TEST_F(Mouse, EveryOtherModeReachesItsOperation)
         TNode* v = Node(*Net, 200, 100);
         TNode* w = Node(*Net, 200, 200);
         if (mode != 6) {
-            AddVertex(owner, v);
-            AddVertex(owner, w);
+            AddVertex(*Net, owner, v);
+            AddVertex(*Net, owner, w);
         }
         Click(owner);
         Click(v, mode == 7 ? Qt::RightButton : Qt::LeftButton);

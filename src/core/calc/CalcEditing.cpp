@@ -109,8 +109,8 @@ void CalcDeletePolygon(TNetwork& net, TNode* node)
     if (!node) return;
     net.SetAllowClose(false);
     for (TNetworkPoint* v : node->OwnPolygon) {
-        const int32_t i = v->Polygons.IndexOf(node);
-        if (i >= 0) v->Polygons.DeleteAt(i);
+        const int32_t i = net.PolygonsOf(v).IndexOf(node);
+        if (i >= 0) net.PolygonsRef(v).DeleteAt(i);
     }
     node->OwnPolygon.Clear();
     UpdateNodePolygonBox(net, node);

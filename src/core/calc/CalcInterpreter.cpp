@@ -638,7 +638,7 @@ bool TCalcEngine::StartLoop(int code, int line)
         for (TNetworkPoint* v : E.Node->OwnPolygon)
             if (TNode* n = v->AsNode()) f->Elements.push_back({n, nullptr});
     } else {
-        for (TNode* owner : E.Node->Polygons) f->Elements.push_back({owner, nullptr});
+        for (TNode* owner : Net.PolygonsOf(E.Node)) f->Elements.push_back({owner, nullptr});
     }
     f->RetLine = Line;
     f->RetPos = Pos;

@@ -46,18 +46,18 @@ double NodeParameter(const TNetwork& net, const TNode& node, char c, double unit
     case 'X': return node.X;
     case 'Y': return node.Y;
     case 'F': return node.Serial;
-    case 'P': return NodeClass(FirstOwnerNode(&node));
+    case 'P': return NodeClass(FirstOwnerNode(net, &node));
     case 'L': return AttachedLinkCount(&node);
     case 'S': return CountPolygonVertices(own, true);
     case '@': return PolygonPerimeter(own, units, false);
     case '$': return PolygonPerimeter(own, units, true);
     case 'M': return PolygonArea(own, units);
     case 'N': {
-        const TNode* o = FirstOwnerNode(&node);
+        const TNode* o = FirstOwnerNode(net, &node);
         return o ? o->Serial : 0;
     }
     case 'R': {
-        const TNode* o = FirstOwnerNode(&node);
+        const TNode* o = FirstOwnerNode(net, &node);
         return o ? CountVerticesUpTo(o->OwnPolygon, &node) : 0;
     }
     case '^': return PolygonCentroid(own, true);
@@ -153,10 +153,10 @@ TCalcUsage ComputeCalcUsage(const TCalcProgram& program)
     return u;
 }
 
-TNode* FirstOwnerNode(const TNode* node)
+TNode* FirstOwnerNode(const TNetwork& net, const TNode* node)
 {
-    if (!node || node->Polygons.GetCount() == 0) return nullptr;
-    return node->Polygons.At(0);
+    if (!node || net.PolygonsOf(node).GetCount() == 0) return nullptr;
+    return net.PolygonsOf(node).At(0);
 }
 
 void LookupTableValue(const TNetwork& net, const TLookupTable& table, int targetOverride, const TValueSlot* slots,
@@ -243,7 +243,7 @@ void LoadBuiltInOperands(const TNetwork& net, const TCalcProgram& program, const
     }
 
     if (usage.PolygonOwners && e.Kind == CalcKindNode && e.Node) {
-        const TNode* owner = FirstOwnerNode(e.Node);
+        const TNode* owner = FirstOwnerNode(net, e.Node);
         if (owner)
             for (int s = 1; s <= CalcSetCount; ++s) {
                 const TParameterSet& set = program.PolygonOwnerSets[s];

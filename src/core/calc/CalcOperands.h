@@ -26,7 +26,7 @@ TCalcUsage ComputeCalcUsage(const TCalcProgram& program);
 
 // The node that owns the first polygon the node is a vertex of; nullptr when
 // none.
-TNode* FirstOwnerNode(const TNode* node);
+TNode* FirstOwnerNode(const TNetwork& net, const TNode* node);
 
 // The values an entity's operands are loaded from.
 struct TCalcEntityView {

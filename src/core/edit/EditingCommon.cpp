@@ -207,7 +207,7 @@ TLinkValues* AddReplacementLink(TNetwork& net, TNode* a, TNode* b, const TLinkVa
 void UpdateOwnerBoxes(TNetwork& net, const TNetworkPoint* p)
 {
     if (!p) return;
-    for (TNode* owner : p->Polygons) UpdateNodePolygonBox(net, owner);
+    for (TNode* owner : net.PolygonsOf(p)) UpdateNodePolygonBox(net, owner);
 }
 
 void SetShapePointsActive(TNetwork& net, TLinkValues* link, uint8_t active)
@@ -216,7 +216,7 @@ void SetShapePointsActive(TNetwork& net, TLinkValues* link, uint8_t active)
     std::vector<TNode*> owners;
     for (TShapePoint* sp : link->ShapePoints) {
         sp->Active = active;
-        for (TNode* o : sp->Polygons) owners.push_back(o);
+        for (TNode* o : net.PolygonsOf(sp)) owners.push_back(o);
     }
     std::sort(owners.begin(), owners.end());
     owners.erase(std::unique(owners.begin(), owners.end()), owners.end());

@@ -7,17 +7,20 @@ using namespace editing;
 
 // ---------------------------------------------------------------- rings
 
-static void AddOwner(TNetworkPoint* p, TNode* owner)
+static void AddOwner(TNetwork& net, TNetworkPoint* p, TNode* owner)
 {
-    if (p->Polygons.IndexOf(owner) >= 0) return;
-    MakeRoom(p->Polygons);
-    p->Polygons.Insert(owner);
+    TYourPolygonList& owners = net.PolygonsRef(p);
+    if (owners.IndexOf(owner) >= 0) return;
+    MakeRoom(owners);
+    owners.Insert(owner);
 }
 
-static void DropOwner(TNetworkPoint* p, TNode* owner)
+static void DropOwner(TNetwork& net, TNetworkPoint* p, TNode* owner)
 {
-    int32_t i = p->Polygons.IndexOf(owner);
-    if (i >= 0) p->Polygons.DeleteAt(i);
+    if (net.PolygonsOf(p).Empty()) return;
+    TYourPolygonList& owners = net.PolygonsRef(p);
+    int32_t i = owners.IndexOf(owner);
+    if (i >= 0) owners.DeleteAt(i);
 }
 
 void RemovePolygonVertex(TNetwork& net, TNode* owner, TNetworkPoint* point)
@@ -26,15 +29,16 @@ void RemovePolygonVertex(TNetwork& net, TNode* owner, TNetworkPoint* point)
     auto& ring = owner->OwnPolygon;
     for (int32_t i = ring.GetCount() - 1; i >= 0; --i)
         if (ring.At(i) == point) ring.DeleteAt(i);
-    DropOwner(point, owner);
+    DropOwner(net, point, owner);
     UpdateNodePolygonBox(net, owner);
 }
 
 void ReplacePolygonVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* by)
 {
     if (!old || !by || old == by) return;
-    std::vector<TNode*> owners(old->Polygons.begin(), old->Polygons.end());
-    old->Polygons.Clear();
+    const TYourPolygonList& oldOwners = net.PolygonsOf(old);
+    std::vector<TNode*> owners(oldOwners.begin(), oldOwners.end());
+    net.DropPolygons(old);
     for (TNode* owner : owners) {
         auto& ring = owner->OwnPolygon;
         // An owner is never a vertex of its own ring.
@@ -48,7 +52,7 @@ void ReplacePolygonVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* by)
                 present = true;
             }
         }
-        if (owner != by && ring.IndexOf(by) >= 0) AddOwner(by, owner);
+        if (owner != by && ring.IndexOf(by) >= 0) AddOwner(net, by, owner);
         UpdateNodePolygonBox(net, owner);
     }
 }
@@ -86,7 +90,7 @@ bool PolygonInsertPoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
     MakeRoom(ring);
     ring.InsertAt(index, point);
     edit.PolygonInsertIndex = index + 1;
-    AddOwner(point, owner);
+    AddOwner(net, point, owner);
     point->Mark = 1;
     UpdateNodePolygonBox(net, owner);
     return true;
@@ -110,7 +114,7 @@ bool PolygonDeletePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
     for (TNetworkPoint* v : removed)
         if (ring.IndexOf(v) < 0) {
             v->Mark = 0;
-            DropOwner(v, owner);
+            DropOwner(net, v, owner);
         }
     UpdateNodePolygonBox(net, owner);
     return true;
@@ -122,13 +126,13 @@ bool MovePolygon(TNetwork& net, TNode* from, TNode* to)
     net.SetAllowClose(false);
     std::swap(from->OwnPolygon, to->OwnPolygon);
     for (TNetworkPoint* v : to->OwnPolygon) {
-        int32_t i = v->Polygons.IndexOf(from);
+        int32_t i = net.PolygonsOf(v).IndexOf(from);
         if (i < 0)
-            AddOwner(v, to);
-        else if (v->Polygons.IndexOf(to) >= 0)
-            v->Polygons.DeleteAt(i);
+            AddOwner(net, v, to);
+        else if (net.PolygonsOf(v).IndexOf(to) >= 0)
+            net.PolygonsRef(v).DeleteAt(i);
         else
-            v->Polygons.PutAt(i, to);
+            net.PolygonsRef(v).PutAt(i, to);
     }
     UpdateNodePolygonBox(net, from);
     UpdateNodePolygonBox(net, to);
@@ -253,7 +257,7 @@ bool RemoveShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TShape
     rec.X = shapePoint->X;
     rec.Y = shapePoint->Y;
     r->ShapePoints.DeleteAt(rec.Index);
-    for (TNode* owner : shapePoint->Polygons) {
+    for (TNode* owner : net.PolygonsOf(shapePoint)) {
         auto& ring = owner->OwnPolygon;
         int32_t at = ring.IndexOf(shapePoint);
         if (at < 0) continue;
@@ -262,7 +266,7 @@ bool RemoveShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TShape
         for (int32_t i = ring.GetCount() - 1; i >= 0; --i)
             if (ring.At(i) == shapePoint) ring.DeleteAt(i);
     }
-    shapePoint->Polygons.Clear();
+    net.DropPolygons(shapePoint);
     for (TNode* owner : rec.Polygons) UpdateNodePolygonBox(net, owner);
     RecomputeBox(r);
     FreeShapePoint(net, &view, &edit, shapePoint);
@@ -289,7 +293,7 @@ TShapePoint* UndoShapeRemove(TNetwork& net, TEditState& edit)
         int32_t at = std::clamp(rec.PolygonIndexes[k], 0, ring.GetCount());
         MakeRoom(ring);
         ring.InsertAt(at, sp);
-        AddOwner(sp, owner);
+        AddOwner(net, sp, owner);
         UpdateNodePolygonBox(net, owner);
     }
     return sp;

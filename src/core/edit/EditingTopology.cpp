@@ -114,11 +114,11 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
         for (TNetworkPoint* v : S) {
             MakeRoom(T);
             T.Insert(v);
-            int32_t i = v->Polygons.IndexOf(source);
-            if (i >= 0) v->Polygons.DeleteAt(i);
-            if (v->Polygons.IndexOf(target) < 0) {
-                MakeRoom(v->Polygons);
-                v->Polygons.Insert(target);
+            int32_t i = net.PolygonsOf(v).IndexOf(source);
+            if (i >= 0) net.PolygonsRef(v).DeleteAt(i);
+            if (net.PolygonsOf(v).IndexOf(target) < 0) {
+                MakeRoom(net.PolygonsRef(v));
+                net.PolygonsRef(v).Insert(target);
             }
         }
         S.Clear();
@@ -180,11 +180,11 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
     }
     for (TNetworkPoint* v : fromSource) {
         merged.push_back(v);
-        int32_t i = v->Polygons.IndexOf(source);
-        if (i >= 0) v->Polygons.DeleteAt(i);
-        if (v->Polygons.IndexOf(target) < 0) {
-            MakeRoom(v->Polygons);
-            v->Polygons.Insert(target);
+        int32_t i = net.PolygonsOf(v).IndexOf(source);
+        if (i >= 0) net.PolygonsRef(v).DeleteAt(i);
+        if (net.PolygonsOf(v).IndexOf(target) < 0) {
+            MakeRoom(net.PolygonsRef(v));
+            net.PolygonsRef(v).Insert(target);
         }
     }
     if (!zeroInRun)
@@ -195,8 +195,8 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
     for (int32_t t = 0; t < nT; ++t) {
         TNetworkPoint* v = T.At(t);
         if (kept.count(v)) continue;
-        int32_t i = v->Polygons.IndexOf(target);
-        if (i >= 0) v->Polygons.DeleteAt(i);
+        int32_t i = net.PolygonsOf(v).IndexOf(target);
+        if (i >= 0) net.PolygonsRef(v).DeleteAt(i);
     }
     std::vector<TNetworkPoint*> rest;
     for (int32_t s = 0; s < nS; ++s)

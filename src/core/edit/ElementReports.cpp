@@ -207,7 +207,7 @@ std::vector<std::string> NodePropertyLines(const TNetwork& net, const TWindowSet
     for (TNetworkPoint* v : node.OwnPolygon) {
         if (!v->Active) continue;
         std::vector<const TNode*> seen;
-        for (TNode* o : v->Polygons) {
+        for (TNode* o : net.PolygonsOf(v)) {
             if (!o || o == &node || !o->Active) continue;
             if (std::find(seen.begin(), seen.end(), o) != seen.end()) continue;
             seen.push_back(o);

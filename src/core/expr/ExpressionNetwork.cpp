@@ -39,7 +39,7 @@ bool TModelProperties::NodeProperty(const TNode& node, char code, TPropertyValue
     case ';': out.Value = node.Elevation / 10000.0; return true;
     case '~': out.Value = PolygonIsClockwise(&node) ? 1 : 0; return true;
     case 'R':
-        out.Value = node.Polygons.GetCount() > 0 ? CountVerticesUpTo(node.Polygons.At(0)->OwnPolygon, &node) : 0;
+        out.Value = Net.PolygonsOf(&node).GetCount() > 0 ? CountVerticesUpTo(Net.PolygonsOf(&node).At(0)->OwnPolygon, &node) : 0;
         return true;
     case '(':
     case ')':

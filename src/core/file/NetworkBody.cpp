@@ -1074,7 +1074,9 @@ struct TBodyReader {
                 if (present) continue;
                 if (useSet) inPolygon.insert(vertex);
                 owner->OwnPolygon.Insert(vertex);
-                vertex->Polygons.Insert(owner);
+                TYourPolygonList& owners = Net.PolygonsRef(vertex);
+                MakeRoom(owners);
+                owners.Insert(owner);
             }
             if (owner && owner != &Net.TemplateNode && owner->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(Net, owner);
             if (st.HasNote == 1) {

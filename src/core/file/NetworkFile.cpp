@@ -653,6 +653,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         // window's own owner copied into it.
         MergePoints(net, *scratch);
         net.Store.TakeOver(scratch->Store);
+        net.TakeOverPolygons(*scratch);
         net.NodeCount = scratch->NodeCount;
         net.LinkCount += scratch->LinkCount;
         net.MinX = scratch->MinX;

@@ -44,10 +44,28 @@ TNode::TNode(int32_t x, int32_t y, int32_t x0, int32_t y0) : TNetworkPoint(x, y,
 void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
+    net.DropPolygons(p);
     if (p->IsShapePoint())
         net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
         net.Store.Nodes.Destroy(p->AsNode());
+}
+
+void TNetwork::TakeOverPolygons(TNetwork& other)
+{
+    if (VertexOwners.empty()) {
+        VertexOwners.swap(other.VertexOwners);
+        return;
+    }
+    for (auto& [point, owners] : other.VertexOwners) {
+        TYourPolygonList& mine = PolygonsRef(point);
+        for (TNode* owner : owners)
+            if (mine.IndexOf(owner) < 0) {
+                MakeRoom(mine);
+                mine.Insert(owner);
+            }
+    }
+    other.VertexOwners.clear();
 }
 
 // ---------------------------------------------------------------- store
@@ -490,6 +508,7 @@ void TNetwork::DropLookupIndexes() { Indexes.reset(); }
 void FreeNetwork(TNetwork& net)
 {
     FreeElements(net);
+    net.ClearPolygons();
     net.Generation = NewNetworkGeneration();
     net.DropLookupIndexes();
     net.PathScratch = {};

@@ -11,8 +11,8 @@
 // - A node owns the half-edges (TLink) of its `Links` list.
 // - A link record (TLinkValues) is owned by the link: it is freed once, when
 //   the network is freed (FreeNetwork), never through one of its halves.
-// - Polygon lists (`OwnPolygon`, `Polygons`) and `ShapePoints` hold pointers
-//   to points owned by the hash.
+// - Polygon lists (`OwnPolygon`, the network's `PolygonsOf` a point) and
+//   `ShapePoints` hold pointers to points owned by the hash.
 #pragma once
 
 #include <algorithm>
@@ -190,7 +190,6 @@ public:
     uint8_t Active = 1;
     uint8_t LongLatKnown = 0;
     uint8_t Mark = 0;
-    TRareList<TNode> Polygons; // empty for most points
 
     bool IsShapePoint() const { return EntityType == ShapePointType; }
     bool IsNode() const { return EntityType != ShapePointType; }
@@ -796,7 +795,30 @@ public:
         if (OnAllowClose) OnAllowClose(allow);
     }
 
+    // The owners of the polygons a point is a vertex of. Few points are
+    // vertices, so the lists stand beside the points, by point.
+    const TYourPolygonList& PolygonsOf(const TNetworkPoint* p) const
+    {
+        if (VertexOwners.empty()) return NoOwners();
+        const auto it = VertexOwners.find(p);
+        return it == VertexOwners.end() ? NoOwners() : it->second;
+    }
+    // The point's list, made when it has none. A reference stays valid until
+    // the point's list is dropped.
+    TYourPolygonList& PolygonsRef(const TNetworkPoint* p) { return VertexOwners.try_emplace(p, 0, 1).first->second; }
+    // Forgets the point's list (the point is freed).
+    void DropPolygons(const TNetworkPoint* p) { VertexOwners.erase(p); }
+    // Every list of other, whose points move here (an append).
+    void TakeOverPolygons(TNetwork& other);
+    void ClearPolygons() { VertexOwners.clear(); }
+
 private:
+    static const TYourPolygonList& NoOwners()
+    {
+        static const TYourPolygonList none(0, 1);
+        return none;
+    }
+    std::unordered_map<const TNetworkPoint*, TYourPolygonList> VertexOwners;
     std::unique_ptr<TNetworkIndexes> Indexes; // look-up indexes built on demand
 public:
     // Indexes behind FindNodeByKey and FindLinkById. Whoever frees a node or

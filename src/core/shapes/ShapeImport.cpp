@@ -275,9 +275,9 @@ void TShapeImporter::AddPolygon(const TShpRecord& rec)
         owner->Name = "N" + std::to_string(rec.Number);
         owner->OwnPolygon = std::move(polygon);
         for (TNode* v : Ring)
-            if (v->Polygons.IndexOf(owner) < 0) {
-                MakeRoom(v->Polygons);
-                v->Polygons.Insert(owner);
+            if (Net.PolygonsOf(v).IndexOf(owner) < 0) {
+                MakeRoom(Net.PolygonsRef(v));
+                Net.PolygonsRef(v).Insert(owner);
             }
         ++Result.Polygons;
     }

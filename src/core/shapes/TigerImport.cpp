@@ -464,7 +464,7 @@ void TTigerImporter::BuildRings(TNode* owner, std::vector<TTigerChainPoints>& ch
     if (!polygon.Empty()) {
         TTigerChainPoints old(polygon.begin(), polygon.end());
         for (TNetworkPoint* v : old)
-            if (const int32_t i = v->Polygons.IndexOf(owner); i >= 0) v->Polygons.DeleteAt(i);
+            if (const int32_t i = Net.PolygonsOf(v).IndexOf(owner); i >= 0) Net.PolygonsRef(v).DeleteAt(i);
         chains.insert(chains.begin(), std::move(old));
     }
     const std::vector<TTigerChainPoints> rings = JoinChainsIntoRings(chains);
@@ -475,9 +475,9 @@ void TTigerImporter::BuildRings(TNode* owner, std::vector<TTigerChainPoints>& ch
     for (const auto& ring : rings)
         for (TNetworkPoint* v : ring) {
             polygon.Insert(v);
-            if (v->Polygons.IndexOf(owner) < 0) {
-                MakeRoom(v->Polygons);
-                v->Polygons.Insert(owner);
+            if (Net.PolygonsOf(v).IndexOf(owner) < 0) {
+                MakeRoom(Net.PolygonsRef(v));
+                Net.PolygonsRef(v).Insert(owner);
             }
         }
     if (!polygon.Empty()) ++Result.Polygons;

@@ -179,7 +179,7 @@ public:
         RebuildHashTable(Net, Net.NodeHash.CellWidth, Net.NodeHash.CellHeight);
         for (TNode* n : Moved) {
             if (!n->OwnPolygon.Empty()) Owners.push_back(n);
-            for (TNode* o : n->Polygons) Owners.push_back(o);
+            for (TNode* o : Net.PolygonsOf(n)) Owners.push_back(o);
         }
         std::sort(Owners.begin(), Owners.end());
         Owners.erase(std::unique(Owners.begin(), Owners.end()), Owners.end());
@@ -541,9 +541,9 @@ private:
             if (!v || v == &owner || !inRing.insert(v).second) continue;
             MakeRoom(owner.OwnPolygon);
             owner.OwnPolygon.Insert(v);
-            if (v->Polygons.IndexOf(&owner) < 0) {
-                MakeRoom(v->Polygons);
-                v->Polygons.Insert(&owner);
+            if (Net.PolygonsOf(v).IndexOf(&owner) < 0) {
+                MakeRoom(Net.PolygonsRef(v));
+                Net.PolygonsRef(v).Insert(&owner);
             }
             added = true;
         }

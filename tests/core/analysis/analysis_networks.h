@@ -71,7 +71,7 @@ inline TNode* Polygon(TNetwork& net, const std::vector<TIntPoint>& ring, int cls
     for (const TIntPoint& p : ring) {
         TNode* v = Node(net, p.X, p.Y, 0);
         owner->OwnPolygon.Insert(v);
-        v->Polygons.Insert(owner);
+        net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);
     return owner;

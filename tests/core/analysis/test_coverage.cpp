@@ -71,7 +71,7 @@ struct TCoverageCase {
         for (const TIntPoint& p : pts) {
             TNode* v = Node(Net, p.X, p.Y, 0);
             owner->OwnPolygon.Insert(v);
-            v->Polygons.Insert(owner);
+            Net.PolygonsRef(v).Insert(owner);
         }
         Elements.push_back({pts});
     }

@@ -113,7 +113,7 @@ TEST(CalcOperands, LinkEndsAndPolygonOwnersCopyRelatedValues)
     Set(b, 1, 4);
     b->Values[2] = PackShortText("C");
     Set(owner, 2, 8.5);
-    Own(owner, {a, b});
+    Own(net, owner, {a, b});
     TCalcProgram p;
     TLookupTable& t = p.LookupTables[1];
     t.Parameter = 9;
@@ -152,7 +152,7 @@ TEST(CalcOperands, PreparedAndStepByStepRunsAgree)
         }
         for (int i = 0; i + 1 < 24; i += 2) Link(net, nodes[size_t(i)], nodes[size_t(i + 1)]);
         for (int i = 1; i + 3 < 24; i += 3) Link(net, nodes[size_t(i)], nodes[size_t(i + 3)]);
-        Own(nodes[5], {nodes[0], nodes[1], nodes[2]});
+        Own(net, nodes[5], {nodes[0], nodes[1], nodes[2]});
         p.CalcLines[1] = "V1 = V1 + 1: IF = S1 = 0 THEN A1 = 10 ELSE A1 = S1 * 2";
         SystemRange(p, 1, 1, 1);
         p.CalcLines[2] = "IF = pop > 10 THEN A2 = pop / 3 : A3 = 'B?' ELSE A4 = 'small' ALSO CALL 7";

@@ -122,7 +122,7 @@ TEST(CalcRun, DoLoopsVisitRelatedElements)
 {
     Grid g;
     TNode* v = Node(g.net, 10, 10, 2);
-    Own(g.c, {g.a, v, g.b});
+    Own(g.net, g.c, {g.a, v, g.b});
     g.p.CalcLines[1] = "V1 = 0: DOLS 5: A1 = V1: DOOS 6: DONS 6";
     g.p.CalcLines[5] = "A2 = A2 + 1: V1 = V1 + 1";
     NodeRange(g.p, 1, 1, 1);
@@ -177,7 +177,7 @@ TEST(CalcRun, DeleteMergeAndPolygonCommands)
     TNode* lone = Node(net, 700, 500, 3);
     TNode* zone = Node(net, 600, 600, 2);
     TShapePoint* sp = AddShapePoint(net, 700, 503, 0, Link(net, Node(net, 500, 500), Node(net, 900, 500)));
-    Own(zone, {lone, far1, far2});
+    Own(net, zone, {lone, far1, far2});
     p.CalcLines[1] = "SMRG 2: SMRG 3";
     p.CalcLines[2] = PolygonIsClockwise(zone) ? "CCLK" : "CLKW";
     p.CalcLines[3] = "PDEL";
@@ -192,7 +192,7 @@ TEST(CalcRun, DeleteMergeAndPolygonCommands)
     EXPECT_NE(PolygonIsClockwise(zone), clockwise);
     NodeRange(p, 2, 3, 3);
     RunProgram(net, p);
-    EXPECT_EQ(zone->OwnPolygon.GetCount() + sp->Polygons.GetCount(), 0);
+    EXPECT_EQ(zone->OwnPolygon.GetCount() + net.PolygonsOf(sp).GetCount(), 0);
     EXPECT_EQ(ReplaceEntityNames(net, "", "X", false), 0); // an empty old text changes no name
 }
 

@@ -69,11 +69,11 @@ inline TLink* Link(TNetwork& net, TNode* a, TNode* b, int cls = 1)
     return ha;
 }
 
-inline void Own(TNode* owner, std::initializer_list<TNetworkPoint*> vertices)
+inline void Own(TNetwork& net, TNode* owner, std::initializer_list<TNetworkPoint*> vertices)
 {
     for (TNetworkPoint* v : vertices) {
         owner->OwnPolygon.Insert(v);
-        v->Polygons.Insert(owner);
+        net.PolygonsRef(v).Insert(owner);
     }
 }
 

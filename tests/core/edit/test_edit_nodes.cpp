@@ -184,7 +184,7 @@ TEST(EditSplice, ShapePointsJoinInOrderAndTheRuleRecordIsCopied)
         rules.Rule = rule;
         rules.AddFlags[3] = 1;
         TNode* owner = Node(s.net, 100, 100);
-        for (TNode* v : {Node(s.net, 90, 90), s.n, Node(s.net, 110, 90)}) AddVertex(owner, v);
+        for (TNode* v : {Node(s.net, 90, 90), s.n, Node(s.net, 110, 90)}) AddVertex(s.net, owner, v);
 
         ASSERT_TRUE(SpliceLinksAtNode(s.net, s.n, nullptr, rules));
         TLinkValues* r = s.Joined();

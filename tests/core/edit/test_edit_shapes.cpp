@@ -53,9 +53,9 @@ TEST(EditShapes, RemoveAndUndoKeepEveryPolygonAndClearEveryReference)
     std::vector<TNode*> owners; // 25 rings hold it at position 1
     for (int i = 0; i < 25; ++i) {
         owners.push_back(Node(net, 1000 + 10 * i, 1000));
-        AddVertex(owners.back(), Node(net, 1000 + 10 * i, 1100));
-        AddVertex(owners.back(), p);
-        AddVertex(owners.back(), a);
+        AddVertex(net, owners.back(), Node(net, 1000 + 10 * i, 1100));
+        AddVertex(net, owners.back(), p);
+        AddVertex(net, owners.back(), a);
     }
     TViewRecord view;
     TEditState edit;
@@ -68,6 +68,7 @@ TEST(EditShapes, RemoveAndUndoKeepEveryPolygonAndClearEveryReference)
     EXPECT_EQ(view.PickedShapePoint, nullptr);
     EXPECT_EQ(edit.InsertShapePick, nullptr);
     EXPECT_EQ(ShapeXY(ab), (XY{{100, 10}}));
+    EXPECT_TRUE(net.PolygonsOf(p).Empty()); // no owner list is left for the freed point
 
     net.Modified = false;
     TShapePoint* back = UndoShapeRemove(net, edit);
@@ -75,6 +76,7 @@ TEST(EditShapes, RemoveAndUndoKeepEveryPolygonAndClearEveryReference)
     EXPECT_TRUE(net.Modified);
     EXPECT_EQ(ShapeXY(ab), (XY{{100, 10}, {200, 10}}));
     for (TNode* o : owners) EXPECT_EQ(Ring(o).at(1), back);
+    EXPECT_EQ(net.PolygonsOf(back).GetCount(), 25);
     EXPECT_EQ(UndoShapeRemove(net, edit), nullptr); // the record is spent
 
     // Recorded indexes past the end are clamped, not trusted.
@@ -126,17 +128,17 @@ TEST(EditShapes, PolygonInsertDeleteAndMove)
 
     EXPECT_FALSE(PolygonDeletePoint(net, view, edit, other, false));
     EXPECT_TRUE(PolygonDeletePoint(net, view, edit, v2, false));
-    EXPECT_EQ(v2->Polygons.GetCount(), 0);
+    EXPECT_EQ(net.PolygonsOf(v2).GetCount(), 0);
     EXPECT_TRUE(PolygonDeletePoint(net, view, edit, v1, true)); // right click on the first: all go
     EXPECT_TRUE(Ring(owner).empty());
-    EXPECT_EQ(v3->Polygons.GetCount(), 0);
+    EXPECT_EQ(net.PolygonsOf(v3).GetCount(), 0);
 
-    AddVertex(owner, v1);
+    AddVertex(net, owner, v1);
     EXPECT_FALSE(MovePolygon(net, other, owner)); // other owns nothing
     ASSERT_TRUE(MovePolygon(net, owner, other));
     EXPECT_EQ(Ring(other), (std::vector<TNetworkPoint*>{v1}));
-    EXPECT_EQ(v1->Polygons.At(0), other);
-    AddVertex(owner, v3);
+    EXPECT_EQ(net.PolygonsOf(v1).At(0), other);
+    AddVertex(net, owner, v3);
     EXPECT_FALSE(MovePolygon(net, owner, other)); // other owns one now
     ExpectConsistent(net);
 }

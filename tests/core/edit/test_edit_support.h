@@ -49,11 +49,11 @@ inline std::vector<TNetworkPoint*> Ring(const TNode* owner)
     return {owner->OwnPolygon.begin(), owner->OwnPolygon.end()};
 }
 
-inline void AddVertex(TNode* owner, TNetworkPoint* p)
+inline void AddVertex(TNetwork& net, TNode* owner, TNetworkPoint* p)
 {
     MakeRoom(owner->OwnPolygon);
     owner->OwnPolygon.Insert(p);
-    if (p->Polygons.IndexOf(owner) < 0) p->Polygons.Insert(owner);
+    if (net.PolygonsOf(p).IndexOf(owner) < 0) net.PolygonsRef(p).Insert(owner);
 }
 
 // Active links a -> b.
@@ -88,10 +88,10 @@ inline void ExpectConsistent(const TNetwork& net)
             EXPECT_TRUE(i == 0 || cell->Points.At(i - 1)->PointKey() <= p->PointKey()) << "cell out of order";
         }
     for (const TNetworkPoint* p : filed) {
-        for (TNode* owner : p->Polygons) EXPECT_GE(owner->OwnPolygon.IndexOf(p), 0) << "owner without ring";
+        for (TNode* owner : net.PolygonsOf(p)) EXPECT_GE(owner->OwnPolygon.IndexOf(p), 0) << "owner without ring";
         const TNode* n = p->AsNode();
         if (!n) continue;
-        for (TNetworkPoint* v : n->OwnPolygon) EXPECT_TRUE(filed.count(v) && v->Polygons.IndexOf(n) >= 0);
+        for (TNetworkPoint* v : n->OwnPolygon) EXPECT_TRUE(filed.count(v) && net.PolygonsOf(v).IndexOf(n) >= 0);
         for (TLink* h : n->Links) {
             const TLinkValues* r = h->LinkValues;
             EXPECT_EQ(h->NearNode(), n);

@@ -34,11 +34,11 @@ TEST(EditTopology, MergeMovesLinksButNotLoopsOrDuplicates)
     TLinkValues* ys = Link(net, y, s);
     TLinkValues* st = Link(net, s, t);
     TNode* owner = Node(net, 500, 500);
-    AddVertex(owner, s);
-    AddVertex(owner, x);
+    AddVertex(net, owner, s);
+    AddVertex(net, owner, x);
     TNode* owner2 = Node(net, 600, 500);
-    AddVertex(owner2, s);
-    AddVertex(owner2, t);
+    AddVertex(net, owner2, s);
+    AddVertex(net, owner2, t);
     MergeNodes(net, s, t);
     EXPECT_FALSE(s->Active || sx->Active || st->Active); // t links to x already; s-t would loop
     EXPECT_TRUE(tx->Active && ys->Active);
@@ -47,7 +47,7 @@ TEST(EditTopology, MergeMovesLinksButNotLoopsOrDuplicates)
     EXPECT_EQ(Ring(owner2), (std::vector<TNetworkPoint*>{t}));
 
     TNode* free = Node(net, 300, 300); // onto a shape point
-    AddVertex(owner, free);
+    AddVertex(net, owner, free);
     TShapePoint* sp = Shape(net, tx, 80, 60);
     EXPECT_FALSE(MergeNodeIntoShapePoint(net, x, sp)); // x has links
     ASSERT_TRUE(MergeNodeIntoShapePoint(net, free, sp));
@@ -70,8 +70,8 @@ struct Rings {
     }
     Rings(const XY& t, const XY& s)
     {
-        for (auto [x, y] : t) AddVertex(target, P(x, y));
-        for (auto [x, y] : s) AddVertex(source, P(x, y));
+        for (auto [x, y] : t) AddVertex(net, target, P(x, y));
+        for (auto [x, y] : s) AddVertex(net, source, P(x, y));
     }
     XY Of(const TNode* owner) const
     {
@@ -99,7 +99,7 @@ TEST(EditTopology, PolygonMergeAlongTheSharedRun)
     // in decreasing ring order, and (1,1) leaves the target's ring.
     Rings same({{0, 0}, {1, 0}, {2, 0}, {2, 1}, {1, 1}, {0, 1}}, {{3, 5}, {2, 1}, {1, 1}, {0, 1}, {3, 4}, {3, 3}});
     EXPECT_EQ(same.Merge(), (XY{{0, 0}, {1, 0}, {2, 0}, {2, 1}, {3, 5}, {3, 3}, {3, 4}, {0, 1}}));
-    EXPECT_EQ(same.P(1, 1)->Polygons.IndexOf(same.target), -1);
+    EXPECT_EQ(same.net.PolygonsOf(same.P(1, 1)).IndexOf(same.target), -1);
 
     Rings throughZero({{0, 1}, {1, 1}, {1, 0}, {0, 0}}, {{0, 0}, {-1, 0}, {-1, 1}, {0, 1}});
     EXPECT_EQ(throughZero.Merge().size(), 6u);
@@ -125,7 +125,7 @@ TEST(EditTopology, NodeToShapePointAndBack)
     Shape(net, an, 50, 10);
     Link(net, n, b);
     TNode* owner = Node(net, 100, 300);
-    AddVertex(owner, n);
+    AddVertex(net, owner, n);
     TViewRecord view;
     TEditState edit;
     ASSERT_TRUE(NodeToShapePoint(net, view, edit, n));

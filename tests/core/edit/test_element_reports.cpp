@@ -28,7 +28,7 @@ TNode* Named(TNetwork& net, int32_t x, int32_t y, const std::string& name)
 // Gives owner the ring of the given vertices.
 void Ring(TNetwork& net, TNode* owner, const std::vector<TNode*>& vertices)
 {
-    for (TNode* v : vertices) AddVertex(owner, v);
+    for (TNode* v : vertices) AddVertex(net, owner, v);
     UpdateNodePolygonBox(net, owner);
 }
 
@@ -101,8 +101,8 @@ TEST(NodeProperties, AdjacentOwnersStopAtOneThousand)
         TNode* o = Named(net, 200 + i, 300, "o" + std::to_string(i));
         o->OwnPolygon.Insert(i < 3 ? b : a); // three owners share b too
         if (i < 3) o->OwnPolygon.Insert(a);
-        a->Polygons.Insert(o);
-        if (i < 3) b->Polygons.Insert(o);
+        net.PolygonsRef(a).Insert(o);
+        if (i < 3) net.PolygonsRef(b).Insert(o);
     }
     const std::vector<std::string> r = NodePropertyLines(net, s, *owner);
     const Names two = Section(r, "Adjacent Polygons, 2+ Vertices:");

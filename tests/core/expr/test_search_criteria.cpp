@@ -193,7 +193,7 @@ TEST(SearchCriteria, PolygonOwnerByName)
     lone->Name = "Park";
     std::vector<TNode*> ring;
     for (auto [x, y] : XY{{0, 0}, {100, 0}, {100, 100}, {0, 100}}) ring.push_back(Node(net, x, y));
-    for (TNode* v : ring) AddVertex(owner, v);
+    for (TNode* v : ring) AddVertex(net, owner, v);
     UpdateNodePolygonBox(net, owner);
 
     TPolygonCriterion c;

@@ -46,7 +46,7 @@ TEST(NetworkExpressions, BuiltInPropertiesOfNodesLinksAndPolygons)
     for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}}) {
         TNode* v = (x == 0 && y == 0) ? sq : Add(net, x, y);
         sq->OwnPolygon.Insert(v);
-        v->Polygons.Insert(sq);
+        net.PolygonsRef(v).Insert(sq);
     }
     UpdateNodePolygonBox(net, sq);
     TNode* a = Add(net, 100, 0);
@@ -112,7 +112,7 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}}) {
         TNode* v = (x == 0 && y == 0) ? owner : Add(net, x, y);
         owner->OwnPolygon.Insert(v);
-        v->Polygons.Insert(owner);
+        net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);
     TNode* in = Add(net, 5, 5, 1);

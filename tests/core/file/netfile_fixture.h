@@ -165,7 +165,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     for (TNetworkPoint* p : {static_cast<TNetworkPoint*>(a), static_cast<TNetworkPoint*>(b),
                              static_cast<TNetworkPoint*>(ab->ShapePoints.At(1)), static_cast<TNetworkPoint*>(c)}) {
         d->OwnPolygon.Insert(p);
-        p->Polygons.Insert(d);
+        net.PolygonsRef(p).Insert(d);
     }
     d->PolygonStyle = 4;
     UpdateNodePolygonBox(net, d);

@@ -296,6 +296,20 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
         for (TNetworkPoint* p : cell->Points)
             if (p->AsNode()) maxSerial = std::max(maxSerial, p->AsNode()->Serial);
     EXPECT_EQ(maxSerial, 2 * before);
+    // The appended polygon's vertices know their owner, as the first one's do
+    // (an editing step that walks a vertex's owners reaches both).
+    int owners = 0, vertices = 0;
+    for (THashEntry* cell : window.NodeHash)
+        for (TNetworkPoint* p : cell->Points)
+            if (const TNode* n = p->AsNode(); n && n->OwnPolygon.GetCount() > 0) {
+                ++owners;
+                for (const TNetworkPoint* v : n->OwnPolygon) {
+                    ++vertices;
+                    EXPECT_GE(window.PolygonsOf(v).IndexOf(n), 0);
+                }
+            }
+    EXPECT_EQ(owners, 2);
+    EXPECT_EQ(vertices, 8);
     // The merged network saves and reads back whole.
     TNetWindow back;
     TRoundTrip t = RoundTrip(window, 9, "appended", back);

@@ -366,7 +366,7 @@ TEST(Upkeep, PolygonBoxesExtentsAndCulling)
     TNode* v2 = Add(net, 1000, 800);
     for (TNode* v : {owner, v1, v2}) {
         owner->OwnPolygon.Insert(v);
-        v->Polygons.Insert(owner);
+        net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);
     EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 800}));

@@ -30,7 +30,7 @@ TNode* Polygon(TNetwork& net, std::initializer_list<std::pair<int, int>> pts)
         TNode* v = Add(net, x, y);
         if (!owner) owner = v;
         owner->OwnPolygon.Insert(v);
-        v->Polygons.Insert(owner);
+        net.PolygonsRef(v).Insert(owner);
     }
     return owner;
 }

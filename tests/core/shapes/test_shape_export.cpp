@@ -95,8 +95,8 @@ void Build(TExportNet& n)
     TNode* s = n.Node(50, 50, 2, "S");
     TNode* t = n.Node(200, 200, 2, "T");
     // World Y grows south: A (0, 0) is the north-west corner.
-    for (TNode* v : {d, c, b, a}) AddVertex(a, v); // D C B A: anticlockwise on the map
-    for (TNode* v : {b, t, c}) AddVertex(t, v);     // B T C: clockwise on the map
+    for (TNode* v : {d, c, b, a}) AddVertex(n.Net, a, v); // D C B A: anticlockwise on the map
+    for (TNode* v : {b, t, c}) AddVertex(n.Net, t, v);     // B T C: clockwise on the map
     n.Link(a, b, 3, "AB", {{30, 10}, {60, 10}})->Values[0] = Real(2);
     n.Link(b, c, 3, "BC");
     n.Link(c, t, 1, "CT", {{150, 150}});
@@ -106,7 +106,7 @@ void Build(TExportNet& n)
     n.Node(400, 400, 0, "Undefined");
     // S's ring: B, C and an inactive vertex, a null shape.
     TNode* gone = n.Node(10, 90, 1, "Gone");
-    for (TNode* v : {b, c, gone}) AddVertex(s, v);
+    for (TNode* v : {b, c, gone}) AddVertex(n.Net, s, v);
     gone->Active = 0;
     gone->Longitude = 0; // not active: not checked
 }

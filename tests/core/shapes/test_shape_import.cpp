@@ -282,7 +282,7 @@ TEST(ShapeImport, ProjectionsKeepLongLatAndJoinEnds)
         if (n->X == 1000 && n->Y == -1000 && n->Layer == 3) corner = n;
     });
     ASSERT_NE(corner, nullptr);
-    EXPECT_EQ(corner->Polygons.GetCount(), 4);
+    EXPECT_EQ(planar.Net.PolygonsOf(corner).GetCount(), 4);
     // A second import joins the first at equal long/lat on the same layer.
     EXPECT_EQ(tm.Run(two.Bytes()).Nodes, 0);
 }
@@ -312,7 +312,7 @@ TEST(ShapeImport, PolygonsShareVerticesAndOwnersGetLongLat)
     EXPECT_EQ(std::tie(w->Layer, w->Elevation), std::make_tuple(uint8_t(4), 10000)); // the first Z
     EXPECT_EQ(w->OwnPolygon.GetCount(), 4);
     EXPECT_EQ(w->OwnPolygon.At(2)->Elevation, 30000);
-    EXPECT_EQ(w->OwnPolygon.At(2)->Polygons.GetCount(), 2); // shared with N2
+    EXPECT_EQ(im.Net.PolygonsOf(w->OwnPolygon.At(2)).GetCount(), 2); // shared with N2
     // The owner sits at the centroid, with long/lat fitted from the vertices.
     EXPECT_NEAR(w->X, (w->OwnPolygon.At(0)->X + w->OwnPolygon.At(2)->X) / 2.0, 5);
     EXPECT_NEAR(w->Latitude, 370500000, 20000);

@@ -284,7 +284,7 @@ for pid, x, y in pips:
                 ring.clear();
             }
             ring.push_back(At(v));
-            EXPECT_GE(v->Polygons.IndexOf(owner), 0);
+            EXPECT_GE(im.Net.PolygonsOf(v).IndexOf(owner), 0);
         }
         rings.insert(Normal(ring));
         EXPECT_EQ(rings, expected[owner->SourceKey]) << "polygon " << owner->SourceKey;

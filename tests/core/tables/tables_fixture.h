@@ -110,11 +110,11 @@ inline TLink* AHalf(TLinkValues* l)
     return nullptr;
 }
 
-inline void AddVertex(TNode* owner, TNetworkPoint* p)
+inline void AddVertex(TNetwork& net, TNode* owner, TNetworkPoint* p)
 {
     MakeRoom(owner->OwnPolygon);
     owner->OwnPolygon.Insert(p);
-    if (p->Polygons.IndexOf(owner) < 0) p->Polygons.Insert(owner);
+    if (net.PolygonsOf(p).IndexOf(owner) < 0) net.PolygonsRef(p).Insert(owner);
 }
 
 inline TNode* FindNode(const TNetwork& net, const std::string& name)
@@ -185,9 +185,9 @@ inline void MakeNetwork(TNetwork& net, TWindowSettings& ws)
     g->Values[5] = UnknownDateTime();
     TNode* d = Node(net, 2500, 2500, 2, "Delta");
     d->PolygonStyle = 4;
-    AddVertex(d, a);
-    AddVertex(d, b);
-    AddVertex(d, g);
+    AddVertex(net, d, a);
+    AddVertex(net, d, b);
+    AddVertex(net, d, g);
     UpdateNodePolygonBox(net, d);
 
     TLinkValues* ab = Link(net, a, b, 1, "AB");

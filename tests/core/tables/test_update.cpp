@@ -151,7 +151,7 @@ TEST_F(TUpdateFixture, AppliesBuiltInItemsInTheirRanges)
 {
     TNode* d = FindNode(Net, "Delta");
     TNode* extra = Node(Net, 3000, 100, 2, "Extra");
-    AddVertex(d, extra);
+    AddVertex(Net, d, extra);
     for (int i = 1; i <= 3; ++i) Node(Net, 4000, 100 * i, 2, "P" + std::to_string(i));
     X.NodeTemplates[2] = "NNAME,PSTYLE,LAYER,FONT,VERTICES,COORD";
     UpdateText(1, "Delta,41,11,-1,4,4000,100,4000,200,9,9,4000,300\r\n");
@@ -190,7 +190,7 @@ TEST_F(TUpdateFixture, APolygonUpdateSavesAndOpensAsItStands)
     };
     using V = std::vector<std::string>;
     EXPECT_EQ(ring(FindNode(Net, "Delta")), (V{"Alpha", "Beta", "Gamma", "Extra"}));
-    EXPECT_EQ(extra->Polygons.GetCount(), 1);
+    EXPECT_EQ(Net.PolygonsOf(extra).GetCount(), 1);
 
     const std::string path = Dir / "ring.dta";
     ASSERT_TRUE(SaveNetworkFile(Net, Ws, path, 9, Sink).Ok);
