@@ -71,7 +71,7 @@ TEST(Transforms, RotateClampAndShownLayersOnly)
     EXPECT_EQ(settings.Backgrounds.Raster[1].X, 200);
     EXPECT_EQ(settings.Backgrounds.Raster[1].YScale, 2);
     EXPECT_EQ(far->Y, WorldLimit);
-    EXPECT_DOUBLE_EQ(far->YF, 800000);
+    EXPECT_DOUBLE_EQ(far->YF(net), 800000);
     s.ScaleX = 0;
     EXPECT_FALSE(TransformNetwork(net, view, settings, TransformScale, s));
     s.ScaleX = std::nan("");
