@@ -1032,13 +1032,9 @@ void RebuildHashTable(TNetwork& net, int32_t width, int32_t height)
     ResetHashEntryExtents(net);
 }
 
-void RegridHashTable(TNetwork& net, const std::function<void()>& beforeRebuild)
+void RegridHashTable(TNetwork& net)
 {
     THashTable& t = net.NodeHash;
-    auto rebuild = [&](int32_t w, int32_t h) {
-        if (beforeRebuild) beforeRebuild();
-        RebuildHashTable(net, w, h);
-    };
     if (!net.RegridGrown) {
         // Halving ends at the smallest size that still spans the world range,
         // and when it no longer thins the fullest cell (coincident points).
@@ -1049,7 +1045,7 @@ void RegridHashTable(TNetwork& net, const std::function<void()>& beforeRebuild)
                 net.RegridFutileMax = before;
                 break;
             }
-            rebuild(w, h);
+            RebuildHashTable(net, w, h);
             net.RegridShrunk = true;
             if (t.MaxCellPointCount() >= before) {
                 net.RegridFutileMax = t.MaxCellPointCount();
@@ -1060,7 +1056,7 @@ void RegridHashTable(TNetwork& net, const std::function<void()>& beforeRebuild)
     if (!net.RegridShrunk) {
         while (t.GetCount() >= HashCap) {
             if (t.CellWidth > MaxCellSize / 2 || t.CellHeight > MaxCellSize / 2) break;
-            rebuild(t.CellWidth * 2, t.CellHeight * 2);
+            RebuildHashTable(net, t.CellWidth * 2, t.CellHeight * 2);
             net.RegridGrown = true;
         }
     }

@@ -927,9 +927,8 @@ inline bool InWorld(int64_t x, int64_t y)
 // Clears the regrid state before a file read or import.
 void BeginBulkLoad(TNetwork& net);
 // Halves or doubles the cell size as the load requires (before each node a
-// bulk load adds). beforeRebuild, when given, runs right before the points
-// are refiled.
-void RegridHashTable(TNetwork& net, const std::function<void()>& beforeRebuild = {});
+// bulk load adds).
+void RegridHashTable(TNetwork& net);
 // Refiles every point in cells of the given size, then link reach, extents and
 // cell long/lat boxes.
 void RebuildHashTable(TNetwork& net, int32_t width, int32_t height);

@@ -577,7 +577,7 @@ private:
         const int32_t ix = int32_t(pround(x)), iy = int32_t(pround(y));
         if (PointAt(ix, iy, false)) return;
         Touch();
-        RegridHashTable(Net, [this] { PlaceStaged(); });
+        RegridHashTable(Net);
         THashEntry* cell = nullptr;
         TNode* n = AddNode(Net, ix, iy, cell, true, 0);
         if (!n) {
@@ -638,7 +638,8 @@ private:
     // New positions read for nodes. A node keeps its filed position, which
     // orders its cell list, until the hash is rebuilt: then (PlaceStaged)
     // it takes the new one. Until then a look-up by position finds it
-    // neither at the old position nor at the new.
+    // neither at the old position nor at the new. (A run that makes nodes
+    // moves none, so no regrid meets a node waiting here.)
     struct TStagedPlace {
         int32_t X, Y;
         double XF, YF;
