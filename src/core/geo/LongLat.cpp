@@ -249,12 +249,13 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
     return true;
 }
 
-bool LinearCosineLongLat(const TNetwork& Net, TNetworkPoint& Point, const TLongLatPivot& Pivot, double PixelsPerDegreeLat,
-                         bool OnlyZeros, bool OnlyFreeNodes)
+bool LinearCosineLongLat(const TNetwork& Net, TNetworkPoint& Point, const TLongLatPivot& Pivot,
+                         double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes)
 {
     if (!Selected(Point, OnlyZeros, OnlyFreeNodes))
         return true;
-    return LinearCosinePosition(Point.XF(Net), Point.YF(Net), Pivot, PixelsPerDegreeLat, Point.Longitude, Point.Latitude);
+    return LinearCosinePosition(Point.XF(Net), Point.YF(Net), Pivot, PixelsPerDegreeLat, Point.Longitude,
+                                Point.Latitude);
 }
 
 bool ProjectedLongLat(const TNetwork& Net, TProjection& Projection, TNetworkPoint& Point, const TLongLatPivot& Pivot,
@@ -582,8 +583,8 @@ double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, b
     return d.Interpolate(Point.X, -Point.Y);
 }
 
-TLongLatStatus EstimatePixelsPerDegreeLat(const TNetwork& Net, int Method, const TNetworkPoint& Pivot, const TNetworkPoint& Second,
-                                          double& PixelsPerDegreeLat)
+TLongLatStatus EstimatePixelsPerDegreeLat(const TNetwork& Net, int Method, const TNetworkPoint& Pivot,
+                                          const TNetworkPoint& Second, double& PixelsPerDegreeLat)
 {
     if (Method < 1 || Method > 3)
         return TLongLatStatus::BadMethod;

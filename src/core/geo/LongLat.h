@@ -79,8 +79,8 @@ TLongLatPivot PivotOf(const TNetwork& Net, const TNetworkPoint& Node);
 bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, bool OnlyFreeNodes, bool AnyKnown,
                         double Range);
 // Method 1 for one point; false when it could not be computed (unchanged).
-bool LinearCosineLongLat(const TNetwork& Net, TNetworkPoint& Point, const TLongLatPivot& Pivot, double PixelsPerDegreeLat,
-                         bool OnlyZeros, bool OnlyFreeNodes);
+bool LinearCosineLongLat(const TNetwork& Net, TNetworkPoint& Point, const TLongLatPivot& Pivot,
+                         double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes);
 // Methods 2 and 3 for one point, the projection set up at the pivot.
 bool ProjectedLongLat(const TNetwork& Net, TProjection& Projection, TNetworkPoint& Point, const TLongLatPivot& Pivot,
                       double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes);
@@ -133,5 +133,5 @@ double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, b
 // World units per degree of latitude from a pivot and a second node of
 // known, different latitudes: the linear estimate, refined four times
 // through the projection for methods 2 and 3. Method 0 gives BadMethod.
-TLongLatStatus EstimatePixelsPerDegreeLat(const TNetwork& Net, int Method, const TNetworkPoint& Pivot, const TNetworkPoint& Second,
-                                          double& PixelsPerDegreeLat);
+TLongLatStatus EstimatePixelsPerDegreeLat(const TNetwork& Net, int Method, const TNetworkPoint& Pivot,
+                                          const TNetworkPoint& Second, double& PixelsPerDegreeLat);

@@ -335,22 +335,25 @@ namespace {
 bool ReferenceFit(const TNetwork& net, const TNetworkPoint& p, double R, int32_t& lon, int32_t& lat)
 {
     TLinearRegression fx, fy;
+    const double px = p.XF(net), py = p.YF(net);
     for (const THashEntry* c : net.NodeHash) {
-        if (!((std::fabs(c->X0 - p.XF(net)) <= R || std::fabs(c->X1 - p.XF(net)) <= R) &&
-              (std::fabs(c->Y0 - p.YF(net)) <= R || std::fabs(c->Y1 - p.YF(net)) <= R)))
+        if (!((std::fabs(c->X0 - px) <= R || std::fabs(c->X1 - px) <= R) &&
+              (std::fabs(c->Y0 - py) <= R || std::fabs(c->Y1 - py) <= R)))
             continue;
-        for (const TNetworkPoint* q : c->Points)
+        for (const TNetworkPoint* q : c->Points) {
+            const double qx = q->XF(net), qy = q->YF(net);
             if (q->Longitude != 0 && q->Latitude != 0 && q->LongLatKnown &&
-                std::sqrt((p.XF(net) - q->XF(net)) * (p.XF(net) - q->XF(net)) + (p.YF(net) - q->YF(net)) * (p.YF(net) - q->YF(net))) <= R) {
-                fx.AddPoint(q->XF(net), q->Longitude);
-                fy.AddPoint(q->YF(net), q->Latitude);
+                std::sqrt((px - qx) * (px - qx) + (py - qy) * (py - qy)) <= R) {
+                fx.AddPoint(qx, q->Longitude);
+                fy.AddPoint(qy, q->Latitude);
             }
+        }
     }
     double a, b, c, d;
     if (!fx.Compute(a, b) || !fy.Compute(c, d))
         return false;
-    lon = int32_t(std::nearbyint(a * p.XF(net) + b));
-    lat = int32_t(std::nearbyint(c * p.YF(net) + d));
+    lon = int32_t(std::nearbyint(a * px + b));
+    lat = int32_t(std::nearbyint(c * py + d));
     return true;
 }
 
