@@ -246,7 +246,7 @@ void TCalcLongLatDB::EstimateButtonClick()
         return;
     }
     double scale = 0;
-    if (EstimatePixelsPerDegreeLat(method, *pivot, *second, scale) != TLongLatStatus::Done) {
+    if (EstimatePixelsPerDegreeLat(FNet, method, *pivot, *second, scale) != TLongLatStatus::Done) {
         // Two nodes of one latitude, or a projection that gives no scale.
         Status("Scale not set");
         return;

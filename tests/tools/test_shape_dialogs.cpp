@@ -46,7 +46,7 @@ protected:
     {
         THashEntry* cell = nullptr;
         TNode* n = AddNode(Net(), x, y, cell, false, 0);
-        n->XF = x, n->YF = y;
+        n->SetFraction(Net(), x, y);
         n->Name = name;
         if (known) {
             n->Longitude = -1220000000 + x * 1000;

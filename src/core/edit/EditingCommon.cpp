@@ -66,7 +66,7 @@ static bool ProbeAt(const TNetwork& net, const TViewRecord& view, int32_t x, int
 {
     const THashEntry* cell = net.NodeHash.FindCell(x, y);
     if (!cell) return false;
-    uint64_t key = (uint64_t(uint32_t(int64_t(y) - cell->Y0)) << 32) | uint32_t(int64_t(x) - cell->X0);
+    uint64_t key = TNetworkPoint::PointKeyOf(x, y);
     int32_t i;
     if (!cell->Points.Search(key, i)) return false;
     const TNodeList& pts = cell->Points;

@@ -157,10 +157,7 @@ void MoveNodeTo(TNetwork& net, TNetworkPoint* point, int32_t x, int32_t y, const
     THashTable& table = net.NodeHash;
     THashEntry* oldCell = table.FindCell(point->X, point->Y);
     if (oldCell) table.RemovePoint(oldCell, point);
-    point->X = x;
-    point->Y = y;
-    point->XF = x;
-    point->YF = y;
+    point->SetPosition(net, x, y, x, y);
     THashEntry* cell = table.FindOrAddCell(x, y);
     table.InsertPoint(cell, point);
     GrowExtents(net, x, y);

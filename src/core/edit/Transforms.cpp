@@ -160,9 +160,9 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
         for (THashEntry* cell : net.NodeHash)
             for (TNetworkPoint* p : cell->Points) {
                 if (const TNode* n = p->AsNode(); n && shownOnly && hidden(n)) continue;
-                move(p->XF, p->YF);
-                p->X = ClampRound(p->XF);
-                p->Y = ClampRound(p->YF);
+                double xf = p->XF(net), yf = p->YF(net);
+                move(xf, yf);
+                p->SetPosition(net, ClampRound(xf), ClampRound(yf), xf, yf);
             }
     // Refiles every point by its new position (sorted within each cell),
     // then link reach, boxes, extents and the cells' long/lat boxes.

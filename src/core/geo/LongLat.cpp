@@ -185,9 +185,9 @@ int64_t CellIndexBelow(double v, int32_t w)
 
 } // namespace
 
-TLongLatPivot PivotOf(const TNetworkPoint& Node)
+TLongLatPivot PivotOf(const TNetwork& Net, const TNetworkPoint& Node)
 {
-    return {Node.XF, Node.YF, Node.Longitude, Node.Latitude};
+    return {Node.XF(Net), Node.YF(Net), Node.Longitude, Node.Latitude};
 }
 
 bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, bool OnlyFreeNodes, bool AnyKnown,
@@ -196,7 +196,7 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
     if (!Selected(Point, OnlyZeros, OnlyFreeNodes))
         return true;
     const double R = std::fabs(Range);
-    const double px = Point.XF, py = Point.YF;
+    const double px = Point.XF(Net), py = Point.YF(Net);
     if (!std::isfinite(R) || !std::isfinite(px) || !std::isfinite(py))
         return false;
     TLinearRegression longitudeFit, latitudeFit;
@@ -207,10 +207,11 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
         for (const TNetworkPoint* q : cell->Points) {
             if (q->Longitude == 0 || q->Latitude == 0 || !(q->LongLatKnown || AnyKnown))
                 continue;
-            const double dx = px - q->XF, dy = py - q->YF;
+            const double qx = q->XF(Net), qy = q->YF(Net);
+            const double dx = px - qx, dy = py - qy;
             if (std::sqrt(dx * dx + dy * dy) <= R) {
-                longitudeFit.AddPoint(q->XF, q->Longitude);
-                latitudeFit.AddPoint(q->YF, q->Latitude);
+                longitudeFit.AddPoint(qx, q->Longitude);
+                latitudeFit.AddPoint(qy, q->Latitude);
             }
         }
     };
@@ -239,8 +240,8 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
     double a, b, c, d;
     if (!longitudeFit.Compute(a, b) || !latitudeFit.Compute(c, d))
         return false;
-    const double lon = pround(a * Point.XF + b);
-    const double lat = pround(c * Point.YF + d);
+    const double lon = pround(a * px + b);
+    const double lat = pround(c * py + d);
     if (!ValidLongLat(lon, lat))
         return false;
     Point.Longitude = static_cast<int32_t>(lon);
@@ -248,20 +249,21 @@ bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, boo
     return true;
 }
 
-bool LinearCosineLongLat(TNetworkPoint& Point, const TLongLatPivot& Pivot, double PixelsPerDegreeLat,
-                         bool OnlyZeros, bool OnlyFreeNodes)
+bool LinearCosineLongLat(const TNetwork& Net, TNetworkPoint& Point, const TLongLatPivot& Pivot,
+                         double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes)
 {
     if (!Selected(Point, OnlyZeros, OnlyFreeNodes))
         return true;
-    return LinearCosinePosition(Point.XF, Point.YF, Pivot, PixelsPerDegreeLat, Point.Longitude, Point.Latitude);
+    return LinearCosinePosition(Point.XF(Net), Point.YF(Net), Pivot, PixelsPerDegreeLat, Point.Longitude,
+                                Point.Latitude);
 }
 
-bool ProjectedLongLat(TProjection& Projection, TNetworkPoint& Point, const TLongLatPivot& Pivot,
+bool ProjectedLongLat(const TNetwork& Net, TProjection& Projection, TNetworkPoint& Point, const TLongLatPivot& Pivot,
                       double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes)
 {
     if (!Selected(Point, OnlyZeros, OnlyFreeNodes))
         return true;
-    return ProjectedPosition(Projection, Point.XF, Point.YF, Pivot, PixelsPerDegreeLat, Point.Longitude,
+    return ProjectedPosition(Projection, Point.XF(Net), Point.YF(Net), Pivot, PixelsPerDegreeLat, Point.Longitude,
                              Point.Latitude);
 }
 
@@ -270,7 +272,7 @@ bool ComputeLongLatFromXY(TNetwork& Net, const TLongLatSettings& Settings, TNetw
     const TNode* pivot = FindNodeByName(Net, PrepareNamePattern(Settings.PivotNodeName), nullptr);
     if (!pivot || !PivotLongLatUsable(pivot->Longitude, pivot->Latitude))
         return true;
-    const TLongLatPivot pv = PivotOf(*pivot);
+    const TLongLatPivot pv = PivotOf(Net, *pivot);
     const double ppd = Settings.PixelsPerDegreeLat;
     THashEntry* cell = Net.NodeHash.FindCell(Point.X, Point.Y);
     bool result = true;
@@ -282,7 +284,7 @@ bool ComputeLongLatFromXY(TNetwork& Net, const TLongLatSettings& Settings, TNetw
         break;
     case 1:
         Net.SetAllowClose(false);
-        LinearCosineLongLat(Point, pv, ppd, Settings.OnlyZeros, Settings.OnlyFreeNodes);
+        LinearCosineLongLat(Net, Point, pv, ppd, Settings.OnlyZeros, Settings.OnlyFreeNodes);
         break;
     case 2:
     case 3: {
@@ -290,7 +292,7 @@ bool ComputeLongLatFromXY(TNetwork& Net, const TLongLatSettings& Settings, TNetw
         if (!SetupPivotProjection(proj, Settings.LongLatMethod, pv, ppd))
             break;
         Net.SetAllowClose(false);
-        ProjectedLongLat(proj, Point, pv, ppd, Settings.OnlyZeros, Settings.OnlyFreeNodes);
+        ProjectedLongLat(Net, proj, Point, pv, ppd, Settings.OnlyZeros, Settings.OnlyFreeNodes);
         break;
     }
     default:
@@ -315,7 +317,7 @@ TLongLatStatus ComputeLongLatByInterpolation(TNetwork& Net, const TNode* Pivot, 
             return TLongLatStatus::BadScale;
         if (!Pivot || !PivotLongLatUsable(Pivot->Longitude, Pivot->Latitude))
             return TLongLatStatus::BadPivot;
-        pv = PivotOf(*Pivot);
+        pv = PivotOf(Net, *Pivot);
     } else {
         return TLongLatStatus::BadMethod;
     }
@@ -328,7 +330,7 @@ TLongLatStatus ComputeLongLatByInterpolation(TNetwork& Net, const TNode* Pivot, 
             if (!StatisticalLongLat(Net, *p, true, OnlyFreeNodes, false, Range))
                 ++Unfitted;
         } else {
-            LinearCosineLongLat(*p, pv, PixelsPerDegreeLat, OnlyZeros, OnlyFreeNodes);
+            LinearCosineLongLat(Net, *p, pv, PixelsPerDegreeLat, OnlyZeros, OnlyFreeNodes);
         }
         cell->IncludePoint(p);
         throttle.Step();
@@ -346,14 +348,14 @@ TLongLatStatus ComputeLongLatByProjection(TNetwork& Net, const TNode& Pivot, int
         return TLongLatStatus::BadScale;
     if (!PivotLongLatUsable(Pivot.Longitude, Pivot.Latitude))
         return TLongLatStatus::BadPivot;
-    const TLongLatPivot pv = PivotOf(Pivot);
+    const TLongLatPivot pv = PivotOf(Net, Pivot);
     TProjection proj;
     if (!SetupPivotProjection(proj, Method, pv, PixelsPerDegreeLat))
         return TLongLatStatus::BadProjection;
     Net.SetAllowClose(false);
     TThrottle throttle(Progress, Net.NodeHash.PointCount());
     ForEachPoint(Net, [&](THashEntry* cell, TNetworkPoint* p) {
-        ProjectedLongLat(proj, *p, pv, PixelsPerDegreeLat, OnlyZeros, OnlyFreeNodes);
+        ProjectedLongLat(Net, proj, *p, pv, PixelsPerDegreeLat, OnlyZeros, OnlyFreeNodes);
         cell->IncludePoint(p);
         throttle.Step();
     });
@@ -366,7 +368,7 @@ TLongLatStatus ComputeXYFromLongLat(TNetwork& Net, const TNode& Pivot, int Metho
     Refused = 0;
     if (Method < 0 || Method > 3)
         return TLongLatStatus::BadMethod;
-    const TLongLatPivot pv = PivotOf(Pivot);
+    const TLongLatPivot pv = PivotOf(Net, Pivot);
     TProjection proj;
     if (Method != 0) {
         if (!UsableScale(PixelsPerDegreeLat))
@@ -393,10 +395,7 @@ TLongLatStatus ComputeXYFromLongLat(TNetwork& Net, const TNode& Pivot, int Metho
                 ++Refused;
                 return;
             }
-            p->XF = x;
-            p->YF = y;
-            p->X = static_cast<int32_t>(rx);
-            p->Y = static_cast<int32_t>(ry);
+            p->SetPosition(Net, static_cast<int32_t>(rx), static_cast<int32_t>(ry), x, y);
         });
     }
     RebuildHashTable(Net, Net.NodeHash.CellWidth, Net.NodeHash.CellHeight);
@@ -584,8 +583,8 @@ double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, b
     return d.Interpolate(Point.X, -Point.Y);
 }
 
-TLongLatStatus EstimatePixelsPerDegreeLat(int Method, const TNetworkPoint& Pivot, const TNetworkPoint& Second,
-                                          double& PixelsPerDegreeLat)
+TLongLatStatus EstimatePixelsPerDegreeLat(const TNetwork& Net, int Method, const TNetworkPoint& Pivot,
+                                          const TNetworkPoint& Second, double& PixelsPerDegreeLat)
 {
     if (Method < 1 || Method > 3)
         return TLongLatStatus::BadMethod;
@@ -597,7 +596,7 @@ TLongLatStatus EstimatePixelsPerDegreeLat(int Method, const TNetworkPoint& Pivot
     const double dy = double(Second.Y) - double(Pivot.Y);
     double scale = dy * 1e7 / double(dLat);
     if (Method >= 2) {
-        const TLongLatPivot pv = PivotOf(Pivot);
+        const TLongLatPivot pv = PivotOf(Net, Pivot);
         for (int k = 0; k < 4; ++k) {
             TProjection proj;
             if (!SetupPivotProjection(proj, Method, pv, scale))

@@ -70,7 +70,7 @@ bool SetupPivotProjection(TProjection& Projection, int Method, const TLongLatPiv
 using TLongLatProgress = std::function<void(int64_t Done, int64_t Total)>;
 
 // The pivot for methods 1 to 3 from a node.
-TLongLatPivot PivotOf(const TNetworkPoint& Node);
+TLongLatPivot PivotOf(const TNetwork& Net, const TNetworkPoint& Node);
 
 // Method 0 for one point: a least-squares fit of longitude on X and latitude
 // on Y over the known points within Range world units (only LongLatKnown
@@ -79,10 +79,10 @@ TLongLatPivot PivotOf(const TNetworkPoint& Node);
 bool StatisticalLongLat(TNetwork& Net, TNetworkPoint& Point, bool OnlyZeros, bool OnlyFreeNodes, bool AnyKnown,
                         double Range);
 // Method 1 for one point; false when it could not be computed (unchanged).
-bool LinearCosineLongLat(TNetworkPoint& Point, const TLongLatPivot& Pivot, double PixelsPerDegreeLat,
-                         bool OnlyZeros, bool OnlyFreeNodes);
+bool LinearCosineLongLat(const TNetwork& Net, TNetworkPoint& Point, const TLongLatPivot& Pivot,
+                         double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes);
 // Methods 2 and 3 for one point, the projection set up at the pivot.
-bool ProjectedLongLat(TProjection& Projection, TNetworkPoint& Point, const TLongLatPivot& Pivot,
+bool ProjectedLongLat(const TNetwork& Net, TProjection& Projection, TNetworkPoint& Point, const TLongLatPivot& Pivot,
                       double PixelsPerDegreeLat, bool OnlyZeros, bool OnlyFreeNodes);
 
 // One point's long/lat by the network's settings, as editing asks for it
@@ -133,5 +133,5 @@ double InterpolateElevationAt(const TNetwork& Net, const TNetworkPoint& Point, b
 // World units per degree of latitude from a pivot and a second node of
 // known, different latitudes: the linear estimate, refined four times
 // through the projection for methods 2 and 3. Method 0 gives BadMethod.
-TLongLatStatus EstimatePixelsPerDegreeLat(int Method, const TNetworkPoint& Pivot, const TNetworkPoint& Second,
-                                          double& PixelsPerDegreeLat);
+TLongLatStatus EstimatePixelsPerDegreeLat(const TNetwork& Net, int Method, const TNetworkPoint& Pivot,
+                                          const TNetworkPoint& Second, double& PixelsPerDegreeLat);

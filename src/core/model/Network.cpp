@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 
 #include "core/model/DesireTable.h"
@@ -30,8 +31,36 @@ void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 // ---------------------------------------------------------------- points
 
 TNetworkPoint::TNetworkPoint(int32_t x, int32_t y, int32_t x0, int32_t y0)
-    : X(x), Y(y), DX(uint32_t(int64_t(x) - x0)), DY(uint32_t(int64_t(y) - y0)), XF(x), YF(y)
+    : X(x), Y(y)
 {
+    (void)x0;
+    (void)y0;
+}
+
+// A fraction equal to the whole position, bit for bit, needs no entry.
+static bool IsWhole(double f, int32_t v)
+{
+    return std::bit_cast<uint64_t>(f) == std::bit_cast<uint64_t>(double(v));
+}
+
+void TNetworkPoint::SetFraction(TNetwork& net, double xf, double yf)
+{
+    auto& table = net.Store.Fractions;
+    if (IsWhole(xf, X) && IsWhole(yf, Y)) {
+        if (HasFraction) table.erase(this);
+        HasFraction = 0;
+        return;
+    }
+    table[this] = {xf, yf};
+    HasFraction = 1;
+}
+
+void TNetworkPoint::MoveKeepingFraction(TNetwork& net, int32_t x, int32_t y)
+{
+    const double xf = XF(net), yf = YF(net);
+    X = x;
+    Y = y;
+    SetFraction(net, xf, yf);
 }
 
 TShapePoint::TShapePoint(int32_t x, int32_t y, int32_t x0, int32_t y0) : TNetworkPoint(x, y, x0, y0)
@@ -45,6 +74,7 @@ void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
     net.DropPolygons(p);
+    if (p->HasFraction) net.Store.Fractions.erase(p);
     if (p->IsShapePoint())
         net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
@@ -104,6 +134,7 @@ void TElementStore::Release()
     Links.Release();
     ShapePoints.Release();
     Nodes.Release();
+    Fractions.clear();
     for (TValueSlot* b : SlotBlocks) delete[] b;
     SlotBlocks.clear();
     SlotsUsed = SlotsPerBlock;
@@ -117,6 +148,8 @@ void TElementStore::TakeOver(TElementStore& other)
     Nodes.TakeOver(other.Nodes);
     ShapePoints.TakeOver(other.ShapePoints);
     Links.TakeOver(other.Links);
+    Fractions.merge(other.Fractions);
+    other.Fractions.clear();
     // This store's block in use stays last.
     SlotBlocks.insert(SlotBlocks.begin(), other.SlotBlocks.begin(), other.SlotBlocks.end());
     if (SlotBlocks.size() == other.SlotBlocks.size()) SlotsUsed = other.SlotsUsed;
@@ -305,8 +338,6 @@ void TNodeList::MergeLate()
 
 void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
 {
-    p->DX = uint32_t(int64_t(p->X) - cell->X0);
-    p->DY = uint32_t(int64_t(p->Y) - cell->Y0);
     MakeRoom(cell->Points);
     cell->Points.File(p); // before existing equal keys
     ++TotalPoints;
@@ -326,10 +357,7 @@ void THashTable::FileInOrder(const std::vector<TNetworkPoint*>& points)
         if (!c) c = FindOrAddCell(first->X, first->Y);
         c->Points.SetLimit(c->Points.GetCount() + int32_t(j - i));
         for (size_t k = i; k < j; ++k) {
-            TNetworkPoint* p = points[k];
-            p->DX = uint32_t(int64_t(p->X) - c->X0);
-            p->DY = uint32_t(int64_t(p->Y) - c->Y0);
-            c->Points.Append(p);
+            c->Points.Append(points[k]);
         }
         TotalPoints += int64_t(j - i);
         if (!MaxPointsStale) MaxPoints = std::max(MaxPoints, c->Points.GetCount());
@@ -393,9 +421,6 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
     for (THashEntry* c : oldCells) {
         for (TNetworkPoint* p : c->Points) {
             int32_t cx = CellXOf(p->X), cy = CellYOf(p->Y);
-            int64_t x0 = int64_t(cx) * CellWidth, y0 = int64_t(cy) * CellHeight;
-            p->DX = uint32_t(int64_t(p->X) - x0);
-            p->DY = uint32_t(int64_t(p->Y) - y0);
             moved.push_back({MakeCellKey(cx, cy), p->PointKey(), seq++, p});
         }
         delete c; // its list only; the points move on
@@ -639,9 +664,8 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
 // index -1 when none.
 static int32_t FirstAtPosition(const THashEntry* cell, int32_t x, int32_t y)
 {
-    uint64_t key = (uint64_t(uint32_t(int64_t(y) - cell->Y0)) << 32) | uint32_t(int64_t(x) - cell->X0);
     int32_t i;
-    if (!cell->Points.Search(key, i)) return -1;
+    if (!cell->Points.Search(TNetworkPoint::PointKeyOf(x, y), i)) return -1;
     return i;
 }
 
@@ -700,14 +724,15 @@ static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
             const THashEntry* c = t.FindCellByKey(MakeCellKey(int32_t(cx), int32_t(cy)));
             if (!c) continue;
-            int64_t dy0 = std::max<int64_t>(y0 - c->Y0, 0), dy1 = y1 - c->Y0;
-            int64_t dx0 = std::max<int64_t>(x0 - c->X0, 0), dx1 = x1 - c->X0;
+            // The cell's part of the square; its points run by (Y, X).
+            const int32_t sy0 = int32_t(std::max<int64_t>(y0, c->Y0)), sy1 = int32_t(y1);
+            const int64_t sx0 = std::max<int64_t>(x0, c->X0), sx1 = x1;
             int32_t i;
-            c->Points.Search(uint64_t(dy0) << 32, i);
+            c->Points.Search(TNetworkPoint::PointKeyOf(INT32_MIN, sy0), i);
             for (; i < c->Points.GetCount(); ++i) {
                 const TNetworkPoint* p = c->Points.At(i);
-                if (p->DY > dy1) break;
-                if (p->DX >= dx0 && p->DX <= dx1) return true;
+                if (p->Y > sy1) break;
+                if (p->X >= sx0 && p->X <= sx1) return true;
             }
         }
     return false;

@@ -182,13 +182,11 @@ public:
     int32_t X = 0, Y = 0;
     int32_t Longitude = 0, Latitude = 0; // 1e-7 degree; 0 = unknown
     int32_t Elevation = 0;               // x 10000; 0 = unknown
-    // Offset from the cell corner; together the key in the cell list. 32 bits
-    // so that cells of any size keep exact offsets.
-    uint32_t DX = 0, DY = 0;
-    double XF = 0, YF = 0;
     uint8_t EntityType = 0; // node class 0..10; 101 = shape point
     uint8_t Active = 1;
-    uint8_t LongLatKnown = 0;
+    uint8_t LongLatKnown : 1 = 0;
+    // The element store holds a fraction of this point's position (see XF).
+    uint8_t HasFraction : 1 = 0;
     uint8_t Mark = 0;
 
     bool IsShapePoint() const { return EntityType == ShapePointType; }
@@ -197,8 +195,30 @@ public:
     const TNode* AsNode() const;
     TShapePoint* AsShapePoint();
     const TShapePoint* AsShapePoint() const;
-    // Key in the cell list: (DY, DX).
-    uint64_t PointKey() const { return (uint64_t(DY) << 32) | DX; }
+    // Key in the cell list: (Y, X), both signed. All points of a cell share
+    // its corner, so this is the order of their offsets from it.
+    static uint64_t PointKeyOf(int32_t x, int32_t y)
+    {
+        return (uint64_t(uint32_t(y) ^ 0x80000000u) << 32) | (uint32_t(x) ^ 0x80000000u);
+    }
+    uint64_t PointKey() const { return PointKeyOf(X, Y); }
+
+    // The position with its fraction: X and Y as doubles, unless a transform,
+    // an import or a long/lat placement left a fraction, which the network's
+    // element store keeps beside the point.
+    double XF(const TNetwork& net) const;
+    double YF(const TNetwork& net) const;
+    // Sets the fraction (X and Y stay as they are).
+    void SetFraction(TNetwork& net, double xf, double yf);
+    // Sets the position and its fraction together.
+    void SetPosition(TNetwork& net, int32_t x, int32_t y, double xf, double yf)
+    {
+        X = x;
+        Y = y;
+        SetFraction(net, xf, yf);
+    }
+    // Sets X and Y, keeping the fraction as it was.
+    void MoveKeepingFraction(TNetwork& net, int32_t x, int32_t y);
 
 protected:
     TNetworkPoint() = default;
@@ -215,6 +235,7 @@ public:
     ~TShapePoint() = default;
     TLink* Link = nullptr; // a half-edge of the link that owns the point
 };
+static_assert(sizeof(TNetworkPoint) == 32 && sizeof(TShapePoint) == 40, "points grew");
 
 class TNode : public TNetworkPoint {
 public:
@@ -324,7 +345,7 @@ struct TPathScratch {
 
 // ---------------------------------------------------------------- hash
 
-// Orders a cell's points by (DY, DX); equal keys allowed.
+// Orders a cell's points by (Y, X); equal keys allowed.
 struct TNodeListPolicy {
     using Key = uint64_t;
     static Key KeyOf(const TNetworkPoint* p) { return p->PointKey(); }
@@ -669,6 +690,12 @@ public:
     TPool<TNode> Nodes;
     TPool<TShapePoint> ShapePoints;
     TPool<TLinkRecord> Links;
+    // Fractions of point positions (TNetworkPoint::XF) of the points whose
+    // HasFraction is set.
+    struct TFraction {
+        double XF, YF;
+    };
+    std::unordered_map<const TNetworkPoint*, TFraction> Fractions;
 
     // n zeroed value slots owned by the store.
     TValueBlock MakeValues(int n);
@@ -827,6 +854,19 @@ public:
     bool HasLookupIndexes() const { return Indexes != nullptr; }
     void DropLookupIndexes();
 };
+
+inline double TNetworkPoint::XF(const TNetwork& net) const
+{
+    if (HasFraction)
+        if (auto it = net.Store.Fractions.find(this); it != net.Store.Fractions.end()) return it->second.XF;
+    return X;
+}
+inline double TNetworkPoint::YF(const TNetwork& net) const
+{
+    if (HasFraction)
+        if (auto it = net.Store.Fractions.find(this); it != net.Store.Fractions.end()) return it->second.YF;
+    return Y;
+}
 
 // The classes of a new network: node and link class 0 and system record 0
 // named "Undefined" (width 1; colour 1 for nodes, 2 for links), system record 1

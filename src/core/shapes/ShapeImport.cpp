@@ -171,8 +171,7 @@ TNode* TShapeImporter::NewNode(const TPlace& place, int layer)
     n->Longitude = place.Longitude;
     n->Latitude = place.Latitude;
     if (place.HasElevation) n->Elevation = place.Elevation;
-    n->XF = place.XF;
-    n->YF = place.YF;
+    n->SetFraction(Net, place.XF, place.YF);
     n->Layer = uint8_t(layer);
     cell->IncludePoint(n);
     if (place.Longitude != 0 && place.Latitude != 0) Nodes.Add(n);
@@ -223,8 +222,7 @@ void TShapeImporter::AddPolyLine(const TShpRecord& rec)
             if (p.SameSpot(*kept) || p.SameSpot(Part.back())) continue;
             TShapePoint* sp = AddShapePoint(Net, p.X, p.Y, link->ShapePoints.GetCount(), halfA);
             if (!sp) continue;
-            sp->XF = p.XF;
-            sp->YF = p.YF;
+            sp->SetFraction(Net, p.XF, p.YF);
             sp->Longitude = p.Longitude;
             sp->Latitude = p.Latitude;
             if (p.HasElevation) sp->Elevation = p.Elevation;

@@ -192,8 +192,7 @@ TNode* TTigerImporter::NewNode(const TPlace& place, int layer)
     if (!n) return nullptr;
     n->Longitude = place.Longitude;
     n->Latitude = place.Latitude;
-    n->XF = place.XF;
-    n->YF = place.YF;
+    n->SetFraction(Net, place.XF, place.YF);
     n->Layer = uint8_t(layer);
     cell->IncludePoint(n);
     Nodes.Add(n);
@@ -370,8 +369,7 @@ void TTigerImporter::ReadShapes()
             if (!sp) continue;
             sp->Longitude = p.Longitude;
             sp->Latitude = p.Latitude;
-            sp->XF = p.XF;
-            sp->YF = p.YF;
+            sp->SetFraction(Net, p.XF, p.YF);
             if (THashEntry* cell = Net.NodeHash.FindCell(p.X, p.Y)) cell->IncludePoint(sp);
             ++Result.ShapePoints;
         }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 #include <set>
+#include <unordered_map>
 
 #include "core/expr/BuiltinProperties.h"
 #include "core/file/LegacyText.h"
@@ -172,6 +173,7 @@ public:
     void Finish()
     {
         Index.Free();
+        PlaceStaged();
         if (!R.CoordinatesChanged) return;
         for (TNode* n : Moved)
             for (TLink* h : n->Links)
@@ -458,18 +460,20 @@ private:
         double d = 0;
         switch (r.Item.Code) {
         case 'X':
-        case 'Y':
+        case 'Y': {
             if (!Coordinate(r, r.Item.Code == 'X', d) || Fresh) break;
+            TStagedPlace& s = Staged.try_emplace(&n, TStagedPlace{n.X, n.Y, n.XF(Net), n.YF(Net)}).first->second;
             if (r.Item.Code == 'X') {
-                n.XF = d;
-                n.X = int32_t(pround(d));
+                s.XF = d;
+                s.X = int32_t(pround(d));
             } else {
-                n.YF = d;
-                n.Y = int32_t(pround(d));
+                s.YF = d;
+                s.Y = int32_t(pround(d));
             }
             Moved.push_back(&n);
             R.CoordinatesChanged = true;
             break;
+        }
         case '-':
             d = r.Value * 10000000.0;
             if (std::fabs(d) <= 1800000000.0) n.Longitude = int32_t(pround(d));
@@ -516,12 +520,15 @@ private:
     {
         THashEntry* cell = Net.NodeHash.FindCell(x, y);
         if (!cell) return nullptr;
-        const uint64_t key = (uint64_t(uint32_t(int64_t(y) - cell->Y0)) << 32) | uint32_t(int64_t(x) - cell->X0);
+        const uint64_t key = TNetworkPoint::PointKeyOf(x, y);
         int32_t i = 0;
         if (!cell->Points.Search(key, i)) return nullptr;
         for (; i < cell->Points.GetCount() && cell->Points.At(i)->PointKey() == key; ++i) {
             TNetworkPoint* p = cell->Points.At(i);
-            if (p->Active && p->X == x && p->Y == y && (!nodesOnly || p->IsNode())) return p;
+            int32_t px = p->X, py = p->Y;
+            if (!Staged.empty() && p->IsNode())
+                if (auto it = Staged.find(p->AsNode()); it != Staged.end()) px = it->second.X, py = it->second.Y;
+            if (p->Active && px == x && py == y && (!nodesOnly || p->IsNode())) return p;
         }
         return nullptr;
     }
@@ -628,6 +635,21 @@ private:
     bool NoNodeLines = true, NoLinkLines = true;
     std::string Search, Replace;
     std::vector<TNode*> Moved;
+    // New positions read for nodes. A node keeps its filed position, which
+    // orders its cell list, until the hash is rebuilt: then (PlaceStaged)
+    // it takes the new one. Until then a look-up by position finds it
+    // neither at the old position nor at the new. (A run that makes nodes
+    // moves none, so no regrid meets a node waiting here.)
+    struct TStagedPlace {
+        int32_t X, Y;
+        double XF, YF;
+    };
+    std::unordered_map<TNode*, TStagedPlace> Staged;
+    void PlaceStaged()
+    {
+        for (auto& [n, s] : Staged) n->SetPosition(Net, s.X, s.Y, s.XF, s.YF);
+        Staged.clear();
+    }
     std::vector<TNode*> Owners;
     bool Fresh = false; // the element was just made for its record
 };

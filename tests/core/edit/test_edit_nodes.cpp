@@ -257,3 +257,63 @@ TEST(EditSplice, LinkSpliceModeCopiesTheClassTheOldLinkHadBeforeItWasDeleted)
     EXPECT_EQ(s.an->EntityType, 0);
     ExpectConsistent(s.net);
 }
+
+// A crowded cell (past the length at which filing waits beside the list):
+// points moved in it, out of it and into it, some of them still waiting,
+// are taken out under the key they were filed by and found again at their
+// new positions; every list stays in key order.
+TEST(EditNodes, MovesInACrowdedCellKeepEveryListSearchable)
+{
+    TNetwork net;
+    std::vector<TNetworkPoint*> pts;
+    for (int i = 0; i < 100; ++i) pts.push_back(Node(net, -200 + (i % 10) * 10, -200 + (i / 10) * 10));
+    TNode* a = Node(net, -195, -105);
+    TNode* b = Node(net, 500, 500);
+    TLinkValues* ab = Link(net, a, b);
+    // Filed while the cell is long: these wait beside the list.
+    for (int i = 0; i < 6; ++i) pts.push_back(Node(net, -103 + i, -3));
+    pts.push_back(Shape(net, ab, -104, -2));
+    THashEntry* crowded = net.NodeHash.FindCell(-200, -200);
+    ASSERT_EQ(crowded->Points.GetCount(), 108);
+
+    struct TMove {
+        TNetworkPoint* P;
+        int32_t X, Y;
+    };
+    const std::vector<TMove> moves{
+        {pts[100], -199, -199}, // a waiting point to the front of its cell
+        {pts[101], 300, 300},   // a waiting point to another cell
+        {pts[106], -150, -1},   // the waiting shape point within the cell
+        {pts[0], -1, -1},       // the first point to the back
+        {pts[55], 700, -900},   // out of the cell
+        {pts[99], -200, -199},  // the last point near the front
+        {b, -171, -170},        // into the crowded cell
+    };
+    for (const TMove& m : moves) MoveNodeTo(net, m.P, m.X, m.Y);
+
+    EXPECT_EQ(net.NodeHash.PointCount(), 109);
+    int64_t filed = 0;
+    for (THashEntry* c : net.NodeHash) filed += c->Points.GetCount();
+    EXPECT_EQ(filed, 109);
+    EXPECT_EQ(crowded->Points.GetCount(), 107);
+    TViewRecord view;
+    for (const TMove& m : moves) {
+        EXPECT_EQ(m.P->X, m.X);
+        EXPECT_EQ(m.P->Y, m.Y);
+        const THashEntry* c = net.NodeHash.FindCell(m.X, m.Y);
+        ASSERT_TRUE(c);
+        EXPECT_GE(c->Points.IndexOf(m.P), 0);
+        TNode* n = nullptr;
+        TShapePoint* sp = nullptr;
+        EXPECT_TRUE(FindNearestPoint(net, view, n, sp, true, true, m.X, m.Y));
+        EXPECT_EQ(n ? static_cast<TNetworkPoint*>(n) : sp, m.P);
+    }
+    // The points that stayed are found where they stand.
+    for (int i : {1, 54, 56, 98, 102, 105}) {
+        TNode* n = nullptr;
+        TShapePoint* sp = nullptr;
+        EXPECT_TRUE(FindNearestPoint(net, view, n, sp, false, true, pts[size_t(i)]->X, pts[size_t(i)]->Y));
+        EXPECT_EQ(n, pts[size_t(i)]) << i;
+    }
+    ExpectConsistent(net);
+}

@@ -141,7 +141,9 @@ TEST(Nestedness, EdgeCasesOfTheSections)
     Shape(net, bent, 100, 50); // a shape point on the zone's edge
 
     std::vector<double> before;
-    ForEachNode(net, [&](TNode* n) { before.insert(before.end(), {n->XF, n->YF, double(n->X), double(n->Y)}); });
+    ForEachNode(net, [&](TNode* n) {
+        before.insert(before.end(), {n->XF(net), n->YF(net), double(n->X), double(n->Y)});
+    });
     const std::vector<std::string> r = NodeNestednessLines(net, *zone);
     EXPECT_EQ(r, NodeNestednessLinesPlain(net, *zone));
     Names nodes = Section(r, "Nodes Within or Touching this Polygon:");
@@ -158,7 +160,9 @@ TEST(Nestedness, EdgeCasesOfTheSections)
     EXPECT_EQ(Section(r, "Polygons Containing this Node:"), Names{"Zone"});
     // Nestedness changes nothing.
     std::vector<double> after;
-    ForEachNode(net, [&](TNode* n) { after.insert(after.end(), {n->XF, n->YF, double(n->X), double(n->Y)}); });
+    ForEachNode(net, [&](TNode* n) {
+        after.insert(after.end(), {n->XF(net), n->YF(net), double(n->X), double(n->Y)});
+    });
     EXPECT_EQ(before, after);
 
     const TLink* h = AHalf(bent);

@@ -74,12 +74,13 @@ void ExpectSameLoads(const std::string& bytes, int32_t cellWidth)
     for (int32_t c = 0; c < ref.NodeHash.GetCount(); ++c) {
         const THashEntry* a = ref.NodeHash.At(c);
         const THashEntry* b = one.NodeHash.At(c);
-        bool same = a->Key == b->Key && a->Points.GetCount() == b->Points.GetCount() && a->MaxDX == b->MaxDX &&
+        bool same = a->Key == b->Key && a->X0 == b->X0 && a->Y0 == b->Y0 &&
+                    a->Points.GetCount() == b->Points.GetCount() && a->MaxDX == b->MaxDX &&
                     a->MaxDY == b->MaxDY && a->LinkBox == b->LinkBox;
         for (int32_t i = 0; same && i < a->Points.GetCount(); ++i) {
             const TNetworkPoint* p = a->Points.At(i);
             const TNetworkPoint* q = b->Points.At(i);
-            same = p->X == q->X && p->Y == q->Y && p->DX == q->DX && p->DY == q->DY && p->IsNode() == q->IsNode() &&
+            same = p->X == q->X && p->Y == q->Y && p->IsNode() == q->IsNode() &&
                    (!p->IsNode() || p->AsNode()->Serial == q->AsNode()->Serial);
         }
         differing += same ? 0 : 1;

@@ -232,7 +232,7 @@ TEST(LongLatPasses, XYAcrossTheAntimeridianIn64Bits)
     ASSERT_EQ(ComputeXYFromLongLat(net, *pivot, 1, ppd, refused), TLongLatStatus::Done);
     // 359.9998 degrees west of the pivot along the parallel.
     const double expected = std::cos(1e-5 * std::numbers::pi / 180) * 10 * (-3599998000.0) / 1e7;
-    EXPECT_NEAR(west->XF, expected, 1e-9);
+    EXPECT_NEAR(west->XF(net), expected, 1e-9);
     EXPECT_EQ(west->X, int32_t(std::nearbyint(expected)));
     EXPECT_EQ(west->Y, 0);
 }
@@ -307,23 +307,23 @@ TEST(LongLatPasses, ScaleEstimateFromTwoNodes)
     TNode* pivot = Add(net, 0, 0, -882500000, 405000000);
     TNode* second = Add(net, 300, -1000, -882000000, 415000000);
     double ppd = 7;
-    EXPECT_EQ(EstimatePixelsPerDegreeLat(0, *pivot, *second, ppd), TLongLatStatus::BadMethod);
-    ASSERT_EQ(EstimatePixelsPerDegreeLat(1, *pivot, *second, ppd), TLongLatStatus::Done);
+    EXPECT_EQ(EstimatePixelsPerDegreeLat(net, 0, *pivot, *second, ppd), TLongLatStatus::BadMethod);
+    ASSERT_EQ(EstimatePixelsPerDegreeLat(net, 1, *pivot, *second, ppd), TLongLatStatus::Done);
     EXPECT_DOUBLE_EQ(ppd, -1000);
     // Place the second node where a known scale puts it; the estimate finds
     // that scale again.
     for (int method : {2, 3}) {
         TProjection proj;
-        ASSERT_TRUE(SetupPivotProjection(proj, method, PivotOf(*pivot), -1234.5));
+        ASSERT_TRUE(SetupPivotProjection(proj, method, PivotOf(net, *pivot), -1234.5));
         ASSERT_TRUE(proj.Project(second->Longitude / 1e7, second->Latitude / 1e7));
         second->Y = int32_t(std::nearbyint(proj.Y));
-        ASSERT_EQ(EstimatePixelsPerDegreeLat(method, *pivot, *second, ppd), TLongLatStatus::Done);
+        ASSERT_EQ(EstimatePixelsPerDegreeLat(net, method, *pivot, *second, ppd), TLongLatStatus::Done);
         EXPECT_NEAR(ppd, -1234.5 * second->Y / proj.Y, 1e-6) << method;
     }
     // Equal latitudes would divide by zero.
     second->Latitude = pivot->Latitude;
     ppd = 7;
-    EXPECT_EQ(EstimatePixelsPerDegreeLat(1, *pivot, *second, ppd), TLongLatStatus::SameLatitude);
+    EXPECT_EQ(EstimatePixelsPerDegreeLat(net, 1, *pivot, *second, ppd), TLongLatStatus::SameLatitude);
     EXPECT_EQ(ppd, 7);
 }
 
@@ -335,22 +335,25 @@ namespace {
 bool ReferenceFit(const TNetwork& net, const TNetworkPoint& p, double R, int32_t& lon, int32_t& lat)
 {
     TLinearRegression fx, fy;
+    const double px = p.XF(net), py = p.YF(net);
     for (const THashEntry* c : net.NodeHash) {
-        if (!((std::fabs(c->X0 - p.XF) <= R || std::fabs(c->X1 - p.XF) <= R) &&
-              (std::fabs(c->Y0 - p.YF) <= R || std::fabs(c->Y1 - p.YF) <= R)))
+        if (!((std::fabs(c->X0 - px) <= R || std::fabs(c->X1 - px) <= R) &&
+              (std::fabs(c->Y0 - py) <= R || std::fabs(c->Y1 - py) <= R)))
             continue;
-        for (const TNetworkPoint* q : c->Points)
+        for (const TNetworkPoint* q : c->Points) {
+            const double qx = q->XF(net), qy = q->YF(net);
             if (q->Longitude != 0 && q->Latitude != 0 && q->LongLatKnown &&
-                std::sqrt((p.XF - q->XF) * (p.XF - q->XF) + (p.YF - q->YF) * (p.YF - q->YF)) <= R) {
-                fx.AddPoint(q->XF, q->Longitude);
-                fy.AddPoint(q->YF, q->Latitude);
+                std::sqrt((px - qx) * (px - qx) + (py - qy) * (py - qy)) <= R) {
+                fx.AddPoint(qx, q->Longitude);
+                fy.AddPoint(qy, q->Latitude);
             }
+        }
     }
     double a, b, c, d;
     if (!fx.Compute(a, b) || !fy.Compute(c, d))
         return false;
-    lon = int32_t(std::nearbyint(a * p.XF + b));
-    lat = int32_t(std::nearbyint(c * p.YF + d));
+    lon = int32_t(std::nearbyint(a * px + b));
+    lat = int32_t(std::nearbyint(c * py + d));
     return true;
 }
 
@@ -368,8 +371,8 @@ TEST(LongLatPasses, StatisticalCellLookupMatchesTheFullWalk)
     for (int i = 0; i < 3000; ++i) {
         const int32_t x = 245000 * (i % 2) + pos(rng), y = pos(rng) - 400000 * (i % 3 == 0);
         TNode* n = Add(net, x, y);
-        n->XF = x + frac(rng); // inexact sums
-        n->YF = y + frac(rng);
+        const double xf = x + frac(rng), yf = y + frac(rng); // inexact sums
+        n->SetFraction(net, xf, yf);
         if (i % 4)
             n->Longitude = 1600000000 + 3000 * x / 7 + noise(rng), n->Latitude = -800000000 + 200 * y + noise(rng);
         else

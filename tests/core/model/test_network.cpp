@@ -78,8 +78,9 @@ TEST(SpatialHash, PointsByDYThenDXAndEqualKeysBeforeExisting)
     EXPECT_EQ(pts.At(1), d);
     EXPECT_EQ(pts.At(2), a);
     EXPECT_EQ(pts.At(3), b);
-    EXPECT_EQ(a->DX, 50u);
-    EXPECT_EQ(a->DY, 10u);
+    EXPECT_LT(c->PointKey(), a->PointKey());
+    EXPECT_EQ(d->PointKey(), a->PointKey());
+    EXPECT_LT(a->PointKey(), b->PointKey());
 
     // A rebuild reinserts in list order, so coincident points swap; every
     // point is found again at its position.

@@ -40,7 +40,7 @@ struct TExportNet {
         n->Longitude = -1220000000 + x * 1000;
         n->Latitude = 370000000 - y * 1000;
         n->Elevation = elevation;
-        n->XF = x, n->YF = y;
+        n->SetFraction(Net, x, y);
         return n;
     }
     TLinkValues* Link(TNode* a, TNode* b, int cls, const std::string& name,

@@ -345,3 +345,57 @@ TEST_F(TUpdateFixture, ReportsTablesThatCannotBeRead)
     EXPECT_TRUE(Net.Modified);
     EXPECT_EQ(Sink.Last().Text, "Valid update file not found.");
 }
+
+// Nodes moved by a table keep the place they were filed at until the run
+// ends: a crowded cell stays searchable for the pairs of a later polygon
+// record, which find a moved node neither where it was nor where it goes.
+// Then every node stands, and is found, at its new position, with the
+// fraction the table gave.
+TEST_F(TUpdateFixture, MovedNodesKeepTheirCellsSearchableUntilTheRunEnds)
+{
+    std::vector<TNode*> crowd;
+    for (int i = 0; i < 100; ++i)
+        crowd.push_back(Node(Net, 5000 + (i % 10) * 10, 5000 + (i / 10) * 10, 1, "C" + std::to_string(i)));
+    X.NodeTemplates[1] = "NNAME,NODEX,NODEY";
+    X.NodeTemplates[2] = "NNAME,VERTICES,COORD";
+    X.LinkTemplates[1].clear();
+    X.XScale = X.YScale = 1;
+    X.XTranslation = X.YTranslation = 0;
+    std::string table;
+    // C0..C24 to the back of their cell, C25..C49 to another cell.
+    for (int i = 0; i < 50; ++i)
+        table += "C" + std::to_string(i) + "," + (i < 25 ? std::to_string(5000 + i) + ".25,5199"
+                                                          : std::to_string(7000 + i) + ",7000.5") + "\r\n";
+    // Pairs: C75, C0 where it was, C0 where it goes, C30 where it goes.
+    table += "Delta,4,5050,5070,5000,5000,5000,5199,7030,7000.5\r\n";
+    const TUpdateResult r = UpdateText(1, table);
+    EXPECT_EQ(r.NotFound, 0);
+    EXPECT_TRUE(r.CoordinatesChanged);
+
+    std::vector<std::string> ring;
+    for (const TNetworkPoint* p : FindNode(Net, "Delta")->OwnPolygon) ring.push_back(p->AsNode()->Name);
+    EXPECT_EQ(ring, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "C75"}));
+
+    EXPECT_EQ(crowd[0]->X, 5000);
+    EXPECT_EQ(crowd[0]->Y, 5199);
+    EXPECT_EQ(crowd[0]->XF(Net), 5000.25);
+    EXPECT_EQ(crowd[0]->YF(Net), 5199);
+    EXPECT_EQ(crowd[30]->X, 7030);
+    EXPECT_EQ(crowd[30]->Y, 7000);
+    EXPECT_EQ(crowd[30]->XF(Net), 7030);
+    EXPECT_EQ(crowd[30]->YF(Net), 7000.5);
+    EXPECT_EQ(crowd[75]->XF(Net), 5050);
+    TViewRecord view;
+    for (TNode* n : crowd) {
+        const THashEntry* c = Net.NodeHash.FindCell(n->X, n->Y);
+        ASSERT_TRUE(c);
+        EXPECT_GE(c->Points.IndexOf(n), 0) << n->Name;
+        TNode* found = nullptr;
+        TShapePoint* sp = nullptr;
+        EXPECT_TRUE(FindNearestPoint(Net, view, found, sp, false, true, n->X, n->Y));
+        EXPECT_EQ(found, n) << n->Name;
+    }
+    for (const THashEntry* c : Net.NodeHash)
+        for (int32_t i = 1; i < c->Points.GetCount(); ++i)
+            EXPECT_LE(c->Points.At(i - 1)->PointKey(), c->Points.At(i)->PointKey());
+}
