@@ -235,7 +235,7 @@ public:
     ~TShapePoint() = default;
     TLink* Link = nullptr; // a half-edge of the link that owns the point
 };
-static_assert(sizeof(TNetworkPoint) == 32 && sizeof(TShapePoint) == 40, "points grew");
+static_assert(sizeof(TNetworkPoint) == 24 && sizeof(TShapePoint) == 32, "points grew");
 
 class TNode : public TNetworkPoint {
 public:
