@@ -101,7 +101,7 @@ void ClearInitialAttributes(TNetwork& net)
 {
     net.SetAllowClose(false);
     TNode& n = net.TemplateNode;
-    n.X = n.Y = 0;
+    n.MoveKeepingFraction(net, 0, 0);
     n.Longitude = n.Latitude = n.Elevation = 0;
     n.EntityType = 0;
     n.Name.clear();

@@ -30,12 +30,8 @@ void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 
 // ---------------------------------------------------------------- points
 
-TNetworkPoint::TNetworkPoint(int32_t x, int32_t y, int32_t x0, int32_t y0)
-    : X(x), Y(y)
-{
-    (void)x0;
-    (void)y0;
-}
+// The cell corner is not kept: the key comes from the position.
+TNetworkPoint::TNetworkPoint(int32_t x, int32_t y, int32_t, int32_t) : X(x), Y(y) {}
 
 // A fraction equal to the whole position, bit for bit, needs no entry.
 static bool IsWhole(double f, int32_t v)
@@ -660,7 +656,7 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
 
 // ---------------------------------------------------------------- look-ups
 
-// The first point in the cell list whose key equals the offset of (x, y);
+// The first point in the cell list whose key is that of (x, y);
 // index -1 when none.
 static int32_t FirstAtPosition(const THashEntry* cell, int32_t x, int32_t y)
 {

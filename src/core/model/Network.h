@@ -563,7 +563,7 @@ public:
     // The cell of (x, y), created and inserted when missing.
     THashEntry* FindOrAddCell(int32_t x, int32_t y);
 
-    // Files a point in a cell: offset from the cell corner, sorted insert
+    // Files a point in a cell: a sorted insert by its key
     // (before equal keys), amortized O(log n) in a crowded cell.
     void InsertPoint(THashEntry* cell, TNetworkPoint* p);
     // Files points into an empty table in one pass. They come ordered by

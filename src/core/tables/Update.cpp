@@ -647,6 +647,9 @@ private:
     std::unordered_map<TNode*, TStagedPlace> Staged;
     void PlaceStaged()
     {
+        // What waits beside a list merges by the keys its points were filed by.
+        for (auto& [n, s] : Staged)
+            if (THashEntry* c = Net.NodeHash.FindCell(n->X, n->Y)) c->Points.Settle();
         for (auto& [n, s] : Staged) n->SetPosition(Net, s.X, s.Y, s.XF, s.YF);
         Staged.clear();
     }

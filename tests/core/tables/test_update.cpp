@@ -399,3 +399,33 @@ TEST_F(TUpdateFixture, MovedNodesKeepTheirCellsSearchableUntilTheRunEnds)
         for (int32_t i = 1; i < c->Points.GetCount(); ++i)
             EXPECT_LE(c->Points.At(i - 1)->PointKey(), c->Points.At(i)->PointKey());
 }
+
+// A shape point filed beside a crowded cell's list, at the position of a
+// node that stays, while other nodes of the cell move: it merges into the
+// list by the keys the nodes were filed by, so the refiled cell holds the
+// node first, then the shape point, as when nothing moved.
+TEST_F(TUpdateFixture, PointsWaitingBesideACellMergeByTheKeysTheCellWasFiledBy)
+{
+    std::vector<TNode*> crowd;
+    for (int i = 0; i < 100; ++i)
+        crowd.push_back(Node(Net, 5000 + (i % 10) * 10, 5000 + (i / 10) * 10, 1, "C" + std::to_string(i)));
+    X.NodeTemplates[1] = "NNAME,NODEX,NODEY";
+    X.LinkTemplates[1] = "LNAME,SHAPES,COORD";
+    X.XScale = X.YScale = 1;
+    X.XTranslation = X.YTranslation = 0;
+    std::string table;
+    // C26..C99 to the front of their cell.
+    for (int i = 26; i < 100; ++i) table += "C" + std::to_string(i) + "," + std::to_string(4974 + i) + ",5001\r\n";
+    table += "AB,1,5050,5020\r\n"; // where C25 stands
+    const TUpdateResult r = UpdateText(1, table);
+    EXPECT_EQ(r.NotFound, 0);
+    const TLinkValues* ab = FindLink(Net, "AB");
+    ASSERT_EQ(ab->ShapePoints.GetCount(), 4);
+    const TShapePoint* sp = ab->ShapePoints.At(3);
+    ASSERT_EQ(sp->X, 5050);
+    ASSERT_EQ(sp->Y, 5020);
+    const THashEntry* c = Net.NodeHash.FindCell(5050, 5020);
+    EXPECT_EQ(c->Points.IndexOf(sp), c->Points.IndexOf(crowd[25]) + 1);
+    EXPECT_EQ(crowd[99]->X, 5073);
+    EXPECT_EQ(crowd[99]->Y, 5001);
+}
