@@ -23,7 +23,7 @@ static void DropOwner(TNetworkPoint* p, TNode* owner)
 void RemovePolygonVertex(TNetwork& net, TNode* owner, TNetworkPoint* point)
 {
     if (!owner || !point) return;
-    auto& ring = owner->OwnPolygon;
+    auto& ring = owner->OwnPolygonRef();
     for (int32_t i = ring.GetCount() - 1; i >= 0; --i)
         if (ring.At(i) == point) ring.DeleteAt(i);
     DropOwner(point, owner);
@@ -36,7 +36,7 @@ void ReplacePolygonVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* by)
     std::vector<TNode*> owners(old->Polygons.begin(), old->Polygons.end());
     old->Polygons.Clear();
     for (TNode* owner : owners) {
-        auto& ring = owner->OwnPolygon;
+        auto& ring = owner->OwnPolygonRef();
         // An owner is never a vertex of its own ring.
         bool present = owner == by || ring.IndexOf(by) >= 0;
         for (int32_t i = ring.GetCount() - 1; i >= 0; --i) {
@@ -58,7 +58,7 @@ bool PolygonBegin(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* own
     if (EditRefused(view) || !owner || !owner->Active) return false;
     net.SetAllowClose(false);
     owner->PolygonMark = 1;
-    for (TNetworkPoint* v : owner->OwnPolygon) v->Mark = 1;
+    for (TNetworkPoint* v : owner->OwnPolygon()) v->Mark = 1;
     view.CurrentNode = owner;
     edit.CurrentLink = owner;
     edit.PolygonPoint = owner;
@@ -71,7 +71,7 @@ bool PolygonInsertPoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
     TNode* owner = edit.CurrentLink;
     if (EditRefused(view) || !owner || !point) return false;
     net.SetAllowClose(false);
-    auto& ring = owner->OwnPolygon;
+    auto& ring = owner->OwnPolygonRef();
     edit.PolygonPoint = point;
     int32_t at = ring.IndexOf(point);
     if (at >= 0) {
@@ -97,7 +97,7 @@ bool PolygonDeletePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
     TNode* owner = edit.CurrentLink;
     if (EditRefused(view) || !owner || !point) return false;
     net.SetAllowClose(false);
-    auto& ring = owner->OwnPolygon;
+    auto& ring = owner->OwnPolygonRef();
     int32_t at = ring.IndexOf(point);
     if (at < 0) return false;
     edit.PolygonPoint = point;
@@ -118,10 +118,10 @@ bool PolygonDeletePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
 
 bool MovePolygon(TNetwork& net, TNode* from, TNode* to)
 {
-    if (!from || !to || from == to || to->OwnPolygon.GetCount() > 0 || from->OwnPolygon.GetCount() < 1) return false;
+    if (!from || !to || from == to || to->OwnPolygon().GetCount() > 0 || from->OwnPolygon().GetCount() < 1) return false;
     net.SetAllowClose(false);
-    std::swap(from->OwnPolygon, to->OwnPolygon);
-    for (TNetworkPoint* v : to->OwnPolygon) {
+    std::swap(from->OwnPolygonRef(), to->OwnPolygonRef());
+    for (TNetworkPoint* v : to->OwnPolygon()) {
         int32_t i = v->Polygons.IndexOf(from);
         if (i < 0)
             AddOwner(v, to);
@@ -254,7 +254,7 @@ bool RemoveShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TShape
     rec.Y = shapePoint->Y;
     r->ShapePoints.DeleteAt(rec.Index);
     for (TNode* owner : shapePoint->Polygons) {
-        auto& ring = owner->OwnPolygon;
+        auto& ring = owner->OwnPolygonRef();
         int32_t at = ring.IndexOf(shapePoint);
         if (at < 0) continue;
         rec.Polygons.push_back(owner);
@@ -285,7 +285,7 @@ TShapePoint* UndoShapeRemove(TNetwork& net, TEditState& edit)
     FinishLinkBox(net, r);
     for (size_t k = 0; k < rec.Polygons.size(); ++k) {
         TNode* owner = rec.Polygons[k];
-        auto& ring = owner->OwnPolygon;
+        auto& ring = owner->OwnPolygonRef();
         int32_t at = std::clamp(rec.PolygonIndexes[k], 0, ring.GetCount());
         MakeRoom(ring);
         ring.InsertAt(at, sp);

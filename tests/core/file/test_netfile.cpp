@@ -15,7 +15,7 @@ int ActiveLinks(const TNetWindow& net)
         for (TNetworkPoint* p : cell->Points)
             if (TNode* node = p->AsNode())
                 for (TLink* h : node->Links)
-                    if (h->AEnd == 1 && h->LinkValues->Active) ++n;
+                    if (h->AEnd() == 1 && h->LinkValues->Active) ++n;
     return n;
 }
 
@@ -70,7 +70,7 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
     int err = 0;
     EXPECT_EQ(a->Values[3], TextToDateTime("5/6/1999,10:20:30", err, DateTimeModeBoth, UnknownDateTime()));
     EXPECT_EQ(a->Strings.at(0), "first zone");
-    EXPECT_EQ(a->Note, "line one&&line two&&");
+    EXPECT_EQ(a->Note(), "line one&&line two&&");
     EXPECT_EQ(a->Longitude, -900000000);
     EXPECT_EQ(a->Elevation, 12345);
     EXPECT_EQ(a->Label2, 105);
@@ -82,10 +82,10 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
     TNode* d = nullptr;
     for (THashEntry* cell : back.NodeHash)
         for (TNetworkPoint* p : cell->Points)
-            if (p->AsNode() && p->AsNode()->OwnPolygon.GetCount()) d = p->AsNode();
+            if (p->AsNode() && p->AsNode()->OwnPolygon().GetCount()) d = p->AsNode();
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->OwnPolygon.GetCount(), 4);
-    EXPECT_TRUE(d->OwnPolygon.At(2)->IsShapePoint());
+    EXPECT_EQ(d->OwnPolygon().GetCount(), 4);
+    EXPECT_TRUE(d->OwnPolygon().At(2)->IsShapePoint());
     EXPECT_EQ(back.Search.PolygonCriterion.Owner, d);
     EXPECT_EQ(back.Search.PolygonCriterion.Outside, 1);
     EXPECT_EQ(back.Title, "Test network");
@@ -202,7 +202,7 @@ TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
     TNode* a = FindNamed(v5, "Alpha");
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->Links.At(0)->LinkValues->ShapePoints.GetCount(), 0); // no shape-point lines in v 5
-    EXPECT_EQ(a->Note, "");                                            // notes from v 7
+    EXPECT_EQ(a->Note(), "");                                            // notes from v 7
     EXPECT_EQ(a->Label2, 105);                                         // 15 in the file, 105 again
     EXPECT_EQ(v5.Labels.NodeLabelCodes[1][2], 105);
     EXPECT_EQ(v5.Widths.LinkStyleMode, 2); // the arrow mode is newer

@@ -201,9 +201,9 @@ TEST(Links, TwoHalvesShareOneRecordAndBoxesGrow)
     ASSERT_EQ(a->Links.GetCount(), 1);
     ASSERT_EQ(b->Links.GetCount(), 1);
     EXPECT_EQ(a->Links.At(0), ha);
-    EXPECT_EQ(ha->AEnd, 1);
+    EXPECT_EQ(ha->AEnd(), 1);
     EXPECT_EQ(ha->FarNode, b);
-    EXPECT_EQ(hb->AEnd, 0);
+    EXPECT_EQ(hb->AEnd(), 0);
     EXPECT_EQ(hb->FarNode, a);
     EXPECT_EQ(ha->LinkValues, r);
     EXPECT_EQ(hb->LinkValues, r);
@@ -335,16 +335,16 @@ TEST(Lookups, LongLatKeyAndIdFindTheFirstInHashOrder)
     // Key index: built on first use, later nodes filed at the next look-up,
     // and the answer is the one a scan in hash order would give.
     TNode* k1 = Add(net, 900, 900);
-    k1->SourceKey = 42;
-    k1->SourceCode = "A";
+    k1->SetSourceKey(42);
+    k1->SetSourceCode("A");
     EXPECT_EQ(FindNodeByKey(net, 42, "A"), k1);
     EXPECT_EQ(FindNodeByKey(net, 42, "B"), nullptr);
     TNode* k2 = Add(net, 20, 20); // earlier cell
-    k2->SourceKey = 42;
-    k2->SourceCode = "A";
+    k2->SetSourceKey(42);
+    k2->SetSourceCode("A");
     TNode* k3 = Add(net, 20, 20); // same position, in front of k2
-    k3->SourceKey = 42;
-    k3->SourceCode = "A";
+    k3->SetSourceKey(42);
+    k3->SetSourceCode("A");
     EXPECT_EQ(FindNodeByKey(net, 42, "A"), k3);
 
     TLinkValues* r1 = Link(net, k1, a);
@@ -365,16 +365,16 @@ TEST(Upkeep, PolygonBoxesExtentsAndCulling)
     TNode* v1 = Add(net, 1000, 0);
     TNode* v2 = Add(net, 1000, 800);
     for (TNode* v : {owner, v1, v2}) {
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         v->Polygons.Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);
-    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 800}));
+    EXPECT_EQ(owner->PolygonBox(), (TBox{0, 0, 1000, 800}));
     EXPECT_TRUE(net.NodeHash.HasPolygons);
     v2->Active = 0;
     UpdateNodePolygonBox(net, owner);
-    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 0}));
-    owner->OwnPolygon.Clear();
+    EXPECT_EQ(owner->PolygonBox(), (TBox{0, 0, 1000, 0}));
+    owner->OwnPolygonRef().Clear();
     UpdateNodePolygonBox(net, owner);
     EXPECT_FALSE(net.NodeHash.HasPolygons);
 
