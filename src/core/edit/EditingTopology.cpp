@@ -106,6 +106,7 @@ bool OneRun(std::vector<int32_t> positions, int32_t n)
 TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
 {
     if (!source || !target || source == target) return TPolygonMerge::Nothing;
+    if (source->OwnPolygon().GetCount() == 0) return TPolygonMerge::Nothing;
     auto& S = source->OwnPolygonRef();
     auto& T = target->OwnPolygonRef();
     if (S.GetCount() == 0) return TPolygonMerge::Nothing;

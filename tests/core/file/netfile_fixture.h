@@ -149,7 +149,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     b->Layer = 3;
     TNode* c = Node(net, -400, 600, 2, "Gamma");
     TNode* d = Node(net, 2500, 2500, 0, "");
-    d->SetLabelOffset(-5, d->LabelYOffset());
+    d->SetLabelOffset(-5, 0);
     d->ExcludeFromTriangulation = 1;
     TLinkValues* ab = Link(net, a, b, 1);
     ab->Values[0] = Real(55);
