@@ -510,6 +510,15 @@ TEST(Network, LinkRoomGrowsInTheStoreAndIsReused)
     for (int i = 0; i < 9; ++i) ASSERT_NE(AddShapePoint(net, 10 * i + 5, 5, i, h), nullptr);
     EXPECT_EQ(h->LinkValues->ShapePoints.GetLimit(), 16);
     for (int i = 0; i < 9; ++i) EXPECT_EQ(h->LinkValues->ShapePoints.At(i)->X, 10 * i + 5);
+    // Room of an odd size (what a file announces) goes back to the class it
+    // fills: room of 3 serves a need of 2, never one of 4.
+    TLinkValues* r = x->Links.At(0)->LinkValues;
+    TShapePoint** three = net.Store.MakeRoomFor<TShapePoint>(3);
+    r->ShapePoints.Adopt(three, 3);
+    for (int i = 0; i < 4; ++i) ASSERT_NE(AddShapePoint(net, 3 + i, 600, i, x->Links.At(0)), nullptr);
+    EXPECT_EQ(r->ShapePoints.GetLimit(), 4);
+    EXPECT_NE(net.Store.MakeRoomFor<void>(4), reinterpret_cast<void**>(three));
+    EXPECT_EQ(net.Store.MakeRoomFor<void>(2), reinterpret_cast<void**>(three));
     FreeNetwork(net);
     EXPECT_EQ(net.Store.FreeRoomCount(), 0u);
 }
