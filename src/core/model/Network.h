@@ -244,7 +244,7 @@ public:
     int16_t ByteCount = 0; // 8 x the slots of Values
     int32_t Serial = 0;
     TValueBlock Values; // nullptr when ByteCount is 0
-    TLinkList Links{0, 1}; // room made when a link is added
+    TLinkList Links{0, 1}; // room from the store, made when a link is added
     std::unique_ptr<TNodeRare> Rare; // nullptr for most nodes
     std::string Name;
     uint8_t Font = 0;
@@ -263,12 +263,11 @@ public:
     TStringList Strings; // 'S' attribute values by StringIndex
 
     // The rare members read as empty, EmptyBox and 0 on a node without them;
-    // a ...Ref or a setter of a non-empty value gives the node its block.
+    // OwnPolygonRef or a setter of a non-empty value gives the node its block.
     const TMyPolygonList& OwnPolygon() const { return Rare ? Rare->OwnPolygon : NoPolygon(); }
     TMyPolygonList& OwnPolygonRef() { return MakeRare().OwnPolygon; }
     const TBox& PolygonBox() const { return Rare ? Rare->PolygonBox : EmptyBox; }
     void SetPolygonBox(const TBox& box) { SetRare(&TNodeRare::PolygonBox, box); }
-    TBox& PolygonBoxRef() { return MakeRare().PolygonBox; }
     int32_t SourceKey() const { return Rare ? Rare->SourceKey : 0; }
     void SetSourceKey(int32_t key) { SetRare(&TNodeRare::SourceKey, key); }
     int16_t LabelXOffset() const { return Rare ? Rare->LabelXOffset : int16_t(0); }
@@ -280,7 +279,6 @@ public:
     }
     const TRareText& Note() const { return Rare ? Rare->Note : NoText(); }
     void SetNote(const TRareText& note) { SetRare(&TNodeRare::Note, note); }
-    TRareText& NoteRef() { return MakeRare().Note; }
     const TRareText& SourceCode() const { return Rare ? Rare->SourceCode : NoText(); }
     void SetSourceCode(const TRareText& code) { SetRare(&TNodeRare::SourceCode, code); }
     // Frees the block when nothing in it is set any more.
@@ -298,7 +296,8 @@ private:
     template <class F, class V>
     void SetRare(F TNodeRare::*field, const V& value)
     {
-        if (!Rare && value == TNodeRare{}.*field) return;
+        static const TNodeRare none;
+        if (!Rare && value == none.*field) return;
         MakeRare().*field = value;
         TrimRare();
     }
