@@ -51,7 +51,7 @@ std::unique_ptr<TNetwork> MakeNetwork(bool polygons)
                 TNode* owner = grid[size_t(y) * Side + size_t(x)];
                 for (TNode* v : {grid[size_t(y) * Side + size_t(x)], grid[size_t(y) * Side + size_t(x) + 1],
                                  grid[size_t(y + 1) * Side + size_t(x) + 1], grid[size_t(y + 1) * Side + size_t(x)]}) {
-                    owner->OwnPolygon.Insert(v);
+                    owner->OwnPolygonRef().Insert(v);
                     net.PolygonsRef(v).Insert(owner);
                 }
                 UpdateNodePolygonBox(*net, owner);
@@ -113,7 +113,7 @@ const TNode& EditedOwner(TNetwork& net)
     const TNode* found = nullptr;
     // A polygon in the middle of the grid.
     ForEachNode(net, [&](TNode* n) {
-        if (!found && n->OwnPolygon.GetCount() > 0 && n->X >= Side * 5 && n->Y >= Side * 5) found = n;
+        if (!found && n->OwnPolygon().GetCount() > 0 && n->X >= Side * 5 && n->Y >= Side * 5) found = n;
     });
     return *found;
 }

@@ -57,7 +57,7 @@ void SmallNetwork(TNetwork& net)
         if (i == 1) AddShapePoint(net, 450, 150, 0, a);
     }
     for (int i = 0; i < 4; ++i) {
-        n[4]->OwnPolygon.Insert(n[i]);
+        n[4]->OwnPolygonRef().Insert(n[i]);
         net.PolygonsRef(n[i]).Insert(n[4]);
     }
     UpdateNodePolygonBox(net, n[4]);

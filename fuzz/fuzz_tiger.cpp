@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (TNetworkPoint* p : cell->Points) {
             if (!InWorld(p->X, p->Y)) std::abort();
             if (const TNode* n = p->AsNode())
-                for (const TNetworkPoint* v : n->OwnPolygon)
+                for (const TNetworkPoint* v : n->OwnPolygon())
                     if (net.PolygonsOf(v).IndexOf(n) < 0) std::abort();
         }
     return 0;

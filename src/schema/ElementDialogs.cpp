@@ -49,9 +49,9 @@ W* Named(W* w, const char* name)
 
 TLink* AHalf(TLink* h)
 {
-    if (!h || !h->LinkValues || h->AEnd || !h->LinkValues->ANode) return h;
+    if (!h || !h->LinkValues || h->AEnd() || !h->LinkValues->ANode) return h;
     for (TLink* g : h->LinkValues->ANode->Links)
-        if (g->LinkValues == h->LinkValues && g->AEnd) return g;
+        if (g->LinkValues == h->LinkValues && g->AEnd()) return g;
     return h;
 }
 
@@ -61,8 +61,8 @@ TLink* AHalf(TLink* h)
 
 TEntityFormat FormatOf(const TNode& n)
 {
-    return {n.Font, n.Place, n.Label1, n.Label2, n.PolygonStyle, n.BitmapOverride, n.SuppressLabel, n.LabelXOffset,
-            n.LabelYOffset};
+    return {n.Font, n.Place, n.Label1, n.Label2, n.PolygonStyle, n.BitmapOverride, n.SuppressLabel, n.LabelXOffset(),
+            n.LabelYOffset()};
 }
 TEntityFormat FormatOf(const TLinkValues& l)
 {
@@ -77,8 +77,7 @@ void StoreFormat(const TEntityFormat& f, TNode& n)
     n.PolygonStyle = f.PolygonStyle;
     n.BitmapOverride = f.BitmapOverride;
     n.SuppressLabel = f.SuppressLabel;
-    n.LabelXOffset = f.LabelXOffset;
-    n.LabelYOffset = f.LabelYOffset;
+    n.SetLabelOffset(f.LabelXOffset, f.LabelYOffset);
 }
 void StoreFormat(const TEntityFormat& f, TLinkValues& l)
 {
@@ -476,7 +475,7 @@ TEntityDB::TEntityDB(TSchemaContext& Context, TNode* ANode, TLink* ALink, QWidge
     const bool isNode = Node != nullptr;
     setObjectName(isNode ? "NodeEntityDB" : "LinkEntityDB");
     setWindowTitle(isNode ? "Node Entity" : "Link Entity");
-    TLinkValues* r = Link ? Link->LinkValues : nullptr;
+    TLinkValues* r = Link ? Link->LinkValues.get() : nullptr;
     Edit = isNode ? NodeEdit(net, Node) : LinkEdit(net, Link);
     ClassNo = Edit.ClassNo;
     Format = isNode ? FormatOf(*Node) : FormatOf(*r);
@@ -495,7 +494,7 @@ TEntityDB::TEntityDB(TSchemaContext& Context, TNode* ANode, TLink* ALink, QWidge
     LocationLabel = Named(new QLabel(this), "LocationLabel");
     NoteMemo = Named(new QPlainTextEdit(this), "NoteMemo");
     QStringList note;
-    for (const std::string& l : NoteLines(isNode ? Node->Note : r->Note)) note << ShowText(l);
+    for (const std::string& l : NoteLines(isNode ? Node->Note() : r->Note)) note << ShowText(l);
     NoteMemo->setPlainText(note.join('\n'));
     FormatBtn = Button(this, "FormatBtn", "&Format");
     AttributesBtn = Button(this, "AttributesBtn", "&Attributes");
@@ -528,7 +527,7 @@ TEntityDB::TEntityDB(TSchemaContext& Context, TNode* ANode, TLink* ALink, QWidge
         MorePanel = Named(new QWidget(this), "MorePanel");
         auto* more = new QFormLayout(MorePanel);
         more->addRow("Serial:", new QLabel(QString::number(Node->Serial), MorePanel));
-        more->addRow("Polygon vertices:", new QLabel(QString::number(Node->OwnPolygon.GetCount()), MorePanel));
+        more->addRow("Polygon vertices:", new QLabel(QString::number(Node->OwnPolygon().GetCount()), MorePanel));
         more->addRow("Polygons it is a vertex of:", new QLabel(QString::number(net.PolygonsOf(Node).GetCount()), MorePanel));
         MorePanel->hide();
         connect(MoreBtn, &QPushButton::clicked, this, [this] {
@@ -544,7 +543,7 @@ TEntityDB::TEntityDB(TSchemaContext& Context, TNode* ANode, TLink* ALink, QWidge
             LocationLabel->setText(QString("%1, %2").arg(mx).arg(my));
         }
         form->addRow("Midpoint", LocationLabel);
-        DirectionLabel = Named(new QLabel(Link->AEnd ? "A ==> B" : "B ==> A", this), "DirectionLabel");
+        DirectionLabel = Named(new QLabel(Link->AEnd() ? "A ==> B" : "B ==> A", this), "DirectionLabel");
         form->addRow("Direction:", DirectionLabel);
         ElevationsBtn = Button(this, "ElevationsBtn", "&Elevations");
         // The template link has no ends: nothing to measure.
@@ -679,7 +678,7 @@ void TEntityDB::accept()
         Node->EntityType = uint8_t(ClassNo);
         if (LayerCB) Node->Layer = uint8_t(LayerCB->currentIndex() + 1);
         if (NameEdit->isModified()) Node->Name = TypedText(NameEdit->text(), 255);
-        Node->Note = note;
+        Node->SetNote(note);
         StoreFormat(Format, *Node);
     } else {
         TLinkValues* r = Link->LinkValues;
@@ -691,9 +690,9 @@ void TEntityDB::accept()
     Edit.ClassNo = ClassNo;
     StoreEditValues(net, Edit);
     if (Node && Node != &net.TemplateNode) {
-        if (OrientationCB && Node->OwnPolygon.GetCount() > 0 && (OrientationCB->currentIndex() == 0) != WasClockwise)
+        if (OrientationCB && Node->OwnPolygon().GetCount() > 0 && (OrientationCB->currentIndex() == 0) != WasClockwise)
             ReversePolygon(Node);
-        if (Node->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(net, Node);
+        if (Node->OwnPolygon().GetCount() > 0) UpdateNodePolygonBox(net, Node);
     }
     QDialog::accept();
 }
@@ -741,7 +740,7 @@ int ShowElementAttributes(TSchemaContext& Ctx, TNode* Node, TLink* Link)
     TElementEdit edit = Node ? NodeEdit(net, Node) : LinkEdit(net, Link);
     const int count = edit.AttributeCount(net);
     if (count <= 0) return QDialog::Rejected;
-    TEditedMark mark(Ctx.Pad, Node, Link ? Link->LinkValues : nullptr);
+    TEditedMark mark(Ctx.Pad, Node, Link ? Link->LinkValues.get() : nullptr);
     const TClassRecord* cls = edit.Class(net);
     TAttributesDB d(Ctx, edit, cls ? cls->Name : std::string(), Ctx.Pad);
     d.PrepareShrunk(count, 0, 5, nullptr);

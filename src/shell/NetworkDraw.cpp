@@ -433,15 +433,15 @@ void TDrawCall::PolygonPass()
         for (int32_t i = 0; i < cell->Points.GetCount(); ++i) {
             const TNetworkPoint* p = cell->Points.At(i);
             const TNode* n = p->AsNode();
-            if (!n || !n->Active || n->OwnPolygon.GetCount() <= 1 || !Visible(n) || !NodePasses(*n)) continue;
-            if (Plot || BoxInView(n->PolygonBox, 0)) DrawPolygon(*n);
+            if (!n || !n->Active || n->OwnPolygon().GetCount() <= 1 || !Visible(n) || !NodePasses(*n)) continue;
+            if (Plot || BoxInView(n->PolygonBox(), 0)) DrawPolygon(*n);
         }
     }
 }
 
 void TDrawCall::DrawPolygon(const TNode& owner)
 {
-    const int count = owner.OwnPolygon.GetCount();
+    const int count = owner.OwnPolygon().GetCount();
     if (count <= 1) return;
     int32_t styleNo = NodeStyle(Pad, owner, NodeEval).PolygonStyle;
     if (owner.PolygonStyle != 0) styleNo = owner.PolygonStyle;
@@ -453,7 +453,7 @@ void TDrawCall::DrawPolygon(const TNode& owner)
     pts.reserve(size_t(count));
     const int64_t dx = int64_t(Pad.OriginX) - Pad.ScrollOffsetX, dy = int64_t(Pad.OriginY) - Pad.ScrollOffsetY;
     for (int i = 0; i < count; ++i) {
-        const TNetworkPoint* v = owner.OwnPolygon.At(i);
+        const TNetworkPoint* v = owner.OwnPolygon().At(i);
         if (!v || !v->Active) continue;
         const int64_t x = v->X + dx, y = v->Y + dy;
         if (!InRange(x, y)) return; // a vertex out of the drawing range: not drawn at all
@@ -494,7 +494,7 @@ void TDrawCall::LinkPassFirst(const THashEntry* cell)
         if (i + 1 < count)
             if (const TNode* next = cell->Points.At(i + 1)->AsNode())
                 for (const TLink* h : next->Links)
-                    if (h->AEnd) {
+                    if (h->AEnd()) {
                         __builtin_prefetch(h->LinkValues);
                         __builtin_prefetch(h->FarNode);
                     }
@@ -502,7 +502,7 @@ void TDrawCall::LinkPassFirst(const THashEntry* cell)
         if (!n) continue;
         for (int32_t k = 0; k < n->Links.GetCount(); ++k) {
             const TLink* h = n->Links.At(k);
-            if (!h->AEnd || !h->LinkValues) continue;
+            if (!h->AEnd() || !h->LinkValues) continue;
             const TLinkValues& lv = *h->LinkValues;
             const TNode* far = h->FarNode;
             if (!lv.Active || !far || !Visible(n) || !Visible(far)) continue;
@@ -577,8 +577,8 @@ void TDrawCall::DrawNodeLabels(const TNode& n, const TNodeDrawStyle* st)
     const int cls = ClassOf(n.EntityType);
     const std::string line1 = NodeLabelText(*Pad.Net, *Binding, l, *Pad.Widths, n, 1);
     const std::string line2 = NodeLabelText(*Pad.Net, *Binding, l, *Pad.Widths, n, 2);
-    const int64_t x = int64_t(n.X) + Pad.OriginX + n.LabelXOffset - Pad.ScrollOffsetX;
-    const int64_t y = int64_t(n.Y) + Pad.OriginY + n.LabelYOffset - Pad.ScrollOffsetY;
+    const int64_t x = int64_t(n.X) + Pad.OriginX + n.LabelXOffset() - Pad.ScrollOffsetX;
+    const int64_t y = int64_t(n.Y) + Pad.OriginY + n.LabelYOffset() - Pad.ScrollOffsetY;
     if (!InRange(x, y)) return;
     const int font = n.Font ? n.Font : l.NodeClassFont[size_t(cls)];
     const int place = n.Place ? n.Place : l.NodePosition;

@@ -56,10 +56,10 @@ inline void PrintCounts(const TNetwork& net)
             const TNode* n = p->AsNode();
             if (!n || !n->Active) continue;
             ++nodes;
-            if (n->OwnPolygon.GetCount() > 0) ++polygons;
+            if (n->OwnPolygon().GetCount() > 0) ++polygons;
             for (const TLink* h : n->Links) {
                 const TLinkValues* l = h->LinkValues;
-                if (h->AEnd != 1 || !l || !l->Active) continue;
+                if (h->AEnd() != 1 || !l || !l->Active) continue;
                 ++links;
                 for (const TShapePoint* sp : l->ShapePoints)
                     if (sp->Active) ++shapes;

@@ -143,7 +143,7 @@ std::string Selected(TSketchPadWindow& pad)
 {
     if (const TNode* n = pad.View.PickedNode) return "node " + n->Name;
     if (const TShapePoint* sp = pad.View.PickedShapePoint) {
-        const TLinkValues* lv = sp->Link ? sp->Link->LinkValues : nullptr;
+        const TLinkValues* lv = sp->Link ? sp->Link->LinkValues.get() : nullptr;
         return "shape " + std::to_string(editing::ShapeIndex(sp) + 1) + " " + (lv ? lv->Name : std::string());
     }
     const TPadHandles& h = *pad.Handles;
@@ -298,7 +298,7 @@ int main(int argc, char** argv)
             if (!n || !n->Active) continue;
             ++nodes;
             for (const TLink* h : n->Links)
-                if (h->AEnd && h->LinkValues && h->LinkValues->Active) ++links;
+                if (h->AEnd() && h->LinkValues && h->LinkValues->Active) ++links;
         }
     const int saved = pad->View.Saved;
     SaveNetworkFile(net, pad->Settings, argv[2], 9, boxes);

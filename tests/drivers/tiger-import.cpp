@@ -80,9 +80,9 @@ int main(int argc, char** argv)
                 continue;
             }
             ++nodes;
-            if (!n->OwnPolygon.Empty()) ++polygons;
+            if (!n->OwnPolygon().Empty()) ++polygons;
             for (TLink* h : n->Links)
-                if (h->AEnd && h->LinkValues) ++links;
+                if (h->AEnd() && h->LinkValues) ++links;
         }
     std::cout << "nodes " << nodes << " links " << links << " shapepoints " << shapes << " polygons " << polygons
               << '\n';

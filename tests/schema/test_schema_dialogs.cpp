@@ -226,7 +226,7 @@ TEST(SchemaDialogs, NodeDialogWritesBackOnOkOnly)
     TNode* n = Node(r.Net, 10, 20);
     n->EntityType = 1;
     n->Name = "Alpha";
-    n->Note = "one&&two&&";
+    n->SetNote("one&&two&&");
     ResizeValues(*n, 2);
     n->Values[0].SetReal(5);
 
@@ -271,7 +271,7 @@ TEST(SchemaDialogs, NodeDialogWritesBackOnOkOnly)
     EXPECT_EQ(ShowNodeDialog(r.Ctx, *n), int(QDialog::Accepted));
     EXPECT_EQ(n->Name, "Beta");
     EXPECT_EQ(n->Layer, 5);
-    EXPECT_EQ(n->Note, "first&&second&&");
+    EXPECT_EQ(n->Note(), "first&&second&&");
     EXPECT_EQ(n->Values[1].Real(), 6);
     EXPECT_EQ(n->SuppressLabel, 1);
     EXPECT_EQ(n->Label1, 101);

@@ -372,7 +372,7 @@ TEST(DrawPass, PolygonStylesAndRange)
     TNode* owner = f.Node(0, 0);
     for (auto [x, y] : {std::pair{0, 0}, {100, 0}, {100, 100}, {0, 100}}) {
         TNode* v = (x == 0 && y == 0) ? owner : f.Node(x, y);
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         f.Net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(f.Net, owner);
@@ -416,7 +416,7 @@ TEST(DrawPass, PolygonStylesAndRange)
 
     // A vertex beyond the drawing range: the polygon is not drawn at all.
     TNode* far = f.Node(400000, 0);
-    owner->OwnPolygon.Insert(far);
+    owner->OwnPolygonRef().Insert(far);
     UpdateNodePolygonBox(f.Net, owner);
     c = f.Record();
     EXPECT_TRUE(c.Find("Polyline").empty());

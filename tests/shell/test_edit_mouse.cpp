@@ -285,8 +285,8 @@ TEST_F(Mouse, EveryOtherModeReachesItsOperation)
         Click(owner);
         Click(v, mode == 7 ? Qt::RightButton : Qt::LeftButton);
         if (mode == 6) Click(w);
-        EXPECT_EQ(owner->OwnPolygon.GetCount(), mode == 6 ? 2 : 0) << mode;
-        EXPECT_EQ(v->OwnPolygon.GetCount(), mode == 26 ? 2 : 0);
+        EXPECT_EQ(owner->OwnPolygon().GetCount(), mode == 6 ? 2 : 0) << mode;
+        EXPECT_EQ(v->OwnPolygon().GetCount(), mode == 26 ? 2 : 0);
     }
 
     // Node Open: left the node dialog, right the attribute sheet (none

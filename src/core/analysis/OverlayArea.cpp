@@ -99,7 +99,7 @@ TOverlayResult ComputeOverlayArea(TNetwork& net, TWindowSettings& window, TViewR
             if (!n || !n->Active || n->EntityType < 1 || !filter.NodePassesSearch(*n) ||
                 !LayerShown(window.Layers, view.ZoomIndex, n->Layer))
                 continue;
-            if (GetPolygonCoordinates(n->OwnPolygon, pts) < 3) continue;
+            if (GetPolygonCoordinates(n->OwnPolygon(), pts) < 3) continue;
             polygons.push_back({TPolygonScan(pts), n->Layer});
             box.Include(polygons.back().Scan.Box());
             hasPolygon[n->Layer] = true;

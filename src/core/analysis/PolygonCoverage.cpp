@@ -114,7 +114,7 @@ std::string TCoverageRun::FindElements(const std::vector<std::string>& names)
             TNode* n = FindNodeByName(Net, pattern, nullptr);
             if (!n) continue;
             std::vector<TIntPoint> pts;
-            GetPolygonCoordinates(n->OwnPolygon, pts);
+            GetPolygonCoordinates(n->OwnPolygon(), pts);
             pts = WithoutRepeats(std::move(pts));
             if (pts.size() < 3) continue; // no area to cover with
             TElement e;
@@ -142,9 +142,9 @@ std::string TCoverageRun::FindElements(const std::vector<std::string>& names)
                 if (!e.Line.empty()) Elements.push_back(std::move(e));
             }
             TNode* n = FindNodeByName(Net, pattern, nullptr);
-            if (n && CountPolygonVertices(n->OwnPolygon, true) >= 1) {
+            if (n && CountPolygonVertices(n->OwnPolygon(), true) >= 1) {
                 std::vector<TIntPoint> pts;
-                GetPolygonCoordinates(n->OwnPolygon, pts);
+                GetPolygonCoordinates(n->OwnPolygon(), pts);
                 TElement e;
                 e.Line = WithoutRepeats(std::move(pts), false);
                 e.Box = Widened(BoxOf(e.Line), Radius);
@@ -350,7 +350,7 @@ TCoverageResult TCoverageRun::Run(const std::vector<std::string>& names)
             if (Settings.InputChoice[size_t(c)] < 1 || !filter.NodePassesSearch(*z) ||
                 !LayerShown(Window.Layers, View.ZoomIndex, z->Layer))
                 continue;
-            if (GetPolygonCoordinates(z->OwnPolygon, pts) < 3) continue;
+            if (GetPolygonCoordinates(z->OwnPolygon(), pts) < 3) continue;
             const int code = CoverageInputCode(Settings.InputChoice[size_t(c)], (*Net.NodeClasses)[c].AttributeCount);
             const TPolygonScan zone(WithoutRepeats(pts));
             double covered = CountZone(zone);

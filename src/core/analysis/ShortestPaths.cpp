@@ -159,7 +159,7 @@ double TSearch::Cost(const TLink& h)
     const TLinkValues& v = *h.LinkValues;
     const int c = v.EntityType;
     if (c > MaxClasses) return std::nan("");
-    const TPreparedExpression& e = h.AEnd ? Forward[size_t(c)] : Backward[size_t(c)];
+    const TPreparedExpression& e = h.AEnd() ? Forward[size_t(c)] : Backward[size_t(c)];
     if (e.Empty()) return 0;
     FillLinkContext(Net, v, Ctx, Strings, &Filled);
     if (c != KindsClass) {
@@ -295,7 +295,7 @@ void TSearch::MarkPath(TNode* end)
         const TLink* h = Net.PathOf(n).Link;
         if (TValueSlot* s = LinkMarkSlot(h)) s->SetReal(double(Net.PathOf(n).Mark));
         if (!h->LinkValues) break;
-        n = h->AEnd ? h->LinkValues->ANode : h->LinkValues->BNode;
+        n = h->AEnd() ? h->LinkValues->ANode : h->LinkValues->BNode;
     }
 }
 

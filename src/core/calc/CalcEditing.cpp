@@ -91,7 +91,7 @@ int32_t CalcMergeNodesWithin(TNetwork& net, TNode* target, double d, const TCalc
 
 bool CalcMergeIntoShapePoint(TNetwork& net, TNode* node, double d, const TCalcEditOps& ops)
 {
-    if (!node || AttachedLinkCount(node) > 0 || CountPolygonVertices(node->OwnPolygon, true) > 0) return false;
+    if (!node || AttachedLinkCount(node) > 0 || CountPolygonVertices(node->OwnPolygon(), true) > 0) return false;
     TShapePoint* found = nullptr;
     ForEachPointWithin(net, node->X, node->Y, d, [&](TNetworkPoint* p) {
         if (p->IsShapePoint() && p->Active) {
@@ -108,11 +108,11 @@ void CalcDeletePolygon(TNetwork& net, TNode* node)
 {
     if (!node) return;
     net.SetAllowClose(false);
-    for (TNetworkPoint* v : node->OwnPolygon) {
+    for (TNetworkPoint* v : node->OwnPolygon()) {
         const int32_t i = net.PolygonsOf(v).IndexOf(node);
         if (i >= 0) net.PolygonsRef(v).DeleteAt(i);
     }
-    node->OwnPolygon.Clear();
+    node->OwnPolygonRef().Clear();
     UpdateNodePolygonBox(net, node);
 }
 

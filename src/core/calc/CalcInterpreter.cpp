@@ -635,7 +635,7 @@ bool TCalcEngine::StartLoop(int code, int line)
     } else if (code == CalcDols) {
         for (TLink* h : E.Node->Links) f->Elements.push_back({nullptr, h});
     } else if (code == CalcDovs) {
-        for (TNetworkPoint* v : E.Node->OwnPolygon)
+        for (TNetworkPoint* v : E.Node->OwnPolygon())
             if (TNode* n = v->AsNode()) f->Elements.push_back({n, nullptr});
     } else {
         for (TNode* owner : Net.PolygonsOf(E.Node)) f->Elements.push_back({owner, nullptr});

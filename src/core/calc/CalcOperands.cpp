@@ -40,7 +40,7 @@ int SystemAttributeOfChar(char c)
 
 double NodeParameter(const TNetwork& net, const TNode& node, char c, double units)
 {
-    const TMyPolygonList& own = node.OwnPolygon;
+    const TMyPolygonList& own = node.OwnPolygon();
     switch (c) {
     case 'E': return 0;
     case 'X': return node.X;
@@ -58,7 +58,7 @@ double NodeParameter(const TNetwork& net, const TNode& node, char c, double unit
     }
     case 'R': {
         const TNode* o = FirstOwnerNode(net, &node);
-        return o ? CountVerticesUpTo(o->OwnPolygon, &node) : 0;
+        return o ? CountVerticesUpTo(o->OwnPolygon(), &node) : 0;
     }
     case '^': return PolygonCentroid(own, true);
     case '_': return PolygonCentroid(own, false);

@@ -130,9 +130,9 @@ TCalcSummary RunCalculation(TNetwork& net, TCalcProgram& program, TCalcFlags& fl
                     for (TLink* h : nodes[i + 6]->Links) Prefetch(h);
                 if (i + 3 < nodes.size())
                     for (TLink* h : nodes[i + 3]->Links)
-                        if (h->AEnd && h->LinkValues) Prefetch(h->LinkValues);
+                        if (h->AEnd() && h->LinkValues) Prefetch(h->LinkValues);
                 for (TLink* h : nodes[i]->Links)
-                    if (h->AEnd && h->LinkValues) {
+                    if (h->AEnd() && h->LinkValues) {
                         links.push_back(h);
                         if (takesPart(h)) h->LinkValues->FlipMark = 0;
                     }

@@ -62,7 +62,7 @@ bool DropInactivePicks(TViewRecord& view)
         dropped = true;
     }
     if (const TShapePoint* sp = view.PickedShapePoint) {
-        const TLinkValues* lv = sp->Link ? sp->Link->LinkValues : nullptr;
+        const TLinkValues* lv = sp->Link ? sp->Link->LinkValues.get() : nullptr;
         if (!sp->Active || !lv || !lv->Active) {
             view.PickedShapePoint = nullptr;
             dropped = true;
@@ -105,11 +105,11 @@ void ClearInitialAttributes(TNetwork& net)
     n.Longitude = n.Latitude = n.Elevation = 0;
     n.EntityType = 0;
     n.Name.clear();
-    n.Note.clear();
+    n.SetNote({});
     n.Font = n.Place = n.PolygonStyle = n.BitmapOverride = 0;
     n.SuppressLabel = n.ExcludeFromTriangulation = 0;
     n.Label1 = n.Label2 = 0;
-    n.LabelXOffset = n.LabelYOffset = 0;
+    n.SetLabelOffset(0, 0);
     n.Strings.clear();
     for (int i = 1; i <= SlotCount(n); ++i) *SlotOf(n, i) = TValueSlot{};
 
@@ -124,5 +124,5 @@ void ClearInitialAttributes(TNetwork& net)
     l.LabelXOffset = l.LabelYOffset = 0;
     l.Strings.clear();
     for (int i = 1; i <= SlotCount(l); ++i) *SlotOf(l, i) = TValueSlot{};
-    net.TemplateLink.AEnd = 1;
+    net.TemplateLink.SetAEnd(true);
 }

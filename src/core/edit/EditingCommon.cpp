@@ -125,7 +125,7 @@ TLink* AHalfEdge(const TLinkValues* link)
 {
     if (!link || !link->ANode) return nullptr;
     for (TLink* h : link->ANode->Links)
-        if (h->AEnd && h->LinkValues == link) return h;
+        if (h->AEnd() && h->LinkValues == link) return h;
     return nullptr;
 }
 
@@ -243,7 +243,7 @@ bool DropDeletedItem(TNetwork& net, const void* element, uint8_t kind)
     for (int32_t i = items.GetCount() - 1; i >= 0; --i) {
         TDeletedItem* d = items.At(i);
         if (d->ItemKind != kind) continue;
-        const void* e = kind == 1 ? d->Element : static_cast<const void*>(d->Data ? d->Data->LinkValues : nullptr);
+        const void* e = kind == 1 ? d->Element : static_cast<const void*>(d->Data ? d->Data->LinkValues.get() : nullptr);
         if (e != element) continue;
         items.DeleteAt(i);
         delete d;

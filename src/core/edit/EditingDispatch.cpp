@@ -8,7 +8,7 @@ static void UnmarkPolygon(TNode* owner)
 {
     if (!owner) return;
     owner->PolygonMark = 0;
-    for (TNetworkPoint* v : owner->OwnPolygon) v->Mark = 0;
+    for (TNetworkPoint* v : owner->OwnPolygon()) v->Mark = 0;
 }
 
 void SetSketchMode(TViewRecord& view, TEditState& edit, uint8_t mode)
@@ -270,7 +270,7 @@ void Press::Polygon()
     bool changed = edit.SketchMode == ModePolygonInsert ? PolygonInsertPoint(net, view, edit, p)
                                                         : PolygonDeletePoint(net, view, edit, p, right);
     r.Requests |= PadHighlight;
-    if (changed) Changed(edit.CurrentLink->PolygonBox);
+    if (changed) Changed(edit.CurrentLink->PolygonBox());
 }
 
 void Press::Merge()
@@ -305,11 +305,11 @@ void Press::PolygonMove()
     TNode* n;
     TShapePoint* sp;
     if (!Pick(true, n, sp) || !n || n == view.CurrentNode) return;
-    TBox before = view.CurrentNode->PolygonBox;
+    TBox before = view.CurrentNode->PolygonBox();
     if (!MovePolygon(net, view.CurrentNode, n)) return;
     r.Node = n;
     Changed(before);
-    r.Area.Include(n->PolygonBox);
+    r.Area.Include(n->PolygonBox());
     DropPicks();
 }
 

@@ -41,7 +41,7 @@ void CollectCandidates(const TNetwork& net, const TLinkValues* L, int64_t reach,
             if (!n) continue;
             for (TLink* h : n->Links) {
                 const TLinkValues* m = h->LinkValues;
-                if (!h->AEnd || !m || !m->Active || m == L) continue;
+                if (!h->AEnd() || !m || !m->Active || m == L) continue;
                 if (m->ANode == L->ANode || m->BNode == L->BNode || L->ANode == m->BNode || L->BNode == m->ANode)
                     continue;
                 if (Meets(Grown(m->Box, 1), g)) out.push_back(h);
@@ -109,7 +109,7 @@ int64_t MaxLinkReach(const TNetwork& net)
 bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks& hooks, int64_t reach)
 {
     area = TBox{0, 0, 0, 0};
-    TLinkValues* L = halfEdge ? halfEdge->LinkValues : nullptr;
+    TLinkValues* L = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!L || !L->Active || !L->ANode || !L->BNode) return false;
     net.SetAllowClose(false);
     TLink* hL = AHalfEdge(L);

@@ -31,13 +31,13 @@ void DeleteNode(TNetwork& net, TNode* node, bool clearLinkClass, const TEditHook
     UpdateOwnerBoxes(net, node);
     // The node's cell drops its ring; a node without one leaves the cell's
     // box as it was (and a bulk deletion stays linear).
-    if (node->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(net, node);
+    if (node->OwnPolygon().GetCount() > 0) UpdateNodePolygonBox(net, node);
 }
 
 void DeleteLink(TNetwork& net, TLink* halfEdge)
 {
     net.SetAllowClose(false);
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
+    TLinkValues* r = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!r || !r->Active) return;
     r->Active = 0;
     r->DeletedWithNode = 0;
@@ -73,7 +73,7 @@ void RestoreNode(TNetwork& net, TNode* node, bool allLinks)
 
 bool RestoreLink(TNetwork& net, TLink* halfEdge)
 {
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
+    TLinkValues* r = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!r || r->Superseded) return false;
     net.SetAllowClose(false);
     if (!r->ANode || !r->BNode || !r->ANode->Active || !r->BNode->Active) {
@@ -196,14 +196,14 @@ TNode* PlotNode(TNetwork& net, TViewRecord& view, const TEditHooks& hooks)
 
 void SetLinkDirection(TNetwork& net, TLink* halfEdge)
 {
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
+    TLinkValues* r = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!r) return;
     net.SetAllowClose(false);
     TLink* twin = OtherHalf(halfEdge);
     TNode* nearNode = halfEdge->NearNode();
-    bool twinWasA = twin ? twin->AEnd != 0 : false;
-    halfEdge->AEnd = 1;
-    if (twin) twin->AEnd = 0;
+    bool twinWasA = twin ? twin->AEnd() != 0 : false;
+    halfEdge->SetAEnd(true);
+    if (twin) twin->SetAEnd(false);
     r->ANode = nearNode;
     r->BNode = halfEdge->FarNode;
     if (twinWasA && r->ShapePoints.GetCount() > 1) ReverseShapePoints(r);
@@ -237,8 +237,8 @@ TLinkValues* MakeSplitLink(TNetwork& net, TLink* oldHalf, TNode* p, TNode* q)
 {
     if (!oldHalf || !oldHalf->LinkValues || !p || !q) return nullptr;
     const TLinkValues* old = oldHalf->LinkValues;
-    TNode* a = oldHalf->AEnd ? p : q;
-    TNode* b = oldHalf->AEnd ? q : p;
+    TNode* a = oldHalf->AEnd() ? p : q;
+    TNode* b = oldHalf->AEnd() ? q : p;
     TLink *ha = nullptr, *hb = nullptr;
     TLinkValues* r = AddLink(net, a, b, false, 0, ha, hb);
     if (!r) return nullptr;
@@ -324,7 +324,7 @@ bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSet
     TLink *e = nullptr, *l = nullptr;
     for (TLink* h : node->Links) {
         if (!h->LinkValues || !h->LinkValues->Active) continue;
-        if (h->AEnd)
+        if (h->AEnd())
             l = h;
         else
             e = h;
@@ -338,7 +338,7 @@ bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSet
     if (link && (link->LinkValues == E || link->LinkValues == L || !link->LinkValues)) return false;
 
     TLink* rh = link;
-    TLinkValues* R = link ? link->LinkValues : nullptr;
+    TLinkValues* R = link ? link->LinkValues.get() : nullptr;
     if (!R) {
         TLink* hb = nullptr;
         R = AddLink(net, farA, farB, true, 0, rh, hb);
@@ -348,9 +348,9 @@ bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSet
     if (ra) rh = ra;
 
     auto take = [&](TLinkValues* from) {
-        MakeRoom(R->ShapePoints);
+        net.Store.GrowRoom(R->ShapePoints);
         for (TShapePoint* sp : from->ShapePoints) {
-            MakeRoom(R->ShapePoints);
+            net.Store.GrowRoom(R->ShapePoints);
             R->ShapePoints.Insert(sp);
             sp->Link = rh;
         }

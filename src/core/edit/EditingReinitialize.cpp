@@ -43,9 +43,8 @@ static void ResetNode(TNetwork& net, TNode* node, const TReinitializeExemptions&
     node->PolygonStyle = t.PolygonStyle;
     if (!options.ExemptNames) node->Name = t.Name;
     node->ExcludeFromTriangulation = t.ExcludeFromTriangulation;
-    node->LabelXOffset = t.LabelXOffset;
-    node->LabelYOffset = t.LabelYOffset;
-    node->Note = t.Note;
+    node->SetLabelOffset(t.LabelXOffset(), t.LabelYOffset());
+    node->SetNote(t.Note());
     node->Longitude = t.Longitude;
     node->Latitude = t.Latitude;
     node->Elevation = t.Elevation;

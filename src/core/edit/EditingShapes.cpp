@@ -26,7 +26,7 @@ static void DropOwner(TNetwork& net, TNetworkPoint* p, TNode* owner)
 void RemovePolygonVertex(TNetwork& net, TNode* owner, TNetworkPoint* point)
 {
     if (!owner || !point) return;
-    auto& ring = owner->OwnPolygon;
+    auto& ring = owner->OwnPolygonRef();
     for (int32_t i = ring.GetCount() - 1; i >= 0; --i)
         if (ring.At(i) == point) ring.DeleteAt(i);
     DropOwner(net, point, owner);
@@ -40,7 +40,7 @@ void ReplacePolygonVertex(TNetwork& net, TNetworkPoint* old, TNetworkPoint* by)
     std::vector<TNode*> owners(oldOwners.begin(), oldOwners.end());
     net.DropPolygons(old);
     for (TNode* owner : owners) {
-        auto& ring = owner->OwnPolygon;
+        auto& ring = owner->OwnPolygonRef();
         // An owner is never a vertex of its own ring.
         bool present = owner == by || ring.IndexOf(by) >= 0;
         for (int32_t i = ring.GetCount() - 1; i >= 0; --i) {
@@ -62,7 +62,7 @@ bool PolygonBegin(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* own
     if (EditRefused(view) || !owner || !owner->Active) return false;
     net.SetAllowClose(false);
     owner->PolygonMark = 1;
-    for (TNetworkPoint* v : owner->OwnPolygon) v->Mark = 1;
+    for (TNetworkPoint* v : owner->OwnPolygon()) v->Mark = 1;
     view.CurrentNode = owner;
     edit.CurrentLink = owner;
     edit.PolygonPoint = owner;
@@ -75,7 +75,7 @@ bool PolygonInsertPoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
     TNode* owner = edit.CurrentLink;
     if (EditRefused(view) || !owner || !point) return false;
     net.SetAllowClose(false);
-    auto& ring = owner->OwnPolygon;
+    auto& ring = owner->OwnPolygonRef();
     edit.PolygonPoint = point;
     int32_t at = ring.IndexOf(point);
     if (at >= 0) {
@@ -101,7 +101,7 @@ bool PolygonDeletePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
     TNode* owner = edit.CurrentLink;
     if (EditRefused(view) || !owner || !point) return false;
     net.SetAllowClose(false);
-    auto& ring = owner->OwnPolygon;
+    auto& ring = owner->OwnPolygonRef();
     int32_t at = ring.IndexOf(point);
     if (at < 0) return false;
     edit.PolygonPoint = point;
@@ -122,10 +122,10 @@ bool PolygonDeletePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNet
 
 bool MovePolygon(TNetwork& net, TNode* from, TNode* to)
 {
-    if (!from || !to || from == to || to->OwnPolygon.GetCount() > 0 || from->OwnPolygon.GetCount() < 1) return false;
+    if (!from || !to || from == to || to->OwnPolygon().GetCount() > 0 || from->OwnPolygon().GetCount() < 1) return false;
     net.SetAllowClose(false);
-    std::swap(from->OwnPolygon, to->OwnPolygon);
-    for (TNetworkPoint* v : to->OwnPolygon) {
+    std::swap(from->OwnPolygonRef(), to->OwnPolygonRef());
+    for (TNetworkPoint* v : to->OwnPolygon()) {
         int32_t i = net.PolygonsOf(v).IndexOf(from);
         if (i < 0)
             AddOwner(net, v, to);
@@ -258,7 +258,7 @@ bool RemoveShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TShape
     rec.Y = shapePoint->Y;
     r->ShapePoints.DeleteAt(rec.Index);
     for (TNode* owner : net.PolygonsOf(shapePoint)) {
-        auto& ring = owner->OwnPolygon;
+        auto& ring = owner->OwnPolygonRef();
         int32_t at = ring.IndexOf(shapePoint);
         if (at < 0) continue;
         rec.Polygons.push_back(owner);
@@ -289,7 +289,7 @@ TShapePoint* UndoShapeRemove(TNetwork& net, TEditState& edit)
     FinishLinkBox(net, r);
     for (size_t k = 0; k < rec.Polygons.size(); ++k) {
         TNode* owner = rec.Polygons[k];
-        auto& ring = owner->OwnPolygon;
+        auto& ring = owner->OwnPolygonRef();
         int32_t at = std::clamp(rec.PolygonIndexes[k], 0, ring.GetCount());
         MakeRoom(ring);
         ring.InsertAt(at, sp);

@@ -15,14 +15,14 @@ using namespace editing;
 
 bool FlipLink(TNetwork& net, TLink* halfEdge)
 {
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
+    TLinkValues* r = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!r || r->FlipMark) return false;
     net.SetAllowClose(false);
     r->FlipMark = 1;
     TLink* twin = OtherHalf(halfEdge);
     std::swap(r->ANode, r->BNode);
-    halfEdge->AEnd ^= 1;
-    if (twin) twin->AEnd ^= 1;
+    halfEdge->SetAEnd(!halfEdge->AEnd());
+    if (twin) twin->SetAEnd(!twin->AEnd());
     if (r->ShapePoints.GetCount() > 1) ReverseShapePoints(r);
     FinishLinkBox(net, r);
     return true;
@@ -106,8 +106,9 @@ bool OneRun(std::vector<int32_t> positions, int32_t n)
 TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
 {
     if (!source || !target || source == target) return TPolygonMerge::Nothing;
-    auto& S = source->OwnPolygon;
-    auto& T = target->OwnPolygon;
+    if (source->OwnPolygon().GetCount() == 0) return TPolygonMerge::Nothing;
+    auto& S = source->OwnPolygonRef();
+    auto& T = target->OwnPolygonRef();
     if (S.GetCount() == 0) return TPolygonMerge::Nothing;
     net.SetAllowClose(false);
     if (T.GetCount() == 0) {
@@ -229,7 +230,7 @@ TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEdi
         TLink* twin = OtherHalf(h);
         if (twin) twin->FarNode = target;
         source->Links.Remove(h);
-        MakeRoom(target->Links);
+        net.Store.GrowRoom(target->Links);
         target->Links.Insert(h);
         if (r->ANode == source) r->ANode = target;
         if (r->BNode == source) r->BNode = target;
@@ -246,7 +247,7 @@ bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target)
 {
     if (!source || !source->Active || !ValidShapePoint(target)) return false;
     net.SetAllowClose(false);
-    if (AttachedLinkCount(source) != 0 || source->OwnPolygon.GetCount() != 0) return false;
+    if (AttachedLinkCount(source) != 0 || source->OwnPolygon().GetCount() != 0) return false;
     ReplacePolygonVertex(net, source, target);
     DeleteNode(net, source);
     return true;

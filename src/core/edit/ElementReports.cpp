@@ -30,8 +30,8 @@ struct TRing {
 TRing RingOf(const TNode& n)
 {
     TRing r;
-    GetPolygonCoordinates(n.OwnPolygon, r.Points);
-    r.Box = n.PolygonBox;
+    GetPolygonCoordinates(n.OwnPolygon(), r.Points);
+    r.Box = n.PolygonBox();
     return r;
 }
 
@@ -138,14 +138,14 @@ std::vector<std::string> Nestedness(const TNetwork& net, const TNode& edited, bo
         forNodes([&](THashEntry*, TNode* n) {
             for (TLink* h : n->Links) {
                 const TLinkValues* r = h->LinkValues;
-                if (!h->AEnd || !r || !r->Active || !r->ANode || !r->BNode) continue;
+                if (!h->AEnd() || !r || !r->Active || !r->ANode || !r->BNode) continue;
                 if (LinkTouches(*r, ring, prune)) lines.push_back(r->Name);
             }
         });
         lines.push_back("Polygons With all Vertices Within or Touching this Polygon:");
         forNodes([&](THashEntry*, TNode* n) {
-            if (n == &edited || n->OwnPolygon.GetCount() == 0) return;
-            if (prune && !BoxContains(box, n->PolygonBox)) return;
+            if (n == &edited || n->OwnPolygon().GetCount() == 0) return;
+            if (prune && !BoxContains(box, n->PolygonBox())) return;
             const TRing other = RingOf(*n);
             if (other.Count() == 0) return;
             for (const TIntPoint& v : other.Points)
@@ -154,7 +154,7 @@ std::vector<std::string> Nestedness(const TNetwork& net, const TNode& edited, bo
         });
         lines.push_back("Polygons With Boundaries Intersecting this Polygon:");
         forNodes([&](THashEntry*, TNode* n) {
-            if (n->OwnPolygon.GetCount() == 0 || !BoxesOverlapStrictly(n->PolygonBox, box)) return;
+            if (n->OwnPolygon().GetCount() == 0 || !BoxesOverlapStrictly(n->PolygonBox(), box)) return;
             if (RingsCross(RingOf(*n), ring)) lines.push_back(n->Name);
         });
     }
@@ -162,8 +162,8 @@ std::vector<std::string> Nestedness(const TNetwork& net, const TNode& edited, bo
     for (THashEntry* cell : net.NodeHash)
         for (TNetworkPoint* p : cell->Points) {
             TNode* n = p->AsNode();
-            if (!n || !n->Active || n->OwnPolygon.GetCount() == 0) continue;
-            const TBox& b = n->PolygonBox;
+            if (!n || !n->Active || n->OwnPolygon().GetCount() == 0) continue;
+            const TBox& b = n->PolygonBox();
             if (edited.X < b.MinX || edited.X > b.MaxX || edited.Y < b.MinY || edited.Y > b.MaxY) continue;
             if (Within(RingOf(*n), edited.X, edited.Y)) lines.push_back(n->Name);
         }
@@ -180,13 +180,13 @@ std::vector<std::string> NodePropertyLines(const TNetwork& net, const TWindowSet
     const TRing ring = RingOf(node);
     lines.push_back("Current Internal Serial Number = " + std::to_string(node.Serial));
     lines.push_back("Number of Polygon Vertices = " + std::to_string(ring.Count()));
-    lines.push_back("Polygon Area in Sq " + un + " = " + ReportNumber(PolygonArea(node.OwnPolygon, units)));
+    lines.push_back("Polygon Area in Sq " + un + " = " + ReportNumber(PolygonArea(node.OwnPolygon(), units)));
     lines.push_back("Polygon Perimeter in " + un + " = " +
-                    ReportNumber(PolygonPerimeter(node.OwnPolygon, units, false)));
+                    ReportNumber(PolygonPerimeter(node.OwnPolygon(), units, false)));
     lines.push_back("Polygon Open Chain Length in " + un + " = " +
-                    ReportNumber(PolygonPerimeter(node.OwnPolygon, units, true)));
-    lines.push_back("Polygon Center of Gravity, X = " + ReportNumber(PolygonCentroid(node.OwnPolygon, true)) +
-                    ", Y = " + ReportNumber(PolygonCentroid(node.OwnPolygon, false)));
+                    ReportNumber(PolygonPerimeter(node.OwnPolygon(), units, true)));
+    lines.push_back("Polygon Center of Gravity, X = " + ReportNumber(PolygonCentroid(node.OwnPolygon(), true)) +
+                    ", Y = " + ReportNumber(PolygonCentroid(node.OwnPolygon(), false)));
     const int where = ring.Count() > 0 ? PointInPolygon(node.X, node.Y, ring.Points.data(), ring.Box, ring.Count()) : 0;
     lines.push_back(where == 2   ? "Node is inside of own polygon."
                     : where == 1 ? "Node is on edge of own polygon."
@@ -204,7 +204,7 @@ std::vector<std::string> NodePropertyLines(const TNetwork& net, const TWindowSet
     std::vector<const TNode*> owners;
     std::vector<int> shared;
     std::unordered_map<const TNode*, size_t> index;
-    for (TNetworkPoint* v : node.OwnPolygon) {
+    for (TNetworkPoint* v : node.OwnPolygon()) {
         if (!v->Active) continue;
         std::vector<const TNode*> seen;
         for (TNode* o : net.PolygonsOf(v)) {
@@ -235,10 +235,10 @@ std::vector<std::string> LinkPropertyLines(const TNetwork& net, const TWindowSet
     std::vector<std::string> lines;
     const TLinkValues* r = link.LinkValues;
     if (!r || !r->ANode || !r->BNode) return lines;
-    const TLink* a = (link.AEnd || !r->ANode) ? &link : nullptr;
+    const TLink* a = (link.AEnd() || !r->ANode) ? &link : nullptr;
     if (!a)
         for (TLink* h : r->ANode->Links)
-            if (h->LinkValues == r && h->AEnd) a = h;
+            if (h->LinkValues == r && h->AEnd()) a = h;
     if (!a) a = &link;
     lines.push_back("Number of Shape Points = " + std::to_string(r->ShapePoints.GetCount()));
     lines.push_back("LinkLength in " + settings.UnitsName + " = " + ReportNumber(LinkLength(a, UnitsOf(settings))));
@@ -268,7 +268,7 @@ std::vector<std::string> LinkNestednessLines(const TNetwork& net, const TLink& l
     TBox b = EmptyBox;
     for (const TIntPoint& p : chain) b.Include(p.X, p.Y);
     ForEachNode(net, [&](TNode* n) {
-        if (!n->Active || n->OwnPolygon.GetCount() == 0 || !BoxesOverlap(b, n->PolygonBox)) return;
+        if (!n->Active || n->OwnPolygon().GetCount() == 0 || !BoxesOverlap(b, n->PolygonBox())) return;
         const TRing ring = RingOf(*n);
         for (const TIntPoint& p : chain)
             if (Within(ring, p.X, p.Y)) {

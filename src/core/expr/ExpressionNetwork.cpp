@@ -19,7 +19,7 @@ std::string_view NoteLineView(std::string_view note, int lineNo)
 
 bool TModelProperties::NodeProperty(const TNode& node, char code, TPropertyValue& out) const
 {
-    const TMyPolygonList& poly = node.OwnPolygon;
+    const TMyPolygonList& poly = node.OwnPolygon();
     switch (code) {
     case 'E': out.Value = 0; return true;
     case 'F': out.Value = node.Serial; return true;
@@ -39,12 +39,12 @@ bool TModelProperties::NodeProperty(const TNode& node, char code, TPropertyValue
     case ';': out.Value = node.Elevation / 10000.0; return true;
     case '~': out.Value = PolygonIsClockwise(&node) ? 1 : 0; return true;
     case 'R':
-        out.Value = Net.PolygonsOf(&node).GetCount() > 0 ? CountVerticesUpTo(Net.PolygonsOf(&node).At(0)->OwnPolygon, &node) : 0;
+        out.Value = Net.PolygonsOf(&node).GetCount() > 0 ? CountVerticesUpTo(Net.PolygonsOf(&node).At(0)->OwnPolygon(), &node) : 0;
         return true;
     case '(':
     case ')':
         out.IsText = true;
-        out.Text = NoteLineView(&node == NoteNode ? std::string_view(NoteText) : std::string_view(node.Note),
+        out.Text = NoteLineView(&node == NoteNode ? std::string_view(NoteText) : std::string_view(node.Note()),
                                 code == '(' ? 1 : 2);
         return true;
     case 'B':

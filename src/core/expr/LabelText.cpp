@@ -88,12 +88,12 @@ std::string NodeLabelText(const TNetwork& net, const TExprBinding& binding, cons
         case 105: s = NodeSizeExpressionText(net, binding, w, node, code == 102 ? 1 : 2).Text; break;
         case 103: s = std::to_string(node.Serial).substr(0, 8); break;
         case 104: {
-            int32_t n = CountPolygonVertices(node.OwnPolygon, true);
+            int32_t n = CountPolygonVertices(node.OwnPolygon(), true);
             if (n > 0) s = std::to_string(n);
             break;
         }
         case 106:
-        case 107: s = ExtractNoteLine(node.Note, code - 105); break;
+        case 107: s = ExtractNoteLine(node.Note(), code - 105); break;
         case 108: s = ShortestText(node.Longitude / 1e7); break;
         case 109: s = ShortestText(node.Latitude / 1e7); break;
         case 110: s = ShortestText(node.Elevation / 10000.0); break;
@@ -213,7 +213,7 @@ void ResetAllEntityLabels(TNetwork& net)
     ForEachNode(net, [](TNode* n) {
         if (!n->Active) return;
         n->Font = n->Place = n->Label1 = n->Label2 = n->SuppressLabel = n->LabelPending = 0;
-        n->LabelXOffset = n->LabelYOffset = 0;
+        n->SetLabelOffset(0, 0);
     });
     ForEachLink(net, [](TLink* h) {
         TLinkValues* v = h->LinkValues;

@@ -287,7 +287,7 @@ bool ApplyPolygonSearch(const TNetwork& net, const TPolygonSearchFields& f, TPol
         return false;
     }
     int vertices = 0;
-    for (const TNetworkPoint* v : owner->OwnPolygon)
+    for (const TNetworkPoint* v : owner->OwnPolygon())
         if (v->Active) ++vertices;
     if (vertices < 3) {
         if (sink) ShowMessageBox(*sink, 259, 257, MB_EXCLAMATION_OK);

@@ -45,8 +45,8 @@ TPreparedPolygon PreparePolygonCriterion(const TPolygonCriterion& criterion)
     p.ApplyToLinks = criterion.ApplyToLinks != 0;
     p.Outside = criterion.Outside != 0;
     p.BothEnds = criterion.BothEnds != 0;
-    GetPolygonCoordinates(criterion.Owner->OwnPolygon, p.Points);
-    p.Box = criterion.Owner->PolygonBox;
+    GetPolygonCoordinates(criterion.Owner->OwnPolygon(), p.Points);
+    p.Box = criterion.Owner->PolygonBox();
     return p;
 }
 

@@ -153,7 +153,7 @@ struct TBodyWriter {
         ForEachActiveNode([&](TNode* n) {
             for (TLink* h : n->Links)
                 // A link is written with its ends' serials, so both ends must be written too.
-                if (h->AEnd == 1 && h->LinkValues && h->LinkValues->Active && h->FarNode && h->FarNode->Active)
+                if (h->AEnd() == 1 && h->LinkValues && h->LinkValues->Active && h->FarNode && h->FarNode->Active)
                     f(h->LinkValues);
         });
     }
@@ -258,9 +258,9 @@ struct TBodyWriter {
     bool NodeExtrasDefault(const TNode& n) const
     {
         const bool first = n.Font == 0 && n.Place == 0 && n.Label1 == 0 && n.Label2 == 0 && n.SuppressLabel == 0 &&
-                           n.OwnPolygon.GetCount() == 0;
+                           n.OwnPolygon().GetCount() == 0;
         if (V < 7) return first;
-        return first && NoteIsEmpty(n.Note) && n.LabelXOffset == 0 && n.LabelYOffset == 0 &&
+        return first && NoteIsEmpty(n.Note()) && n.LabelXOffset() == 0 && n.LabelYOffset() == 0 &&
                n.ExcludeFromTriangulation == 0 && n.BitmapOverride == 0;
     }
     bool LinkExtrasDefault(const TLinkValues& l) const
@@ -314,30 +314,30 @@ struct TBodyWriter {
         if (V >= 6) {
             const TNode& t = Net.TemplateNode;
             if (!NodeExtrasDefault(t)) {
-                const uint8_t hasNote = NoteIsEmpty(t.Note) ? 0 : 1;
+                const uint8_t hasNote = NoteIsEmpty(t.Note()) ? 0 : 1;
                 W.WriteText("-1 0 0 ");
                 WriteIntList(W, {t.Font, t.Place, t.Label1, t.Label2, t.SuppressLabel, t.PolygonStyle});
                 W.WriteText(" 0");
-                WriteExtrasTail(hasNote, t.LabelXOffset, t.LabelYOffset, t.BitmapOverride, t.ExcludeFromTriangulation);
-                if (V >= 7 && hasNote) W.WriteLine(t.Note);
+                WriteExtrasTail(hasNote, t.LabelXOffset(), t.LabelYOffset(), t.BitmapOverride, t.ExcludeFromTriangulation);
+                if (V >= 7 && hasNote) W.WriteLine(t.Note());
             }
         }
         ForEachActiveNode([&](TNode* n) {
             if (NodeExtrasDefault(*n)) return;
             int32_t count = 0;
-            for (const TNetworkPoint* p : n->OwnPolygon) {
+            for (const TNetworkPoint* p : n->OwnPolygon()) {
                 if (const TNode* vn = p->AsNode()) {
                     if (vn->Active) ++count;
                 } else if (V >= 7 && p->Active && ActiveLinkOf(p->AsShapePoint())) {
                     ++count;
                 }
             }
-            const uint8_t hasNote = NoteIsEmpty(n->Note) ? 0 : 1;
+            const uint8_t hasNote = NoteIsEmpty(n->Note()) ? 0 : 1;
             WriteIntList(W, {n->Serial, n->X, n->Y, n->Font, n->Place, BodyLabelCodeForVersion(n->Label1, V),
                           BodyLabelCodeForVersion(n->Label2, V), n->SuppressLabel,
                           std::min<int>(n->PolygonStyle, pcap), count});
-            WriteExtrasTail(hasNote, n->LabelXOffset, n->LabelYOffset, n->BitmapOverride, n->ExcludeFromTriangulation);
-            for (const TNetworkPoint* p : n->OwnPolygon) {
+            WriteExtrasTail(hasNote, n->LabelXOffset(), n->LabelYOffset(), n->BitmapOverride, n->ExcludeFromTriangulation);
+            for (const TNetworkPoint* p : n->OwnPolygon()) {
                 if (const TNode* vn = p->AsNode()) {
                     if (!vn->Active) continue;
                     WriteIntList(W, {vn->Serial, vn->X, vn->Y});
@@ -352,7 +352,7 @@ struct TBodyWriter {
                     W.WriteLn();
                 }
             }
-            if (V >= 7 && hasNote) W.WriteLine(n->Note);
+            if (V >= 7 && hasNote) W.WriteLine(n->Note());
             Tick();
         });
         WriteZeros(W, V < 7 ? 11 : (V == 7 ? 14 : 15));
@@ -460,8 +460,12 @@ struct TLabelStyle {
         e.Label1 = uint8_t(Label1);
         e.Label2 = uint8_t(Label2);
         e.SuppressLabel = Suppress;
-        e.LabelXOffset = int16_t(XOff);
-        e.LabelYOffset = int16_t(YOff);
+        if constexpr (std::is_same_v<E, TNode>) {
+            e.SetLabelOffset(int16_t(XOff), int16_t(YOff));
+        } else {
+            e.LabelXOffset = int16_t(XOff);
+            e.LabelYOffset = int16_t(YOff);
+        }
         e.BitmapOverride = uint8_t(Bitmap);
     }
 };
@@ -1046,9 +1050,9 @@ struct TBodyReader {
                 owner->ExcludeFromTriangulation = uint8_t(st.Exclude);
             }
             inPolygon.clear();
-            const bool useSet = owner && owner->OwnPolygon.GetCount() + count > 64;
+            const bool useSet = owner && owner->OwnPolygon().GetCount() + count > 64;
             if (useSet)
-                for (const TNetworkPoint* p : owner->OwnPolygon) inPolygon.insert(p);
+                for (const TNetworkPoint* p : owner->OwnPolygon()) inPolygon.insert(p);
             for (int32_t i = 0; i < count; ++i) {
                 TNetworkPoint* vertex = nullptr;
                 if (V < 7) {
@@ -1070,18 +1074,18 @@ struct TBodyReader {
                     }
                 }
                 if (!owner || !vertex || owner == &Net.TemplateNode) continue;
-                const bool present = useSet ? inPolygon.count(vertex) > 0 : owner->OwnPolygon.IndexOf(vertex) >= 0;
+                const bool present = useSet ? inPolygon.count(vertex) > 0 : owner->OwnPolygon().IndexOf(vertex) >= 0;
                 if (present) continue;
                 if (useSet) inPolygon.insert(vertex);
-                owner->OwnPolygon.Insert(vertex);
+                owner->OwnPolygonRef().Insert(vertex);
                 TYourPolygonList& owners = Net.PolygonsRef(vertex);
                 MakeRoom(owners);
                 owners.Insert(owner);
             }
-            if (owner && owner != &Net.TemplateNode && owner->OwnPolygon.GetCount() > 0) UpdateNodePolygonBox(Net, owner);
+            if (owner && owner != &Net.TemplateNode && owner->OwnPolygon().GetCount() > 0) UpdateNodePolygonBox(Net, owner);
             if (st.HasNote == 1) {
                 std::string note = R.ReadLine();
-                if (owner) owner->Note = std::move(note);
+                if (owner) owner->SetNote(std::move(note));
             }
             Tick();
         }
@@ -1101,7 +1105,7 @@ struct TBodyReader {
             }
         }
         TLink* h = FindLinkBySerial(Net, ax, ay, Serial(as), Serial(bs));
-        return h ? h->LinkValues : nullptr;
+        return h ? h->LinkValues.get() : nullptr;
     }
 
     void ReadLinkExtras()

@@ -223,7 +223,7 @@ void CopyTemplateNode(TNode& dst, const TNode& src)
 {
     dst.EntityType = src.EntityType;
     dst.Name = src.Name;
-    dst.Note = src.Note;
+    dst.SetNote(src.Note());
     dst.Font = src.Font;
     dst.Place = src.Place;
     dst.Layer = src.Layer;
@@ -233,8 +233,7 @@ void CopyTemplateNode(TNode& dst, const TNode& src)
     dst.ExcludeFromTriangulation = src.ExcludeFromTriangulation;
     dst.Label1 = src.Label1;
     dst.Label2 = src.Label2;
-    dst.LabelXOffset = src.LabelXOffset;
-    dst.LabelYOffset = src.LabelYOffset;
+    dst.SetLabelOffset(src.LabelXOffset(), src.LabelYOffset());
     dst.Strings = src.Strings;
     ResizeValues(dst, SlotCount(src));
     for (int i = 0; i < SlotCount(src); ++i) dst.Values[size_t(i)] = src.Values[size_t(i)];

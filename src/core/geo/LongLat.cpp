@@ -428,7 +428,7 @@ void UnlockElevations(TNetwork& Net)
         if (TNode* n = p->AsNode()) {
             n->ExcludeFromTriangulation = 0;
             for (TLink* h : n->Links)
-                if (h->AEnd && h->LinkValues)
+                if (h->AEnd() && h->LinkValues)
                     h->LinkValues->ExcludeShapesFromTriangulation = 0;
         }
     });

@@ -18,36 +18,40 @@ class TCollection {
 public:
     using Item = T;
 
-    explicit TCollection(int32_t aLimit = 0, int32_t aDelta = 1) : Delta(aDelta) { SetLimit(aLimit); }
+    // The most items a collection holds (its array is then a gigabyte).
+    static constexpr int32_t MaxLimit = (1 << 27) - 1;
+    // Deltas above this grow by it (MakeRoom does the growth of long lists).
+    static constexpr int32_t MaxDelta = 15;
+
+    explicit TCollection(int32_t aLimit = 0, int32_t aDelta = 1)
+    {
+        SetDelta(aDelta);
+        SetLimit(aLimit);
+    }
     TCollection(const TCollection&) = delete;
     TCollection& operator=(const TCollection&) = delete;
-    TCollection(TCollection&& o) noexcept
-        : Items(o.Items), Limit(o.Limit), Delta(o.Delta), Count(o.Count), Borrowed(o.Borrowed)
+    TCollection(TCollection&& o) noexcept : Items(o.Items), Count(o.Count), Bits(o.Bits)
     {
         o.Items = nullptr;
-        o.Limit = 0;
         o.Count = 0;
-        o.Borrowed = false;
+        o.Bits &= DeltaMask; // limit 0, not borrowed
     }
     TCollection& operator=(TCollection&& o) noexcept
     {
         if (this != &o) {
-            if (!Borrowed) delete[] Items;
+            if (!Borrowed()) delete[] Items;
             Items = o.Items;
-            Limit = o.Limit;
-            Delta = o.Delta;
             Count = o.Count;
-            Borrowed = o.Borrowed;
+            Bits = o.Bits;
             o.Items = nullptr;
-            o.Limit = 0;
             o.Count = 0;
-            o.Borrowed = false;
+            o.Bits &= DeltaMask;
         }
         return *this;
     }
     ~TCollection()
     {
-        if (!Borrowed) delete[] Items;
+        if (!Borrowed()) delete[] Items;
     }
 
     // Takes room for limit items that someone else owns and frees (a
@@ -55,17 +59,30 @@ public:
     // moves the items to an array of the collection's own.
     void Adopt(T** room, int32_t limit)
     {
-        if (Count != 0 || !room || limit <= 0) return;
-        if (!Borrowed) delete[] Items;
+        if (Count != 0 || !room || limit <= 0 || limit > MaxLimit) return;
+        if (!Borrowed()) delete[] Items;
         Items = room;
-        Limit = limit;
-        Borrowed = true;
+        SetBits(limit, true);
+    }
+    // Moves the items to borrowed room of limit >= Count items. The room
+    // left behind is returned through oldRoom / oldLimit when it was
+    // borrowed (nullptr otherwise: an own array is freed here).
+    void MoveToRoom(T** room, int32_t limit, T**& oldRoom, int32_t& oldLimit)
+    {
+        oldRoom = Borrowed() ? Items : nullptr;
+        oldLimit = Borrowed() ? GetLimit() : 0;
+        if (!room || limit < Count || limit > MaxLimit) CollectionError(-3, 0);
+        if (Count > 0) std::memcpy(room, Items, sizeof(T*) * size_t(Count));
+        if (!Borrowed()) delete[] Items;
+        Items = room;
+        SetBits(limit, true);
     }
 
     int32_t GetCount() const { return Count; }
-    int32_t GetLimit() const { return Limit; }
-    int32_t GetDelta() const { return Delta; }
+    int32_t GetLimit() const { return int32_t(Bits & LimitMask); }
+    int32_t GetDelta() const { return int32_t((Bits & DeltaMask) >> DeltaShift); }
     bool Empty() const { return Count == 0; }
+    bool IsBorrowed() const { return Borrowed(); }
 
     T* ItemAt(int32_t index) const
     {
@@ -92,9 +109,9 @@ public:
     void InsertAt(int32_t index, T* item)
     {
         if (index < 0 || index > Count) CollectionError(-1, index);
-        if (Count == Limit) {
-            if (Delta == 0) CollectionError(-2, 0);
-            SetLimit(Limit + Delta);
+        if (Count == GetLimit()) {
+            if (GetDelta() == 0 || GetLimit() > MaxLimit - GetDelta()) CollectionError(-2, 0);
+            SetLimit(GetLimit() + GetDelta());
         }
         std::memmove(Items + index + 1, Items + index, sizeof(T*) * size_t(Count - index));
         Items[index] = item;
@@ -132,13 +149,13 @@ public:
     void SetLimit(int32_t newLimit)
     {
         if (newLimit < Count) CollectionError(-3, 0);
-        if (newLimit == Limit) return;
+        if (newLimit > MaxLimit) CollectionError(-2, 0);
+        if (newLimit == GetLimit()) return;
         T** fresh = newLimit > 0 ? new T*[size_t(newLimit)] : nullptr;
         if (Count > 0 && fresh) std::memcpy(fresh, Items, sizeof(T*) * size_t(Count));
-        if (!Borrowed) delete[] Items;
-        Borrowed = false;
+        if (!Borrowed()) delete[] Items;
         Items = fresh;
-        Limit = newLimit;
+        SetBits(newLimit, false);
     }
 
     // Walks. Tests and actions are callables taking the item; walks return
@@ -191,12 +208,41 @@ public:
     }
 
 protected:
+    // Puts an array of the collection's own of limit items, holding count
+    // items, in place of the present one.
+    void TakeArray(T** fresh, int32_t limit, int32_t count)
+    {
+        if (limit > MaxLimit) CollectionError(-2, 0);
+        if (!Borrowed()) delete[] Items;
+        Items = fresh;
+        Count = count;
+        SetBits(limit, false);
+    }
+
     T** Items = nullptr;
-    int32_t Limit = 0;
-    int32_t Delta = 0;
     int32_t Count = 0;
-    bool Borrowed = false; // Items belong to someone else
+
+private:
+    // Limit in the low 27 bits, then the delta in 4 bits, then whether the
+    // items belong to someone else: one word, so that a collection is 16 bytes.
+    static constexpr uint32_t LimitMask = (1u << 27) - 1;
+    static constexpr int DeltaShift = 27;
+    static constexpr uint32_t DeltaMask = 15u << DeltaShift;
+    static constexpr uint32_t BorrowedBit = 1u << 31;
+    bool Borrowed() const { return (Bits & BorrowedBit) != 0; }
+    void SetBits(int32_t limit, bool borrowed)
+    {
+        Bits = (Bits & DeltaMask) | uint32_t(limit) | (borrowed ? BorrowedBit : 0u);
+    }
+    void SetDelta(int32_t delta)
+    {
+        delta = delta < 0 ? 0 : (delta > MaxDelta ? MaxDelta : delta);
+        Bits = (Bits & ~DeltaMask) | (uint32_t(delta) << DeltaShift);
+    }
+    uint32_t Bits = 0;
 };
+
+static_assert(sizeof(TCollection<int>) == 16, "a collection is a pointer and two words");
 
 // Finds an item by identity; Index receives its position.
 template <class T>

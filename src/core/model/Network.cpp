@@ -109,9 +109,22 @@ TValueBlock TElementStore::MakeValues(int n)
     return TValueBlock(p, TSlotRelease{true});
 }
 
+// The class of room for n pointers: the smallest k with 2^k >= n.
+static size_t RoomClassFor(int n)
+{
+    size_t k = 0;
+    while ((size_t(1) << k) < size_t(n)) ++k;
+    return k;
+}
+
 void** TElementStore::MakeRoom(int n)
 {
     if (n <= 0) return nullptr;
+    if (std::vector<void**>& waiting = FreeRooms[RoomClassFor(n)]; !waiting.empty()) {
+        void** p = waiting.back();
+        waiting.pop_back();
+        return p;
+    }
     if (size_t(n) > RoomPerBlock / 4) {
         RoomBlocks.insert(RoomBlocks.begin(), new void*[size_t(n)]);
         return RoomBlocks.front();
@@ -123,6 +136,22 @@ void** TElementStore::MakeRoom(int n)
     void** p = RoomBlocks.back() + RoomUsed;
     RoomUsed += size_t(n);
     return p;
+}
+
+void TElementStore::FreeRoom(void* room, int n)
+{
+    if (!room || n <= 0) return;
+    // The largest class whose size the room holds.
+    size_t k = RoomClassFor(n);
+    if ((size_t(1) << k) > size_t(n)) --k;
+    FreeRooms[k].push_back(static_cast<void**>(room));
+}
+
+size_t TElementStore::FreeRoomCount() const
+{
+    size_t n = 0;
+    for (const std::vector<void**>& v : FreeRooms) n += v.size();
+    return n;
 }
 
 void TElementStore::Release()
@@ -137,6 +166,7 @@ void TElementStore::Release()
     for (void** b : RoomBlocks) delete[] b;
     RoomBlocks.clear();
     RoomUsed = RoomPerBlock;
+    for (std::vector<void**>& v : FreeRooms) v.clear();
 }
 
 void TElementStore::TakeOver(TElementStore& other)
@@ -155,6 +185,10 @@ void TElementStore::TakeOver(TElementStore& other)
     if (RoomBlocks.size() == other.RoomBlocks.size()) RoomUsed = other.RoomUsed;
     other.RoomBlocks.clear();
     other.RoomUsed = RoomPerBlock;
+    for (size_t k = 0; k < FreeRooms.size(); ++k) {
+        FreeRooms[k].insert(FreeRooms[k].end(), other.FreeRooms[k].begin(), other.FreeRooms[k].end());
+        other.FreeRooms[k].clear();
+    }
 }
 
 // A value block of n slots from the network's store.
@@ -302,7 +336,7 @@ void TNodeList::MergeLate()
     if (late.size() <= 8) {
         // A few: sorted inserts in filing order, in place.
         for (TNetworkPoint* p : late) {
-            if (Count == Limit) SetLimit(Count + Count / 2 + 1);
+            if (Count == GetLimit()) SetLimit(Count + Count / 2 + 1);
             Base::Insert(p);
         }
         return;
@@ -313,7 +347,7 @@ void TNodeList::MergeLate()
     std::stable_sort(late.begin(), late.end(),
                      [](const TNetworkPoint* a, const TNetworkPoint* b) { return a->PointKey() < b->PointKey(); });
     const int32_t total = Count + int32_t(late.size());
-    const int32_t room = std::max(total + total / 2, Limit);
+    const int32_t room = std::max(total + total / 2, GetLimit());
     auto** merged = new TNetworkPoint*[size_t(room)];
     int32_t i = 0, k = 0;
     size_t j = 0;
@@ -325,11 +359,7 @@ void TNodeList::MergeLate()
     }
     while (i < Count) merged[k++] = Items[i++];
     while (j < late.size()) merged[k++] = late[j++];
-    if (!Borrowed) delete[] Items;
-    Borrowed = false;
-    Items = merged;
-    Limit = room;
-    Count = total;
+    TakeArray(merged, room, total);
 }
 
 void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
@@ -488,7 +518,7 @@ TNetwork::TNetwork()
     ResizeValues(TemplateNode, MaxAttributes);
     ResizeValues(TemplateLinkValues, MaxAttributes);
     TemplateLink.LinkValues = &TemplateLinkValues;
-    TemplateLink.AEnd = 1;
+    TemplateLink.SetAEnd(true);
     SetDefaultClasses(*this);
 }
 
@@ -563,7 +593,7 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     StoreValues(net, *n, nValues);
     const TNode& t = net.TemplateNode;
     n->Name = t.Name;
-    n->Note = t.Note;
+    n->SetNote(t.Note());
     n->EntityType = t.EntityType;
     n->Font = t.Font;
     n->Place = t.Place;
@@ -572,8 +602,7 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     n->BitmapOverride = t.BitmapOverride;
     n->SuppressLabel = t.SuppressLabel;
     n->ExcludeFromTriangulation = t.ExcludeFromTriangulation;
-    n->LabelXOffset = t.LabelXOffset;
-    n->LabelYOffset = t.LabelYOffset;
+    n->SetLabelOffset(t.LabelXOffset(), t.LabelYOffset());
     n->Label1 = t.Label1;
     n->Label2 = t.Label2;
     if (copyValues) {
@@ -591,7 +620,7 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
 
 void ExtendBox(const TNetwork& net, TLink* halfEdge, const TNetworkPoint* p)
 {
-    TLinkValues* r = halfEdge ? halfEdge->LinkValues : nullptr;
+    TLinkValues* r = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!r || !p) return;
     r->Box.Include(p->X, p->Y);
     // The A cell's union only grows with this box: widen it rather than
@@ -607,7 +636,7 @@ TShapePoint* AddShapePoint(TNetwork& net, int32_t x, int32_t y, int32_t index, T
     TShapePoint* sp = net.Store.ShapePoints.Make(x, y, c->X0, c->Y0);
     net.NodeHash.InsertPoint(c, sp);
     auto& shapes = halfEdge->LinkValues->ShapePoints;
-    MakeRoom(shapes);
+    net.Store.GrowRoom(shapes);
     shapes.InsertAt(std::clamp(index, 0, shapes.GetCount()), sp);
     sp->Link = halfEdge;
     ExtendBox(net, halfEdge, sp);
@@ -635,14 +664,12 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
     }
     halfA = &record->AHalf;
     halfB = &record->BHalf;
-    *halfA = TLink{r, b, 1};
-    *halfB = TLink{r, a, 0};
-    // A node's first links go in room from the store.
-    if (a->Links.GetLimit() == 0) a->Links.Adopt(net.Store.MakeRoomFor<TLink>(4), 4);
-    if (b->Links.GetLimit() == 0) b->Links.Adopt(net.Store.MakeRoomFor<TLink>(4), 4);
-    MakeRoom(a->Links);
+    *halfA = TLink{r, b, true};
+    *halfB = TLink{r, a, false};
+    // A node's links live in room from the store, which grows there.
+    net.Store.GrowRoom(a->Links);
     a->Links.Insert(halfA);
-    MakeRoom(b->Links);
+    net.Store.GrowRoom(b->Links);
     b->Links.Insert(halfB);
     ExtendBox(net, halfA, b);
     ++net.LinkCount;
@@ -825,16 +852,16 @@ TNode* FindNodeByKey(TNetwork& net, int32_t key, const std::string& code)
     if (!ix.NodesBuilt) {
         for (THashEntry* cell : net.NodeHash)
             for (TNetworkPoint* p : cell->Points)
-                if (TNode* n = p->AsNode()) ix.NodesByKey[n->SourceKey].push_back(n);
+                if (TNode* n = p->AsNode()) ix.NodesByKey[n->SourceKey()].push_back(n);
         ix.NodesBuilt = true;
     }
-    for (TNode* n : ix.UnfiledNodes) ix.NodesByKey[n->SourceKey].push_back(n);
+    for (TNode* n : ix.UnfiledNodes) ix.NodesByKey[n->SourceKey()].push_back(n);
     ix.UnfiledNodes.clear();
     auto it = ix.NodesByKey.find(key);
     if (it == ix.NodesByKey.end()) return nullptr;
     TNode* best = nullptr;
     for (TNode* n : it->second)
-        if (n->SourceKey == key && n->SourceCode == code && (!best || PointBefore(net, n, best))) best = n;
+        if (n->SourceKey() == key && n->SourceCode() == code && (!best || PointBefore(net, n, best))) best = n;
     return best;
 }
 
@@ -881,7 +908,7 @@ bool GetThroughLinks(const TNode* node, TNode*& fromNode, TLinkValues*& inLink, 
     for (TLink* h : node->Links) {
         if (!h->LinkValues || !h->LinkValues->Active) continue;
         ++active;
-        if (h->AEnd)
+        if (h->AEnd())
             starting = h;
         else
             ending = h;
@@ -911,7 +938,7 @@ void UpdateCellLinkBox(const TNetwork& net, THashEntry* cell)
     for (TNetworkPoint* p : cell->Points)
         if (TNode* n = p->AsNode())
             for (TLink* h : n->Links)
-                if (h->AEnd && h->LinkValues) b.Include(h->LinkValues->Box);
+                if (h->AEnd() && h->LinkValues) b.Include(h->LinkValues->Box);
     cell->LinkBox = b;
 }
 
@@ -919,9 +946,12 @@ void UpdateCellLinkBox(const TNetwork& net, THashEntry* cell)
 static void ComputeNodePolygonBox(TNode* node)
 {
     TBox b = EmptyBox;
-    for (TNetworkPoint* v : node->OwnPolygon)
+    for (TNetworkPoint* v : node->OwnPolygon())
         if (v->Active) b.Include(v->X, v->Y);
-    node->PolygonBox = b;
+    // A polygon emptied gives its room back, and the node its rare block
+    // when nothing else is in it.
+    if (node->Rare && node->Rare->OwnPolygon.GetCount() == 0) node->Rare->OwnPolygon.SetLimit(0);
+    node->SetPolygonBox(b);
 }
 
 void UpdateCellPolygonBox(TNetwork& net, THashEntry* cell)
@@ -931,8 +961,8 @@ void UpdateCellPolygonBox(TNetwork& net, THashEntry* cell)
     for (TNetworkPoint* p : cell->Points) {
         TNode* n = p->AsNode();
         if (!n || !n->Active) continue;
-        b.Include(n->PolygonBox);
-        if (n->OwnPolygon.GetCount() > 0) has = true;
+        b.Include(n->PolygonBox());
+        if (n->OwnPolygon().GetCount() > 0) has = true;
     }
     cell->PolygonBox = b;
     net.NodeHash.SetCellHasPolygon(cell, has);
@@ -952,7 +982,7 @@ void RecomputeLinkReach(TNetwork& net)
         for (TNetworkPoint* p : cell->Points)
             if (TNode* n = p->AsNode())
                 for (TLink* h : n->Links)
-                    if (h->AEnd && h->LinkValues) {
+                    if (h->AEnd() && h->LinkValues) {
                         const TBox& b = h->LinkValues->Box;
                         if (b.IsEmpty()) continue;
                         dx = std::max<int64_t>(dx, int64_t(b.MaxX) - b.MinX);
@@ -972,7 +1002,7 @@ void RecomputeExtents(TNetwork& net)
             TNode* n = p->AsNode();
             if (!n) continue;
             for (TLink* h : n->Links)
-                if (h->AEnd) RecomputeBox(h->LinkValues);
+                if (h->AEnd()) RecomputeBox(h->LinkValues);
             ComputeNodePolygonBox(n);
             net.MinX = std::min(net.MinX, n->X);
             net.MinY = std::min(net.MinY, n->Y);
@@ -1082,7 +1112,7 @@ static TLink* AHalf(TLinkValues* r)
 {
     if (!r || !r->ANode) return nullptr;
     for (TLink* h : r->ANode->Links)
-        if (h->AEnd && h->LinkValues == r) return h;
+        if (h->AEnd() && h->LinkValues == r) return h;
     return nullptr;
 }
 
@@ -1092,7 +1122,7 @@ TLink* FindLinkById(TNetwork& net, int32_t id, int32_t x, int32_t y)
         for (TNetworkPoint* p : cell->Points)
             if (TNode* n = p->AsNode())
                 for (TLink* h : n->Links)
-                    if (h->AEnd && h->LinkValues && h->LinkValues->Active && h->LinkValues->SourceId == id) return h;
+                    if (h->AEnd() && h->LinkValues && h->LinkValues->Active && h->LinkValues->SourceId == id) return h;
     TNetworkIndexes& ix = net.LookupIndexes();
     if (!ix.LinksBuilt) {
         ForEachLink(net, [&](TLink* h) { ix.LinksById[h->LinkValues->SourceId].push_back(h->LinkValues); });

@@ -237,6 +237,24 @@ public:
 };
 static_assert(sizeof(TNetworkPoint) == 24 && sizeof(TShapePoint) == 32, "points grew");
 
+// What few nodes have, kept in one block that a node gets when one of them is
+// set: an own polygon with its box, the source key and code, a note, the
+// offset of a dragged label.
+struct TNodeRare {
+    TMyPolygonList OwnPolygon{0, 1};
+    TBox PolygonBox = EmptyBox; // own polygon's active vertices
+    int32_t SourceKey = 0;
+    int16_t LabelXOffset = 0, LabelYOffset = 0;
+    TRareText Note; // lines joined by "&&"
+    TRareText SourceCode; // up to 7 characters
+
+    bool Empty() const
+    {
+        return OwnPolygon.GetCount() == 0 && OwnPolygon.GetLimit() == 0 && PolygonBox == EmptyBox &&
+               SourceKey == 0 && LabelXOffset == 0 && LabelYOffset == 0 && Note.empty() && SourceCode.empty();
+    }
+};
+
 class TNode : public TNetworkPoint {
 public:
     TNode() = default;
@@ -246,10 +264,9 @@ public:
     int16_t ByteCount = 0; // 8 x the slots of Values
     int32_t Serial = 0;
     TValueBlock Values; // nullptr when ByteCount is 0
-    TLinkList Links{0, 1}; // room made when a link is added
-    TRareList<TNetworkPoint> OwnPolygon; // empty for most nodes
+    TLinkList Links{0, 1}; // room from the store, made when a link is added
+    std::unique_ptr<TNodeRare> Rare; // nullptr for most nodes
     std::string Name;
-    TRareText Note; // lines joined by "&&"
     uint8_t Font = 0;
     uint8_t Place = 0;
     uint8_t Layer = 1;
@@ -263,12 +280,63 @@ public:
     // The node's shortest-path scratch in its network's PathScratch (0: the
     // node has been in no search yet); see TNetwork::PathOf.
     uint32_t PathIndex = 0;
-    TBox PolygonBox = EmptyBox; // own polygon's active vertices
-    int32_t SourceKey = 0;
-    int16_t LabelXOffset = 0, LabelYOffset = 0;
     TStringList Strings; // 'S' attribute values by StringIndex
-    TRareText SourceCode; // up to 7 characters
+
+    // The rare members read as empty, EmptyBox and 0 on a node without them;
+    // OwnPolygonRef or a setter of a non-empty value gives the node its block.
+    const TMyPolygonList& OwnPolygon() const { return Rare ? Rare->OwnPolygon : NoPolygon(); }
+    TMyPolygonList& OwnPolygonRef() { return MakeRare().OwnPolygon; }
+    const TBox& PolygonBox() const { return Rare ? Rare->PolygonBox : EmptyBox; }
+    void SetPolygonBox(const TBox& box) { SetRare(&TNodeRare::PolygonBox, box); }
+    int32_t SourceKey() const { return Rare ? Rare->SourceKey : 0; }
+    void SetSourceKey(int32_t key) { SetRare(&TNodeRare::SourceKey, key); }
+    int16_t LabelXOffset() const { return Rare ? Rare->LabelXOffset : int16_t(0); }
+    int16_t LabelYOffset() const { return Rare ? Rare->LabelYOffset : int16_t(0); }
+    void SetLabelOffset(int16_t x, int16_t y)
+    {
+        SetRare(&TNodeRare::LabelXOffset, x);
+        SetRare(&TNodeRare::LabelYOffset, y);
+    }
+    const TRareText& Note() const { return Rare ? Rare->Note : NoText(); }
+    void SetNote(const TRareText& note) { SetRare(&TNodeRare::Note, note); }
+    const TRareText& SourceCode() const { return Rare ? Rare->SourceCode : NoText(); }
+    void SetSourceCode(const TRareText& code) { SetRare(&TNodeRare::SourceCode, code); }
+    // Frees the block when nothing in it is set any more.
+    void TrimRare()
+    {
+        if (Rare && Rare->Empty()) Rare.reset();
+    }
+
+private:
+    TNodeRare& MakeRare()
+    {
+        if (!Rare) Rare = std::make_unique<TNodeRare>();
+        return *Rare;
+    }
+    template <class F, class V>
+    void SetRare(F TNodeRare::*field, const V& value)
+    {
+        static const TNodeRare none;
+        if (!Rare && value == none.*field) return;
+        MakeRare().*field = value;
+        TrimRare();
+    }
+    static const TMyPolygonList& NoPolygon()
+    {
+        static const TMyPolygonList none{0, 1};
+        return none;
+    }
+    static const TRareText& NoText()
+    {
+        static const TRareText none;
+        return none;
+    }
 };
+
+// What every node has and no more: the point, the name and string values,
+// 56 bytes of the node's own.
+static_assert(sizeof(TNode) <= sizeof(TNetworkPoint) + sizeof(TNode::Name) + sizeof(TNode::Strings) + 56,
+              "a node record grew");
 
 inline TNode* TNetworkPoint::AsNode() { return IsNode() ? static_cast<TNode*>(this) : nullptr; }
 inline const TNode* TNetworkPoint::AsNode() const { return IsNode() ? static_cast<const TNode*>(this) : nullptr; }
@@ -291,10 +359,10 @@ struct TLinkValues {
     TLinkValues& operator=(const TLinkValues&) = delete;
 
     TValueBlock Values;
-    int16_t ByteCount = 0;
     std::string Name;
     TRareText Note;
     int32_t SourceId = 0;
+    int16_t ByteCount = 0;
     uint8_t Active = 1;
     uint8_t ExcludeShapesFromTriangulation = 0;
     uint8_t FlipMark = 0;
@@ -307,11 +375,11 @@ struct TLinkValues {
     uint8_t Font = 0, Place = 0, BitmapOverride = 0;
     uint8_t LabelPending = 0;
     uint8_t Label1 = 0, Label2 = 0;
+    int16_t LabelXOffset = 0, LabelYOffset = 0;
     TCollection<TShapePoint> ShapePoints{0, 1}; // A end to B end
     TNode* ANode = nullptr;
     TNode* BNode = nullptr;
     TBox Box = EmptyBox; // over A, B and the shape points
-    int16_t LabelXOffset = 0, LabelYOffset = 0;
     TStringList Strings;
 
     // Copies the scalar fields, name, note and strings of src (not its ends,
@@ -319,19 +387,54 @@ struct TLinkValues {
     void CopyStyleFrom(const TLinkValues& src);
 };
 
+static_assert(sizeof(TLinkValues) <= sizeof(TLinkValues::Name) + sizeof(TLinkValues::Strings) + 88,
+              "a link record grew");
+
+// A half-edge's link record with, in the lowest bit of its address (a record
+// is 8-aligned), whether the half-edge is the A end. Reads as the pointer;
+// assigning a record keeps the end.
+class TLinkValuesRef {
+public:
+    TLinkValuesRef() = default;
+    TLinkValuesRef(TLinkValues* r, bool aEnd) : Bits(reinterpret_cast<uintptr_t>(r) | (aEnd ? 1u : 0u)) {}
+    TLinkValuesRef(const TLinkValuesRef&) = default;
+    TLinkValuesRef& operator=(const TLinkValuesRef&) = default;
+    TLinkValuesRef& operator=(TLinkValues* r)
+    {
+        Bits = reinterpret_cast<uintptr_t>(r) | (Bits & 1u);
+        return *this;
+    }
+    TLinkValues* get() const { return reinterpret_cast<TLinkValues*>(Bits & ~uintptr_t(1)); }
+    operator TLinkValues*() const { return get(); }
+    TLinkValues* operator->() const { return get(); }
+    TLinkValues& operator*() const { return *get(); }
+    bool AEnd() const { return (Bits & 1u) != 0; }
+    void SetAEnd(bool aEnd) { Bits = (Bits & ~uintptr_t(1)) | (aEnd ? 1u : 0u); }
+
+private:
+    uintptr_t Bits = 0;
+};
+
 // A half-edge in one node's `Links`.
 struct TLink {
-    TLinkValues* LinkValues = nullptr;
+    TLink() = default;
+    TLink(TLinkValues* r, TNode* farNode, bool aEnd) : LinkValues(r, aEnd), FarNode(farNode) {}
+
+    TLinkValuesRef LinkValues;
     TNode* FarNode = nullptr;
-    uint8_t AEnd = 0; // 1: in A's list, FarNode is B; 0: in B's list, FarNode is A
+    // 1: in A's list, FarNode is B; 0: in B's list, FarNode is A
+    uint8_t AEnd() const { return LinkValues.AEnd() ? 1 : 0; }
+    void SetAEnd(bool aEnd) { LinkValues.SetAEnd(aEnd); }
 
     // The node whose list holds this half-edge.
     TNode* NearNode() const
     {
         if (!LinkValues) return nullptr;
-        return AEnd ? LinkValues->ANode : LinkValues->BNode;
+        return AEnd() ? LinkValues->ANode : LinkValues->BNode;
     }
 };
+static_assert(sizeof(TLink) == 16, "a half-edge is two pointers");
+static_assert(alignof(TLinkValues) >= 2, "the end of a half-edge is kept in its record's address");
 
 // The shortest-path scratch of one node, kept beside the nodes: only a
 // search fills it, and what it leaves stays until the next search.
@@ -677,6 +780,7 @@ struct TLinkRecord {
     TLinkValues Values;
     TLink AHalf, BHalf;
 };
+static_assert(sizeof(TLinkRecord) == sizeof(TLinkValues) + 2 * sizeof(TLink));
 
 // The elements of one network: nodes, shape points, link records with their
 // half-edges and value blocks, made in large blocks, so that building a
@@ -699,12 +803,32 @@ public:
 
     // n zeroed value slots owned by the store.
     TValueBlock MakeValues(int n);
-    // Room for n pointers, owned by the store (for TCollection::Adopt).
+    // Room for n pointers, owned by the store (for TCollection::Adopt): room
+    // given back earlier when some of that size waits, else fresh room.
     template <class T>
     T** MakeRoomFor(int n)
     {
         return reinterpret_cast<T**>(MakeRoom(n));
     }
+    // Takes back room of n pointers from MakeRoomFor for reuse.
+    void FreeRoom(void* room, int n);
+    // Makes room for one more item of a collection whose room comes from
+    // this store: a full collection moves to room of the next power of two
+    // (at least 2) and its old room is given back. Doubling keeps filling a
+    // list linear.
+    template <class T>
+    void GrowRoom(TCollection<T>& c)
+    {
+        if (c.GetCount() < c.GetLimit()) return;
+        int32_t n = 2;
+        while (n <= c.GetCount()) n *= 2;
+        T** old = nullptr;
+        int32_t oldLimit = 0;
+        c.MoveToRoom(MakeRoomFor<T>(n), n, old, oldLimit);
+        if (old) FreeRoom(old, oldLimit);
+    }
+    // Rooms waiting for reuse (for tests).
+    size_t FreeRoomCount() const;
     // Destroys every element and frees every block.
     void Release();
     // Everything of other moves here (an append merges its scratch network).
@@ -718,6 +842,9 @@ private:
     static constexpr size_t RoomPerBlock = 1 << 16;
     std::vector<void**> RoomBlocks; // the last is the one in use
     size_t RoomUsed = RoomPerBlock;
+    // Room given back, by size class: class k holds rooms of at least 2^k
+    // pointers.
+    std::array<std::vector<void**>, 32> FreeRooms;
 };
 
 // ---------------------------------------------------------------- view

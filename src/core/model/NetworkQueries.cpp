@@ -100,15 +100,15 @@ int32_t AttachedLinkCount(const TNode* node)
 void ReversePolygon(TNode* node)
 {
     if (!node) return;
-    TMyPolygonList fresh(node->OwnPolygon.GetCount(), 1);
-    for (int32_t i = node->OwnPolygon.GetCount() - 1; i >= 0; --i) fresh.Insert(node->OwnPolygon.At(i));
-    node->OwnPolygon = std::move(fresh);
+    TMyPolygonList fresh(node->OwnPolygon().GetCount(), 1);
+    for (int32_t i = node->OwnPolygon().GetCount() - 1; i >= 0; --i) fresh.Insert(node->OwnPolygon().At(i));
+    node->OwnPolygonRef() = std::move(fresh);
 }
 
 bool PolygonIsClockwise(const TNode* node)
 {
     if (!node) return true;
-    const TMyPolygonList& v = node->OwnPolygon;
+    const TMyPolygonList& v = node->OwnPolygon();
     const int32_t n = v.GetCount();
     if (n < 3) return true;
     struct Vec {
@@ -310,7 +310,7 @@ void TNameIndex::Build(const TNetwork& net)
         Nodes[size_t(NameHash(n->Name))].push_back(n);
         NodeHashes.push_back({FullNameHash(n->Name), n});
         for (TLink* h : n->Links)
-            if (h->AEnd && h->LinkValues) {
+            if (h->AEnd() && h->LinkValues) {
                 Links[size_t(NameHash(h->LinkValues->Name))].push_back(h);
                 LinkHashes.push_back({FullNameHash(h->LinkValues->Name), h});
             }
@@ -417,7 +417,7 @@ TLink* FindLinkByName(const TNetwork& net, const std::string& pattern, const TCl
             if (TNode* n = p->AsNode())
                 for (TLink* h : n->Links) {
                     const TLinkValues* r = h->LinkValues;
-                    if (h->AEnd && r && r->Active && ClassChecked(typeFilter, r->EntityType) &&
+                    if (h->AEnd() && r && r->Active && ClassChecked(typeFilter, r->EntityType) &&
                         NameMatchesText(pattern, r->Name))
                         return h;
                 }
@@ -480,7 +480,7 @@ void CountMatchingPolygonsByType(const TNetwork& net, const TViewRecord& view, c
 {
     counts.fill(0);
     ForEachNode(net, [&](TNode* n) {
-        if (CountedNode(view, n) && n->OwnPolygon.GetCount() > 0 && (!passes || passes(n))) ++counts[n->EntityType];
+        if (CountedNode(view, n) && n->OwnPolygon().GetCount() > 0 && (!passes || passes(n))) ++counts[n->EntityType];
     });
 }
 
@@ -493,7 +493,7 @@ void CountMatchingLinksByType(const TNetwork& net, const TViewRecord& view, cons
         for (TLink* h : n->Links) {
             const TLinkValues* r = h->LinkValues;
             // A deleted link is not counted.
-            if (!h->AEnd || !r || !r->Active || r->EntityType == 0 || r->EntityType > MaxClasses) continue;
+            if (!h->AEnd() || !r || !r->Active || r->EntityType == 0 || r->EntityType > MaxClasses) continue;
             if (!passes || passes(h)) ++counts[r->EntityType];
         }
     });
@@ -518,7 +518,7 @@ void ResizeStringAttributeLists(TNetwork& net)
     ForEachNode(net, [&](TNode* n) {
         n->Strings.resize(size_t(ClassStringCount(net.NodeClasses.get(), n->EntityType)));
         for (TLink* h : n->Links)
-            if (h->AEnd && h->LinkValues)
+            if (h->AEnd() && h->LinkValues)
                 h->LinkValues->Strings.resize(size_t(ClassStringCount(net.LinkClasses.get(), h->LinkValues->EntityType)));
     });
 }

@@ -117,6 +117,6 @@ void ForEachLink(const TNetwork& net, F&& f)
 {
     ForEachNode(net, [&](TNode* n) {
         for (TLink* h : n->Links)
-            if (h->AEnd && h->LinkValues) f(h);
+            if (h->AEnd() && h->LinkValues) f(h);
     });
 }

@@ -25,9 +25,9 @@ TReinitializeData::TReinitializeData(const TNetwork& net, TNode* node, TLinkValu
         Longitude = n.Longitude;
         Latitude = n.Latitude;
         Elevation = n.Elevation;
-        Note = n.Note;
-        LabelXOffset = n.LabelXOffset;
-        LabelYOffset = n.LabelYOffset;
+        Note = n.Note();
+        LabelXOffset = n.LabelXOffset();
+        LabelYOffset = n.LabelYOffset();
     } else if (LinkValues) {
         const TLinkValues& r = *LinkValues;
         EntityType = r.EntityType;
@@ -76,9 +76,8 @@ void TReinitializeData::Apply(const TNetwork& net) const
         n.Longitude = Longitude;
         n.Latitude = Latitude;
         n.Elevation = Elevation;
-        n.Note = Note;
-        n.LabelXOffset = LabelXOffset;
-        n.LabelYOffset = LabelYOffset;
+        n.SetNote(Note);
+        n.SetLabelOffset(LabelXOffset, LabelYOffset);
     } else if (LinkValues) {
         TLinkValues& r = *LinkValues;
         r.EntityType = EntityType;

@@ -40,7 +40,7 @@ void ShapePoints(TKind kind, const void* element, std::vector<const TNetworkPoin
         break;
     }
     case TKind::Polygons: {
-        for (const TNetworkPoint* v : static_cast<const TNode*>(element)->OwnPolygon)
+        for (const TNetworkPoint* v : static_cast<const TNode*>(element)->OwnPolygon())
             if (v->Active) out.push_back(v);
         if (out.size() < 3) {
             out.clear(); // a null shape

@@ -203,7 +203,7 @@ void TShapeImporter::AddPolyLine(const TShpRecord& rec)
         if (!b || a == b) continue;
         bool exists = false;
         for (const TLink* h : a->Links)
-            if (h->AEnd && h->FarNode == b && h->LinkValues && h->LinkValues->Active) exists = true;
+            if (h->AEnd() && h->FarNode == b && h->LinkValues && h->LinkValues->Active) exists = true;
         if (exists) continue;
         Changing();
         TLink *halfA = nullptr, *halfB = nullptr;
@@ -271,7 +271,7 @@ void TShapeImporter::AddPolygon(const TShpRecord& rec)
         TNode* owner = NewNode(at, OwnerLayer);
         if (!owner) return;
         owner->Name = "N" + std::to_string(rec.Number);
-        owner->OwnPolygon = std::move(polygon);
+        owner->OwnPolygonRef() = std::move(polygon);
         for (TNode* v : Ring)
             if (Net.PolygonsOf(v).IndexOf(owner) < 0) {
                 MakeRoom(Net.PolygonsRef(v));

@@ -395,8 +395,8 @@ void TTigerImporter::ReadPolygons()
         if (Nodes.Find(Net, p.X, p.Y, p.Longitude, p.Latitude, OwnerLayer)) continue;
         TNode* owner = NewNode(p, OwnerLayer);
         if (!owner) continue;
-        owner->SourceKey = rec.PolyId;
-        owner->SourceCode = rec.CenId;
+        owner->SetSourceKey(rec.PolyId);
+        owner->SetSourceCode(rec.CenId);
         if (TValueSlot* slot = SlotOf(*owner, attribute75)) slot->SetReal(rec.Columns75);
         if (TValueSlot* slot = SlotOf(*owner, attribute41)) slot->SetReal(rec.Columns41);
     }
@@ -458,7 +458,7 @@ void TTigerImporter::BuildRings(TNode* owner, std::vector<TTigerChainPoints>& ch
     Changing();
     // A polygon the owner had already is the first chain; its vertices give
     // up the owner until the rings give it back.
-    auto& polygon = owner->OwnPolygon;
+    auto& polygon = owner->OwnPolygonRef();
     if (!polygon.Empty()) {
         TTigerChainPoints old(polygon.begin(), polygon.end());
         for (TNetworkPoint* v : old)

@@ -405,7 +405,7 @@ public:
                 const TNode* n = p->AsNode();
                 if (!n) continue;
                 for (const TLink* h : n->Links) {
-                    if (!h->AEnd || !h->LinkValues || !Selection.LinkSelected(*h)) continue;
+                    if (!h->AEnd() || !h->LinkValues || !Selection.LinkSelected(*h)) continue;
                     const TLinePlan& plan = LinkPlans[h->LinkValues->EntityType];
                     if (plan.Items.empty()) continue;
                     begin();
@@ -431,7 +431,7 @@ private:
                 std::vector<TColumn>* cols)
     {
         w.Line.clear();
-        const TLinkValues* link = half ? half->LinkValues : nullptr;
+        const TLinkValues* link = half ? half->LinkValues.get() : nullptr;
         const TValueSlot* values = node ? node->Values.get() : link->Values.get();
         const int slots = node ? SlotCount(*node) : SlotCount(*link);
         const TStringList& strings = node ? node->Strings : link->Strings;
@@ -483,7 +483,7 @@ private:
 
     void NodeItem(TRecordWriter& w, const TPlanItem& p, const TNode& n, int cls)
     {
-        const TMyPolygonList& own = n.OwnPolygon;
+        const TMyPolygonList& own = n.OwnPolygon();
         switch (p.Item.Code) {
         case 'B': w.Text(n.Name); break;
         case 'D': w.Text((*Net.NodeClasses)[cls].Name); break;
@@ -507,8 +507,8 @@ private:
         case 'V': w.Integer(n.Label2); break;
         case 'W': w.Integer(n.Place); break;
         case 'Z': w.Integer(n.SuppressLabel); break;
-        case '(': w.Text(NoteLineView(n.Note, 1)); break;
-        case ')': w.Text(NoteLineView(n.Note, 2)); break;
+        case '(': w.Text(NoteLineView(n.Note(), 1)); break;
+        case ')': w.Text(NoteLineView(n.Note(), 2)); break;
         case '-': w.Real(n.Longitude / 10000000.0); break;
         case '|': w.Real(n.Latitude / 10000000.0); break;
         case ';': w.Real(n.Elevation / 10000.0); break;
@@ -788,7 +788,7 @@ bool TExtractSelection::NodeSelected(const TNode& n) const
 {
     if (!n.Active || !LayerShown(n.Layer)) return false;
     if (OnlyPolygons) {
-        if (n.OwnPolygon.Empty()) return false;
+        if (n.OwnPolygon().Empty()) return false;
     } else if (FilterNoLinks && AttachedLinkCount(&n) == 0) {
         return false;
     }
@@ -799,7 +799,7 @@ bool TExtractSelection::NodeSelected(const TNode& n) const
 bool TExtractSelection::LinkSelected(const TLink& h) const
 {
     const TLinkValues* l = h.LinkValues;
-    if (!h.AEnd || !l || !l->Active || !l->ANode || !l->BNode) return false;
+    if (!h.AEnd() || !l || !l->Active || !l->ANode || !l->BNode) return false;
     if (!LayerShown(l->ANode->Layer) || !LayerShown(l->BNode->Layer)) return false;
     if (l->EntityType < 1 || l->EntityType > MaxClasses) return false;
     return Search.LinkPassesSearch(h, *l->ANode);

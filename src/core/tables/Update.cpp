@@ -180,7 +180,7 @@ public:
                 if (h->LinkValues) RecomputeBox(h->LinkValues);
         RebuildHashTable(Net, Net.NodeHash.CellWidth, Net.NodeHash.CellHeight);
         for (TNode* n : Moved) {
-            if (!n->OwnPolygon.Empty()) Owners.push_back(n);
+            if (!n->OwnPolygon().Empty()) Owners.push_back(n);
             for (TNode* o : Net.PolygonsOf(n)) Owners.push_back(o);
         }
         std::sort(Owners.begin(), Owners.end());
@@ -541,13 +541,13 @@ private:
     void AddPolygonVertices(TNode& owner, const std::vector<std::pair<double, double>>& pairs)
     {
         bool added = false;
-        std::set<const TNetworkPoint*> inRing(owner.OwnPolygon.begin(), owner.OwnPolygon.end());
+        std::set<const TNetworkPoint*> inRing(owner.OwnPolygon().begin(), owner.OwnPolygon().end());
         for (size_t i = pairs.size(); i-- > 0;) {
             TNetworkPoint* p = PointAt(int32_t(pround(pairs[i].first)), int32_t(pround(pairs[i].second)), true);
             TNode* v = p ? p->AsNode() : nullptr;
             if (!v || v == &owner || !inRing.insert(v).second) continue;
-            MakeRoom(owner.OwnPolygon);
-            owner.OwnPolygon.Insert(v);
+            MakeRoom(owner.OwnPolygonRef());
+            owner.OwnPolygonRef().Insert(v);
             if (Net.PolygonsOf(v).IndexOf(&owner) < 0) {
                 MakeRoom(Net.PolygonsRef(v));
                 Net.PolygonsRef(v).Insert(&owner);
@@ -613,7 +613,7 @@ private:
                 b = FindNode(r.Text);
         if (!a || !b || a == b) return;
         for (TLink* h : a->Links)
-            if (h->AEnd && h->FarNode == b && h->LinkValues && h->LinkValues->Active) return;
+            if (h->AEnd() && h->FarNode == b && h->LinkValues && h->LinkValues->Active) return;
         Touch();
         TLink* halfA = nullptr;
         TLink* halfB = nullptr;

@@ -70,7 +70,7 @@ inline TNode* Polygon(TNetwork& net, const std::vector<TIntPoint>& ring, int cls
     owner->Layer = layer;
     for (const TIntPoint& p : ring) {
         TNode* v = Node(net, p.X, p.Y, 0);
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);

@@ -70,7 +70,7 @@ struct TCoverageCase {
         TNode* owner = Node(Net, pts[0].X + 1000, pts[0].Y, 2, Names.back());
         for (const TIntPoint& p : pts) {
             TNode* v = Node(Net, p.X, p.Y, 0);
-            owner->OwnPolygon.Insert(v);
+            owner->OwnPolygonRef().Insert(v);
             Net.PolygonsRef(v).Insert(owner);
         }
         Elements.push_back({pts});

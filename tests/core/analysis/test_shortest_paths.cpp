@@ -31,7 +31,7 @@ double ReferenceCost(const TNetwork& net, const TExprBinding& b, const TWidthSet
     const TLinkValues& v = *h.LinkValues;
     const std::string& text = w.LinkWidthExpressions[v.EntityType];
     const int p = ColonPos(text);
-    std::string part = p == 0 ? text : (h.AEnd ? text.substr(0, size_t(p - 1)) : text.substr(size_t(p), 50));
+    std::string part = p == 0 ? text : (h.AEnd() ? text.substr(0, size_t(p - 1)) : text.substr(size_t(p), 50));
     if (part.find_first_not_of(' ') == std::string::npos) return 0;
     ExpressionContext ctx;
     ctx.Kinds = ClassKinds(&(*net.LinkClasses)[v.EntityType]);

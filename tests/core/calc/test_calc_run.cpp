@@ -111,7 +111,7 @@ TEST(CalcRun, FlipReversesALinkOncePerPassAndTheSweepVisitsItOnce)
     LinkRange(g.p, 1, 1, 1);
     EXPECT_EQ(RunProgram(g.net, g.p).Links, 2);
     EXPECT_EQ(g.ab->LinkValues->ANode, g.b);
-    EXPECT_EQ(g.ab->AEnd, 0);
+    EXPECT_EQ(g.ab->AEnd(), 0);
     EXPECT_EQ(Val(g.ab, 2), 1);
     EXPECT_EQ(Val(g.bc, 2), 1);
     RunProgram(g.net, g.p); // the marks were cleared: the next run flips back
@@ -187,12 +187,12 @@ TEST(CalcRun, DeleteMergeAndPolygonCommands)
     const bool clockwise = PolygonIsClockwise(zone);
     RunProgram(net, p);
     EXPECT_EQ(lone->Active, 0);
-    EXPECT_GE(zone->OwnPolygon.IndexOf(sp), 0);
-    EXPECT_LT(zone->OwnPolygon.IndexOf(lone), 0);
+    EXPECT_GE(zone->OwnPolygon().IndexOf(sp), 0);
+    EXPECT_LT(zone->OwnPolygon().IndexOf(lone), 0);
     EXPECT_NE(PolygonIsClockwise(zone), clockwise);
     NodeRange(p, 2, 3, 3);
     RunProgram(net, p);
-    EXPECT_EQ(zone->OwnPolygon.GetCount() + net.PolygonsOf(sp).GetCount(), 0);
+    EXPECT_EQ(zone->OwnPolygon().GetCount() + net.PolygonsOf(sp).GetCount(), 0);
     EXPECT_EQ(ReplaceEntityNames(net, "", "X", false), 0); // an empty old text changes no name
 }
 

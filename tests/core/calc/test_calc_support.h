@@ -72,7 +72,7 @@ inline TLink* Link(TNetwork& net, TNode* a, TNode* b, int cls = 1)
 inline void Own(TNetwork& net, TNode* owner, std::initializer_list<TNetworkPoint*> vertices)
 {
     for (TNetworkPoint* v : vertices) {
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         net.PolygonsRef(v).Insert(owner);
     }
 }

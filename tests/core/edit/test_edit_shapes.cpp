@@ -124,7 +124,7 @@ TEST(EditShapes, PolygonInsertDeleteAndMove)
     EXPECT_FALSE(PolygonInsertPoint(net, view, edit, v1)); // insertion point moves behind v1
     PolygonInsertPoint(net, view, edit, v2);
     EXPECT_EQ(Ring(owner), (std::vector<TNetworkPoint*>{v1, v2, v3}));
-    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 10, 10}));
+    EXPECT_EQ(owner->PolygonBox(), (TBox{0, 0, 10, 10}));
 
     EXPECT_FALSE(PolygonDeletePoint(net, view, edit, other, false));
     EXPECT_TRUE(PolygonDeletePoint(net, view, edit, v2, false));

@@ -46,13 +46,13 @@ inline XY ShapeXY(const TLinkValues* r)
 
 inline std::vector<TNetworkPoint*> Ring(const TNode* owner)
 {
-    return {owner->OwnPolygon.begin(), owner->OwnPolygon.end()};
+    return {owner->OwnPolygon().begin(), owner->OwnPolygon().end()};
 }
 
 inline void AddVertex(TNetwork& net, TNode* owner, TNetworkPoint* p)
 {
-    MakeRoom(owner->OwnPolygon);
-    owner->OwnPolygon.Insert(p);
+    MakeRoom(owner->OwnPolygonRef());
+    owner->OwnPolygonRef().Insert(p);
     if (net.PolygonsOf(p).IndexOf(owner) < 0) net.PolygonsRef(p).Insert(owner);
 }
 
@@ -61,7 +61,7 @@ inline std::vector<TLinkValues*> LinksBetween(const TNode* a, const TNode* b)
 {
     std::vector<TLinkValues*> out;
     for (TLink* h : a->Links)
-        if (h->FarNode == b && h->LinkValues->Active && h->AEnd) out.push_back(h->LinkValues);
+        if (h->FarNode == b && h->LinkValues->Active && h->AEnd()) out.push_back(h->LinkValues);
     return out;
 }
 
@@ -87,17 +87,17 @@ inline void ExpectConsistent(const TNetwork& net)
             EXPECT_TRUE(i == 0 || cell->Points.At(i - 1)->PointKey() <= p->PointKey()) << "cell out of order";
         }
     for (const TNetworkPoint* p : filed) {
-        for (TNode* owner : net.PolygonsOf(p)) EXPECT_GE(owner->OwnPolygon.IndexOf(p), 0) << "owner without ring";
+        for (TNode* owner : net.PolygonsOf(p)) EXPECT_GE(owner->OwnPolygon().IndexOf(p), 0) << "owner without ring";
         const TNode* n = p->AsNode();
         if (!n) continue;
-        for (TNetworkPoint* v : n->OwnPolygon) EXPECT_TRUE(filed.count(v) && net.PolygonsOf(v).IndexOf(n) >= 0);
+        for (TNetworkPoint* v : n->OwnPolygon()) EXPECT_TRUE(filed.count(v) && net.PolygonsOf(v).IndexOf(n) >= 0);
         for (TLink* h : n->Links) {
             const TLinkValues* r = h->LinkValues;
             EXPECT_EQ(h->NearNode(), n);
             int twins = 0;
             for (TLink* g : h->FarNode->Links) twins += g != h && g->LinkValues == r;
             EXPECT_EQ(twins, 1);
-            if (!h->AEnd) continue;
+            if (!h->AEnd()) continue;
             for (TShapePoint* sp : r->ShapePoints)
                 EXPECT_TRUE(filed.count(sp) && sp->Link->LinkValues == r && (sp->Active || !r->Active));
         }

@@ -76,7 +76,7 @@ struct Rings {
     XY Of(const TNode* owner) const
     {
         XY v;
-        for (TNetworkPoint* p : owner->OwnPolygon) v.emplace_back((p->X - 1000) / 10, (p->Y - 1000) / 10);
+        for (TNetworkPoint* p : owner->OwnPolygon()) v.emplace_back((p->X - 1000) / 10, (p->Y - 1000) / 10);
         return v;
     }
     XY Merge(TPolygonMerge expect = TPolygonMerge::Merged)

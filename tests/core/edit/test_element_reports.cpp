@@ -99,8 +99,8 @@ TEST(NodeProperties, AdjacentOwnersStopAtOneThousand)
     Ring(net, owner, {a, b, Named(net, 50, 100, "c")});
     for (int i = 0; i < 1005; ++i) {
         TNode* o = Named(net, 200 + i, 300, "o" + std::to_string(i));
-        o->OwnPolygon.Insert(i < 3 ? b : a); // three owners share b too
-        if (i < 3) o->OwnPolygon.Insert(a);
+        o->OwnPolygonRef().Insert(i < 3 ? b : a); // three owners share b too
+        if (i < 3) o->OwnPolygonRef().Insert(a);
         net.PolygonsRef(a).Insert(o);
         if (i < 3) net.PolygonsRef(b).Insert(o);
     }
@@ -252,7 +252,7 @@ bool RandomNetwork(std::mt19937& rng, TNetwork& net, std::ostream& out, std::vec
     for (TNode* n : nodes) out << "node " << n->Name << ' ' << n->X << ' ' << n->Y << '\n';
     for (TNode* o : owners) {
         out << "poly " << o->Name;
-        for (TNetworkPoint* v : o->OwnPolygon) out << ' ' << v->AsNode()->Name;
+        for (TNetworkPoint* v : o->OwnPolygon()) out << ' ' << v->AsNode()->Name;
         out << '\n';
     }
     for (TLinkValues* r : links) {

@@ -44,7 +44,7 @@ struct LabelWorld {
         A->Values[4].SetReal(42);
         A->Strings = {"City of Springfield and Shelbyville"};
         A->Name = "Alpha";
-        A->Note = "one&&two&&";
+        A->SetNote("one&&two&&");
         A->Longitude = -1234567890;
         A->Elevation = 125000;
         TLink* hb;
@@ -171,14 +171,14 @@ TEST(Labels, ClearAndResetOverrides)
     LabelWorld w;
     w.A->Label1 = 101;
     w.A->Font = 3;
-    w.A->LabelXOffset = 7;
+    w.A->SetLabelOffset(7, w.A->LabelYOffset());
     w.B->Active = 0;
     w.B->Label2 = 5;
     w.AB->LinkValues->Place = 4;
     ResetAllEntityLabels(w.Net);
     EXPECT_EQ(w.A->Label1, 0);
     EXPECT_EQ(w.A->Font, 0);
-    EXPECT_EQ(w.A->LabelXOffset, 0);
+    EXPECT_EQ(w.A->LabelXOffset(), 0);
     EXPECT_EQ(w.B->Label2, 5); // hidden elements keep theirs
     EXPECT_EQ(w.AB->LinkValues->Place, 0);
     EXPECT_TRUE(w.Net.Modified);

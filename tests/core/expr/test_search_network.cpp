@@ -45,7 +45,7 @@ TEST(NetworkExpressions, BuiltInPropertiesOfNodesLinksAndPolygons)
     TNode* sq = Add(net, 0, 0);
     for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}}) {
         TNode* v = (x == 0 && y == 0) ? sq : Add(net, x, y);
-        sq->OwnPolygon.Insert(v);
+        sq->OwnPolygonRef().Insert(v);
         net.PolygonsRef(v).Insert(sq);
     }
     UpdateNodePolygonBox(net, sq);
@@ -55,7 +55,7 @@ TEST(NetworkExpressions, BuiltInPropertiesOfNodesLinksAndPolygons)
     b->EntityType = 3;
     a->Longitude = -875000000;
     a->Elevation = 12345;
-    a->Note = "first&&second&&";
+    a->SetNote("first&&second&&");
     a->Name = "Alpha";
     TLink* ab = Link(net, a, b);
     ab->LinkValues->Name = "Main";
@@ -69,7 +69,7 @@ TEST(NetworkExpressions, BuiltInPropertiesOfNodesLinksAndPolygons)
     EXPECT_EQ(EvalOn(bind, net, "CENTROIDX * 10 + CENTROIDY", node), 55);
     EXPECT_EQ(EvalOn(bind, net, "VERTICES", node), 4);
     EXPECT_EQ(EvalOn(bind, net, "NE", node), 0);
-    node.Node = sq->OwnPolygon.At(2)->AsNode();
+    node.Node = sq->OwnPolygon().At(2)->AsNode();
     EXPECT_EQ(EvalOn(bind, net, "ORDER", node), 3);
     EXPECT_EQ(EvalOn(bind, net, "NodeX + NodeY", node), 20);
     node.Node = a;
@@ -111,7 +111,7 @@ TEST(NetworkSearch, AttributeAndPolygonCriteriaOnTheModel)
     TNode* owner = Add(net, 0, 0);
     for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}}) {
         TNode* v = (x == 0 && y == 0) ? owner : Add(net, x, y);
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);
@@ -186,7 +186,7 @@ TEST(NetworkExpressions, PreparedMatchesReferenceOnTheModel)
         n->Values[0].SetReal(i * 1.5 - 7);
         n->Strings = {i % 2 ? "North" : "South"};
         n->Name = "N" + std::to_string(i);
-        n->Note = "a" + std::to_string(i) + "&&";
+        n->SetNote("a" + std::to_string(i) + "&&");
         nodes.push_back(n);
     }
     for (int i = 1; i < 20; ++i) {

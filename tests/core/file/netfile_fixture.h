@@ -140,7 +140,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     a->Longitude = -900000000;
     a->Latitude = 450000000;
     a->Elevation = 12345;
-    a->Note = "line one&&line two&&";
+    a->SetNote("line one&&line two&&");
     a->Font = 2;
     a->Label1 = 101;
     a->Label2 = 105;
@@ -149,7 +149,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     b->Layer = 3;
     TNode* c = Node(net, -400, 600, 2, "Gamma");
     TNode* d = Node(net, 2500, 2500, 0, "");
-    d->LabelXOffset = -5;
+    d->SetLabelOffset(-5, 0);
     d->ExcludeFromTriangulation = 1;
     TLinkValues* ab = Link(net, a, b, 1);
     ab->Values[0] = Real(55);
@@ -164,7 +164,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     // A polygon owned by d over a, b, c and a shape point of ab.
     for (TNetworkPoint* p : {static_cast<TNetworkPoint*>(a), static_cast<TNetworkPoint*>(b),
                              static_cast<TNetworkPoint*>(ab->ShapePoints.At(1)), static_cast<TNetworkPoint*>(c)}) {
-        d->OwnPolygon.Insert(p);
+        d->OwnPolygonRef().Insert(p);
         net.PolygonsRef(p).Insert(d);
     }
     d->PolygonStyle = 4;

@@ -15,7 +15,7 @@ int ActiveLinks(const TNetWindow& net)
         for (TNetworkPoint* p : cell->Points)
             if (TNode* node = p->AsNode())
                 for (TLink* h : node->Links)
-                    if (h->AEnd == 1 && h->LinkValues->Active) ++n;
+                    if (h->AEnd() == 1 && h->LinkValues->Active) ++n;
     return n;
 }
 
@@ -57,6 +57,64 @@ TEST(NetworkFile, EveryVersionRoundTripsByteForByte)
     EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
 }
 
+// Links that outgrew their room and room taken over by later nodes save and
+// read back as they were made; a node that gained and lost a polygon, a note
+// and a source code saves as one that never had them.
+TEST(NetworkFile, GrownLinkRoomAndClearedRareMembersSaveUnchanged)
+{
+    auto build = [](TNetWindow& net, bool gainAndLose) {
+        MakeRichNetwork(net);
+        TNode* hub = Node(net, 3000, 0, 0, "Hub");
+        for (int i = 1; i <= 5; ++i) Link(net, hub, Node(net, 3000 + 100 * i, 50, 0, "F" + std::to_string(i)), 0);
+        TNode* x = Node(net, 3000, 900, 0, "X");
+        for (int i = 1; i <= 3; ++i) Link(net, Node(net, 3000 + 100 * i, 950, 0, "Y" + std::to_string(i)), x, 1);
+        TNode* e = Node(net, -900, -900, 0, "E");
+        if (!gainAndLose) return;
+        e->SetNote("gone&&");
+        e->SetSourceCode("S1");
+        e->SetSourceKey(5);
+        for (TNetworkPoint* p : {static_cast<TNetworkPoint*>(hub), static_cast<TNetworkPoint*>(x)}) {
+            e->OwnPolygonRef().Insert(p);
+            net.PolygonsRef(p).Insert(e);
+        }
+        UpdateNodePolygonBox(net, e);
+        EXPECT_NE(e->PolygonBox(), EmptyBox);
+        for (TNetworkPoint* p : {static_cast<TNetworkPoint*>(hub), static_cast<TNetworkPoint*>(x)}) net.DropPolygons(p);
+        e->OwnPolygonRef().Clear();
+        UpdateNodePolygonBox(net, e);
+        e->SetNote("");
+        e->SetSourceCode("");
+        e->SetSourceKey(0);
+        EXPECT_EQ(e->Rare, nullptr);
+    };
+    TNetWindow plain, edited, back, again;
+    build(plain, false);
+    build(edited, true);
+    const std::string p = TempPath("lean_plain.dta"), q = TempPath("lean_edited.dta");
+    TMessageSinkRecorder messages;
+    SaveNetworkFile(plain, p, 9, messages);
+    SaveNetworkFile(edited, q, 9, messages);
+    EXPECT_TRUE(ReadAll(p) == ReadAll(q)) << DiffLine(ReadAll(p), ReadAll(q));
+
+    TRoundTrip t = RoundTrip(edited, 9, "lean", back);
+    ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+    TRoundTrip u = RoundTrip(back, 9, "lean2", again);
+    EXPECT_TRUE(t.Second == u.First) << DiffLine(t.Second, u.First);
+    EXPECT_TRUE(u.First == u.Second) << DiffLine(u.First, u.Second);
+    TNode* hub = FindNamed(back, "Hub");
+    ASSERT_NE(hub, nullptr);
+    ASSERT_EQ(hub->Links.GetCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(hub->Links.At(i)->FarNode->Name, "F" + std::to_string(i + 1));
+        EXPECT_EQ(hub->Links.At(i)->AEnd(), 1);
+    }
+    TNode* x = FindNamed(back, "X");
+    ASSERT_NE(x, nullptr);
+    ASSERT_EQ(x->Links.GetCount(), 3);
+    for (TLink* h : x->Links) EXPECT_EQ(h->AEnd(), 0);
+    EXPECT_EQ(FindNamed(back, "E")->Rare, nullptr);
+}
+
 TEST(NetworkFile, Version9KeepsEveryRecord)
 {
     TNetWindow net, back;
@@ -70,7 +128,7 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
     int err = 0;
     EXPECT_EQ(a->Values[3], TextToDateTime("5/6/1999,10:20:30", err, DateTimeModeBoth, UnknownDateTime()));
     EXPECT_EQ(a->Strings.at(0), "first zone");
-    EXPECT_EQ(a->Note, "line one&&line two&&");
+    EXPECT_EQ(a->Note(), "line one&&line two&&");
     EXPECT_EQ(a->Longitude, -900000000);
     EXPECT_EQ(a->Elevation, 12345);
     EXPECT_EQ(a->Label2, 105);
@@ -82,10 +140,10 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
     TNode* d = nullptr;
     for (THashEntry* cell : back.NodeHash)
         for (TNetworkPoint* p : cell->Points)
-            if (p->AsNode() && p->AsNode()->OwnPolygon.GetCount()) d = p->AsNode();
+            if (p->AsNode() && p->AsNode()->OwnPolygon().GetCount()) d = p->AsNode();
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->OwnPolygon.GetCount(), 4);
-    EXPECT_TRUE(d->OwnPolygon.At(2)->IsShapePoint());
+    EXPECT_EQ(d->OwnPolygon().GetCount(), 4);
+    EXPECT_TRUE(d->OwnPolygon().At(2)->IsShapePoint());
     EXPECT_EQ(back.Search.PolygonCriterion.Owner, d);
     EXPECT_EQ(back.Search.PolygonCriterion.Outside, 1);
     EXPECT_EQ(back.Title, "Test network");
@@ -202,7 +260,7 @@ TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
     TNode* a = FindNamed(v5, "Alpha");
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->Links.At(0)->LinkValues->ShapePoints.GetCount(), 0); // no shape-point lines in v 5
-    EXPECT_EQ(a->Note, "");                                            // notes from v 7
+    EXPECT_EQ(a->Note(), "");                                            // notes from v 7
     EXPECT_EQ(a->Label2, 105);                                         // 15 in the file, 105 again
     EXPECT_EQ(v5.Labels.NodeLabelCodes[1][2], 105);
     EXPECT_EQ(v5.Widths.LinkStyleMode, 2); // the arrow mode is newer
@@ -301,9 +359,9 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
     int owners = 0, vertices = 0;
     for (THashEntry* cell : window.NodeHash)
         for (TNetworkPoint* p : cell->Points)
-            if (const TNode* n = p->AsNode(); n && n->OwnPolygon.GetCount() > 0) {
+            if (const TNode* n = p->AsNode(); n && n->OwnPolygon().GetCount() > 0) {
                 ++owners;
-                for (const TNetworkPoint* v : n->OwnPolygon) {
+                for (const TNetworkPoint* v : n->OwnPolygon()) {
                     ++vertices;
                     EXPECT_GE(window.PolygonsOf(v).IndexOf(n), 0);
                 }

@@ -80,6 +80,78 @@ TEST(Collections, GrowthOverflowAndUnderflow)
     EXPECT_EQ(growing.GetLimit(), 9);
 }
 
+// Limit, delta and the borrowed flag share one word: each keeps its value
+// through growth, borrowed room and moves; borrowed room is never freed.
+TEST(Collections, SixteenByteCollectionKeepsDeltaLimitAndBorrowedRoom)
+{
+    static_assert(sizeof(TCollection<Item>) == 16);
+    Item a(1), b(2), c(3);
+    for (int d : {0, 1, 2, 3, 4, 8, 15}) EXPECT_EQ(TCollection<Item>(0, d).GetDelta(), d);
+    TCollection<Item> byEight(2, 8);
+    for (int i = 0; i < 3; ++i) byEight.Insert(&a);
+    EXPECT_EQ(byEight.GetLimit(), 10);
+    EXPECT_EQ(byEight.GetDelta(), 8);
+
+    // Borrowed room with a zero delta refuses to grow and keeps its items.
+    Item* room[2] = {nullptr, nullptr};
+    TCollection<Item> fixed(0, 0);
+    fixed.Adopt(room, 2);
+    fixed.Insert(&a);
+    fixed.Insert(&b);
+    EXPECT_EQ(errorOf([&] { fixed.Insert(&c); }), "Collection overflow - cannot grow!");
+    EXPECT_TRUE(fixed.IsBorrowed());
+    EXPECT_EQ(fixed.GetLimit(), 2);
+    EXPECT_EQ(room[1], &b);
+
+    // Outgrowing borrowed room moves the items to an array of the
+    // collection's own (the room is left alone, and not freed at the end).
+    Item* room2[2] = {nullptr, nullptr};
+    TCollection<Item> grown(0, 1);
+    grown.Adopt(room2, 2);
+    grown.Insert(&a);
+    grown.Insert(&b);
+    grown.Insert(&c);
+    EXPECT_FALSE(grown.IsBorrowed());
+    EXPECT_EQ(grown.GetLimit(), 3);
+    EXPECT_EQ(grown.GetDelta(), 1);
+    EXPECT_EQ(grown.ItemAt(0), &a);
+    EXPECT_EQ(grown.ItemAt(2), &c);
+
+    // A move takes the room and the flag; the source is empty and keeps its delta.
+    Item* room3[4] = {};
+    TCollection<Item> lender(0, 4);
+    lender.Adopt(room3, 4);
+    lender.Insert(&c);
+    TCollection<Item> taker(std::move(lender));
+    EXPECT_TRUE(taker.IsBorrowed());
+    EXPECT_EQ(taker.GetLimit(), 4);
+    EXPECT_EQ(taker.GetDelta(), 4);
+    EXPECT_EQ(taker.begin(), static_cast<Item* const*>(room3));
+    EXPECT_EQ(lender.GetCount(), 0);
+    EXPECT_EQ(lender.GetLimit(), 0);
+    EXPECT_FALSE(lender.IsBorrowed());
+    EXPECT_EQ(lender.GetDelta(), 4);
+    grown = std::move(taker); // grown's own array is freed, the room is not
+    EXPECT_TRUE(grown.IsBorrowed());
+    EXPECT_EQ(grown.GetCount(), 1);
+    EXPECT_EQ(grown.ItemAt(0), &c);
+
+    // Moving to other room hands back the borrowed room it leaves.
+    Item* room4[8] = {};
+    Item** left = nullptr;
+    int32_t leftLimit = 0;
+    grown.MoveToRoom(room4, 8, left, leftLimit);
+    EXPECT_EQ(left, static_cast<Item**>(room3));
+    EXPECT_EQ(leftLimit, 4);
+    EXPECT_EQ(grown.GetLimit(), 8);
+    EXPECT_EQ(room4[0], &c);
+    TCollection<Item> own(2, 1);
+    own.Insert(&a);
+    own.MoveToRoom(room2, 2, left, leftLimit); // an own array is freed, not handed back
+    EXPECT_EQ(left, nullptr);
+    EXPECT_EQ(room2[0], &a);
+}
+
 TEST(Collections, SortedSearchFindsFirstOfEqualKeys)
 {
     std::vector<std::unique_ptr<Item>> items;

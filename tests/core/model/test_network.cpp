@@ -202,9 +202,9 @@ TEST(Links, TwoHalvesShareOneRecordAndBoxesGrow)
     ASSERT_EQ(a->Links.GetCount(), 1);
     ASSERT_EQ(b->Links.GetCount(), 1);
     EXPECT_EQ(a->Links.At(0), ha);
-    EXPECT_EQ(ha->AEnd, 1);
+    EXPECT_EQ(ha->AEnd(), 1);
     EXPECT_EQ(ha->FarNode, b);
-    EXPECT_EQ(hb->AEnd, 0);
+    EXPECT_EQ(hb->AEnd(), 0);
     EXPECT_EQ(hb->FarNode, a);
     EXPECT_EQ(ha->LinkValues, r);
     EXPECT_EQ(hb->LinkValues, r);
@@ -336,16 +336,16 @@ TEST(Lookups, LongLatKeyAndIdFindTheFirstInHashOrder)
     // Key index: built on first use, later nodes filed at the next look-up,
     // and the answer is the one a scan in hash order would give.
     TNode* k1 = Add(net, 900, 900);
-    k1->SourceKey = 42;
-    k1->SourceCode = "A";
+    k1->SetSourceKey(42);
+    k1->SetSourceCode("A");
     EXPECT_EQ(FindNodeByKey(net, 42, "A"), k1);
     EXPECT_EQ(FindNodeByKey(net, 42, "B"), nullptr);
     TNode* k2 = Add(net, 20, 20); // earlier cell
-    k2->SourceKey = 42;
-    k2->SourceCode = "A";
+    k2->SetSourceKey(42);
+    k2->SetSourceCode("A");
     TNode* k3 = Add(net, 20, 20); // same position, in front of k2
-    k3->SourceKey = 42;
-    k3->SourceCode = "A";
+    k3->SetSourceKey(42);
+    k3->SetSourceCode("A");
     EXPECT_EQ(FindNodeByKey(net, 42, "A"), k3);
 
     TLinkValues* r1 = Link(net, k1, a);
@@ -366,18 +366,20 @@ TEST(Upkeep, PolygonBoxesExtentsAndCulling)
     TNode* v1 = Add(net, 1000, 0);
     TNode* v2 = Add(net, 1000, 800);
     for (TNode* v : {owner, v1, v2}) {
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         net.PolygonsRef(v).Insert(owner);
     }
     UpdateNodePolygonBox(net, owner);
-    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 800}));
+    EXPECT_EQ(owner->PolygonBox(), (TBox{0, 0, 1000, 800}));
     EXPECT_TRUE(net.NodeHash.HasPolygons);
     v2->Active = 0;
     UpdateNodePolygonBox(net, owner);
-    EXPECT_EQ(owner->PolygonBox, (TBox{0, 0, 1000, 0}));
-    owner->OwnPolygon.Clear();
+    EXPECT_EQ(owner->PolygonBox(), (TBox{0, 0, 1000, 0}));
+    owner->OwnPolygonRef().Clear();
     UpdateNodePolygonBox(net, owner);
     EXPECT_FALSE(net.NodeHash.HasPolygons);
+    EXPECT_EQ(owner->Rare, nullptr); // nothing rare left: the block went
+    EXPECT_EQ(owner->PolygonBox(), EmptyBox);
 
     RecomputeExtents(net);
     EXPECT_EQ(net.MaxY, 800); // deleted nodes count
@@ -417,4 +419,107 @@ TEST(Network, FreeNetworkHandlesParallelLinksAndLoops)
     EXPECT_EQ(net.NodeCount, 0);
     EXPECT_EQ(net.LinkCount, 0);
     EXPECT_NE(Add(net, 1, 1), nullptr); // usable again
+}
+
+// What few nodes have sits in one block, made when one such member is set
+// and freed when the last one is cleared; a node without it reads empty.
+TEST(Network, RareNodeMembersComeAndGoTogether)
+{
+    TNetwork net;
+    TNode* n = Add(net, 0, 0);
+    TNode* v = Add(net, 50, 60);
+    EXPECT_EQ(n->Rare, nullptr);
+    n->SetNote("");
+    n->SetSourceKey(0);
+    n->SetSourceCode("");
+    n->SetLabelOffset(0, 0);
+    n->SetPolygonBox(EmptyBox);
+    EXPECT_EQ(n->Rare, nullptr); // empty values make no block
+    EXPECT_TRUE(n->Note().empty() && n->SourceCode().empty() && n->OwnPolygon().Empty());
+    EXPECT_EQ(n->SourceKey(), 0);
+    EXPECT_EQ(n->LabelXOffset(), 0);
+
+    n->SetNote("first&&");
+    n->SetSourceCode("ABC");
+    n->SetSourceKey(17);
+    n->SetLabelOffset(-3, 4);
+    n->OwnPolygonRef().Insert(v);
+    net.PolygonsRef(v).Insert(n);
+    UpdateNodePolygonBox(net, n);
+    ASSERT_NE(n->Rare, nullptr);
+    EXPECT_EQ(n->Note(), "first&&");
+    EXPECT_EQ(n->SourceCode(), "ABC");
+    EXPECT_EQ(n->SourceKey(), 17);
+    EXPECT_EQ(n->LabelYOffset(), 4);
+    EXPECT_EQ(n->PolygonBox(), (TBox{50, 60, 50, 60}));
+    EXPECT_EQ(v->Rare, nullptr);
+
+    // Each cleared in turn: the block stays while anything is left in it.
+    n->OwnPolygonRef().Clear();
+    net.DropPolygons(v);
+    UpdateNodePolygonBox(net, n);
+    EXPECT_EQ(n->PolygonBox(), EmptyBox);
+    n->SetNote("");
+    n->SetSourceCode("");
+    n->SetSourceKey(0);
+    ASSERT_NE(n->Rare, nullptr);
+    EXPECT_EQ(n->LabelXOffset(), -3);
+    n->SetLabelOffset(0, 0);
+    EXPECT_EQ(n->Rare, nullptr);
+    FreeNetwork(net);
+}
+
+// A node's links start in room for two from the store and grow there by
+// doubling; outgrown room goes back to its size class and serves the next
+// node that needs that much, without touching the links that moved.
+TEST(Network, LinkRoomGrowsInTheStoreAndIsReused)
+{
+    TNetwork net;
+    TNode* hub = Add(net, 0, 0);
+    std::vector<TNode*> far;
+    for (int i = 1; i <= 5; ++i) far.push_back(Add(net, 100 * i, 0));
+    Link(net, hub, far[0]);
+    Link(net, hub, far[1]);
+    EXPECT_EQ(hub->Links.GetLimit(), 2);
+    EXPECT_TRUE(hub->Links.IsBorrowed());
+    TLink* const* roomOf2 = hub->Links.begin();
+    EXPECT_EQ(net.Store.FreeRoomCount(), 0u);
+    // The hub moves to room of 4; the far node of the same link takes the 2.
+    Link(net, hub, far[2]);
+    EXPECT_EQ(hub->Links.GetLimit(), 4);
+    EXPECT_EQ(far[2]->Links.begin(), roomOf2);
+    TLink* const* roomOf4 = hub->Links.begin();
+    Link(net, hub, far[3]);
+    Link(net, hub, far[4]);
+    EXPECT_EQ(hub->Links.GetCount(), 5);
+    EXPECT_EQ(hub->Links.GetLimit(), 8);
+    EXPECT_TRUE(hub->Links.IsBorrowed());
+    EXPECT_EQ(net.Store.FreeRoomCount(), 1u); // the room of 4
+
+    // A node that grows to three links takes that room of 4.
+    TNode* x = Add(net, 0, 500);
+    for (int i = 1; i <= 3; ++i) Link(net, x, Add(net, 100 * i, 500));
+    EXPECT_EQ(x->Links.begin(), roomOf4);
+    EXPECT_EQ(net.Store.FreeRoomCount(), 0u);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(hub->Links.At(i)->FarNode, far[size_t(i)]);
+        EXPECT_EQ(hub->Links.At(i)->NearNode(), hub);
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(x->Links.At(i)->NearNode(), x);
+    // Shape points grow the same way and keep their order.
+    TLink* h = hub->Links.At(1);
+    for (int i = 0; i < 9; ++i) ASSERT_NE(AddShapePoint(net, 10 * i + 5, 5, i, h), nullptr);
+    EXPECT_EQ(h->LinkValues->ShapePoints.GetLimit(), 16);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(h->LinkValues->ShapePoints.At(i)->X, 10 * i + 5);
+    // Room of an odd size (what a file announces) goes back to the class it
+    // fills: room of 3 serves a need of 2, never one of 4.
+    TLinkValues* r = x->Links.At(0)->LinkValues;
+    TShapePoint** three = net.Store.MakeRoomFor<TShapePoint>(3);
+    r->ShapePoints.Adopt(three, 3);
+    for (int i = 0; i < 4; ++i) ASSERT_NE(AddShapePoint(net, 3 + i, 600, i, x->Links.At(0)), nullptr);
+    EXPECT_EQ(r->ShapePoints.GetLimit(), 4);
+    EXPECT_NE(net.Store.MakeRoomFor<void>(4), reinterpret_cast<void**>(three));
+    EXPECT_EQ(net.Store.MakeRoomFor<void>(2), reinterpret_cast<void**>(three));
+    FreeNetwork(net);
+    EXPECT_EQ(net.Store.FreeRoomCount(), 0u);
 }

@@ -29,7 +29,7 @@ TNode* Polygon(TNetwork& net, std::initializer_list<std::pair<int, int>> pts)
     for (auto [x, y] : pts) {
         TNode* v = Add(net, x, y);
         if (!owner) owner = v;
-        owner->OwnPolygon.Insert(v);
+        owner->OwnPolygonRef().Insert(v);
         net.PolygonsRef(v).Insert(owner);
     }
     return owner;
@@ -109,34 +109,34 @@ TEST(PolygonGeometry, AreaCentroidPerimeterAndOrientation)
 {
     TNetwork net;
     TNode* sq = Polygon(net, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    EXPECT_DOUBLE_EQ(PolygonArea(sq->OwnPolygon, 1.0), 100);
-    EXPECT_DOUBLE_EQ(PolygonCentroid(sq->OwnPolygon, true), 5);
-    EXPECT_DOUBLE_EQ(PolygonCentroid(sq->OwnPolygon, false), 5);
-    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon, 1.0, false), 40);
-    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon, 1.0, true), 30);
-    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon, 1.0, true, sq->OwnPolygon.At(2)), 20);
+    EXPECT_DOUBLE_EQ(PolygonArea(sq->OwnPolygon(), 1.0), 100);
+    EXPECT_DOUBLE_EQ(PolygonCentroid(sq->OwnPolygon(), true), 5);
+    EXPECT_DOUBLE_EQ(PolygonCentroid(sq->OwnPolygon(), false), 5);
+    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon(), 1.0, false), 40);
+    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon(), 1.0, true), 30);
+    EXPECT_DOUBLE_EQ(PolygonPerimeter(sq->OwnPolygon(), 1.0, true, sq->OwnPolygon().At(2)), 20);
     // Y grows downward: right, down, left, up is clockwise on screen.
     EXPECT_TRUE(PolygonIsClockwise(sq));
-    TNetworkPoint* first = sq->OwnPolygon.At(0);
+    TNetworkPoint* first = sq->OwnPolygon().At(0);
     ReversePolygon(sq);
-    EXPECT_EQ(sq->OwnPolygon.At(3), first);
+    EXPECT_EQ(sq->OwnPolygon().At(3), first);
     EXPECT_FALSE(PolygonIsClockwise(sq));
 
     TNode* tri = Polygon(net, {{100, 100}, {106, 100}, {100, 106}});
-    EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon, true), 102);
-    EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon, false), 102);
-    EXPECT_DOUBLE_EQ(PolygonArea(tri->OwnPolygon, 2.0), 4.5);
+    EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon(), true), 102);
+    EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon(), false), 102);
+    EXPECT_DOUBLE_EQ(PolygonArea(tri->OwnPolygon(), 2.0), 4.5);
 
     // Deleted vertices drop out; fewer than three give the neutral values.
-    tri->OwnPolygon.At(2)->Active = 0;
-    EXPECT_EQ(CountPolygonVertices(tri->OwnPolygon, true), 2);
-    EXPECT_DOUBLE_EQ(PolygonArea(tri->OwnPolygon, 1.0), 0);
-    EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon, true), 0);
+    tri->OwnPolygon().At(2)->Active = 0;
+    EXPECT_EQ(CountPolygonVertices(tri->OwnPolygon(), true), 2);
+    EXPECT_DOUBLE_EQ(PolygonArea(tri->OwnPolygon(), 1.0), 0);
+    EXPECT_DOUBLE_EQ(PolygonCentroid(tri->OwnPolygon(), true), 0);
     TNode* line = Polygon(net, {{0, 50}, {10, 50}});
     EXPECT_TRUE(PolygonIsClockwise(line));
     // A degenerate ring has total 0 and gives its first vertex.
     TNode* flat = Polygon(net, {{7, 70}, {8, 70}, {9, 70}});
-    EXPECT_DOUBLE_EQ(PolygonCentroid(flat->OwnPolygon, true), 7);
+    EXPECT_DOUBLE_EQ(PolygonCentroid(flat->OwnPolygon(), true), 7);
 }
 
 TEST(Names, HashPatternsAndIndex)
@@ -244,7 +244,7 @@ TEST(Counts, ByClassSkipDeletedAndHiddenElements)
     TWindowSettings settings;
     view.Settings = &settings;
     settings.Layers.LayerStates[3] = 0;
-    a->OwnPolygon.Insert(b);
+    a->OwnPolygonRef().Insert(b);
     TLink* l1 = Link(net, a, b);
     TLink* l2 = Link(net, a, c);
     TLink* l3 = Link(net, b, c); // A node on a hidden layer

@@ -13,7 +13,7 @@ TEST(Undo, ReinitializeSnapshotOfANodeRestoresEverythingItTook)
     TNode* n = AddNode(net, 0, 0, cell, false, 2);
     n->EntityType = 2;
     n->Name = "Depot";
-    n->Note = "line one&&line two";
+    n->SetNote("line one&&line two");
     n->Values[0].SetReal(1.5);
     n->Values[1].SetReal(2.5);
     n->Layer = 4;
@@ -23,27 +23,27 @@ TEST(Undo, ReinitializeSnapshotOfANodeRestoresEverythingItTook)
     n->BitmapOverride = 9;
     n->Longitude = -870000000;
     n->Elevation = 1234;
-    n->LabelXOffset = -12;
-    n->LabelYOffset = 30;
+    n->SetLabelOffset(-12, n->LabelYOffset());
+    n->SetLabelOffset(n->LabelXOffset(), 30);
     n->ExcludeFromTriangulation = 1;
 
     net.ReinitializeUndo.Insert(new TReinitializeData(net, n, nullptr));
     // Reinitialize to class 1 with nothing set; then class 2 gains an attribute.
     n->EntityType = 1;
     n->Name.clear();
-    n->Note.clear();
+    n->SetNote({});
     ResizeValues(*n, 0);
     n->Layer = 1;
     n->Font = n->Label1 = n->PolygonStyle = n->BitmapOverride = 0;
     n->Longitude = n->Elevation = 0;
-    n->LabelXOffset = n->LabelYOffset = 0;
+    n->SetLabelOffset(0, 0);
     n->ExcludeFromTriangulation = 0;
     (*net.NodeClasses)[2].AttributeCount = 3;
 
     net.ReinitializeUndo.At(0)->Apply(net);
     EXPECT_EQ(n->EntityType, 2);
     EXPECT_EQ(n->Name, "Depot");
-    EXPECT_EQ(n->Note, "line one&&line two");
+    EXPECT_EQ(n->Note(), "line one&&line two");
     ASSERT_EQ(n->ByteCount, 24); // the class's count now
     EXPECT_EQ(n->Values[0].Real(), 1.5);
     EXPECT_EQ(n->Values[1].Real(), 2.5);
@@ -55,8 +55,8 @@ TEST(Undo, ReinitializeSnapshotOfANodeRestoresEverythingItTook)
     EXPECT_EQ(n->BitmapOverride, 9);
     EXPECT_EQ(n->Longitude, -870000000);
     EXPECT_EQ(n->Elevation, 1234);
-    EXPECT_EQ(n->LabelXOffset, -12);
-    EXPECT_EQ(n->LabelYOffset, 30);
+    EXPECT_EQ(n->LabelXOffset(), -12);
+    EXPECT_EQ(n->LabelYOffset(), 30);
     EXPECT_EQ(n->ExcludeFromTriangulation, 1);
     FreeUndoLists(net);
     EXPECT_EQ(net.ReinitializeUndo.GetCount(), 0);

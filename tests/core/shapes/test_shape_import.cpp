@@ -115,7 +115,7 @@ TResult Found(const TNetwork& net)
         ++f.Nodes;
         if (n->Layer == 1) f.Shapes.push_back({"P" + n->Name.substr(1), {SpotOf(n)}});
         std::vector<TSpot> ring;
-        for (const TNetworkPoint* v : n->OwnPolygon) ring.push_back(SpotOf(v));
+        for (const TNetworkPoint* v : n->OwnPolygon()) ring.push_back(SpotOf(v));
         if (!ring.empty()) f.Shapes.push_back({"R" + n->Name, ring});
     });
     ForEachLink(net, [&](TLink* h) {
@@ -175,7 +175,7 @@ double CompareWithOracle(const std::string& path)
     for (THashEntry* cell : tm.Net.NodeHash)
         for (TNetworkPoint* p : cell->Points) {
             const TNode* n = p->AsNode();
-            if (!n || n->OwnPolygon.Empty()) {
+            if (!n || n->OwnPolygon().Empty()) {
                 found.insert({p->Longitude, p->Latitude});
             } else if (++owners && n->Longitude != 0) {
                 ++fitted;
@@ -305,21 +305,21 @@ TEST(ShapeImport, PolygonsShareVerticesAndOwnersGetLongLat)
     EXPECT_EQ(std::tie(r.Polygons, r.Nodes), std::make_tuple(4, 4 + 2 + 3 + 2 + 4)); // the shared edge once
     std::map<std::string, std::vector<TNode*>> owners;
     ForEachNode(im.Net, [&](TNode* n) {
-        if (!n->OwnPolygon.Empty()) owners[n->Name].push_back(n);
+        if (!n->OwnPolygon().Empty()) owners[n->Name].push_back(n);
     });
     ASSERT_EQ(owners["N2"].size(), 2u);
     const TNode* w = owners["N1"].at(0);
     EXPECT_EQ(std::tie(w->Layer, w->Elevation), std::make_tuple(uint8_t(4), 10000)); // the first Z
-    EXPECT_EQ(w->OwnPolygon.GetCount(), 4);
-    EXPECT_EQ(w->OwnPolygon.At(2)->Elevation, 30000);
-    EXPECT_EQ(im.Net.PolygonsOf(w->OwnPolygon.At(2)).GetCount(), 2); // shared with N2
+    EXPECT_EQ(w->OwnPolygon().GetCount(), 4);
+    EXPECT_EQ(w->OwnPolygon().At(2)->Elevation, 30000);
+    EXPECT_EQ(im.Net.PolygonsOf(w->OwnPolygon().At(2)).GetCount(), 2); // shared with N2
     // The owner sits at the centroid, with long/lat fitted from the vertices.
-    EXPECT_NEAR(w->X, (w->OwnPolygon.At(0)->X + w->OwnPolygon.At(2)->X) / 2.0, 5);
+    EXPECT_NEAR(w->X, (w->OwnPolygon().At(0)->X + w->OwnPolygon().At(2)->X) / 2.0, 5);
     EXPECT_NEAR(w->Latitude, 370500000, 20000);
     EXPECT_NEAR(w->Longitude, -1221500000, 20000);
     // The sliver keeps its owner between its two vertices.
     const TNode* s = owners["N3"].at(0);
-    EXPECT_EQ(s->X, (s->OwnPolygon.At(0)->X + s->OwnPolygon.At(1)->X) / 2);
+    EXPECT_EQ(s->X, (s->OwnPolygon().At(0)->X + s->OwnPolygon().At(1)->X) / 2);
 
     // The owners' fit follows the window's "free-standing nodes only": a
     // linked node of unknown long/lat among the polygons is left alone when

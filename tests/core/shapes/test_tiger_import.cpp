@@ -115,8 +115,8 @@ TEST(TigerImport, LayersCodesNamesAndOwners)
     const TPolygonSpec& first = set.Polygons[0];
     const TNode* owner = NodesAt(im.Net, first.At).at(0);
     EXPECT_EQ(owner->Layer, 10);
-    EXPECT_EQ(owner->SourceKey, first.PolyId);
-    EXPECT_EQ(owner->SourceCode, "A0001");
+    EXPECT_EQ(owner->SourceKey(), first.PolyId);
+    EXPECT_EQ(owner->SourceCode(), "A0001");
     EXPECT_EQ(SlotOf(*owner, 2)->Real(), 0);
     EXPECT_EQ(SlotOf(*owner, 3)->Real(), double(first.At.Lat % 10000));
     EXPECT_EQ(r.Polygons, int32_t(set.Polygons.size()));
@@ -278,7 +278,7 @@ for pid, x, y in pips:
         if (owner->Layer != 10) return;
         std::multiset<TRing> rings;
         TRing ring;
-        for (const TNetworkPoint* v : owner->OwnPolygon) {
+        for (const TNetworkPoint* v : owner->OwnPolygon()) {
             if (!ring.empty() && ring.back() != At(v) && !edges.count({ring.back(), At(v)})) {
                 rings.insert(Normal(ring));
                 ring.clear();
@@ -287,7 +287,7 @@ for pid, x, y in pips:
             EXPECT_GE(im.Net.PolygonsOf(v).IndexOf(owner), 0);
         }
         rings.insert(Normal(ring));
-        EXPECT_EQ(rings, expected[owner->SourceKey]) << "polygon " << owner->SourceKey;
+        EXPECT_EQ(rings, expected[owner->SourceKey()]) << "polygon " << owner->SourceKey();
         ++checked;
     });
     EXPECT_EQ(checked, int(set.Polygons.size()));
@@ -356,7 +356,7 @@ TEST(TigerImport, SecondImportJoinsTheFirst)
     EXPECT_EQ(LinksWithId(im.Net, again.TLID).at(0)->ShapePoints.GetCount(), 3);
     const TNode* owner = FindNodeByKey(im.Net, 1, "B0001");
     ASSERT_NE(owner, nullptr);
-    EXPECT_EQ(owner->OwnPolygon.GetCount(), 4 * 4 + 2); // the boundary's layer-9 ends add two
+    EXPECT_EQ(owner->OwnPolygon().GetCount(), 4 * 4 + 2); // the boundary's layer-9 ends add two
 }
 
 TEST(TigerImport, FailuresKeepWhatWasReadAndReport)
@@ -455,7 +455,7 @@ TEST(TigerImport, LineEndsAndLargeRings)
     TImport im;
     im.Settings.YScale = -1e6;
     ASSERT_EQ(im.Run(TSetSpec{{c}, {{"A0001", 5, {-122000000, 37000000}}}}).ErrorCode, TigerErrorNone);
-    EXPECT_EQ(FindNodeByKey(im.Net, 5, "A0001")->OwnPolygon.GetCount(), 40001); // no vertex limit
+    EXPECT_EQ(FindNodeByKey(im.Net, 5, "A0001")->OwnPolygon().GetCount(), 40001); // no vertex limit
 }
 
 // The command-line driver beside this test program.

@@ -106,14 +106,14 @@ inline TLinkValues* Link(TNetwork& net, TNode* a, TNode* b, int cls, const std::
 inline TLink* AHalf(TLinkValues* l)
 {
     for (TLink* h : l->ANode->Links)
-        if (h->LinkValues == l && h->AEnd) return h;
+        if (h->LinkValues == l && h->AEnd()) return h;
     return nullptr;
 }
 
 inline void AddVertex(TNetwork& net, TNode* owner, TNetworkPoint* p)
 {
-    MakeRoom(owner->OwnPolygon);
-    owner->OwnPolygon.Insert(p);
+    MakeRoom(owner->OwnPolygonRef());
+    owner->OwnPolygonRef().Insert(p);
     if (net.PolygonsOf(p).IndexOf(owner) < 0) net.PolygonsRef(p).Insert(owner);
 }
 
@@ -168,7 +168,7 @@ inline void MakeNetwork(TNetwork& net, TWindowSettings& ws)
     a->Values[4] = Date("8:15:0", DateTimeModeTime);
     a->Values[5] = Date("12/24/2003", DateTimeModeDate);
     a->Strings[0] = "first zone";
-    a->Note = "north&&gate&&";
+    a->SetNote("north&&gate&&");
     TNode* b = Node(net, 1000, -250, 1, "Beta");
     b->Values[0] = Real(-0.25);
     b->Values[1] = Real(3);

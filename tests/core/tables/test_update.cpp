@@ -91,7 +91,7 @@ TEST_F(TUpdateFixture, ItemsThatExtractWritesOnlyTakeNoField)
     Node(Net, 3000, 100, 2, "Extra");
     X.NodeTemplates[2] = "NNAME,VERTICES,BLANK,COORD,PSTYLE";
     r = UpdateText(1, "Delta,1,x,3000,100,7\r\n");
-    EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon.GetCount(), 4);
+    EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon().GetCount(), 4);
     EXPECT_EQ(FindNode(Net, "Delta")->PolygonStyle, 7);
     EXPECT_EQ(r.RealErrors, 0);
 }
@@ -117,7 +117,7 @@ TEST_F(TUpdateFixture, ReadsUntidyTextTables)
     EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], "ab\"c");
     EXPECT_EQ(FindNode(Net, "Gamma")->Strings[0], "\"x,y\"z");
     EXPECT_EQ(FindNode(Net, "Beta")->Strings[0], "\"left");
-    EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon.GetCount(), 5) << "the pairs end with the record";
+    EXPECT_EQ(FindNode(Net, "Delta")->OwnPolygon().GetCount(), 5) << "the pairs end with the record";
     EXPECT_EQ(unnamed->Values[0].Real(), 0) << "an empty name matches nothing";
     ASSERT_EQ(Sink.Count(), 1u);
     EXPECT_EQ(Sink.Last().Text,
@@ -159,7 +159,7 @@ TEST_F(TUpdateFixture, AppliesBuiltInItemsInTheirRanges)
     EXPECT_EQ(d->Layer, 1);
     EXPECT_EQ(d->Font, 0);
     std::vector<std::string> ring;
-    for (TNetworkPoint* p : d->OwnPolygon) ring.push_back(p->AsNode()->Name);
+    for (TNetworkPoint* p : d->OwnPolygon()) ring.push_back(p->AsNode()->Name);
     EXPECT_EQ(ring, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "Extra", "P3", "P2", "P1"}))
         << "appended from the last pair to the first; a pair with no node adds nothing";
 
@@ -185,7 +185,7 @@ TEST_F(TUpdateFixture, APolygonUpdateSavesAndOpensAsItStands)
     UpdateText(1, "Delta,6,0,0,0,0,1000,-250,3000,100,-400,600,3000,100\r\n");
     auto ring = [](const TNode* owner) {
         std::vector<std::string> names;
-        for (const TNetworkPoint* p : owner->OwnPolygon) names.push_back(p->AsNode()->Name);
+        for (const TNetworkPoint* p : owner->OwnPolygon()) names.push_back(p->AsNode()->Name);
         return names;
     };
     using V = std::vector<std::string>;
@@ -373,7 +373,7 @@ TEST_F(TUpdateFixture, MovedNodesKeepTheirCellsSearchableUntilTheRunEnds)
     EXPECT_TRUE(r.CoordinatesChanged);
 
     std::vector<std::string> ring;
-    for (const TNetworkPoint* p : FindNode(Net, "Delta")->OwnPolygon) ring.push_back(p->AsNode()->Name);
+    for (const TNetworkPoint* p : FindNode(Net, "Delta")->OwnPolygon()) ring.push_back(p->AsNode()->Name);
     EXPECT_EQ(ring, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "C75"}));
 
     EXPECT_EQ(crowd[0]->X, 5000);
