@@ -92,6 +92,7 @@ void TElementStore::Release()
     for (void** b : RoomBlocks) delete[] b;
     RoomBlocks.clear();
     RoomUsed = RoomPerBlock;
+    Texts.Release();
 }
 
 void TElementStore::TakeOver(TElementStore& other)
@@ -108,6 +109,7 @@ void TElementStore::TakeOver(TElementStore& other)
     if (RoomBlocks.size() == other.RoomBlocks.size()) RoomUsed = other.RoomUsed;
     other.RoomBlocks.clear();
     other.RoomUsed = RoomPerBlock;
+    Texts.TakeOver(other.Texts);
 }
 
 // A value block of n slots from the network's store.

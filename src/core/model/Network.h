@@ -228,7 +228,7 @@ public:
     TValueBlock Values; // nullptr when ByteCount is 0
     TLinkList Links{0, 1}; // room made when a link is added
     TRareList<TNetworkPoint> OwnPolygon; // empty for most nodes
-    std::string Name;
+    TText Name;
     TRareText Note; // lines joined by "&&"
     uint8_t Font = 0;
     uint8_t Place = 0;
@@ -272,7 +272,7 @@ struct TLinkValues {
 
     TValueBlock Values;
     int16_t ByteCount = 0;
-    std::string Name;
+    TText Name;
     TRareText Note;
     int32_t SourceId = 0;
     uint8_t Active = 1;
@@ -670,6 +670,7 @@ public:
     TPool<TNode> Nodes;
     TPool<TShapePoint> ShapePoints;
     TPool<TLinkRecord> Links;
+    TTextStore Texts; // names and string values the reader fills
 
     // n zeroed value slots owned by the store.
     TValueBlock MakeValues(int n);

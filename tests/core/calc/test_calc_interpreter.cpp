@@ -163,7 +163,7 @@ TEST(CalcStatements, ClassChangeResizesTheValueBlockFirst)
 {
     World w;
     Set(w.n, 1, 11);
-    w.n->Strings[0] = "text";
+    w.n->Strings.Set(0, "text");
     NodeRange(w.p, 3, 1, 1);
     // Class 3 has six attributes: the block grows before slot 6 is written,
     // and the statements after the change use class 3.

@@ -140,13 +140,13 @@ TEST(Collections, CompactMembersActAsTheTypesTheyStandFor)
     TStringList s;
     EXPECT_TRUE(s.empty());
     s.resize(2);
-    s[1] = "a long string value that lives on the heap";
+    s.Set(1, "a long string value that lives on the heap");
     s.push_back("third");
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[0], "");
     EXPECT_EQ(s[1], "a long string value that lives on the heap");
     TStringList copy = s;
-    copy[2] = "changed";
+    copy.Set(2, "changed");
     EXPECT_EQ(s[2], "third");
     s.resize(1);
     EXPECT_EQ(copy.size(), 3u);
