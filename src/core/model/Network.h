@@ -657,6 +657,8 @@ struct TLinkRecord {
     TLinkValues Values;
     TLink AHalf, BHalf;
 };
+// Names and string values take 8 bytes each in a record.
+static_assert(sizeof(TNode) <= 184 && sizeof(TLinkValues) <= 128 && sizeof(TLinkRecord) <= 176);
 
 // The elements of one network: nodes, shape points, link records with their
 // half-edges and value blocks, made in large blocks, so that building a

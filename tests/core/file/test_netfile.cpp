@@ -361,6 +361,7 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
     ASSERT_EQ(OpenNetworkFile(window, path, false, rec, keep).Status, TOpenStatus::Ok);
     EXPECT_EQ(window.NodeCount, 2 * before);
     EXPECT_EQ(ActiveLinks(window), 6);
+    EXPECT_EQ(window.Store.Texts.ChunkCount(), 2u); // the appended texts came along
     EXPECT_EQ(window.Labels.Precision, 7);
     EXPECT_EQ(window.FileName, "window.dta");
     EXPECT_EQ(window.SystemStrings, (std::vector<std::string>{"mine"}));
