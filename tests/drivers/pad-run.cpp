@@ -144,7 +144,7 @@ std::string Selected(TSketchPadWindow& pad)
     if (const TNode* n = pad.View.PickedNode) return "node " + n->Name;
     if (const TShapePoint* sp = pad.View.PickedShapePoint) {
         const TLinkValues* lv = sp->Link ? sp->Link->LinkValues.get() : nullptr;
-        return "shape " + std::to_string(editing::ShapeIndex(sp) + 1) + " " + (lv ? lv->Name : std::string());
+        return "shape " + std::to_string(editing::ShapeIndex(sp) + 1) + " " + (lv ? lv->Name.str() : std::string());
     }
     const TPadHandles& h = *pad.Handles;
     if (h.SelectedRaster) return "raster " + std::to_string(h.SelectedRaster);

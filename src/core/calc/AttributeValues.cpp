@@ -230,7 +230,7 @@ std::vector<TSheetError> ParseAttributeSheet(const TNetwork& net, const TViewRec
         }
         values[size_t(i)] = slot;
         const TAttrib* a = cls->Attr(i);
-        if (a && a->Kind == 'S' && a->StringIndex < strings.size()) strings[a->StringIndex] = s;
+        if (a && a->Kind == 'S' && a->StringIndex < strings.size()) strings.Set(a->StringIndex, s);
     }
     if (errors.empty()) {
         edit.Values = values;

@@ -401,7 +401,7 @@ void TCalcEngine::WriteBack()
             const TAttrib* a = rec->Attr(k);
             if (!a) continue;
             if (strings->size() <= a->StringIndex) strings->resize(std::max<std::size_t>(stringCount, a->StringIndex + 1u));
-            (*strings)[a->StringIndex] = E.Strings[size_t(k)];
+            strings->Set(a->StringIndex, E.Strings[size_t(k)]);
         }
     }
 }

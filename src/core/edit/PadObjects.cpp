@@ -39,7 +39,7 @@ std::string HoverHintText(const TNetwork& net, const TViewRecord& view, int32_t 
     if (node) return node->Name + GeographyBracket(*node);
     const int32_t k = editing::ShapeIndex(sp);
     const TLinkValues* link = sp->Link ? sp->Link->LinkValues.get() : nullptr;
-    return std::to_string(k + 1) + ": " + (link ? link->Name : std::string()) + GeographyBracket(*sp);
+    return std::to_string(k + 1) + ": " + (link ? link->Name.str() : std::string()) + GeographyBracket(*sp);
 }
 
 // ---------------------------------------------------------------- title block and legends

@@ -254,7 +254,7 @@ void ApplyToBlock(const TClassMap& m, TValueBlock& values, int16_t& byteCount,
     TStringList out(n);
     for (size_t j = 0; j < n; ++j) {
         const int from = m.StringFrom[j];
-        if (from >= 0 && size_t(from) < strings.size()) out[j] = std::move(strings[size_t(from)]);
+        if (from >= 0 && size_t(from) < strings.size()) out.Set(j, strings[size_t(from)]);
     }
     strings = std::move(out);
 }

@@ -183,7 +183,7 @@ TElementValues ValuesOf(const E& e)
     TElementValues v;
     v.Slots = e.Values.get();
     v.SlotCount = SlotCount(e);
-    v.Strings = e.Strings.data();
+    v.Strings = &e.Strings;
     v.StringCount = static_cast<int>(e.Strings.size());
     return v;
 }

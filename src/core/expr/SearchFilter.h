@@ -20,13 +20,13 @@
 struct TElementValues {
     const TValueSlot* Slots = nullptr; // attribute k in Slots[k - 1]
     int SlotCount = 0;
-    const std::string* Strings = nullptr; // by StringIndex
+    const TStringList* Strings = nullptr; // by StringIndex
     int StringCount = 0;
 
     TValueSlot Slot(int k) const { return (k >= 1 && k <= SlotCount) ? Slots[k - 1] : TValueSlot{}; }
     std::string_view String(int index) const
     {
-        return (index >= 0 && index < StringCount) ? std::string_view(Strings[index]) : std::string_view();
+        return (index >= 0 && index < StringCount) ? std::string_view((*Strings)[size_t(index)]) : std::string_view();
     }
 };
 

@@ -892,7 +892,7 @@ struct TBodyReader {
                 else
                     PlainSerials = false;
             }
-            node->Name = ReadLineCut(R, 255);
+            node->Name.AssignStored(ReadLineCut(R, 255), Net.Store.Texts);
             ReadValues(classes, cls, n);
             if (serial > 0) {
                 Net.MinX = std::min(Net.MinX, x);
@@ -907,7 +907,7 @@ struct TBodyReader {
             node->Latitude = lat;
             node->Elevation = elev;
             node->Layer = (layer >= 1 && layer <= 10) ? uint8_t(layer) : 1;
-            node->Strings = std::move(Texts);
+            node->Strings.AssignStored(Texts.begin(), Texts.end(), Net.Store.Texts);
             Tick();
         }
     }
@@ -993,8 +993,8 @@ struct TBodyReader {
             NoteLinked(a, b);
             link->EntityType = uint8_t(cls);
             StoreValues(link->Values.get(), slots);
-            link->Name = std::move(name);
-            link->Strings = std::move(Texts);
+            link->Name.AssignStored(name, Net.Store.Texts);
+            link->Strings.AssignStored(Texts.begin(), Texts.end(), Net.Store.Texts);
             // Room for the shape points the record announces (at most a
             // block's worth before any is read: the count is the file's word).
             if (shapes > 0 && link->ShapePoints.GetLimit() == 0) {

@@ -1,17 +1,21 @@
-// Small stand-ins for the members that every node, link and shape point has
-// but that few of them fill: a note, a source code, a polygon list, the
-// string values. Each takes one pointer in the element and keeps its contents
-// in one heap block only when there are any, and reads like the type it
-// stands for (std::string, TCollection, std::vector<std::string>).
+// Small stand-ins for the members of every node, link and shape point: a
+// note, a source code, a polygon list, a name, the string values. Each takes
+// one pointer (or 8 bytes) in the element and keeps its contents in one block
+// only when there are any, and reads like the type it stands for
+// (std::string, TCollection, std::vector<std::string>).
 #pragma once
 
 #include <algorithm>
+#include <bit>
+#include <compare>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <iterator>
 #include <new>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -192,160 +196,487 @@ private:
     std::unique_ptr<TList> L;
 };
 
+// ---------------------------------------------------------------- text storage
+
+// Room for the texts of one network's elements (names, string values), made
+// in large chunks that are freed together, never one by one.
+class TTextStore {
+public:
+    TTextStore() = default;
+    TTextStore(const TTextStore&) = delete;
+    TTextStore& operator=(const TTextStore&) = delete;
+    ~TTextStore() { Release(); }
+
+    // n bytes, aligned to 4.
+    char* Make(std::size_t n)
+    {
+        n = (n + 3) & ~std::size_t(3);
+        if (n > ChunkSize / 4) {
+            // A large one gets a chunk of its own, kept before the one in use.
+            Chunks.insert(Chunks.begin(), static_cast<char*>(::operator new(n)));
+            return Chunks.front();
+        }
+        if (Used + n > ChunkSize) {
+            Chunks.push_back(static_cast<char*>(::operator new(ChunkSize)));
+            Used = 0;
+        }
+        char* p = Chunks.back() + Used;
+        Used += n;
+        return p;
+    }
+    void Release()
+    {
+        for (char* c : Chunks) ::operator delete(c);
+        Chunks.clear();
+        Used = ChunkSize;
+    }
+    // The chunks of other come here (this store's chunk in use stays last).
+    void TakeOver(TTextStore& other)
+    {
+        Chunks.insert(Chunks.begin(), other.Chunks.begin(), other.Chunks.end());
+        if (Chunks.size() == other.Chunks.size()) Used = other.Used;
+        other.Chunks.clear();
+        other.Used = ChunkSize;
+    }
+    std::size_t ChunkCount() const { return Chunks.size(); }
+
+private:
+    static constexpr std::size_t ChunkSize = std::size_t(1) << 16;
+    std::vector<char*> Chunks;
+    std::size_t Used = ChunkSize;
+};
+
+// ---------------------------------------------------------------- text
+
+// What a text reads like, for the text types below (D gives view()): the
+// reading side of a std::string.
+template <class D>
+class TTextReading {
+public:
+    std::string str() const { return std::string(V()); }
+    operator std::string_view() const { return V(); }
+    operator std::string() const { return str(); }
+    bool empty() const { return V().empty(); }
+    std::size_t size() const { return V().size(); }
+    std::size_t length() const { return V().size(); }
+    // Not terminated: read size() bytes.
+    const char* data() const { return V().data(); }
+    const char* begin() const { return V().data(); }
+    const char* end() const { return V().data() + V().size(); }
+    char operator[](std::size_t i) const { return V()[i]; }
+    char front() const { return V().front(); }
+    char back() const { return V().back(); }
+    std::string substr(std::size_t pos, std::size_t n = std::string::npos) const
+    {
+        return std::string(V().substr(pos, n));
+    }
+    std::size_t find(std::string_view s, std::size_t pos = 0) const { return V().find(s, pos); }
+    std::size_t find(char c, std::size_t pos = 0) const { return V().find(c, pos); }
+    std::size_t rfind(std::string_view s, std::size_t pos = std::string::npos) const { return V().rfind(s, pos); }
+    std::size_t rfind(char c, std::size_t pos = std::string::npos) const { return V().rfind(c, pos); }
+    std::size_t find_first_of(std::string_view s, std::size_t pos = 0) const { return V().find_first_of(s, pos); }
+    std::size_t find_first_not_of(std::string_view s, std::size_t pos = 0) const
+    {
+        return V().find_first_not_of(s, pos);
+    }
+    std::size_t find_last_not_of(std::string_view s, std::size_t pos = std::string::npos) const
+    {
+        return V().find_last_not_of(s, pos);
+    }
+    int compare(std::string_view s) const { return V().compare(s); }
+    bool starts_with(std::string_view s) const { return V().starts_with(s); }
+
+    friend bool operator==(const D& a, const D& b) { return a.view() == b.view(); }
+    friend bool operator==(const D& a, std::string_view b) { return a.view() == b; }
+    friend bool operator==(const D& a, const std::string& b) { return a.view() == b; }
+    friend bool operator==(const D& a, const char* b) { return a.view() == b; }
+    friend std::strong_ordering operator<=>(const D& a, const D& b) { return a.view() <=> b.view(); }
+    friend std::strong_ordering operator<=>(const D& a, std::string_view b) { return a.view() <=> b; }
+    friend std::strong_ordering operator<=>(const D& a, const std::string& b) { return a.view() <=> std::string_view(b); }
+    friend std::strong_ordering operator<=>(const D& a, const char* b) { return a.view() <=> std::string_view(b); }
+    friend std::string operator+(const D& a, const D& b) { return a.str().append(b.view()); }
+    friend std::string operator+(const D& a, std::string_view b) { return a.str().append(b); }
+    friend std::string operator+(std::string_view a, const D& b) { return std::string(a).append(b.view()); }
+    friend std::string operator+(const D& a, const std::string& b) { return a.str().append(b); }
+    friend std::string operator+(const std::string& a, const D& b) { return std::string(a).append(b.view()); }
+    friend std::string operator+(const D& a, const char* b) { return a.str().append(b); }
+    friend std::string operator+(const char* a, const D& b) { return std::string(a).append(b.view()); }
+    friend std::string operator+(const D& a, char b) { return a.str() + b; }
+    friend std::string operator+(char a, const D& b) { return a + b.str(); }
+    friend std::ostream& operator<<(std::ostream& os, const D& t) { return os << t.view(); }
+
+private:
+    std::string_view V() const { return static_cast<const D&>(*this).view(); }
+};
+
+// A text in 8 bytes, for the names that every element has: empty (all bits
+// zero), up to 7 bytes held in the 8 bytes themselves, or a pointer to a
+// block of its length and bytes (and a terminating NUL), either a heap block
+// of its own or one of a TTextStore. The lowest bits of the 8 bytes tell
+// which: bit 0 set, held in place (the byte also keeps the length); bit 1
+// set, a stored block, which goes with its store and is never freed here.
+// A copy or a change always owns what it holds; a move keeps the form.
+class TText : public TTextReading<TText> {
+public:
+    static constexpr std::size_t InPlace = 7;
+
+    TText() = default;
+    TText(std::string_view s) { Set(s); }
+    TText(const std::string& s) { Set(s); }
+    TText(const char* s) { Set(s); }
+    TText(const TText& o) { Set(o.view()); }
+    TText(TText&& o) noexcept : Bits(std::exchange(o.Bits, 0)) {}
+    TText& operator=(const TText& o)
+    {
+        if (this != &o) Replace(o.view());
+        return *this;
+    }
+    TText& operator=(TText&& o) noexcept
+    {
+        if (this != &o) {
+            Free();
+            Bits = std::exchange(o.Bits, 0);
+        }
+        return *this;
+    }
+    TText& operator=(std::string_view s)
+    {
+        Replace(s);
+        return *this;
+    }
+    TText& operator=(const std::string& s) { return *this = std::string_view(s); }
+    TText& operator=(const char* s) { return *this = std::string_view(s); }
+    ~TText() { Free(); }
+
+    std::string_view view() const
+    {
+        if (Bits & 1)
+            return std::string_view(reinterpret_cast<const char*>(&Bits) + CharOffset, std::size_t((Bits & 0xFF) >> 1));
+        if (!Bits) return {};
+        const char* b = Block();
+        uint32_t n;
+        std::memcpy(&n, b, sizeof n);
+        return std::string_view(b + sizeof n, n);
+    }
+    // Held in the network's text storage (tells the forms apart for tests).
+    bool IsStored() const { return (Bits & 3) == 2; }
+    bool IsInPlace() const { return Bits & 1; }
+
+    void clear()
+    {
+        Free();
+        Bits = 0;
+    }
+    // A text in store's room (a short one is held in place all the same).
+    void AssignStored(std::string_view s, TTextStore& store)
+    {
+        if (s.size() <= InPlace) {
+            Replace(s);
+            return;
+        }
+        char* b = store.Make(sizeof(uint32_t) + s.size() + 1);
+        Fill(b, s);
+        Free();
+        Bits = reinterpret_cast<uintptr_t>(b) | 2;
+    }
+    // Changes the text as a std::string.
+    template <class Change>
+    void Edit(Change&& change)
+    {
+        std::string s = str();
+        change(s);
+        Replace(s);
+    }
+    TText& operator+=(std::string_view s)
+    {
+        Replace(str().append(s));
+        return *this;
+    }
+    TText& operator+=(char c)
+    {
+        Replace(str() + c);
+        return *this;
+    }
+
+private:
+    static_assert(sizeof(uintptr_t) == 8, "a text keeps a pointer in 8 bytes");
+    static constexpr std::size_t CharOffset = std::endian::native == std::endian::little ? 1 : 0;
+    const char* Block() const { return reinterpret_cast<const char*>(Bits & ~uintptr_t(3)); }
+    static void Fill(char* b, std::string_view s)
+    {
+        const uint32_t n = uint32_t(s.size());
+        std::memcpy(b, &n, sizeof n);
+        if (n) std::memcpy(b + sizeof n, s.data(), n);
+        b[sizeof n + n] = 0;
+    }
+    // s may lie in this text.
+    void Replace(std::string_view s)
+    {
+        TText fresh(s);
+        Free();
+        Bits = std::exchange(fresh.Bits, 0);
+    }
+    void Set(std::string_view s)
+    {
+        if (s.empty()) {
+            Bits = 0;
+        } else if (s.size() <= InPlace) {
+            uint64_t v = 0;
+            std::memcpy(reinterpret_cast<char*>(&v) + CharOffset, s.data(), s.size());
+            Bits = v | uint64_t((s.size() << 1) | 1);
+        } else {
+            if (s.size() > UINT32_MAX - 8) throw std::length_error("text too long");
+            char* b = static_cast<char*>(::operator new(sizeof(uint32_t) + s.size() + 1));
+            Fill(b, s);
+            Bits = reinterpret_cast<uintptr_t>(b);
+        }
+    }
+    void Free()
+    {
+        if (Bits && !(Bits & 3)) ::operator delete(const_cast<char*>(Block()));
+    }
+    uint64_t Bits = 0;
+};
+static_assert(sizeof(TText) == 8);
+
 // ---------------------------------------------------------------- strings
 
-// The string values of an element ('S' attributes by StringIndex): a vector
-// of strings in one pointer, its count and its strings in one heap block.
+// One string of a TStringList, read only (a change goes through the list).
+class TTextRef : public TTextReading<TTextRef> {
+public:
+    explicit TTextRef(std::string_view v) : V(v) {}
+    std::string_view view() const { return V; }
+
+private:
+    std::string_view V;
+};
+
+// The string values of an element ('S' attributes by StringIndex), in one
+// pointer: a block of the count, the end offset of each string and the bytes,
+// either a heap block of its own or one of a TTextStore (bit 0 of the pointer
+// set), which goes with its store. Read by index as a TTextRef; every change
+// (Set, resize, assign) makes a new block of its own, leaving a stored block
+// untouched. A copy owns its block; a move keeps the form.
 class TStringList {
 public:
     using value_type = std::string;
     using size_type = std::size_t;
-    using iterator = std::string*;
-    using const_iterator = const std::string*;
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::string;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = TTextRef;
+        const_iterator() = default;
+        const_iterator(const TStringList* l, size_type i) : L(l), I(i) {}
+        TTextRef operator*() const { return (*L)[I]; }
+        const_iterator& operator++()
+        {
+            ++I;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator t = *this;
+            ++I;
+            return t;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.I == b.I; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b)
+        {
+            return difference_type(a.I) - difference_type(b.I);
+        }
+
+    private:
+        const TStringList* L = nullptr;
+        size_type I = 0;
+    };
+    using iterator = const_iterator;
 
     TStringList() = default;
-    TStringList(std::initializer_list<std::string> items) { assign(items.begin(), items.end()); }
-    TStringList(size_type n, const std::string& value = {}) { assign(n, value); }
+    TStringList(std::initializer_list<std::string_view> items) { assign(items.begin(), items.end()); }
+    explicit TStringList(size_type n, std::string_view value = {}) { assign(n, value); }
     template <class It>
     TStringList(It first, It last)
     {
         assign(first, last);
     }
-    TStringList(const TStringList& o) { assign(o.begin(), o.end()); }
+    TStringList(const TStringList& o) : B(o.B ? Copy(o.Block()) : 0) {}
     TStringList(const std::vector<std::string>& v) { assign(v.begin(), v.end()); }
-    TStringList(std::vector<std::string>&& v)
-    {
-        resize(v.size());
-        for (size_type i = 0; i < v.size(); ++i) (*this)[i] = std::move(v[i]);
-    }
     operator std::vector<std::string>() const { return std::vector<std::string>(begin(), end()); }
-    TStringList(TStringList&& o) noexcept : B(std::exchange(o.B, nullptr)) {}
+    TStringList(TStringList&& o) noexcept : B(std::exchange(o.B, 0)) {}
     TStringList& operator=(const TStringList& o)
     {
-        if (this != &o) assign(o.begin(), o.end());
+        if (this != &o) Take(o.B ? Copy(o.Block()) : 0);
         return *this;
     }
     TStringList& operator=(TStringList&& o) noexcept
     {
-        if (this != &o) {
-            Free();
-            B = std::exchange(o.B, nullptr);
-        }
+        if (this != &o) Take(std::exchange(o.B, 0));
         return *this;
     }
-    TStringList& operator=(std::initializer_list<std::string> items)
+    TStringList& operator=(std::initializer_list<std::string_view> items)
     {
         assign(items.begin(), items.end());
         return *this;
     }
-    ~TStringList() { Free(); }
+    TStringList& operator=(const std::vector<std::string>& v)
+    {
+        assign(v.begin(), v.end());
+        return *this;
+    }
+    ~TStringList() { Take(0); }
 
-    size_type size() const { return B ? B->Count : 0; }
+    size_type size() const { return B ? Count(Block()) : 0; }
     bool empty() const { return size() == 0; }
-    std::string* data() { return B ? B->Items() : nullptr; }
-    const std::string* data() const { return B ? B->Items() : nullptr; }
-    iterator begin() { return data(); }
-    iterator end() { return data() + size(); }
-    const_iterator begin() const { return data(); }
-    const_iterator end() const { return data() + size(); }
-    std::string& operator[](size_type i) { return B->Items()[i]; }
-    const std::string& operator[](size_type i) const { return B->Items()[i]; }
-    std::string& at(size_type i)
+    const TTextRef operator[](size_type i) const { return TTextRef(Item(Block(), i)); }
+    const TTextRef at(size_type i) const
     {
         Check(i);
-        return B->Items()[i];
+        return (*this)[i];
     }
-    const std::string& at(size_type i) const
-    {
-        Check(i);
-        return B->Items()[i];
-    }
-    std::string& front() { return (*this)[0]; }
-    const std::string& front() const { return (*this)[0]; }
-    std::string& back() { return (*this)[size() - 1]; }
-    const std::string& back() const { return (*this)[size() - 1]; }
+    const TTextRef front() const { return (*this)[0]; }
+    const TTextRef back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, size()); }
+    // Held in the network's text storage (tells the forms apart for tests).
+    bool IsStored() const { return B & 1; }
 
-    void clear() { Free(); }
-    void resize(size_type n, const std::string& value = {})
+    // Value i becomes s.
+    void Set(size_type i, std::string_view s)
+    {
+        Check(i);
+        Rebuild(size(), [&](size_type k) { return k == i ? s : Item(Block(), k); });
+    }
+    void clear() { Take(0); }
+    void resize(size_type n, std::string_view value = {})
     {
         if (n == size()) return;
-        if (n == 0) {
-            Free();
-            return;
-        }
-        TBlock* fresh = Make(n);
-        const size_type keep = std::min(n, size());
-        size_type i = 0;
-        try {
-            for (; i < keep; ++i) new (fresh->Items() + i) std::string(std::move(B->Items()[i]));
-            for (; i < n; ++i) new (fresh->Items() + i) std::string(value);
-        } catch (...) {
-            Destroy(fresh, i);
-            throw;
-        }
-        fresh->Count = uint32_t(n);
-        Free();
-        B = fresh;
+        const size_type old = size();
+        Rebuild(n, [&](size_type k) { return k < old ? Item(Block(), k) : value; });
     }
-    void assign(size_type n, const std::string& value)
+    void assign(size_type n, std::string_view value)
     {
-        Free();
-        resize(n, value);
+        Rebuild(n, [&](size_type) { return value; });
     }
     template <class It>
     void assign(It first, It last)
     {
-        const size_type n = size_type(std::distance(first, last));
-        TBlock* fresh = n ? Make(n) : nullptr;
-        size_type i = 0;
-        try {
-            for (; first != last; ++first, ++i) new (fresh->Items() + i) std::string(*first);
-        } catch (...) {
-            Destroy(fresh, i);
-            throw;
-        }
-        if (fresh) fresh->Count = uint32_t(n);
-        Free();
-        B = fresh;
+        std::vector<std::string_view> items;
+        for (; first != last; ++first) items.push_back(std::string_view(*first));
+        Rebuild(items.size(), [&](size_type k) { return items[k]; });
     }
-    void assign(std::initializer_list<std::string> items) { assign(items.begin(), items.end()); }
-    void push_back(std::string s)
+    // The strings in store's room.
+    template <class It>
+    void AssignStored(It first, It last, TTextStore& store)
     {
-        resize(size() + 1);
-        back() = std::move(s);
+        const size_type n = size_type(std::distance(first, last));
+        if (n == 0) {
+            Take(0);
+            return;
+        }
+        std::size_t bytes = 0;
+        for (It i = first; i != last; ++i) bytes += std::string_view(*i).size();
+        char* b = store.Make(Need(n, bytes));
+        Fill(b, n, [&](size_type) { return std::string_view(*first++); });
+        Take(reinterpret_cast<uintptr_t>(b) | 1);
+    }
+    void push_back(std::string_view s)
+    {
+        const size_type old = size();
+        Rebuild(old + 1, [&](size_type k) { return k < old ? Item(Block(), k) : s; });
     }
     void pop_back() { resize(size() - 1); }
     void swap(TStringList& o) noexcept { std::swap(B, o.B); }
 
     friend bool operator==(const TStringList& a, const TStringList& b)
     {
-        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+        if (a.size() != b.size()) return false;
+        for (size_type i = 0; i < a.size(); ++i)
+            if (a[i].view() != b[i].view()) return false;
+        return true;
+    }
+    friend std::ostream& operator<<(std::ostream& os, const TStringList& l)
+    {
+        os << '{';
+        for (size_type i = 0; i < l.size(); ++i) os << (i ? ", \"" : "\"") << l[i].view() << '"';
+        return os << '}';
     }
 
 private:
-    struct alignas(std::string) TBlock {
-        uint32_t Count = 0;
-        std::string* Items() { return reinterpret_cast<std::string*>(this + 1); }
-    };
-    static TBlock* Make(size_type n)
+    // Block: uint32 count, uint32 end offset of each string, the bytes.
+    const char* Block() const { return reinterpret_cast<const char*>(B & ~uintptr_t(1)); }
+    static uint32_t Word(const char* b, size_type i)
     {
-        void* p = ::operator new(sizeof(TBlock) + n * sizeof(std::string));
-        return new (p) TBlock{};
+        uint32_t w;
+        std::memcpy(&w, b + i * sizeof w, sizeof w);
+        return w;
     }
-    static void Destroy(TBlock* b, size_type n)
+    static size_type Count(const char* b) { return Word(b, 0); }
+    static std::string_view Item(const char* b, size_type i)
     {
-        if (!b) return;
-        for (size_type i = 0; i < n; ++i) b->Items()[i].~basic_string();
-        ::operator delete(b);
+        const size_type n = Count(b);
+        const char* bytes = b + (n + 1) * sizeof(uint32_t);
+        const uint32_t from = i ? Word(b, i) : 0;
+        return std::string_view(bytes + from, Word(b, i + 1) - from);
     }
-    void Free()
+    static std::size_t Need(size_type n, std::size_t bytes)
     {
-        if (B) Destroy(B, B->Count);
-        B = nullptr;
+        if (n > UINT32_MAX / 8 || bytes > UINT32_MAX / 2) throw std::length_error("string values too long");
+        return (n + 1) * sizeof(uint32_t) + bytes;
+    }
+    static std::size_t Size(const char* b)
+    {
+        const size_type n = Count(b);
+        return (n + 1) * sizeof(uint32_t) + (n ? Word(b, n) : 0);
+    }
+    template <class Get>
+    static void Fill(char* b, size_type n, Get&& get)
+    {
+        const uint32_t count = uint32_t(n);
+        std::memcpy(b, &count, sizeof count);
+        char* bytes = b + (n + 1) * sizeof(uint32_t);
+        uint32_t end = 0;
+        for (size_type k = 0; k < n; ++k) {
+            const std::string_view s = get(k);
+            if (!s.empty()) std::memcpy(bytes + end, s.data(), s.size());
+            end += uint32_t(s.size());
+            std::memcpy(b + (k + 1) * sizeof end, &end, sizeof end);
+        }
+    }
+    static uintptr_t Copy(const char* b)
+    {
+        const std::size_t n = Size(b);
+        char* fresh = static_cast<char*>(::operator new(n));
+        std::memcpy(fresh, b, n);
+        return reinterpret_cast<uintptr_t>(fresh);
+    }
+    // A new own block of n strings, get(k) giving each (it may read the old
+    // block, which goes only after).
+    template <class Get>
+    void Rebuild(size_type n, Get&& get)
+    {
+        if (n == 0) {
+            Take(0);
+            return;
+        }
+        std::size_t bytes = 0;
+        for (size_type k = 0; k < n; ++k) bytes += get(k).size();
+        char* fresh = static_cast<char*>(::operator new(Need(n, bytes)));
+        Fill(fresh, n, get);
+        Take(reinterpret_cast<uintptr_t>(fresh));
+    }
+    void Take(uintptr_t b)
+    {
+        if (B && !(B & 1)) ::operator delete(const_cast<char*>(Block()));
+        B = b;
     }
     void Check(size_type i) const
     {
         if (i >= size()) throw std::out_of_range("string value index");
     }
-    TBlock* B = nullptr;
+    uintptr_t B = 0;
 };
+static_assert(sizeof(TStringList) == sizeof(void*));

@@ -167,6 +167,7 @@ void TElementStore::Release()
     RoomBlocks.clear();
     RoomUsed = RoomPerBlock;
     for (std::vector<void**>& v : FreeRooms) v.clear();
+    Texts.Release();
 }
 
 void TElementStore::TakeOver(TElementStore& other)
@@ -189,6 +190,7 @@ void TElementStore::TakeOver(TElementStore& other)
         FreeRooms[k].insert(FreeRooms[k].end(), other.FreeRooms[k].begin(), other.FreeRooms[k].end());
         other.FreeRooms[k].clear();
     }
+    Texts.TakeOver(other.Texts);
 }
 
 // A value block of n slots from the network's store.

@@ -266,7 +266,7 @@ public:
     TValueBlock Values; // nullptr when ByteCount is 0
     TLinkList Links{0, 1}; // room from the store, made when a link is added
     std::unique_ptr<TNodeRare> Rare; // nullptr for most nodes
-    std::string Name;
+    TText Name;
     uint8_t Font = 0;
     uint8_t Place = 0;
     uint8_t Layer = 1;
@@ -359,7 +359,7 @@ struct TLinkValues {
     TLinkValues& operator=(const TLinkValues&) = delete;
 
     TValueBlock Values;
-    std::string Name;
+    TText Name;
     TRareText Note;
     int32_t SourceId = 0;
     int16_t ByteCount = 0;
@@ -800,6 +800,7 @@ public:
         double XF, YF;
     };
     std::unordered_map<const TNetworkPoint*, TFraction> Fractions;
+    TTextStore Texts; // names and string values the reader fills
 
     // n zeroed value slots owned by the store.
     TValueBlock MakeValues(int n);

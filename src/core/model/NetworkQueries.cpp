@@ -437,7 +437,7 @@ int32_t ReplaceEntityNames(TNetwork& net, const std::string& oldText, const std:
 {
     if (oldText.empty()) return 0; // nothing to look for
     int32_t changed = 0;
-    auto edit = [&](std::string& name) {
+    auto edit = [&](TText& name) {
         if (name.find(oldText) == std::string::npos) return;
         std::string s = name;
         ReplaceAll(s, oldText, newText);

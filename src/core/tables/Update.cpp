@@ -397,7 +397,7 @@ private:
             case 'B':
                 // A name that found the element renames it only through the
                 // search and replace texts (it may be a pattern).
-                e.Name = NewName(r.NameField && !Fresh ? e.Name : r.Text);
+                e.Name = NewName(r.NameField && !Fresh ? e.Name.str() : r.Text);
                 break;
             case 'K':
                 if (InRange(r, 1, MaxClasses, v)) {
@@ -446,7 +446,7 @@ private:
         }
         case 'S': {
             const size_t i = r.Attr->StringIndex;
-            if (i < e.Strings.size()) e.Strings[i] = r.Text;
+            if (i < e.Strings.size()) e.Strings.Set(i, r.Text);
             break;
         }
         default:

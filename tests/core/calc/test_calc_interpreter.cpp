@@ -159,11 +159,25 @@ TEST(CalcStatements, AssignmentsOfEveryAttributeType)
     EXPECT_EQ(w.RunLine("IF = 0 THEN A9 = 1").Errors, 0); // skipped: no error
 }
 
+// A string value read into the network's text storage: the assignment gives
+// the node values of its own and leaves the stored ones as they were.
+TEST(CalcStatements, StringAssignmentToStoredValues)
+{
+    World w;
+    const std::vector<std::string> texts{"stored value"};
+    w.n->Strings.AssignStored(texts.begin(), texts.end(), w.net.Store.Texts);
+    const std::string_view stored = w.n->Strings[0];
+    EXPECT_EQ(w.RunLine("A4 = 'assigned'").Errors, 0);
+    EXPECT_EQ(w.n->Strings[0], "assigned");
+    EXPECT_FALSE(w.n->Strings.IsStored());
+    EXPECT_EQ(stored, "stored value");
+}
+
 TEST(CalcStatements, ClassChangeResizesTheValueBlockFirst)
 {
     World w;
     Set(w.n, 1, 11);
-    w.n->Strings[0] = "text";
+    w.n->Strings.Set(0, "text");
     NodeRange(w.p, 3, 1, 1);
     // Class 3 has six attributes: the block grows before slot 6 is written,
     // and the statements after the change use class 3.

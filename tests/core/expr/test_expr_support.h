@@ -120,7 +120,7 @@ struct World {
     {
         TAttrib* a = SystemClass[1].Attr(k);
         if (SystemStrings.size() <= a->StringIndex) SystemStrings.resize(a->StringIndex + 1u);
-        SystemStrings[a->StringIndex] = s;
+        SystemStrings.Set(a->StringIndex, s);
     }
 };
 

@@ -46,8 +46,8 @@ TEST(SearchFilter, CombinationOfCriteria)
     EXPECT_TRUE(f.LinksUnfiltered);
 
     TValueSlot slots[2] = {RealSlot(15), {}};
-    std::string strings[1] = {"MAIN ST"};
-    TElementValues v{slots, 2, strings, 1};
+    TStringList strings{"MAIN ST"};
+    TElementValues v{slots, 2, &strings, 1};
     EXPECT_FALSE(f.AttributesPass(0, 1, v));
     EXPECT_TRUE(f.AttributesPass(0, 2, v));
     // AND: the empty second search text is never contained.
@@ -60,7 +60,7 @@ TEST(SearchFilter, CombinationOfCriteria)
     EXPECT_TRUE(f.AttributesPass(0, 3, v));
     slots[0] = RealSlot(25);
     EXPECT_TRUE(f.AttributesPass(0, 3, v));
-    strings[0] = "ELM";
+    strings.Set(0, "ELM");
     EXPECT_FALSE(f.AttributesPass(0, 3, v));
     nodes[3].SearchClass = 1;
     s.Active = 0;

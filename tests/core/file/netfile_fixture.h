@@ -136,7 +136,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     a->Values[1] = Real(7);
     a->Values[2] = PackShortText("BC");
     a->Values[3] = TextToDateTime("5/6/1999,10:20:30", err, DateTimeModeBoth, UnknownDateTime());
-    a->Strings[0] = "first zone";
+    a->Strings.Set(0, "first zone");
     a->Longitude = -900000000;
     a->Latitude = 450000000;
     a->Elevation = 12345;
@@ -153,7 +153,7 @@ inline void MakeRichNetwork(TNetWindow& net)
     d->ExcludeFromTriangulation = 1;
     TLinkValues* ab = Link(net, a, b, 1);
     ab->Values[0] = Real(55);
-    ab->Strings[0] = "Main Street";
+    ab->Strings.Set(0, "Main Street");
     ab->Name = "AB";
     ab->Note = "bridge&&";
     ab->Label1 = 102;

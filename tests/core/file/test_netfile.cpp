@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "netfile_fixture.h"
+#include "core/calc/AttributeValues.h"
+#include "core/edit/EditingInternal.h"
 
 using namespace netfiletest;
 
@@ -113,6 +115,77 @@ TEST(NetworkFile, GrownLinkRoomAndClearedRareMembersSaveUnchanged)
     ASSERT_EQ(x->Links.GetCount(), 3);
     for (TLink* h : x->Links) EXPECT_EQ(h->AEnd(), 0);
     EXPECT_EQ(FindNamed(back, "E")->Rare, nullptr);
+}
+
+// Names held in place (up to 7 bytes), in a block (8 and more) or empty, and
+// string values, read into the network's text storage and saved byte for
+// byte; what is copied out of the stored records (the attribute sheet, a
+// link's style) keeps its own texts when the stored ones change.
+TEST(NetworkFile, NamesAndStringValuesOfEveryLengthRoundTrip)
+{
+    TNetWindow net, back, again;
+    MakeRichNetwork(net);
+    net.Backgrounds.Metafile[1].FileName.clear();
+    const std::string longName(200, 'L'), longValue = "a string value of more than sixty bytes, kept whole: 0123456789";
+    const struct {
+        const char* Name;
+        std::string Value;
+    } nodes[] = {{"Seven77", "node 123456"}, {"Eight888", ""}, {"", "v"}, {"", longValue}, {"N1", "x y"}};
+    std::vector<TNode*> made;
+    int x = 3000;
+    for (const auto& n : nodes) {
+        made.push_back(Node(net, x += 100, 700, 1, n.Name));
+        made.back()->Strings.Set(0, n.Value);
+    }
+    made.push_back(Node(net, x += 100, 700, 1, longName));
+    net.MaxX = x;
+    const char* linkNames[] = {"Link7ab", "Link8abc", "", "a link name of forty bytes, give or take"};
+    for (size_t i = 0; i < 4; ++i) {
+        TLinkValues* l = Link(net, made[i], made[i + 1], 1);
+        l->Name = linkNames[i];
+        l->Strings.Set(0, i % 2 ? "road" : longValue);
+    }
+    TRoundTrip t = RoundTrip(net, 9, "texts", back);
+    ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+    EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
+    TRoundTrip u = RoundTrip(back, 9, "texts2", again);
+    EXPECT_TRUE(u.First == t.First) << DiffLine(u.First, t.First);
+
+    TNode* seven = FindNamed(back, "Seven77");
+    TNode* eight = FindNamed(back, "Eight888");
+    TNode* tail = FindNamed(back, longName);
+    ASSERT_TRUE(seven && eight && tail);
+    EXPECT_TRUE(seven->Name.IsInPlace());
+    EXPECT_TRUE(eight->Name.IsStored() && tail->Name.IsStored());
+    EXPECT_TRUE(seven->Strings.IsStored());
+    EXPECT_EQ(seven->Strings[0], "node 123456");
+    EXPECT_EQ(eight->Strings.size(), 1u);
+    EXPECT_EQ(eight->Strings[0], "");
+    TLinkValues* stored = nullptr;
+    for (TLink* h : eight->Links)
+        if (h->LinkValues->Name == "Link8abc") stored = h->LinkValues;
+    ASSERT_NE(stored, nullptr);
+    EXPECT_TRUE(stored->Name.IsStored() && stored->Strings.IsStored());
+
+    // The attribute sheet: the node's values change, the store's do not.
+    const std::string_view sevenValue = seven->Strings[0];
+    TElementEdit edit = NodeEdit(back, seven);
+    edit.Strings.Set(0, "from the sheet");
+    StoreEditValues(back, edit);
+    EXPECT_EQ(seven->Strings[0], "from the sheet");
+    EXPECT_FALSE(seven->Strings.IsStored());
+    EXPECT_EQ(sevenValue, "node 123456");
+    // A link's record copied (a split), then the stored link renamed and changed.
+    TLinkValues* copy = Link(back, seven, tail, 1);
+    editing::CopyLinkRecord(back, copy, stored, 1, true);
+    stored->Name = "renamed link";
+    stored->Strings.Set(0, "changed");
+    EXPECT_EQ(copy->Name, "Link8abc");
+    EXPECT_EQ(copy->Strings[0], "road");
+    EXPECT_FALSE(copy->Name.IsStored() || copy->Strings.IsStored());
+    tail->Name += "!";
+    EXPECT_EQ(tail->Name, longName + "!");
+    EXPECT_EQ(FindNamed(again, longName)->Name, longName);
 }
 
 TEST(NetworkFile, Version9KeepsEveryRecord)
@@ -346,6 +419,7 @@ TEST(NetworkFile, AppendOffsetsSerialsAndKeepsSettings)
     ASSERT_EQ(OpenNetworkFile(window, path, false, rec, keep).Status, TOpenStatus::Ok);
     EXPECT_EQ(window.NodeCount, 2 * before);
     EXPECT_EQ(ActiveLinks(window), 6);
+    EXPECT_EQ(window.Store.Texts.ChunkCount(), 2u); // the appended texts came along
     EXPECT_EQ(window.Labels.Precision, 7);
     EXPECT_EQ(window.FileName, "window.dta");
     EXPECT_EQ(window.SystemStrings, (std::vector<std::string>{"mine"}));

@@ -205,7 +205,7 @@ TEST(NetworkFileFaults, LongSystemStringsAndLabelCodesOfOldVersions)
 {
     TNetWindow net;
     MakeRichNetwork(net);
-    net.SystemStrings[0] = std::string(40, 'x');
+    net.SystemStrings.Set(0, std::string(40, 'x'));
     net.Labels.NodeLabelCodes[2] = {0, 100, 15};
     TNetWindow back;
     TRoundTrip t = RoundTrip(net, 9, "longS", back);

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -212,13 +213,13 @@ TEST(Collections, CompactMembersActAsTheTypesTheyStandFor)
     TStringList s;
     EXPECT_TRUE(s.empty());
     s.resize(2);
-    s[1] = "a long string value that lives on the heap";
+    s.Set(1, "a long string value that lives on the heap");
     s.push_back("third");
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[0], "");
     EXPECT_EQ(s[1], "a long string value that lives on the heap");
     TStringList copy = s;
-    copy[2] = "changed";
+    copy.Set(2, "changed");
     EXPECT_EQ(s[2], "third");
     s.resize(1);
     EXPECT_EQ(copy.size(), 3u);
@@ -258,4 +259,121 @@ TEST(Collections, CompactMembersActAsTheTypesTheyStandFor)
     t = "";
     EXPECT_TRUE(t.empty());
     EXPECT_EQ(u, "line one&&line two");
+}
+
+// A name of up to 7 bytes is held in the text itself, a longer one in a block;
+// every byte (NUL, CR, LF) is kept, and a view of the text points into it.
+TEST(Collections, TextsKeepEveryByteInPlaceOrInABlock)
+{
+    for (std::size_t n = 0; n <= 12; ++n) {
+        SCOPED_TRACE(n);
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i) s += char(i % 3 == 1 ? '\0' : (i % 3 == 2 ? '\r' : 'a' + int(i)));
+        if (n >= 4) s[3] = '\n';
+        TText t(s);
+        EXPECT_EQ(t.size(), n);
+        EXPECT_EQ(t.empty(), n == 0);
+        EXPECT_EQ(t.str(), s);
+        EXPECT_EQ(std::string_view(t), std::string_view(s));
+        EXPECT_EQ(t.IsInPlace(), n >= 1 && n <= 7);
+        EXPECT_FALSE(t.IsStored());
+        const std::string_view v = t;
+        if (t.IsInPlace()) {
+            const char* self = reinterpret_cast<const char*>(&t);
+            EXPECT_TRUE(v.data() >= self && v.data() + v.size() <= self + sizeof t);
+        }
+        TText copy = t;
+        EXPECT_EQ(copy, t);
+        if (n > 7) {
+            EXPECT_NE(copy.data(), t.data());
+        }
+        TText moved = std::move(copy);
+        EXPECT_TRUE(copy.empty());
+        EXPECT_EQ(moved.str(), s);
+        t = std::string_view(t).substr(n / 2); // from its own bytes
+        EXPECT_EQ(t.str(), s.substr(n / 2));
+    }
+    TText name("N123456");
+    EXPECT_TRUE(name.IsInPlace());
+    EXPECT_TRUE(name == "N123456" && name < std::string("N2") && name > std::string_view("M"));
+    EXPECT_EQ(name.substr(1, 3), "123");
+    EXPECT_EQ(name.find("34"), 3u);
+    EXPECT_EQ(name[0], 'N');
+    EXPECT_EQ("<" + name + ">", "<N123456>");
+    std::string plain = name;
+    EXPECT_EQ(plain, "N123456");
+    name += "7";
+    EXPECT_FALSE(name.IsInPlace());
+    EXPECT_EQ(name, "N1234567");
+    name.Edit([](std::string& s) { s.resize(2); });
+    EXPECT_EQ(name, "N1");
+    name.clear();
+    EXPECT_TRUE(name.empty());
+}
+
+// A stored text lives in the store: a copy owns its bytes, a change makes a
+// block of the text's own and leaves the store as it was, and nothing frees
+// a stored block but the store.
+TEST(Collections, StoredTextsAndStringValuesLeaveTheStoreUntouched)
+{
+    auto store = std::make_unique<TTextStore>();
+    TText a, b, c;
+    a.AssignStored("a name longer than seven", *store);
+    b.AssignStored("short", *store);
+    c.AssignStored("eight by", *store);
+    EXPECT_TRUE(a.IsStored() && c.IsStored());
+    EXPECT_TRUE(b.IsInPlace());
+    EXPECT_EQ(store->ChunkCount(), 1u);
+    const std::string_view before = a;
+    TText copy = a;
+    EXPECT_FALSE(copy.IsStored());
+    TText moved = std::move(c);
+    EXPECT_TRUE(moved.IsStored());
+    a += " and more";
+    EXPECT_FALSE(a.IsStored());
+    EXPECT_EQ(a, "a name longer than seven and more");
+    EXPECT_EQ(before, "a name longer than seven");
+    b = moved; // stored into in place: an own block
+    EXPECT_FALSE(b.IsStored());
+    moved = "own text, long";
+    EXPECT_FALSE(moved.IsStored());
+    moved.AssignStored("stored again", *store);
+
+    TStringList s;
+    const std::vector<std::string> texts{"node 123456", "", "road"};
+    s.AssignStored(texts.begin(), texts.end(), *store);
+    EXPECT_TRUE(s.IsStored());
+    EXPECT_EQ(std::vector<std::string>(s), texts);
+    const std::string_view first = s[0];
+    TStringList other = s; // values copied to another element
+    EXPECT_FALSE(other.IsStored());
+    EXPECT_EQ(other, s);
+    s.Set(0, "changed");
+    EXPECT_FALSE(s.IsStored());
+    EXPECT_EQ(first, "node 123456");
+    EXPECT_EQ(std::vector<std::string>(s), (std::vector<std::string>{"changed", "", "road"}));
+    TStringList grown;
+    grown.AssignStored(texts.begin(), texts.end(), *store);
+    grown.resize(5, "new");
+    EXPECT_EQ(std::vector<std::string>(grown), (std::vector<std::string>{"node 123456", "", "road", "new", "new"}));
+    TStringList shrunk;
+    shrunk.AssignStored(texts.begin(), texts.end(), *store);
+    shrunk.resize(1);
+    EXPECT_EQ(std::vector<std::string>(shrunk), (std::vector<std::string>{"node 123456"}));
+    TStringList kept;
+    kept.AssignStored(texts.begin(), texts.end(), *store);
+    TStringList keptMoved = std::move(kept);
+    EXPECT_TRUE(keptMoved.IsStored());
+
+    // What was copied or changed outlives the store; what stays stored goes
+    // with it, unfreed by its holders.
+    store.reset();
+    EXPECT_EQ(copy, "a name longer than seven");
+    EXPECT_EQ(b, "eight by");
+    EXPECT_EQ(other[0], "node 123456");
+    EXPECT_EQ(other[2], "road");
+    EXPECT_EQ(grown[4], "new");
+    EXPECT_EQ(shrunk.at(0), "node 123456");
+    moved = TText();
+    keptMoved = TStringList();
 }

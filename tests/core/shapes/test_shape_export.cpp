@@ -91,7 +91,7 @@ void Build(TExportNet& n)
     TNode* c = n.Node(100, 100, 1, "C", -5000);
     TNode* d = n.Node(0, 100, 1, "D");
     a->Values[0] = Real(1500);
-    a->Strings[0] = "first";
+    a->Strings.Set(0, "first");
     TNode* s = n.Node(50, 50, 2, "S");
     TNode* t = n.Node(200, 200, 2, "T");
     // World Y grows south: A (0, 0) is the north-west corner.

@@ -167,7 +167,7 @@ inline void MakeNetwork(TNetwork& net, TWindowSettings& ws)
     a->Values[3] = Date("5/6/1999,10:20:30", DateTimeModeBoth);
     a->Values[4] = Date("8:15:0", DateTimeModeTime);
     a->Values[5] = Date("12/24/2003", DateTimeModeDate);
-    a->Strings[0] = "first zone";
+    a->Strings.Set(0, "first zone");
     a->SetNote("north&&gate&&");
     TNode* b = Node(net, 1000, -250, 1, "Beta");
     b->Values[0] = Real(-0.25);
@@ -176,7 +176,7 @@ inline void MakeNetwork(TNetwork& net, TWindowSettings& ws)
     b->Values[3] = UnknownDateTime();
     b->Values[4] = UnknownDateTime();
     b->Values[5] = UnknownDateTime();
-    b->Strings[0] = "quote \" inside, comma";
+    b->Strings.Set(0, "quote \" inside, comma");
     b->Layer = 3;
     TNode* g = Node(net, -400, 600, 1, "Gamma");
     g->Values[0] = Real(5.28e3);
@@ -192,7 +192,7 @@ inline void MakeNetwork(TNetwork& net, TWindowSettings& ws)
 
     TLinkValues* ab = Link(net, a, b, 1, "AB");
     ab->Values[0] = Real(55);
-    ab->Strings[0] = "Main Street";
+    ab->Strings.Set(0, "Main Street");
     for (auto [x, y] : {std::pair{250, -60}, {500, -120}, {750, -180}})
         AddShapePoint(net, x, y, ab->ShapePoints.GetCount(), AHalf(ab));
     TLinkValues* bg = Link(net, b, g, 1, "BG");

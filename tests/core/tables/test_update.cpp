@@ -54,11 +54,11 @@ TEST_F(TUpdateFixture, ReadsBackEveryTableWithTheTemplatesThatWroteIt)
         a->Values[0] = Real(0);
         a->Values[1] = Real(0);
         for (int k = 2; k < 6; ++k) a->Values[size_t(k)] = UnknownDateTime();
-        a->Strings[0].clear();
+        a->Strings.Set(0, "");
         b->Values[0] = Real(99);
-        b->Strings[0] = "changed";
+        b->Strings.Set(0, "changed");
         FindLink(Net, "AB")->Values[0] = Real(0);
-        FindLink(Net, "AB")->Strings[0].clear();
+        FindLink(Net, "AB")->Strings.Set(0, "");
 
         const TUpdateResult r = Update(mode, file);
         EXPECT_EQ(r.ErrorCode, 0) << mode;
