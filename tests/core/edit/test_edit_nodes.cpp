@@ -291,6 +291,12 @@ TEST(EditNodes, HalfEdgeEndsFollowFlipSplitSpliceAndUndo)
     t.SetAEnd(false);
     EXPECT_EQ(t.AEnd(), 0);
     EXPECT_EQ(t.LinkValues, &moved);
+    const TLink a(&other, nullptr, true);
+    t.LinkValues = a.LinkValues; // the record, not the end
+    EXPECT_EQ(t.AEnd(), 0);
+    EXPECT_EQ(t.LinkValues, &other);
+    t = a; // the whole half-edge
+    EXPECT_EQ(t.AEnd(), 1);
 
     SpliceNet s;
     ExpectEndsAgree(s.net);
