@@ -398,7 +398,8 @@ public:
     TLinkValuesRef() = default;
     TLinkValuesRef(TLinkValues* r, bool aEnd) : Bits(reinterpret_cast<uintptr_t>(r) | (aEnd ? 1u : 0u)) {}
     TLinkValuesRef(const TLinkValuesRef&) = default;
-    TLinkValuesRef& operator=(const TLinkValuesRef&) = default;
+    // Another half-edge's record, this half-edge's end.
+    TLinkValuesRef& operator=(const TLinkValuesRef& o) { return *this = o.get(); }
     TLinkValuesRef& operator=(TLinkValues* r)
     {
         Bits = reinterpret_cast<uintptr_t>(r) | (Bits & 1u);
@@ -419,6 +420,15 @@ private:
 struct TLink {
     TLink() = default;
     TLink(TLinkValues* r, TNode* farNode, bool aEnd) : LinkValues(r, aEnd), FarNode(farNode) {}
+    TLink(const TLink&) = default;
+    // A whole half-edge copies with its end.
+    TLink& operator=(const TLink& o)
+    {
+        LinkValues.SetAEnd(o.AEnd());
+        LinkValues = o.LinkValues.get();
+        FarNode = o.FarNode;
+        return *this;
+    }
 
     TLinkValuesRef LinkValues;
     TNode* FarNode = nullptr;
