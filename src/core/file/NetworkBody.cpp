@@ -1077,6 +1077,7 @@ struct TBodyReader {
                 const bool present = useSet ? inPolygon.count(vertex) > 0 : owner->OwnPolygon().IndexOf(vertex) >= 0;
                 if (present) continue;
                 if (useSet) inPolygon.insert(vertex);
+                MakeRoom(owner->OwnPolygonRef());
                 owner->OwnPolygonRef().Insert(vertex);
                 TYourPolygonList& owners = Net.PolygonsRef(vertex);
                 MakeRoom(owners);

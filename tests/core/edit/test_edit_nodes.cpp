@@ -317,3 +317,76 @@ TEST(EditNodes, MovesInACrowdedCellKeepEveryListSearchable)
     }
     ExpectConsistent(net);
 }
+
+namespace {
+
+// Every half-edge knows its end: in A's list it leads to B, in B's to A.
+void ExpectEndsAgree(const TNetwork& net)
+{
+    ForEachNode(net, [&](TNode* n) {
+        for (TLink* h : n->Links) {
+            const TLinkValues* r = h->LinkValues;
+            ASSERT_NE(r, nullptr);
+            EXPECT_EQ(h->NearNode(), n);
+            EXPECT_EQ(h->FarNode, h->AEnd() ? r->BNode : r->ANode);
+            EXPECT_EQ(n, h->AEnd() ? r->ANode : r->BNode);
+        }
+    });
+}
+
+} // namespace
+
+// The end of a half-edge is a bit of its record pointer: it follows flips,
+// splits, splices and an undeleted node, and pointing a half-edge at another
+// record keeps it.
+TEST(EditNodes, HalfEdgeEndsFollowFlipSplitSpliceAndUndo)
+{
+    TLinkValues other;
+    TLink t(&other, nullptr, true);
+    EXPECT_EQ(t.LinkValues.get(), &other);
+    TLinkValues moved;
+    t.LinkValues = &moved;
+    EXPECT_EQ(t.AEnd(), 1);
+    EXPECT_EQ(t.LinkValues, &moved);
+    t.SetAEnd(false);
+    EXPECT_EQ(t.AEnd(), 0);
+    EXPECT_EQ(t.LinkValues, &moved);
+    const TLink a(&other, nullptr, true);
+    t.LinkValues = a.LinkValues; // the record, not the end
+    EXPECT_EQ(t.AEnd(), 0);
+    EXPECT_EQ(t.LinkValues, &other);
+    t = a; // the whole half-edge
+    EXPECT_EQ(t.AEnd(), 1);
+
+    SpliceNet s;
+    ExpectEndsAgree(s.net);
+    TLink* half = AHalf(s.nb);
+    ASSERT_TRUE(FlipLink(s.net, half));
+    EXPECT_EQ(half->AEnd(), 0); // now in B's list: b -> n
+    EXPECT_EQ(s.nb->ANode, s.b);
+    ExpectEndsAgree(s.net);
+    s.nb->FlipMark = 0; // a flip is once per pass
+    ASSERT_TRUE(FlipLink(s.net, AHalf(s.nb))); // back to n -> b
+    EXPECT_EQ(s.nb->ANode, s.n);
+    ExpectEndsAgree(s.net);
+
+    // Split a -> n at a new node from n's side.
+    TViewRecord view;
+    TEditState edit;
+    ASSERT_TRUE(BeginLinkSplit(s.net, view, edit, FindHalfEdge(s.n, s.a)));
+    view.CursorX = 50;
+    view.CursorY = 40;
+    TNode* m = CommitLinkSplit(s.net, view, edit);
+    ASSERT_NE(m, nullptr);
+    ExpectEndsAgree(s.net);
+
+    TSpliceSettings rules;
+    rules.Rule = 1;
+    ASSERT_TRUE(SpliceLinksAtNode(s.net, s.n, nullptr, rules));
+    ExpectEndsAgree(s.net);
+    DeleteNode(s.net, s.b);
+    ExpectEndsAgree(s.net);
+    EXPECT_EQ(Undelete(s.net, view, edit, false), TUndeleteResult::Node);
+    ExpectEndsAgree(s.net);
+    ExpectConsistent(s.net);
+}
