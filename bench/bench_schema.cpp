@@ -52,7 +52,7 @@ std::unique_ptr<TNetwork> MakeNetwork(bool polygons)
                 for (TNode* v : {grid[size_t(y) * Side + size_t(x)], grid[size_t(y) * Side + size_t(x) + 1],
                                  grid[size_t(y + 1) * Side + size_t(x) + 1], grid[size_t(y + 1) * Side + size_t(x)]}) {
                     owner->OwnPolygonRef().Insert(v);
-                    net.PolygonsRef(v).Insert(owner);
+                    net->PolygonsRef(v).Insert(owner);
                 }
                 UpdateNodePolygonBox(*net, owner);
             }
