@@ -33,6 +33,51 @@ void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 // The cell corner is not kept: the key comes from the position.
 TNetworkPoint::TNetworkPoint(int32_t x, int32_t y, int32_t, int32_t) : X(x), Y(y) {}
 
+void TFractionTable::Grow()
+{
+    std::vector<TEntry> old = std::move(Slots);
+    const size_t size = old.empty() ? 16 : old.size() * 2;
+    Slots.assign(size, TEntry{nullptr, {0, 0}});
+    Shift = 64u - unsigned(std::countr_zero(size));
+    Count = 0;
+    for (const TEntry& e : old)
+        if (e.Key) Set(e.Key, e.Value);
+}
+
+void TFractionTable::Erase(const TNetworkPoint* p)
+{
+    if (Count == 0) return;
+    size_t i = Home(p);
+    while (Slots[i].Key != p) {
+        if (!Slots[i].Key) return;
+        i = (i + 1) & Mask();
+    }
+    // Entries after the hole that could stand in it move back, so that every
+    // entry stays reachable from its home without markers of erased ones.
+    for (size_t j = (i + 1) & Mask(); Slots[j].Key; j = (j + 1) & Mask()) {
+        const size_t home = Home(Slots[j].Key);
+        const bool stays = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+        if (stays) continue;
+        Slots[i] = Slots[j];
+        i = j;
+    }
+    Slots[i].Key = nullptr;
+    --Count;
+}
+
+void TFractionTable::TakeOver(TFractionTable& other)
+{
+    if (Count == 0) {
+        std::swap(Slots, other.Slots);
+        std::swap(Shift, other.Shift);
+        std::swap(Count, other.Count);
+    } else {
+        for (const TEntry& e : other.Slots)
+            if (e.Key) Set(e.Key, e.Value);
+    }
+    other.Clear();
+}
+
 // A fraction equal to the whole position, bit for bit, needs no entry.
 static bool IsWhole(double f, int32_t v)
 {
@@ -43,11 +88,11 @@ void TNetworkPoint::SetFraction(TNetwork& net, double xf, double yf)
 {
     auto& table = net.Store.Fractions;
     if (IsWhole(xf, X) && IsWhole(yf, Y)) {
-        if (HasFraction) table.erase(this);
+        if (HasFraction) table.Erase(this);
         HasFraction = 0;
         return;
     }
-    table[this] = {xf, yf};
+    table.Set(this, {xf, yf});
     HasFraction = 1;
 }
 
@@ -70,7 +115,7 @@ void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
     net.DropPolygons(p);
-    if (p->HasFraction) net.Store.Fractions.erase(p);
+    if (p->HasFraction) net.Store.Fractions.Erase(p);
     if (p->IsShapePoint())
         net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
@@ -159,7 +204,7 @@ void TElementStore::Release()
     Links.Release();
     ShapePoints.Release();
     Nodes.Release();
-    Fractions.clear();
+    Fractions.Clear();
     for (TValueSlot* b : SlotBlocks) delete[] b;
     SlotBlocks.clear();
     SlotsUsed = SlotsPerBlock;
@@ -175,8 +220,7 @@ void TElementStore::TakeOver(TElementStore& other)
     Nodes.TakeOver(other.Nodes);
     ShapePoints.TakeOver(other.ShapePoints);
     Links.TakeOver(other.Links);
-    Fractions.merge(other.Fractions);
-    other.Fractions.clear();
+    Fractions.TakeOver(other.Fractions);
     // This store's block in use stays last.
     SlotBlocks.insert(SlotBlocks.begin(), other.SlotBlocks.begin(), other.SlotBlocks.end());
     if (SlotBlocks.size() == other.SlotBlocks.size()) SlotsUsed = other.SlotsUsed;

@@ -785,6 +785,58 @@ void TPool<T>::Release()
     Dead.clear();
 }
 
+// The fractions of point positions, by point: after a transform or an
+// import every point may have one, so they are kept in one open-addressed
+// array (24 bytes an entry, no allocation per entry) rather than in nodes of
+// their own.
+class TFractionTable {
+public:
+    struct TFraction {
+        double XF, YF;
+    };
+    const TFraction* Find(const TNetworkPoint* p) const
+    {
+        if (Count == 0) return nullptr;
+        for (size_t i = Home(p);; i = (i + 1) & Mask()) {
+            if (Slots[i].Key == p) return &Slots[i].Value;
+            if (!Slots[i].Key) return nullptr;
+        }
+    }
+    void Set(const TNetworkPoint* p, TFraction f)
+    {
+        if ((Count + 1) * 4 > Slots.size() * 3) Grow();
+        size_t i = Home(p);
+        while (Slots[i].Key && Slots[i].Key != p) i = (i + 1) & Mask();
+        if (!Slots[i].Key) ++Count;
+        Slots[i] = {p, f};
+    }
+    void Erase(const TNetworkPoint* p);
+    void Clear()
+    {
+        Slots = {};
+        Count = 0;
+    }
+    // Every entry of other comes here (its points move here).
+    void TakeOver(TFractionTable& other);
+    size_t size() const { return Count; }
+    bool empty() const { return Count == 0; }
+
+private:
+    struct TEntry {
+        const TNetworkPoint* Key;
+        TFraction Value;
+    };
+    size_t Mask() const { return Slots.size() - 1; }
+    size_t Home(const TNetworkPoint* p) const
+    {
+        return size_t((uint64_t(reinterpret_cast<uintptr_t>(p)) * 0x9E3779B97F4A7C15ull) >> Shift);
+    }
+    void Grow();
+    std::vector<TEntry> Slots; // a power of two long; Key nullptr: free
+    size_t Count = 0;
+    unsigned Shift = 64;
+};
+
 // A link record with its two half-edges, made as one.
 struct TLinkRecord {
     TLinkValues Values;
@@ -806,10 +858,7 @@ public:
     TPool<TLinkRecord> Links;
     // Fractions of point positions (TNetworkPoint::XF) of the points whose
     // HasFraction is set.
-    struct TFraction {
-        double XF, YF;
-    };
-    std::unordered_map<const TNetworkPoint*, TFraction> Fractions;
+    TFractionTable Fractions;
     TTextStore Texts; // names and string values the reader fills
 
     // n zeroed value slots owned by the store.
@@ -996,13 +1045,13 @@ public:
 inline double TNetworkPoint::XF(const TNetwork& net) const
 {
     if (HasFraction)
-        if (auto it = net.Store.Fractions.find(this); it != net.Store.Fractions.end()) return it->second.XF;
+        if (const TFractionTable::TFraction* f = net.Store.Fractions.Find(this)) return f->XF;
     return X;
 }
 inline double TNetworkPoint::YF(const TNetwork& net) const
 {
     if (HasFraction)
-        if (auto it = net.Store.Fractions.find(this); it != net.Store.Fractions.end()) return it->second.YF;
+        if (const TFractionTable::TFraction* f = net.Store.Fractions.Find(this)) return f->YF;
     return Y;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -522,4 +523,47 @@ TEST(Network, LinkRoomGrowsInTheStoreAndIsReused)
     EXPECT_EQ(net.Store.MakeRoomFor<void>(2), reinterpret_cast<void**>(three));
     FreeNetwork(net);
     EXPECT_EQ(net.Store.FreeRoomCount(), 0u);
+}
+
+// The fraction table against a plain map: crowds of neighbouring addresses,
+// erasures in the middle of probe runs, growth and a take-over.
+TEST(Network, FractionTableKeepsEveryEntryThroughErasuresAndGrowth)
+{
+    std::vector<TNetworkPoint*> keys;
+    static std::vector<char> room(64 * 5000);
+    for (size_t i = 0; i < 5000; ++i) keys.push_back(reinterpret_cast<TNetworkPoint*>(room.data() + 64 * i));
+    TFractionTable table;
+    std::unordered_map<const TNetworkPoint*, std::pair<double, double>> plain;
+    std::mt19937 random(7);
+    auto agree = [&] {
+        ASSERT_EQ(table.size(), plain.size());
+        for (TNetworkPoint* k : keys) {
+            const TFractionTable::TFraction* f = table.Find(k);
+            const auto it = plain.find(k);
+            ASSERT_EQ(f != nullptr, it != plain.end());
+            if (f) EXPECT_EQ(std::make_pair(f->XF, f->YF), it->second);
+        }
+    };
+    for (int round = 0; round < 40000; ++round) {
+        TNetworkPoint* k = keys[random() % (round < 20000 ? keys.size() : 700)];
+        if (random() % 3 == 0) {
+            table.Erase(k);
+            plain.erase(k);
+        } else {
+            const double v = round + 0.25;
+            table.Set(k, {v, -v});
+            plain[k] = {v, -v};
+        }
+        if (round % 5000 == 0) agree();
+    }
+    agree();
+    TFractionTable other;
+    other.Set(keys[4999], {1.5, 2.5});
+    table.TakeOver(other);
+    plain[keys[4999]] = {1.5, 2.5};
+    EXPECT_TRUE(other.empty());
+    agree();
+    for (TNetworkPoint* k : keys) table.Erase(k);
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(table.Find(keys[0]), nullptr);
 }
