@@ -346,6 +346,18 @@ TEST_F(TUpdateFixture, ReportsTablesThatCannotBeRead)
     EXPECT_EQ(Sink.Last().Text, "Valid update file not found.");
 }
 
+namespace {
+// A hundred nodes C0..C99 ten units apart in one cell, more than a cell
+// list files by plain sorted inserts.
+std::vector<TNode*> Crowd(TNetwork& net)
+{
+    std::vector<TNode*> crowd;
+    for (int i = 0; i < 100; ++i)
+        crowd.push_back(Node(net, 5000 + (i % 10) * 10, 5000 + (i / 10) * 10, 1, "C" + std::to_string(i)));
+    return crowd;
+}
+} // namespace
+
 // Nodes moved by a table keep the place they were filed at until the run
 // ends: a crowded cell stays searchable for the pairs of a later polygon
 // record, which find a moved node neither where it was nor where it goes.
@@ -353,9 +365,7 @@ TEST_F(TUpdateFixture, ReportsTablesThatCannotBeRead)
 // fraction the table gave.
 TEST_F(TUpdateFixture, MovedNodesKeepTheirCellsSearchableUntilTheRunEnds)
 {
-    std::vector<TNode*> crowd;
-    for (int i = 0; i < 100; ++i)
-        crowd.push_back(Node(Net, 5000 + (i % 10) * 10, 5000 + (i / 10) * 10, 1, "C" + std::to_string(i)));
+    const std::vector<TNode*> crowd = Crowd(Net);
     X.NodeTemplates[1] = "NNAME,NODEX,NODEY";
     X.NodeTemplates[2] = "NNAME,VERTICES,COORD";
     X.LinkTemplates[1].clear();
@@ -406,9 +416,7 @@ TEST_F(TUpdateFixture, MovedNodesKeepTheirCellsSearchableUntilTheRunEnds)
 // node first, then the shape point, as when nothing moved.
 TEST_F(TUpdateFixture, PointsWaitingBesideACellMergeByTheKeysTheCellWasFiledBy)
 {
-    std::vector<TNode*> crowd;
-    for (int i = 0; i < 100; ++i)
-        crowd.push_back(Node(Net, 5000 + (i % 10) * 10, 5000 + (i / 10) * 10, 1, "C" + std::to_string(i)));
+    const std::vector<TNode*> crowd = Crowd(Net);
     X.NodeTemplates[1] = "NNAME,NODEX,NODEY";
     X.LinkTemplates[1] = "LNAME,SHAPES,COORD";
     X.XScale = X.YScale = 1;
