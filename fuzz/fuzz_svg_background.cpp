@@ -1,10 +1,16 @@
 // Any bytes as a metafile background (SVG text or gzip-compressed SVG): no
 // drawing or a self-contained one within the bounds, rendered without a
-// crash; the text handed to the renderer never names another file.
+// crash; the text handed to the renderer never names another file, and no
+// input makes the heap grow beyond a fixed multiple of the text bound (a
+// drawing's entities expanding inside the XML reader would).
 #include "shell/BackgroundImagesSvg.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
+
+#include <sanitizer/allocator_interface.h>
+#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -16,8 +22,46 @@
 // are no fault of the reader's.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
+namespace {
+
+TDrawingLimits Limits()
+{
+    TDrawingLimits limits;
+    limits.MaxTextBytes = 4 << 20; // keep each run quick
+    limits.MaxElements = 20'000;
+    limits.MaxImagePixels = 4'000'000;
+    return limits;
+}
+
+// Room for the inflated text, the reader's and the renderer's copies of it
+// and the renderer's document, with a wide margin.
+const int64_t MaxHeapGrowth = 64 * Limits().MaxTextBytes;
+
+// The heap in use, counted by the allocator's hooks, and its level when the
+// current input began: an input that takes more than the bound stops the run
+// at the allocation that passes it.
+std::atomic<int64_t> HeapInUse{0}, HeapAtStart{0};
+
+void CountMalloc(const volatile void*, size_t size)
+{
+    const int64_t now = HeapInUse.fetch_add(int64_t(size), std::memory_order_relaxed) + int64_t(size);
+    if (now - HeapAtStart.load(std::memory_order_relaxed) > MaxHeapGrowth) {
+        static const char message[] = "the heap grew beyond the bound of one drawing\n";
+        [[maybe_unused]] const ssize_t n = ::write(2, message, sizeof message - 1);
+        std::abort();
+    }
+}
+
+void CountFree(const volatile void* p)
+{
+    HeapInUse.fetch_sub(int64_t(__sanitizer_get_allocated_size(const_cast<const void*>(p))), std::memory_order_relaxed);
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    __sanitizer_install_malloc_and_free_hooks(CountMalloc, CountFree);
     // The renderer's warnings about damaged drawings are expected here.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     // The renderer's text and fonts need a GUI application; no screen is used.
@@ -31,10 +75,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    TDrawingLimits limits;
-    limits.MaxTextBytes = 4 << 20; // keep each run quick
-    limits.MaxElements = 20'000;
-    limits.MaxImagePixels = 4'000'000;
+    HeapAtStart = HeapInUse.load();
+    const TDrawingLimits limits = Limits();
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QByteArray text;
     if (SelfContainedSvg(bytes, text, limits)) {

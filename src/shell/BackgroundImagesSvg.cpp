@@ -91,11 +91,17 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
     }
 
     // The text is copied element by element: names and attributes as they
-    // stand (prefixes included), characters escaped anew; the document type
-    // (its entities are expanded in place), comments and processing
-    // instructions stay behind.
+    // stand (prefixes included), characters escaped anew; the document type,
+    // comments and processing instructions stay behind.
     QXmlStreamReader reader(*source);
     reader.setNamespaceProcessing(false);
+    // A drawing declares no entities: a few bytes of declarations referenced
+    // over and over would grow without bound inside the reader, before any
+    // of the bounds here could see them. No reference may take more
+    // characters than its own name, so that the document type itself (where
+    // parameter entities expand as it is read) stays within the text bound
+    // until its declarations refuse the drawing.
+    reader.setEntityExpansionLimit(0);
     QBuffer out(&Text);
     out.open(QIODevice::WriteOnly);
     QXmlStreamWriter writer(&out);
@@ -104,6 +110,12 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
         switch (reader.readNext()) {
         case QXmlStreamReader::StartDocument:
             writer.writeStartDocument();
+            break;
+        case QXmlStreamReader::DTD:
+            if (!reader.entityDeclarations().isEmpty()) {
+                Text.clear();
+                return false;
+            }
             break;
         case QXmlStreamReader::StartElement: {
             if (++elements > Limits.MaxElements) return false;

@@ -5,7 +5,9 @@
 // network never reads, or waits on, a file the drawing merely names. Embedded
 // pictures ("data:" addresses) stay when they are raster images within the
 // pixel bound; an embedded SVG, which could name files in turn, is taken out
-// too. A .svgz is inflated here under a bound, never by the renderer.
+// too. A .svgz is inflated here under a bound, never by the renderer. A
+// drawing that declares entities is refused: drawings need none, and their
+// references would grow the text past every bound here.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +26,8 @@ struct TDrawingLimits {
 };
 
 // The drawing's text made self-contained (see above): false when the bytes
-// are no well-formed XML, inflate beyond the bounds or hold too many
-// elements or embedded pixels.
+// are no well-formed XML, declare entities, inflate beyond the bounds or
+// hold too many elements or embedded pixels.
 bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingLimits& Limits = {});
 
 // A drawing from bytes (SVG text or gzip-compressed SVG); nullptr when it

@@ -14,8 +14,11 @@
 #include <zlib.h>
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -23,6 +26,7 @@
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
+#include "display/BackgroundSet.h"
 #include "shell/BackgroundImages.h"
 #include "shell/BackgroundImagesSvg.h"
 #include "program_fixture.h"
@@ -320,4 +324,57 @@ TEST(Backgrounds, CompressedDrawingsAreBoundedAfterInflation)
     EXPECT_EQ(LoadMetafileBackground("cut.svgz", net), nullptr);
     // Within a larger bound the same drawing reads.
     EXPECT_NE(ReadSvgDrawing(packed, {.MaxTextBytes = int64_t(100) << 20}), nullptr);
+}
+
+namespace {
+
+// A blue drawing whose document type has the given internal subset, with the
+// given content before its rectangle.
+QByteArray DrawingWithEntities(const QByteArray& subset, const QByteArray& content)
+{
+    return "<?xml version='1.0'?><!DOCTYPE svg [" + subset + "]><svg xmlns='http://www.w3.org/2000/svg' "
+           "width='30' height='20'>" + content + "<rect width='30' height='20' fill='#0000ff'/></svg>";
+}
+
+} // namespace
+
+// A few kilobytes that the XML reader would grow to megabytes: every single
+// entity stays within the reader's own allowance, their references do not.
+// Drawings need no entities, so a drawing that declares any is refused, by
+// whichever way it reaches the reader.
+TEST(Backgrounds, DrawingsThatDeclareEntitiesAreRefused)
+{
+    const QByteArray value = QByteArray(4000, 'x');
+    QByteArray references;
+    for (int i = 0; i < 2000; ++i) references += "&a;";
+    const QByteArray inText = DrawingWithEntities("<!ENTITY a '" + value + "'>", "<g>" + references + "</g>");
+    QByteArray parameters = "<!ENTITY % p \"<!ENTITY a '" + value + "'>\">";
+    for (int i = 0; i < 500; ++i) parameters += " %p;";
+    const QString utf16 = QString::fromLatin1(inText);
+    const QList<std::pair<const char*, QByteArray>> drawings = {
+        {"text", inText},
+        {"attribute", DrawingWithEntities("<!ENTITY a '" + value + "'>", "<g id='" + references + "'/>")},
+        {"parameter entities", DrawingWithEntities(parameters, "<g>&a;</g>")},
+        {"UTF-16", QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2)},
+        {"external", DrawingWithEntities("<!ENTITY a SYSTEM 'plan.svg'>", "<g>&a;</g>")},
+    };
+    for (const auto& [what, bytes] : drawings) EXPECT_EQ(ReadSvgDrawing(bytes), nullptr) << what;
+
+    // A drawing named by a network, compressed, and one from the clipboard.
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("laughs.svgz"), Gzip(inText)));
+    EXPECT_EQ(LoadMetafileBackground("laughs.svgz", S(dir.filePath("net.dta"))), nullptr);
+    auto* clip = new QMimeData;
+    clip->setData("image/svg+xml", inText);
+    QGuiApplication::clipboard()->setMimeData(clip);
+    EXPECT_EQ(ClipboardDrawing(), nullptr);
+    QGuiApplication::clipboard()->clear();
+
+    // A document type that only names the SVG DTD, as many editors write, is
+    // no reason to refuse the drawing.
+    const QByteArray named = "<?xml version='1.0'?><!DOCTYPE svg PUBLIC '-//W3C//DTD SVG 1.1//EN' "
+                             "'http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd'>" + BlueSvg;
+    std::unique_ptr<QSvgRenderer> drawing = ReadSvgDrawing(named);
+    ASSERT_NE(drawing, nullptr);
+    EXPECT_TRUE(Near(Centre(*drawing), 0, 0, 255));
 }
