@@ -44,7 +44,7 @@ TEST_F(TUpdateFixture, ReadsBackEveryTableWithTheTemplatesThatWroteIt)
         Net.LinkClasses = std::make_unique<TEntityClass>();
         MakeNetwork(Net, Ws);
         X.NodeTemplates[2].clear();
-        X.LinkTemplates[1] = "LNAME,NNAMEA,NNAMEB,SPE,STR,SHAPES";
+        X.LinkTemplates[1] = "LNAME,NNAMEA,NNAMEB,SPE,STR,SHAPES,COORD";
         const std::string file = Dir / (mode == 3 ? "t.dbf" : "t.txt");
         X.SeparationMode = uint8_t(mode);
         ASSERT_EQ(RunExtract(Net, Ws, View, X, file, true, Sink).ErrorCode, 0);
@@ -79,6 +79,55 @@ TEST_F(TUpdateFixture, ReadsBackEveryTableWithTheTemplatesThatWroteIt)
         EXPECT_EQ(b->X, 1000);
         EXPECT_EQ(b->Y, -250);
     }
+}
+
+namespace {
+std::vector<std::pair<int32_t, int32_t>> Shape(const TLinkValues* l)
+{
+    std::vector<std::pair<int32_t, int32_t>> points;
+    for (const TShapePoint* sp : l->ShapePoints) points.emplace_back(sp->X, sp->Y);
+    return points;
+}
+} // namespace
+
+// A coordinate list that names a link's shape points as they stand (what
+// Extract wrote) adds nothing, however often the table is read back; any
+// other list is appended after the shape points.
+TEST_F(TUpdateFixture, AnExtractedShapeReadsBackWithoutDoubling)
+{
+    X.NodeTemplates[1].clear();
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1] = "LNAME,SHAPES,COORD";
+    TLinkValues* ab = FindLink(Net, "AB");
+    TLinkValues* bg = FindLink(Net, "BG");
+    // More shape points than a list applies.
+    for (int i = 0; i < 2001; ++i) AddShapePoint(Net, 1000 - i % 700, i, bg->ShapePoints.GetCount(), AHalf(bg));
+    const auto abShape = Shape(ab), bgShape = Shape(bg);
+    for (int mode = 0; mode < 3; ++mode) {
+        X.SeparationMode = uint8_t(mode);
+        ASSERT_EQ(RunExtract(Net, Ws, View, X, Dir / "shape.txt", true, Sink).ErrorCode, 0);
+        for (int pass = 0; pass < 2; ++pass) {
+            const TUpdateResult r = Update(mode, Dir / "shape.txt");
+            EXPECT_EQ(r.NotFound + r.RealErrors, 0) << mode;
+            EXPECT_FALSE(r.CoordinatesChanged) << mode;
+            EXPECT_EQ(Shape(ab), abShape) << "mode " << mode << ", pass " << pass;
+            EXPECT_EQ(Shape(bg), bgShape) << "mode " << mode << ", pass " << pass;
+        }
+    }
+
+    using P = std::vector<std::pair<int32_t, int32_t>>;
+    // The same points in another order, or some of them, are another list.
+    const TUpdateResult r = UpdateText(1, "AB,3,750,-180,500,-120,250,-60\r\nAB,1,250,-60\r\n");
+    EXPECT_TRUE(r.CoordinatesChanged);
+    P grown = abShape;
+    grown.insert(grown.end(), {{750, -180}, {500, -120}, {250, -60}, {250, -60}});
+    EXPECT_EQ(Shape(ab), grown);
+    // A list with a pair outside the world is no copy of the shape either:
+    // its other pairs are appended.
+    TLinkValues* ag = Link(Net, FindNode(Net, "Alpha"), FindNode(Net, "Gamma"), 1, "AG");
+    AddShapePoint(Net, -100, 100, 0, AHalf(ag));
+    UpdateText(1, "AG,2,-100,100,600000,0\r\n");
+    EXPECT_EQ(Shape(ag), (P{{-100, 100}, {-100, 100}}));
 }
 
 TEST_F(TUpdateFixture, ItemsThatExtractWritesOnlyTakeNoField)
