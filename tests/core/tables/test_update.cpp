@@ -2,6 +2,7 @@
 // links, matching, what a record's fields give, and bad tables.
 #include <gtest/gtest.h>
 
+#include "core/edit/Transforms.h"
 #include "core/file/NetworkFile.h"
 #include "core/tables/Update.h"
 #include "core/tables/XBase.h"
@@ -128,6 +129,38 @@ TEST_F(TUpdateFixture, AnExtractedShapeReadsBackWithoutDoubling)
     AddShapePoint(Net, -100, 100, 0, AHalf(ag));
     UpdateText(1, "AG,2,-100,100,600000,0\r\n");
     EXPECT_EQ(Shape(ag), (P{{-100, 100}, {-100, 100}}));
+}
+
+// A node moved on one axis keeps the other, with the fraction of its
+// position: a later transform moves it from where it stood.
+TEST_F(TUpdateFixture, OneCoordinateColumnKeepsTheOtherAxisAndItsFraction)
+{
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1].clear();
+    TNode* b = FindNode(Net, "Beta");
+    TNode* g = FindNode(Net, "Gamma");
+    b->SetPosition(Net, 1000, -250, 1000.25, -250.4);
+    g->SetPosition(Net, -400, 600, -400.4, 600.25);
+    X.NodeTemplates[1] = "NNAME,NODEX";
+    EXPECT_TRUE(UpdateText(1, "Beta,1500.5\r\n").CoordinatesChanged);
+    X.NodeTemplates[1] = "NNAME,NODEY";
+    EXPECT_TRUE(UpdateText(1, "Gamma,700\r\n").CoordinatesChanged);
+    EXPECT_EQ(b->X, 1500);
+    EXPECT_EQ(b->XF(Net), 1500.5);
+    EXPECT_EQ(b->Y, -250);
+    EXPECT_EQ(b->YF(Net), -250.4);
+    EXPECT_EQ(g->X, -400);
+    EXPECT_EQ(g->XF(Net), -400.4);
+    EXPECT_EQ(g->Y, 700);
+    EXPECT_EQ(g->YF(Net), 700);
+
+    TTransformParams twice;
+    twice.ScaleX = twice.ScaleY = 2;
+    ASSERT_TRUE(TransformNetwork(Net, View, Ws, TransformScale, twice));
+    EXPECT_EQ(b->X, 3001);
+    EXPECT_EQ(b->Y, -501); // -500.8
+    EXPECT_EQ(g->X, -801); // -800.8
+    EXPECT_EQ(g->Y, 1400);
 }
 
 TEST_F(TUpdateFixture, ItemsThatExtractWritesOnlyTakeNoField)
