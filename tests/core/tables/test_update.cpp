@@ -208,6 +208,20 @@ TEST_F(TUpdateFixture, ReadsUntidyTextTables)
     EXPECT_EQ(Sink.Last().Flags, MB_STOP_OK);
 }
 
+// Lines ended by CR alone are lines: the errors name the lines they met.
+TEST_F(TUpdateFixture, ReadsTablesWhoseLinesEndWithCR)
+{
+    X.NodeTemplates[1] = "NNAME,POP";
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1].clear();
+    const TUpdateResult r = UpdateText(1, "Alpha,1\rNobody,2\rBeta,x\r\rGamma,4\r");
+    EXPECT_EQ(r.Lines, 5);
+    EXPECT_EQ(Value("Alpha", 1), 1);
+    EXPECT_EQ(Value("Gamma", 1), 4);
+    EXPECT_EQ(Sink.Last().Text,
+              "Errors: 1 label(s) not found, first at line 2;\n\r1 real value error(s), first at line 3");
+}
+
 TEST_F(TUpdateFixture, MatchesNamesPatternsAndAssumedNames)
 {
     X.NodeTemplates[1] = "NNAME,POP";
