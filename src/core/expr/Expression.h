@@ -246,6 +246,8 @@ bool ApplyFunction(int code, double x, const TExprEnvironment& env, double& resu
 // 32..126 read as blanks.
 int SlotCodes(double slot, int n, char* out);
 // A {date} literal as a packed date and time; parts not given stay so.
-double ParseDateLiteral(std::string_view text);
+// False for a text that is no date (a part that is not a number, a day past
+// its month, a year above 6000...), as a date typed anywhere else is refused.
+bool ParseDateLiteral(std::string_view text, double& value);
 
 } // namespace exprops

@@ -419,7 +419,12 @@ T Compiler::Operand()
         std::string_view lit(S.data() + Pos, close - Pos);
         SkipTo(static_cast<int>(close) + 1);
         if (lit.size() > 30) return FaultZero(Pos);
-        Emit(XOp::PushDate, 0, 0, 0, ParseDateLiteral(lit));
+        double date = 0;
+        if (!ParseDateLiteral(lit, date)) {
+            Emit(XOp::Fault, 0, 0, Pos);
+            date = 0;
+        }
+        Emit(XOp::PushDate, 0, 0, 0, date);
         Push();
         return T::Date;
     }

@@ -162,10 +162,11 @@ bool DateOp(char op, double a, double b, double& result)
     return false;
 }
 
-double ParseDateLiteral(std::string_view text)
+bool ParseDateLiteral(std::string_view text, double& value)
 {
     int err = 0;
-    return TextToDateTime(text, err, DateTimeModeBoth, UnknownDateTime()).Real();
+    value = TypedDateTime(text, err, DateTimeModeBoth, UnknownDateTime()).Real();
+    return err == 0;
 }
 
 int PowerOp(double a, double b, double& result)

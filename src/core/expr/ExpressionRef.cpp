@@ -398,9 +398,14 @@ Register Reader::Operand()
             RecordFault();
             return Number(0);
         }
+        // A literal that is no date stays a date operand (the empty date),
+        // so that the fault, not a comparison with it, names the place.
         Register r;
         r.IsDate = true;
-        r.Value = ParseDateLiteral(lit);
+        if (!ParseDateLiteral(lit, r.Value)) {
+            RecordFault();
+            r.Value = 0;
+        }
         return r;
     }
     if (c == '(') {

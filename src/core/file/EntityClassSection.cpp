@@ -39,6 +39,11 @@ void ReadAttribute(TTextReader& in, int version, TAttrib& a)
     }
     in.ReadChar();
     a.Description = in.ReadText(50);
+    // Refused while the line is the attribute's, which the message names.
+    if (topRow < 0)
+        Refuse(in, "negative worksheet row count");
+    if (topRow > MaxWorkSheetRow)
+        Refuse(in, "worksheet row count above 10");
     in.ReadLn();
     TrimName30(a.Name);
     TrimName10(alias);
@@ -50,10 +55,6 @@ void ReadAttribute(TTextReader& in, int version, TAttrib& a)
     a.WorkSheet.reset();
     a.TopRow = 0;
 
-    if (topRow < 0)
-        Refuse(in, "negative worksheet row count");
-    if (topRow > MaxWorkSheetRow)
-        Refuse(in, "worksheet row count above 10");
     if (topRow > 0) {
         auto sheet = std::make_unique<TWorkSheet>();
         ReadWorkSheetRows(in, version, *sheet, topRow);
@@ -71,9 +72,9 @@ void ReadClassRecord(TTextReader& in, int version, TClassRecord& record, int ind
     int width = in.ReadInt();
     const int color = in.ReadInt();
     const int count = in.ReadInt();
-    in.ReadLn();
     if (count < 0 || count > MaxAttributes)
         Refuse(in, "attribute count outside 0..100");
+    in.ReadLn();
 
     if (width >= 1000) {
         width -= 1000;

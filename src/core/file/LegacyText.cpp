@@ -418,8 +418,18 @@ std::size_t TTextReader::LineNumber() const
         }
     }
     count(Buf, Pos < Len ? Pos : Len);
-    if (cr && Pos < Len && Buf[Pos] != '\n')
-        ++line;
+    // A CR just passed ends its line unless an LF follows it: the next byte
+    // may lie past the window, or there may be none (the end of the file).
+    if (cr) {
+        char next = 0;
+        if (Pos < Len)
+            next = Buf[Pos];
+        else if (Fd >= 0 && Base + Len < Expected)
+            while (::pread(Fd, &next, 1, off_t(Base + Len)) < 0 && errno == EINTR) {
+            }
+        if (next != '\n')
+            ++line;
+    }
     return line;
 }
 

@@ -122,7 +122,12 @@ struct TReadItem {
     double Value = 0;
     bool Ok = false;
     bool NameField = false; // the name item took the record's name field
+    // A coordinate list: the pairs that were numbers inside the world, in
+    // the order read (only the first MaxPairs of them are applied), and
+    // whether a pair of the list was dropped.
     std::vector<std::pair<double, double>> Pairs;
+    bool PairDropped = false;
+    size_t CountedPairs() const { return std::min(Pairs.size(), MaxPairs); }
 };
 
 class TUpdater {
@@ -332,10 +337,12 @@ private:
                     double x = 0, y = 0;
                     const bool okX = ReadReal(f, cw, x);
                     const bool okY = ReadReal(f, cw, y);
-                    if (!okX || !okY || r.Pairs.size() >= MaxPairs) continue;
                     x = (x + S.XTranslation) * S.XScale;
                     y = (y + S.YTranslation) * S.YScale;
-                    if (std::fabs(x) >= WorldLimit || std::fabs(y) >= WorldLimit) continue;
+                    if (!okX || !okY || !(std::fabs(x) < WorldLimit) || !(std::fabs(y) < WorldLimit)) {
+                        r.PairDropped = true;
+                        continue;
+                    }
                     r.Pairs.emplace_back(x, y);
                 }
                 r.Ok = !r.Pairs.empty();
@@ -498,7 +505,7 @@ private:
         Touch();
         ApplyValues(n, read, *Net.NodeClasses, &n);
         for (const TReadItem& r : read)
-            if (r.Item.Attribute == 0 && r.Item.Code == '}') AddPolygonVertices(n, r.Pairs);
+            if (r.Item.Attribute == 0 && r.Item.Code == '}') AddPolygonVertices(n, r);
     }
 
     void ApplyToLink(TLink& h, const std::vector<TReadItem>& read)
@@ -508,11 +515,27 @@ private:
         TLinkValues& l = *h.LinkValues;
         ApplyValues(l, read, *Net.LinkClasses, nullptr);
         for (const TReadItem& r : read) {
-            if (r.Item.Attribute != 0 || r.Item.Code != '}') continue;
-            for (const auto& [x, y] : r.Pairs)
-                if (AddShapePoint(Net, int32_t(pround(x)), int32_t(pround(y)), l.ShapePoints.GetCount(), &h))
+            if (r.Item.Attribute != 0 || r.Item.Code != '}' || ListsShapePoints(l, r)) continue;
+            for (size_t i = 0; i < r.CountedPairs(); ++i)
+                if (AddShapePoint(Net, int32_t(pround(r.Pairs[i].first)), int32_t(pround(r.Pairs[i].second)),
+                                  l.ShapePoints.GetCount(), &h))
                     R.CoordinatesChanged = true;
         }
+    }
+
+    // The list names the link's shape points as they stand, from A to B:
+    // such a list was extracted from the link, and appending it again would
+    // double the shape. It adds nothing, as the pairs of a ring's vertices
+    // add nothing; any other list is appended.
+    static bool ListsShapePoints(const TLinkValues& l, const TReadItem& r)
+    {
+        if (r.PairDropped || r.Pairs.size() != size_t(l.ShapePoints.GetCount())) return false;
+        for (size_t i = 0; i < r.Pairs.size(); ++i) {
+            const TShapePoint* sp = l.ShapePoints.At(int32_t(i));
+            if (sp->X != int32_t(pround(r.Pairs[i].first)) || sp->Y != int32_t(pround(r.Pairs[i].second)))
+                return false;
+        }
+        return true;
     }
 
     // The active point filed exactly at (x, y); nodes only when asked.
@@ -538,11 +561,12 @@ private:
     // like a pair with no node there. So a table extracted with its rings
     // reads back without doubling them, and what Update made saves and opens
     // the same.
-    void AddPolygonVertices(TNode& owner, const std::vector<std::pair<double, double>>& pairs)
+    void AddPolygonVertices(TNode& owner, const TReadItem& r)
     {
+        const auto& pairs = r.Pairs;
         bool added = false;
         std::set<const TNetworkPoint*> inRing(owner.OwnPolygon().begin(), owner.OwnPolygon().end());
-        for (size_t i = pairs.size(); i-- > 0;) {
+        for (size_t i = r.CountedPairs(); i-- > 0;) {
             TNetworkPoint* p = PointAt(int32_t(pround(pairs[i].first)), int32_t(pround(pairs[i].second)), true);
             TNode* v = p ? p->AsNode() : nullptr;
             if (!v || v == &owner || !inRing.insert(v).second) continue;

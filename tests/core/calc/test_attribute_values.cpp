@@ -114,7 +114,7 @@ TEST(AttributeSheet, RefusesDatesThatDoNotExist)
     std::vector<std::string> t;
 
     // A date that does not exist is refused, not stored with a part put to 0.
-    for (const char* bad : {"2/30/2004", "13/45/2000", "2/29/2101", "0/12/2000", "today"}) {
+    for (const char* bad : {"2/30/2004", "13/45/2000", "2/29/2101", "0/12/2000", "today", "1/1/6001"}) {
         t = s.Texts(e);
         t[4] = bad;
         const std::vector<TSheetError> dateErrors = ParseAttributeSheet(s.Net, nullptr, e, t);
@@ -123,10 +123,12 @@ TEST(AttributeSheet, RefusesDatesThatDoNotExist)
         EXPECT_EQ(dateErrors[0].MessageId, MsgDateAttributeError);
         EXPECT_EQ(e.Values, before.Values) << bad;
     }
-    t = s.Texts(e);
-    t[4] = "2/29/2100";
-    ASSERT_TRUE(ParseAttributeSheet(s.Net, nullptr, e, t).empty());
-    EXPECT_EQ(DateTimeText(e.Values[4], false, DateTimeModeDate), "2/29/2100");
+    for (const char* good : {"2/29/2100", "12/31/6000"}) {
+        t = s.Texts(e);
+        t[4] = good;
+        ASSERT_TRUE(ParseAttributeSheet(s.Net, nullptr, e, t).empty()) << good;
+        EXPECT_EQ(DateTimeText(e.Values[4], false, DateTimeModeDate), good);
+    }
 }
 
 TEST(AttributeSheet, CodeHintsAndCategoryEntries)

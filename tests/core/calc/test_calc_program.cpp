@@ -132,6 +132,36 @@ TEST(CalcProgramFile, DamagedFilesLeaveTheProgramAsItWas)
     }
 }
 
+// A program whose lines end with CR alone reads as the written one, and a
+// damaged one names the line it refused, as with CR LF and LF.
+TEST(CalcProgramFile, ErrorsNameTheRefusedLineWhateverEndsTheLines)
+{
+    const auto good = Lines(Sample());
+    auto damaged = good;
+    damaged[21] = "nan\r\n";
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        auto ended = [&](const std::string& text) {
+            std::string out;
+            for (std::size_t i = 0; i < text.size(); ++i)
+                if (text.compare(i, 2, "\r\n") == 0) {
+                    out += end;
+                    ++i;
+                } else {
+                    out += text[i];
+                }
+            return out;
+        };
+        TCalcProgram p;
+        std::string error;
+        ASSERT_TRUE(ReadProgramText(ended(Join(good)), p, error)) << error;
+        EXPECT_EQ(p, Sample());
+        EXPECT_FALSE(ReadProgramText(ended(Join(damaged)), p, error));
+        EXPECT_EQ(error, "malformed number at line 22");
+        EXPECT_FALSE(ReadProgramText(ended(Join(good, 0, 30)), p, error));
+        EXPECT_EQ(error, "unexpected end of file reading a number at line 31");
+    }
+}
+
 TEST(CalcProgramFile, OpenAndSaveReportFailuresAndKeepTheOldFile)
 {
     namespace fs = std::filesystem;

@@ -193,6 +193,43 @@ TEST(Expression, TextsAndDates)
              });
 }
 
+// A {date} literal is held to the dates a user may type anywhere: one that
+// is no date is a fault at its place in both evaluators, never a date with
+// a part put to 0.
+TEST(Expression, DateLiteralsThatAreNoDatesAreFaults)
+{
+    World w;
+    const std::vector<Case> cases = {
+        {"{2/29/2004} = {2/29/2004}", 1, 0},
+        {"{12/31/6000} > {1/1/2000}", 1, 0},
+        {"YEAR {12/31/6000}", 6000, 0},
+        {"{0/0/1900} = {0/0/1900}", 1, 0}, // the empty date
+        {"{?/5/?} = {7/5/1999}", 1, 0},
+        {"{1/2/2003,23:59:59} > {1/2/2003}", 1, 0},
+        {"{2/30/2004} = {2/0/2004}", 0, 25},
+        {"DAY {2/30/2004}", 0, 16},
+        {"{1/1/6001} > {1/1/2000}", 0, 12},
+        {"YEAR {1/1/6001}", 0, 16},
+        {"{13/1/2000}", 0, 12},
+        {"{0/12/2000}", 0, 12},
+        {"{1/2/2003,24:0:0}", 0, 18},
+        {"{1?/2/2000}", 0, 12},
+        {"{}", 0, 3},
+        {"+{abc}", 0, 7},
+    };
+    Check(w, cases);
+    for (const Case& c : cases) {
+        TPreparedExpression p;
+        p.Prepare(c.Text, 1, ExprMode::System, ExpressionContext{}.Kinds, w.Env);
+        int32_t err = -1;
+        const double v = p.Evaluate(ExpressionContext{}, ExprStrings{}, TExprElement{}, w.Env, err);
+        EXPECT_EQ(err, c.Error) << c.Text;
+        if (c.Error == 0) {
+            EXPECT_DOUBLE_EQ(v, c.Value) << c.Text;
+        }
+    }
+}
+
 TEST(Expression, OperandsFromTheContext)
 {
     World w;

@@ -119,6 +119,48 @@ TEST(LegacyText, FixedWidthTextsStopAtTheLineEnd)
     EXPECT_TRUE(blanks.SeekEof());
 }
 
+// The line a message names is the line the read position stands on, with
+// lines ended by CR LF, by LF or by CR alone: after a line end it is the
+// next line, also at the end of the file; on a token, the token's line.
+TEST(LegacyText, LineNumbersCountEveryKindOfLineEnd)
+{
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        const std::string text = "first\r\n" "12 x\r\n" "\r\n" "last\r\n";
+        std::string bytes;
+        for (size_t i = 0; i < text.size(); ++i)
+            if (text.compare(i, 2, "\r\n") == 0) {
+                bytes += end;
+                ++i;
+            } else {
+                bytes += text[i];
+            }
+        const char* style = end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF";
+        TTextReader r(bytes);
+        EXPECT_EQ(r.LineNumber(), 1u) << style;
+        EXPECT_EQ(r.ReadLine(), "first") << style;
+        EXPECT_EQ(r.LineNumber(), 2u) << style;
+        EXPECT_EQ(r.ReadInt(), 12) << style;
+        try {
+            r.ReadInt();
+            ADD_FAILURE() << style << ": x read as a number";
+        } catch (const TFileReadError& e) {
+            EXPECT_EQ(std::string(e.what()), "malformed integer at line 2") << style;
+        }
+        r.ReadLn();
+        EXPECT_EQ(r.LineNumber(), 3u) << style;
+        r.ReadLn();
+        EXPECT_EQ(r.LineNumber(), 4u) << style;
+        EXPECT_EQ(r.ReadLine(), "last") << style;
+        EXPECT_EQ(r.LineNumber(), 5u) << style;
+        try {
+            r.ReadInt();
+            ADD_FAILURE() << style << ": a number past the end";
+        } catch (const TFileReadError& e) {
+            EXPECT_EQ(std::string(e.what()), "unexpected end of file reading an integer at line 5") << style;
+        }
+    }
+}
+
 TEST(LegacyText, RealsAreWrittenInTheWidth23Form)
 {
     struct Case {

@@ -1,4 +1,5 @@
 // Bad input, failed saves and the faults the file drivers guard against.
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -109,6 +110,48 @@ TEST(NetworkFileBadInput, NumbersCountsAndIndexesAreChecked)
         const TOpenResult r = OpenBytes(c.bytes);
         EXPECT_EQ(r.Status, TOpenStatus::Failed) << c.what;
         EXPECT_EQ(r.ErrorCode, 1) << c.what;
+    }
+}
+
+// A refused file names the line it refused, whether its lines end with CR
+// LF, with LF or with CR alone: the line a bad count or number stands on,
+// and the line after the last one when the file ends too soon.
+TEST(NetworkFileBadInput, MessagesNameTheRefusedLineWhateverEndsTheLines)
+{
+    const std::string good = SavedRich(9, "lines.dta");
+    auto lineOf = [](const std::string& bytes, std::size_t at) {
+        return std::to_string(1 + std::count(bytes.begin(), bytes.begin() + std::ptrdiff_t(at), '\n'));
+    };
+    const std::string node = "1 1000 -250 3 1 1 5 0 0 0";
+    const std::size_t zone = good.find("\r\nZone  ") + 2;
+    const std::size_t type = good.find("\r\nType  ") + 2;
+    const std::size_t body = good.find(node, good.find("END OF APPLICATION"));
+    ASSERT_NE(body, std::string::npos);
+    const std::size_t cut = good.find("\r\n", zone) + 2;
+    struct Case {
+        std::string bytes, detail;
+    };
+    const Case cases[] = {
+        {Edit(good, "\r\nZone  ", "1 1 5\r\n", "1 1 101\r\n"), "attribute count outside 0..100 at line " + lineOf(good, zone)},
+        {Edit(good, "\r\nType  ", " 3 C ", " 11 C "), "worksheet row count above 10 at line " + lineOf(good, type)},
+        {Edit(good, "END OF APPLICATION", node, "1 1000 -250 3 1 x 5 0 0 0"), "malformed integer at line " + lineOf(good, body)},
+        {good.substr(0, cut), "at line " + lineOf(good, cut)},
+    };
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        for (const Case& c : cases) {
+            std::string bytes;
+            for (std::size_t i = 0; i < c.bytes.size(); ++i)
+                if (c.bytes.compare(i, 2, "\r\n") == 0) {
+                    bytes += end;
+                    ++i;
+                } else {
+                    bytes += c.bytes[i];
+                }
+            const TOpenResult r = OpenBytes(bytes);
+            EXPECT_EQ(r.Status, TOpenStatus::Failed) << c.detail;
+            EXPECT_TRUE(r.Detail.ends_with(c.detail))
+                << (end[0] == '\n' ? "LF" : end[1] ? "CR LF" : "CR") << ": " << r.Detail << " for " << c.detail;
+        }
     }
 }
 

@@ -170,6 +170,9 @@ TEST(TextFormat, TypedDatesRefuseImpossibleParts)
         {"2/29/1900", 2, 0},
         {"2/29/2004", 2, 0},
         {"12/31/6000", 2, 0},
+        {"1/1/6001", 2, DateTextOutOfRange},
+        {"12/31/6000,10:0:0", 0, 0},
+        {"1/1/6001,10:0:0", 0, DateTextOutOfRange},
         {"0/0/1900", 2, 0}, // an empty value as the sheet shows it
         {"0/0/1900,10:0:0", 0, 0},
         {"0/12/2000", 2, DateTextOutOfRange},

@@ -2,6 +2,7 @@
 // links, matching, what a record's fields give, and bad tables.
 #include <gtest/gtest.h>
 
+#include "core/edit/Transforms.h"
 #include "core/file/NetworkFile.h"
 #include "core/tables/Update.h"
 #include "core/tables/XBase.h"
@@ -44,7 +45,7 @@ TEST_F(TUpdateFixture, ReadsBackEveryTableWithTheTemplatesThatWroteIt)
         Net.LinkClasses = std::make_unique<TEntityClass>();
         MakeNetwork(Net, Ws);
         X.NodeTemplates[2].clear();
-        X.LinkTemplates[1] = "LNAME,NNAMEA,NNAMEB,SPE,STR,SHAPES";
+        X.LinkTemplates[1] = "LNAME,NNAMEA,NNAMEB,SPE,STR,SHAPES,COORD";
         const std::string file = Dir / (mode == 3 ? "t.dbf" : "t.txt");
         X.SeparationMode = uint8_t(mode);
         ASSERT_EQ(RunExtract(Net, Ws, View, X, file, true, Sink).ErrorCode, 0);
@@ -79,6 +80,87 @@ TEST_F(TUpdateFixture, ReadsBackEveryTableWithTheTemplatesThatWroteIt)
         EXPECT_EQ(b->X, 1000);
         EXPECT_EQ(b->Y, -250);
     }
+}
+
+namespace {
+std::vector<std::pair<int32_t, int32_t>> Shape(const TLinkValues* l)
+{
+    std::vector<std::pair<int32_t, int32_t>> points;
+    for (const TShapePoint* sp : l->ShapePoints) points.emplace_back(sp->X, sp->Y);
+    return points;
+}
+} // namespace
+
+// A coordinate list that names a link's shape points as they stand (what
+// Extract wrote) adds nothing, however often the table is read back; any
+// other list is appended after the shape points.
+TEST_F(TUpdateFixture, AnExtractedShapeReadsBackWithoutDoubling)
+{
+    X.NodeTemplates[1].clear();
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1] = "LNAME,SHAPES,COORD";
+    TLinkValues* ab = FindLink(Net, "AB");
+    TLinkValues* bg = FindLink(Net, "BG");
+    // More shape points than a list applies.
+    for (int i = 0; i < 2001; ++i) AddShapePoint(Net, 1000 - i % 700, i, bg->ShapePoints.GetCount(), AHalf(bg));
+    const auto abShape = Shape(ab), bgShape = Shape(bg);
+    for (int mode = 0; mode < 3; ++mode) {
+        X.SeparationMode = uint8_t(mode);
+        ASSERT_EQ(RunExtract(Net, Ws, View, X, Dir / "shape.txt", true, Sink).ErrorCode, 0);
+        for (int pass = 0; pass < 2; ++pass) {
+            const TUpdateResult r = Update(mode, Dir / "shape.txt");
+            EXPECT_EQ(r.NotFound + r.RealErrors, 0) << mode;
+            EXPECT_FALSE(r.CoordinatesChanged) << mode;
+            EXPECT_EQ(Shape(ab), abShape) << "mode " << mode << ", pass " << pass;
+            EXPECT_EQ(Shape(bg), bgShape) << "mode " << mode << ", pass " << pass;
+        }
+    }
+
+    using P = std::vector<std::pair<int32_t, int32_t>>;
+    // The same points in another order, or some of them, are another list.
+    const TUpdateResult r = UpdateText(1, "AB,3,750,-180,500,-120,250,-60\r\nAB,1,250,-60\r\n");
+    EXPECT_TRUE(r.CoordinatesChanged);
+    P grown = abShape;
+    grown.insert(grown.end(), {{750, -180}, {500, -120}, {250, -60}, {250, -60}});
+    EXPECT_EQ(Shape(ab), grown);
+    // A list with a pair outside the world is no copy of the shape either:
+    // its other pairs are appended.
+    TLinkValues* ag = Link(Net, FindNode(Net, "Alpha"), FindNode(Net, "Gamma"), 1, "AG");
+    AddShapePoint(Net, -100, 100, 0, AHalf(ag));
+    UpdateText(1, "AG,2,-100,100,600000,0\r\n");
+    EXPECT_EQ(Shape(ag), (P{{-100, 100}, {-100, 100}}));
+}
+
+// A node moved on one axis keeps the other, with the fraction of its
+// position: a later transform moves it from where it stood.
+TEST_F(TUpdateFixture, OneCoordinateColumnKeepsTheOtherAxisAndItsFraction)
+{
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1].clear();
+    TNode* b = FindNode(Net, "Beta");
+    TNode* g = FindNode(Net, "Gamma");
+    b->SetPosition(Net, 1000, -250, 1000.25, -250.4);
+    g->SetPosition(Net, -400, 600, -400.4, 600.25);
+    X.NodeTemplates[1] = "NNAME,NODEX";
+    EXPECT_TRUE(UpdateText(1, "Beta,1500.5\r\n").CoordinatesChanged);
+    X.NodeTemplates[1] = "NNAME,NODEY";
+    EXPECT_TRUE(UpdateText(1, "Gamma,700\r\n").CoordinatesChanged);
+    EXPECT_EQ(b->X, 1500);
+    EXPECT_EQ(b->XF(Net), 1500.5);
+    EXPECT_EQ(b->Y, -250);
+    EXPECT_EQ(b->YF(Net), -250.4);
+    EXPECT_EQ(g->X, -400);
+    EXPECT_EQ(g->XF(Net), -400.4);
+    EXPECT_EQ(g->Y, 700);
+    EXPECT_EQ(g->YF(Net), 700);
+
+    TTransformParams twice;
+    twice.ScaleX = twice.ScaleY = 2;
+    ASSERT_TRUE(TransformNetwork(Net, View, Ws, TransformScale, twice));
+    EXPECT_EQ(b->X, 3001);
+    EXPECT_EQ(b->Y, -501); // -500.8
+    EXPECT_EQ(g->X, -801); // -800.8
+    EXPECT_EQ(g->Y, 1400);
 }
 
 TEST_F(TUpdateFixture, ItemsThatExtractWritesOnlyTakeNoField)
@@ -124,6 +206,20 @@ TEST_F(TUpdateFixture, ReadsUntidyTextTables)
               "Errors: 2 label(s) not found, first at line 5;\n\r1 real value error(s), first at line 6");
     EXPECT_EQ(Sink.Last().Caption, "Extract");
     EXPECT_EQ(Sink.Last().Flags, MB_STOP_OK);
+}
+
+// Lines ended by CR alone are lines: the errors name the lines they met.
+TEST_F(TUpdateFixture, ReadsTablesWhoseLinesEndWithCR)
+{
+    X.NodeTemplates[1] = "NNAME,POP";
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1].clear();
+    const TUpdateResult r = UpdateText(1, "Alpha,1\rNobody,2\rBeta,x\r\rGamma,4\r");
+    EXPECT_EQ(r.Lines, 5);
+    EXPECT_EQ(Value("Alpha", 1), 1);
+    EXPECT_EQ(Value("Gamma", 1), 4);
+    EXPECT_EQ(Sink.Last().Text,
+              "Errors: 1 label(s) not found, first at line 2;\n\r1 real value error(s), first at line 3");
 }
 
 TEST_F(TUpdateFixture, MatchesNamesPatternsAndAssumedNames)
