@@ -493,6 +493,21 @@ TEST(Network, RareNodeMembersComeAndGoTogether)
     n->SetLabelOffset(0, 0);
     EXPECT_EQ(n->Rare, nullptr);
 
+    // An offset along one axis only is an offset: the block stays for it.
+    for (auto [x, y] : std::vector<std::pair<int16_t, int16_t>>{{0, 4}, {4, 0}, {0, -4}}) {
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+        n->SetLabelOffset(x, y);
+        ASSERT_NE(n->Rare, nullptr);
+        EXPECT_EQ(n->LabelXOffset(), x);
+        EXPECT_EQ(n->LabelYOffset(), y);
+        n->SetNote("note");
+        n->SetNote(""); // clearing another member keeps the offset
+        ASSERT_NE(n->Rare, nullptr);
+        EXPECT_EQ(n->LabelXOffset(), x);
+        EXPECT_EQ(n->LabelYOffset(), y);
+        n->SetLabelOffset(0, 0);
+        EXPECT_EQ(n->Rare, nullptr);
+    }
     FreeNetwork(net);
 }
 
