@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -671,7 +672,15 @@ std::string TempNameFor(const std::filesystem::path& target, int attempt)
                        std::to_string(attempt);
     return (dir.empty() ? std::filesystem::path(name) : dir / name).string();
 }
+
+// Makes a finished file durable; see ReplaceFileSync.
+TFileSync FileSync = ::fsync;
 } // namespace
+
+TFileSync ReplaceFileSync(TFileSync sync)
+{
+    return std::exchange(FileSync, sync ? sync : ::fsync);
+}
 
 TTextWriter::~TTextWriter()
 {
@@ -816,7 +825,7 @@ bool TTextWriter::Finish(std::string& error)
         return false;
     }
     int err = 0;
-    if (::fsync(Fd) != 0 && errno != EINVAL && errno != EROFS)
+    if (FileSync(Fd) != 0 && errno != EINVAL && errno != EROFS)
         err = errno;
     if (::close(Fd) != 0 && err == 0)
         err = errno;

@@ -279,6 +279,12 @@ private:
     std::string FailureReason;
 };
 
+// The call that makes a finished file durable (fsync by default; nullptr
+// puts fsync back). Tests put one that fails in its place; the one replaced
+// is returned.
+using TFileSync = int (*)(int fd);
+TFileSync ReplaceFileSync(TFileSync sync);
+
 // Formatting into room reserved with TTextWriter::Reserve; each returns the
 // end of what it put.
 inline char* PutText(char* p, std::string_view s)

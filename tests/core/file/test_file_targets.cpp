@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/file/LegacyText.h"
 #include "netfile_fixture.h"
 
 using namespace netfiletest;
@@ -139,6 +140,58 @@ TEST(FileTargets, AFailedRenameReportsAndKeepsTheOldFile)
     EXPECT_EQ(rec.Last().Text, "Network write error 2");
     EXPECT_TRUE(net.Modified);
     EXPECT_TRUE(ReadAll(path) == "the old network");
+}
+
+// A disk that takes the bytes but cannot make them durable: the save fails
+// with the write error, the old file stays and no temporary file is left.
+TEST(FileTargets, AFailedSyncReportsAndKeepsTheOldFile)
+{
+    struct TFailingSync {
+        static int Fail(int)
+        {
+            errno = EIO;
+            return -1;
+        }
+        TFileSync Old = ReplaceFileSync(Fail);
+        ~TFailingSync() { ReplaceFileSync(Old); }
+    };
+    TNetWindow net;
+    SmallNetwork(net);
+    TMessageSinkRecorder rec;
+    const std::string folder = TempPath("syncs");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/net.dta";
+    WriteAll(path, "the old network");
+    auto folderEntries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
+        return names;
+    };
+    {
+        TFailingSync failing;
+        const TSaveResult r = SaveNetworkFile(net, path, 9, rec);
+        EXPECT_FALSE(r.Ok);
+        EXPECT_EQ(r.ErrorCode, 2);
+        EXPECT_EQ(rec.Count(), 1u);
+        if (rec.Count() > 0) {
+            EXPECT_EQ(rec.Last().Text, "Network write error 2");
+        }
+        EXPECT_TRUE(net.Modified);
+        EXPECT_TRUE(ReadAll(path) == "the old network");
+        EXPECT_EQ(folderEntries(), std::vector<std::string>{"net.dta"});
+
+        std::string error;
+        EXPECT_FALSE(AtomicWriteFile(path, "new bytes", error));
+        EXPECT_NE(error.find("write error"), std::string::npos) << error;
+        EXPECT_TRUE(ReadAll(path) == "the old network");
+        EXPECT_EQ(folderEntries(), std::vector<std::string>{"net.dta"});
+    }
+    // With a working disk the same save goes through.
+    rec.Clear();
+    EXPECT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    EXPECT_EQ(ReadAll(path).substr(0, 8), "ZOK 1.09");
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"net.dta"});
 }
 
 TEST(FileTargets, ReadsAreBoundedByTheNetwork)

@@ -243,6 +243,39 @@ TEST(NetworkFile, Version9KeepsEveryRecord)
     EXPECT_EQ((*back.NodeClasses)[1].Attributes[1]->High, 2000.5);
 }
 
+// A label dragged straight up or down, with no other extra, has its extras
+// record from version 7 and reads back with the offset it had; version 6
+// holds no offsets.
+TEST(NetworkFile, AVerticalLabelOffsetAloneIsKept)
+{
+    for (int v : {6, 7, 8, 9}) {
+        SCOPED_TRACE("version " + std::to_string(v));
+        TNetWindow net, back;
+        TNode* a = Node(net, 0, 0, 0, "Up");
+        TNode* b = Node(net, 500, 0, 0, "Down");
+        Node(net, 900, 0, 0, "Plain");
+        a->SetLabelOffset(0, 4);
+        b->SetLabelOffset(0, -4);
+        TLinkValues* l = Link(net, a, b, 0);
+        l->LabelYOffset = 4;
+        net.MaxX = 900; // the extents a reader finds
+        TRoundTrip t = RoundTrip(net, v, "voffset" + std::to_string(v), back);
+        ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+        EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
+        TNode* up = FindNamed(back, "Up");
+        TNode* down = FindNamed(back, "Down");
+        ASSERT_TRUE(up && down);
+        ASSERT_EQ(up->Links.GetCount(), 1);
+        const int16_t want = v >= 7 ? 4 : 0;
+        EXPECT_EQ(up->LabelXOffset(), 0);
+        EXPECT_EQ(up->LabelYOffset(), want);
+        EXPECT_EQ(down->LabelYOffset(), -want);
+        EXPECT_EQ(up->Links.At(0)->LinkValues->LabelXOffset, 0);
+        EXPECT_EQ(up->Links.At(0)->LinkValues->LabelYOffset, want);
+        EXPECT_EQ(FindNamed(back, "Plain")->Rare, nullptr);
+    }
+}
+
 // Only files before version 7 hold layer states of 0 and 1; from version 7
 // a layer's zoom state above 1 is written and read back as it is.
 TEST(NetworkFile, LayerZoomStatesAboveOneFromVersion7)

@@ -278,6 +278,31 @@ TEST(Picks, RingsInOrderWithinTheSymbolSize)
     EXPECT_TRUE(FindNearestPoint(net, view, n, sp, false, false, 106, 97));
 }
 
+// A node on the top row of the pick square, or on the top row of a cell the
+// square reaches into, is found on either side of X = 0: the scan of a cell
+// starts at the row's leftmost key.
+TEST(Picks, NodesOnTheTopRowOfTheSquareOrCell)
+{
+    TNetwork net;
+    TViewRecord view; // StandardSize 3
+    TNode* n;
+    TShapePoint* sp;
+    for (int32_t sign : {1, -1}) {
+        SCOPED_TRACE(sign > 0 ? "X >= 0" : "X < 0");
+        // The node's row is the square's top row: ring 3 above the pick.
+        TNode* top = Add(net, sign * 103, 97);
+        ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, false, sign * 106, 100));
+        EXPECT_EQ(n, top);
+        // The square spans two cells; the node is on the lower cell's top row.
+        TNode* corner = Add(net, sign * 1010, 200);
+        ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, false, sign * 1010, 198));
+        EXPECT_EQ(n, corner);
+    }
+    TNode* origin = Add(net, 0, 400); // X = 0, top row of its cell
+    ASSERT_TRUE(FindNearestPoint(net, view, n, sp, false, false, 2, 397));
+    EXPECT_EQ(n, origin);
+}
+
 TEST(Picks, CoincidentPointsGiveTheActiveVisibleNode)
 {
     TNetwork net;
@@ -467,6 +492,22 @@ TEST(Network, RareNodeMembersComeAndGoTogether)
     EXPECT_EQ(n->LabelXOffset(), -3);
     n->SetLabelOffset(0, 0);
     EXPECT_EQ(n->Rare, nullptr);
+
+    // An offset along one axis only is an offset: the block stays for it.
+    for (auto [x, y] : std::vector<std::pair<int16_t, int16_t>>{{0, 4}, {4, 0}, {0, -4}}) {
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+        n->SetLabelOffset(x, y);
+        ASSERT_NE(n->Rare, nullptr);
+        EXPECT_EQ(n->LabelXOffset(), x);
+        EXPECT_EQ(n->LabelYOffset(), y);
+        n->SetNote("note");
+        n->SetNote(""); // clearing another member keeps the offset
+        ASSERT_NE(n->Rare, nullptr);
+        EXPECT_EQ(n->LabelXOffset(), x);
+        EXPECT_EQ(n->LabelYOffset(), y);
+        n->SetLabelOffset(0, 0);
+        EXPECT_EQ(n->Rare, nullptr);
+    }
     FreeNetwork(net);
 }
 

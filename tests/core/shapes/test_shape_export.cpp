@@ -3,7 +3,12 @@
 // an export read back, the long/lat check and failures; the drivers.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <map>
 #include <tuple>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "../tables/tables_fixture.h"
 #include "core/file/ByteBuffer.h"
@@ -315,6 +320,129 @@ TEST(ShapeExport, SetFilesAreCommittedTogether)
     }
     EXPECT_EQ(text(a) + text(b), "new anew b");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
+namespace {
+
+// Makes the sync of every file whose name holds Part fail, as a disk that
+// takes the bytes but cannot keep them would.
+struct TFailingSync {
+    static inline std::string Part;
+    static inline int Failures = 0;
+    static int Sync(int fd)
+    {
+        char name[4096];
+        const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name - 1);
+        if (n > 0 && std::string(name, size_t(n)).find(Part) != std::string::npos) {
+            ++Failures;
+            errno = EIO;
+            return -1;
+        }
+        return ::fsync(fd);
+    }
+    explicit TFailingSync(std::string part)
+    {
+        Part = std::move(part);
+        Failures = 0;
+    }
+    ~TFailingSync() { ReplaceFileSync(Old); }
+    TFileSync Old = ReplaceFileSync(Sync);
+};
+
+} // namespace
+
+// A set whose files were all written but could not all be made whole is
+// reported, and none of its files changes; the sets before it stand.
+TEST(ShapeExport, ASetWhoseCommitFailsIsReported)
+{
+    TExportNet n;
+    Build(n);
+    const fs::path dir = TempFolder("sync-fails");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string net = (dir / "net.shp").string();
+    ASSERT_EQ(n.Export(ShapeExportEverything, net).ErrorCode, ShapeExportOk);
+    std::map<std::string, std::vector<uint8_t>> before;
+    for (const auto& e : fs::directory_iterator(dir)) before[e.path().filename()] = ReadBytes(e.path());
+    ForEachNode(n.Net, [](TNode* node) { node->Name += "-renamed"; });
+    ForEachLink(n.Net, [](TLink* h) { h->LinkValues->Name += "-renamed"; });
+    {
+        // The highway set's index is the last file of its set to be finished.
+        TFailingSync failing(".netHwy.shx.tmp");
+        const TShapeExportResult r = n.Export(ShapeExportEverything, net);
+        EXPECT_EQ(failing.Failures, 1);
+        EXPECT_EQ(r.ErrorCode, ShapeExportWriteFailed);
+        EXPECT_EQ(r.Status, "Cannot create " + (dir / "netHwy.shp").string());
+        ASSERT_EQ(r.Files.size(), 12u); // the four sets before it
+        EXPECT_EQ(fs::path(r.Files.back()).filename().string(), "netPolygon2.shx");
+    }
+    std::map<std::string, std::vector<uint8_t>> after;
+    for (const auto& e : fs::directory_iterator(dir)) after[e.path().filename()] = ReadBytes(e.path());
+    ASSERT_EQ(after.size(), before.size()); // no temporary file left behind
+    for (const auto& [name, bytes] : before) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(after.count(name));
+        const bool rewritten = name.starts_with("netRoads.") || name.starts_with("netRoadsP.") ||
+                               name.starts_with("netPolygon2.") || name.starts_with("netNode2.");
+        if (!rewritten) {
+            EXPECT_EQ(after[name], bytes);
+        } else if (name == "netRoads.dbf") {
+            EXPECT_NE(after[name], bytes); // the renamed zones
+        }
+    }
+
+    // A single kind: the .shp was whole, its index was not; neither changes.
+    const std::string nodes = (dir / "nodes.shp").string();
+    ASSERT_EQ(n.Export(ShapeExportNodes, nodes).ErrorCode, ShapeExportOk);
+    const std::vector<uint8_t> oldShp = ReadBytes(nodes), oldShx = ReadBytes(dir / "nodes.shx");
+    n.Node(700, 700, 2, "Late");
+    {
+        TFailingSync failing(".nodes.shx.tmp");
+        const TShapeExportResult r = n.Export(ShapeExportNodes, nodes);
+        EXPECT_EQ(failing.Failures, 1);
+        EXPECT_EQ(r.ErrorCode, ShapeExportWriteFailed);
+        EXPECT_EQ(r.Status, "Cannot create " + nodes);
+        EXPECT_TRUE(r.Files.empty());
+        EXPECT_EQ(r.Nodes, 0);
+    }
+    EXPECT_EQ(ReadBytes(nodes), oldShp);
+    EXPECT_EQ(ReadBytes(dir / "nodes.shx"), oldShx);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), std::ptrdiff_t(before.size() + 2));
+}
+
+// A set written over an older one keeps the older files' permission bits,
+// the table's as much as the shapes'; a new set gets the usual ones.
+TEST(ShapeExport, ASetOverAnOldOneKeepsItsModes)
+{
+    TExportNet n;
+    Build(n);
+    const fs::path dir = TempFolder("modes");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    struct TUmask {
+        mode_t Old = ::umask(022);
+        ~TUmask() { ::umask(Old); }
+    } keepUmask;
+    const std::string net = (dir / "net.shp").string();
+    ASSERT_EQ(n.Export(ShapeExportEverything, net).ErrorCode, ShapeExportOk);
+    auto mode = [&](const std::string& name) {
+        struct stat st {};
+        EXPECT_EQ(::stat((dir / name).c_str(), &st), 0) << name;
+        return st.st_mode & 07777;
+    };
+    EXPECT_EQ(mode("netRoads.dbf"), 0644u);
+    for (const char* name : {"netRoads.dbf", "netRoads.shp", "netRoads.shx"})
+        ASSERT_EQ(::chmod((dir / name).c_str(), 0640), 0);
+    ASSERT_EQ(::chmod((dir / "netHwy.dbf").c_str(), 0600), 0);
+    ForEachNode(n.Net, [](TNode* node) { node->Name += "-renamed"; });
+    const TShapeExportResult r = n.Export(ShapeExportEverything, net);
+    ASSERT_EQ(r.ErrorCode, ShapeExportOk) << r.Status;
+    EXPECT_EQ(mode("netRoads.dbf"), 0640u);
+    EXPECT_EQ(mode("netRoads.shp"), 0640u);
+    EXPECT_EQ(mode("netRoads.shx"), 0640u);
+    EXPECT_EQ(mode("netHwy.dbf"), 0600u);
+    EXPECT_EQ(mode("netHwy.shp"), 0644u);
+    EXPECT_EQ(mode("netNode2.dbf"), 0644u);
 }
 
 // The command-line drivers beside this test program.
