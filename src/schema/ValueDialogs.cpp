@@ -66,6 +66,7 @@ TAttributesDB::TAttributesDB(TSchemaContext& Context, TElementEdit& AEdit, const
             Radios[k]->setObjectName(QString("RadioButton%1").arg(i));
             Edits[k] = new QLineEdit(sheet);
             Edits[k]->setObjectName(QString("Edit%1").arg(i));
+            if (a && a->Kind == 'S') Edits[k]->setMaxLength(int(StringValueLength));
             Edits[k]->setText(ShowText(AttributeValueText(a, Edit.Values[k], Edit.Strings)));
             grid->addWidget(Radios[k], i - (t - 1) * 10, 0);
             grid->addWidget(Edits[k], i - (t - 1) * 10, 1);
@@ -429,7 +430,7 @@ bool EditString(TSchemaContext& Ctx, std::string& Text, QWidget* Parent)
     d.setWindowTitle("String Edit");
     auto* edit = new QLineEdit(&d);
     edit->setObjectName("Edit1");
-    edit->setMaxLength(255);
+    edit->setMaxLength(int(StringValueLength));
     edit->setText(ShowText(Text));
     QPushButton* ok = Button(&d, "OKBtn", "OK");
     QPushButton* cancel = Button(&d, "CancelBtn", "Cancel");
@@ -440,7 +441,7 @@ bool EditString(TSchemaContext& Ctx, std::string& Text, QWidget* Parent)
     layout->addWidget(edit);
     layout->addLayout(ButtonRow({ok, cancel}));
     if (Ctx.Exec(d) != QDialog::Accepted) return false;
-    Text = TypedText(edit->text(), 255);
+    Text = TypedText(edit->text(), StringValueLength);
     return true;
 }
 

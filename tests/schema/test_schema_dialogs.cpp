@@ -362,3 +362,38 @@ TEST(SchemaDialogs, NameBoxesShowATypicalNameWhole)
         expectWhole(d.NameEdits[11], "attribute name on the second tab");
     }
 }
+
+// An 'S' value: the sheet's edit and the String Edit box take at most the 30
+// bytes a network file keeps, so what they show is what a save keeps.
+TEST(SchemaDialogs, StringValueEditsTakeWhatTheFileKeeps)
+{
+    TRunner r;
+    TClassRecord& c = (*r.Net.LinkClasses)[1];
+    c.Name = "Road";
+    SetAttributeCount(c, 2);
+    c.Attr(2)->Kind = 'S';
+    NumberStringAttributes(*r.Net.LinkClasses);
+    TLinkValues* link = Link(r.Net, Node(r.Net, 0, 0), Node(r.Net, 30, 40), 1);
+    TElementEdit edit = LinkEdit(r.Net, AHalf(link));
+    TAttributesDB d(r.Ctx, edit, "Road");
+    const QString longer = "Martin Luther King Jr Drive South Side";
+    const QString held = longer.left(30);
+    d.Edits[2]->setText(longer);
+    EXPECT_EQ(d.Edits[2]->text(), held);
+    d.Edits[1]->setText("1+2+3+4+5+6+7+8+9+10+11+12+13+14"); // a number's expression is not cut
+    EXPECT_EQ(d.Edits[1]->text().size(), 32);
+
+    r.Handlers["StringEditDB"] = [&](QDialog& box) {
+        auto* e = box.findChild<QLineEdit*>("Edit1");
+        EXPECT_EQ(e->text(), held);
+        e->setText("Dr " + longer);
+        EXPECT_EQ(e->text(), ("Dr " + longer).left(30));
+        return Click(box, "OKBtn");
+    };
+    d.Select(2);
+    d.ValueClick();
+    EXPECT_EQ(d.Edits[2]->text(), ("Dr " + longer).left(30));
+    Click(d, "OKBtn");
+    ASSERT_EQ(d.result(), int(QDialog::Accepted));
+    EXPECT_EQ(edit.Strings[0], ("Dr " + longer).left(30).toStdString());
+}

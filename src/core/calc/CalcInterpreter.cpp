@@ -563,8 +563,10 @@ void TCalcEngine::Assign(const TCalcStatement& st)
             if (kind == KindInteger) v = pround(v);
             slot.SetReal(v);
         } else if (kind == KindString) {
+            // Held as the element will hold it, so the statements after
+            // this one read what is stored.
             std::string q;
-            QuotedText(st.Text, 100, q);
+            QuotedText(st.Text, StringValueLength, q);
             slot = TValueSlot{};
             StringsLoaded = true;
             E.Strings[size_t(k)] = std::move(q);

@@ -451,12 +451,20 @@ private:
     std::string_view V;
 };
 
+// The most bytes of an 'S' value: what the network file keeps of it.
+constexpr std::size_t StringValueLength = 30;
+
+// An 'S' value as it is held: its first StringValueLength bytes.
+inline std::string_view StringValueText(std::string_view s) { return s.substr(0, StringValueLength); }
+
 // The string values of an element ('S' attributes by StringIndex), in one
 // pointer: a block of the count, the end offset of each string and the bytes,
 // either a heap block of its own or one of a TTextStore (bit 0 of the pointer
 // set), which goes with its store. Read by index as a TTextRef; every change
 // (Set, resize, assign) makes a new block of its own, leaving a stored block
-// untouched. A copy owns its block; a move keeps the form.
+// untouched. A copy owns its block; a move keeps the form. Every value is
+// held to StringValueLength bytes as it comes in (StringValueText), so what
+// an element shows is what its file keeps, whichever way the value came.
 class TStringList {
 public:
     using value_type = std::string;
@@ -578,7 +586,7 @@ public:
             return;
         }
         std::size_t bytes = 0;
-        for (It i = first; i != last; ++i) bytes += std::string_view(*i).size();
+        for (It i = first; i != last; ++i) bytes += StringValueText(std::string_view(*i)).size();
         char* b = store.Make(Need(n, bytes));
         Fill(b, n, [&](size_type) { return std::string_view(*first++); });
         Take(reinterpret_cast<uintptr_t>(b) | 1);
@@ -640,7 +648,7 @@ private:
         char* bytes = b + (n + 1) * sizeof(uint32_t);
         uint32_t end = 0;
         for (size_type k = 0; k < n; ++k) {
-            const std::string_view s = get(k);
+            const std::string_view s = StringValueText(get(k));
             if (!s.empty()) std::memcpy(bytes + end, s.data(), s.size());
             end += uint32_t(s.size());
             std::memcpy(b + (k + 1) * sizeof end, &end, sizeof end);
@@ -663,7 +671,7 @@ private:
             return;
         }
         std::size_t bytes = 0;
-        for (size_type k = 0; k < n; ++k) bytes += get(k).size();
+        for (size_type k = 0; k < n; ++k) bytes += StringValueText(get(k)).size();
         char* fresh = static_cast<char*>(::operator new(Need(n, bytes)));
         Fill(fresh, n, get);
         Take(reinterpret_cast<uintptr_t>(fresh));

@@ -612,31 +612,33 @@ std::string FreeStemBeside(const std::string& path)
     return {};
 }
 
-// Column names as other dBase readers need them: a name that an earlier
-// column has (letter case aside) gets a digit suffix, the whole kept within
+// Column names as other dBase readers need them: they tell names apart by
+// the 10 characters a dBase header holds, letter case aside. A name whose
+// first 10 an earlier column has gets a digit suffix, the whole kept within
 // 10 characters, and no later column's own name is taken.
 void MakeColumnNamesUnique(std::vector<std::string>& names)
 {
-    auto upper = [](std::string s) {
-        for (char& c : s)
+    auto key = [](const std::string& s) {
+        std::string k = s.substr(0, 10);
+        for (char& c : k)
             if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-        return s;
+        return k;
     };
     std::set<std::string> taken;
     for (size_t i = 0; i < names.size(); ++i) {
-        if (taken.insert(upper(names[i])).second) continue;
+        if (taken.insert(key(names[i])).second) continue;
         auto later = [&](const std::string& candidate) {
             for (size_t j = i + 1; j < names.size(); ++j)
-                if (upper(names[j]) == candidate) return true;
+                if (key(names[j]) == candidate) return true;
             return false;
         };
         for (int k = 1;; ++k) {
             const std::string suffix = std::to_string(k);
             const std::string candidate = names[i].substr(0, 10 - suffix.size()) + suffix;
-            const std::string key = upper(candidate);
-            if (taken.count(key) || later(key)) continue;
+            const std::string candidateKey = key(candidate);
+            if (taken.count(candidateKey) || later(candidateKey)) continue;
             names[i] = candidate;
-            taken.insert(key);
+            taken.insert(candidateKey);
             break;
         }
     }

@@ -173,6 +173,22 @@ TEST(CalcStatements, StringAssignmentToStoredValues)
     EXPECT_EQ(stored, "stored value");
 }
 
+// A text longer than a network file keeps is cut as it is assigned: the
+// element, the system and the statements after it read what the file will.
+TEST(CalcStatements, AStringAssignmentIsHeldToWhatTheFileKeeps)
+{
+    World w;
+    const std::string longer = "Martin Luther King Jr Drive South Side";
+    const std::string held = longer.substr(0, 30);
+    SystemRange(w.p, 1, 2, 2);
+    w.p.CalcLines[2] = "A3 = '" + longer + "'";
+    EXPECT_EQ(w.RunLine("A4 = '" + longer + "': IF = A4 = '" + held + "' THEN V1 = 1").Errors, 0);
+    EXPECT_EQ(w.n->Strings[0], held);
+    EXPECT_EQ(w.V(1), 1);
+    ASSERT_EQ(w.net.SystemStrings.size(), 1u);
+    EXPECT_EQ(w.net.SystemStrings[0], held);
+}
+
 TEST(CalcStatements, ClassChangeResizesTheValueBlockFirst)
 {
     World w;

@@ -126,7 +126,7 @@ TEST(NetworkFile, NamesAndStringValuesOfEveryLengthRoundTrip)
     TNetWindow net, back, again;
     MakeRichNetwork(net);
     net.Backgrounds.Metafile[1].FileName.clear();
-    const std::string longName(200, 'L'), longValue = "a string value of more than sixty bytes, kept whole: 0123456789";
+    const std::string longName(200, 'L'), longValue = "a string value of more than sixty bytes, of which 30 are held";
     const struct {
         const char* Name;
         std::string Value;

@@ -213,18 +213,18 @@ TEST(Collections, CompactMembersActAsTheTypesTheyStandFor)
     TStringList s;
     EXPECT_TRUE(s.empty());
     s.resize(2);
-    s.Set(1, "a long string value that lives on the heap");
+    s.Set(1, "a value of thirty bytes in all");
     s.push_back("third");
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[0], "");
-    EXPECT_EQ(s[1], "a long string value that lives on the heap");
+    EXPECT_EQ(s[1], "a value of thirty bytes in all");
     TStringList copy = s;
     copy.Set(2, "changed");
     EXPECT_EQ(s[2], "third");
     s.resize(1);
     EXPECT_EQ(copy.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(copy),
-              (std::vector<std::string>{"", "a long string value that lives on the heap", "changed"}));
+              (std::vector<std::string>{"", "a value of thirty bytes in all", "changed"}));
     TStringList moved = std::move(copy);
     EXPECT_TRUE(copy.empty());
     EXPECT_EQ(moved.at(2), "changed");
@@ -376,4 +376,25 @@ TEST(Collections, StoredTextsAndStringValuesLeaveTheStoreUntouched)
     EXPECT_EQ(shrunk.at(0), "node 123456");
     moved = TText();
     keptMoved = TStringList();
+}
+
+// An 'S' value is held to the 30 bytes a network file keeps, whichever way it
+// comes into an element: set, added, filled, read into the text storage.
+TEST(Collections, StringValuesAreHeldToWhatTheFileKeeps)
+{
+    const std::string longer = "Martin Luther King Jr Drive South Side";
+    const std::string held = longer.substr(0, 30);
+    TStringList s(2);
+    s.Set(0, longer);
+    s.push_back(longer);
+    s.resize(4, longer);
+    EXPECT_EQ(std::vector<std::string>(s), (std::vector<std::string>{held, "", held, held}));
+    s.assign(2, longer);
+    EXPECT_EQ(s, (TStringList{held, held}));
+    s = std::vector<std::string>{longer, "short"};
+    EXPECT_EQ(s, (TStringList{held, "short"}));
+    TTextStore store;
+    const std::vector<std::string> texts{longer, "", std::string(300, 'x')};
+    s.AssignStored(texts.begin(), texts.end(), store);
+    EXPECT_EQ(std::vector<std::string>(s), (std::vector<std::string>{held, "", std::string(30, 'x')}));
 }

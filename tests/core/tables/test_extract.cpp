@@ -147,6 +147,46 @@ TEST_F(TExtractFixture, NamesEveryDBaseColumnOnce)
     EXPECT_EQ(t.GetField(5), std::string(14, ' ') + "0");
 }
 
+// Other dBase readers tell names apart by the 10 characters a header holds:
+// a column whose name repeats an earlier one there takes a digit in them,
+// and the names a user gave to later columns stay theirs.
+TEST_F(TExtractFixture, DBaseColumnNamesDifferInTheirFirstTenCharacters)
+{
+    Ws.ExtractFormats.NodeTemplates[1].clear();
+    Ws.ExtractFormats.NodeTemplates[2].clear();
+    TAttrib& speed = *(*Net.LinkClasses)[1].Attributes[1];
+    TAttrib& street = *(*Net.LinkClasses)[1].Attributes[2];
+    auto columns = [&](const std::string& templateLine) {
+        Ws.ExtractFormats.LinkTemplates[1] = templateLine;
+        EXPECT_EQ(Extract(3, Dir / "c.dbf").ErrorCode, 0);
+        TXBase t;
+        t.SetFilename(Dir / "c");
+        std::vector<std::string> names;
+        for (int i = 1; i <= t.FieldCount(); ++i) names.push_back(t.Field(i).Name);
+        return names;
+    };
+    using V = std::vector<std::string>;
+    speed.Alias = speed.AliasKey = "A";
+    street.Alias = street.AliasKey = "A1";
+    EXPECT_EQ(columns("LNAME,A,A,A1"), (V{"NAME", "A", "A2", "A1"}));
+
+    speed.Alias = speed.AliasKey = "ANODESERIA";
+    EXPECT_EQ(columns("LNAME,ANODESERIA,SERIALA"), (V{"NAME", "ANODESERIA", "ANODESERI1"}));
+    EXPECT_EQ(columns("LNAME,SERIALA,ANODESERIA,SERIALA"), (V{"NAME", "ANODESERIAL", "ANODESERI1", "ANODESERI2"}));
+    speed.Alias = speed.AliasKey = "anodeseria";
+    EXPECT_EQ(columns("LNAME,SERIALA,ANODESERIA"), (V{"NAME", "ANODESERIAL", "anodeseri1"}));
+    TXBase t;
+    t.SetFilename(Dir / "c");
+    bool found = false;
+    for (int32_t r = 1; r <= t.RecordCount(); ++r) {
+        t.SetRecno(r);
+        if (t.GetField(1) != "AB") continue;
+        found = true;
+        EXPECT_EQ(t.GetField(3), std::string(13, ' ') + "55") << "the speed under its renamed column";
+    }
+    EXPECT_TRUE(found);
+}
+
 TEST_F(TExtractFixture, ATableGoesOnlyWhereASaveMay)
 {
     // A FIFO is not replaced by a regular file.

@@ -351,6 +351,47 @@ TEST_F(TUpdateFixture, ReadsDBaseTablesToTheirLastRecord)
     EXPECT_EQ(FindLink(Net, "AB")->Values[0].Real(), 50) << "the last record is read";
 }
 
+// A string value longer than a network file keeps, from a text or a dBase
+// table, is held to 30 bytes as it is stored, so a save and an open give it
+// back as the window showed it.
+TEST_F(TUpdateFixture, StringValuesLongerThanTheFileKeepsAreCutWhenStored)
+{
+    const std::string longer = "Martin Luther King Jr Drive South Side"; // 38
+    const std::string held = longer.substr(0, 30);
+    X.NodeTemplates[1] = "NNAME,LAB";
+    X.NodeTemplates[2].clear();
+    X.LinkTemplates[1] = "LNAME,STR";
+    UpdateText(1, "Alpha,\"" + longer + "\"\r\nAB,\"" + longer + " and more\"\r\n");
+    EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], held);
+    EXPECT_EQ(FindLink(Net, "AB")->Strings[0], held);
+
+    {
+        // A table made elsewhere, with a text column wider than ours.
+        TXBase t;
+        t.SetFilename(Dir / "wide");
+        t.AddField(1, "NAME", 'C', 30, 0);
+        t.AddField(2, "LAB", 'C', 60, 0);
+        t.CreateTable();
+        t.MoveOnAppend = true;
+        t.AppendBlankRecord();
+        t.PutField(1, "Beta");
+        t.PutField(2, longer + " of the river");
+        t.WriteRecord();
+        t.Close();
+    }
+    ASSERT_EQ(Update(3, Dir / "wide.dbf").ErrorCode, 0);
+    EXPECT_EQ(FindNode(Net, "Beta")->Strings[0], held);
+
+    const std::string path = Dir / "held.dta";
+    ASSERT_TRUE(SaveNetworkFile(Net, Ws, path, 9, Sink).Ok);
+    TNetwork back;
+    TWindowSettings backWs;
+    ASSERT_EQ(OpenNetworkFile(back, backWs, path, true, Sink).Status, TOpenStatus::Ok);
+    for (const char* name : {"Alpha", "Beta"})
+        EXPECT_EQ(FindNode(back, name)->Strings[0], FindNode(Net, name)->Strings[0]) << name;
+    EXPECT_EQ(FindLink(back, "AB")->Strings[0], FindLink(Net, "AB")->Strings[0]);
+}
+
 TEST_F(TUpdateFixture, ReportsTablesThatCannotBeRead)
 {
     TUpdateResult r = Update(1, Dir / "missing.txt");
