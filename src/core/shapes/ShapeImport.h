@@ -62,8 +62,11 @@ struct TShapeImportResult {
     bool Changed = false;
     int32_t ShapeType = 0;
     // Records met, of them null and bad (skipped); of the bad ones, those of
-    // another shape type than the file's.
-    int32_t Records = 0, NullRecords = 0, BadRecords = 0, OtherTypeRecords = 0;
+    // another shape type than the file's. A record with an X or Y that is no
+    // number is bad (damaged). A record with a point that the method cannot
+    // place (a projection's far side, a position that overflows) is skipped
+    // whole as unplaced.
+    int32_t Records = 0, NullRecords = 0, BadRecords = 0, OtherTypeRecords = 0, UnplacedRecords = 0;
     // What was added.
     int32_t Nodes = 0, Links = 0, ShapePoints = 0, Polygons = 0;
 };
