@@ -316,6 +316,8 @@ TShapeImportResult TShapeImporter::Run()
         return Result;
     }
     Result.ShapeType = header.ShapeType;
+    Result.FileBytes = Reader.Size();
+    Result.HeaderBytes = int64_t(header.FileLength) * 2;
     const TShpFamily family = ShpFamilyOf(header.ShapeType);
     if (family == TShpFamily::None) {
         if (OtherTypes == TOtherShapeTypes::PassOver) return Result;
@@ -458,7 +460,11 @@ std::string ShapeImportStatus(const TShapeImportResult& r)
         reason(r.BadRecords - r.OtherTypeRecords, "damaged");
         reason(r.UnplacedRecords, "with points the method cannot place");
     }
-    return text + ".";
+    text += ".";
+    if (r.HeaderBytes > r.FileBytes)
+        text += " The file ends after " + std::to_string(r.FileBytes) + " bytes; its header gives " +
+                std::to_string(r.HeaderBytes) + ".";
+    return text;
 }
 
 TShapeImportResult ImportShapefile(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings,

@@ -577,6 +577,36 @@ TEST(ShapeImport, PointsThatAreNoNumbersDamageTheirRecord)
     EXPECT_EQ(FindLinkByName(cone.Net, "L2", nullptr), nullptr);
 }
 
+// A file shorter than the length its header gives is read as far as it
+// goes, and the status says where it ends; the driver prints that status.
+TEST(ShapeImport, FileShorterThanItsHeaderSays)
+{
+    TShpBuilder two;
+    two.Add(PointContent(ShpPoint, 1, 1)), two.Add(PointContent(ShpPoint, 2, 2));
+    const std::vector<uint8_t> whole = two.Bytes();
+    ASSERT_EQ(whole.size(), 156u);
+    auto status = [&](size_t size, int32_t nodes) {
+        TImport im;
+        const TShapeImportResult r = im.Run(std::vector<uint8_t>(whole.begin(), whole.begin() + long(size)));
+        EXPECT_EQ(std::tie(r.ErrorCode, r.Nodes), std::make_tuple(ShapeErrorNone, nodes)) << size;
+        EXPECT_TRUE(im.Sink.Calls.empty());
+        return ShapeImportStatus(r);
+    };
+    EXPECT_EQ(status(156, 2), "2 records read.");
+    EXPECT_EQ(status(128, 1), "1 record read. The file ends after 128 bytes; its header gives 156.");
+    EXPECT_EQ(status(140, 1),
+              "2 records read, 1 skipped: 1 damaged. The file ends after 140 bytes; its header gives 156.");
+    EXPECT_EQ(status(100, 0), "0 records read. The file ends after 100 bytes; its header gives 156.");
+
+    const fs::path dir = TempFolder("short");
+    std::ofstream(dir / "cut.shp", std::ios::binary).write(reinterpret_cast<const char*>(whole.data()), 128);
+    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / "shp-import";
+    std::string out;
+    ASSERT_TRUE(RunCommand("cd '" + dir.string() + "' && '" + exe.string() + "' - cut.shp cut.dta 2>&1", out));
+    EXPECT_EQ(out, "records 1 null 0 bad 0\nstatus 1 record read. The file ends after 128 bytes; its header gives 156.\n"
+                   "nodes 1 links 0 shapepoints 0 polygons 0\n");
+}
+
 TEST(ShapeImport, StopsAtTheNetworksLimitsKeepingWhatCameIn)
 {
     // A cell already full of coincident points: the import stops at the
