@@ -1,6 +1,7 @@
 #include "core/shapes/ShapeFileReader.h"
 
 #include <bit>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -51,6 +52,15 @@ void ReadDoubles(std::span<const uint8_t> c, std::size_t pos, std::size_t n, std
         for (std::size_t i = 0; i < n; ++i) out[i] = GetDoubleLittle(c, pos + 8 * i);
 }
 
+// Whether every value is a number: a point that is no number (NaN) or
+// infinite has no place, and its record is damaged.
+bool AllFinite(const std::vector<double>& values)
+{
+    for (double v : values)
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
 void MarkBad(TShpRecord& rec)
 {
     rec.Kind = TShpRecordKind::Bad;
@@ -80,6 +90,7 @@ void ParseShpContent(std::span<const uint8_t> c, int32_t fileType, TShpRecord& r
     case TShpFamily::Point:
         if (size < 20) return MarkBad(rec);
         ReadDoubles(c, 4, 2, rec.XY);
+        if (!AllFinite(rec.XY)) return MarkBad(rec);
         if (z && size >= 28) ReadDoubles(c, 20, 1, rec.Z);
         rec.Parts = {0, 1};
         return;
@@ -88,6 +99,7 @@ void ParseShpContent(std::span<const uint8_t> c, int32_t fileType, TShpRecord& r
         const int32_t n = GetLongLittle(c, 36);
         if (n < 0 || !InBounds(size, 40, std::size_t(n) * 16)) return MarkBad(rec);
         ReadDoubles(c, 40, std::size_t(n) * 2, rec.XY);
+        if (!AllFinite(rec.XY)) return MarkBad(rec);
         const std::size_t zAt = 40 + std::size_t(n) * 16 + 16;
         if (z && InBounds(size, zAt, std::size_t(n) * 8)) ReadDoubles(c, zAt, std::size_t(n), rec.Z);
         rec.Parts = {0, n};
@@ -111,6 +123,7 @@ void ParseShpContent(std::span<const uint8_t> c, int32_t fileType, TShpRecord& r
         rec.Parts[std::size_t(parts)] = points;
         const std::size_t at = 44 + std::size_t(parts) * 4;
         ReadDoubles(c, at, std::size_t(points) * 2, rec.XY);
+        if (!AllFinite(rec.XY)) return MarkBad(rec);
         const std::size_t zAt = at + std::size_t(points) * 16 + 16;
         if (z && InBounds(size, zAt, std::size_t(points) * 8)) ReadDoubles(c, zAt, std::size_t(points), rec.Z);
         return;

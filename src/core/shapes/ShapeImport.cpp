@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include "core/geo/LongLat.h"
@@ -54,8 +55,12 @@ private:
     void AddPoints(const TShpRecord& rec);
     void AddPolyLine(const TShpRecord& rec);
     void AddPolygon(const TShpRecord& rec);
-    // The points of part k that convert, with their Z when wanted.
-    void ConvertPart(const TShpRecord& rec, int32_t k, bool withZ);
+    // Every point of the record converted into Places, with its Z (the
+    // reader keeps Z only for the types that have it); false when one of
+    // them cannot be placed, and then the record adds nothing.
+    bool ConvertRecord(const TShpRecord& rec);
+    // The converted points of part k.
+    std::span<const TPlace> PartOf(const TShpRecord& rec, int32_t k) const;
     bool Convert(double x, double y, TPlace& place);
     // The node of the layer at the place, made when there is none.
     TNode* NodeFor(const TPlace& place, int layer);
@@ -77,7 +82,7 @@ private:
     bool Stopped = false;
     TLongLatNodes Nodes;
     TPositionNodes Positions;
-    std::vector<TPlace> Part;   // the converted points of the part at hand
+    std::vector<TPlace> Places; // the converted points of the record at hand
     std::vector<TNode*> Ring;   // vertex nodes of a polygon ring
 };
 
@@ -128,13 +133,14 @@ bool TShapeImporter::Convert(double x, double y, TPlace& place)
     return true;
 }
 
-void TShapeImporter::ConvertPart(const TShpRecord& rec, int32_t k, bool withZ)
+bool TShapeImporter::ConvertRecord(const TShpRecord& rec)
 {
-    Part.clear();
-    const bool z = withZ && !rec.Z.empty();
-    for (int32_t i = rec.Parts[size_t(k)]; i < rec.Parts[size_t(k) + 1]; ++i) {
-        TPlace p;
-        if (!Convert(rec.XY[size_t(i) * 2], rec.XY[size_t(i) * 2 + 1], p)) continue;
+    const int32_t count = rec.PointCount();
+    Places.resize(size_t(count));
+    const bool z = !rec.Z.empty();
+    for (int32_t i = 0; i < count; ++i) {
+        TPlace& p = Places[size_t(i)];
+        if (!Convert(rec.XY[size_t(i) * 2], rec.XY[size_t(i) * 2 + 1], p)) return false;
         if (z) {
             const double v = rec.Z[size_t(i)];
             if (v > -100000 && v < 100000) {
@@ -142,8 +148,14 @@ void TShapeImporter::ConvertPart(const TShpRecord& rec, int32_t k, bool withZ)
                 p.HasElevation = true;
             }
         }
-        Part.push_back(p);
     }
+    return true;
+}
+
+std::span<const TPlace> TShapeImporter::PartOf(const TShpRecord& rec, int32_t k) const
+{
+    const size_t first = size_t(rec.Parts[size_t(k)]), end = size_t(rec.Parts[size_t(k) + 1]);
+    return std::span<const TPlace>(Places).subspan(first, end - first);
 }
 
 TNode* TShapeImporter::NodeFor(const TPlace& place, int layer)
@@ -182,9 +194,8 @@ TNode* TShapeImporter::NewNode(const TPlace& place, int layer)
 
 void TShapeImporter::AddPoints(const TShpRecord& rec)
 {
-    ConvertPart(rec, 0, true);
     const std::string name = "N" + std::to_string(rec.Number);
-    for (const TPlace& p : Part) {
+    for (const TPlace& p : Places) {
         TNode* n = NodeFor(p, PointLayer);
         if (!n) return;
         n->Name = name;
@@ -193,13 +204,12 @@ void TShapeImporter::AddPoints(const TShpRecord& rec)
 
 void TShapeImporter::AddPolyLine(const TShpRecord& rec)
 {
-    const bool withZ = rec.Type == ShpPolyLineZ;
     for (int32_t k = 0; k < rec.PartCount() && !Stopped; ++k) {
-        ConvertPart(rec, k, withZ);
-        if (Part.empty()) continue;
-        TNode* a = NodeFor(Part.front(), LineEndLayer);
-        if (!a || Part.front().SameSpot(Part.back())) continue;
-        TNode* b = NodeFor(Part.back(), LineEndLayer);
+        const std::span<const TPlace> part = PartOf(rec, k);
+        if (part.empty()) continue;
+        TNode* a = NodeFor(part.front(), LineEndLayer);
+        if (!a || part.front().SameSpot(part.back())) continue;
+        TNode* b = NodeFor(part.back(), LineEndLayer);
         if (!b || a == b) continue;
         bool exists = false;
         for (const TLink* h : a->Links)
@@ -216,10 +226,10 @@ void TShapeImporter::AddPolyLine(const TShpRecord& rec)
         link->Name = "L" + std::to_string(rec.Number);
         if (k > 0) link->Name += "-" + std::to_string(k + 1);
         // The interior points, one of a run of equal points and none at an end.
-        const TPlace* kept = &Part.front();
-        for (size_t i = 1; i + 1 < Part.size(); ++i) {
-            const TPlace& p = Part[i];
-            if (p.SameSpot(*kept) || p.SameSpot(Part.back())) continue;
+        const TPlace* kept = &part.front();
+        for (size_t i = 1; i + 1 < part.size(); ++i) {
+            const TPlace& p = part[i];
+            if (p.SameSpot(*kept) || p.SameSpot(part.back())) continue;
             TShapePoint* sp = AddShapePoint(Net, p.X, p.Y, link->ShapePoints.GetCount(), halfA);
             if (!sp) continue;
             sp->SetFraction(Net, p.XF, p.YF);
@@ -235,14 +245,13 @@ void TShapeImporter::AddPolyLine(const TShpRecord& rec)
 
 void TShapeImporter::AddPolygon(const TShpRecord& rec)
 {
-    const bool withZ = rec.Type == ShpPolygonZ;
     for (int32_t k = 0; k < rec.PartCount() && !Stopped; ++k) {
-        ConvertPart(rec, k, withZ);
-        if (Part.size() < 3) continue;
+        std::span<const TPlace> part = PartOf(rec, k);
+        if (part.size() < 3) continue;
         // The closing point repeats the first.
-        if (Part.back().SameSpot(Part.front())) Part.pop_back();
+        if (part.back().SameSpot(part.front())) part = part.first(part.size() - 1);
         Ring.clear();
-        for (const TPlace& p : Part) {
+        for (const TPlace& p : part) {
             TNode* v = NodeFor(p, VertexLayer);
             if (!v) return;
             Ring.push_back(v);
@@ -252,9 +261,9 @@ void TShapeImporter::AddPolygon(const TShpRecord& rec)
         for (TNode* v : Ring) polygon.Insert(v);
         // At the centroid; a polygon of two vertices has none and keeps its
         // owner between them.
-        TPlace at = Part[0];
-        at.XF = (Part[0].XF + Part[1].XF) / 2;
-        at.YF = (Part[0].YF + Part[1].YF) / 2;
+        TPlace at = part[0];
+        at.XF = (part[0].XF + part[1].XF) / 2;
+        at.YF = (part[0].YF + part[1].YF) / 2;
         if (Ring.size() >= 3) {
             const double cx = PolygonCentroid(polygon, true), cy = PolygonCentroid(polygon, false);
             if (std::isfinite(cx) && std::isfinite(cy)) {
@@ -307,6 +316,8 @@ TShapeImportResult TShapeImporter::Run()
         return Result;
     }
     Result.ShapeType = header.ShapeType;
+    Result.FileBytes = Reader.Size();
+    Result.HeaderBytes = int64_t(header.FileLength) * 2;
     const TShpFamily family = ShpFamilyOf(header.ShapeType);
     if (family == TShpFamily::None) {
         if (OtherTypes == TOtherShapeTypes::PassOver) return Result;
@@ -334,6 +345,8 @@ TShapeImportResult TShapeImporter::Run()
         } else if (rec.Kind == TShpRecordKind::Bad) {
             ++Result.BadRecords;
             if (rec.Type != ShpNull && rec.Type != header.ShapeType) ++Result.OtherTypeRecords;
+        } else if (!ConvertRecord(rec)) {
+            ++Result.UnplacedRecords;
         } else {
             switch (family) {
             case TShpFamily::Point:
@@ -433,7 +446,7 @@ std::string ShapeImportStatus(const TShapeImportResult& r)
         return std::to_string(n) + " " + (n == 1 ? one : many);
     };
     std::string text = count(r.Records, "record read", "records read");
-    const int32_t skipped = r.NullRecords + r.BadRecords;
+    const int32_t skipped = r.NullRecords + r.BadRecords + r.UnplacedRecords;
     if (skipped > 0) {
         text += ", " + std::to_string(skipped) + " skipped:";
         const char* sep = " ";
@@ -445,8 +458,13 @@ std::string ShapeImportStatus(const TShapeImportResult& r)
         reason(r.NullRecords, r.NullRecords == 1 ? "null shape" : "null shapes");
         reason(r.OtherTypeRecords, "of another shape type");
         reason(r.BadRecords - r.OtherTypeRecords, "damaged");
+        reason(r.UnplacedRecords, "with points the method cannot place");
     }
-    return text + ".";
+    text += ".";
+    if (r.HeaderBytes > r.FileBytes)
+        text += " The file ends after " + std::to_string(r.FileBytes) + " bytes; its header gives " +
+                std::to_string(r.HeaderBytes) + ".";
+    return text;
 }
 
 TShapeImportResult ImportShapefile(TNetwork& net, TWindowSettings& window, const TShapeImportSettings& settings,

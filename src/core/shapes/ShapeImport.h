@@ -62,15 +62,23 @@ struct TShapeImportResult {
     bool Changed = false;
     int32_t ShapeType = 0;
     // Records met, of them null and bad (skipped); of the bad ones, those of
-    // another shape type than the file's.
-    int32_t Records = 0, NullRecords = 0, BadRecords = 0, OtherTypeRecords = 0;
+    // another shape type than the file's. A record with an X or Y that is no
+    // number is bad (damaged). A record with a point that the method cannot
+    // place (a projection's far side, a position that overflows) is skipped
+    // whole as unplaced.
+    int32_t Records = 0, NullRecords = 0, BadRecords = 0, OtherTypeRecords = 0, UnplacedRecords = 0;
+    // The file's size and the length its header gives, in bytes. A file
+    // shorter than its header says is read as far as it goes.
+    int64_t FileBytes = 0, HeaderBytes = 0;
     // What was added.
     int32_t Nodes = 0, Links = 0, ShapePoints = 0, Polygons = 0;
 };
 
 // The import's status line: the records read and, when some were skipped,
 // how many and why ("12 records read, 3 skipped: 1 null shape, 1 of another
-// shape type, 1 damaged."). Empty for an import that was refused.
+// shape type, 1 damaged."), then, for a file shorter than its header says,
+// where it ends (" The file ends after 172 bytes; its header gives 272.").
+// Empty for an import that was refused.
 std::string ShapeImportStatus(const TShapeImportResult& result);
 
 // Imports the file into the network. Points, multipoints and polygon

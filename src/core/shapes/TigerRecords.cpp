@@ -23,6 +23,13 @@ std::string TextColumns(std::string_view line, std::size_t first, std::size_t la
     return s;
 }
 
+// Whether the line ends inside columns first..last: the field is begun but
+// not whole, so a number in it lost digits.
+bool EndsInside(std::string_view line, std::size_t first, std::size_t last)
+{
+    return line.size() >= first && line.size() < last;
+}
+
 bool AllBlank(std::string_view s)
 {
     for (char c : s)
@@ -80,6 +87,7 @@ bool TTigerLines::Next(std::string_view& line)
 bool ParseTigerChain(std::string_view line, TTigerChain& out)
 {
     out = TTigerChain{};
+    // Both end points are needed; the second ends the record.
     if (line.size() < TigerChainLength) return false;
     std::string_view name = Columns(line, 20, 49);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
@@ -94,14 +102,15 @@ bool ParseTigerChain(std::string_view line, TTigerChain& out)
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out)
 {
     out = TTigerShapeRecord{};
-    if (line.size() < TigerShapeLength) return false;
-    if (!Int32Field(line, 6, 15, out.TLID)) return false;
+    if (EndsInside(line, 6, 15) || !Int32Field(line, 6, 15, out.TLID)) return false;
+    // The points end at a longitude of 0, which a line that ends before it
+    // gives too; a longitude begun needs all of itself and its latitude.
     for (int k = 0; k < 10; ++k) {
         const std::size_t at = 19 + 19 * std::size_t(k);
         int32_t lon = 0, lat = 0;
-        if (!Degrees(line, at, at + 9, LongLimit, lon)) return false;
+        if (EndsInside(line, at, at + 9) || !Degrees(line, at, at + 9, LongLimit, lon)) return false;
         if (lon == 0) break;
-        if (!Degrees(line, at + 10, at + 18, LatLimit, lat)) return false;
+        if (line.size() < at + 18 || !Degrees(line, at + 10, at + 18, LatLimit, lat)) return false;
         out.Long[size_t(k)] = lon;
         out.Lat[size_t(k)] = lat;
         out.Count = k + 1;
@@ -112,6 +121,7 @@ bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out)
 bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out)
 {
     out = TTigerPolygonRecord{};
+    // The interior point is needed; it ends at column 44.
     if (line.size() < TigerPolygonLength) return false;
     out.CenId = TextColumns(line, 11, 15);
     if (!Int32Field(line, 41, 46, out.Columns41)) out.Columns41 = 0;
@@ -123,7 +133,9 @@ bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out)
 bool ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out)
 {
     out = TTigerChainPolygon{};
-    if (line.size() < TigerChainPolygonLength) return false;
+    // Ids cut inside would name other chains and polygons; the texts are
+    // padded with blanks.
+    if (EndsInside(line, 6, 15) || EndsInside(line, 27, 36) || EndsInside(line, 42, 51)) return false;
     if (!Int32Field(line, 6, 15, out.TLID)) out.TLID = 0;
     out.CenIdL = TextColumns(line, 22, 26);
     if (!Int32Field(line, 27, 36, out.PolyIdL)) out.PolyIdL = 0;

@@ -1,8 +1,11 @@
 // TIGER/Line 2000 record files of one county set: the complete chains
 // (.RT1), their shape points (.RT2), the polygon interior points (.RTP) and
 // the links of chains to the polygons on their sides (.RTI). A record is one
-// line of fixed columns, at least as long as its type's record; a line end
-// (CR, LF or CR LF) never reaches a field. Numbers
+// line of fixed columns; a line end (CR, LF or CR LF) never reaches a field.
+// A line may stop before its record's last column where the columns it lost
+// were blank (trailing blanks trimmed): what lies past its end reads as
+// blanks. A line cut inside a field the record needs, or before it, is
+// refused. Numbers
 // are decimal integers with blanks around and an optional sign; an all-blank
 // number is 0. Longitudes and latitudes come in millionths of a degree and
 // are kept in the network's 1e-7 degree units.
@@ -52,18 +55,20 @@ struct TTigerChainPolygon {
     int32_t PolyIdR = 0;
 };
 
-// The length of each type's record. A shorter line is a record cut short:
-// its missing columns would read as zeros and put a point at long/lat 0.
+// Where the needed fields of chains (the two end points) and polygons (the
+// interior point) end. A shorter line is a record cut short: its missing
+// columns would read as zeros and put a point at long/lat 0.
 constexpr std::size_t TigerChainLength = 228;
-constexpr std::size_t TigerShapeLength = 208;
 constexpr std::size_t TigerPolygonLength = 44;
-constexpr std::size_t TigerChainPolygonLength = 52;
 
-// Each parser reads one record; false when the line is shorter than its
-// type's record, a number of the record does not parse, an id lies outside
-// 32 bits, or a longitude or latitude lies outside the globe (a read
-// failure). In chain-polygon records a number that does not parse counts
-// as 0; only a short line fails.
+// Each parser reads one record; false when the line is cut short, a number
+// of the record does not parse, an id lies outside 32 bits, or a longitude
+// or latitude lies outside the globe (a read failure). A line is cut short
+// when a chain's end points or a polygon's point are not whole, or when it
+// ends inside an id, a shape point's longitude or before the latitude of a
+// longitude other than 0. A shape record's points end at a longitude of 0 or
+// at the line's end. In chain-polygon records a number that does not parse
+// counts as 0, and so does one past the line's end.
 bool ParseTigerChain(std::string_view line, TTigerChain& out);
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out);
 bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out);

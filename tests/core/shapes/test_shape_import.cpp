@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <limits>
 #include <map>
 #include <set>
 #include <tuple>
@@ -464,9 +465,10 @@ TEST(ShapeImport, BadRecordsAndPointsAreSkipped)
     TImport im;
     im.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
     const TShapeImportResult r = im.Run(b.Bytes());
-    EXPECT_EQ(std::tie(r.Records, r.NullRecords, r.BadRecords, r.Links, r.ShapePoints), std::make_tuple(10, 1, 6, 3, 0));
+    EXPECT_EQ(std::tie(r.Records, r.NullRecords, r.BadRecords, r.Links, r.ShapePoints), std::make_tuple(10, 1, 7, 2, 0));
     // The status says what was skipped and why.
-    EXPECT_EQ(ShapeImportStatus(r), "10 records read, 7 skipped: 1 null shape, 1 of another shape type, 5 damaged.");
+    EXPECT_EQ(ShapeImportStatus(r), "10 records read, 8 skipped: 1 null shape, 1 of another shape type, 6 damaged.");
+    EXPECT_EQ(FindLinkByName(im.Net, "L10", nullptr), nullptr);
     EXPECT_NE(FindLinkByName(im.Net, "L9-2", nullptr), nullptr);
     EXPECT_TRUE(im.Sink.Calls.empty());
 
@@ -517,6 +519,92 @@ TEST(ShapeImport, BadRecordsAndPointsAreSkipped)
     std::multiset<int32_t> z;
     ForEachNode(m.Net, [&](TNode* node) { z.insert(node->Elevation); });
     EXPECT_EQ(z, (std::multiset<int32_t>{15000, 25000, 35000}));
+}
+
+// A point that is no number or infinite damages its record, in every type
+// read: none of the record comes in (no link without its vertex, no ring or
+// multipoint short of one), and the status counts it with the damaged ones.
+TEST(ShapeImport, PointsThatAreNoNumbersDamageTheirRecord)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    using TPoints = std::vector<std::pair<double, double>>;
+    for (int32_t type : {ShpPoint, ShpPointZ, ShpPointM, ShpMultiPoint, ShpMultiPointZ, ShpMultiPointM, ShpPolyLine,
+                         ShpPolyLineZ, ShpPolyLineM, ShpPolygon, ShpPolygonZ, ShpPolygonM}) {
+        auto content = [type](const TPoints& points) {
+            if (ShpFamilyOf(type) == TShpFamily::Point) return PointContent(type, points[0].first, points[0].second);
+            std::vector<double> zs;
+            if (ShpHasZ(type))
+                for (size_t i = 0; i < points.size(); ++i) zs.push_back(1.5 * double(i));
+            return PartsContent(type, {points}, zs);
+        };
+        TShpBuilder good;
+        good.Type = type;
+        good.Add(content({{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 1}}));
+        TImport alone;
+        alone.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
+        const TShapeImportResult expected = alone.Run(good.Bytes());
+        for (auto [x, y] : {std::pair{nan, 25.0}, {25.0, inf}, {-inf, 25.0}}) {
+            SCOPED_TRACE(std::to_string(type) + " " + std::to_string(x) + " " + std::to_string(y));
+            TShpBuilder b = good;
+            // The point in the middle of a shape, and alone.
+            const bool point = ShpFamilyOf(type) == TShpFamily::Point;
+            b.Add(content(point ? TPoints{{x, y}} : TPoints{{20, 20}, {20, 30}, {x, y}, {30, 30}, {30, 20}, {20, 21}}));
+            b.Add(content({{y, x}}));
+            TImport im;
+            im.Settings = alone.Settings;
+            const TShapeImportResult r = im.Run(b.Bytes());
+            EXPECT_EQ(ShapeImportStatus(r), "3 records read, 2 skipped: 2 damaged.");
+            EXPECT_EQ(std::tie(r.Nodes, r.Links, r.ShapePoints, r.Polygons),
+                      std::tie(expected.Nodes, expected.Links, expected.ShapePoints, expected.Polygons));
+            EXPECT_EQ(im.Net.NodeHash.PointCount(), alone.Net.NodeHash.PointCount());
+            EXPECT_EQ(FindNodeByName(im.Net, "N2", nullptr), nullptr);
+            EXPECT_EQ(FindLinkByName(im.Net, "L2", nullptr), nullptr);
+            EXPECT_TRUE(im.Sink.Calls.empty());
+        }
+    }
+
+    // A point the method cannot place (the pole opposite a northern cone)
+    // keeps its whole record out as well, counted apart.
+    TShpBuilder lines;
+    lines.Type = ShpPolyLine;
+    lines.Add(PartsContent(ShpPolyLine, {{{-122, 37.1}, {-122.1, 37.2}}}));
+    lines.Add(PartsContent(ShpPolyLine, {{{-122, 37}, {-122, -90}, {-121.9, 37}}}));
+    TImport cone;
+    cone.Settings = {1, -100000, 122, -37, 100, 69.05, ShapeLambertConformal};
+    const TShapeImportResult r = cone.Run(lines.Bytes());
+    EXPECT_EQ(std::tie(r.Links, r.Nodes, r.UnplacedRecords), std::make_tuple(1, 2, 1));
+    EXPECT_EQ(ShapeImportStatus(r), "2 records read, 1 skipped: 1 with points the method cannot place.");
+    EXPECT_EQ(FindLinkByName(cone.Net, "L2", nullptr), nullptr);
+}
+
+// A file shorter than the length its header gives is read as far as it
+// goes, and the status says where it ends; the driver prints that status.
+TEST(ShapeImport, FileShorterThanItsHeaderSays)
+{
+    TShpBuilder two;
+    two.Add(PointContent(ShpPoint, 1, 1)), two.Add(PointContent(ShpPoint, 2, 2));
+    const std::vector<uint8_t> whole = two.Bytes();
+    ASSERT_EQ(whole.size(), 156u);
+    auto status = [&](size_t size, int32_t nodes) {
+        TImport im;
+        const TShapeImportResult r = im.Run(std::vector<uint8_t>(whole.begin(), whole.begin() + long(size)));
+        EXPECT_EQ(std::tie(r.ErrorCode, r.Nodes), std::make_tuple(ShapeErrorNone, nodes)) << size;
+        EXPECT_TRUE(im.Sink.Calls.empty());
+        return ShapeImportStatus(r);
+    };
+    EXPECT_EQ(status(156, 2), "2 records read.");
+    EXPECT_EQ(status(128, 1), "1 record read. The file ends after 128 bytes; its header gives 156.");
+    EXPECT_EQ(status(140, 1),
+              "2 records read, 1 skipped: 1 damaged. The file ends after 140 bytes; its header gives 156.");
+    EXPECT_EQ(status(100, 0), "0 records read. The file ends after 100 bytes; its header gives 156.");
+
+    const fs::path dir = TempFolder("short");
+    std::ofstream(dir / "cut.shp", std::ios::binary).write(reinterpret_cast<const char*>(whole.data()), 128);
+    const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path() / "shp-import";
+    std::string out;
+    ASSERT_TRUE(RunCommand("cd '" + dir.string() + "' && '" + exe.string() + "' - cut.shp cut.dta 2>&1", out));
+    EXPECT_EQ(out, "records 1 null 0 bad 0\nstatus 1 record read. The file ends after 128 bytes; its header gives 156.\n"
+                   "nodes 1 links 0 shapepoints 0 polygons 0\n");
 }
 
 TEST(ShapeImport, StopsAtTheNetworksLimitsKeepingWhatCameIn)

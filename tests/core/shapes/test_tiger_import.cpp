@@ -428,14 +428,17 @@ TEST(TigerImport, LineEndsAndLargeRings)
     EXPECT_EQ(crlf.Net.NodeHash.PointCount(), cr.Net.NodeHash.PointCount());
     EXPECT_EQ(cr.Net.LinkCount, crlf.Net.LinkCount);
 
-    // A record cut short is a bad file: its missing columns never put a
-    // node at long/lat 0 (which would move the centre the import takes).
+    // A record cut inside a field it needs is a bad file: its missing
+    // columns never put a node at long/lat 0 (which would move the centre
+    // the import takes). The first record of each file is cut inside a
+    // chain's end point, half way through its third shape point's pair,
+    // inside a polygon's point and inside a polygon id.
     for (int file = 0; file < 4; ++file) {
         SCOPED_TRACE(file);
         TTigerSetBytes files = Bytes(county, "\r\n");
         std::string& bytes = file == 0 ? files.RT1.Bytes : file == 1 ? files.RT2.Bytes : file == 2 ? files.RTP.Bytes : files.RTI.Bytes;
-        const std::size_t end = bytes.find("\r\n");
-        bytes.erase(end - 1, 1); // the first record one column short
+        const std::size_t end = bytes.find("\r\n"), keep[4] = {227, 70, 43, 30};
+        bytes.erase(keep[file], end - keep[file]);
         TImport cut;
         EXPECT_NE(cut.Run(files).ErrorCode, TigerErrorNone);
         EXPECT_TRUE(cut.Only52());
@@ -456,6 +459,54 @@ TEST(TigerImport, LineEndsAndLargeRings)
     im.Settings.YScale = -1e6;
     ASSERT_EQ(im.Run(TSetSpec{{c}, {{"A0001", 5, {-122000000, 37000000}}}}).ErrorCode, TigerErrorNone);
     EXPECT_EQ(FindNodeByKey(im.Net, 5, "A0001")->OwnPolygon().GetCount(), 40001); // no vertex limit
+}
+
+// Lines that lost their trailing blanks read as the padded records: a set
+// whose shape records end after their last point and whose chain-polygon
+// records end at their last field that is not blank comes in whole.
+TEST(TigerImport, TrimmedLinesReadAsPadded)
+{
+    const TSetSpec county = GridCounty(2, 2, 3);
+    const TTigerSetBytes padded = Bytes(county);
+    // Every line trimmed; the unused shape points blank first, as some
+    // files leave them.
+    auto trim = [](const std::string& text, bool blankPoints) {
+        std::string out;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (blankPoints)
+                for (std::size_t at = 19 + 19 * 9;
+                     at >= 19 && line.compare(at - 1, 19, "+000000000+00000000") == 0; at -= 19)
+                    line.replace(at - 1, 19, 19, ' ');
+            while (!line.empty() && line.back() == ' ') line.pop_back();
+            out += line + "\r\n";
+        }
+        return out;
+    };
+    TTigerSetBytes trimmed = padded;
+    for (TTigerFileBytes* f : {&trimmed.RT1, &trimmed.RT2, &trimmed.RTP, &trimmed.RTI})
+        f->Bytes = trim(f->Bytes, f == &trimmed.RT2);
+    ASSERT_LT(trimmed.RT2.Bytes.size(), padded.RT2.Bytes.size() / 2);
+    ASSERT_LT(trimmed.RTI.Bytes.size(), padded.RTI.Bytes.size());
+
+    // The owners' rings by long/lat.
+    auto rings = [](const TNetwork& net) {
+        std::map<int32_t, std::vector<std::pair<int32_t, int32_t>>> found;
+        ForEachNode(net, [&](TNode* n) {
+            for (const TNetworkPoint* v : n->OwnPolygon()) found[n->SourceKey()].push_back({v->Longitude, v->Latitude});
+        });
+        return found;
+    };
+    TImport whole, cut;
+    const TTigerResult w = whole.Run(padded), c = cut.Run(trimmed);
+    ASSERT_EQ(w.ErrorCode, TigerErrorNone);
+    EXPECT_EQ(c.ErrorCode, TigerErrorNone);
+    EXPECT_TRUE(cut.Sink.Calls.empty());
+    EXPECT_EQ(std::tie(c.Nodes, c.Links, c.ShapePoints, c.Polygons),
+              std::tie(w.Nodes, w.Links, w.ShapePoints, w.Polygons));
+    EXPECT_EQ(c.ShapePoints, 42);
+    EXPECT_EQ(rings(cut.Net), rings(whole.Net));
 }
 
 // The command-line driver beside this test program.

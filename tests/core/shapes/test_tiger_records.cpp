@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "core/shapes/TigerRecords.h"
 #include "tiger_fixture.h"
@@ -36,14 +37,9 @@ TEST(TigerRecords, FieldsShortRecordsLineEndsAndFailures)
     std::vector<std::string> seen;
     while (mac.Next(line)) seen.emplace_back(line);
     EXPECT_EQ(seen, (std::vector<std::string>{"ab", "cd", "ef", "gh"}));
-    // Every type's record has its length.
-    TTigerShapeRecord shortShape;
+    // A polygon's point is needed whole, as a chain's end points are.
     TTigerPolygonRecord shortPolygon;
-    TTigerChainPolygon shortLink;
-    EXPECT_FALSE(ParseTigerShape(TRecord('2', 207).Right(6, 15, 9).Text, shortShape));
     EXPECT_FALSE(ParseTigerPolygon(TRecord('P', 43).Text, shortPolygon));
-    EXPECT_FALSE(ParseTigerChainPolygon(TRecord('I', 51).Text, shortLink));
-    EXPECT_TRUE(ParseTigerChainPolygon(TRecord('I', 52).Text, shortLink));
 
     auto chain = [](const std::string& tlid, int64_t lat) {
         return TRecord('1', 228).Put(6, tlid).Coordinate(191, 200, -122000000).Coordinate(201, 209, lat).Text;
@@ -71,6 +67,46 @@ TEST(TigerRecords, FieldsShortRecordsLineEndsAndFailures)
     EXPECT_EQ(cp.PolyIdL, 0);
     EXPECT_EQ(cp.CenIdR, "A0002");
     EXPECT_EQ(cp.PolyIdR, 7);
+}
+
+// Lines whose trailing blanks were trimmed read as the padded records; a
+// line cut inside a field the record needs is refused.
+TEST(TigerRecords, TrimmedLinesReadAsPaddedCutFieldsAreRefused)
+{
+    // Shape points end at a longitude of 0 or at the line's end.
+    TRecord shape('2', 208);
+    shape.Right(6, 15, 9).Coordinate(19, 28, -122000000).Coordinate(29, 37, 37000000);
+    shape.Coordinate(38, 47, -122100000).Coordinate(48, 56, 37100000);
+    TTigerShapeRecord s;
+    ASSERT_TRUE(ParseTigerShape(shape.Text.substr(0, 56), s));
+    EXPECT_EQ(std::tie(s.TLID, s.Count, s.Long[1], s.Lat[1]), std::make_tuple(9, 2, -1221000000, 371000000));
+    ASSERT_TRUE(ParseTigerShape(shape.Text, s)); // the same line padded with blanks
+    EXPECT_EQ(s.Count, 2);
+    ASSERT_TRUE(ParseTigerShape(shape.Text.substr(0, 15), s)); // no points
+    EXPECT_EQ(std::tie(s.TLID, s.Count), std::make_tuple(9, 0));
+    shape.Coordinate(57, 66, -122200000).Coordinate(67, 75, 37200000);
+    for (std::size_t cut : {10, 14, 20, 28, 36, 47, 55, 58, 66, 74}) // an id, a longitude or half a pair
+        EXPECT_FALSE(ParseTigerShape(shape.Text.substr(0, cut), s)) << cut;
+    ASSERT_TRUE(ParseTigerShape(shape.Text.substr(0, 75), s));
+    EXPECT_EQ(s.Count, 3);
+
+    // Chain-polygon records: what lies past the line's end is blank, 0 for
+    // a number; an id cut inside is refused.
+    TRecord side('I', 52);
+    side.Right(6, 15, 123456).Put(16, "06001").Put(22, "A0001").Right(27, 36, 17).Put(37, "A0002");
+    TTigerChainPolygon cp;
+    ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 41), cp));
+    EXPECT_EQ(std::tie(cp.TLID, cp.CenIdL, cp.PolyIdL, cp.CenIdR, cp.PolyIdR),
+              std::make_tuple(123456, std::string("A0001"), 17, std::string("A0002"), 0));
+    ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 39), cp)); // a text cut: padded
+    EXPECT_EQ(std::tie(cp.CenIdR, cp.PolyIdR), std::make_tuple(std::string("A00  "), 0));
+    ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 5), cp));
+    EXPECT_EQ(std::tie(cp.TLID, cp.PolyIdL), std::make_tuple(0, 0));
+    side.Right(42, 51, 18);
+    ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 51), cp));
+    EXPECT_EQ(cp.PolyIdR, 18);
+    for (std::size_t cut : {6, 12, 30, 35, 45, 50})
+        EXPECT_FALSE(ParseTigerChainPolygon(side.Text.substr(0, cut), cp)) << cut;
 }
 
 TEST(TigerRecords, SetNamesComeFromTheExtensionOfTheFileName)
