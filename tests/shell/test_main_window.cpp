@@ -140,6 +140,39 @@ TEST_F(Shell, CommandLineFileIsKeptWithItsFullName)
     EXPECT_EQ(Pad(1)->FileName, net);
 }
 
+// A window opened from the menu or the reopen list, or saved under a new
+// name, is captioned by its file's name without the folder (at most 80
+// characters); the window named on the command line shows the whole name,
+// also after it is saved in place.
+TEST_F(Shell, CaptionsAreFileNamesButTheCommandLineFileShowsItsWholeName)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("run 2"));
+    const std::string net = File("net.dta");
+    Start(net);
+    EXPECT_EQ(Pad(1)->Caption(), net);
+    const std::string inFolder = File("run 2/a.dta");
+    const std::string longName = File((std::string(90, 'x') + ".dta").c_str());
+    Main->OpenFiles({inFolder, longName});
+    ASSERT_EQ(Main->PadCount(), 3);
+    EXPECT_EQ(Pad(2)->Caption(), "a.dta");
+    EXPECT_EQ(Pad(2)->FileName, inFolder);
+    EXPECT_EQ(Pad(3)->Caption(), std::string(80, 'x'));
+
+    ASSERT_TRUE(Close(Pad(2)));
+    ASSERT_EQ(Main->Recent.Files[1], inFolder);
+    Main->ReopenFile(1);
+    ASSERT_EQ(Main->PadCount(), 3);
+    TSketchPadWindow* reopened = Main->CurrentPad;
+    EXPECT_EQ(reopened->Caption(), "a.dta");
+
+    Chooser.ToSave = Path("run 2/saved.dta");
+    ASSERT_TRUE(Main->SaveAs(*reopened));
+    EXPECT_EQ(reopened->Caption(), "saved.dta");
+    EXPECT_EQ(reopened->FileName, Path("run 2/saved.dta"));
+    ASSERT_TRUE(Main->SaveM(*Pad(1)));
+    EXPECT_EQ(Pad(1)->Caption(), net);
+}
+
 TEST_F(Shell, MissingCommandLineFileLeavesAnEmptyUntitledWindow)
 {
     Start(Dir.filePath("gone.dta").toStdString());
