@@ -77,20 +77,34 @@ TSketchPadWindow* TZOKMainWindow::CreatePad()
 
 void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
 {
-    // The first place of a cascade inside the window area, as it is now, that
-    // no open window takes.
+    // The next place of a cascade inside the window area, as it is now,
+    // after the last place an open window takes: the new window lies over
+    // the others and leaves the start of their captions in view. When the
+    // cascade has no such place left, the first place no window takes.
     std::vector<QPoint> taken;
     for (QMdiSubWindow* s : Mdi->subWindowList())
         if (s != Sub && s->isVisible() && !s->isMinimized()) taken.push_back(s->geometry().topLeft());
     const QSize area = Mdi->viewport()->size();
-    const std::vector<TTileRect> places = CascadeWindows(int(taken.size()) + 1, area.width(), area.height(),
-                                                         CascadeStep(*this), MinPadWidth, MinPadHeight);
-    TTileRect r = places.back();
-    for (const TTileRect& p : places)
-        if (std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) == taken.end()) {
-            r = p;
-            break;
-        }
+    auto placesFor = [&](int count) {
+        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight);
+    };
+    auto isTaken = [&](const TTileRect& p) {
+        return std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) != taken.end();
+    };
+    std::vector<TTileRect> places = placesFor(int(taken.size()) + 1);
+    int last = -1;
+    for (size_t i = 0; i < places.size(); ++i)
+        if (isTaken(places[i])) last = int(i);
+    if (last + 1 >= int(places.size())) places = placesFor(last + 2);
+    TTileRect r = places[size_t(last + 1)];
+    if (isTaken(r)) {
+        r = places.back();
+        for (const TTileRect& p : places)
+            if (!isTaken(p)) {
+                r = p;
+                break;
+            }
+    }
     Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
 }
 

@@ -20,6 +20,7 @@
 #include "core/model/Messages.h"
 #include "platform/Registry.h"
 #include "program_fixture.h"
+#include "shell/PadCommands.h"
 #include "shell/RealEdit.h"
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
@@ -600,6 +601,42 @@ TEST_F(Shell, GrabsTheFrameForALook)
     Main->ShowPreferences(*Pad(1));
     Main->ShowSpliceRules(*Pad(1));
     Main->ShowExtents(*Pad(1));
+}
+
+// Cascading more windows than there are steps down the window area starts
+// again at the top, further right: the start of every window's caption
+// stays in view under the windows above it.
+TEST_F(Shell, CascadedWindowsLeaveEveryCaptionInView)
+{
+    Start();
+    Main->resize(1000, 700);
+    QApplication::processEvents();
+    std::vector<std::string> names;
+    for (int i = 1; i <= 8; ++i) names.push_back(File(("n" + std::to_string(i) + ".dta").c_str()));
+    Main->OpenFiles(names);
+    ASSERT_EQ(Main->PadCount(), 8);
+    const int step = CascadeStep(*Main);
+    const QSize area = Main->Mdi->viewport()->size();
+    ASSERT_LT((area.height() - area.height() * 3 / 4) / step + 1, 8) << "eight windows take more than one cascade";
+    auto expectCaptionsInView = [&](const char* when) {
+        const QList<QMdiSubWindow*> stack = Main->Mdi->subWindowList(QMdiArea::StackingOrder);
+        ASSERT_EQ(stack.size(), 8);
+        for (int i = 0; i < stack.size(); ++i) {
+            const QRect start(stack[i]->geometry().topLeft(), QSize(step, step));
+            for (int j = i + 1; j < stack.size(); ++j)
+                EXPECT_FALSE(stack[j]->geometry().intersects(start))
+                    << when << ": " << stack[j]->windowTitle().toStdString() << " covers the caption of "
+                    << stack[i]->windowTitle().toStdString();
+        }
+    };
+    expectCaptionsInView("opened");
+    Main->RunPadItem(*Main->CurrentPad, "Cascade1");
+    expectCaptionsInView("cascaded");
+    // With a window lifted to the top, the cascade keeps it there and puts it last.
+    Main->Mdi->setActiveSubWindow(Pad(2)->SubWindow);
+    Main->RunPadItem(*Main->CurrentPad, "Cascade1");
+    expectCaptionsInView("cascaded again");
+    EXPECT_EQ(Main->Mdi->subWindowList(QMdiArea::StackingOrder).back(), Pad(2)->SubWindow);
 }
 
 TEST_F(Shell, NewAndCascadedWindowsLieInsideTheFrameAtAUsableSize)
