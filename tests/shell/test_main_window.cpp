@@ -15,6 +15,8 @@
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QScreen>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "core/model/Messages.h"
@@ -601,6 +603,33 @@ TEST_F(Shell, GrabsTheFrameForALook)
     Main->ShowPreferences(*Pad(1));
     Main->ShowSpliceRules(*Pad(1));
     Main->ShowExtents(*Pad(1));
+}
+
+// The offscreen screen is 800 pixels wide, less than the frame's own size:
+// the frame opens inside the screen's available area, with its status bar,
+// its window area and every mode button in view.
+TEST_F(Shell, TheFrameOpensInsideASmallScreen)
+{
+    programtest::TProgramTest::Start({.IO = &IO, .Show = false});
+    const QRect area = Main->screen()->availableGeometry();
+    if (area.width() > TZOKMainWindow::DesignSize.width() + 50 &&
+        area.height() > TZOKMainWindow::DesignSize.height() + 50)
+        GTEST_SKIP() << "this screen has room for the frame's own size";
+    EXPECT_LE(Main->width(), area.width());
+    EXPECT_LE(Main->height(), area.height());
+    // Until the window system shows the frame its edges are a guess; shown,
+    // the frame is fitted once more. Here the guess comes out too small as
+    // a part of the screen turns out to be taken.
+    const QRect left(area.topLeft(), QSize(area.width() - 100, area.height() - 100));
+    Main->ScreenArea = [left] { return left; };
+    Main->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(left.contains(Main->frameGeometry()));
+    auto onScreen = [&](const QWidget* w) { return left.contains(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())); };
+    EXPECT_TRUE(onScreen(Main->statusBar()));
+    EXPECT_TRUE(onScreen(Main->Mdi));
+    for (const TDockButton* b : Main->Toolbars.ModeButtons)
+        if (b) EXPECT_TRUE(onScreen(b)) << b->objectName().toStdString();
 }
 
 // Cascading more windows than there are steps down the window area starts
