@@ -137,8 +137,7 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
         return s ? s->logicalDotsPerInch() : 96.0;
     };
 
-    resize(DesignSize);
-    KeepFrameOnScreen();
+    KeepFrameOnScreen(DesignSize);
     FOpeningSize = size();
     for (TToolDock* d : Toolbars.Docks) connect(d, &TToolDock::OnResize, this, [this] { HoldDockedToolbars(); });
     if (splash) splash->close();
@@ -227,7 +226,7 @@ QMargins TZOKMainWindow::FrameMargins() const
     return {edge, style()->pixelMetric(QStyle::PM_TitleBarHeight) + edge, edge, edge};
 }
 
-void TZOKMainWindow::KeepFrameOnScreen()
+void TZOKMainWindow::KeepFrameOnScreen(QSize Wanted)
 {
     const QRect area = ScreenArea ? ScreenArea() : QRect();
     if (area.isEmpty() || isMaximized() || isFullScreen()) return;
@@ -235,15 +234,15 @@ void TZOKMainWindow::KeepFrameOnScreen()
     // only its size counts then.
     const bool placed = isVisible();
     const QMargins m = FrameMargins();
-    const QRect outer(placed ? pos() : area.topLeft(), size().grownBy(m));
+    const QRect outer(placed ? pos() : area.topLeft(), Wanted.grownBy(m));
     const TTileRect r =
         FitIntoArea({outer.x() - area.x(), outer.y() - area.y(), outer.width(), outer.height()}, area.width(),
                     area.height());
     const QRect fitted(area.x() + r.Left, area.y() + r.Top, r.Width, r.Height);
-    if (fitted == outer) return;
-    resize(fitted.size().shrunkBy(m).expandedTo(QSize(1, 1)));
+    const QSize client = fitted.size().shrunkBy(m).expandedTo(QSize(1, 1));
+    if (client != size()) resize(client);
     // A frame made smaller fills the area from its corner.
-    if (placed || fitted.size() != outer.size()) move(fitted.topLeft());
+    if (placed ? fitted.topLeft() != pos() : fitted.size() != outer.size()) move(fitted.topLeft());
 }
 
 void TZOKMainWindow::HoldDockedToolbars()
@@ -276,7 +275,7 @@ bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
     // Shown and decorated by the window system: the frame, if it still has
     // the size it opened at, is fitted to its screen with its real edges.
     if (Watched == this && Event->type() == QEvent::WindowActivate && !FOpeningSize.isEmpty()) {
-        if (size() == FOpeningSize) KeepFrameOnScreen();
+        if (size() == FOpeningSize) KeepFrameOnScreen(DesignSize);
         FOpeningSize = QSize();
     }
     // An open menu takes plain letters as its own mnemonics: the window's

@@ -221,10 +221,10 @@ public:
     // ---- the frame on its screen ----
     // The size the frame opens at where its screen has room for it.
     static constexpr QSize DesignSize{1024, 768};
-    // Makes the frame, decorations included, lie inside the available area
-    // of its screen: smaller where it is larger than that area, and moved
-    // into it where it lies partly outside.
-    void KeepFrameOnScreen();
+    // Gives the frame the client size Wanted where the available area of its
+    // screen has room for it, decorations included, else as much as it has;
+    // a frame that lies partly outside the area is moved into it.
+    void KeepFrameOnScreen(QSize Wanted);
     // Holds the frame at least as wide as the longest toolbar on the top or
     // bottom dock and as high as the longest on a side dock needs (a docked
     // toolbar keeps its controls in one line), within its screen's area.
@@ -267,8 +267,8 @@ private:
     bool FClosing = false;
     std::unique_ptr<QPrinter> FPrinter;
     // The size the frame opened at, until the window system has shown it
-    // with its decorations (then they are known and the frame is fitted to
-    // its screen once more); empty after that.
+    // with its decorations (then they are known and the frame, unless
+    // resized meanwhile, is fitted to its screen once more); empty after.
     QSize FOpeningSize;
     bool FHolding = false;
     // The frame's decorations: as the window system reports them once the

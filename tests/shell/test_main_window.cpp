@@ -625,6 +625,7 @@ TEST_F(Shell, TheFrameOpensInsideASmallScreen)
     Main->show();
     QApplication::processEvents();
     EXPECT_TRUE(left.contains(Main->frameGeometry()));
+    EXPECT_EQ(Main->frameGeometry().size(), left.size()); // as large as there is room for
     auto onScreen = [&](const QWidget* w) { return left.contains(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())); };
     EXPECT_TRUE(onScreen(Main->statusBar()));
     EXPECT_TRUE(onScreen(Main->Mdi));
