@@ -19,8 +19,10 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
+#include "core/edit/Tiling.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -34,6 +36,7 @@
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
 #include "toolbars/DockToolbar.h"
+#include "toolbars/ToolDock.h"
 
 TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     : QMainWindow(Parent), FOptions(Options)
@@ -56,6 +59,10 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
     ScreenWidth = [] {
         QScreen* s = QGuiApplication::primaryScreen();
         return s ? s->geometry().width() : 1024;
+    };
+    ScreenArea = [this] {
+        const QScreen* s = screen();
+        return s ? s->availableGeometry() : QRect();
     };
 
     // Frame layout: the four docks around the window area.
@@ -130,7 +137,9 @@ TZOKMainWindow::TZOKMainWindow(const TMainOptions& Options, QWidget* Parent)
         return s ? s->logicalDotsPerInch() : 96.0;
     };
 
-    resize(1024, 768);
+    KeepFrameOnScreen(DesignSize);
+    FOpeningSize = size();
+    for (TToolDock* d : Toolbars.Docks) connect(d, &TToolDock::OnResize, this, [this] { HoldDockedToolbars(); });
     if (splash) splash->close();
 }
 
@@ -204,8 +213,71 @@ void TZOKMainWindow::BuildStatusBar()
     statusBar()->setSizeGripEnabled(true);
 }
 
+// ---- the frame on its screen ----
+
+QMargins TZOKMainWindow::FrameMargins() const
+{
+    if (isVisible()) {
+        const QRect outer = frameGeometry(), inner = geometry();
+        return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                outer.bottom() - inner.bottom()};
+    }
+    const int edge = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    return {edge, style()->pixelMetric(QStyle::PM_TitleBarHeight) + edge, edge, edge};
+}
+
+void TZOKMainWindow::KeepFrameOnScreen(QSize Wanted)
+{
+    const QRect area = ScreenArea ? ScreenArea() : QRect();
+    if (area.isEmpty() || isMaximized() || isFullScreen()) return;
+    // Until the frame is shown the window system chooses where it opens:
+    // only its size counts then.
+    const bool placed = isVisible();
+    const QMargins m = FrameMargins();
+    const QRect outer(placed ? pos() : area.topLeft(), Wanted.grownBy(m));
+    const TTileRect r =
+        FitIntoArea({outer.x() - area.x(), outer.y() - area.y(), outer.width(), outer.height()}, area.width(),
+                    area.height());
+    const QRect fitted(area.x() + r.Left, area.y() + r.Top, r.Width, r.Height);
+    const QSize client = fitted.size().shrunkBy(m).expandedTo(QSize(1, 1));
+    if (client != size()) resize(client);
+    // A frame made smaller fills the area from its corner.
+    if (placed ? fitted.topLeft() != pos() : fitted.size() != outer.size()) move(fitted.topLeft());
+}
+
+void TZOKMainWindow::HoldDockedToolbars()
+{
+    if (FHolding) return;
+    FHolding = true;
+    // The longest toolbar along each kind of dock, and what the frame holds
+    // beside a dock's length.
+    int along = 0, down = 0;
+    for (const TToolDock* d : Toolbars.Docks)
+        for (const TDockToolbar* b : d->DockList()) {
+            if (!b->isVisibleTo(this)) continue;
+            if (d->Vertical())
+                down = std::max(down, b->height());
+            else
+                along = std::max(along, b->width());
+        }
+    QSize wanted = layout() ? layout()->minimumSize() : QSize();
+    if (along > 0) wanted.setWidth(std::max(wanted.width(), along + width() - Toolbars.Docks[0]->ClientLength()));
+    if (down > 0) wanted.setHeight(std::max(wanted.height(), down + height() - Toolbars.Docks[2]->ClientLength()));
+    // Never more than the screen has room for.
+    if (const QRect area = ScreenArea ? ScreenArea() : QRect(); !area.isEmpty())
+        wanted = wanted.boundedTo(area.size().shrunkBy(FrameMargins())).expandedTo(QSize(0, 0));
+    if (wanted != minimumSize()) setMinimumSize(wanted);
+    FHolding = false;
+}
+
 bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
 {
+    // Shown and decorated by the window system: the frame, if it still has
+    // the size it opened at, is fitted to its screen with its real edges.
+    if (Watched == this && Event->type() == QEvent::WindowActivate && !FOpeningSize.isEmpty()) {
+        if (size() == FOpeningSize) KeepFrameOnScreen(DesignSize);
+        FOpeningSize = QSize();
+    }
     // An open menu takes plain letters as its own mnemonics: the window's
     // one-letter short cuts (the sketch modes, Refresh) wait until it closes.
     if (Event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget()) {

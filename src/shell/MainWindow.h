@@ -63,6 +63,9 @@ public:
     TFileChooser* Files = nullptr;
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
     std::function<int()> ScreenWidth;
+    // The area of the frame's screen that windows may take (without its
+    // panels and docks).
+    std::function<QRect()> ScreenArea;
     // Runs a modal dialog; returns its result.
     std::function<int(QDialog&)> ExecDialog = [](QDialog& d) { return d.exec(); };
     void SetMessageBoxes(TMessageSink* B);
@@ -215,6 +218,18 @@ public:
     // false when one of them stays open.
     bool CloseAll();
 
+    // ---- the frame on its screen ----
+    // The size the frame opens at where its screen has room for it.
+    static constexpr QSize DesignSize{1024, 768};
+    // Gives the frame the client size Wanted where the available area of its
+    // screen has room for it, decorations included, else as much as it has;
+    // a frame that lies partly outside the area is moved into it.
+    void KeepFrameOnScreen(QSize Wanted);
+    // Holds the frame at least as wide as the longest toolbar on the top or
+    // bottom dock and as high as the longest on a side dock needs (a docked
+    // toolbar keeps its controls in one line), within its screen's area.
+    void HoldDockedToolbars();
+
 protected:
     void closeEvent(QCloseEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -251,4 +266,12 @@ private:
     THelpViewer* FHelp = nullptr;
     bool FClosing = false;
     std::unique_ptr<QPrinter> FPrinter;
+    // The size the frame opened at, until the window system has shown it
+    // with its decorations (then they are known and the frame, unless
+    // resized meanwhile, is fitted to its screen once more); empty after.
+    QSize FOpeningSize;
+    bool FHolding = false;
+    // The frame's decorations: as the window system reports them once the
+    // frame is shown, else as the style draws a window's title bar and edges.
+    QMargins FrameMargins() const;
 };

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 
 #include "core/edit/Tiling.h"
+#include "core/shapes/BatchScript.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
@@ -35,6 +36,14 @@ struct TBusyCursor {
     TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
+// An opened window's caption: its file's name without the folder, at most
+// 80 characters.
+std::string OpenedCaption(const std::string& FileName)
+{
+    constexpr size_t MaxCaption = 80;
+    return CaptionOfPath(FileName).substr(0, MaxCaption);
+}
+
 // A network file step holds every network for its length: events let
 // through meanwhile may paint, but not close a window or start another step.
 TBusyGate::TRun FileStep(TBusyGate& Gate, TSketchPadWindow* Pad)
@@ -68,20 +77,34 @@ TSketchPadWindow* TZOKMainWindow::CreatePad()
 
 void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
 {
-    // The first place of a cascade inside the window area, as it is now, that
-    // no open window takes.
+    // The next place of a cascade inside the window area, as it is now,
+    // after the last place an open window takes: the new window lies over
+    // the others and leaves the start of their captions in view. When the
+    // cascade has no such place left, the first place no window takes.
     std::vector<QPoint> taken;
     for (QMdiSubWindow* s : Mdi->subWindowList())
         if (s != Sub && s->isVisible() && !s->isMinimized()) taken.push_back(s->geometry().topLeft());
     const QSize area = Mdi->viewport()->size();
-    const std::vector<TTileRect> places = CascadeWindows(int(taken.size()) + 1, area.width(), area.height(),
-                                                         CascadeStep(*this), MinPadWidth, MinPadHeight);
-    TTileRect r = places.back();
-    for (const TTileRect& p : places)
-        if (std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) == taken.end()) {
-            r = p;
-            break;
-        }
+    auto placesFor = [&](int count) {
+        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight);
+    };
+    auto isTaken = [&](const TTileRect& p) {
+        return std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) != taken.end();
+    };
+    std::vector<TTileRect> places = placesFor(int(taken.size()) + 1);
+    int last = -1;
+    for (size_t i = 0; i < places.size(); ++i)
+        if (isTaken(places[i])) last = int(i);
+    if (last + 1 >= int(places.size())) places = placesFor(last + 2);
+    TTileRect r = places[size_t(last + 1)];
+    if (isTaken(r)) {
+        r = places.back();
+        for (const TTileRect& p : places)
+            if (!isTaken(p)) {
+                r = p;
+                break;
+            }
+    }
     Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
 }
 
@@ -125,6 +148,8 @@ void TZOKMainWindow::CreateFirstPad()
         }
         if (ok) {
             AfterOpen(*pad);
+            // The window named on the command line shows its whole name.
+            pad->SetCaption(pad->FileName);
         } else {
             // Keep the window, empty and untitled.
             pad->NewNetwork();
@@ -163,7 +188,7 @@ void TZOKMainWindow::AfterOpen(TSketchPadWindow& Pad)
     Pad.View.CursorY = Pad.View.MinY + 10;
     Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
     Pad.View.Saved = 1;
-    Pad.SetCaption(Pad.FileName);
+    Pad.SetCaption(OpenedCaption(Pad.FileName));
     Pad.SetScrollRanges();
     Pad.InvalidatePad();
     UpdateNetworkItems(Pad);
@@ -263,8 +288,6 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
     Pad.Network->FileName = Name;
     for (TSketchPadWindow* p : SketchPads)
         if (p == owner || p->MasterPad == owner) p->FileName = Name;
-    for (TSketchPadWindow* p : SketchPads)
-        if (p == owner || p->MasterPad == owner) p->SetCaption(p->IsView ? p->ViewCaption() : Name);
     SetAllowClose(Pad, 1);
     Pad.View.CreatedTime = Now().toMSecsSinceEpoch();
     return true;
@@ -281,8 +304,13 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 {
     if (!Gate.Lets(GateFile, Pad.Network.get())) return false;
     std::string name = Files->SaveFile(this, "Save As", Pad.FileName);
-    if (name.empty()) return false;
-    return SaveTo(Pad, name);
+    if (name.empty() || !SaveTo(Pad, name)) return false;
+    // The network's windows take the new name: its file part, and the views
+    // their own captions of it.
+    TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    for (TSketchPadWindow* p : SketchPads)
+        if (p == owner || p->MasterPad == owner) p->SetCaption(p->IsView ? p->ViewCaption() : CaptionOfPath(name));
+    return true;
 }
 
 bool TZOKMainWindow::Append(TSketchPadWindow& Pad)

@@ -1,5 +1,7 @@
 #include "shell/PadCommands.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -245,9 +247,13 @@ int CascadeStep(const TZOKMainWindow& Main)
 
 void CascadeSubWindows(TZOKMainWindow& Main)
 {
+    // The lowest window first, so that each lies one step right of every
+    // window beneath it and the start of every caption stays in view; the
+    // stacking, and so the active window on top, stays as it is.
+    const std::vector<QMdiSubWindow*> pads = SubWindowsInOrder(Main);
     std::vector<QMdiSubWindow*> open;
-    for (QMdiSubWindow* s : SubWindowsInOrder(Main))
-        if (!s->isMinimized()) open.push_back(s);
+    for (QMdiSubWindow* s : Main.Mdi->subWindowList(QMdiArea::StackingOrder))
+        if (!s->isMinimized() && std::find(pads.begin(), pads.end(), s) != pads.end()) open.push_back(s);
     const QSize area = Main.Mdi->viewport()->size();
     const std::vector<TTileRect> places =
         CascadeWindows(int(open.size()), area.width(), area.height(), CascadeStep(Main), MinPadWidth, MinPadHeight);

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLabel>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -15,6 +14,7 @@
 
 #include "core/file/TextFormat.h"
 #include "core/model/Rounding.h"
+#include "core/shapes/BatchScript.h"
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
 #include "platform/Latin1.h"
@@ -142,11 +142,7 @@ std::string TSketchPadWindow::Caption() const
 
 std::string TSketchPadWindow::ViewCaption() const
 {
-    const std::string& name = MasterPad ? MasterPad->FileName : FileName;
-    std::string base = QFileInfo(Latin1(name)).fileName().toLatin1().toStdString();
-    // A Windows path keeps its folder in a name with backslashes.
-    if (size_t p = base.find_last_of('\\'); p != std::string::npos) base = base.substr(p + 1);
-    return "View " + std::to_string(ViewNumber) + " of " + base;
+    return "View " + std::to_string(ViewNumber) + " of " + CaptionOfPath(MasterPad ? MasterPad->FileName : FileName);
 }
 
 void TSketchPadWindow::CopyViewSettings(TSketchPadWindow& Source)

@@ -216,6 +216,27 @@ TEST_F(MainToolbars, ToolbarsComeBackToTheirDockRowAndPlaceAfterARestart)
     for (int k = 0; k < 4; ++k) EXPECT_EQ(Bar(k)->DockedTo(), u.Docks[0]) << k;
 }
 
+// A docked toolbar keeps its controls in one line: the frame, made narrower
+// than the longest one, stays as wide as that toolbar needs, so no button
+// lies beyond the dock's end; yet it never needs more than its screen has.
+TEST_F(MainToolbars, TheFrameHoldsItsLongestDockedToolbarWithinTheScreen)
+{
+    Main->resize(250, 200);
+    QApplication::processEvents();
+    EXPECT_GE(Main->width(), Bar(0)->width());
+    ExpectAllReachable(*Main);
+
+    // Sketch Modes down the left dock of a frame on an 800 x 600 screen: the
+    // frame holds as much of it as the screen has room for, and no more.
+    Main->ScreenArea = [] { return QRect(0, 0, 800, 600); };
+    Bar(0)->SetDockedTo(Main->Toolbars.Docks[2]);
+    QApplication::processEvents();
+    ASSERT_GT(Bar(0)->height() + Main->Toolbars.Docks[0]->height(), 600) << "the toolbar needs more than the screen";
+    EXPECT_LE(Main->minimumHeight(), 600);
+    EXPECT_GE(Main->minimumHeight(), 550);
+    EXPECT_LE(Main->minimumWidth(), 800);
+}
+
 TEST_F(MainToolbars, ARowTooLongForTheFrameWrapsAndEveryButtonStaysReachable)
 {
     // All four on the top row, each placed far along it, in a narrow frame.

@@ -15,11 +15,14 @@
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QScreen>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "core/model/Messages.h"
 #include "platform/Registry.h"
 #include "program_fixture.h"
+#include "shell/PadCommands.h"
 #include "shell/RealEdit.h"
 #include "shell/SmallDialogs.h"
 #include "toolbars/DockButton.h"
@@ -138,6 +141,39 @@ TEST_F(Shell, CommandLineFileIsKeptWithItsFullName)
     QDir::setCurrent(cwd);
     ASSERT_EQ(Main->PadCount(), 1);
     EXPECT_EQ(Pad(1)->FileName, net);
+}
+
+// A window opened from the menu or the reopen list, or saved under a new
+// name, is captioned by its file's name without the folder (at most 80
+// characters); the window named on the command line shows the whole name,
+// also after it is saved in place.
+TEST_F(Shell, CaptionsAreFileNamesButTheCommandLineFileShowsItsWholeName)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("run 2"));
+    const std::string net = File("net.dta");
+    Start(net);
+    EXPECT_EQ(Pad(1)->Caption(), net);
+    const std::string inFolder = File("run 2/a.dta");
+    const std::string longName = File((std::string(90, 'x') + ".dta").c_str());
+    Main->OpenFiles({inFolder, longName});
+    ASSERT_EQ(Main->PadCount(), 3);
+    EXPECT_EQ(Pad(2)->Caption(), "a.dta");
+    EXPECT_EQ(Pad(2)->FileName, inFolder);
+    EXPECT_EQ(Pad(3)->Caption(), std::string(80, 'x'));
+
+    ASSERT_TRUE(Close(Pad(2)));
+    ASSERT_EQ(Main->Recent.Files[1], inFolder);
+    Main->ReopenFile(1);
+    ASSERT_EQ(Main->PadCount(), 3);
+    TSketchPadWindow* reopened = Main->CurrentPad;
+    EXPECT_EQ(reopened->Caption(), "a.dta");
+
+    Chooser.ToSave = Path("run 2/saved.dta");
+    ASSERT_TRUE(Main->SaveAs(*reopened));
+    EXPECT_EQ(reopened->Caption(), "saved.dta");
+    EXPECT_EQ(reopened->FileName, Path("run 2/saved.dta"));
+    ASSERT_TRUE(Main->SaveM(*Pad(1)));
+    EXPECT_EQ(Pad(1)->Caption(), net);
 }
 
 TEST_F(Shell, MissingCommandLineFileLeavesAnEmptyUntitledWindow)
@@ -567,6 +603,70 @@ TEST_F(Shell, GrabsTheFrameForALook)
     Main->ShowPreferences(*Pad(1));
     Main->ShowSpliceRules(*Pad(1));
     Main->ShowExtents(*Pad(1));
+}
+
+// The offscreen screen is 800 pixels wide, less than the frame's own size:
+// the frame opens inside the screen's available area, with its status bar,
+// its window area and every mode button in view.
+TEST_F(Shell, TheFrameOpensInsideASmallScreen)
+{
+    programtest::TProgramTest::Start({.IO = &IO, .Show = false});
+    const QRect area = Main->screen()->availableGeometry();
+    if (area.width() > TZOKMainWindow::DesignSize.width() + 50 &&
+        area.height() > TZOKMainWindow::DesignSize.height() + 50)
+        GTEST_SKIP() << "this screen has room for the frame's own size";
+    EXPECT_LE(Main->width(), area.width());
+    EXPECT_LE(Main->height(), area.height());
+    // Until the window system shows the frame its edges are a guess; shown,
+    // the frame is fitted once more. Here the guess comes out too small as
+    // a part of the screen turns out to be taken.
+    const QRect left(area.topLeft(), QSize(area.width() - 100, area.height() - 100));
+    Main->ScreenArea = [left] { return left; };
+    Main->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(left.contains(Main->frameGeometry()));
+    EXPECT_EQ(Main->frameGeometry().size(), left.size()); // as large as there is room for
+    auto onScreen = [&](const QWidget* w) { return left.contains(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())); };
+    EXPECT_TRUE(onScreen(Main->statusBar()));
+    EXPECT_TRUE(onScreen(Main->Mdi));
+    for (const TDockButton* b : Main->Toolbars.ModeButtons)
+        if (b) EXPECT_TRUE(onScreen(b)) << b->objectName().toStdString();
+}
+
+// Cascading more windows than there are steps down the window area starts
+// again at the top, further right: the start of every window's caption
+// stays in view under the windows above it.
+TEST_F(Shell, CascadedWindowsLeaveEveryCaptionInView)
+{
+    Start();
+    Main->resize(1000, 700);
+    QApplication::processEvents();
+    std::vector<std::string> names;
+    for (int i = 1; i <= 8; ++i) names.push_back(File(("n" + std::to_string(i) + ".dta").c_str()));
+    Main->OpenFiles(names);
+    ASSERT_EQ(Main->PadCount(), 8);
+    const int step = CascadeStep(*Main);
+    const QSize area = Main->Mdi->viewport()->size();
+    ASSERT_LT((area.height() - area.height() * 3 / 4) / step + 1, 8) << "eight windows take more than one cascade";
+    auto expectCaptionsInView = [&](const char* when) {
+        const QList<QMdiSubWindow*> stack = Main->Mdi->subWindowList(QMdiArea::StackingOrder);
+        ASSERT_EQ(stack.size(), 8);
+        for (int i = 0; i < stack.size(); ++i) {
+            const QRect start(stack[i]->geometry().topLeft(), QSize(step, step));
+            for (int j = i + 1; j < stack.size(); ++j)
+                EXPECT_FALSE(stack[j]->geometry().intersects(start))
+                    << when << ": " << stack[j]->windowTitle().toStdString() << " covers the caption of "
+                    << stack[i]->windowTitle().toStdString();
+        }
+    };
+    expectCaptionsInView("opened");
+    Main->RunPadItem(*Main->CurrentPad, "Cascade1");
+    expectCaptionsInView("cascaded");
+    // With a window lifted to the top, the cascade keeps it there and puts it last.
+    Main->Mdi->setActiveSubWindow(Pad(2)->SubWindow);
+    Main->RunPadItem(*Main->CurrentPad, "Cascade1");
+    expectCaptionsInView("cascaded again");
+    EXPECT_EQ(Main->Mdi->subWindowList(QMdiArea::StackingOrder).back(), Pad(2)->SubWindow);
 }
 
 TEST_F(Shell, NewAndCascadedWindowsLieInsideTheFrameAtAUsableSize)

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
@@ -133,6 +134,25 @@ TEST_F(Loop, DialogListsTheWindowsByTheirDigitsAndReordersOnlyItsList)
     EXPECT_EQ(s.StartHour, 8);
     EXPECT_EQ(s.ZoomState, 1);
     EXPECT_EQ(s.ShowClock, 1);
+}
+
+// Windows saved to, or opened from, folders whose names hold digits are
+// listed by their file names: the folders' digits play no part.
+TEST_F(Loop, WindowsFromNumberedFoldersAreListedByTheirFileNames)
+{
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("day 20"));
+    ASSERT_TRUE(QDir(Dir.path()).mkpath("day 1"));
+    Chooser.ToSave = Path("day 20/net3.dta");
+    ASSERT_TRUE(Main->SaveAs(*Window("x")));
+    Chooser.ToSave = Path("day 1/net12.dta");
+    ASSERT_TRUE(Main->SaveAs(*Window("y")));
+    EXPECT_EQ(Listed(TLoopDB(*Main, ProgramLoopSettings(*Main))),
+              (std::vector<std::string>{"net3.dta", "net12.dta"}));
+
+    Main->OpenFiles({Path("day 1/net12.dta"), Path("day 20/net3.dta")});
+    ASSERT_EQ(Main->PadCount(), 4);
+    EXPECT_EQ(Listed(TLoopDB(*Main, ProgramLoopSettings(*Main))),
+              (std::vector<std::string>{"net3.dta", "net3.dta", "net12.dta", "net12.dta"}));
 }
 
 TEST_F(Loop, ErasingLabelsClearsEveryWindowAndMarksEachModified)

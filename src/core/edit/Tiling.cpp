@@ -55,15 +55,22 @@ std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, 
     width = std::max<int32_t>(width, 1);
     height = std::max<int32_t>(height, 1);
     step = std::max<int32_t>(step, 1);
-    const int32_t w = std::min(width, std::max(int32_t(int64_t(width) * 3 / 4), minWidth));
+    // Three quarters of the area; narrower (down to the least usable width)
+    // where that lets every window stand one step right of the one before.
+    const int64_t fitting = int64_t(width) - int64_t(count - 1) * step;
+    const int64_t wide = std::max<int64_t>(std::min<int64_t>(int64_t(width) * 3 / 4, fitting), minWidth);
+    const int32_t w = int32_t(std::min<int64_t>(width, wide));
     const int32_t h = std::min(height, std::max(int32_t(int64_t(height) * 3 / 4), minHeight));
-    // Steps before the cascade would leave the area (at least one place).
-    const int64_t room = std::min((int64_t(width) - w) / step, (int64_t(height) - h) / step) + 1;
+    // Steps before a window would pass the area's bottom (or right) edge
+    // (at least one place). Going down, the cascade starts again at the top
+    // but goes on to the right, so that a window never covers the start of
+    // the caption of one placed before it; only an area too narrow for that
+    // starts again at the left too.
+    const int64_t down = (int64_t(height) - h) / step + 1;
+    const int64_t across = (int64_t(width) - w) / step + 1;
     r.reserve(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        const int32_t at = int32_t((i % room) * step);
-        r.push_back({at, at, w, h});
-    }
+    for (int i = 0; i < count; ++i)
+        r.push_back({int32_t((i % across) * step), int32_t((i % down) * step), w, h});
     return r;
 }
 

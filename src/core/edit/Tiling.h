@@ -26,10 +26,14 @@ std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, in
 
 // Places for count windows cascaded from the area's top-left corner, each
 // one step further right and down. Each window takes three quarters of the
-// area, but never less than minWidth x minHeight nor more than the area;
-// when the next step would carry a window past the area's right or bottom
-// edge the cascade starts again at the corner. New windows take the place
-// the cascade gives them after the windows already open.
+// area, but never less than minWidth x minHeight nor more than the area; it
+// is made narrower, down to minWidth, where that lets every window stand one
+// step right of the one before. When the next step would carry a window past
+// the area's bottom edge the cascade starts again at the top, still one step
+// further right, so that each window leaves the start of the caption of
+// every window before it in view; only when no step to the right is left
+// does it start again at the left edge too. New windows take the place the
+// cascade gives them after the windows already open.
 std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, int32_t step, int32_t minWidth,
                                       int32_t minHeight);
 

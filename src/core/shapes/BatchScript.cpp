@@ -24,13 +24,19 @@ bool ValidRow(int row) { return row >= 1 && row <= BatchStepCount; }
 // One line of a .sfs text: the code and the name; false when the line is
 // not one. The code is any decimal integer, blanks or tabs before it; the
 // one character after it (a blank or a tab) is skipped and the rest of the
-// line is the name.
+// line is the name. An empty line (or one of blanks only) is a row of code 0
+// ("No Action") without a name.
 bool ParseStepLine(std::string_view line, int32_t& code, std::string& name)
 {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     auto separator = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t i = 0;
     while (i < line.size() && separator(line[i])) ++i;
+    if (i == line.size()) {
+        code = BatchNoAction;
+        name.clear();
+        return true;
+    }
     std::size_t digits = i;
     if (digits < line.size() && (line[digits] == '+' || line[digits] == '-')) ++digits;
     std::size_t end = digits;
@@ -108,12 +114,16 @@ bool TBatchScript::ReadSpecification(const std::string& bytes)
 {
     std::array<int32_t, BatchStepCount + 1> codes{};
     std::array<std::string, BatchStepCount + 1> names;
+    // The text's lines: what follows the last line end is a line too, so
+    // that 99 lines and a line end leave an empty 100th line.
     std::string_view rest(bytes);
+    bool more = true;
     for (int row = 1; row <= BatchStepCount; ++row) {
-        if (rest.empty()) return false;
+        if (!more) return false;
         const std::size_t end = rest.find('\n');
         const std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        more = end != std::string_view::npos;
+        rest = more ? rest.substr(end + 1) : std::string_view();
         if (!ParseStepLine(line, codes[size_t(row)], names[size_t(row)])) return false;
     }
     StepOperation = codes;

@@ -57,11 +57,13 @@ struct TBatchScript {
     // The .sfs text: 100 lines "<code> <name>", CRLF.
     std::string SpecificationText() const;
     // Reads a .sfs text over the rows. The whole text is checked first: at
-    // least 100 lines, each a decimal operation code (blanks or tabs before
-    // it allowed; a code that names no operation is kept, and a run passes
-    // over it), then a blank, a tab or the line end, then the name to the
-    // line end (a CR there is no part of it). On failure the rows stay and
-    // the result is false.
+    // least 100 lines (what follows the last line end counts as a line),
+    // each a decimal operation code (blanks or tabs before it allowed; a code
+    // that names no operation is kept, and a run passes over it), then a
+    // blank, a tab or the line end, then the name to the line end (a CR there
+    // is no part of it); an empty line, or one of blanks only, is a "No
+    // Action" row without a name. On failure the rows stay and the result is
+    // false.
     bool ReadSpecification(const std::string& bytes);
     // The same from a file; false when it cannot be read or is not valid
     // (error says which). On success Folder becomes the file's folder.

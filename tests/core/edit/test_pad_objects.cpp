@@ -176,21 +176,60 @@ TEST(Tiling, CascadeStaysInsideAtAUsableSize)
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[0], (TTileRect{0, 0, 1200, 657}));
     EXPECT_EQ(r[2], (TTileRect{52, 52, 1200, 657}));
-    // Many windows: the cascade starts again before a window would leave.
+    // Many windows: the cascade starts again at the top before a window
+    // would leave, and goes on to the right, the windows narrower so that
+    // all of them fit.
     r = CascadeWindows(30, 1600, 877, 26, 400, 300);
-    for (const TTileRect& t : r) {
+    for (size_t i = 0; i < r.size(); ++i) {
+        const TTileRect& t = r[i];
         EXPECT_GE(t.Left, 0);
         EXPECT_LE(t.Left + t.Width, 1600);
         EXPECT_LE(t.Top + t.Height, 877);
-        EXPECT_EQ(t.Width, 1200);
+        EXPECT_EQ(t.Width, 1600 - 29 * 26);
+        EXPECT_EQ(t.Left, int32_t(i) * 26);
     }
-    EXPECT_EQ(r[9].Top, 0); // 220 / 26 = 8 steps of room, so places 0..8, then the corner
+    EXPECT_EQ(r[9].Top, 0); // 220 / 26 = 8 steps of room, so places 0..8, then the top
     // A small area: the least usable size where it fits, never more than the area.
     r = CascadeWindows(2, 500, 250, 26, 400, 300);
     EXPECT_EQ(r[0], (TTileRect{0, 0, 400, 250}));
-    EXPECT_EQ(r[1], (TTileRect{0, 0, 400, 250}));
+    EXPECT_EQ(r[1], (TTileRect{26, 0, 400, 250}));
     EXPECT_TRUE(CascadeWindows(0, 100, 100, 26, 400, 300).empty());
 
     EXPECT_EQ(FitIntoArea({1500, -40, 300, 200}, 1600, 877), (TTileRect{1300, 0, 300, 200}));
     EXPECT_EQ(FitIntoArea({-10, 800, 2000, 200}, 1600, 877), (TTileRect{0, 677, 1600, 200}));
+}
+
+// Each window of a cascade is drawn over the ones before it; the start of
+// every caption (one step wide, one step high) must stay in view, also when
+// the cascade starts again at the top.
+TEST(Tiling, CascadeLeavesTheStartOfEveryCaptionInView)
+{
+    auto captionStartCovered = [](const std::vector<TTileRect>& r, size_t i, int32_t step) {
+        const TTileRect& c = r[i];
+        for (size_t j = i + 1; j < r.size(); ++j) {
+            const TTileRect& o = r[j];
+            if (o.Left < c.Left + step && o.Left + o.Width > c.Left && o.Top < c.Top + step && o.Top + o.Height > c.Top)
+                return true;
+        }
+        return false;
+    };
+    // A window area of 1000 x 600: six steps down, so eight windows start again at the top.
+    for (int count : {8, 20, 21}) {
+        const auto r = CascadeWindows(count, 1000, 600, 30, 400, 300);
+        ASSERT_EQ(r.size(), size_t(count));
+        EXPECT_EQ(r[6].Top, 0) << count;
+        for (size_t i = 0; i < r.size(); ++i) {
+            EXPECT_FALSE(captionStartCovered(r, i, 30)) << count << " windows, window " << i + 1;
+            EXPECT_LE(r[i].Left + r[i].Width, 1000);
+            EXPECT_LE(r[i].Top + r[i].Height, 600);
+        }
+    }
+    // Eight windows in that area keep three quarters of its width.
+    EXPECT_EQ(CascadeWindows(8, 1000, 600, 30, 400, 300)[7], (TTileRect{210, 30, 750, 450}));
+    // More windows than even the least width lets stand side by side: the
+    // cascade starts again at the left, and every window still lies inside.
+    const auto crowded = CascadeWindows(40, 1000, 600, 30, 400, 300);
+    EXPECT_EQ(crowded[0].Width, 400);
+    EXPECT_EQ(crowded[21].Left, 0); // 600 / 30 = 20 steps right, so places 0..20
+    for (const TTileRect& t : crowded) EXPECT_LE(t.Left + t.Width, 1000);
 }

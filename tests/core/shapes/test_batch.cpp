@@ -51,8 +51,23 @@ TEST(BatchScript, SpecificationFileIsCheckedWholeBeforeItIsRead)
     EXPECT_EQ(back.StepFileName[1], "far.dta");
     EXPECT_EQ(back.StepFileName[3], "in.shp");
     EXPECT_EQ(back.SpecificationText().substr(0, 27), "9 far.dta\r\n-1 x\r\n3 in.shp\r\n");
-    // Anything else leaves the rows as they were.
-    for (const std::string& bad : {std::string(), Lines(99), "x\r\n" + Lines(99), "3abc\r\n" + Lines(99),
+    // An empty line is a "No Action" row without a name, the 100th too:
+    // whether it ends in a line end, or the text ends after the 99th line's.
+    TBatchScript filled = s;
+    ASSERT_TRUE(filled.ReadSpecification("1 a.dta\r\n\r\n  \t\r\n" + Lines(95) + "7 out.dta\r\n\r\n"));
+    EXPECT_EQ(filled.StepOperation[1], 1);
+    EXPECT_EQ(filled.StepOperation[2], 0);
+    EXPECT_EQ(filled.StepFileName[3], "");
+    EXPECT_EQ(filled.StepOperation[99], 7);
+    EXPECT_EQ(filled.StepOperation[100], 0);
+    EXPECT_EQ(filled.StepFileName[100], "");
+    filled = s;
+    ASSERT_TRUE(filled.ReadSpecification("7 out.dta\n" + Lines(98)));
+    EXPECT_EQ(filled.StepOperation[1], 7);
+    EXPECT_EQ(filled.StepOperation[100], 0);
+    EXPECT_EQ(filled.StepFileName[100], "");
+    // Anything else leaves the rows as they were: fewer than 100 lines among them.
+    for (const std::string& bad : {std::string(), Lines(98), Lines(98) + "0 ", "x\r\n" + Lines(99), "3abc\r\n" + Lines(99),
                                    "3,a\r\n" + Lines(99), "99999999999 a\r\n" + Lines(99)}) {
         TBatchScript kept = s;
         EXPECT_FALSE(kept.ReadSpecification(bad));
