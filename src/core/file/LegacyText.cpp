@@ -237,8 +237,8 @@ namespace {
 // Bytes read at a time, and the room of the window over a file's bytes: the
 // parse moves through the window, which keeps only what the current step
 // still needs (a token, a field, a line) and takes the next block behind it.
-constexpr std::size_t ReadBlock = 1 << 20;
-constexpr std::size_t WindowRoom = 4 * ReadBlock;
+constexpr std::size_t ReadBlock = TTextReader::ReadBlock;
+constexpr std::size_t WindowRoom = TTextReader::WindowRoom;
 constexpr std::size_t NoKeep = std::size_t(-1);
 } // namespace
 
@@ -630,7 +630,7 @@ void TTextReader::ReadLn()
 // TTextWriter
 
 namespace {
-constexpr std::size_t FlushThreshold = 1 << 20;
+constexpr std::size_t FlushThreshold = TTextWriter::FlushThreshold;
 
 bool WriteAll(int fd, const char* p, std::size_t n, int& err)
 {

@@ -62,6 +62,11 @@ std::string Real23Text(double value); // "" for a value that is not finite
 
 class TTextReader {
 public:
+    // A file's bytes are read ReadBlock at a time into a window of
+    // WindowRoom bytes.
+    static constexpr std::size_t ReadBlock = std::size_t(1) << 20;
+    static constexpr std::size_t WindowRoom = 4 * ReadBlock;
+
     TTextReader() = default;
     explicit TTextReader(std::string bytes) { SetBytes(std::move(bytes)); }
     ~TTextReader();
@@ -177,6 +182,9 @@ private:
 // Advance to the end of what was put.
 class TTextWriter {
 public:
+    // A file's buffer goes to disk once it holds this many bytes.
+    static constexpr std::size_t FlushThreshold = std::size_t(1) << 20;
+
     TTextWriter() = default;
     ~TTextWriter();
     TTextWriter(const TTextWriter&) = delete;
