@@ -99,6 +99,19 @@ public:
     int64_t ReadInt64();
     double ReadReal();
 
+    // Record lines in one step, for the readers of long files. Each reads
+    // only a line of the plain form it names, exactly as the steps it stands
+    // for would read it, and returns false, having read nothing, for any
+    // other line: the caller then reads that line step by step (which gives
+    // the step's error for a faulty one).
+    // n integers in int32 range on the current line, blanks or tabs between
+    // and after them, then the line end: as n calls of ReadInt and ReadLn.
+    bool TryReadIntLine(int32_t* values, int n);
+    // A line that, within its first width bytes, ends and holds one real
+    // number (blanks or tabs around it): as ParseReal of ReadTextView(width),
+    // then ReadLn.
+    bool TryReadRealLine(std::size_t width, double& value);
+
     // One byte of the current line. At a line end it returns a blank and
     // consumes nothing; at the end of the file it throws.
     char ReadChar();
@@ -136,6 +149,9 @@ public:
 
 private:
     std::string_view NextToken(const char* what);
+    // Reads on while fewer than n bytes lie ahead of the read position and
+    // the file has more.
+    void Ahead(std::size_t n) const;
     [[noreturn]] void Fail(const char* what) const;
     void SkipLineEnd();
     // Reads the next block of the file onto the bytes; false at its end.

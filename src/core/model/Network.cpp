@@ -420,13 +420,14 @@ void THashTable::FileInOrder(const std::vector<TNetworkPoint*>& points)
 {
     size_t i = 0;
     while (i < points.size()) {
-        TNetworkPoint* first = points[i];
-        const int32_t cx = CellXOf(first->X), cy = CellYOf(first->Y);
-        const int64_t key = MakeCellKey(cx, cy);
+        THashEntry* c = FindOrAddCell(points[i]->X, points[i]->Y);
+        // The points of the cell: those inside its bounds that follow.
+        auto inCell = [&](const TNetworkPoint* p) {
+            const int64_t dx = int64_t(p->X) - c->X0, dy = int64_t(p->Y) - c->Y0;
+            return dx >= 0 && dx < CellWidth && dy >= 0 && dy < CellHeight;
+        };
         size_t j = i + 1;
-        while (j < points.size() && CellKey(points[j]->X, points[j]->Y) == key) ++j;
-        THashEntry* c = FindCellByKey(key);
-        if (!c) c = FindOrAddCell(first->X, first->Y);
+        while (j < points.size() && inCell(points[j])) ++j;
         c->Points.SetLimit(c->Points.GetCount() + int32_t(j - i));
         for (size_t k = i; k < j; ++k) {
             c->Points.Append(points[k]);
@@ -717,9 +718,11 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
     a->Links.Insert(halfA);
     net.Store.GrowRoom(b->Links);
     b->Links.Insert(halfB);
-    ExtendBox(net, halfA, b);
+    r->Box.Include(b->X, b->Y);
     ++net.LinkCount;
+    // The A cell's union of link boxes and its reach.
     if (THashEntry* c = net.NodeHash.FindCell(a->X, a->Y)) {
+        c->LinkBox.Include(r->Box);
         c->MaxDX = std::max(c->MaxDX, std::abs(a->X - b->X));
         c->MaxDY = std::max(c->MaxDY, std::abs(a->Y - b->Y));
     }
