@@ -718,6 +718,13 @@ private:
 
 // ---------------------------------------------------------------- store
 
+// Makes the pages of a new block of an element store present in one step,
+// rather than one page fault at a time as they are first written: a large
+// network is built with far fewer entries into the kernel. A store does so
+// from its second block of a kind on, so that a small network does not hold
+// pages it never uses.
+void PrefaultStoreBlock(void* p, std::size_t bytes);
+
 // Objects of one type made in large blocks and freed with them.
 template <class T>
 class TPool {
@@ -730,8 +737,11 @@ public:
     template <class... A>
     T* Make(A&&... args)
     {
-        if (Blocks.empty() || Blocks.back().Used == PerBlock)
-            Blocks.push_back({static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T)))), 0});
+        if (Blocks.empty() || Blocks.back().Used == PerBlock) {
+            T* items = static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T))));
+            if (!Blocks.empty()) PrefaultStoreBlock(items, sizeof(T) * PerBlock);
+            Blocks.push_back({items, 0});
+        }
         TBlock& b = Blocks.back();
         T* p = new (b.Items + b.Used) T(std::forward<A>(args)...);
         ++b.Used;
