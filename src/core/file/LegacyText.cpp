@@ -648,6 +648,25 @@ bool TTextReader::TryReadRealLine(std::size_t width, double& value)
     return true;
 }
 
+std::string_view TTextReader::ReadTextLine(std::size_t n)
+{
+    if (n > 0) {
+        Ahead(n + 2);
+        const char* const s = Buf + Pos;
+        const char* const end = Buf + Len;
+        const char* const e = FindLineEnd(s, end - s > std::ptrdiff_t(n) ? s + n : end);
+        if (const char* next = PastLineEnd(e, end, Base + Len >= Expected)) {
+            Pos = std::size_t(next - Buf);
+            return std::string_view(s, std::size_t(e - s));
+        }
+    }
+    // A longer line, or one not yet in hand: its text is kept aside while
+    // the rest of the line is read.
+    Aside.assign(ReadTextView(n));
+    ReadLn();
+    return Aside;
+}
+
 char TTextReader::ReadChar()
 {
     if (Pos >= Len && !More())

@@ -119,6 +119,10 @@ public:
     // line end stays unread. Throws at the end of the file when n > 0.
     std::string ReadText(std::size_t n);
     std::string_view ReadTextView(std::size_t n);
+    // ReadTextView(n), then ReadLn: up to n bytes of the current line, the
+    // rest of the line and its end passed. The view stays valid until the
+    // next call on the reader.
+    std::string_view ReadTextLine(std::size_t n);
     // Like ReadText, the bytes discarded.
     void SkipChars(std::size_t n);
     // The rest of the current line; the line end is consumed. Throws at the
@@ -177,6 +181,7 @@ private:
     mutable std::size_t Base = 0;
     mutable std::size_t Keep = std::size_t(-1); // start of the view being read, or none
     mutable std::string Whole; // Bytes() of a file
+    std::string Aside;         // the text of ReadTextLine when its line runs past the window
     mutable std::size_t Copies = 0;
     mutable std::size_t Pos = 0;
     mutable int Fd = -1;

@@ -541,18 +541,30 @@ struct TRegridPlan {
     int32_t FutileMax = 0;
     std::vector<size_t> Before; // a re-grid happened before node i (ascending, may repeat)
 
-    void Work(const std::vector<TNetworkPoint*>& nodes, int32_t width, int32_t height)
+    void Work(const std::vector<THashTable::TPlaced>& nodes, int32_t width, int32_t height)
     {
         Width = width;
         Height = height;
         TCellCounter counter;
         counter.Reset();
-        auto key = [&](const TNetworkPoint* n) {
-            return MakeCellKey(FloorDiv(n->X, Width), FloorDiv(n->Y, Height));
+        // The cell of the node before: a node inside its bounds needs no division.
+        int64_t lastKey = 0, x0 = 1, x1 = 0, y0 = 1, y1 = 0;
+        auto key = [&](const THashTable::TPlaced& n) {
+            if (n.X < x0 || n.X > x1 || n.Y < y0 || n.Y > y1) {
+                const int32_t cx = FloorDiv(n.X, Width), cy = FloorDiv(n.Y, Height);
+                lastKey = MakeCellKey(cx, cy);
+                x0 = int64_t(cx) * Width;
+                x1 = x0 + Width - 1;
+                y0 = int64_t(cy) * Height;
+                y1 = y0 + Height - 1;
+            }
+            return lastKey;
         };
         auto rebuild = [&](int32_t w, int32_t h, size_t upTo) {
             Width = std::clamp(w, 1, MaxCellSize);
             Height = std::clamp(h, 1, MaxCellSize);
+            x0 = 1;
+            x1 = 0;
             counter.Reset();
             for (size_t k = 0; k < upTo; ++k) counter.Add(key(nodes[k]));
             Before.push_back(upTo);
@@ -633,53 +645,39 @@ struct TBodyReader {
         return s + Offset;
     }
 
-    // ReadAttributeValue: one line per value.
-    TValueSlot ReadValue(char kind, std::string& text)
+    // ReadAttributeValue: one line per value; the text of an 'S' value goes
+    // to text when there is one.
+    TValueSlot ReadValue(char kind, std::string* text)
     {
-        TValueSlot slot{};
         switch (kind) {
-        case 'C': {
-            std::string code = r6or8();
-            slot = PackShortText(code);
-            break;
-        }
+        case 'C':
+            // 8 characters (below version 6 the first 6), padded with blanks.
+            return PackShortText(R.ReadTextLine(V < 6 ? 6 : 8));
         case 'D':
         case 'T':
-        case 'X': {
-            slot = DateTimeField(R.ReadTextView(30), kind);
-            break;
+        case 'X':
+            return DateTimeField(R.ReadTextLine(30), kind);
+        case 'S': {
+            const std::string_view t = R.ReadTextLine(30);
+            if (text) text->assign(t);
+            return TValueSlot{};
         }
-        case 'S':
-            text = std::string(R.ReadTextView(30));
-            break;
         default: {
             double v = 0;
-            if (R.TryReadRealLine(30, v)) {
-                slot.SetReal(v);
-                return slot;
+            if (!R.TryReadRealLine(30, v)) {
+                const std::string_view t = R.ReadTextLine(30);
+                if (!ParseReal(t, v)) {
+                    // Not a number reads as 0; a number too large for a real,
+                    // a nan or an infinity is an error, not a silent 0.
+                    if (NotFiniteReal(t)) throw TFileReadError("real number that is not finite");
+                    v = 0;
+                }
             }
-            std::string_view t = R.ReadTextView(30);
-            if (!ParseReal(t, v)) {
-                // Not a number reads as 0; a number too large for a real, a
-                // nan or an infinity is an error, not a silent 0.
-                if (NotFiniteReal(t)) throw TFileReadError("real number that is not finite");
-                v = 0;
-            }
+            TValueSlot slot{};
             slot.SetReal(v);
-            break;
+            return slot;
         }
         }
-        R.ReadLn();
-        return slot;
-    }
-    std::string r6or8()
-    {
-        if (V < 6) {
-            std::string c(R.ReadTextView(6));
-            c.resize(8, ' ');
-            return c;
-        }
-        return std::string(R.ReadTextView(8));
     }
 
     // The value lines of one record into Values and Texts.
@@ -688,19 +686,20 @@ struct TBodyReader {
         const int defined = AttributeCountOf(classes, cls);
         LastFilled = std::min(std::max(n, defined), MaxAttributes);
         std::fill(Values.begin() + 1, Values.begin() + 1 + LastFilled, TValueSlot{});
-        Texts.assign(classes[cls].StringCount, std::string());
+        Texts.resize(classes[cls].StringCount);
+        for (std::string& t : Texts) t.clear();
         for (int i = 1; i <= n; ++i) {
             if (i > defined) {
                 R.ReadLn(); // no such attribute in the class
                 continue;
             }
             const char kind = n > defined ? 'R' : KindOf(classes, cls, i);
-            std::string text;
-            Values[i] = ReadValue(kind, text);
+            std::string* text = nullptr;
             if (kind == 'S') {
                 const TAttrib* a = classes[cls].Attr(i);
-                if (a && a->StringIndex < Texts.size()) Texts[a->StringIndex] = std::move(text);
+                if (a && a->StringIndex < Texts.size()) text = &Texts[a->StringIndex];
             }
+            Values[i] = ReadValue(kind, text);
         }
     }
 
@@ -732,7 +731,7 @@ struct TBodyReader {
 
     // Nodes read but not yet filed (the single pass files them all at once).
     bool SinglePass = false;
-    std::vector<TNetworkPoint*> Unfiled;
+    std::vector<THashTable::TPlaced> Unfiled;
     // Nodes by their serial in the file, while the file numbers them 1, 2, 3...
     bool UseSerialIndex = false;
     bool PlainSerials = true;
@@ -746,7 +745,7 @@ struct TBodyReader {
         n->Serial = Net.NodeCount;
         n->Values = Net.Store.MakeValues(nValues);
         n->ByteCount = int16_t(8 * std::clamp(nValues, 0, MaxAttributes));
-        Unfiled.push_back(n);
+        Unfiled.push_back({n, x, y});
         return n;
     }
 
@@ -774,12 +773,12 @@ struct TBodyReader {
             Net.MinX = Net.MinY = WorldLimit;
             Net.MaxX = Net.MaxY = -WorldLimit;
             for (size_t i = 0; i < Unfiled.size(); ++i) {
-                const TNetworkPoint* n = Unfiled[i];
-                if (i >= last && !WidensExtents(n)) continue;
-                Net.MinX = std::min(Net.MinX, n->X);
-                Net.MaxX = std::max(Net.MaxX, n->X);
-                Net.MinY = std::min(Net.MinY, n->Y);
-                Net.MaxY = std::max(Net.MaxY, n->Y);
+                const THashTable::TPlaced& n = Unfiled[i];
+                if (i >= last && !WidensExtents(n.Point)) continue;
+                Net.MinX = std::min(Net.MinX, n.X);
+                Net.MaxX = std::max(Net.MaxX, n.X);
+                Net.MinY = std::min(Net.MinY, n.Y);
+                Net.MaxY = std::max(Net.MaxY, n.Y);
             }
         }
 
@@ -800,12 +799,12 @@ struct TBodyReader {
             std::vector<std::pair<int64_t, TNetworkPoint*>> run;
             for (size_t i = 0; i < Unfiled.size();) {
                 size_t j = i + 1;
-                while (j < Unfiled.size() && Unfiled[j]->X == Unfiled[i]->X && Unfiled[j]->Y == Unfiled[i]->Y) ++j;
+                while (j < Unfiled.size() && Unfiled[j].X == Unfiled[i].X && Unfiled[j].Y == Unfiled[i].Y) ++j;
                 if (j - i > 1) {
                     run.clear();
-                    for (size_t k = i; k < j; ++k) run.emplace_back(tie(k), Unfiled[k]);
+                    for (size_t k = i; k < j; ++k) run.emplace_back(tie(k), Unfiled[k].Point);
                     std::sort(run.begin(), run.end());
-                    for (size_t k = i; k < j; ++k) Unfiled[k] = run[k - i].second;
+                    for (size_t k = i; k < j; ++k) Unfiled[k].Point = run[k - i].second;
                 }
                 i = j;
             }
@@ -815,12 +814,12 @@ struct TBodyReader {
                 int64_t Cell;
                 uint64_t Key;
                 int64_t Tie;
-                TNetworkPoint* Node;
+                THashTable::TPlaced Node;
             };
             std::vector<TRank> ranks(Unfiled.size());
             for (size_t i = 0; i < Unfiled.size(); ++i) {
-                TNetworkPoint* n = Unfiled[i];
-                ranks[i] = {table.CellKey(n->X, n->Y), n->PointKey(), tie(i), n};
+                const THashTable::TPlaced& n = Unfiled[i];
+                ranks[i] = {table.CellKey(n.X, n.Y), TNetworkPoint::PointKeyOf(n.X, n.Y), tie(i), n};
             }
             std::sort(ranks.begin(), ranks.end(), [](const TRank& a, const TRank& b) {
                 if (a.Cell != b.Cell) return a.Cell < b.Cell;
@@ -844,17 +843,17 @@ struct TBodyReader {
         uint64_t lastKey = 0;
         // The bounds of the last cell: a node inside them needs no division.
         int64_t x0 = 1, x1 = 0, y0 = 1, y1 = 0;
-        for (const TNetworkPoint* n : Unfiled) {
+        for (const THashTable::TPlaced& n : Unfiled) {
             int64_t cell = lastCell;
-            if (n->X < x0 || n->X > x1 || n->Y < y0 || n->Y > y1) {
-                const int32_t cx = table.CellXOf(n->X), cy = table.CellYOf(n->Y);
+            if (n.X < x0 || n.X > x1 || n.Y < y0 || n.Y > y1) {
+                const int32_t cx = table.CellXOf(n.X), cy = table.CellYOf(n.Y);
                 cell = MakeCellKey(cx, cy);
                 x0 = int64_t(cx) * table.CellWidth;
                 x1 = x0 + table.CellWidth - 1;
                 y0 = int64_t(cy) * table.CellHeight;
                 y1 = y0 + table.CellHeight - 1;
             }
-            const uint64_t key = n->PointKey();
+            const uint64_t key = TNetworkPoint::PointKeyOf(n.X, n.Y);
             if (cell < lastCell || (cell == lastCell && key < lastKey)) return false;
             lastCell = cell;
             lastKey = key;

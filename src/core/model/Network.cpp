@@ -440,21 +440,21 @@ void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
     if (!MaxPointsStale && cell->Points.GetCount() > MaxPoints) MaxPoints = cell->Points.GetCount();
 }
 
-void THashTable::FileInOrder(const std::vector<TNetworkPoint*>& points)
+void THashTable::FileInOrder(const std::vector<TPlaced>& points)
 {
     size_t i = 0;
     while (i < points.size()) {
-        THashEntry* c = FindOrAddCell(points[i]->X, points[i]->Y);
+        THashEntry* c = FindOrAddCell(points[i].X, points[i].Y);
         // The points of the cell: those inside its bounds that follow.
-        auto inCell = [&](const TNetworkPoint* p) {
-            const int64_t dx = int64_t(p->X) - c->X0, dy = int64_t(p->Y) - c->Y0;
+        auto inCell = [&](const TPlaced& p) {
+            const int64_t dx = int64_t(p.X) - c->X0, dy = int64_t(p.Y) - c->Y0;
             return dx >= 0 && dx < CellWidth && dy >= 0 && dy < CellHeight;
         };
         size_t j = i + 1;
         while (j < points.size() && inCell(points[j])) ++j;
         c->Points.SetLimit(c->Points.GetCount() + int32_t(j - i));
         for (size_t k = i; k < j; ++k) {
-            c->Points.Append(points[k]);
+            c->Points.Append(points[k].Point);
         }
         TotalPoints += int64_t(j - i);
         if (!MaxPointsStale) MaxPoints = std::max(MaxPoints, c->Points.GetCount());

@@ -679,10 +679,15 @@ public:
     // Files a point in a cell: a sorted insert by its key
     // (before equal keys), amortized O(log n) in a crowded cell.
     void InsertPoint(THashEntry* cell, TNetworkPoint* p);
+    // A point and its position.
+    struct TPlaced {
+        TNetworkPoint* Point;
+        int32_t X, Y;
+    };
     // Files points into an empty table in one pass. They come ordered by
     // cell key (at this table's cell size), then by key in the cell, then as
     // they are to stand among equal keys.
-    void FileInOrder(const std::vector<TNetworkPoint*>& points);
+    void FileInOrder(const std::vector<TPlaced>& points);
     // Takes a point out of its cell list (rare: the undoable removal of a
     // shape point). False when it is not there.
     bool RemovePoint(THashEntry* cell, TNetworkPoint* p);
