@@ -1,26 +1,38 @@
 // Opening, closing and saving a version-9 network of Side x Side nodes and
 // as many links (1,000,000 of each unless --size=N asks for about N), each
-// link with a shape point and five attributes per class, against the
-// physical limits of the same work. A user opens a network once, in a
-// program that has not touched that much memory yet, so the open and its
-// limit are each timed as the first act of a fresh process (the best of
-// five such processes):
-//   open_ratio:  the first open / (read the file + from_chars of every
-//                number, also the first act of a fresh process);
-//   heap_MB:     the heap the opened network takes;
-//   peak_rss_MB: the process's peak resident memory during the open, and
+// link with a shape point and five attributes per class, against limits
+// that do the program's own work and nothing else. Every ratio is taken per
+// pair of runs, the program's and its limit's in turn, and shown as the
+// least and the median of the pairs; after the table each figure is printed
+// beside its goal, with the count of numbers each limit parsed or formatted.
+//   FirstOpenAndClose: a user opens a network once, in a program that has
+//                not touched that much memory yet, so the open and its limit
+//                are each the first act of a fresh process:
+//     open_ratio:  the first open / the open limit: the file streamed through
+//                the reader's window (the same block and window sizes) and
+//                every number of it parsed by from_chars;
+//     heap_MB:     the heap the opened network takes;
+//     peak_rss_MB: the process's peak resident memory during the open, and
 //                rss_over_heap_MB, what of it is not the network's heap;
-//   close_ratio: freeing the network / opening it;
-//   save_ratio:  save / (the file's exact bytes made again, every number by
-//                to_chars, + write + fsync).
+//     close_ratio: freeing the network / opening it.
+//   Save: save_ratio, a save / the save limit: the file's exact bytes made
+//                again (every number of the writer's number lines by
+//                to_chars, the other lines copied) into a buffer that goes
+//                to disk as the writer's does, then synced; the limit's bytes
+//                are checked against the ones the program saved.
 //   RoundTripMemory: the peak resident memory of a fresh process that
 //                opens, saves and closes the network (run with
 //                --size=10000000 --benchmark_filter=RoundTripMemory for the
 //                ten-million figure; it needs about 8 GB).
 // Then a link of 1,600,000 shape points in a 1000 x 250 box against the same
-// number spread over the world (crowded_ratio: crowded load / spread load).
+// number spread over the world (crowded_ratio: crowded load / spread load);
+// the crowded load is to take no longer than it did before the records
+// became lean, which is measured against a build of that time, the two
+// builds' LoadShapePoints/1 run in turn.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -180,132 +192,355 @@ double StatusBytes(const char* field)
     return 0;
 }
 
-// Reads the file with read() into one buffer.
+// Reads the file with read() into one buffer (for the checks, never timed).
 std::string ReadWhole(const std::string& path)
 {
     std::string bytes(size_t(std::filesystem::file_size(path)), '\0');
     const int fd = ::open(path.c_str(), O_RDONLY);
     size_t got = 0;
-    while (got < bytes.size()) {
+    while (fd >= 0 && got < bytes.size()) {
         const ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (r <= 0) break;
         got += size_t(r);
     }
-    ::close(fd);
+    if (fd >= 0) ::close(fd);
     bytes.resize(got);
     return bytes;
 }
 
-bool IsNumberStart(char c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }
-
-// Every blank-separated token of the text that is a number, as from_chars
-// reads it (integers as int64, the others as double); the count of numbers.
-long ParseNumbers(const std::string& t)
+double Median(std::vector<double> v)
 {
-    long count = 0;
-    const char* p = t.data();
-    const char* end = p + t.size();
-    while (p < end) {
-        while (p < end && (*p == ' ' || *p == '\r' || *p == '\n')) ++p;
-        const char* b = p;
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Least(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+
+// Each figure beside its goal, printed after the benchmarks' table.
+std::vector<std::string> Figures;
+
+void AddFigure(const std::string& what, const std::vector<double>& ratios, const std::string& goal)
+{
+    char line[400];
+    std::snprintf(line, sizeof line, "  %-62s min %6.3f  median %6.3f  (%zu pairs)   goal: %s", what.c_str(),
+                  Least(ratios), Median(ratios), ratios.size(), goal.c_str());
+    Figures.push_back(line);
+}
+
+// The numbers a limit parsed or formatted.
+struct TNumberCounts {
+    long Reals = 0, Ints = 0;
+};
+
+void AddCounts(const std::string& what, const TNumberCounts& c)
+{
+    char line[400];
+    std::snprintf(line, sizeof line, "  %-62s %ld reals, %ld integers", what.c_str(), c.Reals, c.Ints);
+    Figures.push_back(line);
+}
+
+// ------------------------------------------------------------ the open limit
+
+// The numbers of one line by from_chars: blank-separated tokens, a token
+// with '.' or 'E' as a double, any other as an int64. A line with a token
+// that is not a number (a name, a code, a string value) is text, as the
+// reader takes it: none of its numbers count.
+inline bool ParseLine(const char* p, const char* e, TNumberCounts& counts, uint64_t& sink)
+{
+    long reals = 0, ints = 0;
+    uint64_t bits = 0;
+    while (p < e) {
+        if (*p == ' ') {
+            ++p;
+            continue;
+        }
+        const char* t = p;
         bool real = false;
-        while (p < end && *p != ' ' && *p != '\r' && *p != '\n') {
+        while (p < e && *p != ' ') {
             real |= *p == '.' || *p == 'E';
             ++p;
         }
-        if (b == p || !IsNumberStart(*b)) continue;
-        const char* q = *b == '+' ? b + 1 : b;
         if (real) {
             double v = 0;
-            if (std::from_chars(q, p, v).ec == std::errc()) ++count;
+            const auto r = std::from_chars(t, p, v);
+            if (r.ec != std::errc() || r.ptr != p) return false;
+            bits ^= std::bit_cast<uint64_t>(v);
+            ++reals;
         } else {
             int64_t v = 0;
-            if (std::from_chars(q, p, v).ec == std::errc()) ++count;
+            const auto r = std::from_chars(t, p, v);
+            if (r.ec != std::errc() || r.ptr != p) return false;
+            bits += uint64_t(v);
+            ++ints;
         }
     }
-    return count;
+    counts.Reals += reals;
+    counts.Ints += ints;
+    sink ^= bits;
+    return reals + ints > 0;
 }
 
-// The file as pieces: texts copied as they are, integers and width-23 reals
-// made again by to_chars.
-struct TPiece {
-    enum TKind : uint8_t { Text, Int, Real } Kind;
-    uint32_t Offset, Length; // Text: the bytes of the file
-    double RealValue;
-    int64_t IntValue;
+// The limit of an open: the file streamed through a window as the reader
+// streams it (blocks of TTextReader::ReadBlock into TTextReader::WindowRoom,
+// what the parse has passed dropped when the window is full), every number
+// of it parsed by from_chars.
+TNumberCounts StreamAndParse(const std::string& path, uint64_t& sink)
+{
+    TNumberCounts counts;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) std::abort();
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    size_t size = size_t(std::filesystem::file_size(path));
+    const size_t room = std::min(size, TTextReader::WindowRoom) + 1;
+    std::unique_ptr<char[]> window(new char[room]);
+    char* const w = window.get();
+    size_t len = 0, pos = 0, taken = 0;
+    for (;;) {
+        if (taken < size) {
+            if (len + 1 >= room) {
+                if (pos == 0) std::abort(); // a line longer than the window
+                std::memmove(w, w + pos, len - pos);
+                len -= pos;
+                pos = 0;
+            }
+            const size_t want = std::min({TTextReader::ReadBlock, room - 1 - len, size - taken});
+            size_t got = 0;
+            while (got < want) {
+                const ssize_t r = ::read(fd, w + len + got, want - got);
+                if (r <= 0) break;
+                got += size_t(r);
+            }
+            if (got < want) size = taken + got; // the file shrank
+            len += got;
+            taken += got;
+        }
+        while (const char* nl = static_cast<const char*>(std::memchr(w + pos, '\n', len - pos))) {
+            const char* e = nl > w + pos && nl[-1] == '\r' ? nl - 1 : nl;
+            ParseLine(w + pos, e, counts, sink);
+            pos = size_t(nl + 1 - w);
+        }
+        if (taken >= size) {
+            if (pos < len) ParseLine(w + pos, w + len, counts, sink);
+            break;
+        }
+    }
+    ::close(fd);
+    return counts;
+}
+
+// ------------------------------------------------------------ the save limit
+
+// The file as the save limit makes it again. A line of numbers in the
+// writer's forms, one blank between them, is made by to_chars: integers,
+// whole reals ("0.0", "-3.0": an integer by to_chars and ".0") and reals of
+// width 23 (" 2.00000000000000E+0004", the blank or "-" included). Any other
+// line (names, codes, string values, the padded fields of the settings) is
+// copied as it is.
+struct TRemade {
+    enum TKind : uint8_t { Text, Int, Whole, Real, LineEnd };
+    std::vector<uint8_t> Kinds;   // a number or a run of text lines each; LineEnd after each number line
+    std::vector<uint64_t> Values; // per number: the int64, or the double's bits
+    struct TSpan {
+        uint64_t Offset;
+        uint64_t Length;
+    };
+    std::vector<TSpan> Texts; // per run of text lines, their bytes in the file (line ends included)
+    TNumberCounts Counts;
 };
 
-bool IsReal23(const char* b, const char* e)
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// An integer as to_chars writes it: no "+", no leading zero, no "-0".
+bool PlainInteger(const char* b, const char* e, int64_t& v)
 {
-    const size_t n = size_t(e - b);
-    const char* d = *b == '-' ? b + 1 : b;
-    return (n == 22 || n == 21) && size_t(e - d) == 21 && d[1] == '.' && d[16] == 'E' &&
-           (d[17] == '+' || d[17] == '-');
+    const char* d = b < e && *b == '-' ? b + 1 : b;
+    if (d == e || e - d > 18 || (*d == '0' && (e - d > 1 || d != b))) return false;
+    for (const char* q = d; q < e; ++q)
+        if (!IsDigit(*q)) return false;
+    return std::from_chars(b, e, v).ptr == e;
 }
 
-std::vector<TPiece> Pieces(const std::string& t)
+// " d.ddddddddddddddE+dddd" or with "-" for the blank, at p.
+bool IsReal23(const char* p, const char* e)
 {
-    std::vector<TPiece> out;
+    if (e - p < 23 || (p[0] != ' ' && p[0] != '-') || !IsDigit(p[1]) || p[2] != '.' || p[17] != 'E' ||
+        (p[18] != '+' && p[18] != '-') || (e - p > 23 && p[23] != ' '))
+        return false;
+    for (int i = 3; i < 17; ++i)
+        if (!IsDigit(p[i])) return false;
+    for (int i = 19; i < 23; ++i)
+        if (!IsDigit(p[i])) return false;
+    return true;
+}
+
+// The numbers of a number line into m; false (m as it was) for any other line.
+bool RemakeLine(const char* p, const char* e, TRemade& m)
+{
+    if (p == e) return false;
+    const size_t kinds = m.Kinds.size(), values = m.Values.size();
+    long reals = 0, ints = 0;
+    auto fail = [&] {
+        m.Kinds.resize(kinds);
+        m.Values.resize(values);
+        return false;
+    };
+    for (;;) {
+        if (IsReal23(p, e)) {
+            double v = 0;
+            if (std::from_chars(p + 1, p + 23, v).ptr != p + 23) return fail();
+            m.Kinds.push_back(TRemade::Real);
+            m.Values.push_back(std::bit_cast<uint64_t>(p[0] == '-' ? -v : v));
+            ++reals;
+            p += 23;
+        } else {
+            const char* t = p;
+            while (p < e && *p != ' ') ++p;
+            int64_t v = 0;
+            if (p - t > 2 && p[-2] == '.' && p[-1] == '0' && PlainInteger(t, p - 2, v) &&
+                (v == 0 ? *t != '-' : (v >= -9999 && v <= 9999))) {
+                m.Kinds.push_back(TRemade::Whole);
+                ++reals;
+            } else if (PlainInteger(t, p, v)) {
+                m.Kinds.push_back(TRemade::Int);
+                ++ints;
+            } else {
+                return fail();
+            }
+            m.Values.push_back(uint64_t(v));
+        }
+        if (p == e) break;
+        if (*p != ' ' || p + 1 == e) return fail(); // one blank between numbers, none at the end
+        ++p;
+    }
+    m.Kinds.push_back(TRemade::LineEnd);
+    m.Counts.Reals += reals;
+    m.Counts.Ints += ints;
+    return true;
+}
+
+// The file taken apart for the save limit (not timed).
+TRemade TakeApart(const std::string& t)
+{
+    TRemade m;
     const char* const base = t.data();
     const char* p = base;
-    const char* end = p + t.size();
-    const char* textStart = p;
-    auto flushText = [&](const char* upTo) {
-        if (upTo > textStart) out.push_back({TPiece::Text, uint32_t(textStart - base), uint32_t(upTo - textStart), 0, 0});
-    };
+    const char* const end = base + t.size();
     while (p < end) {
-        while (p < end && (*p == ' ' || *p == '\r' || *p == '\n')) ++p;
-        const char* b = p;
-        while (p < end && *p != ' ' && *p != '\r' && *p != '\n') ++p;
-        if (b == p) continue;
-        int64_t iv = 0;
-        double rv = 0;
-        const bool digits = (*b >= '0' && *b <= '9') || (*b == '-' && p - b > 1 && b[1] >= '0' && b[1] <= '9');
-        if (digits && p - b < 19 && std::from_chars(b, p, iv).ptr == p && (b[0] != '0' || p - b == 1) &&
-            !(b[0] == '-' && (b[1] == '0' || iv == 0))) {
-            flushText(b);
-            out.push_back({TPiece::Int, 0, 0, 0, iv});
-            textStart = p;
-        } else if (IsReal23(b, p) && std::from_chars(b, p, rv).ptr == p) {
-            flushText(b);
-            out.push_back({TPiece::Real, 0, 0, rv, 0});
-            textStart = p;
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        const char* next = nl ? nl + 1 : end;
+        const bool crlf = nl && nl > p && nl[-1] == '\r';
+        if (!(crlf && RemakeLine(p, nl - 1, m))) {
+            if (!m.Kinds.empty() && m.Kinds.back() == TRemade::Text &&
+                m.Texts.back().Offset + m.Texts.back().Length == uint64_t(p - base))
+                m.Texts.back().Length += uint64_t(next - p);
+            else {
+                m.Kinds.push_back(TRemade::Text);
+                m.Texts.push_back({uint64_t(p - base), uint64_t(next - p)});
+            }
         }
+        p = next;
     }
-    flushText(end);
-    return out;
+    return m;
 }
 
-// The bytes of the pieces, numbers by to_chars.
-char* Format(const std::string& t, const std::vector<TPiece>& pieces, char* w)
+// The file's bytes made again into buffer (room for TTextWriter::FlushThreshold
+// and a line more), handed to out(begin, end) whenever the writer's buffer
+// would go to disk.
+template <class Out>
+void Remake(const std::string& file, const TRemade& m, char* const buffer, Out&& out)
 {
-    for (const TPiece& piece : pieces) {
-        switch (piece.Kind) {
-        case TPiece::Text:
-            std::memcpy(w, t.data() + piece.Offset, piece.Length);
-            w += piece.Length;
-            break;
-        case TPiece::Int:
-            w = std::to_chars(w, w + 24, piece.IntValue).ptr;
-            break;
-        case TPiece::Real: {
-            char buf[32];
-            const char* e = std::to_chars(buf, buf + sizeof buf, piece.RealValue, std::chars_format::scientific, 14).ptr;
-            // d.dddddddddddddde+dd as d.ddddddddddddddE+00dd
-            const char* x = static_cast<const char*>(std::memchr(buf, 'e', size_t(e - buf)));
-            std::memcpy(w, buf, size_t(x - buf));
-            w += x - buf;
-            *w++ = 'E';
-            *w++ = x[1];
-            const size_t digits = size_t(e - x - 2);
-            for (size_t k = digits; k < 4; ++k) *w++ = '0';
-            std::memcpy(w, x + 2, digits);
-            w += digits;
+    constexpr size_t Flush = TTextWriter::FlushThreshold;
+    char* w = buffer;
+    size_t v = 0, t = 0;
+    for (const uint8_t kind : m.Kinds) {
+        switch (kind) {
+        case TRemade::Text: {
+            const TRemade::TSpan s = m.Texts[t++];
+            if (s.Length > 4096) {
+                out(buffer, w);
+                w = buffer;
+                out(file.data() + s.Offset, file.data() + s.Offset + s.Length);
+            } else {
+                std::memcpy(w, file.data() + s.Offset, s.Length);
+                w += s.Length;
+                if (size_t(w - buffer) >= Flush) {
+                    out(buffer, w);
+                    w = buffer;
+                }
+            }
             break;
         }
+        case TRemade::Int:
+            w = std::to_chars(w, w + 20, int64_t(m.Values[v++])).ptr;
+            *w++ = ' ';
+            break;
+        case TRemade::Whole:
+            w = std::to_chars(w, w + 20, int64_t(m.Values[v++])).ptr;
+            std::memcpy(w, ".0 ", 3);
+            w += 3;
+            break;
+        case TRemade::Real: {
+            char buf[32];
+            const double value = std::bit_cast<double>(m.Values[v++]);
+            const char* e = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+            // [-]d.dddddddddddddde[+-]dd[d] as [ -]d.ddddddddddddddE[+-]dddd
+            const char* d = buf;
+            *w++ = *d == '-' ? '-' : ' ';
+            if (*d == '-') ++d;
+            std::memcpy(w, d, 16);
+            w += 16;
+            *w++ = 'E';
+            *w++ = d[17];
+            const size_t digits = size_t(e - (d + 18));
+            for (size_t k = digits; k < 4; ++k) *w++ = '0';
+            std::memcpy(w, d + 18, digits);
+            w += digits;
+            *w++ = ' ';
+            break;
+        }
+        case TRemade::LineEnd:
+            w[-1] = '\r';
+            *w++ = '\n';
+            // Lines whole to the disk.
+            if (size_t(w - buffer) >= Flush) {
+                out(buffer, w);
+                w = buffer;
+            }
+            break;
         }
     }
-    return w;
+    out(buffer, w);
+}
+
+constexpr size_t RemakeRoom = TTextWriter::FlushThreshold + 8192;
+
+// The file's bytes made again in memory (for the check).
+std::string RemadeBytes(const std::string& file, const TRemade& m)
+{
+    std::string all;
+    std::unique_ptr<char[]> buffer(new char[RemakeRoom]);
+    Remake(file, m, buffer.get(), [&](const char* b, const char* e) { all.append(b, size_t(e - b)); });
+    return all;
+}
+
+// The limit of a save: the file's bytes made again, written to a new file
+// as the writer writes (a buffer's worth at a time) and synced.
+void RemakeAndWrite(const std::string& file, const TRemade& m, const std::string& out)
+{
+    static std::unique_ptr<char[]> buffer(new char[RemakeRoom]);
+    const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) std::abort();
+    Remake(file, m, buffer.get(), [&](const char* b, const char* e) {
+        while (b < e) {
+            const ssize_t n = ::write(fd, b, size_t(e - b));
+            if (n <= 0) std::abort();
+            b += n;
+        }
+    });
+    if (::fsync(fd) != 0) std::abort();
+    ::close(fd);
 }
 
 // ------------------------------------------------------------ fresh processes
@@ -315,9 +550,10 @@ void ChildLimit(const std::string& path)
 {
     const auto start = std::chrono::steady_clock::now();
     const double cpu = CpuSeconds();
-    const std::string t = ReadWhole(path);
-    benchmark::DoNotOptimize(ParseNumbers(t));
-    std::printf("%.6f %.6f\n", Since(start), CpuSeconds() - cpu);
+    uint64_t sink = 0;
+    const TNumberCounts counts = StreamAndParse(path, sink);
+    benchmark::DoNotOptimize(sink);
+    std::printf("%.6f %.6f %ld %ld\n", Since(start), CpuSeconds() - cpu, counts.Reals, counts.Ints);
 }
 
 void ChildOpen(const std::string& path)
@@ -358,7 +594,8 @@ void ChildRoundTrip(const std::string& path)
     std::printf("%.6f %.6f %.6f %.0f\n", open, save, close, StatusBytes("VmHWM"));
 }
 
-// The figures a fresh process of this program prints for a mode.
+// The figures a fresh process of this program prints for a mode; empty when
+// it failed.
 std::vector<double> RunChild(const char* mode, const std::string& path)
 {
     const std::string command = "'" + Self + "' --child=" + mode + " '" + path + "'";
@@ -371,153 +608,161 @@ std::vector<double> RunChild(const char* mode, const std::string& path)
     return figures;
 }
 
-constexpr int FreshRuns = 5;
-
-// The best of FreshRuns fresh processes, figure by figure (the least of
-// each); empty when one failed.
-std::vector<double> BestOfFresh(const char* mode, const std::string& path, size_t figures)
-{
-    std::vector<double> best;
-    for (int k = 0; k < FreshRuns; ++k) {
-        const std::vector<double> f = RunChild(mode, path);
-        if (f.size() != figures) return {};
-        if (best.empty())
-            best = f;
-        else
-            for (size_t i = 0; i < f.size(); ++i) best[i] = std::min(best[i], f[i]);
-    }
-    return best;
-}
+constexpr int FreshPairs = 7;
 
 // ------------------------------------------------------------ benchmarks
 
-void ReadAndParse(benchmark::State& state)
+// The open limit in this process (its window reused between runs).
+void StreamingReadAndParse(benchmark::State& state)
 {
-    for (auto _ : state) {
-        const std::string t = ReadWhole(NetworkPath());
-        benchmark::DoNotOptimize(ParseNumbers(t));
-    }
+    TNumberCounts counts;
+    uint64_t sink = 0;
+    for (auto _ : state) counts = StreamAndParse(NetworkPath(), sink);
+    benchmark::DoNotOptimize(sink);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(NetworkPath())));
+    state.counters["reals"] = double(counts.Reals);
+    state.counters["integers"] = double(counts.Ints);
 }
-BENCHMARK(ReadAndParse)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(StreamingReadAndParse)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The first open of a fresh process, then its close, against the first read
-// and parse of a fresh process; the heap and the peak resident memory.
+// The first open of a fresh process, then its close, against the open limit
+// as the first act of a fresh process: the two in turn, the ratio per pair.
+// The heap and the peak resident memory of the open.
 void FirstOpenAndClose(benchmark::State& state)
 {
     const std::string& path = NetworkPath();
-    std::vector<double> limit, open;
-    for (auto _ : state) {
-        limit = BestOfFresh("limit", path, 2);
-        open = BestOfFresh("open", path, 6);
-    }
-    if (limit.empty() || open.empty()) {
-        state.SkipWithError("a fresh process failed");
-        return;
-    }
+    std::vector<double> ratios, cpuRatios, opens, limits, closes, closeRatios, heaps, peaks;
+    TNumberCounts counts;
+    for (auto _ : state)
+        for (int k = 0; k < FreshPairs; ++k) {
+            const std::vector<double> limit = RunChild("limit", path);
+            const std::vector<double> open = RunChild("open", path);
+            if (limit.size() != 4 || open.size() != 6) {
+                state.SkipWithError("a fresh process failed");
+                return;
+            }
+            counts = {long(limit[2]), long(limit[3])};
+            limits.push_back(limit[0]);
+            opens.push_back(open[0]);
+            ratios.push_back(open[0] / limit[0]);
+            cpuRatios.push_back(open[1] / limit[1]);
+            heaps.push_back(open[2]);
+            peaks.push_back(open[3]);
+            closes.push_back(open[4]);
+            closeRatios.push_back(open[4] / open[0]);
+        }
     state.counters["nodes"] = double(Side) * Side;
-    state.counters["limit_s"] = limit[0];
-    state.counters["open_s"] = open[0];
-    state.counters["open_ratio"] = open[0] / limit[0];
-    state.counters["open_cpu_ratio"] = open[1] / limit[1];
-    state.counters["heap_MB"] = open[2] / 1e6;
-    state.counters["peak_rss_MB"] = open[3] / 1e6;
-    state.counters["rss_over_heap_MB"] = (open[3] - open[2]) / 1e6;
-    state.counters["close_s"] = open[4];
-    state.counters["close_ratio"] = open[4] / open[0];
+    state.counters["limit_s"] = Median(limits);
+    state.counters["open_s"] = Median(opens);
+    state.counters["open_ratio_min"] = Least(ratios);
+    state.counters["open_ratio"] = Median(ratios);
+    state.counters["open_cpu_ratio"] = Median(cpuRatios);
+    state.counters["heap_MB"] = Least(heaps) / 1e6;
+    state.counters["peak_rss_MB"] = Least(peaks) / 1e6;
+    state.counters["rss_over_heap_MB"] = (Least(peaks) - Least(heaps)) / 1e6;
+    state.counters["close_s"] = Median(closes);
+    state.counters["close_ratio"] = Median(closeRatios);
+    state.counters["limit_reals"] = double(counts.Reals);
+    state.counters["limit_integers"] = double(counts.Ints);
     // The records behind the heap figure.
     state.counters["node_B"] = double(sizeof(TNode));
     state.counters["link_B"] = double(sizeof(TLinkRecord));
     state.counters["shape_B"] = double(sizeof(TShapePoint));
+    AddFigure("first open / streamed read + from_chars (fresh processes)", ratios, "at most 2.0");
+    AddFigure("  the same in processor time", cpuRatios, "(for comparison)");
+    AddCounts("  numbers the open limit parsed:", counts);
 }
 BENCHMARK(FirstOpenAndClose)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Later opens in one process (the allocator's memory reused), for comparison.
+// Later opens in one process (the allocator's memory reused), each beside a
+// run of the open limit in the same process.
 void RepeatedOpen(benchmark::State& state)
 {
     TQuietSink sink;
-    double best = 1e9;
+    std::vector<double> opens, ratios;
+    uint64_t parsed = 0;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+        auto start = std::chrono::steady_clock::now();
         auto net = std::make_unique<TNetwork>();
         TWindowSettings settings;
         if (OpenNetworkFile(*net, settings, NetworkPath(), true, sink).Status != TOpenStatus::Ok)
             state.SkipWithError("open failed");
-        best = std::min(best, Since(start));
+        const double open = Since(start);
         state.PauseTiming();
         net.reset();
+        start = std::chrono::steady_clock::now();
+        StreamAndParse(NetworkPath(), parsed);
+        const double limit = Since(start);
         state.ResumeTiming();
+        opens.push_back(open);
+        ratios.push_back(open / limit);
     }
-    const std::vector<double> limit = BestOfFresh("limit", NetworkPath(), 2);
-    state.counters["open_s"] = best;
-    if (!limit.empty()) state.counters["open_ratio"] = best / limit[0];
+    benchmark::DoNotOptimize(parsed);
+    state.counters["open_s"] = Median(opens);
+    state.counters["open_ratio"] = Median(ratios);
+    AddFigure("a later open in the same process / the open limit", ratios, "(for comparison)");
 }
 BENCHMARK(RepeatedOpen)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The limit of a save: the file's exact bytes made again (every integer and
-// real by to_chars, the texts copied), written and synced; the best of three.
-std::pair<double, double> FormatAndWriteTimes()
-{
-    static const std::pair<double, double> times = [] {
-        const std::string t = ReadWhole(NetworkPath());
-        const std::vector<TPiece> pieces = Pieces(t);
-        const std::string out = Folder() + "/baseline.out";
-        double best = 1e9, bestCpu = 1e9;
-        for (int k = 0; k < 3; ++k) {
-            const auto start = std::chrono::steady_clock::now();
-            const double cpu = CpuSeconds();
-            std::unique_ptr<char[]> buffer(new char[t.size() + 64]);
-            char* const w = Format(t, pieces, buffer.get());
-            if (size_t(w - buffer.get()) != t.size() || std::memcmp(buffer.get(), t.data(), t.size()) != 0) {
-                std::fprintf(stderr, "the save limit does not make the file's bytes\n");
-                std::abort();
-            }
-            const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const char* p = buffer.get();
-            while (p < w) {
-                const ssize_t n = ::write(fd, p, size_t(w - p));
-                if (n <= 0) break;
-                p += n;
-            }
-            ::fsync(fd);
-            ::close(fd);
-            best = std::min(best, Since(start));
-            bestCpu = std::min(bestCpu, CpuSeconds() - cpu);
-        }
-        std::filesystem::remove(out);
-        return std::make_pair(best, bestCpu);
-    }();
-    return times;
-}
-
+// A save against its limit, in turn, the ratio per pair; the saved bytes
+// must be the file's, and the limit's the saved ones.
 void Save(benchmark::State& state)
 {
     TQuietSink sink;
     auto net = std::make_unique<TNetwork>();
     TWindowSettings settings;
-    if (OpenNetworkFile(*net, settings, NetworkPath(), true, sink).Status != TOpenStatus::Ok)
+    if (OpenNetworkFile(*net, settings, NetworkPath(), true, sink).Status != TOpenStatus::Ok) {
         state.SkipWithError("open failed");
-    const std::string out = Folder() + "/saved-v9.dta";
-    double best = 1e9, bestCpu = 1e9;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const double cpu = CpuSeconds();
-        if (!SaveNetworkFile(*net, settings, out, 9, sink).Ok) state.SkipWithError("save failed");
-        best = std::min(best, Since(start));
-        bestCpu = std::min(bestCpu, CpuSeconds() - cpu);
+        return;
     }
-    if (ReadWhole(out) != ReadWhole(NetworkPath())) {
+    const std::string file = ReadWhole(NetworkPath());
+    const TRemade remade = TakeApart(file);
+    const std::string out = Folder() + "/saved-v9.dta", limitOut = Folder() + "/limit-v9.dta";
+    std::vector<double> saves, limits, ratios, cpuRatios;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        double cpu = CpuSeconds();
+        if (!SaveNetworkFile(*net, settings, out, 9, sink).Ok) {
+            state.SkipWithError("save failed");
+            return;
+        }
+        const double save = Since(start), saveCpu = CpuSeconds() - cpu;
+        state.PauseTiming();
+        std::filesystem::remove(limitOut);
+        start = std::chrono::steady_clock::now();
+        cpu = CpuSeconds();
+        RemakeAndWrite(file, remade, limitOut);
+        const double limit = Since(start), limitCpu = CpuSeconds() - cpu;
+        state.ResumeTiming();
+        saves.push_back(save);
+        limits.push_back(limit);
+        ratios.push_back(save / limit);
+        cpuRatios.push_back(saveCpu / limitCpu);
+    }
+    const std::string saved = ReadWhole(out);
+    if (saved != file) {
         state.SkipWithError("the saved bytes differ from the file's (kept for a look)");
         return;
     }
-    state.counters["save_cpu_ratio"] = bestCpu / FormatAndWriteTimes().second;
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(std::filesystem::file_size(out)));
-    state.counters["save_s"] = best;
-    state.counters["limit_s"] = FormatAndWriteTimes().first;
-    state.counters["save_ratio"] = best / FormatAndWriteTimes().first;
+    if (RemadeBytes(file, remade) != saved || ReadWhole(limitOut) != saved) {
+        state.SkipWithError("the save limit does not make the saved bytes");
+        return;
+    }
     std::filesystem::remove(out);
+    std::filesystem::remove(limitOut);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(saved.size()));
+    state.counters["save_s"] = Median(saves);
+    state.counters["limit_s"] = Median(limits);
+    state.counters["save_ratio_min"] = Least(ratios);
+    state.counters["save_ratio"] = Median(ratios);
+    state.counters["save_cpu_ratio"] = Median(cpuRatios);
+    state.counters["limit_reals"] = double(remade.Counts.Reals);
+    state.counters["limit_integers"] = double(remade.Counts.Ints);
+    AddFigure("save / the file's bytes made by to_chars + write + fsync", ratios, "none set (1.08 before)");
+    AddFigure("  the same in processor time", cpuRatios, "(for comparison)");
+    AddCounts("  numbers the save limit formatted:", remade.Counts);
 }
-BENCHMARK(Save)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Save)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Open, save and close in one fresh process: its peak resident memory (the
 // figure for --size=10000000 is the one to hold within 8 GB).
@@ -588,7 +833,15 @@ void LoadShapePoints(benchmark::State& state)
     }
     seconds[crowded ? 1 : 0] = best;
     state.counters["load_s"] = seconds[crowded ? 1 : 0];
-    if (crowded && seconds[0] > 0) state.counters["crowded_ratio"] = seconds[1] / seconds[0];
+    if (crowded && seconds[0] > 0) {
+        state.counters["crowded_ratio"] = seconds[1] / seconds[0];
+        char line[400];
+        std::snprintf(line, sizeof line,
+                      "  %-62s %.3f s (best of %d)   goal: at most the time of a build before the lean records, "
+                      "the two builds run in turn",
+                      "crowded cell: 1.6M shape points in one cell, load", seconds[1], int(state.iterations()));
+        Figures.push_back(line);
+    }
 }
 BENCHMARK(LoadShapePoints)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -625,5 +878,9 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(n, rest.data())) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (!Figures.empty()) {
+        std::printf("\nFigures and their goals (ratios: program / limit, per pair of runs):\n");
+        for (const std::string& f : Figures) std::printf("%s\n", f.c_str());
+    }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <bit>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -238,8 +239,8 @@ namespace {
 // Bytes read at a time, and the room of the window over a file's bytes: the
 // parse moves through the window, which keeps only what the current step
 // still needs (a token, a field, a line) and takes the next block behind it.
-constexpr std::size_t ReadBlock = 1 << 20;
-constexpr std::size_t WindowRoom = 4 * ReadBlock;
+constexpr std::size_t ReadBlock = TTextReader::ReadBlock;
+constexpr std::size_t WindowRoom = TTextReader::WindowRoom;
 constexpr std::size_t NoKeep = std::size_t(-1);
 } // namespace
 
@@ -525,6 +526,158 @@ double TTextReader::ReadReal()
     return v;
 }
 
+void TTextReader::Ahead(std::size_t n) const
+{
+    while (Len - Pos < n && More()) {
+    }
+}
+
+namespace {
+// Eight bytes at p as one word, the first in the lowest byte.
+inline uint64_t Word(const char* p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    if constexpr (std::endian::native == std::endian::big)
+        w = __builtin_bswap64(w);
+    return w;
+}
+
+constexpr uint64_t EachByte(uint8_t b) { return 0x0101010101010101ull * b; }
+
+// The first line end (CR or LF) in [p, limit), or limit; eight bytes at a
+// time while eight are left.
+inline const char* FindLineEnd(const char* p, const char* limit)
+{
+    for (; limit - p >= 8; p += 8) {
+        const uint64_t w = Word(p);
+        // A zero byte in w ^ CR or in w ^ LF: the lowest flag is exact.
+        const uint64_t cr = w ^ EachByte('\r'), lf = w ^ EachByte('\n');
+        const uint64_t found = (((cr - EachByte(1)) & ~cr) | ((lf - EachByte(1)) & ~lf)) & EachByte(0x80);
+        if (found)
+            return p + std::countr_zero(found) / 8;
+    }
+    while (p < limit && !IsLineEnd(*p))
+        ++p;
+    return p;
+}
+
+// The digits at p, eight bytes of which are readable: their count (at most
+// 8) and, when there are any, their value.
+inline int EightDigits(const char* p, uint64_t& value)
+{
+    const uint64_t x = Word(p) - EachByte('0');
+    // A byte is a digit when it is below 10 after the subtraction; the
+    // lowest flag is exact (carries and borrows only run upwards).
+    const uint64_t other = ((x + EachByte(0x76)) | x) & EachByte(0x80);
+    const int n = other ? std::countr_zero(other) / 8 : 8;
+    if (n == 0)
+        return 0;
+    // The n digits to the top of the word, then combined pairwise.
+    uint64_t d = x << (8 * (8 - n));
+    d = ((d & EachByte(0x0F)) * 2561) >> 8;
+    d = ((d & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+    value = ((d & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+    return n;
+}
+
+// Past a line end at p (CR, LF or CRLF) within [p, end): the byte after it,
+// or nullptr when p holds no line end or the LF of a CR may lie beyond end.
+inline const char* PastLineEnd(const char* p, const char* end, bool fileEnds)
+{
+    if (p >= end) return nullptr;
+    if (*p == '\n') return p + 1;
+    if (*p != '\r') return nullptr;
+    if (p + 1 < end) return p[1] == '\n' ? p + 2 : p + 1;
+    return fileEnds ? p + 1 : nullptr;
+}
+} // namespace
+
+bool TTextReader::TryReadIntLine(int32_t* values, int n)
+{
+    // A number takes at most 12 bytes here, its blanks aside.
+    Ahead(std::size_t(n) * 16 + 64);
+    const char* p = Buf + Pos;
+    const char* const end = Buf + Len;
+    for (int k = 0; k < n; ++k) {
+        while (p < end && IsBlank(*p))
+            ++p;
+        const char* const sign = p;
+        if (p < end && (*p == '-' || *p == '+'))
+            ++p;
+        const char* const digits = p;
+        uint64_t u = 0;
+        if (end - p >= 8) {
+            p += EightDigits(p, u);
+            if (p - digits == 8)
+                while (p < end && IsDigit(*p) && p - digits < 11)
+                    u = u * 10 + unsigned(*p++ - '0');
+        } else {
+            while (p < end && IsDigit(*p) && p - digits < 11)
+                u = u * 10 + unsigned(*p++ - '0');
+        }
+        if (p == digits || p >= end || !(IsBlank(*p) || IsLineEnd(*p)))
+            return false;
+        const int64_t v = *sign == '-' ? -static_cast<int64_t>(u) : static_cast<int64_t>(u);
+        if (v < INT32_MIN || v > INT32_MAX)
+            return false;
+        values[k] = static_cast<int32_t>(v);
+    }
+    while (p < end && IsBlank(*p))
+        ++p;
+    const char* next = PastLineEnd(p, end, Base + Len >= Expected);
+    if (!next)
+        return false;
+    Pos = std::size_t(next - Buf);
+    return true;
+}
+
+bool TTextReader::TryReadRealLine(std::size_t width, double& value)
+{
+    Ahead(width + 2);
+    const char* const s = Buf + Pos;
+    const char* const end = Buf + Len;
+    const char* const limit = end - s > std::ptrdiff_t(width) ? s + width : end;
+    const char* e = FindLineEnd(s, limit);
+    const char* next = PastLineEnd(e, end, Base + Len >= Expected);
+    if (!next)
+        return false; // a longer line, or one not yet in hand
+    const char* b = s;
+    while (b < e && IsBlank(*b))
+        ++b;
+    while (e > b && IsBlank(e[-1]))
+        --e;
+    const char* q = b < e && (*b == '-' || *b == '+') ? b + 1 : b;
+    if (!(q < e && (IsDigit(*q) || (*q == '.' && q + 1 < e && IsDigit(q[1])))))
+        return false;
+    double v = 0;
+    const auto r = std::from_chars(q, e, v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != e)
+        return false;
+    value = *b == '-' ? -v : v;
+    Pos = std::size_t(next - Buf);
+    return true;
+}
+
+std::string_view TTextReader::ReadTextLine(std::size_t n)
+{
+    if (n > 0) {
+        Ahead(n + 2);
+        const char* const s = Buf + Pos;
+        const char* const end = Buf + Len;
+        const char* const e = FindLineEnd(s, end - s > std::ptrdiff_t(n) ? s + n : end);
+        if (const char* next = PastLineEnd(e, end, Base + Len >= Expected)) {
+            Pos = std::size_t(next - Buf);
+            return std::string_view(s, std::size_t(e - s));
+        }
+    }
+    // A longer line, or one not yet in hand: its text is kept aside while
+    // the rest of the line is read.
+    Aside.assign(ReadTextView(n));
+    ReadLn();
+    return Aside;
+}
+
 char TTextReader::ReadChar()
 {
     if (Pos >= Len && !More())
@@ -641,7 +794,7 @@ void TTextReader::ReadLn()
 // TTextWriter
 
 namespace {
-constexpr std::size_t FlushThreshold = 1 << 20;
+constexpr std::size_t FlushThreshold = TTextWriter::FlushThreshold;
 
 bool WriteAll(int fd, const char* p, std::size_t n, int& err)
 {

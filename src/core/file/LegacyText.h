@@ -62,6 +62,11 @@ std::string Real23Text(double value); // "" for a value that is not finite
 
 class TTextReader {
 public:
+    // A file's bytes are read ReadBlock at a time into a window of
+    // WindowRoom bytes.
+    static constexpr std::size_t ReadBlock = std::size_t(1) << 20;
+    static constexpr std::size_t WindowRoom = 4 * ReadBlock;
+
     TTextReader() = default;
     explicit TTextReader(std::string bytes) { SetBytes(std::move(bytes)); }
     ~TTextReader();
@@ -94,6 +99,19 @@ public:
     int64_t ReadInt64();
     double ReadReal();
 
+    // Record lines in one step, for the readers of long files. Each reads
+    // only a line of the plain form it names, exactly as the steps it stands
+    // for would read it, and returns false, having read nothing, for any
+    // other line: the caller then reads that line step by step (which gives
+    // the step's error for a faulty one).
+    // n integers in int32 range on the current line, blanks or tabs between
+    // and after them, then the line end: as n calls of ReadInt and ReadLn.
+    bool TryReadIntLine(int32_t* values, int n);
+    // A line that, within its first width bytes, ends and holds one real
+    // number (blanks or tabs around it): as ParseReal of ReadTextView(width),
+    // then ReadLn.
+    bool TryReadRealLine(std::size_t width, double& value);
+
     // One byte of the current line. At a line end it returns a blank and
     // consumes nothing; at the end of the file it throws.
     char ReadChar();
@@ -101,6 +119,10 @@ public:
     // line end stays unread. Throws at the end of the file when n > 0.
     std::string ReadText(std::size_t n);
     std::string_view ReadTextView(std::size_t n);
+    // ReadTextView(n), then ReadLn: up to n bytes of the current line, the
+    // rest of the line and its end passed. The view stays valid until the
+    // next call on the reader.
+    std::string_view ReadTextLine(std::size_t n);
     // Like ReadText, the bytes discarded.
     void SkipChars(std::size_t n);
     // The rest of the current line; the line end is consumed. Throws at the
@@ -131,6 +153,9 @@ public:
 
 private:
     std::string_view NextToken(const char* what);
+    // Reads on while fewer than n bytes lie ahead of the read position and
+    // the file has more.
+    void Ahead(std::size_t n) const;
     [[noreturn]] void Fail(const char* what) const;
     void SkipLineEnd();
     // Reads the next block of the file onto the bytes; false at its end.
@@ -156,6 +181,7 @@ private:
     mutable std::size_t Base = 0;
     mutable std::size_t Keep = std::size_t(-1); // start of the view being read, or none
     mutable std::string Whole; // Bytes() of a file
+    std::string Aside;         // the text of ReadTextLine when its line runs past the window
     mutable std::size_t Copies = 0;
     mutable std::size_t Pos = 0;
     mutable int Fd = -1;
@@ -177,6 +203,9 @@ private:
 // Advance to the end of what was put.
 class TTextWriter {
 public:
+    // A file's buffer goes to disk once it holds this many bytes.
+    static constexpr std::size_t FlushThreshold = std::size_t(1) << 20;
+
     TTextWriter() = default;
     ~TTextWriter();
     TTextWriter(const TTextWriter&) = delete;

@@ -11,12 +11,15 @@
 
 namespace netfile {
 
-// An integer that must lie in lo..hi; anything else is a read error.
-inline int32_t ReadIntIn(TTextReader& r, int32_t lo, int32_t hi, const char* what)
+// An integer read that must lie in lo..hi; anything else is a read error.
+inline int32_t CheckIn(int32_t v, int32_t lo, int32_t hi, const char* what)
 {
-    const int32_t v = r.ReadInt();
     if (v < lo || v > hi) throw TFileReadError(std::string(what) + " out of range");
     return v;
+}
+inline int32_t ReadIntIn(TTextReader& r, int32_t lo, int32_t hi, const char* what)
+{
+    return CheckIn(r.ReadInt(), lo, hi, what);
 }
 
 // A byte field: the low eight bits of the integer read, as a byte variable

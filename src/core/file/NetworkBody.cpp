@@ -471,40 +471,65 @@ struct TLabelStyle {
 };
 
 // Counts of points per cell, for working out where re-gridding would end.
+// The points of one cell mostly come one after another: the cell counted
+// last is kept at hand.
 class TCellCounter {
 public:
-    void Reset(size_t expected)
+    void Reset()
     {
-        size_t cap = 1024;
-        while (cap < expected * 2) cap <<= 1;
-        Bits = 0;
-        while ((size_t(1) << Bits) < cap) ++Bits;
-        Keys.assign(cap, EmptyKey);
-        Counts.assign(cap, 0);
+        Keys.assign(1024, EmptyKey);
+        Counts.assign(1024, 0);
+        Bits = 10;
         Size = 0;
         Max = 0;
+        LastKey = EmptyKey;
     }
     void Add(int64_t key)
     {
-        const size_t mask = Keys.size() - 1;
-        size_t h = size_t((uint64_t(key) * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
-        while (Keys[h] != key && Keys[h] != EmptyKey) h = (h + 1) & mask;
-        if (Keys[h] == EmptyKey) {
-            Keys[h] = key;
-            ++Size;
+        if (key != LastKey) {
+            if ((Size + 1) * 2 > Keys.size()) Grow();
+            LastSlot = Slot(key);
+            if (Keys[LastSlot] == EmptyKey) {
+                Keys[LastSlot] = key;
+                ++Size;
+            }
+            LastKey = key;
         }
-        Max = std::max(Max, ++Counts[h]);
+        Max = std::max(Max, ++Counts[LastSlot]);
     }
     int32_t Cells() const { return int32_t(Size); }
     int32_t MaxCount() const { return Max; }
 
 private:
     static constexpr int64_t EmptyKey = std::numeric_limits<int64_t>::min();
+    size_t Slot(int64_t key) const
+    {
+        const size_t mask = Keys.size() - 1;
+        size_t h = size_t((uint64_t(key) * 0x9E3779B97F4A7C15ull) >> (64 - Bits));
+        while (Keys[h] != key && Keys[h] != EmptyKey) h = (h + 1) & mask;
+        return h;
+    }
+    void Grow()
+    {
+        std::vector<int64_t> keys(Keys.size() * 2, EmptyKey);
+        std::vector<int32_t> counts(Keys.size() * 2, 0);
+        keys.swap(Keys);
+        counts.swap(Counts);
+        ++Bits;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] != EmptyKey) {
+                const size_t h = Slot(keys[i]);
+                Keys[h] = keys[i];
+                Counts[h] = counts[i];
+            }
+        LastKey = EmptyKey;
+    }
     std::vector<int64_t> Keys;
     std::vector<int32_t> Counts;
-    size_t Size = 0;
+    size_t Size = 0, LastSlot = 0;
     int Bits = 10;
     int32_t Max = 0;
+    int64_t LastKey = EmptyKey;
 };
 
 // Where filing the nodes one at a time, re-gridding before each, ends: the
@@ -516,19 +541,31 @@ struct TRegridPlan {
     int32_t FutileMax = 0;
     std::vector<size_t> Before; // a re-grid happened before node i (ascending, may repeat)
 
-    void Work(const std::vector<TNode*>& nodes, int32_t width, int32_t height)
+    void Work(const std::vector<THashTable::TPlaced>& nodes, int32_t width, int32_t height)
     {
         Width = width;
         Height = height;
         TCellCounter counter;
-        counter.Reset(nodes.size());
-        auto key = [&](const TNode* n) {
-            return MakeCellKey(FloorDiv(n->X, Width), FloorDiv(n->Y, Height));
+        counter.Reset();
+        // The cell of the node before: a node inside its bounds needs no division.
+        int64_t lastKey = 0, x0 = 1, x1 = 0, y0 = 1, y1 = 0;
+        auto key = [&](const THashTable::TPlaced& n) {
+            if (n.X < x0 || n.X > x1 || n.Y < y0 || n.Y > y1) {
+                const int32_t cx = FloorDiv(n.X, Width), cy = FloorDiv(n.Y, Height);
+                lastKey = MakeCellKey(cx, cy);
+                x0 = int64_t(cx) * Width;
+                x1 = x0 + Width - 1;
+                y0 = int64_t(cy) * Height;
+                y1 = y0 + Height - 1;
+            }
+            return lastKey;
         };
         auto rebuild = [&](int32_t w, int32_t h, size_t upTo) {
             Width = std::clamp(w, 1, MaxCellSize);
             Height = std::clamp(h, 1, MaxCellSize);
-            counter.Reset(nodes.size());
+            x0 = 1;
+            x1 = 0;
+            counter.Reset();
             for (size_t k = 0; k < upTo; ++k) counter.Add(key(nodes[k]));
             Before.push_back(upTo);
         };
@@ -608,49 +645,39 @@ struct TBodyReader {
         return s + Offset;
     }
 
-    // ReadAttributeValue: one line per value.
-    TValueSlot ReadValue(char kind, std::string& text)
+    // ReadAttributeValue: one line per value; the text of an 'S' value goes
+    // to text when there is one.
+    TValueSlot ReadValue(char kind, std::string* text)
     {
-        TValueSlot slot{};
         switch (kind) {
-        case 'C': {
-            std::string code = r6or8();
-            slot = PackShortText(code);
-            break;
-        }
+        case 'C':
+            // 8 characters (below version 6 the first 6), padded with blanks.
+            return PackShortText(R.ReadTextLine(V < 6 ? 6 : 8));
         case 'D':
         case 'T':
-        case 'X': {
-            slot = DateTimeField(R.ReadTextView(30), kind);
-            break;
+        case 'X':
+            return DateTimeField(R.ReadTextLine(30), kind);
+        case 'S': {
+            const std::string_view t = R.ReadTextLine(30);
+            if (text) text->assign(t);
+            return TValueSlot{};
         }
-        case 'S':
-            text = std::string(R.ReadTextView(30));
-            break;
         default: {
-            std::string_view t = R.ReadTextView(30);
             double v = 0;
-            if (!ParseReal(t, v)) {
-                // Not a number reads as 0; a number too large for a real, a
-                // nan or an infinity is an error, not a silent 0.
-                if (NotFiniteReal(t)) throw TFileReadError("real number that is not finite");
-                v = 0;
+            if (!R.TryReadRealLine(30, v)) {
+                const std::string_view t = R.ReadTextLine(30);
+                if (!ParseReal(t, v)) {
+                    // Not a number reads as 0; a number too large for a real,
+                    // a nan or an infinity is an error, not a silent 0.
+                    if (NotFiniteReal(t)) throw TFileReadError("real number that is not finite");
+                    v = 0;
+                }
             }
+            TValueSlot slot{};
             slot.SetReal(v);
-            break;
+            return slot;
         }
         }
-        R.ReadLn();
-        return slot;
-    }
-    std::string r6or8()
-    {
-        if (V < 6) {
-            std::string c(R.ReadTextView(6));
-            c.resize(8, ' ');
-            return c;
-        }
-        return std::string(R.ReadTextView(8));
     }
 
     // The value lines of one record into Values and Texts.
@@ -659,19 +686,20 @@ struct TBodyReader {
         const int defined = AttributeCountOf(classes, cls);
         LastFilled = std::min(std::max(n, defined), MaxAttributes);
         std::fill(Values.begin() + 1, Values.begin() + 1 + LastFilled, TValueSlot{});
-        Texts.assign(classes[cls].StringCount, std::string());
+        Texts.resize(classes[cls].StringCount);
+        for (std::string& t : Texts) t.clear();
         for (int i = 1; i <= n; ++i) {
             if (i > defined) {
                 R.ReadLn(); // no such attribute in the class
                 continue;
             }
             const char kind = n > defined ? 'R' : KindOf(classes, cls, i);
-            std::string text;
-            Values[i] = ReadValue(kind, text);
+            std::string* text = nullptr;
             if (kind == 'S') {
                 const TAttrib* a = classes[cls].Attr(i);
-                if (a && a->StringIndex < Texts.size()) Texts[a->StringIndex] = std::move(text);
+                if (a && a->StringIndex < Texts.size()) text = &Texts[a->StringIndex];
             }
+            Values[i] = ReadValue(kind, text);
         }
     }
 
@@ -689,9 +717,9 @@ struct TBodyReader {
         return t[1] == 'T';
     }
 
-    int ReadClass(const TEntityClass& classes)
+    int ReadClass(const TEntityClass& classes) { return ClassOf(classes, R.ReadInt()); }
+    static int ClassOf(const TEntityClass& classes, int32_t cls)
     {
-        const int32_t cls = R.ReadInt();
         if (cls < 0) throw TFileReadError("negative class");
         return cls > ClassCount(classes) ? 0 : cls;
     }
@@ -703,7 +731,7 @@ struct TBodyReader {
 
     // Nodes read but not yet filed (the single pass files them all at once).
     bool SinglePass = false;
-    std::vector<TNode*> Unfiled;
+    std::vector<THashTable::TPlaced> Unfiled;
     // Nodes by their serial in the file, while the file numbers them 1, 2, 3...
     bool UseSerialIndex = false;
     bool PlainSerials = true;
@@ -717,7 +745,7 @@ struct TBodyReader {
         n->Serial = Net.NodeCount;
         n->Values = Net.Store.MakeValues(nValues);
         n->ByteCount = int16_t(8 * std::clamp(nValues, 0, MaxAttributes));
-        Unfiled.push_back(n);
+        Unfiled.push_back({n, x, y});
         return n;
     }
 
@@ -738,51 +766,6 @@ struct TBodyReader {
         Net.RegridGrown = plan.Grown;
         Net.RegridFutileMax = plan.FutileMax;
 
-        struct TRank {
-            int64_t Cell;
-            uint64_t Key;
-            int64_t Tie;
-            TNode* Node;
-        };
-        std::vector<TRank> ranks(Unfiled.size());
-        const bool oddFlips = plan.Before.size() % 2 == 1;
-        size_t flips = 0;
-        for (size_t i = 0; i < Unfiled.size(); ++i) {
-            while (flips < plan.Before.size() && plan.Before[flips] <= i) ++flips;
-            TNode* n = Unfiled[i];
-            const int32_t cx = table.CellXOf(n->X), cy = table.CellYOf(n->Y);
-            const int64_t dx = int64_t(n->X) - int64_t(cx) * table.CellWidth;
-            const int64_t dy = int64_t(n->Y) - int64_t(cy) * table.CellHeight;
-            // Inserted at the front of its position's run while the flips so
-            // far are even, at the back while they are odd; read backwards at
-            // the end when the flips are odd in all.
-            int64_t tie = flips % 2 == 0 ? -int64_t(i) : int64_t(i);
-            if (oddFlips) tie = -tie;
-            ranks[i] = {MakeCellKey(cx, cy), (uint64_t(uint32_t(dy)) << 32) | uint32_t(dx), tie, n};
-        }
-        auto byPlace = [](const TRank& a, const TRank& b) { return a.Cell != b.Cell ? a.Cell < b.Cell : a.Key < b.Key; };
-        auto byAll = [](const TRank& a, const TRank& b) {
-            if (a.Cell != b.Cell) return a.Cell < b.Cell;
-            if (a.Key != b.Key) return a.Key < b.Key;
-            return a.Tie < b.Tie;
-        };
-        // A file saved by this program comes in hash order already: then
-        // only runs of one position need sorting.
-        if (std::is_sorted(ranks.begin(), ranks.end(), byPlace)) {
-            for (size_t i = 0; i < ranks.size();) {
-                size_t j = i + 1;
-                while (j < ranks.size() && ranks[j].Cell == ranks[i].Cell && ranks[j].Key == ranks[i].Key) ++j;
-                if (j - i > 1) std::sort(ranks.begin() + ptrdiff_t(i), ranks.begin() + ptrdiff_t(j), byAll);
-                i = j;
-            }
-        } else {
-            std::sort(ranks.begin(), ranks.end(), byAll);
-        }
-        std::vector<TNetworkPoint*> points(ranks.size());
-        for (size_t i = 0; i < ranks.size(); ++i) points[i] = ranks[i].Node;
-        ranks = {};
-        table.FileInOrder(points);
-
         // A re-grid recomputes the extents from the nodes filed so far; the
         // nodes after it widen them as they are read.
         if (!plan.Before.empty()) {
@@ -790,30 +773,105 @@ struct TBodyReader {
             Net.MinX = Net.MinY = WorldLimit;
             Net.MaxX = Net.MaxY = -WorldLimit;
             for (size_t i = 0; i < Unfiled.size(); ++i) {
-                const TNode* n = Unfiled[i];
-                if (i >= last && !WidensExtents(n)) continue;
-                Net.MinX = std::min(Net.MinX, n->X);
-                Net.MaxX = std::max(Net.MaxX, n->X);
-                Net.MinY = std::min(Net.MinY, n->Y);
-                Net.MaxY = std::max(Net.MaxY, n->Y);
+                const THashTable::TPlaced& n = Unfiled[i];
+                if (i >= last && !WidensExtents(n.Point)) continue;
+                Net.MinX = std::min(Net.MinX, n.X);
+                Net.MaxX = std::max(Net.MaxX, n.X);
+                Net.MinY = std::min(Net.MinY, n.Y);
+                Net.MaxY = std::max(Net.MaxY, n.Y);
             }
+        }
+
+        // Node i goes to the front of its position's run while the flips
+        // before it are even, to the back while they are odd; the run is
+        // read backwards at the end when the flips are odd in all. Its tie
+        // is its place in the run.
+        const bool oddFlips = plan.Before.size() % 2 == 1;
+        size_t flips = 0;
+        auto tie = [&](size_t i) {
+            while (flips < plan.Before.size() && plan.Before[flips] <= i) ++flips;
+            const int64_t t = flips % 2 == 0 ? -int64_t(i) : int64_t(i);
+            return oddFlips ? -t : t;
+        };
+        if (InHashOrder(table)) {
+            // A file saved by this program comes in hash order already: then
+            // only runs of one position need ordering, in place.
+            std::vector<std::pair<int64_t, TNetworkPoint*>> run;
+            for (size_t i = 0; i < Unfiled.size();) {
+                size_t j = i + 1;
+                while (j < Unfiled.size() && Unfiled[j].X == Unfiled[i].X && Unfiled[j].Y == Unfiled[i].Y) ++j;
+                if (j - i > 1) {
+                    run.clear();
+                    for (size_t k = i; k < j; ++k) run.emplace_back(tie(k), Unfiled[k].Point);
+                    std::sort(run.begin(), run.end());
+                    for (size_t k = i; k < j; ++k) Unfiled[k].Point = run[k - i].second;
+                }
+                i = j;
+            }
+            table.FileInOrder(Unfiled);
+        } else {
+            struct TRank {
+                int64_t Cell;
+                uint64_t Key;
+                int64_t Tie;
+                THashTable::TPlaced Node;
+            };
+            std::vector<TRank> ranks(Unfiled.size());
+            for (size_t i = 0; i < Unfiled.size(); ++i) {
+                const THashTable::TPlaced& n = Unfiled[i];
+                ranks[i] = {table.CellKey(n.X, n.Y), TNetworkPoint::PointKeyOf(n.X, n.Y), tie(i), n};
+            }
+            std::sort(ranks.begin(), ranks.end(), [](const TRank& a, const TRank& b) {
+                if (a.Cell != b.Cell) return a.Cell < b.Cell;
+                if (a.Key != b.Key) return a.Key < b.Key;
+                return a.Tie < b.Tie;
+            });
+            for (size_t i = 0; i < ranks.size(); ++i) Unfiled[i] = ranks[i].Node;
+            ranks = {};
+            table.FileInOrder(Unfiled);
         }
         Unfiled.clear();
         Unfiled.shrink_to_fit();
         NotWidening.clear();
     }
 
+    // Whether the nodes read come by cell key at the table's cell size,
+    // then by key in their cell.
+    bool InHashOrder(const THashTable& table) const
+    {
+        int64_t lastCell = std::numeric_limits<int64_t>::min();
+        uint64_t lastKey = 0;
+        // The bounds of the last cell: a node inside them needs no division.
+        int64_t x0 = 1, x1 = 0, y0 = 1, y1 = 0;
+        for (const THashTable::TPlaced& n : Unfiled) {
+            int64_t cell = lastCell;
+            if (n.X < x0 || n.X > x1 || n.Y < y0 || n.Y > y1) {
+                const int32_t cx = table.CellXOf(n.X), cy = table.CellYOf(n.Y);
+                cell = MakeCellKey(cx, cy);
+                x0 = int64_t(cx) * table.CellWidth;
+                x1 = x0 + table.CellWidth - 1;
+                y0 = int64_t(cy) * table.CellHeight;
+                y1 = y0 + table.CellHeight - 1;
+            }
+            const uint64_t key = TNetworkPoint::PointKeyOf(n.X, n.Y);
+            if (cell < lastCell || (cell == lastCell && key < lastKey)) return false;
+            lastCell = cell;
+            lastKey = key;
+        }
+        return true;
+    }
+
     // Nodes of the single pass whose serial in the file is not above 0 (they
     // do not widen the extents as they are read).
-    std::unordered_set<const TNode*> NotWidening;
-    bool WidensExtents(const TNode* n) const { return !NotWidening.count(n); }
+    std::unordered_set<const TNetworkPoint*> NotWidening;
+    bool WidensExtents(const TNetworkPoint* n) const { return !NotWidening.count(n); }
 
     // The node of a file serial at a position, as FindNodeBySerial finds it.
     TNode* NodeAt(int32_t x, int32_t y, int32_t serial)
     {
         if (UseSerialIndex && PlainSerials && serial >= 1 && size_t(serial) <= BySerial.size()) {
             TNode* n = BySerial[size_t(serial) - 1];
-            if (Net.NodeHash.CellKey(n->X, n->Y) == Net.NodeHash.CellKey(x, y)) return n;
+            if ((n->X == x && n->Y == y) || Net.NodeHash.CellKey(n->X, n->Y) == Net.NodeHash.CellKey(x, y)) return n;
         }
         return FindNodeBySerial(Net, x, y, Serial(serial));
     }
@@ -850,20 +908,37 @@ struct TBodyReader {
     {
         const TEntityClass& classes = *Net.NodeClasses;
         for (;;) {
-            const bool flag = ReadFlag();
-            const int32_t x = R.ReadInt(), y = R.ReadInt();
-            const int32_t layer = R.ReadInt();
-            const int32_t serial = R.ReadInt();
-            const int cls = ReadClass(classes);
-            const int32_t n = ReadIntIn(R, 0, MaxAttributes, "value count");
-            int32_t lon = 0, lat = 0, elev = 0;
-            // Older versions have the three on node lines too, when the writer put them there.
-            if (V >= 8 || !R.SeekEoln()) {
-                lon = R.ReadInt();
-                lat = R.ReadInt();
-                elev = R.ReadInt();
+            bool flag;
+            int32_t x, y, layer, serial, n, lon = 0, lat = 0, elev = 0;
+            int cls;
+            int32_t f[10];
+            if (V >= 8 && R.TryReadIntLine(f, 10)) {
+                flag = f[0] > 0;
+                x = f[1];
+                y = f[2];
+                layer = f[3];
+                serial = f[4];
+                cls = ClassOf(classes, f[5]);
+                n = CheckIn(f[6], 0, MaxAttributes, "value count");
+                lon = f[7];
+                lat = f[8];
+                elev = f[9];
+            } else {
+                flag = ReadFlag();
+                x = R.ReadInt();
+                y = R.ReadInt();
+                layer = R.ReadInt();
+                serial = R.ReadInt();
+                cls = ReadClass(classes);
+                n = ReadIntIn(R, 0, MaxAttributes, "value count");
+                // Older versions have the three on node lines too, when the writer put them there.
+                if (V >= 8 || !R.SeekEoln()) {
+                    lon = R.ReadInt();
+                    lat = R.ReadInt();
+                    elev = R.ReadInt();
+                }
+                R.ReadLn();
             }
-            R.ReadLn();
             if (!flag) break;
             const int slots = AttributeCountOf(classes, cls);
             if (serial == -1) {
@@ -892,7 +967,7 @@ struct TBodyReader {
                 else
                     PlainSerials = false;
             }
-            node->Name.AssignStored(ReadLineCut(R, 255), Net.Store.Texts);
+            node->Name.AssignStored(Cut(R.ReadLineView(), 255), Net.Store.Texts);
             ReadValues(classes, cls, n);
             if (serial > 0) {
                 Net.MinX = std::min(Net.MinX, x);
@@ -943,14 +1018,34 @@ struct TBodyReader {
     {
         const TEntityClass& classes = *Net.LinkClasses;
         for (;;) {
-            const bool flag = ReadFlag();
-            const int32_t ax = R.ReadInt(), ay = R.ReadInt(), bx = R.ReadInt(), by = R.ReadInt();
-            const int cls = ReadClass(classes);
-            const int32_t as = R.ReadInt(), bs = R.ReadInt();
-            const int32_t n = ReadIntIn(R, 0, MaxAttributes, "value count");
-            int32_t shapes = 0;
-            if (V >= 6) shapes = ReadIntIn(R, 0, std::numeric_limits<int32_t>::max(), "shape point count");
-            R.ReadLn();
+            bool flag;
+            int32_t ax, ay, bx, by, as, bs, n, shapes = 0;
+            int cls;
+            int32_t f[10];
+            if (V >= 6 && R.TryReadIntLine(f, 10)) {
+                flag = f[0] > 0;
+                ax = f[1];
+                ay = f[2];
+                bx = f[3];
+                by = f[4];
+                cls = ClassOf(classes, f[5]);
+                as = f[6];
+                bs = f[7];
+                n = CheckIn(f[8], 0, MaxAttributes, "value count");
+                shapes = CheckIn(f[9], 0, std::numeric_limits<int32_t>::max(), "shape point count");
+            } else {
+                flag = ReadFlag();
+                ax = R.ReadInt();
+                ay = R.ReadInt();
+                bx = R.ReadInt();
+                by = R.ReadInt();
+                cls = ReadClass(classes);
+                as = R.ReadInt();
+                bs = R.ReadInt();
+                n = ReadIntIn(R, 0, MaxAttributes, "value count");
+                if (V >= 6) shapes = ReadIntIn(R, 0, std::numeric_limits<int32_t>::max(), "shape point count");
+                R.ReadLn();
+            }
             if (!flag) break;
             const int slots = AttributeCountOf(classes, cls);
             std::string name = ReadLineCut(R, 255);
@@ -1002,14 +1097,14 @@ struct TBodyReader {
                 link->ShapePoints.Adopt(Net.Store.MakeRoomFor<TShapePoint>(room), room);
             }
             for (int32_t i = 0; i < shapes; ++i) {
-                const int32_t x = R.ReadInt(), y = R.ReadInt();
-                int32_t lon = 0, lat = 0, elev = 0;
-                if (V >= 8) {
-                    lon = R.ReadInt();
-                    lat = R.ReadInt();
-                    elev = R.ReadInt();
+                // x, y and from version 8 longitude, latitude, elevation.
+                int32_t f[5] = {0, 0, 0, 0, 0};
+                const int fields = V >= 8 ? 5 : 2;
+                if (!R.TryReadIntLine(f, fields)) {
+                    for (int k = 0; k < fields; ++k) f[k] = R.ReadInt();
+                    R.ReadLn();
                 }
-                R.ReadLn();
+                const int32_t x = f[0], y = f[1], lon = f[2], lat = f[3], elev = f[4];
                 CheckWorld(x, y);
                 TShapePoint* sp = AddShapePoint(Net, x, y, link->ShapePoints.GetCount(), halfA);
                 if (!sp) throw TFileReadError("shape point could not be added");

@@ -4,6 +4,10 @@
 #include <atomic>
 #include <bit>
 #include <cstdlib>
+#include <memory>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "core/model/DesireTable.h"
 #include "core/model/Messages.h"
@@ -141,12 +145,30 @@ void TNetwork::TakeOverPolygons(TNetwork& other)
 
 // ---------------------------------------------------------------- store
 
+void PrefaultStoreBlock(void* p, size_t bytes)
+{
+#ifdef MADV_POPULATE_WRITE
+    // The whole pages inside the block; an older kernel refuses the advice,
+    // and the pages then come one fault at a time as before.
+    static const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
+    const uintptr_t b = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
+    const uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(page - 1);
+    if (e > b) (void)::madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)bytes;
+#endif
+}
+
 TValueBlock TElementStore::MakeValues(int n)
 {
     n = std::clamp(n, 0, MaxAttributes);
     if (n == 0) return {};
     if (SlotsUsed + size_t(n) > SlotsPerBlock) {
-        SlotBlocks.push_back(new TValueSlot[SlotsPerBlock]); // zeroed
+        auto* block = static_cast<TValueSlot*>(::operator new[](sizeof(TValueSlot) * SlotsPerBlock));
+        if (!SlotBlocks.empty()) PrefaultStoreBlock(block, sizeof(TValueSlot) * SlotsPerBlock);
+        std::uninitialized_value_construct_n(block, SlotsPerBlock); // zeroed
+        SlotBlocks.push_back(block);
         SlotsUsed = 0;
     }
     TValueSlot* p = SlotBlocks.back() + SlotsUsed;
@@ -176,6 +198,7 @@ void** TElementStore::MakeRoom(int n)
     }
     if (RoomUsed + size_t(n) > RoomPerBlock) {
         RoomBlocks.push_back(new void*[RoomPerBlock]);
+        if (RoomBlocks.size() > 1) PrefaultStoreBlock(RoomBlocks.back(), sizeof(void*) * RoomPerBlock);
         RoomUsed = 0;
     }
     void** p = RoomBlocks.back() + RoomUsed;
@@ -205,7 +228,8 @@ void TElementStore::Release()
     ShapePoints.Release();
     Nodes.Release();
     Fractions.Clear();
-    for (TValueSlot* b : SlotBlocks) delete[] b;
+    static_assert(std::is_trivially_destructible_v<TValueSlot>);
+    for (TValueSlot* b : SlotBlocks) ::operator delete[](b); // made by MakeValues
     SlotBlocks.clear();
     SlotsUsed = SlotsPerBlock;
     for (void** b : RoomBlocks) delete[] b;
@@ -416,20 +440,21 @@ void THashTable::InsertPoint(THashEntry* cell, TNetworkPoint* p)
     if (!MaxPointsStale && cell->Points.GetCount() > MaxPoints) MaxPoints = cell->Points.GetCount();
 }
 
-void THashTable::FileInOrder(const std::vector<TNetworkPoint*>& points)
+void THashTable::FileInOrder(const std::vector<TPlaced>& points)
 {
     size_t i = 0;
     while (i < points.size()) {
-        TNetworkPoint* first = points[i];
-        const int32_t cx = CellXOf(first->X), cy = CellYOf(first->Y);
-        const int64_t key = MakeCellKey(cx, cy);
+        THashEntry* c = FindOrAddCell(points[i].X, points[i].Y);
+        // The points of the cell: those inside its bounds that follow.
+        auto inCell = [&](const TPlaced& p) {
+            const int64_t dx = int64_t(p.X) - c->X0, dy = int64_t(p.Y) - c->Y0;
+            return dx >= 0 && dx < CellWidth && dy >= 0 && dy < CellHeight;
+        };
         size_t j = i + 1;
-        while (j < points.size() && CellKey(points[j]->X, points[j]->Y) == key) ++j;
-        THashEntry* c = FindCellByKey(key);
-        if (!c) c = FindOrAddCell(first->X, first->Y);
+        while (j < points.size() && inCell(points[j])) ++j;
         c->Points.SetLimit(c->Points.GetCount() + int32_t(j - i));
         for (size_t k = i; k < j; ++k) {
-            c->Points.Append(points[k]);
+            c->Points.Append(points[k].Point);
         }
         TotalPoints += int64_t(j - i);
         if (!MaxPointsStale) MaxPoints = std::max(MaxPoints, c->Points.GetCount());
@@ -717,9 +742,11 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
     a->Links.Insert(halfA);
     net.Store.GrowRoom(b->Links);
     b->Links.Insert(halfB);
-    ExtendBox(net, halfA, b);
+    r->Box.Include(b->X, b->Y);
     ++net.LinkCount;
+    // The A cell's union of link boxes and its reach.
     if (THashEntry* c = net.NodeHash.FindCell(a->X, a->Y)) {
+        c->LinkBox.Include(r->Box);
         c->MaxDX = std::max(c->MaxDX, std::abs(a->X - b->X));
         c->MaxDY = std::max(c->MaxDY, std::abs(a->Y - b->Y));
     }

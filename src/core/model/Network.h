@@ -679,10 +679,15 @@ public:
     // Files a point in a cell: a sorted insert by its key
     // (before equal keys), amortized O(log n) in a crowded cell.
     void InsertPoint(THashEntry* cell, TNetworkPoint* p);
+    // A point and its position.
+    struct TPlaced {
+        TNetworkPoint* Point;
+        int32_t X, Y;
+    };
     // Files points into an empty table in one pass. They come ordered by
     // cell key (at this table's cell size), then by key in the cell, then as
     // they are to stand among equal keys.
-    void FileInOrder(const std::vector<TNetworkPoint*>& points);
+    void FileInOrder(const std::vector<TPlaced>& points);
     // Takes a point out of its cell list (rare: the undoable removal of a
     // shape point). False when it is not there.
     bool RemovePoint(THashEntry* cell, TNetworkPoint* p);
@@ -718,6 +723,13 @@ private:
 
 // ---------------------------------------------------------------- store
 
+// Makes the pages of a new block of an element store present in one step,
+// rather than one page fault at a time as they are first written: a large
+// network is built with far fewer entries into the kernel. A store does so
+// from its second block of a kind on, so that a small network does not hold
+// pages it never uses.
+void PrefaultStoreBlock(void* p, std::size_t bytes);
+
 // Objects of one type made in large blocks and freed with them.
 template <class T>
 class TPool {
@@ -730,8 +742,11 @@ public:
     template <class... A>
     T* Make(A&&... args)
     {
-        if (Blocks.empty() || Blocks.back().Used == PerBlock)
-            Blocks.push_back({static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T)))), 0});
+        if (Blocks.empty() || Blocks.back().Used == PerBlock) {
+            T* items = static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T))));
+            if (!Blocks.empty()) PrefaultStoreBlock(items, sizeof(T) * PerBlock);
+            Blocks.push_back({items, 0});
+        }
         TBlock& b = Blocks.back();
         T* p = new (b.Items + b.Used) T(std::forward<A>(args)...);
         ++b.Used;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -293,6 +294,159 @@ TEST(LegacyText, AFileLargerThanTheWindowReadsWhole)
         EXPECT_NE(std::string(e.what()).find("line " + std::to_string(lines + 2)), std::string::npos) << e.what();
     }
     EXPECT_EQ(r.Bytes(), text); // the whole file, though the window has passed it
+    std::filesystem::remove_all(dir);
+}
+
+// A record line read in one step reads as the steps it stands for: the same
+// numbers and the same position after it; a line it does not take is left
+// unread, for the steps.
+TEST(LegacyText, RecordLinesInOneStepReadAsTheirSteps)
+{
+    const std::vector<std::string> intLines = {
+        "1 2 3", "1\t2  3  ", "-2147483648 2147483647 0", "+5 -0 007", "12345678 123456789 1234567890",
+        "99999999 100000000 -99999999", "00000000001 2 3", "000000000001 2 3", "2147483648 1 1", "1 2",
+        "1 2 x", "1 2 3 x", "1 2 3\f", "1 - 3", "1-2 3", "1 2+3", "1 2 3abc", "", "   "};
+    for (const char* eol : {"\r\n", "\n", "\r"})
+        for (const std::string& line : intLines) {
+            const std::string text = line + eol + "4 5 6" + eol + "7" + eol;
+            TTextReader fast(text), steps(text);
+            int32_t v[3] = {-1, -1, -1};
+            if (!fast.TryReadIntLine(v, 3)) {
+                EXPECT_EQ(fast.Position(), 0u) << line;
+                continue;
+            }
+            for (int32_t x : v) EXPECT_EQ(x, steps.ReadInt()) << line;
+            steps.ReadLn();
+            EXPECT_EQ(fast.Position(), steps.Position()) << line;
+            EXPECT_EQ(fast.ReadInt(), 4) << line;
+        }
+    // Every line of the plain form is taken in one step.
+    for (const char* line : {"1 2 3", "-2147483648 2147483647 0", "12345678 123456789 1234567890"}) {
+        TTextReader r(std::string(line) + "\r\n");
+        int32_t v[3];
+        EXPECT_TRUE(r.TryReadIntLine(v, 3)) << line;
+        EXPECT_TRUE(r.Eof()) << line;
+    }
+
+    const std::vector<std::string> realLines = {
+        " 2.00000000000000E+0004", "-1.50000000000000E-0003", "375.0", "0.0", "  5  ", ".5", "5.", "+3", "-.5",
+        "1e400", "1e-400", "abc", "nan", "1.0 2.0", "5 x", std::string(29, ' ') + "7", std::string(30, ' ') + "7",
+        std::string(40, '1'), "", "-"};
+    for (const char* eol : {"\r\n", "\n", "\r"})
+        for (const std::string& line : realLines) {
+            const std::string text = line + eol + "9" + eol;
+            TTextReader fast(text), steps(text);
+            double v = -1;
+            if (!fast.TryReadRealLine(30, v)) {
+                EXPECT_EQ(fast.Position(), 0u) << line;
+                continue;
+            }
+            double want = 0;
+            ASSERT_TRUE(ParseReal(steps.ReadTextView(30), want)) << line;
+            steps.ReadLn();
+            EXPECT_EQ(std::signbit(v), std::signbit(want)) << line;
+            EXPECT_EQ(v, want) << line;
+            EXPECT_EQ(fast.Position(), steps.Position()) << line;
+            EXPECT_EQ(fast.ReadInt(), 9) << line;
+        }
+    for (const char* line : {" 2.00000000000000E+0004", "375.0", "-1.5E-3"}) {
+        TTextReader r(std::string(line) + "\n");
+        double v;
+        EXPECT_TRUE(r.TryReadRealLine(30, v)) << line;
+        EXPECT_TRUE(r.Eof()) << line;
+    }
+
+    // Texts of a line: up to n bytes, the rest of the line passed.
+    for (const char* eol : {"\r\n", "\n", "\r"})
+        for (const std::string line : {"", "AB", "  ", "12345678", "123456789", "node 500 and more of it"}) {
+            const std::string text = line + eol + "9" + eol;
+            TTextReader one(text), steps(text);
+            EXPECT_EQ(one.ReadTextLine(8), steps.ReadTextView(8)) << line;
+            steps.ReadLn();
+            EXPECT_EQ(one.Position(), steps.Position()) << line;
+            EXPECT_EQ(one.ReadInt(), 9) << line;
+        }
+    TTextReader last("AB");
+    EXPECT_EQ(last.ReadTextLine(8), "AB");
+    EXPECT_TRUE(last.Eof());
+    EXPECT_THROW(last.ReadTextLine(8), TFileReadError);
+}
+
+// The same through a file read in blocks: lines of many lengths and line
+// ends, and long lines of numbers whose line end falls at the end of a block
+// (CR in one block, LF in the next; a lone CR there).
+TEST(LegacyText, RecordLinesInOneStepAcrossTheWindow)
+{
+    const auto dir = TempDir();
+    const auto path = dir / "records.dta";
+    std::string text;
+    std::vector<bool> intLine;
+    std::vector<size_t> textLine; // lines of text, read as 8 bytes
+    const char* ends[3] = {"\r\n", "\n", "\r"};
+    uint32_t seed = 5;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8) % 1000; };
+    auto randomLine = [&] {
+        const uint32_t kind = next() % 3;
+        intLine.push_back(kind == 0);
+        if (kind == 2) {
+            textLine.push_back(intLine.size() - 1);
+            text += std::string(1 + next() % 11, char('a' + next() % 26));
+        } else if (intLine.back()) {
+            const std::string pad(1 + (next() % 3 == 0 ? next() % 400 : 0), ' ');
+            text += std::to_string(int(next()) - 500) + pad + std::to_string(next() * 3001) + pad +
+                    std::to_string(next());
+        } else {
+            text += (next() % 2 ? Real23Text(double(next()) / 7) : std::to_string(next()) + ".0") +
+                    std::string(next() % 8, ' ');
+        }
+        text += ends[next() % 3];
+    };
+    for (size_t block = 1; block <= 3; ++block) {
+        const size_t boundary = block * TTextReader::ReadBlock;
+        while (text.size() < boundary - 2000) randomLine();
+        // Its CR the last byte of the block.
+        text += "1 2" + std::string(boundary - 1 - text.size() - 4, ' ') + "3" + (block == 2 ? "\r" : "\r\n");
+        intLine.push_back(true);
+        ASSERT_EQ(text[boundary - 1], '\r');
+    }
+    for (int i = 0; i < 1000; ++i) randomLine();
+    std::ofstream(path, std::ios::binary) << text;
+
+    TTextReader fast, steps(text);
+    std::string error;
+    ASSERT_TRUE(fast.LoadFile(path.string(), error)) << error;
+    size_t taken = 0;
+    for (size_t line = 0; line < intLine.size(); ++line) {
+        if (intLine[line]) {
+            int32_t v[3];
+            if (fast.TryReadIntLine(v, 3)) {
+                ++taken;
+            } else {
+                for (int32_t& x : v) x = fast.ReadInt();
+                fast.ReadLn();
+            }
+            for (int32_t x : v) ASSERT_EQ(x, steps.ReadInt()) << line;
+            steps.ReadLn();
+        } else if (std::binary_search(textLine.begin(), textLine.end(), line)) {
+            const std::string got(fast.ReadTextLine(8));
+            ASSERT_EQ(got, steps.ReadTextView(8)) << line;
+            steps.ReadLn();
+        } else {
+            double r = 0, want = 0;
+            if (fast.TryReadRealLine(30, r)) {
+                ++taken;
+            } else {
+                ASSERT_TRUE(ParseReal(fast.ReadTextView(30), r)) << line;
+                fast.ReadLn();
+            }
+            ASSERT_TRUE(ParseReal(steps.ReadTextView(30), want));
+            steps.ReadLn();
+            ASSERT_EQ(r, want) << line;
+        }
+        ASSERT_EQ(fast.Position(), steps.Position()) << line;
+    }
+    EXPECT_TRUE(fast.SeekEof());
+    EXPECT_GT(taken, (intLine.size() - textLine.size()) * 9 / 10); // nearly every line of numbers in one step
     std::filesystem::remove_all(dir);
 }
 

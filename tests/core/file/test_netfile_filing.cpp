@@ -149,3 +149,48 @@ TEST(NetworkFileFiling, OnePassGivesTheOrderOfFilingOneAtATime)
         ExpectSameLoads(FileOf(body), 50);
     }
 }
+
+// A file as this program saves it comes in hash order: the nodes of one
+// position then stand together, in the order the inserts and re-grids of a
+// one-at-a-time load give them.
+TEST(NetworkFileFiling, AFileInHashOrderKeepsTheOrderOfCoincidentNodes)
+{
+    std::mt19937 random(13);
+    // The positions in hash order at cells of the given size.
+    auto hashOrder = [](std::vector<std::pair<int32_t, int32_t>> at, int32_t size) {
+        auto floorDiv = [](int32_t a, int32_t b) { return a / b - ((a % b != 0) && (a < 0)); };
+        std::stable_sort(at.begin(), at.end(), [&](auto a, auto b) {
+            const int64_t ca = MakeCellKey(floorDiv(a.first, size), floorDiv(a.second, size));
+            const int64_t cb = MakeCellKey(floorDiv(b.first, size), floorDiv(b.second, size));
+            if (ca != cb) return ca < cb;
+            return TNetworkPoint::PointKeyOf(a.first, a.second) < TNetworkPoint::PointKeyOf(b.first, b.second);
+        });
+        return at;
+    };
+    auto load = [&](const std::vector<std::pair<int32_t, int32_t>>& at, int32_t size) {
+        TBody body;
+        for (auto [x, y] : at) body.Node(x, y);
+        body.Link(at[0].first, at[0].second, 1, at[5].first, at[5].second, 6, {{3, 4}});
+        ExpectSameLoads(FileOf(body), size);
+    };
+    {
+        // Nothing re-grids.
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (int i = 0; i < 3000; ++i) at.push_back({int32_t(random() % 2000) - 1000, int32_t(random() % 300) - 100});
+        for (int i = 0; i < 800; ++i) at.push_back(at[random() % at.size()]);
+        load(hashOrder(at, 200), 200);
+    }
+    {
+        // One doubling, with coincident nodes before and after it.
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (int i = 0; i < HashCap + 2000; ++i) at.push_back({(i % 600) * 200 - 60000, (i / 600) * 200 - 30000});
+        for (int i = 0; i < 4000; ++i) at.push_back(at[random() % at.size()]);
+        load(hashOrder(at, 400), 400);
+    }
+    {
+        // One halving: a crowded cell whose positions hold several nodes.
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (int i = 0; i < HashCap + 5; ++i) at.push_back({int32_t(random() % 150), int32_t(random() % 150)});
+        load(hashOrder(at, 100), 100);
+    }
+}
