@@ -33,48 +33,15 @@ void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 // The cell corner is not kept: the key comes from the position.
 TNetworkPoint::TNetworkPoint(int32_t x, int32_t y, int32_t, int32_t) : X(x), Y(y) {}
 
-void TFractionTable::Grow()
-{
-    std::vector<TEntry> old = std::move(Slots);
-    const size_t size = old.empty() ? 16 : old.size() * 2;
-    Slots.assign(size, TEntry{nullptr, {0, 0}});
-    Shift = 64u - unsigned(std::countr_zero(size));
-    Count = 0;
-    for (const TEntry& e : old)
-        if (e.Key) Set(e.Key, e.Value);
-}
-
-void TFractionTable::Erase(const TNetworkPoint* p)
-{
-    if (Count == 0) return;
-    size_t i = Home(p);
-    while (Slots[i].Key != p) {
-        if (!Slots[i].Key) return;
-        i = (i + 1) & Mask();
-    }
-    // Entries after the hole that could stand in it move back, so that every
-    // entry stays reachable from its home without markers of erased ones.
-    for (size_t j = (i + 1) & Mask(); Slots[j].Key; j = (j + 1) & Mask()) {
-        const size_t home = Home(Slots[j].Key);
-        const bool stays = i <= j ? (home > i && home <= j) : (home > i || home <= j);
-        if (stays) continue;
-        Slots[i] = Slots[j];
-        i = j;
-    }
-    Slots[i].Key = nullptr;
-    --Count;
-}
-
 void TFractionTable::TakeOver(TFractionTable& other)
 {
-    if (Count == 0) {
-        std::swap(Slots, other.Slots);
-        std::swap(Shift, other.Shift);
-        std::swap(Count, other.Count);
-    } else {
-        for (const TEntry& e : other.Slots)
-            if (e.Key) Set(e.Key, e.Value);
-    }
+    if (Entries.empty())
+        std::swap(Entries, other.Entries);
+    else
+        other.Entries.ForEach([&](const TEntry& e) {
+            bool fresh = false;
+            Entries.Insert(e, fresh).Value = e.Value;
+        });
     other.Clear();
 }
 
@@ -84,16 +51,35 @@ static bool IsWhole(double f, int32_t v)
     return std::bit_cast<uint64_t>(f) == std::bit_cast<uint64_t>(double(v));
 }
 
+void TPointFractions::Set(TNetworkPoint* p, TFraction f)
+{
+    TFraction* room = p->IsShapePoint() ? ShapePoints.MakeSideOf<TFraction>(p->AsShapePoint())
+                                        : Nodes.MakeSideOf<TFraction>(p->AsNode());
+    if (room) {
+        *room = f;
+        if (!p->HasFraction) ++Pooled;
+    } else {
+        Loose.Set(p, f);
+    }
+    p->HasFraction = 1;
+}
+
+void TPointFractions::Erase(TNetworkPoint* p)
+{
+    if (!p->HasFraction) return;
+    if (InPool(p))
+        --Pooled;
+    else
+        Loose.Erase(p);
+    p->HasFraction = 0;
+}
+
 void TNetworkPoint::SetFraction(TNetwork& net, double xf, double yf)
 {
-    auto& table = net.Store.Fractions;
-    if (IsWhole(xf, X) && IsWhole(yf, Y)) {
-        if (HasFraction) table.Erase(this);
-        HasFraction = 0;
-        return;
-    }
-    table.Set(this, {xf, yf});
-    HasFraction = 1;
+    if (IsWhole(xf, X) && IsWhole(yf, Y))
+        net.Store.Fractions.Erase(this);
+    else
+        net.Store.Fractions.Set(this, {xf, yf});
 }
 
 void TNetworkPoint::MoveKeepingFraction(TNetwork& net, int32_t x, int32_t y)
@@ -115,7 +101,7 @@ void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
     net.DropPolygons(p);
-    if (p->HasFraction) net.Store.Fractions.Erase(p);
+    net.Store.Fractions.Erase(p);
     if (p->IsShapePoint())
         net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
@@ -311,7 +297,7 @@ void THashTable::FreeCells()
     for (THashEntry* c : Pending) delete c;
     Sorted.clear();
     Pending.clear();
-    ByKey.clear();
+    ByKey.Clear();
     LastCell = nullptr;
     MaxPoints = 0;
     MaxPointsStale = false;
@@ -339,10 +325,10 @@ int32_t THashTable::CellYOf(int32_t y) const { return FloorDiv(y, CellHeight); }
 THashEntry* THashTable::FindCellByKey(int64_t key) const
 {
     if (LastCell && LastKey == key) return LastCell;
-    auto it = ByKey.find(key);
-    if (it == ByKey.end()) return nullptr;
+    const TCellEntry* e = ByKey.Find(uint64_t(key));
+    if (!e) return nullptr;
     LastKey = key;
-    LastCell = it->second;
+    LastCell = e->Cell;
     return LastCell;
 }
 
@@ -354,7 +340,8 @@ THashEntry* THashTable::FindOrAddCell(int32_t x, int32_t y)
     int64_t key = MakeCellKey(cx, cy);
     if (THashEntry* c = FindCellByKey(key)) return c;
     auto* c = new THashEntry(this, cx, cy);
-    ByKey.emplace(key, c);
+    bool fresh = false;
+    ByKey.Insert({uint64_t(key), c}, fresh);
     // Cells made in order (a file read) go straight to the end.
     if (Pending.empty() && (Sorted.empty() || Sorted.back()->Key < key))
         Sorted.push_back(c);
@@ -451,7 +438,7 @@ int32_t THashTable::MaxCellPointCount() const
 {
     if (MaxPointsStale) {
         int32_t m = 0;
-        for (const auto& kv : ByKey) m = std::max(m, kv.second->Points.GetCount());
+        ByKey.ForEach([&](const TCellEntry& e) { m = std::max(m, e.Cell->Points.GetCount()); });
         MaxPoints = m;
         MaxPointsStale = false;
     }
@@ -476,7 +463,7 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
     Settle();
     std::vector<THashEntry*> oldCells;
     oldCells.swap(Sorted);
-    ByKey.clear();
+    ByKey.Clear();
     LastCell = nullptr;
     CellWidth = std::max(cellWidth, 1);
     CellHeight = std::max(cellHeight, 1);
@@ -512,7 +499,8 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
         while (j < moved.size() && moved[j].CellKey == moved[i].CellKey) ++j;
         TNetworkPoint* first = moved[i].Point;
         auto* c = new THashEntry(this, CellXOf(first->X), CellYOf(first->Y));
-        ByKey.emplace(c->Key, c);
+        bool fresh = false;
+        ByKey.Insert({uint64_t(c->Key), c}, fresh);
         Sorted.push_back(c);
         c->Points.SetLimit(int32_t(j - i));
         for (size_t k = i; k < j; ++k) c->Points.Append(moved[k].Point);
