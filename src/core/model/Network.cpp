@@ -766,9 +766,11 @@ static bool ProbePosition(const THashEntry* cell, const TViewRecord& view, int32
     return true;
 }
 
-// True when some point lies in the square x0..x1, y0..y1: one range scan per
-// cell it touches, so that a pick in an empty spot costs a few look-ups.
-static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+// Visits the points of the cells that the square x0..x1, y0..y1 touches
+// whose Y lies in the square (one range scan per cell, its points running by
+// (Y, X)), cell by cell, until visit(cell, point) returns true; true then.
+template <class Visit>
+static bool ScanSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, Visit&& visit)
 {
     x0 = std::max<int64_t>(x0, INT32_MIN);
     y0 = std::max<int64_t>(y0, INT32_MIN);
@@ -781,18 +783,45 @@ static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
             const THashEntry* c = t.FindCellByKey(MakeCellKey(int32_t(cx), int32_t(cy)));
             if (!c) continue;
-            // The cell's part of the square; its points run by (Y, X).
             const int32_t sy0 = int32_t(std::max<int64_t>(y0, c->Y0)), sy1 = int32_t(y1);
-            const int64_t sx0 = std::max<int64_t>(x0, c->X0), sx1 = x1;
             int32_t i;
             c->Points.Search(TNetworkPoint::PointKeyOf(INT32_MIN, sy0), i);
             for (; i < c->Points.GetCount(); ++i) {
                 const TNetworkPoint* p = c->Points.At(i);
                 if (p->Y > sy1) break;
-                if (p->X >= sx0 && p->X <= sx1) return true;
+                if (visit(c, p)) return true;
             }
         }
     return false;
+}
+
+// True when some point lies in the square x0..x1, y0..y1, so that a pick in
+// an empty spot costs a few look-ups.
+static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    return ScanSquare(t, x0, y0, x1, y1,
+                      [&](const THashEntry*, const TNetworkPoint* p) { return p->X >= x0 && p->X <= x1; });
+}
+
+// Where (px, py) comes in the probes of the rings around (x, y): ring r =
+// max(|dx|, |dy|) after ring r - 1; in a ring the row above, the row below
+// (each left to right), the column on the left, the column on the right
+// (each top to bottom, without the corners).
+static uint64_t RingOrder(int64_t x, int64_t y, int64_t px, int64_t py)
+{
+    const int64_t dx = px - x, dy = py - y;
+    const int64_t r = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+    const int64_t side = 2 * r + 1;
+    int64_t k;
+    if (dy == -r)
+        k = dx + r;
+    else if (dy == r)
+        k = side + dx + r;
+    else if (dx == -r)
+        k = 2 * side + dy + r - 1;
+    else
+        k = 2 * side + (2 * r - 1) + dy + r - 1;
+    return (uint64_t(r) << 32) | uint64_t(k);
 }
 
 bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node, TShapePoint*& shapePoint,
@@ -815,14 +844,43 @@ bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node
         return ProbePosition(lastCell, view, int32_t(px), int32_t(py), shapesAllowed, node, shapePoint);
     };
     bool hit = probe(x, y);
-    int32_t rings = std::clamp(view.StandardSize, 0, 1000);
-    if (!hit && !centerOnly && AnyPointInSquare(net.NodeHash, int64_t(x) - rings, int64_t(y) - rings,
-                                                int64_t(x) + rings, int64_t(y) + rings)) {
-        for (int64_t r = 1; r <= rings && !hit; ++r) {
-            for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y - r);
-            for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y + r);
-            for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x - r, yy);
-            for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x + r, yy);
+    const int32_t rings = std::clamp(view.StandardSize, 0, 1000);
+    if (!hit && !centerOnly) {
+        // Only a position that holds a point can be a hit: the points of the
+        // square, probed in the rings' order, give what probing every
+        // position of every ring gives. Where the square's rows hold many
+        // points, every position is probed instead.
+        constexpr int MaxLooked = 64;
+        struct TCandidate {
+            uint64_t Order;
+            const THashEntry* Cell;
+            int32_t X, Y;
+        };
+        std::array<TCandidate, MaxLooked> found;
+        int count = 0, looked = 0;
+        const int64_t x0 = int64_t(x) - rings, x1 = int64_t(x) + rings;
+        const bool crowded =
+            ScanSquare(net.NodeHash, x0, int64_t(y) - rings, x1, int64_t(y) + rings,
+                       [&](const THashEntry* c, const TNetworkPoint* p) {
+                           if (++looked > MaxLooked) return true;
+                           if (p->X >= x0 && p->X <= x1) found[size_t(count++)] = {RingOrder(x, y, p->X, p->Y), c, p->X, p->Y};
+                           return false;
+                       });
+        if (!crowded) {
+            std::sort(found.begin(), found.begin() + count,
+                      [](const TCandidate& a, const TCandidate& b) { return a.Order < b.Order; });
+            for (int i = 0; i < count && !hit; ++i) {
+                const TCandidate& c = found[size_t(i)];
+                if ((c.Order >> 32) == 0 || (i > 0 && found[size_t(i - 1)].Order == c.Order)) continue;
+                hit = ProbePosition(c.Cell, view, c.X, c.Y, shapesAllowed, node, shapePoint);
+            }
+        } else if (AnyPointInSquare(net.NodeHash, x0, int64_t(y) - rings, x1, int64_t(y) + rings)) {
+            for (int64_t r = 1; r <= rings && !hit; ++r) {
+                for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y - r);
+                for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y + r);
+                for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x - r, yy);
+                for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x + r, yy);
+            }
         }
     }
     if (!hit) {

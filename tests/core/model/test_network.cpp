@@ -318,6 +318,72 @@ TEST(Picks, CoincidentPointsGiveTheActiveVisibleNode)
     EXPECT_TRUE(CanPlaceNode(net, view, &net.TemplateNode));
 }
 
+// A pick against probing every position of every ring in turn, each probe a
+// pick of that position alone. Points lie scattered in one square and crowd
+// another, whose rows hold so many points that picks there probe position by
+// position; some are coincident, inactive, on a hidden layer or shape points.
+TEST(Picks, RingSearchAgreesWithProbingEveryPosition)
+{
+    TNetwork net;
+    TWindowSettings settings;
+    settings.Layers.LayerStates[3] = 0;
+    TViewRecord view;
+    view.Settings = &settings;
+    std::mt19937 random(11);
+    std::vector<TNode*> nodes;
+    // (x0, y0): the scattered square, 40 wide; (0, 0) the crowded one.
+    auto place = [&](int32_t x0, int32_t y0) {
+        return std::make_pair(x0 + int32_t(random() % 40), y0 + int32_t(random() % 40));
+    };
+    for (int i = 0; i < 500; ++i) {
+        const auto [x, y] = place(i % 5 ? 0 : 400, 0);
+        TNode* n = Add(net, x, y);
+        n->Layer = uint8_t(1 + random() % 3);
+        n->Active = random() % 5 != 0;
+        nodes.push_back(n);
+    }
+    TLink *ha, *hb;
+    AddLink(net, nodes[0], nodes[1], false, 0, ha, hb);
+    for (int i = 0; i < 200; ++i) {
+        const auto [x, y] = place(i % 5 ? 0 : 400, 0);
+        ASSERT_NE(AddShapePoint(net, x, y, 0, ha), nullptr);
+    }
+
+    auto probed = [&](bool shapes, int32_t x, int32_t y, TNode*& n, TShapePoint*& sp) {
+        auto at = [&](int64_t px, int64_t py) {
+            return FindNearestPoint(net, view, n, sp, shapes, true, int32_t(px), int32_t(py));
+        };
+        if (at(x, y)) return true;
+        for (int64_t r = 1; r <= view.StandardSize; ++r) {
+            for (int64_t px = x - r; px <= x + r; ++px)
+                if (at(px, y - r)) return true;
+            for (int64_t px = x - r; px <= x + r; ++px)
+                if (at(px, y + r)) return true;
+            for (int64_t py = y - r + 1; py < y + r; ++py)
+                if (at(x - r, py)) return true;
+            for (int64_t py = y - r + 1; py < y + r; ++py)
+                if (at(x + r, py)) return true;
+        }
+        return false;
+    };
+    int hits = 0;
+    for (int size : {0, 1, 3, 6}) {
+        view.StandardSize = size;
+        for (int i = 0; i < 3000; ++i) {
+            const bool shapes = i % 2;
+            const int32_t x = int32_t(random() % 50) - 5 + (i % 3 ? 400 : 0), y = int32_t(random() % 50) - 5;
+            TNode *n = nullptr, *want = nullptr;
+            TShapePoint *sp = nullptr, *wantShape = nullptr;
+            const bool hit = FindNearestPoint(net, view, n, sp, shapes, false, x, y);
+            ASSERT_EQ(hit, probed(shapes, x, y, want, wantShape)) << size << " " << x << "," << y;
+            ASSERT_EQ(n, want) << size << " " << x << "," << y;
+            ASSERT_EQ(sp, wantShape) << size << " " << x << "," << y;
+            hits += hit;
+        }
+    }
+    EXPECT_GT(hits, 3000);
+}
+
 TEST(Lookups, LongLatKeyAndIdFindTheFirstInHashOrder)
 {
     TNetwork net;
