@@ -37,48 +37,15 @@ void ResizeValueBlock(TValueBlock& values, int16_t& byteCount, int n)
 // The cell corner is not kept: the key comes from the position.
 TNetworkPoint::TNetworkPoint(int32_t x, int32_t y, int32_t, int32_t) : X(x), Y(y) {}
 
-void TFractionTable::Grow()
-{
-    std::vector<TEntry> old = std::move(Slots);
-    const size_t size = old.empty() ? 16 : old.size() * 2;
-    Slots.assign(size, TEntry{nullptr, {0, 0}});
-    Shift = 64u - unsigned(std::countr_zero(size));
-    Count = 0;
-    for (const TEntry& e : old)
-        if (e.Key) Set(e.Key, e.Value);
-}
-
-void TFractionTable::Erase(const TNetworkPoint* p)
-{
-    if (Count == 0) return;
-    size_t i = Home(p);
-    while (Slots[i].Key != p) {
-        if (!Slots[i].Key) return;
-        i = (i + 1) & Mask();
-    }
-    // Entries after the hole that could stand in it move back, so that every
-    // entry stays reachable from its home without markers of erased ones.
-    for (size_t j = (i + 1) & Mask(); Slots[j].Key; j = (j + 1) & Mask()) {
-        const size_t home = Home(Slots[j].Key);
-        const bool stays = i <= j ? (home > i && home <= j) : (home > i || home <= j);
-        if (stays) continue;
-        Slots[i] = Slots[j];
-        i = j;
-    }
-    Slots[i].Key = nullptr;
-    --Count;
-}
-
 void TFractionTable::TakeOver(TFractionTable& other)
 {
-    if (Count == 0) {
-        std::swap(Slots, other.Slots);
-        std::swap(Shift, other.Shift);
-        std::swap(Count, other.Count);
-    } else {
-        for (const TEntry& e : other.Slots)
-            if (e.Key) Set(e.Key, e.Value);
-    }
+    if (Entries.empty())
+        std::swap(Entries, other.Entries);
+    else
+        other.Entries.ForEach([&](const TEntry& e) {
+            bool fresh = false;
+            Entries.Insert(e, fresh).Value = e.Value;
+        });
     other.Clear();
 }
 
@@ -88,16 +55,35 @@ static bool IsWhole(double f, int32_t v)
     return std::bit_cast<uint64_t>(f) == std::bit_cast<uint64_t>(double(v));
 }
 
+void TPointFractions::Set(TNetworkPoint* p, TFraction f)
+{
+    TFraction* room = p->IsShapePoint() ? ShapePoints.MakeSideOf<TFraction>(p->AsShapePoint())
+                                        : Nodes.MakeSideOf<TFraction>(p->AsNode());
+    if (room) {
+        *room = f;
+        if (!p->HasFraction) ++Pooled;
+    } else {
+        Loose.Set(p, f);
+    }
+    p->HasFraction = 1;
+}
+
+void TPointFractions::Erase(TNetworkPoint* p)
+{
+    if (!p->HasFraction) return;
+    if (InPool(p))
+        --Pooled;
+    else
+        Loose.Erase(p);
+    p->HasFraction = 0;
+}
+
 void TNetworkPoint::SetFraction(TNetwork& net, double xf, double yf)
 {
-    auto& table = net.Store.Fractions;
-    if (IsWhole(xf, X) && IsWhole(yf, Y)) {
-        if (HasFraction) table.Erase(this);
-        HasFraction = 0;
-        return;
-    }
-    table.Set(this, {xf, yf});
-    HasFraction = 1;
+    if (IsWhole(xf, X) && IsWhole(yf, Y))
+        net.Store.Fractions.Erase(this);
+    else
+        net.Store.Fractions.Set(this, {xf, yf});
 }
 
 void TNetworkPoint::MoveKeepingFraction(TNetwork& net, int32_t x, int32_t y)
@@ -119,7 +105,7 @@ void FreePoint(TNetwork& net, TNetworkPoint* p)
 {
     if (!p) return;
     net.DropPolygons(p);
-    if (p->HasFraction) net.Store.Fractions.Erase(p);
+    net.Store.Fractions.Erase(p);
     if (p->IsShapePoint())
         net.Store.ShapePoints.Destroy(p->AsShapePoint());
     else
@@ -335,7 +321,7 @@ void THashTable::FreeCells()
     for (THashEntry* c : Pending) delete c;
     Sorted.clear();
     Pending.clear();
-    ByKey.clear();
+    ByKey.Clear();
     LastCell = nullptr;
     MaxPoints = 0;
     MaxPointsStale = false;
@@ -363,10 +349,10 @@ int32_t THashTable::CellYOf(int32_t y) const { return FloorDiv(y, CellHeight); }
 THashEntry* THashTable::FindCellByKey(int64_t key) const
 {
     if (LastCell && LastKey == key) return LastCell;
-    auto it = ByKey.find(key);
-    if (it == ByKey.end()) return nullptr;
+    const TCellEntry* e = ByKey.Find(uint64_t(key));
+    if (!e) return nullptr;
     LastKey = key;
-    LastCell = it->second;
+    LastCell = e->Cell;
     return LastCell;
 }
 
@@ -378,7 +364,8 @@ THashEntry* THashTable::FindOrAddCell(int32_t x, int32_t y)
     int64_t key = MakeCellKey(cx, cy);
     if (THashEntry* c = FindCellByKey(key)) return c;
     auto* c = new THashEntry(this, cx, cy);
-    ByKey.emplace(key, c);
+    bool fresh = false;
+    ByKey.Insert({uint64_t(key), c}, fresh);
     // Cells made in order (a file read) go straight to the end.
     if (Pending.empty() && (Sorted.empty() || Sorted.back()->Key < key))
         Sorted.push_back(c);
@@ -476,7 +463,7 @@ int32_t THashTable::MaxCellPointCount() const
 {
     if (MaxPointsStale) {
         int32_t m = 0;
-        for (const auto& kv : ByKey) m = std::max(m, kv.second->Points.GetCount());
+        ByKey.ForEach([&](const TCellEntry& e) { m = std::max(m, e.Cell->Points.GetCount()); });
         MaxPoints = m;
         MaxPointsStale = false;
     }
@@ -501,7 +488,7 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
     Settle();
     std::vector<THashEntry*> oldCells;
     oldCells.swap(Sorted);
-    ByKey.clear();
+    ByKey.Clear();
     LastCell = nullptr;
     CellWidth = std::max(cellWidth, 1);
     CellHeight = std::max(cellHeight, 1);
@@ -537,7 +524,8 @@ void THashTable::Regrid(int32_t cellWidth, int32_t cellHeight)
         while (j < moved.size() && moved[j].CellKey == moved[i].CellKey) ++j;
         TNetworkPoint* first = moved[i].Point;
         auto* c = new THashEntry(this, CellXOf(first->X), CellYOf(first->Y));
-        ByKey.emplace(c->Key, c);
+        bool fresh = false;
+        ByKey.Insert({uint64_t(c->Key), c}, fresh);
         Sorted.push_back(c);
         c->Points.SetLimit(int32_t(j - i));
         for (size_t k = i; k < j; ++k) c->Points.Append(moved[k].Point);
@@ -805,9 +793,11 @@ static bool ProbePosition(const THashEntry* cell, const TViewRecord& view, int32
     return true;
 }
 
-// True when some point lies in the square x0..x1, y0..y1: one range scan per
-// cell it touches, so that a pick in an empty spot costs a few look-ups.
-static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+// Visits the points of the cells that the square x0..x1, y0..y1 touches
+// whose Y lies in the square (one range scan per cell, its points running by
+// (Y, X)), cell by cell, until visit(cell, point) returns true; true then.
+template <class Visit>
+static bool ScanSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1, Visit&& visit)
 {
     x0 = std::max<int64_t>(x0, INT32_MIN);
     y0 = std::max<int64_t>(y0, INT32_MIN);
@@ -820,18 +810,45 @@ static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
             const THashEntry* c = t.FindCellByKey(MakeCellKey(int32_t(cx), int32_t(cy)));
             if (!c) continue;
-            // The cell's part of the square; its points run by (Y, X).
             const int32_t sy0 = int32_t(std::max<int64_t>(y0, c->Y0)), sy1 = int32_t(y1);
-            const int64_t sx0 = std::max<int64_t>(x0, c->X0), sx1 = x1;
             int32_t i;
             c->Points.Search(TNetworkPoint::PointKeyOf(INT32_MIN, sy0), i);
             for (; i < c->Points.GetCount(); ++i) {
                 const TNetworkPoint* p = c->Points.At(i);
                 if (p->Y > sy1) break;
-                if (p->X >= sx0 && p->X <= sx1) return true;
+                if (visit(c, p)) return true;
             }
         }
     return false;
+}
+
+// True when some point lies in the square x0..x1, y0..y1, so that a pick in
+// an empty spot costs a few look-ups.
+static bool AnyPointInSquare(const THashTable& t, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    return ScanSquare(t, x0, y0, x1, y1,
+                      [&](const THashEntry*, const TNetworkPoint* p) { return p->X >= x0 && p->X <= x1; });
+}
+
+// Where (px, py) comes in the probes of the rings around (x, y): ring r =
+// max(|dx|, |dy|) after ring r - 1; in a ring the row above, the row below
+// (each left to right), the column on the left, the column on the right
+// (each top to bottom, without the corners).
+static uint64_t RingOrder(int64_t x, int64_t y, int64_t px, int64_t py)
+{
+    const int64_t dx = px - x, dy = py - y;
+    const int64_t r = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+    const int64_t side = 2 * r + 1;
+    int64_t k;
+    if (dy == -r)
+        k = dx + r;
+    else if (dy == r)
+        k = side + dx + r;
+    else if (dx == -r)
+        k = 2 * side + dy + r - 1;
+    else
+        k = 2 * side + (2 * r - 1) + dy + r - 1;
+    return (uint64_t(r) << 32) | uint64_t(k);
 }
 
 bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node, TShapePoint*& shapePoint,
@@ -854,14 +871,43 @@ bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node
         return ProbePosition(lastCell, view, int32_t(px), int32_t(py), shapesAllowed, node, shapePoint);
     };
     bool hit = probe(x, y);
-    int32_t rings = std::clamp(view.StandardSize, 0, 1000);
-    if (!hit && !centerOnly && AnyPointInSquare(net.NodeHash, int64_t(x) - rings, int64_t(y) - rings,
-                                                int64_t(x) + rings, int64_t(y) + rings)) {
-        for (int64_t r = 1; r <= rings && !hit; ++r) {
-            for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y - r);
-            for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y + r);
-            for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x - r, yy);
-            for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x + r, yy);
+    const int32_t rings = std::clamp(view.StandardSize, 0, 1000);
+    if (!hit && !centerOnly) {
+        // Only a position that holds a point can be a hit: the points of the
+        // square, probed in the rings' order, give what probing every
+        // position of every ring gives. Where the square's rows hold many
+        // points, every position is probed instead.
+        constexpr int MaxLooked = 64;
+        struct TCandidate {
+            uint64_t Order;
+            const THashEntry* Cell;
+            int32_t X, Y;
+        };
+        std::array<TCandidate, MaxLooked> found;
+        int count = 0, looked = 0;
+        const int64_t x0 = int64_t(x) - rings, x1 = int64_t(x) + rings;
+        const bool crowded =
+            ScanSquare(net.NodeHash, x0, int64_t(y) - rings, x1, int64_t(y) + rings,
+                       [&](const THashEntry* c, const TNetworkPoint* p) {
+                           if (++looked > MaxLooked) return true;
+                           if (p->X >= x0 && p->X <= x1) found[size_t(count++)] = {RingOrder(x, y, p->X, p->Y), c, p->X, p->Y};
+                           return false;
+                       });
+        if (!crowded) {
+            std::sort(found.begin(), found.begin() + count,
+                      [](const TCandidate& a, const TCandidate& b) { return a.Order < b.Order; });
+            for (int i = 0; i < count && !hit; ++i) {
+                const TCandidate& c = found[size_t(i)];
+                if ((c.Order >> 32) == 0 || (i > 0 && found[size_t(i - 1)].Order == c.Order)) continue;
+                hit = ProbePosition(c.Cell, view, c.X, c.Y, shapesAllowed, node, shapePoint);
+            }
+        } else if (AnyPointInSquare(net.NodeHash, x0, int64_t(y) - rings, x1, int64_t(y) + rings)) {
+            for (int64_t r = 1; r <= rings && !hit; ++r) {
+                for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y - r);
+                for (int64_t xx = x - r; xx <= x + r && !hit; ++xx) hit = probe(xx, y + r);
+                for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x - r, yy);
+                for (int64_t yy = y - r + 1; yy <= y + r - 1 && !hit; ++yy) hit = probe(x + r, yy);
+            }
         }
     }
     if (!hit) {

@@ -30,6 +30,7 @@
 #include "core/model/Collect.h"
 #include "core/model/Compact.h"
 #include "core/model/EntityClasses.h"
+#include "core/model/KeyTable.h"
 
 class TNode;
 class TShapePoint;
@@ -711,7 +712,12 @@ private:
 
     mutable std::vector<THashEntry*> Sorted;
     mutable std::vector<THashEntry*> Pending; // made since the last Settle, unordered
-    std::unordered_map<int64_t, THashEntry*> ByKey;
+    struct TCellEntry {
+        uint64_t Key = 0;
+        THashEntry* Cell = nullptr;
+        bool Empty() const { return Cell == nullptr; }
+    };
+    TKeyTable<TCellEntry> ByKey;
     // The cell found last: bulk steps look up the same cell many times in a row.
     mutable int64_t LastKey = 0;
     mutable THashEntry* LastCell = nullptr;
@@ -730,7 +736,11 @@ private:
 // pages it never uses.
 void PrefaultStoreBlock(void* p, std::size_t bytes);
 
-// Objects of one type made in large blocks and freed with them.
+// Objects of one type made in large blocks and freed with them. Beside each
+// block the owner may keep room of one value per object (SideOf), made when
+// it is first asked for: what only some networks' objects have (the
+// fractions of point positions) then costs nothing elsewhere and is found
+// from the object's place in its block.
 template <class T>
 class TPool {
 public:
@@ -742,11 +752,7 @@ public:
     template <class... A>
     T* Make(A&&... args)
     {
-        if (Blocks.empty() || Blocks.back().Used == PerBlock) {
-            T* items = static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T))));
-            if (!Blocks.empty()) PrefaultStoreBlock(items, sizeof(T) * PerBlock);
-            Blocks.push_back({items, 0});
-        }
+        if (Blocks.empty() || Blocks.back().Used == PerBlock) AddBlock();
         TBlock& b = Blocks.back();
         T* p = new (b.Items + b.Used) T(std::forward<A>(args)...);
         ++b.Used;
@@ -761,13 +767,15 @@ public:
     // Destroys every object made and frees the blocks.
     void Release();
     // The blocks of other become this pool's (the objects stay where they
-    // are); this pool's block in use stays last.
+    // are, their side room with them); this pool's block in use stays last.
     void TakeOver(TPool& other)
     {
         Blocks.insert(Blocks.begin(), other.Blocks.begin(), other.Blocks.end());
         Dead.insert(Dead.end(), other.Dead.begin(), other.Dead.end());
         other.Blocks.clear();
         other.Dead.clear();
+        other.Reindex();
+        Reindex();
     }
     size_t Count() const
     {
@@ -776,14 +784,95 @@ public:
         return n - Dead.size();
     }
 
+    // The side value of p, an object made here (S trivially destructible,
+    // one type for the whole pool); nullptr when p was not made here or its
+    // block has no side room yet. Its value is what was last put there.
+    template <class S>
+    S* SideOf(const T* p) const
+    {
+        size_t slot = 0;
+        const TBlock* b = BlockOf(p, slot);
+        return b && b->Side ? static_cast<S*>(b->Side) + slot : nullptr;
+    }
+    // The same, the block's side room made when missing.
+    template <class S>
+    S* MakeSideOf(const T* p)
+    {
+        static_assert(std::is_trivially_destructible_v<S> && alignof(S) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+        size_t slot = 0;
+        TBlock* b = const_cast<TBlock*>(BlockOf(p, slot));
+        if (!b) return nullptr;
+        if (!b->Side) {
+            b->Side = ::operator new(sizeof(S) * PerBlock);
+            b->SideBytes = sizeof(S) * PerBlock;
+        }
+        return static_cast<S*>(b->Side) + slot;
+    }
+    // Bytes of side room made.
+    size_t SideRoomBytes() const
+    {
+        size_t n = 0;
+        for (const TBlock& b : Blocks) n += b.SideBytes;
+        return n;
+    }
+
 private:
     static constexpr size_t PerBlock = 2048;
     struct TBlock {
         T* Items;
         size_t Used;
+        void* Side;       // side room of PerBlock values, or nullptr
+        size_t SideBytes; // its size
     };
+    // Where a block starts, by address, for finding the block of an object.
+    struct TPlace {
+        uintptr_t Start;
+        size_t Index; // in Blocks
+    };
+    void AddBlock()
+    {
+        TBlock b{static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T)))), 0, nullptr, 0};
+        if (!Blocks.empty()) PrefaultStoreBlock(b.Items, sizeof(T) * PerBlock);
+        Blocks.push_back(b);
+        const TPlace place{reinterpret_cast<uintptr_t>(b.Items), Blocks.size() - 1};
+        Places.insert(std::upper_bound(Places.begin(), Places.end(), place,
+                                       [](const TPlace& x, const TPlace& y) { return x.Start < y.Start; }),
+                      place);
+    }
+    void Reindex()
+    {
+        Places.clear();
+        Places.reserve(Blocks.size());
+        for (size_t i = 0; i < Blocks.size(); ++i) Places.push_back({reinterpret_cast<uintptr_t>(Blocks[i].Items), i});
+        std::sort(Places.begin(), Places.end(), [](const TPlace& x, const TPlace& y) { return x.Start < y.Start; });
+        Last = 0;
+    }
+    // The block holding p and p's slot in it; nullptr when p is not in one.
+    const TBlock* BlockOf(const T* p, size_t& slot) const
+    {
+        const uintptr_t a = reinterpret_cast<uintptr_t>(p);
+        auto holds = [a](const TBlock& b) {
+            const uintptr_t start = reinterpret_cast<uintptr_t>(b.Items);
+            return a >= start && a < start + b.Used * sizeof(T);
+        };
+        // Neighbours in a walk mostly share a block: the last one found first.
+        if (Last < Blocks.size() && holds(Blocks[Last])) {
+            slot = (a - reinterpret_cast<uintptr_t>(Blocks[Last].Items)) / sizeof(T);
+            return &Blocks[Last];
+        }
+        auto it = std::upper_bound(Places.begin(), Places.end(), a,
+                                   [](uintptr_t v, const TPlace& x) { return v < x.Start; });
+        if (it == Places.begin()) return nullptr;
+        const size_t i = std::prev(it)->Index;
+        if (!holds(Blocks[i])) return nullptr;
+        Last = i;
+        slot = (a - reinterpret_cast<uintptr_t>(Blocks[i].Items)) / sizeof(T);
+        return &Blocks[i];
+    }
     std::vector<TBlock> Blocks;
+    std::vector<TPlace> Places; // by Start
     std::vector<T*> Dead;
+    mutable size_t Last = 0; // the block found last
 };
 
 template <class T>
@@ -795,15 +884,17 @@ void TPool<T>::Release()
             for (size_t i = 0; i < b.Used; ++i)
                 if (Dead.empty() || !std::binary_search(Dead.begin(), Dead.end(), b.Items + i)) b.Items[i].~T();
         ::operator delete(b.Items, std::align_val_t(alignof(T)));
+        if (b.Side) ::operator delete(b.Side);
     }
     Blocks.clear();
+    Places.clear();
     Dead.clear();
+    Last = 0;
 }
 
-// The fractions of point positions, by point: after a transform or an
-// import every point may have one, so they are kept in one open-addressed
-// array (24 bytes an entry, no allocation per entry) rather than in nodes of
-// their own.
+// Fractions of point positions by point address, in one open-addressed
+// array (24 bytes an entry, no allocation per entry): for the points made
+// outside a network's pools (the template node).
 class TFractionTable {
 public:
     struct TFraction {
@@ -811,45 +902,89 @@ public:
     };
     const TFraction* Find(const TNetworkPoint* p) const
     {
-        if (Count == 0) return nullptr;
-        for (size_t i = Home(p);; i = (i + 1) & Mask()) {
-            if (Slots[i].Key == p) return &Slots[i].Value;
-            if (!Slots[i].Key) return nullptr;
-        }
+        const TEntry* e = Entries.Find(KeyOf(p));
+        return e ? &e->Value : nullptr;
     }
     void Set(const TNetworkPoint* p, TFraction f)
     {
-        if ((Count + 1) * 4 > Slots.size() * 3) Grow();
-        size_t i = Home(p);
-        while (Slots[i].Key && Slots[i].Key != p) i = (i + 1) & Mask();
-        if (!Slots[i].Key) ++Count;
-        Slots[i] = {p, f};
+        bool fresh = false;
+        Entries.Insert({KeyOf(p), f}, fresh).Value = f;
     }
-    void Erase(const TNetworkPoint* p);
-    void Clear()
-    {
-        Slots = {};
-        Count = 0;
-    }
+    void Erase(const TNetworkPoint* p) { Entries.Erase(KeyOf(p)); }
+    void Clear() { Entries.Clear(); }
     // Every entry of other comes here (its points move here).
     void TakeOver(TFractionTable& other);
-    size_t size() const { return Count; }
-    bool empty() const { return Count == 0; }
+    size_t size() const { return Entries.size(); }
+    bool empty() const { return Entries.empty(); }
+    size_t Bytes() const { return Entries.Bytes(); }
 
 private:
     struct TEntry {
-        const TNetworkPoint* Key;
-        TFraction Value;
+        uint64_t Key = 0; // the point's address
+        TFraction Value{0, 0};
+        bool Empty() const { return Key == 0; }
     };
-    size_t Mask() const { return Slots.size() - 1; }
-    size_t Home(const TNetworkPoint* p) const
+    static uint64_t KeyOf(const TNetworkPoint* p) { return uint64_t(reinterpret_cast<uintptr_t>(p)); }
+    TKeyTable<TEntry> Entries;
+};
+
+// The fractions of point positions (TNetworkPoint::XF) of the points whose
+// HasFraction is set. After a transform or an import every point may have
+// one: a point of the network's pools keeps its fraction in the side room of
+// its pool block, 16 bytes a point and no key (a block gets the room when
+// its first point gets a fraction); any other point in a table by address.
+class TPointFractions {
+public:
+    using TFraction = TFractionTable::TFraction;
+    TPointFractions(TPool<TNode>& nodes, TPool<TShapePoint>& shapePoints)
+        : Nodes(nodes), ShapePoints(shapePoints)
     {
-        return size_t((uint64_t(reinterpret_cast<uintptr_t>(p)) * 0x9E3779B97F4A7C15ull) >> Shift);
     }
-    void Grow();
-    std::vector<TEntry> Slots; // a power of two long; Key nullptr: free
-    size_t Count = 0;
-    unsigned Shift = 64;
+    TPointFractions(const TPointFractions&) = delete;
+    TPointFractions& operator=(const TPointFractions&) = delete;
+
+    // nullptr when the point has no fraction.
+    const TFraction* Find(const TNetworkPoint* p) const
+    {
+        if (!p->HasFraction) return nullptr;
+        if (const TFraction* f = InPool(p)) return f;
+        return Loose.Find(p);
+    }
+    // Sets the point's fraction and its HasFraction.
+    void Set(TNetworkPoint* p, TFraction f);
+    // Drops the point's fraction, if any, and clears its HasFraction.
+    void Erase(TNetworkPoint* p);
+    // Forgets every fraction (the pools are released with their side room).
+    void Clear()
+    {
+        Loose.Clear();
+        Pooled = 0;
+    }
+    // The fractions of other's points, which move here with their pools
+    // (TElementStore::TakeOver moves the pools first).
+    void TakeOver(TPointFractions& other)
+    {
+        Loose.TakeOver(other.Loose);
+        Pooled += std::exchange(other.Pooled, 0);
+    }
+    size_t size() const { return Pooled + Loose.size(); }
+    bool empty() const { return size() == 0; }
+    // The room the pools' side arrays take.
+    size_t PooledBytes() const
+    {
+        return Nodes.SideRoomBytes() + ShapePoints.SideRoomBytes();
+    }
+
+private:
+    const TFraction* InPool(const TNetworkPoint* p) const
+    {
+        return p->IsShapePoint() ? ShapePoints.SideOf<TFraction>(static_cast<const TShapePoint*>(p))
+                                 : Nodes.SideOf<TFraction>(static_cast<const TNode*>(p));
+    }
+    TPool<TNode>& Nodes;
+    TPool<TShapePoint>& ShapePoints;
+    TFractionTable Loose;
+    size_t Pooled = 0; // fractions in side room
 };
 
 // A link record with its two half-edges, made as one.
@@ -871,9 +1006,8 @@ public:
     TPool<TNode> Nodes;
     TPool<TShapePoint> ShapePoints;
     TPool<TLinkRecord> Links;
-    // Fractions of point positions (TNetworkPoint::XF) of the points whose
-    // HasFraction is set.
-    TFractionTable Fractions;
+    // Fractions of point positions (TNetworkPoint::XF).
+    TPointFractions Fractions{Nodes, ShapePoints};
     TTextStore Texts; // names and string values the reader fills
 
     // n zeroed value slots owned by the store.
@@ -1060,13 +1194,13 @@ public:
 inline double TNetworkPoint::XF(const TNetwork& net) const
 {
     if (HasFraction)
-        if (const TFractionTable::TFraction* f = net.Store.Fractions.Find(this)) return f->XF;
+        if (const TPointFractions::TFraction* f = net.Store.Fractions.Find(this)) return f->XF;
     return X;
 }
 inline double TNetworkPoint::YF(const TNetwork& net) const
 {
     if (HasFraction)
-        if (const TFractionTable::TFraction* f = net.Store.Fractions.Find(this)) return f->YF;
+        if (const TPointFractions::TFraction* f = net.Store.Fractions.Find(this)) return f->YF;
     return Y;
 }
 

@@ -25,26 +25,30 @@ bool PositionKey(int32_t x, int32_t y, int layer, uint64_t& key)
 
 void TPositionNodes::Build(const TNetwork& net)
 {
+    bool fresh = false;
     for (THashEntry* cell : net.NodeHash)
         for (TNetworkPoint* p : cell->Points)
             if (TNode* n = p->AsNode(); n && n->Active) {
                 uint64_t key = 0;
-                if (PositionKey(n->X, n->Y, n->Layer, key)) Nodes.try_emplace(key, n);
+                if (PositionKey(n->X, n->Y, n->Layer, key)) Nodes.Insert({key, n}, fresh);
             }
 }
 
 void TPositionNodes::Add(TNode* n)
 {
     uint64_t key = 0;
-    if (PositionKey(n->X, n->Y, n->Layer, key)) Nodes.insert_or_assign(key, n);
+    if (PositionKey(n->X, n->Y, n->Layer, key)) Waiting.push_back({key, n});
 }
 
-TNode* TPositionNodes::Find(int32_t x, int32_t y, int layer) const
+TNode* TPositionNodes::Find(int32_t x, int32_t y, int layer)
 {
+    bool fresh = false;
+    for (const TEntry& e : Waiting) Nodes.Insert(e, fresh).Node = e.Node;
+    Waiting.clear();
     uint64_t key = 0;
     if (!PositionKey(x, y, layer, key)) return nullptr;
-    const auto it = Nodes.find(key);
-    return it == Nodes.end() ? nullptr : it->second;
+    const TEntry* e = Nodes.Find(key);
+    return e ? e->Node : nullptr;
 }
 
 void TLongLatNodes::Build(const TNetwork& net)
@@ -58,22 +62,23 @@ void TLongLatNodes::Add(TNode* n)
 {
     const int32_t at = int32_t(Entries.size());
     Entries.push_back({n, -1});
-    auto [it, fresh] = Heads.try_emplace(LongLatKey(n->Longitude, n->Latitude), TChain{at, at});
+    bool fresh = false;
+    TChain& chain = Heads.Insert({LongLatKey(n->Longitude, n->Latitude), at, at}, fresh);
     if (!fresh) {
-        Entries[size_t(it->second.Tail)].Next = at;
-        it->second.Tail = at;
+        Entries[size_t(chain.Tail)].Next = at;
+        chain.Tail = at;
     }
 }
 
 TNode* TLongLatNodes::Find(const TNetwork& net, int32_t x, int32_t y, int32_t longitude, int32_t latitude,
                            int layer) const
 {
-    auto it = Heads.find(LongLatKey(longitude, latitude));
-    if (it == Heads.end()) return nullptr;
+    const TChain* chain = Heads.Find(LongLatKey(longitude, latitude));
+    if (!chain) return nullptr;
     const THashTable& table = net.NodeHash;
     const int64_t cellKey = table.CellKey(x, y);
     TNode* found = nullptr;
-    for (int32_t i = it->second.Head; i >= 0; i = Entries[size_t(i)].Next) {
+    for (int32_t i = chain->Head; i >= 0; i = Entries[size_t(i)].Next) {
         TNode* n = Entries[size_t(i)].Node;
         if (n->Layer != layer || n->Longitude != longitude || n->Latitude != latitude) continue;
         if (table.CellKey(n->X, n->Y) != cellKey) continue;

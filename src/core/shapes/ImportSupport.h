@@ -5,8 +5,9 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
 #include <vector>
+
+#include "core/model/KeyTable.h"
 
 class TNetwork;
 class TNode;
@@ -65,10 +66,12 @@ private:
         int32_t Next;
     };
     struct TChain {
-        int32_t Head, Tail;
+        uint64_t Key = 0;
+        int32_t Head = -1, Tail = -1;
+        bool Empty() const { return Head < 0; }
     };
     std::vector<TEntry> Entries;
-    std::unordered_map<uint64_t, TChain> Heads;
+    TKeyTable<TChain> Heads;
 };
 
 // The active nodes of a network by world position and layer, so that a
@@ -79,10 +82,18 @@ class TPositionNodes {
 public:
     void Build(const TNetwork& net);
     // Files a new node: it goes before those already at its place, as in
-    // its cell's list.
+    // its cell's list. Its place and layer are taken now; the filing waits
+    // for the next Find (an import whose points all have a long/lat never
+    // asks).
     void Add(TNode* n);
-    TNode* Find(int32_t x, int32_t y, int layer) const;
+    TNode* Find(int32_t x, int32_t y, int layer);
 
 private:
-    std::unordered_map<uint64_t, TNode*> Nodes;
+    struct TEntry {
+        uint64_t Key = 0;
+        TNode* Node = nullptr;
+        bool Empty() const { return Node == nullptr; }
+    };
+    TKeyTable<TEntry> Nodes;
+    std::vector<TEntry> Waiting; // added, in order, not yet filed
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <unordered_map>
 #include <utility>
@@ -342,6 +343,72 @@ TEST(Picks, CoincidentPointsGiveTheActiveVisibleNode)
     EXPECT_TRUE(CanPlaceNode(net, view, &net.TemplateNode));
 }
 
+// A pick against probing every position of every ring in turn, each probe a
+// pick of that position alone. Points lie scattered in one square and crowd
+// another, whose rows hold so many points that picks there probe position by
+// position; some are coincident, inactive, on a hidden layer or shape points.
+TEST(Picks, RingSearchAgreesWithProbingEveryPosition)
+{
+    TNetwork net;
+    TWindowSettings settings;
+    settings.Layers.LayerStates[3] = 0;
+    TViewRecord view;
+    view.Settings = &settings;
+    std::mt19937 random(11);
+    std::vector<TNode*> nodes;
+    // (x0, y0): the scattered square, 40 wide; (0, 0) the crowded one.
+    auto place = [&](int32_t x0, int32_t y0) {
+        return std::make_pair(x0 + int32_t(random() % 40), y0 + int32_t(random() % 40));
+    };
+    for (int i = 0; i < 500; ++i) {
+        const auto [x, y] = place(i % 5 ? 0 : 400, 0);
+        TNode* n = Add(net, x, y);
+        n->Layer = uint8_t(1 + random() % 3);
+        n->Active = random() % 5 != 0;
+        nodes.push_back(n);
+    }
+    TLink *ha, *hb;
+    AddLink(net, nodes[0], nodes[1], false, 0, ha, hb);
+    for (int i = 0; i < 200; ++i) {
+        const auto [x, y] = place(i % 5 ? 0 : 400, 0);
+        ASSERT_NE(AddShapePoint(net, x, y, 0, ha), nullptr);
+    }
+
+    auto probed = [&](bool shapes, int32_t x, int32_t y, TNode*& n, TShapePoint*& sp) {
+        auto at = [&](int64_t px, int64_t py) {
+            return FindNearestPoint(net, view, n, sp, shapes, true, int32_t(px), int32_t(py));
+        };
+        if (at(x, y)) return true;
+        for (int64_t r = 1; r <= view.StandardSize; ++r) {
+            for (int64_t px = x - r; px <= x + r; ++px)
+                if (at(px, y - r)) return true;
+            for (int64_t px = x - r; px <= x + r; ++px)
+                if (at(px, y + r)) return true;
+            for (int64_t py = y - r + 1; py < y + r; ++py)
+                if (at(x - r, py)) return true;
+            for (int64_t py = y - r + 1; py < y + r; ++py)
+                if (at(x + r, py)) return true;
+        }
+        return false;
+    };
+    int hits = 0;
+    for (int size : {0, 1, 3, 6}) {
+        view.StandardSize = size;
+        for (int i = 0; i < 3000; ++i) {
+            const bool shapes = i % 2;
+            const int32_t x = int32_t(random() % 50) - 5 + (i % 3 ? 400 : 0), y = int32_t(random() % 50) - 5;
+            TNode *n = nullptr, *want = nullptr;
+            TShapePoint *sp = nullptr, *wantShape = nullptr;
+            const bool hit = FindNearestPoint(net, view, n, sp, shapes, false, x, y);
+            ASSERT_EQ(hit, probed(shapes, x, y, want, wantShape)) << size << " " << x << "," << y;
+            ASSERT_EQ(n, want) << size << " " << x << "," << y;
+            ASSERT_EQ(sp, wantShape) << size << " " << x << "," << y;
+            hits += hit;
+        }
+    }
+    EXPECT_GT(hits, 3000);
+}
+
 TEST(Lookups, LongLatKeyAndIdFindTheFirstInHashOrder)
 {
     TNetwork net;
@@ -564,6 +631,126 @@ TEST(Network, LinkRoomGrowsInTheStoreAndIsReused)
     EXPECT_EQ(net.Store.MakeRoomFor<void>(2), reinterpret_cast<void**>(three));
     FreeNetwork(net);
     EXPECT_EQ(net.Store.FreeRoomCount(), 0u);
+}
+
+// The side room of a pool: every object of many blocks, made while other
+// room of a block's size comes and goes (so that later blocks may lie before
+// earlier ones), has a value of its own, read in any order; so do the
+// objects of a pool taken over; an object made elsewhere has none.
+TEST(Network, PoolSideRoomGivesEveryObjectItsOwnValue)
+{
+    constexpr int PerBlock = 2048, Blocks = 40;
+    std::mt19937 random(3);
+    std::vector<void*> spacers;
+    auto stir = [&] {
+        for (int k = 0; k < 4; ++k) spacers.push_back(::operator new(PerBlock * sizeof(int64_t)));
+        std::shuffle(spacers.begin(), spacers.end(), random);
+        for (int k = 0; k < 3; ++k) {
+            ::operator delete(spacers.back());
+            spacers.pop_back();
+        }
+    };
+    TPool<int64_t> pool, other;
+    std::vector<int64_t*> made;
+    for (int i = 0; i < PerBlock * Blocks; ++i) {
+        if (i % PerBlock == 0) stir();
+        made.push_back((i / PerBlock) % 4 == 3 ? other.Make(i) : pool.Make(i));
+    }
+    for (void* s : spacers) ::operator delete(s);
+    std::vector<size_t> order(made.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), random);
+    auto poolOf = [&](size_t i) -> TPool<int64_t>& { return (i / PerBlock) % 4 == 3 ? other : pool; };
+    for (size_t i : order) {
+        int32_t* v = poolOf(i).MakeSideOf<int32_t>(made[i]);
+        ASSERT_NE(v, nullptr) << i;
+        *v = int32_t(i);
+    }
+    std::shuffle(order.begin(), order.end(), random);
+    for (size_t i : order) {
+        const int32_t* v = poolOf(i).SideOf<int32_t>(made[i]);
+        ASSERT_NE(v, nullptr) << i;
+        ASSERT_EQ(*v, int32_t(i));
+    }
+    EXPECT_EQ(pool.SideRoomBytes(), size_t(PerBlock) * 30 * sizeof(int32_t));
+    int64_t elsewhere = 0;
+    EXPECT_EQ(pool.SideOf<int32_t>(&elsewhere), nullptr);
+    EXPECT_EQ(pool.SideOf<int32_t>(made[3 * PerBlock]), nullptr); // the other pool's
+
+    pool.TakeOver(other);
+    EXPECT_EQ(other.SideOf<int32_t>(made[3 * PerBlock]), nullptr);
+    std::shuffle(order.begin(), order.end(), random);
+    for (size_t i : order) {
+        const int32_t* v = pool.SideOf<int32_t>(made[i]);
+        ASSERT_NE(v, nullptr) << i;
+        ASSERT_EQ(*v, int32_t(i));
+    }
+    EXPECT_EQ(pool.SideRoomBytes(), size_t(PerBlock) * Blocks * sizeof(int32_t));
+    EXPECT_EQ(pool.Count(), made.size());
+}
+
+// Fractions of points of many pool blocks, made in turns with the points of
+// another network so that the blocks do not lie in address order: each point
+// reads back its own, through erasures, a take-over of the other network's
+// elements and a point made outside the pools; the pools' side room takes
+// 16 bytes a point.
+TEST(Network, FractionsOfPooledPointsStayWithTheirPoints)
+{
+    TNetwork net;
+    auto other = std::make_unique<TNetwork>();
+    std::vector<std::pair<TNetwork*, TNetworkPoint*>> points;
+    TNode* a = Add(net, 0, 0);
+    TLink *ha, *hb;
+    AddLink(net, a, Add(net, 100, 0), false, 0, ha, hb);
+    TNode* b = Add(*other, 0, 0);
+    TLink *oa, *ob;
+    AddLink(*other, b, Add(*other, 100, 0), false, 0, oa, ob);
+    for (int32_t i = 0; i < 9000; ++i) {
+        TNetwork& in = i % 3 == 1 ? *other : net;
+        const int32_t x = i % 977, y = i / 977;
+        TNetworkPoint* p = i % 2 ? static_cast<TNetworkPoint*>(AddShapePoint(in, x, y, 0, &in == &net ? ha : oa))
+                                 : Add(in, x, y);
+        ASSERT_NE(p, nullptr);
+        points.emplace_back(&in, p);
+    }
+    auto want = [](const TNetworkPoint* p, size_t i) { return std::make_pair(p->X + 0.25 + 1e-9 * double(i), p->Y - 0.5); };
+    for (size_t i = 0; i < points.size(); ++i) {
+        auto [in, p] = points[i];
+        const auto [xf, yf] = want(p, i);
+        p->SetFraction(*in, xf, yf);
+    }
+    net.TemplateNode.SetFraction(net, 0.5, 0.25);
+    auto agree = [&](size_t from) {
+        for (size_t i = from; i < points.size(); ++i) {
+            auto [in, p] = points[i];
+            ASSERT_TRUE(p->HasFraction);
+            EXPECT_EQ(std::make_pair(p->XF(*in), p->YF(*in)), want(p, i)) << i;
+        }
+    };
+    agree(0);
+    EXPECT_EQ(net.TemplateNode.XF(net), 0.5);
+    EXPECT_EQ(net.Store.Fractions.size(), 6001u);
+    EXPECT_EQ(other->Store.Fractions.size(), 3000u);
+    EXPECT_GE(net.Store.Fractions.PooledBytes(), 6000 * 16);
+    EXPECT_LE(net.Store.Fractions.PooledBytes(), 6000 * 16 + 2 * 2048 * 16);
+
+    // Whole positions drop their fractions; the others stay.
+    for (size_t i = 0; i < 600; ++i) {
+        auto [in, p] = points[i];
+        p->SetFraction(*in, p->X, p->Y);
+        EXPECT_FALSE(p->HasFraction);
+        EXPECT_EQ(std::make_pair(p->XF(*in), p->YF(*in)), std::make_pair(double(p->X), double(p->Y)));
+    }
+    EXPECT_EQ(net.Store.Fractions.size() + other->Store.Fractions.size(), 9001u - 600);
+    agree(600);
+
+    // The other network's elements come here with their fractions.
+    net.Store.TakeOver(other->Store);
+    EXPECT_EQ(net.Store.Fractions.size(), 9001u - 600);
+    for (auto& [in, p] : points) in = &net;
+    agree(600);
+    EXPECT_EQ(net.TemplateNode.XF(net), 0.5);
+    other.reset();
 }
 
 // The fraction table against a plain map: crowds of neighbouring addresses,

@@ -288,6 +288,29 @@ TEST(ShapeImport, ProjectionsKeepLongLatAndJoinEnds)
     EXPECT_EQ(tm.Run(two.Bytes()).Nodes, 0);
 }
 
+// A point whose long/lat is unknown (on the equator) joins the node of its
+// layer at its world position: of two there, the newer, which stood first in
+// the cell's list when the point came.
+TEST(ShapeImport, PointWithoutLongLatJoinsTheNewestNodeAtItsPlace)
+{
+    TShpBuilder b;
+    b.Type = ShpPoint;
+    b.Add(PointContent(ShpPoint, 10.001, 0.001));
+    b.Add(PointContent(ShpPoint, 10.002, 0.002));
+    b.Add(PointContent(ShpPoint, 10.0015, 0));
+    TImport im;
+    im.Settings = {1, -100, -10, 0, 100, 69.05, ShapeTransverseMercator};
+    const TShapeImportResult r = im.Run(b.Bytes());
+    EXPECT_EQ(r.Nodes, 2);
+    std::vector<std::pair<std::string, int32_t>> nodes;
+    ForEachNode(im.Net, [&](TNode* n) {
+        EXPECT_EQ(std::tie(n->X, n->Y), std::make_tuple(0, 0));
+        nodes.emplace_back(n->Name.str(), n->Latitude);
+    });
+    std::sort(nodes.begin(), nodes.end());
+    EXPECT_EQ(nodes, (std::vector<std::pair<std::string, int32_t>>{{"N1", 10000}, {"N3", 20000}}));
+}
+
 TEST(ShapeImport, PolygonsShareVerticesAndOwnersGetLongLat)
 {
     // Two squares sharing an edge, the second with a hole; a sliver of two
