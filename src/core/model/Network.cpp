@@ -399,23 +399,38 @@ void TNodeList::MergeLate()
         return;
     }
     // The waiting points by key, equal keys latest first; then merged with
-    // the list, each before the listed points of its key.
-    std::reverse(late.begin(), late.end());
-    std::stable_sort(late.begin(), late.end(),
-                     [](const TNetworkPoint* a, const TNetworkPoint* b) { return a->PointKey() < b->PointKey(); });
-    const int32_t total = Count + int32_t(late.size());
+    // the list, each before the listed points of its key. Each key is worked
+    // out once and kept beside its point, so that sorting reads no point.
+    struct TKeyed {
+        uint64_t Key;
+        TNetworkPoint* Point;
+    };
+    std::vector<TKeyed> keyed(late.size());
+    for (size_t j = 0; j < late.size(); ++j) {
+        TNetworkPoint* p = late[late.size() - 1 - j];
+        keyed[j] = {p->PointKey(), p};
+    }
+    late = {};
+    std::stable_sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) { return a.Key < b.Key; });
+    const int32_t total = Count + int32_t(keyed.size());
     const int32_t room = std::max(total + total / 2, GetLimit());
     auto** merged = new TNetworkPoint*[size_t(room)];
     int32_t i = 0, k = 0;
     size_t j = 0;
-    while (i < Count && j < late.size()) {
-        if (late[j]->PointKey() <= Items[i]->PointKey())
-            merged[k++] = late[j++];
-        else
-            merged[k++] = Items[i++];
+    if (Count > 0) {
+        uint64_t listed = Items[0]->PointKey();
+        while (j < keyed.size()) {
+            if (keyed[j].Key <= listed) {
+                merged[k++] = keyed[j++].Point;
+            } else {
+                merged[k++] = Items[i++];
+                if (i == Count) break;
+                listed = Items[i]->PointKey();
+            }
+        }
     }
     while (i < Count) merged[k++] = Items[i++];
-    while (j < late.size()) merged[k++] = late[j++];
+    while (j < keyed.size()) merged[k++] = keyed[j++].Point;
     TakeArray(merged, room, total);
 }
 
