@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -790,23 +791,29 @@ public:
     template <class S>
     S* SideOf(const T* p) const
     {
-        size_t slot = 0;
-        const TBlock* b = BlockOf(p, slot);
-        return b && b->Side ? static_cast<S*>(b->Side) + slot : nullptr;
+        const TPlace* at = PlaceOf(p);
+        return at && at->Side ? static_cast<S*>(at->Side) + (reinterpret_cast<uintptr_t>(p) - at->Start) / sizeof(T)
+                              : nullptr;
     }
     // The same, the block's side room made when missing.
     template <class S>
     S* MakeSideOf(const T* p)
     {
         static_assert(std::is_trivially_destructible_v<S> && alignof(S) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
-        size_t slot = 0;
-        TBlock* b = const_cast<TBlock*>(BlockOf(p, slot));
-        if (!b) return nullptr;
-        if (!b->Side) {
-            b->Side = ::operator new(sizeof(S) * PerBlock);
-            b->SideBytes = sizeof(S) * PerBlock;
+        const TPlace* at = PlaceOf(p);
+        if (!at) return nullptr;
+        if (!at->Side) {
+            const uintptr_t start = at->Start;
+            for (TBlock& b : Blocks)
+                if (reinterpret_cast<uintptr_t>(b.Items) == start) {
+                    b.Side = ::operator new(sizeof(S) * PerBlock);
+                    b.SideBytes = sizeof(S) * PerBlock;
+                    AddGrains(b);
+                    break;
+                }
+            at = PlaceOf(p);
         }
-        return static_cast<S*>(b->Side) + slot;
+        return static_cast<S*>(at->Side) + (reinterpret_cast<uintptr_t>(p) - at->Start) / sizeof(T);
     }
     // Bytes of side room made.
     size_t SideRoomBytes() const
@@ -818,61 +825,76 @@ public:
 
 private:
     static constexpr size_t PerBlock = 2048;
+    static constexpr size_t BlockBytes = sizeof(T) * PerBlock;
     struct TBlock {
         T* Items;
         size_t Used;
         void* Side;       // side room of PerBlock values, or nullptr
         size_t SideBytes; // its size
     };
-    // Where a block starts, by address, for finding the block of an object.
+    // The block of an object is found by the grain of memory it lies in:
+    // grains are aligned ranges of a power of two bytes, no larger than a
+    // block, so that each meets at most two blocks. A look-up is one probe
+    // of a small table, whatever the order of the objects asked for.
+    static constexpr unsigned GrainShift = unsigned(std::bit_width(BlockBytes) - 1);
     struct TPlace {
-        uintptr_t Start;
-        size_t Index; // in Blocks
+        uintptr_t Start = 0; // the block's first object; 0: none
+        void* Side = nullptr;
+    };
+    struct TGrain {
+        uint64_t Key = 0; // address >> GrainShift
+        TPlace A, B;      // the blocks that meet the grain
+        bool Empty() const { return A.Start == 0; }
     };
     void AddBlock()
     {
-        TBlock b{static_cast<T*>(::operator new(sizeof(T) * PerBlock, std::align_val_t(alignof(T)))), 0, nullptr, 0};
-        if (!Blocks.empty()) PrefaultStoreBlock(b.Items, sizeof(T) * PerBlock);
-        Blocks.push_back(b);
-        const TPlace place{reinterpret_cast<uintptr_t>(b.Items), Blocks.size() - 1};
-        Places.insert(std::upper_bound(Places.begin(), Places.end(), place,
-                                       [](const TPlace& x, const TPlace& y) { return x.Start < y.Start; }),
-                      place);
+        T* items = static_cast<T*>(::operator new(BlockBytes, std::align_val_t(alignof(T))));
+        if (!Blocks.empty()) PrefaultStoreBlock(items, BlockBytes);
+        Blocks.push_back({items, 0, nullptr, 0});
+        AddGrains(Blocks.back());
+    }
+    // Files the block in the grains it meets (again: its side room changed).
+    void AddGrains(const TBlock& b)
+    {
+        LastGrain = nullptr;
+        const uintptr_t start = reinterpret_cast<uintptr_t>(b.Items);
+        const TPlace place{start, b.Side};
+        for (uint64_t g = start >> GrainShift; g <= (start + BlockBytes - 1) >> GrainShift; ++g) {
+            bool fresh = false;
+            TGrain& grain = Grains.Insert({g, place, {}}, fresh);
+            if (fresh) continue;
+            if (grain.A.Start == start)
+                grain.A = place;
+            else
+                grain.B = place;
+        }
     }
     void Reindex()
     {
-        Places.clear();
-        Places.reserve(Blocks.size());
-        for (size_t i = 0; i < Blocks.size(); ++i) Places.push_back({reinterpret_cast<uintptr_t>(Blocks[i].Items), i});
-        std::sort(Places.begin(), Places.end(), [](const TPlace& x, const TPlace& y) { return x.Start < y.Start; });
-        Last = 0;
+        LastGrain = nullptr;
+        Grains.Clear();
+        for (const TBlock& b : Blocks) AddGrains(b);
     }
-    // The block holding p and p's slot in it; nullptr when p is not in one.
-    const TBlock* BlockOf(const T* p, size_t& slot) const
+    // Where the block holding p is; nullptr when p is not in one.
+    const TPlace* PlaceOf(const T* p) const
     {
         const uintptr_t a = reinterpret_cast<uintptr_t>(p);
-        auto holds = [a](const TBlock& b) {
-            const uintptr_t start = reinterpret_cast<uintptr_t>(b.Items);
-            return a >= start && a < start + b.Used * sizeof(T);
-        };
-        // Neighbours in a walk mostly share a block: the last one found first.
-        if (Last < Blocks.size() && holds(Blocks[Last])) {
-            slot = (a - reinterpret_cast<uintptr_t>(Blocks[Last].Items)) / sizeof(T);
-            return &Blocks[Last];
+        // The grain found last first: a point is mostly asked for a few
+        // times in a row (its X, its Y, its new fraction).
+        const TGrain* g = LastGrain;
+        if (!g || g->Key != a >> GrainShift) {
+            g = Grains.Find(a >> GrainShift);
+            if (!g) return nullptr;
+            LastGrain = g;
         }
-        auto it = std::upper_bound(Places.begin(), Places.end(), a,
-                                   [](uintptr_t v, const TPlace& x) { return v < x.Start; });
-        if (it == Places.begin()) return nullptr;
-        const size_t i = std::prev(it)->Index;
-        if (!holds(Blocks[i])) return nullptr;
-        Last = i;
-        slot = (a - reinterpret_cast<uintptr_t>(Blocks[i].Items)) / sizeof(T);
-        return &Blocks[i];
+        if (a - g->A.Start < BlockBytes) return &g->A;
+        if (g->B.Start != 0 && a - g->B.Start < BlockBytes) return &g->B;
+        return nullptr;
     }
     std::vector<TBlock> Blocks;
-    std::vector<TPlace> Places; // by Start
+    TKeyTable<TGrain> Grains;
+    mutable const TGrain* LastGrain = nullptr; // in Grains, until it changes
     std::vector<T*> Dead;
-    mutable size_t Last = 0; // the block found last
 };
 
 template <class T>
@@ -887,9 +909,9 @@ void TPool<T>::Release()
         if (b.Side) ::operator delete(b.Side);
     }
     Blocks.clear();
-    Places.clear();
+    Grains.Clear();
+    LastGrain = nullptr;
     Dead.clear();
-    Last = 0;
 }
 
 // Fractions of point positions by point address, in one open-addressed
@@ -969,11 +991,9 @@ public:
     }
     size_t size() const { return Pooled + Loose.size(); }
     bool empty() const { return size() == 0; }
-    // The room the pools' side arrays take.
-    size_t PooledBytes() const
-    {
-        return Nodes.SideRoomBytes() + ShapePoints.SideRoomBytes();
-    }
+    // The room the pools' side arrays take, and with the table.
+    size_t PooledBytes() const { return Nodes.SideRoomBytes() + ShapePoints.SideRoomBytes(); }
+    size_t Bytes() const { return PooledBytes() + Loose.Bytes(); }
 
 private:
     const TFraction* InPool(const TNetworkPoint* p) const

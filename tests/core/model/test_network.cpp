@@ -634,8 +634,8 @@ TEST(Network, LinkRoomGrowsInTheStoreAndIsReused)
 }
 
 // The side room of a pool: every object of many blocks, made while other
-// room of a block's size comes and goes (so that later blocks may lie before
-// earlier ones), has a value of its own, read in any order; so do the
+// room of a block's size comes and goes (so that the blocks lie in no order,
+// some side by side), has a value of its own, read in any order; so do the
 // objects of a pool taken over; an object made elsewhere has none.
 TEST(Network, PoolSideRoomGivesEveryObjectItsOwnValue)
 {
