@@ -629,8 +629,11 @@ TEST_F(Shell, TheFrameOpensInsideASmallScreen)
     auto onScreen = [&](const QWidget* w) { return left.contains(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())); };
     EXPECT_TRUE(onScreen(Main->statusBar()));
     EXPECT_TRUE(onScreen(Main->Mdi));
-    for (const TDockButton* b : Main->Toolbars.ModeButtons)
-        if (b) EXPECT_TRUE(onScreen(b)) << b->objectName().toStdString();
+    for (const TDockButton* b : Main->Toolbars.ModeButtons) {
+        if (b) {
+            EXPECT_TRUE(onScreen(b)) << b->objectName().toStdString();
+        }
+    }
 }
 
 // Cascading more windows than there are steps down the window area starts
