@@ -803,18 +803,16 @@ public:
         const TPlace* at = PlaceOf(p);
         if (!at) return nullptr;
         if (!at->Side) {
-            const uintptr_t start = at->Start;
-            for (TBlock& b : Blocks)
-                if (reinterpret_cast<uintptr_t>(b.Items) == start) {
-                    b.Side = ::operator new(sizeof(S) * PerBlock);
-                    b.SideBytes = sizeof(S) * PerBlock;
-                    AddGrains(b);
-                    break;
-                }
+            TBlock& b = Blocks[at->Index];
+            b.Side = ::operator new(sizeof(S) * PerBlock);
+            b.SideBytes = sizeof(S) * PerBlock;
+            AddGrains(at->Index);
             at = PlaceOf(p);
         }
         return static_cast<S*>(at->Side) + (reinterpret_cast<uintptr_t>(p) - at->Start) / sizeof(T);
     }
+    // Objects the pool's blocks have room for, used or not.
+    size_t Slots() const { return Blocks.size() * PerBlock; }
     // Bytes of side room made.
     size_t SideRoomBytes() const
     {
@@ -840,6 +838,7 @@ private:
     struct TPlace {
         uintptr_t Start = 0; // the block's first object; 0: none
         void* Side = nullptr;
+        size_t Index = 0; // in Blocks
     };
     struct TGrain {
         uint64_t Key = 0; // address >> GrainShift
@@ -851,14 +850,15 @@ private:
         T* items = static_cast<T*>(::operator new(BlockBytes, std::align_val_t(alignof(T))));
         if (!Blocks.empty()) PrefaultStoreBlock(items, BlockBytes);
         Blocks.push_back({items, 0, nullptr, 0});
-        AddGrains(Blocks.back());
+        AddGrains(Blocks.size() - 1);
     }
     // Files the block in the grains it meets (again: its side room changed).
-    void AddGrains(const TBlock& b)
+    void AddGrains(size_t index)
     {
         LastGrain = nullptr;
+        const TBlock& b = Blocks[index];
         const uintptr_t start = reinterpret_cast<uintptr_t>(b.Items);
-        const TPlace place{start, b.Side};
+        const TPlace place{start, b.Side, index};
         for (uint64_t g = start >> GrainShift; g <= (start + BlockBytes - 1) >> GrainShift; ++g) {
             bool fresh = false;
             TGrain& grain = Grains.Insert({g, place, {}}, fresh);
@@ -873,7 +873,7 @@ private:
     {
         LastGrain = nullptr;
         Grains.Clear();
-        for (const TBlock& b : Blocks) AddGrains(b);
+        for (size_t i = 0; i < Blocks.size(); ++i) AddGrains(i);
     }
     // Where the block holding p is; nullptr when p is not in one.
     const TPlace* PlaceOf(const T* p) const

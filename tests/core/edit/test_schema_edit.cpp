@@ -249,8 +249,8 @@ TEST(SchemaApply, RandomEditsKeepEveryBlockFittingItsClass)
                 for (int i = 1; i <= c.AttributeCount; ++i) {
                     const TValueSlot& v = h->LinkValues->Values[size_t(i - 1)];
                     const char kind = c.Attr(i)->Kind;
-                    if (KindGroup(kind) == 2) EXPECT_EQ(v, UnknownDateTime()); // links never held dates here
-                    if (KindGroup(kind) == 1) EXPECT_EQ(UnpackShortText(v), std::string(8, ' '));
+                    if (KindGroup(kind) == 2) { EXPECT_EQ(v, UnknownDateTime()); } // links never held dates here
+                    if (KindGroup(kind) == 1) { EXPECT_EQ(UnpackShortText(v), std::string(8, ' ')); }
                 }
             });
             EXPECT_EQ(SlotCount(net.TemplateNode), MaxAttributes);

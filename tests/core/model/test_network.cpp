@@ -769,7 +769,7 @@ TEST(Network, FractionTableKeepsEveryEntryThroughErasuresAndGrowth)
             const TFractionTable::TFraction* f = table.Find(k);
             const auto it = plain.find(k);
             ASSERT_EQ(f != nullptr, it != plain.end());
-            if (f) EXPECT_EQ(std::make_pair(f->XF, f->YF), it->second);
+            if (f) { EXPECT_EQ(std::make_pair(f->XF, f->YF), it->second); }
         }
     };
     for (int round = 0; round < 40000; ++round) {
