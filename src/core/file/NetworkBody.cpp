@@ -532,6 +532,36 @@ private:
     int64_t LastKey = EmptyKey;
 };
 
+// The cell key of positions at one cell size. Positions mostly come cell by
+// cell, so the cell found last is kept with its bounds: a position inside
+// them needs no division.
+class TCellKeys {
+public:
+    TCellKeys(int32_t width, int32_t height) : Width(width), Height(height) {}
+    int64_t operator()(int32_t x, int32_t y)
+    {
+        if (x < X0 || x > X1 || y < Y0 || y > Y1) {
+            const int32_t cx = FloorDiv(x, Width), cy = FloorDiv(y, Height);
+            Key = MakeCellKey(cx, cy);
+            X0 = int64_t(cx) * Width;
+            X1 = X0 + Width - 1;
+            Y0 = int64_t(cy) * Height;
+            Y1 = Y0 + Height - 1;
+        }
+        return Key;
+    }
+
+private:
+    static int32_t FloorDiv(int32_t a, int32_t b)
+    {
+        int32_t q = a / b;
+        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+        return q;
+    }
+    int32_t Width, Height;
+    int64_t Key = 0, X0 = 1, X1 = 0, Y0 = 1, Y1 = 0; // none yet
+};
+
 // Where filing the nodes one at a time, re-gridding before each, ends: the
 // cell size, the re-grid flags, and before which nodes a re-grid happened.
 // Works on the positions alone, with the rules of RegridHashTable.
@@ -547,24 +577,12 @@ struct TRegridPlan {
         Height = height;
         TCellCounter counter;
         counter.Reset();
-        // The cell of the node before: a node inside its bounds needs no division.
-        int64_t lastKey = 0, x0 = 1, x1 = 0, y0 = 1, y1 = 0;
-        auto key = [&](const THashTable::TPlaced& n) {
-            if (n.X < x0 || n.X > x1 || n.Y < y0 || n.Y > y1) {
-                const int32_t cx = FloorDiv(n.X, Width), cy = FloorDiv(n.Y, Height);
-                lastKey = MakeCellKey(cx, cy);
-                x0 = int64_t(cx) * Width;
-                x1 = x0 + Width - 1;
-                y0 = int64_t(cy) * Height;
-                y1 = y0 + Height - 1;
-            }
-            return lastKey;
-        };
+        TCellKeys cells(Width, Height);
+        auto key = [&](const THashTable::TPlaced& n) { return cells(n.X, n.Y); };
         auto rebuild = [&](int32_t w, int32_t h, size_t upTo) {
             Width = std::clamp(w, 1, MaxCellSize);
             Height = std::clamp(h, 1, MaxCellSize);
-            x0 = 1;
-            x1 = 0;
+            cells = TCellKeys(Width, Height);
             counter.Reset();
             for (size_t k = 0; k < upTo; ++k) counter.Add(key(nodes[k]));
             Before.push_back(upTo);
@@ -595,13 +613,6 @@ struct TRegridPlan {
             }
             counter.Add(key(nodes[i]));
         }
-    }
-
-    static int32_t FloorDiv(int32_t a, int32_t b)
-    {
-        int32_t q = a / b;
-        if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-        return q;
     }
 };
 
@@ -841,18 +852,9 @@ struct TBodyReader {
     {
         int64_t lastCell = std::numeric_limits<int64_t>::min();
         uint64_t lastKey = 0;
-        // The bounds of the last cell: a node inside them needs no division.
-        int64_t x0 = 1, x1 = 0, y0 = 1, y1 = 0;
+        TCellKeys cells(table.CellWidth, table.CellHeight);
         for (const THashTable::TPlaced& n : Unfiled) {
-            int64_t cell = lastCell;
-            if (n.X < x0 || n.X > x1 || n.Y < y0 || n.Y > y1) {
-                const int32_t cx = table.CellXOf(n.X), cy = table.CellYOf(n.Y);
-                cell = MakeCellKey(cx, cy);
-                x0 = int64_t(cx) * table.CellWidth;
-                x1 = x0 + table.CellWidth - 1;
-                y0 = int64_t(cy) * table.CellHeight;
-                y1 = y0 + table.CellHeight - 1;
-            }
+            const int64_t cell = cells(n.X, n.Y);
             const uint64_t key = TNetworkPoint::PointKeyOf(n.X, n.Y);
             if (cell < lastCell || (cell == lastCell && key < lastKey)) return false;
             lastCell = cell;
