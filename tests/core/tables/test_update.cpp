@@ -364,6 +364,22 @@ TEST_F(TUpdateFixture, StringValuesLongerThanTheFileKeepsAreCutWhenStored)
     UpdateText(1, "Alpha,\"" + longer + "\"\r\nAB,\"" + longer + " and more\"\r\n");
     EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], held);
     EXPECT_EQ(FindLink(Net, "AB")->Strings[0], held);
+    // A quoted field loses its quotes however long it is, in both
+    // separations; the field after it reads as its own.
+    X.NodeTemplates[1] = "NNAME,LAB,POP";
+    for (int mode : {1, 2}) {
+        for (const char quote : {'"', '\''}) {
+            for (const int n : {253, 254, 300}) {
+                std::string text;
+                for (int i = 0; i < n; ++i) text += char('a' + i % 26);
+                const char sep = mode == 1 ? ',' : '\t';
+                UpdateText(mode, std::string("Alpha") + sep + quote + text + quote + sep + std::to_string(n) + "\r\n");
+                EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], text.substr(0, 30)) << mode << quote << n;
+                EXPECT_EQ(Value("Alpha", 1), n) << mode << quote << n;
+            }
+        }
+    }
+    X.NodeTemplates[1] = "NNAME,LAB";
 
     {
         // A table made elsewhere, with a text column wider than ours.
