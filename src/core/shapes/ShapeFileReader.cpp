@@ -113,11 +113,15 @@ void ParseShpContent(std::span<const uint8_t> c, int32_t fileType, TShpRecord& r
         if (parts < 0 || points < 0 || !InBounds(size, 44, std::size_t(parts) * 4) ||
             !InBounds(size, 44 + std::size_t(parts) * 4, std::size_t(points) * 16))
             return MarkBad(rec);
+        // Every point belongs to a part: the first part starts at point 0,
+        // and a record with points has a part. Points before the first
+        // part would be dropped without a word.
+        if (parts == 0 && points > 0) return MarkBad(rec);
         rec.Parts.resize(std::size_t(parts) + 1);
         int32_t previous = 0;
         for (int32_t k = 0; k < parts; ++k) {
             const int32_t start = GetLongLittle(c, 44 + std::size_t(k) * 4);
-            if (start < previous || start > points) return MarkBad(rec);
+            if (start < previous || start > points || (k == 0 && start != 0)) return MarkBad(rec);
             rec.Parts[std::size_t(k)] = previous = start;
         }
         rec.Parts[std::size_t(parts)] = points;

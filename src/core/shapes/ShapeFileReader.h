@@ -50,7 +50,8 @@ struct TShpHeader {
 enum class TShpRecordKind {
     Shape, // of the file's type, whole
     Null,  // a null shape
-    Bad,   // another type, too short for its type or counts, part starts out of order,
+    Bad,   // another type, too short for its type or counts, part starts out of order
+           // or points in no part (a first part after point 0, or no part at all),
            // or an X or Y that is no number or infinite
 };
 

@@ -63,9 +63,10 @@ struct TShapeImportResult {
     int32_t ShapeType = 0;
     // Records met, of them null and bad (skipped); of the bad ones, those of
     // another shape type than the file's. A record with an X or Y that is no
-    // number is bad (damaged). A record with a point that the method cannot
-    // place (a projection's far side, a position that overflows) is skipped
-    // whole as unplaced.
+    // number, or with points that belong to no part (its first part starts
+    // after point 0), is bad (damaged). A record with a point that the
+    // method cannot place (a projection's far side, a position that
+    // overflows) is skipped whole as unplaced.
     int32_t Records = 0, NullRecords = 0, BadRecords = 0, OtherTypeRecords = 0, UnplacedRecords = 0;
     // The file's size and the length its header gives, in bytes. A file
     // shorter than its header says is read as far as it goes.

@@ -30,6 +30,13 @@ bool EndsInside(std::string_view line, std::size_t first, std::size_t last)
     return line.size() >= first && line.size() < last;
 }
 
+// Whether the line ends before column last: the field is cut or missing.
+// A chain's id is needed whole; a line that stops before it names no chain.
+bool EndsBefore(std::string_view line, std::size_t last)
+{
+    return line.size() < last;
+}
+
 bool AllBlank(std::string_view s)
 {
     for (char c : s)
@@ -102,7 +109,7 @@ bool ParseTigerChain(std::string_view line, TTigerChain& out)
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out)
 {
     out = TTigerShapeRecord{};
-    if (EndsInside(line, 6, 15) || !Int32Field(line, 6, 15, out.TLID)) return false;
+    if (EndsBefore(line, 15) || !Int32Field(line, 6, 15, out.TLID)) return false;
     // The points end at a longitude of 0, which a line that ends before it
     // gives too; a longitude begun needs all of itself and its latitude.
     for (int k = 0; k < 10; ++k) {
@@ -133,9 +140,10 @@ bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out)
 bool ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out)
 {
     out = TTigerChainPolygon{};
-    // Ids cut inside would name other chains and polygons; the texts are
-    // padded with blanks.
-    if (EndsInside(line, 6, 15) || EndsInside(line, 27, 36) || EndsInside(line, 42, 51)) return false;
+    // Ids cut inside would name other chains and polygons, and a line that
+    // stops before the chain's id names none; the texts are padded with
+    // blanks.
+    if (EndsBefore(line, 15) || EndsInside(line, 27, 36) || EndsInside(line, 42, 51)) return false;
     if (!Int32Field(line, 6, 15, out.TLID)) out.TLID = 0;
     out.CenIdL = TextColumns(line, 22, 26);
     if (!Int32Field(line, 27, 36, out.PolyIdL)) out.PolyIdL = 0;

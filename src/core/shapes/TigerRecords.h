@@ -64,8 +64,9 @@ constexpr std::size_t TigerPolygonLength = 44;
 // Each parser reads one record; false when the line is cut short, a number
 // of the record does not parse, an id lies outside 32 bits, or a longitude
 // or latitude lies outside the globe (a read failure). A line is cut short
-// when a chain's end points or a polygon's point are not whole, or when it
-// ends inside an id, a shape point's longitude or before the latitude of a
+// when a chain's end points or a polygon's point are not whole, when it ends
+// before a shape or chain-polygon record's chain id is whole, or when it ends
+// inside a polygon id, a shape point's longitude or before the latitude of a
 // longitude other than 0. A shape record's points end at a longitude of 0 or
 // at the line's end. In chain-polygon records a number that does not parse
 // counts as 0, and so does one past the line's end.

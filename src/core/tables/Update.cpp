@@ -67,24 +67,16 @@ public:
             Pos += size_t(width.Width + width.Gap);
             return std::string(f);
         }
-        if (Pos >= Line.size()) return {};
-        size_t i = Pos;
-        if (Line[i] == '"') {
-            size_t close = Line.find('"', i + 1);
-            i = close == std::string_view::npos ? Line.size() : close + 1;
-        }
-        size_t sep = Line.find(Sep, i);
-        if (sep == std::string_view::npos) sep = Line.size();
-        std::string_view f = Line.substr(Pos, sep - Pos);
-        Pos = sep < Line.size() ? sep + 1 : Line.size();
-        return std::string(f.substr(0, MaxDelimitedField));
+        return std::string(NextDelimited().substr(0, MaxDelimitedField));
     }
 
-    // A text field: delimited records lose one pair of enclosing quotes.
+    // A text field: delimited records lose one pair of enclosing quotes,
+    // however long the field; the field length counts what lies inside.
     std::string NextText(TColumnarWidth width)
     {
-        std::string f = Next(width);
-        if (Mode == SeparationCommas || Mode == SeparationTabs) f = RemoveEnclosingQuotes(std::move(f));
+        if (Mode != SeparationCommas && Mode != SeparationTabs) return Next(width);
+        std::string f = RemoveEnclosingQuotes(std::string(NextDelimited()));
+        if (f.size() > MaxDelimitedField) f.resize(MaxDelimitedField);
         return f;
     }
 
@@ -105,6 +97,23 @@ public:
     }
 
 private:
+    // The next delimited field whole: a field that starts with a double
+    // quote runs to its closing quote, then to the separator.
+    std::string_view NextDelimited()
+    {
+        if (Pos >= Line.size()) return {};
+        size_t i = Pos;
+        if (Line[i] == '"') {
+            size_t close = Line.find('"', i + 1);
+            i = close == std::string_view::npos ? Line.size() : close + 1;
+        }
+        size_t sep = Line.find(Sep, i);
+        if (sep == std::string_view::npos) sep = Line.size();
+        std::string_view f = Line.substr(Pos, sep - Pos);
+        Pos = sep < Line.size() ? sep + 1 : Line.size();
+        return f;
+    }
+
     std::string_view Line;
     char Sep = ',';
     size_t Pos = 0;

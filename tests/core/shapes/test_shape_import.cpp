@@ -544,6 +544,43 @@ TEST(ShapeImport, BadRecordsAndPointsAreSkipped)
     EXPECT_EQ(z, (std::multiset<int32_t>{15000, 25000, 35000}));
 }
 
+// Every point of a polyline or polygon belongs to a part: a record whose
+// first part starts after point 0, or that has points and no part, is
+// damaged, not read without its first points; an empty first part is fine.
+TEST(ShapeImport, PointsInNoPartDamageTheirRecord)
+{
+    for (int32_t type : {ShpPolyLine, ShpPolyLineZ, ShpPolyLineM, ShpPolygon, ShpPolygonZ, ShpPolygonM}) {
+        SCOPED_TRACE(type);
+        using TPoints = std::vector<std::pair<double, double>>;
+        const TPoints six{{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}, {20, 20}};
+        const TPoints ring{{30, 30}, {30, 40}, {40, 40}, {40, 30}, {31, 30}};
+        auto firstStart = [](std::string c, char start) {
+            c[44] = start;
+            return c;
+        };
+        std::string noPart = PartsContent(type, {six});
+        noPart[36] = 0;
+        noPart.erase(44, 4);
+        TShpBuilder good;
+        good.Type = type;
+        good.Add(PartsContent(type, {{}, ring})); // 1 an empty first part
+        TShpBuilder b = good;
+        b.Add(firstStart(PartsContent(type, {six}), 3)); // 2 one part from point 3
+        b.Add(firstStart(PartsContent(type, {TPoints(six.begin(), six.begin() + 3), ring}), 1)); // 3 two parts
+        b.Add(noPart); // 4 points in no part
+        TImport alone, im;
+        alone.Settings = im.Settings = {1000, -1000, 0, 0, 100, 69.05, ShapeLinear};
+        const TShapeImportResult expected = alone.Run(good.Bytes()), r = im.Run(b.Bytes());
+        EXPECT_EQ(ShapeImportStatus(expected), "1 record read.");
+        EXPECT_EQ(expected.Links + expected.Polygons, 1);
+        EXPECT_EQ(ShapeImportStatus(r), "4 records read, 3 skipped: 3 damaged.");
+        EXPECT_EQ(std::tie(r.Nodes, r.Links, r.ShapePoints, r.Polygons),
+                  std::tie(expected.Nodes, expected.Links, expected.ShapePoints, expected.Polygons));
+        EXPECT_EQ(im.Net.NodeHash.PointCount(), alone.Net.NodeHash.PointCount());
+        EXPECT_TRUE(im.Sink.Calls.empty());
+    }
+}
+
 // A point that is no number or infinite damages its record, in every type
 // read: none of the record comes in (no link without its vertex, no ring or
 // multipoint short of one), and the status counts it with the damaged ones.

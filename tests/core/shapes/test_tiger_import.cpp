@@ -448,6 +448,27 @@ TEST(TigerImport, LineEndsAndLargeRings)
             EXPECT_EQ(cut.Settings.XTranslate, 0); // no centre taken from a damaged file
         }
     }
+    // The last shape or chain-polygon record cut before its chain's id names
+    // no chain: the file is refused, not read without that record's points
+    // or polygon sides. A final line end, or a blank line after it, is no
+    // record.
+    for (const std::string tail : {"", "\r\n", "\r\n\r\n"}) {
+        for (int file = 1; file < 4; file += 2) {
+            SCOPED_TRACE(std::to_string(file) + " " + std::to_string(tail.size()));
+            TTigerSetBytes files = Bytes(county, "\r\n");
+            std::string& bytes = file == 1 ? files.RT2.Bytes : files.RTI.Bytes;
+            const std::size_t last = bytes.rfind("\r\n", bytes.size() - 3) + 2;
+            TImport whole;
+            bytes.resize(bytes.size() - 2);
+            bytes += tail;
+            ASSERT_EQ(whole.Run(files).ErrorCode, TigerErrorNone);
+            bytes.resize(last + 3);
+            bytes += tail;
+            TImport cut;
+            EXPECT_EQ(cut.Run(files).ErrorCode, TigerErrorRead);
+            EXPECT_TRUE(cut.Only52());
+        }
+    }
 
     // One polygon inside a single looped chain of 39999 shape points.
     TChainSpec c{1, "", "H11", {}, "A0001", "     ", 5, 0};

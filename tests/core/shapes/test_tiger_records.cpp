@@ -85,13 +85,14 @@ TEST(TigerRecords, TrimmedLinesReadAsPaddedCutFieldsAreRefused)
     ASSERT_TRUE(ParseTigerShape(shape.Text.substr(0, 15), s)); // no points
     EXPECT_EQ(std::tie(s.TLID, s.Count), std::make_tuple(9, 0));
     shape.Coordinate(57, 66, -122200000).Coordinate(67, 75, 37200000);
-    for (std::size_t cut : {10, 14, 20, 28, 36, 47, 55, 58, 66, 74}) // an id, a longitude or half a pair
+    for (std::size_t cut : {1, 3, 5, 10, 14, 20, 28, 36, 47, 55, 58, 66, 74}) // an id, a longitude or half a pair
         EXPECT_FALSE(ParseTigerShape(shape.Text.substr(0, cut), s)) << cut;
     ASSERT_TRUE(ParseTigerShape(shape.Text.substr(0, 75), s));
     EXPECT_EQ(s.Count, 3);
 
     // Chain-polygon records: what lies past the line's end is blank, 0 for
-    // a number; an id cut inside is refused.
+    // a number; an id cut inside, or a line that stops before the chain's
+    // id, is refused.
     TRecord side('I', 52);
     side.Right(6, 15, 123456).Put(16, "06001").Put(22, "A0001").Right(27, 36, 17).Put(37, "A0002");
     TTigerChainPolygon cp;
@@ -100,12 +101,10 @@ TEST(TigerRecords, TrimmedLinesReadAsPaddedCutFieldsAreRefused)
               std::make_tuple(123456, std::string("A0001"), 17, std::string("A0002"), 0));
     ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 39), cp)); // a text cut: padded
     EXPECT_EQ(std::tie(cp.CenIdR, cp.PolyIdR), std::make_tuple(std::string("A00  "), 0));
-    ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 5), cp));
-    EXPECT_EQ(std::tie(cp.TLID, cp.PolyIdL), std::make_tuple(0, 0));
     side.Right(42, 51, 18);
     ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 51), cp));
     EXPECT_EQ(cp.PolyIdR, 18);
-    for (std::size_t cut : {6, 12, 30, 35, 45, 50})
+    for (std::size_t cut : {1, 3, 5, 6, 12, 30, 35, 45, 50}) // before or inside an id
         EXPECT_FALSE(ParseTigerChainPolygon(side.Text.substr(0, cut), cp)) << cut;
 }
 

@@ -129,6 +129,16 @@ TEST_F(TUpdateFixture, AnExtractedShapeReadsBackWithoutDoubling)
     AddShapePoint(Net, -100, 100, 0, AHalf(ag));
     UpdateText(1, "AG,2,-100,100,600000,0\r\n");
     EXPECT_EQ(Shape(ag), (P{{-100, 100}, {-100, 100}}));
+    // A list that differs from the shape on one axis only is another list:
+    // the copy of the shape is matched on both.
+    TLinkValues* ga = Link(Net, FindNode(Net, "Gamma"), FindNode(Net, "Alpha"), 1, "GA");
+    AddShapePoint(Net, 300, 400, 0, AHalf(ga));
+    AddShapePoint(Net, 500, 600, 1, AHalf(ga));
+    EXPECT_TRUE(UpdateText(1, "GA,2,300,400,500,601\r\n").CoordinatesChanged);
+    EXPECT_EQ(Shape(ga), (P{{300, 400}, {500, 600}, {300, 400}, {500, 601}}));
+    EXPECT_FALSE(UpdateText(2, "GA\t4\t300\t400\t500\t600\t300\t400\t500\t601\r\n").CoordinatesChanged);
+    EXPECT_TRUE(UpdateText(1, "GA,4,300,400,500,600,300,400,501,601\r\n").CoordinatesChanged);
+    EXPECT_EQ(ga->ShapePoints.GetCount(), 8);
 }
 
 // A node moved on one axis keeps the other, with the fraction of its
@@ -364,6 +374,22 @@ TEST_F(TUpdateFixture, StringValuesLongerThanTheFileKeepsAreCutWhenStored)
     UpdateText(1, "Alpha,\"" + longer + "\"\r\nAB,\"" + longer + " and more\"\r\n");
     EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], held);
     EXPECT_EQ(FindLink(Net, "AB")->Strings[0], held);
+    // A quoted field loses its quotes however long it is, in both
+    // separations; the field after it reads as its own.
+    X.NodeTemplates[1] = "NNAME,LAB,POP";
+    for (int mode : {1, 2}) {
+        for (const char quote : {'"', '\''}) {
+            for (const int n : {253, 254, 300}) {
+                std::string text;
+                for (int i = 0; i < n; ++i) text += char('a' + i % 26);
+                const char sep = mode == 1 ? ',' : '\t';
+                UpdateText(mode, std::string("Alpha") + sep + quote + text + quote + sep + std::to_string(n) + "\r\n");
+                EXPECT_EQ(FindNode(Net, "Alpha")->Strings[0], text.substr(0, 30)) << mode << quote << n;
+                EXPECT_EQ(Value("Alpha", 1), n) << mode << quote << n;
+            }
+        }
+    }
+    X.NodeTemplates[1] = "NNAME,LAB";
 
     {
         // A table made elsewhere, with a text column wider than ours.
