@@ -23,6 +23,17 @@ QFileDialog* MakeFileChooser(QWidget* Parent, const char* Name, const char* Titl
     return d;
 }
 
+void SelectFilter(QFileDialog& Dialog, std::string_view PipeFilter, int Index)
+{
+    const std::string filter(PipeFilter);
+    auto follow = [&Dialog, filter](int index) { Dialog.setDefaultSuffix(Latin1(FilterSuffix(filter, index))); };
+    Dialog.selectNameFilter(Dialog.nameFilters().value(Index - 1));
+    follow(Index);
+    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&Dialog, follow](const QString& chosen) {
+        follow(int(Dialog.nameFilters().indexOf(chosen)) + 1);
+    });
+}
+
 void SetTextRed(QLineEdit* Edit, bool Red)
 {
     QPalette p = Edit->palette();

@@ -15,5 +15,11 @@ class QWidget;
 QFileDialog* MakeFileChooser(QWidget* Parent, const char* Name, const char* Title, std::string_view PipeFilter,
                              bool Save, const char* DefaultSuffix);
 
+// Selects the dialog's Index-th filter (from 1) of the PipeFilter it was made
+// with. A name typed without an extension then takes the extension of the
+// filter selected, now and when the user selects another (none for a filter
+// that names no extension, such as every file's).
+void SelectFilter(QFileDialog& Dialog, std::string_view PipeFilter, int Index);
+
 // A field whose text failed to read shows it red.
 void SetTextRed(QLineEdit* Edit, bool Red);

@@ -1,13 +1,19 @@
-// The file dialogs of the tools: what their "All files" entries list.
+// The file dialogs of the tools: what their "All files" entries list, and the
+// extension that a batch step's file name typed without one takes.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include <QComboBox>
 #include <QFileDialog>
+#include <QRegularExpression>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "core/model/Network.h"
 #include "core/model/WindowSettings.h"
+#include "core/shapes/BatchScript.h"
 #include "tools/ExtractDialog.h"
 #include "tools/ShapeFileComplexDialog.h"
 #include "tools/ShapeFileDialogs.h"
@@ -66,4 +72,46 @@ TEST_F(ToolFileDialogs, AllFilesListsNamesWithoutAnExtension)
     };
     batch.ChooseFileName(1);
     EXPECT_TRUE(asked);
+}
+
+TEST_F(ToolFileDialogs, BatchFileNameTypedWithoutExtensionTakesTheRowsOne)
+{
+    TComplexShapeFileDB batch;
+    // What the user types into the row's dialog, and the filter picked there ("" keeps the row's).
+    QString typed, picked;
+    batch.RunFileDialog = [&](QFileDialog& d) {
+        d.setDirectory(Dir.path());
+        if (!picked.isEmpty()) {
+            // Picked with the arrow keys on the dialog's list of filters.
+            auto* types = d.findChild<QComboBox*>("fileTypeCombo");
+            EXPECT_NE(types, nullptr);
+            const int to = int(d.nameFilters().indexOf(QRegularExpression("^" + picked + " \\(.*")));
+            while (types && to >= 0 && types->currentIndex() != to)
+                QTest::keyClick(types, types->currentIndex() < to ? Qt::Key_Down : Qt::Key_Up);
+        }
+        auto* name = d.findChild<QLineEdit*>("fileNameEdit");
+        EXPECT_NE(name, nullptr);
+        if (!name) return false;
+        // Typed over the name the row had.
+        QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(name, typed);
+        return true;
+    };
+    auto chosen = [&](int operation, const char* name, const char* filter = "") {
+        batch.ComboBoxes[1]->setCurrentIndex(operation);
+        typed = name;
+        picked = filter;
+        batch.ChooseFileName(1);
+        return QFileInfo(batch.Edits[1]->text()).fileName().toStdString();
+    };
+    EXPECT_EQ(chosen(BatchShapefileImport, "roads"), "roads.shp");
+    EXPECT_EQ(chosen(BatchCalculate, "fares"), "fares.pgm");
+    EXPECT_EQ(chosen(BatchGetUpdateFormats, "layout"), "layout.xup");
+    EXPECT_EQ(chosen(BatchDoUpdate, "counts"), "counts.txt") << "the first of the update file's extensions";
+    EXPECT_EQ(chosen(BatchSaveAs, "city"), "city.dta");
+    EXPECT_EQ(chosen(BatchShapefileImport, "roads.dbf"), "roads.dbf") << "a name with an extension keeps it";
+    // Every file's entry adds none; a filter the user picks gives its own.
+    EXPECT_EQ(chosen(BatchNoAction, "lanes"), "lanes");
+    EXPECT_EQ(chosen(BatchShapefileImport, "roads", "All files"), "roads");
+    EXPECT_EQ(chosen(BatchOpenNetwork, "roads", "ArcGIS shapefile"), "roads.shp");
 }
