@@ -128,8 +128,10 @@ void ShowUnderlayDialog(TSketchPadWindow& Pad)
     if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
     const int32_t underlay = d.Underlay();
     if (underlay == Pad.Settings.Backgrounds.Underlay) return;
+    // The underlay names another open window and is not kept in the file:
+    // there is nothing to save, so the window stays as saved as it was.
     Pad.Settings.Backgrounds.Underlay = underlay;
-    WindowSettingsChanged(Pad);
+    RepaintWindow(Pad);
 }
 
 void ShowEntityLabelsDialog(TSketchPadWindow& Pad, bool Nodes)

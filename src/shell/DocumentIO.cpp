@@ -1,6 +1,9 @@
 #include "platform/Latin1.h"
 #include "shell/DocumentIO.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include <QFileDialog>
 
 static const char* NetworkFilter = "ZOK Network (*.dta);;All Files (*)";
@@ -28,35 +31,82 @@ std::string TQtFileChooser::SaveFile(QWidget* Parent, const std::string& Caption
     return Bytes(d.selectedFiles().first());
 }
 
-std::string QtFilter(const std::string& Filter)
+namespace {
+
+std::vector<std::string> SplitAt(std::string_view s, char at)
 {
     std::vector<std::string> parts;
     size_t from = 0;
-    for (;;) {
-        const size_t bar = Filter.find('|', from);
-        parts.push_back(Filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
-        if (bar == std::string::npos) break;
-        from = bar + 1;
-    }
-    std::string r;
+    for (size_t cut; (cut = s.find(at, from)) != std::string_view::npos; from = cut + 1)
+        parts.emplace_back(s.substr(from, cut - from));
+    parts.emplace_back(s.substr(from));
+    return parts;
+}
+
+std::string Trimmed(std::string_view s)
+{
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
+}
+
+std::string InCase(std::string s, bool Upper)
+{
+    for (char& c : s)
+        if (Upper ? c >= 'a' && c <= 'z' : c >= 'A' && c <= 'Z') c = char(c ^ 0x20);
+    return s;
+}
+
+} // namespace
+
+std::vector<std::string> QtNameFilters(std::string_view Filter, bool BothCases)
+{
+    std::vector<std::string> filters;
+    const std::vector<std::string> parts = SplitAt(Filter, '|');
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-        if (!r.empty()) r += ";;";
-        const std::string& name = parts[i];
-        const std::string& pattern = parts[i + 1];
-        // A name that shows its patterns already keeps them.
-        r += name.find('(') != std::string::npos ? name : name + " (" + pattern + ")";
+        std::string name = Trimmed(parts[i]);
+        // Qt reads the patterns from the name's last parentheses: a name that
+        // shows patterns of its own shows those Qt is to apply instead.
+        if (const size_t open = name.rfind('('); !name.empty() && name.back() == ')' && open != std::string::npos)
+            name = Trimmed(std::string_view(name).substr(0, open));
+        std::vector<std::string> patterns;
+        auto add = [&patterns](const std::string& p) {
+            if (std::find(patterns.begin(), patterns.end(), p) == patterns.end()) patterns.push_back(p);
+        };
+        for (const std::string& part : SplitAt(parts[i + 1], ';')) {
+            std::string pattern = Trimmed(part);
+            if (pattern.empty()) continue;
+            // Every file, not only the names with a dot that Qt would match.
+            if (pattern == "*.*") pattern = "*";
+            if (!BothCases) {
+                add(pattern);
+                continue;
+            }
+            add(InCase(pattern, false));
+            add(InCase(pattern, true));
+        }
+        std::string shown = name + " (";
+        for (size_t p = 0; p < patterns.size(); ++p) shown += (p ? " " : "") + patterns[p];
+        filters.push_back(shown + ")");
     }
+    return filters;
+}
+
+std::string QtFilter(const std::string& Filter)
+{
+    std::string r;
+    for (const std::string& f : QtNameFilters(Filter)) r += (r.empty() ? "" : ";;") + f;
     return r;
 }
 
-std::string FilterSuffix(const std::string& Filter)
+std::string FilterSuffix(const std::string& Filter, int Index)
 {
-    const size_t bar = Filter.find('|');
-    if (bar == std::string::npos) return {};
-    const size_t end = Filter.find_first_of("|;", bar + 1);
-    std::string pattern = Filter.substr(bar + 1, end == std::string::npos ? std::string::npos : end - bar - 1);
+    const std::vector<std::string> parts = SplitAt(Filter, '|');
+    const size_t at = 2 * size_t(Index) - 1;
+    if (Index < 1 || at >= parts.size()) return {};
+    const std::string pattern = Trimmed(SplitAt(parts[at], ';').front());
     const size_t dot = pattern.rfind('.');
-    if (dot == std::string::npos || pattern.find('*', dot) != std::string::npos) return {};
+    if (dot == std::string::npos || pattern.find_first_of("*?", dot) != std::string::npos) return {};
     return pattern.substr(dot + 1);
 }
 

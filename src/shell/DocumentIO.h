@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QWidget;
@@ -56,7 +57,17 @@ public:
                             const std::string& Filter) override;
 };
 
-// A filter "Name (*.ext)|*.ext|All Files|*.*" as Qt's "Name (*.ext);;All Files (*.*)",
-// and the first pattern's extension ("ext"; empty when it has none).
+// Qt's name filters for a filter of "name|patterns|..." pairs, the patterns
+// separated by ';' ("Text files (*.txt)|*.txt|All files|*.*"). Each shows its
+// name and, in parentheses, the patterns Qt applies, as Qt reads them from
+// there: "Text files (*.txt)", "All files (*)". "*.*" stands for every file,
+// as it does where these filters come from, while Qt would match it only to
+// names with a dot: it becomes "*". A name that shows patterns of its own
+// ("All files (*.*)") shows the ones Qt applies instead. With BothCases each
+// pattern also stands in lower and upper case ("*.shp *.SHP").
+std::vector<std::string> QtNameFilters(std::string_view Filter, bool BothCases = false);
+// The same, as one string with ";;" between the filters.
 std::string QtFilter(const std::string& Filter);
-std::string FilterSuffix(const std::string& Filter);
+// The extension of the first pattern of the filter's Index-th entry (from 1):
+// "txt" for "*.txt;*.dbf"; empty when the pattern names none ("*", "*.*", "*.rt?").
+std::string FilterSuffix(const std::string& Filter, int Index = 1);

@@ -31,11 +31,12 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "shell/RealEdit.h"
+#include "tools/ToolFiles.h"
 
 namespace {
 
-const char* const TableFilter = "Text files (*.txt);;DBase files (*.dbf);;All files (*.*)";
-const char* const FormatsFilter = "Extract/Update formats (*.xup);;All files (*)";
+const char* const TableFilter = "Text files (*.txt)|*.txt|DBase files (*.dbf)|*.dbf|All files (*.*)|*.*";
+const char* const FormatsFilter = "Extract/Update formats|*.xup|All files|*.*";
 constexpr int MaxTemplate = 500;
 constexpr int MaxShortText = 50;
 
@@ -46,18 +47,6 @@ void SetRed(QLineEdit* e, bool red)
     QPalette p = e->palette();
     p.setColor(QPalette::Text, red ? Qt::red : Qt::black);
     e->setPalette(p);
-}
-
-QFileDialog* MakeFileDialog(QWidget* parent, const char* name, const char* title, const char* filter, bool save)
-{
-    auto* d = new QFileDialog(parent, QString::fromLatin1(title));
-    d->setObjectName(name);
-    d->setNameFilter(QString());
-    d->setNameFilters(QString::fromLatin1(filter).split(";;"));
-    d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    d->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    d->setOption(QFileDialog::DontUseNativeDialog, true);
-    return d;
 }
 
 QLineEdit* Edit(QWidget* parent, const char* name, int maxLength)
@@ -260,11 +249,12 @@ TExtractDB::TExtractDB(TNetwork& Net, TWindowSettings& Settings, const TViewReco
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
     connect(HelpButton, &QPushButton::clicked, this, [this] { Help(); });
 
-    UpdateDB = MakeFileDialog(this, "UpdateDB", "Update", TableFilter, false);
-    ExtractDB = MakeFileDialog(this, "ExtractDB", "Extract", TableFilter, true);
-    OpenFormatsDialog = MakeFileDialog(this, "OpenFormatsDialog", "Open Extract/Update Formats", FormatsFilter, false);
-    SaveFormatsDialog = MakeFileDialog(this, "SaveFormatsDialog", "Save Extract/Update Formats", FormatsFilter, true);
-    for (QFileDialog* d : {OpenFormatsDialog, SaveFormatsDialog}) d->setDefaultSuffix("xup");
+    UpdateDB = MakeFileChooser(this, "UpdateDB", "Update", TableFilter, false, nullptr);
+    ExtractDB = MakeFileChooser(this, "ExtractDB", "Extract", TableFilter, true, nullptr);
+    OpenFormatsDialog =
+        MakeFileChooser(this, "OpenFormatsDialog", "Open Extract/Update Formats", FormatsFilter, false, "xup");
+    SaveFormatsDialog =
+        MakeFileChooser(this, "SaveFormatsDialog", "Save Extract/Update Formats", FormatsFilter, true, "xup");
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(PageControl1);

@@ -461,7 +461,7 @@ void TComplexShapeFileDB::NewFileNameDB()
 {
     // A fresh dialog for every row, so that no row is offered another's name.
     delete FileNameDB;
-    FileNameDB = MakeFileChooser(this, "FileNameDB", "Set File Name", BatchFileFilter, false, "dta");
+    FileNameDB = MakeFileChooser(this, "FileNameDB", "Set File Name", BatchFileFilter, false, nullptr);
     // A step's file may be one that a step before it writes.
     FileNameDB->setFileMode(QFileDialog::AnyFile);
     if (!FLastFolder.isEmpty()) FileNameDB->setDirectory(FLastFolder);
@@ -471,8 +471,8 @@ void TComplexShapeFileDB::ChooseFileName(int Row)
 {
     if (FRunning || Row < 1 || Row > BatchStepCount) return;
     NewFileNameDB();
-    const QStringList filters = FileNameDB->nameFilters();
-    FileNameDB->selectNameFilter(filters.value(BatchFilterIndex(FRows.StepOperation[size_t(Row)]) - 1));
+    // A name typed without an extension takes the row's kind of file's.
+    SelectFilter(*FileNameDB, BatchFileFilter, BatchFilterIndex(FRows.StepOperation[size_t(Row)]));
     if (!FRows.StepFileName[size_t(Row)].empty()) FileNameDB->selectFile(Latin1(FRows.StepFileName[size_t(Row)]));
     std::string file;
     if (!Choose(*FileNameDB, file)) return;

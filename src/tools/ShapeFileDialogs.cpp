@@ -22,6 +22,7 @@
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
+#include "tools/ToolFiles.h"
 #include "tools/ToolWidgets.h"
 #include "tools/ExtractDialog.h"
 
@@ -31,18 +32,7 @@ namespace {
 
 constexpr int MsgFileNotFound = 52;     // "Valid update file not found."
 constexpr int MsgTransformValues = 291; // "Error in transform values."
-const char* const ShapeFilter = "Shape Files (*.shp);;All files (*.*)";
-
-QFileDialog* FileDialog(QWidget* parent, const char* name, const char* title, bool save)
-{
-    auto* d = new QFileDialog(parent, QString::fromLatin1(title));
-    d->setObjectName(name);
-    d->setNameFilters(QString::fromLatin1(ShapeFilter).split(";;"));
-    d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    d->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    d->setOption(QFileDialog::DontUseNativeDialog, true);
-    return d;
-}
+const char* const ShapeFilter = "Shape Files (*.shp)|*.shp|All files (*.*)|*.*";
 
 } // namespace
 
@@ -98,7 +88,7 @@ TShapeFileDB::TShapeFileDB(TShapeImportSettings& Settings, QWidget* Parent) : QD
     Button1->setDefault(true);
     Button2 = Button(this, "Button2", "Cancel");
     AddButtonRow(v, {Button1, Button2});
-    ShapeDB = FileDialog(this, "ShapeDB", "Shapefile Import", false);
+    ShapeDB = MakeFileChooser(this, "ShapeDB", "Shapefile Import", ShapeFilter, false, nullptr);
 
     connect(Projection, &QButtonGroup::idClicked, this, [this](int) { ProjectionRGClick(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -278,8 +268,7 @@ TShapeExportDB::TShapeExportDB(TNetwork& Net, TWindowSettings& Settings, const T
     Button1->setDefault(true);
     Button2 = Button(this, "Button2", "Cancel");
     AddButtonRow(v, {Button1, Button2});
-    ExportDB = FileDialog(this, "ExportDB", "Export Shapefile", true);
-    ExportDB->setDefaultSuffix("shp");
+    ExportDB = MakeFileChooser(this, "ExportDB", "Export Shapefile", ShapeFilter, true, "shp");
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { reject(); });

@@ -3,22 +3,23 @@
 
 #include <string_view>
 
-#include <QStringList>
-
 class QFileDialog;
 class QLineEdit;
 class QWidget;
 
-// Qt name filters from a filter of "description|patterns|..." pairs
-// (patterns separated by ';'). Names match their patterns in either case, as
-// files copied from other systems often carry upper-case extensions: each
-// pattern also stands in upper case, and "*.*" stands for every file.
-QStringList NameFiltersOf(std::string_view PipeFilter);
-
 // A file dialog of our own (never the platform's), for opening an existing
 // file or saving one; DefaultSuffix is added to a name typed without one.
+// PipeFilter is a filter of "description|patterns|..." pairs (QtNameFilters);
+// files copied from other systems often carry upper-case extensions, so each
+// pattern also stands in upper case.
 QFileDialog* MakeFileChooser(QWidget* Parent, const char* Name, const char* Title, std::string_view PipeFilter,
                              bool Save, const char* DefaultSuffix);
+
+// Selects the dialog's Index-th filter (from 1) of the PipeFilter it was made
+// with. A name typed without an extension then takes the extension of the
+// filter selected, now and when the user selects another (none for a filter
+// that names no extension, such as every file's).
+void SelectFilter(QFileDialog& Dialog, std::string_view PipeFilter, int Index);
 
 // A field whose text failed to read shows it red.
 void SetTextRed(QLineEdit* Edit, bool Red);

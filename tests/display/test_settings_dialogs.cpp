@@ -542,11 +542,18 @@ TEST_F(SettingsDialogs, MetafilesUnderlayAndTitleBlock)
         c->setCurrentIndex(pick);
         return Accept(d);
     };
+    // The underlay is not kept in the file: choosing one leaves every window
+    // saved, and closing asks nothing.
+    for (TSketchPadWindow* w : Main->SketchPads) w->View.Saved = 1;
+    const size_t boxes = Boxes.Count();
     for (int choice : {-1, 1, 3}) {
         pick = choice;
         ASSERT_TRUE(Trigger(Pad, "Underlay1"));
         EXPECT_EQ(b.Underlay, choice == 3 ? 3 : 9) << choice;
     }
+    for (TSketchPadWindow* w : Main->SketchPads) EXPECT_EQ(int(w->View.Saved), 1) << w->WindowNumber;
+    EXPECT_TRUE(Main->FormCloseQuery(*Pad));
+    EXPECT_EQ(Boxes.Count(), boxes);
 
     // The title block: texts, flags, the font labels choose their slots.
     Pad->View.Saved = View->View.Saved = 1;

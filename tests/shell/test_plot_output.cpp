@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -20,8 +21,10 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTest>
+#include <QTimer>
 
 #include "../core/edit/test_edit_support.h"
+#include "file_dialog_listing.h"
 #include "program_fixture.h"
 #include "shell/DocumentIO.h"
 #include "shell/PadHandles.h"
@@ -357,6 +360,29 @@ TEST_F(Plot, SvgFileAndClipboard)
     const QImage big = PictureImage(svg, QSize(20000, 500));
     EXPECT_EQ(big.width(), 4096);
     EXPECT_EQ(big.height(), 102);
+}
+
+TEST_F(Plot, MetafileDialogListsEveryFileUnderAllFiles)
+{
+    Pad->Action("FileWMFPlot1")->trigger(); // cancelled: only its caption and filter are kept
+    for (const char* name : {"plan", "plan.svg"}) QFile(Dir.filePath(name)).open(QIODevice::WriteOnly);
+    // The program's own chooser with that filter, answered once it shows.
+    QStringList filters, listed;
+    std::function<void()> look = [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d) {
+            QTimer::singleShot(10, look);
+            return;
+        }
+        filters = d->nameFilters();
+        listed = filedialogtest::ListedUnder(*d, Dir.path(), "All Files", "plan.svg");
+        d->reject();
+    };
+    QTimer::singleShot(0, look);
+    TQtFileChooser chooser;
+    EXPECT_EQ(chooser.SavePicture(Pad, Files.Caption, "", Files.Filter), "");
+    EXPECT_EQ(filters.join(";;").toStdString(), "Scalable Vector Graphics (*.svg);;All Files (*)");
+    EXPECT_TRUE(listed.contains("plan")) << listed.join(' ').toStdString();
 }
 
 TEST_F(Plot, SvgWithPlotMarginsHoldsTheWholePageAndItsTitleBlock)

@@ -20,6 +20,7 @@
 #include "core/model/WindowSettings.h"
 #include "shell/RealEdit.h"
 #include "../core/tables/tables_fixture.h"
+#include "../shell/file_dialog_listing.h"
 
 using namespace tabletest;
 
@@ -211,6 +212,30 @@ TEST_F(TDialogFixture, ExtractsAndUpdatesFromTheControls)
     EXPECT_EQ(FindNode(Net, "Alpha")->Values[0].Real(), 42);
     EXPECT_EQ(updated, 1);
     EXPECT_TRUE(d.isEnabled());
+}
+
+TEST_F(TDialogFixture, UpdateFindsATableWrittenWithoutAnExtensionUnderAllFiles)
+{
+    TExtractDB& d = Dialog();
+    d.Edits[1]->setText("NNAME,POP");
+    d.Edits[2]->clear();
+    d.Edits[11]->clear();
+    d.Separation->button(SeparationRadioIndex(1))->setChecked(true);
+    NextFile = Dir / "links";
+    d.Button1Click();
+    WriteAll(NextFile, "Alpha,42\r\n");
+    WriteAll(Dir / "other.txt", "");
+    // The user looks for it under "All files" and picks it when it is there.
+    QStringList listed;
+    d.RunFileDialog = [&](QFileDialog& f) {
+        listed = filedialogtest::ListedUnder(f, QString::fromStdString(Dir.Path.string()), "All files", "other.txt");
+        if (!listed.contains("links")) return false;
+        f.selectFile(QString::fromStdString(NextFile));
+        return true;
+    };
+    d.Button2Click();
+    EXPECT_TRUE(listed.contains("links")) << listed.join(' ').toStdString();
+    EXPECT_EQ(FindNode(Net, "Alpha")->Values[0].Real(), 42);
 }
 
 TEST_F(TDialogFixture, ForcedFlagsShowWithoutChangingWhatIsStored)
