@@ -82,11 +82,17 @@ void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
     // the others and leaves the start of their captions in view. When the
     // cascade has no such place left, the first place no window takes.
     std::vector<QPoint> taken;
+    std::vector<QMdiSubWindow*> titled; // whose titles stay in view (the new one's is not yet its own)
     for (QMdiSubWindow* s : Mdi->subWindowList())
-        if (s != Sub && s->isVisible() && !s->isMinimized()) taken.push_back(s->geometry().topLeft());
+        if (s != Sub && s->isVisible() && !s->isMinimized()) {
+            taken.push_back(s->geometry().topLeft());
+            titled.push_back(s);
+        }
     const QSize area = Mdi->viewport()->size();
+    const int titleWidth = CascadeTitleWidth(titled);
     auto placesFor = [&](int count) {
-        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight);
+        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight,
+                              titleWidth);
     };
     auto isTaken = [&](const TTileRect& p) {
         return std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) != taken.end();
