@@ -84,6 +84,34 @@ public:
     }
 };
 
+// The save dialog: a name typed without an extension takes the chosen
+// filter's, also where the filter was chosen without the dialog telling.
+class TNetworkSaveDialog : public QFileDialog {
+public:
+    TNetworkSaveDialog(QWidget* Parent, const std::string& Caption)
+        : QFileDialog(Parent, Latin1(Caption)), FFilters(SaveFilters())
+    {
+        setAcceptMode(AcceptSave);
+        setNameFilters(FFilters);
+        selectNameFilter(FFilters.front());
+        setDefaultSuffix(SuffixOfFilter(1));
+        connect(this, &QFileDialog::filterSelected, this,
+                [this](const QString& f) { setDefaultSuffix(SuffixOfFilter(FilterIndex(FFilters, f))); });
+    }
+
+    // The filter chosen, from 1.
+    int Filter() const { return FilterIndex(FFilters, selectedNameFilter()); }
+
+    void accept() override
+    {
+        setDefaultSuffix(SuffixOfFilter(Filter()));
+        QFileDialog::accept();
+    }
+
+private:
+    QStringList FFilters;
+};
+
 } // namespace
 
 std::vector<std::string> TQtFileChooser::OpenFiles(QWidget* Parent, const std::string& Caption)
@@ -99,19 +127,11 @@ std::string TQtFileChooser::OpenFile(QWidget* Parent, const std::string& Caption
 
 TSaveChoice TQtFileChooser::SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial)
 {
-    const QStringList filters = SaveFilters();
-    QFileDialog d(Parent, Latin1(Caption));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setNameFilters(filters);
-    d.selectNameFilter(filters.front());
-    d.setDefaultSuffix(SuffixOfFilter(1));
-    // A name typed without an extension takes the chosen filter's.
-    QObject::connect(&d, &QFileDialog::filterSelected, &d,
-                     [&d, &filters](const QString& f) { d.setDefaultSuffix(SuffixOfFilter(FilterIndex(filters, f))); });
+    TNetworkSaveDialog d(Parent, Caption);
     if (!Initial.empty()) d.selectFile(Latin1(Initial));
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
     TSaveChoice r;
-    r.Filter = FilterIndex(filters, d.selectedNameFilter());
+    r.Filter = d.Filter();
     QString name = d.selectedFiles().front();
     // So also where a platform's dialog leaves the suffix to the program.
     if (!HasExtension(name)) name += u'.' + SuffixOfFilter(r.Filter);

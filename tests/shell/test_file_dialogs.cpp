@@ -147,6 +147,24 @@ TEST_F(FileDialogs, SaveDialogFiltersAndTheExtensionATypedNameTakes)
     EXPECT_EQ(Dialogs.SaveFile(nullptr, "Save As", "").Name, "");
 }
 
+// Chosen through the dialog's own interface, as a platform's dialog (where
+// the desktop has one) is driven too: the filter index and the extension
+// arrive all the same. Run under a desktop platform (QT_QPA_PLATFORM=xcb,
+// QT_QPA_PLATFORMTHEME=gtk3) this checks the platform's dialog.
+TEST_F(FileDialogs, SaveChoiceArrivesThroughTheDialogsInterface)
+{
+    for (int filter : {1, 5, 9}) {
+        QString chosen;
+        WhenShown([&](QFileDialog& d) {
+            chosen = d.nameFilters().value(filter - 1);
+            d.selectNameFilter(chosen);
+        });
+        const TSaveChoice c = Dialogs.SaveFile(nullptr, "Save As", File("peak 4:30"));
+        EXPECT_EQ(c.Filter, filter) << chosen.toStdString();
+        EXPECT_EQ(c.Name, File(filter == 5 ? "peak 4:30.dt4" : "peak 4:30.dta")) << chosen.toStdString();
+    }
+}
+
 // Save As through the dialog writes the version of the filter chosen, and
 // the next Save the newest; Open takes "sample" for sample.dta.
 TEST_F(FileDialogs, SaveAsAndOpenThroughTheDialogs)
