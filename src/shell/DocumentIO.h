@@ -26,9 +26,16 @@ public:
     {
         return Open(Pad, FileName, false, false, Boxes);
     }
-    // Writes the pad's network to FileName in the newest version, never
-    // damaging the file that was there; reports failures; returns success.
-    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) = 0;
+    // Writes the pad's network to FileName in Version (1, 3..9; 9 the newest),
+    // never damaging the file that was there; reports failures; returns success.
+    virtual bool Save(TSketchPadWindow& Pad, const std::string& FileName, int Version, TMessageSink& Boxes) = 0;
+};
+
+// The name a save dialog was confirmed with (empty: cancelled) and the index,
+// from 1, of the filter the user had chosen in it.
+struct TSaveChoice {
+    std::string Name;
+    int Filter = 1;
 };
 
 class TFileChooser {
@@ -37,22 +44,27 @@ public:
     // Empty result: cancelled.
     virtual std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) = 0;
     virtual std::string OpenFile(QWidget* Parent, const std::string& Caption) = 0;
-    virtual std::string SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) = 0;
+    // The network save dialog: one filter per file version, then "All Files".
+    virtual TSaveChoice SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) = 0;
     // A save dialog with a filter of the form "Name (*.ext)|*.ext|All Files|*.*"
     // and its first extension as the default suffix.
     virtual std::string SavePicture(QWidget* Parent, const std::string& Caption, const std::string& Initial,
                                     const std::string& Filter)
     {
-        return SaveFile(Parent, Caption, Initial);
+        return SaveFile(Parent, Caption, Initial).Name;
     }
 };
 
-// The Qt file dialogs with the network filter ("ZOK Network (*.dta)", "All Files").
+// The Qt file dialogs (the platform's where the desktop has its own) with the
+// network filters: opening "ZOK Network (*.dta)" and "All Files", a name typed
+// without an extension taking ".dta" when such a file is there; saving one
+// filter per file version and "All Files", a name typed without an extension
+// taking the chosen filter's (".dta" with "All Files").
 class TQtFileChooser : public TFileChooser {
 public:
     std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) override;
     std::string OpenFile(QWidget* Parent, const std::string& Caption) override;
-    std::string SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) override;
+    TSaveChoice SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial) override;
     std::string SavePicture(QWidget* Parent, const std::string& Caption, const std::string& Initial,
                             const std::string& Filter) override;
 };

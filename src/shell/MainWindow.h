@@ -238,11 +238,12 @@ public:
     // The steps of the window commands, without their questions, for a run
     // that opens, saves and closes windows as the commands do (the batch
     // import): a new empty window; after a file is read into a window; the
-    // untouched windows freed; the window written to Name.
+    // untouched windows freed; the window written to Name in Version (9 the
+    // newest; an older one only for a Save As that chose it).
     TSketchPadWindow* CreatePad();
     void AfterOpen(TSketchPadWindow& Pad);
     void FreeUntouchedPads(TSketchPadWindow& Except);
-    bool SaveTo(TSketchPadWindow& Pad, const std::string& Name);
+    bool SaveTo(TSketchPadWindow& Pad, const std::string& Name, int Version = 9);
 
 private:
     // A new window's place: the next step of a cascade inside the window area.

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 
 #include "core/edit/Tiling.h"
+#include "core/file/NetworkFile.h"
 #include "core/shapes/BatchScript.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
@@ -82,11 +83,17 @@ void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
     // the others and leaves the start of their captions in view. When the
     // cascade has no such place left, the first place no window takes.
     std::vector<QPoint> taken;
+    std::vector<QMdiSubWindow*> titled; // whose titles stay in view (the new one's is not yet its own)
     for (QMdiSubWindow* s : Mdi->subWindowList())
-        if (s != Sub && s->isVisible() && !s->isMinimized()) taken.push_back(s->geometry().topLeft());
+        if (s != Sub && s->isVisible() && !s->isMinimized()) {
+            taken.push_back(s->geometry().topLeft());
+            titled.push_back(s);
+        }
     const QSize area = Mdi->viewport()->size();
+    const int titleWidth = CascadeTitleWidth(titled);
     auto placesFor = [&](int count) {
-        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight);
+        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight,
+                              titleWidth);
     };
     auto isTaken = [&](const TTileRect& p) {
         return std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) != taken.end();
@@ -270,7 +277,7 @@ void TZOKMainWindow::PutBackHeldElements(TSketchPadWindow& Pad)
         if (p->Network == Pad.Network) TPadEditor::Of(*p).PutBackHeld();
 }
 
-bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
+bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name, int Version)
 {
     PutBackHeldElements(Pad);
     bool ok = false;
@@ -278,7 +285,7 @@ bool TZOKMainWindow::SaveTo(TSketchPadWindow& Pad, const std::string& Name)
         TBusyCursor busy;
         TBusyGate::TRun step = FileStep(Gate, &Pad);
         if (IO)
-            ok = IO->Save(Pad, Name, *Boxes);
+            ok = IO->Save(Pad, Name, Version, *Boxes);
         else
             Boxes->MessageBox("Cannot save the network.", "Save", MB_STOP_OK);
     }
@@ -303,8 +310,11 @@ bool TZOKMainWindow::SaveM(TSketchPadWindow& Pad)
 bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
 {
     if (!Gate.Lets(GateFile, Pad.Network.get())) return false;
-    std::string name = Files->SaveFile(this, "Save As", Pad.FileName);
-    if (name.empty() || !SaveTo(Pad, name)) return false;
+    // The filter chosen says the file version written; every other save
+    // writes the newest.
+    const TSaveChoice choice = Files->SaveFile(this, "Save As", Pad.FileName);
+    const std::string& name = choice.Name;
+    if (name.empty() || !SaveTo(Pad, name, WriteVersionOfFilter(choice.Filter))) return false;
     // The network's windows take the new name: its file part, and the views
     // their own captions of it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
@@ -630,7 +640,7 @@ void TZOKMainWindow::AutoSaveTimerTimer()
     {
         TBusyCursor busy;
         TBusyGate::TRun step = FileStep(Gate, pad);
-        IO->Save(*pad, name, *Boxes);
+        IO->Save(*pad, name, 9, *Boxes);
     }
     // A backup is not a save: the network keeps its name and every window
     // its modified flag.

@@ -49,7 +49,7 @@ bool TNetworkFileIO::OpenUnasked(TSketchPadWindow& Pad, const std::string& FileN
     return OpenWith(Pad, FileName, false, false, false, Boxes);
 }
 
-bool TNetworkFileIO::Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes)
+bool TNetworkFileIO::Save(TSketchPadWindow& Pad, const std::string& FileName, int Version, TMessageSink& Boxes)
 {
-    return SaveNetworkFile(*Pad.Network, Pad.Settings, FileName, 9, Boxes, Pump()).Ok;
+    return SaveNetworkFile(*Pad.Network, Pad.Settings, FileName, Version, Boxes, Pump()).Ok;
 }

@@ -8,5 +8,5 @@ public:
     bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool Append, bool UseAppendedValues,
               TMessageSink& Boxes) override;
     bool OpenUnasked(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) override;
-    bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) override;
+    bool Save(TSketchPadWindow& Pad, const std::string& FileName, int Version, TMessageSink& Boxes) override;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSize>
@@ -245,6 +247,18 @@ int CascadeStep(const TZOKMainWindow& Main)
                             style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
 }
 
+int CascadeTitleWidth(const std::vector<QMdiSubWindow*>& Windows)
+{
+    // The title bar's font, bold as the active window shows it, and a little
+    // room on either side.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QMdiSubWindow* s : Windows) widest = std::max(widest, metrics.horizontalAdvance(s->windowTitle()));
+    return widest + 2 * metrics.averageCharWidth();
+}
+
 void CascadeSubWindows(TZOKMainWindow& Main)
 {
     // The lowest window first, so that each lies one step right of every
@@ -256,7 +270,8 @@ void CascadeSubWindows(TZOKMainWindow& Main)
         if (!s->isMinimized() && std::find(pads.begin(), pads.end(), s) != pads.end()) open.push_back(s);
     const QSize area = Main.Mdi->viewport()->size();
     const std::vector<TTileRect> places =
-        CascadeWindows(int(open.size()), area.width(), area.height(), CascadeStep(Main), MinPadWidth, MinPadHeight);
+        CascadeWindows(int(open.size()), area.width(), area.height(), CascadeStep(Main), MinPadWidth, MinPadHeight,
+                       CascadeTitleWidth(open));
     for (size_t i = 0; i < open.size(); ++i) {
         if (open[i]->isMaximized()) open[i]->showNormal();
         const TTileRect& r = places[i];

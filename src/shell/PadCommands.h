@@ -2,6 +2,9 @@
 // runs, entered into the main window's item table with their enabling rules.
 #pragma once
 
+#include <vector>
+
+class QMdiSubWindow;
 class TSketchPadWindow;
 class TZOKMainWindow;
 
@@ -19,3 +22,5 @@ constexpr int MinPadWidth = 400, MinPadHeight = 300;
 void CascadeSubWindows(TZOKMainWindow& Main);
 // The cascade step: a window's caption height.
 int CascadeStep(const TZOKMainWindow& Main);
+// The room the widest of these window titles takes in a caption.
+int CascadeTitleWidth(const std::vector<QMdiSubWindow*>& Windows);

@@ -75,7 +75,7 @@ public:
     std::string Picture;
     std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return {}; }
     std::string OpenFile(QWidget*, const std::string&) override { return {}; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override { return {}; }
+    TSaveChoice SaveFile(QWidget*, const std::string&, const std::string&) override { return {}; }
     std::string SavePicture(QWidget*, const std::string&, const std::string&, const std::string&) override
     {
         return Picture;

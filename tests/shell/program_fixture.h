@@ -35,19 +35,21 @@
 namespace programtest {
 
 // Window tests never open a real file dialog: the program's chooser answers
-// with ToOpen and ToSave (empty: a cancelled dialog) and counts the save asks.
+// with ToOpen and ToSave (empty: a cancelled dialog) under the filter
+// SaveFilter, and counts the save asks.
 class TTestFiles : public TFileChooser {
 public:
     std::vector<std::string> ToOpen;
     std::string ToSave;
+    int SaveFilter = 1;
     int SaveAsked = 0;
 
     std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return ToOpen; }
     std::string OpenFile(QWidget*, const std::string&) override { return ToOpen.empty() ? "" : ToOpen[0]; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override
+    TSaveChoice SaveFile(QWidget*, const std::string&, const std::string&) override
     {
         ++SaveAsked;
-        return ToSave;
+        return {ToSave, SaveFilter};
     }
 };
 

@@ -26,9 +26,9 @@ public:
     {
         return OpenNetworkFile(*Pad.Network, Pad.Settings, FileName, !Append, Boxes).Status == TOpenStatus::Ok;
     }
-    bool Save(TSketchPadWindow& Pad, const std::string& FileName, TMessageSink& Boxes) override
+    bool Save(TSketchPadWindow& Pad, const std::string& FileName, int Version, TMessageSink& Boxes) override
     {
-        return SaveNetworkFile(*Pad.Network, Pad.Settings, FileName, 9, Boxes).Ok;
+        return SaveNetworkFile(*Pad.Network, Pad.Settings, FileName, Version, Boxes).Ok;
     }
 };
 

@@ -49,7 +49,7 @@ public:
         Pad.Network->MaxX = Pad.Network->MaxY = 1000;
         return true;
     }
-    bool Save(TSketchPadWindow&, const std::string& FileName, TMessageSink& Boxes) override
+    bool Save(TSketchPadWindow&, const std::string& FileName, int, TMessageSink& Boxes) override
     {
         if (During) During();
         if (FailSave) {

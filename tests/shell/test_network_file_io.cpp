@@ -128,3 +128,68 @@ TEST(NetworkFileIO, OpenSaveBackupAndAppendThroughTheWindows)
         main->grab().save(QString::fromLocal8Bit(grab) + "/network.png");
     }
 }
+
+namespace {
+// The first line of a file, without its line end.
+std::string FirstLine(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return "(missing)";
+    return f.readLine().trimmed().toStdString();
+}
+} // namespace
+
+// Save As writes the version of the filter chosen in its dialog; the file
+// opens again; the next plain Save writes the newest version.
+TEST(NetworkFileIO, SaveAsWritesTheChosenFiltersVersionAndSaveTheNewestAgain)
+{
+    programtest::TProgram program;
+    const std::string a = program.Path("a.dta");
+    WriteRow(a, 4, 0);
+    program.Start({.CommandLineFile = a, .Show = false});
+    TZOKMainWindow& main = *program.Main;
+    TSketchPadWindow* pad = main.SketchPads[0];
+    // Filter by filter: the dialog's entries, then "All Files".
+    const char* tags[] = {"ZOK 1.09", "ZOK 1.0",  "ZOK 1.03", "ZOK 1.04", "ZOK 1.05",
+                          "ZOK 1.06", "ZOK 1.07", "ZOK 1.08", "ZOK 1.09"};
+    for (int filter = 1; filter <= 9; ++filter) {
+        const std::string name = program.Path(QString("v%1.net").arg(filter));
+        program.Chooser.ToSave = name;
+        program.Chooser.SaveFilter = filter;
+        ASSERT_TRUE(main.SaveAs(*pad)) << filter;
+        EXPECT_EQ(FirstLine(name), tags[filter - 1]) << "filter " << filter;
+        EXPECT_EQ(pad->View.Saved, 1);
+        const std::vector<TSketchPadWindow*> opened = main.OpenFiles({name});
+        ASSERT_EQ(opened.size(), 1u) << filter;
+        EXPECT_EQ(opened[0]->Network->NodeCount, 4) << filter;
+        EXPECT_EQ(opened[0]->Network->LinkCount, 3) << filter;
+        main.DestroyPad(*opened[0]);
+    }
+    // Saved last in the oldest version; Save writes that file anew in the newest.
+    program.Chooser.SaveFilter = 2;
+    program.Chooser.ToSave = program.Path("old.dt1");
+    ASSERT_TRUE(main.SaveAs(*pad));
+    ASSERT_EQ(FirstLine(program.Path("old.dt1")), "ZOK 1.0");
+    pad->Network->SetAllowClose(false);
+    ASSERT_TRUE(main.SaveM(*pad));
+    EXPECT_EQ(FirstLine(program.Path("old.dt1")), "ZOK 1.09");
+    EXPECT_EQ(program.Chooser.SaveAsked, 10);
+}
+
+// A ':' belongs to a file's name: windows opened from, or saved to, names
+// holding times are captioned by their whole names, and the loop lists them so.
+TEST(NetworkFileIO, NamesWithColonsCaptionTheirWindowsWhole)
+{
+    programtest::TProgram program;
+    const std::string am = program.Path("AM peak 7:30 to 8:30.dta");
+    WriteRow(am, 2, 0);
+    program.Start({.Show = false});
+    TZOKMainWindow& main = *program.Main;
+    const std::vector<TSketchPadWindow*> opened = main.OpenFiles({am});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0]->Caption(), "AM peak 7:30 to 8:30.dta");
+    program.Chooser.ToSave = program.Path("PM peak 4:30.dta");
+    ASSERT_TRUE(main.SaveAs(*opened[0]));
+    EXPECT_EQ(opened[0]->Caption(), "PM peak 4:30.dta");
+    EXPECT_EQ(main.NewView()->Caption(), "View 1 of PM peak 4:30.dta");
+}

@@ -42,7 +42,7 @@ public:
     std::string Caption, Filter;
     std::vector<std::string> OpenFiles(QWidget*, const std::string&) override { return {}; }
     std::string OpenFile(QWidget*, const std::string&) override { return {}; }
-    std::string SaveFile(QWidget*, const std::string&, const std::string&) override { return {}; }
+    TSaveChoice SaveFile(QWidget*, const std::string&, const std::string&) override { return {}; }
     std::string SavePicture(QWidget*, const std::string& caption, const std::string&, const std::string& filter) override
     {
         Caption = caption;

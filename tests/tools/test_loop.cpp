@@ -155,6 +155,25 @@ TEST_F(Loop, WindowsFromNumberedFoldersAreListedByTheirFileNames)
               (std::vector<std::string>{"net3.dta", "net3.dta", "net12.dta", "net12.dta"}));
 }
 
+// Times in file names stay whole in the list and in the viewer's frames:
+// a ':' is part of a name, not the end of a folder.
+TEST_F(Loop, NamesHoldingTimesAreListedAndShownWhole)
+{
+    Chooser.ToSave = Path("AM peak 7:30 to 8:30.dta");
+    ASSERT_TRUE(Main->SaveAs(*Window("x")));
+    Chooser.ToSave = Path("PM peak 4:30.dta");
+    ASSERT_TRUE(Main->SaveAs(*Window("y")));
+    TLoopDB d(*Main, ProgramLoopSettings(*Main));
+    EXPECT_EQ(Listed(d), (std::vector<std::string>{"PM peak 4:30.dta", "AM peak 7:30 to 8:30.dta"}));
+    RunViewer(d, [&](TLoopCanvasDB& v) {
+        v.Click();
+        const TFrames f = Tick(v, 4);
+        ASSERT_EQ(f.Captions.size(), 2u);
+        EXPECT_EQ(f.Captions[0], "Loop Viewer, PM peak 4:30.dta 0:00 (Click to End)");
+        EXPECT_EQ(f.Captions[1], "Loop Viewer, AM peak 7:30 to 8:30.dta 0:05 (Click to End)");
+    });
+}
+
 TEST_F(Loop, ErasingLabelsClearsEveryWindowAndMarksEachModified)
 {
     std::vector<TSketchPadWindow*> pads = {Window("a1"), Window("b2")};

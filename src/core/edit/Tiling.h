@@ -25,17 +25,23 @@ std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, in
                                     int32_t iconHeight);
 
 // Places for count windows cascaded from the area's top-left corner, each
-// one step further right and down. Each window takes three quarters of the
+// one step further right and down, each drawn over the ones before it, so
+// that every window's caption, whose title of up to titleWidth pixels is
+// centred in it, stays readable. Each window takes three quarters of the
 // area, but never less than minWidth x minHeight nor more than the area; it
 // is made narrower, down to minWidth, where that lets every window stand one
 // step right of the one before. When the next step would carry a window past
-// the area's bottom edge the cascade starts again at the top, still one step
-// further right, so that each window leaves the start of the caption of
-// every window before it in view; only when no step to the right is left
-// does it start again at the left edge too. New windows take the place the
-// cascade gives them after the windows already open.
+// the area's bottom edge the cascade starts again at the top in a further
+// column, which begins to the right of the titles of the column before it;
+// to let the columns fit, the windows are made narrower (down to minWidth),
+// then shorter (down to minHeight), then the columns run straight down, and
+// only then do the windows shrink below the least usable size (to what still
+// shows a title). Where even that does not fit, the cascade runs on to the
+// right and starts again at the left edge, leaving only the start of each
+// caption in view. New windows take the place the cascade gives them after
+// the windows already open.
 std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, int32_t step, int32_t minWidth,
-                                      int32_t minHeight);
+                                      int32_t minHeight, int32_t titleWidth);
 
 // Rect moved into an area of width x height at (0, 0), and made smaller
 // only where it is larger than the area.

@@ -313,6 +313,20 @@ std::string IllegalLinksText(int redundant, int looped, int withoutEnds)
 
 } // namespace
 
+const TNetworkFileFilter NetworkFileFilters[NetworkFileFilterCount] = {
+    {"ZOK Network (*.dta)", "dta"},          {"Versions 1-2 Network (*.dt1)", "dt1"},
+    {"Versions 3-4 Network (*.dt2)", "dt2"}, {"Version 5 Network (*.dt3)", "dt3"},
+    {"Version 5.1 Network (*.dt4)", "dt4"},  {"Version 6 Network (*.dt5)", "dt5"},
+    {"Version 7 Network (*.dt6)", "dt6"},    {"Version 8 Network (*.dt7)", "dt7"},
+};
+
+int WriteVersionOfFilter(int index)
+{
+    if (index == 2) return 1;
+    if (index >= 3 && index <= 8) return index;
+    return 9;
+}
+
 const char* NetworkFileTag(int version) { return (version >= 0 && version <= 9) ? Tags[version] : nullptr; }
 
 int NetworkFileVersionOfTag(std::string_view line)

@@ -24,6 +24,19 @@ const char* NetworkFileTag(int version);
 // The version of a tag line (compared exactly, as at most 30 characters); 0 when unknown.
 int NetworkFileVersionOfTag(std::string_view line);
 
+// The filters of the Save As dialog, one per version the writer writes, the
+// newest (the default) first; the dialog ends them with "All Files".
+struct TNetworkFileFilter {
+    const char* Name;   // "Version 8 Network (*.dt7)"
+    const char* Suffix; // "dt7"
+};
+constexpr int NetworkFileFilterCount = 8;
+extern const TNetworkFileFilter NetworkFileFilters[NetworkFileFilterCount];
+// The version a Save As writes for the dialog's filter index (counted from 1):
+// 2 the oldest version, 1; 3..8 that version; the first, "All Files" and
+// anything else the newest, 9.
+int WriteVersionOfFilter(int index);
+
 // The network-wide system attributes: the tag line, then one block per
 // attribute (10 below version 6, 35 from it). A system 'S' value longer than
 // 30 characters is cut to 30. Values that are not numbers are written as 0

@@ -243,6 +243,6 @@ std::string ReplaceOccurrences(const std::string& name, const std::string& text,
 
 std::string CaptionOfPath(const std::string& path)
 {
-    const std::size_t cut = path.find_last_of("/\\:");
+    const std::size_t cut = path.rfind('/');
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }

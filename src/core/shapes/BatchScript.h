@@ -101,6 +101,7 @@ struct TBatchScript {
 // after each replacement. An empty text leaves the name.
 std::string ReplaceOccurrences(const std::string& name, const std::string& text, const std::string& replacement);
 
-// The caption a window takes from a file name: what follows the last '/',
-// '\' or ':'.
+// The caption a window takes from a file name: what follows the last '/'.
+// A ':' or a '\' is part of a file's name here (names stored in files as
+// Windows paths are turned into names of this system before they get here).
 std::string CaptionOfPath(const std::string& path);

@@ -172,64 +172,76 @@ TEST(Tiling, StackedSideBySideAndIcons)
 TEST(Tiling, CascadeStaysInsideAtAUsableSize)
 {
     // A wide window area: three quarters of it each, one caption further on.
-    auto r = CascadeWindows(3, 1600, 877, 26, 400, 300);
+    auto r = CascadeWindows(3, 1600, 877, 26, 400, 300, 150);
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[0], (TTileRect{0, 0, 1200, 657}));
     EXPECT_EQ(r[2], (TTileRect{52, 52, 1200, 657}));
-    // Many windows: the cascade starts again at the top before a window
-    // would leave, and goes on to the right, the windows narrower so that
-    // all of them fit.
-    r = CascadeWindows(30, 1600, 877, 26, 400, 300);
-    for (size_t i = 0; i < r.size(); ++i) {
-        const TTileRect& t = r[i];
-        EXPECT_GE(t.Left, 0);
-        EXPECT_LE(t.Left + t.Width, 1600);
-        EXPECT_LE(t.Top + t.Height, 877);
-        EXPECT_EQ(t.Width, 1600 - 29 * 26);
-        EXPECT_EQ(t.Left, int32_t(i) * 26);
-    }
-    EXPECT_EQ(r[9].Top, 0); // 220 / 26 = 8 steps of room, so places 0..8, then the top
-    // A small area: the least usable size where it fits, never more than the area.
-    r = CascadeWindows(2, 500, 250, 26, 400, 300);
-    EXPECT_EQ(r[0], (TTileRect{0, 0, 400, 250}));
-    EXPECT_EQ(r[1], (TTileRect{26, 0, 400, 250}));
-    EXPECT_TRUE(CascadeWindows(0, 100, 100, 26, 400, 300).empty());
+    // Eight steps of room below the first window: the ninth still cascades;
+    // the tenth starts a column at the top, past the titles of the first.
+    r = CascadeWindows(9, 1600, 877, 26, 400, 300, 150);
+    EXPECT_EQ(r[8], (TTileRect{208, 208, 1200, 657}));
+    r = CascadeWindows(10, 1600, 877, 26, 400, 300, 150);
+    EXPECT_EQ(r[9].Top, 0);
+    EXPECT_EQ(r[9].Left, 208 + (r[8].Width + 151) / 2);
+    EXPECT_EQ(r[9].Left + r[9].Width, 1600);
+    // A small area: what is left beside the title of the first window, never
+    // more than the area.
+    r = CascadeWindows(2, 500, 250, 26, 400, 300, 100);
+    EXPECT_EQ(r[0], (TTileRect{0, 0, 300, 250}));
+    EXPECT_EQ(r[1], (TTileRect{200, 0, 300, 250}));
+    EXPECT_TRUE(CascadeWindows(0, 100, 100, 26, 400, 300, 150).empty());
 
     EXPECT_EQ(FitIntoArea({1500, -40, 300, 200}, 1600, 877), (TTileRect{1300, 0, 300, 200}));
     EXPECT_EQ(FitIntoArea({-10, 800, 2000, 200}, 1600, 877), (TTileRect{0, 677, 1600, 200}));
 }
 
-// Each window of a cascade is drawn over the ones before it; the start of
-// every caption (one step wide, one step high) must stay in view, also when
-// the cascade starts again at the top.
-TEST(Tiling, CascadeLeavesTheStartOfEveryCaptionInView)
+// Each window of a cascade is drawn over the ones before it; the title
+// centred in every window's caption (one step high) must stay in view, also
+// when the cascade starts again at the top.
+TEST(Tiling, CascadeLeavesEveryTitleInView)
 {
-    auto captionStartCovered = [](const std::vector<TTileRect>& r, size_t i, int32_t step) {
+    constexpr int32_t step = 26, title = 150;
+    auto titleCovered = [](const std::vector<TTileRect>& r, size_t i) {
         const TTileRect& c = r[i];
+        const int32_t from = c.Left + c.Width / 2 - title / 2, to = c.Left + (c.Width + 1) / 2 + title / 2;
         for (size_t j = i + 1; j < r.size(); ++j) {
             const TTileRect& o = r[j];
-            if (o.Left < c.Left + step && o.Left + o.Width > c.Left && o.Top < c.Top + step && o.Top + o.Height > c.Top)
-                return true;
+            if (o.Left < to && o.Left + o.Width > from && o.Top < c.Top + step && o.Top + o.Height > c.Top) return true;
         }
         return false;
     };
-    // A window area of 1000 x 600: six steps down, so eight windows start again at the top.
-    for (int count : {8, 20, 21}) {
-        const auto r = CascadeWindows(count, 1000, 600, 30, 400, 300);
-        ASSERT_EQ(r.size(), size_t(count));
-        EXPECT_EQ(r[6].Top, 0) << count;
-        for (size_t i = 0; i < r.size(); ++i) {
-            EXPECT_FALSE(captionStartCovered(r, i, 30)) << count << " windows, window " << i + 1;
-            EXPECT_LE(r[i].Left + r[i].Width, 1000);
-            EXPECT_LE(r[i].Top + r[i].Height, 600);
+    // The window areas of a frame on screens of 1024 x 768 and 800 x 600.
+    for (const auto& [width, height] : {std::pair{1024, 600}, std::pair{800, 430}})
+        for (int count : {5, 12, 30}) {
+            const auto r = CascadeWindows(count, width, height, step, 400, 300, title);
+            ASSERT_EQ(r.size(), size_t(count));
+            for (size_t i = 0; i < r.size(); ++i) {
+                const TTileRect& t = r[i];
+                EXPECT_FALSE(titleCovered(r, i)) << width << " wide, " << count << " windows, window " << i + 1;
+                EXPECT_GE(t.Left, 0);
+                EXPECT_GE(t.Top, 0);
+                EXPECT_LE(t.Left + t.Width, width);
+                EXPECT_LE(t.Top + t.Height, height);
+                // A title fits beside the system menu and the buttons.
+                EXPECT_GE(t.Width, title + 4 * step);
+                EXPECT_GE(t.Height, 2 * step);
+                // Up to a dozen windows keep the least usable size.
+                if (count <= 12) {
+                    EXPECT_GE(t.Width, 400) << width << " wide, " << count << " windows";
+                    EXPECT_GE(t.Height, 300) << width << " wide, " << count << " windows";
+                }
+            }
         }
-    }
-    // Eight windows in that area keep three quarters of its width.
-    EXPECT_EQ(CascadeWindows(8, 1000, 600, 30, 400, 300)[7], (TTileRect{210, 30, 750, 450}));
-    // More windows than even the least width lets stand side by side: the
-    // cascade starts again at the left, and every window still lies inside.
-    const auto crowded = CascadeWindows(40, 1000, 600, 30, 400, 300);
+    // Twelve windows in the larger area: two columns of six, each window one
+    // step right of the one before, the second column past the titles of the first.
+    const auto twelve = CascadeWindows(12, 1024, 600, step, 400, 300, title);
+    EXPECT_EQ(twelve[5].Left, 5 * step);
+    EXPECT_EQ(twelve[6].Top, 0);
+    EXPECT_GE(twelve[6].Left, twelve[5].Left + twelve[5].Width / 2 + title / 2);
+    // More windows than even the smallest size lets show their titles: each
+    // one step right of the one before, starting again at the left.
+    const auto crowded = CascadeWindows(200, 800, 430, step, 400, 300, title);
     EXPECT_EQ(crowded[0].Width, 400);
-    EXPECT_EQ(crowded[21].Left, 0); // 600 / 30 = 20 steps right, so places 0..20
-    for (const TTileRect& t : crowded) EXPECT_LE(t.Left + t.Width, 1000);
+    EXPECT_EQ(crowded[16].Left, 0); // 400 / 26 = 15 steps right, so places 0..15
+    for (const TTileRect& t : crowded) EXPECT_LE(t.Left + t.Width, 800);
 }

@@ -1,0 +1,213 @@
+// The network file dialogs as the user meets them (Qt's own dialog, as the
+// offscreen platform has no other): the filters, the extension a typed name
+// takes, and what Save As and Open then do with the answer.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include "core/model/Network.h"
+#include "program_fixture.h"
+#include "shell/DocumentIO.h"
+
+namespace {
+
+// Once a file dialog is shown modally: Act on it, then confirm it as its
+// Save or Open button does. A dialog that never shows, or that refuses the
+// name (a message box, or the dialog staying open), fails the test instead
+// of leaving it waiting.
+void WhenShown(const std::function<void(QFileDialog&)>& Act)
+{
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    auto shown = std::make_shared<QPointer<QFileDialog>>();
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, shown, Act] {
+        auto done = [poll] {
+            poll->stop();
+            poll->deleteLater();
+        };
+        QWidget* modal = QApplication::activeModalWidget();
+        if (*tries < 0) {
+            // Confirmed: the dialog should be gone; what still asks is a refusal.
+            QFileDialog* d = *shown;
+            if (!d || !d->isVisible()) return done();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                ADD_FAILURE() << "the dialog said: " << box->text().toStdString();
+                box->reject();
+            } else if (--*tries < -20) {
+                ADD_FAILURE() << "the dialog stayed open";
+                d->reject();
+            }
+            return;
+        }
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        if (!d) {
+            if (++*tries < 500) return;
+            ADD_FAILURE() << "no file dialog was shown";
+            return done();
+        }
+        *shown = d;
+        *tries = -1;
+        Act(*d);
+        QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+    });
+    poll->start(10);
+}
+
+// The filter the user picks from the dialog's list with the keyboard (index from 1).
+void ChooseFilter(QFileDialog& d, int Index)
+{
+    auto* types = d.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    QTest::keyClick(types, Qt::Key_Home);
+    for (int i = 1; i < Index; ++i) QTest::keyClick(types, Qt::Key_Down);
+}
+
+QLineEdit* NameEdit(QFileDialog& d) { return d.findChild<QLineEdit*>("fileNameEdit"); }
+
+void TypeName(QFileDialog& d, const QString& Name)
+{
+    QLineEdit* edit = NameEdit(d);
+    ASSERT_NE(edit, nullptr);
+    edit->clear();
+    QTest::keyClicks(edit, Name);
+}
+
+std::string FirstLine(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return "(missing)";
+    return f.readLine().trimmed().toStdString();
+}
+
+class FileDialogs : public programtest::TProgramTest {
+protected:
+    TQtFileChooser Dialogs;
+    QString Folder() const { return Dir.path(); }
+    std::string File(const QString& name) const { return Dir.filePath(name).toStdString(); }
+};
+
+} // namespace
+
+// Save As offers one filter per file version, newest first, then "All
+// Files"; a name typed without an extension takes the chosen filter's, and
+// the answer says which filter that was.
+TEST_F(FileDialogs, SaveDialogFiltersAndTheExtensionATypedNameTakes)
+{
+    QStringList filters;
+    QString suffix;
+    WhenShown([&](QFileDialog& d) {
+        filters = d.nameFilters();
+        EXPECT_EQ(d.selectedNameFilter(), "ZOK Network (*.dta)");
+        d.setDirectory(Folder());
+        ChooseFilter(d, 4);
+        suffix = d.defaultSuffix();
+        TypeName(d, "AM peak 7:30 to 8:30");
+    });
+    TSaveChoice c = Dialogs.SaveFile(nullptr, "Save As", "");
+    EXPECT_EQ(filters, (QStringList{"ZOK Network (*.dta)", "Versions 1-2 Network (*.dt1)",
+                                    "Versions 3-4 Network (*.dt2)", "Version 5 Network (*.dt3)",
+                                    "Version 5.1 Network (*.dt4)", "Version 6 Network (*.dt5)",
+                                    "Version 7 Network (*.dt6)", "Version 8 Network (*.dt7)", "All Files (*)"}));
+    EXPECT_EQ(suffix, "dt3");
+    EXPECT_EQ(c.Name, File("AM peak 7:30 to 8:30.dt3"));
+    EXPECT_EQ(c.Filter, 4);
+
+    // The name the dialog starts with changes its extension with the filter.
+    WhenShown([&](QFileDialog& d) { ChooseFilter(d, 8); });
+    c = Dialogs.SaveFile(nullptr, "Save As", File("net.dta"));
+    EXPECT_EQ(c.Name, File("net.dt7"));
+    EXPECT_EQ(c.Filter, 8);
+
+    // "All Files": a name typed with an extension keeps it, one without takes ".dta".
+    for (const char* typed : {"plain", "plain.txt"}) {
+        WhenShown([&](QFileDialog& d) {
+            d.setDirectory(Folder());
+            ChooseFilter(d, 9);
+            TypeName(d, typed);
+        });
+        c = Dialogs.SaveFile(nullptr, "Save As", "");
+        EXPECT_EQ(c.Name, File(QString(typed) == "plain" ? "plain.dta" : "plain.txt"));
+        EXPECT_EQ(c.Filter, 9);
+    }
+
+    // Cancelled: no name.
+    QTimer::singleShot(50, [] {
+        if (QWidget* w = QApplication::activeModalWidget()) qobject_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_EQ(Dialogs.SaveFile(nullptr, "Save As", "").Name, "");
+}
+
+// Chosen through the dialog's own interface, as a platform's dialog (where
+// the desktop has one) is driven too: the filter index and the extension
+// arrive all the same. Run under a desktop platform (QT_QPA_PLATFORM=xcb,
+// QT_QPA_PLATFORMTHEME=gtk3) this checks the platform's dialog.
+TEST_F(FileDialogs, SaveChoiceArrivesThroughTheDialogsInterface)
+{
+    for (int filter : {1, 5, 9}) {
+        QString chosen;
+        WhenShown([&](QFileDialog& d) {
+            chosen = d.nameFilters().value(filter - 1);
+            d.selectNameFilter(chosen);
+        });
+        const TSaveChoice c = Dialogs.SaveFile(nullptr, "Save As", File("peak 4:30"));
+        EXPECT_EQ(c.Filter, filter) << chosen.toStdString();
+        EXPECT_EQ(c.Name, File(filter == 5 ? "peak 4:30.dt4" : "peak 4:30.dta")) << chosen.toStdString();
+    }
+}
+
+// Save As through the dialog writes the version of the filter chosen, and
+// the next Save the newest; Open takes "sample" for sample.dta.
+TEST_F(FileDialogs, SaveAsAndOpenThroughTheDialogs)
+{
+    Start({.Show = false});
+    Main->SetFileChooser(&Dialogs);
+    TSketchPadWindow* pad = Main->SketchPads[0];
+    THashEntry* cell = nullptr;
+    ASSERT_NE(AddNode(*pad->Network, 10, 20, cell, false, 0), nullptr);
+    WhenShown([&](QFileDialog& d) {
+        d.setDirectory(Folder());
+        ChooseFilter(d, 2);
+        TypeName(d, "sample");
+    });
+    ASSERT_TRUE(Main->SaveAs(*pad));
+    EXPECT_EQ(pad->FileName, File("sample.dt1"));
+    EXPECT_EQ(pad->Caption(), "sample.dt1");
+    EXPECT_EQ(FirstLine(File("sample.dt1")), "ZOK 1.0");
+    pad->Network->SetAllowClose(false);
+    ASSERT_TRUE(Main->SaveM(*pad));
+    EXPECT_EQ(FirstLine(File("sample.dt1")), "ZOK 1.09");
+
+    WhenShown([&](QFileDialog& d) {
+        d.setDirectory(Folder());
+        ChooseFilter(d, 1);
+        TypeName(d, "sample");
+    });
+    ASSERT_TRUE(Main->SaveAs(*pad));
+    EXPECT_EQ(FirstLine(File("sample.dta")), "ZOK 1.09");
+
+    // Open: "sample" is sample.dta; a name without an extension that is a
+    // file of its own stays as it is.
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(File("sample.dta")), Dir.filePath("bare")));
+    for (const char* typed : {"sample", "bare"}) {
+        WhenShown([&](QFileDialog& d) {
+            EXPECT_EQ(d.nameFilters(), (QStringList{"ZOK Network (*.dta)", "All Files (*)"}));
+            d.setDirectory(Folder());
+            if (QString(typed) == "bare") ChooseFilter(d, 2);
+            TypeName(d, typed);
+        });
+        const int before = Main->PadCount();
+        Main->OpenMClick();
+        ASSERT_EQ(Main->PadCount(), before + 1) << typed;
+        EXPECT_EQ(Main->CurrentPad->FileName, File(QString(typed) == "bare" ? "bare" : "sample.dta"));
+    }
+}
