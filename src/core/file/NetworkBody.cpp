@@ -746,54 +746,52 @@ struct TBodyReader {
     // Nodes by serial, while the table held nothing before the read (then
     // every node of it is one read here). While the file numbers its nodes
     // 1, 2, 3... BySerial holds them in that order; otherwise, once the nodes
-    // are read, Serials holds them sorted by their serial.
+    // are read, Serials holds them sorted by serial, then cell.
     bool UseSerialIndex = false;
     bool PlainSerials = true;
     std::vector<TNode*> BySerial;
-    std::vector<std::pair<int32_t, TNode*>> Serials;
+    struct TSerialEntry {
+        int32_t Serial;
+        int64_t Cell;
+        TNode* Node;
+        bool operator<(const TSerialEntry& o) const { return Serial != o.Serial ? Serial < o.Serial : Cell < o.Cell; }
+    };
+    std::vector<TSerialEntry> Serials;
     bool RunOfSerials = false; // Serials run first, first + 1, ... without a gap
 
     void IndexSerials()
     {
         if (!UseSerialIndex || PlainSerials) return;
+        const THashTable& table = Net.NodeHash;
         Serials.reserve(BySerial.size());
-        for (TNode* n : BySerial) Serials.emplace_back(n->Serial, n);
+        for (TNode* n : BySerial) Serials.push_back({n->Serial, table.CellKey(n->X, n->Y), n});
         BySerial.clear();
         BySerial.shrink_to_fit();
-        std::sort(Serials.begin(), Serials.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::sort(Serials.begin(), Serials.end());
         RunOfSerials = true;
         for (size_t i = 0; i < Serials.size() && RunOfSerials; ++i)
-            RunOfSerials = int64_t(Serials[i].first) == int64_t(Serials.front().first) + int64_t(i);
+            RunOfSerials = int64_t(Serials[i].Serial) == int64_t(Serials.front().Serial) + int64_t(i);
     }
 
-    // The node FindNodeBySerial finds, from Serials: a node of that serial in
-    // the cell of (x, y) when it is the only one there; when several share
+    // The node FindNodeBySerial finds, from Serials: the node of that serial
+    // in the cell of (x, y) when it is the only one there; when several share
     // the serial in that cell, the cell's order decides, as the search has it.
     TNode* IndexedNodeAt(int32_t x, int32_t y, int32_t serial)
     {
-        auto lo = Serials.begin(), hi = Serials.end();
+        const TSerialEntry wanted{serial, Net.NodeHash.CellKey(x, y), nullptr};
+        auto it = Serials.begin();
         if (RunOfSerials) {
-            const int64_t i = int64_t(serial) - int64_t(Serials.front().first);
+            const int64_t i = int64_t(serial) - int64_t(Serials.front().Serial);
             if (i < 0 || i >= int64_t(Serials.size())) return nullptr;
-            lo = Serials.begin() + i;
-            hi = lo + 1;
+            it += i;
         } else {
-            auto bySerial = [](const std::pair<int32_t, TNode*>& e, int32_t s) { return e.first < s; };
-            lo = std::lower_bound(Serials.begin(), Serials.end(), serial, bySerial);
-            hi = lo;
-            while (hi != Serials.end() && hi->first == serial) ++hi;
+            it = std::lower_bound(Serials.begin(), Serials.end(), wanted);
         }
-        const THashTable& table = Net.NodeHash;
-        const int64_t cell = table.CellKey(x, y);
-        TNode* found = nullptr;
-        for (auto it = lo; it != hi; ++it) {
-            TNode* n = it->second;
-            if (table.CellKey(n->X, n->Y) != cell) continue;
-            if (found) return FindNodeBySerial(Net, x, y, serial);
-            found = n;
-        }
-        return found;
+        if (it == Serials.end() || it->Serial != serial || it->Cell != wanted.Cell) return nullptr;
+        const auto next = it + 1;
+        if (next != Serials.end() && next->Serial == serial && next->Cell == wanted.Cell)
+            return FindNodeBySerial(Net, x, y, serial);
+        return it->Node;
     }
 
     // A node made for the single pass, filed later.
