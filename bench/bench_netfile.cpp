@@ -24,6 +24,12 @@
 //                opens, saves and closes the network (run with
 //                --size=10000000 --benchmark_filter=RoundTripMemory for the
 //                ten-million figure; it needs about 8 GB).
+//   FirstOpenOutOfOrder: 200,000 nodes crowded into four cells, then spread
+//                out, in a file with its node records in order and in one
+//                with them reversed (links find their nodes by serial and
+//                position): each first open / the open limit, fresh
+//                processes, and reversed_over_ordered, the reversed open /
+//                the ordered one, per pair.
 // Then a link of 1,600,000 shape points in a 1000 x 250 box against the same
 // number spread over the world (crowded_ratio: crowded load / spread load);
 // the crowded load is to take no longer than it did before the records
@@ -781,6 +787,170 @@ void RoundTripMemory(benchmark::State& state)
     state.counters["peak_rss_MB"] = f[3] / 1e6;
 }
 BENCHMARK(RoundTripMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// ------------------------------------------------------------ node records out of order
+
+constexpr int OutOfOrderWidth = 500, OutOfOrderHeight = 400; // 200,000 nodes
+constexpr int OutOfOrderPairs = 5;
+
+// A grid of nodes, each linked to its right and lower neighbours through a
+// shape point, five attributes per class: crowded, two nodes at each
+// position and the positions one unit apart (four cells of the hash,
+// 80,000 nodes in two of them: a look-up by serial that does not find its
+// node first at the position searches the cell); or spread, a hundred units
+// apart (four nodes a cell). Saved in order, then again with its node
+// records reversed (the serials they carry unchanged, as another tool may
+// write them).
+std::string OutOfOrderPath(bool crowded, bool reversed)
+{
+    return Folder() + "/serials-" + (crowded ? "crowded" : "spread") + (reversed ? "-reversed" : "-ordered") +
+           "-v9.dta";
+}
+
+void MakeOutOfOrderFiles(bool crowded)
+{
+    const std::string ordered = OutOfOrderPath(crowded, false), reversed = OutOfOrderPath(crowded, true);
+    if (std::filesystem::exists(ordered) && std::filesystem::exists(reversed)) return;
+    {
+        TNetwork net;
+        AddAttributes(*net.NodeClasses, "Zone");
+        AddAttributes(*net.LinkClasses, "Road");
+        net.TemplateNode.EntityType = 1;
+        net.TemplateLinkValues.EntityType = 1;
+        BeginBulkLoad(net);
+        const int32_t step = crowded ? 1 : 100;
+        std::vector<TNode*> nodes;
+        for (int y = 0; y < OutOfOrderHeight; ++y)
+            for (int x = 0; x < OutOfOrderWidth; ++x) {
+                RegridHashTable(net);
+                THashEntry* cell = nullptr;
+                TNode* n = AddNode(net, crowded ? x / 2 : x * step, y * step, cell, false, 5);
+                const long i = long(nodes.size());
+                n->Name = "N" + std::to_string(i);
+                Fill(n->Values.get(), i);
+                n->Strings = {"node " + std::to_string(i)};
+                nodes.push_back(n);
+            }
+        long links = 0;
+        auto link = [&](TNode* a, TNode* b) {
+            TLink *ha = nullptr, *hb = nullptr;
+            TLinkValues* l = AddLink(net, a, b, false, 5, ha, hb);
+            Fill(l->Values.get(), links++);
+            l->Strings = {"road"};
+            AddShapePoint(net, (a->X + b->X) / 2 + step / 3, (a->Y + b->Y) / 2 + step / 3, 0, ha);
+        };
+        for (int y = 0; y < OutOfOrderHeight; ++y)
+            for (int x = 0; x < OutOfOrderWidth; ++x) {
+                TNode* a = nodes[size_t(y * OutOfOrderWidth + x)];
+                if (x + 1 < OutOfOrderWidth) link(a, nodes[size_t(y * OutOfOrderWidth + x + 1)]);
+                if (y + 1 < OutOfOrderHeight) link(a, nodes[size_t((y + 1) * OutOfOrderWidth + x)]);
+            }
+        RecomputeExtents(net);
+        TQuietSink sink;
+        if (!SaveNetworkFile(net, TWindowSettings(), ordered, 9, sink).Ok) std::abort();
+    }
+    // The node records: after the template's, each a node line (its value
+    // count the seventh number), the name line and the value lines, up to
+    // the line of zeros that ends them.
+    const std::string text = ReadWhole(ordered);
+    const std::string mark = "END OF APPLICATION\r\n";
+    size_t at = text.find(mark);
+    if (at == std::string::npos) std::abort();
+    at += mark.size();
+    auto recordEnd = [&](size_t from) {
+        long f[7] = {};
+        std::istringstream(text.substr(from, text.find('\n', from) - from)) >> f[0] >> f[1] >> f[2] >> f[3] >> f[4] >>
+            f[5] >> f[6];
+        size_t e = from;
+        for (long k = 0; k < 2 + f[6]; ++k) e = text.find('\n', e) + 1;
+        return e;
+    };
+    const size_t first = recordEnd(at); // after the template node
+    std::vector<std::pair<size_t, size_t>> records;
+    size_t p = first;
+    while (text.compare(p, 2, "0 ") != 0) {
+        const size_t e = recordEnd(p);
+        records.emplace_back(p, e);
+        p = e;
+    }
+    std::string out = text.substr(0, first);
+    for (auto r = records.rbegin(); r != records.rend(); ++r) out.append(text, r->first, r->second - r->first);
+    out.append(text, p, std::string::npos);
+    if (out.size() != text.size()) std::abort();
+    std::ofstream(reversed, std::ios::binary) << out;
+}
+
+// The links of a network as the names of their end nodes, sorted.
+std::vector<std::string> JoinedNames(const TNetwork& net)
+{
+    std::vector<std::string> joined;
+    for (const THashEntry* cell : net.NodeHash)
+        for (const TNetworkPoint* p : cell->Points)
+            if (const TNode* n = p->AsNode())
+                for (const TLink* h : n->Links)
+                    if (h->AEnd()) joined.push_back(std::string(n->Name) + "-" + std::string(h->FarNode->Name));
+    std::sort(joined.begin(), joined.end());
+    return joined;
+}
+
+// The first open of each file in a fresh process against the open limit
+// (each in turn, the ratio per pair), the ordered file and the reversed one
+// one after the other; the reversed open over the ordered open, per pair.
+// Both files must join every link to the same nodes.
+void FirstOpenOutOfOrder(benchmark::State& state)
+{
+    const bool crowded = state.range(0) != 0;
+    MakeOutOfOrderFiles(crowded);
+    const std::string ordered = OutOfOrderPath(crowded, false), reversed = OutOfOrderPath(crowded, true);
+    {
+        TQuietSink sink;
+        std::vector<std::string> joined[2];
+        for (int i = 0; i < 2; ++i) {
+            TNetwork net;
+            TWindowSettings settings;
+            const TOpenResult r = OpenNetworkFile(net, settings, i ? reversed : ordered, true, sink);
+            if (r.Status != TOpenStatus::Ok || r.Redundant || r.Looped || r.WithoutEnds) {
+                state.SkipWithError("open failed, or links were dropped");
+                return;
+            }
+            joined[i] = JoinedNames(net);
+        }
+        if (joined[0] != joined[1] || joined[0].size() != size_t(2 * OutOfOrderWidth * OutOfOrderHeight -
+                                                                  OutOfOrderWidth - OutOfOrderHeight)) {
+            state.SkipWithError("the reversed file does not join the links as the ordered one");
+            return;
+        }
+    }
+    std::vector<double> opens[2], ratios[2], overOrdered;
+    for (auto _ : state)
+        for (int k = 0; k < OutOfOrderPairs; ++k) {
+            double open[2];
+            for (int i = 0; i < 2; ++i) {
+                const std::string& path = i ? reversed : ordered;
+                const std::vector<double> limit = RunChild("limit", path);
+                const std::vector<double> o = RunChild("open", path);
+                if (limit.size() != 4 || o.size() != 6) {
+                    state.SkipWithError("a fresh process failed");
+                    return;
+                }
+                open[i] = o[0];
+                opens[i].push_back(o[0]);
+                ratios[i].push_back(o[0] / limit[0]);
+            }
+            overOrdered.push_back(open[1] / open[0]);
+        }
+    state.counters["nodes"] = double(OutOfOrderWidth) * OutOfOrderHeight;
+    state.counters["ordered_s"] = Median(opens[0]);
+    state.counters["reversed_s"] = Median(opens[1]);
+    state.counters["ordered_ratio"] = Median(ratios[0]);
+    state.counters["reversed_ratio"] = Median(ratios[1]);
+    state.counters["reversed_over_ordered"] = Median(overOrdered);
+    const std::string what = crowded ? "crowded (4 cells)" : "spread";
+    AddFigure("200,000 nodes " + what + ", in order: first open / open limit", ratios[0], "at most 2.0");
+    AddFigure("  reversed node records: first open / open limit", ratios[1], "at most 2.0");
+    AddFigure("  reversed first open / ordered first open", overOrdered, "about 1");
+}
+BENCHMARK(FirstOpenOutOfOrder)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // ------------------------------------------------------------ crowded cells
 

@@ -743,10 +743,56 @@ struct TBodyReader {
     // Nodes read but not yet filed (the single pass files them all at once).
     bool SinglePass = false;
     std::vector<THashTable::TPlaced> Unfiled;
-    // Nodes by their serial in the file, while the file numbers them 1, 2, 3...
+    // Nodes by serial, while the table held nothing before the read (then
+    // every node of it is one read here). While the file numbers its nodes
+    // 1, 2, 3... BySerial holds them in that order; otherwise, once the nodes
+    // are read, Serials holds them sorted by serial, then cell.
     bool UseSerialIndex = false;
     bool PlainSerials = true;
     std::vector<TNode*> BySerial;
+    struct TSerialEntry {
+        int32_t Serial;
+        int64_t Cell;
+        TNode* Node;
+        bool operator<(const TSerialEntry& o) const { return Serial != o.Serial ? Serial < o.Serial : Cell < o.Cell; }
+    };
+    std::vector<TSerialEntry> Serials;
+    bool RunOfSerials = false; // Serials run first, first + 1, ... without a gap
+
+    void IndexSerials()
+    {
+        if (!UseSerialIndex || PlainSerials) return;
+        const THashTable& table = Net.NodeHash;
+        Serials.reserve(BySerial.size());
+        for (TNode* n : BySerial) Serials.push_back({n->Serial, table.CellKey(n->X, n->Y), n});
+        BySerial.clear();
+        BySerial.shrink_to_fit();
+        std::sort(Serials.begin(), Serials.end());
+        RunOfSerials = true;
+        for (size_t i = 0; i < Serials.size() && RunOfSerials; ++i)
+            RunOfSerials = int64_t(Serials[i].Serial) == int64_t(Serials.front().Serial) + int64_t(i);
+    }
+
+    // The node FindNodeBySerial finds, from Serials: the node of that serial
+    // in the cell of (x, y) when it is the only one there; when several share
+    // the serial in that cell, the cell's order decides, as the search has it.
+    TNode* IndexedNodeAt(int32_t x, int32_t y, int32_t serial)
+    {
+        const TSerialEntry wanted{serial, Net.NodeHash.CellKey(x, y), nullptr};
+        auto it = Serials.begin();
+        if (RunOfSerials) {
+            const int64_t i = int64_t(serial) - int64_t(Serials.front().Serial);
+            if (i < 0 || i >= int64_t(Serials.size())) return nullptr;
+            it += i;
+        } else {
+            it = std::lower_bound(Serials.begin(), Serials.end(), wanted);
+        }
+        if (it == Serials.end() || it->Serial != serial || it->Cell != wanted.Cell) return nullptr;
+        const auto next = it + 1;
+        if (next != Serials.end() && next->Serial == serial && next->Cell == wanted.Cell)
+            return FindNodeBySerial(Net, x, y, serial);
+        return it->Node;
+    }
 
     // A node made for the single pass, filed later.
     TNode* NewNode(int32_t x, int32_t y, int nValues)
@@ -875,6 +921,7 @@ struct TBodyReader {
             TNode* n = BySerial[size_t(serial) - 1];
             if ((n->X == x && n->Y == y) || Net.NodeHash.CellKey(n->X, n->Y) == Net.NodeHash.CellKey(x, y)) return n;
         }
+        if (!Serials.empty()) return IndexedNodeAt(x, y, Serial(serial));
         return FindNodeBySerial(Net, x, y, Serial(serial));
     }
 
@@ -904,6 +951,7 @@ struct TBodyReader {
             throw;
         }
         FileUnfiled();
+        IndexSerials();
     }
 
     void ReadNodeRecords()
@@ -964,10 +1012,8 @@ struct TBodyReader {
                 node = FileNode(x, y, slots);
             }
             if (UseSerialIndex) {
-                if (PlainSerials && size_t(serial) == BySerial.size() + 1)
-                    BySerial.push_back(node);
-                else
-                    PlainSerials = false;
+                BySerial.push_back(node);
+                PlainSerials = PlainSerials && size_t(serial) == BySerial.size();
             }
             node->Name.AssignStored(Cut(R.ReadLineView(), 255), Net.Store.Texts);
             ReadValues(classes, cls, n);
@@ -1202,8 +1248,13 @@ struct TBodyReader {
                 return l;
             }
         }
-        TLink* h = FindLinkBySerial(Net, ax, ay, Serial(as), Serial(bs));
-        return h ? h->LinkValues.get() : nullptr;
+        // FindLinkBySerial, its node found through the index.
+        const int32_t far = Serial(bs);
+        TNode* a = NodeAt(ax, ay, as);
+        if (!a) return nullptr;
+        for (TLink* h : a->Links)
+            if (h->FarNode && h->FarNode->Serial == far && h->LinkValues) return h->LinkValues.get();
+        return nullptr;
     }
 
     void ReadLinkExtras()

@@ -188,6 +188,73 @@ TEST(NetworkFile, NamesAndStringValuesOfEveryLengthRoundTrip)
     EXPECT_EQ(FindNamed(again, longName)->Name, longName);
 }
 
+// A record may list fewer values than its class holds (a file written
+// before the class grew): the values it does not list read as 0 and its
+// string values as empty, never as those of the record read before it.
+TEST(NetworkFile, ValuesARecordDoesNotListAreEmpty)
+{
+    TNetWindow net, back;
+    TEntityClass& nc = *net.NodeClasses;
+    nc[1].Name = "Zone";
+    AddAttribute(nc, 1, "Population", 'R');
+    AddAttribute(nc, 1, "Label", 'S');
+    AddAttribute(nc, 1, "Count", 'R');
+    AddAttribute(nc, 1, "Other", 'S');
+    NumberStringAttributes(nc);
+    TEntityClass& lc = *net.LinkClasses;
+    lc[1].Name = "Road";
+    AddAttribute(lc, 1, "Speed", 'R');
+    AddAttribute(lc, 1, "Street", 'S');
+    NumberStringAttributes(lc);
+    TNode* a = Node(net, 0, 0, 1, "A");
+    TNode* b = Node(net, 100, 0, 1, "B");
+    TNode* c = Node(net, 200, 0, 1, "C");
+    for (TNode* n : {a, b}) {
+        const bool isA = n == a;
+        n->Values[0] = Real(isA ? 15 : 25);
+        n->Strings.Set(0, isA ? "alpha" : "gamma");
+        n->Values[2] = Real(isA ? 7 : 8);
+        n->Strings.Set(1, isA ? "beta" : "delta");
+    }
+    TLinkValues* ab = Link(net, a, b, 1);
+    ab->Values[0] = Real(50);
+    ab->Strings.Set(0, "Main Street");
+    TLinkValues* bc = Link(net, b, c, 1);
+    bc->Values[0] = Real(30);
+    bc->Strings.Set(0, "Side Street");
+    net.MaxX = 200;
+    const std::string path = TempPath("fewer.dta");
+    TMessageSinkRecorder rec;
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, rec).Ok);
+    std::string file = ReadAll(path);
+    // B's record lists one value, the link from B none.
+    auto shorten = [&](const std::string& from, const std::string& to) {
+        const size_t at = file.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        file.replace(at, from.size(), to);
+    };
+    shorten("1 100 0 1 2 1 4 0 0 0\r\nB\r\n25.0\r\ngamma\r\n8.0\r\ndelta\r\n", "1 100 0 1 2 1 1 0 0 0\r\nB\r\n25.0\r\n");
+    shorten("1 100 0 200 0 1 2 3 2 0\r\n\r\n30.0\r\nSide Street\r\n", "1 100 0 200 0 1 2 3 0 0\r\n\r\n");
+    WriteAll(path, file);
+    ASSERT_EQ(OpenNetworkFile(back, path, true, rec).Status, TOpenStatus::Ok);
+    TNode* a2 = FindNamed(back, "A");
+    TNode* b2 = FindNamed(back, "B");
+    ASSERT_TRUE(a2 && b2);
+    EXPECT_EQ(a2->Strings.at(0), "alpha");
+    EXPECT_EQ(a2->Strings.at(1), "beta");
+    EXPECT_EQ(b2->Values[0].Real(), 25);
+    EXPECT_EQ(b2->Values[2].Real(), 0);
+    ASSERT_EQ(b2->Strings.size(), 2u);
+    EXPECT_EQ(b2->Strings[0], "");
+    EXPECT_EQ(b2->Strings[1], "");
+    ASSERT_EQ(b2->Links.GetCount(), 2);
+    const TLinkValues* side = b2->Links.At(1)->LinkValues;
+    EXPECT_EQ(a2->Links.At(0)->LinkValues->Strings.at(0), "Main Street");
+    EXPECT_EQ(side->Values[0].Real(), 0);
+    ASSERT_EQ(side->Strings.size(), 1u);
+    EXPECT_EQ(side->Strings[0], "");
+}
+
 TEST(NetworkFile, Version9KeepsEveryRecord)
 {
     TNetWindow net, back;
@@ -381,6 +448,51 @@ TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)
     EXPECT_EQ(FindNamed(again, "Alpha")->Values[0].Real(), 1234.5);
     EXPECT_EQ(ActiveLinks(again), 3);
     EXPECT_EQ(again.SystemValues[1].Real(), 2.5);
+}
+
+// What a version holds comes back from a file of that version: the long/lat
+// and elevation of shape points from version 8, category codes of all eight
+// characters (in the body and in the system values) from version 6.
+TEST(NetworkFile, ShapePointLongLatFromVersion8AndEightCharacterCodesFromVersion6)
+{
+    for (int v : {5, 6, 7, 8, 9}) {
+        SCOPED_TRACE("version " + std::to_string(v));
+        TNetWindow net, back;
+        (*net.NodeClasses)[1].Name = "Zone";
+        AddAttribute(*net.NodeClasses, 1, "Type", 'C', 8);
+        NumberStringAttributes(*net.NodeClasses);
+        AddAttribute(*net.SystemClass, 1, "Kind", 'C', 8);
+        NumberStringAttributes(*net.SystemClass);
+        net.SystemValues[1] = PackShortText("SYSTEM78");
+        TNode* a = Node(net, 0, 0, 1, "A");
+        a->Values[0] = PackShortText("ABCDEFGH");
+        TNode* b = Node(net, 1000, 0, 0, "B");
+        Link(net, a, b, 0);
+        for (int i = 0; i < 2; ++i) {
+            TShapePoint* s = AddShapePoint(net, 300 + 400 * i, 50, i, a->Links.At(0));
+            s->Longitude = -870000000 - i;
+            s->Latitude = 420000000 + i;
+            s->Elevation = 1775000 + i;
+        }
+        net.MaxX = 1000;
+        TRoundTrip t = RoundTrip(net, v, "gates" + std::to_string(v), back);
+        ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok) << t.Opened.Detail;
+        EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
+        TNode* a2 = FindNamed(back, "A");
+        ASSERT_NE(a2, nullptr);
+        EXPECT_EQ(UnpackShortText(a2->Values[0]), v >= 6 ? "ABCDEFGH" : "ABCDEF  ");
+        EXPECT_EQ(UnpackShortText(back.SystemValues[1]), v >= 6 ? "SYSTEM78" : "SYSTEM  ");
+        ASSERT_EQ(a2->Links.GetCount(), 1);
+        const TLinkValues* l = a2->Links.At(0)->LinkValues;
+        ASSERT_EQ(l->ShapePoints.GetCount(), v >= 6 ? 2 : 0);
+        for (int i = 0; i < l->ShapePoints.GetCount(); ++i) {
+            const TShapePoint* s = l->ShapePoints.At(i);
+            EXPECT_EQ(s->X, 300 + 400 * i);
+            EXPECT_EQ(s->Longitude, v >= 8 ? -870000000 - i : 0);
+            EXPECT_EQ(s->Latitude, v >= 8 ? 420000000 + i : 0);
+            EXPECT_EQ(s->Elevation, v >= 8 ? 1775000 + i : 0);
+        }
+    }
 }
 
 // A save walks the hash and renumbers: the second save writes the same file.

@@ -194,3 +194,124 @@ TEST(NetworkFileFiling, AFileInHashOrderKeepsTheOrderOfCoincidentNodes)
         load(hashOrder(at, 100), 100);
     }
 }
+
+// Links find their end nodes by serial and position whatever the order of the
+// node records: a file whose node records come reversed or shuffled joins
+// every link as the file in order does. Where a serial repeats in a cell, the
+// node at the link's position is taken when it has that serial, else the
+// first of that serial in the cell's order.
+TEST(NetworkFileFiling, NodeRecordsInAnyOrderJoinTheSameNodes)
+{
+    struct TRecord {
+        int32_t X, Y, Serial;
+        std::string Name;
+    };
+    struct TEnd {
+        int32_t X, Y, Serial;
+    };
+    auto fileOf = [](const std::vector<TRecord>& nodes, const std::vector<std::pair<TEnd, TEnd>>& links) {
+        TBody body;
+        for (const TRecord& n : nodes)
+            body.Nodes += "1 " + std::to_string(n.X) + " " + std::to_string(n.Y) + " 1 " + std::to_string(n.Serial) +
+                          " 0 0 0 0 0\r\n" + n.Name + "\r\n";
+        for (const auto& [a, b] : links) body.Link(a.X, a.Y, a.Serial, b.X, b.Y, b.Serial);
+        return FileOf(body);
+    };
+    // The links as their end nodes' names, in the order of the saved file.
+    struct TLoad {
+        std::vector<std::string> Joined;
+        TOpenResult Result;
+        std::string Saved;
+    };
+    auto load = [](const std::string& bytes) {
+        TLoad out;
+        TMessageSinkRecorder rec;
+        TNetWindow net;
+        const std::string path = TempPath("serials.dta"), saved = TempPath("serials-saved.dta");
+        WriteAll(path, bytes);
+        out.Result = OpenNetworkFile(net, path, true, rec);
+        for (const THashEntry* cell : net.NodeHash)
+            for (const TNetworkPoint* p : cell->Points)
+                if (const TNode* n = p->AsNode())
+                    for (const TLink* h : n->Links)
+                        if (h->AEnd()) out.Joined.push_back(std::string(n->Name) + "-" + std::string(h->FarNode->Name));
+        EXPECT_TRUE(SaveNetworkFile(net, saved, 9, rec).Ok);
+        out.Saved = ReadAll(saved);
+        return out;
+    };
+    auto expectSame = [&](const std::vector<TRecord>& ordered, std::vector<TRecord> other,
+                          const std::vector<std::pair<TEnd, TEnd>>& links) {
+        const TLoad a = load(fileOf(ordered, links)), b = load(fileOf(other, links));
+        EXPECT_EQ(a.Result.Status, TOpenStatus::Ok);
+        EXPECT_EQ(b.Result.Status, TOpenStatus::Ok);
+        EXPECT_EQ(b.Result.Redundant, a.Result.Redundant);
+        EXPECT_EQ(b.Result.Looped, a.Result.Looped);
+        EXPECT_EQ(b.Result.WithoutEnds, a.Result.WithoutEnds);
+        EXPECT_EQ(b.Joined, a.Joined);
+        EXPECT_TRUE(b.Saved == a.Saved) << DiffLine(a.Saved, b.Saved);
+        return b;
+    };
+
+    std::mt19937 random(29);
+    for (const bool crowded : {true, false}) {
+        SCOPED_TRACE(crowded ? "crowded" : "spread");
+        // Distinct positions: a 100 x 50 box (one cell) or over the world.
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (int32_t i = 0; i < 5000; ++i)
+            at.push_back(crowded ? std::pair{i % 100, i / 100} : std::pair{(i % 100) * 3001 - 150000, (i / 100) * 2999 - 70000});
+        std::shuffle(at.begin(), at.end(), random);
+        std::vector<TRecord> nodes;
+        for (int32_t i = 0; i < 3000; ++i) nodes.push_back({at[i].first, at[i].second, i + 1, "N" + std::to_string(i + 1)});
+        std::vector<std::pair<TEnd, TEnd>> links;
+        auto end = [&](int32_t i) { return TEnd{nodes[i].X, nodes[i].Y, nodes[i].Serial}; };
+        // (None to the records 500..509, which a file below leaves out.)
+        auto any = [&] {
+            const int32_t i = int32_t(random() % 3000);
+            return end(i >= 500 && i < 510 ? i - 20 : i);
+        };
+        for (int i = 0; i < 4000; ++i) links.push_back({any(), any()});
+        // Ends not found: a serial at another node's position, or nowhere.
+        links.push_back({end(1), {nodes[2].X, nodes[2].Y, nodes[7].Serial}});
+        links.push_back({end(1), {nodes[2].X, nodes[2].Y, 999999}});
+        links.push_back({{nodes[3].X, nodes[3].Y, 0}, end(4)});
+
+        // Serials 1..n: reversed, then shuffled.
+        std::vector<TRecord> reversed(nodes.rbegin(), nodes.rend());
+        expectSame(nodes, reversed, links);
+        std::vector<TRecord> shuffled = nodes;
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        expectSame(nodes, shuffled, links);
+
+        // Serials with gaps, a serial 0 and one that repeats: twice in one
+        // cell (both later in the cell's order than the first of that serial)
+        // and once far away.
+        auto inCell = [](int32_t v) { return ((v % 200) + 200) % 200; };
+        size_t k = 100;
+        while (inCell(nodes[k].X) > 150 || inCell(nodes[k].Y) > 150) ++k;
+        const TRecord first = nodes[k];
+        std::vector<TRecord> repeated = nodes;
+        repeated.erase(repeated.begin() + 500, repeated.begin() + 510);
+        const int32_t cx = crowded ? 150 : first.X + 1, cy = crowded ? 70 : first.Y + 1;
+        repeated.push_back({cx, cy, first.Serial, "second"});
+        repeated.push_back({cx + 1, cy, first.Serial, "third"});
+        repeated.push_back({400000, 400000, first.Serial, "far"});
+        repeated.push_back({cx + 2, cy, 0, "zero"});
+        std::vector<std::pair<TEnd, TEnd>> withRepeats = links;
+        const TEnd other = end(2);
+        withRepeats.push_back({{cx, cy, first.Serial}, other});         // the node at the position
+        withRepeats.push_back({{cx + 1, cy, first.Serial}, end(3)});    // likewise
+        withRepeats.push_back({{cx + 2, cy, first.Serial}, end(4)});    // "zero" is there: the first in the cell
+        withRepeats.push_back({{400000, 400000, first.Serial}, end(5)}); // the one in that cell
+        withRepeats.push_back({{cx + 2, cy, 0}, end(6)});                // serial 0 at its place
+        withRepeats.push_back({end(505), end(6)});                       // a serial no record has
+        std::vector<TRecord> mixed = repeated;
+        std::shuffle(mixed.begin(), mixed.end(), random);
+        const TLoad b = expectSame(repeated, mixed, withRepeats);
+        for (const std::string& joined : {std::string("second-N3"), std::string("third-N4"), first.Name + "-N5",
+                                          std::string("far-N6"), std::string("zero-N7")})
+            EXPECT_NE(std::find(b.Joined.begin(), b.Joined.end(), joined), b.Joined.end()) << joined;
+        // In one cell a serial is found wherever it stands in it: there only
+        // the serial no record has and 999999 are not found.
+        EXPECT_EQ(b.Result.WithoutEnds, crowded ? 2 : 4);
+    }
+}
