@@ -199,7 +199,7 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
     QBuffer out(&Text);
     out.open(QIODevice::WriteOnly);
     QXmlStreamWriter writer(&out);
-    int64_t elements = 0, pixels = 0;
+    int64_t elements = 0, written = 0, pixels = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartDocument:
@@ -230,6 +230,7 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
                 }
             }
             writer.writeStartElement(reader.qualifiedName().toString());
+            ++written;
             for (const QXmlStreamAttribute& a : attributes)
                 writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
             break;
@@ -247,7 +248,8 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
             break;
         }
     }
-    if (reader.hasError() || elements == 0) {
+    // A drawing whose only element was a picture taken out leaves no XML.
+    if (reader.hasError() || written == 0) {
         Text.clear();
         return false;
     }

@@ -301,6 +301,10 @@ TEST(Backgrounds, DrawingsDoNotReadTheFilesTheyName)
     file = f.readAll();
     EXPECT_NE(ReadSvgDrawing(file, {.MaxImagePixels = 800}), nullptr);
     EXPECT_EQ(ReadSvgDrawing(file, {.MaxImagePixels = 799}), nullptr);
+    // A picture taken out that was all of the drawing leaves no text to draw.
+    QByteArray text;
+    EXPECT_FALSE(SelfContainedSvg("<image href='pipe.png'/>", text));
+    EXPECT_TRUE(text.isEmpty());
 }
 
 // A compressed drawing is bounded by what it inflates to, not by its size on disk.
