@@ -1,13 +1,17 @@
 // Any bytes as a metafile background (SVG text or gzip-compressed SVG): no
 // drawing or a self-contained one within the bounds, rendered without a
-// crash; the text handed to the renderer never names another file, and no
-// input makes the heap grow beyond a fixed multiple of the text bound (a
-// drawing's entities expanding inside the XML reader would).
+// crash; the text handed to the renderer never names another file, no input
+// makes the heap grow beyond a fixed multiple of the text bound (a drawing's
+// entities expanding inside the XML reader would), and none takes longer
+// than a few seconds (an element of very many attributes would: a drawing
+// holds the window that opens it for as long).
 #include "shell/BackgroundImagesSvg.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <thread>
 
 #include <sanitizer/allocator_interface.h>
 #include <unistd.h>
@@ -57,10 +61,43 @@ void CountFree(const volatile void* p)
     HeapInUse.fetch_sub(int64_t(__sanitizer_get_allocated_size(const_cast<const void*>(p))), std::memory_order_relaxed);
 }
 
+int64_t Now()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// When the current input began (Now()), 0 between inputs. An input that runs
+// longer than the limit stops the run as a crash does, and is kept as one.
+// libFuzzer's own -timeout was seen to let inputs of this target run on for
+// seconds past it (its alarm did not come back to the input's thread), so
+// the target keeps its own watch.
+std::atomic<int64_t> InputStart{0};
+constexpr int64_t MaxInputMilliseconds = 3'000;
+
+[[noreturn]] void Watch()
+{
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int64_t start = InputStart.load();
+        if (start != 0 && Now() - start > MaxInputMilliseconds) {
+            static const char message[] = "one drawing took longer than the time limit\n";
+            [[maybe_unused]] const ssize_t n = ::write(2, message, sizeof message - 1);
+            std::abort();
+        }
+    }
+}
+
+struct TTimedInput {
+    TTimedInput() { InputStart = Now(); }
+    ~TTimedInput() { InputStart = 0; }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    std::thread(Watch).detach();
     __sanitizer_install_malloc_and_free_hooks(CountMalloc, CountFree);
     // The renderer's warnings about damaged drawings are expected here.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
@@ -75,6 +112,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    const TTimedInput timed;
     HeapAtStart = HeapInUse.load();
     const TDrawingLimits limits = Limits();
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));

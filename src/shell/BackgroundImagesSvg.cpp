@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QStringDecoder>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -75,6 +76,92 @@ int64_t EmbeddedPixels(const QString& Href)
     return int64_t(size.width()) * size.height();
 }
 
+// The characters the XML reader takes Bytes for: in the encoding their first
+// bytes show (a byte-order mark, or UTF-16 or UTF-32 by the '<' they begin
+// with) or else UTF-8, unless the XML declaration names another, which the
+// reader then reads them in. False when the declaration is refused (the
+// reader refuses it the same way).
+bool DecodedText(const QByteArray& Bytes, QString& Text)
+{
+    QStringDecoder decoder(QStringConverter::encodingForData(Bytes, u'<').value_or(QStringConverter::Utf8));
+    {
+        QXmlStreamReader declaration(Bytes);
+        if (declaration.readNext() != QXmlStreamReader::StartDocument) return false;
+        if (const QStringView named = declaration.documentEncoding(); !named.isEmpty())
+            decoder = QStringDecoder(named.toUtf8().constData());
+    }
+    if (!decoder.isValid()) return false;
+    Text = decoder(Bytes);
+    return true;
+}
+
+// Whether no start tag of Text has more than Max attributes and its document
+// type gives no attribute a default value. One pass over the text: a tag's
+// attributes are counted by their '=' outside quoted values; comments, CDATA
+// sections, processing instructions and the document type's literals are
+// passed over. The reader stops at the first fault of a text, so the count
+// need only be right as far as the text is well-formed.
+bool AttributesWithinBound(QStringView Text, int64_t Max)
+{
+    const qsizetype n = Text.size();
+    const auto at = [&](qsizetype i, const char* s) { return Text.sliced(i).startsWith(QLatin1String(s)); };
+    // Just past the first Close from i; the end when there is none.
+    const auto past = [&](qsizetype i, const char* close) {
+        const QLatin1String c(close);
+        const qsizetype k = Text.indexOf(c, i);
+        return k < 0 ? n : k + c.size();
+    };
+    const auto quote = [&](qsizetype i) { return Text[i] == u'"' || Text[i] == u'\''; };
+    const auto pastQuote = [&](qsizetype i) {
+        const qsizetype k = Text.indexOf(Text[i], i + 1);
+        return k < 0 ? n : k + 1;
+    };
+    qsizetype i = 0;
+    while (i < n && (i = Text.indexOf(u'<', i)) >= 0) {
+        if (at(i, "<!--")) {
+            i = past(i + 4, "-->");
+        } else if (at(i, "<![CDATA[")) {
+            i = past(i + 9, "]]>");
+        } else if (at(i, "<?")) {
+            i = past(i + 2, "?>");
+        } else if (at(i, "<!")) {
+            // The document type, to its '>' outside literals and the internal subset.
+            bool subset = false;
+            for (i += 2; i < n && (subset || Text[i] != u'>');) {
+                if (quote(i)) {
+                    i = pastQuote(i);
+                } else if (!subset) {
+                    subset = Text[i++] == u'[';
+                } else if (Text[i] == u']') {
+                    subset = false;
+                    ++i;
+                } else if (at(i, "<!--")) {
+                    i = past(i + 4, "-->");
+                } else if (at(i, "<?")) {
+                    i = past(i + 2, "?>");
+                } else if (at(i, "<!ATTLIST")) {
+                    // A literal in an attribute-list declaration is a default value.
+                    for (i += 9; i < n && Text[i] != u'>'; ++i)
+                        if (quote(i)) return false;
+                } else {
+                    ++i;
+                }
+            }
+        } else {
+            // A start or end tag, to its '>' outside quoted values.
+            int64_t attributes = 0;
+            for (++i; i < n && Text[i] != u'>';) {
+                if (quote(i)) {
+                    i = pastQuote(i);
+                } else if (Text[i++] == u'=' && ++attributes > Max) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingLimits& Limits)
@@ -90,10 +177,17 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
         return false;
     }
 
+    // The reader reads the text decoded here, so that the attributes counted
+    // are the ones it reads, in whatever encoding the drawing comes.
+    QString decoded;
+    if (!DecodedText(*source, decoded) || !AttributesWithinBound(decoded, Limits.MaxAttributes)) return false;
+    inflated.clear();
+
     // The text is copied element by element: names and attributes as they
     // stand (prefixes included), characters escaped anew; the document type,
     // comments and processing instructions stay behind.
-    QXmlStreamReader reader(*source);
+    QXmlStreamReader reader(decoded);
+    decoded.clear(); // the reader keeps a copy of its own
     reader.setNamespaceProcessing(false);
     // A drawing declares no entities: a few bytes of declarations referenced
     // over and over would grow without bound inside the reader, before any
@@ -105,7 +199,7 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
     QBuffer out(&Text);
     out.open(QIODevice::WriteOnly);
     QXmlStreamWriter writer(&out);
-    int64_t elements = 0, pixels = 0;
+    int64_t elements = 0, written = 0, pixels = 0;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartDocument:
@@ -136,6 +230,7 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
                 }
             }
             writer.writeStartElement(reader.qualifiedName().toString());
+            ++written;
             for (const QXmlStreamAttribute& a : attributes)
                 writer.writeAttribute(a.qualifiedName().toString(), a.value().toString());
             break;
@@ -153,7 +248,8 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
             break;
         }
     }
-    if (reader.hasError() || elements == 0) {
+    // A drawing whose only element was a picture taken out leaves no XML.
+    if (reader.hasError() || written == 0) {
         Text.clear();
         return false;
     }

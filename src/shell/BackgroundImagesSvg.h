@@ -7,7 +7,11 @@
 // pixel bound; an embedded SVG, which could name files in turn, is taken out
 // too. A .svgz is inflated here under a bound, never by the renderer. A
 // drawing that declares entities is refused: drawings need none, and their
-// references would grow the text past every bound here.
+// references would grow the text past every bound here. So is one with a
+// start tag of more attributes than a bound, or whose document type gives
+// attributes default values (which every element of that name would take):
+// the XML reader spends time growing with the square of one element's
+// attributes, before any of the bounds here could count them.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +26,14 @@ struct TDrawingLimits {
     int64_t MaxFileBytes = int64_t(64) << 20;  // the file as stored, compressed or not
     int64_t MaxTextBytes = int64_t(64) << 20;  // the SVG text after inflation
     int64_t MaxElements = 1'000'000;           // elements of the drawing
+    int64_t MaxAttributes = 4'096;             // attributes of one start tag (drawings have tens)
     int64_t MaxImagePixels = 120'000'000;      // all embedded pictures together (as a JPEG background)
 };
 
 // The drawing's text made self-contained (see above): false when the bytes
-// are no well-formed XML, declare entities, inflate beyond the bounds or
-// hold too many elements or embedded pixels.
+// are no well-formed XML, declare entities or attribute defaults, inflate
+// beyond the bounds or hold too many elements, attributes of one element or
+// embedded pixels.
 bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingLimits& Limits = {});
 
 // A drawing from bytes (SVG text or gzip-compressed SVG); nullptr when it

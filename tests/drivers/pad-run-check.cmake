@@ -42,3 +42,18 @@ set(expected "Illegal page setup.\nPlot\npage setup refused\nnodes 50 links 85 d
 if(NOT rc EQUAL 0 OR NOT out STREQUAL expected OR EXISTS ${WORK}/zero.pdf)
   message(FATAL_ERROR "scale 0: code ${rc}, printed:\n${out}")
 endif()
+
+# A step's value is checked before the step runs: a point outside the world
+# or a number beyond an int ends the run with code 2; the world's own corners
+# and a count below 1 are taken.
+foreach(step select=0,-2147483648 hint=512001,0 select=1,2x copies=99999999999)
+  execute_process(COMMAND ${PAD_RUN} ${NET} ${WORK}/out4.dta ${step} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 2 OR NOT out STREQUAL "bad ${step}\n")
+    message(FATAL_ERROR "${step}: code ${rc}, printed:\n${out}")
+  endif()
+endforeach()
+execute_process(COMMAND ${PAD_RUN} ${NET} ${WORK}/out5.dta select=-512000,512000 hint=512000,-512000 copies=-3
+                OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^selected none\nhint\nnodes 50 links 85 ")
+  message(FATAL_ERROR "the world's corners: code ${rc}, printed:\n${out}")
+endif()

@@ -14,16 +14,22 @@
 //                   "selected nodelegend", "selected linklegend" or "selected none"
 //   hint=X,Y        the hover hint with the mouse at world point X, Y: "hint TEXT",
 //                   or "hint" when there is none
-//   copies=N        the copies the print dialog answers
+//   copies=N        the copies the print dialog answers (below 1: 1)
 //   PlotM=F.pdf     Pen Plot/Print to the PDF file F; prints "job TITLE" per copy
 //                   (copy k of N > 1 goes to F with "-k" before ".pdf")
 //   FileWMFPlot1=F.svg   Metafile Plot to F; prints "svg W H" when F was written
 // A plot whose page setup fails opens Page Setup, which is answered with OK;
 // when it refuses, "page setup refused" is printed.
 // The last line: "nodes N links L deleted D saved S zoom Z snap P".
+// A step whose value is no number or point, or a point outside the world
+// (-512000..512000 each way), prints "bad STEP" and ends the run with code 2.
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -44,6 +50,7 @@
 #include "core/edit/EditingInternal.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
+#include "core/model/Network.h"
 #include "core/model/Undo.h"
 #include "platform/Latin1.h"
 #include "shell/DocumentIO.h"
@@ -101,20 +108,21 @@ private:
     std::unique_ptr<TPrintTarget> Inner;
 };
 
+// A whole decimal number that fits V, nothing before or after it.
+bool ParseInt(std::string_view s, int32_t& v)
+{
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && end == s.data() + s.size();
+}
+
+// A world point "X,Y", both within the world's limits.
 bool ParsePoint(const std::string& s, int32_t& x, int32_t& y)
 {
     const size_t comma = s.find(',');
     if (comma == std::string::npos) return false;
-    try {
-        size_t used = 0;
-        x = std::stoi(s.substr(0, comma), &used);
-        if (used != comma) return false;
-        const std::string ys = s.substr(comma + 1);
-        y = std::stoi(ys, &used);
-        return used == ys.size();
-    } catch (...) {
-        return false;
-    }
+    const std::string_view v(s);
+    return ParseInt(v.substr(0, comma), x) && ParseInt(v.substr(comma + 1), y) && x >= -WorldLimit &&
+           x <= WorldLimit && y >= -WorldLimit && y <= WorldLimit;
 }
 
 QAction* FindItem(TSketchPadWindow& pad, const std::string& name)
@@ -132,7 +140,11 @@ void ClickAt(TSketchPadWindow& pad, int32_t x, int32_t y)
     QWidget* vp = pad.viewport();
     int px = pad.PixelX(x), py = pad.PixelY(y);
     if (px < 0 || py < 0 || px >= vp->width() || py >= vp->height()) {
-        pad.SetScrollPositions(pad.HorzPos() + px - vp->width() / 2, pad.VertPos() + py - vp->height() / 2);
+        // A far point at a large zoom may lie beyond the reach of an int.
+        const auto scroll = [](int pos, int pixel, int size) {
+            return int(std::clamp<int64_t>(int64_t(pos) + pixel - size / 2, INT32_MIN, INT32_MAX));
+        };
+        pad.SetScrollPositions(scroll(pad.HorzPos(), px, vp->width()), scroll(pad.VertPos(), py, vp->height()));
         px = pad.PixelX(x);
         py = pad.PixelY(y);
     }
@@ -245,20 +257,26 @@ int main(int argc, char** argv)
         const size_t eq = step.find('=');
         const std::string name = step.substr(0, eq);
         const std::string value = eq == std::string::npos ? std::string() : step.substr(eq + 1);
-        int32_t x = 0, y = 0;
-        if (name == "key" && eq != std::string::npos) {
+        int32_t x = 0, y = 0, n = 0;
+        const bool given = eq != std::string::npos;
+        if ((given && (name == "select" || name == "hint") && !ParsePoint(value, x, y)) ||
+            (given && name == "copies" && !ParseInt(value, n))) {
+            Out("bad " + step);
+            return 2;
+        }
+        if (name == "key" && given) {
             PressKeys(*pad, value);
-        } else if (name == "select" && ParsePoint(value, x, y)) {
+        } else if (name == "select" && given) {
             if (pad->View.SketchMode != 0) main.SetButtons(0, *pad, true);
             ClickAt(*pad, x, y);
             Out("selected " + Selected(*pad));
-        } else if (name == "hint" && ParsePoint(value, x, y)) {
+        } else if (name == "hint" && given) {
             pad->View.MouseX = x;
             pad->View.MouseY = y;
             pad->ShowHoverHint();
             Out(pad->HoverHint.empty() ? "hint" : "hint " + pad->HoverHint);
-        } else if (name == "copies" && eq != std::string::npos) {
-            copies = std::max(1, std::atoi(value.c_str()));
+        } else if (name == "copies" && given) {
+            copies = std::max(1, n);
         } else {
             QAction* a = FindItem(*pad, name);
             if (!a) {

@@ -301,6 +301,10 @@ TEST(Backgrounds, DrawingsDoNotReadTheFilesTheyName)
     file = f.readAll();
     EXPECT_NE(ReadSvgDrawing(file, {.MaxImagePixels = 800}), nullptr);
     EXPECT_EQ(ReadSvgDrawing(file, {.MaxImagePixels = 799}), nullptr);
+    // A picture taken out that was all of the drawing leaves no text to draw.
+    QByteArray text;
+    EXPECT_FALSE(SelfContainedSvg("<image href='pipe.png'/>", text));
+    EXPECT_TRUE(text.isEmpty());
 }
 
 // A compressed drawing is bounded by what it inflates to, not by its size on disk.
@@ -377,4 +381,63 @@ TEST(Backgrounds, DrawingsThatDeclareEntitiesAreRefused)
     std::unique_ptr<QSvgRenderer> drawing = ReadSvgDrawing(named);
     ASSERT_NE(drawing, nullptr);
     EXPECT_TRUE(Near(Centre(*drawing), 0, 0, 255));
+}
+
+namespace {
+
+// A blue drawing whose rectangle has Count attributes, the ones past its own
+// three named by Name and a number, each holding Value.
+QString CrowdedDrawing(int64_t count, const QString& name, const QString& value)
+{
+    QString attributes;
+    for (int64_t i = 3; i < count; ++i) attributes += QString(" %1%2='%3'").arg(name).arg(i).arg(value);
+    return "<svg xmlns='http://www.w3.org/2000/svg' width='30' height='20'>"
+           "<rect width='30' height='20' fill='#0000ff'" + attributes + "/></svg>";
+}
+
+} // namespace
+
+// The XML reader spends time growing with the square of one element's
+// attributes before the drawing's bounds could count them: a start tag of
+// more than a bound is refused before the reader sees it, in whatever
+// encoding and by whichever way it comes, and so are attribute defaults
+// that every element of a name would take.
+TEST(Backgrounds, DrawingsWithCrowdedElementsAreRefused)
+{
+    const int64_t bound = TDrawingLimits{}.MaxAttributes;
+    // At the bound the drawing is read, '=' and the other quote in its values;
+    // past it, it is not, though a '>' in every value seems to end the tag.
+    std::unique_ptr<QSvgRenderer> full = ReadSvgDrawing(CrowdedDrawing(bound, "a", "1=2\"3\"").toUtf8());
+    ASSERT_NE(full, nullptr);
+    EXPECT_TRUE(Near(Centre(*full), 0, 0, 255));
+    const QByteArray over = CrowdedDrawing(bound + 1, "a", "1>2").toUtf8();
+    EXPECT_EQ(ReadSvgDrawing(over), nullptr);
+    // In UTF-16, names whose bytes hold a quote ('"' then 'N' in U+4E22) count as well.
+    const QString wide = CrowdedDrawing(bound + 1, QString(QChar(0x4E22)), "x");
+    EXPECT_EQ(ReadSvgDrawing(QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char*>(wide.utf16()),
+                                                                 wide.size() * 2)),
+              nullptr);
+    EXPECT_EQ(ReadSvgDrawing("<!DOCTYPE svg [<!-- it's ]> -->]>" + over), nullptr);
+    EXPECT_EQ(ReadSvgDrawing("<!DOCTYPE svg [<!ATTLIST rect a CDATA 'x'>]>" + BlueSvg), nullptr);
+
+    // A drawing named by a network, compressed, and one from the clipboard.
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("crowded.svgz"), Gzip(over)));
+    EXPECT_EQ(LoadMetafileBackground("crowded.svgz", S(dir.filePath("net.dta"))), nullptr);
+    auto* clip = new QMimeData;
+    clip->setData("image/svg+xml", over);
+    QGuiApplication::clipboard()->setMimeData(clip);
+    EXPECT_EQ(ClipboardDrawing(), nullptr);
+    QGuiApplication::clipboard()->clear();
+
+    // Crowded tags in comments, CDATA, processing instructions and the
+    // document type's literals are no tags; an attribute list without defaults adds none.
+    QByteArray many = "<g";
+    for (int64_t i = 0; i <= bound; ++i) many += " a" + QByteArray::number(i) + "=''";
+    QByteArray quiet = "<!DOCTYPE svg SYSTEM 'a]>b.dtd' [<!ATTLIST svg id ID #IMPLIED><!-->" + many + ">-->]>"
+                       "<?note > " + many + "?>" + BlueSvg;
+    quiet.insert(quiet.indexOf("<rect"), "<!-- > " + many + "/>--><![CDATA[ ] > " + many + "/>]]>");
+    std::unique_ptr<QSvgRenderer> plain = ReadSvgDrawing(quiet);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_TRUE(Near(Centre(*plain), 0, 0, 255));
 }
