@@ -27,7 +27,7 @@ namespace {
 // of leaving it waiting.
 void WhenShown(const std::function<void(QFileDialog&)>& Act)
 {
-    auto* poll = new QTimer;
+    auto* poll = new QTimer(qApp); // freed with the application if the test ends first
     auto tries = std::make_shared<int>(0);
     auto shown = std::make_shared<QPointer<QFileDialog>>();
     QObject::connect(poll, &QTimer::timeout, [poll, tries, shown, Act] {
@@ -78,6 +78,10 @@ void TypeName(QFileDialog& d, const QString& Name)
 {
     QLineEdit* edit = NameEdit(d);
     ASSERT_NE(edit, nullptr);
+    // Typed into the focused field, as a user types: the dialog drops the
+    // files it had selected only while its field has the focus.
+    QApplication::setActiveWindow(&d);
+    edit->setFocus(Qt::OtherFocusReason);
     edit->clear();
     QTest::keyClicks(edit, Name);
 }
