@@ -108,17 +108,24 @@ std::string Self;
 
 std::string GridPath() { return Folder() + "/grid-v9-" + std::to_string(Side) + ".dta"; }
 
+// The classes of a generated network (a zone class of nodes, a road class
+// of links, the new elements of those classes), ready for a bulk load.
+void BeginGeneratedNetwork(TNetwork& net)
+{
+    AddAttributes(*net.NodeClasses, "Zone");
+    AddAttributes(*net.LinkClasses, "Road");
+    net.TemplateNode.EntityType = 1;
+    net.TemplateLinkValues.EntityType = 1;
+    BeginBulkLoad(net);
+}
+
 // Builds the network of the current size and saves it (in a process of its
 // own: the memory it takes is gone before anything is measured).
 void Generate(const std::string& p)
 {
     {
         TNetwork net;
-        AddAttributes(*net.NodeClasses, "Zone");
-        AddAttributes(*net.LinkClasses, "Road");
-        net.TemplateNode.EntityType = 1;
-        net.TemplateLinkValues.EntityType = 1;
-        BeginBulkLoad(net);
+        BeginGeneratedNetwork(net);
         std::vector<TNode*> nodes(size_t(Side) * size_t(Side));
         for (long y = 0; y < Side; ++y)
             for (long x = 0; x < Side; ++x) {
@@ -813,11 +820,7 @@ void MakeOutOfOrderFiles(bool crowded)
     if (std::filesystem::exists(ordered) && std::filesystem::exists(reversed)) return;
     {
         TNetwork net;
-        AddAttributes(*net.NodeClasses, "Zone");
-        AddAttributes(*net.LinkClasses, "Road");
-        net.TemplateNode.EntityType = 1;
-        net.TemplateLinkValues.EntityType = 1;
-        BeginBulkLoad(net);
+        BeginGeneratedNetwork(net);
         const int32_t step = crowded ? 1 : 100;
         std::vector<TNode*> nodes;
         for (int y = 0; y < OutOfOrderHeight; ++y)
