@@ -182,13 +182,9 @@ TEST(Backgrounds, PicturesOfEveryWindowOfTheNetworkFollowATransform)
         n.Backgrounds.Raster[1].FileName = "photo.jpg";
         ASSERT_TRUE(SaveNetworkFile(n, path, 9, program.Boxes).Ok);
     }
-    program.Start({.CommandLineFile = path});
-    TZOKMainWindow* main = program.Main.get();
-    TSketchPadWindow* pad = main->SketchPads.at(0);
-    main->PadActivated(pad);
-    TSketchPadWindow* view = main->NewView();
+    TSketchPadWindow* view = program.StartWithView(path);
     ASSERT_NE(view, nullptr);
-    main->PadActivated(pad);
+    TSketchPadWindow* pad = program.Pad;
     ASSERT_TRUE(program.Trigger(pad, "ScalebyTwoM"));
     for (TSketchPadWindow* w : {pad, view}) {
         const QImage drawn = programtest::PaintWindow(*w, {600, 300});

@@ -66,14 +66,10 @@ TEST(ToolCommands, UpdateThatMovesNodesRefitsEveryWindowOfTheNetwork)
         std::ofstream out(table, std::ios::binary);
         out << "A,-400,-300\r\n";
     }
-    program.Start({.CommandLineFile = path});
-    TZOKMainWindow* main = program.Main.get();
-    TSketchPadWindow* pad = main->SketchPads.at(0);
-    main->PadActivated(pad);
-    TSketchPadWindow* view = main->NewView();
+    TSketchPadWindow* view = program.StartWithView(path);
     ASSERT_NE(view, nullptr);
-    main->PadActivated(pad);
-    main->ExecDialog = [&](QDialog& d) {
+    TSketchPadWindow* pad = program.Pad;
+    program.Main->ExecDialog = [&](QDialog& d) {
         auto* x = qobject_cast<TExtractDB*>(&d);
         if (!x) return int(QDialog::Rejected);
         x->FormShow();
