@@ -474,7 +474,7 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
 
 // Reopen restores the plot margins with the check mark of their menu item:
 // the next choice of Show Plot Margins turns them off.
-TEST_F(Shell, ReopenShowsTheRestoredTogglesCheckedInTheMenu)
+TEST_F(Shell, ReopenShowsTheRestoredPlotMarginsCheckedInTheMenu)
 {
     const std::string a = File("a.dta"), b = File("b.dta");
     Start(a);
