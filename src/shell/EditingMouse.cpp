@@ -189,6 +189,9 @@ bool TPadEditor::Transform(int Kind, TTransformParams& Params)
     }
     for (TSketchPadWindow* p : Pad.Main.SketchPads) {
         if (p->Network != Pad.Network) continue;
+        // Each window keeps its own background slots; the pictures stay on
+        // the network in all of them.
+        if (p != &Pad) TransformBackgrounds(p->Settings.Backgrounds, Params);
         p->View.MinX = net.MinX;
         p->View.MinY = net.MinY;
         p->View.MaxX = net.MaxX;

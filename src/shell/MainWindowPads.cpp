@@ -554,6 +554,8 @@ void TZOKMainWindow::ApplyViewState(TSketchPadWindow& Pad, const std::string& Te
     }
     Pad.View.AutoBackup = s.AutoBackup ? 1 : 0;
     if (Pad.AutoSave1) Pad.AutoSave1->setChecked(s.AutoBackup != 0);
+    // Every restored toggle shows its check mark (Show Plot Margins too).
+    UpdatePadItems(Pad);
     KeepInsideWindowArea(Pad.SubWindow);
     Pad.InvalidatePad();
 }

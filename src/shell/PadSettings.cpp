@@ -1,4 +1,5 @@
 #include "shell/PadSettings.h"
+#include "core/model/DisplaySettings.h"
 
 void TSpliceRules::SetAddList(const std::string& Text)
 {
@@ -13,6 +14,6 @@ void TSpliceRules::SetAddList(const std::string& Text)
 
 const char* UnitsNameOf(int Code)
 {
-    static const char* const names[] = {"Pixels", "Miles", "Feet", "Kilometers", "Meters"};
-    return (Code >= 0 && Code <= 4) ? names[Code] : names[0];
+    const char* name = UnitsNameForCode(Code);
+    return name ? name : UnitsNameForCode(0);
 }

@@ -8,6 +8,7 @@
 #include "schema/SchemaCommands.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
+#include "tools/BatchWindowHost.h"
 #include "tools/ExtractDialog.h"
 #include "tools/LoopDialog.h"
 #include "tools/MarkShortestDialog.h"
@@ -45,7 +46,8 @@ void ShowExtractDialog(TSketchPadWindow& Pad, bool ForceDBase, bool ForceOnlyPol
     // The formats are the window's own.
     d.ClearSaved = [&Pad] { Pad.View.Saved = 0; };
     d.NetworkUpdated = [&Pad, &main](const TUpdateResult& r) {
-        if (r.CoordinatesChanged) main.TrimToExtents(Pad);
+        // Points that moved are fitted into every window of the network.
+        if (r.CoordinatesChanged) RefitNetworkWindows(Pad);
         main.InvalidateNetworkViews(Pad);
     };
     d.ShowProgress = [&main](const std::string& text) { main.Panels[4]->setText(Latin1(text)); };

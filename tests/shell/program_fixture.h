@@ -111,6 +111,18 @@ public:
         Net = Pad ? Pad->Network.get() : nullptr;
     }
 
+    // Starts the program on a network file and makes a view of its window;
+    // the first window stays the current one. The view (nullptr: none made).
+    TSketchPadWindow* StartWithView(const std::string& file)
+    {
+        Start({.CommandLineFile = file});
+        if (!Pad) return nullptr;
+        Main->PadActivated(Pad);
+        TSketchPadWindow* view = Main->NewView();
+        Main->PadActivated(Pad);
+        return view;
+    }
+
     // A menu item as the user reaches it: its menu opens first. False when
     // the window has no such item or it is disabled.
     static bool Trigger(TSketchPadWindow* pad, const char* item)

@@ -166,6 +166,35 @@ TEST(Backgrounds, AViewStartsWithItsSourcesPicturesAndAnAppendReadsItsOwnAgain)
     EXPECT_EQ(pad->BackgroundImages->Raster(1)->size(), QSize(20, 10));
 }
 
+// A transform made in one window moves the pictures of every window of the
+// network with the network: each window keeps slots of its own.
+TEST(Backgrounds, PicturesOfEveryWindowOfTheNetworkFollowATransform)
+{
+    programtest::TProgram program;
+    ASSERT_TRUE(WritePhoto(program.Dir.filePath("photo.jpg"), 40, 20));
+    const std::string path = S(program.Dir.filePath("net.dta"));
+    {
+        TNetWindow n;
+        THashEntry* cell = nullptr;
+        AddNode(n, 0, 0, cell, false, 0);
+        AddNode(n, 200, 100, cell, false, 0);
+        RecomputeExtents(n);
+        n.Backgrounds.Raster[1].FileName = "photo.jpg";
+        ASSERT_TRUE(SaveNetworkFile(n, path, 9, program.Boxes).Ok);
+    }
+    TSketchPadWindow* view = program.StartWithView(path);
+    ASSERT_NE(view, nullptr);
+    TSketchPadWindow* pad = program.Pad;
+    ASSERT_TRUE(program.Trigger(pad, "ScalebyTwoM"));
+    for (TSketchPadWindow* w : {pad, view}) {
+        const QImage drawn = programtest::PaintWindow(*w, {600, 300});
+        // World (30, 30) lies in the red half of the doubled picture, below
+        // the picture as it was.
+        EXPECT_TRUE(Near(drawn.pixelColor(w->PixelX(30), w->PixelY(30)), 220, 30, 30)) << w->Caption();
+        EXPECT_EQ(drawn.pixelColor(w->PixelX(100), w->PixelY(30)), QColor(Qt::white)) << w->Caption();
+    }
+}
+
 TEST(Backgrounds, PicturesAreDrawnBeneathTheNetwork)
 {
     QTemporaryDir dir;

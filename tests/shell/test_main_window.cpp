@@ -472,6 +472,29 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
     EXPECT_EQ(Main->Recent.Count, 2);
 }
 
+// Reopen restores the plot margins with the check mark of their menu item:
+// the next choice of Show Plot Margins turns them off.
+TEST_F(Shell, ReopenShowsTheRestoredPlotMarginsCheckedInTheMenu)
+{
+    const std::string a = File("a.dta"), b = File("b.dta");
+    Start(a);
+    Main->OpenFiles({b});
+    TSketchPadWindow* pb = Pad(2);
+    ASSERT_TRUE(Trigger(pb, "ShowPlotMarginsM"));
+    ASSERT_TRUE(Close(pb));
+    ASSERT_TRUE(Close(Pad(1)));
+    // From the frame's own Reopen menu, with no window open.
+    Main->FrameReopenItems[2]->trigger();
+    ASSERT_EQ(Main->PadCount(), 1);
+    TSketchPadWindow* r = Pad(1);
+    EXPECT_EQ(r->FileName, b);
+    EXPECT_EQ(r->View.ShowPlotMargins, 1);
+    EXPECT_TRUE(r->Action("ShowPlotMarginsM")->isChecked());
+    r->Action("ShowPlotMarginsM")->trigger();
+    EXPECT_EQ(r->View.ShowPlotMargins, 0);
+    EXPECT_FALSE(r->Action("ShowPlotMarginsM")->isChecked());
+}
+
 TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
 {
     Start(File("net.dta"));

@@ -167,19 +167,26 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
     // Refiles every point by its new position (sorted within each cell),
     // then link reach, boxes, extents and the cells' long/lat boxes.
     RebuildHashTable(net, w, h);
+    TransformBackgrounds(settings.Backgrounds, params);
+    return true;
+}
+
+void TransformBackgrounds(TBackgrounds& backgrounds, const TTransformParams& params)
+{
     // Background images keep their place on the network (a rotation moves
     // them without turning them).
-    if (kind != TransformRebuild)
-        for (auto* slots : {&settings.Backgrounds.Raster, &settings.Backgrounds.Metafile})
-            for (TBackgroundSlot& b : *slots) {
-                if (b.FileName.empty()) continue;
-                move(b.X, b.Y);
-                if (kind == TransformScale) {
-                    b.XScale *= params.ScaleX;
-                    b.YScale *= params.ScaleY;
-                }
+    const int kind = params.AppliedKind;
+    if (kind != TransformTranslate && kind != TransformScale && kind != TransformRotate) return;
+    const TPointMove move(kind, params);
+    for (auto* slots : {&backgrounds.Raster, &backgrounds.Metafile})
+        for (TBackgroundSlot& b : *slots) {
+            if (b.FileName.empty()) continue;
+            move(b.X, b.Y);
+            if (kind == TransformScale) {
+                b.XScale *= params.ScaleX;
+                b.YScale *= params.ScaleY;
             }
-    return true;
+        }
 }
 
 void TransformPoint(TViewRecord& view, const TTransformParams& params)

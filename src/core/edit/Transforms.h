@@ -43,5 +43,9 @@ void RotatePoint(double& x, double& y, double angleDegrees);
 bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& settings, int kind,
                       TTransformParams& params);
 
+// The background slots of another window of the network follow the
+// transform that TransformNetwork applied with params (a rebuild moves none).
+void TransformBackgrounds(TBackgrounds& backgrounds, const TTransformParams& params);
+
 // The same transform of a window's keyboard cursor, clamped and rounded.
 void TransformPoint(TViewRecord& view, const TTransformParams& params);
