@@ -709,13 +709,13 @@ void TZOKMainWindow::ShowNetworkStatus(TSketchPadWindow& Pad)
 
 void TZOKMainWindow::ShowSpliceRules(TSketchPadWindow& Pad)
 {
-    TLinkSpliceRulesDB d(Pad.View.SpliceRules, this);
+    TLinkSpliceRulesDB d(Pad.Settings.SpliceRules, this);
     ExecDialog(d);
 }
 
 void TZOKMainWindow::ShowReinitializeOptions(TSketchPadWindow& Pad)
 {
-    TReinitializeOptionsDB d(Pad.View.ReinitializeOptions, this);
+    TReinitializeOptionsDB d(Pad.Settings.Reinitialize, this);
     ExecDialog(d);
 }
 

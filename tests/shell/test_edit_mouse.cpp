@@ -1,15 +1,28 @@
 // Clicks on a sketch pad: the press reaches the sketch mode's operation, and
-// the window, its menu and the main window follow.
+// the window, its menu and the main window follow. What the editing choices
+// choose (the Link Splice Rules and Reinitialize Options dialogs, a mode
+// chosen again) reaches the edit, and so does the deletion of the polygon
+// criterion's owner.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 
+#include "../core/calc/test_calc_support.h"
 #include "../core/edit/test_edit_support.h"
+#include "core/tables/Extract.h"
 #include "program_fixture.h"
+#include "schema/CalculateRun.h"
 #include "shell/EditingMouse.h"
 #include "toolbars/DockButton.h"
 
@@ -30,8 +43,19 @@ protected:
     {
         QTest::mouseClick(Pad->viewport(), b, {}, QPoint(Pad->PixelX(x), Pad->PixelY(y)));
     }
-    void Click(const TNode* n, Qt::MouseButton b = Qt::LeftButton) { Click(n->X, n->Y, b); }
+    void Click(const TNetworkPoint* p, Qt::MouseButton b = Qt::LeftButton) { Click(p->X, p->Y, b); }
     std::string Panel0() const { return Main->Panels[0]->text().toStdString(); }
+    // A node of a class that Calculate programs can name.
+    TNode* ClassNode(int32_t x, int32_t y, int cls = 0) { return calctest::Node(*Net, x, y, cls); }
+    // A program of one line run over the nodes (or links) of class 1, as
+    // the Calculate dialog starts it.
+    void Calculate(const char* line, bool links = false)
+    {
+        TCalcProgram program;
+        program.CalcLines[1] = line;
+        calctest::Range(program, links ? CalcKindLink : CalcKindNode, 1, 1, 1);
+        ASSERT_TRUE(RunWindowCalculation(*Pad, program).Ran);
+    }
 };
 
 } // namespace
@@ -419,4 +443,130 @@ TEST_F(Mouse, ANewNetworkLeavesNoPickIntoTheOldOne)
     Mode(0); // the next press takes the mode, clearing marks through the editing state
     Click(300, 300);
     EXPECT_EQ(editor.Edit.SketchMode, 0);
+}
+
+// One record of splice rules, the window's: Link Splice, Node to Shape Point
+// and Calculate's FUSE all fill the new link by what the dialog chose.
+TEST_F(Mouse, LinkSpliceRulesReachEverySplice)
+{
+    calctest::Define((*Net->NodeClasses)[1], "Stop", "R");
+    calctest::Define((*Net->LinkClasses)[1], "Road", "RI");
+    calctest::Define((*Net->LinkClasses)[2], "Rail", "RI");
+    Net->TemplateLinkValues.EntityType = 1;
+    Net->TemplateLinkValues.Values[0].SetReal(7);
+    Net->TemplateLinkValues.Values[1].SetReal(8);
+    struct TChoice {
+        const char* Rule;
+        const char* Add;
+        bool Match;
+        int Class;
+        double V1, V2;
+    };
+    // A -> N a Road of (1.5, 2), N -> B a Rail of (2.25, 3).
+    const TChoice choices[] = {
+        {"Normal Initialize", "1", false, 1, 3.75, 8}, // the template's, attribute 1 added
+        {"Upstream Link", "", false, 1, 1.5, 2},
+        {"Downstream Link", "12", false, 2, 2.25 + 1.5, 5},
+        {"Downstream Link", "12", true, 2, 2.25, 3}, // two classes: nothing added
+    };
+    const char* const ways[] = {"Link Splice", "Node to Shape Point", "FUSE"};
+    int32_t y = 100;
+    for (const TChoice& c : choices) {
+        Handlers["LinkSpliceRulesDB"] = [&](QDialog& d) {
+            Child<QLineEdit>(d, "Edit1")->setText(c.Add);
+            Child<QCheckBox>(d, "CheckBox1")->setChecked(c.Match);
+            for (QRadioButton* r : d.findChildren<QRadioButton*>())
+                if (r->text() == c.Rule) r->click();
+            return Accept(d);
+        };
+        ASSERT_TRUE(Trigger(Pad, "LinkSpliceRules1"));
+        for (const char* way : ways) {
+            y += 40;
+            TNode* a = ClassNode(100, y);
+            TNode* n = ClassNode(200, y, 1);
+            TNode* b = ClassNode(300, y);
+            TLink* an = calctest::Link(*Net, a, n, 1);
+            TLink* nb = calctest::Link(*Net, n, b, 2);
+            an->LinkValues->Values[0].SetReal(1.5);
+            an->LinkValues->Values[1].SetReal(2);
+            nb->LinkValues->Values[0].SetReal(2.25);
+            nb->LinkValues->Values[1].SetReal(3);
+            if (std::string(way) == "FUSE") {
+                Calculate("FUSE");
+            } else {
+                Mode(std::string(way) == "Link Splice" ? 16 : 22);
+                Click(n);
+            }
+            ASSERT_FALSE(n->Active) << way;
+            std::vector<TLinkValues*> joined = LinksBetween(a, b);
+            ASSERT_EQ(joined.size(), 1u) << way;
+            const TLinkValues* r = joined[0];
+            EXPECT_EQ(r->EntityType, c.Class) << c.Rule << " by " << way;
+            EXPECT_EQ(r->Values[0].Real(), c.V1) << c.Rule << " by " << way;
+            EXPECT_EQ(r->Values[1].Real(), c.V2) << c.Rule << " by " << way;
+        }
+    }
+}
+
+// "Exempt Names" and "Exempt Attributes" reach Reinitialize of a node, of a
+// link and of every undefined node; its undo puts back what was there.
+TEST_F(Mouse, ReinitializeOptionsReachReinitialize)
+{
+    calctest::Define((*Net->NodeClasses)[1], "Stop", "RR");
+    calctest::Define((*Net->NodeClasses)[2], "Yard", "R");
+    calctest::Define((*Net->LinkClasses)[1], "Road", "R");
+    Net->TemplateNode.EntityType = 1;
+    Net->TemplateNode.Values[0].SetReal(1);
+    Net->TemplateNode.Values[1].SetReal(2);
+    Net->TemplateLinkValues.EntityType = 1;
+    Net->TemplateLinkValues.Values[0].SetReal(4);
+    auto choose = [this](bool names, bool attributes) {
+        Handlers["ReinitializeOptionsDB"] = [=](QDialog& d) {
+            Child<QCheckBox>(d, "CheckBox1")->setChecked(names);
+            Child<QCheckBox>(d, "CheckBox2")->setChecked(attributes);
+            return Accept(d);
+        };
+        ASSERT_TRUE(Trigger(Pad, "Options1"));
+    };
+    int32_t x = 100;
+    for (bool names : {false, true})
+        for (bool attributes : {false, true}) {
+            choose(names, attributes);
+            x += 100;
+            TNode* n = ClassNode(x, 100, 2); // a Yard of 5 becomes a Stop
+            n->Name = "Depot";
+            n->Values[0].SetReal(5);
+            TNode* a = ClassNode(x, 200);
+            TNode* b = ClassNode(x + 50, 200);
+            TLinkValues* r = calctest::Link(*Net, a, b, 1)->LinkValues;
+            r->Name = "Main St";
+            r->Values[0].SetReal(6);
+            Mode(20);
+            Click(n);
+            Mode(21);
+            Click(a);
+            Click(b);
+            const std::string what = std::string(names ? "names" : "") + (attributes ? " attributes" : "");
+            EXPECT_EQ(n->EntityType, 1) << what;
+            EXPECT_EQ(n->Name, std::string(names ? "Depot" : "")) << what;
+            ASSERT_EQ(SlotCount(*n), 2);
+            EXPECT_EQ(n->Values[0].Real(), attributes ? 5 : 1) << what;
+            EXPECT_EQ(n->Values[1].Real(), attributes ? 0 : 2) << what;
+            EXPECT_EQ(r->Name, std::string(names ? "Main St" : "")) << what;
+            EXPECT_EQ(r->Values[0].Real(), attributes ? 6 : 4) << what;
+
+            ASSERT_TRUE(Trigger(Pad, "ReinitializeUndoM"));
+            ASSERT_TRUE(Trigger(Pad, "ReinitializeUndoM"));
+            EXPECT_EQ(r->Name, "Main St");
+            EXPECT_EQ(r->Values[0].Real(), 6);
+            EXPECT_EQ(n->EntityType, 2);
+            EXPECT_EQ(n->Name, "Depot");
+            ASSERT_EQ(SlotCount(*n), 1);
+            EXPECT_EQ(n->Values[0].Real(), 5);
+        }
+    TNode* yard = ClassNode(700, 700); // undefined
+    yard->Name = "Yard";
+    ASSERT_TRUE(Trigger(Pad, "Nodes4"));
+    EXPECT_EQ(yard->EntityType, 1);
+    EXPECT_EQ(yard->Name, "Yard");
 }

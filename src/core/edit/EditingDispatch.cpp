@@ -175,7 +175,7 @@ void Press::NodeOpen()
     if (!Pick(false, n, sp)) return;
     r.Node = n;
     if (edit.SketchMode == ModeNodeReinitialize) {
-        ReinitializeNode(net, n, edit.Reinitialize);
+        ReinitializeNode(net, n, edit.Hooks.Exemptions());
         Changed(TBox{n->X, n->Y, n->X, n->Y});
         return;
     }
@@ -197,7 +197,7 @@ void Press::TwoEnd()
         r.Requests |= right ? PadAttributesDialog : PadLinkDialog;
         break;
     case ModeLinkReinitialize:
-        ReinitializeLink(net, h->LinkValues, edit.Reinitialize);
+        ReinitializeLink(net, h->LinkValues, edit.Hooks.Exemptions());
         Link(h);
         break;
     case ModeLinkDelete:

@@ -305,7 +305,7 @@ bool LinkSpliceAtNode(TNetwork& net, TEditState& edit, TNode* node, TLink** newH
     TLinkPlotResult res = LinkPlotStep(net, from, to, h);
     if (res == TLinkPlotResult::Added) {
         TLinkValues* r = h->LinkValues;
-        const TSpliceSettings& rules = edit.SpliceRules;
+        const TSpliceSettings& rules = edit.Hooks.SpliceRules();
         if (rules.Rule == 1 || rules.Rule == 2) {
             const TLinkValues* k = rules.Rule == 1 ? in : out;
             CopyLinkRecord(net, r, k, rules.Rule == 1 ? inClass : outClass, false);

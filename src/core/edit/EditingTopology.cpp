@@ -42,7 +42,7 @@ bool NodeToShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNode*
     view.CurrentNode = to;
     TLink* h = nullptr;
     if (LinkPlotStep(net, from, to, h) != TLinkPlotResult::Added) return false;
-    return SpliceLinksAtNode(net, node, h, edit.SpliceRules, edit.Hooks);
+    return SpliceLinksAtNode(net, node, h, edit.Hooks.SpliceRules(), edit.Hooks);
 }
 
 TNode* ShapePointToNode(TNetwork& net, TViewRecord& view, TEditState& edit, TShapePoint* shapePoint)
