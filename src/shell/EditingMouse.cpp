@@ -63,7 +63,19 @@ void TPadEditor::ForgetNetwork()
     EditedNetwork.reset();
 }
 
-// The main window sets the mode; a change drops this window's picks.
+void TPadEditor::ChooseMode(uint8_t Mode)
+{
+    SyncMode();
+    Pad.View.SketchMode = Mode;
+    if (IsSubState(Mode) && Mode == Edit.SketchMode) {
+        Pad.View.CurrentNode = nullptr; // unhighlighted only
+        return;
+    }
+    SetSketchMode(Pad.View, Edit, Mode);
+}
+
+// The window's mode set elsewhere (a new view, a network opened into the
+// window) reaches the editing state before it acts.
 void TPadEditor::SyncMode()
 {
     if (EditedNetwork.lock() != Pad.Network) {

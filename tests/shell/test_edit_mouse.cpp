@@ -570,3 +570,80 @@ TEST_F(Mouse, ReinitializeOptionsReachReinitialize)
     EXPECT_EQ(yard->EntityType, 1);
     EXPECT_EQ(yard->Name, "Yard");
 }
+
+// A mode chosen, by any way and also the one the window is in, drops the
+// picks: the next click of Polygon Insert takes a new owner, Polygon Delete
+// and Insert Shape Point start their picks anew.
+TEST_F(Mouse, ChoosingAModeStartsAfresh)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"button", [&] { QTest::mouseClick(Main->Toolbars.ModeButtons[6], Qt::LeftButton); }},
+        {"menu", [&] { EXPECT_TRUE(Trigger(Pad, "PolygonInsertM")); }},
+        {"key",
+         [&] {
+             Main->activateWindow();
+             Pad->setFocus();
+             QApplication::processEvents();
+             QTest::keyClick(Pad, Qt::Key_U);
+         }},
+        {"another mode",
+         [&] {
+             QTest::mouseClick(Main->Toolbars.ModeButtons[5], Qt::LeftButton);
+             QTest::mouseClick(Main->Toolbars.ModeButtons[6], Qt::LeftButton);
+         }},
+    };
+    int32_t y = 0;
+    for (const auto& [way, choose] : ways) {
+        y += 150;
+        TNode* first = ClassNode(100, y);
+        TNode* second = ClassNode(400, y);
+        std::vector<TNetworkPoint*> ring1, ring2;
+        for (int32_t dx : {-40, 40, 0}) {
+            ring1.push_back(ClassNode(100 + dx, y + (dx ? -40 : 40)));
+            ring2.push_back(ClassNode(400 + dx, y + (dx ? -40 : 40)));
+        }
+        Mode(6);
+        Click(first);
+        for (TNetworkPoint* v : ring1) Click(v);
+        choose();
+        ASSERT_EQ(Pad->View.SketchMode, 6) << way;
+        Click(second);
+        for (TNetworkPoint* v : ring2) Click(v);
+        EXPECT_EQ(edittest::Ring(first), ring1) << way;
+        EXPECT_EQ(edittest::Ring(second), ring2) << way;
+        Mode(24); // merged, the rings share no run: the target keeps its own
+        Click(first);
+        Click(second);
+        EXPECT_LT(second->OwnPolygon().IndexOf(second), 0) << way;
+        EXPECT_EQ(edittest::Ring(second), ring2) << way;
+    }
+
+    TNode* o1 = ClassNode(100, 800);
+    TNode* o2 = ClassNode(400, 800);
+    std::vector<TNetworkPoint*> p = {ClassNode(60, 760), ClassNode(140, 760)};
+    std::vector<TNetworkPoint*> q = {ClassNode(360, 760), ClassNode(440, 760)};
+    for (TNetworkPoint* v : p) edittest::AddVertex(*Net, o1, v);
+    for (TNetworkPoint* v : q) edittest::AddVertex(*Net, o2, v);
+    Mode(7);
+    Click(o1);
+    Click(p[0]);
+    Mode(7);
+    Click(o2);
+    Click(q[0]);
+    EXPECT_EQ(edittest::Ring(o1), std::vector<TNetworkPoint*>{p[1]});
+    EXPECT_EQ(edittest::Ring(o2), std::vector<TNetworkPoint*>{q[1]});
+
+    TLinkValues* r1 = edittest::Link(*Net, ClassNode(600, 100), ClassNode(800, 100));
+    TShapePoint* s1 = edittest::Shape(*Net, r1, 700, 120);
+    TLinkValues* r2 = edittest::Link(*Net, ClassNode(600, 300), ClassNode(800, 300));
+    Mode(17);
+    Click(s1);
+    Mode(17);
+    Click(r2->ANode);
+    Click(r2->BNode);
+    ASSERT_EQ(Pad->View.SketchMode, 18);
+    Click(700, 330);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(edittest::ShapeXY(r2), (edittest::XY{{700, 330}}));
+    EXPECT_EQ(edittest::ShapeXY(r1), (edittest::XY{{700, 120}}));
+}
