@@ -479,8 +479,12 @@ void TZOKMainWindow::SetAllowClose(TSketchPadWindow& Pad, uint8_t Value)
 void TZOKMainWindow::InvalidateNetworkViews(TSketchPadWindow& Pad)
 {
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
-    for (TSketchPadWindow* p : SketchPads)
-        if (p == owner || p->MasterPad == owner) p->InvalidatePad();
+    for (TSketchPadWindow* p : SketchPads) {
+        if (p != owner && p->MasterPad != owner) continue;
+        TPolygonCriterion& criterion = p->Settings.Search.PolygonCriterion;
+        if (criterion.Owner && !criterion.Owner->Active) criterion.Owner = nullptr;
+        p->InvalidatePad();
+    }
 }
 
 void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)

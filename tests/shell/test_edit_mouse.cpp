@@ -647,3 +647,95 @@ TEST_F(Mouse, ChoosingAModeStartsAfresh)
     EXPECT_EQ(edittest::ShapeXY(r2), (edittest::XY{{700, 330}}));
     EXPECT_EQ(edittest::ShapeXY(r1), (edittest::XY{{700, 120}}));
 }
+
+// However the owner of the window's polygon criterion is deleted, the
+// criterion goes, in this window and in the other views of the network:
+// drawing, Calculate and Extract take every link again, and the saved file
+// opens the same way.
+TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
+{
+    const std::vector<std::pair<const char*, std::function<void(TNode* owner, TNode* other)>>> ways = {
+        {"Delete key",
+         [&](TNode* o, TNode*) {
+             Mode(0);
+             Click(o);
+             QTest::keyClick(Pad, Qt::Key_Delete);
+         }},
+        {"Node Delete",
+         [&](TNode* o, TNode*) {
+             Mode(5);
+             Click(o);
+         }},
+        {"Node Move",
+         [&](TNode* o, TNode*) {
+             Mode(11);
+             Click(o);
+             Click(200, 600);
+             Click(0, 0, Qt::RightButton);
+         }},
+        {"Node Merge",
+         [&](TNode* o, TNode* t) {
+             Mode(24);
+             Click(o);
+             Click(t);
+         }},
+        {"Link Splice",
+         [&](TNode* o, TNode*) {
+             Mode(16);
+             Click(o);
+         }},
+        {"Node to Shape Point",
+         [&](TNode* o, TNode*) {
+             Mode(22);
+             Click(o);
+         }},
+        {"DELE", [&](TNode*, TNode*) { Calculate("IF = NX = 200 THEN DELE"); }},
+        {"FUSE", [&](TNode*, TNode*) { Calculate("IF = NX = 200 THEN FUSE"); }},
+        {"MRGE", [&](TNode*, TNode*) { Calculate("IF = NX = 203 THEN MRGE 5"); }},
+    };
+    int file = 0;
+    for (const auto& [way, erase] : ways) {
+        Pad->NewNetwork();
+        Net = Pad->Network.get();
+        calctest::Define((*Net->NodeClasses)[1], "Zone", "R");
+        calctest::Define((*Net->LinkClasses)[1], "Road", "R");
+        // The owner's square takes the links through it; the link at x 400
+        // lies outside.
+        TNode* owner = ClassNode(200, 200, 1);
+        TNode* other = ClassNode(203, 204, 1);
+        for (auto [x, y] : edittest::XY{{100, 100}, {300, 100}, {300, 300}, {100, 300}})
+            edittest::AddVertex(*Net, owner, ClassNode(x, y));
+        UpdateNodePolygonBox(*Net, owner);
+        calctest::Link(*Net, ClassNode(150, 200), owner);
+        calctest::Link(*Net, owner, ClassNode(250, 200));
+        TLink* outside = calctest::Link(*Net, ClassNode(400, 120), ClassNode(400, 380));
+        TPolygonCriterion& criterion = Pad->Settings.Search.PolygonCriterion;
+        criterion.Owner = owner;
+        criterion.ApplyToLinks = 1;
+        TSketchPadWindow* view = Main->NewView();
+        Main->PadActivated(Pad);
+        ASSERT_EQ(view->Settings.Search.PolygonCriterion.Owner, owner);
+        ASSERT_EQ(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2), 0) << way;
+
+        erase(owner, other);
+        ASSERT_FALSE(owner->Active && way != std::string("Node Move")) << way;
+        EXPECT_EQ(criterion.Owner, nullptr) << way;
+        EXPECT_EQ(view->Settings.Search.PolygonCriterion.Owner, nullptr) << way;
+        EXPECT_GT(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2), 0) << way;
+        EXPECT_TRUE(TExtractSelection(*Net, Pad->Settings, Pad->View.ZoomIndex, false, false).LinkSelected(*outside))
+            << way;
+        Calculate("A1 = 9", true);
+        EXPECT_EQ(outside->LinkValues->Values[0].Real(), 9) << way;
+
+        const std::string name = "criterion" + std::to_string(++file) + ".dta";
+        ASSERT_TRUE(SaveAs(*Pad, name.c_str()));
+        std::vector<TSketchPadWindow*> opened = Main->OpenFiles({Path(QString::fromStdString(name))});
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0]->Settings.Search.PolygonCriterion.Owner, nullptr) << way;
+        EXPECT_GT(programtest::InkNear(*opened[0], programtest::PaintWindow(*opened[0], {600, 600}), 400, 250, 2), 0)
+            << way;
+        Main->DestroyPad(*opened[0]);
+        Main->DestroyPad(*view);
+        Main->PadActivated(Pad);
+    }
+}

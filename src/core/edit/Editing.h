@@ -283,7 +283,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target);
 TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks& hooks = {});
 // Node Merge onto a shape point: a node with no links and no own ring gives
 // its places in polygons to the shape point and is deleted.
-bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target);
+bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target, const TEditHooks& hooks = {});
 
 // Splits the link and every link it crosses at each crossing, with a node of
 // the template class there. area receives the union of the replaced links'
