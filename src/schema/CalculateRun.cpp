@@ -196,8 +196,7 @@ TWindowRunResult RunWindowCalculation(TSketchPadWindow& Pad, TCalcProgram& Progr
 
     std::shared_ptr<TNetwork> net = Pad.Network; // the network stays while the run uses it
     TPadEditor& editor = TPadEditor::Of(Pad);
-    editor.Edit.Hooks.Settings = &Pad.Settings;
-    const TCalcEditOps ops = CalcEditOpsFor(editor.Edit.Hooks, editor.Edit.SpliceRules);
+    const TCalcEditOps ops = CalcEditOpsFor(editor.Edit.Hooks, Pad.Settings.SpliceRules);
     TCalcRunOptions options = Options ? *Options : TCalcRunOptions{};
     options.View = &Pad.View;
     TCalcFlags flags;

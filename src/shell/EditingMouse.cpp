@@ -21,6 +21,9 @@ TPadEditor::TPadEditor(TSketchPadWindow& APad) : QObject(&APad), Pad(APad)
     setObjectName("PadEditor");
     Pad.viewport()->installEventFilter(this);
     Pad.installEventFilter(this);
+    // The window's settings: long/lat, splice rules, reinitialize exemptions,
+    // the polygon criterion.
+    Edit.Hooks.Settings = &Pad.Settings;
     // A freed shape point leaves the picks of every view of the network.
     Edit.Hooks.PointFreed = [this](TNetworkPoint* p) {
         for (TSketchPadWindow* other : Pad.Main.SketchPads)
@@ -60,7 +63,19 @@ void TPadEditor::ForgetNetwork()
     EditedNetwork.reset();
 }
 
-// The main window sets the mode; a change drops this window's picks.
+void TPadEditor::ChooseMode(uint8_t Mode)
+{
+    SyncMode();
+    Pad.View.SketchMode = Mode;
+    if (IsSubState(Mode) && Mode == Edit.SketchMode) {
+        Pad.View.CurrentNode = nullptr; // unhighlighted only
+        return;
+    }
+    SetSketchMode(Pad.View, Edit, Mode);
+}
+
+// The window's mode set elsewhere (a new view, a network opened into the
+// window) reaches the editing state before it acts.
 void TPadEditor::SyncMode()
 {
     if (EditedNetwork.lock() != Pad.Network) {
@@ -118,7 +133,6 @@ TPressResult TPadEditor::Press(Qt::MouseButton Button, QPoint Pixel)
 {
     SyncMode();
     if (Blocked()) return {};
-    Edit.Hooks.Settings = &Pad.Settings;
     const uint8_t before = Edit.SketchMode;
     TPressResult r = SketchPress(*Pad.Network, Pad.View, Edit, Button == Qt::RightButton, Pad.WorldX(Pixel.x()),
                                  Pad.WorldY(Pixel.y()));
@@ -171,7 +185,7 @@ int32_t TPadEditor::ReinitializeUndefined(bool Links)
 {
     SyncMode();
     if (Blocked()) return 0;
-    int32_t n = ReinitializeAllUndefined(*Pad.Network, Pad.View, Edit.Reinitialize, Links);
+    int32_t n = ReinitializeAllUndefined(*Pad.Network, Pad.View, Pad.Settings.Reinitialize, Links);
     TPressResult r;
     if (n > 0) r.Requests = PadRepaint;
     After(r, Edit.SketchMode);

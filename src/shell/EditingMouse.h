@@ -26,6 +26,14 @@ public:
 
     TEditState Edit;
 
+    // A mode chosen (its button, menu item or key, also the mode it has
+    // already, and the window's own mode as it becomes active): the picks and
+    // the gesture under way are dropped, so that the next click starts
+    // afresh (Polygon Insert takes a new owner). Only a placing state that
+    // the window is in keeps what it holds (the node Node Move took, the link
+    // Link Split took, the segment of Insert Shape Point).
+    void ChooseMode(uint8_t Mode);
+
     // A press at a pixel of the pad's viewport; the middle button acts as the
     // left one.
     TPressResult Press(Qt::MouseButton Button, QPoint Pixel);

@@ -30,6 +30,7 @@
 #include "platform/Registry.h"
 #include "platform/WindowPlacement.h"
 #include "shell/DocumentIO.h"
+#include "shell/EditingMouse.h"
 #include "shell/PadCommands.h"
 #include "shell/PrintTarget.h"
 #include "shell/SketchPad.h"
@@ -397,10 +398,9 @@ void TZOKMainWindow::ConnectToolbars()
 void TZOKMainWindow::SetButtons(int Mode, TSketchPadWindow& Pad, bool PressButton)
 {
     if (Mode < 0 || Mode >= SketchModeCount) return;
-    Pad.View.CurrentNode = nullptr;
+    TPadEditor::Of(Pad).ChooseMode(uint8_t(Mode));
     Pad.HidePointMarker();
     Pad.HideObjectMarks();
-    Pad.View.SketchMode = uint8_t(Mode);
     StatusHint = MessageText(SketchModes[Mode].HintId);
     statusBar()->setToolTip(Latin1(StatusHint));
     for (int k = 0; k < SketchModeCount; ++k) {

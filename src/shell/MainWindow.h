@@ -154,6 +154,9 @@ public:
     void DestroyPad(TSketchPadWindow& Pad);
     void SetAllowClose(TSketchPadWindow& Pad, uint8_t Value);
     void PadActivated(TSketchPadWindow* Pad);
+    // Every window of the pad's network repaints. One whose polygon
+    // criterion names a node deleted meanwhile (from any of them, by any
+    // operation) has no criterion any more.
     void InvalidateNetworkViews(TSketchPadWindow& Pad);
     // Enables or disables every window of the pad's network (while it prints).
     void BroadcastToViews(TSketchPadWindow& Pad, bool Enabled);

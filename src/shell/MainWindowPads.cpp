@@ -479,8 +479,12 @@ void TZOKMainWindow::SetAllowClose(TSketchPadWindow& Pad, uint8_t Value)
 void TZOKMainWindow::InvalidateNetworkViews(TSketchPadWindow& Pad)
 {
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
-    for (TSketchPadWindow* p : SketchPads)
-        if (p == owner || p->MasterPad == owner) p->InvalidatePad();
+    for (TSketchPadWindow* p : SketchPads) {
+        if (p != owner && p->MasterPad != owner) continue;
+        TPolygonCriterion& criterion = p->Settings.Search.PolygonCriterion;
+        if (criterion.Owner && !criterion.Owner->Active) criterion.Owner = nullptr;
+        p->InvalidatePad();
+    }
 }
 
 void TZOKMainWindow::PadActivated(TSketchPadWindow* Pad)
@@ -711,13 +715,13 @@ void TZOKMainWindow::ShowNetworkStatus(TSketchPadWindow& Pad)
 
 void TZOKMainWindow::ShowSpliceRules(TSketchPadWindow& Pad)
 {
-    TLinkSpliceRulesDB d(Pad.View.SpliceRules, this);
+    TLinkSpliceRulesDB d(Pad.Settings.SpliceRules, this);
     ExecDialog(d);
 }
 
 void TZOKMainWindow::ShowReinitializeOptions(TSketchPadWindow& Pad)
 {
-    TReinitializeOptionsDB d(Pad.View.ReinitializeOptions, this);
+    TReinitializeOptionsDB d(Pad.Settings.Reinitialize, this);
     ExecDialog(d);
 }
 

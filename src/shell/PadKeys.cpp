@@ -145,15 +145,12 @@ void TSketchPadWindow::DeleteKey()
     if (repaint) h.ShowBackgroundFrame(false);
     TPadEditor& editor = TPadEditor::Of(*this);
     if (TNode* n = View.PickedNode) {
-        TEditHooks hooks = editor.Edit.Hooks;
-        hooks.Settings = &Settings;
-        DeleteNode(net, n, false, hooks);
+        DeleteNode(net, n, false, editor.Edit.Hooks);
         HidePointMarker();
         View.PickedNode = nullptr;
         View.PickedShapePoint = nullptr;
         repaint = true;
     } else if (TShapePoint* sp = View.PickedShapePoint) {
-        editor.Edit.Hooks.Settings = &Settings;
         RemoveShapePoint(net, View, editor.Edit, sp);
         HidePointMarker();
         View.PickedNode = nullptr;

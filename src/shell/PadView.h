@@ -11,7 +11,6 @@
 #include "core/calc/CalcProgram.h"
 #include "core/edit/PadObjects.h"
 #include "core/model/Network.h"
-#include "shell/PadSettings.h"
 #include "shell/Viewport.h"
 
 constexpr int ToolbarCount = 5; // Sketch Modes, Sketch Operations, Labels, Widths and Sizes, Snap Controls
@@ -35,10 +34,7 @@ struct TPadView : TViewRecord {
     TObjectBoxes ObjectBoxes;
     // when the window was made or its network last saved (ms since the epoch)
     int64_t CreatedTime = 0;
-    // settings the small dialogs edit
-    TSpliceRules SpliceRules;
     std::string LastExtractFile; // the last table Extract wrote
-    TReinitializeOptions ReinitializeOptions;
     // The widths file the window last put (the next Put Widths offers it).
     std::string WidthsFile;
     // The element an open dialog edits: drawn without its label meanwhile.

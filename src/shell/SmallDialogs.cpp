@@ -178,7 +178,7 @@ TCoordinates::TCoordinates(int X, int Y, QWidget* Parent) : QDialog(Parent)
 
 // ---- Link Splice Rules ----
 
-TLinkSpliceRulesDB::TLinkSpliceRulesDB(TSpliceRules& Rules, QWidget* Parent) : QDialog(Parent), FRules(Rules)
+TLinkSpliceRulesDB::TLinkSpliceRulesDB(TSpliceSettings& Rules, QWidget* Parent) : QDialog(Parent), FRules(Rules)
 {
     setObjectName("LinkSpliceRulesDB");
     setWindowTitle("Link Splice Rules");
@@ -219,7 +219,7 @@ void TLinkSpliceRulesDB::accept()
 
 // ---- Reinitialize Options ----
 
-TReinitializeOptionsDB::TReinitializeOptionsDB(TReinitializeOptions& Options, QWidget* Parent)
+TReinitializeOptionsDB::TReinitializeOptionsDB(TReinitializeExemptions& Options, QWidget* Parent)
     : QDialog(Parent), FOptions(Options)
 {
     setObjectName("ReinitializeOptionsDB");

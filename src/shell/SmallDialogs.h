@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include "core/model/WindowSettings.h"
 #include "shell/PadSettings.h"
 
 class QButtonGroup;
@@ -55,25 +56,25 @@ public:
 class TLinkSpliceRulesDB : public QDialog {
     Q_OBJECT
 public:
-    TLinkSpliceRulesDB(TSpliceRules& Rules, QWidget* Parent = nullptr);
+    TLinkSpliceRulesDB(TSpliceSettings& Rules, QWidget* Parent = nullptr);
     QLineEdit* Edit1;
     QCheckBox* CheckBox1;
     QButtonGroup* RadioGroup1;
     void accept() override;
 
 private:
-    TSpliceRules& FRules;
+    TSpliceSettings& FRules;
 };
 
 class TReinitializeOptionsDB : public QDialog {
     Q_OBJECT
 public:
-    TReinitializeOptionsDB(TReinitializeOptions& Options, QWidget* Parent = nullptr);
+    TReinitializeOptionsDB(TReinitializeExemptions& Options, QWidget* Parent = nullptr);
     QCheckBox *CheckBox1, *CheckBox2;
     void accept() override;
 
 private:
-    TReinitializeOptions& FOptions;
+    TReinitializeExemptions& FOptions;
 };
 
 class TPreferencesDB : public QDialog {

@@ -1,15 +1,28 @@
 // Clicks on a sketch pad: the press reaches the sketch mode's operation, and
-// the window, its menu and the main window follow.
+// the window, its menu and the main window follow. What the editing choices
+// choose (the Link Splice Rules and Reinitialize Options dialogs, a mode
+// chosen again) reaches the edit, and so does the deletion of the polygon
+// criterion's owner.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
 
+#include "../core/calc/test_calc_support.h"
 #include "../core/edit/test_edit_support.h"
+#include "core/tables/Extract.h"
 #include "program_fixture.h"
+#include "schema/CalculateRun.h"
 #include "shell/EditingMouse.h"
 #include "toolbars/DockButton.h"
 
@@ -30,8 +43,19 @@ protected:
     {
         QTest::mouseClick(Pad->viewport(), b, {}, QPoint(Pad->PixelX(x), Pad->PixelY(y)));
     }
-    void Click(const TNode* n, Qt::MouseButton b = Qt::LeftButton) { Click(n->X, n->Y, b); }
+    void Click(const TNetworkPoint* p, Qt::MouseButton b = Qt::LeftButton) { Click(p->X, p->Y, b); }
     std::string Panel0() const { return Main->Panels[0]->text().toStdString(); }
+    // A node of a class that Calculate programs can name.
+    TNode* ClassNode(int32_t x, int32_t y, int cls = 0) { return calctest::Node(*Net, x, y, cls); }
+    // A program of one line run over the nodes (or links) of class 1, as
+    // the Calculate dialog starts it.
+    void Calculate(const char* line, bool links = false)
+    {
+        TCalcProgram program;
+        program.CalcLines[1] = line;
+        calctest::Range(program, links ? CalcKindLink : CalcKindNode, 1, 1, 1);
+        ASSERT_TRUE(RunWindowCalculation(*Pad, program).Ran);
+    }
 };
 
 } // namespace
@@ -419,4 +443,299 @@ TEST_F(Mouse, ANewNetworkLeavesNoPickIntoTheOldOne)
     Mode(0); // the next press takes the mode, clearing marks through the editing state
     Click(300, 300);
     EXPECT_EQ(editor.Edit.SketchMode, 0);
+}
+
+// One record of splice rules, the window's: Link Splice, Node to Shape Point
+// and Calculate's FUSE all fill the new link by what the dialog chose.
+TEST_F(Mouse, LinkSpliceRulesReachEverySplice)
+{
+    calctest::Define((*Net->NodeClasses)[1], "Stop", "R");
+    calctest::Define((*Net->LinkClasses)[1], "Road", "RI");
+    calctest::Define((*Net->LinkClasses)[2], "Rail", "RI");
+    Net->TemplateLinkValues.EntityType = 1;
+    Net->TemplateLinkValues.Values[0].SetReal(7);
+    Net->TemplateLinkValues.Values[1].SetReal(8);
+    struct TChoice {
+        const char* Rule;
+        const char* Add;
+        bool Match;
+        int Class;
+        double V1, V2;
+    };
+    // A -> N a Road of (1.5, 2), N -> B a Rail of (2.25, 3).
+    const TChoice choices[] = {
+        {"Normal Initialize", "1", false, 1, 3.75, 8}, // the template's, attribute 1 added
+        {"Upstream Link", "", false, 1, 1.5, 2},
+        {"Downstream Link", "12", false, 2, 2.25 + 1.5, 5},
+        {"Downstream Link", "12", true, 2, 2.25, 3}, // two classes: nothing added
+    };
+    const char* const ways[] = {"Link Splice", "Node to Shape Point", "FUSE"};
+    int32_t y = 100;
+    for (const TChoice& c : choices) {
+        Handlers["LinkSpliceRulesDB"] = [&](QDialog& d) {
+            Child<QLineEdit>(d, "Edit1")->setText(c.Add);
+            Child<QCheckBox>(d, "CheckBox1")->setChecked(c.Match);
+            for (QRadioButton* r : d.findChildren<QRadioButton*>())
+                if (r->text() == c.Rule) r->click();
+            return Accept(d);
+        };
+        ASSERT_TRUE(Trigger(Pad, "LinkSpliceRules1"));
+        for (const char* way : ways) {
+            y += 40;
+            TNode* a = ClassNode(100, y);
+            TNode* n = ClassNode(200, y, 1);
+            TNode* b = ClassNode(300, y);
+            TLink* an = calctest::Link(*Net, a, n, 1);
+            TLink* nb = calctest::Link(*Net, n, b, 2);
+            an->LinkValues->Values[0].SetReal(1.5);
+            an->LinkValues->Values[1].SetReal(2);
+            nb->LinkValues->Values[0].SetReal(2.25);
+            nb->LinkValues->Values[1].SetReal(3);
+            if (std::string(way) == "FUSE") {
+                Calculate("FUSE");
+            } else {
+                Mode(std::string(way) == "Link Splice" ? 16 : 22);
+                Click(n);
+            }
+            ASSERT_FALSE(n->Active) << way;
+            std::vector<TLinkValues*> joined = LinksBetween(a, b);
+            ASSERT_EQ(joined.size(), 1u) << way;
+            const TLinkValues* r = joined[0];
+            EXPECT_EQ(r->EntityType, c.Class) << c.Rule << " by " << way;
+            EXPECT_EQ(r->Values[0].Real(), c.V1) << c.Rule << " by " << way;
+            EXPECT_EQ(r->Values[1].Real(), c.V2) << c.Rule << " by " << way;
+        }
+    }
+}
+
+// "Exempt Names" and "Exempt Attributes" reach Reinitialize of a node, of a
+// link and of every undefined node; its undo puts back what was there.
+TEST_F(Mouse, ReinitializeOptionsReachReinitialize)
+{
+    calctest::Define((*Net->NodeClasses)[1], "Stop", "RR");
+    calctest::Define((*Net->NodeClasses)[2], "Yard", "R");
+    calctest::Define((*Net->LinkClasses)[1], "Road", "R");
+    Net->TemplateNode.EntityType = 1;
+    Net->TemplateNode.Values[0].SetReal(1);
+    Net->TemplateNode.Values[1].SetReal(2);
+    Net->TemplateLinkValues.EntityType = 1;
+    Net->TemplateLinkValues.Values[0].SetReal(4);
+    auto choose = [this](bool names, bool attributes) {
+        Handlers["ReinitializeOptionsDB"] = [=](QDialog& d) {
+            Child<QCheckBox>(d, "CheckBox1")->setChecked(names);
+            Child<QCheckBox>(d, "CheckBox2")->setChecked(attributes);
+            return Accept(d);
+        };
+        ASSERT_TRUE(Trigger(Pad, "Options1"));
+    };
+    int32_t x = 100;
+    for (bool names : {false, true})
+        for (bool attributes : {false, true}) {
+            choose(names, attributes);
+            x += 100;
+            TNode* n = ClassNode(x, 100, 2); // a Yard of 5 becomes a Stop
+            n->Name = "Depot";
+            n->Values[0].SetReal(5);
+            TNode* a = ClassNode(x, 200);
+            TNode* b = ClassNode(x + 50, 200);
+            TLinkValues* r = calctest::Link(*Net, a, b, 1)->LinkValues;
+            r->Name = "Main St";
+            r->Values[0].SetReal(6);
+            Mode(20);
+            Click(n);
+            Mode(21);
+            Click(a);
+            Click(b);
+            const std::string what = std::string(names ? "names" : "") + (attributes ? " attributes" : "");
+            EXPECT_EQ(n->EntityType, 1) << what;
+            EXPECT_EQ(n->Name, std::string(names ? "Depot" : "")) << what;
+            ASSERT_EQ(SlotCount(*n), 2);
+            EXPECT_EQ(n->Values[0].Real(), attributes ? 5 : 1) << what;
+            EXPECT_EQ(n->Values[1].Real(), attributes ? 0 : 2) << what;
+            EXPECT_EQ(r->Name, std::string(names ? "Main St" : "")) << what;
+            EXPECT_EQ(r->Values[0].Real(), attributes ? 6 : 4) << what;
+
+            ASSERT_TRUE(Trigger(Pad, "ReinitializeUndoM"));
+            ASSERT_TRUE(Trigger(Pad, "ReinitializeUndoM"));
+            EXPECT_EQ(r->Name, "Main St");
+            EXPECT_EQ(r->Values[0].Real(), 6);
+            EXPECT_EQ(n->EntityType, 2);
+            EXPECT_EQ(n->Name, "Depot");
+            ASSERT_EQ(SlotCount(*n), 1);
+            EXPECT_EQ(n->Values[0].Real(), 5);
+        }
+    TNode* yard = ClassNode(700, 700); // undefined
+    yard->Name = "Yard";
+    ASSERT_TRUE(Trigger(Pad, "Nodes4"));
+    EXPECT_EQ(yard->EntityType, 1);
+    EXPECT_EQ(yard->Name, "Yard");
+}
+
+// A mode chosen, by any way and also the one the window is in, drops the
+// picks: the next click of Polygon Insert takes a new owner, Polygon Delete
+// and Insert Shape Point start their picks anew.
+TEST_F(Mouse, ChoosingAModeStartsAfresh)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"button", [&] { QTest::mouseClick(Main->Toolbars.ModeButtons[6], Qt::LeftButton); }},
+        {"menu", [&] { EXPECT_TRUE(Trigger(Pad, "PolygonInsertM")); }},
+        {"key",
+         [&] {
+             Main->activateWindow();
+             Pad->setFocus();
+             QApplication::processEvents();
+             QTest::keyClick(Pad, Qt::Key_U);
+         }},
+        {"another mode",
+         [&] {
+             QTest::mouseClick(Main->Toolbars.ModeButtons[5], Qt::LeftButton);
+             QTest::mouseClick(Main->Toolbars.ModeButtons[6], Qt::LeftButton);
+         }},
+    };
+    int32_t y = 0;
+    for (const auto& [way, choose] : ways) {
+        y += 150;
+        TNode* first = ClassNode(100, y);
+        TNode* second = ClassNode(400, y);
+        std::vector<TNetworkPoint*> ring1, ring2;
+        for (int32_t dx : {-40, 40, 0}) {
+            ring1.push_back(ClassNode(100 + dx, y + (dx ? -40 : 40)));
+            ring2.push_back(ClassNode(400 + dx, y + (dx ? -40 : 40)));
+        }
+        Mode(6);
+        Click(first);
+        for (TNetworkPoint* v : ring1) Click(v);
+        choose();
+        ASSERT_EQ(Pad->View.SketchMode, 6) << way;
+        Click(second);
+        for (TNetworkPoint* v : ring2) Click(v);
+        EXPECT_EQ(edittest::Ring(first), ring1) << way;
+        EXPECT_EQ(edittest::Ring(second), ring2) << way;
+        Mode(24); // merged, the rings share no run: the target keeps its own
+        Click(first);
+        Click(second);
+        EXPECT_LT(second->OwnPolygon().IndexOf(second), 0) << way;
+        EXPECT_EQ(edittest::Ring(second), ring2) << way;
+    }
+
+    TNode* o1 = ClassNode(100, 800);
+    TNode* o2 = ClassNode(400, 800);
+    std::vector<TNetworkPoint*> p = {ClassNode(60, 760), ClassNode(140, 760)};
+    std::vector<TNetworkPoint*> q = {ClassNode(360, 760), ClassNode(440, 760)};
+    for (TNetworkPoint* v : p) edittest::AddVertex(*Net, o1, v);
+    for (TNetworkPoint* v : q) edittest::AddVertex(*Net, o2, v);
+    Mode(7);
+    Click(o1);
+    Click(p[0]);
+    Mode(7);
+    Click(o2);
+    Click(q[0]);
+    EXPECT_EQ(edittest::Ring(o1), std::vector<TNetworkPoint*>{p[1]});
+    EXPECT_EQ(edittest::Ring(o2), std::vector<TNetworkPoint*>{q[1]});
+
+    TLinkValues* r1 = edittest::Link(*Net, ClassNode(600, 100), ClassNode(800, 100));
+    TShapePoint* s1 = edittest::Shape(*Net, r1, 700, 120);
+    TLinkValues* r2 = edittest::Link(*Net, ClassNode(600, 300), ClassNode(800, 300));
+    Mode(17);
+    Click(s1);
+    Mode(17);
+    Click(r2->ANode);
+    Click(r2->BNode);
+    ASSERT_EQ(Pad->View.SketchMode, 18);
+    Click(700, 330);
+    Click(0, 0, Qt::RightButton);
+    EXPECT_EQ(edittest::ShapeXY(r2), (edittest::XY{{700, 330}}));
+    EXPECT_EQ(edittest::ShapeXY(r1), (edittest::XY{{700, 120}}));
+}
+
+// However the owner of the window's polygon criterion is deleted, the
+// criterion goes, in this window and in the other views of the network:
+// drawing, Calculate and Extract take every link again, and the saved file
+// opens the same way.
+TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
+{
+    const std::vector<std::pair<const char*, std::function<void(TNode* owner, TNode* other)>>> ways = {
+        {"Delete key",
+         [&](TNode* o, TNode*) {
+             Mode(0);
+             Click(o);
+             QTest::keyClick(Pad, Qt::Key_Delete);
+         }},
+        {"Node Delete",
+         [&](TNode* o, TNode*) {
+             Mode(5);
+             Click(o);
+         }},
+        {"Node Move",
+         [&](TNode* o, TNode*) {
+             Mode(11);
+             Click(o);
+             Click(200, 600);
+             Click(0, 0, Qt::RightButton);
+         }},
+        {"Node Merge",
+         [&](TNode* o, TNode* t) {
+             Mode(24);
+             Click(o);
+             Click(t);
+         }},
+        {"Link Splice",
+         [&](TNode* o, TNode*) {
+             Mode(16);
+             Click(o);
+         }},
+        {"Node to Shape Point",
+         [&](TNode* o, TNode*) {
+             Mode(22);
+             Click(o);
+         }},
+        {"DELE", [&](TNode*, TNode*) { Calculate("IF = NX = 200 THEN DELE"); }},
+        {"FUSE", [&](TNode*, TNode*) { Calculate("IF = NX = 200 THEN FUSE"); }},
+        {"MRGE", [&](TNode*, TNode*) { Calculate("IF = NX = 203 THEN MRGE 5"); }},
+    };
+    int file = 0;
+    for (const auto& [way, erase] : ways) {
+        Pad->NewNetwork();
+        Net = Pad->Network.get();
+        calctest::Define((*Net->NodeClasses)[1], "Zone", "R");
+        calctest::Define((*Net->LinkClasses)[1], "Road", "R");
+        // The owner's square takes the links through it; the link at x 400
+        // lies outside.
+        TNode* owner = ClassNode(200, 200, 1);
+        TNode* other = ClassNode(203, 204, 1);
+        for (auto [x, y] : edittest::XY{{100, 100}, {300, 100}, {300, 300}, {100, 300}})
+            edittest::AddVertex(*Net, owner, ClassNode(x, y));
+        UpdateNodePolygonBox(*Net, owner);
+        calctest::Link(*Net, ClassNode(150, 200), owner);
+        calctest::Link(*Net, owner, ClassNode(250, 200));
+        TLink* outside = calctest::Link(*Net, ClassNode(400, 120), ClassNode(400, 380));
+        TPolygonCriterion& criterion = Pad->Settings.Search.PolygonCriterion;
+        criterion.Owner = owner;
+        criterion.ApplyToLinks = 1;
+        TSketchPadWindow* view = Main->NewView();
+        Main->PadActivated(Pad);
+        ASSERT_EQ(view->Settings.Search.PolygonCriterion.Owner, owner);
+        ASSERT_EQ(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2), 0) << way;
+
+        erase(owner, other);
+        ASSERT_FALSE(owner->Active && way != std::string("Node Move")) << way;
+        EXPECT_EQ(criterion.Owner, nullptr) << way;
+        EXPECT_EQ(view->Settings.Search.PolygonCriterion.Owner, nullptr) << way;
+        EXPECT_GT(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2), 0) << way;
+        EXPECT_TRUE(TExtractSelection(*Net, Pad->Settings, Pad->View.ZoomIndex, false, false).LinkSelected(*outside))
+            << way;
+        Calculate("A1 = 9", true);
+        EXPECT_EQ(outside->LinkValues->Values[0].Real(), 9) << way;
+
+        const std::string name = "criterion" + std::to_string(++file) + ".dta";
+        ASSERT_TRUE(SaveAs(*Pad, name.c_str()));
+        std::vector<TSketchPadWindow*> opened = Main->OpenFiles({Path(QString::fromStdString(name))});
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0]->Settings.Search.PolygonCriterion.Owner, nullptr) << way;
+        EXPECT_GT(programtest::InkNear(*opened[0], programtest::PaintWindow(*opened[0], {600, 600}), 400, 250, 2), 0)
+            << way;
+        Main->DestroyPad(*opened[0]);
+        Main->DestroyPad(*view);
+        Main->PadActivated(Pad);
+    }
 }

@@ -6,7 +6,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "shell/PadSettings.h"
 #include "shell/RealEdit.h"
 #include "shell/RecentFiles.h"
 #include "shell/ShrinkForm.h"
@@ -176,18 +175,6 @@ TEST(RealText, GetValueIsStrict)
     EXPECT_FALSE(ok);
     e.SetValue(2.5);
     EXPECT_EQ(e.text(), "2.5");
-}
-
-TEST(SpliceRules, AddListSetsFlags)
-{
-    TSpliceRules r;
-    r.SetAddList("13aB");
-    for (int i = 1; i <= 35; ++i) EXPECT_EQ(r.AddFlags[size_t(i)], (i == 1 || i == 3 || i == 10) ? 1 : 0) << i;
-    r.SetAddList("9bz");
-    EXPECT_EQ(r.AddFlags[9], 1);
-    EXPECT_EQ(r.AddFlags[11], 1);
-    EXPECT_EQ(r.AddFlags[35], 1);
-    EXPECT_EQ(r.AddFlags[1], 0);
 }
 
 namespace {

@@ -64,8 +64,8 @@ TCalcEditOps CalcEditOpsFor(const TEditHooks& hooks, const TSpliceSettings& rule
     ops.MergeNodes = [hooks](TNetwork& net, TNode* source, TNode* target) {
         return MergeNodes(net, source, target, hooks) != TPolygonMerge::NotMerged;
     };
-    ops.MergeNodeIntoShapePoint = [](TNetwork& net, TNode* node, TShapePoint* shapePoint) {
-        return MergeNodeIntoShapePoint(net, node, shapePoint);
+    ops.MergeNodeIntoShapePoint = [hooks](TNetwork& net, TNode* node, TShapePoint* shapePoint) {
+        return MergeNodeIntoShapePoint(net, node, shapePoint, hooks);
     };
     return ops;
 }

@@ -6,7 +6,8 @@
 // Everything here is headless. Operations take the network, and where they
 // work from picks or the plot cursor the window's view record (picks, cursor,
 // layer states) and its editing state (TEditState: two-click picks, sketch
-// mode, splice rules, the removed-shape-point record). Calculate calls the
+// mode, the removed-shape-point record; its hooks name the window's settings,
+// which hold the splice rules and reinitialize exemptions). Calculate calls the
 // plain entry points (DeleteNode, DeleteLink, SpliceLinksAtNode, FlipLink,
 // MergeNodes, IntersectLink) with explicit elements. Nothing here draws; the
 // window repaints what an operation reports or simply the whole view.
@@ -29,24 +30,12 @@
 
 // ---------------------------------------------------------------- settings
 
-// How Link Splice fills the new link.
-struct TSpliceSettings {
-    uint8_t Rule = 1;           // 0 Normal Initialize, 1 Upstream Link, 2 Downstream Link
-    uint8_t TypesMustMatch = 0; // add only when both old links and the new one share one class
-    std::array<uint8_t, MaxAttributes + 1> AddFlags{}; // [1..100]: add the two old values
-};
-
-// What Reinitialize leaves alone.
-struct TReinitializeExemptions {
-    uint8_t ExemptNames = 0;
-    uint8_t ExemptAttributes = 0;
-};
-
 // Calls an operation makes back into its caller. All may be empty.
 struct TEditHooks {
     // The settings of the window the operation acts for: its long/lat
-    // settings place new points, and its polygon criterion forgets an owner
-    // that is deleted. nullptr: neither.
+    // settings place new points, its splice rules and reinitialize
+    // exemptions govern those operations, and its polygon criterion forgets
+    // an owner that is deleted. nullptr: no long/lat, default rules.
     TWindowSettings* Settings = nullptr;
     // Computes the longitude and latitude of a point that an operation placed
     // (new nodes and shape points). Empty: by the window's long/lat settings
@@ -57,6 +46,11 @@ struct TEditHooks {
     bool AutoLongLat = false;
     // Told before a shape point is freed.
     std::function<void(TNetworkPoint*)> PointFreed;
+
+    // The window's splice rules and reinitialize exemptions (a new window's
+    // without one).
+    const TSpliceSettings& SpliceRules() const;
+    const TReinitializeExemptions& Exemptions() const;
 };
 
 // The last removed shape point, for Undo Shape Remove.
@@ -121,8 +115,6 @@ struct TEditState {
     // (mode 15): undelete in those modes acts on them.
     TNode* MovingNode = nullptr;
     TLink* SplitHalfEdge = nullptr;
-    TSpliceSettings SpliceRules;
-    TReinitializeExemptions Reinitialize;
     uint8_t PolygonNotMerged = 0; // "Polygon not merged" shown in the status bar
     TEditHooks Hooks;
 
@@ -291,7 +283,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target);
 TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks& hooks = {});
 // Node Merge onto a shape point: a node with no links and no own ring gives
 // its places in polygons to the shape point and is deleted.
-bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target);
+bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target, const TEditHooks& hooks = {});
 
 // Splits the link and every link it crosses at each crossing, with a node of
 // the template class there. area receives the union of the replaced links'

@@ -19,6 +19,18 @@ int LinkAttributeCount(const TNetwork& net, int entityType)
     return ClassAttributeCount(net.LinkClasses.get(), entityType);
 }
 
+const TSpliceSettings& TEditHooks::SpliceRules() const
+{
+    static const TSpliceSettings defaults;
+    return Settings ? Settings->SpliceRules : defaults;
+}
+
+const TReinitializeExemptions& TEditHooks::Exemptions() const
+{
+    static const TReinitializeExemptions none;
+    return Settings ? Settings->Reinitialize : none;
+}
+
 void TEditState::ClearPicks(TViewRecord& view)
 {
     view.CurrentNode = nullptr;

@@ -175,7 +175,7 @@ void Press::NodeOpen()
     if (!Pick(false, n, sp)) return;
     r.Node = n;
     if (edit.SketchMode == ModeNodeReinitialize) {
-        ReinitializeNode(net, n, edit.Reinitialize);
+        ReinitializeNode(net, n, edit.Hooks.Exemptions());
         Changed(TBox{n->X, n->Y, n->X, n->Y});
         return;
     }
@@ -197,7 +197,7 @@ void Press::TwoEnd()
         r.Requests |= right ? PadAttributesDialog : PadLinkDialog;
         break;
     case ModeLinkReinitialize:
-        ReinitializeLink(net, h->LinkValues, edit.Reinitialize);
+        ReinitializeLink(net, h->LinkValues, edit.Hooks.Exemptions());
         Link(h);
         break;
     case ModeLinkDelete:
@@ -233,7 +233,7 @@ void Press::NodeOperation()
     r.Node = n;
     switch (edit.SketchMode) {
     case ModeNodeDelete:
-        DeleteNode(net, n);
+        DeleteNode(net, n, false, edit.Hooks);
         Changed(TBox{n->X, n->Y, n->X, n->Y});
         for (TLink* h : n->Links) r.Area.Include(h->LinkValues->Box);
         break;
@@ -282,14 +282,14 @@ void Press::Merge()
     if (!Pick(true, n, sp) || n == view.CurrentNode) return;
     TNode* source = view.CurrentNode;
     if (n) {
-        TPolygonMerge m = MergeNodes(net, source, n);
+        TPolygonMerge m = MergeNodes(net, source, n, edit.Hooks);
         if (m == TPolygonMerge::NotMerged) {
             edit.PolygonNotMerged = 1;
             r.Requests |= PadPolygonNotMerged;
         }
         r.Node = n;
         Changed();
-    } else if (MergeNodeIntoShapePoint(net, source, sp)) {
+    } else if (MergeNodeIntoShapePoint(net, source, sp, edit.Hooks)) {
         r.ShapePoint = sp;
         Changed();
     } else {

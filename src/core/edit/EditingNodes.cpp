@@ -252,7 +252,7 @@ TLinkValues* MakeSplitLink(TNetwork& net, TLink* oldHalf, TNode* p, TNode* q)
 bool BeginNodeMove(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* node)
 {
     if (EditRefused(view) || !node || !node->Active) return false;
-    DeleteNode(net, node);
+    DeleteNode(net, node, false, edit.Hooks);
     edit.MovingNode = node;
     edit.SketchMode = ModeNodeMovePlacing;
     view.CursorX = node->X;
@@ -298,14 +298,14 @@ bool LinkSpliceAtNode(TNetwork& net, TEditState& edit, TNode* node, TLink** newH
     TLinkValues *in, *out;
     if (!GetThroughLinks(node, from, in, to, out) || from == to) return false;
     int inClass = in->EntityType, outClass = out->EntityType;
-    DeleteNode(net, node, true);
+    DeleteNode(net, node, true, edit.Hooks);
     in->Superseded = 1;
     out->Superseded = 1;
     TLink* h = nullptr;
     TLinkPlotResult res = LinkPlotStep(net, from, to, h);
     if (res == TLinkPlotResult::Added) {
         TLinkValues* r = h->LinkValues;
-        const TSpliceSettings& rules = edit.SpliceRules;
+        const TSpliceSettings& rules = edit.Hooks.SpliceRules();
         if (rules.Rule == 1 || rules.Rule == 2) {
             const TLinkValues* k = rules.Rule == 1 ? in : out;
             CopyLinkRecord(net, r, k, rules.Rule == 1 ? inClass : outClass, false);
@@ -364,7 +364,7 @@ bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSet
     }
     take(L);
 
-    DeleteNode(net, node);
+    DeleteNode(net, node, false, hooks);
     int cE = E->EntityType, cL = L->EntityType;
     E->EntityType = 0;
     L->EntityType = 0;

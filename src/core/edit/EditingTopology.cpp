@@ -42,7 +42,7 @@ bool NodeToShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNode*
     view.CurrentNode = to;
     TLink* h = nullptr;
     if (LinkPlotStep(net, from, to, h) != TLinkPlotResult::Added) return false;
-    return SpliceLinksAtNode(net, node, h, edit.SpliceRules, edit.Hooks);
+    return SpliceLinksAtNode(net, node, h, edit.Hooks.SpliceRules(), edit.Hooks);
 }
 
 TNode* ShapePointToNode(TNetwork& net, TViewRecord& view, TEditState& edit, TShapePoint* shapePoint)
@@ -214,7 +214,7 @@ TPolygonMerge MergeNodePolygons(TNetwork& net, TNode* source, TNode* target)
 
 // ---------------------------------------------------------------- node merge
 
-TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks&)
+TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEditHooks& hooks)
 {
     if (!source || !target || source == target || !source->Active || !target->Active) return TPolygonMerge::Nothing;
     net.SetAllowClose(false);
@@ -239,16 +239,16 @@ TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEdi
     ReplacePolygonVertex(net, source, target);
     TPolygonMerge result = MergeNodePolygons(net, source, target);
     UpdateNodePolygonBox(net, target);
-    DeleteNode(net, source);
+    DeleteNode(net, source, false, hooks);
     return result;
 }
 
-bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target)
+bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target, const TEditHooks& hooks)
 {
     if (!source || !source->Active || !ValidShapePoint(target)) return false;
     net.SetAllowClose(false);
     if (AttachedLinkCount(source) != 0 || source->OwnPolygon().GetCount() != 0) return false;
     ReplacePolygonVertex(net, source, target);
-    DeleteNode(net, source);
+    DeleteNode(net, source, false, hooks);
     return true;
 }

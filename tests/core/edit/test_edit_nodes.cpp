@@ -243,12 +243,26 @@ TEST(EditSplice, RefusedForLinksThatDoNotRunThroughOrWouldMakeALoop)
     EXPECT_EQ(ActiveLinkCount(net), 2);
 }
 
+TEST(EditSplice, TheAddListSetsFlags)
+{
+    TSpliceSettings r;
+    r.SetAddList("13aB");
+    for (int i = 1; i <= 35; ++i) EXPECT_EQ(r.AddFlags[size_t(i)], (i == 1 || i == 3 || i == 10) ? 1 : 0) << i;
+    r.SetAddList("9bz");
+    EXPECT_EQ(r.AddFlags[9], 1);
+    EXPECT_EQ(r.AddFlags[11], 1);
+    EXPECT_EQ(r.AddFlags[35], 1);
+    EXPECT_EQ(r.AddFlags[1], 0);
+}
+
 TEST(EditSplice, LinkSpliceModeCopiesTheClassTheOldLinkHadBeforeItWasDeleted)
 {
     SpliceNet s;
+    TWindowSettings window;
+    window.SpliceRules.Rule = 2;
+    window.SpliceRules.AddFlags[3] = 1;
     TEditState edit;
-    edit.SpliceRules.Rule = 2;
-    edit.SpliceRules.AddFlags[3] = 1;
+    edit.Hooks.Settings = &window;
     ASSERT_TRUE(LinkSpliceAtNode(s.net, edit, s.n));
     TLinkValues* r = s.Joined();
     EXPECT_EQ(r->EntityType, 2);

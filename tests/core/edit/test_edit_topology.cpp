@@ -1,5 +1,8 @@
+#include <functional>
 #include <map>
 
+#include "core/calc/CalcEditing.h"
+#include "core/edit/EditingDispatch.h"
 #include "test_edit_support.h"
 
 using namespace edittest;
@@ -147,6 +150,63 @@ TEST(EditTopology, NodeToShapePointAndBack)
     EXPECT_EQ(Ring(owner), (std::vector<TNetworkPoint*>{m}));
     EXPECT_EQ(ActiveLinkCount(net), 2);
     ExpectConsistent(net);
+}
+
+// Every operation that deletes a node, from a sketch mode or from Calculate,
+// clears the polygon criterion of the window it acts for when the node owns it.
+TEST(EditTopology, DeletingTheCriterionOwnerClearsTheWindowsCriterion)
+{
+    using TRun = std::function<void(TNetwork&, TViewRecord&, TEditState&, TNode* owner, TNode* other)>;
+    auto press = [](int mode, bool second) -> TRun {
+        return [=](TNetwork& net, TViewRecord& view, TEditState& edit, TNode* o, TNode* t) {
+            SetSketchMode(view, edit, uint8_t(mode));
+            SketchPress(net, view, edit, false, o->X, o->Y);
+            if (second) SketchPress(net, view, edit, false, t->X, t->Y);
+        };
+    };
+    const std::pair<const char*, TRun> ways[] = {
+        {"Node Delete", press(ModeNodeDelete, false)},
+        {"Node Move", press(ModeNodeMove, false)},
+        {"Link Splice", press(ModeLinkSplice, false)},
+        {"Node to Shape Point", press(ModeNodeToShape, false)},
+        {"Node Merge", press(ModeNodeMerge, true)},
+        {"FUSE",
+         [](TNetwork& net, TViewRecord&, TEditState& edit, TNode* o, TNode*) {
+             CalcEditOpsFor(edit.Hooks, {}).SpliceLinksAtNode(net, o);
+         }},
+        {"MRGE",
+         [](TNetwork& net, TViewRecord&, TEditState& edit, TNode* o, TNode* t) {
+             CalcEditOpsFor(edit.Hooks, {}).MergeNodes(net, o, t);
+         }},
+    };
+    for (const auto& [way, run] : ways) {
+        TNetwork net;
+        TWindowSettings window;
+        TViewRecord view;
+        TEditState edit;
+        edit.Hooks.Settings = &window;
+        TNode* a = Node(net, 0, 0);
+        TNode* o = Node(net, 100, 0);
+        TNode* b = Node(net, 200, 0);
+        TNode* t = Node(net, 100, 100);
+        Link(net, a, o);
+        Link(net, o, b);
+        for (TNode* v : {a, b, t}) AddVertex(net, o, v);
+        window.Search.PolygonCriterion.Owner = o;
+        run(net, view, edit, o, t);
+        EXPECT_FALSE(o->Active) << way;
+        EXPECT_EQ(window.Search.PolygonCriterion.Owner, nullptr) << way;
+    }
+    // SMRG: an owner without links or ring gives its places to a shape point.
+    TNetwork net;
+    TWindowSettings window;
+    TEditHooks hooks;
+    hooks.Settings = &window;
+    TNode* bare = Node(net, 50, 50);
+    window.Search.PolygonCriterion.Owner = bare;
+    TShapePoint* sp = Shape(net, Link(net, Node(net, 0, 0), Node(net, 100, 0)), 50, 10);
+    ASSERT_TRUE(CalcEditOpsFor(hooks, {}).MergeNodeIntoShapePoint(net, bare, sp));
+    EXPECT_EQ(window.Search.PolygonCriterion.Owner, nullptr);
 }
 
 TEST(EditIntersect, CrossingsBecomeNodesAndReplacedPointsDie)
