@@ -170,6 +170,44 @@ inline std::string ValueOf(const std::string& description, const std::string& at
     return description.substr(from, to == std::string::npos ? std::string::npos : to - from);
 }
 
+// The appended elements as the window's classes hold them, from the appended
+// file read alone: in "Stop" the integer count in the real "Pop", the code,
+// and the text of the fourth attribute (the first 'S' of "Zone", the second
+// of "Stop"); the depot of no class; the rail in "Road" with its speed.
+struct TPlaced {
+    std::map<std::string, std::string> Nodes, Links;
+};
+inline TPlaced AppendedIntoWindow(const TNetwork& alone)
+{
+    const auto nodes = NodesByPlace(alone), links = LinksByPlace(alone);
+    auto stop = [&](const std::string& place, const char* name) {
+        const std::string& z = nodes.at(place);
+        return "Stop|" + std::string(name) + "|Pop:R=" + ValueOf(z, "Count") + "|Name:S=|Code:C=" + ValueOf(z, "Code") +
+               "|Label:S=" + ValueOf(z, "Label");
+    };
+    TPlaced p;
+    p.Nodes["1000,0"] = stop("1000,0", "Z1");
+    p.Nodes["1100,0"] = stop("1100,0", "Z2");
+    p.Nodes["1200,100"] = "Undefined|D1";
+    p.Links["1000,0-1100,0"] = "Road||Speed:R=" + ValueOf(links.at("1000,0-1100,0"), "Speed");
+    p.Links["1100,0-1200,100"] = links.at("1100,0-1200,100");
+    return p;
+}
+
+// Each element of expected is in net as described.
+inline void ExpectPlaced(const TNetwork& net, const TPlaced& expected)
+{
+    const auto nodes = NodesByPlace(net), links = LinksByPlace(net);
+    for (const auto& [place, d] : expected.Nodes) {
+        ASSERT_TRUE(nodes.count(place)) << place;
+        EXPECT_EQ(nodes.at(place), d);
+    }
+    for (const auto& [place, d] : expected.Links) {
+        ASSERT_TRUE(links.count(place)) << place;
+        EXPECT_EQ(links.at(place), d);
+    }
+}
+
 // The message an append of the appended network into the window's gives.
 inline std::string LossesText(bool withSystem)
 {

@@ -35,8 +35,6 @@ TEST(NetworkAppend, ClassesThatDifferKeepWhatFitsAndReportTheRestOnce)
     MakeAppendedNetwork(a);
     const std::string windowFile = Saved(w, "append-window.dta"), appended = Saved(a, "append-appended.dta");
     const auto alone = OpenAlone(appended);
-    const auto aloneNodes = NodesByPlace(*alone);
-    const auto aloneLinks = LinksByPlace(*alone);
 
     for (bool useAppended : {false, true}) {
         SCOPED_TRACE(useAppended ? "appended system values" : "existing system values");
@@ -47,29 +45,20 @@ TEST(NetworkAppend, ClassesThatDifferKeepWhatFitsAndReportTheRestOnce)
         const auto ownLinks = LinksByPlace(window);
         ASSERT_EQ(Append(window, appended, useAppended, rec).Status, TOpenStatus::Ok);
 
-        // The window's classes and elements stay as they were.
+        // The window's classes and elements stay as they were; the appended
+        // ones hold each value where the window's attribute at its place is
+        // of its kind (the file's count of a zone is 7).
         EXPECT_EQ((*window.NodeClasses)[1].Name, "Stop");
         EXPECT_EQ((*window.NodeClasses)[1].AttributeCount, 4);
         EXPECT_TRUE((*window.NodeClasses)[2].Name.empty());
+        ExpectPlaced(window, {ownNodes, ownLinks});
+        const TPlaced appendedHere = AppendedIntoWindow(*alone);
+        ExpectPlaced(window, appendedHere);
+        EXPECT_EQ(ValueOf(appendedHere.Nodes.at("1000,0"), "Pop"), "7.0");
+        EXPECT_EQ(ValueOf(appendedHere.Nodes.at("1000,0"), "Label"), "north");
         const auto nodes = NodesByPlace(window);
         const auto links = LinksByPlace(window);
-        for (const auto& [place, d] : ownNodes) EXPECT_EQ(nodes.at(place), d);
-        for (const auto& [place, d] : ownLinks) EXPECT_EQ(links.at(place), d);
-
-        // Each appended value where the window's attribute at its place is of
-        // its kind: the integer count in the real "Pop", the code, the text
-        // of the fourth attribute (the first 'S' of "Zone", the second of "Stop").
-        const std::string z1 = aloneNodes.at("1000,0"), z2 = aloneNodes.at("1100,0");
-        EXPECT_EQ(ValueOf(z1, "Count"), "7.0");
-        EXPECT_EQ(ValueOf(z1, "Label"), "north");
-        EXPECT_EQ(nodes.at("1000,0"), "Stop|Z1|Pop:R=" + ValueOf(z1, "Count") + "|Name:S=|Code:C=" + ValueOf(z1, "Code") +
-                                          "|Label:S=" + ValueOf(z1, "Label"));
-        EXPECT_EQ(nodes.at("1100,0"), "Stop|Z2|Pop:R=" + ValueOf(z2, "Count") + "|Name:S=|Code:C=" + ValueOf(z2, "Code") +
-                                          "|Label:S=" + ValueOf(z2, "Label"));
-        EXPECT_EQ(nodes.at("1200,100"), "Undefined|D1");
-        EXPECT_EQ(links.at("1000,0-1100,0"), "Road||Speed:R=" + ValueOf(aloneLinks.at("1000,0-1100,0"), "Speed"));
-        EXPECT_EQ(links.at("1100,0-1200,100"), aloneLinks.at("1100,0-1200,100"));
-        EXPECT_EQ(nodes.size(), ownNodes.size() + aloneNodes.size());
+        EXPECT_EQ(nodes.size(), ownNodes.size() + appendedHere.Nodes.size());
 
         // System values: only the code of "Kind", the one attribute of the
         // same kind in both; the window's text and date stay.
