@@ -36,12 +36,21 @@ bool IsEmptyValue(char kind, const TValueSlot& v, std::string_view text)
     }
 }
 
+// A code fits an attribute of room code positions when the characters after
+// them are blanks (the file keeps no more).
+bool CodeFits(const TValueSlot& v, int room)
+{
+    const std::string code = UnpackShortText(v);
+    return code.find_first_not_of(' ', size_t(room)) == std::string::npos;
+}
+
 // Where the values of one appended class go.
 struct TClassFit {
     int Target = 0;           // the network's class its elements join
     bool Same = true;         // blocks and string lists stay as they are
     int Slots = 0;            // attributes of the target class
     std::vector<int> From;    // target slot i + 1 takes source slot From[i] (0: none)
+    std::vector<int> Room;    // codes for target slot i + 1 must fit Room[i] positions (-1: any)
     std::vector<int> Strings; // target string k takes source string Strings[k] (-1: none)
     std::vector<int> Lost;    // source attributes whose values find no place
 };
@@ -55,6 +64,7 @@ TClassFit FitClass(const TEntityClass& to, const TEntityClass& from, int c, int 
     const TClassRecord& dst = to[fit.Target];
     fit.Slots = std::clamp(dst.AttributeCount, 0, MaxAttributes);
     fit.From.assign(size_t(fit.Slots), 0);
+    fit.Room.assign(size_t(fit.Slots), -1);
     fit.Strings.assign(dst.StringCount, -1);
     if (fit.Target != c) {
         fit.Same = false;
@@ -77,6 +87,11 @@ TClassFit FitClass(const TEntityClass& to, const TEntityClass& from, int c, int 
             }
         } else {
             fit.From[size_t(i - 1)] = i;
+            // A code of more positions than the window's attribute keeps.
+            if (KindOf(b) == 'C' && a && b && CategoryCodePositions(*a) > CategoryCodePositions(*b)) {
+                fit.Room[size_t(i - 1)] = CategoryCodePositions(*b);
+                fit.Same = false;
+            }
         }
     }
     return fit;
@@ -98,19 +113,26 @@ int32_t CountLost(const E& e, const TClassRecord& src, const TClassFit& fit)
     return lost;
 }
 
-// The element's values and strings in the target class's order.
+// The element's values and strings in the target class's order; returns the
+// codes left out for want of room.
 template <class E>
-void Refill(const E& e, const TClassFit& fit, TValueSlot* block, std::vector<std::string_view>& texts)
+int32_t Refill(const E& e, const TClassFit& fit, TValueSlot* block, std::vector<std::string_view>& texts)
 {
+    int32_t lost = 0;
     for (int i = 0; i < fit.Slots; ++i) {
         const int s = fit.From[size_t(i)];
         block[i] = s > 0 && s <= SlotCount(e) ? e.Values[size_t(s - 1)] : TValueSlot{};
+        if (fit.Room[size_t(i)] >= 0 && !CodeFits(block[i], fit.Room[size_t(i)])) {
+            block[i] = TValueSlot{};
+            ++lost;
+        }
     }
     texts.assign(fit.Strings.size(), std::string_view());
     for (size_t k = 0; k < fit.Strings.size(); ++k) {
         const int s = fit.Strings[k];
         if (s >= 0 && size_t(s) < e.Strings.size()) texts[k] = e.Strings[size_t(s)].view();
     }
+    return lost;
 }
 
 // An element of the scratch network, its block and strings kept in its store.
@@ -118,11 +140,11 @@ template <class E>
 int32_t FitElement(TNetwork& scratch, E& e, const TClassRecord& src, const TClassFit& fit,
                    std::vector<std::string_view>& texts)
 {
-    const int32_t lost = CountLost(e, src, fit);
+    int32_t lost = CountLost(e, src, fit);
     e.EntityType = uint8_t(fit.Target);
     if (fit.Same) return lost;
     TValueBlock block = scratch.Store.MakeValues(fit.Slots);
-    Refill(e, fit, block.get(), texts);
+    lost += Refill(e, fit, block.get(), texts);
     // The texts point into the element's old list: the new one is made first.
     e.Strings.AssignStored(texts.begin(), texts.end(), scratch.Store.Texts);
     e.Values = std::move(block);
@@ -234,12 +256,13 @@ void TakeAppendedSystemValues(TNetwork& net, TNetwork& scratch, TAppendLosses& l
         const TAttrib* b = Named(to, i);
         std::string_view text;
         if (a->Kind == 'S' && a->StringIndex < appended.size()) text = appended[a->StringIndex].view();
-        if (b && KindsAgree(b->Kind, a->Kind)) {
+        const TValueSlot& v = scratch.SystemValues[size_t(i)];
+        if (b && KindsAgree(b->Kind, a->Kind) && (b->Kind != 'C' || CodeFits(v, CategoryCodePositions(*b)))) {
             if (b->Kind != 'S')
-                net.SystemValues[size_t(i)] = scratch.SystemValues[size_t(i)];
+                net.SystemValues[size_t(i)] = v;
             else if (b->StringIndex < strings.size())
                 strings[b->StringIndex] = std::string(text);
-        } else if (!IsEmptyValue(a->Kind, scratch.SystemValues[size_t(i)], text)) {
+        } else if (!IsEmptyValue(a->Kind, v, text)) {
             ++losses.SystemValues;
         }
     }

@@ -58,18 +58,19 @@ inline void MakeWindowNetwork(TNetWindow& net)
     net.Search.PolygonCriterion = {s1, 1, 0, 1, 0};
 }
 
-// The appended network: node class 1 "Zone" (I, R, C, S, X: its 'S' at 4, the
-// window's at 2 and 4), node class 2 "Depot" (R), which the window does not
-// define, link class 1 "Rail" (R, S), system attributes (C, C, R, S, R); no
-// title, no polygon criterion. Z1 at (1000, 0) holds a value in every
-// attribute, Z2 at (1100, 0) none, D1 at (1200, 100) is a depot.
+// The appended network: node class 1 "Zone" (I, R, C of three positions to
+// the window's two, S, X: its 'S' at 4, the window's at 2 and 4), node class
+// 2 "Depot" (R), which the window does not define, link class 1 "Rail" (R,
+// S), system attributes (C, C, R, S, R); no title, no polygon criterion. Z1 at
+// (1000, 0) holds a value in every attribute, Z2 at (1100, 0) none, Z3 at
+// (1300, 0) a code of three characters, D1 at (1200, 100) is a depot.
 inline void MakeAppendedNetwork(TNetWindow& net)
 {
     TEntityClass& nc = *net.NodeClasses;
     nc[1].Name = "Zone";
     AddAttribute(nc, 1, "Count", 'I');
     AddAttribute(nc, 1, "Area", 'R');
-    AddAttribute(nc, 1, "Code", 'C', 2);
+    AddAttribute(nc, 1, "Code", 'C', 3);
     AddAttribute(nc, 1, "Label", 'S');
     AddAttribute(nc, 1, "Opened", 'X');
     nc[2].Name = "Depot";
@@ -100,6 +101,9 @@ inline void MakeAppendedNetwork(TNetWindow& net)
     z1->Values[4] = Date("3/5/2026", DateTimeModeDate);
     TNode* z2 = Node(net, 1100, 0, 1, "Z2");
     z2->Values[4] = UnknownDateTime();
+    TNode* z3 = Node(net, 1300, 0, 1, "Z3");
+    z3->Values[2] = PackShortText("XYZ");
+    z3->Values[4] = UnknownDateTime();
     TNode* d1 = Node(net, 1200, 100, 2, "D1");
     d1->Values[0] = Real(9);
     TLinkValues* rail = Link(net, z1, z2, 1);
@@ -171,23 +175,27 @@ inline std::string ValueOf(const std::string& description, const std::string& at
 }
 
 // The appended elements as the window's classes hold them, from the appended
-// file read alone: in "Stop" the integer count in the real "Pop", the code,
-// and the text of the fourth attribute (the first 'S' of "Zone", the second
-// of "Stop"); the depot of no class; the rail in "Road" with its speed.
+// file read alone: in "Stop" the integer count in the real "Pop", the code
+// where it fits two positions, and the text of the fourth attribute (the
+// first 'S' of "Zone", the second of "Stop"); the depot of no class; the rail
+// in "Road" with its speed.
 struct TPlaced {
     std::map<std::string, std::string> Nodes, Links;
 };
 inline TPlaced AppendedIntoWindow(const TNetwork& alone)
 {
     const auto nodes = NodesByPlace(alone), links = LinksByPlace(alone);
-    auto stop = [&](const std::string& place, const char* name) {
+    auto stop = [&](const std::string& place, const char* name, const std::string& code) {
         const std::string& z = nodes.at(place);
-        return "Stop|" + std::string(name) + "|Pop:R=" + ValueOf(z, "Count") + "|Name:S=|Code:C=" + ValueOf(z, "Code") +
+        return "Stop|" + std::string(name) + "|Pop:R=" + ValueOf(z, "Count") + "|Name:S=|Code:C=" + code +
                "|Label:S=" + ValueOf(z, "Label");
     };
     TPlaced p;
-    p.Nodes["1000,0"] = stop("1000,0", "Z1");
-    p.Nodes["1100,0"] = stop("1100,0", "Z2");
+    EXPECT_EQ(ValueOf(nodes.at("1000,0"), "Code"), "Q1 ");
+    EXPECT_EQ(ValueOf(nodes.at("1300,0"), "Code"), "XYZ");
+    p.Nodes["1000,0"] = stop("1000,0", "Z1", "Q1");
+    p.Nodes["1100,0"] = stop("1100,0", "Z2", "  ");
+    p.Nodes["1300,0"] = stop("1300,0", "Z3", "  ");
     p.Nodes["1200,100"] = "Undefined|D1";
     p.Links["1000,0-1100,0"] = "Road||Speed:R=" + ValueOf(links.at("1000,0-1100,0"), "Speed");
     p.Links["1100,0-1200,100"] = links.at("1100,0-1200,100");
@@ -211,7 +219,7 @@ inline void ExpectPlaced(const TNetwork& net, const TPlaced& expected)
 // The message an append of the appended network into the window's gives.
 inline std::string LossesText(bool withSystem)
 {
-    std::string text = "Appended Values Not Kept.\n\rNode Values = 3\n\rLink Values = 1";
+    std::string text = "Appended Values Not Kept.\n\rNode Values = 4\n\rLink Values = 1";
     if (withSystem) text += "\n\rSystem Values = 3";
     return text + "\n\rNodes Moved to Class 0 = 1";
 }

@@ -69,8 +69,9 @@ TEST(NetworkAppend, ClassesThatDifferKeepWhatFitsAndReportTheRestOnce)
         EXPECT_EQ((*window.SystemClass)[1].Attr(1)->Name, "Scale");
 
         // One message counts what found no place: Z1's area (the window
-        // holds a text there) and its date (no fifth attribute), the depot's
-        // bays (no class 2), the rail's operator; and the system values.
+        // holds a text there) and its date (no fifth attribute), Z3's code
+        // (three characters), the depot's bays (no class 2), the rail's
+        // operator; and the system values.
         ASSERT_EQ(rec.Count(), 1u);
         EXPECT_EQ(rec.Last().Text, LossesText(useAppended));
         EXPECT_EQ(rec.Last().Caption, "Open/Append");
@@ -149,8 +150,8 @@ TEST(NetworkAppend, SerialsFollowTheHighestAndTheWindowKeepsItsTitleAndCriterion
     ASSERT_EQ(Append(window, appended, false, rec).Status, TOpenStatus::Ok);
     std::multiset<int32_t> serials;
     ForEachNode(window, [&](TNode* n) { serials.insert(n->Serial); });
-    EXPECT_EQ(serials, (std::multiset<int32_t>{5, 6, 7, 8, 9}));
-    EXPECT_EQ(window.NodeCount, 5);
+    EXPECT_EQ(serials, (std::multiset<int32_t>{5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(window.NodeCount, 6);
     EXPECT_EQ(LinksByPlace(window).size(), 3u);
 
     // The appended file has no title and no criterion: the window's stay.
@@ -163,5 +164,5 @@ TEST(NetworkAppend, SerialsFollowTheHighestAndTheWindowKeepsItsTitleAndCriterion
     EXPECT_EQ(window.Title, "Test network");
     ASSERT_NE(window.Search.PolygonCriterion.Owner, nullptr);
     EXPECT_EQ(window.Search.PolygonCriterion.Owner->X, 2500);
-    EXPECT_GT(window.Search.PolygonCriterion.Owner->Serial, 9);
+    EXPECT_GT(window.Search.PolygonCriterion.Owner->Serial, 10);
 }
