@@ -257,7 +257,8 @@ void TakeAppendedSystemValues(TNetwork& net, TNetwork& scratch, TAppendLosses& l
         std::string_view text;
         if (a->Kind == 'S' && a->StringIndex < appended.size()) text = appended[a->StringIndex].view();
         const TValueSlot& v = scratch.SystemValues[size_t(i)];
-        if (b && KindsAgree(b->Kind, a->Kind) && (b->Kind != 'C' || CodeFits(v, CategoryCodePositions(*b)))) {
+        // (The system section keeps all eight characters of a code.)
+        if (b && KindsAgree(b->Kind, a->Kind)) {
             if (b->Kind != 'S')
                 net.SystemValues[size_t(i)] = v;
             else if (b->StringIndex < strings.size())
