@@ -6,7 +6,10 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QMenu>
+#include <QPushButton>
 
+#include "../core/file/append_fixture.h"
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
@@ -192,4 +195,67 @@ TEST(NetworkFileIO, NamesWithColonsCaptionTheirWindowsWhole)
     ASSERT_TRUE(main.SaveAs(*opened[0]));
     EXPECT_EQ(opened[0]->Caption(), "PM peak 4:30.dta");
     EXPECT_EQ(main.NewView()->Caption(), "View 1 of PM peak 4:30.dta");
+}
+
+namespace {
+// The user's answer "Use Appended Network System Attribute Values".
+int UseAppendedValues(QDialog& d)
+{
+    QPushButton* button = d.findChild<QPushButton*>("Button2");
+    EXPECT_NE(button, nullptr);
+    if (button) button->click();
+    return d.result();
+}
+} // namespace
+
+// File > Append of a network whose classes differ: into a window with classes
+// what fits is kept, what does not is reported once, and the saved file holds
+// the result; into the start-up window, which defines no classes, every
+// element comes as the file read alone has it.
+TEST(NetworkFileIO, AppendOfOtherClassesThroughTheMenu)
+{
+    using namespace appendtest;
+    TNetWindow w, a;
+    MakeWindowNetwork(w);
+    MakeAppendedNetwork(a);
+    const std::string windowFile = Saved(w, "menu-window.dta"), appended = Saved(a, "menu-appended.dta");
+    const auto alone = programtest::TProgram::Reopen(appended);
+
+    {
+        programtest::TProgram program;
+        program.Start({.CommandLineFile = windowFile, .Show = false});
+        program.Handlers["SystemDispositionDB"] = UseAppendedValues;
+        program.Chooser.ToOpen = {appended};
+        ASSERT_TRUE(program.Trigger(program.Pad, "AppendM"));
+        ASSERT_EQ(program.Boxes.Count(), 1u);
+        EXPECT_EQ(program.Boxes.Last().Text, LossesText(true));
+        EXPECT_EQ(program.Boxes.Last().Caption, "Open/Append");
+        EXPECT_EQ(program.Pad->View.Saved, 0);
+        const auto saved = program.SaveAndReopen(*program.Pad, "menu-result.dta");
+        ExpectPlaced(*saved, AppendedIntoWindow(*alone));
+        EXPECT_EQ(UnpackShortText(saved->SystemValues[2]), "ZZ      ");
+        EXPECT_EQ(saved->SystemValues[1].Real(), 2.5);
+        EXPECT_EQ(saved->Title, "Window");
+    }
+    {
+        programtest::TProgram program;
+        program.Start({.Show = false});
+        TSketchPadWindow* pad = program.Pad;
+        for (QMenu* m : pad->Menus) emit m->aboutToShow();
+        EXPECT_FALSE(pad->Action("SystemAttributesM")->isEnabled());
+        EXPECT_FALSE(pad->Action("NodeSearchM")->isEnabled());
+        program.Handlers["SystemDispositionDB"] = UseAppendedValues;
+        program.Chooser.ToOpen = {appended};
+        ASSERT_TRUE(program.Trigger(pad, "AppendM"));
+        EXPECT_EQ(program.Boxes.Count(), 0u) << program.Boxes.Last().Text;
+        EXPECT_EQ(NodesByPlace(*pad->Network), NodesByPlace(*alone));
+        EXPECT_EQ(LinksByPlace(*pad->Network), LinksByPlace(*alone));
+        for (QMenu* m : pad->Menus) emit m->aboutToShow();
+        EXPECT_TRUE(pad->Action("SystemAttributesM")->isEnabled());
+        EXPECT_TRUE(pad->Action("NodeSearchM")->isEnabled());
+        const auto saved = program.SaveAndReopen(*pad, "menu-new.dta");
+        EXPECT_EQ(NodesByPlace(*saved), NodesByPlace(*alone));
+        for (int i = 1; i <= 5; ++i) EXPECT_EQ(saved->SystemValues[i], alone->SystemValues[i]) << i;
+        EXPECT_EQ(saved->SystemStrings, alone->SystemStrings);
+    }
 }

@@ -30,6 +30,7 @@
 #include "schema/CalculateRun.h"
 #include "shell/RealEdit.h"
 #include "tools/ShapeFileDialogs.h"
+#include "../core/file/append_fixture.h"
 #include "../core/shapes/batch_fixture.h"
 #include "../core/shapes/shapes_fixture.h"
 #include "../shell/program_fixture.h"
@@ -352,6 +353,31 @@ TEST_F(BatchWindows, OpensUpdatesSavesAndClosesNetworkWindows)
     ASSERT_EQ(OpenNetworkFile(saved, settings, Path("out.dta"), true, Boxes).Status, TOpenStatus::Ok);
     EXPECT_EQ(Counts(saved), (std::vector<double>{5, 6}));
     EXPECT_EQ(settings.ExtractFormats.NodeTemplates[1], "NNAME,CNT");
+}
+
+// The "Append Network" step appends by the file's own classes: into the
+// start-up window, which defines none, every element as the file read alone
+// has it; into a window with other classes what fits, the rest reported once.
+TEST_F(BatchWindows, AppendStepsKeepWhatTheyAppend)
+{
+    using namespace appendtest;
+    TNetWindow w, a;
+    MakeWindowNetwork(w);
+    MakeAppendedNetwork(a);
+    const std::string windowFile = Saved(w, "batch-window.dta"), appended = Saved(a, "batch-appended.dta");
+    const auto alone = Reopen(appended);
+
+    TSketchPadWindow* first = Main->CurrentPad;
+    EXPECT_FALSE(Run(Script({{2, appended}})).Ended);
+    EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
+    EXPECT_EQ(NodesByPlace(*first->Network), NodesByPlace(*alone));
+    EXPECT_EQ(LinksByPlace(*first->Network), LinksByPlace(*alone));
+
+    EXPECT_FALSE(Run(Script({{1, windowFile}, {2, appended}})).Ended);
+    ASSERT_EQ(Main->PadCount(), 2);
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_EQ(Boxes.Last().Text, LossesText(false));
+    ExpectPlaced(*Main->CurrentPad->Network, AppendedIntoWindow(*alone));
 }
 
 TEST_F(BatchWindows, SaveAsNamesTheWindowByTheFilePartOfTheName)

@@ -26,7 +26,9 @@ namespace {
 
 constexpr int ProgressEvery = 4096;
 
-int ClassCount(const TEntityClass& classes) { return CountEntityTypes(classes); }
+// Classes up to the highest named one are kept: one unnamed below it does not
+// hide the classes after it.
+int ClassCount(const TEntityClass& classes) { return HighestEntityType(classes); }
 
 int AttributeCountOf(const TEntityClass& classes, int cls) { return ClassAttributeCount(&classes, cls); }
 
@@ -666,11 +668,15 @@ struct TBodyReader {
             return PackShortText(R.ReadTextLine(V < 6 ? 6 : 8));
         case 'D':
         case 'T':
-        case 'X':
-            return DateTimeField(R.ReadTextLine(30), kind);
+        case 'X': {
+            const std::string_view t = R.ReadTextLine(30);
+            // Below version 5 the line holds "0.0" in place of the date.
+            return V < 5 ? UnknownDateTime() : DateTimeField(t, kind);
+        }
         case 'S': {
             const std::string_view t = R.ReadTextLine(30);
-            if (text) text->assign(t);
+            // Below version 8 the line holds "0.0" in place of the text.
+            if (text) text->assign(V < 8 ? std::string_view() : t);
             return TValueSlot{};
         }
         default: {
@@ -992,6 +998,7 @@ struct TBodyReader {
             if (!flag) break;
             const int slots = AttributeCountOf(classes, cls);
             if (serial == -1) {
+                Counts.TemplateNodeRead = true;
                 TNode& t = Net.TemplateNode;
                 std::string name = ReadLineCut(R, 255);
                 ReadValues(classes, cls, n);
@@ -1099,6 +1106,7 @@ struct TBodyReader {
             std::string name = ReadLineCut(R, 255);
             ReadValues(classes, cls, n);
             if (as == -1 && bs == -1) {
+                Counts.TemplateLinkRead = true;
                 TLinkValues& t = Net.TemplateLinkValues;
                 t.EntityType = uint8_t(cls);
                 t.Name = std::move(name);
@@ -1281,7 +1289,7 @@ struct TBodyReader {
 
     void Run()
     {
-        Offset = Net.NodeCount;
+        Offset = std::max(Net.NodeCount, Counts.SerialsAfter);
         Counts.Looped = Counts.Redundant = Counts.WithoutEnds = 0;
         BeginBulkLoad(Net);
         Net.DropLookupIndexes();
@@ -1397,6 +1405,7 @@ void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, 
                      const TFileProgress& progress)
 {
     read.Looped = read.Redundant = read.WithoutEnds = 0;
+    read.TemplateNodeRead = read.TemplateLinkRead = false;
     GuardRead(f, [&] {
         TBodyReader r(f, net, settings, read, progress);
         r.Run();

@@ -33,11 +33,18 @@ struct TBodyRead {
     // does; otherwise they are filed once, at the cell size that re-gridding
     // would end at, in the same order. Kept to check the one against the other.
     bool OneByOne = false;
+    // The file's serials follow at least this one (an append: the highest
+    // serial of the network appended to).
+    int32_t SerialsAfter = 0;
+    // The file held a template node, a template link record.
+    bool TemplateNodeRead = false;
+    bool TemplateLinkRead = false;
 };
 
 // Reads the body in f.ReadVersion into the network, the title and the polygon
 // criterion into the window's settings. The serials of the file are offset by
-// the network's NodeCount as it was before the read. Redundant and looped
+// the network's NodeCount as it was before the read, or by read.SerialsAfter
+// when that is higher. Redundant and looped
 // links and links without their end nodes are dropped and counted.
 void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& read,
                      const TFileProgress& progress = {});

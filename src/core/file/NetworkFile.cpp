@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "core/file/AppendClasses.h"
 #include "core/file/EntityClassSection.h"
 #include "core/file/NetFileIO.h"
 #include "core/file/SettingsSections.h"
@@ -126,12 +127,9 @@ void WriteSystemBlock(TTextWriter& w, const TAttrib& a, const TValueSlot& value,
     }
 }
 
-// One attribute block. With defs null (append) the definitions and worksheet
-// rows are read and dropped.
-void ReadSystemBlock(TTextReader& r, int v, TAttrib* defs, TValueSlot& value, TStringList& strings)
+// One attribute block: its definition, worksheet rows and value.
+void ReadSystemBlock(TTextReader& r, int v, TAttrib& a, TValueSlot& value, TStringList& strings)
 {
-    TAttrib scratch;
-    TAttrib& a = defs ? *defs : scratch;
     std::string name, alias;
     char kind = 'R';
     int32_t top = 0, form = 0;
@@ -274,6 +272,14 @@ void MergePoints(TNetwork& net, TNetwork& scratch)
     RecomputeLinkReach(net);
 }
 
+// The highest serial of the network's nodes (deleted ones too: they may come back).
+int32_t HighestSerial(const TNetwork& net)
+{
+    int32_t highest = 0;
+    ForEachNode(net, [&](const TNode* n) { highest = std::max(highest, n->Serial); });
+    return highest;
+}
+
 // The sections between the tag line and the body of a whole-network read.
 void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& settings)
 {
@@ -363,7 +369,7 @@ void ReadSchemaSection(TFileContext& f, TNetwork& net)
         const int m = SystemAttributeBlocks(v);
         TStringList strings;
         TClassRecord& rec = (*net.SystemClass)[1];
-        for (int i = 1; i <= m; ++i) ReadSystemBlock(r, v, &SystemAttribute(net, i), net.SystemValues[i], strings);
+        for (int i = 1; i <= m; ++i) ReadSystemBlock(r, v, SystemAttribute(net, i), net.SystemValues[i], strings);
         int count = 0;
         for (int i = m; i >= 1; --i)
             if (rec.Attr(i) && !rec.Attr(i)->Name.empty()) {
@@ -376,14 +382,18 @@ void ReadSchemaSection(TFileContext& f, TNetwork& net)
     });
 }
 
-void ReadSchemaForAppend(TFileContext& f, std::array<TValueSlot, 36>& values, TStringList& strings)
+void ReadSchemaForAppend(TFileContext& f, TNetwork& scratch)
 {
+    ReadSchemaSection(f, scratch);
+    ReadEntityClasses(f, *scratch.NodeClasses);
+    ReadEntityClasses(f, *scratch.LinkClasses);
+    // The window keeps its own settings: the rest of the head is passed over.
     GuardRead(f, [&] {
-        TTextReader& r = *f.InFile;
-        const int v = f.ReadVersion;
-        strings.clear();
-        for (auto& s : values) s = TValueSlot{};
-        for (int i = 1; i <= SystemAttributeBlocks(v); ++i) ReadSystemBlock(r, v, nullptr, values[i], strings);
+        for (;;) {
+            std::string line;
+            if (!f.InFile->TryReadLine(line)) throw TFileReadError("END OF APPLICATION not found");
+            if (Cut(line, 30) == "END OF APPLICATION") break;
+        }
     });
 }
 
@@ -604,18 +614,15 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
     }
     result.ReadVersion = f.ReadVersion;
 
-    // An append reads into a scratch network that shares the window's class
-    // definitions and serial offset; it is merged only when the read succeeds.
+    // An append reads into a scratch network, by the appended file's own
+    // classes and after the window's serials; it is merged only when the read
+    // succeeds, its elements given the window's classes.
     std::unique_ptr<TNetwork> scratch;
     TWindowSettings scratchSettings;
-    std::array<TValueSlot, 36> appendedValues{};
-    TStringList appendedStrings;
     TNetwork* target = &net;
     TWindowSettings* targetSettings = &settings;
     if (!open && f.ErrorCode == FileErrorNone) {
         scratch = std::make_unique<TNetwork>();
-        scratch->NodeClasses = CloneEntityClasses(*net.NodeClasses);
-        scratch->LinkClasses = CloneEntityClasses(*net.LinkClasses);
         scratch->NodeHash.CellWidth = net.NodeHash.CellWidth;
         scratch->NodeHash.CellHeight = net.NodeHash.CellHeight;
         scratch->NodeCount = net.NodeCount;
@@ -623,14 +630,13 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         scratch->MinY = net.MinY;
         scratch->MaxX = net.MaxX;
         scratch->MaxY = net.MaxY;
-        scratchSettings.Title = settings.Title;
-        scratchSettings.Search.PolygonCriterion = settings.Search.PolygonCriterion;
         CopyTemplateNode(scratch->TemplateNode, net.TemplateNode);
         CopyTemplateLink(scratch->TemplateLinkValues, net.TemplateLinkValues);
         target = scratch.get();
         targetSettings = &scratchSettings;
     }
 
+    bool headRead = false; // an append: its system attributes and classes
     if (f.ErrorCode == FileErrorNone) {
         if (open) {
             ReadSettingsSections(f, net, settings);
@@ -638,20 +644,15 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
             net.MinX = net.MinY = WorldLimit;
             net.MaxX = net.MaxY = -WorldLimit;
         } else {
-            ReadSchemaForAppend(f, appendedValues, appendedStrings);
-            GuardRead(f, [&] {
-                for (;;) {
-                    std::string line;
-                    if (!in.TryReadLine(line)) throw TFileReadError("END OF APPLICATION not found");
-                    if (Cut(line, 30) == "END OF APPLICATION") break;
-                }
-            });
+            ReadSchemaForAppend(f, *scratch);
+            headRead = f.ErrorCode == FileErrorNone;
         }
     }
+    TBodyRead read;
     if (f.ErrorCode == FileErrorNone)
     {
-        TBodyRead read;
         read.OneByOne = options.FileNodesOneByOne;
+        if (scratch) read.SerialsAfter = HighestSerial(net);
         ReadNetworkBody(f, *target, *targetSettings, read, options.Progress);
         result.Looped = read.Looped;
         result.Redundant = read.Redundant;
@@ -662,8 +663,8 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
 
     const bool keep = f.ErrorCode == FileErrorNone || f.ErrorCode == FileErrorMemory;
     if (scratch && keep) {
-        // The appended criterion owner belongs to the scratch read, or is the
-        // window's own owner copied into it.
+        if (headRead)
+            FitAppendedClasses(net, *scratch, read.TemplateNodeRead, read.TemplateLinkRead, result.Losses);
         MergePoints(net, *scratch);
         net.Store.TakeOver(scratch->Store);
         net.TakeOverPolygons(*scratch);
@@ -673,23 +674,24 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         net.MinY = scratch->MinY;
         net.MaxX = scratch->MaxX;
         net.MaxY = scratch->MaxY;
-        settings.Title = scratchSettings.Title;
-        settings.Search.PolygonCriterion = scratchSettings.Search.PolygonCriterion;
+        // An empty title or an absent criterion of the file leaves the window's.
+        if (!scratchSettings.Title.empty()) settings.Title = scratchSettings.Title;
+        if (scratchSettings.Search.PolygonCriterion.Owner)
+            settings.Search.PolygonCriterion = scratchSettings.Search.PolygonCriterion;
         CopyTemplateNode(net.TemplateNode, scratch->TemplateNode);
         CopyTemplateLink(net.TemplateLinkValues, scratch->TemplateLinkValues);
         net.DropLookupIndexes();
         BeginBulkLoad(net);
         RegridHashTable(net);
         ResizeStringAttributeLists(net);
-        if (options.UseAppendedSystemValues) {
-            for (int i = 1; i <= 35; ++i) net.SystemValues[i] = appendedValues[i];
-            net.SystemStrings = std::move(appendedStrings);
-        }
+        if (options.UseAppendedSystemValues && headRead) TakeAppendedSystemValues(net, *scratch, result.Losses);
     }
 
     if (f.ErrorCode == FileErrorNone && (result.Redundant >= 1 || result.Looped > 0 || result.WithoutEnds > 0))
         ShowMessageText(sink, IllegalLinksText(result.Redundant, result.Looped, result.WithoutEnds), "Open/Append",
                         MB_STOP_OK);
+    if (result.Losses.Any())
+        ShowMessageText(sink, AppendLossesText(result.Losses), "Open/Append", MB_EXCLAMATION_OK);
     if (f.ErrorCode == FileErrorMemory) {
         ShowMessageText(sink, "Memory limits exceeded.", "Network Read Error", MB_EXCLAMATION_OK);
         // What was read is kept, but it is not the whole file: a later Save

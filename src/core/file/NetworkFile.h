@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file/AppendClasses.h"
 #include "core/file/NetworkBody.h"
 
 class TNetwork;
@@ -43,9 +44,10 @@ int WriteVersionOfFilter(int index);
 // and counted in realErrors.
 void WriteSystemAttributes(TFileContext& f, const TNetwork& net, int& realErrors);
 void ReadSchemaSection(TFileContext& f, TNetwork& net);
-// The system-attribute lines of an appended file: the values go to values
-// [1..35] and the string values to strings; worksheet rows are skipped.
-void ReadSchemaForAppend(TFileContext& f, std::array<TValueSlot, 36>& values, std::vector<std::string>& strings);
+// The head of an appended file: its system attributes and its node and link
+// classes into the scratch network it is read into; the window's settings
+// stay, so the other sections are passed over up to "END OF APPLICATION".
+void ReadSchemaForAppend(TFileContext& f, TNetwork& scratch);
 // Values, names and kinds of attributes 1..35 back to their defaults.
 void ResetNetworkVariables(TNetwork& net);
 
@@ -82,16 +84,19 @@ struct TOpenResult {
     int Redundant = 0;
     int Looped = 0;
     int WithoutEnds = 0; // links dropped because an end node was not found
+    TAppendLosses Losses; // an append: what found no place in the window's classes
     std::string Detail; // why a read failed, for logs and tests
 };
 
 // Opens (open = true) the file into a new, empty network and the settings of
 // the window that opens it, or appends it to the network (open = false; the
-// window's settings stay, but for the title and polygon criterion of the
-// body). Every message box goes to sink. An append reads into a scratch
-// network and merges only what was read successfully: a failed append leaves
-// the network and the settings untouched. An append keeps the network's file
-// name. The caller recomputes the view (origin, cursor), widths and label
+// window's settings stay, but for the title and polygon criterion of the body
+// where the file has them). Every message box goes to sink. An append reads
+// into a scratch network by the file's own classes, numbers its nodes after
+// the network's highest serial and merges only what was read successfully: a
+// failed append leaves the network and the settings untouched. Its values take
+// the network's classes (AppendClasses.h), and what finds no place there is
+// reported in one message. An append keeps the network's file name. The caller recomputes the view (origin, cursor), widths and label
 // extents.
 TOpenResult OpenNetworkFile(TNetwork& net, TWindowSettings& settings, const std::string& fileName, bool open,
                             TMessageSink& sink, const TOpenOptions& options = {});

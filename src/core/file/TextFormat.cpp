@@ -565,6 +565,13 @@ int CountEntityTypes(const TEntityClass& classes)
     return n;
 }
 
+int HighestEntityType(const TEntityClass& classes)
+{
+    for (int n = MaxClasses; n >= 1; --n)
+        if (!classes[n].Name.empty()) return n;
+    return 0;
+}
+
 int CountAttributes(const TEntityClass& systemClass)
 {
     const TClassRecord& record = systemClass[1];

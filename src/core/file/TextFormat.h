@@ -107,6 +107,9 @@ bool DateTimeGreaterOrEqual(const TValueSlot& a, const TValueSlot& b);
 
 // The number of consecutive named classes from class 1 (at most 10).
 int CountEntityTypes(const TEntityClass& classes);
+// The highest named class (at most 10; 0 when none is named). Classes below
+// it may be unnamed: the schema dialogs leave such gaps.
+int HighestEntityType(const TEntityClass& classes);
 // The number of consecutive named system attributes from attribute 1 of the
 // system class's record 1 (at most 100).
 int CountAttributes(const TEntityClass& systemClass);

@@ -1,5 +1,6 @@
 // Open, save and round trips of the network file in every version.
 #include <cstdlib>
+#include <tuple>
 #include <gtest/gtest.h>
 
 #include "netfile_fixture.h"
@@ -423,6 +424,79 @@ TEST(NetworkFile, DisplayValuesOutsideTheirListsOpenAndSaveUnchanged)
             EXPECT_EQ(y.FilterNodesWithoutLinks, 255);
         }
     }
+}
+
+// Below version 8 a text value is written "0.0", below version 5 a date: a
+// class section that names the kind anyway reads them as empty, on open and on
+// append alike.
+TEST(NetworkFile, PlaceholdersOfOlderVersionsReadAsEmpty)
+{
+    TNetWindow net;
+    MakeRichNetwork(net);
+    for (const auto& [version, attribute, kind] : {std::tuple{7, "Label", 'S'}, std::tuple{4, "Opened", 'D'}}) {
+        SCOPED_TRACE("version " + std::to_string(version));
+        TMessageSinkRecorder rec;
+        const std::string path = TempPath("placeholder-v" + std::to_string(version) + ".dta");
+        ASSERT_TRUE(SaveNetworkFile(net, path, version, rec).Ok);
+        std::string file = ReadAll(path);
+        std::string line = attribute;
+        line.resize(30, ' ');
+        line += " 0 R ";
+        const size_t at = file.find(line);
+        ASSERT_NE(at, std::string::npos);
+        file[at + line.size() - 2] = kind;
+        WriteAll(path, file);
+        for (bool open : {true, false}) {
+            TNetWindow back;
+            ASSERT_EQ(OpenNetworkFile(back, path, open, rec).Status, TOpenStatus::Ok);
+            const TNode* a = FindNamed(back, "Alpha");
+            ASSERT_NE(a, nullptr);
+            ASSERT_EQ((*back.NodeClasses)[1].Attr(kind == 'S' ? 5 : 4)->Kind, kind);
+            if (kind == 'S') {
+                ASSERT_EQ(a->Strings.size(), 1u);
+                EXPECT_EQ(a->Strings[0], "");
+            } else {
+                EXPECT_EQ(a->Values[3], UnknownDateTime());
+            }
+        }
+        EXPECT_EQ(rec.Count(), 0u);
+    }
+}
+
+// The schema dialogs may leave a class unnamed below named ones: the elements
+// of the named classes after it keep their class and values.
+TEST(NetworkFile, AClassAfterAnUnnamedOneIsKept)
+{
+    TNetWindow net, back;
+    TEntityClass& nc = *net.NodeClasses;
+    nc[1].Name = "Stop";
+    nc[3].Name = "Zone";
+    AddAttribute(nc, 3, "Population", 'R');
+    AddAttribute(nc, 3, "Label", 'S');
+    NumberStringAttributes(nc);
+    TEntityClass& lc = *net.LinkClasses;
+    lc[2].Name = "Rail";
+    AddAttribute(lc, 2, "Speed", 'R');
+    NumberStringAttributes(lc);
+    TNode* z = Node(net, 0, 0, 3, "Z");
+    z->Values[0] = Real(1200);
+    z->Strings.Set(0, "north");
+    TNode* s = Node(net, 100, 0, 1, "S");
+    Link(net, z, s, 2)->Values[0] = Real(60);
+    net.MaxX = 100;
+    const TRoundTrip t = RoundTrip(net, 9, "gap", back);
+    ASSERT_EQ(t.Opened.Status, TOpenStatus::Ok);
+    const TNode* z2 = FindNamed(back, "Z");
+    ASSERT_NE(z2, nullptr);
+    EXPECT_EQ(z2->EntityType, 3);
+    ASSERT_EQ(SlotCount(*z2), 2);
+    EXPECT_EQ(z2->Values[0].Real(), 1200);
+    EXPECT_EQ(z2->Strings.at(0), "north");
+    ASSERT_EQ(z2->Links.GetCount(), 1);
+    const TLinkValues* rail = z2->Links.At(0)->LinkValues;
+    EXPECT_EQ(rail->EntityType, 2);
+    EXPECT_EQ(rail->Values[0].Real(), 60);
+    EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
 }
 
 TEST(NetworkFile, OlderVersionsDropWhatTheyCannotHold)

@@ -1,0 +1,168 @@
+// Appending a network file whose classes differ from the window's, compared
+// element by element with the file read alone.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "append_fixture.h"
+#include "core/model/NetworkQueries.h"
+
+using namespace appendtest;
+
+namespace {
+
+std::unique_ptr<TNetWindow> OpenAlone(const std::string& path)
+{
+    auto net = std::make_unique<TNetWindow>();
+    TMessageSinkRecorder rec;
+    EXPECT_EQ(OpenNetworkFile(*net, path, true, rec).Status, TOpenStatus::Ok);
+    return net;
+}
+
+TOpenResult Append(TNetWindow& window, const std::string& path, bool useAppended, TMessageSinkRecorder& rec)
+{
+    TOpenOptions o;
+    o.UseAppendedSystemValues = useAppended;
+    return OpenNetworkFile(window, path, false, rec, o);
+}
+
+} // namespace
+
+TEST(NetworkAppend, ClassesThatDifferKeepWhatFitsAndReportTheRestOnce)
+{
+    TNetWindow w, a;
+    MakeWindowNetwork(w);
+    MakeAppendedNetwork(a);
+    const std::string windowFile = Saved(w, "append-window.dta"), appended = Saved(a, "append-appended.dta");
+    const auto alone = OpenAlone(appended);
+
+    for (bool useAppended : {false, true}) {
+        SCOPED_TRACE(useAppended ? "appended system values" : "existing system values");
+        TNetWindow window;
+        TMessageSinkRecorder rec;
+        ASSERT_EQ(OpenNetworkFile(window, windowFile, true, rec).Status, TOpenStatus::Ok);
+        const auto ownNodes = NodesByPlace(window);
+        const auto ownLinks = LinksByPlace(window);
+        ASSERT_EQ(Append(window, appended, useAppended, rec).Status, TOpenStatus::Ok);
+
+        // The window's classes and elements stay as they were; the appended
+        // ones hold each value where the window's attribute at its place is
+        // of its kind (the file's count of a zone is 7).
+        EXPECT_EQ((*window.NodeClasses)[1].Name, "Stop");
+        EXPECT_EQ((*window.NodeClasses)[1].AttributeCount, 4);
+        EXPECT_TRUE((*window.NodeClasses)[2].Name.empty());
+        ExpectPlaced(window, {ownNodes, ownLinks});
+        const TPlaced appendedHere = AppendedIntoWindow(*alone);
+        ExpectPlaced(window, appendedHere);
+        EXPECT_EQ(ValueOf(appendedHere.Nodes.at("1000,0"), "Pop"), "7.0");
+        EXPECT_EQ(ValueOf(appendedHere.Nodes.at("1000,0"), "Label"), "north");
+        const auto nodes = NodesByPlace(window);
+        const auto links = LinksByPlace(window);
+        EXPECT_EQ(nodes.size(), ownNodes.size() + appendedHere.Nodes.size());
+
+        // System values: only the code of "Kind", the one attribute of the
+        // same kind in both; the window's text and date stay.
+        EXPECT_EQ(window.SystemValues[1].Real(), 2.5);
+        EXPECT_EQ(UnpackShortText(window.SystemValues[2]), useAppended ? "ZZ      " : "AB      ");
+        EXPECT_EQ(window.SystemStrings, (std::vector<std::string>{"Planning"}));
+        EXPECT_EQ(window.SystemValues[4], Date("3/14/2001", DateTimeModeDate));
+        EXPECT_EQ((*window.SystemClass)[1].Attr(1)->Name, "Scale");
+
+        // One message counts what found no place: Z1's area (the window
+        // holds a text there) and its date (no fifth attribute), Z3's code
+        // (three characters), the depot's bays (no class 2), the rail's
+        // operator; and the system values.
+        ASSERT_EQ(rec.Count(), 1u);
+        EXPECT_EQ(rec.Last().Text, LossesText(useAppended));
+        EXPECT_EQ(rec.Last().Caption, "Open/Append");
+
+        // And so it saves and reads back.
+        TNetWindow back;
+        const TRoundTrip t = RoundTrip(window, 9, "append-differing", back);
+        EXPECT_EQ(t.Opened.Status, TOpenStatus::Ok);
+        EXPECT_EQ(NodesByPlace(back), nodes);
+        EXPECT_EQ(LinksByPlace(back), links);
+    }
+}
+
+TEST(NetworkAppend, AWindowWithoutClassesTakesTheAppendedOnes)
+{
+    TNetWindow a;
+    MakeAppendedNetwork(a);
+    for (int version : {8, 9}) {
+        SCOPED_TRACE("version " + std::to_string(version));
+        const std::string appended = Saved(a, "append-new-v" + std::to_string(version) + ".dta", version);
+        const auto alone = OpenAlone(appended);
+        for (bool useAppended : {false, true}) {
+            TNetWindow window;
+            THashEntry* cell = nullptr;
+            TNode* own = AddNode(window, -500, -500, cell, false, 0);
+            own->Name = "own";
+            TMessageSinkRecorder rec;
+            ASSERT_EQ(Append(window, appended, useAppended, rec).Status, TOpenStatus::Ok);
+            EXPECT_EQ(rec.Count(), 0u) << rec.Last().Text;
+
+            // Every element appended is the file's, read alone; the window's
+            // own node stays, of no class.
+            auto nodes = NodesByPlace(window);
+            EXPECT_EQ(nodes["-500,-500"], "Undefined|own");
+            nodes.erase("-500,-500");
+            EXPECT_EQ(nodes, NodesByPlace(*alone));
+            EXPECT_EQ(LinksByPlace(window), LinksByPlace(*alone));
+            for (int c = 0; c <= MaxClasses; ++c) {
+                EXPECT_EQ((*window.NodeClasses)[c].Name, (*alone->NodeClasses)[c].Name);
+                EXPECT_EQ((*window.LinkClasses)[c].AttributeCount, (*alone->LinkClasses)[c].AttributeCount);
+            }
+
+            // The system attributes come with their values when the user
+            // takes the appended ones.
+            const TClassRecord& sys = (*window.SystemClass)[1];
+            if (useAppended) {
+                ASSERT_EQ(sys.AttributeCount, (*alone->SystemClass)[1].AttributeCount);
+                for (int i = 1; i <= sys.AttributeCount; ++i) {
+                    EXPECT_EQ(sys.Attr(i)->Name, (*alone->SystemClass)[1].Attr(i)->Name);
+                    EXPECT_EQ(window.SystemValues[i], alone->SystemValues[i]) << i;
+                }
+                EXPECT_EQ(window.SystemStrings, alone->SystemStrings);
+            } else {
+                EXPECT_EQ(sys.AttributeCount, 0);
+            }
+        }
+    }
+}
+
+TEST(NetworkAppend, SerialsFollowTheHighestAndTheWindowKeepsItsTitleAndCriterion)
+{
+    TNetWindow w, a, rich;
+    MakeWindowNetwork(w);
+    MakeAppendedNetwork(a);
+    MakeRichNetwork(rich);
+    const std::string appended = Saved(a, "append-serials.dta");
+    TNetWindow window;
+    TMessageSinkRecorder rec;
+    ASSERT_EQ(OpenNetworkFile(window, Saved(w, "append-serials-window.dta"), true, rec).Status, TOpenStatus::Ok);
+    // As a file whose nodes are numbered 5 and 6 leaves them.
+    int32_t serial = 5;
+    ForEachNode(window, [&](TNode* n) { n->Serial = serial++; });
+    const TNode* owner = window.Search.PolygonCriterion.Owner;
+    ASSERT_NE(owner, nullptr);
+
+    ASSERT_EQ(Append(window, appended, false, rec).Status, TOpenStatus::Ok);
+    std::multiset<int32_t> serials;
+    ForEachNode(window, [&](TNode* n) { serials.insert(n->Serial); });
+    EXPECT_EQ(serials, (std::multiset<int32_t>{5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(window.NodeCount, 6);
+    EXPECT_EQ(LinksByPlace(window).size(), 3u);
+
+    // The appended file has no title and no criterion: the window's stay.
+    EXPECT_EQ(window.Title, "Window");
+    EXPECT_EQ(window.Search.PolygonCriterion.Owner, owner);
+    EXPECT_EQ(window.Search.PolygonCriterion.Outside, 1);
+
+    // A file that has both brings them.
+    ASSERT_EQ(Append(window, Saved(rich, "append-serials-rich.dta"), false, rec).Status, TOpenStatus::Ok);
+    EXPECT_EQ(window.Title, "Test network");
+    ASSERT_NE(window.Search.PolygonCriterion.Owner, nullptr);
+    EXPECT_EQ(window.Search.PolygonCriterion.Owner->X, 2500);
+    EXPECT_GT(window.Search.PolygonCriterion.Owner->Serial, 10);
+}
