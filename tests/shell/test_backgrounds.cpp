@@ -220,15 +220,18 @@ QByteArray RedPng(int w, int h)
     return png;
 }
 
-QColor Centre(QSvgRenderer& drawing)
+// The drawing on white, as W x H pixels.
+QImage Rendered(QSvgRenderer& drawing, int w, int h)
 {
-    QImage out(40, 20, QImage::Format_RGB32);
+    QImage out(w, h, QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter p(&out);
     drawing.render(&p);
     p.end();
-    return out.pixelColor(20, 10);
+    return out;
 }
+
+QColor Centre(QSvgRenderer& drawing) { return Rendered(drawing, 40, 20).pixelColor(20, 10); }
 
 QByteArray Gzip(const QByteArray& text)
 {
@@ -496,16 +499,8 @@ TEST(Backgrounds, DrawingsCrowdedAsAWholeAreRefused)
 
 namespace {
 
-// A drawing of a large text in black on white, as 120 x 40 pixels.
-QImage TextPicture(QSvgRenderer& drawing)
-{
-    QImage out(120, 40, QImage::Format_RGB32);
-    out.fill(Qt::white);
-    QPainter p(&out);
-    drawing.render(&p);
-    p.end();
-    return out;
-}
+// A drawing of a large text in black, as 120 x 40 pixels.
+QImage TextPicture(QSvgRenderer& drawing) { return Rendered(drawing, 120, 40); }
 
 QByteArray TextDrawing(const QByteArray& declaration, const QByteArray& text)
 {
