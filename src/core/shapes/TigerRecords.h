@@ -71,8 +71,9 @@ constexpr std::size_t TigerPolygonLength = 44;
 // id, a shape point's longitude or before the latitude of a longitude other
 // than 0. A chain needs both end points, a polygon record its point, a shape
 // point of a longitude other than 0 its latitude. A shape record's points end
-// at a longitude of 0 (or blank) or at the line's end. In chain-polygon records a number that does not parse
-// counts as 0, and so does one past the line's end.
+// at a longitude of 0 (or blank) or at the line's end. In chain-polygon
+// records a number that does not parse counts as 0, and so does one past the
+// line's end.
 bool ParseTigerChain(std::string_view line, TTigerChain& out);
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out);
 bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out);
