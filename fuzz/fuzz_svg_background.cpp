@@ -33,6 +33,7 @@ TDrawingLimits Limits()
     TDrawingLimits limits;
     limits.MaxTextBytes = 4 << 20; // keep each run quick
     limits.MaxElements = 20'000;
+    limits.MaxAttributePairs = int64_t(1) << 24; // two elements at the bound of one
     limits.MaxImagePixels = 4'000'000;
     return limits;
 }

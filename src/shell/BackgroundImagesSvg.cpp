@@ -17,8 +17,10 @@
 
 namespace {
 
-// A gzip stream inflated into Out; false when it is damaged, cut short or
-// would grow beyond Max bytes.
+// A gzip stream inflated into Out, member after member (a file appended to
+// another with gzip is one stream of two members); bytes after the last
+// member that begin no other are left. False when a member is damaged or
+// cut short, or the text would grow beyond Max bytes.
 bool Inflate(const QByteArray& In, QByteArray& Out, int64_t Max)
 {
     z_stream z{};
@@ -27,12 +29,11 @@ bool Inflate(const QByteArray& In, QByteArray& Out, int64_t Max)
     z.avail_in = uInt(In.size());
     Out.clear();
     char chunk[1 << 16];
-    int rc = Z_OK;
     bool ok = true;
-    do {
+    for (;;) {
         z.next_out = reinterpret_cast<Bytef*>(chunk);
         z.avail_out = sizeof chunk;
-        rc = inflate(&z, Z_NO_FLUSH);
+        const int rc = inflate(&z, Z_NO_FLUSH);
         if (rc != Z_OK && rc != Z_STREAM_END) {
             ok = false;
             break;
@@ -43,7 +44,14 @@ bool Inflate(const QByteArray& In, QByteArray& Out, int64_t Max)
             break;
         }
         Out.append(chunk, got);
-    } while (rc != Z_STREAM_END);
+        if (rc == Z_STREAM_END) {
+            if (z.avail_in < 2 || z.next_in[0] != 0x1f || z.next_in[1] != 0x8b) break;
+            if (inflateReset(&z) != Z_OK) {
+                ok = false;
+                break;
+            }
+        }
+    }
     inflateEnd(&z);
     return ok;
 }
@@ -79,29 +87,35 @@ int64_t EmbeddedPixels(const QString& Href)
 // The characters the XML reader takes Bytes for: in the encoding their first
 // bytes show (a byte-order mark, or UTF-16 or UTF-32 by the '<' they begin
 // with) or else UTF-8, unless the XML declaration names another, which the
-// reader then reads them in. False when the declaration is refused (the
-// reader refuses it the same way).
+// reader then reads them in. False when the declaration is refused, or a
+// byte is not valid in the encoding (one the encoding does not know, an
+// overlong or surrogate UTF-8 sequence, a sequence cut at the end): the
+// reader refuses both the same way, where the decoded text would carry
+// replacement characters instead.
 bool DecodedText(const QByteArray& Bytes, QString& Text)
 {
-    QStringDecoder decoder(QStringConverter::encodingForData(Bytes, u'<').value_or(QStringConverter::Utf8));
+    // The whole text is decoded at once: a sequence left open at its end is a fault too.
+    constexpr QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
+    QStringDecoder decoder(QStringConverter::encodingForData(Bytes, u'<').value_or(QStringConverter::Utf8), flags);
     {
         QXmlStreamReader declaration(Bytes);
         if (declaration.readNext() != QXmlStreamReader::StartDocument) return false;
         if (const QStringView named = declaration.documentEncoding(); !named.isEmpty())
-            decoder = QStringDecoder(named.toUtf8().constData());
+            decoder = QStringDecoder(named.toUtf8().constData(), flags);
     }
     if (!decoder.isValid()) return false;
     Text = decoder(Bytes);
-    return true;
+    return !decoder.hasError();
 }
 
-// Whether no start tag of Text has more than Max attributes and its document
-// type gives no attribute a default value. One pass over the text: a tag's
-// attributes are counted by their '=' outside quoted values; comments, CDATA
-// sections, processing instructions and the document type's literals are
-// passed over. The reader stops at the first fault of a text, so the count
-// need only be right as far as the text is well-formed.
-bool AttributesWithinBound(QStringView Text, int64_t Max)
+// Whether no start tag of Text has more than the bound of attributes, its
+// start tags together hold no more pairs of attributes than their bound, and
+// its document type gives no attribute a default value. One pass over the
+// text: a tag's attributes are counted by their '=' outside quoted values;
+// comments, CDATA sections, processing instructions and the document type's
+// literals are passed over. The reader stops at the first fault of a text,
+// so the count need only be right as far as the text is well-formed.
+bool AttributesWithinBounds(QStringView Text, const TDrawingLimits& Limits)
 {
     const qsizetype n = Text.size();
     const auto at = [&](qsizetype i, const char* s) { return Text.sliced(i).startsWith(QLatin1String(s)); };
@@ -116,6 +130,7 @@ bool AttributesWithinBound(QStringView Text, int64_t Max)
         const qsizetype k = Text.indexOf(Text[i], i + 1);
         return k < 0 ? n : k + 1;
     };
+    int64_t pairs = 0;
     qsizetype i = 0;
     while (i < n && (i = Text.indexOf(u'<', i)) >= 0) {
         if (at(i, "<!--")) {
@@ -153,10 +168,12 @@ bool AttributesWithinBound(QStringView Text, int64_t Max)
             for (++i; i < n && Text[i] != u'>';) {
                 if (quote(i)) {
                     i = pastQuote(i);
-                } else if (Text[i++] == u'=' && ++attributes > Max) {
+                } else if (Text[i++] == u'=' && ++attributes > Limits.MaxAttributes) {
                     return false;
                 }
             }
+            pairs += attributes * (attributes - 1) / 2;
+            if (pairs > Limits.MaxAttributePairs) return false;
         }
     }
     return true;
@@ -180,7 +197,7 @@ bool SelfContainedSvg(const QByteArray& Bytes, QByteArray& Text, const TDrawingL
     // The reader reads the text decoded here, so that the attributes counted
     // are the ones it reads, in whatever encoding the drawing comes.
     QString decoded;
-    if (!DecodedText(*source, decoded) || !AttributesWithinBound(decoded, Limits.MaxAttributes)) return false;
+    if (!DecodedText(*source, decoded) || !AttributesWithinBounds(decoded, Limits)) return false;
     inflated.clear();
 
     // The text is copied element by element: names and attributes as they

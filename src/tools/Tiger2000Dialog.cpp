@@ -22,6 +22,7 @@
 #include "tools/BatchWindowHost.h"
 #include "tools/ToolFiles.h"
 #include "tools/ToolHelp.h"
+#include "tools/ToolWidgets.h"
 
 namespace {
 
@@ -149,6 +150,7 @@ TTiger2000DB::TTiger2000DB(TNetwork& Net, TWindowSettings& Settings, QWidget* Pa
     for (QPushButton* b : {OKButton, CancelButton, HelpButton}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    StatusEB = toolwidgets::AddStatusField(this, layout);
     layout->addLayout(buttons);
 
     FormShow();
@@ -245,6 +247,7 @@ TTigerResult TTiger2000DB::ImportSet(const std::string& AnyFile, TTigerSettings 
         else
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
+    StatusEB->clear();
     pump();
     TDeferredBoxes boxes;
     const auto names = FSettings.Layers.LayerNames;
@@ -263,7 +266,8 @@ TTigerResult TTiger2000DB::ImportSet(const std::string& AnyFile, TTigerSettings 
     if (HoldNetwork) HoldNetwork(false);
     FImporting = false;
     boxes.ShowTo(Sink());
-    if (r.ErrorCode == TigerErrorNone) {
+    if (r.ErrorCode != TigerErrorValues) toolwidgets::ShowStatus(StatusEB, TigerImportStatus(r));
+    if (r.ErrorCode == TigerErrorNone && r.ClampedPoints == 0) {
         accept();
     } else {
         // The values used (the translations the data gave among them) are the window's now.

@@ -18,6 +18,7 @@ class QButtonGroup;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class TMessageSink;
@@ -58,6 +59,7 @@ public:
     QGroupBox* ProjectionRG;
     QButtonGroup* Projection; // 0 Equidistant, 1 Transverse Mercator, 2 Lambert Conformal
     QPushButton *ImportButton, *OKButton, *CancelButton, *HelpButton;
+    QLineEdit* StatusEB; // "Status:", what the last import added
     QFileDialog* TigerDB; // "TIGER Import"
 
     // ---- operations
@@ -71,8 +73,10 @@ public:
     void OKClick();
     // "&IMPORT": the values checked, a file of the set chosen, the set read.
     void ImportClick();
-    // Imports the set that AnyFile names with Values; on success the dialog
-    // closes.
+    // Imports the set that AnyFile names with Values and shows what it
+    // added in the status. On success the dialog closes, unless points were
+    // placed on the world's edge: the status says so, and the dialog stays
+    // open for it to be read.
     TTigerResult ImportSet(const std::string& AnyFile, TTigerSettings Values);
     bool Importing() const { return FImporting; }
 

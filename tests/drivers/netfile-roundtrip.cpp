@@ -21,7 +21,8 @@ int main(int argc, char** argv)
     if (argc == 4) {
         char* end = nullptr;
         const long v = std::strtol(argv[3], &end, 10);
-        if (!end || *end != '\0' || !NetworkFileTag(int(v))) {
+        // Checked before it narrows: 4294967305 is no 9.
+        if (!end || end == argv[3] || *end != '\0' || v < 1 || v > 9 || !NetworkFileTag(int(v))) {
             std::cerr << "netfile-roundtrip: VERSION must be 1 or 3..9\n";
             return 2;
         }

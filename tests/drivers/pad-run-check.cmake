@@ -43,10 +43,10 @@ if(NOT rc EQUAL 0 OR NOT out STREQUAL expected OR EXISTS ${WORK}/zero.pdf)
   message(FATAL_ERROR "scale 0: code ${rc}, printed:\n${out}")
 endif()
 
-# A step's value is checked before the step runs: a point outside the world
-# or a number beyond an int ends the run with code 2; the world's own corners
-# and a count below 1 are taken.
-foreach(step select=0,-2147483648 hint=512001,0 select=1,2x copies=99999999999)
+# A step's value is checked before the step runs: a point outside the world,
+# a number beyond an int, or keys that name no key pressed here end the run
+# with code 2; the world's own corners and a count below 1 are taken.
+foreach(step select=0,-2147483648 hint=512001,0 select=1,2x copies=99999999999 key=€ key=Ctrl+ key=é key=)
   execute_process(COMMAND ${PAD_RUN} ${NET} ${WORK}/out4.dta ${step} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
   if(NOT rc EQUAL 2 OR NOT out STREQUAL "bad ${step}\n")
     message(FATAL_ERROR "${step}: code ${rc}, printed:\n${out}")

@@ -21,8 +21,11 @@
 // A plot whose page setup fails opens Page Setup, which is answered with OK;
 // when it refuses, "page setup refused" is printed.
 // The last line: "nodes N links L deleted D saved S zoom Z snap P".
-// A step whose value is no number or point, or a point outside the world
-// (-512000..512000 each way), prints "bad STEP" and ends the run with code 2.
+// A step whose value is no number or point, a point outside the world
+// (-512000..512000 each way), or keys that are none of those a keyboard
+// presses here (a printable ASCII character, a named editing, navigation or
+// function key, each with modifiers), prints "bad STEP" and ends the run
+// with code 2.
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -169,17 +172,33 @@ std::string Selected(TSketchPadWindow& pad)
     }
 }
 
-void PressKeys(TSketchPadWindow& pad, const std::string& seq)
+// The keys of a key step; false when it names none, or one that is not a
+// printable ASCII character or a named editing, navigation or function key
+// (the test library stops the program at any other).
+bool KeysOf(const std::string& seq, std::vector<QKeyCombination>& keys)
+{
+    keys.clear();
+    if (seq.size() == 1) return seq[0] >= ' ' && seq[0] <= '~';
+    const QKeySequence ks = QKeySequence::fromString(QString::fromUtf8(seq));
+    for (int i = 0; i < ks.count(); ++i) {
+        const int key = ks[i].key();
+        const bool ascii = key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde && !(key >= 'a' && key <= 'z');
+        const bool editing = key >= Qt::Key_Escape && key <= Qt::Key_Clear;     // Esc, Tab, Return, Del...
+        const bool moving = key >= Qt::Key_Home && key <= Qt::Key_PageDown;     // Home, End, arrows, pages
+        const bool function = key >= Qt::Key_F1 && key <= Qt::Key_F35;
+        if (!ascii && !editing && !moving && !function) return false;
+        keys.push_back(ks[i]);
+    }
+    return !keys.empty();
+}
+
+void PressKeys(TSketchPadWindow& pad, const std::string& seq, const std::vector<QKeyCombination>& keys)
 {
     if (seq.size() == 1) {
         QTest::keyClick(&pad, seq[0]);
         return;
     }
-    const QKeySequence ks = QKeySequence::fromString(QString::fromStdString(seq));
-    for (int i = 0; i < ks.count(); ++i) {
-        const QKeyCombination c = ks[i];
-        QTest::keyClick(&pad, c.key(), c.keyboardModifiers());
-    }
+    for (const QKeyCombination& c : keys) QTest::keyClick(&pad, c.key(), c.keyboardModifiers());
 }
 
 QByteArray ReadAll(const std::string& name)
@@ -258,14 +277,15 @@ int main(int argc, char** argv)
         const std::string name = step.substr(0, eq);
         const std::string value = eq == std::string::npos ? std::string() : step.substr(eq + 1);
         int32_t x = 0, y = 0, n = 0;
+        std::vector<QKeyCombination> keys;
         const bool given = eq != std::string::npos;
         if ((given && (name == "select" || name == "hint") && !ParsePoint(value, x, y)) ||
-            (given && name == "copies" && !ParseInt(value, n))) {
+            (given && name == "copies" && !ParseInt(value, n)) || (given && name == "key" && !KeysOf(value, keys))) {
             Out("bad " + step);
             return 2;
         }
         if (name == "key" && given) {
-            PressKeys(*pad, value);
+            PressKeys(*pad, value, keys);
         } else if (name == "select" && given) {
             if (pad->View.SketchMode != 0) main.SetButtons(0, *pad, true);
             ClickAt(*pad, x, y);

@@ -3,9 +3,10 @@
 // Imports the TIGER/Line set that FILE names into an empty network (or the
 // network file NET; --hide sets a layer's state to 0), prints every message
 // box (text, then caption), then "nodes N links N shapepoints N polygons N"
-// and "translate X Y" (the translations used), and saves the network as OUT
-// in version 9, also after a failed import. Exits non-zero when the import
-// reported an error.
+// and "translate X Y" (the translations used), then, when the import placed
+// points on the world's edge, its status line, which says so; and saves the
+// network as OUT in version 9, also after a failed import. Exits non-zero
+// when the import reported an error.
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -87,6 +88,7 @@ int main(int argc, char** argv)
     std::cout << "nodes " << nodes << " links " << links << " shapepoints " << shapes << " polygons " << polygons
               << '\n';
     std::cout << "translate " << Shortest(settings.XTranslate) << ' ' << Shortest(settings.YTranslate) << '\n';
+    if (result.ClampedPoints > 0) std::cout << TigerImportStatus(result) << '\n';
 
     const bool saved = SaveNetwork(net, window, out, sink);
     return result.ErrorCode != TigerErrorNone || !saved ? 1 : 0;

@@ -249,15 +249,18 @@ QByteArray RedPng(int w, int h)
     return png;
 }
 
-QColor Centre(QSvgRenderer& drawing)
+// The drawing on white, as W x H pixels.
+QImage Rendered(QSvgRenderer& drawing, int w, int h)
 {
-    QImage out(40, 20, QImage::Format_RGB32);
+    QImage out(w, h, QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter p(&out);
     drawing.render(&p);
     p.end();
-    return out.pixelColor(20, 10);
+    return out;
 }
+
+QColor Centre(QSvgRenderer& drawing) { return Rendered(drawing, 40, 20).pixelColor(20, 10); }
 
 QByteArray Gzip(const QByteArray& text)
 {
@@ -448,6 +451,8 @@ TEST(Backgrounds, DrawingsWithCrowdedElementsAreRefused)
               nullptr);
     EXPECT_EQ(ReadSvgDrawing("<!DOCTYPE svg [<!-- it's ]> -->]>" + over), nullptr);
     EXPECT_EQ(ReadSvgDrawing("<!DOCTYPE svg [<!ATTLIST rect a CDATA 'x'>]>" + BlueSvg), nullptr);
+    // A '>' in the document type's literal ends nothing: the defaults after it count.
+    EXPECT_EQ(ReadSvgDrawing("<!DOCTYPE svg SYSTEM 'a>b' [<!ATTLIST rect a CDATA 'x'>]>" + BlueSvg), nullptr);
 
     // A drawing named by a network, compressed, and one from the clipboard.
     QTemporaryDir dir;
@@ -469,4 +474,116 @@ TEST(Backgrounds, DrawingsWithCrowdedElementsAreRefused)
     std::unique_ptr<QSvgRenderer> plain = ReadSvgDrawing(quiet);
     ASSERT_NE(plain, nullptr);
     EXPECT_TRUE(Near(Centre(*plain), 0, 0, 255));
+}
+
+namespace {
+
+// A blue drawing of Count groups before its rectangle, each group with
+// Attributes attributes.
+QByteArray CrowdedGroups(int64_t count, int64_t attributes)
+{
+    QByteArray group = "<g";
+    for (int64_t i = 0; i < attributes; ++i) group += " a" + QByteArray::number(i) + "='1'";
+    group += "/>";
+    QByteArray text = BlueSvg;
+    text.insert(text.indexOf("<rect"), group.repeated(qsizetype(count)));
+    return text;
+}
+
+} // namespace
+
+// Elements within the bound one by one still cost the XML reader the square
+// of each one's attributes, element after element: the pairs of attributes of
+// all start tags together are bounded too, and a drawing past that bound is
+// refused by whichever way it comes.
+TEST(Backgrounds, DrawingsCrowdedAsAWholeAreRefused)
+{
+    // Ten attributes make 45 pairs: 100 such groups are 4,500, and the
+    // drawing's own two tags of three attributes 6 more.
+    TDrawingLimits limits;
+    limits.MaxAttributePairs = 4'506;
+    std::unique_ptr<QSvgRenderer> within = ReadSvgDrawing(CrowdedGroups(100, 10), limits);
+    ASSERT_NE(within, nullptr);
+    EXPECT_TRUE(Near(Centre(*within), 0, 0, 255));
+    EXPECT_EQ(ReadSvgDrawing(CrowdedGroups(101, 10), limits), nullptr);
+    // A tag of one attribute has no pair: a million of them are no crowd.
+    limits.MaxAttributePairs = 6;
+    EXPECT_NE(ReadSvgDrawing(CrowdedGroups(1000, 1), limits), nullptr);
+
+    // Forty elements at the bound of one element are past the bound of the drawing.
+    const QByteArray crowded = CrowdedGroups(40, TDrawingLimits{}.MaxAttributes);
+    EXPECT_EQ(ReadSvgDrawing(crowded), nullptr);
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("crowded.svg"), crowded));
+    ASSERT_TRUE(WriteFile(dir.filePath("crowded.svgz"), Gzip(crowded)));
+    const std::string net = S(dir.filePath("net.dta"));
+    EXPECT_EQ(LoadMetafileBackground("crowded.svg", net), nullptr);
+    EXPECT_EQ(LoadMetafileBackground("crowded.svgz", net), nullptr);
+    auto* clip = new QMimeData;
+    clip->setData("image/svg+xml", crowded);
+    QGuiApplication::clipboard()->setMimeData(clip);
+    EXPECT_EQ(ClipboardDrawing(), nullptr);
+    QGuiApplication::clipboard()->clear();
+}
+
+namespace {
+
+// A drawing of a large text in black, as 120 x 40 pixels.
+QImage TextPicture(QSvgRenderer& drawing) { return Rendered(drawing, 120, 40); }
+
+QByteArray TextDrawing(const QByteArray& declaration, const QByteArray& text)
+{
+    return declaration + "<svg xmlns='http://www.w3.org/2000/svg' width='120' height='40'>"
+                         "<text x='2' y='32' font-size='30' fill='#000000'>" + text + "</text></svg>";
+}
+
+} // namespace
+
+// The drawing's bytes are read in the encoding it declares (UTF-8 unless it
+// declares another): a byte that encoding does not allow refuses the
+// drawing, wherever it stands, rather than being drawn as a replacement
+// character; a drawing that declares ISO-8859-1 keeps its accented letters.
+TEST(Backgrounds, DrawingsAreReadInTheirEncoding)
+{
+    const QByteArray utf8Declared = "<?xml version='1.0' encoding='UTF-8'?>";
+    std::unique_ptr<QSvgRenderer> utf8 = ReadSvgDrawing(TextDrawing(utf8Declared, "Z\xc3\xbcrich"));
+    ASSERT_NE(utf8, nullptr);
+    std::unique_ptr<QSvgRenderer> latin1 =
+        ReadSvgDrawing(TextDrawing("<?xml version='1.0' encoding='ISO-8859-1'?>", "Z\xfcrich"));
+    ASSERT_NE(latin1, nullptr);
+    EXPECT_EQ(TextPicture(*latin1), TextPicture(*utf8));
+    // (A replacement character would look otherwise.)
+    std::unique_ptr<QSvgRenderer> replaced = ReadSvgDrawing(TextDrawing(utf8Declared, "Z\xef\xbf\xbdrich"));
+    ASSERT_NE(replaced, nullptr);
+    EXPECT_NE(TextPicture(*replaced), TextPicture(*utf8));
+
+    const QList<std::pair<const char*, QByteArray>> faults = {
+        {"Latin-1 byte, nothing declared", TextDrawing("", "Z\xfcrich")},
+        {"Latin-1 byte, UTF-8 declared", TextDrawing(utf8Declared, "Z\xfcrich")},
+        {"in a comment", TextDrawing("", "Zurich<!-- Z\xfcrich -->")},
+        {"overlong '/'", TextDrawing("", "Z\xc0\xafrich")},
+        {"surrogate", TextDrawing("", "Z\xed\xa0\x80rich")},
+        {"cut at the end", TextDrawing("", "Zurich") + "\xc3"},
+    };
+    for (const auto& [what, bytes] : faults) EXPECT_EQ(ReadSvgDrawing(bytes), nullptr) << what;
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("latin.svgz"), Gzip(faults[0].second)));
+    EXPECT_EQ(LoadMetafileBackground("latin.svgz", S(dir.filePath("net.dta"))), nullptr);
+}
+
+// A .svgz of two gzip members, as gzip makes of a file appended to another,
+// is read whole.
+TEST(Backgrounds, CompressedDrawingsOfSeveralMembersAreReadWhole)
+{
+    const qsizetype cut = BlueSvg.indexOf("<rect");
+    const QByteArray twoMembers = Gzip(BlueSvg.left(cut)) + Gzip(BlueSvg.mid(cut));
+    QTemporaryDir dir;
+    ASSERT_TRUE(WriteFile(dir.filePath("two.svgz"), twoMembers));
+    std::unique_ptr<QSvgRenderer> drawing = LoadMetafileBackground("two.svgz", S(dir.filePath("net.dta")));
+    ASSERT_NE(drawing, nullptr);
+    EXPECT_TRUE(Near(Centre(*drawing), 0, 0, 255));
+    // Together they are held to the text bound; a second member cut short refuses the drawing.
+    EXPECT_EQ(ReadSvgDrawing(twoMembers, {.MaxTextBytes = BlueSvg.size() - 1}), nullptr);
+    EXPECT_NE(ReadSvgDrawing(twoMembers, {.MaxTextBytes = BlueSvg.size()}), nullptr);
+    EXPECT_EQ(ReadSvgDrawing(twoMembers.left(twoMembers.size() - 4)), nullptr);
 }

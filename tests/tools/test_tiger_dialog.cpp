@@ -201,3 +201,33 @@ TEST_F(TigerWindow, AFailureOnTheWayKeepsWhatWasReadAndTheDialogOpen)
     EXPECT_EQ(Pad->View.MaxX, Pad->Network->MaxX);
     EXPECT_FALSE(Main->Gate.Busy());
 }
+
+// Points that lie beyond the world's edge are placed on it; the status says
+// how many, and the dialog stays open for it to be read. A whole import
+// that placed every point where it lies closes the dialog as before.
+TEST_F(TigerWindow, PointsPlacedOnTheWorldsEdgeAreReportedInTheStatus)
+{
+    tigertest::TSetSpec county = tigertest::GridCounty(2, 2, 3);
+    county.Chains.push_back({99, "Stray", "A41", {{-102500000, 37500000}, {-102498000, 37500000}}});
+    const std::string rt1 = tigertest::WriteSet(Dir.filePath("stray").toStdString(), county);
+    std::string status;
+    OnTiger = [&](TTiger2000DB& d) {
+        EXPECT_TRUE(d.StatusEB->text().isEmpty());
+        d.YScaleEB->setText("-100000");
+        d.XTranslateEB->setText("122");
+        d.YTranslateEB->setText("-38");
+        d.RunFileDialog = [&](QFileDialog& f) {
+            f.selectFile(QString::fromStdString(rt1));
+            return true;
+        };
+        d.ImportButton->click();
+        status = d.StatusEB->text().toStdString();
+    };
+    Pad->Action("TIGER20001")->trigger();
+    EXPECT_NE(Result, QDialog::Accepted);
+    EXPECT_EQ(status, "26 nodes, 16 links, 42 shape points and 6 polygons added. 2 points lie beyond the world's edge "
+                      "and were placed on it.");
+    EXPECT_TRUE(Boxes.Calls.empty());
+    EXPECT_EQ(Pad->Network->LinkCount, 16);
+    EXPECT_EQ(Pad->View.MaxX, WorldLimit);
+}

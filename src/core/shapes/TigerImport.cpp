@@ -112,11 +112,12 @@ public:
 
 private:
     // One long/lat on the sketch pad: the exact position and the rounded
-    // one, clamped to the world first.
+    // one, clamped to the world first (Clamped: it lay beyond).
     struct TPlace {
         int32_t Longitude = 0, Latitude = 0;
         double XF = 0, YF = 0;
         int32_t X = 0, Y = 0;
+        bool Clamped = false;
     };
 
     void ReadChains();
@@ -180,6 +181,8 @@ bool TTigerImporter::Project(int32_t longitude, int32_t latitude, TPlace& place)
     place.YF = yf;
     place.X = int32_t(pround(std::clamp(xf, double(-WorldLimit), double(WorldLimit))));
     place.Y = int32_t(pround(std::clamp(yf, double(-WorldLimit), double(WorldLimit))));
+    // Beyond the edge by more than the rounding.
+    place.Clamped = std::fabs(xf) > WorldLimit + 0.5 || std::fabs(yf) > WorldLimit + 0.5;
     return true;
 }
 
@@ -197,6 +200,7 @@ TNode* TTigerImporter::NewNode(const TPlace& place, int layer)
     cell->IncludePoint(n);
     Nodes.Add(n);
     ++Result.Nodes;
+    if (place.Clamped) ++Result.ClampedPoints;
     return n;
 }
 
@@ -372,6 +376,7 @@ void TTigerImporter::ReadShapes()
             sp->SetFraction(Net, p.XF, p.YF);
             if (THashEntry* cell = Net.NodeHash.FindCell(p.X, p.Y)) cell->IncludePoint(sp);
             ++Result.ShapePoints;
+            if (p.Clamped) ++Result.ClampedPoints;
         }
         Throttle.Step();
     }
@@ -617,6 +622,20 @@ std::vector<TTigerChainPoints> JoinChainsIntoRings(const std::vector<TTigerChain
         rings.push_back(std::move(ring));
     }
     return rings;
+}
+
+std::string TigerImportStatus(const TTigerResult& r)
+{
+    auto count = [](int32_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string text = count(r.Nodes, "node", "nodes") + ", " + count(r.Links, "link", "links") + ", " +
+                       count(r.ShapePoints, "shape point", "shape points") + " and " +
+                       count(r.Polygons, "polygon", "polygons") + " added.";
+    if (r.ClampedPoints > 0)
+        text += " " + count(r.ClampedPoints, "point lies", "points lie") + " beyond the world's edge and " +
+                (r.ClampedPoints == 1 ? "was" : "were") + " placed on it.";
+    return text;
 }
 
 TTigerResult ImportTiger(TNetwork& net, TWindowSettings& window, TTigerSettings& settings,

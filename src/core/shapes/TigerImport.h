@@ -46,7 +46,16 @@ struct TTigerResult {
     bool Changed = false;
     // What was added.
     int32_t Nodes = 0, Links = 0, ShapePoints = 0, Polygons = 0;
+    // Of the nodes and shape points added, those whose place lay beyond the
+    // world's edge (-512000..512000 each way) and were put on it.
+    int32_t ClampedPoints = 0;
 };
+
+// The import's status line: what was added ("24 nodes, 15 links, 42 shape
+// points and 6 polygons added."), then, when points were put on the world's
+// edge, how many (" 3 points lie beyond the world's edge and were placed on
+// it.").
+std::string TigerImportStatus(const TTigerResult& result);
 
 // Lets events through now and then (about every 30 ms during long steps).
 using TTigerProgress = std::function<void()>;

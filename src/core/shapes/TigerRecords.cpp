@@ -71,6 +71,13 @@ bool Degrees(std::string_view line, std::size_t first, std::size_t last, int64_t
     return true;
 }
 
+// A longitude or latitude the record needs: all blanks are none, as a line
+// cut before it has none (as 0 it would put the point at long/lat 0).
+bool NeededDegrees(std::string_view line, std::size_t first, std::size_t last, int64_t limit, int32_t& out)
+{
+    return !AllBlank(Columns(line, first, last)) && Degrees(line, first, last, limit, out);
+}
+
 constexpr int64_t LongLimit = 180000000;
 // Latitudes stop short of the poles, where the map projections have no image.
 constexpr int64_t LatLimit = 89999999;
@@ -102,22 +109,24 @@ bool ParseTigerChain(std::string_view line, TTigerChain& out)
     const std::string_view letter = Columns(line, 56, 56);
     out.CfccLetter = letter.empty() ? ' ' : letter[0];
     return Int32Field(line, 6, 15, out.TLID) && Int32Field(line, 57, 58, out.CfccNumber) &&
-           Degrees(line, 191, 200, LongLimit, out.FromLong) && Degrees(line, 201, 209, LatLimit, out.FromLat) &&
-           Degrees(line, 210, 219, LongLimit, out.ToLong) && Degrees(line, 220, 228, LatLimit, out.ToLat);
+           NeededDegrees(line, 191, 200, LongLimit, out.FromLong) &&
+           NeededDegrees(line, 201, 209, LatLimit, out.FromLat) && NeededDegrees(line, 210, 219, LongLimit, out.ToLong) &&
+           NeededDegrees(line, 220, 228, LatLimit, out.ToLat);
 }
 
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out)
 {
     out = TTigerShapeRecord{};
     if (EndsBefore(line, 15) || !Int32Field(line, 6, 15, out.TLID)) return false;
-    // The points end at a longitude of 0, which a line that ends before it
-    // gives too; a longitude begun needs all of itself and its latitude.
+    // The points end at a longitude of 0, which blanks and a line that ends
+    // before it give too; a longitude begun needs all of itself and its
+    // latitude, which may not be blank.
     for (int k = 0; k < 10; ++k) {
         const std::size_t at = 19 + 19 * std::size_t(k);
         int32_t lon = 0, lat = 0;
         if (EndsInside(line, at, at + 9) || !Degrees(line, at, at + 9, LongLimit, lon)) return false;
         if (lon == 0) break;
-        if (line.size() < at + 18 || !Degrees(line, at + 10, at + 18, LatLimit, lat)) return false;
+        if (line.size() < at + 18 || !NeededDegrees(line, at + 10, at + 18, LatLimit, lat)) return false;
         out.Long[size_t(k)] = lon;
         out.Lat[size_t(k)] = lat;
         out.Count = k + 1;
@@ -133,8 +142,8 @@ bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out)
     out.CenId = TextColumns(line, 11, 15);
     if (!Int32Field(line, 41, 46, out.Columns41)) out.Columns41 = 0;
     if (!Int32Field(line, 75, 80, out.Columns75)) out.Columns75 = 0;
-    return Int32Field(line, 16, 25, out.PolyId) && Degrees(line, 26, 35, LongLimit, out.Long) &&
-           Degrees(line, 36, 44, LatLimit, out.Lat);
+    return Int32Field(line, 16, 25, out.PolyId) && NeededDegrees(line, 26, 35, LongLimit, out.Long) &&
+           NeededDegrees(line, 36, 44, LatLimit, out.Lat);
 }
 
 bool ParseTigerChainPolygon(std::string_view line, TTigerChainPolygon& out)

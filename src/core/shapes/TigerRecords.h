@@ -5,10 +5,10 @@
 // A line may stop before its record's last column where the columns it lost
 // were blank (trailing blanks trimmed): what lies past its end reads as
 // blanks. A line cut inside a field the record needs, or before it, is
-// refused. Numbers
-// are decimal integers with blanks around and an optional sign; an all-blank
-// number is 0. Longitudes and latitudes come in millionths of a degree and
-// are kept in the network's 1e-7 degree units.
+// refused, and so is one whose needed longitudes or latitudes are blank.
+// Numbers are decimal integers with blanks around and an optional sign; an
+// all-blank number is 0. Longitudes and latitudes come in millionths of a
+// degree and are kept in the network's 1e-7 degree units.
 #pragma once
 
 #include <array>
@@ -57,19 +57,23 @@ struct TTigerChainPolygon {
 
 // Where the needed fields of chains (the two end points) and polygons (the
 // interior point) end. A shorter line is a record cut short: its missing
-// columns would read as zeros and put a point at long/lat 0.
+// columns would read as zeros and put a point at long/lat 0 (as blanks in
+// them would).
 constexpr std::size_t TigerChainLength = 228;
 constexpr std::size_t TigerPolygonLength = 44;
 
 // Each parser reads one record; false when the line is cut short, a number
 // of the record does not parse, an id lies outside 32 bits, or a longitude
-// or latitude lies outside the globe (a read failure). A line is cut short
-// when a chain's end points or a polygon's point are not whole, when it ends
-// before a shape or chain-polygon record's chain id is whole, or when it ends
-// inside a polygon id, a shape point's longitude or before the latitude of a
-// longitude other than 0. A shape record's points end at a longitude of 0 or
-// at the line's end. In chain-polygon records a number that does not parse
-// counts as 0, and so does one past the line's end.
+// or latitude lies outside the globe or is blank where the record needs it
+// (a read failure). A line is cut short when a chain's end points or a
+// polygon's point are not whole, when it ends before a shape or
+// chain-polygon record's chain id is whole, or when it ends inside a polygon
+// id, a shape point's longitude or before the latitude of a longitude other
+// than 0. A chain needs both end points, a polygon record its point, a shape
+// point of a longitude other than 0 its latitude. A shape record's points end
+// at a longitude of 0 (or blank) or at the line's end. In chain-polygon
+// records a number that does not parse counts as 0, and so does one past the
+// line's end.
 bool ParseTigerChain(std::string_view line, TTigerChain& out);
 bool ParseTigerShape(std::string_view line, TTigerShapeRecord& out);
 bool ParseTigerPolygon(std::string_view line, TTigerPolygonRecord& out);

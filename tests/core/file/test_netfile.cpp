@@ -1,6 +1,9 @@
 // Open, save and round trips of the network file in every version.
 #include <cstdlib>
 #include <tuple>
+
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 
 #include "netfile_fixture.h"
@@ -740,4 +743,12 @@ TEST(NetworkFile, RoundTripDriver)
     EXPECT_NE(rc, 0);
     EXPECT_EQ(ReadAll(log), "Network Read Error 1\nNetwork will be closed.\n");
     EXPECT_FALSE(std::filesystem::exists(TempPath("never.dta")));
+    // A version that is none, also one whose low 32 bits would make 9, is a usage error: nothing is saved.
+    for (const char* version : {"4294967305", "2", "10", "", "9x"}) {
+        rc = std::system(("'" + exe + "' '" + golden + "' '" + TempPath("never.dta") + "' '" + version + "' 2> '" + log +
+                          "'").c_str());
+        EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 2) << version;
+        EXPECT_EQ(ReadAll(log), "netfile-roundtrip: VERSION must be 1 or 3..9\n") << version;
+        EXPECT_FALSE(std::filesystem::exists(TempPath("never.dta"))) << version;
+    }
 }

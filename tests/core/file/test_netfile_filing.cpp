@@ -3,6 +3,7 @@
 // saved file must be exactly those of the one-at-a-time load.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "netfile_fixture.h"
@@ -12,7 +13,7 @@ using namespace netfiletest;
 namespace {
 
 struct TBody {
-    std::string Nodes, Links;
+    std::string Nodes, Links, LinkExtras;
     int32_t Serial = 0;
 
     int32_t Node(int32_t x, int32_t y)
@@ -30,6 +31,12 @@ struct TBody {
                  std::to_string(shapes.size()) + "\r\n\r\n";
         for (auto [x, y] : shapes) Links += std::to_string(x) + " " + std::to_string(y) + " 0 0 0\r\n";
     }
+    // The extras of the link from the node of serial as at (ax, ay) to the one of serial bs: its note.
+    void LinkNote(int32_t ax, int32_t ay, int32_t as, int32_t bs, const std::string& note)
+    {
+        LinkExtras += std::to_string(as) + " " + std::to_string(bs) + " " + std::to_string(ax) + " " +
+                      std::to_string(ay) + " 0 0 0 0 0 1 0 0 0 0\r\n" + note + "\r\n";
+    }
 };
 
 // A version 9 file of the body's nodes and links.
@@ -45,7 +52,7 @@ std::string FileOf(const TBody& body)
     }();
     return head + "END OF APPLICATION\r\n1 0 0 1 -1 0 0 0 0 0\r\n\r\n" + body.Nodes + "0 0 0 0 0 0 0 0 0 0\r\n" +
            "1 0 0 0 0 0 -1 -1 0 0\r\n\r\n" + body.Links + "0 0 0 0 0 0 0 0 0 0\r\n0 0 0 0\r\n\r\n0 0 0 0 0 0 0\r\n" +
-           "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n";
+           "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n" + body.LinkExtras + "0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n";
 }
 
 // Opens the file both ways and compares everything the hash holds, then the
@@ -195,6 +202,70 @@ TEST(NetworkFileFiling, AFileInHashOrderKeepsTheOrderOfCoincidentNodes)
     }
 }
 
+namespace {
+
+// Node records with the serials and names given, and links by their ends.
+struct TRecord {
+    int32_t X, Y, Serial;
+    std::string Name;
+};
+struct TEnd {
+    int32_t X, Y, Serial;
+};
+using TLinkEnds = std::vector<std::pair<TEnd, TEnd>>;
+
+TBody BodyOf(const std::vector<TRecord>& nodes, const TLinkEnds& links)
+{
+    TBody body;
+    for (const TRecord& n : nodes)
+        body.Nodes += "1 " + std::to_string(n.X) + " " + std::to_string(n.Y) + " 1 " + std::to_string(n.Serial) +
+                      " 0 0 0 0 0\r\n" + n.Name + "\r\n";
+    for (const auto& [a, b] : links) body.Link(a.X, a.Y, a.Serial, b.X, b.Y, b.Serial);
+    return body;
+}
+
+std::string FileOf(const std::vector<TRecord>& nodes, const TLinkEnds& links) { return FileOf(BodyOf(nodes, links)); }
+
+// The links as their end nodes' names ("A-B"), in the order of the saved
+// file; those with a note also as "A-B note".
+struct TLoad {
+    std::vector<std::string> Joined, Notes;
+    TOpenResult Result;
+    std::string Saved;
+};
+
+// Opens the file, then appends it Appends times.
+TLoad Load(const std::string& bytes, int appends = 0)
+{
+    TLoad out;
+    TMessageSinkRecorder rec;
+    TNetWindow net;
+    const std::string path = TempPath("serials.dta"), saved = TempPath("serials-saved.dta");
+    WriteAll(path, bytes);
+    out.Result = OpenNetworkFile(net, path, true, rec);
+    for (int i = 0; i < appends; ++i) EXPECT_EQ(OpenNetworkFile(net, path, false, rec).Status, TOpenStatus::Ok);
+    for (const THashEntry* cell : net.NodeHash)
+        for (const TNetworkPoint* p : cell->Points)
+            if (const TNode* n = p->AsNode())
+                for (const TLink* h : n->Links)
+                    if (h->AEnd()) {
+                        const std::string joined = std::string(n->Name) + "-" + std::string(h->FarNode->Name);
+                        out.Joined.push_back(joined);
+                        if (!h->LinkValues->Note.empty()) out.Notes.push_back(joined + " " + h->LinkValues->Note);
+                    }
+    EXPECT_TRUE(SaveNetworkFile(net, saved, 9, rec).Ok);
+    out.Saved = ReadAll(saved);
+    return out;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v)
+{
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+} // namespace
+
 // Links find their end nodes by serial and position whatever the order of the
 // node records: a file whose node records come reversed or shuffled joins
 // every link as the file in order does. Where a serial repeats in a cell, the
@@ -202,46 +273,8 @@ TEST(NetworkFileFiling, AFileInHashOrderKeepsTheOrderOfCoincidentNodes)
 // first of that serial in the cell's order.
 TEST(NetworkFileFiling, NodeRecordsInAnyOrderJoinTheSameNodes)
 {
-    struct TRecord {
-        int32_t X, Y, Serial;
-        std::string Name;
-    };
-    struct TEnd {
-        int32_t X, Y, Serial;
-    };
-    auto fileOf = [](const std::vector<TRecord>& nodes, const std::vector<std::pair<TEnd, TEnd>>& links) {
-        TBody body;
-        for (const TRecord& n : nodes)
-            body.Nodes += "1 " + std::to_string(n.X) + " " + std::to_string(n.Y) + " 1 " + std::to_string(n.Serial) +
-                          " 0 0 0 0 0\r\n" + n.Name + "\r\n";
-        for (const auto& [a, b] : links) body.Link(a.X, a.Y, a.Serial, b.X, b.Y, b.Serial);
-        return FileOf(body);
-    };
-    // The links as their end nodes' names, in the order of the saved file.
-    struct TLoad {
-        std::vector<std::string> Joined;
-        TOpenResult Result;
-        std::string Saved;
-    };
-    auto load = [](const std::string& bytes) {
-        TLoad out;
-        TMessageSinkRecorder rec;
-        TNetWindow net;
-        const std::string path = TempPath("serials.dta"), saved = TempPath("serials-saved.dta");
-        WriteAll(path, bytes);
-        out.Result = OpenNetworkFile(net, path, true, rec);
-        for (const THashEntry* cell : net.NodeHash)
-            for (const TNetworkPoint* p : cell->Points)
-                if (const TNode* n = p->AsNode())
-                    for (const TLink* h : n->Links)
-                        if (h->AEnd()) out.Joined.push_back(std::string(n->Name) + "-" + std::string(h->FarNode->Name));
-        EXPECT_TRUE(SaveNetworkFile(net, saved, 9, rec).Ok);
-        out.Saved = ReadAll(saved);
-        return out;
-    };
-    auto expectSame = [&](const std::vector<TRecord>& ordered, std::vector<TRecord> other,
-                          const std::vector<std::pair<TEnd, TEnd>>& links) {
-        const TLoad a = load(fileOf(ordered, links)), b = load(fileOf(other, links));
+    auto expectSame = [&](const std::vector<TRecord>& ordered, std::vector<TRecord> other, const TLinkEnds& links) {
+        const TLoad a = Load(FileOf(ordered, links)), b = Load(FileOf(other, links));
         EXPECT_EQ(a.Result.Status, TOpenStatus::Ok);
         EXPECT_EQ(b.Result.Status, TOpenStatus::Ok);
         EXPECT_EQ(b.Result.Redundant, a.Result.Redundant);
@@ -262,7 +295,7 @@ TEST(NetworkFileFiling, NodeRecordsInAnyOrderJoinTheSameNodes)
         std::shuffle(at.begin(), at.end(), random);
         std::vector<TRecord> nodes;
         for (int32_t i = 0; i < 3000; ++i) nodes.push_back({at[i].first, at[i].second, i + 1, "N" + std::to_string(i + 1)});
-        std::vector<std::pair<TEnd, TEnd>> links;
+        TLinkEnds links;
         auto end = [&](int32_t i) { return TEnd{nodes[i].X, nodes[i].Y, nodes[i].Serial}; };
         // (None to the records 500..509, which a file below leaves out.)
         auto any = [&] {
@@ -296,7 +329,7 @@ TEST(NetworkFileFiling, NodeRecordsInAnyOrderJoinTheSameNodes)
         repeated.push_back({cx + 1, cy, first.Serial, "third"});
         repeated.push_back({400000, 400000, first.Serial, "far"});
         repeated.push_back({cx + 2, cy, 0, "zero"});
-        std::vector<std::pair<TEnd, TEnd>> withRepeats = links;
+        TLinkEnds withRepeats = links;
         const TEnd other = end(2);
         withRepeats.push_back({{cx, cy, first.Serial}, other});         // the node at the position
         withRepeats.push_back({{cx + 1, cy, first.Serial}, end(3)});    // likewise
@@ -314,4 +347,73 @@ TEST(NetworkFileFiling, NodeRecordsInAnyOrderJoinTheSameNodes)
         // the serial no record has and 999999 are not found.
         EXPECT_EQ(b.Result.WithoutEnds, crowded ? 2 : 4);
     }
+}
+
+// Each kind of disorder on its own, every link checked by the names of its
+// ends (comparing with an ordered file would go through the same look-up
+// whenever the ordered file has a gap or a repeat too).
+TEST(NetworkFileFiling, OutOfOrderSerialsWithAGapOrARepeatJoinEveryLink)
+{
+    auto record = [](int32_t serial, const std::string& name) {
+        return TRecord{(serial % 20) * 5000 - 50000, (serial / 20) * 5000 - 25000, serial, name + std::to_string(serial)};
+    };
+    auto end = [](const TRecord& r) { return TEnd{r.X, r.Y, r.Serial}; };
+    auto expectJoined = [&](const std::vector<TRecord>& nodes, const std::vector<std::pair<size_t, size_t>>& pairs) {
+        TLinkEnds links;
+        std::vector<std::string> expected;
+        for (auto [a, b] : pairs) {
+            links.push_back({end(nodes[a]), end(nodes[b])});
+            expected.push_back(nodes[a].Name + "-" + nodes[b].Name);
+        }
+        const TLoad l = Load(FileOf(nodes, links));
+        EXPECT_EQ(l.Result.Status, TOpenStatus::Ok);
+        EXPECT_EQ(l.Result.WithoutEnds, 0);
+        EXPECT_EQ(Sorted(l.Joined), Sorted(expected));
+    };
+    // Serials 200 down to 1 with 50 left out (every fourth), no repeat; a
+    // link from each node to the next in the file.
+    std::vector<TRecord> gaps;
+    for (int32_t s = 200; s >= 1; --s)
+        if (s % 4 != 0) gaps.push_back(record(s, "N"));
+    std::vector<std::pair<size_t, size_t>> pairs;
+    for (size_t i = 0; i + 1 < gaps.size(); ++i) pairs.push_back({i, i + 1});
+    {
+        SCOPED_TRACE("gaps");
+        expectJoined(gaps, pairs);
+    }
+    // Serials 200 down to 1 without a gap, 77 again in a cell of its own.
+    std::vector<TRecord> repeat;
+    for (int32_t s = 200; s >= 1; --s) repeat.push_back(record(s, "N"));
+    repeat.insert(repeat.begin() + 60, TRecord{400000, 400000, 77, "M77"});
+    pairs.clear();
+    for (size_t i = 0; i + 1 < repeat.size(); ++i) pairs.push_back({i, i + 1});
+    pairs.push_back({60, 150}); // from the second 77 to serial 51
+    pairs.push_back({190, 60}); // to it from serial 11
+    {
+        SCOPED_TRACE("a repeat");
+        expectJoined(repeat, pairs);
+    }
+}
+
+// A note on a node's second or third link comes back on that link, not on
+// the node's first: the link's extras name it by its A node and the far
+// node's serial, whatever the order of the node records, also in an append
+// (where the file's serials follow those of the network's nodes).
+TEST(NetworkFileFiling, LinkNotesComeBackOnTheirLinks)
+{
+    const std::vector<TRecord> ordered = {{0, 0, 1, "A"}, {1000, 0, 2, "B"}, {0, 1000, 3, "C"}, {-900, -900, 4, "D"}};
+    auto end = [&](size_t i) { return TEnd{ordered[i].X, ordered[i].Y, ordered[i].Serial}; };
+    const TLinkEnds links = {{end(0), end(1)}, {end(0), end(2)}, {end(0), end(3)}};
+    for (const bool reversed : {false, true})
+        for (const int appends : {0, 1}) {
+            SCOPED_TRACE(std::string(reversed ? "reversed" : "in order") + (appends ? ", appended" : ""));
+            TBody body = BodyOf(reversed ? std::vector<TRecord>(ordered.rbegin(), ordered.rend()) : ordered, links);
+            body.LinkNote(0, 0, 1, 3, "second");
+            body.LinkNote(0, 0, 1, 4, "third");
+            const TLoad l = Load(FileOf(body), appends);
+            EXPECT_EQ(l.Result.Status, TOpenStatus::Ok);
+            std::vector<std::string> expected;
+            for (int i = 0; i <= appends; ++i) expected.insert(expected.end(), {"A-C second", "A-D third"});
+            EXPECT_EQ(Sorted(l.Notes), Sorted(expected));
+        }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -186,11 +187,95 @@ TEST(TigerImport, TranslationsProjectionsAndClamping)
 
     TImport far; // clamped before rounding, the exact place kept
     far.Settings.YScale = -1e9;
-    ASSERT_EQ(far.Run(plain).ErrorCode, TigerErrorNone);
+    const TTigerResult clamped = far.Run(plain);
+    ASSERT_EQ(clamped.ErrorCode, TigerErrorNone);
     const TNode* corner = NodesAt(far.Net, {-122500000, 37500000}).at(0);
     EXPECT_EQ(corner->X, -WorldLimit);
     EXPECT_EQ(corner->Y, WorldLimit);
     EXPECT_LT(corner->XF(far.Net), -1e8);
+    EXPECT_EQ(clamped.ClampedPoints, clamped.Nodes);
+}
+
+// Points placed on the world's edge because they lie beyond it are counted,
+// and the status says so.
+TEST(TigerImport, PointsClampedToTheWorldsEdgeAreCounted)
+{
+    const TSetSpec county = GridCounty(2, 2, 3);
+    TImport plain;
+    const TTigerResult r = plain.Run(county);
+    ASSERT_EQ(r.ErrorCode, TigerErrorNone);
+    EXPECT_EQ(r.ClampedPoints, 0);
+    EXPECT_EQ(TigerImportStatus(r), "24 nodes, 15 links, 42 shape points and 6 polygons added.");
+
+    // A chain 20 degrees east of the county, with a shape point: at the
+    // county's own centre only its three points lie beyond the edge...
+    TSetSpec stray = county;
+    stray.Chains.push_back({99, "Stray", "A41", {{-102500000, 37500000}, {-102499000, 37500500}, {-102498000, 37500000}}});
+    TImport given;
+    given.Settings.XTranslate = 122;
+    given.Settings.YTranslate = -38;
+    const TTigerResult g = given.Run(stray);
+    ASSERT_EQ(g.ErrorCode, TigerErrorNone);
+    EXPECT_EQ(g.ClampedPoints, 3);
+    EXPECT_EQ(TigerImportStatus(g), "26 nodes, 16 links, 43 shape points and 6 polygons added. 3 points lie beyond the "
+                                    "world's edge and were placed on it.");
+    // ... and with the centre taken from the data, halfway between, every
+    // point does, and lies on the edge.
+    TImport centred;
+    const TTigerResult c = centred.Run(stray);
+    ASSERT_EQ(c.ErrorCode, TigerErrorNone);
+    EXPECT_EQ(centred.Settings.XTranslate, 112);
+    EXPECT_EQ(c.ClampedPoints, c.Nodes + c.ShapePoints);
+    EXPECT_EQ(c.ClampedPoints, 69);
+    ForEachNode(centred.Net, [&](TNode* n) { EXPECT_EQ(std::abs(n->X), WorldLimit) << n->Longitude; });
+    // One point beyond the edge by no more than the rounding is on the world.
+    TImport edge;
+    edge.Settings = {-100000, 122, -38, 0};
+    TSetSpec one;
+    const double xScale = std::cos(37.5 * std::numbers::pi / 180) * -100000;
+    const int64_t lon = std::llround((-122 - (WorldLimit + 0.25) / xScale) * 1e6);
+    one.Chains.push_back({1, "", "A41", {{-122000000, 37500000}, {lon, 37500000}}});
+    const TTigerResult e = edge.Run(one);
+    ASSERT_EQ(e.ErrorCode, TigerErrorNone);
+    ASSERT_EQ(NodesAt(edge.Net, {lon, 37500000}).at(0)->X, WorldLimit);
+    EXPECT_EQ(e.ClampedPoints, 0);
+    EXPECT_EQ(TigerImportStatus(e), "2 nodes, 1 link, 0 shape points and 0 polygons added.");
+}
+
+// A record whose needed longitudes or latitudes are blank is a bad file, as
+// a cut one is: read as zeros, a line of blanks among the chains would move
+// the centre the import takes halfway to long/lat 0 and every real node to
+// the world's edge, and one among the polygons would add an owner there.
+TEST(TigerImport, RecordsWithBlankCoordinatesAreRefused)
+{
+    const TSetSpec county = GridCounty(2, 2, 3);
+    const std::string eol = "\r\n";
+    auto afterFirst = [&](std::string& bytes, const std::string& line) { bytes.insert(bytes.find(eol) + 2, line + eol); };
+    auto blank = [](std::string& bytes, std::size_t first, std::size_t last) {
+        bytes.replace(first - 1, last - first + 1, last - first + 1, ' ');
+    };
+    const std::vector<std::pair<const char*, std::function<void(TTigerSetBytes&)>>> spoils = {
+        {"a chain record of blanks", [&](TTigerSetBytes& f) { afterFirst(f.RT1.Bytes, std::string(228, ' ')); }},
+        {"a chain's blank end", [&](TTigerSetBytes& f) { blank(f.RT1.Bytes, 230 + 210, 230 + 228); }},
+        {"a shape point's blank latitude", [&](TTigerSetBytes& f) { blank(f.RT2.Bytes, 29, 37); }},
+        {"a polygon record of blanks", [&](TTigerSetBytes& f) { afterFirst(f.RTP.Bytes, std::string(44, ' ')); }},
+        {"a polygon's blank point", [&](TTigerSetBytes& f) { blank(f.RTP.Bytes, 26, 44); }},
+    };
+    for (const auto& [what, spoil] : spoils) {
+        SCOPED_TRACE(what);
+        TTigerSetBytes files = Bytes(county);
+        spoil(files);
+        TImport im;
+        EXPECT_EQ(im.Run(files).ErrorCode, TigerErrorRead);
+        EXPECT_TRUE(im.Only52());
+        EXPECT_EQ(im.Settings.XTranslate, 122);
+        EXPECT_EQ(im.Settings.YTranslate, -38);
+        int astray = 0; // at latitude 0 or on the world's edge
+        for (const THashEntry* cell : im.Net.NodeHash)
+            for (const TNetworkPoint* p : cell->Points)
+                if (p->Latitude == 0 || std::abs(p->X) >= WorldLimit || std::abs(p->Y) >= WorldLimit) ++astray;
+        EXPECT_EQ(astray, 0);
+    }
 }
 
 namespace {
@@ -548,4 +633,13 @@ TEST(TigerImport, Driver)
     EXPECT_EQ(out, "Valid update file not found.\nTiger 2000\nnodes 18 links 15 shapepoints 0 polygons 0\n"
                    "translate 122 -38\n");
     EXPECT_TRUE(fs::exists(dir / "three.dta"));
+
+    // A chain 20 degrees from the county: the import says that it put every
+    // point on the world's edge.
+    TSetSpec stray = GridCounty(2, 2, 3);
+    stray.Chains.push_back({99, "Stray", "A41", {{-102500000, 37500000}, {-102498000, 37500000}}});
+    const std::string far = WriteSet(dir / "TGR06002", stray);
+    ASSERT_TRUE(RunCommand("'" + exe + "' '" + far + "' '" + (dir / "four.dta").string() + "' --yscale -1e5", out));
+    EXPECT_EQ(out, "nodes 26 links 16 shapepoints 42 polygons 6\ntranslate 112 -38\n26 nodes, 16 links, 42 shape "
+                   "points and 6 polygons added. 68 points lie beyond the world's edge and were placed on it.\n");
 }

@@ -42,7 +42,8 @@ TEST(TigerRecords, FieldsShortRecordsLineEndsAndFailures)
     EXPECT_FALSE(ParseTigerPolygon(TRecord('P', 43).Text, shortPolygon));
 
     auto chain = [](const std::string& tlid, int64_t lat) {
-        return TRecord('1', 228).Put(6, tlid).Coordinate(191, 200, -122000000).Coordinate(201, 209, lat).Text;
+        return TRecord('1', 228).Put(6, tlid).Coordinate(191, 200, -122000000).Coordinate(201, 209, lat)
+            .Coordinate(210, 219, -122000000).Coordinate(220, 228, 37000000).Text;
     };
     EXPECT_TRUE(ParseTigerChain(chain("2147483647", 37000000), c));
     EXPECT_FALSE(ParseTigerChain(chain("2147483648", 37000000), c)); // beyond 32 bits
@@ -104,8 +105,47 @@ TEST(TigerRecords, TrimmedLinesReadAsPaddedCutFieldsAreRefused)
     side.Right(42, 51, 18);
     ASSERT_TRUE(ParseTigerChainPolygon(side.Text.substr(0, 51), cp));
     EXPECT_EQ(cp.PolyIdR, 18);
-    for (std::size_t cut : {1, 3, 5, 6, 12, 30, 35, 45, 50}) // before or inside an id
+    for (std::size_t cut : {1, 3, 5, 6, 12, 14, 30, 35, 45, 50}) // before or inside an id
         EXPECT_FALSE(ParseTigerChainPolygon(side.Text.substr(0, cut), cp)) << cut;
+}
+
+// Blanks where a record needs a longitude or latitude are no coordinate, as
+// the columns a cut line lost are none: read as 0 they would put the point
+// at long/lat 0. A line of blanks the length of its record is refused so.
+TEST(TigerRecords, BlankCoordinatesARecordNeedsAreRefused)
+{
+    TSetSpec set;
+    set.Chains = {{7, "", "A41", {{-122000000, 37000000}, {-122100000, 37100000}}}};
+    set.Polygons = {{"A0001", 5, {-122050000, 37050000}}};
+    const std::string chain = Rt1Text(set, ""), polygon = RtpText(set, "");
+    TTigerChain c;
+    TTigerPolygonRecord p;
+    ASSERT_TRUE(ParseTigerChain(chain, c));
+    ASSERT_TRUE(ParseTigerPolygon(polygon, p));
+    EXPECT_FALSE(ParseTigerChain(std::string(TigerChainLength, ' '), c));
+    EXPECT_FALSE(ParseTigerPolygon(std::string(TigerPolygonLength, ' '), p));
+    // Columns first..last of a line put in blanks, or Text.
+    auto put = [](std::string line, std::size_t first, std::size_t last, const std::string& text = "") {
+        line.replace(first - 1, last - first + 1, text.empty() ? std::string(last - first + 1, ' ') : text);
+        return line;
+    };
+    for (auto [first, last] : {std::pair{191, 200}, {201, 209}, {210, 219}, {220, 228}})
+        EXPECT_FALSE(ParseTigerChain(put(chain, first, last), c)) << first;
+    for (auto [first, last] : {std::pair{26, 35}, {36, 44}}) EXPECT_FALSE(ParseTigerPolygon(put(polygon, first, last), p)) << first;
+    // "+0" is a coordinate: the equator and the prime meridian are places.
+    EXPECT_TRUE(ParseTigerPolygon(put(put(polygon, 26, 35, "        +0"), 36, 44, "       +0"), p));
+    EXPECT_EQ(std::tie(p.Long, p.Lat), std::make_tuple(0, 0));
+
+    // A shape point's longitude of blanks ends the points; a latitude of
+    // blanks after a longitude is refused.
+    TRecord shape('2', 208);
+    shape.Right(6, 15, 7).Coordinate(19, 28, -122050000).Coordinate(29, 37, 37050000);
+    TTigerShapeRecord s;
+    ASSERT_TRUE(ParseTigerShape(shape.Text, s));
+    EXPECT_EQ(s.Count, 1);
+    EXPECT_FALSE(ParseTigerShape(shape.Put(29, std::string(9, ' ')).Text, s));
+    ASSERT_TRUE(ParseTigerShape(shape.Put(19, std::string(10, ' ')).Text, s));
+    EXPECT_EQ(s.Count, 0);
 }
 
 TEST(TigerRecords, SetNamesComeFromTheExtensionOfTheFileName)
