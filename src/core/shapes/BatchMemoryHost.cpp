@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "core/calc/CalcEditing.h"
 #include "core/calc/CalcRun.h"
 #include "core/file/NetworkFile.h"
 #include "core/model/Messages.h"
@@ -95,9 +96,17 @@ bool TMemoryBatchHost::RunProgram(TMessageSink&)
 {
     TWindow* w = CurrentWindow();
     if (!w) return false;
+    // The run acts for the window: its polygon criterion, units and splice
+    // rules, as a run from the Calculate dialog.
+    TViewRecord view;
+    view.Settings = &w->Settings;
+    TCalcRunOptions options;
+    options.View = &view;
+    TEditHooks hooks;
+    hooks.Settings = &w->Settings;
     TCalcFlags flags;
     TQuietCalcHost calcHost;
-    RunCalculation(w->Net, w->Program, flags, calcHost);
+    RunCalculation(w->Net, w->Program, flags, calcHost, {}, CalcEditOpsFor(hooks, w->Settings.SpliceRules), options);
     return true;
 }
 

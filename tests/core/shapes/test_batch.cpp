@@ -2,6 +2,7 @@
 // of files, and runs over a recording host and over networks in memory.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "../net_window.h"
@@ -284,6 +285,47 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     TNetWindow both;
     ASSERT_EQ(OpenNetworkFile(both, (dir / "both.dta").string(), true, sink).Status, TOpenStatus::Ok);
     EXPECT_EQ(both.NodeCount, 6);
+}
+
+// A batch Calculate acts for its window as a run from the dialog does: the
+// network's polygon criterion limits the nodes it runs over.
+TEST(BatchRun, MemoryHostCalculatesWithinThePolygonCriterion)
+{
+    const fs::path dir = TempFolder("memory-criterion");
+    TMessageSinkRecorder sink;
+    {
+        TNetWindow net;
+        TClassRecord& zone = (*net.NodeClasses)[1];
+        zone.Name = "Zone";
+        zone.AttributeCount = 1;
+        zone.Attributes[1] = std::make_unique<TAttrib>();
+        THashEntry* cell;
+        for (int x : {100, 200, 900}) AddNode(net, x, 100, cell, false, 1)->EntityType = 1;
+        // A square over the first two nodes, owned by a node of class 0.
+        TNode* owner = AddNode(net, 150, 100, cell, false, 1);
+        for (auto [x, y] : {std::pair{0, 0}, {300, 0}, {300, 200}, {0, 200}}) {
+            TNode* corner = AddNode(net, x, y, cell, false, 1);
+            owner->OwnPolygonRef().Insert(corner);
+            net.PolygonsRef(corner).Insert(owner);
+        }
+        UpdateNodePolygonBox(net, owner);
+        net.Search.PolygonCriterion = {owner, 1, 0, 0, 0};
+        ASSERT_TRUE(SaveNetworkFile(net, (dir / "net.dta").string(), 9, sink).Ok);
+        TCalcProgram inc;
+        inc.CalcLines[1] = "A1 = A1 + 1";
+        inc.CalcRanges[CalcKindNode].Begin[1] = inc.CalcRanges[CalcKindNode].End[1] = 1;
+        ASSERT_TRUE(SaveProgramFile((dir / "inc.pgm").string(), inc, &sink));
+    }
+    TMemoryBatchHost host;
+    TBatchRunResult r = RunBatch(Script({{1, "net.dta"}, {4, "inc.pgm"}}, dir), host, sink);
+    EXPECT_FALSE(r.Ended);
+    ASSERT_EQ(host.WindowCount(), 1);
+    ASSERT_NE(host.CurrentWindow()->Settings.Search.PolygonCriterion.Owner, nullptr);
+    std::map<int, double> byX;
+    ForEachNode(host.CurrentWindow()->Net, [&](TNode* n) {
+        if (n->EntityType == 1) byX[n->X] = n->Values[0].Real();
+    });
+    EXPECT_EQ(byX, (std::map<int, double>{{100, 1}, {200, 1}, {900, 0}}));
 }
 
 TEST(BatchRun, MemoryHostReadsFormatsAndUpdates)
