@@ -110,8 +110,7 @@ struct TBackgroundSlot {
 struct TBackgrounds {
     std::array<TBackgroundSlot, 11> Raster;   // [1..10]
     std::array<TBackgroundSlot, 11> Metafile; // [1..10]
-    uint8_t JpegOnTop = 0;
-    uint8_t MetafilesOnTop = 1;
+    uint8_t MetafilesOnTop = 1; // 0: "JPEG on Top", the rasters drawn over the metafiles
     uint8_t SuppressAll = 0;
     int32_t Underlay = 0;
     void Reset() { *this = TBackgrounds{}; }
