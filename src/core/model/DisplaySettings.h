@@ -84,7 +84,11 @@ struct TDisplaySettings {
     double DisplayReal = 0;              // carried unchanged
     uint8_t PrimaryWidthOnRight = 0;
     int32_t DesireLinePlacement = 0;
-    uint8_t GhostLinks = 0;
+    // "Ghost Links": links that fail the search are drawn as one-pixel lines
+    // in palette colour FilteredLinkColor (not kept in files) instead of
+    // not at all.
+    uint8_t ShowFilteredLinksThin = 0;
+    int32_t FilteredLinkColor = 19;
     int32_t DisplayInt = 0; // carried unchanged
 
     TDisplaySettings() { Reset(); }
