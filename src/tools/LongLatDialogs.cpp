@@ -410,11 +410,21 @@ void TElevationDB::CalculateButtonClick()
         break;
     }
     case 3: {
-        TBusy busy(this);
-        const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
-        const int32_t omitted = InterpolateElevations(FNet, shapes, useShapes, lock, &Sink(), {}, progress);
+        std::vector<TDEdge> edges;
+        TDelaunay::TLineSink sink;
+        if (Hooks.ShowTriangles)
+            sink = [&edges](int32_t x1, int32_t y1, int32_t x2, int32_t y2) { edges.push_back({x1, y1, x2, y2}); };
+        int32_t omitted = 0;
+        {
+            TBusy busy(this);
+            const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
+            omitted = InterpolateElevations(FNet, shapes, useShapes, lock, &Sink(), sink, progress);
+        }
         Status(std::to_string(omitted) + " omitted");
-        break;
+        if (Hooks.NetworkChanged) Hooks.NetworkChanged(false);
+        // Over the repainted window.
+        if (Hooks.ShowTriangles) Hooks.ShowTriangles(std::move(edges));
+        return;
     }
     default:
         return;

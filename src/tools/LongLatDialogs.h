@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 
+#include "core/geo/Delaunay.h"
 #include "tools/ToolWidgets.h"
 
 class QButtonGroup;
@@ -31,6 +33,8 @@ struct TGeographyHooks {
     // network take the new extents and repaint. After other computations:
     // a repaint.
     std::function<void(bool moved)> NetworkChanged;
+    // Draws the triangles' edges of a triangulation over the window.
+    std::function<void(std::vector<TDEdge>)> ShowTriangles;
     // Lets pending events run during a long computation.
     std::function<void()> ProcessEvents;
     // Held while a computation runs (the window's busy gate).

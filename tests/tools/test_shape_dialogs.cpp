@@ -343,3 +343,61 @@ TEST_F(ShapeDialogs, ElevationDialogComputesAndUnlocks)
     EXPECT_EQ(std::tie(l().ElevationMethod, l().ConstantElevation, l().LockComputedElevations),
               std::make_tuple(1, 2.5, uint8_t(1)));
 }
+
+// The triangles of a triangulation are drawn over the window in palette
+// colour 20, after Compute Elevations and after the node dialog's
+// interpolation, and stay until the window's next repaint.
+TEST(Triangulation, TrianglesAreDrawnOverTheWindowUntilItsNextRepaint)
+{
+    programtest::TProgram program;
+    program.Start();
+    TSketchPadWindow& pad = *program.Pad;
+    THashEntry* cell = nullptr;
+    auto node = [&](int32_t x, int32_t y, int32_t elevation) {
+        TNode* n = AddNode(*program.Net, x, y, cell, false, 0);
+        n->Elevation = elevation;
+        return n;
+    };
+    node(0, 0, 10000);
+    node(200, 0, 20000);
+    node(0, 200, 30000);
+    TNode* inside = node(40, 40, 0);
+    pad.View.SetExtents(0, 0, 300, 300);
+    pad.SetScrollRanges();
+    // A point of the triangle's long side, away from nodes and links.
+    auto shown = [&] {
+        return programtest::PaintWindow(pad, QSize(400, 400)).pixelColor(pad.PixelX(100), pad.PixelY(100));
+    };
+    const QColor mesh(0, 255, 255), white(Qt::white);
+    EXPECT_EQ(shown(), white);
+
+    program.Handlers["ElevationDB"] = [](QDialog& d) {
+        auto& e = dynamic_cast<TElevationDB&>(d);
+        e.Method->button(3)->click();
+        e.CalculateButton->click();
+        e.OKButton->click();
+        return d.result();
+    };
+    ASSERT_TRUE(program.Trigger(&pad, "CalculateElevations1"));
+    EXPECT_EQ(inside->Elevation, 16000);
+    EXPECT_EQ(shown(), mesh);
+    EXPECT_EQ(shown(), mesh); // until the window repaints
+    ASSERT_TRUE(program.Trigger(&pad, "RefreshM"));
+    EXPECT_EQ(shown(), white);
+
+    // The node dialog's "Compute Elevation", from a Node Open click.
+    QColor seen;
+    program.Handlers["NodeEntityDB"] = [](QDialog& d) {
+        d.findChild<QPushButton*>("LongLatBtn")->click();
+        return int(QDialog::Rejected);
+    };
+    program.Handlers["LongLatDB"] = [&](QDialog& d) {
+        d.findChild<QPushButton*>("ComputeElevationBtn")->click();
+        seen = shown();
+        return int(QDialog::Rejected);
+    };
+    program.Main->SetButtons(3, pad, true);
+    inside->Elevation = 0;
+    QTest::mouseClick(pad.viewport(), Qt::LeftButton, {}, QPoint(pad.PixelX(40), pad.PixelY(40)));
+    EXPECT_EQ(seen, mesh);
+}
