@@ -73,8 +73,10 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
-    // The scale edit as a usable number; else red, the status says so, false.
-    bool ReadScale(double& Scale);
+    // The scale edit as a number (one the computations can use: not 0);
+    // else red, the status says so, false. The scale carries the sign of the
+    // change of Y with latitude, so a negative one is as good as a positive.
+    bool ReadScale(double& Scale, bool Computing);
     // The pivot of the name; nullptr when none matches.
     TNode* FindNamed(const QLineEdit* Edit) const;
     void Store(bool All, double Scale);
