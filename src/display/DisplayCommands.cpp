@@ -66,8 +66,6 @@ void ShowShapesDialog(TSketchPadWindow& Pad)
     TShapesDB d(Pad.Main, Pad.Settings.Display, &Pad);
     if (RunDisplayDialog(Pad, d) != QDialog::Accepted) return;
     d.Store(Pad.Settings.Display);
-    // Picks reach as far as the symbols.
-    Pad.View.StandardSize = Pad.Settings.Display.StandardSize;
     WindowSettingsChanged(Pad);
 }
 

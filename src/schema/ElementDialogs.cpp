@@ -361,8 +361,14 @@ void TLongLatDB::ComputeElevation()
 {
     if (TShapePoint* sp = Point.AsShapePoint())
         ElevationEdit->SetValue(ShapePointElevationAlongLink(*sp, Ctx.UnitsFactor()));
-    else
-        ElevationEdit->SetValue(InterpolateElevationAt(*Ctx.Net, Point, false, Ctx.Boxes));
+    else {
+        // The triangles go over the window of the dialog.
+        std::vector<TDEdge> edges;
+        TDelaunay::TLineSink sink;
+        if (Ctx.Pad) sink = [&edges](int32_t x1, int32_t y1, int32_t x2, int32_t y2) { edges.push_back({x1, y1, x2, y2}); };
+        ElevationEdit->SetValue(InterpolateElevationAt(*Ctx.Net, Point, false, Ctx.Boxes, sink));
+        if (Ctx.Pad) Ctx.Pad->ShowTriangles(std::move(edges));
+    }
 }
 
 void TLongLatDB::accept()

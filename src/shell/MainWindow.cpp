@@ -288,6 +288,16 @@ bool TZOKMainWindow::eventFilter(QObject* Watched, QEvent* Event)
             return true;
         }
     }
+    // The pointer over the frame, out of the network windows: panel 4 no
+    // longer shows a position. (Every move passes the application's
+    // filters, also over widgets that do not track the mouse.)
+    if (Event->type() == QEvent::MouseMove && !Panels[4]->text().isEmpty())
+        if (auto* w = qobject_cast<QWidget*>(Watched); w && w->window() == this) {
+            bool inPad = false;
+            for (QWidget* p = w; p && p != this && !inPad; p = p->parentWidget())
+                inPad = qobject_cast<QMdiSubWindow*>(p) != nullptr;
+            if (!inPad) Panels[4]->clear();
+        }
     if (Event->type() == QEvent::MouseButtonDblClick) {
         auto* w = qobject_cast<QWidget*>(Watched);
         QWidget* host = Panels[0] ? Panels[0]->parentWidget() : nullptr;

@@ -507,7 +507,8 @@ void TDrawCall::LinkPassFirst(const THashEntry* cell)
             const TNode* far = h->FarNode;
             if (!lv.Active || !far || !Visible(n) || !Visible(far)) continue;
             if (!LinkPasses(*h, *n)) {
-                if (Run.ShowFilteredLinksThin) DrawWorldLine(Pad, C, n->X, n->Y, far->X, far->Y, Run.FilteredLinkColor, Plot);
+                if (Pad.Display->ShowFilteredLinksThin)
+                    DrawWorldLine(Pad, C, n->X, n->Y, far->X, far->Y, Pad.Display->FilteredLinkColor, Plot);
                 continue;
             }
             TPendingLink p{h, n, far, 0};

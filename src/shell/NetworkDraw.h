@@ -31,9 +31,6 @@ struct TDrawRun {
     // Lets pending events through while drawing with Pump; true asks to stop.
     std::function<bool()> PumpEvents;
     bool Aborted = false;
-    // Links that fail the filter are drawn thin in FilteredLinkColor.
-    bool ShowFilteredLinksThin = false;
-    int32_t FilteredLinkColor = 19;
     // The current date and time of the title block ("dddd, mmmm d, yyyy \" at \" hh:mm AM/PM").
     std::function<std::string()> Now;
 };

@@ -36,6 +36,24 @@ void DrawPlotMargins(TSketchPadWindow& w, TCanvas& canvas)
     canvas.SetPenMode(TPenMode::Copy);
 }
 
+// The triangles of the last triangulation over the network: palette colour
+// 20, one pixel. Edges that miss the clip are passed over.
+void DrawTriangles(const TSketchPadWindow& w, TDrawPad& pad, TCanvas& canvas, double scale, int32_t horzPos,
+                   int32_t vertPos)
+{
+    canvas.SetZoomMapping(scale);
+    pad.ScrollOffsetX = int32_t(pround(horzPos / scale));
+    pad.ScrollOffsetY = int32_t(pround(vertPos / scale));
+    const TCanvasRect clip = canvas.ClipBox();
+    const int64_t dx = int64_t(pad.OriginX) - pad.ScrollOffsetX, dy = int64_t(pad.OriginY) - pad.ScrollOffsetY;
+    for (const TDEdge& e : w.Triangles) {
+        if (std::max(e.X1, e.X2) + dx < clip.Left - 1 || std::min(e.X1, e.X2) + dx > clip.Right + 1 ||
+            std::max(e.Y1, e.Y2) + dy < clip.Top - 1 || std::min(e.Y1, e.Y2) + dy > clip.Bottom + 1)
+            continue;
+        DrawWorldLine(pad, canvas, e.X1, e.Y1, e.X2, e.Y2, 20, false);
+    }
+}
+
 // The drawing pad of one window.
 TDrawPad PadOf(TSketchPadWindow& w)
 {
@@ -90,6 +108,7 @@ void Paint(TSketchPadWindow& w, QPainter& painter, const QRect& exposed, double 
     PaintNetwork(*pads.front(), canvas, scale, horzPos, vertPos, run);
     if (!ownView) return;
     if (w.View.ShowPlotMargins && !w.HidePageRectangle && PlotPageValid(w)) DrawPlotMargins(w, canvas);
+    if (!w.Triangles.empty()) DrawTriangles(w, *pads.front(), canvas, scale, horzPos, vertPos);
     if (IsCrosshairMode(w.View.SketchMode)) {
         painter.setClipping(false);
         DrawCrosshair(*pads.front(), canvas, w.View.Scale, w.HorzPos(), w.VertPos(), w.viewport()->width(),

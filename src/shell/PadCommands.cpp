@@ -99,10 +99,11 @@ void RegisterView(TZOKMainWindow& m, TPadItemTable& t)
     t.SetRule("PolygonNodesM", HasNodeClasses);
     // Ghost links change only the look of this window; it stays saved.
     t.SetCommand("PaleLinksM", GateDisplay, [](TSketchPadWindow& p) {
-        p.Settings.Display.GhostLinks = p.Settings.Display.GhostLinks ? 0 : 1;
+        uint8_t& thin = p.Settings.Display.ShowFilteredLinksThin;
+        thin = thin ? 0 : 1;
         p.InvalidatePad();
     });
-    t.SetCheck("PaleLinksM", [](TSketchPadWindow& p) { return p.Settings.Display.GhostLinks != 0; });
+    t.SetCheck("PaleLinksM", [](TSketchPadWindow& p) { return p.Settings.Display.ShowFilteredLinksThin != 0; });
     t.SetCommand("Clear1", GateChange, [&m](TSketchPadWindow& p) {
         ClearSearch(*p.Network, p.Settings);
         m.InvalidateNetworkViews(p);

@@ -256,10 +256,18 @@ void TSketchPadWindow::StepZoom(int32_t X, int32_t Y, bool Out)
 }
 
 // The marker follows its point through scrolls, zooms and edits from any view.
+// A repaint takes the triangles away.
 void TSketchPadWindow::InvalidatePad()
 {
+    Triangles = {};
     if (ShapeNode && ShapeNode->isVisible()) PlacePointMarker();
     if (Handles) Handles->Reposition();
+    viewport()->update();
+}
+
+void TSketchPadWindow::ShowTriangles(std::vector<TDEdge> Edges)
+{
+    Triangles = std::move(Edges);
     viewport()->update();
 }
 
@@ -324,6 +332,10 @@ QRect TSketchPadWindow::WorldRectPixels(const TBox& Rect, int32_t Margin) const
 
 void TSketchPadWindow::InvalidateWorldRect(const TBox& Rect, int32_t Margin)
 {
+    if (!Triangles.empty()) {
+        InvalidatePad();
+        return;
+    }
     viewport()->update(WorldRectPixels(Rect, Margin).intersected(viewport()->rect().adjusted(-1, -1, 1, 1)));
 }
 

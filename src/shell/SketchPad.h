@@ -11,6 +11,7 @@
 #include <QAbstractScrollArea>
 
 #include "core/analysis/PolygonCoverage.h"
+#include "core/geo/Delaunay.h"
 #include "core/model/Network.h"
 #include "core/model/WindowSettings.h"
 #include "shell/BackgroundImages.h"
@@ -143,6 +144,12 @@ public:
     void HideObjectMarks();
     // Page Setup is open: no page rectangle, no margin handles.
     bool HidePageRectangle = false;
+
+    // ---- the triangulation of elevations ----
+    // The triangles' edges of the last triangulation, drawn over the network
+    // in palette colour 20 until the window's next repaint.
+    std::vector<TDEdge> Triangles;
+    void ShowTriangles(std::vector<TDEdge> Edges);
 
     // ---- keyboard and hints ----
     // The Delete key of Select Object: the selected picture, node or shape

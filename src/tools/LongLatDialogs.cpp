@@ -130,11 +130,11 @@ void TCalcLongLatDB::FormShow()
 
 void TCalcLongLatDB::Status(const std::string& Text) { ShowStatus(StatusEB, Text); }
 
-bool TCalcLongLatDB::ReadScale(double& Scale)
+bool TCalcLongLatDB::ReadScale(double& Scale, bool Computing)
 {
     bool ok = true;
     Scale = PixelsPerDegreeEB->GetValue(false, ok);
-    if (ok && std::isfinite(Scale) && Scale != 0) {
+    if (ok && std::isfinite(Scale) && (Scale != 0 || !Computing)) {
         SetRed(PixelsPerDegreeEB, false);
         return true;
     }
@@ -174,7 +174,7 @@ void TCalcLongLatDB::Store(bool All, double Scale)
 void TCalcLongLatDB::accept()
 {
     double scale = 0;
-    if (!ReadScale(scale)) return;
+    if (!ReadScale(scale, false)) return;
     Store(true, scale);
     QDialog::accept();
 }
@@ -183,7 +183,7 @@ void TCalcLongLatDB::LongLatButtonClick()
 {
     Status("Processing...");
     double scale = 0;
-    if (!ReadScale(scale)) return;
+    if (!ReadScale(scale, true)) return;
     Store(false, scale);
     const TLongLatSettings& l = FSettings.LongLat;
     const int method = std::max(0, ProjectionMethod->checkedId());
@@ -259,7 +259,7 @@ void TCalcLongLatDB::EstimateButtonClick()
 void TCalcLongLatDB::XYButtonClick()
 {
     double scale = 0;
-    if (!ReadScale(scale)) return;
+    if (!ReadScale(scale, true)) return;
     const TNode* pivot = FindNamed(PivotNodeEB);
     if (!Usable(pivot)) {
         Status("Pivot node issue");
@@ -410,11 +410,21 @@ void TElevationDB::CalculateButtonClick()
         break;
     }
     case 3: {
-        TBusy busy(this);
-        const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
-        const int32_t omitted = InterpolateElevations(FNet, shapes, useShapes, lock, &Sink(), {}, progress);
+        std::vector<TDEdge> edges;
+        TDelaunay::TLineSink sink;
+        if (Hooks.ShowTriangles)
+            sink = [&edges](int32_t x1, int32_t y1, int32_t x2, int32_t y2) { edges.push_back({x1, y1, x2, y2}); };
+        int32_t omitted = 0;
+        {
+            TBusy busy(this);
+            const std::shared_ptr<void> step = Hooks.LongStep ? Hooks.LongStep() : nullptr;
+            omitted = InterpolateElevations(FNet, shapes, useShapes, lock, &Sink(), sink, progress);
+        }
         Status(std::to_string(omitted) + " omitted");
-        break;
+        if (Hooks.NetworkChanged) Hooks.NetworkChanged(false);
+        // Over the repainted window.
+        if (Hooks.ShowTriangles) Hooks.ShowTriangles(std::move(edges));
+        return;
     }
     default:
         return;

@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QDialog>
 
+#include "core/geo/Delaunay.h"
 #include "tools/ToolWidgets.h"
 
 class QButtonGroup;
@@ -31,6 +33,8 @@ struct TGeographyHooks {
     // network take the new extents and repaint. After other computations:
     // a repaint.
     std::function<void(bool moved)> NetworkChanged;
+    // Draws the triangles' edges of a triangulation over the window.
+    std::function<void(std::vector<TDEdge>)> ShowTriangles;
     // Lets pending events run during a long computation.
     std::function<void()> ProcessEvents;
     // Held while a computation runs (the window's busy gate).
@@ -69,8 +73,10 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
-    // The scale edit as a usable number; else red, the status says so, false.
-    bool ReadScale(double& Scale);
+    // The scale edit as a number (one the computations can use: not 0);
+    // else red, the status says so, false. The scale carries the sign of the
+    // change of Y with latitude, so a negative one is as good as a positive.
+    bool ReadScale(double& Scale, bool Computing);
     // The pivot of the name; nullptr when none matches.
     TNode* FindNamed(const QLineEdit* Edit) const;
     void Store(bool All, double Scale);

@@ -65,6 +65,7 @@ TGeographyHooks GeographyHooks(TSketchPadWindow& Pad)
         else
             Repaint(Pad);
     };
+    h.ShowTriangles = [&Pad](std::vector<TDEdge> edges) { Pad.ShowTriangles(std::move(edges)); };
     h.ProcessEvents = ProcessEvents;
     h.ShowHelp = [&Pad](int topic) { Pad.Main.ShowHelpTopic(topic); };
     h.Boxes = Pad.Main.Boxes;

@@ -587,3 +587,57 @@ TEST(Backgrounds, CompressedDrawingsOfSeveralMembersAreReadWhole)
     EXPECT_NE(ReadSvgDrawing(twoMembers, {.MaxTextBytes = BlueSvg.size()}), nullptr);
     EXPECT_EQ(ReadSvgDrawing(twoMembers.left(twoMembers.size() - 4)), nullptr);
 }
+
+// "JPEG on Top" is one flag: the menu toggles it, the drawing follows it, and
+// the file keeps it, so that Reopen shows the order that was saved.
+TEST(Backgrounds, JpegOnTopIsDrawnSavedAndReadBack)
+{
+    programtest::TProgram program;
+    QTemporaryDir& dir = program.Dir;
+    QImage photo(40, 40, QImage::Format_RGB32);
+    photo.fill(QColor(220, 30, 30));
+    ASSERT_TRUE(photo.save(dir.filePath("photo.jpg"), "JPG", 95));
+    ASSERT_TRUE(WriteFile(dir.filePath("plan.svg"), BlueSvg));
+    const std::string first = S(dir.filePath("first.dta"));
+    {
+        TNetWindow n;
+        THashEntry* cell = nullptr;
+        AddNode(n, 0, 0, cell, false, 0);
+        AddNode(n, 100, 100, cell, false, 0);
+        n.Backgrounds.Raster[1] = {"photo.jpg", 0, 0, 1, 1};
+        n.Backgrounds.Metafile[1] = {"plan.svg", 0, 0, 1, 1};
+        ASSERT_TRUE(SaveNetworkFile(n, first, 9, program.Boxes).Ok);
+    }
+    program.Start({.CommandLineFile = first});
+    TZOKMainWindow& main = *program.Main;
+    // Where the picture and the drawing overlap, and the colour shown there.
+    auto shown = [](TSketchPadWindow& w) {
+        return programtest::PaintWindow(w, QSize(200, 200)).pixelColor(w.PixelX(5), w.PixelY(5));
+    };
+    auto checked = [](TSketchPadWindow& w) {
+        for (QMenu* m : w.Menus) emit m->aboutToShow();
+        return w.Action("JPEGonTop1")->isChecked();
+    };
+    TSketchPadWindow* pad = program.Pad;
+    ASSERT_NE(pad->BackgroundImages->Raster(1), nullptr);
+    EXPECT_TRUE(Near(shown(*pad), 0, 0, 255)); // the metafile over the raster
+    EXPECT_FALSE(checked(*pad));
+    ASSERT_TRUE(program.SaveAs(*pad, "plain.dta"));
+
+    ASSERT_TRUE(program.Trigger(pad, "JPEGonTop1"));
+    EXPECT_TRUE(checked(*pad));
+    EXPECT_EQ(pad->View.Saved, 0);
+    EXPECT_TRUE(Near(shown(*pad), 220, 30, 30));
+    ASSERT_TRUE(program.SaveAs(*pad, "second.dta"));
+    EXPECT_NE(ReadFile(program.Path("second.dta")), ReadFile(program.Path("plain.dta")));
+
+    std::vector<TSketchPadWindow*> opened = main.OpenFiles({program.Path("second.dta")});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(checked(*opened[0]));
+    EXPECT_TRUE(Near(shown(*opened[0]), 220, 30, 30));
+    // And back: the default order is saved as it was.
+    ASSERT_TRUE(program.Trigger(opened[0], "JPEGonTop1"));
+    EXPECT_TRUE(Near(shown(*opened[0]), 0, 0, 255));
+    ASSERT_TRUE(program.SaveAs(*opened[0], "third.dta"));
+    EXPECT_EQ(ReadFile(program.Path("third.dta")), ReadFile(program.Path("plain.dta")));
+}

@@ -289,9 +289,8 @@ TEST(DrawPass, FilteredLinksThinInTheirColour)
     EXPECT_EQ(Args(lines[0]), (std::vector<int32_t>{10, 10, 110, 10}));
     EXPECT_EQ(lines[0]->PenColor, ProgramColorPalette[3]);
 
-    TDrawRun run;
-    run.ShowFilteredLinksThin = true;
-    c = f.Record(&run);
+    f.Display.ShowFilteredLinksThin = 1;
+    c = f.Record();
     lines = c.Find("Line");
     ASSERT_EQ(lines.size(), 2u);
     const TCanvasCall* thin = lines[0]->Args[1] == 60 ? lines[0] : lines[1];

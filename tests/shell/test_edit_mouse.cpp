@@ -739,3 +739,33 @@ TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
         Main->PadActivated(Pad);
     }
 }
+
+// A pick reaches as far as the window's node symbols, in a window that opened
+// the network and in a view of it, for clicks and for the hover hint.
+TEST_F(Mouse, PicksReachAsFarAsTheSymbolsOfAnOpenedNetwork)
+{
+    Node(*Net, 0, 0);
+    Node(*Net, 200, 200)->Name = "Depot";
+    Pad->Settings.Display.StandardSize = 10;
+    ASSERT_TRUE(SaveAs(*Pad, "size10.dta"));
+    std::vector<TSketchPadWindow*> opened = Main->OpenFiles({Path("size10.dta")});
+    ASSERT_EQ(opened.size(), 1u);
+    auto picks = [this](TSketchPadWindow* w) {
+        QCoreApplication::processEvents(); // the window laid out
+        Main->SetButtons(0, *w, true);
+        auto at = [w](int32_t x, int32_t y) { return QPoint(w->PixelX(x), w->PixelY(y)); };
+        QWidget* marker = w->findChild<QWidget*>("ShapeNode");
+        ASSERT_NE(marker, nullptr);
+        QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, at(206, 200));
+        EXPECT_TRUE(marker->isVisible()) << w->Caption();
+        EXPECT_EQ(marker->toolTip(), "Depot") << w->Caption();
+        QTest::mouseMove(w->viewport(), at(200, 194));
+        w->ShowHoverHint();
+        EXPECT_EQ(w->viewport()->toolTip(), "Depot") << w->Caption();
+        QTest::mouseMove(w->viewport(), at(200, 189)); // beyond the symbol
+        w->ShowHoverHint();
+        EXPECT_TRUE(w->viewport()->toolTip().isEmpty()) << w->Caption();
+    };
+    picks(opened[0]);
+    picks(Main->NewView());
+}

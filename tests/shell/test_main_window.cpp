@@ -313,6 +313,24 @@ TEST_F(Shell, MouseMappingFollowsScroll)
     EXPECT_EQ(p->HorzRange(), 2 * (1000 + 80 + 20));
 }
 
+// Panel 4 shows the pointer's position over a network window and nothing
+// once the pointer has left it for the frame.
+TEST_F(Shell, PointerPositionGoesWhenThePointerLeavesForTheFrame)
+{
+    Start(File("net.dta"));
+    TSketchPadWindow* p = Pad(1);
+    QCoreApplication::processEvents(); // laid out
+    QTest::mouseMove(p->viewport(), QPoint(p->PixelX(40), p->PixelY(30)));
+    EXPECT_EQ(Main->PanelText(4), "40, 30");
+    const QRect pad = p->SubWindow->geometry();
+    const QPoint frame(Main->Mdi->viewport()->width() - 5, Main->Mdi->viewport()->height() - 5);
+    ASSERT_FALSE(pad.contains(frame));
+    QTest::mouseMove(Main->Mdi->viewport(), frame);
+    EXPECT_EQ(Main->PanelText(4), "");
+    QTest::mouseMove(p->viewport(), QPoint(p->PixelX(50), p->PixelY(20)));
+    EXPECT_EQ(Main->PanelText(4), "50, 20");
+}
+
 TEST_F(Shell, ModeButtonsMenuAndStatusBarStayInStep)
 {
     Start(File("net.dta"));

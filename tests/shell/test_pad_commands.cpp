@@ -141,7 +141,7 @@ TEST_F(PadCommands, DisplayTogglesMarkOnlyTheirWindow)
         {"JPEGonTop1", true, [&] { return Pad->Settings.Backgrounds.MetafilesOnTop == 0; }},
         {"SuppressAllM", true, [&] { return Pad->Settings.Backgrounds.SuppressAll == 1; }},
         {"DarkCursorM", true, [&] { return Pad->View.DarkCursor == 1; }},
-        {"PaleLinksM", false, [&] { return Pad->Settings.Display.GhostLinks == 1; }},
+        {"PaleLinksM", false, [&] { return Pad->Settings.Display.ShowFilteredLinksThin == 1; }},
     };
     for (const TToggle& t : toggles) {
         Main->SetAllowClose(*Pad, 1);

@@ -433,3 +433,66 @@ TEST_F(Plot, SvgWithPlotMarginsHoldsTheWholePageAndItsTitleBlock)
     EXPECT_EQ(QSvgRenderer(titled).defaultSize(), QSize(720, 896));
     EXPECT_TRUE(titled.contains("Author: Planning Office"));
 }
+
+// "Ghost Links" draws the links that fail the link search as one-pixel lines
+// in the filtered-link colour (palette 19) on the window, on paper and in
+// plots; unticked they are not drawn at all. A reopened network keeps it.
+TEST_F(Plot, GhostLinksDrawTheFilteredLinksThin)
+{
+    TClassRecord& road = (*Net->LinkClasses)[1];
+    road.Name = "Road";
+    road.AttributeCount = 1;
+    road.Attributes[1] = std::make_unique<TAttrib>();
+    road.Attributes[1]->Kind = 'R';
+    road.Attributes[1]->Name = "Lanes";
+    road.Attributes[1]->Active = 1; // the search: 0 to 5 lanes
+    road.Attributes[1]->High = 5;
+    Link(*Net, Node(*Net, 150, 150), Node(*Net, 350, 150), 1)->Values[0].SetReal(3);
+    Link(*Net, Node(*Net, 150, 250), Node(*Net, 350, 250), 1)->Values[0].SetReal(9); // fails
+    const QColor ghost(191, 191, 191);
+    auto onWindow = [](TSketchPadWindow& w) {
+        return programtest::PaintWindow(w, QSize(500, 400)).pixelColor(w.PixelX(250), w.PixelY(250));
+    };
+    // The plotted picture's pixels on the failing link's row (world 250 is
+    // 160 in the picture: 10 units of border).
+    auto plotted = [&] {
+        Files.Picture = Dir.filePath("plan.svg").toStdString();
+        Pad->Action("FileWMFPlot1")->trigger();
+        QFile f(Dir.filePath("plan.svg"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        const QImage image = PictureImage(f.readAll(), QSize(320, 220));
+        int grey = 0;
+        for (int y = 159; y <= 161; ++y)
+            for (int x = 100; x <= 200; ++x) grey += image.pixelColor(x, y) != QColor(Qt::white);
+        return grey;
+    };
+    auto printed = [&] {
+        Jobs.clear();
+        Record();
+        PrintDialogAnswers(1, Dir.filePath("unused.pdf").toStdString());
+        Pad->Action("PlotM")->trigger();
+        int thin = 0;
+        for (const auto& job : Jobs)
+            for (const TCanvasCall& c : job.Calls)
+                thin += c.Op == "Line" && c.PenColor == ProgramColorPalette[19] && c.PenWidth == 1;
+        return thin;
+    };
+    EXPECT_EQ(onWindow(*Pad), QColor(Qt::white));
+    EXPECT_EQ(plotted(), 0);
+    EXPECT_EQ(printed(), 0);
+
+    Main->SetAllowClose(*Pad, 1);
+    ASSERT_TRUE(Trigger(Pad, "PaleLinksM"));
+    EXPECT_TRUE(Pad->Action("PaleLinksM")->isChecked());
+    EXPECT_EQ(Pad->View.Saved, 1); // the look of the window only
+    EXPECT_EQ(onWindow(*Pad), ghost);
+    EXPECT_GT(plotted(), 50);
+    EXPECT_EQ(printed(), 1);
+
+    Main->SetFileChooser(&Chooser);
+    ASSERT_TRUE(SaveAs(*Pad, "ghost.dta"));
+    std::vector<TSketchPadWindow*> opened = Main->OpenFiles({Path("ghost.dta")});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(onWindow(*opened[0]), ghost);
+    EXPECT_EQ(onWindow(*Main->NewView()), ghost);
+}

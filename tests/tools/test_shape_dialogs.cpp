@@ -226,14 +226,17 @@ TEST_F(ShapeDialogs, LongLatDialogComputesAndReports)
         return Text(d.StatusEB);
     };
 
-    // A scale that is no number, or 0: red, the status says so, nothing runs.
+    // A scale that is no number, or 0: red, the status says so, nothing
+    // runs. OK refuses only what is no number.
     for (const char* bad : {"abc", "0"}) {
         d.PixelsPerDegreeEB->setText(bad);
         EXPECT_EQ(status(&TCalcLongLatDB::LongLatButtonClick), "Pixels/Degree Lat not valid");
         EXPECT_TRUE(Red(d.PixelsPerDegreeEB));
-        d.accept();
-        EXPECT_NE(d.result(), QDialog::Accepted);
+        EXPECT_EQ(status(&TCalcLongLatDB::XYButtonClick), "Pixels/Degree Lat not valid");
     }
+    d.PixelsPerDegreeEB->setText("abc");
+    d.accept();
+    EXPECT_NE(d.result(), QDialog::Accepted);
     EXPECT_EQ(std::tie(unknown->Longitude, Pad().View.Saved), std::make_tuple(0, uint8_t(1)));
 
     d.PixelsPerDegreeEB->setText("-10000");
@@ -283,6 +286,51 @@ TEST_F(ShapeDialogs, LongLatDialogComputesAndReports)
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(std::tie(l.LongLatMethod, l.PixelsPerDegreeLat, l.InterpolationRange, l.SecondNodeName, l.OnlyZeros),
               std::make_tuple(1, -20000.0, 12, std::string("South"), uint8_t(1)));
+}
+
+// On a new network (scale 0) OK of "Compute Long/Lat" keeps the method and
+// the pivot; a negative scale, as the estimate gives where Y grows to the
+// south, is kept and computed with; both reach the file.
+TEST_F(ShapeDialogs, LongLatOkKeepsEveryFieldOfANewNetwork)
+{
+    Node(0, 0, "Pivot");
+    TNode* south = Node(0, 100, "South", false);
+    struct TShown {
+        int Method;
+        std::string Pivot;
+        double Scale;
+    } shown{};
+    std::function<void(TCalcLongLatDB&)> act;
+    Handlers["CalcLongLatDB"] = [&](QDialog& dialog) {
+        auto& d = dynamic_cast<TCalcLongLatDB&>(dialog);
+        shown = {d.ProjectionMethod->checkedId(), Text(d.PivotNodeEB), d.PixelsPerDegreeEB->text().toDouble()};
+        act(d);
+        return d.result();
+    };
+    act = [](TCalcLongLatDB& d) {
+        d.ProjectionMethod->button(1)->click();
+        d.PivotNodeEB->setText("Pivot");
+        d.OKButton->click();
+    };
+    Pad().Action("CalculateLongLat1")->trigger();
+    EXPECT_EQ(shown.Scale, 0);
+    act = [](TCalcLongLatDB& d) {
+        d.LongLatButton->click(); // no computation with a scale of 0
+        EXPECT_EQ(Text(d.StatusEB), "Pixels/Degree Lat not valid");
+        d.PixelsPerDegreeEB->setText("-10000");
+        d.LongLatButton->click();
+        EXPECT_EQ(Text(d.StatusEB), "Finished");
+        d.OKButton->click();
+    };
+    Pad().Action("CalculateLongLat1")->trigger();
+    EXPECT_EQ(std::tie(shown.Method, shown.Pivot), std::make_tuple(1, std::string("Pivot")));
+    EXPECT_EQ(south->Latitude, 369900000); // 100 units south of the pivot: 0.01 degree
+    act = [](TCalcLongLatDB& d) { d.CancelButton->click(); };
+    Pad().Action("CalculateLongLat1")->trigger();
+    EXPECT_EQ(std::tie(shown.Method, shown.Pivot, shown.Scale), std::make_tuple(1, std::string("Pivot"), -10000.0));
+    std::unique_ptr<TNetWindow> file = SaveAndReopen(Pad(), "longlat.dta");
+    EXPECT_EQ(std::tie(file->LongLat.LongLatMethod, file->LongLat.PivotNodeName, file->LongLat.PixelsPerDegreeLat),
+              std::make_tuple(1, std::string("Pivot"), -10000.0));
 }
 
 TEST_F(ShapeDialogs, ElevationDialogComputesAndUnlocks)
@@ -342,4 +390,62 @@ TEST_F(ShapeDialogs, ElevationDialogComputesAndUnlocks)
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(std::tie(l().ElevationMethod, l().ConstantElevation, l().LockComputedElevations),
               std::make_tuple(1, 2.5, uint8_t(1)));
+}
+
+// The triangles of a triangulation are drawn over the window in palette
+// colour 20, after Compute Elevations and after the node dialog's
+// interpolation, and stay until the window's next repaint.
+TEST(Triangulation, TrianglesAreDrawnOverTheWindowUntilItsNextRepaint)
+{
+    programtest::TProgram program;
+    program.Start();
+    TSketchPadWindow& pad = *program.Pad;
+    THashEntry* cell = nullptr;
+    auto node = [&](int32_t x, int32_t y, int32_t elevation) {
+        TNode* n = AddNode(*program.Net, x, y, cell, false, 0);
+        n->Elevation = elevation;
+        return n;
+    };
+    node(0, 0, 10000);
+    node(200, 0, 20000);
+    node(0, 200, 30000);
+    TNode* inside = node(40, 40, 0);
+    pad.View.SetExtents(0, 0, 300, 300);
+    pad.SetScrollRanges();
+    // A point of the triangle's long side, away from nodes and links.
+    auto shown = [&] {
+        return programtest::PaintWindow(pad, QSize(400, 400)).pixelColor(pad.PixelX(100), pad.PixelY(100));
+    };
+    const QColor mesh(0, 255, 255), white(Qt::white);
+    EXPECT_EQ(shown(), white);
+
+    program.Handlers["ElevationDB"] = [](QDialog& d) {
+        auto& e = dynamic_cast<TElevationDB&>(d);
+        e.Method->button(3)->click();
+        e.CalculateButton->click();
+        e.OKButton->click();
+        return d.result();
+    };
+    ASSERT_TRUE(program.Trigger(&pad, "CalculateElevations1"));
+    EXPECT_EQ(inside->Elevation, 16000);
+    EXPECT_EQ(shown(), mesh);
+    EXPECT_EQ(shown(), mesh); // until the window repaints
+    ASSERT_TRUE(program.Trigger(&pad, "RefreshM"));
+    EXPECT_EQ(shown(), white);
+
+    // The node dialog's "Compute Elevation", from a Node Open click.
+    QColor seen;
+    program.Handlers["NodeEntityDB"] = [](QDialog& d) {
+        d.findChild<QPushButton*>("LongLatBtn")->click();
+        return int(QDialog::Rejected);
+    };
+    program.Handlers["LongLatDB"] = [&](QDialog& d) {
+        d.findChild<QPushButton*>("ComputeElevationBtn")->click();
+        seen = shown();
+        return int(QDialog::Rejected);
+    };
+    program.Main->SetButtons(3, pad, true);
+    inside->Elevation = 0;
+    QTest::mouseClick(pad.viewport(), Qt::LeftButton, {}, QPoint(pad.PixelX(40), pad.PixelY(40)));
+    EXPECT_EQ(seen, mesh);
 }

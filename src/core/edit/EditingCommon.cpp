@@ -109,7 +109,7 @@ bool PickPoint(const TNetwork& net, const TViewRecord& view, bool shapesAllowed,
         return ProbeAt(net, view, int32_t(px), int32_t(py), shapesAllowed, node, shapePoint);
     };
     if (probe(x, y)) return true;
-    int32_t rings = std::clamp(view.StandardSize, 0, 1000);
+    int32_t rings = std::clamp(view.PickRadius(), 0, 1000);
     for (int64_t r = 1; r <= rings; ++r) {
         for (int64_t xx = x - r; xx <= x + r; ++xx)
             if (probe(xx, y - r) || probe(xx, y + r)) return true;

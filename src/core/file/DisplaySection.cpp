@@ -147,7 +147,7 @@ bool WriteDisplaySettings(TFileContext& f, const TDisplaySettings& d, const TWid
             w.WriteReal(d.DisplayReal);
             w.WriteLn();
             w.WriteLine(ws.SystemExpression);
-            WriteInts(w, {d.PrimaryWidthOnRight, d.DesireLinePlacement, d.GhostLinks, d.DisplayInt});
+            WriteInts(w, {d.PrimaryWidthOnRight, d.DesireLinePlacement, d.ShowFilteredLinksThin, d.DisplayInt});
         }
     });
     return f.ErrorCode == FileErrorNone;
@@ -275,7 +275,7 @@ bool ReadDisplaySettings(TFileContext& f, TDisplaySettings& d, TWidthSettings& w
             ws.SystemExpression = ReadLineCut(r, 255);
             d.PrimaryWidthOnRight = ReadByte(r);
             d.DesireLinePlacement = r.ReadInt();
-            d.GhostLinks = ReadByte(r);
+            d.ShowFilteredLinksThin = ReadByte(r);
             d.DisplayInt = r.ReadInt();
             r.ReadLn();
         }

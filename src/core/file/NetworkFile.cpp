@@ -448,21 +448,24 @@ void WriteBackgrounds(TFileContext& f, const TWindowSettings& settings)
             }
             w.WriteLn();
         };
+        // The order byte of the backgrounds (1: metafiles over the rasters):
+        // the raster lines hold its negation, the metafile lines the byte.
+        const int onTop = b.MetafilesOnTop ? 1 : 0;
         for (int i = 1; i <= 10; ++i) {
             w.WriteLine(b.Raster[i].FileName);
-            placement(b.JpegOnTop ? 0 : 1, b.Raster[i]);
+            placement(1 - onTop, b.Raster[i]);
         }
         for (int i = 1; i <= 10; ++i) {
             const TBackgroundSlot& s = b.Metafile[i];
             if (s.FileName == "Clipboard") {
                 w.WriteLn();
                 w.WriteText("0 ");
-                w.WriteInt(b.JpegOnTop);
+                w.WriteInt(onTop);
                 w.WriteText(" 0.0 0.0 1.0 1.0");
                 w.WriteLn();
             } else {
                 w.WriteLine(s.FileName);
-                placement(b.JpegOnTop, s);
+                placement(onTop, s);
             }
         }
     });
@@ -478,7 +481,7 @@ void ReadBackgrounds(TFileContext& f, TWindowSettings& settings)
             s.FileName = r.ReadLine();
             r.ReadInt();
             const int32_t flag = r.ReadInt();
-            if (k == 0) b.JpegOnTop = flag == 0 ? 1 : 0;
+            if (k == 0) b.MetafilesOnTop = flag == 0 ? 1 : 0;
             s.X = r.ReadReal();
             s.Y = r.ReadReal();
             s.XScale = r.ReadReal();

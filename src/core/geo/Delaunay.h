@@ -11,6 +11,11 @@ struct TDVertex {
     double X = 0, Y = 0, Z = 0;
 };
 
+// A triangle's edge in world units, as ShowTriangles gives it.
+struct TDEdge {
+    int32_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
 struct TDTriangle {
     int32_t P1 = 0, P2 = 0, P3 = 0; // vertex indexes
     int32_t CircleKnown = 0;        // 1 once the circumcircle is stored

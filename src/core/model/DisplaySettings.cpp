@@ -45,7 +45,8 @@ void TDisplaySettings::Reset()
     DisplayReal = 0;
     PrimaryWidthOnRight = 0;
     DesireLinePlacement = 0;
-    GhostLinks = 0;
+    ShowFilteredLinksThin = 0;
+    FilteredLinkColor = 19;
     DisplayInt = 0;
 }
 

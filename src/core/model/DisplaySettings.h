@@ -84,7 +84,11 @@ struct TDisplaySettings {
     double DisplayReal = 0;              // carried unchanged
     uint8_t PrimaryWidthOnRight = 0;
     int32_t DesireLinePlacement = 0;
-    uint8_t GhostLinks = 0;
+    // "Ghost Links": links that fail the search are drawn as one-pixel lines
+    // in palette colour FilteredLinkColor (not kept in files) instead of
+    // not at all.
+    uint8_t ShowFilteredLinksThin = 0;
+    int32_t FilteredLinkColor = 19;
     int32_t DisplayInt = 0; // carried unchanged
 
     TDisplaySettings() { Reset(); }
@@ -110,8 +114,7 @@ struct TBackgroundSlot {
 struct TBackgrounds {
     std::array<TBackgroundSlot, 11> Raster;   // [1..10]
     std::array<TBackgroundSlot, 11> Metafile; // [1..10]
-    uint8_t JpegOnTop = 0;
-    uint8_t MetafilesOnTop = 1;
+    uint8_t MetafilesOnTop = 1; // 0: "JPEG on Top", the rasters drawn over the metafiles
     uint8_t SuppressAll = 0;
     int32_t Underlay = 0;
     void Reset() { *this = TBackgrounds{}; }

@@ -558,6 +558,12 @@ bool IsLayerVisible(const TLayerSettings& layers, int32_t zoomIndex, int32_t lay
     return s != 0 && s <= zoomIndex;
 }
 
+int32_t TViewRecord::PickRadius() const
+{
+    static const int32_t DefaultSize = TDisplaySettings{}.StandardSize;
+    return Settings ? Settings->Display.StandardSize : DefaultSize;
+}
+
 bool IsLayerVisible(const TViewRecord& view, int32_t layer)
 {
     if (!view.Settings) return layer >= 1 && layer <= 10;
@@ -886,7 +892,7 @@ bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node
         return ProbePosition(lastCell, view, int32_t(px), int32_t(py), shapesAllowed, node, shapePoint);
     };
     bool hit = probe(x, y);
-    const int32_t rings = std::clamp(view.StandardSize, 0, 1000);
+    const int32_t rings = std::clamp(view.PickRadius(), 0, 1000);
     if (!hit && !centerOnly) {
         // Only a position that holds a point can be a hit: the points of the
         // square, probed in the rings' order, give what probing every

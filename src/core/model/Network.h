@@ -1089,12 +1089,15 @@ struct TViewRecord {
     int32_t MouseX = 10, MouseY = 10;
     int32_t OriginX = 10, OriginY = 10;
     double Scale = 1.0;
-    int32_t StandardSize = 3; // node symbol size; the pick radius
     TNode* PickedNode = nullptr;
     TShapePoint* PickedShapePoint = nullptr;
     TNode* CurrentNode = nullptr;
     uint8_t Saved = 1;
     uint8_t Plotting = 0; // set while the window is being printed
+
+    // How far a pick reaches: the window's node symbol size (3 without
+    // settings).
+    int32_t PickRadius() const;
 };
 
 // A layer is visible when its state is non-zero and not above the zoom level.
@@ -1249,7 +1252,7 @@ TLinkValues* AddLink(TNetwork& net, TNode* a, TNode* b, bool copyValues, int nVa
 // ---------------------------------------------------------------- look-ups
 
 // The pick of editing: probes (x, y), then square rings up to the view's
-// StandardSize unless centerOnly. True when a node (or, with shapesAllowed,
+// pick radius unless centerOnly. True when a node (or, with shapesAllowed,
 // anything) was found.
 bool FindNearestPoint(const TNetwork& net, const TViewRecord& view, TNode*& node, TShapePoint*& shapePoint,
                       bool shapesAllowed, bool centerOnly, int32_t x, int32_t y);

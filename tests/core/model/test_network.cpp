@@ -259,7 +259,7 @@ TEST(Links, ThroughLinksNeedOneInAndOneOutActive)
 TEST(Picks, RingsInOrderWithinTheSymbolSize)
 {
     TNetwork net;
-    TViewRecord view; // StandardSize 3
+    TViewRecord view; // pick radius 3
     TNode* below = Add(net, 101, 101); // ring 1, row y + 1
     TNode* left = Add(net, 99, 100);   // ring 1, column x - 1
     Add(net, 103, 97);                 // ring 3
@@ -285,7 +285,7 @@ TEST(Picks, RingsInOrderWithinTheSymbolSize)
 TEST(Picks, NodesOnTheTopRowOfTheSquareOrCell)
 {
     TNetwork net;
-    TViewRecord view; // StandardSize 3
+    TViewRecord view; // pick radius 3
     TNode* n;
     TShapePoint* sp;
     for (int32_t sign : {1, -1}) {
@@ -379,7 +379,7 @@ TEST(Picks, RingSearchAgreesWithProbingEveryPosition)
             return FindNearestPoint(net, view, n, sp, shapes, true, int32_t(px), int32_t(py));
         };
         if (at(x, y)) return true;
-        for (int64_t r = 1; r <= view.StandardSize; ++r) {
+        for (int64_t r = 1; r <= view.PickRadius(); ++r) {
             for (int64_t px = x - r; px <= x + r; ++px)
                 if (at(px, y - r)) return true;
             for (int64_t px = x - r; px <= x + r; ++px)
@@ -393,7 +393,7 @@ TEST(Picks, RingSearchAgreesWithProbingEveryPosition)
     };
     int hits = 0;
     for (int size : {0, 1, 3, 6}) {
-        view.StandardSize = size;
+        settings.Display.StandardSize = size;
         for (int i = 0; i < 3000; ++i) {
             const bool shapes = i % 2;
             const int32_t x = int32_t(random() % 50) - 5 + (i % 3 ? 400 : 0), y = int32_t(random() % 50) - 5;
