@@ -34,6 +34,7 @@ namespace {
 class TFakeIO : public TNetworkIO {
 public:
     std::vector<std::string> Saved;
+    std::vector<int> Versions; // of each save
     bool FailSave = false;
     std::function<void()> During; // what arrives while a file is read or written
     bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, bool, TMessageSink& Boxes) override
@@ -49,8 +50,9 @@ public:
         Pad.Network->MaxX = Pad.Network->MaxY = 1000;
         return true;
     }
-    bool Save(TSketchPadWindow&, const std::string& FileName, int, TMessageSink& Boxes) override
+    bool Save(TSketchPadWindow&, const std::string& FileName, int Version, TMessageSink& Boxes) override
     {
+        Versions.push_back(Version);
         if (During) During();
         if (FailSave) {
             Boxes.MessageBox("Cannot write the file.", "Save", MB_OK);
@@ -498,6 +500,7 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer();
     ASSERT_EQ(IO.Saved.size(), 1u);
     EXPECT_EQ(IO.Saved[0], File("net.dt~"));
+    EXPECT_EQ(IO.Versions[0], 9);
     EXPECT_EQ(p->View.Saved, 0);
     EXPECT_EQ(v->View.Saved, 0);
     EXPECT_EQ(p->FileName, File("net.dta"));
@@ -505,9 +508,20 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer(); // every later tick while modified
     EXPECT_EQ(IO.Saved.size(), 2u);
 
-    p->AutoSave1->trigger(); // off
+    // A network last saved in an older version is backed up in the newest.
+    Chooser.SaveFilter = 2;
+    ASSERT_TRUE(SaveAs(*p, "net.dt1"));
+    EXPECT_EQ(IO.Versions.back(), 1);
+    Main->SetAllowClose(*p, 0);
+    Clock = Clock.addMSecs(AutoSaveInterval + 1);
     Main->AutoSaveTimerTimer();
-    EXPECT_EQ(IO.Saved.size(), 2u);
+    EXPECT_EQ(IO.Saved.back(), File("net.dt~"));
+    EXPECT_EQ(IO.Versions.back(), 9);
+
+    p->AutoSave1->trigger(); // off
+    const size_t saves = IO.Saved.size();
+    Main->AutoSaveTimerTimer();
+    EXPECT_EQ(IO.Saved.size(), saves);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");
 }
 
