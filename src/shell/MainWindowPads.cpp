@@ -16,6 +16,7 @@
 
 #include "core/edit/Tiling.h"
 #include "core/file/NetworkFile.h"
+#include "core/file/VersionLosses.h"
 #include "core/shapes/BatchScript.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
@@ -314,7 +315,17 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
     // writes the newest.
     const TSaveChoice choice = Files->SaveFile(this, "Save As", Pad.FileName);
     const std::string& name = choice.Name;
-    if (name.empty() || !SaveTo(Pad, name, WriteVersionOfFilter(choice.Filter))) return false;
+    if (name.empty()) return false;
+    const int version = WriteVersionOfFilter(choice.Filter);
+    // An older version that cannot keep all the network holds is written
+    // only when the user, told what it drops, says so.
+    PutBackHeldElements(Pad);
+    const std::vector<TVersionLoss> losses = WhatVersionDrops(*Pad.Network, Pad.Settings, version);
+    if (!losses.empty() &&
+        Boxes->MessageBox(VersionLossQuestion(NetworkFileVersionName(version), losses), "Save As",
+                          MB_EXCLAMATION_OKCANCEL) != IDOK)
+        return false;
+    if (!SaveTo(Pad, name, version)) return false;
     // The network's windows take the new name: its file part, and the views
     // their own captions of it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
