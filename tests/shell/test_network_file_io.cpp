@@ -200,20 +200,18 @@ namespace {
 void WritePlan(const std::string& path)
 {
     TNetWindow net;
-    TClassRecord& zone = (*net.NodeClasses)[1];
-    zone.Name = "Zone";
-    zone.AttributeCount = 1;
-    zone.Attributes[1] = std::make_unique<TAttrib>();
-    zone.Attributes[1]->Name = "District";
-    zone.Attributes[1]->Kind = 'S';
-    TClassRecord& road = (*net.LinkClasses)[1];
-    road.Name = "Road";
-    road.AttributeCount = 1;
-    road.Attributes[1] = std::make_unique<TAttrib>();
-    road.Attributes[1]->Name = "Street";
-    road.Attributes[1]->Kind = 'S';
-    NumberStringAttributes(*net.NodeClasses);
-    NumberStringAttributes(*net.LinkClasses);
+    // Class 1 with one 'S' attribute.
+    auto stringClass = [](TEntityClass& classes, const char* name, const char* attribute) {
+        TClassRecord& rec = classes[1];
+        rec.Name = name;
+        rec.AttributeCount = 1;
+        rec.Attributes[1] = std::make_unique<TAttrib>();
+        rec.Attributes[1]->Name = attribute;
+        rec.Attributes[1]->Kind = 'S';
+        NumberStringAttributes(classes);
+    };
+    stringClass(*net.NodeClasses, "Zone", "District");
+    stringClass(*net.LinkClasses, "Road", "Street");
     auto node = [&](int32_t x, int32_t y) {
         THashEntry* cell = nullptr;
         TNode* n = AddNode(net, x, y, cell, false, 1);
