@@ -277,7 +277,9 @@ TCaption CascadeCaption(const TZOKMainWindow& Main, int TitleWidth)
     c.Step = CascadeStep(Main);
     c.TitleWidth = TitleWidth;
     c.TitleShift = (right - left) / 2;
-    c.Left = left;
+    // Fusion centres the title; the other styles may put it at the left.
+    c.Left = left + 2;
+    c.AtLeft = style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0;
     // Besides the label's margins, a style leaves some of it free of the
     // title (it shortens one that does not fit).
     c.Room = left + right + 14;

@@ -234,31 +234,36 @@ const std::pair<int32_t, int32_t> Areas[] = {{1600, 879}, {1024, 647}, {800, 479
 
 TEST(Tiling, CascadeLeavesEveryTitleInView)
 {
-    for (const auto& [width, height] : Areas)
-        for (int count = 1; count <= 100; ++count) {
-            const auto r = CascadeWindows(count, width, height, Fusion, 400, 300);
-            ASSERT_EQ(r.size(), size_t(count));
-            std::set<std::pair<int32_t, int32_t>> places;
-            for (size_t i = 0; i < r.size(); ++i) {
-                const TTileRect& t = r[i];
-                SCOPED_TRACE(std::to_string(width) + " wide, " + std::to_string(count) + " windows, window " +
-                             std::to_string(i + 1));
-                EXPECT_FALSE(TitleCovered(r, i, Fusion));
-                EXPECT_TRUE(places.insert({t.Left, t.Top}).second) << "on another window";
-                EXPECT_GE(t.Left, 0);
-                EXPECT_GE(t.Top, 0);
-                EXPECT_LE(t.Left + t.Width, width);
-                EXPECT_LE(t.Top + t.Height, height);
-                // The whole title fits beside the system menu and the buttons.
-                EXPECT_GE(t.Width, Fusion.TitleWidth + Fusion.Room);
-                EXPECT_GE(t.Height, 2 * Fusion.Step);
-                // Up to a dozen windows keep the least usable size.
-                if (count <= 12) {
-                    EXPECT_GE(t.Width, 400);
-                    EXPECT_GE(t.Height, 300);
+    // A style that may put the title at the left, too.
+    TCaption atLeft = Fusion;
+    atLeft.AtLeft = true;
+    for (const TCaption& caption : {Fusion, atLeft}) {
+        for (const auto& [width, height] : Areas)
+            for (int count = 1; count <= 100; ++count) {
+                const auto r = CascadeWindows(count, width, height, caption, 400, 300);
+                ASSERT_EQ(r.size(), size_t(count));
+                std::set<std::pair<int32_t, int32_t>> places;
+                for (size_t i = 0; i < r.size(); ++i) {
+                    const TTileRect& t = r[i];
+                    SCOPED_TRACE(std::to_string(width) + " wide, " + std::to_string(count) + " windows, window " +
+                                 std::to_string(i + 1));
+                    EXPECT_FALSE(TitleCovered(r, i, caption));
+                    EXPECT_TRUE(places.insert({t.Left, t.Top}).second) << "on another window";
+                    EXPECT_GE(t.Left, 0);
+                    EXPECT_GE(t.Top, 0);
+                    EXPECT_LE(t.Left + t.Width, width);
+                    EXPECT_LE(t.Top + t.Height, height);
+                    // The whole title fits beside the system menu and the buttons.
+                    EXPECT_GE(t.Width, Fusion.TitleWidth + Fusion.Room);
+                    EXPECT_GE(t.Height, 2 * Fusion.Step);
+                    // Up to a dozen windows keep the least usable size.
+                    if (count <= 12) {
+                        EXPECT_GE(t.Width, 400);
+                        EXPECT_GE(t.Height, 300);
+                    }
                 }
             }
-        }
+    }
     // Twelve windows in the middle area: two columns of six, each window one
     // step right of the one before, the second column past the titles of the first.
     const auto twelve = CascadeWindows(12, 1024, 647, Fusion, 400, 300);
