@@ -1,5 +1,5 @@
 // The file dialogs of the tools: what their "All files" entries list, and the
-// extension that a batch step's file name typed without one takes.
+// extension that a batch step's file name takes when it has none of its own.
 #include <gtest/gtest.h>
 
 #include <fstream>
