@@ -205,7 +205,6 @@ void PutWidthsCommand(TSketchPadWindow& Pad)
     if (!ChooseFile(Pad, &Pad, "SaveDialog1", "Put Widths", {"Widths (*.wdt)", "All Files (*)"}, true, file,
                     Latin1(Pad.View.WidthsFile)))
         return;
-    if (QFileInfo(file).suffix().isEmpty()) file += ".wdt";
     std::string path;
     if (!FileNameBytes(file, path) || WriteWidthsFile(path, Pad.Settings.Widths) != TWidthsFileResult::Ok) {
         ShowMessageBox(*Pad.Main.Boxes, 33, 34, MB_EXCLAMATION_OK);

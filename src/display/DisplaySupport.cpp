@@ -12,6 +12,7 @@
 
 #include "core/model/StyleControls.h"
 #include "schema/ElementDialogs.h"
+#include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/NetworkDrawPad.h"
@@ -73,15 +74,15 @@ bool FileNameBytes(const QString& name, std::string& bytes)
 bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
                 const QStringList& filters, bool save, QString& file, const QString& initial)
 {
-    QFileDialog d(parent, title);
+    TFileDialog d(parent, title, filters);
     d.setObjectName(name);
     d.setOption(QFileDialog::DontUseNativeDialog, true);
-    d.setNameFilters(filters);
     d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save && !filters.isEmpty()) d.SetDefaultExtension(FilterExtensions(filters.front()).value(0));
     if (!initial.isEmpty()) d.selectFile(initial);
-    if (RunDisplayDialog(pad, d) != QDialog::Accepted || d.selectedFiles().isEmpty()) return false;
-    file = d.selectedFiles().first();
+    if (RunDisplayDialog(pad, d) != QDialog::Accepted || d.ChosenFiles().isEmpty()) return false;
+    file = d.ChosenFiles().first();
     return !file.isEmpty();
 }
 

@@ -33,7 +33,8 @@ bool FileNameBytes(const QString& name, std::string& bytes);
 
 // The file dialog of a display dialog (not the native one; run through the
 // main window so tests can drive it, found by its object name). Filters are
-// "Text (*.ext)" entries; true with the chosen file.
+// "Text (*.ext)" entries; a save dialog gives the first one's extension by the
+// rule of TFileDialog. True with the chosen file.
 bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
                 const QStringList& filters, bool save, QString& file, const QString& initial = {});
 

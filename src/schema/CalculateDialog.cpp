@@ -28,6 +28,7 @@
 #include "schema/CalcTableDialogs.h"
 #include "schema/CalculateRun.h"
 #include "schema/SchemaCommands.h"
+#include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
@@ -351,16 +352,15 @@ void TCalculateDB::SaveClick()
 {
     if (Running()) return;
     StoreProgram();
-    QFileDialog d(this, "Save");
+    TFileDialog d(this, "Save", QString::fromLatin1(ProgramFilters).split(";;"));
     d.setObjectName("SaveDialog1");
-    d.setNameFilters(QString::fromLatin1(ProgramFilters).split(";;"));
     d.setAcceptMode(QFileDialog::AcceptSave);
     d.setFileMode(QFileDialog::AnyFile);
-    d.setDefaultSuffix("pgm");
+    d.SetDefaultExtension("pgm");
     d.setOption(QFileDialog::DontUseNativeDialog, true);
     if (!Program().ProgramFolder.empty()) d.setDirectory(QFile::decodeName(QByteArray::fromStdString(Program().ProgramFolder)));
-    if (Ctx.Exec(d) != QDialog::Accepted || d.selectedFiles().isEmpty()) return;
-    if (SaveProgramFile(LocalPath(d.selectedFiles().first()), Program(), Ctx.Boxes)) ShowFileName();
+    if (Ctx.Exec(d) != QDialog::Accepted || d.ChosenFiles().isEmpty()) return;
+    if (SaveProgramFile(LocalPath(d.ChosenFiles().first()), Program(), Ctx.Boxes)) ShowFileName();
 }
 
 void TCalculateDB::Button9Click()

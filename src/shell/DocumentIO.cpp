@@ -4,115 +4,53 @@
 #include <algorithm>
 #include <string_view>
 
-#include <QFileDialog>
-#include <QFileInfo>
-
 #include "core/file/NetworkFile.h"
+#include "shell/FileDialog.h"
 
 namespace {
 
-const char* const OpenFilter = "ZOK Network (*.dta);;All Files (*)";
 const char* const NetworkSuffix = "dta";
 
-// The save dialog's filters: one per file version, then "All Files".
-QStringList SaveFilters()
-{
-    QStringList r;
-    for (const TNetworkFileFilter& f : NetworkFileFilters) r << QString::fromLatin1(f.Name);
-    r << QStringLiteral("All Files (*)");
-    return r;
-}
-
-// The place, from 1, of a filter as a dialog names it; a platform's dialog
-// may give the name without its patterns. 1 when it is none of them.
-int FilterIndex(const QStringList& Filters, const QString& Chosen)
-{
-    auto bare = [](const QString& f) { return f.left(f.indexOf(QLatin1String(" ("))).trimmed(); };
-    for (qsizetype i = 0; i < Filters.size(); ++i)
-        if (Filters[i] == Chosen || bare(Filters[i]) == bare(Chosen)) return int(i) + 1;
-    return 1;
-}
-
-// The extension a name saved under a filter takes when none is typed: the
-// filter's own, ".dta" under "All Files".
-QString SuffixOfFilter(int Index)
-{
-    return QString::fromLatin1(Index >= 1 && Index <= NetworkFileFilterCount ? NetworkFileFilters[Index - 1].Suffix
-                                                                              : NetworkSuffix);
-}
-
-bool HasExtension(const QString& Name) { return QFileInfo(Name).fileName().contains(u'.'); }
-
-// A name typed without an extension that names no file, where the network
-// file of that name with ".dta" is there.
-bool TakesNetworkSuffix(const QString& Name)
-{
-    return !Name.isEmpty() && !HasExtension(Name) && !QFileInfo::exists(Name) &&
-           QFileInfo(Name + u'.' + QLatin1String(NetworkSuffix)).isFile();
-}
-
-QString WithNetworkSuffix(const QString& Name)
-{
-    return TakesNetworkSuffix(Name) ? Name + u'.' + QLatin1String(NetworkSuffix) : Name;
-}
-
-// The open dialog: before it checks that the chosen files exist, a name typed
-// without an extension takes ".dta" when that file is there (and the name as
-// typed is not).
-class TNetworkOpenDialog : public QFileDialog {
+// The open dialog: "ZOK Network (*.dta)" and "All Files"; a name typed that
+// is no file, where the network file of that name with ".dta" is there, is that file.
+class TNetworkOpenDialog : public TFileDialog {
 public:
     TNetworkOpenDialog(QWidget* Parent, const std::string& Caption, FileMode Mode)
-        : QFileDialog(Parent, Latin1(Caption), QString(), QLatin1String(OpenFilter))
+        : TFileDialog(Parent, Latin1(Caption), {QStringLiteral("ZOK Network (*.dta)"), QStringLiteral("All Files (*)")})
     {
         setAcceptMode(AcceptOpen);
         setFileMode(Mode);
+        SetDefaultExtension(QLatin1String(NetworkSuffix));
     }
 
     std::vector<std::string> Run()
     {
         std::vector<std::string> r;
         if (exec() != Accepted) return r;
-        // A platform's dialog may hand the typed name back as it was typed.
-        for (const QString& f : selectedFiles()) r.push_back(Bytes(WithNetworkSuffix(f)));
+        // Also where a platform's dialog hands the name back as it was typed.
+        for (const QString& f : ChosenFiles()) r.push_back(Bytes(f));
         return r;
-    }
-
-    void accept() override
-    {
-        setDefaultSuffix(QString());
-        bool suffix = false;
-        for (const QString& f : selectedFiles()) suffix = suffix || TakesNetworkSuffix(f);
-        setDefaultSuffix(suffix ? QLatin1String(NetworkSuffix) : QString());
-        QFileDialog::accept();
     }
 };
 
-// The save dialog: a name typed without an extension takes the chosen
-// filter's, also where the filter was chosen without the dialog telling.
-class TNetworkSaveDialog : public QFileDialog {
+// The save dialog: one filter per file version, then "All Files"; a name
+// takes the chosen filter's extension (".dta" under "All Files").
+class TNetworkSaveDialog : public TFileDialog {
 public:
-    TNetworkSaveDialog(QWidget* Parent, const std::string& Caption)
-        : QFileDialog(Parent, Latin1(Caption)), FFilters(SaveFilters())
+    TNetworkSaveDialog(QWidget* Parent, const std::string& Caption) : TFileDialog(Parent, Latin1(Caption))
     {
+        QStringList filters, extensions;
+        for (const TNetworkFileFilter& f : NetworkFileFilters) {
+            filters << QString::fromLatin1(f.Name);
+            extensions << QString::fromLatin1(f.Suffix);
+        }
+        filters << QStringLiteral("All Files (*)");
+        extensions << QLatin1String(NetworkSuffix);
         setAcceptMode(AcceptSave);
-        setNameFilters(FFilters);
-        selectNameFilter(FFilters.front());
-        setDefaultSuffix(SuffixOfFilter(1));
-        connect(this, &QFileDialog::filterSelected, this,
-                [this](const QString& f) { setDefaultSuffix(SuffixOfFilter(FilterIndex(FFilters, f))); });
+        setNameFilters(filters);
+        selectNameFilter(filters.front());
+        SetFilterExtensions(extensions);
     }
-
-    // The filter chosen, from 1.
-    int Filter() const { return FilterIndex(FFilters, selectedNameFilter()); }
-
-    void accept() override
-    {
-        setDefaultSuffix(SuffixOfFilter(Filter()));
-        QFileDialog::accept();
-    }
-
-private:
-    QStringList FFilters;
 };
 
 } // namespace
@@ -132,14 +70,11 @@ TSaveChoice TQtFileChooser::SaveFile(QWidget* Parent, const std::string& Caption
 {
     TNetworkSaveDialog d(Parent, Caption);
     if (!Initial.empty()) d.selectFile(Latin1(Initial));
-    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-    TSaveChoice r;
-    r.Filter = d.Filter();
-    QString name = d.selectedFiles().front();
-    // So also where a platform's dialog leaves the suffix to the program.
-    if (!HasExtension(name)) name += u'.' + SuffixOfFilter(r.Filter);
-    r.Name = Bytes(name);
-    return r;
+    if (d.exec() != QDialog::Accepted) return {};
+    // Also where a platform's dialog leaves the extension to the program.
+    const QStringList chosen = d.ChosenFiles();
+    if (chosen.isEmpty()) return {};
+    return {Bytes(chosen.front()), d.ChosenFilter()};
 }
 
 namespace {
@@ -224,11 +159,12 @@ std::string FilterSuffix(const std::string& Filter, int Index)
 std::string TQtFileChooser::SavePicture(QWidget* Parent, const std::string& Caption, const std::string& Initial,
                                         const std::string& Filter)
 {
-    QFileDialog d(Parent, Latin1(Caption), QString(), Latin1(QtFilter(Filter)));
+    TFileDialog d(Parent, Latin1(Caption));
+    d.setNameFilter(Latin1(QtFilter(Filter)));
     d.setAcceptMode(QFileDialog::AcceptSave);
-    const std::string suffix = FilterSuffix(Filter);
-    if (!suffix.empty()) d.setDefaultSuffix(Latin1(suffix));
+    d.SetDefaultExtension(Latin1(FilterSuffix(Filter)));
     if (!Initial.empty()) d.selectFile(Latin1(Initial));
-    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-    return Bytes(d.selectedFiles().first());
+    if (d.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = d.ChosenFiles();
+    return chosen.isEmpty() ? std::string() : Bytes(chosen.front());
 }

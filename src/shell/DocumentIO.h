@@ -56,10 +56,11 @@ public:
 };
 
 // The Qt file dialogs (the platform's where the desktop has its own) with the
-// network filters: opening "ZOK Network (*.dta)" and "All Files", a name typed
-// without an extension taking ".dta" when such a file is there; saving one
-// filter per file version and "All Files", a name typed without an extension
-// taking the chosen filter's (".dta" with "All Files").
+// network filters: opening "ZOK Network (*.dta)" and "All Files", a name that
+// is no file taking ".dta" when such a file is there; saving one filter per
+// file version and "All Files", a name whose ending is none of the versions'
+// extensions taking the chosen filter's (under "All Files" a name without
+// any extension takes ".dta"). The rule is TFileDialog's (shell/FileDialog.h).
 class TQtFileChooser : public TFileChooser {
 public:
     std::vector<std::string> OpenFiles(QWidget* Parent, const std::string& Caption) override;

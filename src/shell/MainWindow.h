@@ -249,7 +249,8 @@ public:
     bool SaveTo(TSketchPadWindow& Pad, const std::string& Name, int Version = 9);
 
 private:
-    // A new window's place: the next step of a cascade inside the window area.
+    // A new window's place: the next free place of a cascade after the
+    // windows already open, covering none of their titles.
     void PlaceNewSubWindow(QMdiSubWindow* Sub);
     // A window that lies partly outside the window area is moved (and, when
     // larger, made smaller) into it.

@@ -16,6 +16,7 @@
 
 #include "core/edit/Tiling.h"
 #include "core/file/NetworkFile.h"
+#include "core/file/VersionLosses.h"
 #include "core/shapes/BatchScript.h"
 #include "platform/Cursors.h"
 #include "platform/HelpViewer.h"
@@ -78,41 +79,25 @@ TSketchPadWindow* TZOKMainWindow::CreatePad()
 
 void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
 {
-    // The next place of a cascade inside the window area, as it is now,
-    // after the last place an open window takes: the new window lies over
-    // the others and leaves the start of their captions in view. When the
-    // cascade has no such place left, the first place no window takes.
-    std::vector<QPoint> taken;
-    std::vector<QMdiSubWindow*> titled; // whose titles stay in view (the new one's is not yet its own)
-    for (QMdiSubWindow* s : Mdi->subWindowList())
-        if (s != Sub && s->isVisible() && !s->isMinimized()) {
-            taken.push_back(s->geometry().topLeft());
-            titled.push_back(s);
+    // The next free place of a cascade after the windows already open, which
+    // stay where they are: the new window covers none of their titles.
+    std::vector<TPlacedWindow> open;
+    for (QMdiSubWindow* s : Mdi->subWindowList(QMdiArea::CreationOrder))
+        if (s != Sub && s->isVisible() && !s->isMinimized() && !s->isMaximized()) {
+            const QRect g = s->geometry();
+            open.push_back({{g.x(), g.y(), g.width(), g.height()}, CaptionTitleWidth(s->windowTitle())});
         }
+    // The new window's title as it will read: a file's name without its folder.
+    const int titleWidth = CaptionTitleWidth(Latin1(CaptionOfPath(Bytes(Sub->windowTitle()))));
     const QSize area = Mdi->viewport()->size();
-    const int titleWidth = CascadeTitleWidth(titled);
-    auto placesFor = [&](int count) {
-        return CascadeWindows(count, area.width(), area.height(), CascadeStep(*this), MinPadWidth, MinPadHeight,
-                              titleWidth);
-    };
-    auto isTaken = [&](const TTileRect& p) {
-        return std::find(taken.begin(), taken.end(), QPoint(p.Left, p.Top)) != taken.end();
-    };
-    std::vector<TTileRect> places = placesFor(int(taken.size()) + 1);
-    int last = -1;
-    for (size_t i = 0; i < places.size(); ++i)
-        if (isTaken(places[i])) last = int(i);
-    if (last + 1 >= int(places.size())) places = placesFor(last + 2);
-    TTileRect r = places[size_t(last + 1)];
-    if (isTaken(r)) {
-        r = places.back();
-        for (const TTileRect& p : places)
-            if (!isTaken(p)) {
-                r = p;
-                break;
-            }
-    }
-    Sub->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    const std::optional<TTileRect> r = NextCascadePlace(open, area.width(), area.height(),
+                                                        CascadeCaption(*this, titleWidth), MinPadWidth, MinPadHeight);
+    if (r)
+        Sub->setGeometry(r->Left, r->Top, r->Width, r->Height);
+    else
+        // The area has no such place left: all the windows cascade afresh,
+        // the new one last, so that every title stays in view.
+        CascadeSubWindows(*this, Sub, titleWidth);
 }
 
 void TZOKMainWindow::KeepInsideWindowArea(QMdiSubWindow* Sub)
@@ -314,7 +299,17 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
     // writes the newest.
     const TSaveChoice choice = Files->SaveFile(this, "Save As", Pad.FileName);
     const std::string& name = choice.Name;
-    if (name.empty() || !SaveTo(Pad, name, WriteVersionOfFilter(choice.Filter))) return false;
+    if (name.empty()) return false;
+    const int version = WriteVersionOfFilter(choice.Filter);
+    // An older version that cannot keep all the network holds is written
+    // only when the user, told what it drops, says so.
+    PutBackHeldElements(Pad);
+    const std::vector<TVersionLoss> losses = WhatVersionDrops(*Pad.Network, Pad.Settings, version);
+    if (!losses.empty() &&
+        Boxes->MessageBox(VersionLossQuestion(NetworkFileVersionName(version), losses), "Save As",
+                          MB_EXCLAMATION_OKCANCEL) != IDOK)
+        return false;
+    if (!SaveTo(Pad, name, version)) return false;
     // The network's windows take the new name: its file part, and the views
     // their own captions of it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;

@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStyle>
+#include <QStyleOption>
 
 #include "core/edit/BulkDelete.h"
 #include "core/edit/Tiling.h"
@@ -248,31 +249,59 @@ int CascadeStep(const TZOKMainWindow& Main)
                             style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
 }
 
-int CascadeTitleWidth(const std::vector<QMdiSubWindow*>& Windows)
+int CaptionTitleWidth(const QString& Title)
 {
-    // The title bar's font, bold as the active window shows it, and a little
-    // room on either side.
+    // The title bar's font, bold as the active window shows it, and a pixel
+    // on either side.
     QFont font = QApplication::font("QMdiSubWindowTitleBar");
     font.setBold(true);
-    const QFontMetrics metrics(font);
-    int widest = 0;
-    for (const QMdiSubWindow* s : Windows) widest = std::max(widest, metrics.horizontalAdvance(s->windowTitle()));
-    return widest + 2 * metrics.averageCharWidth();
+    return QFontMetrics(font).horizontalAdvance(Title) + 2;
 }
 
-void CascadeSubWindows(TZOKMainWindow& Main)
+TCaption CascadeCaption(const TZOKMainWindow& Main, int TitleWidth)
+{
+    // Where the style puts the caption's title: between the system menu and
+    // the buttons of a window's title bar, inside its frame.
+    // The bar lies inside the frame, as a window paints it.
+    const QStyle* style = Main.Mdi->style();
+    const int frame = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    constexpr int Width = 1000;
+    QStyleOptionTitleBar bar;
+    bar.rect = QRect(frame, frame, Width - 2 * frame, style->pixelMetric(QStyle::PM_TitleBarHeight) - frame);
+    bar.titleBarFlags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+    bar.subControls = QStyle::SC_All;
+    QRect label = style->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, nullptr);
+    if (!label.isValid()) label = bar.rect;
+    const int left = label.left(), right = Width - label.right() - 1;
+    TCaption c;
+    c.Step = CascadeStep(Main);
+    c.TitleWidth = TitleWidth;
+    c.TitleShift = (right - left) / 2;
+    // Fusion centres the title; the other styles may put it at the left.
+    c.Left = left + 2;
+    c.AtLeft = style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0;
+    // Besides the label's margins, a style leaves some of it free of the
+    // title (it shortens one that does not fit).
+    c.Room = left + right + 14;
+    return c;
+}
+
+void CascadeSubWindows(TZOKMainWindow& Main, QMdiSubWindow* Last, int LastTitleWidth)
 {
     // The lowest window first, so that each lies one step right of every
-    // window beneath it and the start of every caption stays in view; the
-    // stacking, and so the active window on top, stays as it is.
+    // window beneath it and every title stays in view; the stacking, and so
+    // the active window on top, stays as it is.
     const std::vector<QMdiSubWindow*> pads = SubWindowsInOrder(Main);
     std::vector<QMdiSubWindow*> open;
     for (QMdiSubWindow* s : Main.Mdi->subWindowList(QMdiArea::StackingOrder))
-        if (!s->isMinimized() && std::find(pads.begin(), pads.end(), s) != pads.end()) open.push_back(s);
+        if (s != Last && !s->isMinimized() && std::find(pads.begin(), pads.end(), s) != pads.end()) open.push_back(s);
+    int titleWidth = LastTitleWidth;
+    for (const QMdiSubWindow* s : open) titleWidth = std::max(titleWidth, CaptionTitleWidth(s->windowTitle()));
+    if (Last) open.push_back(Last);
     const QSize area = Main.Mdi->viewport()->size();
-    const std::vector<TTileRect> places =
-        CascadeWindows(int(open.size()), area.width(), area.height(), CascadeStep(Main), MinPadWidth, MinPadHeight,
-                       CascadeTitleWidth(open));
+    const std::vector<TTileRect> places = CascadeWindows(int(open.size()), area.width(), area.height(),
+                                                         CascadeCaption(Main, titleWidth), MinPadWidth, MinPadHeight);
     for (size_t i = 0; i < open.size(); ++i) {
         if (open[i]->isMaximized()) open[i]->showNormal();
         const TTileRect& r = places[i];

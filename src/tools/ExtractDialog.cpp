@@ -30,6 +30,7 @@
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
+#include "shell/FileDialog.h"
 #include "shell/RealEdit.h"
 #include "tools/ToolFiles.h"
 
@@ -404,8 +405,9 @@ void TExtractDB::BitBtn3Click()
 bool TExtractDB::ChooseFile(QFileDialog& Dialog, std::string& File)
 {
     const bool chosen = RunFileDialog ? RunFileDialog(Dialog) : Dialog.exec() == QDialog::Accepted;
-    if (!chosen || Dialog.selectedFiles().isEmpty()) return false;
-    File = Bytes(Dialog.selectedFiles().first());
+    const QStringList files = ChosenFiles(Dialog);
+    if (!chosen || files.isEmpty()) return false;
+    File = Bytes(files.first());
     return !File.empty();
 }
 

@@ -17,6 +17,7 @@
 #include "core/model/Messages.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
+#include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
 #include "tools/BatchWindowHost.h"
 #include "tools/ToolFiles.h"
@@ -356,8 +357,9 @@ void TComplexShapeFileDB::ClearClick()
 bool TComplexShapeFileDB::Choose(QFileDialog& Dialog, std::string& File)
 {
     const bool chosen = RunFileDialog ? RunFileDialog(Dialog) : Dialog.exec() == QDialog::Accepted;
-    if (!chosen || Dialog.selectedFiles().isEmpty()) return false;
-    File = Bytes(Dialog.selectedFiles().first());
+    const QStringList files = ChosenFiles(Dialog);
+    if (!chosen || files.isEmpty()) return false;
+    File = Bytes(files.first());
     return !File.empty();
 }
 

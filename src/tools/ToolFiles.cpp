@@ -7,11 +7,12 @@
 
 #include "platform/Latin1.h"
 #include "shell/DocumentIO.h"
+#include "shell/FileDialog.h"
 
 QFileDialog* MakeFileChooser(QWidget* Parent, const char* Name, const char* Title, std::string_view PipeFilter,
                              bool Save, const char* DefaultSuffix)
 {
-    auto* d = new QFileDialog(Parent, QString::fromLatin1(Title));
+    auto* d = new TFileDialog(Parent, QString::fromLatin1(Title));
     d->setObjectName(Name);
     d->setOption(QFileDialog::DontUseNativeDialog, true);
     QStringList filters;
@@ -19,19 +20,19 @@ QFileDialog* MakeFileChooser(QWidget* Parent, const char* Name, const char* Titl
     d->setNameFilters(filters);
     d->setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d->setFileMode(Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (DefaultSuffix && *DefaultSuffix) d->setDefaultSuffix(QString::fromLatin1(DefaultSuffix));
+    if (DefaultSuffix) d->SetDefaultExtension(QString::fromLatin1(DefaultSuffix));
     return d;
 }
 
 void SelectFilter(QFileDialog& Dialog, std::string_view PipeFilter, int Index)
 {
     const std::string filter(PipeFilter);
-    auto follow = [&Dialog, filter](int index) { Dialog.setDefaultSuffix(Latin1(FilterSuffix(filter, index))); };
     Dialog.selectNameFilter(Dialog.nameFilters().value(Index - 1));
-    follow(Index);
-    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&Dialog, follow](const QString& chosen) {
-        follow(int(Dialog.nameFilters().indexOf(chosen)) + 1);
-    });
+    if (auto* own = dynamic_cast<TFileDialog*>(&Dialog)) {
+        QStringList extensions;
+        for (int i = 1; i <= Dialog.nameFilters().size(); ++i) extensions << Latin1(FilterSuffix(filter, i));
+        own->SetFilterExtensions(extensions);
+    }
 }
 
 void SetTextRed(QLineEdit* Edit, bool Red)

@@ -23,6 +23,7 @@
 
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
+#include "shell/FileDialog.h"
 
 namespace toolwidgets {
 
@@ -107,8 +108,9 @@ inline void AddButtonRow(QVBoxLayout* v, std::initializer_list<QPushButton*> but
 inline bool ChooseFile(QFileDialog& d, const std::function<bool(QFileDialog&)>& run, std::string& file)
 {
     const bool chosen = run ? run(d) : d.exec() == QDialog::Accepted;
-    if (!chosen || d.selectedFiles().isEmpty()) return false;
-    file = Bytes(d.selectedFiles().first());
+    const QStringList files = ChosenFiles(d);
+    if (!chosen || files.isEmpty()) return false;
+    file = Bytes(files.first());
     return !file.empty();
 }
 

@@ -103,18 +103,17 @@ protected:
 } // namespace
 
 // Save As offers one filter per file version, newest first, then "All
-// Files"; a name typed without an extension takes the chosen filter's, and
-// the answer says which filter that was.
+// Files"; a name whose ending is none of their extensions takes the chosen
+// filter's (a dot inside the name is no extension), and the answer says which
+// filter that was.
 TEST_F(FileDialogs, SaveDialogFiltersAndTheExtensionATypedNameTakes)
 {
     QStringList filters;
-    QString suffix;
     WhenShown([&](QFileDialog& d) {
         filters = d.nameFilters();
         EXPECT_EQ(d.selectedNameFilter(), "ZOK Network (*.dta)");
         d.setDirectory(Folder());
         ChooseFilter(d, 4);
-        suffix = d.defaultSuffix();
         TypeName(d, "AM peak 7:30 to 8:30");
     });
     TSaveChoice c = Dialogs.SaveFile(nullptr, "Save As", "");
@@ -122,9 +121,39 @@ TEST_F(FileDialogs, SaveDialogFiltersAndTheExtensionATypedNameTakes)
                                     "Versions 3-4 Network (*.dt2)", "Version 5 Network (*.dt3)",
                                     "Version 5.1 Network (*.dt4)", "Version 6 Network (*.dt5)",
                                     "Version 7 Network (*.dt6)", "Version 8 Network (*.dt7)", "All Files (*)"}));
-    EXPECT_EQ(suffix, "dt3");
     EXPECT_EQ(c.Name, File("AM peak 7:30 to 8:30.dt3"));
     EXPECT_EQ(c.Filter, 4);
+
+    // Every version's filter gives its own extension.
+    const char* const extensions[] = {"dta", "dt1", "dt2", "dt3", "dt4", "dt5", "dt6", "dt7"};
+    for (int filter = 1; filter <= 8; ++filter) {
+        WhenShown([&](QFileDialog& d) {
+            d.setDirectory(Folder());
+            ChooseFilter(d, filter);
+            TypeName(d, "net");
+        });
+        c = Dialogs.SaveFile(nullptr, "Save As", "");
+        EXPECT_EQ(c.Name, File(QString("net.") + extensions[filter - 1])) << filters.value(filter - 1).toStdString();
+        EXPECT_EQ(c.Filter, filter);
+    }
+    // Names with dots; one that ends in an extension of the dialog keeps it,
+    // in either case.
+    struct TTyped {
+        int Filter;
+        const char* Typed;
+        const char* Saved;
+    };
+    for (const TTyped& t : {TTyped{2, "AM peak 7.30", "AM peak 7.30.dt1"},
+                            TTyped{4, "Scenario v2.1 PM", "Scenario v2.1 PM.dt3"},
+                            TTyped{8, "plan.dta", "plan.dta"}, TTyped{2, "PLAN.DT1", "PLAN.DT1"}}) {
+        WhenShown([&](QFileDialog& d) {
+            d.setDirectory(Folder());
+            ChooseFilter(d, t.Filter);
+            TypeName(d, t.Typed);
+        });
+        c = Dialogs.SaveFile(nullptr, "Save As", "");
+        EXPECT_EQ(c.Name, File(t.Saved)) << t.Typed;
+    }
 
     // The name the dialog starts with changes its extension with the filter.
     WhenShown([&](QFileDialog& d) { ChooseFilter(d, 8); });
@@ -199,19 +228,39 @@ TEST_F(FileDialogs, SaveAsAndOpenThroughTheDialogs)
     ASSERT_TRUE(Main->SaveAs(*pad));
     EXPECT_EQ(FirstLine(File("sample.dta")), "ZOK 1.09");
 
-    // Open: "sample" is sample.dta; a name without an extension that is a
-    // file of its own stays as it is.
+    // A name with a dot in it takes the filter's extension all the same.
+    WhenShown([&](QFileDialog& d) {
+        d.setDirectory(Folder());
+        ChooseFilter(d, 2);
+        TypeName(d, "AM peak 7.30");
+    });
+    ASSERT_TRUE(Main->SaveAs(*pad));
+    EXPECT_EQ(pad->FileName, File("AM peak 7.30.dt1"));
+    EXPECT_EQ(FirstLine(File("AM peak 7.30.dt1")), "ZOK 1.0");
+
+    // Open: "sample" is sample.dta, "PM peak 5.15" is "PM peak 5.15.dta"; a
+    // name that is a file of its own stays as it is, also beside the network
+    // file of that name with ".dta".
     ASSERT_TRUE(QFile::copy(QString::fromStdString(File("sample.dta")), Dir.filePath("bare")));
-    for (const char* typed : {"sample", "bare"}) {
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(File("sample.dta")), Dir.filePath("both")));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(File("sample.dta")), Dir.filePath("both.dta")));
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(File("sample.dta")), Dir.filePath("PM peak 5.15.dta")));
+    struct TOpened {
+        const char* Typed;
+        const char* Opened;
+        int Filter;
+    };
+    for (const TOpened& t : {TOpened{"sample", "sample.dta", 1}, TOpened{"bare", "bare", 2},
+                             TOpened{"both", "both", 1}, TOpened{"PM peak 5.15", "PM peak 5.15.dta", 1}}) {
         WhenShown([&](QFileDialog& d) {
             EXPECT_EQ(d.nameFilters(), (QStringList{"ZOK Network (*.dta)", "All Files (*)"}));
             d.setDirectory(Folder());
-            if (QString(typed) == "bare") ChooseFilter(d, 2);
-            TypeName(d, typed);
+            ChooseFilter(d, t.Filter);
+            TypeName(d, t.Typed);
         });
         const int before = Main->PadCount();
         Main->OpenMClick();
-        ASSERT_EQ(Main->PadCount(), before + 1) << typed;
-        EXPECT_EQ(Main->CurrentPad->FileName, File(QString(typed) == "bare" ? "bare" : "sample.dta"));
+        ASSERT_EQ(Main->PadCount(), before + 1) << t.Typed;
+        EXPECT_EQ(Main->CurrentPad->FileName, File(t.Opened));
     }
 }

@@ -17,6 +17,8 @@
 #include <QSpinBox>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QToolButton>
 
 #include "core/model/Messages.h"
@@ -34,6 +36,7 @@ namespace {
 class TFakeIO : public TNetworkIO {
 public:
     std::vector<std::string> Saved;
+    std::vector<int> Versions; // of each save
     bool FailSave = false;
     std::function<void()> During; // what arrives while a file is read or written
     bool Open(TSketchPadWindow& Pad, const std::string& FileName, bool, bool, TMessageSink& Boxes) override
@@ -49,8 +52,9 @@ public:
         Pad.Network->MaxX = Pad.Network->MaxY = 1000;
         return true;
     }
-    bool Save(TSketchPadWindow&, const std::string& FileName, int, TMessageSink& Boxes) override
+    bool Save(TSketchPadWindow&, const std::string& FileName, int Version, TMessageSink& Boxes) override
     {
+        Versions.push_back(Version);
         if (During) During();
         if (FailSave) {
             Boxes.MessageBox("Cannot write the file.", "Save", MB_OK);
@@ -539,6 +543,7 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer();
     ASSERT_EQ(IO.Saved.size(), 1u);
     EXPECT_EQ(IO.Saved[0], File("net.dt~"));
+    EXPECT_EQ(IO.Versions[0], 9);
     EXPECT_EQ(p->View.Saved, 0);
     EXPECT_EQ(v->View.Saved, 0);
     EXPECT_EQ(p->FileName, File("net.dta"));
@@ -546,9 +551,20 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer(); // every later tick while modified
     EXPECT_EQ(IO.Saved.size(), 2u);
 
-    p->AutoSave1->trigger(); // off
+    // A network last saved in an older version is backed up in the newest.
+    Chooser.SaveFilter = 2;
+    ASSERT_TRUE(SaveAs(*p, "net.dt1"));
+    EXPECT_EQ(IO.Versions.back(), 1);
+    Main->SetAllowClose(*p, 0);
+    Clock = Clock.addMSecs(AutoSaveInterval + 1);
     Main->AutoSaveTimerTimer();
-    EXPECT_EQ(IO.Saved.size(), 2u);
+    EXPECT_EQ(IO.Saved.back(), File("net.dt~"));
+    EXPECT_EQ(IO.Versions.back(), 9);
+
+    p->AutoSave1->trigger(); // off
+    const size_t saves = IO.Saved.size();
+    Main->AutoSaveTimerTimer();
+    EXPECT_EQ(IO.Saved.size(), saves);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");
 }
 
@@ -711,6 +727,94 @@ TEST_F(Shell, CascadedWindowsLeaveEveryCaptionInView)
     Main->RunPadItem(*Main->CurrentPad, "Cascade1");
     expectCaptionsInView("cascaded again");
     EXPECT_EQ(Main->Mdi->subWindowList(QMdiArea::StackingOrder).back(), Pad(2)->SubWindow);
+}
+
+namespace {
+// Where a window's caption shows its title, in the window area, as the
+// window paints it: the title bar inside the frame, the title centred in
+// the room between the system menu and the buttons. Empty when the caption
+// has to shorten the title.
+QRect ShownTitle(const QMdiSubWindow* s)
+{
+    const QStyle* style = s->style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    QStyleOptionTitleBar bar;
+    bar.initFrom(s);
+    bar.rect = QRect(border, border, s->width() - 2 * border,
+                     style->pixelMetric(QStyle::PM_TitleBarHeight, &bar, s) - border);
+    bar.titleBarFlags = s->windowFlags();
+    bar.titleBarState = int(s->windowState());
+    bar.subControls = QStyle::SC_All;
+    bar.text = s->windowTitle();
+    const QRect label = style->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, s);
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int text = QFontMetrics(font).horizontalAdvance(s->windowTitle());
+    if (text > label.width() - 14) return {};
+    QRect r(0, label.top(), text, label.height());
+    r.moveCenter(QPoint(label.center().x() + 1, label.center().y()));
+    return r.translated(s->geometry().topLeft());
+}
+
+// Every window shows its whole title, none covered by a window above it,
+// and no two windows stand in one place.
+void ExpectEveryTitleInView(QMdiArea& area, const std::string& when)
+{
+    const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+    const QRect inside = area.viewport()->rect();
+    for (int i = 0; i < stack.size(); ++i) {
+        const std::string name = stack[i]->windowTitle().toStdString();
+        const QRect title = ShownTitle(stack[i]);
+        EXPECT_FALSE(title.isEmpty()) << when << ": the title of " << name << " is cut short";
+        EXPECT_TRUE(inside.contains(stack[i]->geometry())) << when << ": " << name << " lies outside";
+        for (int j = i + 1; j < stack.size(); ++j) {
+            EXPECT_FALSE(stack[j]->geometry().intersects(title))
+                << when << ": " << stack[j]->windowTitle().toStdString() << " covers the title of " << name;
+            EXPECT_NE(stack[j]->geometry().topLeft(), stack[i]->geometry().topLeft())
+                << when << ": " << stack[j]->windowTitle().toStdString() << " lies on " << name;
+        }
+    }
+}
+} // namespace
+
+// Files opened one at a time, each into a new window: the new window takes
+// the next free place of a cascade after the windows already open, which
+// stay where they are, so that no title is covered; Window > Cascade shows
+// every title too, in frames from 1600 x 1000 down to 800 x 600 and with up
+// to 100 windows.
+TEST_F(Shell, NewWindowsAndTheCascadeLeaveEveryTitleInView)
+{
+    Start();
+    for (const QSize frame : {QSize(1600, 1000), QSize(1024, 768), QSize(800, 600)}) {
+        Main->resize(frame);
+        QApplication::processEvents();
+        const std::string size = std::to_string(frame.width()) + " x " + std::to_string(frame.height());
+        for (int n = 1; n <= 100; ++n) {
+            Main->OpenFiles({File(QString("s%1.dta").arg(n, 2, 10, QChar('0')).toLatin1().constData())});
+            ASSERT_EQ(Main->PadCount(), n);
+            ExpectEveryTitleInView(*Main->Mdi, size + ", " + std::to_string(n) + " opened");
+            if (HasFailure()) return;
+        }
+        for (int n : {100, 30, 12}) {
+            while (Main->PadCount() > n) Main->DestroyPad(*Main->SketchPads.back());
+            Main->RunPadItem(*Main->CurrentPad, "Cascade1");
+            ExpectEveryTitleInView(*Main->Mdi, size + ", " + std::to_string(n) + " cascaded");
+        }
+        ASSERT_TRUE(Main->CloseAll());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Long titles fill the smallest frame sooner: once no such place is left,
+    // the windows cascade afresh, the new one last.
+    QRect first;
+    int afresh = 0;
+    for (int n = 1; n <= 60 && (!afresh || n <= afresh + 2); ++n) {
+        Main->OpenFiles({File(QString("AM peak scenario 2030 v%1.dta").arg(n).toLatin1().constData())});
+        if (n == 1) first = Pad(1)->SubWindow->geometry();
+        if (!afresh && Pad(1)->SubWindow->geometry() != first) afresh = n;
+        ExpectEveryTitleInView(*Main->Mdi, "long titles, " + std::to_string(n) + " opened");
+        if (HasFailure()) return;
+    }
+    EXPECT_GT(afresh, 30);
 }
 
 TEST_F(Shell, NewAndCascadedWindowsLieInsideTheFrameAtAUsableSize)

@@ -259,3 +259,115 @@ TEST(NetworkFileIO, AppendOfOtherClassesThroughTheMenu)
         EXPECT_EQ(saved->SystemStrings, alone->SystemStrings);
     }
 }
+
+namespace {
+
+// A plan with 1,204 shape points, 12 polygons, 3 notes and an 'S' attribute
+// of nodes and one of links, which version 1 cannot keep.
+void WritePlan(const std::string& path)
+{
+    TNetWindow net;
+    // Class 1 with one 'S' attribute.
+    auto stringClass = [](TEntityClass& classes, const char* name, const char* attribute) {
+        TClassRecord& rec = classes[1];
+        rec.Name = name;
+        rec.AttributeCount = 1;
+        rec.Attributes[1] = std::make_unique<TAttrib>();
+        rec.Attributes[1]->Name = attribute;
+        rec.Attributes[1]->Kind = 'S';
+        NumberStringAttributes(classes);
+    };
+    stringClass(*net.NodeClasses, "Zone", "District");
+    stringClass(*net.LinkClasses, "Road", "Street");
+    auto node = [&](int32_t x, int32_t y) {
+        THashEntry* cell = nullptr;
+        TNode* n = AddNode(net, x, y, cell, false, 1);
+        n->EntityType = 1;
+        n->Strings.assign(1, "North");
+        return n;
+    };
+    TNode* corners[3] = {node(0, 0), node(50000, 0), node(0, 50000)};
+    TLink *ha = nullptr, *hb = nullptr;
+    TLinkValues* link = AddLink(net, corners[0], corners[1], false, 1, ha, hb);
+    link->EntityType = 1;
+    link->Strings.assign(1, "Main");
+    for (int i = 0; i < 1204; ++i) AddShapePoint(net, 40 * (i + 1), 10, i, ha);
+    for (int k = 0; k < 12; ++k) {
+        TNode* owner = node(1000 + 1000 * k, 20000);
+        for (TNode* v : corners) {
+            owner->OwnPolygonRef().Insert(v);
+            net.PolygonsRef(v).Insert(owner);
+        }
+        UpdateNodePolygonBox(net, owner);
+        if (k < 3) owner->SetNote("to check");
+    }
+    RecomputeExtents(net);
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(net, path, 9, sink).Ok);
+}
+
+std::string Bytes(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+} // namespace
+
+// Save As in a version that cannot keep what the network holds says what it
+// drops first: Cancel writes nothing and the window stays modified; OK
+// writes the older file. What that version keeps, it writes without asking.
+TEST(NetworkFileIO, SaveAsInAnOlderVersionSaysWhatItDropsFirst)
+{
+    programtest::TProgram program;
+    const std::string plan = program.Path("plan.dta");
+    WritePlan(plan);
+    program.Start({.CommandLineFile = plan, .Show = false});
+    TZOKMainWindow& main = *program.Main;
+    TSketchPadWindow* pad = main.SketchPads[0];
+    ASSERT_EQ(pad->Network->NodeCount, 15);
+    pad->Network->SetAllowClose(false);
+    const std::string before = Bytes(plan);
+
+    program.Chooser.ToSave = plan;
+    program.Chooser.SaveFilter = 2; // "Versions 1-2 Network (*.dt1)"
+    program.Boxes.Answers = {IDCANCEL};
+    ASSERT_TRUE(program.Trigger(pad, "SaveAsM"));
+    ASSERT_EQ(program.Boxes.Count(), 1u);
+    EXPECT_EQ(program.Boxes.Last().Text, "Version 1 does not keep: 1,204 shape points, 12 polygons, 3 notes, the "
+                                         "values of 2 'S' attributes.");
+    EXPECT_EQ(program.Boxes.Last().Caption, "Save As");
+    EXPECT_EQ(program.Boxes.Last().Flags, MB_EXCLAMATION_OKCANCEL);
+    EXPECT_TRUE(Bytes(plan) == before);
+    EXPECT_EQ(pad->View.Saved, 0);
+    // So Close still asks.
+    program.Boxes.Clear();
+    program.Boxes.Answers = {IDCANCEL};
+    EXPECT_FALSE(main.FormCloseQuery(*pad));
+    ASSERT_EQ(program.Boxes.Count(), 1u);
+    EXPECT_EQ(program.Boxes.Last().Caption, "Do you want to save?");
+
+    program.Boxes.Clear();
+    program.Boxes.Answers = {IDOK};
+    ASSERT_TRUE(program.Trigger(pad, "SaveAsM"));
+    EXPECT_EQ(program.Boxes.Count(), 1u);
+    EXPECT_EQ(FirstLine(plan), "ZOK 1.0");
+    EXPECT_EQ(pad->View.Saved, 1);
+
+    // A new window's network with a node and a link: nothing any version drops.
+    TSketchPadWindow* fresh = main.NewSchema();
+    ASSERT_NE(fresh, nullptr);
+    THashEntry* cell = nullptr;
+    TNode* a = AddNode(*fresh->Network, 10, 20, cell, false, 0);
+    TNode* b = AddNode(*fresh->Network, 300, 20, cell, false, 0);
+    TLink *ha = nullptr, *hb = nullptr;
+    AddLink(*fresh->Network, a, b, false, 0, ha, hb);
+    fresh->Network->SetAllowClose(false);
+    program.Boxes.Clear();
+    for (int filter = 2; filter <= 8; ++filter) {
+        program.Chooser.ToSave = program.Path(QString("fresh%1.net").arg(filter));
+        program.Chooser.SaveFilter = filter;
+        ASSERT_TRUE(program.Trigger(fresh, "SaveAsM"));
+        EXPECT_EQ(program.Boxes.Count(), 0u) << filter << ": " << program.Boxes.Last().Text;
+        EXPECT_EQ(FirstLine(program.Chooser.ToSave), NetworkFileTag(WriteVersionOfFilter(filter)));
+    }
+}

@@ -1,5 +1,5 @@
 // The file dialogs of the tools: what their "All files" entries list, and the
-// extension that a batch step's file name typed without one takes.
+// extension that a batch step's file name takes when it has none of its own.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -110,8 +110,14 @@ TEST_F(ToolFileDialogs, BatchFileNameTypedWithoutExtensionTakesTheRowsOne)
     EXPECT_EQ(chosen(BatchDoUpdate, "counts"), "counts.txt") << "the first of the update file's extensions";
     EXPECT_EQ(chosen(BatchSaveAs, "city"), "city.dta");
     EXPECT_EQ(chosen(BatchShapefileImport, "roads.dbf"), "roads.dbf") << "a name with an extension keeps it";
+    // A dot inside a name is no extension.
+    EXPECT_EQ(chosen(BatchSaveAs, "AM peak 7.30"), "AM peak 7.30.dta");
+    EXPECT_EQ(chosen(BatchDoUpdate, "counts v2.1"), "counts v2.1.txt");
     // Every file's entry adds none; a filter the user picks gives its own.
     EXPECT_EQ(chosen(BatchNoAction, "lanes"), "lanes");
     EXPECT_EQ(chosen(BatchShapefileImport, "roads", "All files"), "roads");
     EXPECT_EQ(chosen(BatchOpenNetwork, "roads", "ArcGIS shapefile"), "roads.shp");
+    // A table that is there without an extension keeps its name (which its
+    // filter does not list).
+    EXPECT_EQ(chosen(BatchDoUpdate, "links"), "links");
 }

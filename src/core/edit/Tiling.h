@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 struct TTileRect {
@@ -24,24 +25,58 @@ std::vector<TTileRect> TileWindows(int count, int32_t width, int32_t height, boo
 std::vector<TTileRect> ArrangeIcons(int count, int32_t width, int32_t height, int32_t iconWidth,
                                     int32_t iconHeight);
 
+// How a window's caption shows its title. The caption is Step pixels high,
+// and a cascade steps by it. The title, TitleWidth pixels of text, is centred
+// TitleShift pixels left of the middle of the window; where the style may
+// put it at the left instead (AtLeft), it may also start Left pixels in.
+// Beside it the system menu, the buttons and the margins take Room pixels: a
+// window TitleWidth + Room wide shows the whole title.
+struct TCaption {
+    int32_t Step = 24;
+    int32_t TitleWidth = 0;
+    int32_t TitleShift = 0;
+    int32_t Left = 0;
+    int32_t Room = 0;
+    bool AtLeft = false;
+};
+
+// The part of a window's caption that its title takes (centred or at the left).
+TTileRect TitleRect(const TTileRect& Window, const TCaption& Caption);
+
 // Places for count windows cascaded from the area's top-left corner, each
 // one step further right and down, each drawn over the ones before it, so
-// that every window's caption, whose title of up to titleWidth pixels is
-// centred in it, stays readable. Each window takes three quarters of the
-// area, but never less than minWidth x minHeight nor more than the area; it
-// is made narrower, down to minWidth, where that lets every window stand one
-// step right of the one before. When the next step would carry a window past
-// the area's bottom edge the cascade starts again at the top in a further
-// column, which begins to the right of the titles of the column before it;
-// to let the columns fit, the windows are made narrower (down to minWidth),
-// then shorter (down to minHeight), then the columns run straight down, and
-// only then do the windows shrink below the least usable size (to what still
-// shows a title). Where even that does not fit, the cascade runs on to the
-// right and starts again at the left edge, leaving only the start of each
-// caption in view. New windows take the place the cascade gives them after
-// the windows already open.
-std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, int32_t step, int32_t minWidth,
-                                      int32_t minHeight, int32_t titleWidth);
+// that every window's title (the widest of them Caption.TitleWidth) stays in
+// view. Each window takes three quarters of the area, but never less than
+// minWidth x minHeight nor more than the area; it is made narrower, down to
+// minWidth, where that lets every window stand one step right of the one
+// before. When the next step would carry a window past the area's bottom
+// edge the cascade starts again at the top in a further column, which begins
+// to the right of the titles of the column before it; to let the columns
+// fit, the windows are made narrower (down to minWidth), then shorter (down
+// to minHeight), then the columns run straight down, and only then do the
+// windows shrink below the least usable size (to what still shows the whole
+// title). Where even that does not fit, the windows run down in bands, each
+// one step right of the one before, leaving the start of each caption in
+// view, and no two in the same place while the area has room for that.
+std::vector<TTileRect> CascadeWindows(int count, int32_t width, int32_t height, const TCaption& Caption,
+                                      int32_t minWidth, int32_t minHeight);
+
+// A window already in the area, with the width of its title.
+struct TPlacedWindow {
+    TTileRect Rect;
+    int32_t TitleWidth = 0;
+};
+
+// The place of one more window (whose title is Caption.TitleWidth wide)
+// over the open ones, which stay where they are (in the order they were
+// placed): the next step of the cascade that the last of them stands in (or
+// straight down), or the top of a new column past every title, or else the
+// first place from the top-left where a window has room, as large as the
+// windows of a cascade of them all, or smaller down to one that shows its
+// whole title, each only where it covers no title and lies on no window's
+// place. Nothing when no such place is left.
+std::optional<TTileRect> NextCascadePlace(const std::vector<TPlacedWindow>& Open, int32_t width, int32_t height,
+                                          const TCaption& Caption, int32_t minWidth, int32_t minHeight);
 
 // Rect moved into an area of width x height at (0, 0), and made smaller
 // only where it is larger than the area.

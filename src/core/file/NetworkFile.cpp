@@ -333,6 +333,19 @@ int WriteVersionOfFilter(int index)
     return 9;
 }
 
+std::string NetworkFileVersionName(int version)
+{
+    for (int i = 2; i <= NetworkFileFilterCount; ++i) {
+        if (WriteVersionOfFilter(i) != version) continue;
+        std::string name = NetworkFileFilters[i - 1].Name;
+        name = name.substr(0, name.find(" Network"));
+        // "Versions 1-2" writes the first of the two.
+        if (name.rfind("Versions ", 0) == 0) name = "Version " + name.substr(9, name.find('-') - 9);
+        return name;
+    }
+    return "Version " + std::to_string(version);
+}
+
 const char* NetworkFileTag(int version) { return (version >= 0 && version <= 9) ? Tags[version] : nullptr; }
 
 int NetworkFileVersionOfTag(std::string_view line)

@@ -37,6 +37,9 @@ extern const TNetworkFileFilter NetworkFileFilters[NetworkFileFilterCount];
 // 2 the oldest version, 1; 3..8 that version; the first, "All Files" and
 // anything else the newest, 9.
 int WriteVersionOfFilter(int index);
+// An older version as its Save As filter names it: "Version 1" (for
+// "Versions 1-2"), "Version 3", "Version 5" (which writes version 4), ...
+std::string NetworkFileVersionName(int version);
 
 // The network-wide system attributes: the tag line, then one block per
 // attribute (10 below version 6, 35 from it). A system 'S' value longer than

@@ -2,6 +2,9 @@
 // and legends, the background frame and its fit; window tiling.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
+
 #include <cmath>
 
 #include "core/edit/PadObjects.h"
@@ -171,77 +174,164 @@ TEST(Tiling, StackedSideBySideAndIcons)
 
 TEST(Tiling, CascadeStaysInsideAtAUsableSize)
 {
+    // Titles 150 wide, centred; the caption 26 high, with room for its buttons.
+    const TCaption c{.Step = 26, .TitleWidth = 150, .TitleShift = 0, .Left = 0, .Room = 104};
     // A wide window area: three quarters of it each, one caption further on.
-    auto r = CascadeWindows(3, 1600, 877, 26, 400, 300, 150);
+    auto r = CascadeWindows(3, 1600, 877, c, 400, 300);
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[0], (TTileRect{0, 0, 1200, 657}));
     EXPECT_EQ(r[2], (TTileRect{52, 52, 1200, 657}));
     // Eight steps of room below the first window: the ninth still cascades;
-    // the tenth starts a column at the top, past the titles of the first.
-    r = CascadeWindows(9, 1600, 877, 26, 400, 300, 150);
+    // the tenth starts a column at the top, just past the title of the ninth.
+    r = CascadeWindows(9, 1600, 877, c, 400, 300);
     EXPECT_EQ(r[8], (TTileRect{208, 208, 1200, 657}));
-    r = CascadeWindows(10, 1600, 877, 26, 400, 300, 150);
+    r = CascadeWindows(10, 1600, 877, c, 400, 300);
+    const TTileRect title = TitleRect(r[8], c);
     EXPECT_EQ(r[9].Top, 0);
-    EXPECT_EQ(r[9].Left, 208 + (r[8].Width + 151) / 2);
-    EXPECT_EQ(r[9].Left + r[9].Width, 1600);
+    EXPECT_EQ(r[9].Left, title.Left + title.Width);
+    EXPECT_LE(r[9].Left + r[9].Width, 1600);
+    EXPECT_GE(r[9].Left + r[9].Width, 1598);
     // A small area: what is left beside the title of the first window, never
     // more than the area.
-    r = CascadeWindows(2, 500, 250, 26, 400, 300, 100);
-    EXPECT_EQ(r[0], (TTileRect{0, 0, 300, 250}));
-    EXPECT_EQ(r[1], (TTileRect{200, 0, 300, 250}));
-    EXPECT_TRUE(CascadeWindows(0, 100, 100, 26, 400, 300, 150).empty());
+    r = CascadeWindows(2, 500, 250, {.Step = 26, .TitleWidth = 100, .Room = 104}, 400, 300);
+    EXPECT_EQ(r[0], (TTileRect{0, 0, 299, 250}));
+    EXPECT_EQ(r[1], (TTileRect{200, 0, 299, 250}));
+    EXPECT_TRUE(CascadeWindows(0, 100, 100, c, 400, 300).empty());
 
     EXPECT_EQ(FitIntoArea({1500, -40, 300, 200}, 1600, 877), (TTileRect{1300, 0, 300, 200}));
     EXPECT_EQ(FitIntoArea({-10, 800, 2000, 200}, 1600, 877), (TTileRect{0, 677, 1600, 200}));
 }
 
-// Each window of a cascade is drawn over the ones before it; the title
-// centred in every window's caption (one step high) must stay in view, also
-// when the cascade starts again at the top.
-TEST(Tiling, CascadeLeavesEveryTitleInView)
+// Each window of a cascade is drawn over the ones before it; the title in
+// every window's caption (one step high), centred or at the left, must stay
+// in view, also when the cascade starts again at the top, and no two windows
+// share a place.
+namespace {
+// A caption as the frame's style draws it: the title between the system menu
+// (24 pixels in) and three buttons (64 pixels from the right).
+constexpr TCaption Fusion{.Step = 28, .TitleWidth = 62, .TitleShift = 20, .Left = 24, .Room = 102};
+
+// Whether a window after window i covers its title, centred or at the left.
+bool TitleCovered(const std::vector<TTileRect>& r, size_t i, const TCaption& c)
 {
-    constexpr int32_t step = 26, title = 150;
-    auto titleCovered = [](const std::vector<TTileRect>& r, size_t i) {
-        const TTileRect& c = r[i];
-        const int32_t from = c.Left + c.Width / 2 - title / 2, to = c.Left + (c.Width + 1) / 2 + title / 2;
+    const TTileRect& w = r[i];
+    const int32_t centred = w.Left + (w.Width - c.TitleWidth) / 2 - c.TitleShift;
+    std::vector<int32_t> starts{centred};
+    if (c.AtLeft) starts.push_back(w.Left + c.Left);
+    for (int32_t from : starts)
         for (size_t j = i + 1; j < r.size(); ++j) {
             const TTileRect& o = r[j];
-            if (o.Left < to && o.Left + o.Width > from && o.Top < c.Top + step && o.Top + o.Height > c.Top) return true;
+            if (o.Left < from + c.TitleWidth && o.Left + o.Width > from && o.Top < w.Top + c.Step &&
+                o.Top + o.Height > w.Top)
+                return true;
         }
-        return false;
-    };
-    // The window areas of a frame on screens of 1024 x 768 and 800 x 600.
-    for (const auto& [width, height] : {std::pair{1024, 600}, std::pair{800, 430}})
-        for (int count : {5, 12, 30}) {
-            const auto r = CascadeWindows(count, width, height, step, 400, 300, title);
-            ASSERT_EQ(r.size(), size_t(count));
-            for (size_t i = 0; i < r.size(); ++i) {
-                const TTileRect& t = r[i];
-                EXPECT_FALSE(titleCovered(r, i)) << width << " wide, " << count << " windows, window " << i + 1;
-                EXPECT_GE(t.Left, 0);
-                EXPECT_GE(t.Top, 0);
-                EXPECT_LE(t.Left + t.Width, width);
-                EXPECT_LE(t.Top + t.Height, height);
-                // A title fits beside the system menu and the buttons.
-                EXPECT_GE(t.Width, title + 4 * step);
-                EXPECT_GE(t.Height, 2 * step);
-                // Up to a dozen windows keep the least usable size.
-                if (count <= 12) {
-                    EXPECT_GE(t.Width, 400) << width << " wide, " << count << " windows";
-                    EXPECT_GE(t.Height, 300) << width << " wide, " << count << " windows";
+    return false;
+}
+
+// The window areas of frames of 1600 x 1000, 1024 x 768 and 800 x 600.
+const std::pair<int32_t, int32_t> Areas[] = {{1600, 879}, {1024, 647}, {800, 479}};
+} // namespace
+
+TEST(Tiling, CascadeLeavesEveryTitleInView)
+{
+    // A style that may put the title at the left, too.
+    TCaption atLeft = Fusion;
+    atLeft.AtLeft = true;
+    for (const TCaption& caption : {Fusion, atLeft}) {
+        for (const auto& [width, height] : Areas)
+            for (int count = 1; count <= 100; ++count) {
+                const auto r = CascadeWindows(count, width, height, caption, 400, 300);
+                ASSERT_EQ(r.size(), size_t(count));
+                std::set<std::pair<int32_t, int32_t>> places;
+                for (size_t i = 0; i < r.size(); ++i) {
+                    const TTileRect& t = r[i];
+                    SCOPED_TRACE(std::to_string(width) + " wide, " + std::to_string(count) + " windows, window " +
+                                 std::to_string(i + 1));
+                    EXPECT_FALSE(TitleCovered(r, i, caption));
+                    EXPECT_TRUE(places.insert({t.Left, t.Top}).second) << "on another window";
+                    EXPECT_GE(t.Left, 0);
+                    EXPECT_GE(t.Top, 0);
+                    EXPECT_LE(t.Left + t.Width, width);
+                    EXPECT_LE(t.Top + t.Height, height);
+                    // The whole title fits beside the system menu and the buttons.
+                    EXPECT_GE(t.Width, Fusion.TitleWidth + Fusion.Room);
+                    EXPECT_GE(t.Height, 2 * Fusion.Step);
+                    // Up to a dozen windows keep the least usable size.
+                    if (count <= 12) {
+                        EXPECT_GE(t.Width, 400);
+                        EXPECT_GE(t.Height, 300);
+                    }
                 }
             }
-        }
-    // Twelve windows in the larger area: two columns of six, each window one
+    }
+    // Twelve windows in the middle area: two columns of six, each window one
     // step right of the one before, the second column past the titles of the first.
-    const auto twelve = CascadeWindows(12, 1024, 600, step, 400, 300, title);
-    EXPECT_EQ(twelve[5].Left, 5 * step);
+    const auto twelve = CascadeWindows(12, 1024, 647, Fusion, 400, 300);
+    EXPECT_EQ(twelve[5].Left, 5 * Fusion.Step);
     EXPECT_EQ(twelve[6].Top, 0);
-    EXPECT_GE(twelve[6].Left, twelve[5].Left + twelve[5].Width / 2 + title / 2);
-    // More windows than even the smallest size lets show their titles: each
-    // one step right of the one before, starting again at the left.
-    const auto crowded = CascadeWindows(200, 800, 430, step, 400, 300, title);
-    EXPECT_EQ(crowded[0].Width, 400);
-    EXPECT_EQ(crowded[16].Left, 0); // 400 / 26 = 15 steps right, so places 0..15
-    for (const TTileRect& t : crowded) EXPECT_LE(t.Left + t.Width, 800);
+    // More windows than even the smallest size lets show their titles: they
+    // run down in bands, each window one step right of the one before, each
+    // band one step further right, no two in one place.
+    TCaption wide = Fusion;
+    wide.TitleWidth = 386;
+    const auto crowded = CascadeWindows(100, 800, 479, wide, 400, 300);
+    std::set<std::pair<int32_t, int32_t>> places;
+    for (const TTileRect& t : crowded) {
+        EXPECT_LE(t.Left + t.Width, 800);
+        EXPECT_LE(t.Top + t.Height, 479);
+        EXPECT_TRUE(places.insert({t.Left, t.Top}).second) << t.Left << "," << t.Top;
+    }
+    EXPECT_EQ(crowded[1].Left - crowded[0].Left, 28);
+    EXPECT_EQ(crowded[1].Top - crowded[0].Top, 28);
+}
+
+// Windows opened one at a time stay where they are: each new one takes the
+// next free place of a cascade after them and covers none of their titles;
+// when the area has no such place left, the frame cascades them all afresh.
+TEST(Tiling, NewWindowsCoverNoTitle)
+{
+    for (const auto& [width, height] : Areas) {
+        std::vector<TPlacedWindow> open;
+        std::vector<TTileRect> placed;
+        int afresh = 0;
+        for (int count = 1; count <= 100; ++count) {
+            SCOPED_TRACE(std::to_string(width) + " wide, window " + std::to_string(count));
+            if (const std::optional<TTileRect> r = NextCascadePlace(open, width, height, Fusion, 400, 300)) {
+                EXPECT_GE(r->Left, 0);
+                EXPECT_GE(r->Top, 0);
+                EXPECT_LE(r->Left + r->Width, width);
+                EXPECT_LE(r->Top + r->Height, height);
+                EXPECT_GE(r->Width, Fusion.TitleWidth + Fusion.Room);
+                for (const TTileRect& p : placed) EXPECT_FALSE(p.Left == r->Left && p.Top == r->Top);
+                open.push_back({*r, Fusion.TitleWidth});
+                placed.push_back(*r);
+            } else {
+                ++afresh;
+                placed = CascadeWindows(count, width, height, Fusion, 400, 300);
+                open.clear();
+                for (const TTileRect& p : placed) open.push_back({p, Fusion.TitleWidth});
+            }
+            for (size_t i = 0; i + 1 < placed.size(); ++i)
+                EXPECT_FALSE(TitleCovered(placed, i, Fusion)) << "the title of window " << i + 1;
+        }
+        // Only the smallest area fills up, near the end.
+        EXPECT_LE(afresh, width < 1000 ? 1 : 0);
+        if (afresh == 0) {
+            // The first windows cascade one step apart at three quarters of the area.
+            EXPECT_EQ(placed[0], (TTileRect{0, 0, width * 3 / 4, height * 3 / 4}));
+            EXPECT_EQ(placed[1], (TTileRect{28, 28, width * 3 / 4, height * 3 / 4}));
+        }
+    }
+    // An area with no such place left: nothing (the frame then cascades them all).
+    TCaption wide = Fusion;
+    wide.TitleWidth = 300;
+    std::vector<TPlacedWindow> open;
+    std::vector<TTileRect> placed;
+    while (const std::optional<TTileRect> r = NextCascadePlace(open, 500, 120, wide, 400, 300)) {
+        placed.push_back(*r);
+        open.push_back({*r, wide.TitleWidth});
+        ASSERT_LE(placed.size(), 10u);
+    }
+    EXPECT_GE(placed.size(), 2u);
+    for (size_t i = 0; i + 1 < placed.size(); ++i) EXPECT_FALSE(TitleCovered(placed, i, wide));
 }
