@@ -135,6 +135,10 @@ TUndeleteResult TPadEditor::UndeleteLast()
     TUndeleteResult u = Undelete(*Pad.Network, Pad.View, Edit, false);
     TPressResult r;
     if (u != TUndeleteResult::Nothing && u != TUndeleteResult::Refused) r.Requests = PadRepaint | PadCrosshair;
+    if (Edit.Notice) {
+        r.Requests |= PadNotice;
+        r.Notice = Edit.Notice;
+    }
     After(r, before);
     return u;
 }
@@ -269,8 +273,8 @@ void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
         // A miss tries the pictures, the title block and the legends.
         Pad.SelectOther(R.Node || R.ShapePoint);
     }
-    if (R.Has(PadPolygonNotMerged) && main.Panels[0]) {
-        main.Panels[0]->setText("Polygon not merged");
+    if ((R.Has(PadPolygonNotMerged) || R.Has(PadNotice)) && main.Panels[0]) {
+        main.Panels[0]->setText(R.Has(PadNotice) && R.Notice ? R.Notice : "Polygon not merged");
         main.Panels[0]->setStyleSheet("color: red");
     }
     if (R.Has(PadRepaint)) {
