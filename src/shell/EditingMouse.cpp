@@ -218,9 +218,11 @@ void TPadEditor::QuickScale(double Factor)
     net.TransformTotals[2] *= Factor;
     net.TransformTotals[3] *= Factor;
     MakeRoom(net.TransformUndo);
-    net.TransformUndo.Insert(new TTransformItem(TransformScale, 0, Factor, Factor, Pad.Settings.Layers.LayerStates));
+    auto* item = new TTransformItem(TransformScale, 0, Factor, Factor, Pad.Settings.Layers.LayerStates);
+    net.TransformUndo.Insert(item);
     TTransformParams p;
     p.ScaleX = p.ScaleY = Factor;
+    p.Record = item;
     Transform(TransformScale, p);
 }
 
