@@ -12,12 +12,6 @@
 #include "core/model/EntityClasses.h"
 #include "core/model/Network.h"
 
-class TNode;
-class TNetwork;
-struct TLink;
-struct TLinkValues;
-struct TViewRecord;
-
 struct TDeletedItem {
     TDeletedItem(void* element, uint8_t itemKind, TLink* data) : Element(element), Data(data), ItemKind(itemKind) {}
 

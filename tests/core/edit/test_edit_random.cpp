@@ -22,6 +22,7 @@ struct RandomEdits {
     TEditState Edit;
     std::mt19937_64 Random;
     TMessageSinkRecorder Boxes;
+    TSpliceSettings Fuse;
 
     explicit RandomEdits(uint64_t seed) : Random(seed)
     {
@@ -38,7 +39,7 @@ struct RandomEdits {
         Net.TemplateLinkValues.EntityType = 1;
         Net.TemplateLinkValues.Values[0].SetReal(1);
         ResizeValues(Net.TemplateLinkValues, 1);
-        Edit.SpliceRules.AddFlags[1] = 1;
+        Fuse.AddFlags[1] = 1;
         std::vector<TNode*> nodes;
         for (int i = 0; i < 60; ++i) nodes.push_back(Node(Net, Coord(), Coord()));
         for (int i = 0; i < 90; ++i) {
@@ -145,7 +146,7 @@ struct RandomEdits {
             LinkSpliceAtNode(Net, Edit, n);
             return "link splice";
         case 6:
-            SpliceLinksAtNode(Net, n, nullptr, Edit.SpliceRules);
+            SpliceLinksAtNode(Net, n, nullptr, Fuse);
             return "fuse";
         case 7:
             NodeToShapePoint(Net, View, Edit, n);
@@ -196,9 +197,9 @@ struct RandomEdits {
         }
         case 15:
             if (Chance(2))
-                ReinitializeNode(Net, n, Edit.Reinitialize);
+                ReinitializeNode(Net, n, TReinitializeExemptions{});
             else
-                ReinitializeLink(Net, h->LinkValues, Edit.Reinitialize);
+                ReinitializeLink(Net, h->LinkValues, TReinitializeExemptions{});
             return "reinitialize";
         case 16:
             ReinitializeUndoLast(Net);
