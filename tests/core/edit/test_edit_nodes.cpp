@@ -273,10 +273,10 @@ TEST(EditSplice, RefusedWhereTheFarNodesAreLinkedAlready)
     TViewRecord view;
     TEditState edit;
     EXPECT_FALSE(LinkSpliceAtNode(net, edit, n));
-    EXPECT_EQ(edit.Notice, NoticeEndsLinked);
+    EXPECT_STREQ(edit.Notice, NoticeEndsLinked);
     edit.Notice = nullptr;
     EXPECT_FALSE(NodeToShapePoint(net, view, edit, n));
-    EXPECT_EQ(edit.Notice, NoticeEndsLinked);
+    EXPECT_STREQ(edit.Notice, NoticeEndsLinked);
     EXPECT_FALSE(SpliceLinksAtNode(net, n, nullptr, TSpliceSettings{}));
     EXPECT_TRUE(n->Active && an->Active && nb->Active);
     EXPECT_EQ(ActiveLinkCount(net), 3);
@@ -304,7 +304,7 @@ TEST(EditNodes, UndeleteLeavesALinkWhoseEndsAreLinkedAgain)
         EXPECT_EQ(Undelete(net, view, edit, false), TUndeleteResult::Node);
         EXPECT_EQ(edit.Notice, nullptr);
         EXPECT_EQ(Undelete(net, view, edit, false), TUndeleteResult::Nothing);
-        EXPECT_EQ(edit.Notice, NoticeLinkNotRestored);
+        EXPECT_STREQ(edit.Notice, NoticeLinkNotRestored);
         EXPECT_FALSE(tx->Active);
         EXPECT_TRUE(sx->Active);
         ExpectNoIllegalLinks(net);
@@ -326,7 +326,7 @@ TEST(EditNodes, UndeleteLeavesALinkWhoseEndsAreLinkedAgain)
         TLinkValues* fused = LinksBetween(a, b).at(0);
         DeleteNode(net, a);
         EXPECT_EQ(Undelete(net, view, edit, false), TUndeleteResult::Node);
-        EXPECT_EQ(edit.Notice, NoticeLinkNotRestored);
+        EXPECT_STREQ(edit.Notice, NoticeLinkNotRestored);
         EXPECT_TRUE(fused->Active);
         EXPECT_FALSE(ab->Active);
         ExpectNoIllegalLinks(net);

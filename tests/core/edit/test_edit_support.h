@@ -115,6 +115,7 @@ inline void ExpectReopensAlike(TNetwork& net, const std::string& where = {})
     for (const auto& call : sink.Calls) ADD_FAILURE() << call.Text << " " << where;
     EXPECT_EQ(ActiveNodeCount(back), ActiveNodeCount(net)) << where;
     EXPECT_EQ(ActiveLinkCount(back), ActiveLinkCount(net)) << where;
+    std::filesystem::remove_all(dir);
 }
 
 // Every point sits in the cell of its position, in key order, cells
