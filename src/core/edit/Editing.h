@@ -312,10 +312,13 @@ TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEdi
 bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target);
 
 // Splits the link and every link it crosses at each crossing, with a node of
-// the template class there. area receives the union of the replaced links'
-// boxes (all zero when nothing changed). True when anything was converted.
-// The replaced links are superseded and their crossing shape points
-// inactive. reach bounds how far any link's box reaches from its A node's
+// the template class there (one node for the crossings at one place; fewer
+// than 1000 crossings a call). A piece that would join two linked nodes, or a
+// node to itself, is parted at a node in its middle (a looped piece of no
+// length is dropped). area receives the union of the replaced links' boxes
+// (all zero when nothing changed). True when anything was converted. The
+// replaced links are superseded and their crossing shape points inactive.
+// reach bounds how far any link's box reaches from its A node's
 // cell (MaxLinkReach); -1 computes it, which walks every cell: a caller that
 // intersects many links computes it once (intersecting never lengthens links).
 bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks& hooks = {}, int64_t reach = -1);
