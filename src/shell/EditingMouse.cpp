@@ -149,6 +149,10 @@ TUndeleteResult TPadEditor::UndeleteLast()
     TUndeleteResult u = Undelete(*Pad.Network, Pad.View, Edit, false);
     TPressResult r;
     if (u != TUndeleteResult::Nothing && u != TUndeleteResult::Refused) r.Requests = PadRepaint | PadCrosshair;
+    if (Edit.Notice) {
+        r.Requests |= PadNotice;
+        r.Notice = Edit.Notice;
+    }
     After(r, before);
     return u;
 }
@@ -231,9 +235,11 @@ void TPadEditor::QuickScale(double Factor)
     net.TransformTotals[2] *= Factor;
     net.TransformTotals[3] *= Factor;
     MakeRoom(net.TransformUndo);
-    net.TransformUndo.Insert(new TTransformItem(TransformScale, 0, Factor, Factor, Pad.Settings.Layers.LayerStates));
+    auto* item = new TTransformItem(TransformScale, 0, Factor, Factor, Pad.Settings.Layers.LayerStates);
+    net.TransformUndo.Insert(item);
     TTransformParams p;
     p.ScaleX = p.ScaleY = Factor;
+    p.Record = item;
     Transform(TransformScale, p);
 }
 
@@ -286,8 +292,8 @@ void TPadEditor::After(const TPressResult& R, uint8_t ModeBefore)
         // A miss tries the pictures, the title block and the legends.
         Pad.SelectOther(R.Node || R.ShapePoint);
     }
-    if (R.Has(PadPolygonNotMerged) && main.Panels[0]) {
-        main.Panels[0]->setText("Polygon not merged");
+    if ((R.Has(PadPolygonNotMerged) || R.Has(PadNotice)) && main.Panels[0]) {
+        main.Panels[0]->setText(R.Has(PadNotice) && R.Notice ? R.Notice : "Polygon not merged");
         main.Panels[0]->setStyleSheet("color: red");
     }
     if (R.Has(PadRepaint)) {

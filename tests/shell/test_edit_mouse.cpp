@@ -424,6 +424,50 @@ TEST_F(Mouse, UndeleteButtonFollowsTheActiveWindow)
     EXPECT_TRUE(n->Active);
 }
 
+// What an edit leaves undone because two nodes are linked already, the
+// status bar says: Link Splice and Node to Shape Point at a node whose far
+// nodes are linked, an undelete of a link whose ends a merge linked again.
+TEST_F(Mouse, EditsThatWouldLinkLinkedNodesTwiceSaySo)
+{
+    TNode* a = Node(*Net, 100, 100);
+    TNode* n = Node(*Net, 200, 200);
+    TNode* b = Node(*Net, 300, 100);
+    Link(*Net, a, n);
+    Link(*Net, n, b);
+    Link(*Net, a, b);
+    for (int mode : {16, 22}) {
+        Mode(mode);
+        Click(n);
+        EXPECT_TRUE(n->Active) << mode;
+        EXPECT_EQ(ActiveLinkCount(*Net), 3) << mode;
+        EXPECT_EQ(Panel0(), "Ends already linked") << mode;
+        EXPECT_EQ(Main->Panels[0]->styleSheet().toStdString(), "color: red");
+    }
+
+    TNode* t = Node(*Net, 500, 100);
+    TNode* s = Node(*Net, 700, 100);
+    TNode* x = Node(*Net, 600, 300);
+    TLinkValues* tx = Link(*Net, t, x);
+    Link(*Net, s, x);
+    Mode(8);
+    Click(t);
+    Click(x);
+    ASSERT_FALSE(tx->Active);
+    Mode(24); // S into T: S-X moves to T
+    Click(s);
+    Click(t);
+    ASSERT_EQ(LinksBetween(t, x).size() + LinksBetween(x, t).size(), 1u);
+    QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton); // S
+    EXPECT_TRUE(s->Active);
+    EXPECT_NE(Panel0(), "Duplicate link not restored");
+    QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton); // T-X
+    EXPECT_FALSE(tx->Active);
+    EXPECT_EQ(LinksBetween(t, x).size() + LinksBetween(x, t).size(), 1u);
+    EXPECT_EQ(Panel0(), "Duplicate link not restored");
+    EXPECT_FALSE(Main->Toolbars.UndeleteButton->isEnabled());
+    ExpectNoIllegalLinks(*Net);
+}
+
 TEST_F(Mouse, ANewNetworkLeavesNoPickIntoTheOldOne)
 {
     Mode(6); // Polygon Insert: the owner stays current between clicks

@@ -64,6 +64,11 @@ struct TRemovedShapePoint {
     void Clear() { *this = TRemovedShapePoint{}; }
 };
 
+// What an operation that left something undone tells the user in the status
+// bar (TEditState::Notice).
+inline constexpr const char* NoticeEndsLinked = "Ends already linked";
+inline constexpr const char* NoticeLinkNotRestored = "Duplicate link not restored";
+
 // Sketch modes.
 enum TSketchMode : uint8_t {
     ModeSelect = 0,
@@ -116,6 +121,9 @@ struct TEditState {
     TNode* MovingNode = nullptr;
     TLink* SplitHalfEdge = nullptr;
     uint8_t PolygonNotMerged = 0; // "Polygon not merged" shown in the status bar
+    // The status bar text the last operation left (a Notice... text), or
+    // nullptr; each press and each undelete clears it first.
+    const char* Notice = nullptr;
     TEditHooks Hooks;
 
     // Drops every pick and two-click state (a mode change).
@@ -161,13 +169,19 @@ enum class TUndeleteResult { Nothing, Node, Link, NodeMoved, SplitAbandoned, Ref
 // Undelete (move: right click in mode 13 puts the moving node at the
 // cursor). In mode 13 it restores the node Node Move took (mode := 11), in
 // mode 15 the link Link Split took (mode := 14); otherwise the last record.
-// Records of links that were replaced (superseded) restore nothing.
+// Records of links that were replaced (superseded) restore nothing. A link
+// whose ends an active link joins meanwhile stays deleted, and edit.Notice
+// says so.
 TUndeleteResult Undelete(TNetwork& net, TViewRecord& view, TEditState& edit, bool move);
 // Revives a node and the links deleted with it that lead to active nodes
-// (every inactive link of it when allLinks).
-void RestoreNode(TNetwork& net, TNode* node, bool allLinks);
-// Revives a link with its shape points (not a superseded one).
-bool RestoreLink(TNetwork& net, TLink* halfEdge);
+// (every inactive link of it when allLinks), except links whose ends another
+// active link joins. Returns how many links it left deleted for that.
+int32_t RestoreNode(TNetwork& net, TNode* node, bool allLinks);
+enum class TRestoreLink { Restored, EndDeleted, EndsJoined, Replaced };
+// Revives a link with its shape points: not a superseded one (Replaced), not
+// one with a deleted end (EndDeleted: it comes back with that node), not one
+// whose ends another active link joins (EndsJoined).
+TRestoreLink RestoreLink(TNetwork& net, TLink* halfEdge);
 
 // Moves a point (node or shape point) to (x, y), clamped to the world range;
 // refiles it in the hash, updates link and polygon boxes and extents.
@@ -200,15 +214,18 @@ TNode* CommitLinkSplit(TNetwork& net, TViewRecord& view, TEditState& edit);
 
 // Link Splice of the pad (mode 16) on a node with GetThroughLinks: deletes the
 // node (links to class 0), joins the far nodes with a new link and applies
-// the splice rules. Refused (false) for a node without two through links or
-// when the far nodes are one node (a loop).
+// the splice rules. Refused (false) for a node without two through links,
+// when the far nodes are one node (a loop), and when an active link joins
+// them already (edit.Notice says so): the splice would leave nothing but the
+// deleted node.
 bool LinkSpliceAtNode(TNetwork& net, TEditState& edit, TNode* node, TLink** newHalfEdge = nullptr);
 
 // Joins the entering and leaving link at a node into one link R (link, or a
 // new link when nullptr): their shape points and the node's position become
 // R's shape points, the node is deleted and the rules fill R's record. False
 // (nothing but the modified mark) when the node has not exactly two active
-// links, one entering and one leaving, or their far nodes coincide.
+// links, one entering and one leaving, or their far nodes coincide; also,
+// when R is to be new, when an active link joins the far nodes already.
 bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSettings& rules,
                        const TEditHooks& hooks = {});
 
@@ -268,7 +285,8 @@ void SetLinkDirection(TNetwork& net, TLink* halfEdge);
 bool FlipLink(TNetwork& net, TLink* halfEdge);
 
 // Node to Shape Point (mode 22): joins the two through links of the node
-// into one link through the node's position.
+// into one link through the node's position. Refused when an active link
+// joins the far nodes already (edit.Notice says so).
 bool NodeToShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* node);
 // Shape Point to Node (mode 23): a node at the shape point; its link is
 // replaced by two links carrying its shape points; the point is freed.
@@ -286,10 +304,13 @@ TPolygonMerge MergeNodes(TNetwork& net, TNode* source, TNode* target, const TEdi
 bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target, const TEditHooks& hooks = {});
 
 // Splits the link and every link it crosses at each crossing, with a node of
-// the template class there. area receives the union of the replaced links'
-// boxes (all zero when nothing changed). True when anything was converted.
-// The replaced links are superseded and their crossing shape points
-// inactive. reach bounds how far any link's box reaches from its A node's
+// the template class there (one node for the crossings at one place; fewer
+// than 1000 crossings a call). A piece that would join two linked nodes, or a
+// node to itself, is parted at a node in its middle (a looped piece of no
+// length is dropped). area receives the union of the replaced links' boxes
+// (all zero when nothing changed). True when anything was converted. The
+// replaced links are superseded and their crossing shape points inactive.
+// reach bounds how far any link's box reaches from its A node's
 // cell (MaxLinkReach); -1 computes it, which walks every cell: a caller that
 // intersects many links computes it once (intersecting never lengthens links).
 bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks& hooks = {}, int64_t reach = -1);

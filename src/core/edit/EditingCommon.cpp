@@ -153,6 +153,18 @@ TLink* OtherHalf(const TLink* halfEdge)
     return nullptr;
 }
 
+bool Joined(const TNode* a, const TNode* b)
+{
+    if (a == b) return true;
+    if (!a || !b) return false;
+    // The shorter list is searched: a hub may hold thousands of links.
+    const TNode* from = a->Links.GetCount() <= b->Links.GetCount() ? a : b;
+    const TNode* to = from == a ? b : a;
+    for (TLink* h : from->Links)
+        if (h->FarNode == to && h->LinkValues && h->LinkValues->Active) return true;
+    return false;
+}
+
 void FinishLinkBox(TNetwork& net, TLinkValues* link)
 {
     if (!link || !link->ANode) return;

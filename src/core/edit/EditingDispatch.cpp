@@ -423,6 +423,11 @@ TPressResult SketchPress(TNetwork& net, TViewRecord& view, TEditState& edit, boo
 {
     if (EditRefused(view)) return {};
     Press p{net, view, edit, rightButton, x, y, {}};
+    edit.Notice = nullptr;
     p.Run();
+    if (edit.Notice) {
+        p.r.Requests |= PadNotice;
+        p.r.Notice = edit.Notice;
+    }
     return p.r;
 }

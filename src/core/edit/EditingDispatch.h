@@ -24,6 +24,7 @@ enum TPadRequest : uint32_t {
                                    // empty, the backgrounds, title block and legends are tested
     PadPolygonNotMerged = 1u << 9, // show "Polygon not merged"
     PadHighlight = 1u << 10,       // picks changed: redraw highlights
+    PadNotice = 1u << 11,          // show Notice (what the operation left undone)
 };
 
 struct TPressResult {
@@ -32,6 +33,7 @@ struct TPressResult {
     TLink* Link = nullptr;
     TShapePoint* ShapePoint = nullptr;
     TBox Area = EmptyBox; // what an operation touched, when it says
+    const char* Notice = nullptr;
 
     bool Has(uint32_t r) const { return (Requests & r) != 0; }
 };

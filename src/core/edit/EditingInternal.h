@@ -9,6 +9,10 @@ namespace editing {
 
 // The other half of a link (for a loop, the other half in the same list).
 TLink* OtherHalf(const TLink* halfEdge);
+// An active link joins the two nodes (in either direction), or they are one
+// node. The network file holds neither a second link between two nodes nor a
+// link from a node to itself, so no edit may make one.
+bool Joined(const TNode* a, const TNode* b);
 // Recomputes the link's box and widens its A cell's reach and link box.
 void FinishLinkBox(TNetwork& net, TLinkValues* link);
 // Network extents grow to include (x, y).

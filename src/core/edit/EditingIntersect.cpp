@@ -1,14 +1,27 @@
 // Link Intersect: every crossing of a link with other links becomes a node
 // that splits both.
+//
+// The crossings are all found first, on the links as they stand when the call
+// begins: each pair of segments (one of L, one of a candidate) is tested once,
+// since two segments cross at most once. Then every link that is crossed is
+// cut once, at its crossings in order along it, one cut per place on a
+// segment. Finding a crossing never changes the lines that later tests see, so
+// rounding a crossing to whole units cannot make crossings where the links do
+// not cross, and the work grows with the segment pairs, not with the cuts.
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "core/edit/EditingInternal.h"
 #include "core/model/Geometry.h"
+#include "core/model/Rounding.h"
 
 using namespace editing;
 
 namespace {
+
+// Crossings converted by one call at most; crossings beyond are left.
+constexpr int32_t CrossingCap = 1000;
 
 bool Meets(const TBox& a, const TBox& b)
 {
@@ -77,25 +90,166 @@ void Polyline(const TLinkValues* r, std::vector<TNetworkPoint*>& line)
 
 bool SamePlace(const TNetworkPoint* a, const TNetworkPoint* b) { return a->X == b->X && a->Y == b->Y; }
 
-// Replaces the link that holds s by two links, old A -> node and node -> old
-// B, splitting its shape points at s.
-void SplitAt(TNetwork& net, TShapePoint* s, TNode* node, TBox& area)
+uint64_t PlaceKey(int32_t x, int32_t y) { return (uint64_t(uint32_t(y)) << 32) | uint32_t(x); }
+
+TBox SegmentBox(const TNetworkPoint* a, const TNetworkPoint* b)
 {
-    TLinkValues* old = s->Link->LinkValues;
-    int32_t k = ShapeIndex(s);
-    if (k < 0) return;
-    area.Include(old->Box);
-    old->Active = 0;
-    old->Superseded = 1;
-    TLink *h1 = nullptr, *h2 = nullptr;
-    TLinkValues* first = AddReplacementLink(net, old->ANode, node, old, h1);
-    TLinkValues* second = AddReplacementLink(net, node, old->BNode, old, h2);
-    SplitShapePoints(old, k, first, h1, second, h2);
-    FinishLinkBox(net, first);
-    FinishLinkBox(net, second);
-    ReplacePolygonVertex(net, s, node);
-    s->Active = 0;
+    return TBox{std::min(a->X, b->X), std::min(a->Y, b->Y), std::max(a->X, b->X), std::max(a->Y, b->Y)};
 }
+
+// Where a link is cut: at one of its shape points, or at a place inside one
+// of its segments (segment 0 starts at the A node).
+struct TCut {
+    int32_t Segment = 0; // a shape point ends segment Segment (its index)
+    double Along = 0;    // distance from the segment's start; a shape point: past every place inside
+    TShapePoint* Point = nullptr;
+    int32_t X = 0, Y = 0;
+};
+
+struct TCutLink {
+    TLinkValues* Link;
+    std::vector<TCut> Cuts;
+};
+
+// The editing of one call: new nodes, the pieces of the cut links.
+struct TIntersect {
+    TNetwork& Net;
+    const TEditHooks& Hooks;
+    TBox Touched = EmptyBox;
+
+    // A node of the template class at (x, y); nullptr when its cell is full.
+    TNode* NewNode(int32_t x, int32_t y)
+    {
+        THashEntry* cell = nullptr;
+        TNode* node = AddNode(Net, x, y, cell, true, 0);
+        if (!node) return nullptr;
+        PlacedPoint(Net, node, Hooks);
+        GrowExtents(Net, node->X, node->Y);
+        return node;
+    }
+
+    // A shape point that a node replaces (or a dropped piece leaves): it
+    // leaves every ring for the node and stays in its cell, inactive.
+    void Retire(TShapePoint* sp, TNode* by)
+    {
+        if (by) ReplacePolygonVertex(Net, sp, by);
+        sp->Active = 0;
+    }
+
+    // One piece of old from a to b through shapes (in order). A piece never
+    // joins two nodes that an active link joins already, nor a node to itself:
+    // such a piece is parted at its middle shape point, which becomes a node,
+    // or at its midpoint when it has none; a looped piece of no length (every
+    // point at the node) is dropped.
+    void AddPiece(TLinkValues* old, TNode* a, TNode* b, std::vector<TShapePoint*> shapes)
+    {
+        struct TPiece {
+            TNode* A;
+            TNode* B;
+            std::vector<TShapePoint*> Shapes;
+        };
+        std::vector<TPiece> todo;
+        todo.push_back({a, b, std::move(shapes)});
+        while (!todo.empty()) {
+            TPiece p = std::move(todo.back());
+            todo.pop_back();
+            if (!Joined(p.A, p.B)) {
+                TLink* half = nullptr;
+                TLinkValues* r = AddReplacementLink(Net, p.A, p.B, old, half);
+                if (!r) continue;
+                for (TShapePoint* sp : p.Shapes) {
+                    MakeRoom(r->ShapePoints);
+                    r->ShapePoints.Insert(sp);
+                    sp->Link = half;
+                }
+                FinishLinkBox(Net, r);
+                continue;
+            }
+            if (p.A == p.B && std::all_of(p.Shapes.begin(), p.Shapes.end(),
+                                          [&](const TShapePoint* sp) { return SamePlace(sp, p.A); })) {
+                for (TShapePoint* sp : p.Shapes) Retire(sp, p.A);
+                continue;
+            }
+            TNode* mid = nullptr;
+            std::vector<TShapePoint*> first, second;
+            if (!p.Shapes.empty()) {
+                const size_t k = (p.Shapes.size() - 1) / 2;
+                TShapePoint* sp = p.Shapes[k];
+                mid = NewNode(sp->X, sp->Y);
+                if (mid) Retire(sp, mid);
+                first.assign(p.Shapes.begin(), p.Shapes.begin() + std::ptrdiff_t(k));
+                second.assign(p.Shapes.begin() + std::ptrdiff_t(k + 1), p.Shapes.end());
+            } else {
+                mid = NewNode(int32_t(pround((double(p.A->X) + p.B->X) / 2)),
+                              int32_t(pround((double(p.A->Y) + p.B->Y) / 2)));
+            }
+            if (!mid) {
+                // No room for the node: the link that joins the two stays,
+                // this piece goes.
+                for (TShapePoint* sp : p.Shapes) sp->Active = 0;
+                continue;
+            }
+            // The first half is made first.
+            todo.push_back({mid, p.B, std::move(second)});
+            todo.push_back({p.A, mid, std::move(first)});
+        }
+    }
+
+    // Replaces the link by its pieces between the cuts, in order from its A
+    // node; nodeAt gives the node of each cut's place (none: no cut there).
+    void Cut(TCutLink& c, const std::unordered_map<uint64_t, TNode*>& nodeAt)
+    {
+        TLinkValues* old = c.Link;
+        std::vector<TCut>& cuts = c.Cuts;
+        std::stable_sort(cuts.begin(), cuts.end(), [](const TCut& x, const TCut& y) {
+            return x.Segment != y.Segment ? x.Segment < y.Segment : x.Along < y.Along;
+        });
+        auto nodeOf = [&](const TCut& cut) {
+            auto it = nodeAt.find(PlaceKey(cut.X, cut.Y));
+            return it == nodeAt.end() ? nullptr : it->second;
+        };
+        if (std::none_of(cuts.begin(), cuts.end(), [&](const TCut& cut) { return nodeOf(cut) != nullptr; })) return;
+        Touched.Include(old->Box);
+        old->Active = 0;
+        old->Superseded = 1;
+        std::vector<TShapePoint*> shapes(old->ShapePoints.begin(), old->ShapePoints.end());
+        old->ShapePoints.Clear();
+        TNode* from = old->ANode;
+        std::vector<TShapePoint*> piece;
+        size_t next = 0;
+        const int32_t segments = int32_t(shapes.size()) + 1;
+        for (int32_t s = 0; s < segments; ++s) {
+            // Places inside segment s, in order, then its end point.
+            TShapePoint* end = s + 1 < segments ? shapes[size_t(s)] : nullptr;
+            bool endCut = false;
+            for (; next < cuts.size() && cuts[next].Segment == s; ++next) {
+                const TCut& cut = cuts[next];
+                TNode* node = nodeOf(cut);
+                if (!node) continue;
+                if (cut.Point) {
+                    endCut = endCut || cut.Point == end;
+                    continue;
+                }
+                // A second cut at the same place makes a piece of no length
+                // from the node to itself, which AddPiece drops.
+                AddPiece(old, from, node, std::move(piece));
+                piece.clear();
+                from = node;
+            }
+            if (!end) break;
+            if (endCut) {
+                TNode* node = nodeAt.at(PlaceKey(end->X, end->Y));
+                Retire(end, node);
+                AddPiece(old, from, node, std::move(piece));
+                piece.clear();
+                from = node;
+            } else {
+                piece.push_back(end);
+            }
+        }
+        AddPiece(old, from, old->BNode, std::move(piece));
+    }
+};
 
 } // namespace
 
@@ -112,97 +266,88 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
     TLinkValues* L = halfEdge ? halfEdge->LinkValues.get() : nullptr;
     if (!L || !L->Active || !L->ANode || !L->BNode) return false;
     net.SetAllowClose(false);
-    TLink* hL = AHalfEdge(L);
-    if (!hL) return false;
+    if (!AHalfEdge(L)) return false;
     if (reach < 0) reach = MaxLinkReach(net);
 
     std::vector<TLink*> candidates;
     CollectCandidates(net, L, reach, candidates);
 
-    struct Crossing {
-        TShapePoint* OfL;
-        TShapePoint* OfM;
+    // The crossings, in the order they are found, as cuts of L and of each
+    // candidate crossed (cut[0] is L); places in the order first found.
+    std::vector<TCutLink> cut{{L, {}}};
+    std::vector<uint64_t> places;
+    std::unordered_map<uint64_t, TNode*> nodeAt;
+    int32_t count = 0;
+    auto place = [&](int32_t x, int32_t y) {
+        if (nodeAt.emplace(PlaceKey(x, y), nullptr).second) places.push_back(PlaceKey(x, y));
     };
-    std::vector<Crossing> crossings;
+    auto cutsOf = [&](size_t& index, TLinkValues* m) -> std::vector<TCut>& {
+        if (index == 0) {
+            index = cut.size();
+            cut.push_back({m, {}});
+        }
+        return cut[index].Cuts;
+    };
+    std::vector<size_t> indexOf(candidates.size(), 0);
 
     // Shape points the two links already share.
-    std::unordered_multimap<uint64_t, TShapePoint*> placesOfL;
-    auto place = [](const TNetworkPoint* p) { return (uint64_t(uint32_t(p->Y)) << 32) | uint32_t(p->X); };
-    for (TShapePoint* sp : L->ShapePoints) placesOfL.emplace(place(sp), sp);
-    for (TLink* hm : candidates)
-        for (TShapePoint* s2 : hm->LinkValues->ShapePoints) {
-            auto [lo, hi] = placesOfL.equal_range(place(s2));
-            for (auto it = lo; it != hi; ++it) crossings.push_back({it->second, s2});
-        }
-
-    // New crossings. Each found crossing puts a shape point into both links
-    // there; the two then share that point, so the pair is not found again.
-    // The scan goes on behind it and passes repeat until one finds nothing
-    // (rounding the crossing moves both segments a little).
-    std::vector<TNetworkPoint*> lineL, lineM;
-    for (TLink* hm : candidates) {
-        TLinkValues* M = hm->LinkValues;
-        Polyline(L, lineL);
-        Polyline(M, lineM);
-        // Two polylines of a and b segments cross at most a x b times; the
-        // bound only guards against rounding that keeps finding crossings.
-        int64_t budget = int64_t(lineL.size()) * int64_t(lineM.size()) + 8;
-        bool again = true;
-        while (again && budget > 0) {
-            again = false;
-            for (size_t i = 0; i + 1 < lineL.size() && budget > 0; ++i) {
-                for (size_t j = 0; j + 1 < lineM.size() && budget > 0; ++j) {
-                    const TNetworkPoint* a1 = lineL[i];
-                    const TNetworkPoint* a2 = lineL[i + 1];
-                    const TNetworkPoint* b1 = lineM[j];
-                    const TNetworkPoint* b2 = lineM[j + 1];
-                    if (SamePlace(a1, b1) || SamePlace(a1, b2) || SamePlace(a2, b1) || SamePlace(a2, b2)) continue;
-                    TGeoPoint p;
-                    double x, y;
-                    if (!LineIntersection(*a1, *a2, *b1, *b2, false, p, x, y)) continue;
-                    TShapePoint* s1 = AddShapePoint(net, p.X, p.Y, int32_t(i), hL);
-                    if (!s1) continue;
-                    TShapePoint* s2 = AddShapePoint(net, p.X, p.Y, int32_t(j), hm);
-                    if (!s2) {
-                        L->ShapePoints.Remove(s1);
-                        FreeShapePoint(net, nullptr, nullptr, s1);
-                        continue;
-                    }
-                    PlacedPoint(net, s1, hooks);
-                    PlacedPoint(net, s2, hooks);
-                    lineL.insert(lineL.begin() + std::ptrdiff_t(i + 1), s1);
-                    lineM.insert(lineM.begin() + std::ptrdiff_t(j + 1), s2);
-                    crossings.push_back({s1, s2});
-                    again = true;
-                    --budget;
-                }
+    std::unordered_multimap<uint64_t, int32_t> placesOfL;
+    for (int32_t i = 0; i < L->ShapePoints.GetCount(); ++i) {
+        const TShapePoint* sp = L->ShapePoints.At(i);
+        placesOfL.emplace(PlaceKey(sp->X, sp->Y), i);
+    }
+    for (size_t c = 0; c < candidates.size(); ++c) {
+        TLinkValues* M = candidates[c]->LinkValues;
+        for (int32_t j = 0; j < M->ShapePoints.GetCount(); ++j) {
+            TShapePoint* s2 = M->ShapePoints.At(j);
+            auto [lo, hi] = placesOfL.equal_range(PlaceKey(s2->X, s2->Y));
+            for (auto it = lo; it != hi && count < CrossingCap; ++it) {
+                ++count;
+                TShapePoint* s1 = L->ShapePoints.At(it->second);
+                cut[0].Cuts.push_back({it->second, INFINITY, s1, s1->X, s1->Y});
+                cutsOf(indexOf[c], M).push_back({j, INFINITY, s2, s2->X, s2->Y});
+                place(s2->X, s2->Y);
             }
         }
     }
 
-    // Every crossing becomes a node that splits both links.
-    TBox touched = EmptyBox;
-    std::unordered_map<const TShapePoint*, TNode*> nodeAt;
-    int32_t converted = 0;
-    for (const Crossing& c : crossings) {
-        TNode* node = nullptr;
-        if (auto it = nodeAt.find(c.OfL); it != nodeAt.end()) node = it->second;
-        if (auto it = nodeAt.find(c.OfM); !node && it != nodeAt.end()) node = it->second;
-        if (!node) {
-            THashEntry* cell = nullptr;
-            node = AddNode(net, c.OfL->X, c.OfL->Y, cell, true, 0);
-            if (!node) continue;
-            PlacedPoint(net, node, hooks);
-            GrowExtents(net, node->X, node->Y);
+    // New crossings: each segment pair once, on the lines as they stand.
+    std::vector<TNetworkPoint*> lineL, lineM;
+    Polyline(L, lineL);
+    for (size_t c = 0; c < candidates.size(); ++c) {
+        TLinkValues* M = candidates[c]->LinkValues;
+        Polyline(M, lineM);
+        const TBox boxM = Grown(M->Box, 1);
+        for (size_t i = 0; i + 1 < lineL.size(); ++i) {
+            const TNetworkPoint* a1 = lineL[i];
+            const TNetworkPoint* a2 = lineL[i + 1];
+            if (!Meets(Grown(SegmentBox(a1, a2), 1), boxM)) continue;
+            for (size_t j = 0; j + 1 < lineM.size(); ++j) {
+                const TNetworkPoint* b1 = lineM[j];
+                const TNetworkPoint* b2 = lineM[j + 1];
+                if (SamePlace(a1, b1) || SamePlace(a1, b2) || SamePlace(a2, b1) || SamePlace(a2, b2)) continue;
+                TGeoPoint p;
+                double x, y;
+                if (!LineIntersection(*a1, *a2, *b1, *b2, false, p, x, y)) continue;
+                if (++count >= CrossingCap) continue;
+                cut[0].Cuts.push_back({int32_t(i), std::hypot(x - a1->X, y - a1->Y), nullptr, p.X, p.Y});
+                cutsOf(indexOf[c], M).push_back({int32_t(j), std::hypot(x - b1->X, y - b1->Y), nullptr, p.X, p.Y});
+                place(p.X, p.Y);
+            }
         }
-        nodeAt[c.OfL] = node;
-        nodeAt[c.OfM] = node;
-        for (TShapePoint* s : {c.OfL, c.OfM}) {
-            if (!s->Active || !s->Link || !s->Link->LinkValues || !s->Link->LinkValues->Active) continue;
-            SplitAt(net, s, node, touched);
-        }
-        ++converted;
     }
-    if (!touched.IsEmpty()) area = touched;
-    return converted > 0;
+
+    // One node per place; crossings at one place share it. A place whose
+    // cell is full gets none, and is not cut.
+    TIntersect work{net, hooks};
+    int32_t nodes = 0;
+    for (uint64_t key : places) {
+        TNode* node = work.NewNode(int32_t(uint32_t(key)), int32_t(uint32_t(key >> 32)));
+        nodeAt[key] = node;
+        nodes += node != nullptr;
+    }
+    if (nodes == 0) return false;
+    for (TCutLink& c : cut) work.Cut(c, nodeAt);
+    if (!work.Touched.IsEmpty()) area = work.Touched;
+    return true;
 }

@@ -55,34 +55,48 @@ static void ReviveLink(TNetwork& net, TLinkValues* r)
     FinishLinkBox(net, r);
 }
 
-void RestoreNode(TNetwork& net, TNode* node, bool allLinks)
+int32_t RestoreNode(TNetwork& net, TNode* node, bool allLinks)
 {
-    if (!node) return;
+    if (!node) return 0;
     net.SetAllowClose(false);
     node->Active = 1;
-    for (TLink* h : node->Links) {
-        TLinkValues* r = h->LinkValues;
-        if (!r || r->Active || r->Superseded) continue;
-        if (!r->DeletedWithNode && !allLinks) continue;
-        if (!h->FarNode || !h->FarNode->Active) continue;
-        ReviveLink(net, r);
+    int32_t joined = 0;
+    // The links deleted with the node come first, then (allLinks) those
+    // deleted before it.
+    for (bool withNode : {true, false}) {
+        if (!withNode && !allLinks) break;
+        for (TLink* h : node->Links) {
+            TLinkValues* r = h->LinkValues;
+            if (!r || r->Active || r->Superseded || (r->DeletedWithNode != 0) != withNode) continue;
+            if (!h->FarNode || !h->FarNode->Active) continue;
+            // A link made or moved here since (a merge, a splice) joins the
+            // two already, or one this loop brought back: this one stays
+            // deleted.
+            if (Joined(node, h->FarNode)) {
+                ++joined;
+                continue;
+            }
+            ReviveLink(net, r);
+        }
     }
     UpdateNodePolygonBox(net, node);
     UpdateOwnerBoxes(net, node);
+    return joined;
 }
 
-bool RestoreLink(TNetwork& net, TLink* halfEdge)
+TRestoreLink RestoreLink(TNetwork& net, TLink* halfEdge)
 {
     TLinkValues* r = halfEdge ? halfEdge->LinkValues.get() : nullptr;
-    if (!r || r->Superseded) return false;
+    if (!r || r->Superseded) return TRestoreLink::Replaced;
     net.SetAllowClose(false);
     if (!r->ANode || !r->BNode || !r->ANode->Active || !r->BNode->Active) {
         // An end is deleted: the link comes back with that node.
         r->DeletedWithNode = 1;
-        return false;
+        return TRestoreLink::EndDeleted;
     }
+    if (Joined(r->ANode, r->BNode)) return TRestoreLink::EndsJoined;
     ReviveLink(net, r);
-    return true;
+    return TRestoreLink::Restored;
 }
 
 static int32_t FindRecord(const TNetwork& net, uint8_t kind, const void* element)
@@ -104,7 +118,11 @@ static void FreeRecord(TNetwork& net, int32_t i)
 
 TUndeleteResult Undelete(TNetwork& net, TViewRecord& view, TEditState& edit, bool move)
 {
+    edit.Notice = nullptr;
     if (EditRefused(view)) return TUndeleteResult::Refused;
+    auto tell = [&](bool joined) {
+        if (joined) edit.Notice = NoticeLinkNotRestored;
+    };
     if (edit.SketchMode == ModeLinkSplitPlacing) {
         // The split is abandoned: the link it took comes back.
         TLink* h = edit.SplitHalfEdge;
@@ -112,7 +130,7 @@ TUndeleteResult Undelete(TNetwork& net, TViewRecord& view, TEditState& edit, boo
         edit.SketchMode = ModeLinkSplit;
         int32_t i = h ? FindRecord(net, 0, h) : -1;
         if (i < 0) return TUndeleteResult::Nothing;
-        RestoreLink(net, h);
+        tell(RestoreLink(net, h) == TRestoreLink::EndsJoined);
         FreeRecord(net, i);
         return TUndeleteResult::SplitAbandoned;
     }
@@ -128,7 +146,7 @@ TUndeleteResult Undelete(TNetwork& net, TViewRecord& view, TEditState& edit, boo
         edit.SketchMode = ModeNodeMove;
         edit.MovingNode = nullptr;
         if (move) MoveNodeTo(net, node, view.CursorX, view.CursorY, edit.Hooks);
-        RestoreNode(net, node, false);
+        tell(RestoreNode(net, node, false) > 0);
         FreeRecord(net, i);
         return move ? TUndeleteResult::NodeMoved : TUndeleteResult::Node;
     }
@@ -137,10 +155,12 @@ TUndeleteResult Undelete(TNetwork& net, TViewRecord& view, TEditState& edit, boo
     TDeletedItem* d = net.DeletedItems.At(last);
     TUndeleteResult result = TUndeleteResult::Nothing;
     if (d->ItemKind == 1) {
-        RestoreNode(net, d->Node(), edit.SketchMode == ModeSelect);
+        tell(RestoreNode(net, d->Node(), edit.SketchMode == ModeSelect) > 0);
         result = TUndeleteResult::Node;
-    } else if (RestoreLink(net, d->Data)) {
-        result = TUndeleteResult::Link;
+    } else {
+        const TRestoreLink r = RestoreLink(net, d->Data);
+        tell(r == TRestoreLink::EndsJoined);
+        if (r == TRestoreLink::Restored) result = TUndeleteResult::Link;
     }
     FreeRecord(net, last);
     return result;
@@ -297,6 +317,12 @@ bool LinkSpliceAtNode(TNetwork& net, TEditState& edit, TNode* node, TLink** newH
     TNode *from, *to;
     TLinkValues *in, *out;
     if (!GetThroughLinks(node, from, in, to, out) || from == to) return false;
+    // The link plot step would make nothing between nodes already joined,
+    // and the node and both its links would be gone for good.
+    if (Joined(from, to)) {
+        edit.Notice = NoticeEndsLinked;
+        return false;
+    }
     int inClass = in->EntityType, outClass = out->EntityType;
     DeleteNode(net, node, true, edit.Hooks);
     in->Superseded = 1;
@@ -336,6 +362,9 @@ bool SpliceLinksAtNode(TNetwork& net, TNode* node, TLink* link, const TSpliceSet
     TLinkValues* E = e->LinkValues;
     TLinkValues* L = l->LinkValues;
     if (link && (link->LinkValues == E || link->LinkValues == L || !link->LinkValues)) return false;
+    // A new link beside one that joins the far nodes already would be a
+    // second link between them.
+    if (!link && Joined(farA, farB)) return false;
 
     TLink* rh = link;
     TLinkValues* R = link ? link->LinkValues.get() : nullptr;

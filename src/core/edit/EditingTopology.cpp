@@ -37,6 +37,10 @@ bool NodeToShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNode*
     TNode *from, *to;
     TLinkValues *in, *out;
     if (!GetThroughLinks(node, from, in, to, out) || from == to) return false;
+    if (Joined(from, to)) {
+        edit.Notice = NoticeEndsLinked;
+        return false;
+    }
     view.PickedNode = node;
     edit.PreviousNode = from;
     view.CurrentNode = to;

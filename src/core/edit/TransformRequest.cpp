@@ -90,6 +90,7 @@ TTransformOutcome RunTransformRequest(TNetwork& net, const std::array<int32_t, 1
     MakeRoom(net.TransformUndo);
     auto* item = new TTransformItem(uint8_t(kind), params.ShownLayersOnly, amount[1], amount[0], layerStates);
     net.TransformUndo.Insert(item);
+    params.Record = item;
     if (!call(kind, params)) {
         // Nothing moved: nothing to undo, and the totals stay as they were.
         const int32_t last = net.TransformUndo.GetCount() - 1;

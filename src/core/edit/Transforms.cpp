@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 #include "core/model/DisplaySettings.h"
@@ -99,6 +100,10 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
 {
     uint8_t shownOnly = params.ShownLayersOnly;
     std::array<int32_t, 11> layers = settings.Layers.LayerStates;
+    // An undo moves back what its transform moved; a transform notes in its
+    // record what it moves.
+    std::unique_ptr<TTransformItem> undone;
+    TTransformItem* record = kind == TransformUndoLast || kind == TransformRebuild ? nullptr : params.Record;
     if (kind == TransformUndoLast) {
         auto& list = net.TransformUndo;
         if (list.Empty()) return false;
@@ -136,8 +141,9 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
             break;
         }
         list.DeleteAt(list.GetCount() - 1);
-        delete item;
+        undone.reset(item);
         if (!usable || !Finite(params)) return false;
+        if (!item->Moved) undone.reset();
     } else if (kind < TransformTranslate || kind > TransformRebuild) {
         return false;
     } else if (kind != TransformRebuild && (!Finite(params) || (kind == TransformScale &&
@@ -155,15 +161,27 @@ bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& s
         int32_t s = layers[size_t(n->Layer)];
         return s == 0 || s > view.ZoomIndex;
     };
+    if (record) {
+        record->Moved = true;
+        record->Nodes = net.Store.Nodes.Mark();
+        record->ShapePoints = net.Store.ShapePoints.Mark();
+        record->Left.clear();
+    }
     const TPointMove move(kind, params);
     if (kind != TransformRebuild)
         for (THashEntry* cell : net.NodeHash)
             for (TNetworkPoint* p : cell->Points) {
-                if (const TNode* n = p->AsNode(); n && shownOnly && hidden(n)) continue;
+                if (undone) {
+                    if (!undone->MovedPoint(p)) continue;
+                } else if (const TNode* n = p->AsNode(); n && shownOnly && hidden(n)) {
+                    if (record) record->Left.push_back(n);
+                    continue;
+                }
                 double xf = p->XF(net), yf = p->YF(net);
                 move(xf, yf);
                 p->SetPosition(net, ClampRound(xf), ClampRound(yf), xf, yf);
             }
+    if (record) std::sort(record->Left.begin(), record->Left.end());
     // Refiles every point by its new position (sorted within each cell),
     // then link reach, boxes, extents and the cells' long/lat boxes.
     RebuildHashTable(net, w, h);

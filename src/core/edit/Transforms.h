@@ -26,6 +26,9 @@ struct TTransformParams {
     double TranslateX = 0, TranslateY = 0; // world units
     double Angle = 0;                      // degrees
     uint8_t ShownLayersOnly = 0;
+    // The undo record of this transform (kinds 0..2), or nullptr: the call
+    // notes in it which points it moves.
+    TTransformItem* Record = nullptr;
     // Set by the call: the kind applied (an undo gives the undone kind).
     int AppliedKind = TransformRebuild;
 };
@@ -38,8 +41,9 @@ void RotatePoint(double& x, double& y, double angleDegrees);
 // settings hide at the view's zoom level stay when ShownLayersOnly is set) and
 // the window's background images, and rebuilds the hash.
 // Kind 3 takes the newest TTransformItem from net.TransformUndo, applies its
-// inverse, updates net.TransformTotals and frees it; it does nothing (false)
-// when the list is empty. Marks the network modified (except kind 4).
+// inverse to the points that transform moved, updates net.TransformTotals and
+// frees it; it does nothing (false) when the list is empty. Marks the network
+// modified (except kind 4).
 bool TransformNetwork(TNetwork& net, const TViewRecord& view, TWindowSettings& settings, int kind,
                       TTransformParams& params);
 

@@ -737,6 +737,21 @@ private:
 // pages it never uses.
 void PrefaultStoreBlock(void* p, std::size_t bytes);
 
+// What a pool had made at one moment: the byte range of the objects made in
+// each of its blocks, in address order. Objects never move, and the slot of
+// a destroyed object is not used again, so while the pool lives an object
+// lies in these ranges exactly when it was made before the mark.
+struct TPoolMark {
+    std::vector<std::pair<uintptr_t, uintptr_t>> Ranges; // [first, end)
+    bool Holds(const void* object) const
+    {
+        const uintptr_t a = reinterpret_cast<uintptr_t>(object);
+        auto it = std::upper_bound(Ranges.begin(), Ranges.end(), a,
+                                   [](uintptr_t v, const std::pair<uintptr_t, uintptr_t>& r) { return v < r.first; });
+        return it != Ranges.begin() && a < std::prev(it)->second;
+    }
+};
+
 // Objects of one type made in large blocks and freed with them. Beside each
 // block the owner may keep room of one value per object (SideOf), made when
 // it is first asked for: what only some networks' objects have (the
@@ -810,6 +825,17 @@ public:
             at = PlaceOf(p);
         }
         return static_cast<S*>(at->Side) + (reinterpret_cast<uintptr_t>(p) - at->Start) / sizeof(T);
+    }
+    // What the pool has made so far (see TPoolMark).
+    TPoolMark Mark() const
+    {
+        TPoolMark m;
+        for (const TBlock& b : Blocks)
+            if (b.Used > 0)
+                m.Ranges.emplace_back(reinterpret_cast<uintptr_t>(b.Items),
+                                      reinterpret_cast<uintptr_t>(b.Items + b.Used));
+        std::sort(m.Ranges.begin(), m.Ranges.end());
+        return m;
     }
     // Objects the pool's blocks have room for, used or not.
     size_t Slots() const { return Blocks.size() * PerBlock; }

@@ -102,6 +102,12 @@ TTransformItem::TTransformItem(uint8_t kind, uint8_t exempt, double amount2, dou
 {
 }
 
+bool TTransformItem::MovedPoint(const TNetworkPoint* p) const
+{
+    if (p->IsShapePoint()) return ShapePoints.Holds(p);
+    return Nodes.Holds(p) && !std::binary_search(Left.begin(), Left.end(), p->AsNode());
+}
+
 void FreeUndoLists(TNetwork& net)
 {
     net.DeletedItems.FreeAll();

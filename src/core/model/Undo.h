@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "core/model/EntityClasses.h"
-
-class TNode;
-class TNetwork;
-struct TLink;
-struct TLinkValues;
-struct TViewRecord;
+#include "core/model/Network.h"
 
 struct TDeletedItem {
     TDeletedItem(void* element, uint8_t itemKind, TLink* data) : Element(element), Data(data), ItemKind(itemKind) {}
@@ -61,6 +56,17 @@ struct TTransformItem {
     double Amount2;        // Y translation, Y factor; 0 for a rotation
     uint8_t ExemptUnseenLayers;
     std::array<int32_t, 11> LayerStates{};
+
+    // What the transform moved, noted by the transform itself: the points
+    // made before it ran, less the nodes it left where they were (hidden
+    // layers). Its undo moves exactly those: not what an append or an edit
+    // added since, nor a node it left, whatever the zoom is by then. A record
+    // without the note (Moved false) has its undo move every point but the
+    // nodes its layer states hide at the zoom of the undo.
+    bool Moved = false;
+    TPoolMark Nodes, ShapePoints;
+    std::vector<const TNode*> Left; // sorted
+    bool MovedPoint(const TNetworkPoint* p) const;
 };
 
 // Frees the three undo lists' records.

@@ -220,6 +220,33 @@ TEST(CalcRun, HostCommandsAndEditingHooks)
     EXPECT_EQ(host.Repaints, 2);
 }
 
+// FUSE where the two far nodes are linked already makes no second link
+// between them (the file could not hold it): it leaves the node as it is.
+TEST(CalcRun, FuseMakesNoSecondLinkBetweenLinkedNodes)
+{
+    TNetwork net;
+    DefineSchema(net);
+    TNode* a = Node(net, 0, 0);
+    TNode* n = Node(net, 100, 50);
+    TNode* b = Node(net, 200, 0);
+    Link(net, a, n);
+    Link(net, n, b);
+    Link(net, a, b);
+    TCalcProgram p;
+    p.CalcLines[1] = "IF = NL = 2 THEN FUSE";
+    NodeRange(p, 1, 1, 1);
+    EXPECT_EQ(RunProgram(net, p).Errors, 0);
+    EXPECT_TRUE(n->Active);
+    int ab = 0, active = 0;
+    ForEachLink(net, [&](TLink* h) {
+        const TLinkValues* r = h->LinkValues;
+        active += r->Active;
+        ab += r->Active && ((r->ANode == a && r->BNode == b) || (r->ANode == b && r->BNode == a));
+    });
+    EXPECT_EQ(ab, 1);
+    EXPECT_EQ(active, 3);
+}
+
 TEST(CalcRun, FuseAndIntersectThroughTheEditingOperations)
 {
     Grid g;

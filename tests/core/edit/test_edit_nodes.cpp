@@ -272,6 +272,85 @@ TEST(EditSplice, LinkSpliceModeCopiesTheClassTheOldLinkHadBeforeItWasDeleted)
     ExpectConsistent(s.net);
 }
 
+// Link Splice, Node to Shape Point and FUSE at a node whose far nodes are
+// linked already: the link plot step would make nothing, and the node with
+// its two links would be gone for good. All refuse; the two modes say why.
+TEST(EditSplice, RefusedWhereTheFarNodesAreLinkedAlready)
+{
+    TNetwork net;
+    TNode* a = Node(net, 0, 0);
+    TNode* n = Node(net, 100, 50);
+    TNode* b = Node(net, 200, 0);
+    TLinkValues* an = Link(net, a, n);
+    TLinkValues* nb = Link(net, n, b);
+    Link(net, a, b);
+    TViewRecord view;
+    TEditState edit;
+    EXPECT_FALSE(LinkSpliceAtNode(net, edit, n));
+    EXPECT_STREQ(edit.Notice, NoticeEndsLinked);
+    edit.Notice = nullptr;
+    EXPECT_FALSE(NodeToShapePoint(net, view, edit, n));
+    EXPECT_STREQ(edit.Notice, NoticeEndsLinked);
+    EXPECT_FALSE(SpliceLinksAtNode(net, n, nullptr, TSpliceSettings{}));
+    EXPECT_TRUE(n->Active && an->Active && nb->Active);
+    EXPECT_EQ(ActiveLinkCount(net), 3);
+    EXPECT_TRUE(net.DeletedItems.Empty());
+}
+
+// An undelete never brings a link back beside an active link between the
+// same two nodes: that one stays deleted, and the undelete says so.
+TEST(EditNodes, UndeleteLeavesALinkWhoseEndsAreLinkedAgain)
+{
+    TViewRecord view;
+    TEditState edit;
+    {
+        // T-X deleted; the merge moves S-X to T (only active links count as
+        // joined); S and then T-X undeleted.
+        TNetwork net;
+        TNode* t = Node(net, 0, 0);
+        TNode* s = Node(net, 100, 0);
+        TNode* x = Node(net, 50, 100);
+        TLinkValues* tx = Link(net, t, x);
+        TLinkValues* sx = Link(net, s, x);
+        DeleteLink(net, AHalf(tx));
+        MergeNodes(net, s, t);
+        ASSERT_TRUE(sx->Active);
+        EXPECT_EQ(Undelete(net, view, edit, false), TUndeleteResult::Node);
+        EXPECT_EQ(edit.Notice, nullptr);
+        EXPECT_EQ(Undelete(net, view, edit, false), TUndeleteResult::Nothing);
+        EXPECT_STREQ(edit.Notice, NoticeLinkNotRestored);
+        EXPECT_FALSE(tx->Active);
+        EXPECT_TRUE(sx->Active);
+        ExpectNoIllegalLinks(net);
+        ExpectReopensAlike(net);
+    }
+    {
+        // A-B deleted; FUSE at N makes a new A-B; A deleted and undeleted
+        // with every link (mode 0): the link deleted with A comes back, the
+        // older one stays.
+        TNetwork net;
+        TNode* a = Node(net, 0, 0);
+        TNode* n = Node(net, 100, 50);
+        TNode* b = Node(net, 200, 0);
+        Link(net, a, n);
+        Link(net, n, b);
+        TLinkValues* ab = Link(net, a, b);
+        DeleteLink(net, AHalf(ab));
+        ASSERT_TRUE(SpliceLinksAtNode(net, n, nullptr, TSpliceSettings{}));
+        TLinkValues* fused = LinksBetween(a, b).at(0);
+        DeleteNode(net, a);
+        EXPECT_EQ(Undelete(net, view, edit, false), TUndeleteResult::Node);
+        EXPECT_STREQ(edit.Notice, NoticeLinkNotRestored);
+        EXPECT_TRUE(fused->Active);
+        EXPECT_FALSE(ab->Active);
+        ExpectNoIllegalLinks(net);
+        ExpectReopensAlike(net);
+        while (!net.DeletedItems.Empty()) Undelete(net, view, edit, false);
+        EXPECT_FALSE(ab->Active);
+        ExpectNoIllegalLinks(net);
+    }
+}
+
 // A crowded cell (past the length at which filing waits beside the list):
 // points moved in it, out of it and into it, some of them still waiting,
 // are taken out under the key they were filed by and found again at their

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/edit/Editing.h"
+#include "core/file/NetworkFile.h"
+#include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/Undo.h"
 
@@ -70,6 +75,47 @@ inline int ActiveLinkCount(const TNetwork& net)
     int n = 0;
     ForEachLink(net, [&](TLink* h) { n += h->LinkValues->Active; });
     return n;
+}
+
+inline int ActiveNodeCount(const TNetwork& net)
+{
+    int n = 0;
+    ForEachNode(net, [&](TNode* node) { n += node->Active; });
+    return n;
+}
+
+// What the network file cannot hold, and its reader drops: a second active
+// link between two nodes (in either direction), a link from a node to itself.
+inline void ExpectNoIllegalLinks(const TNetwork& net, const std::string& where = {})
+{
+    ForEachNode(net, [&](TNode* n) {
+        if (!n->Active) return;
+        std::set<const TNode*> far;
+        for (TLink* h : n->Links) {
+            if (!h->LinkValues || !h->LinkValues->Active) continue;
+            EXPECT_NE(h->FarNode, n) << "looped link " << where;
+            EXPECT_TRUE(far.insert(h->FarNode).second) << "second link between two nodes " << where;
+        }
+    });
+}
+
+// Saves the network and opens the file again: no message box, and as many
+// active nodes and links as before.
+inline void ExpectReopensAlike(TNetwork& net, const std::string& where = {})
+{
+    auto dir = std::filesystem::temp_directory_path() / ("tarvex_edit_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "reopen.dta").string();
+    TWindowSettings settings;
+    TMessageSinkRecorder sink;
+    ASSERT_TRUE(SaveNetworkFile(net, settings, path, 9, sink).Ok) << where;
+    TNetwork back;
+    TWindowSettings backSettings;
+    EXPECT_EQ(OpenNetworkFile(back, backSettings, path, true, sink).Status, TOpenStatus::Ok) << where;
+    for (const auto& call : sink.Calls) ADD_FAILURE() << call.Text << " " << where;
+    EXPECT_EQ(ActiveNodeCount(back), ActiveNodeCount(net)) << where;
+    EXPECT_EQ(ActiveLinkCount(back), ActiveLinkCount(net)) << where;
+    std::filesystem::remove_all(dir);
 }
 
 // Every point sits in the cell of its position, in key order, cells

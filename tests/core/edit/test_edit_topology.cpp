@@ -1,3 +1,4 @@
+#include <array>
 #include <functional>
 #include <map>
 
@@ -261,8 +262,13 @@ TEST(EditIntersect, ManyCrossingsAndLinksReachingFromFarCells)
     for (int k = 1; k <= zig; ++k) Shape(net, M, 10 + 100 * k, k % 2 ? -50 : 50);
     TBox area;
     ASSERT_TRUE(IntersectLink(net, AHalf(L), area));
-    EXPECT_EQ(ActiveLinkCount(net), 2 * (zig + 2));
-    EXPECT_EQ(net.NodeCount, 4 + zig + 1);
+    // The first 999 crossings become nodes (one call converts fewer than
+    // 1000). Between two of them the zigzag's piece would join the nodes
+    // that the straight link's piece joins: its corner becomes a node.
+    const int cut = 999;
+    EXPECT_EQ(net.NodeCount, 4 + cut + (cut - 1));
+    EXPECT_EQ(ActiveLinkCount(net), (cut + 1) + (cut + 1) + (cut - 1));
+    ExpectNoIllegalLinks(net);
 
     TNetwork far; // the crossed link's A node is 57000 units away
     TLinkValues* longLink = Link(far, Node(far, -50000, 0), Node(far, 50000, 0));
@@ -277,4 +283,104 @@ TEST(EditIntersect, ManyCrossingsAndLinksReachingFromFarCells)
     ASSERT_TRUE(IntersectLink(many, AHalf(Link(many, a, b)), area, {}, MaxLinkReach(many)));
     EXPECT_FALSE(cd->Active);
     ExpectConsistent(many);
+}
+
+// Links nearly parallel to L: each crosses it once, and is cut there only,
+// however close it runs to L elsewhere.
+TEST(EditIntersect, NearlyParallelLinksAreCutOnlyWhereTheyCross)
+{
+    auto check = [](const std::vector<std::array<int32_t, 4>>& lines) {
+        TNetwork net;
+        std::vector<TLinkValues*> links;
+        for (const auto& l : lines) links.push_back(Link(net, Node(net, l[0], l[1]), Node(net, l[2], l[3])));
+        TBox area;
+        ASSERT_TRUE(IntersectLink(net, AHalf(links[0]), area));
+        const int k = int(lines.size()) - 1;
+        EXPECT_EQ(ActiveNodeCount(net), 2 * (k + 1) + k);
+        EXPECT_EQ(ActiveLinkCount(net), (k + 1) + 2 * k);
+        // Each crossing node lies at the true crossing, rounded.
+        const auto& l = lines[0];
+        for (int m = 1; m <= k; ++m) {
+            const auto& c = lines[size_t(m)];
+            const double dx1 = l[2] - l[0], dy1 = l[3] - l[1], dx2 = c[2] - c[0], dy2 = c[3] - c[1];
+            const double t = ((c[0] - l[0]) * dy2 - (c[1] - l[1]) * dx2) / (dx1 * dy2 - dy1 * dx2);
+            const TLinkValues* r = links[size_t(m)];
+            std::vector<TLinkValues*> first;
+            for (TLink* h : r->ANode->Links)
+                if (h->LinkValues->Active) first.push_back(h->LinkValues);
+            ASSERT_EQ(first.size(), 1u) << m;
+            const TNode* n = first[0]->BNode;
+            EXPECT_NEAR(n->X, l[0] + t * dx1, 1.0) << m;
+            EXPECT_NEAR(n->Y, l[1] + t * dy1, 1.0) << m;
+            EXPECT_EQ(LinksBetween(n, r->BNode).size(), 1u) << m;
+        }
+        ExpectNoIllegalLinks(net);
+        ExpectConsistent(net);
+    };
+    check({{-100000, -65700, 500000, 328500},
+           {-100097, -65762, 500023, 328513},
+           {-100194, -65826, 500046, 328529},
+           {-100291, -65889, 500069, 328543},
+           {-100388, -65954, 500092, 328559}});
+
+    // Many: each starts a little to one side of L and ends a little to the
+    // other.
+    std::vector<std::array<int32_t, 4>> lines{{-100000, -65700, 500000, 328500}};
+    for (int m = 1; m <= 150; ++m) {
+        const int32_t x0 = -100000 - 97 * m, x1 = 500000 + 23 * m;
+        auto onL = [](double x) { return -65700 + (x + 100000) * 394200.0 / 600000.0; };
+        lines.push_back({x0, int32_t(onL(x0)) + 2 + m % 7, x1, int32_t(onL(x1)) - 2 - m % 5});
+    }
+    check(lines);
+}
+
+// Two crossings of one pair of links, and shape points at one place, leave
+// no second link between two nodes and no link from a node to itself: the
+// file keeps what the user sees.
+TEST(EditIntersect, NoPieceJoinsJoinedNodesOrANodeToItself)
+{
+    TNetwork net; // a V crossing a straight link twice
+    TLinkValues* L = Link(net, Node(net, 0, 0), Node(net, 1000, 0));
+    TLinkValues* M = Link(net, Node(net, 100, -100), Node(net, 900, -100));
+    M->Name = "vee";
+    Shape(net, M, 500, 100);
+    TBox area;
+    ASSERT_TRUE(IntersectLink(net, AHalf(L), area));
+    EXPECT_EQ(ActiveNodeCount(net), 7);
+    EXPECT_EQ(ActiveLinkCount(net), 7);
+    TNode* corner;
+    TShapePoint* sp;
+    ASSERT_TRUE(PickPoint(net, TViewRecord{}, false, 500, 100, corner, sp)); // the V's corner is a node
+    ASSERT_EQ(corner->Links.GetCount(), 2);
+    EXPECT_EQ(corner->Links.At(0)->LinkValues->Name, "vee");
+    ExpectNoIllegalLinks(net);
+    ExpectConsistent(net);
+    ExpectReopensAlike(net);
+
+    TNetwork same; // L has two shape points where M has one
+    TLinkValues* L2 = Link(same, Node(same, 0, 0), Node(same, 1000, 0));
+    Shape(same, L2, 500, 0);
+    Shape(same, L2, 500, 0);
+    TLinkValues* M2 = Link(same, Node(same, 500, -500), Node(same, 500, 500));
+    Shape(same, M2, 500, 0);
+    ASSERT_TRUE(IntersectLink(same, AHalf(L2), area));
+    EXPECT_EQ(ActiveNodeCount(same), 5);
+    EXPECT_EQ(ActiveLinkCount(same), 4);
+    ExpectNoIllegalLinks(same);
+    ExpectConsistent(same);
+    ExpectReopensAlike(same);
+
+    TNetwork loop; // L passes one place twice, where M crosses it
+    TLinkValues* L3 = Link(loop, Node(loop, 0, 0), Node(loop, 1000, 0));
+    for (auto [x, y] : XY{{600, 0}, {600, 200}, {500, 200}, {500, -200}, {1000, -200}}) Shape(loop, L3, x, y);
+    TLinkValues* M3 = Link(loop, Node(loop, 400, -100), Node(loop, 400, 100));
+    Shape(loop, M3, 500, 0); // M's corner, where L passes twice
+    ASSERT_TRUE(IntersectLink(loop, AHalf(L3), area));
+    // One node at the crossing; L's loop through it keeps its two corners
+    // as nodes.
+    EXPECT_EQ(ActiveNodeCount(loop), 7);
+    EXPECT_EQ(ActiveLinkCount(loop), 7);
+    ExpectNoIllegalLinks(loop);
+    ExpectConsistent(loop);
+    ExpectReopensAlike(loop);
 }

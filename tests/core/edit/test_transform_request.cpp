@@ -163,6 +163,47 @@ TEST_F(TransformRequestTest, UndoRecordVariablesAndARefusedCall)
     ExpectConsistent(Net);
 }
 
+// An undo moves back exactly what its transform moved: not a node the
+// transform left on a layer hidden then (and shown at the zoom of the undo),
+// nor what an append added since.
+TEST_F(TransformRequestTest, UndoMovesOnlyWhatTheTransformMoved)
+{
+    TNode* left = Node(Net, 200, 100);
+    left->Layer = 5;
+    Net.Layers.LayerStates[5] = 14; // shown from zoom level 14 on
+    View.ZoomIndex = 13;
+    ASSERT_TRUE(Run(TransformTranslate, "1000", "0", true).Applied);
+    EXPECT_EQ(left->X, 200);
+    EXPECT_EQ(P->X, 2000);
+
+    // A file whose nodes lie where the window's now are.
+    TNetWindow other;
+    TLinkValues* r = Link(other, Node(other, 1000, 0), Node(other, 1100, 0));
+    Shape(other, r, 1050, 50);
+    RecomputeExtents(other);
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("tarvex-append-" + std::to_string(::getpid()) + ".dta")).string();
+    ASSERT_TRUE(SaveNetworkFile(other, path, 9, Boxes).Ok);
+    ASSERT_EQ(OpenNetworkFile(Net, path, false, Boxes).Status, TOpenStatus::Ok);
+    std::filesystem::remove(path);
+    EXPECT_TRUE(Boxes.Calls.empty());
+
+    View.ZoomIndex = 15; // the layer is shown now
+    TTransformParams u;
+    ASSERT_TRUE(TransformNetwork(Net, View, Net.Settings(), TransformUndoLast, u));
+    EXPECT_EQ(P->X, 1000);
+    EXPECT_EQ(left->X, 200);
+    EXPECT_EQ(left->Y, 100);
+    std::vector<std::pair<int32_t, int32_t>> appended;
+    ForEachLink(Net, [&](TLink* h) {
+        const TLinkValues* l = h->LinkValues;
+        appended.emplace_back(l->ANode->X, l->BNode->X);
+        for (TShapePoint* sp : l->ShapePoints) appended.emplace_back(sp->X, sp->Y);
+    });
+    EXPECT_EQ(appended, (std::vector<std::pair<int32_t, int32_t>>{{1000, 1100}, {1050, 50}}));
+    ExpectConsistent(Net);
+}
+
 // The driver beside this test program, over a file written here.
 TEST(TransformDriver, StepsTotalsAndRefusals)
 {
