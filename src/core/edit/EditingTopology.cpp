@@ -44,6 +44,11 @@ bool NodeToShapePoint(TNetwork& net, TViewRecord& view, TEditState& edit, TNode*
     view.PickedNode = node;
     edit.PreviousNode = from;
     view.CurrentNode = to;
+    // A link deleted between the far nodes stays deleted (Undelete leaves it
+    // so beside the new one): reviving it would put its own shape points
+    // before the node's, so the splice makes the new link itself.
+    if (TLink* old = FindHalfEdge(from, to); old && !old->LinkValues->Active)
+        return SpliceLinksAtNode(net, node, nullptr, edit.Hooks.SpliceRules(), edit.Hooks);
     TLink* h = nullptr;
     if (LinkPlotStep(net, from, to, h) != TLinkPlotResult::Added) return false;
     return SpliceLinksAtNode(net, node, h, edit.Hooks.SpliceRules(), edit.Hooks);

@@ -297,6 +297,34 @@ TEST(EditSplice, RefusedWhereTheFarNodesAreLinkedAlready)
     EXPECT_TRUE(net.DeletedItems.Empty());
 }
 
+// Node to Shape Point where a deleted link joins the far nodes: the node
+// becomes a shape point of a new link, and the deleted one stays deleted.
+TEST(EditSplice, NodeToShapePointLeavesADeletedLinkBetweenTheFarNodesDeleted)
+{
+    TNetwork net;
+    TNode* a = Node(net, 0, 0);
+    TNode* n = Node(net, 100, 50);
+    TNode* b = Node(net, 200, 0);
+    Link(net, a, n);
+    Link(net, n, b);
+    TLinkValues* ab = Link(net, a, b);
+    AddShapePoint(net, 100, -80, 0, AHalf(ab));
+    DeleteLink(net, AHalf(ab));
+    TViewRecord view;
+    TEditState edit;
+    ASSERT_TRUE(NodeToShapePoint(net, view, edit, n));
+    EXPECT_FALSE(n->Active);
+    EXPECT_FALSE(ab->Active);
+    ASSERT_EQ(ActiveLinkCount(net), 1);
+    const TLinkValues* spliced = nullptr;
+    for (TLink* h : a->Links)
+        if (h->LinkValues->Active) spliced = h->LinkValues.get();
+    ASSERT_NE(spliced, nullptr);
+    ASSERT_EQ(spliced->ShapePoints.GetCount(), 1);
+    EXPECT_EQ(spliced->ShapePoints.At(0)->X, 100);
+    EXPECT_EQ(spliced->ShapePoints.At(0)->Y, 50);
+}
+
 // An undelete never brings a link back beside an active link between the
 // same two nodes: that one stays deleted, and the undelete says so.
 TEST(EditNodes, UndeleteLeavesALinkWhoseEndsAreLinkedAgain)
