@@ -26,6 +26,24 @@ namespace {
 
 std::string Lines(int count) { return count ? "0 \r\n" + Lines(count - 1) : ""; }
 
+// Node class 1, "Zone", of one real attribute.
+void DefineZoneClass(TNetwork& net)
+{
+    TClassRecord& zone = (*net.NodeClasses)[1];
+    zone.Name = "Zone";
+    zone.AttributeCount = 1;
+    zone.Attributes[1] = std::make_unique<TAttrib>();
+}
+
+// A program that adds 1 to A1 of every node of class 1.
+bool WriteIncrementProgram(const fs::path& path, TMessageSink& sink)
+{
+    TCalcProgram inc;
+    inc.CalcLines[1] = "A1 = A1 + 1";
+    inc.CalcRanges[CalcKindNode].Begin[1] = inc.CalcRanges[CalcKindNode].End[1] = 1;
+    return SaveProgramFile(path.string(), inc, &sink);
+}
+
 } // namespace
 
 TEST(BatchScript, SpecificationFileIsCheckedWholeBeforeItIsRead)
@@ -240,19 +258,13 @@ TEST(BatchRun, MemoryHostOpensCalculatesAppendsAndSaves)
     TMessageSinkRecorder sink;
     {
         TNetWindow net;
-        TClassRecord& zone = (*net.NodeClasses)[1];
-        zone.Name = "Zone";
-        zone.AttributeCount = 1;
-        zone.Attributes[1] = std::make_unique<TAttrib>();
+        DefineZoneClass(net);
         for (int i = 0; i < 3; ++i) {
             THashEntry* cell;
             AddNode(net, i * 100, 0, cell, false, 1)->EntityType = 1;
         }
         ASSERT_TRUE(SaveNetworkFile(net, (dir / "net.dta").string(), 9, sink).Ok);
-        TCalcProgram inc;
-        inc.CalcLines[1] = "A1 = A1 + 1";
-        inc.CalcRanges[CalcKindNode].Begin[1] = inc.CalcRanges[CalcKindNode].End[1] = 1;
-        ASSERT_TRUE(SaveProgramFile((dir / "inc.pgm").string(), inc, &sink));
+        ASSERT_TRUE(WriteIncrementProgram(dir / "inc.pgm", sink));
         WriteFile(dir / "bad.pgm", "not a program\r\n");
         fs::create_directories(dir / "folder.dta");
     }
@@ -295,10 +307,7 @@ TEST(BatchRun, MemoryHostCalculatesWithinThePolygonCriterion)
     TMessageSinkRecorder sink;
     {
         TNetWindow net;
-        TClassRecord& zone = (*net.NodeClasses)[1];
-        zone.Name = "Zone";
-        zone.AttributeCount = 1;
-        zone.Attributes[1] = std::make_unique<TAttrib>();
+        DefineZoneClass(net);
         THashEntry* cell;
         for (int x : {100, 200, 900}) AddNode(net, x, 100, cell, false, 1)->EntityType = 1;
         // A square over the first two nodes, owned by a node of class 0.
@@ -311,10 +320,7 @@ TEST(BatchRun, MemoryHostCalculatesWithinThePolygonCriterion)
         UpdateNodePolygonBox(net, owner);
         net.Search.PolygonCriterion = {owner, 1, 0, 0, 0};
         ASSERT_TRUE(SaveNetworkFile(net, (dir / "net.dta").string(), 9, sink).Ok);
-        TCalcProgram inc;
-        inc.CalcLines[1] = "A1 = A1 + 1";
-        inc.CalcRanges[CalcKindNode].Begin[1] = inc.CalcRanges[CalcKindNode].End[1] = 1;
-        ASSERT_TRUE(SaveProgramFile((dir / "inc.pgm").string(), inc, &sink));
+        ASSERT_TRUE(WriteIncrementProgram(dir / "inc.pgm", sink));
     }
     TMemoryBatchHost host;
     TBatchRunResult r = RunBatch(Script({{1, "net.dta"}, {4, "inc.pgm"}}, dir), host, sink);
