@@ -18,7 +18,6 @@ constexpr int ToolbarCount = 5; // Sketch Modes, Sketch Operations, Labels, Widt
 struct TPadView : TViewRecord {
     // state (Saved: 1 saved, 0 modified, in the view record)
     uint8_t SketchMode = 0;
-    uint8_t RightClickPending = 0;
     // copies of the last print (from the print dialog)
     int32_t PlotCopies = 1;
     // extents and viewport (world units)
