@@ -64,12 +64,13 @@ TEST(PadObjects, PicturesTitleBlockAndLegendsAreHitInTheirOrder)
     TBackgroundHit hit = HitBackground(b, size, 60, 20);
     EXPECT_EQ(hit.Raster, 1); // slot 1 lies on top of slot 2
     EXPECT_EQ(hit.Metafile, 0);
-    hit = HitBackground(b, size, 100, 50); // bounds count, raster slots first
-    EXPECT_EQ(hit.Raster, 1);
-    b.MetafilesOnTop = 0; // "JPEG on Top" marked: metafile slots first
-    hit = HitBackground(b, size, 100, 50);
+    hit = HitBackground(b, size, 100, 50); // bounds count, the metafiles on top first
     EXPECT_EQ(hit.Metafile, 1);
     EXPECT_EQ(hit.Raster, 0);
+    b.MetafilesOnTop = 0; // "JPEG on Top" marked: raster slots first
+    hit = HitBackground(b, size, 100, 50);
+    EXPECT_EQ(hit.Raster, 1);
+    EXPECT_EQ(hit.Metafile, 0);
     hit = HitBackground(b, size, 10, 90);
     EXPECT_EQ(hit.Metafile, 1);
     EXPECT_FALSE(HitBackground(b, size, 160, 20).Any());
