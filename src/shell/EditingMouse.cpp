@@ -71,7 +71,21 @@ void TPadEditor::ChooseMode(uint8_t Mode)
         Pad.View.CurrentNode = nullptr; // unhighlighted only
         return;
     }
+    SetMode(Mode);
+}
+
+void TPadEditor::SetMode(uint8_t Mode)
+{
+    TNode* held = Edit.MovingNode;
     SetSketchMode(Pad.View, Edit, Mode);
+    // A node that Node Move held stays deleted: every window of the network
+    // forgets it as the owner of its polygon criterion.
+    if (held && !held->Active) Pad.Main.InvalidateNetworkViews(Pad);
+}
+
+void TPadEditor::DropHeldNode()
+{
+    if (Edit.MovingNode) SetMode(ModeNodeMove);
 }
 
 // The window's mode set elsewhere (a new view, a network opened into the
@@ -80,10 +94,11 @@ void TPadEditor::SyncMode()
 {
     if (EditedNetwork.lock() != Pad.Network) {
         Edit.RemovedShapePointRecord.Clear();
+        Edit.MovingNode = nullptr; // of the network the window had
         SetSketchMode(Pad.View, Edit, Pad.View.SketchMode);
         EditedNetwork = Pad.Network;
     }
-    if (Pad.View.SketchMode != Edit.SketchMode) SetSketchMode(Pad.View, Edit, Pad.View.SketchMode);
+    if (Pad.View.SketchMode != Edit.SketchMode) SetMode(Pad.View.SketchMode);
 }
 
 // The pad is the main window's current pad, and was so before this press.

@@ -39,6 +39,8 @@ public:
     TPressResult Press(Qt::MouseButton Button, QPoint Pixel);
     // The Undelete button and the Insert key; nothing when nothing is deleted.
     TUndeleteResult UndeleteLast();
+    // The window closes: a node that Node Move holds stays deleted.
+    void DropHeldNode();
     // Before a save: a node that Node Move holds (mode 13) or a link that
     // Link Split holds (mode 15) goes back where it was, as Undelete puts it
     // back, so that the file holds the whole network.
@@ -75,6 +77,9 @@ private:
     // network (a file opened into it) starts afresh.
     std::weak_ptr<TNetwork> EditedNetwork;
     void SyncMode();
+    // The editing state takes Mode (SetSketchMode), and the other windows of
+    // the network learn of a node that Node Move left deleted.
+    void SetMode(uint8_t Mode);
     // A Calculate run, or a print of this network, is under way: no changes.
     bool Blocked() const;
     void After(const TPressResult& R, uint8_t ModeBefore);

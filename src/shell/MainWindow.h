@@ -156,7 +156,7 @@ public:
     void PadActivated(TSketchPadWindow* Pad);
     // Every window of the pad's network repaints. One whose polygon
     // criterion names a node deleted meanwhile (from any of them, by any
-    // operation) has no criterion any more.
+    // operation, and not only held by a Node Move) has no criterion any more.
     void InvalidateNetworkViews(TSketchPadWindow& Pad);
     // Enables or disables every window of the pad's network (while it prints).
     void BroadcastToViews(TSketchPadWindow& Pad, bool Enabled);

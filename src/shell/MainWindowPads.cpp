@@ -376,6 +376,7 @@ void TZOKMainWindow::DestroyPad(TSketchPadWindow& Pad)
 {
     auto it = std::find(SketchPads.begin(), SketchPads.end(), &Pad);
     if (it == SketchPads.end()) return;
+    TPadEditor::Of(Pad).DropHeldNode();
     Pad.Destroying = true;
 
     // Views first: they share this window's network.
@@ -474,10 +475,17 @@ void TZOKMainWindow::SetAllowClose(TSketchPadWindow& Pad, uint8_t Value)
 void TZOKMainWindow::InvalidateNetworkViews(TSketchPadWindow& Pad)
 {
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
+    auto ofNetwork = [owner](const TSketchPadWindow* p) { return p == owner || p->MasterPad == owner; };
+    // A node that Node Move holds is deleted only until it is put down.
+    auto held = [&](const TNode* n) {
+        for (TSketchPadWindow* p : SketchPads)
+            if (ofNetwork(p) && TPadEditor::Of(*p).Edit.MovingNode == n) return true;
+        return false;
+    };
     for (TSketchPadWindow* p : SketchPads) {
-        if (p != owner && p->MasterPad != owner) continue;
+        if (!ofNetwork(p)) continue;
         TPolygonCriterion& criterion = p->Settings.Search.PolygonCriterion;
-        if (criterion.Owner && !criterion.Owner->Active) criterion.Owner = nullptr;
+        if (criterion.Owner && !criterion.Owner->Active && !held(criterion.Owner)) criterion.Owner = nullptr;
         p->InvalidatePad();
     }
 }

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "../core/net_window.h"
 #include "core/file/NetworkFile.h"
@@ -588,27 +589,32 @@ TEST(Backgrounds, CompressedDrawingsOfSeveralMembersAreReadWhole)
     EXPECT_EQ(ReadSvgDrawing(twoMembers.left(twoMembers.size() - 4)), nullptr);
 }
 
+namespace {
+// A network, first.dta, with a red photo of 40 x 40 (raster slot 1) and a
+// blue drawing of 30 x 20 (metafile slot 1) over each other at the origin.
+void WritePicturesOverEachOther(programtest::TProgram& program)
+{
+    QImage photo(40, 40, QImage::Format_RGB32);
+    photo.fill(QColor(220, 30, 30));
+    ASSERT_TRUE(photo.save(program.Dir.filePath("photo.jpg"), "JPG", 95));
+    ASSERT_TRUE(WriteFile(program.Dir.filePath("plan.svg"), BlueSvg));
+    TNetWindow n;
+    THashEntry* cell = nullptr;
+    AddNode(n, 0, 0, cell, false, 0);
+    AddNode(n, 100, 100, cell, false, 0);
+    n.Backgrounds.Raster[1] = {"photo.jpg", 0, 0, 1, 1};
+    n.Backgrounds.Metafile[1] = {"plan.svg", 0, 0, 1, 1};
+    ASSERT_TRUE(SaveNetworkFile(n, program.Path("first.dta"), 9, program.Boxes).Ok);
+}
+} // namespace
+
 // "JPEG on Top" is one flag: the menu toggles it, the drawing follows it, and
 // the file keeps it, so that Reopen shows the order that was saved.
 TEST(Backgrounds, JpegOnTopIsDrawnSavedAndReadBack)
 {
     programtest::TProgram program;
-    QTemporaryDir& dir = program.Dir;
-    QImage photo(40, 40, QImage::Format_RGB32);
-    photo.fill(QColor(220, 30, 30));
-    ASSERT_TRUE(photo.save(dir.filePath("photo.jpg"), "JPG", 95));
-    ASSERT_TRUE(WriteFile(dir.filePath("plan.svg"), BlueSvg));
-    const std::string first = S(dir.filePath("first.dta"));
-    {
-        TNetWindow n;
-        THashEntry* cell = nullptr;
-        AddNode(n, 0, 0, cell, false, 0);
-        AddNode(n, 100, 100, cell, false, 0);
-        n.Backgrounds.Raster[1] = {"photo.jpg", 0, 0, 1, 1};
-        n.Backgrounds.Metafile[1] = {"plan.svg", 0, 0, 1, 1};
-        ASSERT_TRUE(SaveNetworkFile(n, first, 9, program.Boxes).Ok);
-    }
-    program.Start({.CommandLineFile = first});
+    WritePicturesOverEachOther(program);
+    program.Start({.CommandLineFile = program.Path("first.dta")});
     TZOKMainWindow& main = *program.Main;
     // Where the picture and the drawing overlap, and the colour shown there.
     auto shown = [](TSketchPadWindow& w) {
@@ -640,4 +646,34 @@ TEST(Backgrounds, JpegOnTopIsDrawnSavedAndReadBack)
     EXPECT_TRUE(Near(shown(*opened[0]), 0, 0, 255));
     ASSERT_TRUE(program.SaveAs(*opened[0], "third.dta"));
     EXPECT_EQ(ReadFile(program.Path("third.dta")), ReadFile(program.Path("plain.dta")));
+}
+
+// Select Object takes the picture drawn on top where two lie over each
+// other, in either order, and a drag of its frame moves that one.
+TEST(Backgrounds, SelectObjectTakesThePictureOnTop)
+{
+    programtest::TProgram program;
+    WritePicturesOverEachOther(program);
+    program.Start({.CommandLineFile = program.Path("first.dta")});
+    TSketchPadWindow* pad = program.Pad;
+    program.Main->SetButtons(0, *pad, true);
+    QWidget* frame = pad->findChild<QWidget*>("ShapeFrame");
+    ASSERT_NE(frame, nullptr);
+    // A click at world (15, 12), within both pictures, then the frame dragged 10 pixels right.
+    auto clickAndDrag = [&] {
+        QTest::mouseClick(pad->viewport(), Qt::LeftButton, {}, QPoint(pad->PixelX(15), pad->PixelY(12)));
+        ASSERT_TRUE(frame->isVisible());
+        QTest::mousePress(frame, Qt::LeftButton, {}, QPoint(2, 2));
+        QMouseEvent move(QEvent::MouseMove, QPointF(12, 2), frame->mapToGlobal(QPointF(12, 2)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frame, &move);
+        QTest::mouseRelease(frame, Qt::LeftButton, {}, QPoint(12, 2));
+    };
+    clickAndDrag(); // the drawing lies on top
+    EXPECT_EQ(pad->Settings.Backgrounds.Raster[1].X, 0);
+    ASSERT_TRUE(program.Trigger(pad, "JPEGonTop1"));
+    clickAndDrag(); // now the photo
+    std::unique_ptr<TNetWindow> saved = program.SaveAndReopen(*pad, "moved.dta");
+    EXPECT_EQ(saved->Backgrounds.Metafile[1].X, 10);
+    EXPECT_EQ(saved->Backgrounds.Raster[1].X, 10);
 }

@@ -695,10 +695,16 @@ TEST_F(Mouse, ChoosingAModeStartsAfresh)
 // However the owner of the window's polygon criterion is deleted, the
 // criterion goes, in this window and in the other views of the network:
 // drawing, Calculate and Extract take every link again, and the saved file
-// opens the same way.
-TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
+// opens the same way. Node Move only lifts the owner: put down again, or put
+// back by Undelete, it keeps the criterion.
+TEST_F(Mouse, TheCriterionGoesWhenItsOwnerIsDeletedNotMoved)
 {
-    const std::vector<std::pair<const char*, std::function<void(TNode* owner, TNode* other)>>> ways = {
+    struct TWay {
+        const char* Name;
+        std::function<void(TNode* owner, TNode* other)> Erase;
+        bool Kept = false;
+    };
+    const std::vector<TWay> ways = {
         {"Delete key",
          [&](TNode* o, TNode*) {
              Mode(0);
@@ -710,12 +716,34 @@ TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
              Mode(5);
              Click(o);
          }},
-        {"Node Move",
+        {"Node Move, put down",
          [&](TNode* o, TNode*) {
              Mode(11);
              Click(o);
-             Click(200, 600);
+             Click(220, 180);
              Click(0, 0, Qt::RightButton);
+         },
+         true},
+        {"Node Move, put back",
+         [&](TNode* o, TNode*) {
+             Mode(11);
+             Click(o);
+             QTest::mouseClick(Main->Toolbars.UndeleteButton, Qt::LeftButton);
+         },
+         true},
+        {"Node Move given up",
+         [&](TNode* o, TNode*) {
+             Mode(11);
+             Click(o);
+             Mode(0);
+         }},
+        {"Node Move in a window closed meanwhile",
+         [&](TNode* o, TNode*) {
+             TSketchPadWindow* w = Main->NewView();
+             Main->SetButtons(11, *w, true);
+             QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, QPoint(w->PixelX(o->X), w->PixelY(o->Y)));
+             Main->DestroyPad(*w);
+             Main->PadActivated(Pad);
          }},
         {"Node Merge",
          [&](TNode* o, TNode* t) {
@@ -738,7 +766,7 @@ TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
         {"MRGE", [&](TNode*, TNode*) { Calculate("IF = NX = 203 THEN MRGE 5"); }},
     };
     int file = 0;
-    for (const auto& [way, erase] : ways) {
+    for (const auto& [way, erase, kept] : ways) {
         Pad->NewNetwork();
         Net = Pad->Network.get();
         calctest::Define((*Net->NodeClasses)[1], "Zone", "R");
@@ -762,21 +790,23 @@ TEST_F(Mouse, DeletingTheCriterionOwnerClearsTheCriterion)
         ASSERT_EQ(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2), 0) << way;
 
         erase(owner, other);
-        ASSERT_FALSE(owner->Active && way != std::string("Node Move")) << way;
-        EXPECT_EQ(criterion.Owner, nullptr) << way;
-        EXPECT_EQ(view->Settings.Search.PolygonCriterion.Owner, nullptr) << way;
-        EXPECT_GT(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2), 0) << way;
-        EXPECT_TRUE(TExtractSelection(*Net, Pad->Settings, Pad->View.ZoomIndex, false, false).LinkSelected(*outside))
+        ASSERT_EQ(owner->Active != 0, kept) << way;
+        EXPECT_EQ(criterion.Owner, kept ? owner : nullptr) << way;
+        EXPECT_EQ(view->Settings.Search.PolygonCriterion.Owner, kept ? owner : nullptr) << way;
+        EXPECT_NE(programtest::InkNear(*Pad, programtest::PaintWindow(*Pad, {600, 600}), 400, 250, 2) > 0, kept) << way;
+        EXPECT_NE(TExtractSelection(*Net, Pad->Settings, Pad->View.ZoomIndex, false, false).LinkSelected(*outside),
+                  kept)
             << way;
         Calculate("A1 = 9", true);
-        EXPECT_EQ(outside->LinkValues->Values[0].Real(), 9) << way;
+        EXPECT_EQ(outside->LinkValues->Values[0].Real(), kept ? 0 : 9) << way;
 
         const std::string name = "criterion" + std::to_string(++file) + ".dta";
         ASSERT_TRUE(SaveAs(*Pad, name.c_str()));
         std::vector<TSketchPadWindow*> opened = Main->OpenFiles({Path(QString::fromStdString(name))});
         ASSERT_EQ(opened.size(), 1u);
-        EXPECT_EQ(opened[0]->Settings.Search.PolygonCriterion.Owner, nullptr) << way;
-        EXPECT_GT(programtest::InkNear(*opened[0], programtest::PaintWindow(*opened[0], {600, 600}), 400, 250, 2), 0)
+        EXPECT_EQ(opened[0]->Settings.Search.PolygonCriterion.Owner != nullptr, kept) << way;
+        EXPECT_NE(programtest::InkNear(*opened[0], programtest::PaintWindow(*opened[0], {600, 600}), 400, 250, 2) > 0,
+                  kept)
             << way;
         Main->DestroyPad(*opened[0]);
         Main->DestroyPad(*view);

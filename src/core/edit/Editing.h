@@ -204,7 +204,7 @@ TLinkPlotResult LinkPlotStep(TNetwork& net, TNode* from, TNode* to, TLink*& half
 TLinkValues* MakeSplitLink(TNetwork& net, TLink* oldHalf, TNode* p, TNode* q);
 
 // Node Move, first click: deletes the node, remembers it, mode 13, cursor on
-// the node. Link Split, second click: deletes the link, remembers it, mode 15.
+// the node; the node stays the owner of the window's polygon criterion. Link Split, second click: deletes the link, remembers it, mode 15.
 bool BeginNodeMove(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* node);
 bool BeginLinkSplit(TNetwork& net, TViewRecord& view, TEditState& edit, TLink* halfEdge);
 // Link Split, right click: a node at the cursor and two links old A -> node

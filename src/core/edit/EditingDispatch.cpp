@@ -15,6 +15,11 @@ void SetSketchMode(TViewRecord& view, TEditState& edit, uint8_t mode)
 {
     UnmarkPolygon(edit.CurrentLink);
     edit.ClearPicks(view);
+    // A Node Move left before its node was put down leaves it deleted: as
+    // every deleted owner, it no longer serves the window's polygon criterion.
+    if (TNode* n = edit.MovingNode; n && edit.Hooks.Settings &&
+                                    edit.Hooks.Settings->Search.PolygonCriterion.Owner == n && !n->Active)
+        edit.Hooks.Settings->Search.PolygonCriterion.Owner = nullptr;
     edit.MovingNode = nullptr;
     edit.SplitHalfEdge = nullptr;
     edit.SketchMode = mode;

@@ -43,5 +43,6 @@ struct TPressResult {
 // Nothing happens while the window prints.
 TPressResult SketchPress(TNetwork& net, TViewRecord& view, TEditState& edit, bool rightButton, int32_t x, int32_t y);
 
-// A mode change: picks, polygon marks and gesture state are dropped.
+// A mode change: picks, polygon marks and gesture state are dropped; a node
+// that Node Move held stays deleted, and so leaves the polygon criterion.
 void SetSketchMode(TViewRecord& view, TEditState& edit, uint8_t mode);

@@ -272,7 +272,10 @@ TLinkValues* MakeSplitLink(TNetwork& net, TLink* oldHalf, TNode* p, TNode* q)
 bool BeginNodeMove(TNetwork& net, TViewRecord& view, TEditState& edit, TNode* node)
 {
     if (EditRefused(view) || !node || !node->Active) return false;
-    DeleteNode(net, node, false, edit.Hooks);
+    // The node is only lifted to be put down again: it stays the owner of the
+    // window's polygon criterion (SetSketchMode clears that when the move
+    // ends with the node still deleted).
+    DeleteNode(net, node, false, {});
     edit.MovingNode = node;
     edit.SketchMode = ModeNodeMovePlacing;
     view.CursorX = node->X;

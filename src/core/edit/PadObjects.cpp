@@ -92,13 +92,13 @@ TBackgroundHit HitBackground(const TBackgrounds& b, const TPictureSize& size, in
         }
         return 0;
     };
-    const bool metafilesFirst = b.MetafilesOnTop == 0;
-    if (metafilesFirst) {
-        hit.Metafile = test(true);
-        if (!hit.Metafile) hit.Raster = test(false);
-    } else {
+    // The kind drawn last lies on top: the rasters with "JPEG on Top", else the metafiles.
+    if (b.MetafilesOnTop == 0) {
         hit.Raster = test(false);
         if (!hit.Raster) hit.Metafile = test(true);
+    } else {
+        hit.Metafile = test(true);
+        if (!hit.Metafile) hit.Raster = test(false);
     }
     return hit;
 }

@@ -55,8 +55,9 @@ struct TBackgroundHit {
     int Metafile = 0; // 1..10, 0 none
     bool Any() const { return Raster != 0 || Metafile != 0; }
 };
-// The picture under (x, y): metafile slots first when "JPEG on Top" is marked
-// (MetafilesOnTop 0), raster slots first otherwise; slot 1 before slot 10.
+// The picture under (x, y), the one drawn on top first: raster slots first
+// when "JPEG on Top" is marked (MetafilesOnTop 0), metafile slots first
+// otherwise; slot 1 before slot 10.
 // Only slots holding a picture count; nothing while all are suppressed.
 TBackgroundHit HitBackground(const TBackgrounds& backgrounds, const TPictureSize& size, int32_t x, int32_t y);
 

@@ -212,48 +212,30 @@ std::optional<TTileRect> NextCascadePlace(const std::vector<TPlacedWindow>& Open
         return true;
     };
 
-    // The narrowest the new window is made while a cascade goes on: the least
-    // usable width, or the last window's where that was narrower already;
-    // never narrower than its whole title (titled).
+    // The new window is as large as a window of the cascade of them all,
+    // never smaller, and shows its whole title: at the next step of the last
+    // window's cascade (over bodies, never over titles), or straight down.
     const int32_t titled =
         std::max<int32_t>(1, int32_t(std::min<int64_t>(width, int64_t(c.TitleWidth) + std::max<int32_t>(c.Room, 0))));
-    const int32_t least = std::min(width, std::max(minWidth, titled));
-    // The size of a window of the cascade of them all.
-    const int32_t w0 = std::max(all.back().Width, titled), h0 = all.back().Height;
-    const int32_t narrowest = std::max(std::min(w0, least), titled);
-    // The next step of the last window's cascade, made narrower to stay
-    // inside, or straight down.
+    const int32_t w = std::max(all.back().Width, titled), h = all.back().Height;
     const TTileRect& last = Open.back().Rect;
-    for (int32_t dx : {step, 0}) {
-        const TTileRect r{last.Left + dx, last.Top + step, std::min<int32_t>(w0, width - last.Left - dx), h0};
-        if (r.Width >= narrowest && free(r)) return r;
-    }
-    // A new column at the top, past every title, narrower where it must.
+    for (int32_t dx : {step, 0})
+        if (const TTileRect r{last.Left + dx, last.Top + step, w, h}; free(r)) return r;
+    // A new column at the top, past every title.
     int32_t past = 0;
     for (const TTileRect& t : titles) past = std::max(past, t.Left + t.Width);
-    if (const TTileRect r{past, 0, std::min<int32_t>(w0, width - past), h0}; r.Width >= titled && free(r)) return r;
-    // Else the first place from the top-left where a window has room, as
-    // large as a window of the cascade of them all, else smaller, down to
-    // the smallest that shows its title. A place starts at a step or just
-    // past a title.
-    const int32_t lowest = std::min(height, 2 * step);
+    if (const TTileRect r{past, 0, w, h}; free(r)) return r;
+    // Else the first place from the top-left where it has room; a place
+    // starts at a step or just past a title.
     std::vector<int32_t> lefts;
-    for (int32_t x = 0; x + titled <= width; x += step) lefts.push_back(x);
+    for (int32_t x = 0; x + w <= width; x += step) lefts.push_back(x);
     for (const TTileRect& t : titles)
-        if (t.Left + t.Width + titled <= width) lefts.push_back(t.Left + t.Width);
+        if (t.Left + t.Width + w <= width) lefts.push_back(t.Left + t.Width);
     std::sort(lefts.begin(), lefts.end());
     lefts.erase(std::unique(lefts.begin(), lefts.end()), lefts.end());
-    // The places where even the smallest window has room (a larger window at
-    // a place covers all that a smaller one does).
-    std::vector<std::pair<int32_t, int32_t>> places;
-    for (int32_t y = 0; y + lowest <= height; y += step)
+    for (int32_t y = 0; y + h <= height; y += step)
         for (int32_t x : lefts)
-            if (free({x, y, titled, lowest})) places.emplace_back(x, y);
-    for (int32_t w = w0, h = std::max(h0, lowest);; w = std::max(titled, w * 3 / 4), h = std::max(lowest, h * 3 / 4)) {
-        for (const auto& [x, y] : places)
             if (const TTileRect r{x, y, w, h}; free(r)) return r;
-        if (w == titled && h == lowest) break;
-    }
     return std::nullopt;
 }
 

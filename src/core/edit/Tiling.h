@@ -69,12 +69,12 @@ struct TPlacedWindow {
 
 // The place of one more window (whose title is Caption.TitleWidth wide)
 // over the open ones, which stay where they are (in the order they were
-// placed): the next step of the cascade that the last of them stands in (or
-// straight down), or the top of a new column past every title, or else the
-// first place from the top-left where a window has room, as large as the
-// windows of a cascade of them all, or smaller down to one that shows its
-// whole title, each only where it covers no title and lies on no window's
-// place. Nothing when no such place is left.
+// placed), as large as a window of the cascade of them all (CascadeWindows),
+// never smaller: the next step of the cascade that the last of them stands
+// in (or straight down), or the top of a new column past every title, or
+// else the first place from the top-left where it has room, each only where
+// it covers no title and lies on no window's place. Nothing when no such
+// place is left (then they all cascade afresh).
 std::optional<TTileRect> NextCascadePlace(const std::vector<TPlacedWindow>& Open, int32_t width, int32_t height,
                                           const TCaption& Caption, int32_t minWidth, int32_t minHeight);
 

@@ -167,7 +167,11 @@ TEST(EditTopology, DeletingTheCriterionOwnerClearsTheWindowsCriterion)
     };
     const std::pair<const char*, TRun> ways[] = {
         {"Node Delete", press(ModeNodeDelete, false)},
-        {"Node Move", press(ModeNodeMove, false)},
+        {"Node Move given up",
+         [press](TNetwork& net, TViewRecord& view, TEditState& edit, TNode* o, TNode* t) {
+             press(ModeNodeMove, false)(net, view, edit, o, t);
+             SetSketchMode(view, edit, ModeSelect);
+         }},
         {"Link Splice", press(ModeLinkSplice, false)},
         {"Node to Shape Point", press(ModeNodeToShape, false)},
         {"Node Merge", press(ModeNodeMerge, true)},

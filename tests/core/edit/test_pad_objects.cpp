@@ -64,12 +64,13 @@ TEST(PadObjects, PicturesTitleBlockAndLegendsAreHitInTheirOrder)
     TBackgroundHit hit = HitBackground(b, size, 60, 20);
     EXPECT_EQ(hit.Raster, 1); // slot 1 lies on top of slot 2
     EXPECT_EQ(hit.Metafile, 0);
-    hit = HitBackground(b, size, 100, 50); // bounds count, raster slots first
-    EXPECT_EQ(hit.Raster, 1);
-    b.MetafilesOnTop = 0; // "JPEG on Top" marked: metafile slots first
-    hit = HitBackground(b, size, 100, 50);
+    hit = HitBackground(b, size, 100, 50); // bounds count, the metafiles on top first
     EXPECT_EQ(hit.Metafile, 1);
     EXPECT_EQ(hit.Raster, 0);
+    b.MetafilesOnTop = 0; // "JPEG on Top" marked: raster slots first
+    hit = HitBackground(b, size, 100, 50);
+    EXPECT_EQ(hit.Raster, 1);
+    EXPECT_EQ(hit.Metafile, 0);
     hit = HitBackground(b, size, 10, 90);
     EXPECT_EQ(hit.Metafile, 1);
     EXPECT_FALSE(HitBackground(b, size, 160, 20).Any());
@@ -286,42 +287,46 @@ TEST(Tiling, CascadeLeavesEveryTitleInView)
 }
 
 // Windows opened one at a time stay where they are: each new one takes the
-// next free place of a cascade after them and covers none of their titles;
+// next free place of a cascade after them, as large as Window > Cascade
+// would make it, and covers none of their titles, centred or at the left;
 // when the area has no such place left, the frame cascades them all afresh.
 TEST(Tiling, NewWindowsCoverNoTitle)
 {
-    for (const auto& [width, height] : Areas) {
-        std::vector<TPlacedWindow> open;
-        std::vector<TTileRect> placed;
-        int afresh = 0;
-        for (int count = 1; count <= 100; ++count) {
-            SCOPED_TRACE(std::to_string(width) + " wide, window " + std::to_string(count));
-            if (const std::optional<TTileRect> r = NextCascadePlace(open, width, height, Fusion, 400, 300)) {
-                EXPECT_GE(r->Left, 0);
-                EXPECT_GE(r->Top, 0);
-                EXPECT_LE(r->Left + r->Width, width);
-                EXPECT_LE(r->Top + r->Height, height);
-                EXPECT_GE(r->Width, Fusion.TitleWidth + Fusion.Room);
-                for (const TTileRect& p : placed) EXPECT_FALSE(p.Left == r->Left && p.Top == r->Top);
-                open.push_back({*r, Fusion.TitleWidth});
-                placed.push_back(*r);
-            } else {
-                ++afresh;
-                placed = CascadeWindows(count, width, height, Fusion, 400, 300);
-                open.clear();
-                for (const TTileRect& p : placed) open.push_back({p, Fusion.TitleWidth});
+    TCaption atLeft = Fusion;
+    atLeft.AtLeft = true;
+    for (const TCaption& caption : {Fusion, atLeft})
+        for (const auto& [width, height] : Areas) {
+            std::vector<TPlacedWindow> open;
+            std::vector<TTileRect> placed;
+            int afresh = 0;
+            for (int count = 1; count <= 100; ++count) {
+                SCOPED_TRACE(std::to_string(width) + " wide, window " + std::to_string(count) +
+                             (caption.AtLeft ? ", title at the left" : ", title centred"));
+                const TTileRect cascaded = CascadeWindows(count, width, height, caption, 400, 300).back();
+                if (const std::optional<TTileRect> r = NextCascadePlace(open, width, height, caption, 400, 300)) {
+                    EXPECT_GE(r->Left, 0);
+                    EXPECT_GE(r->Top, 0);
+                    EXPECT_LE(r->Left + r->Width, width);
+                    EXPECT_LE(r->Top + r->Height, height);
+                    EXPECT_GE(r->Width, cascaded.Width);
+                    EXPECT_GE(r->Height, cascaded.Height);
+                    for (const TTileRect& p : placed) EXPECT_FALSE(p.Left == r->Left && p.Top == r->Top);
+                    open.push_back({*r, caption.TitleWidth});
+                    placed.push_back(*r);
+                } else {
+                    ++afresh;
+                    placed = CascadeWindows(count, width, height, caption, 400, 300);
+                    open.clear();
+                    for (const TTileRect& p : placed) open.push_back({p, caption.TitleWidth});
+                }
+                for (size_t i = 0; i + 1 < placed.size(); ++i)
+                    EXPECT_FALSE(TitleCovered(placed, i, caption)) << "the title of window " << i + 1;
+                if (count == 2) { // one step apart at three quarters of the area
+                    EXPECT_EQ(placed[1], (TTileRect{28, 28, width * 3 / 4, height * 3 / 4}));
+                }
             }
-            for (size_t i = 0; i + 1 < placed.size(); ++i)
-                EXPECT_FALSE(TitleCovered(placed, i, Fusion)) << "the title of window " << i + 1;
+            EXPECT_GT(afresh, 0) << "the area never filled up";
         }
-        // Only the smallest area fills up, near the end.
-        EXPECT_LE(afresh, width < 1000 ? 1 : 0);
-        if (afresh == 0) {
-            // The first windows cascade one step apart at three quarters of the area.
-            EXPECT_EQ(placed[0], (TTileRect{0, 0, width * 3 / 4, height * 3 / 4}));
-            EXPECT_EQ(placed[1], (TTileRect{28, 28, width * 3 / 4, height * 3 / 4}));
-        }
-    }
     // An area with no such place left: nothing (the frame then cascades them all).
     TCaption wide = Fusion;
     wide.TitleWidth = 300;
