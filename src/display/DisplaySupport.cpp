@@ -12,55 +12,16 @@
 
 #include "core/model/StyleControls.h"
 #include "schema/ElementDialogs.h"
+#include "schema/SchemaCommon.h"
 #include "shell/FileDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
 #include "shell/NetworkDrawPad.h"
 #include "shell/SketchPad.h"
 
-namespace {
+QString WindowsText(std::string_view bytes) { return ShowText(bytes); }
 
-// Windows-1252 bytes 0x80..0x9F; 0 where the code page has no character
-// (those bytes pass through as the control character of the same number).
-constexpr char16_t HighBytes[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-} // namespace
-
-QString WindowsText(std::string_view bytes)
-{
-    QString s;
-    s.reserve(qsizetype(bytes.size()));
-    for (char c : bytes) {
-        const auto b = uint8_t(c);
-        if (b >= 0x80 && b < 0xA0 && HighBytes[b - 0x80])
-            s.append(QChar(HighBytes[b - 0x80]));
-        else
-            s.append(QChar(char16_t(b)));
-    }
-    return s;
-}
-
-std::string WindowsBytes(const QString& text)
-{
-    std::string out;
-    for (char32_t u : text.toUcs4()) {
-        char byte = '?';
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            byte = char(u);
-        } else if (u < 0xA0) {
-            if (!HighBytes[u - 0x80]) byte = char(u);
-        } else {
-            for (int i = 0; i < 32; ++i)
-                if (HighBytes[i] == u) byte = char(0x80 + i);
-        }
-        out.push_back(byte);
-    }
-    return out;
-}
+std::string WindowsBytes(const QString& text) { return TypedText(text, std::string::npos, true); }
 
 bool FileNameBytes(const QString& name, std::string& bytes)
 {

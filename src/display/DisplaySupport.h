@@ -23,7 +23,8 @@ class TSketchPadWindow;
 class TZOKMainWindow;
 
 // Text of the files (Windows-1252) for a control, and a control's text back
-// to bytes: a character Windows-1252 lacks becomes '?'.
+// to bytes, line breaks kept (as the schema's ShowText and TypedText): a
+// dialog refuses a character Windows-1252 lacks before it takes the text.
 QString WindowsText(std::string_view bytes);
 std::string WindowsBytes(const QString& text);
 

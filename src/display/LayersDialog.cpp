@@ -9,11 +9,12 @@
 
 #include "core/model/StyleControls.h"
 #include "display/DisplaySupport.h"
+#include "schema/SchemaCommon.h"
 #include "shell/MainWindow.h"
 #include "shell/Viewport.h"
 
 TLayerDB::TLayerDB(TZOKMainWindow& Main, const TLayerSettings& Layers, QWidget* Parent)
-    : QDialog(Parent), FShown(Layers)
+    : QDialog(Parent), FMain(Main), FShown(Layers)
 {
     setObjectName("LayerDB");
     setWindowTitle("Layers");
@@ -49,6 +50,11 @@ TLayerDB::TLayerDB(TZOKMainWindow& Main, const TLayerSettings& Layers, QWidget* 
     grid->addLayout(buttons, 11, 0, 1, 3);
     AddHelp(*this, Main, 600, HelpButton);
     Edits[1]->setFocus();
+}
+
+void TLayerDB::accept()
+{
+    if (TypedTextsKept({Edits.begin() + 1, Edits.end()}, FMain.Boxes)) QDialog::accept();
 }
 
 void TLayerDB::Store(TLayerSettings& Layers) const

@@ -25,7 +25,12 @@ public:
     // it was unless its list was changed.
     void Store(TLayerSettings& Layers) const;
 
+protected:
+    // OK: only names the network file can keep.
+    void accept() override;
+
 private:
+    TZOKMainWindow& FMain;
     TLayerSettings FShown;
     std::array<bool, 11> FChanged{};
 };

@@ -13,6 +13,8 @@
 #include "core/expr/LabelChoices.h"
 #include "display/DisplaySupport.h"
 #include "display/LabelDialogs.h"
+#include "schema/SchemaCommon.h"
+#include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
 namespace {
@@ -158,6 +160,12 @@ bool TDescriptionBox::eventFilter(QObject* Watched, QEvent* Event)
 void TDescriptionBox::ChooseFont(int Which)
 {
     if (ChooseLabelFont(FPad, this, FPad.Settings.Labels, Fonts[size_t(Which)])) ShowFont(Which);
+}
+
+void TDescriptionBox::accept()
+{
+    if (TypedTextsKept({projecteb, organizationeb, Jobeb, customereb, authoreb, descriptioneb}, FPad.Main.Boxes))
+        QDialog::accept();
 }
 
 void TDescriptionBox::Store(TDescription& d) const

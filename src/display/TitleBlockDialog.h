@@ -41,6 +41,8 @@ public:
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    // OK: only texts the network file can keep.
+    void accept() override;
 
 private:
     void ShowFont(int Which);

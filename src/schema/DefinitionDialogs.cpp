@@ -125,6 +125,9 @@ void TEntityDefinitionDB::AttributesClick()
 
 void TEntityDefinitionDB::accept()
 {
+    std::vector<QWidget*> texts;
+    for (int c = 1; c <= MaxClasses; ++c) texts.insert(texts.end(), {NameEdits[c], AliasEdits[c]});
+    if (!TypedTextsKept(texts, Ctx.Boxes)) return;
     for (int c = 1; c <= MaxClasses; ++c) {
         TClassRecord& r = (*Copy)[c];
         r.Name = ClassNameText(TypedText(NameEdits[c]->text()));
@@ -296,6 +299,9 @@ void TAttributeDefinitionDB::WorksheetClick()
 
 void TAttributeDefinitionDB::accept()
 {
+    std::vector<QWidget*> texts;
+    for (int i = 1; i <= Count; ++i) texts.insert(texts.end(), {NameEdits[size_t(i)], AliasEdits[size_t(i)]});
+    if (!TypedTextsKept(texts, Ctx.Boxes)) return;
     for (int i = 1; i <= Count; ++i) {
         const size_t k = size_t(i);
         TAttrib& w = *Work[k];
@@ -359,6 +365,9 @@ TRealWorksheetDB::TRealWorksheetDB(TSchemaContext& Context, TAttrib& A, QWidget*
 
 void TRealWorksheetDB::accept()
 {
+    std::vector<QWidget*> texts(NameEdits.begin() + 1, NameEdits.end());
+    texts.push_back(FunctionEdit);
+    if (!TypedTextsKept(texts, Ctx.Boxes)) return;
     std::vector<double> params(ParamEdits.size());
     bool ok = true;
     for (size_t i = 0; i < ParamEdits.size(); ++i) {
@@ -446,11 +455,15 @@ void TCatWorksheetDB::HintsClick()
         codes[p] = TypedText(CodeEdits[p]->text(), 30);
     }
     TCatHintDB d(names, codes, Hints, this);
+    d.Boxes = Ctx.Boxes;
     if (Ctx.Exec(d) == QDialog::Accepted) Hints = d.Result();
 }
 
 void TCatWorksheetDB::accept()
 {
+    std::vector<QWidget*> texts(NameEdits.begin() + 1, NameEdits.end());
+    texts.insert(texts.end(), CodeEdits.begin() + 1, CodeEdits.end());
+    if (!TypedTextsKept(texts, Ctx.Boxes)) return;
     for (size_t p = 1; p < NameEdits.size() && Attribute.WorkSheet; ++p) {
         TWorkSheetRow& row = Attribute.WorkSheet->Rows[p];
         row.Label = TypedText(NameEdits[p]->text(), 30);
@@ -489,6 +502,13 @@ TCatHintDB::TCatHintDB(const std::vector<std::string>& Names, const std::vector<
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl);
     layout->addLayout(ButtonRow({OKBtn, CancelBtn}));
+}
+
+void TCatHintDB::accept()
+{
+    std::vector<QWidget*> texts;
+    for (const std::vector<QLineEdit*>& position : Edits) texts.insert(texts.end(), position.begin(), position.end());
+    if (TypedTextsKept(texts, Boxes)) QDialog::accept();
 }
 
 std::vector<std::string> TCatHintDB::Result() const

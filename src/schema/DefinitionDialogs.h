@@ -131,6 +131,10 @@ public:
     QTabWidget* PageControl;
     std::vector<std::vector<QLineEdit*>> Edits; // [position][code]
     QPushButton *OKBtn, *CancelBtn;
+    TMessageSink* Boxes = nullptr; // where OK reports text the file cannot keep
     // Each position's hints joined with "&&" ([0] unused).
     std::vector<std::string> Result() const;
+
+protected:
+    void accept() override;
 };

@@ -673,6 +673,7 @@ void TEntityDB::ElevationsClick()
 
 void TEntityDB::accept()
 {
+    if (!TypedTextsKept({NameEdit, NoteMemo}, Ctx.Boxes)) return;
     TNetwork& net = *Ctx.Net;
     net.SetAllowClose(false);
     const std::string note = NoteText();

@@ -38,12 +38,15 @@ QPushButton* Button(QDialog* d, const char* name, const char* text)
 }
 
 // A dialog with a body and OK and Cancel below it.
-void AddOkCancel(QDialog& d, QVBoxLayout* layout)
+// OK accepts when Check (where given) lets it.
+void AddOkCancel(QDialog& d, QVBoxLayout* layout, const std::function<bool()>& Check = {})
 {
     QPushButton* ok = Button(&d, "OKBtn", "OK");
     QPushButton* cancel = Button(&d, "CancelBtn", "Cancel");
     ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+    QObject::connect(ok, &QPushButton::clicked, &d, [&d, Check] {
+        if (!Check || Check()) d.accept();
+    });
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
     auto* row = new QHBoxLayout;
     row->addStretch();
@@ -281,7 +284,7 @@ bool NameReplaceCommand(TSketchPadWindow& Pad, bool Links)
     form->addRow("New text:", newEdit);
     auto* layout = new QVBoxLayout(&d);
     layout->addLayout(form);
-    AddOkCancel(d, layout);
+    AddOkCancel(d, layout, [&] { return TypedTextsKept({oldEdit, newEdit}, ctx.Boxes); });
     if (ctx.Exec(d) != QDialog::Accepted) return false;
     const std::string from = TypedText(oldEdit->text(), 30);
     if (from.empty()) return false;

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QDialog>
 #include <QString>
@@ -35,13 +36,19 @@ struct TSchemaContext {
 
 // Bytes (Windows-1252) as the dialogs show them.
 QString ShowText(std::string_view bytes);
-// What a user typed as bytes: characters outside Windows-1252 become '?',
-// line breaks blanks (kept as they are with keepBreaks), and the text is cut
-// to width bytes.
+// What a user typed as bytes: line breaks become blanks (kept as they are
+// with keepBreaks), and the text is cut to width bytes. A character outside
+// Windows-1252 would become '?': a dialog refuses such text first (below).
 std::string TypedText(const QString& text, size_t width = std::string::npos, bool keepBreaks = false);
-// Sets a line edit's colour to red (bad) or black.
-void MarkBad(QLineEdit* edit, bool bad);
-bool IsMarkedBad(const QLineEdit* edit);
+// Whether the network file can keep the texts typed into the fields (line
+// edits, memos, drop-downs): it cannot keep characters outside
+// Windows-1252. A field that holds any is marked bad and one message box
+// names them (a field that no longer holds any loses that mark); the dialog
+// then stays open, as for any other bad input.
+bool TypedTextsKept(const std::vector<QWidget*>& fields, TMessageSink* boxes);
+// Sets a field's text colour to red (bad) or black.
+void MarkBad(QWidget* edit, bool bad);
+bool IsMarkedBad(const QWidget* edit);
 
 // A push button with its object name and, when given, its hint.
 QPushButton* NamedButton(QWidget* parent, const char* name, const char* text, const char* hint = nullptr);

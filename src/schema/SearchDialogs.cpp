@@ -181,6 +181,9 @@ void TAttributeSearchDB::ClearClick()
 
 void TAttributeSearchDB::accept()
 {
+    std::vector<QWidget*> texts(BottomEdits.begin() + 1, BottomEdits.begin() + 1 + Form.Count);
+    texts.insert(texts.end(), TopEdits.begin() + 1, TopEdits.begin() + 1 + Form.Count);
+    if (!TypedTextsKept(texts, Ctx.Boxes)) return;
     TakeTexts();
     for (int i = 1; i <= Form.Count; ++i) {
         MarkBad(BottomEdits[size_t(i)], false);
@@ -366,6 +369,7 @@ TPolygonSearchDB::TPolygonSearchDB(TSchemaContext& Context, QWidget* Parent) : Q
 
 void TPolygonSearchDB::accept()
 {
+    if (!TypedTextsKept({Edit1}, Ctx.Boxes)) return;
     TPolygonSearchFields f;
     f.OwnerName = TypedText(Edit1->text(), 30);
     f.Nodes = CheckBox1->isChecked();

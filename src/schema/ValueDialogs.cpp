@@ -222,7 +222,7 @@ void TAttributesDB::MemoClick()
 
 void TAttributesDB::accept()
 {
-    if (ParseAll()) TShrinkForm::accept();
+    if (TypedTextsKept({Edits.begin() + 1, Edits.begin() + 1 + Count}, Ctx.Boxes) && ParseAll()) TShrinkForm::accept();
 }
 
 void TAttributesDB::done(int Result)
@@ -435,7 +435,9 @@ bool EditString(TSchemaContext& Ctx, std::string& Text, QWidget* Parent)
     QPushButton* ok = Button(&d, "OKBtn", "OK");
     QPushButton* cancel = Button(&d, "CancelBtn", "Cancel");
     ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+    QObject::connect(ok, &QPushButton::clicked, &d, [&] {
+        if (TypedTextsKept({edit}, Ctx.Boxes)) d.accept();
+    });
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
     auto* layout = new QVBoxLayout(&d);
     layout->addWidget(edit);

@@ -84,28 +84,46 @@ int64_t EmbeddedPixels(const QString& Href)
     return int64_t(size.width()) * size.height();
 }
 
+// Whether Text holds a surrogate that is not one of a pair (UTF-16 and
+// UTF-32 decoders hand such code units on without a word).
+bool HasLoneSurrogate(QStringView Text)
+{
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        if (Text[i].isLowSurrogate()) return true;
+        if (!Text[i].isHighSurrogate()) continue;
+        if (i + 1 == Text.size() || !Text[i + 1].isLowSurrogate()) return true;
+        ++i;
+    }
+    return false;
+}
+
 // The characters the XML reader takes Bytes for: in the encoding their first
 // bytes show (a byte-order mark, or UTF-16 or UTF-32 by the '<' they begin
 // with) or else UTF-8, unless the XML declaration names another, which the
 // reader then reads them in. False when the declaration is refused, or a
 // byte is not valid in the encoding (one the encoding does not know, an
-// overlong or surrogate UTF-8 sequence, a sequence cut at the end): the
-// reader refuses both the same way, where the decoded text would carry
-// replacement characters instead.
+// overlong or surrogate UTF-8 sequence, a sequence cut at the end, a
+// surrogate without its pair): the reader refuses both the same way, where
+// the decoded text would carry replacement characters instead.
 bool DecodedText(const QByteArray& Bytes, QString& Text)
 {
-    // The whole text is decoded at once: a sequence left open at its end is a fault too.
-    constexpr QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
-    QStringDecoder decoder(QStringConverter::encodingForData(Bytes, u'<').value_or(QStringConverter::Utf8), flags);
+    QByteArray named;
     {
         QXmlStreamReader declaration(Bytes);
         if (declaration.readNext() != QXmlStreamReader::StartDocument) return false;
-        if (const QStringView named = declaration.documentEncoding(); !named.isEmpty())
-            decoder = QStringDecoder(named.toUtf8().constData(), flags);
+        named = declaration.documentEncoding().toUtf8();
     }
+    // The whole text is decoded at once: a sequence left open at its end is a
+    // fault too. The decoder is made where it decodes: one moved from
+    // another loses count of the faults of the encodings that the system's
+    // converters decode (US-ASCII among them).
+    constexpr QStringConverter::Flags flags = QStringConverter::Flag::Stateless;
+    QStringDecoder decoder = named.isEmpty()
+        ? QStringDecoder(QStringConverter::encodingForData(Bytes, u'<').value_or(QStringConverter::Utf8), flags)
+        : QStringDecoder(named.constData(), flags);
     if (!decoder.isValid()) return false;
     Text = decoder(Bytes);
-    return !decoder.hasError();
+    return !decoder.hasError() && !HasLoneSurrogate(Text);
 }
 
 // Whether no start tag of Text has more than the bound of attributes, its

@@ -247,6 +247,9 @@ public:
     void AfterOpen(TSketchPadWindow& Pad);
     void FreeUntouchedPads(TSketchPadWindow& Except);
     bool SaveTo(TSketchPadWindow& Pad, const std::string& Name, int Version = 9);
+    // Save As past its questions: SaveTo, then every window of the network
+    // captioned by the new name.
+    bool SaveAsTo(TSketchPadWindow& Pad, const std::string& Name, int Version = 9);
 
 private:
     // A new window's place: the next free place of a cascade after the

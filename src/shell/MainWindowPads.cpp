@@ -309,12 +309,17 @@ bool TZOKMainWindow::SaveAs(TSketchPadWindow& Pad)
         Boxes->MessageBox(VersionLossQuestion(NetworkFileVersionName(version), losses), "Save As",
                           MB_EXCLAMATION_OKCANCEL) != IDOK)
         return false;
-    if (!SaveTo(Pad, name, version)) return false;
+    return SaveAsTo(Pad, name, version);
+}
+
+bool TZOKMainWindow::SaveAsTo(TSketchPadWindow& Pad, const std::string& Name, int Version)
+{
+    if (!SaveTo(Pad, Name, Version)) return false;
     // The network's windows take the new name: its file part, and the views
     // their own captions of it.
     TSketchPadWindow* owner = Pad.IsView && Pad.MasterPad ? Pad.MasterPad : &Pad;
     for (TSketchPadWindow* p : SketchPads)
-        if (p == owner || p->MasterPad == owner) p->SetCaption(p->IsView ? p->ViewCaption() : CaptionOfPath(name));
+        if (p == owner || p->MasterPad == owner) p->SetCaption(p->IsView ? p->ViewCaption() : CaptionOfPath(Name));
     return true;
 }
 

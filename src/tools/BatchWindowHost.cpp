@@ -159,12 +159,9 @@ bool TWindowBatchHost::DoUpdate(const std::string& Path, TMessageSink& Sink)
 
 bool TWindowBatchHost::SaveAs(const std::string& Path, TMessageSink&)
 {
+    // As the menu's Save As: every window of the network takes the new name.
     TSketchPadWindow* pad = Main.CurrentPad;
-    if (!pad || !Main.SaveTo(*pad, Path)) return false;
-    // A batch save names the window by the file part of the name only; a
-    // view keeps its own caption.
-    if (!pad->IsView) pad->SetCaption(CaptionOfPath(Path));
-    return true;
+    return pad && Main.SaveAsTo(*pad, Path);
 }
 
 void TWindowBatchHost::CloseCurrentWindow()

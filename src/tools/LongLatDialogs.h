@@ -56,7 +56,8 @@ public:
 
     QGroupBox* ProjectionRG;
     QButtonGroup* ProjectionMethod; // 0..3
-    QLineEdit *PivotNodeEB, *SecondNodeEB, *StatusEB;
+    QLineEdit *PivotNodeEB, *SecondNodeEB;
+    QLabel* StatusEB;
     trealedit* PixelsPerDegreeEB;
     QSpinBox* RangeSE;
     QCheckBox *OnlyZerosCB, *OnlyFreeNodesCB;
@@ -100,7 +101,7 @@ public:
     QLabel* ConstantLabel;
     trealedit* ConstantEB;
     QCheckBox *OnlyZerosCB, *ComputeShapesCB, *UseShapesCB, *LockCB;
-    QLineEdit* StatusEB;
+    QLabel* StatusEB;
     QPushButton *CalculateButton, *UnlockButton, *OKButton, *CancelButton;
 
     void FormShow();

@@ -16,6 +16,7 @@ class QButtonGroup;
 class QCheckBox;
 class QFileDialog;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class TMessageSink;
@@ -52,7 +53,7 @@ public:
     QButtonGroup* Projection; // 0 Linear .. 3 Lambert Conformal
     QPushButton *Button1, *Button2, *Button3, *Button4, *Button5, *Button6;
     // What the last import read and skipped.
-    QLineEdit* StatusEB;
+    QLabel* StatusEB;
     QFileDialog* ShapeDB;
 
     void FormShow();
@@ -105,7 +106,7 @@ public:
     QGroupBox* RadioGroup1;
     QButtonGroup* Choice;
     QCheckBox* FilterCB;
-    QLineEdit* StatusEB;
+    QLabel* StatusEB;
     QPushButton *Button1, *Button2, *Button3, *Button4;
     QFileDialog* ExportDB;
 

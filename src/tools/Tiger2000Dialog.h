@@ -59,7 +59,7 @@ public:
     QGroupBox* ProjectionRG;
     QButtonGroup* Projection; // 0 Equidistant, 1 Transverse Mercator, 2 Lambert Conformal
     QPushButton *ImportButton, *OKButton, *CancelButton, *HelpButton;
-    QLineEdit* StatusEB; // "Status:", what the last import added
+    QLabel* StatusEB; // "Status:", what the last import added
     QFileDialog* TigerDB; // "TIGER Import"
 
     // ---- operations

@@ -5,6 +5,7 @@
 // through.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -16,6 +17,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,23 +77,49 @@ inline void CheckRadio(QButtonGroup* group, int id)
     if (b) b->setChecked(true);
 }
 
+// A read-only status that shows its whole text: it wraps at its width and
+// asks to stand as tall as the wrapped text, so that the dialog grows with it
+// (a dialog's layout leaves a wrapped text one line otherwise).
+class TStatusField : public QLabel {
+public:
+    explicit TStatusField(QWidget* parent) : QLabel(parent)
+    {
+        setObjectName("StatusEB");
+        setWordWrap(true);
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setBackgroundRole(QPalette::Base);
+        setAutoFillBackground(true);
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+        setMinimumWidth(fontMetrics().horizontalAdvance(QString(50, 'n')));
+    }
+    QSize minimumSizeHint() const override
+    {
+        const QSize least = QLabel::minimumSizeHint();
+        return {least.width(), std::max(least.height(), heightForWidth(width()))};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        updateGeometry(); // the text's height at the new width
+    }
+};
+
 // The read-only "Status:" field under the dialog's controls.
-inline QLineEdit* AddStatusField(QWidget* parent, QVBoxLayout* v)
+inline QLabel* AddStatusField(QWidget* parent, QVBoxLayout* v)
 {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName("StatusEB");
-    e->setReadOnly(true);
-    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(50, 'n')));
+    auto* e = new TStatusField(parent);
     auto* form = new QFormLayout;
     form->addRow("Status:", e);
     v->addLayout(form);
     return e;
 }
 
-inline void ShowStatus(QLineEdit* e, const std::string& text)
+inline void ShowStatus(QLabel* e, const std::string& text)
 {
     e->setText(Latin1(text));
-    e->setCursorPosition(0);
     e->repaint();
 }
 

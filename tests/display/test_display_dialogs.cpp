@@ -25,6 +25,7 @@
 #include "display/DisplayCommands.h"
 #include "display/DisplaySupport.h"
 #include "platform/HelpViewer.h"
+#include "schema/SchemaCommon.h"
 
 namespace {
 
@@ -188,19 +189,27 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox5")->currentIndex(), 1); // the default shown
         Child<QComboBox>(d, "ComboBox3")->setCurrentIndex(0);             // "Never"
         Child<QComboBox>(d, "ComboBox7")->setCurrentIndex(13);            // 1:1
-        Child<QLineEdit>(d, "Edit3")->setText(QString::fromUtf8("Ramps \u20AC \u4E2D"));
         Child<QLineEdit>(d, "Edit4")->setText(QString(40, 'x'));
+        // A letter the network file cannot keep is marked, not changed to '?'.
+        auto* ramps = Child<QLineEdit>(d, "Edit3");
+        ramps->setText(QString::fromUtf8("Ramps \u20AC \u4E2D"));
+        Click(d, "Button1");
+        EXPECT_TRUE(IsMarkedBad(ramps));
+        EXPECT_NE(d.result(), int(QDialog::Accepted));
+        ramps->setText(QString::fromUtf8("Ramps \u20AC"));
         Click(d, "Button1");
         return d.result();
     };
     ASSERT_TRUE(Trigger(pad, "LayersM"));
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_EQ(Boxes.Last().Text, MessageText(1001) + " U+4E2D.");
     QCoreApplication::processEvents();
     EXPECT_GT(paints.Paints, 0); // shown at once
     const TLayerSettings& l = pad->Settings.Layers;
     EXPECT_EQ(l.LayerStates[3], 0);
     EXPECT_EQ(l.LayerStates[7], 13);
     EXPECT_EQ(l.LayerStates[5], 25); // kept
-    EXPECT_EQ(l.LayerNames[3], "Ramps \x80 ?");
+    EXPECT_EQ(l.LayerNames[3], "Ramps \x80");
     EXPECT_EQ(l.LayerNames[4], std::string(30, 'x'));
     // Only this window is modified, and only it leaves the node out.
     EXPECT_EQ(pad->View.Saved, 0);
@@ -213,13 +222,13 @@ TEST_F(DisplayDialogs, LayersAreTheWindowsOwnAndANeverLayerIsNotDrawn)
     auto file = SaveAndReopen(*pad, "layers.dta");
     EXPECT_EQ(file->Layers.LayerStates[3], 0);
     EXPECT_EQ(file->Layers.LayerStates[5], 25);
-    EXPECT_EQ(file->Layers.LayerNames[3], "Ramps \x80 ?");
+    EXPECT_EQ(file->Layers.LayerNames[3], "Ramps \x80");
     Main->OpenFiles({Path("layers.dta")});
     TSketchPadWindow* reopened = Main->CurrentPad;
     ASSERT_NE(reopened, pad);
     EXPECT_LT(InkNear(*reopened, Draw(*reopened), 1000, -250), beta - 30);
     Handlers["LayerDB"] = [](QDialog& d) {
-        EXPECT_EQ(Child<QLineEdit>(d, "Edit3")->text(), QString::fromUtf8("Ramps \u20AC ?"));
+        EXPECT_EQ(Child<QLineEdit>(d, "Edit3")->text(), QString::fromUtf8("Ramps \u20AC"));
         EXPECT_EQ(Child<QComboBox>(d, "ComboBox3")->currentIndex(), 0);
         return int(QDialog::Rejected);
     };

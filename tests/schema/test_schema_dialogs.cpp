@@ -278,6 +278,58 @@ TEST(SchemaDialogs, NodeDialogWritesBackOnOkOnly)
     EXPECT_TRUE(r.Net.Modified);
 }
 
+// A name, note or text value with letters the network file cannot keep (it
+// keeps Windows-1252) is not changed to '?': OK marks the field, one box
+// names the characters, and the dialog stays open until the text is mended.
+TEST(SchemaDialogs, TextTheFileCannotKeepIsMarkedNotChanged)
+{
+    TRunner r;
+    TWindowSettings settings;
+    r.Ctx.Settings = &settings;
+    TClassRecord& c = (*r.Net.NodeClasses)[1];
+    c.Name = "Zone";
+    SetAttributeCount(c, 1);
+    c.Attr(1)->Kind = 'S';
+    NumberStringAttributes(*r.Net.NodeClasses);
+    TNode* n = Node(r.Net, 10, 20);
+    n->EntityType = 1;
+    ResizeValues(*n, 1);
+    TEntityDB node(r.Ctx, n, nullptr);
+    TElementEdit edit = NodeEdit(r.Net, n);
+    TAttributesDB values(r.Ctx, edit, "Zone");
+    values.PrepareShrunk(1, 0, 5, nullptr);
+    TEntityDefinitionDB classes(r.Ctx, TClassKind::Node);
+    const std::tuple<QDialog*, QWidget*, const char*, const char*, const char*> cases[] = {
+        {&node, node.NameEdit, "\u03A9mega Street", " U+03A9.", "Omega Street"},
+        {&node, node.NoteMemo, "\u0423\u043B. \u0423\u043B. \u4E2D\U0001F600", " U+0423, U+043B, U+4E2D, U+1F600.", "ul."},
+        {&values, values.Edits[1], "\u039A\u03AD\u03BD\u03C4\u03C1\u03BF", " U+039A, U+03AD, U+03BD, U+03C4, U+03C1, U+03BF.",
+         "Kentro"},
+        {&classes, classes.NameEdits[1], "Zone \u00E9\u20AC\u4E2D", " U+4E2D.", "Zone \u00E9\u20AC"},
+    };
+    for (const auto& [dialog, field, typed, named, mended] : cases) {
+        auto type = [field](const char* text) {
+            if (auto* e = qobject_cast<QLineEdit*>(field)) {
+                e->setText(QString::fromUtf8(text));
+                e->setModified(true);
+            }
+            if (auto* m = qobject_cast<QPlainTextEdit*>(field)) m->setPlainText(QString::fromUtf8(text));
+        };
+        r.Boxes.Calls.clear();
+        type(typed);
+        EXPECT_NE(Click(*dialog, "OKBtn"), int(QDialog::Accepted)) << typed;
+        EXPECT_TRUE(IsMarkedBad(field)) << typed;
+        ASSERT_EQ(r.Boxes.Count(), 1u) << typed;
+        EXPECT_EQ(r.Boxes.Last().Text, MessageText(1001) + named);
+        type(mended);
+        EXPECT_EQ(Click(*dialog, "OKBtn"), int(QDialog::Accepted)) << mended;
+        EXPECT_FALSE(IsMarkedBad(field)) << mended;
+        dialog->setResult(QDialog::Rejected);
+    }
+    EXPECT_EQ(n->Name, "Omega Street");
+    EXPECT_EQ(edit.Strings[0].view(), "Kentro");
+    EXPECT_EQ((*r.Net.NodeClasses)[1].Name, "Zone \xE9\x80");
+}
+
 TEST(SchemaDialogs, LongLatPropertiesAndPickers)
 {
     TRunner r;

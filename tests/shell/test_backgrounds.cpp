@@ -538,6 +538,12 @@ QByteArray TextDrawing(const QByteArray& declaration, const QByteArray& text)
                          "<text x='2' y='32' font-size='30' fill='#000000'>" + text + "</text></svg>";
 }
 
+// A text as UTF-16LE with its byte-order mark.
+QByteArray Utf16(const QString& text)
+{
+    return QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 } // namespace
 
 // The drawing's bytes are read in the encoding it declares (UTF-8 unless it
@@ -557,6 +563,11 @@ TEST(Backgrounds, DrawingsAreReadInTheirEncoding)
     std::unique_ptr<QSvgRenderer> replaced = ReadSvgDrawing(TextDrawing(utf8Declared, "Z\xef\xbf\xbdrich"));
     ASSERT_NE(replaced, nullptr);
     EXPECT_NE(TextPicture(*replaced), TextPicture(*utf8));
+    // US-ASCII and UTF-16 (a pair of surrogates) are read where valid.
+    const QByteArray asciiDeclared = "<?xml version='1.0' encoding='US-ASCII'?>";
+    EXPECT_NE(ReadSvgDrawing(TextDrawing(asciiDeclared, "Zurich")), nullptr);
+    QString paired = QString::fromLatin1(TextDrawing("", "Z#rich")), lone = paired;
+    EXPECT_NE(ReadSvgDrawing(Utf16(paired.replace(u'#', QString(QChar(0xD83D)) + QChar(0xDE00)))), nullptr);
 
     const QList<std::pair<const char*, QByteArray>> faults = {
         {"Latin-1 byte, nothing declared", TextDrawing("", "Z\xfcrich")},
@@ -565,6 +576,8 @@ TEST(Backgrounds, DrawingsAreReadInTheirEncoding)
         {"overlong '/'", TextDrawing("", "Z\xc0\xafrich")},
         {"surrogate", TextDrawing("", "Z\xed\xa0\x80rich")},
         {"cut at the end", TextDrawing("", "Zurich") + "\xc3"},
+        {"0xE9, US-ASCII declared", TextDrawing(asciiDeclared, "Z\xe9rich")},
+        {"UTF-16, lone high surrogate", Utf16(lone.replace(u'#', QChar(0xD800)))},
     };
     for (const auto& [what, bytes] : faults) EXPECT_EQ(ReadSvgDrawing(bytes), nullptr) << what;
     QTemporaryDir dir;

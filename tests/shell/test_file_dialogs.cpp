@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
@@ -77,13 +78,20 @@ QLineEdit* NameEdit(QFileDialog& d) { return d.findChild<QLineEdit*>("fileNameEd
 void TypeName(QFileDialog& d, const QString& Name)
 {
     QLineEdit* edit = NameEdit(d);
-    ASSERT_NE(edit, nullptr);
-    // Typed into the focused field, as a user types: the dialog drops the
-    // files it had selected only while its field has the focus.
+    auto* list = d.findChild<QListView*>("listView");
+    ASSERT_TRUE(edit && list);
+    // Typed into the focused field, as a user types. Without the focus the
+    // field would take the names of the files selected in the dialog's list,
+    // and the dialog answers with those before the name typed: whatever a
+    // window shown meanwhile does to the focus, the list holds no selection
+    // while the name is typed, nor after it.
     QApplication::setActiveWindow(&d);
     edit->setFocus(Qt::OtherFocusReason);
+    list->clearSelection();
     edit->clear();
     QTest::keyClicks(edit, Name);
+    list->clearSelection();
+    EXPECT_EQ(edit->text(), Name);
 }
 
 std::string FirstLine(const std::string& path)

@@ -380,14 +380,21 @@ TEST_F(BatchWindows, AppendStepsKeepWhatTheyAppend)
     ExpectPlaced(*Main->CurrentPad->Network, AppendedIntoWindow(*alone));
 }
 
-TEST_F(BatchWindows, SaveAsNamesTheWindowByTheFilePartOfTheName)
+// With a view current, the network's every window takes the new name, as
+// after the menu's Save As.
+TEST_F(BatchWindows, SaveAsNamesTheWindowsByTheFilePartOfTheName)
 {
-    const TBatchRunResult r = Run(Script({{1, Path("net.dta")}, {7, Path("saved.dta")}}));
+    EXPECT_FALSE(Run(Script({{1, Path("net.dta")}})).Ended);
+    TSketchPadWindow* master = Main->CurrentPad;
+    ASSERT_NE(master, nullptr);
+    TSketchPadWindow* view = Main->NewView();
+    ASSERT_EQ(Main->CurrentPad, view);
+    const TBatchRunResult r = Run(Script({{7, Path("saved.dta")}}));
     EXPECT_FALSE(r.Ended);
     EXPECT_TRUE(Boxes.Calls.empty()) << Boxes.Last().Text;
-    ASSERT_NE(Main->CurrentPad, nullptr);
-    EXPECT_EQ(Main->CurrentPad->Caption(), "saved.dta");
-    EXPECT_EQ(Main->CurrentPad->FileName, Path("saved.dta"));
+    EXPECT_EQ(master->Caption(), "saved.dta");
+    EXPECT_EQ(view->Caption(), "View 1 of saved.dta");
+    EXPECT_EQ(master->FileName, Path("saved.dta"));
 }
 
 TEST_F(BatchWindows, AShapefileOfATypeNotImportedIsPassedOver)

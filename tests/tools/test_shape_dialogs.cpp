@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -30,6 +31,7 @@ namespace {
 
 bool Red(QLineEdit* e) { return e->palette().color(QPalette::Text) == Qt::red; }
 std::string Text(QLineEdit* e) { return e->text().toStdString(); }
+std::string Text(QLabel* e) { return e->text().toStdString(); }
 
 class ShapeDialogs : public programtest::TProgramTest {
 protected:

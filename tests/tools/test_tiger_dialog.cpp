@@ -211,7 +211,9 @@ TEST_F(TigerWindow, PointsPlacedOnTheWorldsEdgeAreReportedInTheStatus)
     county.Chains.push_back({99, "Stray", "A41", {{-102500000, 37500000}, {-102498000, 37500000}}});
     const std::string rt1 = tigertest::WriteSet(Dir.filePath("stray").toStdString(), county);
     std::string status;
+    bool whole = false;
     OnTiger = [&](TTiger2000DB& d) {
+        d.show();
         EXPECT_TRUE(d.StatusEB->text().isEmpty());
         d.YScaleEB->setText("-100000");
         d.XTranslateEB->setText("122");
@@ -222,9 +224,18 @@ TEST_F(TigerWindow, PointsPlacedOnTheWorldsEdgeAreReportedInTheStatus)
         };
         d.ImportButton->click();
         status = d.StatusEB->text().toStdString();
+        // The whole text shows, also with the dialog made as small as it
+        // goes: the field holds it as wrapped at its width.
+        d.resize(1, 1);
+        whole = QTest::qWaitFor([&] {
+            const QRect shown = d.StatusEB->contentsRect();
+            return d.StatusEB->fontMetrics().boundingRect(shown, Qt::TextWordWrap, d.StatusEB->text()).height() <=
+                   shown.height();
+        });
     };
     Pad->Action("TIGER20001")->trigger();
     EXPECT_NE(Result, QDialog::Accepted);
+    EXPECT_TRUE(whole);
     EXPECT_EQ(status, "26 nodes, 16 links, 42 shape points and 6 polygons added. 2 points lie beyond the world's edge "
                       "and were placed on it.");
     EXPECT_TRUE(Boxes.Calls.empty());

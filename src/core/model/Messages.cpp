@@ -153,6 +153,8 @@ const TStringTableEntry Table[] = {
     {460, "Error in elevation"},
     {461, "Preferences"},
     {462, "Error in scale"},
+    {1001, "The network file cannot keep these characters, which Windows-1252 lacks:"}, // our own text
+    {1002, "Characters Not Kept"}, // our own text
 };
 
 constexpr std::size_t MaxResText = 254;

@@ -207,20 +207,26 @@ TEST(TigerImport, PointsClampedToTheWorldsEdgeAreCounted)
     EXPECT_EQ(r.ClampedPoints, 0);
     EXPECT_EQ(TigerImportStatus(r), "24 nodes, 15 links, 42 shape points and 6 polygons added.");
 
-    // A chain 20 degrees east of the county, with a shape point: at the
-    // county's own centre only its three points lie beyond the edge...
-    TSetSpec stray = county;
-    stray.Chains.push_back({99, "Stray", "A41", {{-102500000, 37500000}, {-102499000, 37500500}, {-102498000, 37500000}}});
-    TImport given;
-    given.Settings.XTranslate = 122;
-    given.Settings.YTranslate = -38;
-    const TTigerResult g = given.Run(stray);
-    ASSERT_EQ(g.ErrorCode, TigerErrorNone);
-    EXPECT_EQ(g.ClampedPoints, 3);
-    EXPECT_EQ(TigerImportStatus(g), "26 nodes, 16 links, 43 shape points and 6 polygons added. 3 points lie beyond the "
-                                    "world's edge and were placed on it.");
+    // A chain 20 degrees east of the county, or 10 north of it (beyond the
+    // edge in Y only), with a shape point: at the county's own centre only
+    // its three points lie beyond the edge...
+    for (const int64_t east : {0, 20}) {
+        const int64_t lon = -122500000 + east * 1000000, lat = east ? 37500000 : 47500000;
+        TSetSpec stray = county;
+        stray.Chains.push_back({99, "Stray", "A41", {{lon, lat}, {lon + 1000, lat + 500}, {lon + 2000, lat}}});
+        TImport given;
+        given.Settings.XTranslate = 122;
+        given.Settings.YTranslate = -38;
+        const TTigerResult g = given.Run(stray);
+        ASSERT_EQ(g.ErrorCode, TigerErrorNone);
+        EXPECT_EQ(g.ClampedPoints, 3) << east;
+        EXPECT_EQ(TigerImportStatus(g), "26 nodes, 16 links, 43 shape points and 6 polygons added. 3 points lie "
+                                        "beyond the world's edge and were placed on it.");
+    }
     // ... and with the centre taken from the data, halfway between, every
     // point does, and lies on the edge.
+    TSetSpec stray = county;
+    stray.Chains.push_back({99, "Stray", "A41", {{-102500000, 37500000}, {-102499000, 37500500}, {-102498000, 37500000}}});
     TImport centred;
     const TTigerResult c = centred.Run(stray);
     ASSERT_EQ(c.ErrorCode, TigerErrorNone);
