@@ -62,15 +62,6 @@ std::string WindowsBytes(const QString& text)
     return out;
 }
 
-bool FileNameBytes(const QString& name, std::string& bytes)
-{
-    for (QChar c : name)
-        if (c.unicode() > 0xFF) return false;
-    const QByteArray b = name.toLatin1();
-    bytes.assign(b.constData(), size_t(b.size()));
-    return true;
-}
-
 bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
                 const QStringList& filters, bool save, QString& file, const QString& initial)
 {

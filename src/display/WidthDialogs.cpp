@@ -28,6 +28,7 @@
 #include "core/model/Messages.h"
 #include "display/DisplaySupport.h"
 #include "display/LabelDialogs.h"
+#include "platform/FileNames.h"
 #include "schema/SchemaCommands.h"
 #include "shell/RealEdit.h"
 #include "shell/SketchPad.h"
@@ -460,15 +461,12 @@ void TWidthStatusDB::LoadTableClick()
     QString file;
     if (!ChooseFile(FPad, this, "OpenTableDialog", "Load Table", {"Trip Table (*.txt)", "All Files (*)"}, false, file))
         return;
-    std::string path;
-    if (!FileNameBytes(file, path)) {
-        StatusEdit->setText("Cannot read " + file + ": the name has characters a file name here cannot keep.");
-        return;
-    }
+    const std::string path = DiskName(file);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const TTripTableResult r = LoadTripTable(path, *FPad.Network);
     QApplication::restoreOverrideCursor();
-    StatusEdit->setText(WindowsText(r.Status));
+    // A status that names the file names it whole.
+    StatusEdit->setText(WindowsText(r.Status).replace(WindowsText(path), file));
     if (r.Ok) {
         DesireTables = r.Tables;
         ApplyDesireTables();

@@ -59,5 +59,9 @@ struct TRecentFiles {
     std::vector<std::pair<std::string, std::string>> Values() const;
 };
 
+// Whether a value of the list names a file ("file1" .. "file4"): the
+// settings keep it as a file name, the others ("filepref1" ...) as text.
+bool RecentFileValue(const std::string& Name);
+
 // Registry key of the list.
 inline constexpr const char* RecentFilesKey = "\\Software\\ZOK7\\ClosedFiles";
