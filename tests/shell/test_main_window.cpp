@@ -443,10 +443,13 @@ TEST_F(Shell, CloseQuestionEachWay)
     EXPECT_TRUE(Close(c)); // saved: no question
 }
 
+// Names as the disk spells them, whatever their letters: the command line's
+// window and the Reopen items show them whole.
 TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
 {
-    const std::string a = File("a.dta"), b = File("b.dta");
+    const std::string a = File("Zürich.dta"), b = File("Müller & Ωplan.dta");
     Start(a);
+    EXPECT_EQ(Pad(1)->windowTitle().toStdString(), a);
     Main->OpenFiles({b});
     TSketchPadWindow* pb = Pad(2);
     Main->SetZoomLevel(*pb, 15);
@@ -466,14 +469,14 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
     {
         TRegistry r(Dir.filePath("tarvex.ini").toStdString());
         r.OpenKey(RecentFilesKey);
-        EXPECT_EQ(r.ReadString("file1"), b);
+        EXPECT_EQ(r.ReadFileName("file1"), b);
         EXPECT_EQ(r.ReadString("filepref1"), "15,0,0,120,60,25,13,0,0,1,0,-1,2,234,0,");
     }
 
     Start();
     ASSERT_EQ(Main->Recent.Count, 2);
     EXPECT_TRUE(Pad(1)->ReopenItems[1]->isVisible());
-    EXPECT_EQ(Pad(1)->ReopenItems[1]->text().toStdString(), "&1  " + b);
+    EXPECT_EQ(Pad(1)->ReopenItems[1]->iconText().toStdString(), "1  " + b);
     Main->ReopenFile(1);
     ASSERT_EQ(Main->PadCount(), 1); // the untouched window gave way
     TSketchPadWindow* r = Pad(1);
