@@ -461,12 +461,10 @@ void TWidthStatusDB::LoadTableClick()
     QString file;
     if (!ChooseFile(FPad, this, "OpenTableDialog", "Load Table", {"Trip Table (*.txt)", "All Files (*)"}, false, file))
         return;
-    const std::string path = DiskName(file);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TTripTableResult r = LoadTripTable(path, *FPad.Network);
+    const TTripTableResult r = LoadTripTable(DiskName(file), *FPad.Network);
     QApplication::restoreOverrideCursor();
-    // A status that names the file names it whole.
-    StatusEdit->setText(WindowsText(r.Status).replace(WindowsText(path), file));
+    StatusEdit->setText(WindowsText(r.Status));
     if (r.Ok) {
         DesireTables = r.Tables;
         ApplyDesireTables();

@@ -308,6 +308,10 @@ TEST_F(FileDialogs, NamesBeyondAsciiNameTheseFilesOnDisk)
     }
     EXPECT_EQ(onDisk(".dta"), (std::set<std::string>{"Zürich Ωmega.dta", "Ωmega.dta", "Σmega.dta"}));
     EXPECT_EQ(pad->windowTitle(), "Σmega.dta");
+    pad->Network->SetAllowClose(false);
+    Boxes.Answers = {IDCANCEL};
+    EXPECT_FALSE(Main->FormCloseQuery(*pad));
+    EXPECT_EQ(Boxes.Last().Text, "Close: Σmega.dta");
 
     // Open, typed and picked from the list; Append.
     std::filesystem::copy_file(folder + "/Ωmega.dta", folder + "/Müller plan.dta");

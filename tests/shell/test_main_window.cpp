@@ -444,7 +444,7 @@ TEST_F(Shell, CloseQuestionEachWay)
 }
 
 // Names as the disk spells them, whatever their letters: the command line's
-// window and the Reopen items show them whole.
+// window, the Window menu and the Reopen items show them whole.
 TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
 {
     const std::string a = File("Zürich.dta"), b = File("Müller & Ωplan.dta");
@@ -452,6 +452,8 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
     EXPECT_EQ(Pad(1)->windowTitle().toStdString(), a);
     Main->OpenFiles({b});
     TSketchPadWindow* pb = Pad(2);
+    emit pb->WindowMenu->aboutToShow();
+    EXPECT_EQ(pb->WindowMenu->actions().back()->iconText().toStdString(), "2 Müller & Ωplan.dta");
     Main->SetZoomLevel(*pb, 15);
     pb->SetScrollPositions(120, 60);
     Main->setsnap(25);
