@@ -43,8 +43,8 @@ struct TBusyCursor {
 // 80 characters.
 std::string OpenedCaption(const std::string& FileName)
 {
-    constexpr size_t MaxCaption = 80;
-    return CaptionOfPath(FileName).substr(0, MaxCaption);
+    constexpr qsizetype MaxCaption = 80;
+    return DiskName(ShownName(CaptionOfPath(FileName)).left(MaxCaption));
 }
 
 // A network file step holds every network for its length: events let
@@ -622,9 +622,10 @@ bool TZOKMainWindow::WriteRecentFiles()
 std::string TZOKMainWindow::BackupFileName(const std::string& FileName, const std::string& DefaultName)
 {
     if (FileName == DefaultName || FileName.empty()) return "noname.dt~";
-    std::string r = FileName;
-    r.back() = '~';
-    return r;
+    // The last letter, however many bytes the disk spells it with.
+    QString r = ShownName(FileName);
+    r.chop(r.size() >= 2 && r.back().isLowSurrogate() ? 2 : 1);
+    return DiskName(r + u'~');
 }
 
 void TZOKMainWindow::AutoSaveTimerTimer()

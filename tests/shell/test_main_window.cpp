@@ -158,12 +158,14 @@ TEST_F(Shell, CaptionsAreFileNamesButTheCommandLineFileShowsItsWholeName)
     Start(net);
     EXPECT_EQ(Pad(1)->Caption(), net);
     const std::string inFolder = File("run 2/a.dta");
-    const std::string longName = File((std::string(90, 'x') + ".dta").c_str());
+    std::string omegas;
+    for (int k = 0; k < 90; ++k) omegas += "Ω";
+    const std::string longName = File((omegas + ".dta").c_str());
     Main->OpenFiles({inFolder, longName});
     ASSERT_EQ(Main->PadCount(), 3);
     EXPECT_EQ(Pad(2)->Caption(), "a.dta");
     EXPECT_EQ(Pad(2)->FileName, inFolder);
-    EXPECT_EQ(Pad(3)->Caption(), std::string(80, 'x'));
+    EXPECT_EQ(Pad(3)->windowTitle(), QString(80, QChar(0x03A9))); // 80 letters, not bytes
 
     ASSERT_TRUE(Close(Pad(2)));
     ASSERT_EQ(Main->Recent.Files[1], inFolder);
@@ -571,6 +573,7 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer();
     EXPECT_EQ(IO.Saved.size(), saves);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");
+    EXPECT_EQ(TZOKMainWindow::BackupFileName("plan Ω", "noname.DTA"), "plan ~");
 }
 
 // Timers and window-system closes that arrive during a file step neither
