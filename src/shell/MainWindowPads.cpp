@@ -360,8 +360,8 @@ bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
         return false;
     }
     if (Pad.View.Saved) return true;
-    const int answer = ShowMessageNamingFiles(*Boxes, Latin1(MessageText(19)) + " " + Pad.windowTitle(), MessageText(18),
-                                              MB_STOP_YESNOCANCEL);
+    const QString question = Latin1(MessageText(19)) + " " + Pad.windowTitle();
+    const int answer = ShowMessageNamingFiles(*Boxes, question, MessageText(18), MB_STOP_YESNOCANCEL);
     if (answer == IDNO) return true;
     if (answer != IDYES) return false;
     if (!Pad.IsView && Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
@@ -457,7 +457,8 @@ void TZOKMainWindow::closeEvent(QCloseEvent* Event)
         return;
     }
     if (!WriteRecentFiles())
-        ShowMessageNamingFiles(*Boxes, "Cannot write the list of recent files to " + ShownName(Registry().FileName()) + ".",
+        ShowMessageNamingFiles(*Boxes,
+                               "Cannot write the list of recent files to " + ShownName(Registry().FileName()) + ".",
                                "Tarvex", MB_EXCLAMATION_OK);
     if (FHelp) FHelp->CloseHelp();
     Event->accept();

@@ -233,7 +233,8 @@ void TSketchPadWindow::FillWindowMenu()
     for (TSketchPadWindow* pad : Main.SketchPads) {
         ++n;
         // An '&' of the name is shown, not taken as the item's key.
-        QAction* a = WindowMenu->addAction(QString("&%1 %2").arg(n).arg(QString(pad->windowTitle()).replace('&', "&&")));
+        const QString title = QString(pad->windowTitle()).replace('&', "&&");
+        QAction* a = WindowMenu->addAction(QString("&%1 %2").arg(n).arg(title));
         a->setCheckable(true);
         a->setChecked(pad == Main.CurrentPad);
         connect(a, &QAction::triggered, this, [mdi, pad] {
