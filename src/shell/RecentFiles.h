@@ -45,7 +45,7 @@ TViewState ParseViewState(const std::string& Text);
 int RestorableMode(int Mode);
 
 struct TRecentFiles {
-    std::array<std::string, RecentMax + 1> Files;      // 1..4, 1 = most recent
+    std::array<std::string, RecentMax + 1> Files;      // 1..4, 1 = most recent; as the disk spells them
     std::array<std::string, RecentMax + 1> ViewStates; // same entries
     int Count = 0;
 

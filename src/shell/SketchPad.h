@@ -65,7 +65,7 @@ public:
     // Nothing defined and nothing drawn: an untitled window that may give way.
     bool IsUntouched() const;
     int WindowNumber = 0;
-    std::string FileName;
+    std::string FileName; // as the disk spells it (platform/FileNames.h)
 
     TSketchPadWindow* MasterPad = nullptr;
     uint8_t IsView = 0;
