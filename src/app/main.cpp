@@ -1,7 +1,9 @@
 // tarvex [FILE]: the network editor.
 #include <QApplication>
+#include <QStringList>
 
 #include "app/Features.h"
+#include "platform/FileNames.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkFileIO.h"
 
@@ -17,12 +19,7 @@ int main(int argc, char** argv)
 
     TMainOptions options;
     // The rest of the command line names the network file (blanks and all).
-    std::string file;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) file += ' ';
-        file += argv[i];
-    }
-    options.CommandLineFile = file;
+    options.CommandLineFile = DiskName(QApplication::arguments().mid(1).join(' '));
     TNetworkFileIO files;
     TZOKMainWindow frame(options);
     RegisterFeatures(frame);

@@ -16,6 +16,8 @@
 
 #include "core/model/Messages.h"
 #include "display/DisplaySupport.h"
+#include "platform/FileNames.h"
+#include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
 #include "shell/PadHandles.h"
 #include "shell/SketchPad.h"
@@ -206,7 +208,11 @@ void TBackgroundsDB::accept()
         QLineEdit* numbers[4] = {XEdits[size_t(k)], YEdits[size_t(k)], XScaleEdits[size_t(k)], YScaleEdits[size_t(k)]};
         for (int i = 0; i < 4; ++i) SetRed(numbers[i], check.NumberFailed[size_t(k)][size_t(i)]);
     }
-    ShowMessageBox(*FPad.Main.Boxes, TextErrorInFile, TextBackgrounds, MB_EXCLAMATION_OK);
+    if (!check.Unstorable.isEmpty())
+        ShowMessageNamingFiles(*FPad.Main.Boxes, UnstorableNameText(check.Unstorable), MessageText(TextBackgrounds),
+                               MB_EXCLAMATION_OK);
+    else
+        ShowMessageBox(*FPad.Main.Boxes, TextErrorInFile, TextBackgrounds, MB_EXCLAMATION_OK);
 }
 
 // ---- "Underlay Network" ----

@@ -10,6 +10,7 @@
 
 #include "core/file/TextFormat.h"
 #include "display/DisplaySupport.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "shell/BackgroundImages.h"
 #include "shell/BackgroundImagesSvg.h"
@@ -102,9 +103,10 @@ TBackgroundWorkingSet::TCheck TBackgroundWorkingSet::Commit(
         const TBackgroundDraft& d = Slots[size_t(k)];
         rasters[size_t(k)] = d.Raster;
         drawings[size_t(k)] = d.Metafile;
-        const bool named = FileNameBytes(d.Name, names[size_t(k)]);
+        const bool named = StoredName(d.Name, names[size_t(k)]);
         if (!named) {
             check.NameFailed[size_t(k)] = true;
+            if (check.Unstorable.isEmpty()) check.Unstorable = d.Name;
         } else if (!d.Name.isEmpty() && d.Changed) {
             if (Kind == TBackgroundKind::Raster) {
                 rasters[size_t(k)] = LoadRasterBackground(names[size_t(k)], networkFile);

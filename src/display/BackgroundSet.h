@@ -57,11 +57,12 @@ public:
     struct TCheck {
         bool Ok = true;
         std::array<bool, SlotCount + 1> NameFailed{};                   // the picture did not load
+        QString Unstorable; // the first name the network file cannot store (Latin-1 lacks a letter)
         std::array<std::array<bool, 4>, SlotCount + 1> NumberFailed{}; // X, Y, X scale, Y scale
     };
     // OK: loads the picture of every changed, named slot (a name found from
-    // the folder of networkFile when relative; a name that one-byte text
-    // cannot hold does not load) and reads every number. Only when all
+    // the folder of networkFile when relative; a name that the network file
+    // cannot store, in Latin-1, is refused) and reads every number. Only when all
     // succeed do the window's slots and pictures take them; a slot without a
     // name is emptied. clipboard gives the clipboard's drawing (nullptr: none,
     // which leaves the slot undrawn, not failed).

@@ -21,7 +21,7 @@
 #include "display/TitleBlockDialog.h"
 #include "display/TransformDialogs.h"
 #include "display/WidthDialogs.h"
-#include "platform/Latin1.h"
+#include "platform/FileNames.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
 
@@ -203,10 +203,10 @@ void PutWidthsCommand(TSketchPadWindow& Pad)
 {
     QString file;
     if (!ChooseFile(Pad, &Pad, "SaveDialog1", "Put Widths", {"Widths (*.wdt)", "All Files (*)"}, true, file,
-                    Latin1(Pad.View.WidthsFile)))
+                    ShownName(Pad.View.WidthsFile)))
         return;
-    std::string path;
-    if (!FileNameBytes(file, path) || WriteWidthsFile(path, Pad.Settings.Widths) != TWidthsFileResult::Ok) {
+    const std::string path = DiskName(file);
+    if (WriteWidthsFile(path, Pad.Settings.Widths) != TWidthsFileResult::Ok) {
         ShowMessageBox(*Pad.Main.Boxes, 33, 34, MB_EXCLAMATION_OK);
         return;
     }
@@ -223,9 +223,8 @@ void GetWidthsCommand(TSketchPadWindow& Pad)
 {
     QString file;
     if (!ChooseFile(Pad, &Pad, "OpenDialog1", "Get Widths", {"Widths (*.wdt)", "All Files (*)"}, false, file)) return;
-    std::string path;
     TWidthSettings read = Pad.Settings.Widths;
-    if (!FileNameBytes(file, path) || ReadWidthsFile(path, read) != TWidthsFileResult::Ok) {
+    if (ReadWidthsFile(DiskName(file), read) != TWidthsFileResult::Ok) {
         ShowMessageBox(*Pad.Main.Boxes, 36, 34, MB_EXCLAMATION_OK);
         return;
     }

@@ -23,15 +23,6 @@ QString WindowsText(std::string_view bytes) { return ShowText(bytes); }
 
 std::string WindowsBytes(const QString& text) { return TypedText(text, std::string::npos, true); }
 
-bool FileNameBytes(const QString& name, std::string& bytes)
-{
-    for (QChar c : name)
-        if (c.unicode() > 0xFF) return false;
-    const QByteArray b = name.toLatin1();
-    bytes.assign(b.constData(), size_t(b.size()));
-    return true;
-}
-
 bool ChooseFile(TSketchPadWindow& pad, QWidget* parent, const char* name, const QString& title,
                 const QStringList& filters, bool save, QString& file, const QString& initial)
 {

@@ -28,10 +28,6 @@ class TZOKMainWindow;
 QString WindowsText(std::string_view bytes);
 std::string WindowsBytes(const QString& text);
 
-// The bytes of a file name (Latin-1, as the files keep names); false when
-// one-byte text cannot hold it: such a file cannot be named, so it is not read.
-bool FileNameBytes(const QString& name, std::string& bytes);
-
 // The file dialog of a display dialog (not the native one; run through the
 // main window so tests can drive it, found by its object name). Filters are
 // "Text (*.ext)" entries; a save dialog gives the first one's extension by the

@@ -28,6 +28,7 @@
 #include "core/model/Messages.h"
 #include "display/DisplaySupport.h"
 #include "display/LabelDialogs.h"
+#include "platform/FileNames.h"
 #include "schema/SchemaCommands.h"
 #include "shell/RealEdit.h"
 #include "shell/SketchPad.h"
@@ -460,13 +461,8 @@ void TWidthStatusDB::LoadTableClick()
     QString file;
     if (!ChooseFile(FPad, this, "OpenTableDialog", "Load Table", {"Trip Table (*.txt)", "All Files (*)"}, false, file))
         return;
-    std::string path;
-    if (!FileNameBytes(file, path)) {
-        StatusEdit->setText("Cannot read " + file + ": the name has characters a file name here cannot keep.");
-        return;
-    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TTripTableResult r = LoadTripTable(path, *FPad.Network);
+    const TTripTableResult r = LoadTripTable(DiskName(file), *FPad.Network);
     QApplication::restoreOverrideCursor();
     StatusEdit->setText(WindowsText(r.Status));
     if (r.Ok) {

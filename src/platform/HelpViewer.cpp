@@ -1,4 +1,5 @@
 #include "platform/HelpViewer.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 
 #include <QFileInfo>
@@ -11,16 +12,16 @@ THelpViewer::THelpViewer(const std::string& HelpFolder, QWidget* Parent)
     setWindowTitle("Tarvex Help");
     setWindowFlag(Qt::Window, true);
     setOpenExternalLinks(false);
-    setSearchPaths({Latin1(FFolder)});
+    setSearchPaths({ShownName(FFolder)});
     resize(640, 520);
 }
 
 void THelpViewer::ShowPage(const std::string& File)
 {
-    QString path = Latin1(FFolder) + "/" + Latin1(File);
+    QString path = ShownName(FFolder) + "/" + Latin1(File);
     if (!QFileInfo::exists(path)) {
         FCurrent.clear();
-        setHtml("<h2>Tarvex Help</h2><p>The help pages were not found in " + Latin1(FFolder).toHtmlEscaped() +
+        setHtml("<h2>Tarvex Help</h2><p>The help pages were not found in " + ShownName(FFolder).toHtmlEscaped() +
                 ".</p>");
     } else {
         FCurrent = File;
@@ -35,7 +36,7 @@ void THelpViewer::ShowKeyword(const std::string&) { ShowPage("index.html"); }
 void THelpViewer::ShowTopic(int Context)
 {
     std::string page = "topic" + std::to_string(Context) + ".html";
-    if (QFileInfo::exists(Latin1(FFolder) + "/" + Latin1(page)))
+    if (QFileInfo::exists(ShownName(FFolder) + "/" + Latin1(page)))
         ShowPage(page);
     else
         ShowPage("index.html");

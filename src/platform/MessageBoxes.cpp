@@ -6,10 +6,14 @@
 
 int TQtMessageBoxes::MessageBox(const std::string& Text, const std::string& Caption, int Flags)
 {
+    return MessageBox(Latin1(MessageTextForDisplay(Text)), Latin1(Caption), Flags);
+}
+
+int TQtMessageBoxes::MessageBox(const QString& Text, const QString& Caption, int Flags)
+{
     QMessageBox box(FParent);
-    box.setWindowTitle(Latin1(Caption));
-    const std::string t = MessageTextForDisplay(Text);
-    box.setText(Latin1(t));
+    box.setWindowTitle(Caption);
+    box.setText(Text);
     switch (Flags & MB_ICONMASK) {
     case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
     case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
@@ -29,4 +33,11 @@ int TQtMessageBoxes::MessageBox(const std::string& Text, const std::string& Capt
     case QMessageBox::No: return IDNO;
     default: return IDCANCEL;
     }
+}
+
+int ShowMessageNamingFiles(TMessageSink& Sink, const QString& Text, const std::string& Caption, int Flags)
+{
+    if (auto* screen = dynamic_cast<TQtMessageBoxes*>(&Sink)) return screen->MessageBox(Text, Latin1(Caption), Flags);
+    const QByteArray bytes = Text.toUtf8();
+    return Sink.MessageBox(std::string(bytes.constData(), size_t(bytes.size())), Caption, Flags);
 }

@@ -7,6 +7,7 @@
 
 #include "core/model/Messages.h"
 
+class QString;
 class QWidget;
 
 class TQtMessageBoxes : public TMessageSink {
@@ -14,7 +15,13 @@ public:
     explicit TQtMessageBoxes(QWidget* Parent = nullptr) : FParent(Parent) {}
     void SetParent(QWidget* Parent) { FParent = Parent; }
     int MessageBox(const std::string& Text, const std::string& Caption, int Flags) override;
+    // The same for a text as Qt holds it (lines separated by LF).
+    int MessageBox(const QString& Text, const QString& Caption, int Flags);
 
 private:
     QWidget* FParent;
 };
+
+// A message whose text names files as the disk spells them: the screen's
+// boxes show it whole; any other sink (a recorder) is given its UTF-8 bytes.
+int ShowMessageNamingFiles(TMessageSink& Sink, const QString& Text, const std::string& Caption, int Flags);

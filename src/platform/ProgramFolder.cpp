@@ -1,4 +1,3 @@
-#include "platform/Latin1.h"
 #include "platform/ProgramFolder.h"
 
 #include <QBitmap>
@@ -8,11 +7,13 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include "platform/FileNames.h"
+
 std::string ExecutableDir()
 {
     QString d = QCoreApplication::applicationDirPath();
     while (d.size() > 1 && d.endsWith('/')) d.chop(1);
-    return Bytes(d);
+    return DiskName(d);
 }
 
 static bool HoldsData(const QString& dir)
@@ -22,16 +23,16 @@ static bool HoldsData(const QString& dir)
 
 std::string ProgramDirectory()
 {
-    QString exe = Latin1(ExecutableDir());
-    if (HoldsData(exe)) return Bytes(exe);
+    QString exe = ShownName(ExecutableDir());
+    if (HoldsData(exe)) return DiskName(exe);
     QString shared = QDir::cleanPath(exe + "/../share/tarvex");
-    if (HoldsData(shared)) return Bytes(shared);
-    return Bytes(exe);
+    if (HoldsData(shared)) return DiskName(shared);
+    return DiskName(exe);
 }
 
 int BmpBitsPerPixel(const std::string& FileName)
 {
-    QFile f(Latin1(FileName));
+    QFile f(ShownName(FileName));
     if (!f.open(QIODevice::ReadOnly)) return 0;
     QByteArray h = f.read(30);
     if (h.size() < 30 || h[0] != 'B' || h[1] != 'M') return 0;
@@ -62,14 +63,14 @@ TSymbolBitmaps::TSymbolBitmaps()
 void TSymbolBitmaps::Load(const std::string& Dir)
 {
     *this = TSymbolBitmaps();
-    const QString dir = Latin1(Dir);
+    const QString dir = ShownName(Dir);
     // Hands each symbol file <prefix>1..<prefix>MaxSymbols that exists and
     // decodes to take(n, image).
     auto loadSet = [&](const char* prefix, bool only24Bit, auto&& take) {
         for (int n = 1; n <= MaxSymbols; ++n) {
             QString name = dir + "/" + prefix + QString::number(n) + ".bmp";
             if (!QFileInfo::exists(name)) continue;
-            if (only24Bit && BmpBitsPerPixel(Bytes(name)) != 24) continue;
+            if (only24Bit && BmpBitsPerPixel(DiskName(name)) != 24) continue;
             QImage img(name, "BMP");
             if (img.isNull()) continue;
             take(n, img);

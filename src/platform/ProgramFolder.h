@@ -1,5 +1,6 @@
 // The program folder: where the help pages and the symbol bitmaps live. It is
 // the executable's folder when that holds them, else the installed data folder.
+// Folder and file names here are as the disk spells them (platform/FileNames.h).
 #pragma once
 
 #include <array>

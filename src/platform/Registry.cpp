@@ -1,4 +1,3 @@
-#include "platform/Latin1.h"
 #include "platform/Registry.h"
 
 #include <QDir>
@@ -6,23 +5,26 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "platform/FileNames.h"
+#include "platform/Latin1.h"
+
 std::string TRegistry::DefaultIniFile()
 {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (dir.isEmpty()) dir = QDir::homePath() + "/.config";
-    return Bytes(QDir(dir).filePath("Tarvex/Tarvex.ini"));
+    return DiskName(QDir(dir).filePath("Tarvex/Tarvex.ini"));
 }
 
 TRegistry::TRegistry() : TRegistry(DefaultIniFile()) {}
 
 TRegistry::TRegistry(const std::string& IniFile)
-    : FSettings(std::make_unique<QSettings>(Latin1(IniFile), QSettings::IniFormat))
+    : FSettings(std::make_unique<QSettings>(ShownName(IniFile), QSettings::IniFormat))
 {
 }
 
 TRegistry::~TRegistry() = default;
 
-std::string TRegistry::FileName() const { return Bytes(FSettings->fileName()); }
+std::string TRegistry::FileName() const { return DiskName(FSettings->fileName()); }
 
 void TRegistry::OpenKey(const std::string& Key)
 {
@@ -43,15 +45,26 @@ std::vector<std::string> TRegistry::GetValueNames() const
     return r;
 }
 
-std::string TRegistry::ReadString(const std::string& Name) const
+QString TRegistry::Value(const std::string& Name) const
 {
     FSettings->beginGroup(Latin1(FGroup));
     QVariant v = FSettings->value(Latin1(Name));
     FSettings->endGroup();
     // A value typed by hand without quotes and holding commas reads back as a
     // list; put it together again.
-    if (v.typeId() == QMetaType::QStringList) return Bytes(v.toStringList().join(','));
-    return Bytes(v.toString());
+    if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(',');
+    return v.toString();
+}
+
+std::string TRegistry::ReadString(const std::string& Name) const { return Bytes(Value(Name)); }
+
+std::string TRegistry::ReadFileName(const std::string& Name) const { return DiskName(Value(Name)); }
+
+void TRegistry::WriteFileName(const std::string& Name, const std::string& DiskName)
+{
+    FSettings->beginGroup(Latin1(FGroup));
+    FSettings->setValue(Latin1(Name), ShownName(DiskName));
+    FSettings->endGroup();
 }
 
 void TRegistry::WriteString(const std::string& Name, const std::string& Value)

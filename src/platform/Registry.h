@@ -8,6 +8,7 @@
 #include <vector>
 
 class QSettings;
+class QString;
 
 class TRegistry {
 public:
@@ -17,6 +18,7 @@ public:
     explicit TRegistry(const std::string& IniFile);
     ~TRegistry();
 
+    // The settings file's name, as the disk spells it.
     static std::string DefaultIniFile();
     std::string FileName() const;
 
@@ -26,10 +28,16 @@ public:
     std::vector<std::string> GetValueNames() const;
     std::string ReadString(const std::string& Name) const;
     void WriteString(const std::string& Name, const std::string& Value);
+    // A value that names a file: kept in the settings file as the name reads,
+    // whole, and handed back as the disk spells it (platform/FileNames.h).
+    std::string ReadFileName(const std::string& Name) const;
+    void WriteFileName(const std::string& Name, const std::string& DiskName);
     // Writes pending changes to disk; false when the file could not be written.
     bool Flush();
 
 private:
+    QString Value(const std::string& Name) const;
+
     std::unique_ptr<QSettings> FSettings;
     std::string FGroup;
 };

@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -25,6 +24,7 @@
 #include "core/file/TextFormat.h"
 #include "core/model/Messages.h"
 #include "core/model/Network.h"
+#include "platform/FileNames.h"
 #include "schema/CalcTableDialogs.h"
 #include "schema/CalculateRun.h"
 #include "schema/SchemaCommands.h"
@@ -50,12 +50,6 @@ const char* const StageLabels[CalcStageCount + 1] = {"", "At the Start", "Before
                                                      "At the End"};
 
 const char* const ProgramFilters = "ZOK program files (*.pgm);;All files (*)";
-
-std::string LocalPath(const QString& s)
-{
-    const QByteArray b = QFile::encodeName(s);
-    return std::string(b.constData(), size_t(b.size()));
-}
 
 } // namespace
 
@@ -278,7 +272,7 @@ bool TCalculateDB::RefuseWhileRunning()
 
 void TCalculateDB::ShowFileName()
 {
-    FileNameEB->setText(QFileInfo(QFile::decodeName(QByteArray::fromStdString(Program().ProgramFile))).fileName());
+    FileNameEB->setText(QFileInfo(ShownName(Program().ProgramFile)).fileName());
 }
 
 void TCalculateDB::ShowProgram()
@@ -344,7 +338,7 @@ void TCalculateDB::OpenClick()
     d.setOption(QFileDialog::DontUseNativeDialog, true);
     if (Ctx.Exec(d) != QDialog::Accepted || d.selectedFiles().isEmpty()) return;
     // A file that does not read leaves the program and the controls as they were.
-    if (!OpenProgramFile(LocalPath(d.selectedFiles().first()), Program(), Ctx.Boxes)) return;
+    if (!OpenProgramFile(DiskName(d.selectedFiles().first()), Program(), Ctx.Boxes)) return;
     ShowProgram();
 }
 
@@ -358,9 +352,9 @@ void TCalculateDB::SaveClick()
     d.setFileMode(QFileDialog::AnyFile);
     d.SetDefaultExtension("pgm");
     d.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (!Program().ProgramFolder.empty()) d.setDirectory(QFile::decodeName(QByteArray::fromStdString(Program().ProgramFolder)));
+    if (!Program().ProgramFolder.empty()) d.setDirectory(ShownName(Program().ProgramFolder));
     if (Ctx.Exec(d) != QDialog::Accepted || d.ChosenFiles().isEmpty()) return;
-    if (SaveProgramFile(LocalPath(d.ChosenFiles().first()), Program(), Ctx.Boxes)) ShowFileName();
+    if (SaveProgramFile(DiskName(d.ChosenFiles().first()), Program(), Ctx.Boxes)) ShowFileName();
 }
 
 void TCalculateDB::Button9Click()

@@ -5,23 +5,17 @@
 #include <QImage>
 #include <QSvgRenderer>
 
+#include "platform/FileNames.h"
 #include "platform/JpegImage.h"
 #include "shell/BackgroundImagesSvg.h"
 
 namespace {
 
-QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-std::string Bytes(const QString& s)
-{
-    const QByteArray b = s.toLatin1();
-    return std::string(b.constData(), size_t(b.size()));
-}
-
 // The folder of the network file; empty when it has none.
 QString NetworkFolder(const std::string& networkFile)
 {
     if (networkFile.empty()) return {};
-    return QFileInfo(Latin1(networkFile)).absolutePath();
+    return QFileInfo(ShownName(networkFile)).absolutePath();
 }
 
 // A relative name lies in the network file's folder.
@@ -42,16 +36,16 @@ std::string ResolveBackgroundPath(const std::string& name, const std::string& ne
 {
     if (name.empty()) return {};
     const QString folder = NetworkFolder(networkFile);
-    const QString stored = Latin1(name);
-    if (const QString p = Located(folder, stored); IsFile(p)) return Bytes(p);
+    const QString stored = QString::fromLatin1(name.data(), qsizetype(name.size()));
+    if (const QString p = Located(folder, stored); IsFile(p)) return DiskName(p);
     QString slashed = stored;
     slashed.replace('\\', '/');
-    if (const QString p = Located(folder, slashed); slashed != stored && IsFile(p)) return Bytes(p);
+    if (const QString p = Located(folder, slashed); slashed != stored && IsFile(p)) return DiskName(p);
     // The last component, after a slash or a backslash, beside the network file.
     const qsizetype cut = slashed.lastIndexOf('/');
     const QString last = cut < 0 ? slashed : slashed.mid(cut + 1);
     if (!folder.isEmpty() && !last.isEmpty() && last != "." && last != "..") {
-        if (const QString p = QDir(folder).filePath(last); IsFile(p)) return Bytes(p);
+        if (const QString p = QDir(folder).filePath(last); IsFile(p)) return DiskName(p);
     }
     return {};
 }
@@ -60,7 +54,7 @@ std::unique_ptr<QImage> LoadRasterBackground(const std::string& name, const std:
 {
     const std::string path = ResolveBackgroundPath(name, networkFile);
     if (path.empty()) return nullptr;
-    TJpegResult r = LoadJpegFile(Latin1(path));
+    TJpegResult r = LoadJpegFile(ShownName(path));
     if (!r.Ok() || r.Image.isNull()) return nullptr;
     return std::make_unique<QImage>(std::move(r.Image));
 }
@@ -71,7 +65,7 @@ std::unique_ptr<QSvgRenderer> LoadMetafileBackground(const std::string& name, co
     if (path.empty()) return nullptr;
     // An enhanced or Windows metafile is no SVG: the load fails and the slot
     // stays undrawn. Pictures the drawing names by path are not followed.
-    return LoadSvgDrawingFile(Latin1(path));
+    return LoadSvgDrawingFile(ShownName(path));
 }
 
 TBackgroundImageSet::TBackgroundImageSet() = default;

@@ -22,8 +22,9 @@ class QSvgRenderer;
 // the name as stored, then the name with backslashes as slashes, then its last
 // component in the network file's folder; the first that is an existing file
 // wins. A relative name is taken from the network file's folder (the working
-// folder when there is no network file). Empty when none exists. Names and
-// the result are file-name bytes (Latin-1).
+// folder when there is no network file). Empty when none exists. The name is
+// as the network file stores it (Latin-1); networkFile and the result are as
+// the disk spells them (platform/FileNames.h).
 std::string ResolveBackgroundPath(const std::string& name, const std::string& networkFile);
 
 // One picture of a raster slot / one drawing of a metafile slot, found by the

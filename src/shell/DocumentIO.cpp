@@ -1,10 +1,11 @@
-#include "platform/Latin1.h"
 #include "shell/DocumentIO.h"
 
 #include <algorithm>
 #include <string_view>
 
 #include "core/file/NetworkFile.h"
+#include "platform/FileNames.h"
+#include "platform/Latin1.h"
 #include "shell/FileDialog.h"
 
 namespace {
@@ -28,7 +29,7 @@ public:
         std::vector<std::string> r;
         if (exec() != Accepted) return r;
         // Also where a platform's dialog hands the name back as it was typed.
-        for (const QString& f : ChosenFiles()) r.push_back(Bytes(f));
+        for (const QString& f : ChosenFiles()) r.push_back(DiskName(f));
         return r;
     }
 };
@@ -69,12 +70,12 @@ std::string TQtFileChooser::OpenFile(QWidget* Parent, const std::string& Caption
 TSaveChoice TQtFileChooser::SaveFile(QWidget* Parent, const std::string& Caption, const std::string& Initial)
 {
     TNetworkSaveDialog d(Parent, Caption);
-    if (!Initial.empty()) d.selectFile(Latin1(Initial));
+    if (!Initial.empty()) d.selectFile(ShownName(Initial));
     if (d.exec() != QDialog::Accepted) return {};
     // Also where a platform's dialog leaves the extension to the program.
     const QStringList chosen = d.ChosenFiles();
     if (chosen.isEmpty()) return {};
-    return {Bytes(chosen.front()), d.ChosenFilter()};
+    return {DiskName(chosen.front()), d.ChosenFilter()};
 }
 
 namespace {
@@ -163,8 +164,8 @@ std::string TQtFileChooser::SavePicture(QWidget* Parent, const std::string& Capt
     d.setNameFilter(Latin1(QtFilter(Filter)));
     d.setAcceptMode(QFileDialog::AcceptSave);
     d.SetDefaultExtension(Latin1(FilterSuffix(Filter)));
-    if (!Initial.empty()) d.selectFile(Latin1(Initial));
+    if (!Initial.empty()) d.selectFile(ShownName(Initial));
     if (d.exec() != QDialog::Accepted) return {};
     const QStringList chosen = d.ChosenFiles();
-    return chosen.isEmpty() ? std::string() : Bytes(chosen.front());
+    return chosen.isEmpty() ? std::string() : DiskName(chosen.front());
 }

@@ -38,6 +38,8 @@ struct TSaveChoice {
     int Filter = 1;
 };
 
+// File names here are the disk's bytes (platform/FileNames.h), whatever
+// letters they hold.
 class TFileChooser {
 public:
     virtual ~TFileChooser() = default;

@@ -12,14 +12,18 @@ QString NameWithExtension(const QString& Name, TNameUse Use, const QString& Exte
     if (Name.isEmpty() || Extension.isEmpty()) return Name;
     const QFileInfo info(Name);
     if (info.isDir()) return Name;
-    const QString withExtension = Name + u'.' + Extension;
+    // Dots that end a name give it no extension: "x." is "x".
+    qsizetype end = info.fileName().size();
+    while (end > 0 && info.fileName()[end - 1] == u'.') --end;
+    const QString bare = end > 0 ? Name.chopped(info.fileName().size() - end) : Name;
+    const QString withExtension = bare + u'.' + Extension;
     if (Use == TNameUse::Open) return !info.exists() && QFileInfo(withExtension).isFile() ? withExtension : Name;
     if (Use == TNameUse::Either && info.isFile()) return Name;
-    const QString file = info.fileName();
+    const QString file = QFileInfo(bare).fileName();
     const qsizetype dot = file.lastIndexOf(u'.');
-    if (!FilterNamesExtension) return dot < 0 ? withExtension : Name;
+    if (!FilterNamesExtension) return dot < 0 ? withExtension : bare;
     const QString ending = dot < 0 ? QString() : file.mid(dot + 1).toLower();
-    return !ending.isEmpty() && OwnExtensions.contains(ending) ? Name : withExtension;
+    return !ending.isEmpty() && OwnExtensions.contains(ending) ? bare : withExtension;
 }
 
 QStringList FilterExtensions(const QString& NameFilter)

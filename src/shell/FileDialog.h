@@ -19,7 +19,9 @@ enum class TNameUse {
 //   dot takes it.
 // - Open: a name that is no file, where Name + "." + Extension is one, is that file.
 // - Either: a file that is there keeps its name; any other name as for Save.
-// A folder keeps its name, and nothing is added where Extension is empty.
+// Dots that end a name are no extension and go where one is added ("x." is
+// "x.dta", never "x..dta"). A folder keeps its name, and nothing is added
+// where Extension is empty.
 QString NameWithExtension(const QString& Name, TNameUse Use, const QString& Extension,
                           const QStringList& OwnExtensions, bool FilterNamesExtension);
 

@@ -19,6 +19,7 @@
 #include "core/file/VersionLosses.h"
 #include "core/shapes/BatchScript.h"
 #include "platform/Cursors.h"
+#include "platform/FileNames.h"
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
@@ -42,8 +43,8 @@ struct TBusyCursor {
 // 80 characters.
 std::string OpenedCaption(const std::string& FileName)
 {
-    constexpr size_t MaxCaption = 80;
-    return CaptionOfPath(FileName).substr(0, MaxCaption);
+    constexpr qsizetype MaxCaption = 80;
+    return DiskName(ShownName(CaptionOfPath(FileName)).left(MaxCaption));
 }
 
 // A network file step holds every network for its length: events let
@@ -88,7 +89,7 @@ void TZOKMainWindow::PlaceNewSubWindow(QMdiSubWindow* Sub)
             open.push_back({{g.x(), g.y(), g.width(), g.height()}, CaptionTitleWidth(s->windowTitle())});
         }
     // The new window's title as it will read: a file's name without its folder.
-    const int titleWidth = CaptionTitleWidth(Latin1(CaptionOfPath(Bytes(Sub->windowTitle()))));
+    const int titleWidth = CaptionTitleWidth(ShownName(CaptionOfPath(DiskName(Sub->windowTitle()))));
     const QSize area = Mdi->viewport()->size();
     const std::optional<TTileRect> r = NextCascadePlace(open, area.width(), area.height(),
                                                         CascadeCaption(*this, titleWidth), MinPadWidth, MinPadHeight);
@@ -128,9 +129,9 @@ void TZOKMainWindow::CreateFirstPad()
         if (size_t q = name.find('"'); q != std::string::npos) name.erase(q, 1);
     TSketchPadWindow* pad = CreatePad();
     if (!pad) return;
-    if (!name.empty() && QFileInfo(Latin1(name)).isFile()) {
+    if (!name.empty() && QFileInfo(ShownName(name)).isFile()) {
         // The full name, so that the recent-files list reopens it from any folder.
-        name = Bytes(QFileInfo(Latin1(name)).absoluteFilePath());
+        name = DiskName(QFileInfo(ShownName(name)).absoluteFilePath());
         pad->FileName = name;
         bool ok = false;
         {
@@ -249,7 +250,7 @@ void TZOKMainWindow::ReopenFile(int N)
     if (N < 1 || N > Recent.Count) return;
     const std::string name = Recent.Files[size_t(N)];
     const std::string state = Recent.ViewStates[size_t(N)];
-    if (!QFileInfo(Latin1(name)).isFile()) return;
+    if (!QFileInfo(ShownName(name)).isFile()) return;
     std::vector<TSketchPadWindow*> opened = OpenFiles({name});
     if (!opened.empty()) ApplyViewState(*opened.front(), state);
 }
@@ -364,7 +365,8 @@ bool TZOKMainWindow::FormCloseQuery(TSketchPadWindow& Pad)
         return false;
     }
     if (Pad.View.Saved) return true;
-    int answer = Boxes->MessageBox(MessageText(19) + " " + Pad.Caption(), MessageText(18), MB_STOP_YESNOCANCEL);
+    const QString question = Latin1(MessageText(19)) + " " + Pad.windowTitle();
+    const int answer = ShowMessageNamingFiles(*Boxes, question, MessageText(18), MB_STOP_YESNOCANCEL);
     if (answer == IDNO) return true;
     if (answer != IDYES) return false;
     if (!Pad.IsView && Pad.FileName != DefaultFileName) return SaveTo(Pad, Pad.FileName);
@@ -461,8 +463,9 @@ void TZOKMainWindow::closeEvent(QCloseEvent* Event)
         return;
     }
     if (!WriteRecentFiles())
-        Boxes->MessageBox("Cannot write the list of recent files to " + Registry().FileName() + ".", "Tarvex",
-                    MB_EXCLAMATION_OK);
+        ShowMessageNamingFiles(*Boxes,
+                               "Cannot write the list of recent files to " + ShownName(Registry().FileName()) + ".",
+                               "Tarvex", MB_EXCLAMATION_OK);
     if (FHelp) FHelp->CloseHelp();
     Event->accept();
 }
@@ -612,14 +615,19 @@ void TZOKMainWindow::ReadRecentFiles()
 {
     Registry().OpenKey(RecentFilesKey);
     std::vector<std::pair<std::string, std::string>> values;
-    for (const std::string& name : Registry().GetValueNames()) values.emplace_back(name, Registry().ReadString(name));
+    for (const std::string& name : Registry().GetValueNames())
+        values.emplace_back(name, RecentFileValue(name) ? Registry().ReadFileName(name) : Registry().ReadString(name));
     Recent.Read(values);
 }
 
 bool TZOKMainWindow::WriteRecentFiles()
 {
     Registry().OpenKey(RecentFilesKey);
-    for (const auto& [name, value] : Recent.Values()) Registry().WriteString(name, value);
+    for (const auto& [name, value] : Recent.Values())
+        if (RecentFileValue(name))
+            Registry().WriteFileName(name, value);
+        else
+            Registry().WriteString(name, value);
     return Registry().Flush();
 }
 
@@ -628,9 +636,10 @@ bool TZOKMainWindow::WriteRecentFiles()
 std::string TZOKMainWindow::BackupFileName(const std::string& FileName, const std::string& DefaultName)
 {
     if (FileName == DefaultName || FileName.empty()) return "noname.dt~";
-    std::string r = FileName;
-    r.back() = '~';
-    return r;
+    // The last letter, however many bytes the disk spells it with.
+    QString r = ShownName(FileName);
+    r.chop(r.size() >= 2 && r.back().isLowSurrogate() ? 2 : 1);
+    return DiskName(r + u'~');
 }
 
 void TZOKMainWindow::AutoSaveTimerTimer()

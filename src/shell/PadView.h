@@ -33,8 +33,9 @@ struct TPadView : TViewRecord {
     TObjectBoxes ObjectBoxes;
     // when the window was made or its network last saved (ms since the epoch)
     int64_t CreatedTime = 0;
-    std::string LastExtractFile; // the last table Extract wrote
-    // The widths file the window last put (the next Put Widths offers it).
+    // The last table Extract wrote, and the widths file the window last put
+    // (the next Put Widths offers it), as the disk spells them.
+    std::string LastExtractFile;
     std::string WidthsFile;
     // The element an open dialog edits: drawn without its label meanwhile.
     const TNode* EditedNode = nullptr;

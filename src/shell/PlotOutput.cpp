@@ -21,7 +21,7 @@
 #include "core/file/LegacyText.h"
 #include "core/model/Messages.h"
 #include "core/model/Rounding.h"
-#include "platform/Latin1.h"
+#include "platform/FileNames.h"
 #include "shell/DocumentIO.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDraw.h"
@@ -195,7 +195,7 @@ void PenPlot(TSketchPadWindow& Pad)
     printer.setCopyCount(1);
     // A PDF is offered beside the network, named after it.
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
-        const QFileInfo net(Latin1(Pad.FileName));
+        const QFileInfo net(ShownName(Pad.FileName));
         printer.setOutputFileName(net.absoluteDir().filePath(net.completeBaseName() + ".pdf"));
     }
     QPrintDialog dialog(&printer, &main);
@@ -204,7 +204,7 @@ void PenPlot(TSketchPadWindow& Pad)
     const int copies = std::clamp(printer.copyCount(), 1, 999);
     Pad.View.PlotCopies = copies;
     printer.setCopyCount(1);
-    const std::string file = printer.outputFormat() == QPrinter::PdfFormat ? Bytes(printer.outputFileName()) : "";
+    const std::string file = printer.outputFormat() == QPrinter::PdfFormat ? DiskName(printer.outputFileName()) : "";
     if (printer.outputFormat() == QPrinter::PdfFormat && file.empty()) return;
 
     TBusyGate::TRun run = main.Gate.Begin(TBusyKind::Print, Pad.Network.get(), &Pad, GateView);
@@ -258,7 +258,7 @@ bool PlotPicture(TSketchPadWindow& Pad, QByteArray& Svg, QSize& Size)
     gen.setViewBox(QRect(QPoint(0, 0), Size));
     gen.setResolution(int(pround(screenPpi)));
     gen.setTitle("ZOK");
-    gen.setDescription(Latin1(Pad.Caption()));
+    gen.setDescription(Pad.windowTitle());
     QPainter painter;
     if (!painter.begin(&gen)) return false;
     painter.setClipRect(QRect(QPoint(0, 0), Size));

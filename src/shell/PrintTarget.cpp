@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "core/file/LegacyText.h"
-#include "platform/Latin1.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ public:
     bool Begin(const std::string& Title) override
     {
         Abort();
-        P.setDocName(Latin1(Title));
+        P.setDocName(ShownName(Title));
         FPicture = std::make_unique<QPicture>();
         FPainter = std::make_unique<QPainter>();
         if (!FPainter->begin(FPicture.get())) return false;

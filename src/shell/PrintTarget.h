@@ -24,7 +24,8 @@ public:
     virtual ~TPrintTarget() = default;
     // Resolution, printable offset and size of the page.
     virtual TPrintDevice Device() const = 0;
-    // Starts a job; false when it cannot start.
+    // Starts a job named Title (spelt as window captions are, the disk's
+    // way); false when it cannot start.
     virtual bool Begin(const std::string& Title) = 0;
     // The page's canvas between Begin and End or Abort.
     virtual TCanvas& Canvas() = 0;

@@ -133,6 +133,8 @@ static int EntryOf(const std::string& Name, const std::string& Prefix)
     return (c >= '1' && c <= '0' + RecentMax) ? c - '0' : 0;
 }
 
+bool RecentFileValue(const std::string& Name) { return EntryOf(Name, "file") != 0; }
+
 void TRecentFiles::Read(const std::vector<std::pair<std::string, std::string>>& Values)
 {
     *this = TRecentFiles();

@@ -45,7 +45,7 @@ TViewState ParseViewState(const std::string& Text);
 int RestorableMode(int Mode);
 
 struct TRecentFiles {
-    std::array<std::string, RecentMax + 1> Files;      // 1..4, 1 = most recent
+    std::array<std::string, RecentMax + 1> Files;      // 1..4, 1 = most recent; as the disk spells them
     std::array<std::string, RecentMax + 1> ViewStates; // same entries
     int Count = 0;
 
@@ -58,6 +58,10 @@ struct TRecentFiles {
     void Read(const std::vector<std::pair<std::string, std::string>>& Values);
     std::vector<std::pair<std::string, std::string>> Values() const;
 };
+
+// Whether a value of the list names a file ("file1" .. "file4"): the
+// settings keep it as a file name, the others ("filepref1" ...) as text.
+bool RecentFileValue(const std::string& Name);
 
 // Registry key of the list.
 inline constexpr const char* RecentFilesKey = "\\Software\\ZOK7\\ClosedFiles";

@@ -17,6 +17,7 @@
 #include "core/shapes/BatchScript.h"
 #include "platform/Canvas.h"
 #include "platform/Cursors.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/EditingMouse.h"
@@ -131,13 +132,13 @@ void TSketchPadWindow::InitPadDefaults()
 
 void TSketchPadWindow::SetCaption(const std::string& Caption)
 {
-    setWindowTitle(Latin1(Caption));
-    if (SubWindow) SubWindow->setWindowTitle(Latin1(Caption));
+    setWindowTitle(ShownName(Caption));
+    if (SubWindow) SubWindow->setWindowTitle(windowTitle());
 }
 
 std::string TSketchPadWindow::Caption() const
 {
-    return Bytes(windowTitle());
+    return DiskName(windowTitle());
 }
 
 std::string TSketchPadWindow::ViewCaption() const

@@ -65,7 +65,7 @@ public:
     // Nothing defined and nothing drawn: an untitled window that may give way.
     bool IsUntouched() const;
     int WindowNumber = 0;
-    std::string FileName;
+    std::string FileName; // as the disk spells it (platform/FileNames.h)
 
     TSketchPadWindow* MasterPad = nullptr;
     uint8_t IsView = 0;
@@ -97,6 +97,8 @@ public:
     void InitPadDefaults();
     // Makes this fresh window a view of Source's network.
     void CopyViewSettings(TSketchPadWindow& Source);
+    // The caption: a file's name (without its folder, or a view's "View n of
+    // ..."), as the disk spells it; the window shows it whole.
     void SetCaption(const std::string& Caption);
     std::string Caption() const;
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QToolButton>
 
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
@@ -231,7 +232,9 @@ void TSketchPadWindow::FillWindowMenu()
     int n = 0;
     for (TSketchPadWindow* pad : Main.SketchPads) {
         ++n;
-        QAction* a = WindowMenu->addAction(QString("&%1 %2").arg(n).arg(pad->windowTitle()));
+        // An '&' of the name is shown, not taken as the item's key.
+        const QString title = QString(pad->windowTitle()).replace('&', "&&");
+        QAction* a = WindowMenu->addAction(QString("&%1 %2").arg(n).arg(title));
         a->setCheckable(true);
         a->setChecked(pad == Main.CurrentPad);
         connect(a, &QAction::triggered, this, [mdi, pad] {
@@ -246,7 +249,7 @@ void ShowReopenItems(const std::array<QAction*, 5>& Items, QMenu* Menu, const TR
         QAction* a = Items[size_t(k)];
         if (!a) continue;
         if (k <= Recent.Count) {
-            a->setText(QString("&%1  ").arg(k) + Latin1(Recent.Files[size_t(k)]));
+            a->setText(QString("&%1  ").arg(k) + ShownName(Recent.Files[size_t(k)]).replace('&', "&&"));
             a->setVisible(true);
         } else {
             a->setText(QString());

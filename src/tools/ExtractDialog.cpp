@@ -27,6 +27,7 @@
 #include "core/model/WindowSettings.h"
 #include "core/tables/Extract.h"
 #include "platform/HelpViewer.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
@@ -407,7 +408,7 @@ bool TExtractDB::ChooseFile(QFileDialog& Dialog, std::string& File)
     const bool chosen = RunFileDialog ? RunFileDialog(Dialog) : Dialog.exec() == QDialog::Accepted;
     const QStringList files = ChosenFiles(Dialog);
     if (!chosen || files.isEmpty()) return false;
-    File = Bytes(files.first());
+    File = DiskName(files.first());
     return !File.empty();
 }
 
@@ -417,7 +418,7 @@ void TExtractDB::Button1Click()
     const TExtractFormats x = ControlFormats();
     const QStringList filters = ExtractDB->nameFilters();
     ExtractDB->selectNameFilter(filters.value(x.SeparationMode == SeparationDBase ? 1 : 0));
-    if (LastExtractFile && !LastExtractFile->empty()) ExtractDB->selectFile(Latin1(*LastExtractFile));
+    if (LastExtractFile && !LastExtractFile->empty()) ExtractDB->selectFile(ShownName(*LastExtractFile));
     std::string file;
     if (!ChooseFile(*ExtractDB, file)) return;
     FBusy = true;

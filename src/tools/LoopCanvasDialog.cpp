@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/model/WindowSettings.h"
-#include "platform/Latin1.h"
+#include "platform/FileNames.h"
 #include "shell/MainWindow.h"
 #include "shell/NetworkDrawPad.h"
 #include "shell/SketchPad.h"
@@ -201,7 +201,7 @@ void TLoopCanvasDB::Timer1Timer()
         FFrame = entry.Window;
         const TClockTime time = LoopModelTime(FSettings, tick.Entry);
         Clock1->SetTime(time.Hour, time.Minute);
-        setWindowTitle(Latin1(LoopFrameCaption(entry.Caption, time)));
+        setWindowTitle(ShownName(LoopFrameCaption(entry.Caption, time)));
         Canvas->viewport()->update();
         return;
     }

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "core/expr/LabelText.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "shell/MainWindow.h"
 #include "shell/SketchPad.h"
@@ -196,7 +197,7 @@ void TLoopDB::FormShow()
     ListBox1->clear();
     for (size_t i : LoopOrder(captions)) {
         FEntries.push_back({captions[i], FMain.SketchPads[i]});
-        ListBox1->addItem(Latin1(captions[i]));
+        ListBox1->addItem(ShownName(captions[i]));
     }
     if (!FEntries.empty()) ListBox1->setCurrentRow(0);
     TrackBar1->setValue(FSettings.Speed);

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "core/model/Messages.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/FileDialog.h"
@@ -82,7 +83,6 @@ TBatchReplaceDB::TBatchReplaceDB(QWidget* Parent) : QDialog(Parent)
 }
 
 std::string TBatchReplaceDB::FindText() const { return Bytes(FindEdit->text()); }
-std::string TBatchReplaceDB::ReplaceText() const { return Bytes(ReplaceEdit->text()); }
 
 // ---- the run's view of the dialog ----
 
@@ -224,10 +224,12 @@ TComplexShapeFileDB::TComplexShapeFileDB(QWidget* Parent) : QDialog(Parent)
 
     ReplaceDB = new TBatchReplaceDB(this);
     connect(ReplaceDB->FindButton, &QPushButton::clicked, this, [this] { FindNext(ReplaceDB->FindText()); });
-    connect(ReplaceDB->ReplaceButton, &QPushButton::clicked, this,
-            [this] { ReplaceOne(ReplaceDB->FindText(), ReplaceDB->ReplaceText()); });
-    connect(ReplaceDB->ReplaceAllButton, &QPushButton::clicked, this,
-            [this] { ReplaceAll(ReplaceDB->FindText(), ReplaceDB->ReplaceText()); });
+    connect(ReplaceDB->ReplaceButton, &QPushButton::clicked, this, [this] {
+        if (std::string r; StoredText(ReplaceDB->ReplaceEdit->text(), r)) ReplaceOne(ReplaceDB->FindText(), r);
+    });
+    connect(ReplaceDB->ReplaceAllButton, &QPushButton::clicked, this, [this] {
+        if (std::string r; StoredText(ReplaceDB->ReplaceEdit->text(), r)) ReplaceAll(ReplaceDB->FindText(), r);
+    });
 
     auto* rowButtons = new QHBoxLayout;
     rowButtons->addWidget(UpButton);
@@ -354,13 +356,20 @@ void TComplexShapeFileDB::ClearClick()
     PageControl1->setCurrentIndex(0);
 }
 
-bool TComplexShapeFileDB::Choose(QFileDialog& Dialog, std::string& File)
+bool TComplexShapeFileDB::Choose(QFileDialog& Dialog, QString& File)
 {
     const bool chosen = RunFileDialog ? RunFileDialog(Dialog) : Dialog.exec() == QDialog::Accepted;
     const QStringList files = ChosenFiles(Dialog);
     if (!chosen || files.isEmpty()) return false;
-    File = Bytes(files.first());
-    return !File.empty();
+    File = files.first();
+    return !File.isEmpty();
+}
+
+bool TComplexShapeFileDB::StoredText(const QString& Text, std::string& Stored)
+{
+    if (StoredName(Text, Stored)) return true;
+    ShowMessageNamingFiles(Sink(), UnstorableNameText(Text), BatchCaption, MB_EXCLAMATION_OK);
+    return false;
 }
 
 bool TComplexShapeFileDB::SaveTo(const std::string& Path)
@@ -385,14 +394,14 @@ bool TComplexShapeFileDB::OpenFrom(const std::string& Path)
 
 void TComplexShapeFileDB::SaveClick()
 {
-    std::string file;
-    if (!FRunning && Choose(*SaveSpecDB, file)) SaveTo(file);
+    QString file;
+    if (!FRunning && Choose(*SaveSpecDB, file)) SaveTo(DiskName(file));
 }
 
 void TComplexShapeFileDB::OpenClick()
 {
-    std::string file;
-    if (!FRunning && Choose(*OpenSpecDB, file)) OpenFrom(file);
+    QString file;
+    if (!FRunning && Choose(*OpenSpecDB, file)) OpenFrom(DiskName(file));
 }
 
 int TComplexShapeFileDB::FocusedRow() const { return RowOf(focusWidget()); }
@@ -476,12 +485,12 @@ void TComplexShapeFileDB::ChooseFileName(int Row)
     // A name typed without an extension takes the row's kind of file's.
     SelectFilter(*FileNameDB, BatchFileFilter, BatchFilterIndex(FRows.StepOperation[size_t(Row)]));
     if (!FRows.StepFileName[size_t(Row)].empty()) FileNameDB->selectFile(Latin1(FRows.StepFileName[size_t(Row)]));
-    std::string file;
+    QString file;
     if (!Choose(*FileNameDB, file)) return;
-    FRows.StepFileName[size_t(Row)] = file;
-    ShowRow(Row);
     // The next row's dialog starts in this file's folder.
-    FLastFolder = QFileInfo(Latin1(file)).absolutePath();
+    FLastFolder = QFileInfo(file).absolutePath();
+    if (!StoredText(file, FRows.StepFileName[size_t(Row)])) return;
+    ShowRow(Row);
 }
 
 bool TComplexShapeFileDB::eventFilter(QObject* Watched, QEvent* Event)
@@ -513,8 +522,10 @@ TBatchRunResult TComplexShapeFileDB::ExecuteClick()
     SetRunning(true);
     ClearHighlights();
     if (HoldWindows) HoldWindows(true);
-    // The run reads the rows as they stood when it started.
-    const TBatchScript script = FRows;
+    // The run reads the rows as they stood when it started, each name as
+    // the disk spells it.
+    TBatchScript script = FRows;
+    for (std::string& name : script.StepFileName) name = DiskNameOfStored(name);
     TProgressHost host(*this, *Operations);
     const TBatchRunResult result = RunBatch(script, host, Sink());
     if (HoldWindows) HoldWindows(false);

@@ -35,7 +35,6 @@ public:
     QLineEdit *FindEdit, *ReplaceEdit;
     QPushButton *FindButton, *ReplaceButton, *ReplaceAllButton, *CloseButton;
     std::string FindText() const;
-    std::string ReplaceText() const;
 };
 
 class TComplexShapeFileDB : public QDialog {
@@ -121,7 +120,10 @@ protected:
 private:
     class TProgressHost;
     TMessageSink& Sink();
-    bool Choose(QFileDialog& Dialog, std::string& File);
+    bool Choose(QFileDialog& Dialog, QString& File);
+    // Text for the rows, as the specification file stores names (Latin-1);
+    // false, said in a message naming it, when Latin-1 lacks a letter of it.
+    bool StoredText(const QString& Text, std::string& Stored);
     void ShowRow(int Row);
     void ShowRows();
     void SetRunning(bool Running);

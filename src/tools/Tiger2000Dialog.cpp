@@ -14,6 +14,7 @@
 
 #include "core/model/Messages.h"
 #include "core/model/WindowSettings.h"
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/MainWindow.h"
@@ -229,7 +230,7 @@ void TTiger2000DB::ImportClick()
     if (!CheckValues(v)) return;
     const bool chosen = RunFileDialog ? RunFileDialog(*TigerDB) : TigerDB->exec() == QDialog::Accepted;
     if (!chosen || TigerDB->selectedFiles().isEmpty()) return;
-    const std::string file = Bytes(TigerDB->selectedFiles().first());
+    const std::string file = DiskName(TigerDB->selectedFiles().first());
     if (!file.empty()) ImportSet(file, v);
 }
 

@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
 #include "shell/FileDialog.h"
@@ -138,7 +139,7 @@ inline bool ChooseFile(QFileDialog& d, const std::function<bool(QFileDialog&)>& 
     const bool chosen = run ? run(d) : d.exec() == QDialog::Accepted;
     const QStringList files = ChosenFiles(d);
     if (!chosen || files.isEmpty()) return false;
-    file = Bytes(files.first());
+    file = DiskName(files.first());
     return !file.empty();
 }
 

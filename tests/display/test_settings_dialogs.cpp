@@ -216,14 +216,15 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     EXPECT_EQ(Pad->View.Saved, 0);
     EXPECT_EQ(View->View.Saved, 1);
 
-    // A trip table Alpha, Beta to Gamma, drawn by the desire-line expression.
-    { std::ofstream(Path("trips.txt"), std::ios::binary) << "Alpha\r\nBeta\r\nEND OF ROWS\r\nGamma\r\nEND OF COLUMNS\r\n5\r\n6\r\n"; }
+    // A trip table Alpha, Beta to Gamma (its name in any letters), drawn by the
+    // desire-line expression.
+    { std::ofstream(Path("Ωtrips.txt"), std::ios::binary) << "Alpha\r\nBeta\r\nEND OF ROWS\r\nGamma\r\nEND OF COLUMNS\r\n5\r\n6\r\n"; }
     { std::ofstream(Path("cut.txt"), std::ios::binary) << "Alpha\r\nEND OF ROWS\r\n"; }
     w.SystemExpression = "P1";
     w.LinkBottom[1] = 0, w.LinkTop[1] = 10, w.LinkWidths[1] = 3;
     const int before = InkNear(*Pad, Draw(*Pad), -200, 300); // halfway from Alpha to Gamma
     std::string status;
-    Handlers["OpenTableDialog"] = Choose(Path("trips.txt"));
+    Handlers["OpenTableDialog"] = Choose(Path("Ωtrips.txt"));
     Handlers["WidthStatusDB"] = [this, &status](QDialog& d) {
         Press(d, "LoadTableButton");
         status = Child<QLineEdit>(d, "StatusEdit")->text().toStdString();
@@ -316,14 +317,15 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     for (int k = 1; k <= 40; ++k) EXPECT_EQ(w.LinkWidths[size_t(k)], k);
     EXPECT_EQ(w.LinkTop[12], 250.5);
 
-    // Put, change, Get: the file gives them back; a file cut short changes nothing.
-    Handlers["SaveDialog1"] = Choose(Path("widths"));
+    // Put, change, Get (names in any letters): the file gives them back; a file
+    // cut short changes nothing.
+    Handlers["SaveDialog1"] = Choose(Path("Ωwidths"));
     Click(11);
-    EXPECT_EQ(Pad->View.WidthsFile, Path("widths.wdt"));
+    EXPECT_EQ(Pad->View.WidthsFile, Path("Ωwidths.wdt"));
     const TWidthSettings put = w;
     w.LinkWidths[5] = 99;
     w.LinkTop[1] = -7;
-    std::ifstream in(Path("widths.wdt"), std::ios::binary);
+    std::ifstream in(Path("Ωwidths.wdt"), std::ios::binary);
     const std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     { std::ofstream(Path("cut.wdt"), std::ios::binary) << whole.substr(0, whole.size() / 3); }
     Handlers["OpenDialog1"] = Choose(Path("cut.wdt"));
@@ -333,7 +335,7 @@ TEST_F(SettingsDialogs, WidthsAndTripTablesFromTheirToolbarButtons)
     EXPECT_EQ(Boxes.Last().Caption, "Get Widths");
     EXPECT_EQ(w.LinkTop[1], -7);
     EXPECT_EQ(w.LinkWidths[5], 99);
-    Handlers["OpenDialog1"] = Choose(Path("widths.wdt"));
+    Handlers["OpenDialog1"] = Choose(Path("Ωwidths.wdt"));
     Click(13);
     EXPECT_EQ(w.LinkWidths, put.LinkWidths);
     EXPECT_EQ(w.LinkTop, put.LinkTop);
@@ -370,7 +372,7 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
 
 TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
 {
-    const QString photo = Dir.filePath("photo.jpg"), damaged = Dir.filePath("damaged.jpg");
+    const QString photo = Dir.filePath("Zürich.jpg"), damaged = Dir.filePath("damaged.jpg");
     const QString foreign = Dir.filePath(QString::fromUtf8("\u5730\u56fe.jpg"));
     ASSERT_TRUE(WritePhoto(photo, 80, 60));
     ASSERT_TRUE(WritePhoto(foreign, 80, 60));
@@ -390,7 +392,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
         chosen.erase(chosen.begin());
         return Accept(d);
     };
-    Handlers["BackgroundsDB"] = [this, foreign](QDialog& d) {
+    Handlers["BackgroundsDB"] = [this, foreign, &chosen](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Background Graphics -- JPEG");
         EXPECT_FALSE(Child<QWidget>(d, "PromoteButton")->isEnabled());
         Press(d, "ReferenceButton");
@@ -406,14 +408,15 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
         EXPECT_EQ(Boxes.Last().Caption, "Backgrounds");
         EXPECT_EQ(Pad->Settings.Backgrounds.Raster[1].FileName, "C:\\maps\\city.jpg");
         EXPECT_EQ(Pad->BackgroundImages->Raster(1), nullptr);
-        // A name one-byte text cannot hold does not load either; a number that
-        // is no number turns its edit red.
-        static_cast<TBackgroundsDB&>(d).Working.Reference(2, foreign);
-        static_cast<TBackgroundsDB&>(d).Push();
+        // A name the network file cannot store (Latin-1 lacks its letters) is
+        // refused by name; a number that is no number turns its edit red.
+        chosen.push_back(foreign);
+        Press(d, "ReferenceButton");
         Child<QLineEdit>(d, "YEdit1")->setText("abc");
         Press(d, "OKButton");
         EXPECT_TRUE(Red(Child<QLineEdit>(d, "NameEdit2")));
         EXPECT_TRUE(Red(Child<QLineEdit>(d, "YEdit1")));
+        EXPECT_NE(Boxes.Last().Text.find(foreign.toStdString()), std::string::npos) << Boxes.Last().Text;
         Press(d, "RemoveButton");
         Child<QLineEdit>(d, "YEdit1")->setText("-30");
         Press(d, "OKButton");
@@ -421,7 +424,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     };
     ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
     EXPECT_EQ(Boxes.Count(), 2u);
-    EXPECT_EQ(b.Raster[1].FileName, photo.toStdString());
+    EXPECT_EQ(b.Raster[1].FileName, photo.toLatin1().toStdString()); // as the network file keeps names
     EXPECT_EQ(b.Raster[1].Y, -30);
     EXPECT_TRUE(b.Raster[2].FileName.empty());
     const QImage* picture = Pad->BackgroundImages->Raster(1);
@@ -431,6 +434,16 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     EXPECT_EQ(View->View.Saved, 1);
     EXPECT_EQ(View->BackgroundImages->Raster(1), nullptr);
     EXPECT_GT(InkNear(*Pad, Draw(*Pad), 10, -20), 30); // the red half, beneath the network
+    // Saved into a folder named in any letters, with the picture moved there
+    // too, the network opened from there finds it beside itself and draws it.
+    ASSERT_TRUE(QDir(Dir.path()).mkdir("Ωmaps"));
+    ASSERT_TRUE(SaveAs(*Pad, "Ωmaps/plan.dta"));
+    ASSERT_TRUE(QFile::rename(photo, Dir.filePath("Ωmaps/Zürich.jpg")));
+    const std::vector<TSketchPadWindow*> reopened = Main->OpenFiles({Path("Ωmaps/plan.dta")});
+    ASSERT_EQ(reopened.size(), 1u);
+    EXPECT_GT(InkNear(*reopened[0], Draw(*reopened[0]), 10, -20), 30);
+    ASSERT_TRUE(QFile::rename(Dir.filePath("Ωmaps/Zürich.jpg"), photo));
+    Main->PadActivated(Pad);
 
     // A view made now shares the picture. Cancel after edits keeps it all.
     TSketchPadWindow* second = Main->NewView();
@@ -443,7 +456,7 @@ TEST_F(SettingsDialogs, JpegBackgroundsLoadWholeOrNotAtAll)
     };
     ASSERT_TRUE(Trigger(Pad, "BackgroundGraphics1"));
     EXPECT_EQ(Pad->BackgroundImages->Raster(1), picture);
-    EXPECT_EQ(b.Raster[1].FileName, photo.toStdString());
+    EXPECT_EQ(b.Raster[1].FileName, photo.toLatin1().toStdString());
 
     // Demote moves the slot with its picture (not read again); the view keeps its own.
     // The frame of the selected picture is gone before the dialog opens.

@@ -8,10 +8,13 @@
 #include <QHeaderView>
 #include <QTreeView>
 #include <QImage>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "platform/HelpViewer.h"
 #include "platform/Latin1.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 #include "platform/WindowPlacement.h"
@@ -52,9 +55,12 @@ TEST(Registry, HandEditedListValueReadsAsOneText)
     EXPECT_EQ(r.ReadString("filepref1"), "13,0,0,");
 }
 
+// The program folder may be named in any letters.
+static QString ProgramFolderTemplate() { return QDir::tempPath() + "/Ωtarvex-XXXXXX"; }
+
 TEST(SymbolBitmaps, IndexesFollowTheFilesPresentAndLinkStylesNeed24Bits)
 {
-    QTemporaryDir dir;
+    QTemporaryDir dir(ProgramFolderTemplate());
     QImage rgb(8, 8, QImage::Format_RGB888);
     rgb.fill(Qt::red);
     ASSERT_TRUE(rgb.save(dir.filePath("ZOKNode1.bmp"), "BMP"));
@@ -84,7 +90,7 @@ TEST(SymbolBitmaps, IndexesFollowTheFilesPresentAndLinkStylesNeed24Bits)
 
 TEST(HelpViewer, ContentsAndIndexShowTheDefaultTopic)
 {
-    QTemporaryDir dir;
+    QTemporaryDir dir(ProgramFolderTemplate());
     QFile f(dir.filePath("index.html"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("<html><body><h1>Tarvex</h1></body></html>");
@@ -141,4 +147,21 @@ TEST(Latin1, EveryByteCrossesBothWays)
     EXPECT_EQ(Bytes(shown), all);
     EXPECT_EQ(Bytes(QString(QChar(0x00FF))), "\xFF");
     EXPECT_EQ(Bytes(Latin1("y\xFFy")), "y\xFFy");
+}
+
+// A message that names a file as the disk spells it shows the name whole.
+TEST(MessageBoxes, AMessageNamingAFileShowsItWhole)
+{
+    TQtMessageBoxes boxes;
+    QString shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    poll.start(10);
+    ShowMessageNamingFiles(boxes, "Close: Σmega.dta", "Do you want to save?", MB_OK);
+    EXPECT_EQ(shown, "Close: Σmega.dta");
 }

@@ -3,7 +3,9 @@
 // takes, and what Save As and Open then do with the answer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <set>
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +19,7 @@
 #include <QTimer>
 
 #include "core/model/Network.h"
+#include "file_dialog_listing.h"
 #include "program_fixture.h"
 #include "shell/DocumentIO.h"
 
@@ -88,8 +91,13 @@ void TypeName(QFileDialog& d, const QString& Name)
     QApplication::setActiveWindow(&d);
     edit->setFocus(Qt::OtherFocusReason);
     list->clearSelection();
-    edit->clear();
-    QTest::keyClicks(edit, Name);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); // typed over the name it had
+    // A letter beyond ASCII arrives as the text of its key, as from a keyboard layout that has it.
+    for (QChar c : Name)
+        if (c.unicode() < 0x80)
+            QTest::keyClick(edit, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     list->clearSelection();
     EXPECT_EQ(edit->text(), Name);
 }
@@ -153,7 +161,8 @@ TEST_F(FileDialogs, SaveDialogFiltersAndTheExtensionATypedNameTakes)
     };
     for (const TTyped& t : {TTyped{2, "AM peak 7.30", "AM peak 7.30.dt1"},
                             TTyped{4, "Scenario v2.1 PM", "Scenario v2.1 PM.dt3"},
-                            TTyped{8, "plan.dta", "plan.dta"}, TTyped{2, "PLAN.DT1", "PLAN.DT1"}}) {
+                            TTyped{8, "plan.dta", "plan.dta"}, TTyped{2, "PLAN.DT1", "PLAN.DT1"},
+                            TTyped{1, "x.", "x.dta"}, TTyped{9, "y..", "y.dta"}}) {
         WhenShown([&](QFileDialog& d) {
             d.setDirectory(Folder());
             ChooseFilter(d, t.Filter);
@@ -271,4 +280,68 @@ TEST_F(FileDialogs, SaveAsAndOpenThroughTheDialogs)
         ASSERT_EQ(Main->PadCount(), before + 1) << t.Typed;
         EXPECT_EQ(Main->CurrentPad->FileName, File(t.Opened));
     }
+}
+
+// A name with letters beyond ASCII, typed or picked in the network dialogs,
+// names that file as the disk spells it (UTF-8) and no other; the window's
+// caption shows it whole.
+TEST_F(FileDialogs, NamesBeyondAsciiNameTheseFilesOnDisk)
+{
+    Start({.Show = false});
+    Main->SetFileChooser(&Dialogs);
+    TSketchPadWindow* pad = Main->SketchPads[0];
+    THashEntry* cell = nullptr;
+    ASSERT_NE(AddNode(*pad->Network, 10, 20, cell, false, 0), nullptr);
+    ASSERT_NE(AddNode(*pad->Network, 300, 200, cell, false, 0), nullptr);
+    pad->View.SetExtents(10, 20, 300, 200);
+    auto typing = [this](const char* name) {
+        WhenShown([this, name](QFileDialog& d) {
+            d.setDirectory(Folder());
+            TypeName(d, QString::fromUtf8(name));
+        });
+    };
+    const std::string folder = Folder().toStdString();
+    auto onDisk = [&folder](const char* ending) {
+        std::set<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            if (e.path().string().ends_with(ending)) names.insert(e.path().filename().string());
+        return names;
+    };
+
+    // Save As: "Ωmega" and "Σmega" are two files.
+    for (const char* name : {"Zürich Ωmega", "Ωmega", "Σmega"}) {
+        typing(name);
+        ASSERT_TRUE(Main->SaveAs(*pad)) << name;
+    }
+    EXPECT_EQ(onDisk(".dta"), (std::set<std::string>{"Zürich Ωmega.dta", "Ωmega.dta", "Σmega.dta"}));
+    EXPECT_EQ(pad->windowTitle(), "Σmega.dta");
+    pad->Network->SetAllowClose(false);
+    Boxes.Answers = {IDCANCEL};
+    EXPECT_FALSE(Main->FormCloseQuery(*pad));
+    EXPECT_EQ(Boxes.Last().Text, "Close: Σmega.dta");
+
+    // Open, typed and picked from the list; Append.
+    std::filesystem::copy_file(folder + "/Ωmega.dta", folder + "/Müller plan.dta");
+    typing("Müller plan");
+    Main->OpenMClick();
+    EXPECT_EQ(Main->CurrentPad->FileName, File("Müller plan.dta"));
+    EXPECT_EQ(Main->CurrentPad->windowTitle(), "Müller plan.dta");
+    WhenShown([this](QFileDialog& d) {
+        ASSERT_TRUE(filedialogtest::ListedUnder(d, Folder(), "ZOK", "Müller plan.dta").contains("Müller plan.dta"));
+        auto* list = d.findChild<QListView*>("listView");
+        const QModelIndexList at = list->model()->match(list->rootIndex().model()->index(0, 0, list->rootIndex()),
+                                                        Qt::DisplayRole, "Müller plan.dta", 1, Qt::MatchExactly);
+        ASSERT_EQ(at.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(at.front()).center());
+    });
+    Main->OpenMClick();
+    EXPECT_EQ(Main->CurrentPad->FileName, File("Müller plan.dta"));
+    typing("Müller plan");
+    ASSERT_TRUE(Main->Append(*pad));
+    EXPECT_EQ(pad->Network->NodeCount, 4);
+
+    // The plot's picture.
+    typing("Zürich plot");
+    ASSERT_TRUE(Trigger(pad, "FileWMFPlot1"));
+    EXPECT_EQ(onDisk(".svg"), (std::set<std::string>{"Zürich plot.svg"}));
 }

@@ -158,12 +158,14 @@ TEST_F(Shell, CaptionsAreFileNamesButTheCommandLineFileShowsItsWholeName)
     Start(net);
     EXPECT_EQ(Pad(1)->Caption(), net);
     const std::string inFolder = File("run 2/a.dta");
-    const std::string longName = File((std::string(90, 'x') + ".dta").c_str());
+    std::string omegas;
+    for (int k = 0; k < 90; ++k) omegas += "Ω";
+    const std::string longName = File((omegas + ".dta").c_str());
     Main->OpenFiles({inFolder, longName});
     ASSERT_EQ(Main->PadCount(), 3);
     EXPECT_EQ(Pad(2)->Caption(), "a.dta");
     EXPECT_EQ(Pad(2)->FileName, inFolder);
-    EXPECT_EQ(Pad(3)->Caption(), std::string(80, 'x'));
+    EXPECT_EQ(Pad(3)->windowTitle(), QString(80, QChar(0x03A9))); // 80 letters, not bytes
 
     ASSERT_TRUE(Close(Pad(2)));
     ASSERT_EQ(Main->Recent.Files[1], inFolder);
@@ -443,12 +445,17 @@ TEST_F(Shell, CloseQuestionEachWay)
     EXPECT_TRUE(Close(c)); // saved: no question
 }
 
+// Names as the disk spells them, whatever their letters: the command line's
+// window, the Window menu and the Reopen items show them whole.
 TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
 {
-    const std::string a = File("a.dta"), b = File("b.dta");
+    const std::string a = File("Zürich.dta"), b = File("Müller & Ωplan.dta");
     Start(a);
+    EXPECT_EQ(Pad(1)->windowTitle().toStdString(), a);
     Main->OpenFiles({b});
     TSketchPadWindow* pb = Pad(2);
+    emit pb->WindowMenu->aboutToShow();
+    EXPECT_EQ(pb->WindowMenu->actions().back()->iconText().toStdString(), "2 Müller & Ωplan.dta");
     Main->SetZoomLevel(*pb, 15);
     pb->SetScrollPositions(120, 60);
     Main->setsnap(25);
@@ -466,14 +473,14 @@ TEST_F(Shell, RecentFilesAndViewStateSurviveARestart)
     {
         TRegistry r(Dir.filePath("tarvex.ini").toStdString());
         r.OpenKey(RecentFilesKey);
-        EXPECT_EQ(r.ReadString("file1"), b);
+        EXPECT_EQ(r.ReadFileName("file1"), b);
         EXPECT_EQ(r.ReadString("filepref1"), "15,0,0,120,60,25,13,0,0,1,0,-1,2,234,0,");
     }
 
     Start();
     ASSERT_EQ(Main->Recent.Count, 2);
     EXPECT_TRUE(Pad(1)->ReopenItems[1]->isVisible());
-    EXPECT_EQ(Pad(1)->ReopenItems[1]->text().toStdString(), "&1  " + b);
+    EXPECT_EQ(Pad(1)->ReopenItems[1]->iconText().toStdString(), "1  " + b);
     Main->ReopenFile(1);
     ASSERT_EQ(Main->PadCount(), 1); // the untouched window gave way
     TSketchPadWindow* r = Pad(1);
@@ -566,6 +573,7 @@ TEST_F(Shell, BackupRunsAfterTheIntervalAndKeepsTheModifiedFlag)
     Main->AutoSaveTimerTimer();
     EXPECT_EQ(IO.Saved.size(), saves);
     EXPECT_EQ(TZOKMainWindow::BackupFileName("noname.DTA", "noname.DTA"), "noname.dt~");
+    EXPECT_EQ(TZOKMainWindow::BackupFileName("plan Ω", "noname.DTA"), "plan ~");
 }
 
 // Timers and window-system closes that arrive during a file step neither

@@ -238,6 +238,38 @@ TEST_F(BatchDialog, FindsAndReplacesInTheFileNames)
     EXPECT_EQ(D->Rows().StepFileName[2], "b.DTA");
 }
 
+// The rows keep names as the script file stores them (Latin-1) and show them
+// whole; a run opens them as the disk spells them. A name with a letter that
+// Latin-1 lacks, picked or put in by Replace, is refused by name and the row
+// keeps the one it had.
+TEST_F(BatchDialog, RowsStoreNamesInLatin1AndRunThemUnderTheDisksNames)
+{
+    const std::string muller = Path("Müller plan.dta");
+    std::ofstream(muller) << "ZOK 1.09\r\n";
+    D->ComboBoxes[1]->setCurrentIndex(BatchOpenNetwork);
+    NextFile = muller;
+    D->ChooseFileName(1);
+    EXPECT_EQ(Text(D->Edits[1]), muller);
+    NextFile = Path("Ωroads.shp");
+    D->ChooseFileName(1);
+    ASSERT_EQ(Boxes.Count(), 1u);
+    EXPECT_NE(Boxes.Last().Text.find(NextFile), std::string::npos) << Boxes.Last().Text;
+    D->ReplaceDB->FindEdit->setText("plan");
+    D->ReplaceDB->ReplaceEdit->setText(QString::fromUtf8("\u03A9"));
+    D->ReplaceDB->ReplaceAllButton->click();
+    EXPECT_EQ(Boxes.Count(), 2u);
+    EXPECT_EQ(Text(D->Edits[1]), muller);
+
+    NextFile = Path("run.sfs");
+    D->SaveButton->click();
+    std::ifstream in(NextFile, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "1 " + Dir.filePath("Müller plan.dta").toLatin1().toStdString() + "\r");
+    D->ExecuteClick();
+    EXPECT_EQ(Steps.Log, (std::vector<std::string>{"New", "Open Müller plan.dta", "Settings"}));
+}
+
 TEST_F(BatchDialog, ARunShowsItsRowsAndHoldsTheDialogUntilItEnds)
 {
     for (const char* f : {"a.dta", "p.pgm"}) std::ofstream(Path(f)) << "x";

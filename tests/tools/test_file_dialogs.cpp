@@ -2,7 +2,9 @@
 // extension that a batch step's file name takes when it has none of its own.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -12,12 +14,15 @@
 #include <QTest>
 
 #include "core/model/Network.h"
+#include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
 #include "core/shapes/BatchScript.h"
+#include "core/shapes/ShapeExport.h"
 #include "tools/ExtractDialog.h"
 #include "tools/ShapeFileComplexDialog.h"
 #include "tools/ShapeFileDialogs.h"
 #include "tools/Tiger2000Dialog.h"
+#include "../core/tables/tables_fixture.h"
 #include "../shell/file_dialog_listing.h"
 
 using filedialogtest::ListedUnder;
@@ -120,4 +125,63 @@ TEST_F(ToolFileDialogs, BatchFileNameTypedWithoutExtensionTakesTheRowsOne)
     // A table that is there without an extension keeps its name (which its
     // filter does not list).
     EXPECT_EQ(chosen(BatchDoUpdate, "links"), "links");
+}
+
+// A name with letters beyond ASCII typed into a tool's file dialog names that
+// file as the disk spells it (UTF-8): the dialogs that write make it, and
+// those that read find it.
+TEST_F(ToolFileDialogs, NamesBeyondAsciiNameTheseFilesOnDisk)
+{
+    tabletest::MakeNetwork(Net, Settings);
+    ForEachNode(Net, [](TNode* n) { n->Longitude = -1224200000, n->Latitude = 377700000; });
+    TMessageSinkRecorder boxes;
+    TExtractDB extract(Net, Settings, View);
+    TShapeExportDB exporter(Net, Settings, View);
+    TShapeFileDB importer(ProgramShapeSettings());
+    TComplexShapeFileDB batch;
+    extract.Boxes = exporter.Boxes = importer.Boxes = &boxes;
+    batch.MessageBoxes = [&boxes]() -> TMessageSink& { return boxes; };
+    exporter.Choice->button(ShapeExportNodes)->click();
+    const char* typed = nullptr;
+    auto typing = [this, &typed](QFileDialog& d) {
+        d.setDirectory(Dir.path());
+        auto* name = d.findChild<QLineEdit*>("fileNameEdit");
+        EXPECT_NE(name, nullptr);
+        if (!name) return false;
+        QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+        for (QChar c : QString::fromUtf8(typed))
+            QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        return true;
+    };
+    for (auto* run : {&extract.RunFileDialog, &exporter.RunFileDialog, &importer.RunFileDialog, &batch.RunFileDialog})
+        *run = typing;
+    struct TUse {
+        const char* Typed;
+        std::function<void()> Write, Read;
+    };
+    const TUse uses[] = {
+        {"Zürich Ωmega.txt", [&] { extract.Button1Click(); }, [&] { extract.Button2Click(); }},
+        {"Zürich Ωmega.xup", [&] { extract.Button4Click(); }, [&] { extract.Button3Click(); }},
+        {"Zürich Ωmega.shp", [&] { exporter.Button3Click(); }, [&] { importer.Button4Click(); }},
+        {"Zürich Ωmega.sfs", [&] { batch.SaveClick(); }, [&] { batch.OpenClick(); }},
+    };
+    for (const TUse& u : uses) {
+        typed = u.Typed;
+        u.Write();
+    }
+    const std::string folder = Dir.path().toStdString();
+    std::set<std::string> written;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().filename().string().starts_with("Z")) written.insert(e.path().filename().string());
+    EXPECT_EQ(written, (std::set<std::string>{"Zürich Ωmega.txt", "Zürich Ωmega.xup", "Zürich Ωmega.shp",
+                                              "Zürich Ωmega.shx", "Zürich Ωmega.sfs"}));
+    // Read: each finds its file and says nothing more.
+    boxes.Clear();
+    for (const TUse& u : uses) {
+        typed = u.Typed;
+        u.Read();
+    }
+    std::vector<std::string> said;
+    for (const auto& c : boxes.Calls) said.push_back(c.Text);
+    EXPECT_EQ(said, std::vector<std::string>{"Network in memory will be modified."});
 }
