@@ -1,5 +1,5 @@
 #include "platform/Canvas.h"
-#include "platform/Latin1.h"
+#include "platform/CodePage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,7 +49,7 @@ void LineDDA(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const std::function
     }
 }
 
-QString CanvasText(std::string_view bytes) { return Latin1(bytes); }
+QString CanvasText(std::string_view bytes) { return ShowText(bytes); }
 
 constexpr int32_t DrawPenLimit = 20000;
 

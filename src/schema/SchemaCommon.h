@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "platform/CodePage.h"
+
 class TNetwork;
 class TMessageSink;
 struct TViewRecord;
@@ -33,22 +35,6 @@ struct TSchemaContext {
     std::function<int(QDialog&)> Exec = [](QDialog& d) { return d.exec(); };
     double UnitsFactor() const;
 };
-
-// Bytes (Windows-1252) as the dialogs show them.
-QString ShowText(std::string_view bytes);
-// What a user typed as bytes: line breaks become blanks (kept as they are
-// with keepBreaks), and the text is cut to width bytes. A character outside
-// Windows-1252 would become '?': a dialog refuses such text first (below).
-std::string TypedText(const QString& text, size_t width = std::string::npos, bool keepBreaks = false);
-// Whether the network file can keep the texts typed into the fields (line
-// edits, memos, drop-downs): it cannot keep characters outside
-// Windows-1252. A field that holds any is marked bad and one message box
-// names them (a field that no longer holds any loses that mark); the dialog
-// then stays open, as for any other bad input.
-bool TypedTextsKept(const std::vector<QWidget*>& fields, TMessageSink* boxes);
-// Sets a field's text colour to red (bad) or black.
-void MarkBad(QWidget* edit, bool bad);
-bool IsMarkedBad(const QWidget* edit);
 
 // A push button with its object name and, when given, its hint.
 QPushButton* NamedButton(QWidget* parent, const char* name, const char* text, const char* hint = nullptr);

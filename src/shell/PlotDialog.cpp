@@ -20,6 +20,7 @@
 #include "core/model/Messages.h"
 #include "core/model/Rounding.h"
 #include "platform/Canvas.h"
+#include "platform/CodePage.h"
 #include "platform/Latin1.h"
 #include "shell/RealEdit.h"
 
@@ -72,7 +73,7 @@ TPlotDB::TPlotDB(TPlotSetup& Setup, const TPlotExtents& Extents, TMessageSink& B
     auto* v = new QVBoxLayout(this);
 
     auto* top = new QFormLayout;
-    TitleEdit = new QLineEdit(Latin1(Setup.Title.substr(0, 50)), this);
+    TitleEdit = new QLineEdit(ShowText(Setup.Title.substr(0, 50)), this);
     TitleEdit->setObjectName("TitleEdit");
     TitleEdit->setMaxLength(50);
     TitleEdit->setToolTip("Double-click to choose the title font");
@@ -197,8 +198,9 @@ void TPlotDB::accept()
         ShowMessageBox(FBoxes, 146, 28, MB_EXCLAMATION_OK);
         return;
     }
+    if (!TypedTextsKept({TitleEdit}, &FBoxes)) return;
     FSetup.Page = page;
-    FSetup.Title = Bytes(TitleEdit->text()).substr(0, 80);
+    FSetup.Title = TypedText(TitleEdit->text(), 80);
     FSetup.TitleFont = FFont;
     FSetup.TitleColor = FColor;
     FSetup.Monochrome = MonochromeCB->isChecked();

@@ -27,6 +27,7 @@
 #include "core/model/WindowSettings.h"
 #include "core/tables/Extract.h"
 #include "platform/HelpViewer.h"
+#include "platform/CodePage.h"
 #include "platform/FileNames.h"
 #include "platform/Latin1.h"
 #include "platform/MessageBoxes.h"
@@ -300,10 +301,10 @@ void TExtractDB::FormShow()
     PageControl1->setCurrentWidget(nodeCount > 0 ? NodePage : (linkCount > 0 ? LinkPage : OptionsPage));
     for (int c = 1; c <= MaxClasses; ++c) {
         const bool node = c <= nodeCount, link = c <= linkCount;
-        Labels[size_t(c)]->setText(Latin1((*FNet.NodeClasses)[c].Name));
-        Labels[size_t(c + 10)]->setText(Latin1((*FNet.LinkClasses)[c].Name));
-        Edits[size_t(c)]->setText(node ? Latin1(x.NodeTemplates[size_t(c)]) : QString());
-        Edits[size_t(c + 10)]->setText(link ? Latin1(x.LinkTemplates[size_t(c)]) : QString());
+        Labels[size_t(c)]->setText(ShowText((*FNet.NodeClasses)[c].Name));
+        Labels[size_t(c + 10)]->setText(ShowText((*FNet.LinkClasses)[c].Name));
+        Edits[size_t(c)]->setText(node ? ShowText(x.NodeTemplates[size_t(c)]) : QString());
+        Edits[size_t(c + 10)]->setText(link ? ShowText(x.LinkTemplates[size_t(c)]) : QString());
         for (QWidget* w : {static_cast<QWidget*>(Labels[size_t(c)]), static_cast<QWidget*>(Edits[size_t(c)])})
             w->setVisible(node);
         for (QWidget* w :
@@ -313,10 +314,10 @@ void TExtractDB::FormShow()
     // The form loses the rows no class needs, down to three.
     PrepareShrunk(std::max(nodeCount, linkCount), 0, 3, nullptr);
 
-    SearchEB->setText(Latin1(x.NameSearch));
-    ReplaceEB->setText(Latin1(x.NameReplace));
-    NewNodesEB->setText(Latin1(x.NewNodesTemplate));
-    NewLinksEB->setText(Latin1(x.NewLinksTemplate));
+    SearchEB->setText(ShowText(x.NameSearch));
+    ReplaceEB->setText(ShowText(x.NameReplace));
+    NewNodesEB->setText(ShowText(x.NewNodesTemplate));
+    NewLinksEB->setText(ShowText(x.NewLinksTemplate));
     FStoredMode = x.SeparationMode;
     Separation->button(ForceDBase ? 3 : SeparationRadioIndex(x.SeparationMode))->setChecked(true);
     OldNew->button(x.UpdateOldNew >= 0 && x.UpdateOldNew <= 2 ? x.UpdateOldNew : 0)->setChecked(true);
@@ -335,15 +336,15 @@ TExtractFormats TExtractDB::ControlFormats() const
     if (ParseRealText(Bytes(XTranslateEB->text()), v)) x.XTranslation = v;
     if (ParseRealText(Bytes(YTranslateEB->text()), v)) x.YTranslation = v;
     for (int c = 1; c <= MaxClasses; ++c) {
-        x.NodeTemplates[size_t(c)] = Bytes(Edits[size_t(c)]->text());
-        x.LinkTemplates[size_t(c)] = Bytes(Edits[size_t(c + 10)]->text());
+        x.NodeTemplates[size_t(c)] = TypedText(Edits[size_t(c)]->text());
+        x.LinkTemplates[size_t(c)] = TypedText(Edits[size_t(c + 10)]->text());
     }
-    x.NameReplace = Cut(Bytes(ReplaceEB->text()), MaxShortText);
-    x.NameSearch = Cut(Bytes(SearchEB->text()), MaxShortText);
+    x.NameReplace = Cut(TypedText(ReplaceEB->text()), MaxShortText);
+    x.NameSearch = Cut(TypedText(SearchEB->text()), MaxShortText);
     x.SeparationMode = uint8_t(SeparationCode(Separation->checkedId()));
     x.UpdateOldNew = std::max(0, OldNew->checkedId());
-    x.NewNodesTemplate = Cut(Bytes(NewNodesEB->text()), MaxShortText);
-    x.NewLinksTemplate = Cut(Bytes(NewLinksEB->text()), MaxShortText);
+    x.NewNodesTemplate = Cut(TypedText(NewNodesEB->text()), MaxShortText);
+    x.NewLinksTemplate = Cut(TypedText(NewLinksEB->text()), MaxShortText);
     x.AssumeNames = AssumeNamesCB->isChecked() ? 1 : 0;
     x.FilterNodesWithoutLinks = FilterCB->isChecked() ? 1 : 0;
     x.OnlyNodesWithPolygons = OnlyPolygonsCB->isChecked() ? 1 : 0;
@@ -373,9 +374,17 @@ void TExtractDB::CommitFormats(const TExtractFormats& Formats)
     if (ClearSaved) ClearSaved();
 }
 
+// The texts of the formats, which the network file keeps in its code page.
+bool TExtractDB::TextsKept()
+{
+    std::vector<QWidget*> fields{SearchEB, ReplaceEB, NewNodesEB, NewLinksEB};
+    for (int n = 1; n <= 20; ++n) fields.push_back(Edits[size_t(n)]);
+    return TypedTextsKept(fields, &Sink());
+}
+
 bool TExtractDB::StoreControls()
 {
-    if (!CheckTransform(false)) return false;
+    if (!CheckTransform(false) || !TextsKept()) return false;
     TExtractFormats x = ControlFormats();
     if (ForceDBase) x.SeparationMode = FStoredMode;
     if (ForceOnlyPolygons) x.OnlyNodesWithPolygons = FStoredPolygons;
@@ -414,7 +423,7 @@ bool TExtractDB::ChooseFile(QFileDialog& Dialog, std::string& File)
 
 void TExtractDB::Button1Click()
 {
-    if (FBusy) return;
+    if (FBusy || !TextsKept()) return;
     const TExtractFormats x = ControlFormats();
     const QStringList filters = ExtractDB->nameFilters();
     ExtractDB->selectNameFilter(filters.value(x.SeparationMode == SeparationDBase ? 1 : 0));
@@ -435,7 +444,7 @@ void TExtractDB::Button2Click()
     if (ShowMessageText(Sink(), "Network in memory will be modified.", MessageText(51), MB_EXCLAMATION_OKCANCEL) ==
         IDCANCEL)
         return;
-    if (!CheckTransform(true)) return;
+    if (!CheckTransform(true) || !TextsKept()) return;
     const TExtractFormats x = ControlFormats();
     const QStringList filters = UpdateDB->nameFilters();
     UpdateDB->selectNameFilter(filters.value(x.SeparationMode == SeparationDBase ? 1 : 0));
@@ -543,7 +552,7 @@ void TExtractDB::InsertItem(const std::string& Text)
 {
     if (FCurrentRow < 1) return;
     QLineEdit* e = Edits[size_t(FCurrentRow)];
-    e->insert(Latin1(Text) + ",");
+    e->insert(ShowText(Text) + ",");
     e->setFocus();
 }
 

@@ -130,6 +130,8 @@ protected:
 
 private:
     bool CheckTransform(bool ForUpdate);
+    // The texts the network file cannot keep are marked and reported.
+    bool TextsKept();
     bool ChooseFile(QFileDialog& Dialog, std::string& File);
     void CommitFormats(const TExtractFormats& Formats);
     void Help();

@@ -19,7 +19,7 @@
 #include "core/model/Network.h"
 #include "core/model/NetworkQueries.h"
 #include "core/model/WindowSettings.h"
-#include "platform/Latin1.h"
+#include "platform/CodePage.h"
 #include "platform/MessageBoxes.h"
 #include "shell/RealEdit.h"
 #include "tools/ToolHelp.h"
@@ -118,8 +118,8 @@ void TCalcLongLatDB::FormShow()
 {
     const TLongLatSettings& l = FSettings.LongLat;
     CheckRadio(ProjectionMethod, l.LongLatMethod);
-    PivotNodeEB->setText(Latin1(l.PivotNodeName));
-    SecondNodeEB->setText(Latin1(l.SecondNodeName));
+    PivotNodeEB->setText(ShowText(l.PivotNodeName));
+    SecondNodeEB->setText(ShowText(l.SecondNodeName));
     PixelsPerDegreeEB->SetValue(l.PixelsPerDegreeLat);
     SetRed(PixelsPerDegreeEB, false);
     RangeSE->setValue(l.InterpolationRange);
@@ -129,6 +129,8 @@ void TCalcLongLatDB::FormShow()
 }
 
 void TCalcLongLatDB::Status(const std::string& Text) { ShowStatus(StatusEB, Text); }
+
+bool TCalcLongLatDB::NamesKept() { return TypedTextsKept({PivotNodeEB, SecondNodeEB}, &Sink()); }
 
 bool TCalcLongLatDB::ReadScale(double& Scale, bool Computing)
 {
@@ -145,7 +147,7 @@ bool TCalcLongLatDB::ReadScale(double& Scale, bool Computing)
 
 TNode* TCalcLongLatDB::FindNamed(const QLineEdit* Edit) const
 {
-    const std::string name = Bytes(Edit->text());
+    const std::string name = TypedText(Edit->text());
     if (name.empty()) return nullptr;
     return FindNodeByName(FNet, PrepareNamePattern(name), nullptr);
 }
@@ -155,14 +157,14 @@ void TCalcLongLatDB::Store(bool All, double Scale)
     TLongLatSettings& l = FSettings.LongLat;
     const TLongLatSettings before = l;
     l.PixelsPerDegreeLat = Scale;
-    l.PivotNodeName = Bytes(PivotNodeEB->text());
+    l.PivotNodeName = TypedText(PivotNodeEB->text());
     l.InterpolationRange = RangeSE->value();
     // The options the computations use are the ones shown.
     l.OnlyZeros = OnlyZerosCB->isChecked() ? 1 : 0;
     l.OnlyFreeNodes = OnlyFreeNodesCB->isChecked() ? 1 : 0;
     if (All) {
         l.LongLatMethod = std::max(0, ProjectionMethod->checkedId());
-        l.SecondNodeName = Bytes(SecondNodeEB->text());
+        l.SecondNodeName = TypedText(SecondNodeEB->text());
     }
     // Method, scale, range and the two names are saved with the network.
     if (l.LongLatMethod != before.LongLatMethod || l.PixelsPerDegreeLat != before.PixelsPerDegreeLat ||
@@ -174,13 +176,14 @@ void TCalcLongLatDB::Store(bool All, double Scale)
 void TCalcLongLatDB::accept()
 {
     double scale = 0;
-    if (!ReadScale(scale, false)) return;
+    if (!NamesKept() || !ReadScale(scale, false)) return;
     Store(true, scale);
     QDialog::accept();
 }
 
 void TCalcLongLatDB::LongLatButtonClick()
 {
+    if (!NamesKept()) return;
     Status("Processing...");
     double scale = 0;
     if (!ReadScale(scale, true)) return;
@@ -259,7 +262,7 @@ void TCalcLongLatDB::EstimateButtonClick()
 void TCalcLongLatDB::XYButtonClick()
 {
     double scale = 0;
-    if (!ReadScale(scale, true)) return;
+    if (!NamesKept() || !ReadScale(scale, true)) return;
     const TNode* pivot = FindNamed(PivotNodeEB);
     if (!Usable(pivot)) {
         Status("Pivot node issue");

@@ -78,6 +78,9 @@ private:
     // else red, the status says so, false. The scale carries the sign of the
     // change of Y with latitude, so a negative one is as good as a positive.
     bool ReadScale(double& Scale, bool Computing);
+    // The two node names, which the network file keeps in its code page:
+    // false, the field marked and one box, where it cannot keep them.
+    bool NamesKept();
     // The pivot of the name; nullptr when none matches.
     TNode* FindNamed(const QLineEdit* Edit) const;
     void Store(bool All, double Scale);

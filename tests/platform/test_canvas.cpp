@@ -155,6 +155,8 @@ TEST(Canvas, RotatedTextAndExclusiveOr)
     EXPECT_GT(flat.width(), flat.height());
     EXPECT_GT(up.height(), up.width());
     EXPECT_LE(up.bottom(), 101); // reads upward from the reference point
+    // Texts are drawn as their files' code page has them.
+    EXPECT_EQ(CanvasText("\x80 \xE9"), QString::fromUtf8("\u20AC \u00E9"));
 
     QImage img = White(50, 50);
     const QImage before = img.copy();

@@ -26,6 +26,7 @@
 #include "../core/edit/test_edit_support.h"
 #include "file_dialog_listing.h"
 #include "program_fixture.h"
+#include "core/model/Messages.h"
 #include "shell/DocumentIO.h"
 #include "shell/PadHandles.h"
 #include "shell/PlotDialog.h"
@@ -139,14 +140,19 @@ TEST_F(Plot, PageSetupRefusesBadFieldsAndKeepsGoodOnes)
     d.accept();
     EXPECT_TRUE(d.BottomEdit->styleSheet().contains("red"));
     d.TopEdit->setText("1");
-    d.TitleEdit->setText("Ring Road Study");
+    d.TitleEdit->setText(QString::fromUtf8("\u03A9 Ring Road"));
+    d.accept();
+    EXPECT_NE(d.result(), QDialog::Accepted) << "a letter the network file cannot keep";
+    EXPECT_EQ(Boxes.Last().Text, MessageText(1001) + " U+03A9.");
+    EXPECT_TRUE(d.TitleEdit->styleSheet().contains("red"));
+    d.TitleEdit->setText(QString::fromUtf8("Ring Road Study \u20AC"));
     d.CenterTitleCB->setChecked(true);
     d.accept();
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_DOUBLE_EQ(setup.Page.Ppi, 120);
     EXPECT_DOUBLE_EQ(setup.Page.Top, 1);
     EXPECT_DOUBLE_EQ(setup.Page.Left, 0.25);
-    EXPECT_EQ(setup.Title, "Ring Road Study");
+    EXPECT_EQ(setup.Title, "Ring Road Study \x80");
     EXPECT_TRUE(setup.CenterTitle);
 
     // Through the menu: OK stores into the window and marks only it modified.

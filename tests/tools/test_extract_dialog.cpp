@@ -16,8 +16,10 @@
 #include <QTest>
 
 #include "core/file/SettingsSections.h"
+#include "core/model/Messages.h"
 #include "core/model/Network.h"
 #include "core/model/WindowSettings.h"
+#include "platform/CodePage.h"
 #include "shell/RealEdit.h"
 #include "../core/tables/tables_fixture.h"
 #include "../shell/file_dialog_listing.h"
@@ -115,10 +117,18 @@ TEST_F(TDialogFixture, OkChecksTheTransformAndClearsTheWindowsSavedByteOnAChange
 
     d.XScaleEB->setText("2");
     d.YScaleEB->setText("0.5");
+    d.Edits[1]->setText(QString::fromUtf8("NNAME,\"\u03A9\""));
+    d.BitBtn1Click();
+    EXPECT_TRUE(IsMarkedBad(d.Edits[1])) << "a letter the network file cannot keep";
+    EXPECT_EQ(Sink.Last().Text, MessageText(1001) + " U+03A9.");
+    EXPECT_NE(Ws.ExtractFormats.NodeTemplates[1], "NNAME,\"?\"");
+    EXPECT_EQ(d.result(), 0);
+
+    d.Edits[1]->setText(QString::fromUtf8("NNAME,\"\u20AC\""));
     d.SearchEB->setText(QString(60, 'x').left(50));
     d.BitBtn1Click();
     EXPECT_FALSE(Red(d.XScaleEB));
-    EXPECT_EQ(Ws.ExtractFormats.NodeTemplates[1], "NNAME");
+    EXPECT_EQ(Ws.ExtractFormats.NodeTemplates[1], "NNAME,\"\x80\"");
     EXPECT_EQ(Ws.ExtractFormats.XScale, 2);
     EXPECT_EQ(Ws.ExtractFormats.YScale, 0.5);
     EXPECT_EQ(SavedCleared, 1);

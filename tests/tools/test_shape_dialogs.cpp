@@ -19,8 +19,10 @@
 
 #include "../core/shapes/shapes_fixture.h"
 #include "../shell/program_fixture.h"
+#include "core/model/Messages.h"
 #include "core/model/NetworkQueries.h"
 #include "core/shapes/ShapeExport.h"
+#include "platform/CodePage.h"
 #include "shell/RealEdit.h"
 #include "tools/ExtractDialog.h"
 #include "tools/LongLatDialogs.h"
@@ -248,6 +250,10 @@ TEST_F(ShapeDialogs, LongLatDialogComputesAndReports)
     EXPECT_NEAR(unknown->Longitude, -1219937397, 2);
     EXPECT_EQ(Pad().View.Saved, 0); // the computation changed the network
     flat->Longitude = 0;
+    d.PivotNodeEB->setText(QString::fromUtf8("\u03A9"));
+    EXPECT_EQ(status(&TCalcLongLatDB::LongLatButtonClick), "Finished") << "a letter the network file cannot keep";
+    EXPECT_TRUE(IsMarkedBad(d.PivotNodeEB));
+    EXPECT_EQ(Boxes.Last().Text, MessageText(1001) + " U+03A9.");
     for (auto [name, text] : {std::pair{"", "Failed"}, {"Nobody", "Name not found"}, {"Flat", "Pivot node issues"}}) {
         d.PivotNodeEB->setText(name);
         EXPECT_EQ(status(&TCalcLongLatDB::LongLatButtonClick), text);
