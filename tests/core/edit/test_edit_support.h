@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,6 +99,32 @@ inline void ExpectNoIllegalLinks(const TNetwork& net, const std::string& where =
             EXPECT_TRUE(far.insert(h->FarNode).second) << "second link between two nodes " << where;
         }
     });
+}
+
+// No active link of no length (every point at one place), and no active
+// node at the place of another; only elements that made accepts are looked at.
+inline void ExpectNoZeroLinkOrSharedPlace(const TNetwork& net, const std::string& where = {},
+                                          const std::function<bool(const void*)>& made = {})
+{
+    std::map<std::pair<int32_t, int32_t>, int> nodesAt;
+    ForEachNode(net, [&](TNode* n) { nodesAt[{n->X, n->Y}] += n->Active; });
+    int shared = 0, zero = 0;
+    std::string first;
+    auto fault = [&](int& count, const char* what, const TNetworkPoint* p) {
+        if (!count++ && first.empty()) first = what + std::to_string(p->X) + " " + std::to_string(p->Y);
+    };
+    ForEachNode(net, [&](TNode* n) {
+        if (n->Active && (!made || made(n)) && nodesAt[{n->X, n->Y}] > 1) fault(shared, "two nodes at ", n);
+    });
+    ForEachLink(net, [&](TLink* h) {
+        const TLinkValues* r = h->LinkValues;
+        if (!r->Active || (made && !made(r))) return;
+        bool none = r->ANode->X == r->BNode->X && r->ANode->Y == r->BNode->Y;
+        for (const TShapePoint* sp : r->ShapePoints) none = none && sp->X == r->ANode->X && sp->Y == r->ANode->Y;
+        if (none) fault(zero, "a link of no length at ", r->ANode);
+    });
+    EXPECT_EQ(shared + zero, 0) << shared << " nodes sharing a place, " << zero << " links of no length; first "
+                                << first << ", " << where;
 }
 
 // Saves the network and opens the file again: no message box, and as many
