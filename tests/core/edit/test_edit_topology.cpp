@@ -394,21 +394,18 @@ namespace {
 // node; one node stands at each place named. The first link is L.
 struct Sketch {
     TNetwork net;
-    std::map<std::pair<int32_t, int32_t>, TNode*> at;
     std::vector<TLinkValues*> links;
     explicit Sketch(const std::vector<std::string>& lines)
     {
+        std::map<std::pair<int32_t, int32_t>, TNode*> at;
+        auto node = [&](auto p) { return at[p] ? at[p] : (at[p] = Node(net, p.first, p.second)); };
         for (const std::string& line : lines) {
             std::istringstream in(line);
             XY places;
             for (int32_t x, y; in >> x >> y;) places.emplace_back(x, y);
-            std::vector<TNode*> ends;
-            for (auto p : {places.front(), places.back()}) {
-                TNode*& n = at[p];
-                ends.push_back(n ? n : (n = Node(net, p.first, p.second)));
-            }
+            TNode* a = node(places.front());
             if (places.size() < 2) continue;
-            links.push_back(Link(net, ends[0], ends[1]));
+            links.push_back(Link(net, a, node(places.back())));
             for (size_t i = 1; i + 1 < places.size(); ++i) Shape(net, links.back(), places[i].first, places[i].second);
         }
     }
@@ -416,24 +413,16 @@ struct Sketch {
     std::vector<std::string> Links() const
     {
         std::vector<std::string> out;
-        auto xy = [](const TNetworkPoint* p) { return std::to_string(p->X) + " " + std::to_string(p->Y); };
         ForEachLink(net, [&](TLink* h) {
             const TLinkValues* r = h->LinkValues;
-            if (!r->Active) return;
-            std::string s = xy(r->ANode);
-            for (const TShapePoint* sp : r->ShapePoints) s += " " + xy(sp);
-            out.push_back(s + " " + xy(r->BNode));
+            std::string s = std::to_string(r->ANode->X) + " " + std::to_string(r->ANode->Y);
+            for (auto [x, y] : ShapeXY(r)) s += " " + std::to_string(x) + " " + std::to_string(y);
+            if (r->Active) out.push_back(s + " " + std::to_string(r->BNode->X) + " " + std::to_string(r->BNode->Y));
         });
         std::sort(out.begin(), out.end());
         return out;
     }
 };
-
-std::vector<std::string> Sorted(std::vector<std::string> v)
-{
-    std::sort(v.begin(), v.end());
-    return v;
-}
 
 } // namespace
 
@@ -447,20 +436,20 @@ TEST(EditIntersect, CrossingAtANodeIsThatNode)
         std::vector<std::string> net, after;
     } cases[] = {
         // A road through the end of a side street, and the other way round.
-        {{"88 70 488 70", "288 70 288 170"}, {"88 70 288 70", "288 70 488 70", "288 70 288 170"}},
-        {{"288 70 288 170", "88 70 488 70"}, {"88 70 288 70", "288 70 488 70", "288 70 288 170"}},
+        {{"88 70 488 70", "288 70 288 170"}, {"288 70 288 170", "288 70 488 70", "88 70 288 70"}},
+        {{"288 70 288 170", "88 70 488 70"}, {"288 70 288 170", "288 70 488 70", "88 70 288 70"}},
         // (0.5, 0) rounds onto L's end.
-        {{"0 0 1000 0", "0 -100 1 100"}, {"0 0 1000 0", "0 -100 0 0", "0 0 1 100"}},
+        {{"0 0 1000 0", "0 -100 1 100"}, {"0 -100 0 0", "0 0 1 100", "0 0 1000 0"}},
         // (1.5, 0) rounds away from L's end, within its half unit.
-        {{"1 0 1000 0", "1 -100 2 100"}, {"1 0 1000 0", "1 -100 1 0", "1 0 2 100"}},
+        {{"1 0 1000 0", "1 -100 2 100"}, {"1 -100 1 0", "1 0 1000 0", "1 0 2 100"}},
         // A lone node where the links cross.
         {{"0 0 1000 0", "500 -100 500 100", "500 0"},
-         {"0 0 500 0", "500 0 1000 0", "500 -100 500 0", "500 0 500 100"}},
+         {"0 0 500 0", "500 -100 500 0", "500 0 1000 0", "500 0 500 100"}},
         // The other link meets L's line only past L's end, at (1050, 0).
         {{"0 0 1000 0", "1100 -100 1000 100"}, {"0 0 1000 0", "1100 -100 1000 100"}},
         // Crossed at x = 700, then at x = 300.
         {{"0 0 1000 0", "700 -100 700 100", "300 -100 300 100"},
-         {"0 0 300 0", "300 0 700 0", "700 0 1000 0", "300 -100 300 0", "300 0 300 100", "700 -100 700 0",
+         {"0 0 300 0", "300 -100 300 0", "300 0 300 100", "300 0 700 0", "700 -100 700 0", "700 0 1000 0",
           "700 0 700 100"}},
     };
     for (const auto& c : cases) {
@@ -468,7 +457,7 @@ TEST(EditIntersect, CrossingAtANodeIsThatNode)
         TBox area;
         IntersectLink(s.net, AHalf(s.links[0]), area);
         const std::string where = c.net[0] + " / " + c.net[1];
-        EXPECT_EQ(s.Links(), Sorted(c.after)) << where;
+        EXPECT_EQ(s.Links(), c.after) << where;
         ExpectNoZeroLinkOrSharedPlace(s.net, where);
         ExpectConsistent(s.net);
     }
@@ -508,5 +497,6 @@ TEST(EditIntersect, PartingNodeInAFullCellLeavesItsCrossingUncut)
     for (int32_t i = 0; i < HashCap; ++i) AddNode(s.net, 400 + (i / 5) % 200, i / 1000, cell, false, 0);
     TBox area;
     ASSERT_TRUE(IntersectLink(s.net, AHalf(s.links[0]), area));
-    EXPECT_EQ(s.Links(), Sorted({"0 0 300 0", "300 0 1000 0", "100 -180 300 0", "300 0 500 180 900 -180"}));
+    EXPECT_EQ(s.Links(), (std::vector<std::string>{"0 0 300 0", "100 -180 300 0", "300 0 1000 0",
+                                                  "300 0 500 180 900 -180"}));
 }
