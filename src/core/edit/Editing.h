@@ -305,9 +305,14 @@ bool MergeNodeIntoShapePoint(TNetwork& net, TNode* source, TShapePoint* target, 
 
 // Splits the link and every link it crosses at each crossing, with a node of
 // the template class there (one node for the crossings at one place; fewer
-// than 1000 crossings a call). A piece that would join two linked nodes, or a
-// node to itself, is parted at a node in its middle (a looped piece of no
-// length is dropped). area receives the union of the replaced links' boxes
+// than 1000 crossings a call). A crossing whose place (rounded to whole
+// units) holds an active node, or that lies within the half unit around an
+// end node of either link, is that node, and a link that ends there is not
+// cut by it. A piece that would join two linked nodes, or a node to itself,
+// is parted at a node in its middle (a looped piece of no length is dropped).
+// A crossing whose node, or the node that parts one of its pieces, cannot be
+// placed (its cell is full, or for the parting node a node stands there) is
+// left uncut. area receives the union of the replaced links' boxes
 // (all zero when nothing changed). True when anything was converted. The
 // replaced links are superseded and their crossing shape points inactive.
 // reach bounds how far any link's box reaches from its A node's

@@ -153,7 +153,7 @@ TLink* OtherHalf(const TLink* halfEdge)
     return nullptr;
 }
 
-bool Joined(const TNode* a, const TNode* b)
+bool Joined(const TNode* a, const TNode* b, const std::unordered_set<const TLinkValues*>* besides)
 {
     if (a == b) return true;
     if (!a || !b) return false;
@@ -161,7 +161,8 @@ bool Joined(const TNode* a, const TNode* b)
     const TNode* from = a->Links.GetCount() <= b->Links.GetCount() ? a : b;
     const TNode* to = from == a ? b : a;
     for (TLink* h : from->Links)
-        if (h->FarNode == to && h->LinkValues && h->LinkValues->Active) return true;
+        if (h->FarNode == to && h->LinkValues && h->LinkValues->Active && !(besides && besides->count(h->LinkValues)))
+            return true;
     return false;
 }
 

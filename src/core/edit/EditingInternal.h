@@ -1,6 +1,7 @@
 // Helpers shared by the editing sources; not for other modules.
 #pragma once
 
+#include <unordered_set>
 #include <vector>
 
 #include "core/edit/Editing.h"
@@ -11,8 +12,9 @@ namespace editing {
 TLink* OtherHalf(const TLink* halfEdge);
 // An active link joins the two nodes (in either direction), or they are one
 // node. The network file holds neither a second link between two nodes nor a
-// link from a node to itself, so no edit may make one.
-bool Joined(const TNode* a, const TNode* b);
+// link from a node to itself, so no edit may make one. Links in besides count
+// as gone.
+bool Joined(const TNode* a, const TNode* b, const std::unordered_set<const TLinkValues*>* besides = nullptr);
 // Recomputes the link's box and widens its A cell's reach and link box.
 void FinishLinkBox(TNetwork& net, TLinkValues* link);
 // Network extents grow to include (x, y).

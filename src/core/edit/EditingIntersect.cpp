@@ -8,9 +8,17 @@
 // segment. Finding a crossing never changes the lines that later tests see, so
 // rounding a crossing to whole units cannot make crossings where the links do
 // not cross, and the work grows with the segment pairs, not with the cuts.
+//
+// A crossing is a node at its place rounded to whole units, and where a node
+// stands there, or the crossing lies within the half unit around an end node
+// of either link, it is that node: the link that ends there is not cut, and
+// no second node and no link of no length is made. What the call adds and
+// cuts is worked out first and done after, so that a crossing whose node or
+// pieces cannot be placed is left uncut rather than half done.
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/edit/EditingInternal.h"
 #include "core/model/Geometry.h"
@@ -91,11 +99,37 @@ void Polyline(const TLinkValues* r, std::vector<TNetworkPoint*>& line)
 bool SamePlace(const TNetworkPoint* a, const TNetworkPoint* b) { return a->X == b->X && a->Y == b->Y; }
 
 uint64_t PlaceKey(int32_t x, int32_t y) { return (uint64_t(uint32_t(y)) << 32) | uint32_t(x); }
+int32_t PlaceX(uint64_t key) { return int32_t(uint32_t(key)); }
+int32_t PlaceY(uint64_t key) { return int32_t(uint32_t(key >> 32)); }
 
 TBox SegmentBox(const TNetworkPoint* a, const TNetworkPoint* b)
 {
     return TBox{std::min(a->X, b->X), std::min(a->Y, b->Y), std::max(a->X, b->X), std::max(a->Y, b->Y)};
 }
+
+// (x, y) rounds to the node's place, a tie either way.
+bool WithinHalfUnit(double x, double y, const TNode* n) { return std::fabs(x - n->X) <= 0.5 && std::fabs(y - n->Y) <= 0.5; }
+
+// The first active node standing at (x, y); nullptr when none.
+TNode* NodeStandingAt(const TNetwork& net, int32_t x, int32_t y)
+{
+    const THashEntry* cell = net.NodeHash.FindCell(x, y);
+    int32_t i = 0;
+    if (!cell || !cell->Points.Search(TNetworkPoint::PointKeyOf(x, y), i)) return nullptr;
+    for (; i < cell->Points.GetCount() && cell->Points.At(i)->X == x && cell->Points.At(i)->Y == y; ++i) {
+        TNode* n = cell->Points.At(i)->AsNode();
+        if (n && n->Active) return n;
+    }
+    return nullptr;
+}
+
+// A crossing of L with a candidate. Its place is where its node stands: the
+// end node it counts as, or the crossing rounded.
+struct TCrossing {
+    uint64_t Place;
+    TNode* End; // nullptr: no end node
+    bool Uncut = false;
+};
 
 // Where a link is cut: at one of its shape points, or at a place inside one
 // of its segments (segment 0 starts at the A node).
@@ -103,7 +137,7 @@ struct TCut {
     int32_t Segment = 0; // a shape point ends segment Segment (its index)
     double Along = 0;    // distance from the segment's start; a shape point: past every place inside
     TShapePoint* Point = nullptr;
-    int32_t X = 0, Y = 0;
+    int32_t Crossing = 0;
 };
 
 struct TCutLink {
@@ -111,51 +145,226 @@ struct TCutLink {
     std::vector<TCut> Cuts;
 };
 
-// The editing of one call: new nodes, the pieces of the cut links.
-struct TIntersect {
+// A node of the call: one that stands, or one to add at (X, Y).
+struct TSpot {
+    TNode* Node;
+    int32_t X, Y;
+};
+
+// A piece of a cut link, from spot A to spot B through shapes (in order).
+struct TPiece {
+    int32_t A, B;
+    std::vector<TShapePoint*> Shapes;
+};
+
+// A cut link: its pieces in order from its A node, and the shape points that
+// leave it, each with the spot that takes its place in rings.
+struct TLinkPlan {
+    TLinkValues* Old;
+    std::vector<TPiece> Pieces;
+    std::vector<std::pair<TShapePoint*, int32_t>> Retired;
+};
+
+// The nodes and pieces of one call, worked out without changing anything.
+struct TPlan {
+    explicit TPlan(TNetwork& net) : Net(net) {}
+
     TNetwork& Net;
-    const TEditHooks& Hooks;
-    TBox Touched = EmptyBox;
+    std::vector<TSpot> Spots;
+    std::unordered_map<uint64_t, int32_t> SpotAt;     // the crossings' nodes and the nodes to add, by place
+    std::unordered_map<const TNode*, int32_t> SpotOf; // standing nodes
+    std::unordered_set<uint64_t> Pairs;               // spot pairs that a piece joins
+    std::unordered_set<const TLinkValues*> Gone;      // links cut so far
+    std::unordered_map<int64_t, int32_t> Adding;      // nodes to add, by cell key
+    int32_t NewCells = 0;
+    std::vector<TLinkPlan> Links;
 
-    // A node of the template class at (x, y); nullptr when its cell is full.
-    TNode* NewNode(int32_t x, int32_t y)
+    static uint64_t Pair(int32_t a, int32_t b)
     {
-        THashEntry* cell = nullptr;
-        TNode* node = AddNode(Net, x, y, cell, true, 0);
-        if (!node) return nullptr;
-        PlacedPoint(Net, node, Hooks);
-        GrowExtents(Net, node->X, node->Y);
-        return node;
+        return (uint64_t(uint32_t(std::min(a, b))) << 32) | uint32_t(std::max(a, b));
     }
 
-    // A shape point that a node replaces (or a dropped piece leaves): it
-    // leaves every ring for the node and stays in its cell, inactive.
-    void Retire(TShapePoint* sp, TNode* by)
+    int32_t Standing(TNode* n)
     {
-        if (by) ReplacePolygonVertex(Net, sp, by);
-        sp->Active = 0;
+        auto [it, fresh] = SpotOf.emplace(n, int32_t(Spots.size()));
+        if (fresh) Spots.push_back({n, n->X, n->Y});
+        return it->second;
     }
 
-    // One piece of old from a to b through shapes (in order). A piece never
-    // joins two nodes that an active link joins already, nor a node to itself:
-    // such a piece is parted at its middle shape point, which becomes a node,
-    // or at its midpoint when it has none; a looped piece of no length (every
-    // point at the node) is dropped.
-    void AddPiece(TLinkValues* old, TNode* a, TNode* b, std::vector<TShapePoint*> shapes)
+    // A node can be added at (x, y): inside the world, no active node
+    // standing there or to be added there, and room in its cell.
+    bool Room(int32_t x, int32_t y) const
     {
-        struct TPiece {
-            TNode* A;
-            TNode* B;
-            std::vector<TShapePoint*> Shapes;
-        };
-        std::vector<TPiece> todo;
-        todo.push_back({a, b, std::move(shapes)});
-        while (!todo.empty()) {
-            TPiece p = std::move(todo.back());
-            todo.pop_back();
-            if (!Joined(p.A, p.B)) {
+        if (!InWorld(x, y) || SpotAt.count(PlaceKey(x, y)) || NodeStandingAt(Net, x, y)) return false;
+        const int64_t key = Net.NodeHash.CellKey(x, y);
+        auto adding = Adding.find(key);
+        const int32_t more = adding == Adding.end() ? 0 : adding->second;
+        if (const THashEntry* cell = Net.NodeHash.FindCellByKey(key)) return cell->Points.GetCount() + more < HashCap;
+        return more > 0 || Net.NodeHash.GetCount() + NewCells < HashCap;
+    }
+
+    int32_t Add(int32_t x, int32_t y)
+    {
+        const int64_t key = Net.NodeHash.CellKey(x, y);
+        if (!Net.NodeHash.FindCellByKey(key) && !Adding.count(key)) ++NewCells;
+        ++Adding[key];
+        SpotAt[PlaceKey(x, y)] = int32_t(Spots.size());
+        Spots.push_back({nullptr, x, y});
+        return int32_t(Spots.size()) - 1;
+    }
+
+    bool Joined(int32_t a, int32_t b) const
+    {
+        if (a == b || Pairs.count(Pair(a, b))) return true;
+        const TNode* na = Spots[size_t(a)].Node;
+        const TNode* nb = Spots[size_t(b)].Node;
+        return na && nb && editing::Joined(na, nb, &Gone);
+    }
+
+    // A piece never joins two joined nodes, nor a node to itself: such a
+    // piece is parted at its middle shape point, which becomes a node, or at
+    // its midpoint when it has none; a looped piece of no length (every point
+    // at the node) is dropped. False when the parting node has no room.
+    bool Piece(TLinkPlan& plan, int32_t a, int32_t b, std::vector<TShapePoint*> shapes)
+    {
+        if (!Joined(a, b)) {
+            Pairs.insert(Pair(a, b));
+            plan.Pieces.push_back({a, b, std::move(shapes)});
+            return true;
+        }
+        const TSpot sa = Spots[size_t(a)], sb = Spots[size_t(b)];
+        if (a == b && std::all_of(shapes.begin(), shapes.end(),
+                                  [&](const TShapePoint* sp) { return sp->X == sa.X && sp->Y == sa.Y; })) {
+            for (TShapePoint* sp : shapes) plan.Retired.emplace_back(sp, a);
+            return true;
+        }
+        const size_t k = shapes.empty() ? 0 : (shapes.size() - 1) / 2;
+        TShapePoint* at = shapes.empty() ? nullptr : shapes[k];
+        const int32_t x = at ? at->X : int32_t(pround((double(sa.X) + sb.X) / 2));
+        const int32_t y = at ? at->Y : int32_t(pround((double(sa.Y) + sb.Y) / 2));
+        if (!Room(x, y)) return false;
+        const int32_t mid = Add(x, y);
+        std::vector<TShapePoint*> first, second;
+        if (at) {
+            plan.Retired.emplace_back(at, mid);
+            first.assign(shapes.begin(), shapes.begin() + std::ptrdiff_t(k));
+            second.assign(shapes.begin() + std::ptrdiff_t(k + 1), shapes.end());
+        }
+        // The first half is made first (the second of a looped piece joins
+        // the nodes that the first joins).
+        return Piece(plan, a, mid, std::move(first)) && Piece(plan, mid, b, std::move(second));
+    }
+
+    // The pieces of a link between its cuts, in order from its A node. -1,
+    // or a crossing to leave uncut when a piece cannot be made.
+    int32_t Cut(TCutLink& c, const std::vector<TCrossing>& crossings)
+    {
+        std::vector<TCut> cuts;
+        for (const TCut& cut : c.Cuts)
+            if (!crossings[size_t(cut.Crossing)].Uncut) cuts.push_back(cut);
+        if (cuts.empty()) return -1;
+        auto spotOf = [&](const TCut& cut) { return SpotAt.at(crossings[size_t(cut.Crossing)].Place); };
+        TLinkValues* old = c.Link;
+        Gone.insert(old);
+        Links.push_back({old, {}, {}});
+        TLinkPlan& plan = Links.back();
+        std::vector<TShapePoint*> shapes(old->ShapePoints.begin(), old->ShapePoints.end());
+        int32_t from = Standing(old->ANode), fromCrossing = cuts.front().Crossing;
+        std::vector<TShapePoint*> piece;
+        size_t next = 0;
+        const int32_t segments = int32_t(shapes.size()) + 1;
+        for (int32_t s = 0; s < segments; ++s) {
+            // Places inside segment s, in order, then its end point.
+            TShapePoint* end = s + 1 < segments ? shapes[size_t(s)] : nullptr;
+            const TCut* endCut = nullptr;
+            for (; next < cuts.size() && cuts[next].Segment == s; ++next) {
+                const TCut& cut = cuts[next];
+                if (cut.Point) {
+                    if (cut.Point == end && !endCut) endCut = &cut;
+                    continue;
+                }
+                // A second cut at the same place makes a piece of no length
+                // from the node to itself, which is dropped.
+                const int32_t node = spotOf(cut);
+                if (!Piece(plan, from, node, std::move(piece))) return cut.Crossing;
+                piece.clear();
+                from = node;
+                fromCrossing = cut.Crossing;
+            }
+            if (!end) break;
+            if (endCut) {
+                const int32_t node = spotOf(*endCut);
+                plan.Retired.emplace_back(end, node);
+                if (!Piece(plan, from, node, std::move(piece))) return endCut->Crossing;
+                piece.clear();
+                from = node;
+                fromCrossing = endCut->Crossing;
+            } else {
+                piece.push_back(end);
+            }
+        }
+        if (!Piece(plan, from, Standing(old->BNode), std::move(piece))) return fromCrossing;
+        return -1;
+    }
+
+    // One node per place that has crossings to cut: the end node a crossing
+    // there counts as, else a node standing there, else a new one where its
+    // cell has room (a place without room is left uncut). Then the pieces of
+    // every crossed link, L first. -1 when all can be made, else a crossing
+    // to leave uncut.
+    int32_t Make(std::vector<TCutLink>& cut, std::vector<TCrossing>& crossings, const std::vector<uint64_t>& places,
+                 const std::unordered_map<uint64_t, std::vector<int32_t>>& crossingsAt)
+    {
+        for (uint64_t place : places) {
+            TNode* node = nullptr;
+            bool live = false;
+            for (int32_t k : crossingsAt.at(place)) {
+                const TCrossing& c = crossings[size_t(k)];
+                live = live || !c.Uncut;
+                if (!c.Uncut && !node) node = c.End;
+            }
+            if (!live) continue;
+            const int32_t x = PlaceX(place), y = PlaceY(place);
+            if (!node) node = NodeStandingAt(Net, x, y);
+            if (node)
+                SpotAt[place] = Standing(node);
+            else if (Room(x, y))
+                Add(x, y);
+            else
+                for (int32_t k : crossingsAt.at(place)) crossings[size_t(k)].Uncut = true;
+        }
+        for (TCutLink& c : cut)
+            if (int32_t uncut = Cut(c, crossings); uncut >= 0) return uncut;
+        return -1;
+    }
+
+    // Adds the nodes, then replaces every cut link by its pieces; area
+    // receives the replaced links' boxes.
+    void Apply(const TEditHooks& hooks, TBox& area)
+    {
+        for (TSpot& s : Spots) {
+            if (s.Node) continue;
+            THashEntry* cell = nullptr;
+            s.Node = AddNode(Net, s.X, s.Y, cell, true, 0);
+            if (!s.Node) continue;
+            PlacedPoint(Net, s.Node, hooks);
+            GrowExtents(Net, s.X, s.Y);
+        }
+        for (TLinkPlan& plan : Links) {
+            TLinkValues* old = plan.Old;
+            area.Include(old->Box);
+            old->Active = 0;
+            old->Superseded = 1;
+            old->ShapePoints.Clear();
+            // A shape point that leaves the link leaves every ring for the
+            // node at its place and stays in its cell, inactive.
+            for (auto [sp, spot] : plan.Retired) {
+                if (TNode* node = Spots[size_t(spot)].Node) ReplacePolygonVertex(Net, sp, node);
+                sp->Active = 0;
+            }
+            for (TPiece& p : plan.Pieces) {
                 TLink* half = nullptr;
-                TLinkValues* r = AddReplacementLink(Net, p.A, p.B, old, half);
+                TLinkValues* r = AddReplacementLink(Net, Spots[size_t(p.A)].Node, Spots[size_t(p.B)].Node, old, half);
                 if (!r) continue;
                 for (TShapePoint* sp : p.Shapes) {
                     MakeRoom(r->ShapePoints);
@@ -163,91 +372,8 @@ struct TIntersect {
                     sp->Link = half;
                 }
                 FinishLinkBox(Net, r);
-                continue;
-            }
-            if (p.A == p.B && std::all_of(p.Shapes.begin(), p.Shapes.end(),
-                                          [&](const TShapePoint* sp) { return SamePlace(sp, p.A); })) {
-                for (TShapePoint* sp : p.Shapes) Retire(sp, p.A);
-                continue;
-            }
-            TNode* mid = nullptr;
-            std::vector<TShapePoint*> first, second;
-            if (!p.Shapes.empty()) {
-                const size_t k = (p.Shapes.size() - 1) / 2;
-                TShapePoint* sp = p.Shapes[k];
-                mid = NewNode(sp->X, sp->Y);
-                if (mid) Retire(sp, mid);
-                first.assign(p.Shapes.begin(), p.Shapes.begin() + std::ptrdiff_t(k));
-                second.assign(p.Shapes.begin() + std::ptrdiff_t(k + 1), p.Shapes.end());
-            } else {
-                mid = NewNode(int32_t(pround((double(p.A->X) + p.B->X) / 2)),
-                              int32_t(pround((double(p.A->Y) + p.B->Y) / 2)));
-            }
-            if (!mid) {
-                // No room for the node: the link that joins the two stays,
-                // this piece goes.
-                for (TShapePoint* sp : p.Shapes) sp->Active = 0;
-                continue;
-            }
-            // The first half is made first.
-            todo.push_back({mid, p.B, std::move(second)});
-            todo.push_back({p.A, mid, std::move(first)});
-        }
-    }
-
-    // Replaces the link by its pieces between the cuts, in order from its A
-    // node; nodeAt gives the node of each cut's place (none: no cut there).
-    void Cut(TCutLink& c, const std::unordered_map<uint64_t, TNode*>& nodeAt)
-    {
-        TLinkValues* old = c.Link;
-        std::vector<TCut>& cuts = c.Cuts;
-        std::stable_sort(cuts.begin(), cuts.end(), [](const TCut& x, const TCut& y) {
-            return x.Segment != y.Segment ? x.Segment < y.Segment : x.Along < y.Along;
-        });
-        auto nodeOf = [&](const TCut& cut) {
-            auto it = nodeAt.find(PlaceKey(cut.X, cut.Y));
-            return it == nodeAt.end() ? nullptr : it->second;
-        };
-        if (std::none_of(cuts.begin(), cuts.end(), [&](const TCut& cut) { return nodeOf(cut) != nullptr; })) return;
-        Touched.Include(old->Box);
-        old->Active = 0;
-        old->Superseded = 1;
-        std::vector<TShapePoint*> shapes(old->ShapePoints.begin(), old->ShapePoints.end());
-        old->ShapePoints.Clear();
-        TNode* from = old->ANode;
-        std::vector<TShapePoint*> piece;
-        size_t next = 0;
-        const int32_t segments = int32_t(shapes.size()) + 1;
-        for (int32_t s = 0; s < segments; ++s) {
-            // Places inside segment s, in order, then its end point.
-            TShapePoint* end = s + 1 < segments ? shapes[size_t(s)] : nullptr;
-            bool endCut = false;
-            for (; next < cuts.size() && cuts[next].Segment == s; ++next) {
-                const TCut& cut = cuts[next];
-                TNode* node = nodeOf(cut);
-                if (!node) continue;
-                if (cut.Point) {
-                    endCut = endCut || cut.Point == end;
-                    continue;
-                }
-                // A second cut at the same place makes a piece of no length
-                // from the node to itself, which AddPiece drops.
-                AddPiece(old, from, node, std::move(piece));
-                piece.clear();
-                from = node;
-            }
-            if (!end) break;
-            if (endCut) {
-                TNode* node = nodeAt.at(PlaceKey(end->X, end->Y));
-                Retire(end, node);
-                AddPiece(old, from, node, std::move(piece));
-                piece.clear();
-                from = node;
-            } else {
-                piece.push_back(end);
             }
         }
-        AddPiece(old, from, old->BNode, std::move(piece));
     }
 };
 
@@ -275,12 +401,10 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
     // The crossings, in the order they are found, as cuts of L and of each
     // candidate crossed (cut[0] is L); places in the order first found.
     std::vector<TCutLink> cut{{L, {}}};
+    std::vector<TCrossing> crossings;
     std::vector<uint64_t> places;
-    std::unordered_map<uint64_t, TNode*> nodeAt;
+    std::unordered_map<uint64_t, std::vector<int32_t>> crossingsAt;
     int32_t count = 0;
-    auto place = [&](int32_t x, int32_t y) {
-        if (nodeAt.emplace(PlaceKey(x, y), nullptr).second) places.push_back(PlaceKey(x, y));
-    };
     auto cutsOf = [&](size_t& index, TLinkValues* m) -> std::vector<TCut>& {
         if (index == 0) {
             index = cut.size();
@@ -289,6 +413,30 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
         return cut[index].Cuts;
     };
     std::vector<size_t> indexOf(candidates.size(), 0);
+    // A crossing at (x, y), rounded to (px, py), of L and of the candidate c
+    // (shared: at a shape point of both). It counts as an end node of either
+    // link within its half unit (one at its rounded place first); a link
+    // that ends there is not cut by it. Nothing when neither link would be.
+    auto crossing = [&](size_t c, bool shared, double x, double y, int32_t px, int32_t py, TCut atL, TCut atM) {
+        TLinkValues* M = candidates[c]->LinkValues;
+        const bool cutsL = !WithinHalfUnit(x, y, L->ANode) && !WithinHalfUnit(x, y, L->BNode);
+        const bool cutsM = !WithinHalfUnit(x, y, M->ANode) && !WithinHalfUnit(x, y, M->BNode);
+        if (!cutsL && !cutsM) return;
+        if (shared ? count++ >= CrossingCap : ++count >= CrossingCap) return;
+        TNode* end = nullptr;
+        for (TNode* n : {L->ANode, L->BNode, M->ANode, M->BNode})
+            if (!end && n->X == px && n->Y == py) end = n;
+        for (TNode* n : {L->ANode, L->BNode, M->ANode, M->BNode})
+            if (!end && WithinHalfUnit(x, y, n)) end = n;
+        const uint64_t place = end ? PlaceKey(end->X, end->Y) : PlaceKey(px, py);
+        auto [at, fresh] = crossingsAt.try_emplace(place);
+        if (fresh) places.push_back(place);
+        atL.Crossing = atM.Crossing = int32_t(crossings.size());
+        at->second.push_back(atL.Crossing);
+        crossings.push_back({place, end});
+        if (cutsL) cut[0].Cuts.push_back(atL);
+        if (cutsM) cutsOf(indexOf[c], M).push_back(atM);
+    };
 
     // Shape points the two links already share.
     std::unordered_multimap<uint64_t, int32_t> placesOfL;
@@ -301,16 +449,11 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
         for (int32_t j = 0; j < M->ShapePoints.GetCount(); ++j) {
             TShapePoint* s2 = M->ShapePoints.At(j);
             auto [lo, hi] = placesOfL.equal_range(PlaceKey(s2->X, s2->Y));
-            for (auto it = lo; it != hi && count < CrossingCap; ++it) {
-                ++count;
-                TShapePoint* s1 = L->ShapePoints.At(it->second);
-                cut[0].Cuts.push_back({it->second, INFINITY, s1, s1->X, s1->Y});
-                cutsOf(indexOf[c], M).push_back({j, INFINITY, s2, s2->X, s2->Y});
-                place(s2->X, s2->Y);
-            }
+            for (auto it = lo; it != hi; ++it)
+                crossing(c, true, s2->X, s2->Y, s2->X, s2->Y, {it->second, INFINITY, L->ShapePoints.At(it->second)},
+                         {j, INFINITY, s2});
         }
     }
-
     // New crossings: each segment pair once, on the lines as they stand.
     std::vector<TNetworkPoint*> lineL, lineM;
     Polyline(L, lineL);
@@ -329,25 +472,29 @@ bool IntersectLink(TNetwork& net, TLink* halfEdge, TBox& area, const TEditHooks&
                 TGeoPoint p;
                 double x, y;
                 if (!LineIntersection(*a1, *a2, *b1, *b2, false, p, x, y)) continue;
-                if (++count >= CrossingCap) continue;
-                cut[0].Cuts.push_back({int32_t(i), std::hypot(x - a1->X, y - a1->Y), nullptr, p.X, p.Y});
-                cutsOf(indexOf[c], M).push_back({int32_t(j), std::hypot(x - b1->X, y - b1->Y), nullptr, p.X, p.Y});
-                place(p.X, p.Y);
+                crossing(c, false, x, y, p.X, p.Y, {int32_t(i), std::hypot(x - a1->X, y - a1->Y)},
+                         {int32_t(j), std::hypot(x - b1->X, y - b1->Y)});
             }
         }
     }
 
-    // One node per place; crossings at one place share it. A place whose
-    // cell is full gets none, and is not cut.
-    TIntersect work{net, hooks};
-    int32_t nodes = 0;
-    for (uint64_t key : places) {
-        TNode* node = work.NewNode(int32_t(uint32_t(key)), int32_t(uint32_t(key >> 32)));
-        nodeAt[key] = node;
-        nodes += node != nullptr;
+    // Work out the call; where a piece cannot be made, leave the crossing
+    // that makes it uncut and start again (each round leaves one more
+    // uncut). Then do it.
+    for (TCutLink& c : cut)
+        std::stable_sort(c.Cuts.begin(), c.Cuts.end(), [](const TCut& x, const TCut& y) {
+            return x.Segment != y.Segment ? x.Segment < y.Segment : x.Along < y.Along;
+        });
+    for (;;) {
+        TPlan plan(net);
+        if (int32_t uncut = plan.Make(cut, crossings, places, crossingsAt); uncut >= 0) {
+            crossings[size_t(uncut)].Uncut = true;
+            continue;
+        }
+        if (plan.Links.empty()) return false;
+        TBox touched = EmptyBox;
+        plan.Apply(hooks, touched);
+        area = touched;
+        return true;
     }
-    if (nodes == 0) return false;
-    for (TCutLink& c : cut) work.Cut(c, nodeAt);
-    if (!work.Touched.IsEmpty()) area = work.Touched;
-    return true;
 }

@@ -260,11 +260,12 @@ TEST(CalcRun, FuseAndIntersectThroughTheEditingOperations)
     EXPECT_EQ(ac->LinkValues->ShapePoints.At(0)->X, 100);
 
     // Two crossing links: LNKX splits both at a new node, unless the
-    // crossing's cell is full (ascending keys keep filling it cheap).
+    // crossing's cell is full (ascending keys keep filling it cheap, below
+    // the crossing).
     for (bool full : {false, true}) {
         TNetwork net;
         DefineSchema(net);
-        TLink* we = Link(net, Node(net, -100, 50), Node(net, 300, 50));
+        TLink* we = Link(net, Node(net, -100, 180), Node(net, 300, 180));
         Link(net, Node(net, 100, -100), Node(net, 100, 300));
         THashEntry* cell = nullptr;
         for (int32_t i = 0; full && i < HashCap; ++i) AddNode(net, (i / 5) % 200, i / 1000, cell, false, 0);

@@ -1,11 +1,13 @@
 // Random edits: every editing operation, in random order on a random
 // network, and after each no two active links between the same two nodes and
 // no link from a node to itself (the network file holds neither: its reader
-// drops them); every so often the network saved and opened again, without a
+// drops them), and no node or link the edit made at the place of another
+// node or of no length; every so often the network saved and opened again, without a
 // message box, to the same counts.
 #include <algorithm>
 #include <random>
 #include <string>
+#include <unordered_set>
 
 #include "../net_window.h"
 #include "core/edit/TransformRequest.h"
@@ -245,8 +247,14 @@ TEST(EditRandom, NoEditLeavesALinkTheFileCannotHold)
         RandomEdits r(seed);
         for (int step = 1; step <= 3000 && !::testing::Test::HasFailure(); ++step) {
             const std::string where = "seed " + std::to_string(seed) + " step " + std::to_string(step) + " ";
+            std::unordered_set<const void*> before;
+            ForEachNode(r.Net, [&](TNode* n) {
+                before.insert(n);
+                for (TLink* h : n->Links) before.insert(h->LinkValues);
+            });
             const char* op = r.Step();
             ExpectNoIllegalLinks(r.Net, where + op);
+            ExpectNoZeroLinkOrSharedPlace(r.Net, where + op, [&](const void* e) { return !before.count(e); });
             if (step % 250 == 0) {
                 ExpectConsistent(r.Net);
                 ExpectReopensAlike(r.Net, where + op);

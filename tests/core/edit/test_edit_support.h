@@ -5,7 +5,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,6 +100,25 @@ inline void ExpectNoIllegalLinks(const TNetwork& net, const std::string& where =
             EXPECT_TRUE(far.insert(h->FarNode).second) << "second link between two nodes " << where;
         }
     });
+}
+
+// No active node at the place of another and no active link of no length
+// (every point at one place); only elements that made accepts count.
+inline void ExpectNoZeroLinkOrSharedPlace(const TNetwork& net, const std::string& where = {},
+                                          const std::function<bool(const void*)>& made = {})
+{
+    std::map<std::pair<int32_t, int32_t>, int> nodesAt;
+    ForEachNode(net, [&](TNode* n) { nodesAt[{n->X, n->Y}] += n->Active; });
+    int shared = 0, zero = 0;
+    ForEachNode(net, [&](TNode* n) { shared += n->Active && (!made || made(n)) && nodesAt[{n->X, n->Y}] > 1; });
+    ForEachLink(net, [&](TLink* h) {
+        const TLinkValues* r = h->LinkValues;
+        auto atA = [&](const TNetworkPoint* p) { return p->X == r->ANode->X && p->Y == r->ANode->Y; };
+        zero += r->Active && (!made || made(r)) && atA(r->BNode) &&
+                std::all_of(r->ShapePoints.begin(), r->ShapePoints.end(), atA);
+    });
+    EXPECT_EQ(shared, 0) << "nodes at the place of another, " << where;
+    EXPECT_EQ(zero, 0) << "links of no length, " << where;
 }
 
 // Saves the network and opens the file again: no message box, and as many

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
+#include <sstream>
 
 #include "core/calc/CalcEditing.h"
 #include "core/edit/EditingDispatch.h"
@@ -387,4 +389,118 @@ TEST(EditIntersect, NoPieceJoinsJoinedNodesOrANodeToItself)
     ExpectNoIllegalLinks(loop);
     ExpectConsistent(loop);
     ExpectReopensAlike(loop);
+}
+
+namespace {
+
+// A small network as text, a line each: "x y x y ..." a link from its first
+// place to its last through shape points at the places between, "x y" a lone
+// node; one node stands at each place named. The first link is L.
+struct Sketch {
+    TNetwork net;
+    std::vector<TLinkValues*> links;
+    explicit Sketch(const std::vector<std::string>& lines)
+    {
+        std::map<std::pair<int32_t, int32_t>, TNode*> at;
+        auto node = [&](auto p) { return at[p] ? at[p] : (at[p] = Node(net, p.first, p.second)); };
+        for (const std::string& line : lines) {
+            std::istringstream in(line);
+            XY places;
+            for (int32_t x, y; in >> x >> y;) places.emplace_back(x, y);
+            TNode* a = node(places.front());
+            if (places.size() < 2) continue;
+            links.push_back(Link(net, a, node(places.back())));
+            for (size_t i = 1; i + 1 < places.size(); ++i) Shape(net, links.back(), places[i].first, places[i].second);
+        }
+    }
+    // The active links as text, sorted.
+    std::vector<std::string> Links() const
+    {
+        std::vector<std::string> out;
+        ForEachLink(net, [&](TLink* h) {
+            const TLinkValues* r = h->LinkValues;
+            std::string s = std::to_string(r->ANode->X) + " " + std::to_string(r->ANode->Y);
+            for (auto [x, y] : ShapeXY(r)) s += " " + std::to_string(x) + " " + std::to_string(y);
+            if (r->Active) out.push_back(s + " " + std::to_string(r->BNode->X) + " " + std::to_string(r->BNode->Y));
+        });
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+} // namespace
+
+// Where a link meets another at a node, or a crossing rounds onto one, the
+// crossing is that node: the link it ends is not cut, and no second node and
+// no link of no length is made. A meeting past a segment's end is no
+// crossing; the crossings of one segment cut it in order along it.
+TEST(EditIntersect, CrossingAtANodeIsThatNode)
+{
+    const struct {
+        std::vector<std::string> net, after;
+    } cases[] = {
+        // A road through the end of a side street, and the other way round.
+        {{"88 70 488 70", "288 70 288 170"}, {"288 70 288 170", "288 70 488 70", "88 70 288 70"}},
+        {{"288 70 288 170", "88 70 488 70"}, {"288 70 288 170", "288 70 488 70", "88 70 288 70"}},
+        // (0.5, 0) rounds onto L's end.
+        {{"0 0 1000 0", "0 -100 1 100"}, {"0 -100 0 0", "0 0 1 100", "0 0 1000 0"}},
+        // (1.5, 0) rounds away from L's end, within its half unit.
+        {{"1 0 1000 0", "1 -100 2 100"}, {"1 -100 1 0", "1 0 1000 0", "1 0 2 100"}},
+        // A lone node where the links cross.
+        {{"0 0 1000 0", "500 -100 500 100", "500 0"},
+         {"0 0 500 0", "500 -100 500 0", "500 0 1000 0", "500 0 500 100"}},
+        // The other link meets L's line only past L's end, at (1050, 0).
+        {{"0 0 1000 0", "1100 -100 1000 100"}, {"0 0 1000 0", "1100 -100 1000 100"}},
+        // Crossed at x = 700, then at x = 300.
+        {{"0 0 1000 0", "700 -100 700 100", "300 -100 300 100"},
+         {"0 0 300 0", "300 -100 300 0", "300 0 300 100", "300 0 700 0", "700 -100 700 0", "700 0 1000 0",
+          "700 0 700 100"}},
+    };
+    for (const auto& c : cases) {
+        Sketch s(c.net);
+        TBox area;
+        IntersectLink(s.net, AHalf(s.links[0]), area);
+        const std::string where = c.net[0] + " / " + c.net[1];
+        EXPECT_EQ(s.Links(), c.after) << where;
+        ExpectNoZeroLinkOrSharedPlace(s.net, where);
+        ExpectConsistent(s.net);
+    }
+}
+
+// Nodes on a grid; links two steps long pass through the node between, and
+// knight's moves cross them: Link Intersect (the LNKX path) on every link,
+// twice, leaves one node at each place and no link of no length.
+TEST(EditIntersect, LinksThroughNodesIntersectedTwice)
+{
+    TNetwork net;
+    std::map<std::pair<int32_t, int32_t>, TNode*> at;
+    for (int32_t i = 0; i < 6; ++i)
+        for (int32_t j = 0; j < 6; ++j) at[{i, j}] = Node(net, 100 * i, 100 * j);
+    for (auto [p, a] : at)
+        for (auto [dx, dy] : XY{{2, 0}, {0, 2}, {2, 2}, {2, -2}, {1, 2}, {2, 1}})
+            if (auto b = at.find({p.first + dx, p.second + dy}); b != at.end()) Link(net, a, b->second);
+    const TCalcEditOps ops = CalcEditOpsFor({}, {});
+    for (int pass = 1; pass <= 2; ++pass) {
+        std::vector<TLink*> links;
+        ForEachLink(net, [&](TLink* h) { links.push_back(h); });
+        int64_t reach = -1;
+        for (TLink* h : links)
+            if (h->LinkValues->Active) ops.IntersectLink(net, h, reach);
+        ExpectNoZeroLinkOrSharedPlace(net, "pass " + std::to_string(pass));
+        ExpectNoIllegalLinks(net);
+        ExpectConsistent(net);
+    }
+}
+
+// The node that parts a piece between linked nodes falls in a full cell: the
+// crossing that made the piece stays uncut, and no piece is lost.
+TEST(EditIntersect, PartingNodeInAFullCellLeavesItsCrossingUncut)
+{
+    Sketch s({"0 0 1000 0", "100 -180 500 180 900 -180"});
+    THashEntry* cell = nullptr; // y 0..163 of the cell of (500, 180), ascending keys
+    for (int32_t i = 0; i < HashCap; ++i) AddNode(s.net, 400 + (i / 5) % 200, i / 1000, cell, false, 0);
+    TBox area;
+    ASSERT_TRUE(IntersectLink(s.net, AHalf(s.links[0]), area));
+    EXPECT_EQ(s.Links(), (std::vector<std::string>{"0 0 300 0", "100 -180 300 0", "300 0 1000 0",
+                                                  "300 0 500 180 900 -180"}));
 }
