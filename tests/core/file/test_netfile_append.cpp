@@ -5,6 +5,7 @@
 #include <set>
 
 #include "append_fixture.h"
+#include "core/edit/SchemaEdit.h"
 #include "core/model/NetworkQueries.h"
 
 using namespace appendtest;
@@ -165,4 +166,24 @@ TEST(NetworkAppend, SerialsFollowTheHighestAndTheWindowKeepsItsTitleAndCriterion
     ASSERT_NE(window.Search.PolygonCriterion.Owner, nullptr);
     EXPECT_EQ(window.Search.PolygonCriterion.Owner->X, 2500);
     EXPECT_GT(window.Search.PolygonCriterion.Owner->Serial, 10);
+}
+
+TEST(NetworkAppend, StringValuesOfClass0AreKept)
+{
+    TNetWindow net, back;
+    AddAttribute(*net.NodeClasses, 0, "Count", 'R');
+    AddAttribute(*net.NodeClasses, 0, "Note", 'S');
+    (*net.NodeClasses)[1].Name = "Stop";
+    NumberStringAttributes(*net.NodeClasses);
+    TNode* n = Node(net, 0, 0, 0, "n");
+    n->Values[0] = Real(4);
+    n->Strings = {"kept"};
+    const TRoundTrip t = RoundTrip(net, 9, "class0-strings", back);
+    EXPECT_EQ(NodesByPlace(back).at("0,0"), "Undefined|n|Count:R=4.0|Note:S=kept");
+    EXPECT_TRUE(t.First == t.Second) << DiffLine(t.First, t.Second);
+    // And through an edit of the classes.
+    std::unique_ptr<TEntityClass> edited = CloneEntityClasses(*back.NodeClasses);
+    (*edited)[1].Name = "Halt";
+    ApplySchemaEdit(back, TClassKind::Node, std::move(edited));
+    EXPECT_EQ(NodesByPlace(back).at("0,0"), "Undefined|n|Count:R=4.0|Note:S=kept");
 }
