@@ -1031,6 +1031,7 @@ struct TBodyReader {
                 Net.MaxY = std::max(Net.MaxY, y);
             }
             node->Serial = Serial(serial);
+            Net.TopSerial = std::max(Net.TopSerial, node->Serial);
             node->EntityType = uint8_t(cls);
             StoreValues(node->Values.get(), slots);
             node->Longitude = lon;

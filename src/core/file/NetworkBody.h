@@ -44,8 +44,9 @@ struct TBodyRead {
 // Reads the body in f.ReadVersion into the network, the title and the polygon
 // criterion into the window's settings. The serials of the file are offset by
 // the network's NodeCount as it was before the read, or by read.SerialsAfter
-// when that is higher. Redundant and looped
-// links and links without their end nodes are dropped and counted.
+// when that is higher; the network's TopSerial rises to the highest serial
+// read. Redundant and looped links and links without their end nodes are
+// dropped and counted.
 void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& read,
                      const TFileProgress& progress = {});
 

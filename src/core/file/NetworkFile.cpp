@@ -642,6 +642,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         scratch->NodeHash.CellWidth = net.NodeHash.CellWidth;
         scratch->NodeHash.CellHeight = net.NodeHash.CellHeight;
         scratch->NodeCount = net.NodeCount;
+        scratch->TopSerial = net.TopSerial;
         scratch->MinX = net.MinX;
         scratch->MinY = net.MinY;
         scratch->MaxX = net.MaxX;
@@ -685,6 +686,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         net.Store.TakeOver(scratch->Store);
         net.TakeOverPolygons(*scratch);
         net.NodeCount = scratch->NodeCount;
+        net.TopSerial = std::max(net.TopSerial, scratch->TopSerial);
         net.LinkCount += scratch->LinkCount;
         net.MinX = scratch->MinX;
         net.MinY = scratch->MinY;

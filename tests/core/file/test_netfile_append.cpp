@@ -27,6 +27,33 @@ TOpenResult Append(TNetWindow& window, const std::string& path, bool useAppended
     return OpenNetworkFile(window, path, false, rec, o);
 }
 
+std::string Pad30(std::string s) { return s.resize(30, ' '), s; }
+
+// A version 3 file: no system attributes; the node classes, then the link
+// classes, each "Name:kinds" (a letter per attribute; class 0 first, the rest
+// up to class 10 unnamed); "END OF APPLICATION" and the body.
+std::string V3File(std::vector<std::string> nodeClasses, const std::string& body)
+{
+    std::string t = "ZOK 1.03\n";
+    for (int i = 0; i < 10; ++i) t += std::string(33, ' ') + "0.0          0 0\n";
+    std::vector<std::string> linkClasses{"Undefined"};
+    for (auto* list : {&nodeClasses, &linkClasses}) {
+        list->resize(MaxClasses + 1);
+        for (const std::string& c : *list) {
+            const std::string kinds = c.find(':') == std::string::npos ? "" : c.substr(c.find(':') + 1);
+            t += Pad30(c.substr(0, c.find(':'))) + " 1 1 " + std::to_string(kinds.size()) + "\n";
+            for (char k : kinds) t += Pad30(std::string("A") + k) + "0 " + k + " 0\n";
+        }
+    }
+    return t + "END OF APPLICATION\n" + body + "FALSE 0 0 0 0 0 0\nFALSE 0 0 0 0 0 0 0 0\n";
+}
+
+std::string Written(const std::string& name, const std::string& text)
+{
+    WriteAll(TempPath(name), text);
+    return TempPath(name);
+}
+
 } // namespace
 
 TEST(NetworkAppend, ClassesThatDifferKeepWhatFitsAndReportTheRestOnce)
@@ -166,6 +193,22 @@ TEST(NetworkAppend, SerialsFollowTheHighestAndTheWindowKeepsItsTitleAndCriterion
     ASSERT_NE(window.Search.PolygonCriterion.Owner, nullptr);
     EXPECT_EQ(window.Search.PolygonCriterion.Owner->X, 2500);
     EXPECT_GT(window.Search.PolygonCriterion.Owner->Serial, 10);
+}
+
+TEST(NetworkAppend, AfterAReadANewNodeTakesASerialNoNodeHolds)
+{
+    std::string body; // serials 10, 20, ... 70
+    for (int i = 1; i <= 7; ++i) body += " TRUE " + std::to_string(i) + " 0 1 " + std::to_string(10 * i) + " 0 0\n\n";
+    const std::string path = Written("append-gaps.dta", V3File({"Undefined"}, body));
+    for (bool open : {true, false}) {
+        TNetWindow window; // an append joins two nodes of the window's
+        for (int i = 0; i < (open ? 0 : 2); ++i) Node(window, i, 500, 0, "own");
+        TMessageSinkRecorder rec;
+        ASSERT_EQ(OpenNetworkFile(window, path, open, rec).Status, TOpenStatus::Ok);
+        for (int i = 0; i < 8; ++i) Node(window, i, 900, 0, "plotted");
+        std::set<int32_t> serials;
+        ForEachNode(window, [&](const TNode* n) { EXPECT_TRUE(serials.insert(n->Serial).second) << open; });
+    }
 }
 
 TEST(NetworkAppend, StringValuesOfClass0AreKept)
