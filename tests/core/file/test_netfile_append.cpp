@@ -195,6 +195,54 @@ TEST(NetworkAppend, SerialsFollowTheHighestAndTheWindowKeepsItsTitleAndCriterion
     EXPECT_GT(window.Search.PolygonCriterion.Owner->Serial, 10);
 }
 
+TEST(NetworkAppend, AFileOpenRefusesIsRefusedAndTheWindowStaysAsItWas)
+{
+    TNetWindow w, a;
+    MakeWindowNetwork(w);
+    MakeAppendedNetwork(a);
+    // Its node-class list one line short (the depot's attribute), and 10,000
+    // node-class records (unnamed ones before the link classes).
+    const std::string good = ReadAll(Saved(a, "append-refused.dta", 4));
+    std::string cut = good, many = good, unnamed;
+    cut.erase(cut.find("Bays"), cut.find('\n', cut.find("Bays")) + 1 - cut.find("Bays"));
+    for (int i = MaxClasses + 1; i < 10000; ++i) unnamed += Pad30("") + " 1 1 0\r\n";
+    many.insert(many.find("Undefined", many.find("Undefined") + 1), unnamed);
+    for (const auto& [name, text] : {std::pair{"cut", cut}, std::pair{"many", many}}) {
+        const std::string path = Written(std::string("append-refused-") + name + ".dta", text);
+        TNetWindow window;
+        TMessageSinkRecorder rec;
+        ASSERT_EQ(OpenNetworkFile(window, path, true, rec).Status, TOpenStatus::Failed) << name;
+        ASSERT_EQ(OpenNetworkFile(window, Saved(w, "append-refused-window.dta"), true, rec).Status, TOpenStatus::Ok);
+        const std::string before = ReadAll(Saved(window, "append-refused-before.dta"));
+        rec.Clear();
+        EXPECT_EQ(Append(window, path, false, rec).Status, TOpenStatus::Failed);
+        ASSERT_EQ(rec.Count(), 1u);
+        EXPECT_EQ(rec.Last().Text,
+                  "Network Read Error 1\n\r" + path + "\n\rNothing was appended; the network is as it was.");
+        EXPECT_EQ(rec.Last().Caption, "Append");
+        const std::string after = ReadAll(Saved(window, "append-refused-after.dta"));
+        EXPECT_TRUE(after == before) << name << ": " << DiffLine(before, after);
+    }
+}
+
+TEST(NetworkAppend, AnElementOfAClassTheWindowLeavesUnnamedJoinsClass0)
+{
+    TNetWindow window;
+    (*window.NodeClasses)[1].Name = "Bus";
+    (*window.NodeClasses)[3].Name = "Rail";
+    AddAttribute(*window.NodeClasses, 3, "A1", 'R');
+    // a1 of the file's class 2 "Depot", b1 of class 3.
+    const std::string path = Written("append-unnamed.dta",
+                                     V3File({"Undefined", "Bus", "Depot:R", "Rail:R"},
+                                            " TRUE 0 0 1 1 2 1\na1\n5.0\n TRUE 9 0 1 2 3 1\nb1\n8.0\n"));
+    TMessageSinkRecorder rec;
+    ASSERT_EQ(Append(window, path, false, rec).Status, TOpenStatus::Ok);
+    EXPECT_EQ(NodesByPlace(window),
+              (std::map<std::string, std::string>{{"0,0", "Undefined|a1"}, {"9,0", "Rail|b1|A1:R=8.0"}}));
+    ASSERT_EQ(rec.Count(), 1u);
+    EXPECT_EQ(rec.Last().Text, "Appended Values Not Kept.\n\rNode Values = 1\n\rNodes Moved to Class 0 = 1");
+}
+
 TEST(NetworkAppend, AfterAReadANewNodeTakesASerialNoNodeHolds)
 {
     std::string body; // serials 10, 20, ... 70
@@ -209,6 +257,31 @@ TEST(NetworkAppend, AfterAReadANewNodeTakesASerialNoNodeHolds)
         std::set<int32_t> serials;
         ForEachNode(window, [&](const TNode* n) { EXPECT_TRUE(serials.insert(n->Serial).second) << open; });
     }
+}
+
+TEST(NetworkAppend, TemplateValuesThatFindNoPlaceAreCounted)
+{
+    TNetWindow w, a, window;
+    MakeWindowNetwork(w);
+    MakeAppendedNetwork(a);
+    // A "Zone" template: its count and label fit "Stop", its area (a text
+    // there), code of three characters and date do not; a "Rail" one whose
+    // operator finds no place in "Road".
+    TNode& t = a.TemplateNode;
+    t.EntityType = a.TemplateLinkValues.EntityType = 1;
+    t.Values[0] = a.TemplateLinkValues.Values[0] = Real(7);
+    t.Values[1] = Real(3.5);
+    t.Values[2] = PackShortText("XYZ");
+    t.Values[4] = Date("3/5/2026", DateTimeModeDate);
+    t.Strings = {"north"};
+    a.TemplateLinkValues.Strings = {"Metro"};
+    TMessageSinkRecorder rec;
+    ASSERT_EQ(OpenNetworkFile(window, Saved(w, "append-template-window.dta"), true, rec).Status, TOpenStatus::Ok);
+    ASSERT_EQ(Append(window, Saved(a, "append-template.dta"), false, rec).Status, TOpenStatus::Ok);
+    EXPECT_EQ(Describe(*window.NodeClasses, window.TemplateNode), "Stop||Pop:R=7.0|Name:S=|Code:C=  |Label:S=north");
+    EXPECT_EQ(Describe(*window.LinkClasses, window.TemplateLinkValues), "Road||Speed:R=7.0");
+    EXPECT_EQ(rec.Last().Text,
+              "Appended Values Not Kept.\n\rNode Values = 7\n\rLink Values = 2\n\rNodes Moved to Class 0 = 1");
 }
 
 TEST(NetworkAppend, StringValuesOfClass0AreKept)
