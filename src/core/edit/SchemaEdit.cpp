@@ -196,8 +196,8 @@ char KindOf(const TClassRecord& r, int i)
     return a ? a->Kind : 'R';
 }
 
-// Strings: whether the class keeps string values (classes 1..10 do; record 0,
-// like NumberStringAttributes, numbers none).
+// Strings: whether the class keeps string values (every class does; the map
+// of no class keeps none).
 TClassMap MakeMap(const TClassRecord& oldRec, const TClassRecord& newRec, bool strings, bool newStrings)
 {
     TClassMap m;
@@ -268,7 +268,7 @@ void ApplySchemaEdit(TNetwork& net, TClassKind kind, std::unique_ptr<TEntityClas
     std::array<TClassMap, MaxClasses + 1> maps;
     for (int c = 0; c <= MaxClasses; ++c) {
         static const TClassRecord nothing;
-        maps[size_t(c)] = MakeMap(old ? (*old)[c] : nothing, (*edited)[c], c > 0, c > 0);
+        maps[size_t(c)] = MakeMap(old ? (*old)[c] : nothing, (*edited)[c], true, true);
     }
     static const TClassMap none = MakeMap(TClassRecord{}, TClassRecord{}, false, false);
     auto mapOf = [&](int cls) -> const TClassMap& {

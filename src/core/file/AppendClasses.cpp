@@ -44,23 +44,17 @@ bool CodeFits(const TValueSlot& v, int room)
     return code.find_first_not_of(' ', size_t(room)) == std::string::npos;
 }
 
-// Where the values of one appended class go.
-struct TClassFit {
-    int Target = 0;           // the network's class its elements join
-    bool Same = true;         // blocks and string lists stay as they are
-    int Slots = 0;            // attributes of the target class
-    std::vector<int> From;    // target slot i + 1 takes source slot From[i] (0: none)
-    std::vector<int> Room;    // codes for target slot i + 1 must fit Room[i] positions (-1: any)
-    std::vector<int> Strings; // target string k takes source string Strings[k] (-1: none)
-    std::vector<int> Lost;    // source attributes whose values find no place
-};
+using TClassFit = TAppendFit::TClassFit;
 
-TClassFit FitClass(const TEntityClass& to, const TEntityClass& from, int c, int highest)
+// The network's class c: one it names (class 0 is always there).
+bool Defines(const TEntityClass& classes, int c) { return c == 0 || !classes[c].Name.empty(); }
+
+TClassFit FitClass(const TEntityClass& to, const TEntityClass& from, int c)
 {
     TClassFit fit;
     const TClassRecord& src = from[c];
     const int n = std::clamp(src.AttributeCount, 0, MaxAttributes);
-    fit.Target = c <= highest ? c : 0;
+    fit.Target = Defines(to, c) ? c : 0;
     const TClassRecord& dst = to[fit.Target];
     fit.Slots = std::clamp(dst.AttributeCount, 0, MaxAttributes);
     fit.From.assign(size_t(fit.Slots), 0);
@@ -97,76 +91,6 @@ TClassFit FitClass(const TEntityClass& to, const TEntityClass& from, int c, int 
     return fit;
 }
 
-// The element's values not placed that say something.
-template <class E>
-int32_t CountLost(const E& e, const TClassRecord& src, const TClassFit& fit)
-{
-    int32_t lost = 0;
-    for (int s : fit.Lost) {
-        const TAttrib* a = src.Attr(s);
-        const char kind = KindOf(a);
-        std::string_view text;
-        if (kind == 'S' && a && a->StringIndex < e.Strings.size()) text = e.Strings[a->StringIndex].view();
-        const TValueSlot v = s <= SlotCount(e) ? e.Values[size_t(s - 1)] : TValueSlot{};
-        if (!IsEmptyValue(kind, v, text)) ++lost;
-    }
-    return lost;
-}
-
-// The element's values and strings in the target class's order; returns the
-// codes left out for want of room.
-template <class E>
-int32_t Refill(const E& e, const TClassFit& fit, TValueSlot* block, std::vector<std::string_view>& texts)
-{
-    int32_t lost = 0;
-    for (int i = 0; i < fit.Slots; ++i) {
-        const int s = fit.From[size_t(i)];
-        block[i] = s > 0 && s <= SlotCount(e) ? e.Values[size_t(s - 1)] : TValueSlot{};
-        if (fit.Room[size_t(i)] >= 0 && !CodeFits(block[i], fit.Room[size_t(i)])) {
-            block[i] = TValueSlot{};
-            ++lost;
-        }
-    }
-    texts.assign(fit.Strings.size(), std::string_view());
-    for (size_t k = 0; k < fit.Strings.size(); ++k) {
-        const int s = fit.Strings[k];
-        if (s >= 0 && size_t(s) < e.Strings.size()) texts[k] = e.Strings[size_t(s)].view();
-    }
-    return lost;
-}
-
-// An element of the scratch network, its block and strings kept in its store.
-template <class E>
-int32_t FitElement(TNetwork& scratch, E& e, const TClassRecord& src, const TClassFit& fit,
-                   std::vector<std::string_view>& texts)
-{
-    int32_t lost = CountLost(e, src, fit);
-    e.EntityType = uint8_t(fit.Target);
-    if (fit.Same) return lost;
-    TValueBlock block = scratch.Store.MakeValues(fit.Slots);
-    lost += Refill(e, fit, block.get(), texts);
-    // The texts point into the element's old list: the new one is made first.
-    e.Strings.AssignStored(texts.begin(), texts.end(), scratch.Store.Texts);
-    e.Values = std::move(block);
-    e.ByteCount = int16_t(8 * fit.Slots);
-    return lost;
-}
-
-// A template record: 100 slots of its own.
-template <class E>
-void FitTemplate(E& t, const TClassFit& fit)
-{
-    t.EntityType = uint8_t(fit.Target);
-    if (fit.Same) return;
-    std::array<TValueSlot, MaxAttributes> block{};
-    std::vector<std::string_view> texts;
-    Refill(t, fit, block.data(), texts);
-    std::vector<std::string> kept(texts.begin(), texts.end());
-    ResizeValues(t, MaxAttributes);
-    std::copy(block.begin(), block.end(), t.Values.get());
-    t.Strings = kept;
-}
-
 bool DefinesNoClasses(const TEntityClass& classes)
 {
     for (int c = 0; c <= MaxClasses; ++c)
@@ -174,47 +98,20 @@ bool DefinesNoClasses(const TEntityClass& classes)
     return true;
 }
 
-void FitKind(TNetwork& net, TNetwork& scratch, bool nodes, bool templateRead, int32_t& lostValues,
-             int32_t& outOfClass)
+TAppendFit::TKindFit FitKind(const TEntityClass& to, const TEntityClass& from)
 {
-    TEntityClass& to = nodes ? *net.NodeClasses : *net.LinkClasses;
-    TEntityClass& from = nodes ? *scratch.NodeClasses : *scratch.LinkClasses;
-    if (DefinesNoClasses(to)) {
-        // The network takes the appended file's classes (its "no class"
-        // record keeps its name, as an open keeps it).
-        const std::string name0 = to[0].Name;
-        for (int c = 0; c <= MaxClasses; ++c) to[c] = std::move(from[c]);
-        to[0].Name = name0;
-        ResizeAttributeArrays(net, &to);
-        return;
+    TAppendFit::TKindFit k;
+    k.File = &from;
+    k.TakesFileClasses = DefinesNoClasses(to);
+    for (int c = 0; c <= MaxClasses; ++c) {
+        if (k.TakesFileClasses) {
+            k.Classes[size_t(c)].Target = c;
+            k.Classes[size_t(c)].Slots = std::clamp(from[c].AttributeCount, 0, MaxAttributes);
+        } else {
+            k.Classes[size_t(c)] = FitClass(to, from, c);
+        }
     }
-    const int highest = HighestEntityType(to);
-    // No element of the file is of a class above its highest named one.
-    const int used = HighestEntityType(from);
-    std::array<TClassFit, MaxClasses + 1> fits;
-    for (int c = 0; c <= MaxClasses; ++c) fits[size_t(c)].Target = c;
-    bool same = true;
-    for (int c = 0; c <= used; ++c) {
-        fits[size_t(c)] = FitClass(to, from, c, highest);
-        same = same && fits[size_t(c)].Same;
-    }
-    if (same) return;
-    std::vector<std::string_view> texts;
-    auto fit = [&](auto& e) {
-        const int c = std::min<int>(e.EntityType, MaxClasses);
-        const TClassFit& f = fits[size_t(c)];
-        if (f.Target != c) ++outOfClass;
-        lostValues += FitElement(scratch, e, from[c], f, texts);
-    };
-    if (nodes) {
-        ForEachNode(scratch, [&](TNode* n) { fit(*n); });
-        if (templateRead) FitTemplate(scratch.TemplateNode, fits[std::min<size_t>(scratch.TemplateNode.EntityType, MaxClasses)]);
-    } else {
-        ForEachLink(scratch, [&](TLink* h) { fit(*h->LinkValues); });
-        if (templateRead)
-            FitTemplate(scratch.TemplateLinkValues,
-                        fits[std::min<size_t>(scratch.TemplateLinkValues.EntityType, MaxClasses)]);
-    }
+    return k;
 }
 
 const TAttrib* Named(const TClassRecord& r, int i)
@@ -225,11 +122,68 @@ const TAttrib* Named(const TClassRecord& r, int i)
 
 } // namespace
 
-void FitAppendedClasses(TNetwork& net, TNetwork& scratch, bool templateNodeRead, bool templateLinkRead,
-                        TAppendLosses& losses)
+TAppendFit::TAppendFit(const TNetwork& net, const TEntityClass& fileNodes, const TEntityClass& fileLinks)
+    : Nodes(FitKind(*net.NodeClasses, fileNodes)), Links(FitKind(*net.LinkClasses, fileLinks))
 {
-    FitKind(net, scratch, true, templateNodeRead, losses.NodeValues, losses.NodesOutOfClass);
-    FitKind(net, scratch, false, templateLinkRead, losses.LinkValues, losses.LinksOutOfClass);
+}
+
+int TAppendFit::Slots(bool nodes, int cls) const
+{
+    return Kind(nodes).Classes[size_t(std::clamp(cls, 0, MaxClasses))].Slots;
+}
+
+int TAppendFit::Refit(bool nodes, bool isTemplate, int cls, TValueArray& values, int& filled,
+                      std::vector<std::string>& texts)
+{
+    const int c = std::clamp(cls, 0, MaxClasses);
+    const TKindFit& kind = Kind(nodes);
+    const TClassFit& fit = kind.Classes[size_t(c)];
+    if (fit.Same) return cls;
+    if (fit.Target != c && !isTemplate) ++(nodes ? Losses.NodesOutOfClass : Losses.LinksOutOfClass);
+    int32_t& lost = nodes ? Losses.NodeValues : Losses.LinkValues;
+    // The values that find no place and say something.
+    const TClassRecord& src = (*kind.File)[c];
+    for (int s : fit.Lost) {
+        const TAttrib* a = src.Attr(s);
+        const char k = KindOf(a);
+        std::string_view text;
+        if (k == 'S' && a && a->StringIndex < texts.size()) text = texts[a->StringIndex];
+        if (!IsEmptyValue(k, s <= filled ? values[size_t(s)] : TValueSlot{}, text)) ++lost;
+    }
+    // Slot i keeps its value or none: in place.
+    for (int i = 1; i <= fit.Slots; ++i) {
+        TValueSlot& v = values[size_t(i)];
+        if (fit.From[size_t(i - 1)] == 0 || i > filled) v = TValueSlot{};
+        const int room = fit.Room[size_t(i - 1)];
+        if (room >= 0 && !CodeFits(v, room)) {
+            v = TValueSlot{};
+            ++lost;
+        }
+    }
+    filled = fit.Slots;
+    Kept.resize(fit.Strings.size());
+    for (size_t k = 0; k < fit.Strings.size(); ++k) {
+        const int s = fit.Strings[k];
+        Kept[k].clear();
+        if (s >= 0 && size_t(s) < texts.size()) Kept[k].swap(texts[size_t(s)]);
+    }
+    texts.swap(Kept);
+    return fit.Target;
+}
+
+void TakeAppendedClasses(TNetwork& net, TNetwork& scratch, const TAppendFit& fit)
+{
+    for (bool nodes : {true, false}) {
+        if (!fit.Kind(nodes).TakesFileClasses) continue;
+        TEntityClass& to = nodes ? *net.NodeClasses : *net.LinkClasses;
+        TEntityClass& from = nodes ? *scratch.NodeClasses : *scratch.LinkClasses;
+        // The network takes the appended file's classes (its "no class"
+        // record keeps its name, as an open keeps it).
+        const std::string name0 = to[0].Name;
+        for (int c = 0; c <= MaxClasses; ++c) to[c] = std::move(from[c]);
+        to[0].Name = name0;
+        ResizeAttributeArrays(net, &to);
+    }
 }
 
 void TakeAppendedSystemValues(TNetwork& net, TNetwork& scratch, TAppendLosses& losses)

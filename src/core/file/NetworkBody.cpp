@@ -721,6 +721,17 @@ struct TBodyReader {
     }
 
     int LastFilled = 0; // Values[1..LastFilled] hold the record's values
+
+    // The slots of an element of the file's class cls, and the class it takes
+    // with the values just read (an append into other classes).
+    int SlotsOf(bool nodes, const TEntityClass& classes, int cls) const
+    {
+        return Counts.Refit ? Counts.Refit->Slots(nodes, cls) : AttributeCountOf(classes, cls);
+    }
+    int Refitted(bool nodes, bool isTemplate, int cls)
+    {
+        return Counts.Refit ? Counts.Refit->Refit(nodes, isTemplate, cls, Values, LastFilled, Texts) : cls;
+    }
     void StoreValues(TValueSlot* block, int slots)
     {
         for (int i = 1; i <= slots; ++i) block[i - 1] = i <= LastFilled ? Values[i] : TValueSlot{};
@@ -996,12 +1007,12 @@ struct TBodyReader {
                 R.ReadLn();
             }
             if (!flag) break;
-            const int slots = AttributeCountOf(classes, cls);
+            const int slots = SlotsOf(true, classes, cls);
             if (serial == -1) {
-                Counts.TemplateNodeRead = true;
                 TNode& t = Net.TemplateNode;
                 std::string name = ReadLineCut(R, 255);
                 ReadValues(classes, cls, n);
+                cls = Refitted(true, true, cls);
                 t.EntityType = uint8_t(cls);
                 t.Name = std::move(name);
                 if (SlotCount(t) < MaxAttributes) ResizeValues(t, MaxAttributes);
@@ -1024,6 +1035,7 @@ struct TBodyReader {
             }
             node->Name.AssignStored(Cut(R.ReadLineView(), 255), Net.Store.Texts);
             ReadValues(classes, cls, n);
+            cls = Refitted(true, false, cls);
             if (serial > 0) {
                 Net.MinX = std::min(Net.MinX, x);
                 Net.MaxX = std::max(Net.MaxX, x);
@@ -1031,6 +1043,7 @@ struct TBodyReader {
                 Net.MaxY = std::max(Net.MaxY, y);
             }
             node->Serial = Serial(serial);
+            Net.TopSerial = std::max(Net.TopSerial, node->Serial);
             node->EntityType = uint8_t(cls);
             StoreValues(node->Values.get(), slots);
             node->Longitude = lon;
@@ -1102,11 +1115,11 @@ struct TBodyReader {
                 R.ReadLn();
             }
             if (!flag) break;
-            const int slots = AttributeCountOf(classes, cls);
+            const int slots = SlotsOf(false, classes, cls);
             std::string name = ReadLineCut(R, 255);
             ReadValues(classes, cls, n);
             if (as == -1 && bs == -1) {
-                Counts.TemplateLinkRead = true;
+                cls = Refitted(false, true, cls);
                 TLinkValues& t = Net.TemplateLinkValues;
                 t.EntityType = uint8_t(cls);
                 t.Name = std::move(name);
@@ -1138,6 +1151,7 @@ struct TBodyReader {
                 Tick();
                 continue;
             }
+            cls = Refitted(false, false, cls);
             TLink* halfA = nullptr;
             TLink* halfB = nullptr;
             TLinkValues* link = AddLink(Net, a, b, false, slots, halfA, halfB);
@@ -1405,7 +1419,6 @@ void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, 
                      const TFileProgress& progress)
 {
     read.Looped = read.Redundant = read.WithoutEnds = 0;
-    read.TemplateNodeRead = read.TemplateLinkRead = false;
     GuardRead(f, [&] {
         TBodyReader r(f, net, settings, read, progress);
         r.Run();

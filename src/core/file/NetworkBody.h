@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/model/EntityClasses.h"
 
@@ -24,6 +25,21 @@ using TFileProgress = std::function<void()>;
 void WriteNetworkBody(TFileContext& f, TNetwork& net, const TWindowSettings& settings, int& realErrors,
                       const TFileProgress& progress = {});
 
+// Gives the elements a body read makes another class than the file's, their
+// values the places of that class (an append into a network's classes): each
+// element is made so, with no block of the file's class beside it.
+class TBodyRefit {
+public:
+    virtual ~TBodyRefit() = default;
+    // The value slots of an element of the file's class cls.
+    virtual int Slots(bool nodes, int cls) const = 0;
+    // values[1..filled] and texts, read for an element (or the template
+    // record) of the file's class cls, become those of the class it takes,
+    // which is returned; filled becomes that class's slot count.
+    virtual int Refit(bool nodes, bool isTemplate, int cls, TValueArray& values, int& filled,
+                      std::vector<std::string>& texts) = 0;
+};
+
 // What a body read dropped, and how it files its nodes.
 struct TBodyRead {
     int Looped = 0;      // links from a node to itself
@@ -36,16 +52,16 @@ struct TBodyRead {
     // The file's serials follow at least this one (an append: the highest
     // serial of the network appended to).
     int32_t SerialsAfter = 0;
-    // The file held a template node, a template link record.
-    bool TemplateNodeRead = false;
-    bool TemplateLinkRead = false;
+    // Where the elements read take other classes than the file's.
+    TBodyRefit* Refit = nullptr;
 };
 
 // Reads the body in f.ReadVersion into the network, the title and the polygon
 // criterion into the window's settings. The serials of the file are offset by
 // the network's NodeCount as it was before the read, or by read.SerialsAfter
-// when that is higher. Redundant and looped
-// links and links without their end nodes are dropped and counted.
+// when that is higher; the network's TopSerial rises to the highest serial
+// read. Redundant and looped links and links without their end nodes are
+// dropped and counted.
 void ReadNetworkBody(TFileContext& f, TNetwork& net, TWindowSettings& settings, TBodyRead& read,
                      const TFileProgress& progress = {});
 

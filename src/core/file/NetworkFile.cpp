@@ -27,6 +27,10 @@ namespace {
 const char* const Tags[10] = {nullptr,    "ZOK 1.0",  nullptr,    "ZOK 1.03", "ZOK 1.04",
                               "ZOK 1.05", "ZOK 1.06", "ZOK 1.07", "ZOK 1.08", "ZOK 1.09"};
 
+// String-table texts of a refused append.
+constexpr int MsgNothingAppended = 296;
+constexpr int MsgAppendCaption = 297;
+
 int SystemAttributeBlocks(int version) { return version < 6 ? 10 : 35; }
 
 std::string Padded(std::string_view s, std::size_t n)
@@ -280,13 +284,11 @@ int32_t HighestSerial(const TNetwork& net)
     return highest;
 }
 
-// The sections between the tag line and the body of a whole-network read.
-void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& settings)
+// The sections after the classes, up to the body: the window's settings, and
+// the search criteria into the classes of net.
+void ReadSettingsAfterClasses(TFileContext& f, TNetwork& net, TWindowSettings& settings)
 {
     const int v = f.ReadVersion;
-    ReadSchemaSection(f, net);
-    ReadEntityClasses(f, *net.NodeClasses);
-    ReadEntityClasses(f, *net.LinkClasses);
     if (v >= 4) {
         ReadLabelSettings(f, settings.Labels);
         ReadWidthSettings(f, settings.Widths);
@@ -301,6 +303,26 @@ void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& setti
         f.ErrorCode = FileErrorRead;
         f.ErrorDetail = "extract/update formats";
     }
+}
+
+// The sections between the tag line and the body of a whole-network read.
+void ReadSettingsSections(TFileContext& f, TNetwork& net, TWindowSettings& settings)
+{
+    ReadSchemaSection(f, net);
+    ReadEntityClasses(f, *net.NodeClasses);
+    ReadEntityClasses(f, *net.LinkClasses);
+    ReadSettingsAfterClasses(f, net, settings);
+}
+
+// The message of an append refused: the file, and that nothing changed.
+std::string AppendRefusedText(const std::string& fileName, int errorCode)
+{
+    std::string text = "Network Read Error " + std::to_string(errorCode);
+    text += MessageLineBreak;
+    text += fileName;
+    text += MessageLineBreak;
+    text += MessageText(MsgNothingAppended);
+    return text;
 }
 
 std::string IllegalLinksText(int redundant, int looped, int withoutEnds)
@@ -395,18 +417,21 @@ void ReadSchemaSection(TFileContext& f, TNetwork& net)
     });
 }
 
-void ReadSchemaForAppend(TFileContext& f, TNetwork& scratch)
+void ReadSchemaForAppend(TFileContext& f, TNetwork& scratch, TWindowSettings& settings)
 {
     ReadSchemaSection(f, scratch);
     ReadEntityClasses(f, *scratch.NodeClasses);
     ReadEntityClasses(f, *scratch.LinkClasses);
-    // The window keeps its own settings: the rest of the head is passed over.
+    if (f.ErrorCode != FileErrorNone) return;
+    // The rest of the head is read as an open reads it, so that a file out of
+    // step is refused as an open refuses it; its search criteria go to
+    // classes of their own, thrown away with settings.
+    TNetwork criteria;
+    criteria.NodeClasses = CloneEntityClasses(*scratch.NodeClasses);
+    criteria.LinkClasses = CloneEntityClasses(*scratch.LinkClasses);
+    ReadSettingsAfterClasses(f, criteria, settings);
     GuardRead(f, [&] {
-        for (;;) {
-            std::string line;
-            if (!f.InFile->TryReadLine(line)) throw TFileReadError("END OF APPLICATION not found");
-            if (Cut(line, 30) == "END OF APPLICATION") break;
-        }
+        if (Cut(f.InFile->ReadLine(), 30) != "END OF APPLICATION") throw TFileReadError("END OF APPLICATION expected");
     });
 }
 
@@ -642,6 +667,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         scratch->NodeHash.CellWidth = net.NodeHash.CellWidth;
         scratch->NodeHash.CellHeight = net.NodeHash.CellHeight;
         scratch->NodeCount = net.NodeCount;
+        scratch->TopSerial = net.TopSerial;
         scratch->MinX = net.MinX;
         scratch->MinY = net.MinY;
         scratch->MaxX = net.MaxX;
@@ -652,7 +678,8 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         targetSettings = &scratchSettings;
     }
 
-    bool headRead = false; // an append: its system attributes and classes
+    // An append: where its elements go in the window's classes.
+    std::unique_ptr<TAppendFit> fit;
     if (f.ErrorCode == FileErrorNone) {
         if (open) {
             ReadSettingsSections(f, net, settings);
@@ -660,14 +687,17 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
             net.MinX = net.MinY = WorldLimit;
             net.MaxX = net.MaxY = -WorldLimit;
         } else {
-            ReadSchemaForAppend(f, *scratch);
-            headRead = f.ErrorCode == FileErrorNone;
+            TWindowSettings head; // the window keeps its own
+            ReadSchemaForAppend(f, *scratch, head);
+            if (f.ErrorCode == FileErrorNone)
+                fit = std::make_unique<TAppendFit>(net, *scratch->NodeClasses, *scratch->LinkClasses);
         }
     }
     TBodyRead read;
     if (f.ErrorCode == FileErrorNone)
     {
         read.OneByOne = options.FileNodesOneByOne;
+        read.Refit = fit.get();
         if (scratch) read.SerialsAfter = HighestSerial(net);
         ReadNetworkBody(f, *target, *targetSettings, read, options.Progress);
         result.Looped = read.Looped;
@@ -679,12 +709,15 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
 
     const bool keep = f.ErrorCode == FileErrorNone || f.ErrorCode == FileErrorMemory;
     if (scratch && keep) {
-        if (headRead)
-            FitAppendedClasses(net, *scratch, read.TemplateNodeRead, read.TemplateLinkRead, result.Losses);
+        if (fit) {
+            TakeAppendedClasses(net, *scratch, *fit);
+            result.Losses = fit->Losses;
+        }
         MergePoints(net, *scratch);
         net.Store.TakeOver(scratch->Store);
         net.TakeOverPolygons(*scratch);
         net.NodeCount = scratch->NodeCount;
+        net.TopSerial = std::max(net.TopSerial, scratch->TopSerial);
         net.LinkCount += scratch->LinkCount;
         net.MinX = scratch->MinX;
         net.MinY = scratch->MinY;
@@ -700,7 +733,7 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         BeginBulkLoad(net);
         RegridHashTable(net);
         ResizeStringAttributeLists(net);
-        if (options.UseAppendedSystemValues && headRead) TakeAppendedSystemValues(net, *scratch, result.Losses);
+        if (options.UseAppendedSystemValues && fit) TakeAppendedSystemValues(net, *scratch, result.Losses);
     }
 
     if (f.ErrorCode == FileErrorNone && (result.Redundant >= 1 || result.Looped > 0 || result.WithoutEnds > 0))
@@ -717,8 +750,12 @@ TOpenResult OpenFrom(TNetwork& net, TWindowSettings& settings, TTextReader& in, 
         return result;
     }
     if (f.ErrorCode != FileErrorNone) {
-        ShowMessageText(sink, "Network Read Error " + std::to_string(f.ErrorCode), "Network will be closed.",
-                        MB_STOP_OK);
+        if (open)
+            ShowMessageText(sink, "Network Read Error " + std::to_string(f.ErrorCode), "Network will be closed.",
+                            MB_STOP_OK);
+        else
+            ShowMessageText(sink, AppendRefusedText(fileName, f.ErrorCode), MessageText(MsgAppendCaption),
+                            MB_STOP_OK);
         result.Status = TOpenStatus::Failed;
         return result;
     }

@@ -48,9 +48,10 @@ std::string NetworkFileVersionName(int version);
 void WriteSystemAttributes(TFileContext& f, const TNetwork& net, int& realErrors);
 void ReadSchemaSection(TFileContext& f, TNetwork& net);
 // The head of an appended file: its system attributes and its node and link
-// classes into the scratch network it is read into; the window's settings
-// stay, so the other sections are passed over up to "END OF APPLICATION".
-void ReadSchemaForAppend(TFileContext& f, TNetwork& scratch);
+// classes into the scratch network it is read into, the other sections read
+// as an open reads them into settings (the caller throws them away: the
+// window keeps its own), then the line "END OF APPLICATION".
+void ReadSchemaForAppend(TFileContext& f, TNetwork& scratch, TWindowSettings& settings);
 // Values, names and kinds of attributes 1..35 back to their defaults.
 void ResetNetworkVariables(TNetwork& net);
 
@@ -95,12 +96,14 @@ struct TOpenResult {
 // the window that opens it, or appends it to the network (open = false; the
 // window's settings stay, but for the title and polygon criterion of the body
 // where the file has them). Every message box goes to sink. An append reads
-// into a scratch network by the file's own classes, numbers its nodes after
-// the network's highest serial and merges only what was read successfully: a
-// failed append leaves the network and the settings untouched. Its values take
-// the network's classes (AppendClasses.h), and what finds no place there is
-// reported in one message. An append keeps the network's file name. The caller recomputes the view (origin, cursor), widths and label
-// extents.
+// what an open reads, into a scratch network, its elements in the network's
+// classes (AppendClasses.h), numbers its nodes after the network's highest
+// serial and merges only what was read successfully: a file an open refuses,
+// the append refuses too, saying so with the file's name, and leaves the
+// network and the settings untouched. What finds no place in the network's
+// classes is reported in one message. An append keeps the network's file
+// name. After any read a new node is numbered above every serial read. The
+// caller recomputes the view (origin, cursor), widths and label extents.
 TOpenResult OpenNetworkFile(TNetwork& net, TWindowSettings& settings, const std::string& fileName, bool open,
                             TMessageSink& sink, const TOpenOptions& options = {});
 

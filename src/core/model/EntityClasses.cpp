@@ -50,7 +50,8 @@ std::unique_ptr<TEntityClass> CloneEntityClasses(const TEntityClass& source)
 
 void NumberStringAttributes(TEntityClass& classes)
 {
-    for (int c = 1; c <= MaxClasses; ++c) {
+    // Class 0 too: a file may give it attributes, strings among them.
+    for (int c = 0; c <= MaxClasses; ++c) {
         TClassRecord& record = classes[c];
         int count = 0;
         const int n = std::clamp(record.AttributeCount, 0, MaxAttributes);

@@ -91,7 +91,7 @@ public:
 // Deep copy for the dialogs, which edit a copy and put it in place on OK.
 std::unique_ptr<TEntityClass> CloneEntityClasses(const TEntityClass& source);
 
-// Numbers the 'S' attributes of classes 1..10 and stores their counts.
+// Numbers the 'S' attributes of every class (0..10) and stores their counts.
 void NumberStringAttributes(TEntityClass& classes);
 
 // The attribute count of class entityType, within 0..MaxAttributes; 0 when

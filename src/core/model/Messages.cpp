@@ -96,6 +96,8 @@ const TStringTableEntry Table[] = {
     {293, "All elements NOT shown by search will be deleted."},
     {294, "Note 1"},
     {295, "Note 2"},
+    {296, "Nothing was appended; the network is as it was."}, // our own wording
+    {297, "Append"}, // our own wording
     {301, "Tiger 2000"},
     {304, "Error in maximum distance."},
     {305, "Cannot read Extract/Update formats file."},

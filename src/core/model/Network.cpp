@@ -650,6 +650,7 @@ void FreeNetwork(TNetwork& net)
     net.SystemStrings.clear();
     net.NodeCount = 0;
     net.LinkCount = 0;
+    net.TopSerial = 0;
     net.MinX = net.MinY = net.MaxX = net.MaxY = 0;
     net.TransformTotals = {0, 0, 1, 1, 0};
     BeginBulkLoad(net);
@@ -669,7 +670,8 @@ TNode* AddNode(TNetwork& net, int32_t x, int32_t y, THashEntry*& cell, bool copy
     if (!c) c = table.FindOrAddCell(x, y);
 
     TNode* n = net.Store.Nodes.Make(x, y, c->X0, c->Y0);
-    n->Serial = net.NodeCount;
+    n->Serial = std::max(net.NodeCount, net.TopSerial + 1);
+    net.TopSerial = n->Serial;
     StoreValues(net, *n, nValues);
     const TNode& t = net.TemplateNode;
     n->Name = t.Name;

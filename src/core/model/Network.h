@@ -1153,6 +1153,10 @@ public:
     TLink TemplateLink;           // AEnd 1, LinkValues = &TemplateLinkValues
     int32_t NodeCount = 0;
     int32_t LinkCount = 0;
+    // The highest serial a node has held since the network was made or read
+    // (a file may number its nodes with gaps, above NodeCount): a new node is
+    // numbered above it.
+    int32_t TopSerial = 0;
     int32_t MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
 
     // Undo lists (TDeletedItem, TTransformItem, TReinitializeData); items owned.
