@@ -6,7 +6,7 @@
 // whole (QFile::decodeName). The program keeps such names as the disk's bytes.
 //
 // A name that one of the program's own files stores (a network file's
-// backgrounds, the rows of a batch specification) is kept there one byte per
+// backgrounds, the rows of a batch import specification) is kept there one byte per
 // letter (Latin-1), as those formats have it; it becomes the disk's name only
 // when the file it names is opened. A name with a letter that Latin-1 lacks
 // cannot be stored so, and is refused where it would be.

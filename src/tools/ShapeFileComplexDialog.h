@@ -121,7 +121,7 @@ private:
     class TProgressHost;
     TMessageSink& Sink();
     bool Choose(QFileDialog& Dialog, QString& File);
-    // Text for the rows, as the specification file stores names (Latin-1);
+    // Text for the rows, as the .sfs file stores names (Latin-1);
     // false, said in a message naming it, when Latin-1 lacks a letter of it.
     bool StoredText(const QString& Text, std::string& Stored);
     void ShowRow(int Row);
